@@ -1,0 +1,33 @@
+#include "platform/message.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace platform {
+namespace {
+
+std::mutex handlerMutex;
+MessageHandler installed;
+
+}  // namespace
+
+void ShowMessage(std::string_view text, std::string_view caption) {
+  MessageHandler handler;
+  {
+    std::lock_guard lock(handlerMutex);
+    handler = installed;
+  }
+  if (handler) {
+    handler(text, caption);
+    return;
+  }
+  std::fprintf(stderr, "%.*s%s%.*s\n", static_cast<int>(caption.size()), caption.data(), caption.empty() ? "" : ": ",
+               static_cast<int>(text.size()), text.data());
+}
+
+void SetMessageHandler(MessageHandler handler) {
+  std::lock_guard lock(handlerMutex);
+  installed = std::move(handler);
+}
+
+}  // namespace platform
