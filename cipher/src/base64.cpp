@@ -32,9 +32,10 @@ std::optional<std::array<std::byte, 3>> DecodeGroup(std::string_view group) {
   if (a == kNotInAlphabet || b == kNotInAlphabet) return std::nullopt;
   if ((c == kNotInAlphabet && !cIsPad) || (d == kNotInAlphabet && !dIsPad)) return std::nullopt;
   const unsigned cBits = cIsPad ? 0 : c;
-  const unsigned dBits = cIsPad || dIsPad ? 0 : d;
+  const unsigned dBits = (cIsPad || dIsPad) ? 0 : d;
   const auto ToByte = [](unsigned value) { return static_cast<std::byte>(value & 0xFF); };
-  return std::array{ToByte(a << 2 | b >> 4), ToByte(b << 4 | cBits >> 2), ToByte(cBits << 6 | dBits)};
+  return std::array{ToByte(a << 2 | b >> 4), ToByte(b << 4 | cBits >> 2),
+                    ToByte(cBits << 6 | dBits)};
 }
 
 }  // namespace

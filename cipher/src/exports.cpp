@@ -1,7 +1,5 @@
 // The library's C interface: argument checks and the caller's buffers around
 // the cipher, base64 and random parts. Nothing here throws or allocates.
-#include "cipher/Cryptane.h"
-
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -11,6 +9,7 @@
 #include <string_view>
 
 #include "base64.h"
+#include "cipher/Cryptane.h"
 #include "key_text_cipher.h"
 #include "random.h"
 
@@ -66,9 +65,9 @@ int xGenRandom8Bytes(unsigned char* output) {
 
 int xPEMDecode(const char* text, int textLength, unsigned char* output, int* outputLength) {
   if (!text || !output || !outputLength || textLength < 0) return 0;
-  const std::optional<std::size_t> decoded = cryptane::Base64Decode(
-      std::string_view(text, static_cast<std::size_t>(textLength)),
-      reinterpret_cast<std::byte*>(output));
+  const std::optional<std::size_t> decoded =
+      cryptane::Base64Decode(std::string_view(text, static_cast<std::size_t>(textLength)),
+                             reinterpret_cast<std::byte*>(output));
   if (!decoded) return 0;
   *outputLength = static_cast<int>(*decoded);
   return 1;

@@ -39,8 +39,7 @@ void RunEcb(const KeyTextCipher& cipher, Direction direction, std::span<const st
             std::byte* output) {
   for (std::size_t offset = 0; offset < input.size(); offset += sizeof(DesBlock)) {
     DesBlock block{};
-    std::memcpy(block.data(), input.data() + offset,
-                std::min(block.size(), input.size() - offset));
+    std::memcpy(block.data(), input.data() + offset, std::min(block.size(), input.size() - offset));
     block = direction == Direction::kEncrypt ? cipher.Encrypt(block) : cipher.Decrypt(block);
     std::memcpy(output + offset, block.data(), block.size());
   }

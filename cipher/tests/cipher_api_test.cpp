@@ -23,7 +23,8 @@ Bytes Run(decltype(&xEncryptData) function, const Bytes& input, const char* keyT
           int* reported = nullptr) {
   Bytes output((input.size() + 7) / 8 * 8);
   int length = -1;
-  EXPECT_EQ(function(input.data(), static_cast<int>(input.size()), output.data(), &length, keyText), 1);
+  EXPECT_EQ(function(input.data(), static_cast<int>(input.size()), output.data(), &length, keyText),
+            1);
   if (reported) *reported = length;
   return output;
 }
@@ -101,10 +102,13 @@ TEST(xEncryptData, EnciphersAShortLastBlockAsIfZeroFilled) {
     padded.resize((length + 7) / 8 * 8, 0);
     // What lies past the given length in the caller's memory must not count.
     Bytes followedByJunk = padded;
-    std::fill(followedByJunk.begin() + static_cast<std::ptrdiff_t>(length), followedByJunk.end(), 0x5A);
+    std::fill(followedByJunk.begin() + static_cast<std::ptrdiff_t>(length), followedByJunk.end(),
+              0x5A);
     Bytes fromJunk(padded.size());
     int junkLength = 0;
-    ASSERT_EQ(xEncryptData(followedByJunk.data(), static_cast<int>(length), fromJunk.data(), &junkLength, "key"), 1);
+    ASSERT_EQ(xEncryptData(followedByJunk.data(), static_cast<int>(length), fromJunk.data(),
+                           &junkLength, "key"),
+              1);
 
     int reported = 0;
     const Bytes cipher = Encrypt(input, "key", &reported);
@@ -153,10 +157,14 @@ TEST(xEncryptDataAndxDecryptData, RefuseNullArgumentsAndLengthsBelowOne) {
     const char* keyText;
   };
   const Case cases[] = {
-      {nullptr, 8, output, &length, "key"}, {input, 8, nullptr, &length, "key"},
-      {input, 8, output, nullptr, "key"},   {input, 8, output, &length, nullptr},
-      {input, 0, output, &length, "key"},   {input, -1, output, &length, "key"},
-      {input, -8, output, &length, "key"},  {input, INT_MIN, output, &length, "key"},
+      {nullptr, 8, output, &length, "key"},
+      {input, 8, nullptr, &length, "key"},
+      {input, 8, output, nullptr, "key"},
+      {input, 8, output, &length, nullptr},
+      {input, 0, output, &length, "key"},
+      {input, -1, output, &length, "key"},
+      {input, -8, output, &length, "key"},
+      {input, INT_MIN, output, &length, "key"},
       // Its rounded length would not fit the reported int.
       {input, INT_MAX, output, &length, "key"},
   };

@@ -30,7 +30,8 @@ TEST(Cryptane, ThreadsWithDifferentKeysDoNotDisturbEachOther) {
   std::vector<Job> jobs;
   for (const char* keyText : keyTexts) {
     Bytes plain(40);
-    for (std::size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<unsigned char>(keyText[0] + i + 1);
+    for (std::size_t i = 0; i < plain.size(); ++i)
+      plain[i] = static_cast<unsigned char>(keyText[0] + i + 1);
     jobs.push_back({keyText, plain, Encrypt(plain, keyText)});
   }
 

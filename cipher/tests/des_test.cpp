@@ -111,7 +111,8 @@ TEST(DesBlockCipher, AgreesWithTheReferenceModelUnderEveryConvention) {
       const DesBlock key = RandomBlock(random), plain = RandomBlock(random);
       const DesBlockCipher des(key, conventions);
       const DesBlock cipher = des.Encrypt(plain);
-      EXPECT_EQ(Vector(cipher), reference_des::Encrypt(Vector(key), Vector(plain), ModelOptions(conventions)));
+      EXPECT_EQ(Vector(cipher),
+                reference_des::Encrypt(Vector(key), Vector(plain), ModelOptions(conventions)));
       EXPECT_EQ(des.Decrypt(cipher), plain);
     }
   }
@@ -139,9 +140,11 @@ TEST(CryptaneDes, WithoutTheFinalSwapTheHalvesKeepTheirOrder) {
     const DesBlock key = RandomBlock(random), plain = RandomBlock(random);
     const DesBlock standard = DesBlockCipher(key, cryptane::kFipsDes).Encrypt(plain);
     const DesBlock unswapped = DesBlockCipher(key, {false, false, false}).Encrypt(plain);
-    reference_des::Bits halves = reference_des::InitialPermutation(reference_des::Unpack(Vector(standard), false));
+    reference_des::Bits halves =
+        reference_des::InitialPermutation(reference_des::Unpack(Vector(standard), false));
     std::rotate(halves.begin(), halves.begin() + 32, halves.end());
-    EXPECT_EQ(reference_des::InitialPermutation(reference_des::Unpack(Vector(unswapped), false)), halves);
+    EXPECT_EQ(reference_des::InitialPermutation(reference_des::Unpack(Vector(unswapped), false)),
+              halves);
   }
 }
 

@@ -25,8 +25,13 @@ std::string Encode(std::string_view bytes, int* reported) {
 
 TEST(xPEMEncode, EncodesTheRfc4648Vectors) {
   const std::pair<const char*, const char*> vectors[] = {
-      {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},        {"foo", "Zm9v"},
-      {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"},
+      {"", ""},
+      {"f", "Zg=="},
+      {"fo", "Zm8="},
+      {"foo", "Zm9v"},
+      {"foob", "Zm9vYg=="},
+      {"fooba", "Zm9vYmE="},
+      {"foobar", "Zm9vYmFy"},
   };
   for (const auto& [bytes, text] : vectors) {
     int reported = -1;
@@ -49,15 +54,16 @@ TEST(xPEMDecode, DecodesWholeGroupsThreeBytesEach) {
       {"Zm9vYg==", "666F6F620000", 4},
       {"Zm9vYmE=", "666F6F626100", 5},
       {"Zm9vYmFy", "666F6F626172", 6},
-      {"Zm9vYg", "666F6F", 3},    // a trailing part of a group is ignored
+      {"Zm9vYg", "666F6F", 3},  // a trailing part of a group is ignored
       {"+/+/", "FBFFBF", 3},
-      {"QQ=A", "410000", 2},      // padding in the third place voids the fourth
+      {"QQ=A", "410000", 2},  // padding in the third place voids the fourth
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     std::vector<unsigned char> output(std::strlen(c.written) / 2 + 3, 0xEE);
     int reported = -1;
-    ASSERT_EQ(xPEMDecode(c.text, static_cast<int>(std::strlen(c.text)), output.data(), &reported), 1);
+    ASSERT_EQ(xPEMDecode(c.text, static_cast<int>(std::strlen(c.text)), output.data(), &reported),
+              1);
     EXPECT_EQ(reported, c.reported);
     EXPECT_EQ(Hex(output), std::string(c.written) + "EEEEEE");
   }
@@ -65,7 +71,8 @@ TEST(xPEMDecode, DecodesWholeGroupsThreeBytesEach) {
 
 TEST(xPEMDecode, RefusesAGroupWithACharacterOutsideTheAlphabet) {
   const std::string cases[] = {
-      "=AAA", "A=AA", "AA*A", "AAA*", "AA.=", "A\x80==", std::string("AA\0=", 4), "Zm9v Zm9", "Zm9vZ==="};
+      "=AAA",     "A=AA",    "AA*A", "AAA*", "AA.=", "A\x80==", std::string("AA\0=", 4),
+      "Zm9v Zm9", "Zm9vZ==="};
   for (const std::string& text : cases) {
     SCOPED_TRACE(text);
     std::vector<unsigned char> output(text.size(), 0);

@@ -1,4 +1,6 @@
 // xGenRandom and xGenRandom8Bytes.
+#include "random.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <string>
 
 #include "cipher/Cryptane.h"
-#include "random.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ TEST(xGenRandom, DrawsVaryingNumbersOverTheWholeRange) {
 // The bytes decipher, under the first 11 characters of the fixed key text, to
 // the decimal text of a number in xGenRandom's range followed by zeros.
 TEST(xGenRandom8Bytes, EnciphersTheDecimalTextOfADrawnNumber) {
-  const std::string keyText(cryptane::kRandomBytesKeyText.substr(0, cryptane::kRandomBytesKeyLength));
+  const std::string keyText(
+      cryptane::kRandomBytesKeyText.substr(0, cryptane::kRandomBytesKeyLength));
   std::set<std::string> drawn;
   for (int i = 0; i < 50; ++i) {
     std::array<unsigned char, 8> bytes{};
@@ -43,7 +45,8 @@ TEST(xGenRandom8Bytes, EnciphersTheDecimalTextOfADrawnNumber) {
               1);
     const std::string digits(plain.data(), static_cast<std::size_t>(length));
     ASSERT_TRUE(length >= 1 && length <= 5) << length;
-    ASSERT_TRUE(std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }));
+    ASSERT_TRUE(
+        std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }));
     EXPECT_LE(std::stoi(digits), 32767);
     EXPECT_EQ(std::to_string(std::stoi(digits)), digits);
     EXPECT_TRUE(std::all_of(plain.begin() + length, plain.end(), [](char c) { return c == 0; }));

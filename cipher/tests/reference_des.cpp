@@ -191,7 +191,8 @@ std::vector<std::uint8_t> Decrypt(const std::vector<std::uint8_t>& key,
                                   const std::vector<std::uint8_t>& block, const Options& options) {
   const std::vector<Bits> k = KeySchedule(Unpack(key, options.lsbFirstInEachByte));
   const Bits preoutput = InitialPermutation(Unpack(block, options.lsbFirstInEachByte));
-  Bits first(preoutput.begin(), preoutput.begin() + 32), second(preoutput.begin() + 32, preoutput.end());
+  const Bits first(preoutput.begin(), preoutput.begin() + 32);
+  const Bits second(preoutput.begin() + 32, preoutput.end());
   Bits l = options.swapAfterRound16 ? second : first;
   Bits r = options.swapAfterRound16 ? first : second;
   for (int n = 16; n >= 1; --n) {

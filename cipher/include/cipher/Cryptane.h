@@ -23,8 +23,8 @@ extern "C" {
  * `inputLength` count as zero) into `output`, which must hold the rounded
  * length. `*outputLength` becomes the length of the decrypted text up to its
  * first zero byte, at most the rounded length. `keyText` is zero-terminated;
- * up to 16 of its characters are used. Refused: a null pointer or
- * `inputLength` <= 0.
+ * up to 16 of its characters are used. Refused: a null pointer,
+ * `inputLength` <= 0, or a rounded length that an int cannot hold.
  */
 CRYPTANE_API int xDecryptData(const unsigned char* input, int inputLength, unsigned char* output,
                               int* outputLength, const char* keyText);
@@ -66,7 +66,8 @@ CRYPTANE_API int xPEMDecode(const char* text, int textLength, unsigned char* out
  * Encodes `inputLength` bytes as base64 without line breaks into `text`,
  * which must hold 4 characters per started group of 3 bytes; no terminator
  * is written. `*outputLength` becomes the number of characters written.
- * Refused: a null pointer or a negative `inputLength`.
+ * Refused: a null pointer, a negative `inputLength`, or a text length that
+ * an int cannot hold.
  */
 CRYPTANE_API int xPEMEncode(const unsigned char* input, int inputLength, char* text,
                             int* outputLength);
