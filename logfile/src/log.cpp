@@ -1,4 +1,6 @@
 // CLog: opening, closing, the head and the writing operations.
+#include "logfile/log.h"
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -13,7 +15,6 @@
 #include "log_format.h"
 #include "log_scope.h"
 #include "logfile/bn_time.h"
-#include "logfile/log.h"
 #include "platform/files.h"
 #include "platform/gbk.h"
 
@@ -161,8 +162,8 @@ bool CLog::LoadHead(bool keepApplications) {
   const bool sound = ReadFileHead() && head_.fileSize >= head_.writePosition &&
                      head_.firstRecord == kFirstRecordOffset && head_.writePosition >= kFirstRecordOffset &&
                      head_.version == kHeadVersionValue && head_.appCount <= kMaxApplications;
-  const bool ours = sound && FieldText(head_.company, kHeadTextSize) == kCompany &&
-                    FieldText(head_.title, kHeadTextSize) == kTitle;
+  const bool ours =
+      sound && FieldText(head_.company, kHeadTextSize) == kCompany && FieldText(head_.title, kHeadTextSize) == kTitle;
   if (!ours) {
     Raise(sound ? kNotOurs : kBadData);
     head_ = previous;
@@ -218,7 +219,8 @@ int CLog::ResizeFile() {
 int CLog::Crypt(void* buffer, int length) const {
   Scope scope(*this);
   if (!file_) return 0;
-  if (buffer && length > 0) XorWithKey(static_cast<std::uint8_t*>(buffer), static_cast<std::size_t>(length), KeyText(head_));
+  if (buffer && length > 0)
+    XorWithKey(static_cast<std::uint8_t*>(buffer), static_cast<std::size_t>(length), KeyText(head_));
   return 1;
 }
 
@@ -337,9 +339,8 @@ int CLog::EnableWrite(short appId, int flag) {
 
 const st_LogAppEntry* CLog::FindApplication(short appId) const {
   const auto* end = head_.apps + std::min<int>(head_.appCount, kMaxApplications);
-  const auto* found = std::find_if(head_.apps, end, [appId](const st_LogAppEntry& app) {
-    return app.id == static_cast<std::uint16_t>(appId);
-  });
+  const auto* found = std::find_if(
+      head_.apps, end, [appId](const st_LogAppEntry& app) { return app.id == static_cast<std::uint16_t>(appId); });
   return found == end ? nullptr : found;
 }
 

@@ -14,9 +14,7 @@ void CopyText(char* to, const std::uint8_t* from, std::size_t size) { std::memcp
 
 }  // namespace
 
-std::uint16_t LoadU16(const std::uint8_t* bytes) {
-  return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
-}
+std::uint16_t LoadU16(const std::uint8_t* bytes) { return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8)); }
 
 std::uint32_t LoadU32(const std::uint8_t* bytes) {
   return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
@@ -95,15 +93,14 @@ void UnscrambleHead(HeadBytes& bytes) {
   std::uint8_t keyField[kHeadTextSize];
   std::copy_n(&bytes[kHeadKey], kHeadTextSize, keyField);
   XorWithKey(keyField, kHeadTextSize, kHeadKeyMask);
-  const std::string_view key(reinterpret_cast<const char*>(keyField), ::strnlen(reinterpret_cast<const char*>(keyField), kHeadTextSize));
-  XorWithKey(bytes.data(), bytes.size(), key);
+  const char* keyText = reinterpret_cast<const char*>(keyField);
+  XorWithKey(bytes.data(), bytes.size(), std::string_view(keyText, ::strnlen(keyText, kHeadTextSize)));
   std::copy(std::begin(keyField), std::end(keyField), &bytes[kHeadKey]);
 }
 
 void FormatTimeStamp(char (&stamp)[kTimeTextSize], int month, int day, int hour, int minute, int second,
                      int millisecond) {
-  std::snprintf(stamp, sizeof stamp, "%02d%02d %02d:%02d:%02d.%03d", month, day, hour, minute, second,
-                millisecond);
+  std::snprintf(stamp, sizeof stamp, "%02d%02d %02d:%02d:%02d.%03d", month, day, hour, minute, second, millisecond);
 }
 
 }  // namespace logfile

@@ -30,11 +30,14 @@ constexpr std::size_t kDateLength = 8;  // yyyymmdd
 constexpr const char* kViewerName = "scrivane";
 
 std::string DatePart(unsigned dateMode, int year, int month, int day) {
-  char text[16];
   std::string part;
-  if (dateMode & kYearFlag) part.append(text, static_cast<std::size_t>(std::snprintf(text, sizeof text, "%04d", year)));
-  if (dateMode & kMonthFlag) part.append(text, static_cast<std::size_t>(std::snprintf(text, sizeof text, "%02d", month)));
-  if (dateMode & kDayFlag) part.append(text, static_cast<std::size_t>(std::snprintf(text, sizeof text, "%02d", day)));
+  const auto append = [&part](const char* format, int value) {
+    char text[16];
+    part.append(text, static_cast<std::size_t>(std::snprintf(text, sizeof text, format, value)));
+  };
+  if (dateMode & kYearFlag) append("%04d", year);
+  if (dateMode & kMonthFlag) append("%02d", month);
+  if (dateMode & kDayFlag) append("%02d", day);
   return part;
 }
 

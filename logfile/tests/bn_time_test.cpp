@@ -1,10 +1,11 @@
 // The cached clock: advanced by the tick counter between full reads of the
 // calendar.
+#include "logfile/bn_time.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "logfile/bn_time.h"
 #include "platform/fake_clock.h"
 
 namespace {

@@ -118,8 +118,9 @@ TEST_F(LogNaming, SwitchToAnExistingFileGoesOnWithItsRecords) {
   EXPECT_EQ(log.WriteData("off", 3), 1);  // still disabled: not written
   log.CloseLogFile();
 
-  EXPECT_EQ(TextsReadBack(PathOf("Q_20260306.wqz")),
-            (std::vector<std::string>{"启动日志。", "kept", "关闭日志。", "continued", "own application", "关闭日志。"}));
+  EXPECT_EQ(
+      TextsReadBack(PathOf("Q_20260306.wqz")),
+      (std::vector<std::string>{"启动日志。", "kept", "关闭日志。", "continued", "own application", "关闭日志。"}));
   EXPECT_TRUE(messages_.empty());
 }
 
@@ -177,11 +178,10 @@ TEST_F(LogNaming, FileBeyondTheRollOverSizeGoesOnInTheNextPart) {
 TEST_F(LogNaming, FilesOlderThanTheDaysToKeepAreDeleted) {
   SetNow(At(2026, 3, 31));
   const std::vector<std::string> old = {"Q_20260228.wqz", "Q_20260228-004.wqz", "Q_20251231.wqz"};
-  const std::vector<std::string> kept = {
-      "Q_20260301.wqz",    // the cut-off day itself
-      "Q_2026030x.wqz",    // a letter among the digits
-      "Q_1_20200101.wqz",  // another instance's files
-      "R_20200101.wqz",    "Q_20200101.txt", "Q_2020.wqz"};
+  const std::vector<std::string> kept = {"Q_20260301.wqz",    // the cut-off day itself
+                                         "Q_2026030x.wqz",    // a letter among the digits
+                                         "Q_1_20200101.wqz",  // another instance's files
+                                         "R_20200101.wqz",   "Q_20200101.txt", "Q_2020.wqz"};
   for (const std::string& name : old) Touch(name);
   for (const std::string& name : kept) Touch(name);
   std::filesystem::create_directories(PathOf("Q_20200102.wqz"));

@@ -198,12 +198,9 @@ TEST_F(LogReading, MalformedRecordEndsTheReading) {
     bool roomyHead;  // the head claims room enough for the record
   };
   const Case cases[] = {
-      {"shorter than a record head", 19, false},
-      {"zero length", 0, false},
-      {"past the write position", 5000, false},
-      {"longer than a text record may be", 10261, true},
-      {"longer than any record may be", 10311, true},
-      {"largest length field", 0xFFFF, true},
+      {"shorter than a record head", 19, false},      {"zero length", 0, false},
+      {"past the write position", 5000, false},       {"longer than a text record may be", 10261, true},
+      {"longer than any record may be", 10311, true}, {"largest length field", 0xFFFF, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

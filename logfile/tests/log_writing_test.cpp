@@ -20,13 +20,14 @@ TEST_F(LogWriting, WriteLogAcceptsOnlyEnabledRegisteredTextApplications) {
     bool written;
   };
   const Case cases[] = {
-      {0, 1, true},    // registered
-      {1, 0, false},   // the pack types carry a name field
-      {12, 0, false},  // even when registered
-      {13, 0, false},  {15, 0, false},
-      {-1, 0, false},  // bit 15 set
-      {7, 0, false},   // not registered
-      {11, 1, false},  // disabled
+      {0, 1, true},                                    // registered
+      {1, 0, false},                                   // the pack types carry a name field
+      {12, 0, false},                                  // even when registered
+      {13, 0, false},                                  // pack type
+      {15, 0, false},                                  // pack type
+      {-1, 0, false},                                  // bit 15 set
+      {7, 0, false},                                   // not registered
+      {11, 1, false},                                  // disabled
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
@@ -75,7 +76,7 @@ TEST_F(LogWriting, ApplicationTableHoldsTwentyEntries) {
   TestLog log;
   EXPECT_EQ(log.AddAppName(-2, "neg"), 0);
   EXPECT_EQ(log.AddAppName(2, "123456789012345678901"), 0);  // 21 bytes
-  EXPECT_EQ(log.AddAppName(1, "TRAVO包日志"), 1);          // same name: enabled again
+  EXPECT_EQ(log.AddAppName(1, "TRAVO包日志"), 1);            // same name: enabled again
   EXPECT_EQ(log.AddAppName(1, "other"), 0);
   for (short id = 100; id < 117; ++id) EXPECT_EQ(log.AddAppName(id, "12345678901234567890"), 1);
   EXPECT_EQ(log.Head().appCount, 20u);
@@ -144,8 +145,8 @@ TEST_F(LogWriting, ReopeningGoesOnAtTheWritePosition) {
   EXPECT_EQ(log.GetFileName(), path);
   log.WriteLog(0, "two");
   log.CloseLogFile();
-  EXPECT_EQ(TextsReadBack(path), (std::vector<std::string>{"启动日志。", "one", "关闭日志。", "启动日志。", "two",
-                                                           "关闭日志。"}));
+  EXPECT_EQ(TextsReadBack(path),
+            (std::vector<std::string>{"启动日志。", "one", "关闭日志。", "启动日志。", "two", "关闭日志。"}));
 }
 
 TEST_F(LogWriting, SecondWriterOfAFileIsRefused) {

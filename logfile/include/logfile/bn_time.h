@@ -23,8 +23,8 @@ class QUILLMERE_API CBNTime {
   void ReflushTime2();
 
   int GetYear() const;
-  int GetMonth() const;      // 1..12
-  int GetDay() const;        // 1..31
+  int GetMonth() const;  // 1..12
+  int GetDay() const;    // 1..31
   int GetHour() const;
   int GetMinute() const;
   int GetSecond() const;

@@ -61,8 +61,7 @@ class QUILLMERE_API CLog {
   // prefix, extension, date flags (4 year, 2 month, 1 day in the name) and
   // days to keep. 0 when the directory exceeds 259, the prefix 49 or the
   // extension 19 bytes.
-  int SetFileMode(const char* directory, const char* prefix, const char* extension, unsigned dateMode,
-                  int daysToKeep);
+  int SetFileMode(const char* directory, const char* prefix, const char* extension, unsigned dateMode, int daysToKeep);
   // Deletes this object's files dated more than `days` days ago (date mode 7
   // and writing only).
   int DeleteOutOfDateFiles(int days);
