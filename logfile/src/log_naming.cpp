@@ -120,6 +120,11 @@ void CLog::ComputeFileName() {
   fileName_ = folder + prefix_ + datePart_ + PartSuffix(next) + extension_;
 }
 
+void CLog::SetRollOverSize(std::uint32_t bytes) {
+  Scope scope(*this);
+  rollOverSize_ = bytes;
+}
+
 int CLog::CheckFileName() {
   Scope scope(*this);
   const std::string previous = fileName_;

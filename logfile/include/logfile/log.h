@@ -99,8 +99,9 @@ class QUILLMERE_API CLog {
   static int GetFullPath(std::string& path);
   static int MakePath(std::string path);
 
-  // The file size beyond which the next write goes on in the next part.
-  void SetRollOverSize(std::uint32_t bytes) { rollOverSize_ = bytes; }
+  // The file size beyond which the next write goes on in the next part,
+  // 2,000,000,000 bytes unless lowered (tests do, to roll over small files).
+  void SetRollOverSize(std::uint32_t bytes);
 
  private:
   class Scope;
