@@ -1,0 +1,144 @@
+// CLog writes one scrambled log file at a time: a 560-byte head followed by
+// length-prefixed records, each stamped with the cached clock's time and an
+// application id. In write mode the file name follows the date and a size
+// limit (a new day starts a new file, a file beyond the limit goes on in the
+// next part), and files older than the days to keep are deleted. The same
+// class reads a log file back record by record.
+//
+// Every operation, public or protected, runs under the object's write lock,
+// so one object may be used from any number of threads. Results are 1 for
+// success and 0 for failure unless said otherwise.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "logfile/export.h"
+#include "logfile/log_head.h"
+
+namespace logfile {
+class LogFileHandle;
+}
+
+class QUILLMERE_API CLog {
+ public:
+  CLog();
+  // Closes the file.
+  virtual ~CLog();
+  CLog(const CLog&) = delete;
+  CLog& operator=(const CLog&) = delete;
+
+  // A non-empty name opens that file for reading; an empty one opens the
+  // file named by SetFileMode for writing.
+  int OpenLogFile(const char* name);
+  // Closes the file and resets the object with a new file key.
+  void CloseLogFile();
+
+  // A text record, formatted as by printf and cut to 10140 bytes. Refused for
+  // the pack types, a negative id and an unregistered one; a disabled
+  // application, or an object that reads, gives 1 without writing.
+  int WriteLog(short appId, const char* format, ...) __attribute__((format(printf, 3, 4)));
+  // A record of raw bytes, cut to 10240.
+  int WriteRawLog(short appId, const void* data, int length);
+  // WriteRawLog as application 11.
+  int WriteData(const void* data, int length);
+  // A pack record (type 1): the name in a 50-byte field, then at most
+  // 10188 bytes of data.
+  int WritePack(const void* data, int length, const char* name);
+
+  // Registers an application (name of at most 20 bytes) or enables a
+  // registered one of the same name.
+  int AddAppName(short appId, const char* name);
+  // Switches writing of one application on or off; ids below 1 are refused.
+  int EnableWrite(short appId, int flag);
+  // Writes the head to disk unless the last head save already did.
+  int FlushSaveFileHead();
+
+  // Where the file goes: directory (made absolute and created), name
+  // prefix, extension, date flags (4 year, 2 month, 1 day in the name) and
+  // days to keep. 0 when the directory exceeds 259, the prefix 49 or the
+  // extension 19 bytes.
+  int SetFileMode(const char* directory, const char* prefix, const char* extension, unsigned dateMode, int daysToKeep);
+  // Deletes this object's files dated more than `days` days ago (date mode 7
+  // and writing only).
+  int DeleteOutOfDateFiles(int days);
+  std::string GetFileName() const;
+  // The head as held in memory, key in plain text.
+  int GetFileInfo(st_LogHead& head) const;
+
+  // Reading. `timeText` holds kTimeTextSize bytes, `name` kPackNameBufferSize,
+  // `data` kReadBufferSize; data and name are followed by a zero byte.
+  // Positions count bytes from the first record; 0 at the end of the records.
+  int GetNextLog(std::uint32_t& position, short& type, char* timeText, char* data, short& dataLength);
+  // Reads forward to the next pack record; the position moves only on success.
+  int GetNextPack(std::uint32_t& position, char* name, char* timeText, char* data, short& dataLength);
+  // The record with that ordinal (0 = first); pack types give their name.
+  int GetLog(std::uint32_t ordinal, short& type, char* timeText, char* name, char* data, short& dataLength);
+
+  // Starts the log viewer scrivane on the current file: from the program's
+  // folder when it is there, else from PATH.
+  int ViewLogFile();
+
+ protected:
+  void Init();
+  int OpenFile();
+  void CloseFile();
+  int ReadFileHead();
+  int SaveFileHead(int force);
+  int ResizeFile();
+  int WriteToFile(short appId, const void* data, int length);
+  // XORs the buffer with the file key; needs an open file.
+  int Crypt(void* buffer, int length) const;
+
+  // Recomputes the file name and, when it changed, goes on in the new file.
+  int CheckFileName();
+  static void AddSlash(std::string& path);
+  static int GetFullPath(std::string& path);
+  static int MakePath(std::string path);
+
+  // The file size beyond which the next write goes on in the next part,
+  // 2,000,000,000 bytes unless lowered (tests do, to roll over small files).
+  void SetRollOverSize(std::uint32_t bytes);
+
+ private:
+  class Scope;
+  enum Mode { kClosed = 0, kWriting = 1, kReading = 2 };
+
+  void ComputeFileName();
+  bool OpenForWriting();
+  bool StartNewFile();
+  bool LoadHead(bool keepApplications);
+  const st_LogAppEntry* FindApplication(short appId) const;
+  st_LogAppEntry* FindApplication(short appId);
+  // The result of a write that ends before writing; none when it goes on.
+  std::optional<int> WriteRefusal(short appId, bool refusePackTypes) const;
+  int WriteRecord(short appId, const void* data, int length);
+  bool ReadRecordLength(std::uint64_t offset, std::uint16_t& length) const;
+  bool ReadRecord(std::uint64_t offset, std::uint16_t length, short& type, char* timeText, char* data) const;
+  void Raise(const char* message);
+
+  // The write lock; Scope takes it for every operation and shows the
+  // messages raised inside once it is released, so no modal box is open
+  // while another thread waits for the log.
+  mutable std::recursive_mutex mutex_;
+  mutable int lockDepth_ = 0;
+  mutable std::string pendingMessage_;
+
+  int mode_ = kClosed;
+  unsigned dateMode_ = 0;
+  std::string fileName_;
+  std::string directory_;
+  std::string prefix_;
+  std::string datePart_;
+  std::string extension_;
+  int daysToKeep_ = 0;
+  std::unique_ptr<logfile::LogFileHandle> file_;
+  st_LogHead head_{};
+  // Head saves of this object: every tenth unforced save writes.
+  unsigned headSaveCount_ = 0;
+  bool lastSaveWrote_ = false;
+  std::uint32_t rollOverSize_ = 2000000000;
+};

@@ -1,0 +1,351 @@
+// CLog: opening, closing, the head and the writing operations.
+#include "logfile/log.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "log_file_handle.h"
+#include "log_format.h"
+#include "log_scope.h"
+#include "logfile/bn_time.h"
+#include "platform/files.h"
+#include "platform/gbk.h"
+
+using namespace logfile;
+
+namespace {
+
+constexpr int kMaxTextLength = 10140;
+constexpr unsigned kHeadSaveInterval = 10;  // unforced saves per written head
+constexpr std::uint64_t kMaxFileOffset = std::numeric_limits<std::uint32_t>::max();
+constexpr int kKeyLength = 11;
+
+constexpr std::string_view kCompany = "Brennark";
+constexpr std::string_view kTitle = "Log file";
+
+constexpr const char* kCannotCreate = "无法创建日志文件！";
+constexpr const char* kCannotOpen = "无法打开日志文件！";
+constexpr const char* kBadData = "日志文件数据错误！";
+constexpr const char* kNotOurs = "不是布伦纳克公司的日志文件！";
+
+struct DefaultApplication {
+  short id;
+  const char* name;
+};
+constexpr DefaultApplication kDefaultApplications[] = {
+    {0, "日志系统日志"}, {1, "TRAVO包日志"}, {11, "日志系统数据日志"}};
+
+std::string_view FieldText(const char* field, std::size_t size) {
+  return std::string_view(field, ::strnlen(field, size));
+}
+
+// Printable characters 32..121.
+void MakeKey(char (&key)[kHeadTextSize]) {
+  std::random_device source;
+  std::uniform_int_distribution<int> printable(32, 121);
+  std::fill(std::begin(key), std::end(key), '\0');
+  for (int i = 0; i < kKeyLength; ++i) key[i] = static_cast<char>(printable(source));
+}
+
+}  // namespace
+
+CLog::CLog() { Init(); }
+
+CLog::~CLog() { CloseFile(); }
+
+void CLog::Init() {
+  Scope scope(*this);
+  file_.reset();
+  mode_ = kClosed;
+  dateMode_ = 0;
+  daysToKeep_ = 0;
+  fileName_.clear();
+  directory_.clear();
+  prefix_.clear();
+  datePart_.clear();
+  extension_.clear();
+  head_ = st_LogHead{};
+  head_.version = kHeadVersionValue;
+  kCompany.copy(head_.company, kCompany.size());
+  kTitle.copy(head_.title, kTitle.size());
+  MakeKey(head_.key);
+  for (st_LogAppEntry& app : head_.apps) app.enabled = 1;
+  head_.firstRecord = kFirstRecordOffset;
+  head_.writePosition = kFirstRecordOffset;
+  headSaveCount_ = 0;
+  lastSaveWrote_ = false;
+  for (const DefaultApplication& app : kDefaultApplications) AddAppName(app.id, app.name);
+}
+
+int CLog::OpenLogFile(const char* name) {
+  Scope scope(*this);
+  if (file_) return 0;
+  if (name && *name) {
+    fileName_ = name;
+    mode_ = kReading;
+  } else {
+    mode_ = kWriting;
+  }
+  return OpenFile();
+}
+
+void CLog::CloseLogFile() {
+  Scope scope(*this);
+  CloseFile();
+  Init();
+}
+
+int CLog::OpenFile() {
+  Scope scope(*this);
+  if (fileName_.empty() || file_) return 0;
+  const bool reading = mode_ == kReading;
+  if (reading) {
+    file_ = LogFileHandle::OpenForReading(fileName_);
+    if (!file_) Raise(kCannotOpen);
+  }
+  if (reading ? !file_ : !OpenForWriting()) {
+    mode_ = kClosed;
+    return 0;
+  }
+  // An empty file is one whose creation was cut short: it is made anew.
+  if (!reading && file_->IsEmpty()) {
+    if (!StartNewFile()) {
+      file_.reset();
+      mode_ = kClosed;
+      return 0;
+    }
+    DeleteOutOfDateFiles(daysToKeep_);
+  } else if (!LoadHead(false)) {
+    Init();
+    return 0;
+  }
+  if (!reading) WriteLog(0, "启动日志。");
+  return 1;
+}
+
+void CLog::CloseFile() {
+  Scope scope(*this);
+  if (!file_) return;
+  WriteLog(0, "关闭日志。");
+  if (file_) SaveFileHead(1);  // the record may have gone to a new file that could not be opened
+  file_.reset();
+  mode_ = kClosed;
+}
+
+bool CLog::OpenForWriting() {
+  const bool existed = platform::PathExists(fileName_);
+  file_ = LogFileHandle::OpenForWriting(fileName_);
+  if (!file_) Raise(existed ? kCannotOpen : kCannotCreate);
+  return file_ != nullptr;
+}
+
+bool CLog::StartNewFile() {
+  head_.firstRecord = kFirstRecordOffset;
+  head_.writePosition = kFirstRecordOffset;
+  head_.fileSize = 0;
+  head_.recordCount = 0;
+  head_.packCount = 0;
+  if (ResizeFile() && SaveFileHead(1)) return true;
+  Raise(kCannotCreate);
+  return false;
+}
+
+bool CLog::LoadHead(bool keepApplications) {
+  const st_LogHead previous = head_;
+  const bool sound = ReadFileHead() && head_.fileSize >= head_.writePosition &&
+                     head_.firstRecord == kFirstRecordOffset && head_.writePosition >= kFirstRecordOffset &&
+                     head_.version == kHeadVersionValue && head_.appCount <= kMaxApplications;
+  const bool ours =
+      sound && FieldText(head_.company, kHeadTextSize) == kCompany && FieldText(head_.title, kHeadTextSize) == kTitle;
+  if (!ours) {
+    Raise(sound ? kNotOurs : kBadData);
+    head_ = previous;
+    return false;
+  }
+  if (keepApplications) {
+    head_.appCount = previous.appCount;
+    std::copy(std::begin(previous.apps), std::end(previous.apps), head_.apps);
+  }
+  return true;
+}
+
+int CLog::ReadFileHead() {
+  Scope scope(*this);
+  HeadBytes bytes;
+  if (!file_ || !file_->ReadAt(0, bytes.data(), bytes.size())) return 0;
+  UnscrambleHead(bytes);
+  head_ = DecodeHead(bytes);
+  for (st_LogAppEntry& app : head_.apps) app.enabled = 1;
+  return 1;
+}
+
+int CLog::SaveFileHead(int force) {
+  Scope scope(*this);
+  if (!file_) return 0;
+  if (mode_ != kWriting) return 1;
+  ++headSaveCount_;
+  if (!force && headSaveCount_ % kHeadSaveInterval != 0) {
+    lastSaveWrote_ = false;
+    return 1;
+  }
+  HeadBytes bytes = EncodeHead(head_);
+  ScrambleHead(bytes, KeyText(head_));
+  lastSaveWrote_ = file_->WriteAt(0, bytes.data(), bytes.size());
+  return lastSaveWrote_ ? 1 : 0;
+}
+
+int CLog::FlushSaveFileHead() {
+  Scope scope(*this);
+  if (!lastSaveWrote_ && file_) SaveFileHead(1);
+  return 1;
+}
+
+int CLog::ResizeFile() {
+  Scope scope(*this);
+  static const std::uint8_t kZeros[kFileGrowth] = {};
+  if (!file_ || head_.fileSize + std::uint64_t{kFileGrowth} > kMaxFileOffset) return 0;
+  if (!file_->WriteAt(head_.fileSize, kZeros, sizeof kZeros)) return 0;
+  head_.fileSize += kFileGrowth;
+  return 1;
+}
+
+int CLog::Crypt(void* buffer, int length) const {
+  Scope scope(*this);
+  if (!file_) return 0;
+  if (buffer && length > 0)
+    XorWithKey(static_cast<std::uint8_t*>(buffer), static_cast<std::size_t>(length), KeyText(head_));
+  return 1;
+}
+
+int CLog::WriteToFile(short appId, const void* data, int length) {
+  Scope scope(*this);
+  if (!file_ || !data || length <= 0) return 0;
+  if (mode_ != kWriting) return 1;
+  if (head_.fileSize < head_.writePosition) return 0;
+  // Cut before the length goes into the 16-bit field.
+  const auto dataLength = static_cast<std::uint32_t>(std::min(length, kMaxRecordData));
+  const auto recordSize = static_cast<std::uint32_t>(dataLength + kRecordHeadSize);
+  // The free space must exceed the record, and the file never grows past
+  // 32-bit offsets, so neither does the record.
+  while (head_.fileSize - head_.writePosition <= recordSize) {
+    if (!ResizeFile()) return 0;
+  }
+
+  const CBNTime::Fields now = GetBNTime().Update();
+  char stamp[kTimeTextSize];
+  FormatTimeStamp(stamp, now.month, now.day, now.hour, now.minute, now.second, now.msecond);
+  std::vector<std::uint8_t> record(recordSize);
+  StoreU16(&record[kRecordLength], static_cast<std::uint16_t>(dataLength + kRecordFixedLength));
+  StoreU16(&record[kRecordType], static_cast<std::uint16_t>(appId));
+  std::memcpy(&record[kRecordTime], stamp, kTimeTextSize);
+  std::memcpy(&record[kRecordHeadSize], data, dataLength);
+  Crypt(&record[kRecordType], static_cast<int>(dataLength + kRecordFixedLength));
+  if (!file_->WriteAt(head_.writePosition, record.data(), record.size())) return 0;
+
+  ++head_.recordCount;
+  head_.writePosition += recordSize;
+  return 1;
+}
+
+std::optional<int> CLog::WriteRefusal(short appId, bool refusePackTypes) const {
+  if (!file_ || appId < 0 || (refusePackTypes && IsPackRecordType(appId))) return 0;
+  if (mode_ != kWriting) return 1;
+  const st_LogAppEntry* app = FindApplication(appId);
+  if (!app) return 0;
+  if (!app->enabled) return 1;
+  return std::nullopt;
+}
+
+int CLog::WriteRecord(short appId, const void* data, int length) {
+  CheckFileName();
+  if (!WriteToFile(appId, data, length)) return 0;
+  SaveFileHead(0);
+  return 1;
+}
+
+int CLog::WriteLog(short appId, const char* format, ...) {
+  Scope scope(*this);
+  if (const auto refusal = WriteRefusal(appId, true)) return *refusal;
+  if (!format) return 0;
+  char text[kMaxRecordData + 1];
+  va_list args;
+  va_start(args, format);
+  const int formatted = std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  if (formatted < 0) return 0;
+  const std::string_view written(text, std::min<std::size_t>(static_cast<std::size_t>(formatted), kMaxRecordData));
+  return WriteRecord(appId, text, static_cast<int>(platform::GbkFitLength(written, kMaxTextLength)));
+}
+
+int CLog::WriteRawLog(short appId, const void* data, int length) {
+  Scope scope(*this);
+  if (const auto refusal = WriteRefusal(appId, false)) return *refusal;
+  return WriteRecord(appId, data, length);
+}
+
+int CLog::WriteData(const void* data, int length) { return WriteRawLog(11, data, length); }
+
+int CLog::WritePack(const void* data, int length, const char* name) {
+  constexpr short kPackType = 1;
+  Scope scope(*this);
+  if (!file_ || length < 0 || length > kMaxPackData || (length > 0 && !data)) return 0;
+  const st_LogAppEntry* app = FindApplication(kPackType);
+  if (mode_ != kWriting || (app && !app->enabled)) return 1;
+
+  CheckFileName();
+  std::vector<std::uint8_t> record(kPackNameSize + static_cast<std::size_t>(length), 0);
+  const std::string_view packName = name ? name : "";
+  std::memcpy(record.data(), packName.data(), platform::GbkFitLength(packName, kPackNameSize));
+  if (length > 0) std::memcpy(record.data() + kPackNameSize, data, static_cast<std::size_t>(length));
+  const int written = WriteToFile(kPackType, record.data(), static_cast<int>(record.size()));
+  if (written) {
+    ++head_.packCount;
+    SaveFileHead(0);
+  }
+  return written;
+}
+
+int CLog::AddAppName(short appId, const char* name) {
+  Scope scope(*this);
+  if (appId < 0 || !name || std::strlen(name) >= kAppNameSize) return 0;
+  if (st_LogAppEntry* app = FindApplication(appId)) {
+    if (FieldText(app->name, kAppNameSize) != name) return 0;
+    app->enabled = 1;
+    return 1;
+  }
+  if (head_.appCount >= kMaxApplications) return 0;
+  st_LogAppEntry& app = head_.apps[head_.appCount++];
+  app = st_LogAppEntry{};
+  app.id = static_cast<std::uint16_t>(appId);
+  std::memcpy(app.name, name, std::strlen(name));
+  app.enabled = 1;
+  SaveFileHead(1);
+  return 1;
+}
+
+int CLog::EnableWrite(short appId, int flag) {
+  Scope scope(*this);
+  if (appId < 1) return 0;
+  if (st_LogAppEntry* app = FindApplication(appId)) app->enabled = flag != 0;
+  return 1;
+}
+
+const st_LogAppEntry* CLog::FindApplication(short appId) const {
+  const auto* end = head_.apps + std::min<int>(head_.appCount, kMaxApplications);
+  const auto* found = std::find_if(
+      head_.apps, end, [appId](const st_LogAppEntry& app) { return app.id == static_cast<std::uint16_t>(appId); });
+  return found == end ? nullptr : found;
+}
+
+st_LogAppEntry* CLog::FindApplication(short appId) {
+  return const_cast<st_LogAppEntry*>(std::as_const(*this).FindApplication(appId));
+}
+
+void CLog::Raise(const char* message) { pendingMessage_ = message; }

@@ -1,0 +1,106 @@
+#include "log_format.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace logfile {
+namespace {
+
+constexpr std::string_view kHeadKeyMask = "pelmarost";
+
+void CopyText(std::uint8_t* to, const char* from, std::size_t size) { std::memcpy(to, from, size); }
+void CopyText(char* to, const std::uint8_t* from, std::size_t size) { std::memcpy(to, from, size); }
+
+}  // namespace
+
+std::uint16_t LoadU16(const std::uint8_t* bytes) { return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8)); }
+
+std::uint32_t LoadU32(const std::uint8_t* bytes) {
+  return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+         (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+void StoreU16(std::uint8_t* bytes, std::uint16_t value) {
+  bytes[0] = static_cast<std::uint8_t>(value);
+  bytes[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void StoreU32(std::uint8_t* bytes, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+HeadBytes EncodeHead(const st_LogHead& head) {
+  HeadBytes bytes{};
+  StoreU16(&bytes[kHeadVersion], head.version);
+  StoreU16(&bytes[kHeadAppCount], head.appCount);
+  CopyText(&bytes[kHeadCompany], head.company, kHeadTextSize);
+  CopyText(&bytes[kHeadTitle], head.title, kHeadTextSize);
+  CopyText(&bytes[kHeadKey], head.key, kHeadTextSize);
+  StoreU32(&bytes[kHeadFirstRecord], head.firstRecord);
+  StoreU32(&bytes[kHeadWritePosition], head.writePosition);
+  StoreU32(&bytes[kHeadFileSize], head.fileSize);
+  StoreU32(&bytes[kHeadRecordCount], head.recordCount);
+  StoreU32(&bytes[kHeadPackCount], head.packCount);
+  for (int i = 0; i < kMaxApplications; ++i) {
+    std::uint8_t* entry = &bytes[kHeadAppTable + i * kAppEntrySize];
+    StoreU16(entry + kAppId, head.apps[i].id);
+    CopyText(entry + kAppName, head.apps[i].name, kAppNameSize);
+    StoreU16(entry + kAppEnabled, head.apps[i].enabled);
+  }
+  return bytes;
+}
+
+st_LogHead DecodeHead(const HeadBytes& bytes) {
+  st_LogHead head{};
+  head.version = LoadU16(&bytes[kHeadVersion]);
+  head.appCount = LoadU16(&bytes[kHeadAppCount]);
+  CopyText(head.company, &bytes[kHeadCompany], kHeadTextSize);
+  CopyText(head.title, &bytes[kHeadTitle], kHeadTextSize);
+  CopyText(head.key, &bytes[kHeadKey], kHeadTextSize);
+  head.firstRecord = LoadU32(&bytes[kHeadFirstRecord]);
+  head.writePosition = LoadU32(&bytes[kHeadWritePosition]);
+  head.fileSize = LoadU32(&bytes[kHeadFileSize]);
+  head.recordCount = LoadU32(&bytes[kHeadRecordCount]);
+  head.packCount = LoadU32(&bytes[kHeadPackCount]);
+  for (int i = 0; i < kMaxApplications; ++i) {
+    const std::uint8_t* entry = &bytes[kHeadAppTable + i * kAppEntrySize];
+    head.apps[i].id = LoadU16(entry + kAppId);
+    CopyText(head.apps[i].name, entry + kAppName, kAppNameSize);
+    head.apps[i].enabled = LoadU16(entry + kAppEnabled);
+  }
+  return head;
+}
+
+std::string_view KeyText(const st_LogHead& head) {
+  return std::string_view(head.key, ::strnlen(head.key, kHeadTextSize));
+}
+
+void XorWithKey(std::uint8_t* data, std::size_t size, std::string_view key) {
+  if (key.empty()) return;
+  for (std::size_t i = 0; i < size; ++i) data[i] ^= static_cast<std::uint8_t>(key[i % key.size()]);
+}
+
+void ScrambleHead(HeadBytes& bytes, std::string_view key) {
+  std::uint8_t keyField[kHeadTextSize] = {};
+  std::copy(key.begin(), key.end(), keyField);
+  XorWithKey(keyField, kHeadTextSize, kHeadKeyMask);
+  XorWithKey(bytes.data(), bytes.size(), key);
+  std::copy(std::begin(keyField), std::end(keyField), &bytes[kHeadKey]);
+}
+
+void UnscrambleHead(HeadBytes& bytes) {
+  std::uint8_t keyField[kHeadTextSize];
+  std::copy_n(&bytes[kHeadKey], kHeadTextSize, keyField);
+  XorWithKey(keyField, kHeadTextSize, kHeadKeyMask);
+  const char* keyText = reinterpret_cast<const char*>(keyField);
+  XorWithKey(bytes.data(), bytes.size(), std::string_view(keyText, ::strnlen(keyText, kHeadTextSize)));
+  std::copy(std::begin(keyField), std::end(keyField), &bytes[kHeadKey]);
+}
+
+void FormatTimeStamp(char (&stamp)[kTimeTextSize], int month, int day, int hour, int minute, int second,
+                     int millisecond) {
+  std::snprintf(stamp, sizeof stamp, "%02d%02d %02d:%02d:%02d.%03d", month, day, hour, minute, second, millisecond);
+}
+
+}  // namespace logfile

@@ -1,0 +1,203 @@
+// Opening, closing and the writing operations.
+#include <unistd.h>
+
+#include "log_test_support.h"
+
+using namespace logtest;
+
+namespace {
+
+class LogWriting : public LogFolderTest {};
+
+TEST_F(LogWriting, WriteLogAcceptsOnlyEnabledRegisteredTextApplications) {
+  TestLog log;
+  OpenWriter(log);
+  ASSERT_EQ(log.EnableWrite(11, 0), 1);
+  ASSERT_EQ(log.AddAppName(12, "行情包"), 1);
+  struct Case {
+    short id;
+    int result;
+    bool written;
+  };
+  const Case cases[] = {
+      {0, 1, true},                                    // registered
+      {1, 0, false},                                   // the pack types carry a name field
+      {12, 0, false},                                  // even when registered
+      {13, 0, false},                                  // pack type
+      {15, 0, false},                                  // pack type
+      {-1, 0, false},                                  // bit 15 set
+      {7, 0, false},                                   // not registered
+      {11, 1, false},                                  // disabled
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    const std::uint32_t before = log.Head().recordCount;
+    EXPECT_EQ(log.WriteLog(c.id, "text"), c.result);
+    EXPECT_EQ(log.Head().recordCount, before + (c.written ? 1 : 0));
+  }
+  EXPECT_EQ(log.WriteRawLog(12, "raw", 3), 1);  // raw records take every registered id
+}
+
+TEST_F(LogWriting, NothingIsWrittenWithoutAFileOrWhileReading) {
+  TestLog log;
+  EXPECT_EQ(log.WriteLog(0, "closed"), 0);
+  EXPECT_EQ(log.WriteRawLog(0, "x", 1), 0);
+  EXPECT_EQ(log.WritePack("x", 1, "n"), 0);
+  OpenWriter(log);
+  const std::string path = log.GetFileName();
+  log.CloseLogFile();
+
+  TestLog reader;
+  ASSERT_EQ(reader.OpenLogFile(path.c_str()), 1);
+  EXPECT_EQ(reader.WriteLog(0, "reading"), 1);
+  EXPECT_EQ(reader.WritePack("x", 1, "n"), 1);
+  reader.CloseLogFile();
+  EXPECT_EQ(TextsReadBack(path), (std::vector<std::string>{"启动日志。", "关闭日志。"}));
+}
+
+TEST_F(LogWriting, RawAndPackLengthsAreBounded) {
+  TestLog log;
+  OpenWriter(log);
+  const std::vector<char> data(10189, 'p');
+  EXPECT_EQ(log.WriteRawLog(0, data.data(), 0), 0);
+  EXPECT_EQ(log.WriteRawLog(0, data.data(), -5), 0);
+  EXPECT_EQ(log.WriteRawLog(0, nullptr, 5), 0);
+  EXPECT_EQ(log.WritePack(data.data(), 10189, "big"), 0);
+  EXPECT_EQ(log.WritePack(data.data(), -1, "neg"), 0);
+  EXPECT_EQ(log.WritePack(data.data(), 10188, "max"), 1);
+  EXPECT_EQ(log.WriteData("dd", 2), 1);
+  EXPECT_EQ(log.Head().packCount, 1u);
+  ASSERT_EQ(log.EnableWrite(1, 0), 1);
+  EXPECT_EQ(log.WritePack("x", 1, "off"), 1);
+  EXPECT_EQ(log.Head().packCount, 1u);
+}
+
+TEST_F(LogWriting, ApplicationTableHoldsTwentyEntries) {
+  TestLog log;
+  EXPECT_EQ(log.AddAppName(-2, "neg"), 0);
+  EXPECT_EQ(log.AddAppName(2, "123456789012345678901"), 0);  // 21 bytes
+  EXPECT_EQ(log.AddAppName(1, "TRAVO包日志"), 1);            // same name: enabled again
+  EXPECT_EQ(log.AddAppName(1, "other"), 0);
+  for (short id = 100; id < 117; ++id) EXPECT_EQ(log.AddAppName(id, "12345678901234567890"), 1);
+  EXPECT_EQ(log.Head().appCount, 20u);
+  EXPECT_EQ(log.AddAppName(200, "late"), 0);
+  EXPECT_EQ(log.AddAppName(116, "12345678901234567890"), 1);
+  EXPECT_EQ(log.EnableWrite(0, 0), 0);
+  EXPECT_EQ(log.EnableWrite(999, 0), 1);
+}
+
+TEST_F(LogWriting, RegisteredApplicationIsSavedInTheHeadAndEnablingIsNot) {
+  TestLog log;
+  OpenWriter(log);
+  ASSERT_EQ(log.AddAppName(5, "成交"), 1);
+  ASSERT_EQ(log.EnableWrite(5, 0), 1);
+  const std::string path = log.GetFileName();
+  log.CloseLogFile();
+
+  TestLog reader;
+  ASSERT_EQ(reader.OpenLogFile(path.c_str()), 1);
+  const st_LogHead head = reader.Head();
+  ASSERT_EQ(head.appCount, 4u);
+  EXPECT_EQ(head.apps[3].id, 5u);
+  EXPECT_STREQ(head.apps[3].name, "成交");
+  EXPECT_EQ(head.apps[3].enabled, 1u);
+}
+
+TEST_F(LogWriting, EachObjectCountsItsOwnHeadSaves) {
+  TestLog first;
+  OpenWriter(first);
+  TestLog second;
+  ASSERT_EQ(second.SetFileMode(".\\Log", "R_", ".wqz", 7, 30), 1);
+  ASSERT_EQ(second.OpenLogFile(""), 1);
+  for (int i = 0; i < 7; ++i) first.WriteLog(0, "first %d", i);  // saves 3..9 of the first
+  for (int i = 0; i < 5; ++i) second.WriteLog(0, "second %d", i);
+  first.WriteLog(0, "tenth save");
+  EXPECT_EQ(U32(PlainHead(ReadBytes(first.GetFileName())), 44), first.Head().writePosition);
+
+  // The first object's last save wrote; the second's did not, so its flush must.
+  ASSERT_EQ(second.FlushSaveFileHead(), 1);
+  EXPECT_EQ(U32(PlainHead(ReadBytes(second.GetFileName())), 44), second.Head().writePosition);
+}
+
+TEST_F(LogWriting, CloseWritesItsRecordAndTheHeadAndRenewsTheKey) {
+  TestLog log;
+  OpenWriter(log);
+  log.WriteLog(0, "%s=%d", "value", 42);
+  const std::string key = log.Head().key;
+  const std::string path = log.GetFileName();
+  log.CloseLogFile();
+  EXPECT_NE(std::string(log.Head().key), key);
+  EXPECT_EQ(log.GetFileName(), "");
+  EXPECT_EQ(U32(PlainHead(ReadBytes(path)), 52), 3u);
+  EXPECT_EQ(TextsReadBack(path), (std::vector<std::string>{"启动日志。", "value=42", "关闭日志。"}));
+}
+
+TEST_F(LogWriting, ReopeningGoesOnAtTheWritePosition) {
+  std::string path;
+  {
+    TestLog log;
+    OpenWriter(log);
+    log.WriteLog(0, "one");
+    path = log.GetFileName();
+  }  // the destructor closes
+  TestLog log;
+  OpenWriter(log);
+  EXPECT_EQ(log.GetFileName(), path);
+  log.WriteLog(0, "two");
+  log.CloseLogFile();
+  EXPECT_EQ(TextsReadBack(path),
+            (std::vector<std::string>{"启动日志。", "one", "关闭日志。", "启动日志。", "two", "关闭日志。"}));
+}
+
+TEST_F(LogWriting, SecondWriterOfAFileIsRefused) {
+  TestLog first;
+  OpenWriter(first);
+  TestLog second;
+  ASSERT_EQ(second.SetFileMode(".\\Log", "Q_", ".wqz", 7, 30), 1);
+  EXPECT_EQ(second.OpenLogFile(""), 0);
+  EXPECT_EQ(messages_, std::vector<std::string>{"无法打开日志文件！"});
+  EXPECT_EQ(first.OpenLogFile(""), 0);  // already open: refused without a message
+  EXPECT_EQ(messages_.size(), 1u);
+}
+
+TEST_F(LogWriting, FolderThatCannotBeMadeGivesTheCreateMessage) {
+  std::ofstream(folder_ + "/Blocked").flush();  // a file where the folder should go
+  TestLog log;
+  ASSERT_EQ(log.SetFileMode(".\\Blocked\\Log", "Q_", ".wqz", 7, 30), 1);
+  EXPECT_EQ(log.OpenLogFile(""), 0);
+  EXPECT_EQ(messages_, std::vector<std::string>{"无法创建日志文件！"});
+  EXPECT_EQ(log.OpenLogFile(nullptr), 0);
+}
+
+TEST_F(LogWriting, WriteThatWouldPassThe32BitLimitIsRefused) {
+  // A sparse file whose head says it is nearly 4 GiB long.
+  constexpr std::uint32_t kFileSize = 0xFFFFF000;
+  constexpr std::uint32_t kWritePosition = 0xFFFFE000;
+  std::string path;
+  {
+    TestLog log;
+    OpenWriter(log, 0);  // no date: never rolled over
+    path = log.GetFileName();
+  }
+  std::vector<std::uint8_t> file = ReadBytes(path);
+  std::vector<std::uint8_t> head = PlainHead(file);
+  PutU32(head, 44, kWritePosition);
+  PutU32(head, 48, kFileSize);
+  StorePlainHead(file, head);
+  WriteBytes(path, file);
+  ASSERT_EQ(::truncate(path.c_str(), kFileSize), 0);
+
+  TestLog log;
+  OpenWriter(log, 0);
+  const std::uint32_t start = log.Head().writePosition;
+  ASSERT_EQ(start, kWritePosition + kStartRecordSize);
+  const std::vector<char> data(5000, 'z');
+  EXPECT_EQ(log.WriteRawLog(0, data.data(), 5000), 0);  // would need the file to grow
+  EXPECT_EQ(log.WriteRawLog(0, data.data(), 4000), 1);  // fits the space left
+  EXPECT_EQ(log.WriteRawLog(0, data.data(), 100), 0);
+  EXPECT_EQ(log.Head().writePosition, start + 4022);
+  EXPECT_EQ(log.Head().fileSize, kFileSize);
+  EXPECT_EQ(std::filesystem::file_size(path), kFileSize);
+}
+
+}  // namespace
