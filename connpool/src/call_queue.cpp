@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/byte_order.h"
+#include "platform/little_endian.h"
 
 namespace connpool {
 namespace {

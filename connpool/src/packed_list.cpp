@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "block_memory.h"
-#include "platform/byte_order.h"
+#include "platform/little_endian.h"
 #include "platform/gbk.h"
 
 namespace connpool {

@@ -12,7 +12,7 @@
 
 #include "block_memory.h"
 #include "connpool/packed_list.h"
-#include "platform/byte_order.h"
+#include "platform/little_endian.h"
 
 namespace connpool::testing {
 

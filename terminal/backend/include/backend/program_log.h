@@ -1,0 +1,62 @@
+// The terminal's program log: one log file a day, named per running instance,
+// through which the terminal, the connection workers and the portal library
+// write their lines. Lines that carry a request are written with their
+// password fields masked.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "logfile/log.h"
+#include "platform/instance_lock.h"
+
+namespace backend {
+
+// Log line types. The type decides suppression and masking only; every
+// written line becomes a record of application 0.
+enum LogLineType : int {
+  kLogNothing = 0,
+  kLogTransportError = 1,
+  kLogConnectionError = 2,
+  kLogNote = 3,            // user actions, notes of the connection workers
+  kLogCommunication = 4,   // requests, answers and pushes
+};
+
+// A copy of a communication line with its password fields replaced by
+// "********". The part from the first "R|" on is read as separated fields
+// counted from that "R": for a request or push (field 4 a non-zero number)
+// field 8, and the further password fields of the functions that carry them.
+std::string MaskPasswordFields(std::string_view line);
+
+// The instance's name prefix: "Quentara_" for the first running instance,
+// "Quentara_1_", "Quentara_2_", ... for the next, numbered by lock files in
+// `lockFolder` that `lock` holds while the instance runs. Without a lock to
+// hold, the prefix of the first instance and no lock.
+std::string AcquireInstancePrefix(const std::string& lockFolder, platform::InstanceLock& lock);
+
+class ProgramLog {
+ public:
+  // Picks the instance prefix and opens today's file in ".\Log" of the
+  // program folder (extension ".wqz", date in the name, 30 days kept).
+  bool Open();
+  void Close();
+  // Writes one line of the type (nothing for type 0 or a null text) and
+  // saves the file head, so the file on disk is current after every line.
+  void WriteLine(int type, const char* text);
+
+  std::string FileName() const { return log_.GetFileName(); }
+
+ private:
+  CLog log_;
+  platform::InstanceLock instance_;
+};
+
+// The one program log of the terminal.
+ProgramLog& TheProgramLog();
+bool OpenProgramLog();
+void CloseProgramLog();
+// Also the log function handed to the portal library, which calls it from
+// its own threads.
+void WriteLogLine(int type, const char* text);
+
+}  // namespace backend

@@ -1,0 +1,111 @@
+#include "backend/program_log.h"
+
+#include <array>
+#include <cstdlib>
+
+#include "backend/field_text.h"
+#include "platform/files.h"
+
+namespace backend {
+namespace {
+
+constexpr const char* kProgramName = "Quentara";
+constexpr const char* kLogFolder = ".\\Log";
+constexpr const char* kLogExtension = ".wqz";
+constexpr unsigned kYearMonthDay = 7;
+constexpr int kDaysToKeep = 30;
+// Far more instances than one desktop runs; beyond it numbering gives up.
+constexpr int kMaxInstances = 1000;
+
+constexpr std::string_view kMask = "********";
+
+struct ExtraPasswordFields {
+  long function;
+  std::array<int, 2> fields;  // 0 where unused
+};
+
+// Password fields beyond field 8, by function number.
+constexpr ExtraPasswordFields kExtraPasswordFields[] = {
+    {5013, {9, 0}}, {5014, {9, 0}}, {5301, {9, 0}}, {5050, {11, 12}}, {5137, {11, 0}},
+};
+
+// Replaces field n of `text` by the mask: up to its closing separator, or to
+// the end of the text when it has none. Nothing when there is no field n.
+void MaskField(std::string& text, int n) {
+  const std::ptrdiff_t previous = FindNthSeparator(text, kFieldSeparator, n - 1);
+  if (previous < 0) return;
+  const std::size_t start = static_cast<std::size_t>(previous) + 1;
+  const std::size_t end = std::min(text.find(kFieldSeparator, start), text.size());
+  text.replace(start, end - start, kMask);
+}
+
+std::string LockFileName(const std::string& folder, int instance) {
+  return folder + "/" + kProgramName + "_" + std::to_string(instance) + ".lock";
+}
+
+}  // namespace
+
+std::string MaskPasswordFields(std::string_view line) {
+  std::string masked(line);
+  const std::size_t requestStart = masked.find("R|");
+  if (requestStart == std::string::npos) return masked;
+  std::string request = masked.substr(requestStart);
+
+  char code[32];
+  GetSeparatedField(4, request, kFieldSeparator, code, sizeof code);
+  const long function = std::strtol(code, nullptr, 10);
+  if (function == 0) return masked;  // an answer carries no password
+  MaskField(request, 8);
+  for (const ExtraPasswordFields& extra : kExtraPasswordFields) {
+    if (extra.function != function) continue;
+    for (int field : extra.fields)
+      if (field > 0) MaskField(request, field);
+  }
+  masked.replace(requestStart, std::string::npos, request);
+  return masked;
+}
+
+std::string AcquireInstancePrefix(const std::string& lockFolder, platform::InstanceLock& lock) {
+  for (int instance = 0; instance < kMaxInstances; ++instance) {
+    if (!lock.TryAcquire(LockFileName(lockFolder, instance))) continue;
+    return instance == 0 ? std::string(kProgramName) + "_"
+                         : std::string(kProgramName) + "_" + std::to_string(instance) + "_";
+  }
+  return std::string(kProgramName) + "_";
+}
+
+bool ProgramLog::Open() {
+  const std::string folder = platform::ResolvePath(kLogFolder);
+  CreateDirectoryPath(folder);
+  const std::string prefix = AcquireInstancePrefix(folder, instance_);
+  return log_.SetFileMode(kLogFolder, prefix.c_str(), kLogExtension, kYearMonthDay, kDaysToKeep) == 1 &&
+         log_.OpenLogFile("") == 1;
+}
+
+void ProgramLog::Close() {
+  log_.CloseLogFile();
+  instance_.Release();
+}
+
+void ProgramLog::WriteLine(int type, const char* text) {
+  if (text == nullptr || type == kLogNothing) return;
+  if (type == kLogCommunication) {
+    log_.WriteLog(0, "%s", MaskPasswordFields(text).c_str());
+  } else {
+    log_.WriteLog(0, "%s", text);
+  }
+  log_.FlushSaveFileHead();
+}
+
+ProgramLog& TheProgramLog() {
+  static ProgramLog log;
+  return log;
+}
+
+bool OpenProgramLog() { return TheProgramLog().Open(); }
+
+void CloseProgramLog() { TheProgramLog().Close(); }
+
+void WriteLogLine(int type, const char* text) { TheProgramLog().WriteLine(type, text); }
+
+}  // namespace backend

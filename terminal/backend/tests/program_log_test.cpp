@@ -1,0 +1,139 @@
+#include "backend/program_log.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/fake_clock.h"
+#include "platform/files.h"
+
+namespace backend {
+namespace {
+
+struct MaskCase {
+  const char* line;
+  const char* logged;
+};
+
+TEST(MaskPasswordFields, MasksThePasswordFieldsOfRequestsAndPushesOnly) {
+  const MaskCase cases[] = {
+      // A login request: field 8 is the password.
+      {"R|00-11-22-33-44-55|600001|5001||Pellora|10001|pw123|x|",
+       "R|00-11-22-33-44-55|600001|5001||Pellora|10001|********|x|"},
+      // Password changes carry the new password in field 9 as well.
+      {"R|m|600002|5013||Pellora|10001|old|new|", "R|m|600002|5013||Pellora|10001|********|********|"},
+      {"R|m|600003|5014||Pellora|10001|old|new|", "R|m|600003|5014||Pellora|10001|********|********|"},
+      {"R|m|600004|5301||Pellora|10001|old|new|", "R|m|600004|5301||Pellora|10001|********|********|"},
+      {"R|m|600005|5050||Pellora|10001|pw|a|b|p1|p2|z|",
+       "R|m|600005|5050||Pellora|10001|********|a|b|********|********|z|"},
+      {"R|m|600006|5137||Pellora|10001|pw|a|b|p1|z|", "R|m|600006|5137||Pellora|10001|********|a|b|********|z|"},
+      // An empty password and one holding an escaped separator are masked whole.
+      {"R|m|1|5001||Pellora|10001||x|", "R|m|1|5001||Pellora|10001|********|x|"},
+      {"R|m|1|5001||Pellora|10001|p\x01w|x|", "R|m|1|5001||Pellora|10001|********|x|"},
+      // A last field without its separator is masked to the end of the line.
+      {"R|m|1|5001||Pellora|10001|pw", "R|m|1|5001||Pellora|10001|********"},
+      // Text before the request stays; fields count from the "R".
+      {"send 3> R|m|1|5001||Pellora|10001|pw|", "send 3> R|m|1|5001||Pellora|10001|********|"},
+      // Answers (field 4 "Y" or "N") and lines without a request stay as they are.
+      {"R|m|600001|Y|3|ok|a|b|c|", "R|m|600001|Y|3|ok|a|b|c|"},
+      {"R|m|600001|N|12|bad|a|b|c|", "R|m|600001|N|12|bad|a|b|c|"},
+      {"connected to 127.0.0.1", "connected to 127.0.0.1"},
+      {"R|m|1|5001|", "R|m|1|5001|"},
+  };
+  for (const MaskCase& c : cases) EXPECT_EQ(MaskPasswordFields(c.line), c.logged) << c.line;
+}
+
+class ProgramLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = ::testing::TempDir() + "programlog-XXXXXX";
+    folder_ = ::mkdtemp(pattern.data());
+    platform::SetProgramFolder(folder_);
+  }
+  void TearDown() override {
+    platform::SetProgramFolder("");
+    std::filesystem::remove_all(folder_);
+  }
+
+  // The texts of the records of a log file, in order.
+  static std::vector<std::string> ReadTexts(const std::string& file) {
+    CLog reader;
+    std::vector<std::string> texts;
+    if (reader.OpenLogFile(file.c_str()) != 1) return texts;
+    std::uint32_t position = 0;
+    short type = 0, length = 0;
+    char time[64];
+    std::vector<char> data(20000);
+    while (reader.GetNextLog(position, type, time, data.data(), length) == 1) texts.emplace_back(data.data(), length);
+    return texts;
+  }
+
+  std::string folder_;
+  platform::FakeClock clock_{{2026, 3, 5, 5, 9, 30, 0, 0}, 1000};
+};
+
+TEST_F(ProgramLogTest, WritesMaskedCommunicationLinesAndSkipsTypeZero) {
+  ProgramLog log;
+  ASSERT_TRUE(log.Open());
+  EXPECT_EQ(log.FileName(), folder_ + "/Log/Quentara_20260305.wqz");
+  const char request[] = "R|m|600001|5001||Pellora|10001|pw123|x|";
+  log.WriteLine(kLogCommunication, request);
+  log.WriteLine(kLogNote, request);
+  log.WriteLine(kLogNothing, "never written");
+  log.WriteLine(kLogCommunication, nullptr);
+  EXPECT_STREQ(request, "R|m|600001|5001||Pellora|10001|pw123|x|") << "the caller's text stays as it was";
+
+  // The head on disk is current after every line: a reader sees the lines
+  // while the writer still has the file open.
+  const auto texts = ReadTexts(log.FileName());
+  log.Close();
+  ASSERT_GE(texts.size(), 3u);
+  EXPECT_EQ(texts[1], "R|m|600001|5001||Pellora|10001|********|x|");
+  EXPECT_EQ(texts[2], request) << "only communication lines are masked";
+  EXPECT_EQ(texts.size(), 3u);
+}
+
+TEST_F(ProgramLogTest, TheViewerShowsTheProgramLogWithPasswordsMasked) {
+  ProgramLog log;
+  ASSERT_TRUE(log.Open());
+  log.WriteLine(kLogCommunication, "R|m|600002|5013||Pellora|10001|oldpw|newpw|");
+  const std::string file = log.FileName();
+  log.Close();
+
+  std::string printed;
+  FILE* viewer = ::popen((std::string(SCRIVANE_PATH) + " '" + file + "'").c_str(), "r");
+  ASSERT_NE(viewer, nullptr);
+  char chunk[4096];
+  while (std::size_t n = std::fread(chunk, 1, sizeof chunk, viewer)) printed.append(chunk, n);
+  EXPECT_EQ(::pclose(viewer), 0);
+  EXPECT_NE(printed.find("R|m|600002|5013||Pellora|10001|********|********|"), std::string::npos) << printed;
+  EXPECT_EQ(printed.find("oldpw"), std::string::npos);
+  EXPECT_EQ(printed.find("newpw"), std::string::npos);
+}
+
+TEST_F(ProgramLogTest, InstancesAreNumberedAndAFreedNumberIsTakenAgain) {
+  ProgramLog first, second, third;
+  ASSERT_TRUE(first.Open());
+  ASSERT_TRUE(second.Open());
+  ASSERT_TRUE(third.Open());
+  EXPECT_EQ(first.FileName(), folder_ + "/Log/Quentara_20260305.wqz");
+  EXPECT_EQ(second.FileName(), folder_ + "/Log/Quentara_1_20260305.wqz");
+  EXPECT_EQ(third.FileName(), folder_ + "/Log/Quentara_2_20260305.wqz");
+
+  // An instance that ends (or dies: the kernel drops its lock) frees its number.
+  first.Close();
+  ProgramLog next;
+  ASSERT_TRUE(next.Open());
+  EXPECT_EQ(next.FileName(), folder_ + "/Log/Quentara_20260305.wqz");
+  next.Close();
+  second.Close();
+  third.Close();
+}
+
+}  // namespace
+
+}  // namespace backend
