@@ -32,10 +32,14 @@ bool LogFileHandle::IsEmpty() const {
   return ::fstat(fd_, &info) == 0 && info.st_size == 0;
 }
 
-bool LogFileHandle::ReadAt(std::uint64_t offset, void* data, std::size_t size) const {
-  auto* bytes = static_cast<char*>(data);
+namespace {
+
+// Runs pread or pwrite until all `size` bytes are moved; a short transfer
+// (end of file, full disk) is a failure.
+template <typename Byte, typename Transfer>
+bool TransferAll(Byte* bytes, std::uint64_t offset, std::size_t size, Transfer transfer) {
   while (size > 0) {
-    const ssize_t done = ::pread(fd_, bytes, size, static_cast<off_t>(offset));
+    const ssize_t done = transfer(bytes, size, static_cast<off_t>(offset));
     if (done < 0 && errno == EINTR) continue;
     if (done <= 0) return false;
     bytes += done;
@@ -45,17 +49,16 @@ bool LogFileHandle::ReadAt(std::uint64_t offset, void* data, std::size_t size) c
   return true;
 }
 
+}  // namespace
+
+bool LogFileHandle::ReadAt(std::uint64_t offset, void* data, std::size_t size) const {
+  return TransferAll(static_cast<char*>(data), offset, size,
+                     [this](char* at, std::size_t n, off_t where) { return ::pread(fd_, at, n, where); });
+}
+
 bool LogFileHandle::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t done = ::pwrite(fd_, bytes, size, static_cast<off_t>(offset));
-    if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) return false;
-    bytes += done;
-    offset += static_cast<std::uint64_t>(done);
-    size -= static_cast<std::size_t>(done);
-  }
-  return true;
+  return TransferAll(static_cast<const char*>(data), offset, size,
+                     [this](const char* at, std::size_t n, off_t where) { return ::pwrite(fd_, at, n, where); });
 }
 
 }  // namespace logfile
