@@ -16,7 +16,7 @@ constexpr const char* kAbortedText = "通讯操作被中止！";
 
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-thread_local const void* tReaderOf = nullptr;
+thread_local bool tOnReaderThread = false;
 
 // True when the answer's status field (the fourth) says "N": the back end
 // refused the request.
@@ -30,18 +30,21 @@ bool IsRefusal(std::string_view answer) {
   return status == "N" || status == "n";
 }
 
-std::string WriteFailureText(TcpSocket::WriteResult result, int function, const std::string& reason) {
+// `what` names the text sent: the login or a request with its function number.
+std::string WriteFailureText(TcpSocket::WriteResult result, const std::string& what, const std::string& reason) {
   switch (result) {
     case TcpSocket::WriteResult::kAborted:
       return kAbortedText;
     case TcpSocket::WriteResult::kTimedOut:
-      return Format("发送请求超时[功能号%d]！", function);
+      return Format("发送%s超时！", what.c_str());
     case TcpSocket::WriteResult::kFailed:
     case TcpSocket::WriteResult::kDone:
       break;
   }
-  return Format("发送请求失败[功能号%d]：%s", function, reason.c_str());
+  return Format("发送%s失败：%s", what.c_str(), reason.c_str());
 }
+
+std::string RequestName(int function) { return Format("请求[功能号%d]", function); }
 
 }  // namespace
 
@@ -51,7 +54,7 @@ Connection::Connection(int number, std::shared_ptr<const Settings> settings, Ser
 
 Connection::~Connection() { Close(); }
 
-bool Connection::OnReaderThread() { return tReaderOf != nullptr; }
+bool Connection::OnReaderThread() { return tOnReaderThread; }
 
 bool Connection::Open(std::string& text) {
   if (!Establish(server_, text)) return false;
@@ -90,9 +93,11 @@ bool Connection::Establish(const ServerAddress& server, std::string& text) {
   AppendFrame(frame, FrameKind::kRequest, sequence, loginText_);
   std::string reason;
   const TcpSocket::WriteResult written = socket->WriteAll(frame, nullptr, deadline, reason);
-  bool loggedIn = written == TcpSocket::WriteResult::kDone;
-  if (!loggedIn) text = WriteFailureText(written, 0, reason);
-  if (loggedIn) loggedIn = AwaitLoginAnswer(*socket, sequence, deadline, text);
+  bool loggedIn = false;
+  if (written == TcpSocket::WriteResult::kDone)
+    loggedIn = AwaitLoginAnswer(*socket, sequence, deadline, text);
+  else
+    text = WriteFailureText(written, "登录请求", reason);
   if (!loggedIn) DropSocket(kNotConnectedText);
   return loggedIn;
 }
@@ -139,7 +144,7 @@ bool Connection::Call(int function, platform::Event* abort, std::string_view req
     return false;
   }
   if (request.size() > kMaxFrameTextSize) {
-    text = Format("请求超长[功能号%d，%zu字节]！", function, request.size());
+    text = Format("%s超长（%zu字节）！", RequestName(function).c_str(), request.size());
     return false;
   }
   auto call = std::make_shared<PendingCall>();
@@ -172,12 +177,12 @@ bool Connection::Call(int function, platform::Event* abort, std::string_view req
   }
   pending_.erase(sequence);
   if (written != TcpSocket::WriteResult::kDone) {
-    text = WriteFailureText(written, function, reason);
+    text = WriteFailureText(written, RequestName(function), reason);
   } else if (abort != nullptr && abort->IsSet()) {
     text = kAbortedText;
     return false;
   } else {
-    text = Format("等待应答超时[功能号%d，%lld毫秒]！", function,
+    text = Format("等待%s的应答超时（%lld毫秒）！", RequestName(function).c_str(),
                   static_cast<long long>(settings_->answerTimeout.count()));
   }
   settings_->Log(kLogTransportError, text);
@@ -212,7 +217,7 @@ void Connection::Close() {
 }
 
 void Connection::RunReader(platform::Event& stop) {
-  tReaderOf = this;
+  tOnReaderThread = true;
   if (settings_->onState != nullptr && !IsClosing())
     settings_->onState(number_, OV_STATE_DISCONNECTED, OV_STATE_CONNECTED);
   DeliverEarlyPushes();

@@ -35,10 +35,11 @@ int Guarded(OV_TextSink sink, void* context, Body body) {
   return 0;
 }
 
-int CopyOut(const std::string& text, char* buffer, int bufferSize) {
-  if (buffer == nullptr || bufferSize <= 0 || text.size() >= static_cast<std::size_t>(bufferSize)) return 0;
+// Copies `text` with its zero into the caller's buffer; false when it does not fit.
+bool CopyOut(const std::string& text, char* buffer, int bufferSize) {
+  if (buffer == nullptr || bufferSize <= 0 || text.size() >= static_cast<std::size_t>(bufferSize)) return false;
   std::memcpy(buffer, text.c_str(), text.size() + 1);
-  return 1;
+  return true;
 }
 
 }  // namespace
@@ -80,9 +81,8 @@ int OV_Stop(void) {
 
 int OV_Connect(OV_ConnectBlock* block, OV_TextSink reply, void* replyContext) {
   return Guarded(reply, replyContext, [&] {
-    std::string text;
-    const bool connected = block != nullptr ? Portal::Instance().Connect(*block, text)
-                                            : (text = "连接参数为空！", false);
+    std::string text = "连接参数为空！";
+    const bool connected = block != nullptr && Portal::Instance().Connect(*block, text);
     Give(reply, replyContext, text);
     return connected;
   });
@@ -117,13 +117,13 @@ int OV_SendAndRecv(int connection, int function, platform::Event* abortEvent, co
 
 int OV_GetLocalMachineAddr(char* buffer, int bufferSize) {
   return Guarded(nullptr, nullptr, [&] {
-    return CopyOut(portal::ChooseLocalAddresses(portal::ListNetworkInterfaces()).machine, buffer, bufferSize) != 0;
+    return CopyOut(portal::ChooseLocalAddresses(portal::ListNetworkInterfaces()).machine, buffer, bufferSize);
   });
 }
 
 int OV_GetLocalIpAddr(char* buffer, int bufferSize) {
   return Guarded(nullptr, nullptr, [&] {
-    return CopyOut(portal::ChooseLocalAddresses(portal::ListNetworkInterfaces()).ip, buffer, bufferSize) != 0;
+    return CopyOut(portal::ChooseLocalAddresses(portal::ListNetworkInterfaces()).ip, buffer, bufferSize);
   });
 }
 

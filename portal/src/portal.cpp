@@ -99,12 +99,17 @@ bool Portal::Connect(OV_ConnectBlock& block, std::string& text) {
     connection = std::make_shared<Connection>(number, settings, server, std::move(loginText));
     connections_.emplace(number, connection);
   }
-  if (!connection->Open(text)) {
+  bool opened = false;
+  try {
+    opened = connection->Open(text);
+  } catch (...) {
+    Forget(number, connection);
+    throw;
+  }
+  if (!opened) {
     settings->Log(kLogConnection, Format("连接%d连接服务器%s:%u失败：%s", number, server.host.c_str(), server.port,
                                          text.c_str()));
-    std::lock_guard lock(mutex_);
-    if (const auto found = connections_.find(number); found != connections_.end() && found->second == connection)
-      connections_.erase(found);
+    Forget(number, connection);
     return false;
   }
   settings->Log(kLogConnection, Format("连接%d已连接到服务器%s:%u。", number, server.host.c_str(), server.port));
@@ -138,6 +143,13 @@ bool Portal::Send(int number, int function, platform::Event* abort, std::string_
     return false;
   }
   return connection->Call(function, abort, request, text);
+}
+
+void Portal::Forget(int number, const std::shared_ptr<Connection>& connection) {
+  std::lock_guard lock(mutex_);
+  // A stop or disconnect meanwhile may have taken the number already.
+  if (const auto found = connections_.find(number); found != connections_.end() && found->second == connection)
+    connections_.erase(found);
 }
 
 std::shared_ptr<Connection> Portal::Find(int number) const {

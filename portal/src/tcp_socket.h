@@ -41,7 +41,8 @@ class TcpSocket {
 
   enum class WriteResult { kDone, kAborted, kTimedOut, kFailed };
 
-  // Writes all of `bytes` as one unit: concurrent writers never interleave.
+  // Writes all of `bytes` as one unit: concurrent writers never interleave
+  // (a writer waits for the one before it to finish or give up).
   // `abort` (may be null) and the deadline are watched while the socket
   // cannot take more. A write cut off part-way leaves the stream unusable,
   // so the socket is then shut down. kFailed gives the system's reason.

@@ -5,11 +5,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <future>
 #include <mutex>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -183,6 +183,16 @@ TEST_F(PortalTest, SendsTheLoginFirstAndThenCarriesRequests) {
   EXPECT_THAT(States(), ElementsAre(StateChange{2, OV_STATE_DISCONNECTED, OV_STATE_CONNECTED}));
 }
 
+TEST_F(PortalTest, HandsARefusedLoginAnswerToTheCallerToJudge) {
+  TestServer server;
+  server.SetLoginAnswer("R|srv|1|N|1002|密码错误|");
+  OV_ConnectBlock block = MakeBlock(0, server.Port(), kLogin);
+  const Result connected = Connect(block);
+  EXPECT_TRUE(connected.ok);
+  EXPECT_EQ(connected.text, "R|srv|1|N|1002|密码错误|");
+  EXPECT_EQ(OV_DisConnect(0), 1);
+}
+
 TEST_F(PortalTest, CarriesAnAnswerOfAnyLength) {
   TestServer server;
   ConnectTo(server);
@@ -272,6 +282,30 @@ TEST_F(PortalTest, DeliversEveryPushedLineOnThePortalsThread) {
   EXPECT_THAT(portal::SplitPushLines(recorder_.pushes[0]), ElementsAre("R|x|0|15001|a|", "", "R|x|0|15006|委托被取消!|"));
   EXPECT_EQ(recorder_.pushes[1], "unterminated\0"s) << "every line handed over ends with a zero byte";
   EXPECT_NE(recorder_.pushThreads[0], std::this_thread::get_id());
+}
+
+TEST_F(PortalTest, RefusesADisconnectFromInsideACallback) {
+  static std::atomic<int> result{-1};
+  result = -1;
+  OV_Stop();
+  std::string message;
+  ASSERT_EQ(OV_Start("Pellora", "1.0", 3, kLongAnswerTimeoutMs, 5, 0, 3, 3, nullptr,
+                     [](int connection, const char*, int) {
+                       // Joining its own thread would hang the connection for good.
+                       result = OV_DisConnect(connection);
+                       std::lock_guard lock(recorder->mutex);
+                       recorder->changed.notify_all();
+                     },
+                     nullptr, nullptr, OV_AppendToString, &message),
+            1)
+      << message;
+  TestServer server;
+  OV_ConnectBlock block = MakeBlock(0, server.Port(), kLogin);
+  ASSERT_TRUE(Connect(block).ok);
+  server.Push("line\0"s);
+  ASSERT_TRUE(recorder_.WaitUntil([] { return result != -1; }));
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(OV_GetConnectionState(0), OV_STATE_CONNECTED);
 }
 
 TEST_F(PortalTest, ReconnectsThroughTheNextServerAfterADropAndSendsTheLoginAgain) {
@@ -396,10 +430,21 @@ TEST_F(PortalTest, StartsOnceWithUsableValues) {
   EXPECT_EQ(message, "通讯库尚未启动！");
 }
 
+// "00-11-22-33-44-55": six pairs of upper-case hexadecimal digits.
+bool IsHardwareAddressText(std::string_view text) {
+  if (text.size() != 17) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const bool ok = i % 3 == 2 ? c == '-' : (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+    if (!ok) return false;
+  }
+  return true;
+}
+
 TEST(LocalAddresses, AreTheHardwareAddressAndIpTextOfThisMachine) {
   char machine[64] = {};
   ASSERT_EQ(OV_GetLocalMachineAddr(machine, sizeof machine), 1);
-  EXPECT_TRUE(std::regex_match(machine, std::regex("([0-9A-F]{2}-){5}[0-9A-F]{2}"))) << machine;
+  EXPECT_TRUE(IsHardwareAddressText(machine)) << machine;
   char tooSmall[17] = {};
   EXPECT_EQ(OV_GetLocalMachineAddr(tooSmall, sizeof tooSmall), 0) << "17 characters need 18 bytes";
   EXPECT_EQ(tooSmall[0], '\0');
