@@ -1,0 +1,130 @@
+// The exported C functions: argument checks, texts handed to the caller's
+// sinks, and no exception let out of the library.
+#include <chrono>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "format.h"
+#include "local_address.h"
+#include "portal.h"
+#include "portal/Orvanet.h"
+
+namespace {
+
+using portal::Portal;
+
+void Give(OV_TextSink sink, void* context, const std::string& text) {
+  if (sink != nullptr) sink(context, text.data(), static_cast<int>(text.size()));
+}
+
+// Runs `body`; an exception (out of memory, no thread to start) becomes a
+// failure with its reason given to the sink.
+template <typename Body>
+int Guarded(OV_TextSink sink, void* context, Body body) {
+  try {
+    return body() ? 1 : 0;
+  } catch (const std::exception& error) {
+    try {
+      Give(sink, context, portal::Format("通讯库内部错误：%s", error.what()));
+    } catch (...) {
+    }
+  } catch (...) {
+  }
+  return 0;
+}
+
+// Copies `text` with its zero into the caller's buffer; false when it does not fit.
+bool CopyOut(const std::string& text, char* buffer, int bufferSize) {
+  if (buffer == nullptr || bufferSize <= 0 || text.size() >= static_cast<std::size_t>(bufferSize)) return false;
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+int OV_Start(const char* applicationTag, const char* versionText, int reconnectAttempts, int answerTimeoutMs,
+             int connectTimeoutSeconds, int retryPauseSeconds, int /*reserved1*/, int /*reserved2*/,
+             OV_ConnectionStateCallback onState, OV_PushDataCallback onPush, OV_LogCallback onLog,
+             OV_NextServerCallback onNextServer, OV_TextSink message, void* messageContext) {
+  return Guarded(message, messageContext, [&] {
+    using std::chrono::milliseconds;
+    using std::chrono::seconds;
+    // The shortest pause keeps a refused server from being hammered.
+    const milliseconds shortestPause{100};
+    portal::Settings settings;
+    settings.reconnectAttempts = reconnectAttempts;
+    settings.answerTimeout = milliseconds{answerTimeoutMs};
+    settings.connectTimeout = seconds{connectTimeoutSeconds};
+    settings.retryPause = retryPauseSeconds == 0 ? shortestPause : milliseconds{seconds{retryPauseSeconds}};
+    settings.onState = onState;
+    settings.onPush = onPush;
+    settings.onLog = onLog;
+    settings.onNextServer = onNextServer;
+    std::string text;
+    if (!Portal::Instance().Start(settings, text)) {
+      Give(message, messageContext, text);
+      return false;
+    }
+    settings.Log(portal::kLogNote, portal::Format("通讯库已启动：%s %s", applicationTag ? applicationTag : "",
+                                                  versionText ? versionText : ""));
+    return true;
+  });
+}
+
+int OV_Stop(void) {
+  return Guarded(nullptr, nullptr, [] { return Portal::Instance().Stop(); });
+}
+
+int OV_Connect(OV_ConnectBlock* block, OV_TextSink reply, void* replyContext) {
+  return Guarded(reply, replyContext, [&] {
+    std::string text = "连接参数为空！";
+    const bool connected = block != nullptr && Portal::Instance().Connect(*block, text);
+    Give(reply, replyContext, text);
+    return connected;
+  });
+}
+
+int OV_DisConnect(int connection) {
+  return Guarded(nullptr, nullptr, [&] { return Portal::Instance().Disconnect(connection); });
+}
+
+int OV_GetConnectionState(int connection) {
+  try {
+    return Portal::Instance().State(connection);
+  } catch (...) {
+    return OV_STATE_DISCONNECTED;
+  }
+}
+
+int OV_SendAndRecv(int connection, int function, platform::Event* abortEvent, const char* request,
+                   int requestLength, OV_TextSink reply, void* replyContext) {
+  return Guarded(reply, replyContext, [&] {
+    std::string text;
+    bool answered = false;
+    if (requestLength < 0 || (request == nullptr && requestLength > 0))
+      text = "请求内容无效！";
+    else
+      answered = Portal::Instance().Send(connection, function, abortEvent,
+                                         std::string_view(request, static_cast<std::size_t>(requestLength)), text);
+    Give(reply, replyContext, text);
+    return answered;
+  });
+}
+
+int OV_GetLocalMachineAddr(char* buffer, int bufferSize) {
+  return Guarded(nullptr, nullptr, [&] {
+    return CopyOut(portal::ChooseLocalAddresses(portal::ListNetworkInterfaces()).machine, buffer, bufferSize);
+  });
+}
+
+int OV_GetLocalIpAddr(char* buffer, int bufferSize) {
+  return Guarded(nullptr, nullptr, [&] {
+    return CopyOut(portal::ChooseLocalAddresses(portal::ListNetworkInterfaces()).ip, buffer, bufferSize);
+  });
+}
+
+}  // extern "C"

@@ -1,0 +1,39 @@
+// The library's one instance: the settings of OV_Start and the table of open
+// connections by number. Every exported function is a call on it.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "connection.h"
+#include "settings.h"
+
+namespace portal {
+
+class Portal {
+ public:
+  static Portal& Instance();
+  ~Portal();
+
+  bool Start(const Settings& settings, std::string& message);
+  bool Stop();
+  bool Connect(OV_ConnectBlock& block, std::string& text);
+  bool Disconnect(int number);
+  int State(int number) const;
+  bool Send(int number, int function, platform::Event* abort, std::string_view request, std::string& text);
+
+ private:
+  Portal() = default;
+  std::shared_ptr<Connection> Find(int number) const;
+  // Takes a connection that failed to open out of the table.
+  void Forget(int number, const std::shared_ptr<Connection>& connection);
+
+  mutable std::mutex mutex_;  // guards the two members below, never held across a connection's work
+  std::shared_ptr<const Settings> settings_;  // null while stopped
+  std::map<int, std::shared_ptr<Connection>> connections_;
+};
+
+}  // namespace portal

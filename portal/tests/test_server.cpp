@@ -1,0 +1,128 @@
+#include "test_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+#include "portal/frame.h"
+
+namespace testing_portal {
+
+TestServer::TestServer() {
+  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(listener_, 4) != 0 || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    throw std::runtime_error("test server cannot listen");
+  port_ = ntohs(address.sin_port);
+  thread_.Start([this](platform::Event& stop) { Serve(stop); });
+}
+
+TestServer::~TestServer() {
+  Close();
+  thread_.Stop();
+  ::close(listener_);
+}
+
+void TestServer::SetLoginAnswer(std::string answer) {
+  std::lock_guard lock(mutex_);
+  loginAnswer_ = std::move(answer);
+}
+
+void TestServer::SetAnswering(bool on) {
+  std::lock_guard lock(mutex_);
+  answering_ = on;
+}
+
+bool TestServer::WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [&] { return requests_.size() >= count; });
+}
+
+std::vector<ReceivedRequest> TestServer::Requests() const {
+  std::lock_guard lock(mutex_);
+  return requests_;
+}
+
+void TestServer::Answer(std::uint32_t sequence, const std::string& text) {
+  std::string frame;
+  portal::AppendFrame(frame, portal::FrameKind::kAnswer, sequence, text);
+  Send(frame);
+}
+
+void TestServer::Push(const std::string& text) {
+  std::string frame;
+  portal::AppendFrame(frame, portal::FrameKind::kPush, 0, text);
+  Send(frame);
+}
+
+void TestServer::DropClient() {
+  std::lock_guard lock(mutex_);
+  if (client_ >= 0) ::shutdown(client_, SHUT_RDWR);
+}
+
+void TestServer::Close() {
+  std::lock_guard lock(mutex_);
+  closed_ = true;
+  ::shutdown(listener_, SHUT_RDWR);
+  if (client_ >= 0) ::shutdown(client_, SHUT_RDWR);
+}
+
+void TestServer::Send(const std::string& bytes) {
+  std::lock_guard lock(mutex_);
+  if (client_ >= 0) ::send(client_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+void TestServer::Serve(platform::Event& stop) {
+  for (int connection = 1; !stop.IsSet(); ++connection) {
+    const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (client < 0) return;  // Close() shut the listener down
+    {
+      std::lock_guard lock(mutex_);
+      if (closed_) {
+        ::close(client);
+        return;
+      }
+      client_ = client;
+    }
+    ServeClient(client, connection);
+    std::lock_guard lock(mutex_);
+    client_ = -1;
+    ::close(client);
+  }
+}
+
+void TestServer::ServeClient(int client, int connection) {
+  portal::FrameReader frames;
+  bool loggedIn = false;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t received = ::recv(client, buffer, sizeof buffer, 0);
+    if (received <= 0) return;
+    frames.Append(std::string_view(buffer, static_cast<std::size_t>(received)));
+    for (auto next = frames.Next(); next.status != portal::DecodeStatus::kIncomplete; next = frames.Next()) {
+      if (next.status != portal::DecodeStatus::kComplete) return;
+      const portal::Frame& frame = next.frame;
+      std::string answer;
+      {
+        std::lock_guard lock(mutex_);
+        requests_.push_back({connection, frame.sequence, frame.text});
+        if (!loggedIn)
+          answer = loginAnswer_;
+        else if (answering_)
+          answer = "A:" + frame.text;
+        changed_.notify_all();
+      }
+      if (!loggedIn || !answer.empty()) Answer(frame.sequence, answer);
+      loggedIn = true;
+    }
+  }
+}
+
+}  // namespace testing_portal
