@@ -2,20 +2,19 @@
 
 #include <cstring>
 
+#include "platform/little_endian.h"
+
 namespace portal {
 namespace {
 
 void AppendU32(std::string& out, std::uint32_t value) {
-  const unsigned char bytes[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-                                  static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-  out.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
+  char bytes[4];
+  platform::StoreLittleEndian(bytes, value);
+  out.append(bytes, sizeof bytes);
 }
 
 std::uint32_t ReadU32(std::string_view input, std::size_t offset) {
-  unsigned char bytes[4];
-  std::memcpy(bytes, input.data() + offset, sizeof bytes);
-  return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
-         std::uint32_t{bytes[3]} << 24;
+  return platform::LoadLittleEndian<std::uint32_t>(input.data() + offset);
 }
 
 bool IsKnownKind(unsigned char kind) {

@@ -22,6 +22,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/little_endian.h"
+
 #define ORVANET_API __attribute__((visibility("default")))
 
 namespace platform {
@@ -153,23 +155,16 @@ inline void OV_AppendToString(void* context, const char* text, int length) {
 namespace orvanet {
 
 inline std::int32_t GetI32(const unsigned char (&bytes)[4]) {
-  return static_cast<std::int32_t>(std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
-                                   std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24);
+  return static_cast<std::int32_t>(platform::LoadLittleEndian<std::uint32_t>(bytes));
 }
 
 inline void SetI32(unsigned char (&bytes)[4], std::int32_t value) {
-  const auto bits = static_cast<std::uint32_t>(value);
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(bits >> (8 * i));
+  platform::StoreLittleEndian(bytes, static_cast<std::uint32_t>(value));
 }
 
-inline std::uint16_t GetU16(const unsigned char (&bytes)[2]) {
-  return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-}
+inline std::uint16_t GetU16(const unsigned char (&bytes)[2]) { return platform::LoadLittleEndian<std::uint16_t>(bytes); }
 
-inline void SetU16(unsigned char (&bytes)[2], std::uint16_t value) {
-  bytes[0] = static_cast<unsigned char>(value);
-  bytes[1] = static_cast<unsigned char>(value >> 8);
-}
+inline void SetU16(unsigned char (&bytes)[2], std::uint16_t value) { platform::StoreLittleEndian(bytes, value); }
 
 // Copies `text` and its terminating zero into the field, zero-filling the
 // rest. False, leaving the field as it was, when the text does not fit or
