@@ -3,11 +3,13 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "connection.h"
+#include "middleware.h"
 #include "middleware/test_server.h"
 #include "socket_connect.h"
 
@@ -85,6 +87,78 @@ TEST_F(ConnectionTest, ReportsConnectedThenClosedOrBroken) {
   ASSERT_EQ(states.size(), 4u);
   EXPECT_EQ(states[3], (std::vector<int>{7, kHalvostConnected, kHalvostBroken}));
   EXPECT_FALSE(broken->IsOpen());
+}
+
+}  // namespace
+
+namespace {
+
+std::mutex hookMutex;
+std::condition_variable hookCalled;
+std::vector<std::string> hookEvents;
+
+void RecordPush(int connection, const char* data, int length) {
+  std::lock_guard lock(hookMutex);
+  hookEvents.push_back("push " + std::to_string(connection) + ":" + std::string(data, static_cast<std::size_t>(length)));
+  hookCalled.notify_all();
+}
+
+void RecordState(int connection, int oldState, int newState) {
+  std::lock_guard lock(hookMutex);
+  hookEvents.push_back("state " + std::to_string(connection) + ":" + std::to_string(oldState) + ">" +
+                       std::to_string(newState));
+  hookCalled.notify_all();
+}
+
+std::vector<std::string> WaitForHookEvents(std::size_t count) {
+  std::unique_lock lock(hookMutex);
+  hookCalled.wait_for(lock, 10s, [&] { return hookEvents.size() >= count; });
+  return hookEvents;
+}
+
+TEST(Middleware, HandsPushesAndStatesToTheHooksOfItsStartRecord) {
+  hookEvents.clear();
+  halvost::TestServer server;
+  server.Answer(1, "Y|");
+  halvost::Middleware middleware;
+  HalvostStartRecord start{};
+  start.size = sizeof start;
+  start.stateHook = RecordState;
+  start.receiveHook = RecordPush;
+  middleware.Configure(start);
+  const HalvostConnectRecord record = server.ConnectRecord();
+  std::string answer;
+  ASSERT_EQ(middleware.Call(2, &record, 1, "R|", answer, nullptr, 0), kHalvostOk);
+  server.Push("P|");
+  WaitForHookEvents(2);
+  middleware.CloseAll();
+  EXPECT_EQ(WaitForHookEvents(3), (std::vector<std::string>{"state 2:3>5", std::string("push 2:P|") + '\0', "state 2:5>6"}));
+}
+
+TEST(Middleware, ClosingAllConnectionsEndsEveryWaitingCall) {
+  halvost::TestServer server;
+  server.Answer(1, "Y|");
+  server.Hold(9);
+  halvost::Middleware middleware;
+  const HalvostConnectRecord record = server.ConnectRecord();
+  std::string answer;
+  ASSERT_EQ(middleware.Call(1, &record, 1, "R|", answer, nullptr, 0), kHalvostOk);
+  ASSERT_EQ(middleware.Call(2, &record, 1, "R|", answer, nullptr, 0), kHalvostOk);
+  auto waitOn = [&](int connection) {
+    return std::async(std::launch::async, [&middleware, connection] {
+      std::string held;
+      return middleware.Call(connection, nullptr, 9, "R|", held, nullptr, 60000);
+    });
+  };
+  auto first = waitOn(1);
+  auto second = waitOn(2);
+  ASSERT_TRUE(server.WaitForReceived(4, 10s));
+  middleware.CloseAll();
+  ASSERT_EQ(first.wait_for(10s), std::future_status::ready);
+  ASSERT_EQ(second.wait_for(10s), std::future_status::ready);
+  EXPECT_EQ(first.get(), kHalvostTransport);
+  EXPECT_EQ(second.get(), kHalvostTransport);
+  EXPECT_EQ(middleware.Call(1, nullptr, 1, "R|", answer, nullptr, 0), kHalvostNotConnected);
 }
 
 }  // namespace
