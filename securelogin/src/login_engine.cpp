@@ -177,9 +177,7 @@ int LoginEngine::RunReLogin(const std::string& field6) {
 void LoginEngine::Prepare() {
   const int policy = state_.policy;
   SetField(11, "3");
-  state_.supplierId = suppliers_.SupplierIdOf(policy);
-  SetField(15, std::to_string(state_.supplierId));
-  state_.supplierName = suppliers_.SupplierNameOf(policy).value_or("");
+  SetField(15, std::to_string(suppliers_.SupplierIdOf(policy)));
   state_.kind = suppliers_.PolicyKind(policy);
   SetField(19, std::to_string(state_.kind));
   SetField(21, suppliers_.AppIdOfPolicy(policy).value_or(""));

@@ -64,8 +64,6 @@ class LoginEngine {
     int policy = 0;
     std::string field6;
     int kind = 0;
-    int supplierId = -1;
-    std::string supplierName;
     std::string lastField31;
     std::string lastField39;
   };
