@@ -1,0 +1,35 @@
+// A throw-away engine folder for one test: "Gatelin.ini" and one supplier
+// folder per plug-in, each with the test keys and its plug-in copied in.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace gatelin_test {
+
+// Where the test keys and the settings file are (the tests' data folder).
+std::string DataFolder();
+// The built plug-in of an application id ("TESTCA", "NOSIGN", ...).
+std::string PluginFile(const std::string& appId);
+
+class EngineFolder {
+ public:
+  // Copies the tests' "Gatelin.ini" and sets up the given suppliers.
+  explicit EngineFolder(const std::vector<std::string>& appIds);
+  EngineFolder() : EngineFolder(std::vector<std::string>{}) {}
+  ~EngineFolder();
+  EngineFolder(const EngineFolder&) = delete;
+  EngineFolder& operator=(const EngineFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string SupplierFolder(const std::string& appId) const { return path_ + "/" + appId; }
+  void WriteSettings(const std::string& text) const;
+  // Names the plug-in functions of a supplier that are to fail.
+  void FailInPlugin(const std::string& appId, const std::string& functions) const;
+  void RemoveServerCertificate(const std::string& appId) const;
+
+ private:
+  std::string path_;
+};
+
+}  // namespace gatelin_test
