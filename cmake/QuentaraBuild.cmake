@@ -44,3 +44,16 @@ function(quentara_add_tests name)
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS ${label})
 endfunction()
+
+# quentara_hide_symbols(<target> [EXPORTS <version script>])
+# Compiles the target with hidden visibility, so only what its code marks for
+# export leaves a shared library; a version script also keeps out whatever
+# the static libraries linked into it would export.
+function(quentara_hide_symbols target)
+  cmake_parse_arguments(ARG "" "EXPORTS" "" ${ARGN})
+  set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  if(ARG_EXPORTS)
+    set_target_properties(${target} PROPERTIES LINK_DEPENDS ${ARG_EXPORTS})
+    target_link_options(${target} PRIVATE -Wl,--version-script=${ARG_EXPORTS})
+  endif()
+endfunction()
