@@ -66,6 +66,16 @@ char* GetSeparatedField(int n, std::string_view text, char separator, char* buff
   return buffer;
 }
 
+std::string GetSeparatedFieldText(int n, std::string_view text, char separator) {
+  const std::size_t start = FieldStart(text, separator, n);
+  if (start >= text.size()) return {};
+  const std::size_t end = text.find(separator, start);
+  if (end == std::string_view::npos) return {};
+  std::string field(text.substr(start, end - start));
+  std::replace(field.begin(), field.end(), kEscapedSeparator, kFieldSeparator);
+  return field;
+}
+
 bool InsertSeparatedField(int n, char* text, std::size_t bufferSize, std::string_view insert) {
   if (text == nullptr) return false;
   const std::size_t length = strnlen(text, bufferSize);

@@ -29,6 +29,10 @@ std::ptrdiff_t FindNthSeparator(std::string_view text, char separator, int n);
 char* GetSeparatedField(int n, std::string_view text, char separator, char* buffer,
                         std::size_t bufferSize);
 
+// Field n of `text` as a whole string, with 0x01 turned into "|"; empty
+// when field n does not exist, as for GetSeparatedField.
+std::string GetSeparatedFieldText(int n, std::string_view text, char separator = kFieldSeparator);
+
 // Inserts `insert` at the start of field n of the zero-terminated `text`,
 // which lives in a buffer of `bufferSize` bytes; no separator is added. An
 // empty insert changes nothing and succeeds. False, with the text unchanged,
