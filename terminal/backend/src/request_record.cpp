@@ -1,9 +1,7 @@
 #include "backend/request_record.h"
 
-#include <charconv>
 #include <cstring>
 #include <new>
-#include <optional>
 #include <utility>
 
 #include "backend/data_set_block.h"
@@ -29,21 +27,6 @@ void CopyName(std::string_view text, char (&field)[N]) {
 std::string_view EntryText(std::span<const std::uint8_t> value) {
   const char* text = reinterpret_cast<const char*>(value.data());
   return {text, strnlen(text, value.size())};
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-// The whole text as a decimal number, blanks around it allowed.
-std::optional<int> ParseNumber(std::string_view text) {
-  text = TrimBlanks(text);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
 }
 
 bool EqualsIgnoringCase(std::string_view text, char letter) {
@@ -161,7 +144,7 @@ int CheckReplyResult(int index, std::string& message, const RequestRecord* recor
     return kReplyFailureCode;
   }
   message = GetSeparatedFieldText(kErrorTextField, status);
-  const std::optional<int> code = ParseNumber(GetSeparatedFieldText(kCodeField, status));
+  const std::optional<int> code = ParseDecimal(GetSeparatedFieldText(kCodeField, status));
   // A refusal always fails, also when its code reads as 0 or as no number.
   return code && *code != 0 ? *code : kReplyFailureCode;
 }
