@@ -15,12 +15,6 @@ constexpr int kFollowUpFunction = 0;
 
 void Log(int type, const std::string& text) { WriteLogLine(type, text.c_str()); }
 
-// True for an answer whose status (field 4) is "Y" in either case.
-bool IsDone(std::string_view reply) {
-  const std::string status = GetSeparatedFieldText(4, reply);
-  return status == "Y" || status == "y";
-}
-
 // The follow-up packets an answer announces (field 5); none when the field
 // is no number.
 int PacketCount(std::string_view reply) {
@@ -163,7 +157,7 @@ bool CommSlot::SendSubRequest(RequestRecord& record, SubRequest& subRequest, int
   if (!Exchange(record, connection, subRequest.functionNo, subRequest.requestText, reply, lock)) return false;
   CxDataSet lines;
   if (!AddAnswerLine(lines, reply)) return false;
-  if (subRequest.singlePacket == 0 && IsDone(reply)) {
+  if (subRequest.singlePacket == 0 && GetAnswerStatus(reply) == AnswerStatus::kDone) {
     // The rest of the answer comes one packet per follow-up request.
     std::string followUp;
     for (const std::string& field : {std::string("R"), followUpTag_, std::to_string(subRequest.sequenceNo),

@@ -29,10 +29,6 @@ std::string_view EntryText(std::span<const std::uint8_t> value) {
   return {text, strnlen(text, value.size())};
 }
 
-bool EqualsIgnoringCase(std::string_view text, char letter) {
-  return text.size() == 1 && (text[0] | 0x20) == (letter | 0x20);
-}
-
 // The fields firstField .. firstField + fieldCount - 1 of `line`, trimmed,
 // as text entries of `list`.
 bool AddTrimmedFields(std::string_view line, int firstField, int fieldCount, CxDataSet& list) {
@@ -121,6 +117,13 @@ bool AddCancelSubRequest(RequestRecord& record, const CxDataSet& parameters, std
                            kCancelFunction, true);
 }
 
+AnswerStatus GetAnswerStatus(std::string_view statusLine) {
+  const std::string status = GetSeparatedFieldText(kStatusField, statusLine);
+  if (status == "Y" || status == "y") return AnswerStatus::kDone;
+  if (status == "N" || status == "n") return AnswerStatus::kRefused;
+  return AnswerStatus::kInvalid;
+}
+
 int CheckReplyResult(int index, std::string& message, const RequestRecord* record) {
   if (record == nullptr) {
     message = "IO数据包没有创建！";
@@ -136,12 +139,15 @@ int CheckReplyResult(int index, std::string& message, const RequestRecord* recor
     return kReplyFailureCode;
   }
   const std::string_view status = AnswerLine(*subRequest, 0);
-  const std::string statusField = GetSeparatedFieldText(kStatusField, status);
-  if (EqualsIgnoringCase(statusField, 'Y')) return 0;
-  if (!EqualsIgnoringCase(statusField, 'N')) {
-    // Neither done nor refused: a broken answer must not pass for success.
-    message = "IO返回数据格式错误：" + std::string(status);
-    return kReplyFailureCode;
+  switch (GetAnswerStatus(status)) {
+    case AnswerStatus::kDone:
+      return 0;
+    case AnswerStatus::kInvalid:
+      // Neither done nor refused: a broken answer must not pass for success.
+      message = "IO返回数据格式错误：" + std::string(status);
+      return kReplyFailureCode;
+    case AnswerStatus::kRefused:
+      break;
   }
   message = GetSeparatedFieldText(kErrorTextField, status);
   const std::optional<int> code = ParseDecimal(GetSeparatedFieldText(kCodeField, status));

@@ -377,9 +377,11 @@ TEST_F(TransportTest, ADroppedConnectionMovesOnThroughTheGatewayList) {
       {{"127.0.0.1", first.Port()}, {"127.0.0.1", second.Port()}, {"127.0.0.1", third.Port()}}, 0);
   Connect(0, first);
 
+  ScriptedServer* current = &first;
   for (ScriptedServer* next : {&second, &third}) {
     const std::size_t before = states_.Count();
-    (next == &second ? first : second).Close();
+    current->Close();
+    current = next;
     ASSERT_TRUE(states_.WaitFor(OV_STATE_RECONNECTING, OV_STATE_CONNECTED, before));
     RequestPtr order = Request("下单", 5011, 2);
     std::string message;

@@ -106,6 +106,10 @@ bool SetRequestCommand(int index, RequestRecord& record, std::string text, int s
 bool AddCancelSubRequest(RequestRecord& record, const CxDataSet& parameters, std::string_view machineAddress,
                          int sequenceNo, int index);
 
+// The status (field 4) of an answer's first line, in either case.
+enum class AnswerStatus { kDone, kRefused, kInvalid };
+AnswerStatus GetAnswerStatus(std::string_view statusLine);
+
 // The outcome of sub-request `index`: 0 for an answer whose status is "Y"
 // (any case), the back end's code with its text in `message` for an "N"
 // answer, and kReplyFailureCode with a message for a missing record, a
