@@ -25,6 +25,7 @@ void CopyName(std::string_view text, char (&field)[N]) {
 
 // The text of a list entry: its bytes up to the first zero byte.
 std::string_view EntryText(std::span<const std::uint8_t> value) {
+  if (value.empty()) return {};
   const char* text = reinterpret_cast<const char*>(value.data());
   return {text, strnlen(text, value.size())};
 }

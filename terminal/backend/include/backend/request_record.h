@@ -42,7 +42,9 @@ struct SubRequest {
 };
 
 // Lives in memory only and is handed between threads by pointer: the natural
-// 64-bit layout, in the order of the fields it always had.
+// 64-bit layout, in the order of the fields it always had. It is allocated
+// as an object (RequestPtr), so it carries neither its byte size nor a heap
+// of its own; texts that can grow are strings.
 struct RequestRecord {
   // The slot index (0..2) until the record is queued, then the slot's portal
   // connection number.
