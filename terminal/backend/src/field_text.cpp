@@ -1,6 +1,7 @@
 #include "backend/field_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "platform/files.h"
@@ -66,6 +67,16 @@ char* GetSeparatedField(int n, std::string_view text, char separator, char* buff
   return buffer;
 }
 
+std::string GetSeparatedFieldText(int n, std::string_view text, char separator) {
+  const std::size_t start = FieldStart(text, separator, n);
+  if (start >= text.size()) return {};
+  const std::size_t end = text.find(separator, start);
+  if (end == std::string_view::npos) return {};
+  std::string field(text.substr(start, end - start));
+  std::replace(field.begin(), field.end(), kEscapedSeparator, kFieldSeparator);
+  return field;
+}
+
 bool InsertSeparatedField(int n, char* text, std::size_t bufferSize, std::string_view insert) {
   if (text == nullptr) return false;
   const std::size_t length = strnlen(text, bufferSize);
@@ -112,6 +123,21 @@ void TrimRightBlanks(char* text) {
   for (std::size_t length = std::strlen(text); length > 0 && IsBlank(text[length - 1]); --length) {
     text[length - 1] = '\0';
   }
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::optional<int> ParseDecimal(std::string_view text) {
+  text = TrimBlanks(text);
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
 }
 
 char* CopyTextBounded(const char* source, char* destination, std::size_t size) {

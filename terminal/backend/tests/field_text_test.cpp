@@ -70,7 +70,10 @@ TEST(SeparatedField, GetSeparatedFieldReadsClosedFieldsOnly) {
       {"a||c|", 3, "c"},      {"|", 1, ""},             {"", 1, ""},
       {"R|1.2.3.4|7|5010|a||b|", 6, ""}, {"R|1.2.3.4|7|5010|a||b|", 7, "b"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Field(c.n, c.text), c.field) << c.text << " field " << c.n;
+  for (const Case& c : cases) {
+    EXPECT_EQ(Field(c.n, c.text), c.field) << c.text << " field " << c.n;
+    EXPECT_EQ(backend::GetSeparatedFieldText(c.n, c.text), c.field) << c.text << " field " << c.n;
+  }
   char other[8];
   EXPECT_STREQ(GetSeparatedField(2, "a;b;", ';', other, sizeof other), "b");
 }

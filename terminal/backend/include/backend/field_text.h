@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,10 @@ std::ptrdiff_t FindNthSeparator(std::string_view text, char separator, int n);
 char* GetSeparatedField(int n, std::string_view text, char separator, char* buffer,
                         std::size_t bufferSize);
 
+// Field n of `text` as a whole string, with 0x01 turned into "|"; empty
+// when field n does not exist, as for GetSeparatedField.
+std::string GetSeparatedFieldText(int n, std::string_view text, char separator = kFieldSeparator);
+
 // Inserts `insert` at the start of field n of the zero-terminated `text`,
 // which lives in a buffer of `bufferSize` bytes; no separator is added. An
 // empty insert changes nothing and succeeds. False, with the text unchanged,
@@ -49,6 +54,13 @@ bool MaskText(std::string_view pattern, char* text, std::size_t bufferSize);
 void TrimLeftBlanks(char* text);
 // Overwrites trailing blanks and tabs with zero bytes.
 void TrimRightBlanks(char* text);
+
+// `text` without its leading and trailing blanks and tabs.
+std::string_view TrimBlanks(std::string_view text);
+
+// The whole text as a decimal int, blanks and tabs around it allowed;
+// nothing for an empty text, other characters, or a value out of range.
+std::optional<int> ParseDecimal(std::string_view text);
 
 // Copies as much of `source` as fits in `size` - 1 bytes, cut on a character
 // boundary, and terminates `destination`; does nothing when the destination
