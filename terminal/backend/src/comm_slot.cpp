@@ -207,8 +207,11 @@ void CommSlot::OnSendFailed(RequestRecord& record, const std::string& reply) {
     return;
   }
   if (record.aborted) {
-    Log(kLogNote, "优先级等于零的通讯操作被取消：" + MaskPasswordFields(text) + "。");
-    Fail(record, "优先级等于零的通讯操作被取消：" + text + "。");
+    // The text reaches the log, output lines and message boxes: never with
+    // its password.
+    const std::string cancelled = "优先级等于零的通讯操作被取消：" + MaskPasswordFields(text) + "。";
+    Log(kLogNote, cancelled);
+    Fail(record, cancelled);
     return;
   }
   Log(kLogTransportError, reply);

@@ -14,6 +14,7 @@
 #include "backend/request_queue.h"
 #include "backend/sequence_number.h"
 #include "backend/server_rotation.h"
+#include "backend/program_log.h"
 #include "backend/transport.h"
 #include "scripted_server.h"
 
@@ -115,9 +116,16 @@ class TransportTest : public ::testing::Test {
     EXPECT_EQ(answer, ScriptedServer::kLoginAnswer);
   }
 
-  static RequestPtr Request(const char* title, int function, int priority, bool singlePacket = true) {
+  // Parameters: the title, or the business frame with its password when
+  // one is given.
+  static RequestPtr Request(const char* title, int function, int priority, bool singlePacket = true,
+                            const char* password = nullptr) {
     backend::CxDataSet parameters;
-    parameters.AddText(title);
+    if (password) {
+      for (const char* text : {"", "Pellora", "10001", password}) parameters.AddText(text);
+    } else {
+      parameters.AddText(title);
+    }
     std::string message;
     RequestPtr record =
         backend::BuildRequestCommand(title, 1, 0, priority, "", backend::LocalMachineAddress(),
@@ -173,7 +181,7 @@ class TransportTest : public ::testing::Test {
 TEST_F(TransportTest, PriorityTwoCancelsARunningPriorityZeroRequest) {
   ScriptedServer server(HoldSlowRequests);
   Connect(0, server);
-  RequestPtr slow = Request("慢查询", kHeldFunction, 0);
+  RequestPtr slow = Request("慢查询", kHeldFunction, 0, true, "secret");
   auto pending = ExecuteOnAnotherThread(*slow);
   ASSERT_TRUE(server.WaitForRequests(2));
 
@@ -184,7 +192,10 @@ TEST_F(TransportTest, PriorityTwoCancelsARunningPriorityZeroRequest) {
 
   const Outcome outcome = Await(pending);
   EXPECT_FALSE(outcome.ok);
-  const std::string cancelled = "优先级等于零的通讯操作被取消：" + slow->subRequests[0].requestText + "。";
+  // The message reaches output lines and message boxes: its password is masked.
+  const std::string cancelled =
+      "优先级等于零的通讯操作被取消：" + backend::MaskPasswordFields(slow->subRequests[0].requestText) + "。";
+  EXPECT_EQ(cancelled.find("secret"), std::string::npos);
   EXPECT_EQ(outcome.message, cancelled);
   EXPECT_EQ(backend::CheckReplyResult(0, message, slow.get()), backend::kReplyFailureCode);
   EXPECT_EQ(message, cancelled);
