@@ -57,6 +57,10 @@ void PrintLine(const std::string& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   simbackend::ServerOptions options;
   if (!ParseArguments(argc, argv, options)) {
     std::fputs(kUsage, stderr);

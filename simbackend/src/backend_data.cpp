@@ -27,16 +27,16 @@ struct RecordKind {
 
 std::string CheckText(std::string_view what, const std::string& value, std::size_t maxLength, bool required) {
   if (required && value.empty()) return std::string(what) + " is empty";
-  if (value.size() > maxLength)
-    return std::string(what) + " is longer than " + std::to_string(maxLength) + " bytes";
+  if (value.size() > maxLength) return std::string(what) + " is longer than " + std::to_string(maxLength) + " bytes";
   return {};
 }
 
 // Takes the records of one file, each by its kind. False with `error` set.
-bool TakeRecords(const std::string& path, const std::vector<DataRecord>& records,
-                 const std::vector<RecordKind>& kinds, std::string& error) {
+bool TakeRecords(const std::string& path, const std::vector<DataRecord>& records, const std::vector<RecordKind>& kinds,
+                 std::string& error) {
   for (const DataRecord& record : records) {
-    const auto kind = std::find_if(kinds.begin(), kinds.end(), [&](const RecordKind& k) { return record.key == k.key; });
+    const auto kind =
+        std::find_if(kinds.begin(), kinds.end(), [&](const RecordKind& k) { return record.key == k.key; });
     std::string problem;
     if (kind == kinds.end()) {
       problem = "unknown record '" + Printable(record.key) + "'";
@@ -113,7 +113,8 @@ class AccountsReader {
   }
 
   Account* Find(std::string_view customer) {
-    const auto found = std::find_if(accounts_.begin(), accounts_.end(), [&](const Account& a) { return a.customer == customer; });
+    const auto found =
+        std::find_if(accounts_.begin(), accounts_.end(), [&](const Account& a) { return a.customer == customer; });
     return found == accounts_.end() ? nullptr : &*found;
   }
 
@@ -154,9 +155,9 @@ bool ReadQuoteServers(const std::string& path, BackendData& data, std::string& e
       {"server", 3,
        [&](const DataRecord& r) -> std::string {
          QuoteServer server{r.values[0], r.values[1], 0};
-         for (std::string problem : {CheckText("the name", server.name, kMaxKeyText, false),
-                                     CheckText("the address", server.address, kMaxAddress, true),
-                                     ParsePort(r.values[2], server.port)})
+         for (std::string problem :
+              {CheckText("the name", server.name, kMaxKeyText, false),
+               CheckText("the address", server.address, kMaxAddress, true), ParsePort(r.values[2], server.port)})
            if (!problem.empty()) return problem;
          data.quoteServers.push_back(std::move(server));
          return {};
@@ -180,7 +181,8 @@ bool ReadAccounts(const std::string& path, BackendData& data, std::string& error
 }  // namespace
 
 const Account* BackendData::FindAccount(std::string_view customer) const {
-  const auto found = std::find_if(accounts.begin(), accounts.end(), [&](const Account& a) { return a.customer == customer; });
+  const auto found =
+      std::find_if(accounts.begin(), accounts.end(), [&](const Account& a) { return a.customer == customer; });
   return found == accounts.end() ? nullptr : &*found;
 }
 

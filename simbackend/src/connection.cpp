@@ -70,8 +70,8 @@ void Connection::KeepRows(const std::string& sequence, std::vector<std::string> 
     rows_.erase(rowsOrder_.front());
     rowsOrder_.pop_front();
   }
-  rows_.emplace(sequence, std::deque<std::string>(std::make_move_iterator(rows.begin()),
-                                                  std::make_move_iterator(rows.end())));
+  rows_.emplace(sequence,
+                std::deque<std::string>(std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end())));
   rowsOrder_.push_back(sequence);
 }
 

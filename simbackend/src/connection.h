@@ -16,9 +16,9 @@
 #include <string_view>
 #include <vector>
 
-#include "functions.h"
 #include "platform/thread.h"
 #include "portal/frame.h"
+#include "session.h"
 
 namespace simbackend {
 
@@ -69,7 +69,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   std::mutex writeMutex_;  // one writer at a time
   std::atomic<bool> finished_{false};
   std::atomic<bool> shutDown_{false};  // by the server, not by the client
-  mutable std::mutex sessionMutex_;  // guards session_
+  mutable std::mutex sessionMutex_;    // guards session_
   Session session_;
   std::map<std::string, std::deque<std::string>> rows_;
   std::deque<std::string> rowsOrder_;  // sequence numbers in rows_, oldest first

@@ -79,8 +79,8 @@ void DeferredAnswers::Run(platform::Event& stop) {
 
 std::chrono::milliseconds DeferredAnswers::TakeDue(Clock::time_point now, std::vector<Entry>& due) {
   std::lock_guard lock(mutex_);
-  const auto waiting = std::stable_partition(entries_.begin(), entries_.end(),
-                                             [&](const Entry& e) { return !e.due || *e.due > now; });
+  const auto waiting =
+      std::stable_partition(entries_.begin(), entries_.end(), [&](const Entry& e) { return !e.due || *e.due > now; });
   due.assign(std::make_move_iterator(waiting), std::make_move_iterator(entries_.end()));
   entries_.erase(waiting, entries_.end());
   std::optional<Clock::time_point> next;

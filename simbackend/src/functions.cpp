@@ -117,9 +117,9 @@ SessionKind Functions::CheckLogin(const Request& request, std::string& refusal) 
     kind = SessionKind::kSubAccount;
   }
   if (kind == SessionKind::kNone) {
-    refusal = RefusedLine(&request, kWrongRole,
-                          account->kind == AccountKind::kManagement ? "管理账号请以管理角色登录！"
-                                                                    : "该账号不能以此角色登录！");
+    refusal = RefusedLine(
+        &request, kWrongRole,
+        account->kind == AccountKind::kManagement ? "管理账号请以管理角色登录！" : "该账号不能以此角色登录！");
   } else if (password != signer->password) {
     refusal = RefusedLine(&request, kWrongPassword, "密码错误！");
     kind = SessionKind::kNone;
@@ -149,7 +149,9 @@ std::vector<std::string> Functions::AccountValues(const Account& account, Sessio
     last = std::exchange(stored, current);
   }
   std::vector<std::string> values(kLastAccountField - kFirstAccountField + 1);
-  const auto set = [&](AccountField field, std::string value) { values[field - kFirstAccountField] = std::move(value); };
+  const auto set = [&](AccountField field, std::string value) {
+    values[field - kFirstAccountField] = std::move(value);
+  };
   set(kNameField, account.name);
   set(kRiskDegreeField, "0");
   set(kRiskLevelField, "0");
@@ -167,9 +169,8 @@ std::vector<std::string> Functions::AccountValues(const Account& account, Sessio
 }
 
 Answer Functions::QuoteServers(const Request& request, Session&) {
-  Answer answer{AcceptedLine(request, {std::to_string(data_.quoteServers.size()), data_.quoteUser,
-                                       data_.quotePassword}),
-                {}};
+  Answer answer{
+      AcceptedLine(request, {std::to_string(data_.quoteServers.size()), data_.quoteUser, data_.quotePassword}), {}};
   // The terminal reads a server's address from field 3 and its port from field 4.
   int number = 0;
   for (const QuoteServer& server : data_.quoteServers)

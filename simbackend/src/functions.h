@@ -8,17 +8,10 @@
 #include <vector>
 
 #include "request.h"
+#include "session.h"
 #include "simbackend/backend_data.h"
 
 namespace simbackend {
-
-enum class SessionKind { kNone, kTrading, kManagement, kSubAccount, kQuote };
-
-// Who is logged in on one connection.
-struct Session {
-  SessionKind kind = SessionKind::kNone;
-  std::string customer;
-};
 
 // Error codes of refused requests; the terminal shows their texts.
 enum ErrorCode : int {

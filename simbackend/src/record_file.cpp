@@ -32,7 +32,8 @@ std::string SplitLine(std::string_view line, std::vector<std::string>& fields) {
       field.append(line.substr(at, 2));
       ++at;
     } else if (byte == kSeparator) {
-      fields.push_back(std::move(field));
+      // Blanks around a value only line the columns up.
+      fields.emplace_back(TrimBlanks(field));
       field.clear();
     } else if (byte < 0x20 && byte != '\t') {
       return "control byte " + std::to_string(byte) + " in the text";
@@ -56,8 +57,7 @@ std::string Printable(std::string_view text) {
   return shown;
 }
 
-bool ParseRecords(std::string_view name, std::string_view text, std::vector<DataRecord>& records,
-                  std::string& error) {
+bool ParseRecords(std::string_view name, std::string_view text, std::vector<DataRecord>& records, std::string& error) {
   std::vector<DataRecord> parsed;
   for (std::size_t number = 1; !text.empty(); ++number) {
     const std::size_t end = text.find('\n');

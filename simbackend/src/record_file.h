@@ -1,6 +1,7 @@
 // The record files of the data folder: GBK text, one record a line, a key
 // and its values each closed by "|". Splitting follows GBK characters, so a
-// second byte 0x7C inside a name never splits a field.
+// second byte 0x7C inside a name never splits a field. Blanks and tabs
+// around a value are not part of it.
 #pragma once
 
 #include <cstddef>
@@ -22,8 +23,7 @@ inline constexpr std::size_t kMaxDataLineLength = 4096;
 // The records of `text`, comments and blank lines left out. False with the
 // line and the fault in `error` (prefixed by `name`) when a line is too long,
 // holds a control byte or a broken GBK character, or does not end with "|".
-bool ParseRecords(std::string_view name, std::string_view text, std::vector<DataRecord>& records,
-                  std::string& error);
+bool ParseRecords(std::string_view name, std::string_view text, std::vector<DataRecord>& records, std::string& error);
 
 // Reads the whole file (at most kMaxDataFileSize bytes) and parses it.
 bool ReadRecordFile(const std::string& path, std::vector<DataRecord>& records, std::string& error);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -14,6 +13,7 @@
 #include "platform/thread.h"
 #include "portal/frame.h"
 #include "request.h"
+#include "request_log.h"
 #include "simbackend/backend_data.h"
 
 namespace simbackend {
@@ -53,7 +53,8 @@ std::string AnswerFrame(std::uint32_t sequence, const std::string& text) {
 
 class Server::Impl {
  public:
-  explicit Impl(ServerOptions options) : options_(std::move(options)), deferred_(kMaxDeferredAnswers) {}
+  explicit Impl(ServerOptions options)
+      : options_(std::move(options)), requests_(kMaxRecordedRequests), deferred_(kMaxDeferredAnswers) {}
   ~Impl() { Stop(); }
 
   bool Start(std::string& error) {
@@ -127,21 +128,8 @@ class Server::Impl {
     return reached;
   }
 
-  std::vector<ReceivedRequest> Requests() const {
-    std::lock_guard lock(requestsMutex_);
-    return {requests_.begin(), requests_.end()};
-  }
-
-  bool WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {
-    std::unique_lock lock(requestsMutex_);
-    return requestsChanged_.wait_for(lock, timeout, [&] { return requestsReceived_ >= count; });
-  }
-
-  void ClearRequests() {
-    std::lock_guard lock(requestsMutex_);
-    requests_.clear();
-    requestsReceived_ = 0;
-  }
+  RequestLog& Received() { return requests_; }
+  const RequestLog& Received() const { return requests_; }
 
   std::size_t ConnectionCount() const {
     std::lock_guard lock(connectionsMutex_);
@@ -195,8 +183,8 @@ class Server::Impl {
     std::vector<std::shared_ptr<Connection>> finished;
     {
       std::lock_guard lock(connectionsMutex_);
-      const auto ended = std::stable_partition(connections_.begin(), connections_.end(),
-                                               [](const auto& c) { return !c->Finished(); });
+      const auto ended =
+          std::stable_partition(connections_.begin(), connections_.end(), [](const auto& c) { return !c->Finished(); });
       finished.assign(std::make_move_iterator(ended), std::make_move_iterator(connections_.end()));
       connections_.erase(ended, connections_.end());
     }
@@ -230,7 +218,7 @@ class Server::Impl {
   void OnRequest(Connection& connection, portal::Frame& frame) {
     const std::optional<Request> request = ParseRequest(frame.text);
     Session session = connection.CurrentSession();
-    Record(connection, session, frame.text, request ? request->function : -1);
+    requests_.Add({connection.Id(), request ? request->function : -1, session.customer, frame.text});
     const std::optional<Rule> rule = request ? FindRule(request->function) : std::nullopt;
     Answer answer = Respond(connection, request, session, rule);
     if (request) {
@@ -238,11 +226,20 @@ class Server::Impl {
       if (!answer.rows.empty()) connection.KeepRows(request->Sequence(), std::move(answer.rows));
     }
     std::string bytes = AnswerFrame(frame.sequence, answer.line);
-    if (rule && rule->kind == Rule::Kind::kHold && deferred_.Hold(connection.weak_from_this(), request->function, bytes))
-      return;
-    if (rule && rule->kind == Rule::Kind::kDelay && deferred_.Delay(connection.weak_from_this(), bytes, rule->delay))
-      return;
-    connection.Send(bytes);
+    if (!rule || !Defer(connection, *rule, request->function, bytes)) connection.Send(bytes);
+  }
+
+  // True when the rule keeps the answer back to send it later.
+  bool Defer(Connection& connection, const Rule& rule, int function, const std::string& bytes) {
+    switch (rule.kind) {
+      case Rule::Kind::kHold:
+        return deferred_.Hold(connection.weak_from_this(), function, bytes);
+      case Rule::Kind::kDelay:
+        return deferred_.Delay(connection.weak_from_this(), bytes, rule.delay);
+      case Rule::Kind::kRefuse:
+        break;
+    }
+    return false;
   }
 
   Answer Respond(Connection& connection, const std::optional<Request>& request, Session& session,
@@ -258,9 +255,9 @@ class Server::Impl {
     Answer answer = functions_->Handle(*request, session, connection.Id());
     if (session.kind != before.kind || session.customer != before.customer)
       Log("connection " + std::to_string(connection.Id()) + ": " +
-          (session.kind == SessionKind::kNone ? "logged out"
-                                              : "customer " + session.customer + " logged in (" +
-                                                    SessionKindName(session.kind) + ")"));
+          (session.kind == SessionKind::kNone
+               ? "logged out"
+               : "customer " + session.customer + " logged in (" + SessionKindName(session.kind) + ")"));
     return answer;
   }
 
@@ -268,16 +265,6 @@ class Server::Impl {
     std::lock_guard lock(rulesMutex_);
     const auto found = rules_.find(function);
     return found == rules_.end() ? std::nullopt : std::optional<Rule>(found->second);
-  }
-
-  void Record(const Connection& connection, const Session& session, const std::string& text, int function) {
-    {
-      std::lock_guard lock(requestsMutex_);
-      if (requests_.size() >= kMaxRecordedRequests) requests_.pop_front();
-      requests_.push_back({connection.Id(), function, session.customer, text});
-      ++requestsReceived_;
-    }
-    requestsChanged_.notify_all();
   }
 
   ServerOptions options_;
@@ -296,11 +283,7 @@ class Server::Impl {
   mutable std::mutex rulesMutex_;  // guards rules_
   std::map<int, Rule> rules_;
 
-  mutable std::mutex requestsMutex_;  // guards requests_ and requestsReceived_
-  mutable std::condition_variable requestsChanged_;
-  std::deque<ReceivedRequest> requests_;
-  std::size_t requestsReceived_ = 0;
-
+  RequestLog requests_;
   DeferredAnswers deferred_;
   platform::WorkerThread acceptor_;
 };
@@ -351,11 +334,11 @@ std::size_t Server::Push(std::string_view customer, const std::vector<std::strin
   return impl_->Push(customer, lines);
 }
 
-std::vector<ReceivedRequest> Server::Requests() const { return impl_->Requests(); }
+std::vector<ReceivedRequest> Server::Requests() const { return impl_->Received().Requests(); }
 bool Server::WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {
-  return impl_->WaitForRequests(count, timeout);
+  return impl_->Received().WaitFor(count, timeout);
 }
-void Server::ClearRequests() { impl_->ClearRequests(); }
+void Server::ClearRequests() { impl_->Received().Clear(); }
 std::size_t Server::ConnectionCount() const { return impl_->ConnectionCount(); }
 bool Server::WaitForConnectionCount(std::size_t count, std::chrono::milliseconds timeout) const {
   return impl_->WaitForConnectionCount(count, timeout);

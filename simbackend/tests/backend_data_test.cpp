@@ -45,14 +45,15 @@ TEST(BackendDataTest, TheShippedFolderHoldsTheDemoAccountsAndTheQuoteServer) {
   EXPECT_EQ(data.quoteServers[0].port, 0);  // "*": the back end's own port
 }
 
-TEST(BackendDataTest, ReadsGbkNamesWhoseSecondByteIsTheSeparatorAndWindowsLineEnds) {
+TEST(BackendDataTest, ReadsGbkNamesWhoseSecondByteIsTheSeparatorBlanksAndWindowsLineEnds) {
   DataFolder folder;
-  folder.Write(kAccountsFile, "  trader|10001|111111|王秥|  \r\n\r\n   # 注释\r\n");
+  folder.Write(kAccountsFile, "  trader |\t10001 |111111|王秥|  \r\n\r\n   # 注释\r\n");
   folder.Write(kQuoteServersFile, kGoodQuotes);
   BackendData data;
   std::string error;
   ASSERT_TRUE(LoadBackendData(folder.Path(), data, error)) << error;
   ASSERT_EQ(data.accounts.size(), 1u);
+  EXPECT_EQ(data.accounts[0].customer, "10001");
   EXPECT_EQ(data.accounts[0].name, "王秥");
 }
 
@@ -93,12 +94,17 @@ INSTANTIATE_TEST_SUITE_P(
                       "line 1: 'trader' takes 3 values, found 2"},
         MalformedCase{"last field open", "trader|10001|111111|张明\n", kGoodQuotes,
                       "line 1: the last field is not closed by '|'"},
-        MalformedCase{"half a character", "trader|10001|111111|\xD5" "0|\n", kGoodQuotes,
-                      "line 1: broken GBK character"},
+        MalformedCase{"half a character",
+                      "trader|10001|111111|\xD5"
+                      "0|\n",
+                      kGoodQuotes, "line 1: broken GBK character"},
         MalformedCase{"half a character at the end", "trader|10001|111111|张|\xD5", kGoodQuotes,
                       "line 1: broken GBK character"},
-        MalformedCase{"zero byte", std::string("trader|10001|11\0" "1111|x|\n", 22), kGoodQuotes,
-                      "line 1: control byte 0"},
+        MalformedCase{"zero byte",
+                      std::string("trader|10001|11\0"
+                                  "1111|x|\n",
+                                  22),
+                      kGoodQuotes, "line 1: control byte 0"},
         MalformedCase{"empty password", "trader|10001||张明|\n", kGoodQuotes, "line 1: the password is empty"},
         MalformedCase{"long customer number", "trader|" + std::string(64, '1') + "|1|x|\n", kGoodQuotes,
                       "line 1: the customer number is longer than 63 bytes"},
@@ -108,8 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "line 6: '90002' is not a management account"},
         MalformedCase{"manager managed", kGood + "managed|90001|90001|\n", kGoodQuotes,
                       "line 6: '90001' is not a trading account"},
-        MalformedCase{"two managers",
-                      kGood + "manager|90002|1|x|\nmanaged|90002|20001|\n", kGoodQuotes,
+        MalformedCase{"two managers", kGood + "manager|90002|1|x|\nmanaged|90002|20001|\n", kGoodQuotes,
                       "line 7: '20001' already belongs to '90001'"},
         MalformedCase{"no gateway", kGood, "server|a|127.0.0.1|7001|\n", "no 'gateway' record"},
         MalformedCase{"two gateways", kGood, "gateway|q|p|\ngateway|q|p|\n", "line 2: a second 'gateway' record"},

@@ -25,7 +25,8 @@ class DataFolder {
   std::string Path() const { return path_.string(); }
 
   void Write(const std::string& name, std::string_view bytes) const {
-    std::ofstream(path_ / name, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path_ / name, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
 
   // The data files shipped with the back end, as they are.

@@ -10,7 +10,9 @@ TEST(FieldLineTest, EveryValueIsClosedAndItsSeparatorBytesTravelAsOne) {
   const std::string name = "王秥";
   ASSERT_EQ(name.back(), '|');
   const std::string line = FieldLine("A").Add("").Add(name).Add("a|b").AddNumber(-12).Text();
-  EXPECT_EQ(line, "A||\xCD\xF5\xB6\x01|a\x01" "b|-12|");
+  EXPECT_EQ(line,
+            "A||\xCD\xF5\xB6\x01|a\x01"
+            "b|-12|");
   EXPECT_EQ(SplitFields(line), (std::vector<std::string>{"A", "", name, "a|b", "-12"}));
 }
 

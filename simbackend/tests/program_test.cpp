@@ -1,17 +1,15 @@
 // The simbackend program: started as a separate process, told to stop by signal.
 #include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <optional>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -115,10 +113,11 @@ TEST(ProgramTest, ListensOnAFreePortWithItsOwnDataAndStopsOnSigterm) {
   ASSERT_TRUE(program.Started());
   const std::optional<std::string> line = program.ReadLine();
   ASSERT_TRUE(line);
-  std::smatch match;
-  ASSERT_TRUE(std::regex_match(*line, match, std::regex("simbackend listening on 127\\.0\\.0\\.1:([0-9]+)")))
-      << *line;
-  const int port = std::stoi(match[1]);
+  const std::string prefix = "simbackend listening on 127.0.0.1:";
+  ASSERT_TRUE(line->starts_with(prefix)) << *line;
+  const std::string digits = line->substr(prefix.size());
+  ASSERT_TRUE(!digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos) << *line;
+  const int port = std::stoi(digits);
   ASSERT_GT(port, 0);
 
   RawClient client(static_cast<std::uint16_t>(port));

@@ -122,7 +122,7 @@ std::size_t FieldCount(std::string_view line) { return simbackend::SplitFields(l
 std::string RequestText(int sequence, int function, std::string_view customer, std::string_view password,
                         const std::vector<std::string>& parameters) {
   std::vector<std::string> fields = {"R", kMachineAddress, std::to_string(sequence), std::to_string(function),
-                                     "", "Pellora", std::string(customer), std::string(password)};
+                                     "",  "Pellora",       std::string(customer),    std::string(password)};
   fields.insert(fields.end(), parameters.begin(), parameters.end());
   return Joined(fields);
 }

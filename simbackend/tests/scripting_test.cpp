@@ -53,8 +53,11 @@ TEST_F(ScriptingTest, AHeldAnswerWaitsForItsReleaseWhileLaterRequestsAreAnswered
 TEST_F(ScriptingTest, ADelayedAnswerComesAfterTheAnswersOfLaterRequests) {
   auto client = LoggedIn("10001", "111111");
   server_->DelayAnswers(5451, std::chrono::milliseconds(1000));
-  const std::uint32_t delayed = client->Send(QuoteServersRequest(2));
-  const std::uint32_t later = client->Send(UnknownRequest(3));
+  constexpr std::uint32_t delayed = 20, later = 21;
+  std::string frames;
+  portal::AppendFrame(frames, portal::FrameKind::kRequest, delayed, QuoteServersRequest(2));
+  portal::AppendFrame(frames, portal::FrameKind::kRequest, later, UnknownRequest(3));
+  ASSERT_TRUE(client->SendBytes(frames));
   std::optional<portal::Frame> first = client->NextFrame();
   std::optional<portal::Frame> second = client->NextFrame();
   ASSERT_TRUE(first && second);

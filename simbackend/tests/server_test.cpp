@@ -23,7 +23,7 @@ TEST_F(ServerTest, TradingLoginAnswersTheAccountAndReportsThePreviousLoginNextTi
   EXPECT_EQ(Field(answer, 5), "张明");
   EXPECT_EQ(Field(answer, 8), "0");  // risk level: normal
   EXPECT_EQ(Field(answer, 9), "20261210");
-  EXPECT_EQ(Field(answer, 11), "");  // never logged in before
+  EXPECT_EQ(Field(answer, 11), "");   // never logged in before
   EXPECT_EQ(Field(answer, 14), "0");  // no settlement statement to show
   EXPECT_EQ(Field(answer, 19), "SIM 1.0");
   EXPECT_FALSE(Field(answer, 42).empty());
@@ -48,8 +48,7 @@ TEST_F(ServerTest, RefusedLoginsGiveCodeAndTextAndLeaveTheConnectionLoggedOut) {
       {"manager as a customer", TradingLoginText(1, "90001", "999999"), "1003", "管理账号请以管理角色登录！"},
       {"customer as a manager", ManagementLoginText(1, "10001", "111111"), "1003", "该账号不能以此角色登录！"},
       {"manager, wrong password", ManagementLoginText(1, "90001", "111111"), "1002", "密码错误！"},
-      {"sub-account with its own password", SubAccountLoginText(1, "20001", "222222", "90001"), "1002",
-       "密码错误！"},
+      {"sub-account with its own password", SubAccountLoginText(1, "20001", "222222", "90001"), "1002", "密码错误！"},
       {"account of nobody", SubAccountLoginText(1, "10001", "999999", "90001"), "1004",
        "交易账号10001不属于管理账号90001！"},
       {"quote gateway, wrong password", QuoteLoginText(1, "quote", "quote"), "1002", "密码错误！"},
