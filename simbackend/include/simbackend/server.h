@@ -1,0 +1,104 @@
+// The simulated trading back end: a TCP server on the loopback interface
+// that speaks the portal's frames and answers the terminal's requests from
+// the accounts of its data folder.
+//
+// Tests start it in-process on port 0 and script it: refuse a function, hold
+// or delay its answers, drop connections, push lines to an account, and look
+// at the requests that came in. Every scripting call is thread-safe, every
+// wait is bounded by its time-out, and Stop() (or the destructor) closes every
+// connection and joins every thread the server started.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace simbackend {
+
+struct ServerOptions {
+  std::string dataFolder;  // empty: DefaultDataFolder()
+  std::uint16_t port = 0;  // 0: a free port, see Server::Port()
+  // Receives one line per connection event (opened, logged in, closed); may
+  // be empty. Called from the server's threads.
+  std::function<void(const std::string&)> log;
+};
+
+struct ReceivedRequest {
+  std::uint64_t connection = 0;  // 1 for the first connection accepted, 2 for the next ...
+  int function = 0;              // field 4 of the text; 0 for a follow-up; -1 when unreadable
+  std::string customer;          // the customer logged in on the connection, empty before
+  std::string text;
+};
+
+class Server {
+ public:
+  // Loads the data folder and listens on 127.0.0.1. Null, with the reason in
+  // `error`, when the data cannot be loaded or the port cannot be bound.
+  static std::unique_ptr<Server> Start(ServerOptions options, std::string& error);
+
+  ~Server();
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  std::uint16_t Port() const;
+  // Closes the listener and every connection and joins every thread. Answers
+  // held or delayed are dropped. Safe to call twice.
+  void Stop();
+
+  // --- Scripting: rules per function number (0 names the follow-ups) ----
+  // A rule replaces the one set before for the same function.
+
+  // Answers every request of `function` with "N", `code` and `text`.
+  void RefuseFunction(int function, int code, std::string text);
+  // Keeps the answers of `function` until ReleaseHeld().
+  void HoldAnswers(int function);
+  // Sends the answers of `function` `delay` late (at most kMaxDelay).
+  void DelayAnswers(int function, std::chrono::milliseconds delay);
+  // Back to normal answers; answers already held or delayed stay so.
+  void ClearRule(int function);
+  void ClearRules();
+
+  // Sends the held answers of `function`; the number sent.
+  std::size_t ReleaseHeld(int function);
+  std::size_t HeldCount() const;
+  bool WaitForHeld(std::size_t count, std::chrono::milliseconds timeout) const;
+
+  // Drops connections as a failing network would; the number dropped.
+  std::size_t DropConnections();
+  std::size_t DropConnections(std::string_view customer);
+
+  // Sends the lines as one push to every connection on which `customer` is
+  // logged in; the number of connections reached. None when a line holds a
+  // zero byte.
+  std::size_t Push(std::string_view customer, const std::vector<std::string>& lines);
+
+  // The requests received, oldest first (the latest kMaxRecordedRequests).
+  std::vector<ReceivedRequest> Requests() const;
+  // Waits until `count` requests have arrived since the start or the last
+  // ClearRequests().
+  bool WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
+  void ClearRequests();
+
+  std::size_t ConnectionCount() const;
+  bool WaitForConnectionCount(std::size_t count, std::chrono::milliseconds timeout) const;
+
+  static constexpr std::chrono::milliseconds kMaxDelay{60000};
+  static constexpr std::size_t kMaxRecordedRequests = 4096;
+  // Answers held or delayed at once; beyond it an answer goes out at once.
+  static constexpr std::size_t kMaxDeferredAnswers = 1024;
+  // Connections served at once; one more is closed as soon as it is accepted.
+  static constexpr std::size_t kMaxConnections = 256;
+
+  class Impl;
+
+ private:
+  explicit Server(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace simbackend

@@ -1,0 +1,225 @@
+#include "functions.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "platform/clock.h"
+#include "simbackend/field_line.h"
+
+namespace simbackend {
+namespace {
+
+enum Function : int {
+  kLogin = 5001,
+  kManagedAccountsQuery = 5056,
+  kQuoteServersQuery = 5451,
+  kLogoutRequest = 5461,
+};
+
+// Fields of the login text beyond the business frame.
+constexpr std::size_t kClientAddressField = 9;
+constexpr std::size_t kLoginRoleField = 27;
+constexpr std::size_t kManagerField = 28;
+// Login roles of field 27: empty for a customer's own login.
+constexpr const char* kManagementRole = "1";
+constexpr const char* kSubAccountRole = "2";
+
+// The login answer carries the account from field 5 to field 43.
+constexpr std::size_t kFirstAccountField = 5;
+constexpr std::size_t kLastAccountField = 43;
+// Fields of the login answer.
+enum AccountField : std::size_t {
+  kNameField = 5,
+  kRiskDegreeField = 6,
+  kRiskLevelField = 8,
+  kTradingDateField = 9,
+  kLastAddressField = 10,
+  kLastDateField = 11,
+  kLastTimeField = 12,
+  kLastChannelField = 13,
+  kStatementModeField = 14,
+  kStatementConfirmedField = 15,
+  kNoticesWaitingField = 16,
+  kVersionField = 19,
+  kSessionField = 42,
+};
+
+constexpr const char* kBackendVersion = "SIM 1.0";
+// Login channels as the customer information shows them: single and multi-account.
+constexpr const char* kSingleAccountChannel = "5";
+constexpr const char* kMultiAccountChannel = "6";
+
+std::string DateText(const platform::LocalTime& now) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d%02d%02d", now.year, now.month, now.day);
+  return text;
+}
+
+std::string TimeText(const platform::LocalTime& now) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", now.hour, now.minute, now.second);
+  return text;
+}
+
+}  // namespace
+
+Functions::Functions(const BackendData& data, std::uint16_t ownPort)
+    : data_(data),
+      ownPort_(ownPort),
+      handlers_{
+          {kQuoteServersQuery, &Functions::QuoteServers},
+          {kManagedAccountsQuery, &Functions::ManagedAccounts},
+          {kLogoutRequest, &Functions::Logout},
+      } {}
+
+Answer Functions::Handle(const Request& request, Session& session, std::uint64_t connection) {
+  if (request.function == kLogin) return Login(request, session, connection);
+  if (session.kind == SessionKind::kNone) return {RefusedLine(&request, kNotLoggedIn, "尚未登录，请先登录！"), {}};
+  const auto handler = handlers_.find(request.function);
+  if (handler == handlers_.end()) {
+    char text[64];
+    std::snprintf(text, sizeof text, "模拟后台不支持功能号%d！", request.function);
+    return {RefusedLine(&request, kUnknownFunction, text), {}};
+  }
+  if (!Authorized(request, session))
+    return {RefusedLine(&request, kCredentialsMismatch, "客户号或密码与登录的账号不符！"), {}};
+  return (this->*handler->second)(request, session);
+}
+
+SessionKind Functions::CheckLogin(const Request& request, std::string& refusal) const {
+  const std::string& customer = request.Field(kCustomerField);
+  const std::string& password = request.Field(kPasswordField);
+  const std::string& role = request.Field(kLoginRoleField);
+  if (role.empty() && customer == data_.quoteUser) {
+    if (password == data_.quotePassword) return SessionKind::kQuote;
+    refusal = RefusedLine(&request, kWrongPassword, "密码错误！");
+    return SessionKind::kNone;
+  }
+  const Account* const account = data_.FindAccount(customer);
+  if (account == nullptr) {
+    refusal = RefusedLine(&request, kNoSuchCustomer, "客户号" + customer + "不存在！");
+    return SessionKind::kNone;
+  }
+  SessionKind kind = SessionKind::kNone;
+  // The management account's password signs the login of its sub-accounts.
+  const Account* signer = account;
+  if (role.empty()) {
+    if (account->kind == AccountKind::kTrading) kind = SessionKind::kTrading;
+  } else if (role == kManagementRole) {
+    if (account->kind == AccountKind::kManagement) kind = SessionKind::kManagement;
+  } else if (role == kSubAccountRole) {
+    const std::string& manager = request.Field(kManagerField);
+    signer = data_.FindAccount(manager);
+    if (signer == nullptr || data_.FindManager(customer) != signer) {
+      refusal = RefusedLine(&request, kNotManaged, "交易账号" + customer + "不属于管理账号" + manager + "！");
+      return SessionKind::kNone;
+    }
+    kind = SessionKind::kSubAccount;
+  }
+  if (kind == SessionKind::kNone) {
+    refusal = RefusedLine(
+        &request, kWrongRole,
+        account->kind == AccountKind::kManagement ? "管理账号请以管理角色登录！" : "该账号不能以此角色登录！");
+  } else if (password != signer->password) {
+    refusal = RefusedLine(&request, kWrongPassword, "密码错误！");
+    kind = SessionKind::kNone;
+  }
+  return kind;
+}
+
+Answer Functions::Login(const Request& request, Session& session, std::uint64_t connection) {
+  std::string refusal;
+  const SessionKind kind = CheckLogin(request, refusal);
+  if (kind == SessionKind::kNone) return {std::move(refusal), {}};
+  session = {kind, request.Field(kCustomerField)};
+  if (kind == SessionKind::kQuote) return {AcceptedLine(request, {}), {}};
+  const Account& account = *data_.FindAccount(session.customer);
+  return {AcceptedLine(request, AccountValues(account, kind, request, connection)), {}};
+}
+
+std::vector<std::string> Functions::AccountValues(const Account& account, SessionKind kind, const Request& request,
+                                                  std::uint64_t connection) {
+  const platform::LocalTime now = platform::LocalNow();
+  const LastLogin current{request.Field(kClientAddressField), DateText(now), TimeText(now),
+                          kind == SessionKind::kTrading ? kSingleAccountChannel : kMultiAccountChannel};
+  LastLogin last;
+  {
+    std::lock_guard lock(lastLoginsMutex_);
+    LastLogin& stored = lastLogins_[account.customer];
+    last = std::exchange(stored, current);
+  }
+  std::vector<std::string> values(kLastAccountField - kFirstAccountField + 1);
+  const auto set = [&](AccountField field, std::string value) {
+    values[field - kFirstAccountField] = std::move(value);
+  };
+  set(kNameField, account.name);
+  set(kRiskDegreeField, "0");
+  set(kRiskLevelField, "0");
+  set(kTradingDateField, current.date);
+  set(kLastAddressField, last.address);
+  set(kLastDateField, last.date);
+  set(kLastTimeField, last.time);
+  set(kLastChannelField, last.channel);
+  set(kStatementModeField, "0");
+  set(kStatementConfirmedField, "0");
+  set(kNoticesWaitingField, "0");
+  set(kVersionField, kBackendVersion);
+  set(kSessionField, std::to_string(connection));
+  return values;
+}
+
+Answer Functions::QuoteServers(const Request& request, Session&) {
+  Answer answer{
+      AcceptedLine(request, {std::to_string(data_.quoteServers.size()), data_.quoteUser, data_.quotePassword}), {}};
+  // The terminal reads a server's address from field 3 and its port from field 4.
+  int number = 0;
+  for (const QuoteServer& server : data_.quoteServers)
+    answer.rows.push_back(FieldLine()
+                              .AddNumber(++number)
+                              .Add(server.name)
+                              .Add(server.address)
+                              .AddNumber(server.port != 0 ? server.port : ownPort_)
+                              .Text());
+  return answer;
+}
+
+Answer Functions::ManagedAccounts(const Request& request, Session& session) {
+  if (session.kind != SessionKind::kManagement)
+    return {RefusedLine(&request, kNotManagement, "只有管理账号可以查询对应的交易账号！"), {}};
+  const Account& manager = *data_.FindAccount(session.customer);
+  Answer answer{AcceptedLine(request, {std::to_string(manager.managed.size())}), {}};
+  // The terminal reads the sub-account from field 6 of each row.
+  int number = 0;
+  for (const std::string& customer : manager.managed)
+    answer.rows.push_back(FieldLine("A")
+                              .Add(request.Address())
+                              .Add(request.Sequence())
+                              .Add(manager.customer)
+                              .AddNumber(++number)
+                              .Add(customer)
+                              .Add(data_.FindAccount(customer)->name)
+                              .Text());
+  return answer;
+}
+
+Answer Functions::Logout(const Request& request, Session& session) {
+  session = {};
+  return {AcceptedLine(request, {}), {}};
+}
+
+bool Functions::Authorized(const Request& request, const Session& session) const {
+  const std::string& customer = request.Field(kCustomerField);
+  // The quote connection carries requests signed by the trading account.
+  if (session.kind != SessionKind::kQuote && customer != session.customer) return false;
+  return SignsFor(customer, request.Field(kPasswordField));
+}
+
+bool Functions::SignsFor(const std::string& customer, const std::string& password) const {
+  const Account* const account = data_.FindAccount(customer);
+  if (account == nullptr) return false;
+  if (account->password == password) return true;
+  const Account* const manager = data_.FindManager(customer);
+  return manager != nullptr && manager->password == password;
+}
+
+}  // namespace simbackend

@@ -1,0 +1,347 @@
+#include "simbackend/server.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <optional>
+
+#include "connection.h"
+#include "deferred_answers.h"
+#include "functions.h"
+#include "listener.h"
+#include "platform/thread.h"
+#include "portal/frame.h"
+#include "request.h"
+#include "request_log.h"
+#include "simbackend/backend_data.h"
+
+namespace simbackend {
+namespace {
+
+// What the script does with the requests of one function.
+struct Rule {
+  enum class Kind { kRefuse, kHold, kDelay } kind = Kind::kRefuse;
+  int code = 0;
+  std::string text;
+  std::chrono::milliseconds delay{0};
+};
+
+const char* SessionKindName(SessionKind kind) {
+  switch (kind) {
+    case SessionKind::kTrading:
+      return "trading";
+    case SessionKind::kManagement:
+      return "management";
+    case SessionKind::kSubAccount:
+      return "sub-account";
+    case SessionKind::kQuote:
+      return "quote";
+    case SessionKind::kNone:
+      break;
+  }
+  return "none";
+}
+
+std::string AnswerFrame(std::uint32_t sequence, const std::string& text) {
+  std::string frame;
+  portal::AppendFrame(frame, portal::FrameKind::kAnswer, sequence, text);
+  return frame;
+}
+
+}  // namespace
+
+class Server::Impl {
+ public:
+  explicit Impl(ServerOptions options)
+      : options_(std::move(options)), requests_(kMaxRecordedRequests), deferred_(kMaxDeferredAnswers) {}
+  ~Impl() { Stop(); }
+
+  bool Start(std::string& error) {
+    if (options_.dataFolder.empty()) options_.dataFolder = DefaultDataFolder();
+    if (!LoadBackendData(options_.dataFolder, data_, error) || !listener_.Open(options_.port, error)) return false;
+    functions_.emplace(data_, listener_.Port());
+    deferred_.Start();
+    acceptor_.Start([this](platform::Event& stop) { Accept(stop); });
+    return true;
+  }
+
+  std::uint16_t Port() const { return listener_.Port(); }
+
+  void Stop() {
+    std::lock_guard stopping(stopMutex_);
+    if (stopped_) return;
+    stopped_ = true;
+    listener_.Shutdown();
+    acceptor_.Stop();
+    listener_.Close();
+    std::vector<std::shared_ptr<Connection>> connections;
+    {
+      std::lock_guard lock(connectionsMutex_);
+      connections.swap(connections_);
+    }
+    for (const auto& connection : connections) connection->Shutdown();
+    for (const auto& connection : connections) connection->Join();
+    deferred_.Stop();
+    connectionsChanged_.notify_all();
+  }
+
+  void SetRule(int function, Rule rule) {
+    std::lock_guard lock(rulesMutex_);
+    rules_[function] = std::move(rule);
+  }
+
+  void ClearRules(std::optional<int> function) {
+    std::lock_guard lock(rulesMutex_);
+    if (function)
+      rules_.erase(*function);
+    else
+      rules_.clear();
+  }
+
+  DeferredAnswers& Deferred() { return deferred_; }
+  const DeferredAnswers& Deferred() const { return deferred_; }
+
+  // Shuts down the connections that `matches`; the number.
+  template <typename Matches>
+  std::size_t Drop(const Matches& matches) {
+    std::size_t dropped = 0;
+    for (const auto& connection : LiveConnections())
+      if (matches(*connection)) {
+        connection->Shutdown();
+        ++dropped;
+      }
+    return dropped;
+  }
+
+  std::size_t Push(std::string_view customer, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+      if (!portal::AppendPushLine(text, line)) return 0;
+    std::string frame;
+    if (!portal::AppendFrame(frame, portal::FrameKind::kPush, 0, text)) return 0;
+    std::size_t reached = 0;
+    for (const auto& connection : LiveConnections()) {
+      const Session session = connection->CurrentSession();
+      if (session.kind != SessionKind::kNone && session.customer == customer && connection->Send(frame)) ++reached;
+    }
+    return reached;
+  }
+
+  RequestLog& Received() { return requests_; }
+  const RequestLog& Received() const { return requests_; }
+
+  std::size_t ConnectionCount() const {
+    std::lock_guard lock(connectionsMutex_);
+    return CountLiveLocked();
+  }
+
+  bool WaitForConnectionCount(std::size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(connectionsMutex_);
+    return connectionsChanged_.wait_for(lock, timeout, [&] { return CountLiveLocked() == count; });
+  }
+
+ private:
+  void Log(const std::string& line) const {
+    if (options_.log) options_.log(line);
+  }
+
+  std::size_t CountLiveLocked() const {
+    return static_cast<std::size_t>(
+        std::count_if(connections_.begin(), connections_.end(), [](const auto& c) { return !c->Finished(); }));
+  }
+
+  std::vector<std::shared_ptr<Connection>> LiveConnections() const {
+    std::lock_guard lock(connectionsMutex_);
+    std::vector<std::shared_ptr<Connection>> live;
+    for (const auto& connection : connections_)
+      if (!connection->Finished()) live.push_back(connection);
+    return live;
+  }
+
+  void Accept(platform::Event& stop) {
+    while (!stop.IsSet()) {
+      int descriptor = -1;
+      std::string peer;
+      switch (listener_.Accept(descriptor, peer)) {
+        case Listener::AcceptResult::kClosed:
+          return;
+        case Listener::AcceptResult::kRetry:
+          // Out of descriptors, or the client gave up: try again shortly.
+          stop.Wait(std::chrono::milliseconds(50));
+          continue;
+        case Listener::AcceptResult::kAccepted:
+          ReapFinished();
+          Admit(descriptor, peer);
+          break;
+      }
+    }
+  }
+
+  // Joins the readers of connections that have ended and lets them go.
+  void ReapFinished() {
+    std::vector<std::shared_ptr<Connection>> finished;
+    {
+      std::lock_guard lock(connectionsMutex_);
+      const auto ended =
+          std::stable_partition(connections_.begin(), connections_.end(), [](const auto& c) { return !c->Finished(); });
+      finished.assign(std::make_move_iterator(ended), std::make_move_iterator(connections_.end()));
+      connections_.erase(ended, connections_.end());
+    }
+    for (const auto& connection : finished) connection->Join();
+  }
+
+  void Admit(int descriptor, const std::string& peer) {
+    auto connection = std::make_shared<Connection>(++lastConnectionId_, descriptor, peer);
+    {
+      std::lock_guard lock(connectionsMutex_);
+      if (CountLiveLocked() >= kMaxConnections) {
+        Log("connection " + std::to_string(connection->Id()) + " from " + peer + " refused: too many connections");
+        return;  // the connection closes its socket as it goes
+      }
+      connections_.push_back(connection);
+    }
+    Log("connection " + std::to_string(connection->Id()) + " opened from " + peer);
+    connection->Start([this](Connection& c, portal::Frame& frame) { OnRequest(c, frame); },
+                      [this](Connection& c, const std::string& reason) { OnClosed(c, reason); });
+    connectionsChanged_.notify_all();
+  }
+
+  void OnClosed(Connection& connection, const std::string& reason) {
+    Log("connection " + std::to_string(connection.Id()) + " " + reason);
+    // Under the lock, so that a waiter cannot miss the change between its
+    // count and its wait.
+    std::lock_guard lock(connectionsMutex_);
+    connectionsChanged_.notify_all();
+  }
+
+  void OnRequest(Connection& connection, portal::Frame& frame) {
+    const std::optional<Request> request = ParseRequest(frame.text);
+    Session session = connection.CurrentSession();
+    requests_.Add({connection.Id(), request ? request->function : -1, session.customer, frame.text});
+    const std::optional<Rule> rule = request ? FindRule(request->function) : std::nullopt;
+    Answer answer = Respond(connection, request, session, rule);
+    if (request) {
+      connection.SetSession(session);
+      if (!answer.rows.empty()) connection.KeepRows(request->Sequence(), std::move(answer.rows));
+    }
+    std::string bytes = AnswerFrame(frame.sequence, answer.line);
+    if (!rule || !Defer(connection, *rule, request->function, bytes)) connection.Send(bytes);
+  }
+
+  // True when the rule keeps the answer back to send it later.
+  bool Defer(Connection& connection, const Rule& rule, int function, const std::string& bytes) {
+    switch (rule.kind) {
+      case Rule::Kind::kHold:
+        return deferred_.Hold(connection.weak_from_this(), function, bytes);
+      case Rule::Kind::kDelay:
+        return deferred_.Delay(connection.weak_from_this(), bytes, rule.delay);
+      case Rule::Kind::kRefuse:
+        break;
+    }
+    return false;
+  }
+
+  Answer Respond(Connection& connection, const std::optional<Request>& request, Session& session,
+                 const std::optional<Rule>& rule) {
+    if (!request) return {RefusedLine(nullptr, kMalformedRequest, "请求格式错误！"), {}};
+    if (rule && rule->kind == Rule::Kind::kRefuse) return {RefusedLine(&*request, rule->code, rule->text), {}};
+    if (request->function == kFollowUpFunction) {
+      std::optional<std::string> row = connection.TakeRow(request->Sequence());
+      if (!row) return {RefusedLine(&*request, kNoMoreRows, "没有待取的后续数据！"), {}};
+      return {std::move(*row), {}};
+    }
+    const Session before = session;
+    Answer answer = functions_->Handle(*request, session, connection.Id());
+    if (session.kind != before.kind || session.customer != before.customer)
+      Log("connection " + std::to_string(connection.Id()) + ": " +
+          (session.kind == SessionKind::kNone
+               ? "logged out"
+               : "customer " + session.customer + " logged in (" + SessionKindName(session.kind) + ")"));
+    return answer;
+  }
+
+  std::optional<Rule> FindRule(int function) const {
+    std::lock_guard lock(rulesMutex_);
+    const auto found = rules_.find(function);
+    return found == rules_.end() ? std::nullopt : std::optional<Rule>(found->second);
+  }
+
+  ServerOptions options_;
+  BackendData data_;
+  Listener listener_;
+  std::optional<Functions> functions_;
+
+  std::mutex stopMutex_;  // makes Stop run once
+  bool stopped_ = false;
+
+  mutable std::mutex connectionsMutex_;  // guards connections_
+  mutable std::condition_variable connectionsChanged_;
+  std::vector<std::shared_ptr<Connection>> connections_;
+  std::uint64_t lastConnectionId_ = 0;  // acceptor thread only
+
+  mutable std::mutex rulesMutex_;  // guards rules_
+  std::map<int, Rule> rules_;
+
+  RequestLog requests_;
+  DeferredAnswers deferred_;
+  platform::WorkerThread acceptor_;
+};
+
+std::unique_ptr<Server> Server::Start(ServerOptions options, std::string& error) {
+  auto impl = std::make_unique<Impl>(std::move(options));
+  if (!impl->Start(error)) return nullptr;
+  return std::unique_ptr<Server>(new Server(std::move(impl)));
+}
+
+Server::Server(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Server::~Server() = default;
+
+std::uint16_t Server::Port() const { return impl_->Port(); }
+void Server::Stop() { impl_->Stop(); }
+
+void Server::RefuseFunction(int function, int code, std::string text) {
+  impl_->SetRule(function, {Rule::Kind::kRefuse, code, std::move(text), {}});
+}
+
+void Server::HoldAnswers(int function) { impl_->SetRule(function, {Rule::Kind::kHold, 0, {}, {}}); }
+
+void Server::DelayAnswers(int function, std::chrono::milliseconds delay) {
+  impl_->SetRule(function, {Rule::Kind::kDelay, 0, {}, std::clamp(delay, std::chrono::milliseconds{0}, kMaxDelay)});
+}
+
+void Server::ClearRule(int function) { impl_->ClearRules(function); }
+void Server::ClearRules() { impl_->ClearRules(std::nullopt); }
+
+std::size_t Server::ReleaseHeld(int function) { return impl_->Deferred().Release(function); }
+std::size_t Server::HeldCount() const { return impl_->Deferred().HeldCount(); }
+bool Server::WaitForHeld(std::size_t count, std::chrono::milliseconds timeout) const {
+  return impl_->Deferred().WaitForHeld(count, timeout);
+}
+
+std::size_t Server::DropConnections() {
+  return impl_->Drop([](const Connection&) { return true; });
+}
+
+std::size_t Server::DropConnections(std::string_view customer) {
+  return impl_->Drop([&](const Connection& c) {
+    const Session session = c.CurrentSession();
+    return session.kind != SessionKind::kNone && session.customer == customer;
+  });
+}
+
+std::size_t Server::Push(std::string_view customer, const std::vector<std::string>& lines) {
+  return impl_->Push(customer, lines);
+}
+
+std::vector<ReceivedRequest> Server::Requests() const { return impl_->Received().Requests(); }
+bool Server::WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {
+  return impl_->Received().WaitFor(count, timeout);
+}
+void Server::ClearRequests() { impl_->Received().Clear(); }
+std::size_t Server::ConnectionCount() const { return impl_->ConnectionCount(); }
+bool Server::WaitForConnectionCount(std::size_t count, std::chrono::milliseconds timeout) const {
+  return impl_->WaitForConnectionCount(count, timeout);
+}
+
+}  // namespace simbackend
