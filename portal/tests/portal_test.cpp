@@ -17,7 +17,7 @@
 #include "platform/sync.h"
 #include "portal/Orvanet.h"
 #include "portal/frame.h"
-#include "test_server.h"
+#include "portal/testing/loopback_server.h"
 
 namespace {
 
@@ -25,7 +25,9 @@ using namespace std::chrono_literals;
 using namespace std::string_literals;
 using testing::ElementsAre;
 using testing::HasSubstr;
-using testing_portal::TestServer;
+using portal_testing::Echo;
+using portal_testing::HoldAll;
+using portal_testing::LoopbackServer;
 
 constexpr auto kBound = 10s;  // no wait of a test lasts longer
 constexpr int kLongAnswerTimeoutMs = 60000;
@@ -89,7 +91,7 @@ int NextServer(int connection, char* address, int addressSize, unsigned short* p
 
 // A port on which nothing listens: a server opened and closed again.
 std::uint16_t DeadPort() {
-  TestServer server;
+  LoopbackServer server(Echo);
   server.Close();
   return server.Port();
 }
@@ -146,7 +148,7 @@ class PortalTest : public testing::Test {
   }
 
   // Connects number 0 to `server` and waits until the connection reported itself.
-  void ConnectTo(TestServer& server) {
+  void ConnectTo(LoopbackServer& server) {
     OV_ConnectBlock block = MakeBlock(0, server.Port(), kLogin);
     const Result connected = Connect(block);
     ASSERT_TRUE(connected.ok) << connected.text;
@@ -162,7 +164,7 @@ class PortalTest : public testing::Test {
 };
 
 TEST_F(PortalTest, SendsTheLoginFirstAndThenCarriesRequests) {
-  TestServer server;
+  LoopbackServer server(Echo);
   OV_ConnectBlock block = MakeBlock(2, server.Port(), kLogin);
   const Result connected = Connect(block);
   ASSERT_TRUE(connected.ok) << connected.text;
@@ -184,7 +186,7 @@ TEST_F(PortalTest, SendsTheLoginFirstAndThenCarriesRequests) {
 }
 
 TEST_F(PortalTest, HandsARefusedLoginAnswerToTheCallerToJudge) {
-  TestServer server;
+  LoopbackServer server(Echo);
   server.SetLoginAnswer("R|srv|1|N|1002|密码错误|");
   OV_ConnectBlock block = MakeBlock(0, server.Port(), kLogin);
   const Result connected = Connect(block);
@@ -194,7 +196,7 @@ TEST_F(PortalTest, HandsARefusedLoginAnswerToTheCallerToJudge) {
 }
 
 TEST_F(PortalTest, CarriesAnAnswerOfAnyLength) {
-  TestServer server;
+  LoopbackServer server(Echo);
   ConnectTo(server);
   const std::string request = "R|" + std::string(300000, 'x') + "|";
   const Result answered = Send(0, request);
@@ -203,9 +205,8 @@ TEST_F(PortalTest, CarriesAnAnswerOfAnyLength) {
 }
 
 TEST_F(PortalTest, MatchesAnswersToRequestsBySequenceNumber) {
-  TestServer server;
+  LoopbackServer server(HoldAll);
   ConnectTo(server);
-  server.SetAnswering(false);
   auto first = std::async(std::launch::async, [] { return Send(0, "first"); });
   ASSERT_TRUE(server.WaitForRequests(2));
   auto second = std::async(std::launch::async, [] { return Send(0, "second"); });
@@ -226,9 +227,8 @@ TEST_F(PortalTest, MatchesAnswersToRequestsBySequenceNumber) {
 }
 
 TEST_F(PortalTest, AbortEventEndsAWaitingSendAndASetOneSendsNothing) {
-  TestServer server;
+  LoopbackServer server(HoldAll);
   ConnectTo(server);
-  server.SetAnswering(false);
   platform::Event abort(platform::ResetMode::kManual);
   auto waiting = std::async(std::launch::async, [&] { return Send(0, "waiting", &abort); });
   ASSERT_TRUE(server.WaitForRequests(2));
@@ -240,7 +240,7 @@ TEST_F(PortalTest, AbortEventEndsAWaitingSendAndASetOneSendsNothing) {
 
   const Result notSent = Send(0, "never sent", &abort);
   EXPECT_FALSE(notSent.ok);
-  server.SetAnswering(true);
+  server.SetScript(Echo);
   abort.Reset();
   EXPECT_EQ(Send(0, "after", &abort).text, "A:after");
   const auto requests = server.Requests();
@@ -250,9 +250,8 @@ TEST_F(PortalTest, AbortEventEndsAWaitingSendAndASetOneSendsNothing) {
 
 TEST_F(PortalTest, GivesUpAfterTheAnswerTimeOutAndDropsTheLateAnswer) {
   Restart(200, 3);
-  TestServer server;
+  LoopbackServer server(HoldAll);
   ConnectTo(server);
-  server.SetAnswering(false);
   const Result slow = Send(0, "slow");
   EXPECT_FALSE(slow.ok);
   EXPECT_THAT(slow.text, HasSubstr("超时"));
@@ -263,7 +262,7 @@ TEST_F(PortalTest, GivesUpAfterTheAnswerTimeOutAndDropsTheLateAnswer) {
     return std::any_of(recorder_.logs.begin(), recorder_.logs.end(),
                        [](const std::string& line) { return line.find("丢弃过期的应答") != std::string::npos; });
   }));
-  server.SetAnswering(true);
+  server.SetScript(Echo);
   const Result next = Send(0, "next");
   EXPECT_TRUE(next.ok);
   EXPECT_EQ(next.text, "A:next");
@@ -271,7 +270,7 @@ TEST_F(PortalTest, GivesUpAfterTheAnswerTimeOutAndDropsTheLateAnswer) {
 }
 
 TEST_F(PortalTest, DeliversEveryPushedLineOnThePortalsThread) {
-  TestServer server;
+  LoopbackServer server(Echo);
   ConnectTo(server);
   server.Push("R|x|0|15001|a|\0\0R|x|0|15006|委托被取消!|\0"s);
   server.Push("unterminated");
@@ -299,7 +298,7 @@ TEST_F(PortalTest, RefusesADisconnectFromInsideACallback) {
                      nullptr, nullptr, OV_AppendToString, &message),
             1)
       << message;
-  TestServer server;
+  LoopbackServer server(Echo);
   OV_ConnectBlock block = MakeBlock(0, server.Port(), kLogin);
   ASSERT_TRUE(Connect(block).ok);
   server.Push("line\0"s);
@@ -309,11 +308,10 @@ TEST_F(PortalTest, RefusesADisconnectFromInsideACallback) {
 }
 
 TEST_F(PortalTest, ReconnectsThroughTheNextServerAfterADropAndSendsTheLoginAgain) {
-  TestServer first;
-  TestServer second;
+  LoopbackServer first(HoldAll);
+  LoopbackServer second(Echo);
   recorder_.rotation = {DeadPort(), second.Port()};
   ConnectTo(first);
-  first.SetAnswering(false);
   auto waiting = std::async(std::launch::async, [] { return Send(0, "in flight"); });
   ASSERT_TRUE(first.WaitForRequests(2));
   first.Close();
@@ -343,8 +341,8 @@ TEST_F(PortalTest, ReconnectsThroughTheNextServerAfterADropAndSendsTheLoginAgain
 
 TEST_F(PortalTest, ReportsTheConnectionLostWhenEveryReconnectTryIsRefused) {
   Restart(kLongAnswerTimeoutMs, 2);
-  TestServer first;
-  TestServer refusing;
+  LoopbackServer first(Echo);
+  LoopbackServer refusing(Echo);
   refusing.SetLoginAnswer("R|srv|1|N|1002|密码错误|");
   recorder_.rotation = {refusing.Port()};
   ConnectTo(first);
@@ -359,9 +357,8 @@ TEST_F(PortalTest, ReportsTheConnectionLostWhenEveryReconnectTryIsRefused) {
 }
 
 TEST_F(PortalTest, DisconnectEndsAWaitingSendWithATransportError) {
-  TestServer server;
+  LoopbackServer server(HoldAll);
   ConnectTo(server);
-  server.SetAnswering(false);
   auto waiting = std::async(std::launch::async, [] { return Send(0, "waiting"); });
   ASSERT_TRUE(server.WaitForRequests(2));
   EXPECT_EQ(OV_DisConnect(0), 1);
@@ -377,7 +374,7 @@ TEST_F(PortalTest, DisconnectEndsAWaitingSendWithATransportError) {
 }
 
 TEST_F(PortalTest, RefusesAConnectThatCannotWork) {
-  TestServer server;
+  LoopbackServer server(Echo);
   ConnectTo(server);
   const std::string login = kLogin;
   struct Case {

@@ -16,13 +16,13 @@
 #include "backend/server_rotation.h"
 #include "backend/program_log.h"
 #include "backend/transport.h"
-#include "scripted_server.h"
+#include "portal/testing/loopback_server.h"
 
 namespace {
 
 using backend::RequestPtr;
 using backend::RequestRecord;
-using backend_testing::ScriptedServer;
+using portal_testing::LoopbackServer;
 using namespace std::chrono_literals;
 
 constexpr auto kBound = 10s;
@@ -41,7 +41,7 @@ std::optional<std::string> HoldSlowRequests(const std::string& request) {
 }
 
 // The function numbers of the requests a server received, logins left out.
-std::vector<int> Functions(const ScriptedServer& server) {
+std::vector<int> Functions(const LoopbackServer& server) {
   std::vector<int> functions;
   for (const auto& request : server.Requests()) {
     if (FunctionOf(request.text) != 5001) functions.push_back(FunctionOf(request.text));
@@ -105,7 +105,7 @@ class TransportTest : public ::testing::Test {
     }
   }
 
-  static void Connect(int slot, const ScriptedServer& server) {
+  static void Connect(int slot, const LoopbackServer& server) {
     OV_ConnectBlock block{};
     orvanet::SetI32(block.connection, slot);
     orvanet::SetText(block.serverAddress, "127.0.0.1");
@@ -113,7 +113,7 @@ class TransportTest : public ::testing::Test {
     std::string answer;
     std::string message;
     ASSERT_TRUE(backend::ConnectSlot(block, answer, message, "R|mac|1|5001||Pellora|c01|pw|")) << message;
-    EXPECT_EQ(answer, ScriptedServer::kLoginAnswer);
+    EXPECT_EQ(answer, LoopbackServer::kLoginAnswer);
   }
 
   // Parameters: the title, or the business frame with its password when
@@ -179,7 +179,7 @@ class TransportTest : public ::testing::Test {
 };
 
 TEST_F(TransportTest, PriorityTwoCancelsARunningPriorityZeroRequest) {
-  ScriptedServer server(HoldSlowRequests);
+  LoopbackServer server(HoldSlowRequests);
   Connect(0, server);
   RequestPtr slow = Request("慢查询", kHeldFunction, 0, true, "secret");
   auto pending = ExecuteOnAnotherThread(*slow);
@@ -204,7 +204,7 @@ TEST_F(TransportTest, PriorityTwoCancelsARunningPriorityZeroRequest) {
 
 TEST_F(TransportTest, PriorityTwoRequeuesARunningPriorityOneRequest) {
   std::atomic<int> slowSeen{0};
-  ScriptedServer server([&](const std::string& request) -> std::optional<std::string> {
+  LoopbackServer server([&](const std::string& request) -> std::optional<std::string> {
     // Held the first time only; the repeat is answered.
     if (FunctionOf(request) == kHeldFunction && slowSeen++ == 0) return std::nullopt;
     return kDone;
@@ -227,7 +227,7 @@ TEST_F(TransportTest, PriorityTwoRequeuesARunningPriorityOneRequest) {
 }
 
 TEST_F(TransportTest, WaitingRequestsAreSentByPriority) {
-  ScriptedServer server(HoldSlowRequests);
+  LoopbackServer server(HoldSlowRequests);
   Connect(0, server);
   Post(Request("占用", kHeldFunction, 2));
   ASSERT_TRUE(server.WaitForRequests(2));
@@ -247,7 +247,7 @@ TEST_F(TransportTest, WaitingRequestsAreSentByPriority) {
 }
 
 TEST_F(TransportTest, MultiPacketAnswersCollectOneLinePerFollowUp) {
-  ScriptedServer server([](const std::string& request) -> std::optional<std::string> {
+  LoopbackServer server([](const std::string& request) -> std::optional<std::string> {
     switch (FunctionOf(request)) {
       case 5300:
         return "R|srv|0|Y|3|";
@@ -281,7 +281,7 @@ TEST_F(TransportTest, MultiPacketAnswersCollectOneLinePerFollowUp) {
 
 TEST_F(TransportTest, APreemptedFollowUpIsRequeuedAtItsSubRequest) {
   std::atomic<int> followUps{0};
-  ScriptedServer server([&](const std::string& request) -> std::optional<std::string> {
+  LoopbackServer server([&](const std::string& request) -> std::optional<std::string> {
     switch (FunctionOf(request)) {
       case 5400:
         return "R|srv|0|Y|2|";
@@ -310,7 +310,7 @@ TEST_F(TransportTest, APreemptedFollowUpIsRequeuedAtItsSubRequest) {
 }
 
 TEST_F(TransportTest, ClosingASlotFinishesEveryRequestOnIt) {
-  ScriptedServer server(HoldSlowRequests);
+  LoopbackServer server(HoldSlowRequests);
   Connect(0, server);
   RequestPtr waiting = Request("慢查询", kHeldFunction, 2);
   auto pending = ExecuteOnAnotherThread(*waiting);
@@ -340,7 +340,7 @@ TEST_F(TransportTest, ClosingASlotFinishesEveryRequestOnIt) {
 }
 
 TEST_F(TransportTest, APushBlockQueuesOneRecordPerNonEmptyLine) {
-  ScriptedServer server(HoldSlowRequests);
+  LoopbackServer server(HoldSlowRequests);
   Connect(1, server);
   ASSERT_TRUE(states_.WaitFor(OV_STATE_DISCONNECTED, OV_STATE_CONNECTED));
   const char block[] = "R|p|0|15001|cu2405|\0\0R|p|0|15006|notice|\0";
@@ -355,7 +355,7 @@ TEST_F(TransportTest, APushBlockQueuesOneRecordPerNonEmptyLine) {
 }
 
 TEST_F(TransportTest, RequestsGoOnAfterThePortalReconnects) {
-  ScriptedServer server(HoldSlowRequests);
+  LoopbackServer server(HoldSlowRequests);
   backend::TheServerRotation().SetGateways({{"127.0.0.1", server.Port()}}, 0);
   Connect(0, server);
   ASSERT_TRUE(states_.WaitFor(OV_STATE_DISCONNECTED, OV_STATE_CONNECTED));
@@ -381,15 +381,15 @@ TEST_F(TransportTest, RequestsGoOnAfterThePortalReconnects) {
 }
 
 TEST_F(TransportTest, ADroppedConnectionMovesOnThroughTheGatewayList) {
-  ScriptedServer first(HoldSlowRequests);
-  ScriptedServer second(HoldSlowRequests);
-  ScriptedServer third(HoldSlowRequests);
+  LoopbackServer first(HoldSlowRequests);
+  LoopbackServer second(HoldSlowRequests);
+  LoopbackServer third(HoldSlowRequests);
   backend::TheServerRotation().SetGateways(
       {{"127.0.0.1", first.Port()}, {"127.0.0.1", second.Port()}, {"127.0.0.1", third.Port()}}, 0);
   Connect(0, first);
 
-  ScriptedServer* current = &first;
-  for (ScriptedServer* next : {&second, &third}) {
+  LoopbackServer* current = &first;
+  for (LoopbackServer* next : {&second, &third}) {
     const std::size_t before = states_.Count();
     current->Close();
     current = next;

@@ -1,4 +1,4 @@
-#include "test_server.h"
+#include "portal/testing/loopback_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -6,80 +6,88 @@
 #include <unistd.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "portal/frame.h"
 
-namespace testing_portal {
+namespace portal_testing {
 
-TestServer::TestServer() {
+std::optional<std::string> Echo(const std::string& request) { return "A:" + request; }
+
+std::optional<std::string> HoldAll(const std::string&) { return std::nullopt; }
+
+LoopbackServer::LoopbackServer(Script script) : script_(std::move(script)) {
   listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof address;
   if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(listener_, 4) != 0 || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-    throw std::runtime_error("test server cannot listen");
+      ::listen(listener_, 4) != 0 ||
+      ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (listener_ >= 0) ::close(listener_);
+    throw std::runtime_error("loopback server cannot listen");
+  }
   port_ = ntohs(address.sin_port);
   thread_.Start([this](platform::Event& stop) { Serve(stop); });
 }
 
-TestServer::~TestServer() {
+LoopbackServer::~LoopbackServer() {
   Close();
   thread_.Stop();
   ::close(listener_);
 }
 
-void TestServer::SetLoginAnswer(std::string answer) {
+void LoopbackServer::SetScript(Script script) {
+  std::lock_guard lock(mutex_);
+  script_ = std::move(script);
+}
+
+void LoopbackServer::SetLoginAnswer(std::string answer) {
   std::lock_guard lock(mutex_);
   loginAnswer_ = std::move(answer);
 }
 
-void TestServer::SetAnswering(bool on) {
-  std::lock_guard lock(mutex_);
-  answering_ = on;
-}
-
-bool TestServer::WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) {
+bool LoopbackServer::WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   return changed_.wait_for(lock, timeout, [&] { return requests_.size() >= count; });
 }
 
-std::vector<ReceivedRequest> TestServer::Requests() const {
+std::vector<ReceivedRequest> LoopbackServer::Requests() const {
   std::lock_guard lock(mutex_);
   return requests_;
 }
 
-void TestServer::Answer(std::uint32_t sequence, const std::string& text) {
+void LoopbackServer::Answer(std::uint32_t sequence, const std::string& text) {
   std::string frame;
   portal::AppendFrame(frame, portal::FrameKind::kAnswer, sequence, text);
   Send(frame);
 }
 
-void TestServer::Push(const std::string& text) {
+void LoopbackServer::Push(const std::string& block) {
   std::string frame;
-  portal::AppendFrame(frame, portal::FrameKind::kPush, 0, text);
+  portal::AppendFrame(frame, portal::FrameKind::kPush, 0, block);
   Send(frame);
 }
 
-void TestServer::DropClient() {
+void LoopbackServer::DropClient() {
   std::lock_guard lock(mutex_);
   if (client_ >= 0) ::shutdown(client_, SHUT_RDWR);
 }
 
-void TestServer::Close() {
+void LoopbackServer::Close() {
   std::lock_guard lock(mutex_);
   closed_ = true;
   ::shutdown(listener_, SHUT_RDWR);
   if (client_ >= 0) ::shutdown(client_, SHUT_RDWR);
 }
 
-void TestServer::Send(const std::string& bytes) {
+void LoopbackServer::Send(const std::string& bytes) {
   std::lock_guard lock(mutex_);
   if (client_ >= 0) ::send(client_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
 }
 
-void TestServer::Serve(platform::Event& stop) {
+void LoopbackServer::Serve(platform::Event& stop) {
   for (int connection = 1; !stop.IsSet(); ++connection) {
     const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) return;  // Close() shut the listener down
@@ -98,7 +106,7 @@ void TestServer::Serve(platform::Event& stop) {
   }
 }
 
-void TestServer::ServeClient(int client, int connection) {
+void LoopbackServer::ServeClient(int client, int connection) {
   portal::FrameReader frames;
   bool loggedIn = false;
   char buffer[4096];
@@ -109,20 +117,19 @@ void TestServer::ServeClient(int client, int connection) {
     for (auto next = frames.Next(); next.status != portal::DecodeStatus::kIncomplete; next = frames.Next()) {
       if (next.status != portal::DecodeStatus::kComplete) return;
       const portal::Frame& frame = next.frame;
-      std::string answer;
+      std::optional<std::string> answer;
       {
+        // Recorded before it is answered: a caller that has its answer
+        // finds the request on the list.
         std::lock_guard lock(mutex_);
+        answer = loggedIn ? script_(frame.text) : loginAnswer_;
         requests_.push_back({connection, frame.sequence, frame.text});
-        if (!loggedIn)
-          answer = loginAnswer_;
-        else if (answering_)
-          answer = "A:" + frame.text;
         changed_.notify_all();
       }
-      if (!loggedIn || !answer.empty()) Answer(frame.sequence, answer);
       loggedIn = true;
+      if (answer) Answer(frame.sequence, *answer);
     }
   }
 }
 
-}  // namespace testing_portal
+}  // namespace portal_testing

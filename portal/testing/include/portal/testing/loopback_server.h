@@ -1,7 +1,7 @@
-// A back end for the transport tests: listens on a loopback port, serves one
-// client connection at a time in the portal's frames, answers the login (the
-// first request of a connection) at once, and answers every other request as
-// the test's script says, or holds it until the test answers it.
+// A back end for tests: listens on a loopback port, serves one client
+// connection at a time in the portal's frames, answers the login (the first
+// request of a connection) at once, and answers every other request as the
+// test's script says, or holds it until the test answers it.
 #pragma once
 
 #include <chrono>
@@ -15,7 +15,7 @@
 
 #include "platform/thread.h"
 
-namespace backend_testing {
+namespace portal_testing {
 
 struct ReceivedRequest {
   int connection = 0;          // 1 for the first accepted connection, 2 for the next ...
@@ -23,19 +23,30 @@ struct ReceivedRequest {
   std::string text;
 };
 
-// The answer to a request text, or nothing to hold the request.
+// The answer to a request text, or nothing to hold the request for Answer().
+// It runs on the server's thread under the server's lock, so it may keep
+// state of its own but must not call back into the server.
 using Script = std::function<std::optional<std::string>(const std::string& request)>;
 
-class ScriptedServer {
- public:
-  static constexpr const char* kLoginAnswer = "R|srv|0|Y|0|";
+// Ready scripts: answers "A:" followed by the request's text; holds every request.
+std::optional<std::string> Echo(const std::string& request);
+std::optional<std::string> HoldAll(const std::string& request);
 
-  explicit ScriptedServer(Script script);
-  ~ScriptedServer();
-  ScriptedServer(const ScriptedServer&) = delete;
-  ScriptedServer& operator=(const ScriptedServer&) = delete;
+class LoopbackServer {
+ public:
+  // The answer to every login unless SetLoginAnswer() says otherwise.
+  static constexpr const char* kLoginAnswer = "R|srv|1|Y|0|";
+
+  explicit LoopbackServer(Script script);
+  ~LoopbackServer();
+  LoopbackServer(const LoopbackServer&) = delete;
+  LoopbackServer& operator=(const LoopbackServer&) = delete;
 
   std::uint16_t Port() const { return port_; }
+
+  // Both take effect from the next request on.
+  void SetScript(Script script);
+  void SetLoginAnswer(std::string answer);
 
   // Waits until `count` requests (logins included) have come in; false after
   // the time-out.
@@ -56,15 +67,16 @@ class ScriptedServer {
   void ServeClient(int client, int connection);
   void Send(const std::string& bytes);
 
-  const Script script_;
   int listener_ = -1;
   std::uint16_t port_ = 0;
   mutable std::mutex mutex_;  // guards everything below
   std::condition_variable changed_;
+  Script script_;
+  std::string loginAnswer_ = kLoginAnswer;
   int client_ = -1;
   bool closed_ = false;
   std::vector<ReceivedRequest> requests_;
   platform::WorkerThread thread_;
 };
 
-}  // namespace backend_testing
+}  // namespace portal_testing
