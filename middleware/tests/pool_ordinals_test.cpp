@@ -9,13 +9,13 @@
 #include <cstring>
 #include <future>
 #include <mutex>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "middleware/Halvost.h"
 #include "middleware/test_server.h"
+#include "platform/local_address.h"
 
 using namespace std::chrono_literals;
 using halvost::TestServer;
@@ -168,13 +168,13 @@ TEST_F(PoolOrdinalsTest, SendGoesOutWithoutAnswerOnAnOpenConnectionOnly) {
   EXPECT_EQ(Close(0), kHalvostOk);
 }
 
-TEST_F(PoolOrdinalsTest, LocalAddressesAreWellFormedAndNeverCut) {
+TEST_F(PoolOrdinalsTest, LocalAddressesAreTheMachinesAndNeverCut) {
   char mac[32];
   ASSERT_EQ(LocalMac(mac, sizeof mac), kHalvostOk);
-  EXPECT_TRUE(std::regex_match(mac, std::regex("([0-9A-F]{2}-){5}[0-9A-F]{2}"))) << mac;
+  EXPECT_EQ(std::string(mac), platform::FindLocalAddresses().machine);
   char ip[32];
   ASSERT_EQ(LocalIp(ip, sizeof ip), kHalvostOk);
-  EXPECT_TRUE(std::regex_match(ip, std::regex(R"(\d+\.\d+\.\d+\.\d+)"))) << ip;
+  EXPECT_EQ(std::string(ip), platform::FindLocalAddresses().ip);
 
   char small[17];
   EXPECT_EQ(LocalMac(small, sizeof small), kHalvostReplyTooLong);
