@@ -49,10 +49,8 @@ int Guarded(char* error, int errorSize, int failed, Body body) noexcept {
   try {
     result = body(text);
   } catch (const std::bad_alloc&) {
-    result = failed;
     text = "申请内存堆出错！";
   } catch (...) {
-    result = failed;
     text = "通讯库内部错误！";
   }
   if (!text.empty()) GiveError(error, errorSize, text);

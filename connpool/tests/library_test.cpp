@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -223,6 +224,34 @@ TEST_F(LibraryTest, TheServerTestTriesEachEnabledPlaceAloneOnTheSpareNumber) {
       EXPECT_EQ(middleware.events[1], "test 3 10.0.0.3");
     }
   }
+}
+
+TEST_F(LibraryTest, AFailedLogInClosesWhatTheMiddlewareMayHaveOpened) {
+  library = Create(2, api);
+  ASSERT_NE(library, nullptr) << error;
+  middleware.events.clear();
+  ServerInfo info{};
+  CallBlockPtr login = NewCallBlock({}, 1);
+  EXPECT_EQ(library->Connect(-1, info, login->SubCalls()[0], error), -1);
+  EXPECT_EQ(error, "错误-3");
+  EXPECT_EQ(middleware.events, (std::vector<std::string>{"close 0"}));
+  EXPECT_EQ(log.traces, (std::vector<std::string>{"4 请求(CID=0)：R|00-11-22-33-44-55|0|0|",
+                                                  "1 通讯错误(CID=0)：错误-3", "2 建立连接失败：错误-3"}));
+  EXPECT_EQ(library->FreeConnectionCount(), 2);
+}
+
+TEST(MacAddressCache, AsksUntilTheMiddlewareAnswersThenKeepsTheText) {
+  static int asked = 0;
+  asked = 0;
+  MacAddressCache cache([](char* buffer, int size) -> int {
+    if (++asked == 1) return kHalvostTransport;
+    std::snprintf(buffer, static_cast<std::size_t>(size), "AA-BB-CC-DD-EE-%02d", asked);
+    return kHalvostOk;
+  });
+  EXPECT_EQ(cache.Get(), "");
+  EXPECT_EQ(cache.Get(), "AA-BB-CC-DD-EE-02");
+  EXPECT_EQ(cache.Get(), "AA-BB-CC-DD-EE-02");
+  EXPECT_EQ(asked, 2);
 }
 
 }  // namespace

@@ -243,6 +243,29 @@ TEST_F(LinkaraTest, ConnectPicksTheLowestFreeNumberAndRefusesWhatItCannotTake) {
   EXPECT_EQ(Connect(-1), 1) << error;
 }
 
+TEST_F(LinkaraTest, ConcurrentConnectsTakeDifferentNumbers) {
+  server.Hold(1258);
+  std::vector<std::future<int>> connects;
+  for (int i = 0; i < 2; ++i) {
+    connects.push_back(std::async(std::launch::async, [&] {
+      CallBlockPtr ownLogin = Block(0, {{.function = 5001}});
+      const ServerInfo info = Info();
+      char ownError[256];
+      return LinkaraConnect(-1, &info, &ownLogin->SubCalls()[0], ownError, sizeof ownError);
+    }));
+  }
+  ASSERT_TRUE(server.WaitForReceived(2, kBound)) << "both log-ins are under way";
+  EXPECT_EQ(LinkaraGetFreeConnectionCount(), 1) << "a number being connected is not free";
+  server.Release(1258);
+  std::vector<int> numbers;
+  for (auto& connect : connects) {
+    ASSERT_EQ(connect.wait_for(kBound), std::future_status::ready);
+    numbers.push_back(connect.get());
+  }
+  std::sort(numbers.begin(), numbers.end());
+  EXPECT_EQ(numbers, (std::vector<int>{0, 1}));
+}
+
 TEST_F(LinkaraTest, TheLoginSendsItsRequestAndKeepsTheAnswersFields) {
   server.Answer(1258, "R|m|7|y|欢迎|session|");
   ASSERT_EQ(Connect(-1, Info(), {"", "Pellora", "10001", "secret"}), 0) << error;
@@ -346,6 +369,27 @@ TEST_F(LinkaraTest, SynchronousAndAsynchronousCallsCarryTheirResults) {
   EXPECT_EQ(done.SubCalls()[0].resultCode, kNoResultData);
   EXPECT_STREQ(done.SubCalls()[0].errorText, "没有输出结果数据。");
   EXPECT_TRUE(hostLog.WaitForTrace("3 插入通讯队列：连接号 = 0, 请求编号 = 4, 功能号 = 5300。"));
+}
+
+TEST_F(LinkaraTest, LongRequestTextsGoOutWhole) {
+  const std::string longArgument(3000, 'x');
+  ASSERT_EQ(Connect(0, Info(), {longArgument.c_str()}), 0) << error;
+  server.Answer(5100, "R|m|1|Y|ok|");
+  Run(Block(0, {{.function = 5100, .arguments = {longArgument.c_str(), "end"}}}));
+  EXPECT_EQ(server.Received().at(0).text, "R|" + mac + "|7|5001|" + longArgument + "|");
+  EXPECT_EQ(Requests().at(0).text, "R|" + mac + "|1|5100|" + longArgument + "|end|");
+}
+
+TEST_F(LinkaraTest, WithoutHooksFinishedBlocksAreFreedByTheLibrary) {
+  ASSERT_EQ(LinkaraCreate(nullptr, nullptr, nullptr, nullptr, nullptr, 1, error, sizeof error), 1) << error;
+  ASSERT_EQ(Connect(0), 0) << error;
+  server.Answer(5100, "R|m|1|Y|ok|");
+  RunAsync(Block(0, {{.function = 5100}}));
+  server.Push("R|m|0|15001|a|");
+  CallBlockPtr marker = Block(0, {{.function = 5100}});
+  Run(marker);  // behind the asynchronous block on the same worker
+  EXPECT_EQ(PacketsOf(marker->SubCalls()[0]), (Packets{{"ok"}}));
+  EXPECT_TRUE(hostLog.Traces().empty());
 }
 
 TEST_F(LinkaraTest, AMultiPacketAnswerFetchesItsFurtherPackets) {
