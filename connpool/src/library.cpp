@@ -1,6 +1,7 @@
 #include "library.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "answer_text.h"
 #include "connect_record.h"
@@ -30,7 +31,22 @@ constexpr std::int32_t kConnectTimeoutSeconds = 5;
 constexpr std::int32_t kReconnectTries = 3;
 constexpr std::int32_t kHeartbeatSeconds = 3;
 
-std::string Name(std::string_view name) { return std::string(name.substr(0, platform::GbkFitLength(name, kNameLength))); }
+// Runs an action when the scope ends, however it ends.
+template <typename Action>
+class OnScopeExit {
+ public:
+  explicit OnScopeExit(Action action) : action_(std::move(action)) {}
+  ~OnScopeExit() { action_(); }
+  OnScopeExit(const OnScopeExit&) = delete;
+  OnScopeExit& operator=(const OnScopeExit&) = delete;
+
+ private:
+  Action action_;
+};
+
+std::string Name(std::string_view name) {
+  return std::string(name.substr(0, platform::GbkFitLength(name, kNameLength)));
+}
 
 // The middleware's states as the host sees them.
 int HostState(int middlewareState) {
@@ -152,24 +168,12 @@ int Library::Reserve(int number, std::string& error) {
 int Library::Connect(int requested, const ServerInfo& server, SubCall& login, std::string& error) {
   const int number = Reserve(requested, error);
   if (number < 0) return -1;
-  bool connected = false;
-  try {
-    connected = LogIn(number, server, login, error);
-  } catch (...) {
+  // Started or not, the number is no longer being connected afterwards.
+  const OnScopeExit unreserve([&] {
     std::lock_guard lock(connectLock_);
     reserved_[number] = false;
-    throw;
-  }
-  {
-    std::lock_guard lock(connectLock_);
-    reserved_[number] = false;
-    if (connected && shutDown_) {
-      connected = false;
-      error = "建立连接时，还没有创建通讯线程池！";
-    }
-    if (connected) pool_.Start(number);
-  }
-  if (!connected) {
+  });
+  if (!LogIn(number, server, login, error) || !StartWorker(number, error)) {
     Trace(TraceType::kConnectFailure, FormatText("建立连接失败：%s", error.c_str()));
     return -1;
   }
@@ -177,13 +181,22 @@ int Library::Connect(int requested, const ServerInfo& server, SubCall& login, st
   return number;
 }
 
+bool Library::StartWorker(int number, std::string& error) {
+  std::lock_guard lock(connectLock_);
+  if (shutDown_) {
+    error = "建立连接时，还没有创建通讯线程池！";
+    return false;
+  }
+  return pool_.Start(number);
+}
+
 bool Library::LogIn(int number, const ServerInfo& server, SubCall& login, std::string& error) {
   const HalvostConnectRecord record = ConnectRecord(server);
   const std::string request = RequestText(mac_.Get(), login.requestNumber, login.functionNumber, login.arguments);
   Trace(TraceType::kCommunication, FormatText("请求(CID=%d)：%s", number, request.c_str()));
   std::string reply(kAnswerBufferSize, '\0');
-  const int code = api_.connect(number, reinterpret_cast<HalvostParam>(&record), kLoginFunction, 0, 0,
-                                request.c_str(), reply.data(), kAnswerBufferSize, 0, kLoginTimeoutMs);
+  const int code = api_.connect(number, reinterpret_cast<HalvostParam>(&record), kLoginFunction, 0, 0, request.c_str(),
+                                reply.data(), kAnswerBufferSize, 0, kLoginTimeoutMs);
   if (code != kHalvostOk) {
     error = api_.ErrorText(code);
     Trace(TraceType::kError, FormatText("通讯错误(CID=%d)：%s", number, error.c_str()));
@@ -285,8 +298,8 @@ CallBlockPtr Library::PushBlock(int connection, std::string_view line) const {
   PackedList packet;
   if (!AppendFields(line, kPushRows, packet)) return nullptr;
   const int pushCode = std::atoi(std::string(packet.TextAt(0)).c_str());
-  CallBlockPtr block = NewCallBlock(
-      {.title = kPushTitle, .connection = connection, .second = firstName_, .third = secondName_}, 1);
+  CallBlockPtr block =
+      NewCallBlock({.title = kPushTitle, .connection = connection, .second = firstName_, .third = secondName_}, 1);
   if (block == nullptr || !SetSubCall(*block, 0, {.functionNumber = pushCode, .singlePacket = true})) return nullptr;
   if (packet.Count() > 0 && !AppendResultPacket(*block, 0, packet)) return nullptr;
   block->processed = 1;

@@ -81,6 +81,8 @@ class Library {
   // Picks and reserves the number to connect; -1 with `error` set.
   int Reserve(int number, std::string& error);
   bool LogIn(int number, const ServerInfo& server, SubCall& login, std::string& error);
+  // Refused once the library is shut down.
+  bool StartWorker(int number, std::string& error);
   // Closes the middleware's connection, with its trace lines.
   bool CloseConnection(int number, std::string& error);
   void DeliverPush(int connection, std::string_view line);

@@ -1,12 +1,13 @@
 // The exported functions: the current pool, the error buffers, and no
 // exception let out of the library.
+#include "connpool/Linkara.h"
+
 #include <memory>
 #include <mutex>
 #include <new>
 #include <string>
 #include <utility>
 
-#include "connpool/Linkara.h"
 #include "library.h"
 #include "text.h"
 
@@ -40,21 +41,21 @@ void GiveError(char* buffer, int size, std::string_view text) {
   if (buffer != nullptr && size > 0) connpool::CopyToField(buffer, static_cast<std::size_t>(size), text);
 }
 
-// Runs `body`, which returns the export's result and may set `error`; an
-// exception becomes `failed` with its text.
+// Runs `body`, which returns the export's result and may set a failure
+// text; an exception becomes `failed` with a text of its own.
 template <typename Body>
 int Guarded(char* error, int errorSize, int failed, Body body) noexcept {
-  std::string text;
-  int result = failed;
   try {
-    result = body(text);
+    std::string text;
+    const int result = body(text);
+    if (!text.empty()) GiveError(error, errorSize, text);
+    return result;
   } catch (const std::bad_alloc&) {
-    text = "申请内存堆出错！";
+    GiveError(error, errorSize, "申请内存堆出错！");
   } catch (...) {
-    text = "通讯库内部错误！";
+    GiveError(error, errorSize, "通讯库内部错误！");
   }
-  if (!text.empty()) GiveError(error, errorSize, text);
-  return result;
+  return failed;
 }
 
 // The middleware's hooks: they reach the pool that is current.
@@ -102,9 +103,8 @@ int LinkaraCreate(LinkaraTraceHook trace, LinkaraStateHook state, LinkaraResultH
                                        .firstName = firstName != nullptr ? firstName : "",
                                        .secondName = secondName != nullptr ? secondName : "",
                                        .connectionCount = connectionCount};
-    std::shared_ptr<Library> library =
-        Library::Create(connpool::HalvostApi(), MacCache(), setup,
-                        {OnMiddlewareState, OnMiddlewareReceive, OnMiddlewareTrace}, text);
+    std::shared_ptr<Library> library = Library::Create(
+        connpool::HalvostApi(), MacCache(), setup, {OnMiddlewareState, OnMiddlewareReceive, OnMiddlewareTrace}, text);
     if (library == nullptr) return 0;
     Exchange(std::move(library));
     return 1;

@@ -47,7 +47,8 @@ int MiddlewareApi::MissingOrdinal() const {
 
 std::string MiddlewareApi::ErrorText(int code) const {
   char buffer[kMiddlewareTextSize] = {};
-  if (errorText == nullptr || errorText(code, buffer, sizeof buffer) != 0) return "通讯中间件错误（" + std::to_string(code) + "）";
+  if (errorText == nullptr || errorText(code, buffer, sizeof buffer) != 0)
+    return "通讯中间件错误（" + std::to_string(code) + "）";
   return TextIn(buffer, sizeof buffer);
 }
 

@@ -34,8 +34,8 @@ class RequestExecutor final : public CallTransport {
   int Run(const SubCallRequest& request, platform::Event& preempt, PackedList& results, std::string& error);
   // Sends one request and waits for its answer: kCallDone with `answer`, or
   // a failure code with `error`.
-  int Exchange(int connection, int function, const std::string& request, platform::Event& preempt,
-               std::string& answer, std::string& error);
+  int Exchange(int connection, int function, const std::string& request, platform::Event& preempt, std::string& answer,
+               std::string& error);
   int FetchFollowUps(const SubCallRequest& request, std::string_view mac, int count, platform::Event& preempt,
                      PackedList& results, std::string& error);
   void SendRelogin(int connection, std::string_view mac, const PackedBlock* changeArguments);

@@ -43,8 +43,8 @@ class FakeMiddleware {
     api.start = [] { return Event("start", active_->startCode); };
     api.stop = [] { return Event("stop", kHalvostOk); };
     api.cleanup = [] { return Event("cleanup", kHalvostOk); };
-    api.connect = [](int, HalvostParam, HalvostParam, HalvostParam, HalvostParam, const char*, char*, int,
-                     HalvostParam, HalvostParam) { return static_cast<int>(kHalvostConnectFailed); };
+    api.connect = [](int, HalvostParam, HalvostParam, HalvostParam, HalvostParam, const char*, char*, int, HalvostParam,
+                     HalvostParam) { return static_cast<int>(kHalvostConnectFailed); };
     api.send = [](int connection, const char* request) -> int {
       active_->sends.push_back(std::to_string(connection) + " " + request);
       return kHalvostOk;

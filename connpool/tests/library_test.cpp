@@ -59,10 +59,8 @@ class LibraryTest : public ::testing::Test {
 
   std::unique_ptr<Library> Create(int count, const MiddlewareApi& with) {
     error.clear();
-    const LibrarySetup setup{.hooks = {OnTrace, OnState, OnResult},
-                             .firstName = "first",
-                             .secondName = longName,
-                             .connectionCount = count};
+    const LibrarySetup setup{
+        .hooks = {OnTrace, OnState, OnResult}, .firstName = "first", .secondName = longName, .connectionCount = count};
     return Library::Create(with, mac, setup, {}, error);
   }
 
@@ -172,9 +170,9 @@ TEST_F(LibraryTest, PushedLinesReachTheResultHookAsBlocksOfOneDoneSubCall) {
   library->OnReceive(1, copy.get(), static_cast<int>(data.size()));
 
   const std::string head = "接收通讯推送/1/0/first/" + std::string(63, 'n') + "/0/1/1/0/";
-  EXPECT_EQ(log.pushes, (std::vector<std::string>{head + "15001/1:15001,a,b,;",
-                                                  head + "15002/1:15002,,Pellora,10001,pw,;",
-                                                  head + "15003/1:15003,c,;"}));
+  EXPECT_EQ(log.pushes,
+            (std::vector<std::string>{head + "15001/1:15001,a,b,;", head + "15002/1:15002,,Pellora,10001,pw,;",
+                                      head + "15003/1:15003,c,;"}));
   EXPECT_EQ(log.traces, (std::vector<std::string>{
                             "3 收到推送数据(CID=1)，长度为：" + std::to_string(data.size()) + "。",
                             "4 接收通讯推送(CID=1)：R|m|0|15001|a|b|",

@@ -59,7 +59,9 @@ Packets PacketsOf(const SubCall& subCall) {
 // What the host's hooks receive, on the library's threads.
 class Host {
  public:
-  void Trace(int type, const char* text) { Add([&] { traces_.push_back(std::to_string(type) + " " + text); }); }
+  void Trace(int type, const char* text) {
+    Add([&] { traces_.push_back(std::to_string(type) + " " + text); });
+  }
   void State(int connection, int oldState, int newState) {
     Add([&] {
       states_.push_back(std::to_string(connection) + " " + std::to_string(oldState) + "->" + std::to_string(newState));
@@ -166,7 +168,9 @@ class LinkaraTest : public ::testing::Test {
     host = nullptr;
   }
 
-  int Create(int count) { return LinkaraCreate(OnTrace, OnState, OnResult, "first", "second", count, error, sizeof error); }
+  int Create(int count) {
+    return LinkaraCreate(OnTrace, OnState, OnResult, "first", "second", count, error, sizeof error);
+  }
 
   // Place 0 names the loopback server, or a port where nothing listens.
   ServerInfo Info(bool reachable = true) const {
@@ -353,7 +357,8 @@ TEST_F(LinkaraTest, SynchronousAndAsynchronousCallsCarryTheirResults) {
   server.Answer(5200, "R|m|1|N|12|资金不足|");
   server.Answer(5300, "R|m|1|y|0|空|");
 
-  CallBlockPtr block = Block(1, {{.function = 5100, .arguments = {"x", "y"}}, {.function = 5200, .singlePacket = false}});
+  CallBlockPtr block =
+      Block(1, {{.function = 5100, .arguments = {"x", "y"}}, {.function = 5200, .singlePacket = false}});
   Run(block);
   EXPECT_EQ(block->processed, 2);
   EXPECT_EQ(block->SubCalls()[0].resultCode, kCallDone);
@@ -460,8 +465,8 @@ TEST_F(LinkaraTest, PushedLinesReachTheResultHook) {
   server.PushData(2, std::string_view(data, sizeof data - 1));
 
   ASSERT_TRUE(hostLog.WaitForPushes(3));
-  EXPECT_EQ(hostLog.Pushes(), (std::vector<std::string>{"1 15001:15001,a,", "1 15002:15002,,Pellora,10001,pw,",
-                                                        "1 15003:15003,c,"}));
+  EXPECT_EQ(hostLog.Pushes(),
+            (std::vector<std::string>{"1 15001:15001,a,", "1 15002:15002,,Pellora,10001,pw,", "1 15003:15003,c,"}));
   EXPECT_TRUE(hostLog.WaitForTrace("3 收到推送数据(CID=1)，长度为：" + std::to_string(sizeof data - 1) + "。"));
   EXPECT_TRUE(hostLog.WaitForTrace("4 接收通讯推送(CID=1)：R|m|0|15002||Pellora|10001|********|"));
 }
@@ -544,7 +549,8 @@ TEST_F(LinkaraTest, APasswordChangeLogsInAgainOnlyAfterItIsAccepted) {
   CallBlockPtr refused = Block(0, {{.function = 5013, .arguments = change, .singlePacket = false, .requestNumber = 1}});
   Run(refused);
   EXPECT_EQ(refused->SubCalls()[0].resultCode, kAnswerRefused);
-  CallBlockPtr accepted = Block(0, {{.function = 5013, .arguments = change, .singlePacket = false, .requestNumber = 2}});
+  CallBlockPtr accepted =
+      Block(0, {{.function = 5013, .arguments = change, .singlePacket = false, .requestNumber = 2}});
   Run(accepted);
   EXPECT_EQ(accepted->SubCalls()[0].resultCode, kNoResultData);
   Run(Block(0, {{.function = 5100, .requestNumber = 3}}));  // behind the log-in on the same connection

@@ -65,7 +65,7 @@ TEST(RequestText, TraceLinesHideThePasswordsOfRequestsAndPushes) {
 }
 
 TEST(AnswerText, FieldsAreClosedBySeparatorsAndUnescaped) {
-  const std::string answer = "R|m|7|Y|2|a\x01" "b|tail";
+  const std::string answer = "R|m|7|Y|2|a\001b|tail";
   const struct {
     int n;
     const char* field;
@@ -79,8 +79,8 @@ TEST(AnswerText, FieldsAreClosedBySeparatorsAndUnescaped) {
 
 TEST(AnswerText, PacketsTakeTheClosedFieldsAsTheyStand) {
   PackedList packet;
-  ASSERT_TRUE(AppendFields("R|m|7|Y|2|a\x01" "b||c|dropped", 5, packet));
-  EXPECT_EQ(Texts(packet), (std::vector<std::string>{"2", "a\x01" "b", "", "c"}));
+  ASSERT_TRUE(AppendFields("R|m|7|Y|2|a\001b||c|dropped", 5, packet));
+  EXPECT_EQ(Texts(packet), (std::vector<std::string>{"2", "a\001b", "", "c"}));
   const testing::LayoutReader layout(packet.Block());
   for (int index = 0; index < packet.Count(); ++index) {
     EXPECT_EQ(layout.Type(index), kTextEntry);

@@ -44,7 +44,8 @@ class RequestExecutorTest : public ::testing::Test {
   Packets ResultPackets() const {
     Packets packets;
     for (int index = 0; index < results.Count(); ++index) {
-      const PackedList packet(PackedList::CloneBlock(reinterpret_cast<const PackedBlock*>(results.ValueAt(index).data())));
+      const PackedList packet(
+          PackedList::CloneBlock(reinterpret_cast<const PackedBlock*>(results.ValueAt(index).data())));
       auto& fields = packets.emplace_back();
       for (int field = 0; field < packet.Count(); ++field) fields.emplace_back(packet.TextAt(field));
     }
@@ -74,7 +75,7 @@ TEST_F(RequestExecutorTest, TheAnswersStatusDecidesTheCode) {
       {"R|m|9|Y|a|b|cut", true, kCallDone, "", {{"a", "b"}}},
       {"R|m|9|Y|", true, kCallDone, "", {}},
       {"R|m|9|N|7|资金不足|", false, kAnswerRefused, "资金不足", {}},
-      {"R|m|9|n|7|a\x01" "b|", true, kAnswerRefused, "a|b", {}},
+      {"R|m|9|n|7|a\001b|", true, kAnswerRefused, "a|b", {}},
       {"R|m|9|", false, kAnswerRefused, "", {}},
       {"R|m|9|y|0|ok|", false, kNoResultData, "", {}},
       {"R|m|9|Y||ok|", false, kNoResultData, "", {}},
@@ -100,8 +101,8 @@ TEST_F(RequestExecutorTest, AMultiPacketAnswerFetchesEachFurtherPacket) {
   ASSERT_EQ(Run(5100), kCallDone) << error;
   EXPECT_EQ(ResultPackets(), (Packets{{"r1", "x"}, {"r2"}}));
   const std::string followUp = std::string("2 0 R|") + kMac + "|9|0|";
-  EXPECT_EQ(middleware.calls, (std::vector<std::string>{std::string("2 5100 R|") + kMac + "|9|5100|", followUp,
-                                                        followUp}));
+  EXPECT_EQ(middleware.calls,
+            (std::vector<std::string>{std::string("2 5100 R|") + kMac + "|9|5100|", followUp, followUp}));
 
   // Two functions carry a packet in their first answer too.
   for (int function : {5451, 3001}) {
@@ -144,7 +145,8 @@ TEST_F(RequestExecutorTest, APasswordChangeLogsInAgainOnlyWhenAccepted) {
   EXPECT_EQ(Run(kPasswordChangeFunction, false, arguments), kCallFailed);
   EXPECT_TRUE(middleware.sends.empty());
   EXPECT_EQ(Run(kPasswordChangeFunction, false, arguments), kNoResultData);
-  EXPECT_EQ(middleware.sends, (std::vector<std::string>{std::string("2 R|") + kMac + "|0|5001||Pellora|10001|new|1|1|"}));
+  EXPECT_EQ(middleware.sends,
+            (std::vector<std::string>{std::string("2 R|") + kMac + "|0|5001||Pellora|10001|new|1|1|"}));
 }
 
 }  // namespace

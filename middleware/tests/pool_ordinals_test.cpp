@@ -52,7 +52,8 @@ class HookLog {
   // Waits until `line` has arrived.
   bool WaitFor(const std::string& line) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, kBound, [&] { return std::find(lines_.begin(), lines_.end(), line) != lines_.end(); });
+    return changed_.wait_for(lock, kBound,
+                             [&] { return std::find(lines_.begin(), lines_.end(), line) != lines_.end(); });
   }
   std::vector<std::string> Lines() {
     std::lock_guard lock(mutex_);

@@ -61,10 +61,10 @@ struct ServerInfo {
   unsigned char unused0[64];
   unsigned char proxyKind[4];  // i32: below 1 = no proxy
   unsigned char unused68[4];
-  char proxyHost[16];          // NUL-terminated
-  unsigned char proxyPort[4];  // i32
-  char proxyUser[64];          // NUL-terminated
-  char proxyPassword[64];      // NUL-terminated
+  char proxyHost[16];            // NUL-terminated
+  unsigned char proxyPort[4];    // i32
+  char proxyUser[64];            // NUL-terminated
+  char proxyPassword[64];        // NUL-terminated
   unsigned char serverCount[4];  // i32: server places in use (connect only)
   unsigned char unused224[4];
   ServerPlace servers[3];
