@@ -13,8 +13,9 @@
 // hooks run on the library's threads: a finished asynchronous block reaches
 // the result hook on its connection's worker; pushes, connection states and
 // the middleware's trace lines arrive on the middleware's threads. Hooks
-// must return promptly, must not wait for a synchronous call and must not
-// call LinkaraDestroy or LinkaraCreate (a state hook may disconnect).
+// must return promptly, must not wait for a synchronous call, must not call
+// LinkaraCreate or LinkaraDestroy, and the result hook must not disconnect
+// the connection of the block it was handed (its worker runs the hook).
 #pragma once
 
 #include <cstddef>
