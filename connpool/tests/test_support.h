@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "block_memory.h"
+#include "borrowed_list.h"
 #include "connpool/packed_list.h"
 #include "platform/little_endian.h"
 
@@ -50,18 +51,7 @@ class LayoutReader {
   const std::byte* block_;
 };
 
-// A handle over a block that someone else owns: reads it, never frees it.
-class BorrowedList {
- public:
-  explicit BorrowedList(PackedBlock* block) : list_(block) {}
-  ~BorrowedList() { list_.Detach(); }
-  BorrowedList(const BorrowedList&) = delete;
-  BorrowedList& operator=(const BorrowedList&) = delete;
-  const PackedList* operator->() const { return &list_; }
-
- private:
-  PackedList list_;
-};
+using connpool::BorrowedList;
 
 inline std::uint64_t AddressOf(const void* block) { return reinterpret_cast<std::uintptr_t>(block); }
 

@@ -6,6 +6,7 @@
 #include "error_text.h"
 #include "platform/gbk.h"
 #include "middleware.h"
+#include "pool_exports.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ void* HalvostGetProcByOrdinal(int ordinal) {
     case 17: return reinterpret_cast<void*>(&HalvostErrorText);
     case 24: return reinterpret_cast<void*>(&HalvostHookCall);
     case 25: return reinterpret_cast<void*>(&HalvostLoginHookCall);
-    default: return nullptr;
+    default: return halvost::PoolProcByOrdinal(ordinal);
   }
 }
 

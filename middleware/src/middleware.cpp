@@ -111,6 +111,21 @@ void Middleware::CloseAll() {
   for (auto& [number, connection] : closing) connection->Close();
 }
 
+int Middleware::Send(int number, std::string_view request) {
+  auto connection = OpenConnection(number);
+  if (!connection) return kHalvostNotConnected;
+  return connection->Send(0, request);
+}
+
+void Middleware::Trace(std::string_view text) {
+  HalvostTraceHook hook;
+  {
+    std::lock_guard lock(mutex_);
+    hook = settings_.traceHook;
+  }
+  if (hook) hook(std::string(text).c_str());
+}
+
 void Middleware::OnPush(int connection, std::string_view data) {
   HalvostReceiveHook hook;
   {

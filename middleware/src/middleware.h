@@ -32,6 +32,10 @@ class Middleware final : public ConnectionListener {
   void RunReplyHook(int number, HalvostReplyHook hook, const char* request, const std::string& answer);
   int Close(int number);
   void CloseAll();
+  // Sends a request that gets no answer on an open connection.
+  int Send(int number, std::string_view request);
+  // Hands a line to the start record's trace hook, when there is one.
+  void Trace(std::string_view text);
 
   std::chrono::milliseconds Timeout(int timeoutMs) const;
 

@@ -10,10 +10,10 @@
 // kHalvostReplyTooLong instead of being cut.
 //
 // This build is a stand-in: it carries requests to a back end over TCP in
-// its own frames, and it answers for the ordinals of the secure-login engine
-// (6, 8, 11, 17, 24, 25). The other ordinals are declared for the
-// connection-pool library; HalvostGetProcByOrdinal gives null for an ordinal
-// that this build does not offer.
+// its own frames. It offers the ordinals of the secure-login engine (6, 8,
+// 11, 17, 24, 25) and those of the connection-pool library (1, 2, 3, 5, 6,
+// 7, 8, 11, 17, 18, 20, 22); HalvostGetProcByOrdinal gives null for any
+// other ordinal.
 #pragma once
 
 #include <cstddef>
@@ -163,12 +163,13 @@ typedef std::intptr_t HalvostParam;
 // Calls are served without it too (the secure-login engine's hosts do not
 // initialise): with no hooks and the default time-out.
 typedef int (*HalvostInitializeFn)(const HalvostStartRecord* record);
-// Ordinal 2: starts the middleware's service.
+// Ordinal 2: starts the middleware's service; kHalvostNotInitialised before
+// ordinal 1 has taken a start record.
 typedef int (*HalvostStartFn)();
 // Ordinal 3: closes every connection (each waiting call ends with
 // kHalvostTransport) and stops the service.
 typedef int (*HalvostStopFn)();
-// Ordinal 5: forgets the start record.
+// Ordinal 5: forgets the start record and its hooks.
 typedef int (*HalvostCleanupFn)();
 
 // Ordinal 6: call with log-in parameters. When `connection` is not open yet,
@@ -179,7 +180,8 @@ typedef int (*HalvostCleanupFn)();
 typedef int (*HalvostLoginCallFn)(int connection, HalvostParam a, HalvostParam b, HalvostParam c,
                                   HalvostParam d, const char* request, char* reply, int replySize,
                                   HalvostParam e, HalvostParam f);
-// Ordinal 7: sends a request that gets no answer.
+// Ordinal 7: sends a request that gets no answer on an open connection
+// (kHalvostNotConnected otherwise).
 typedef int (*HalvostSendFn)(int connection, const char* request);
 // Ordinal 8: closes a connection; every call waiting on it ends with
 // kHalvostTransport. kHalvostNotConnected when it is not open.
@@ -196,9 +198,9 @@ typedef int (*HalvostErrorTextFn)(int code, char* buffer, int size);
 typedef int (*HalvostLocalMacFn)(char* buffer, int size);
 // Ordinal 20: the local IP address text.
 typedef int (*HalvostLocalIpFn)(char* buffer, int size);
-// Ordinal 22: tries the first server of the record under `connection`
-// without keeping the connection; kHalvostServerUnreachable when no server
-// accepts.
+// Ordinal 22: tries the servers of the record in order under `connection`
+// without keeping the connection (at or below 0 `timeoutMs` takes 5 s per
+// server); kHalvostServerUnreachable when no server accepts.
 typedef int (*HalvostTestServerFn)(int connection, const HalvostConnectRecord* record, int timeoutMs);
 // Ordinal 24: ordinal 11 for a connection that is open, with a reply hook.
 // `e` is not used, `f` is the time-out in milliseconds.

@@ -95,9 +95,15 @@ void TestServer::DropConnections() {
 void TestServer::Push(std::string_view line) {
   std::string text(line);
   text.push_back('\0');
-  const std::string frame = wire::Encode({wire::FrameKind::kPush, 0, 0, std::move(text)});
+  PushData(0, text);
+}
+
+void TestServer::PushData(int client, std::string_view data) {
+  const std::string frame = wire::Encode({wire::FrameKind::kPush, 0, 0, std::string(data)});
   std::lock_guard lock(mutex_);
-  for (const Client& client : clients_) wire::WriteAll(client.fd, frame);
+  for (const Client& known : clients_) {
+    if (client == 0 || known.number == client) wire::WriteAll(known.fd, frame);
+  }
 }
 
 std::vector<ReceivedFrame> TestServer::Received() const {

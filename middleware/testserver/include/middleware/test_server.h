@@ -55,6 +55,9 @@ class TestServer {
   void DropConnections();
   // Sends `line` as a push to every client.
   void Push(std::string_view line);
+  // Sends `data` as it stands (lines with their terminators, or not) as one
+  // push frame to client `client`, or to every client for 0.
+  void PushData(int client, std::string_view data);
 
   std::vector<ReceivedFrame> Received() const;
   // Waits until at least `count` frames arrived; false at the time-out.
