@@ -70,6 +70,11 @@ int Connection::Call(int function, std::string_view request, std::string& answer
   return call->result;
 }
 
+int Connection::Send(int function, std::string_view text) {
+  if (text.size() > static_cast<std::size_t>(kHalvostMaxRequestLength)) return kHalvostRequestTooLong;
+  return SendFrame(static_cast<int>(wire::FrameKind::kRequest), 0, function, text);
+}
+
 int Connection::SendSession(std::string_view text) {
   return SendFrame(static_cast<int>(wire::FrameKind::kSession), 0, 0, text);
 }

@@ -49,6 +49,8 @@ class Connection {
   // or the error code.
   int Call(int function, std::string_view request, std::string& answer, platform::Event* preempt,
            std::chrono::milliseconds timeout);
+  // Sends a request that gets no answer.
+  int Send(int function, std::string_view text);
   // Sends the session text of a reply hook; it gets no answer.
   int SendSession(std::string_view text);
   // Closes the socket and ends every waiting call; waits for the reader.
