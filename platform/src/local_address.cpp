@@ -7,45 +7,30 @@
 #include <netinet/in.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <optional>
-#include <vector>
 
 namespace platform {
 namespace {
 
-using HardwareAddress = std::array<std::uint8_t, 6>;
-
-struct Interface {
-  std::string name;
-  bool loopback = false;
-  std::optional<HardwareAddress> hardware;
-  std::optional<std::string> ipv4;
-};
-
-Interface& EntryFor(std::vector<Interface>& interfaces, const ifaddrs& address) {
-  const auto found = std::find_if(interfaces.begin(), interfaces.end(),
-                                  [&](const Interface& entry) { return entry.name == address.ifa_name; });
+NetworkInterface& EntryFor(std::vector<NetworkInterface>& interfaces, const ifaddrs& address) {
+  auto found = std::find_if(interfaces.begin(), interfaces.end(),
+                            [&](const NetworkInterface& entry) { return entry.name == address.ifa_name; });
   if (found != interfaces.end()) return *found;
-  Interface& entry = interfaces.emplace_back();
+  NetworkInterface& entry = interfaces.emplace_back();
   entry.name = address.ifa_name;
   entry.loopback = (address.ifa_flags & IFF_LOOPBACK) != 0;
   return entry;
 }
 
-// Copies through memcpy: the list hands out sockaddr pointers whose real
-// type depends on the family.
-void Take(Interface& entry, const sockaddr& address) {
-  if (address.sa_family == AF_PACKET && !entry.hardware) {
+void TakeAddress(NetworkInterface& entry, const sockaddr& address) {
+  if (address.sa_family == AF_PACKET && !entry.hardwareAddress) {
     sockaddr_ll link;
     std::memcpy(&link, &address, sizeof link);
     if (link.sll_halen != 6) return;
-    HardwareAddress bytes;
+    std::array<std::uint8_t, 6> bytes;
     std::memcpy(bytes.data(), link.sll_addr, bytes.size());
-    if (std::any_of(bytes.begin(), bytes.end(), [](std::uint8_t byte) { return byte != 0; })) entry.hardware = bytes;
+    entry.hardwareAddress = bytes;
   } else if (address.sa_family == AF_INET && !entry.ipv4) {
     sockaddr_in inet;
     std::memcpy(&inet, &address, sizeof inet);
@@ -54,33 +39,36 @@ void Take(Interface& entry, const sockaddr& address) {
   }
 }
 
-std::vector<Interface> ListInterfaces() {
-  std::vector<Interface> interfaces;
+bool IsUsableHardwareAddress(const std::optional<std::array<std::uint8_t, 6>>& address) {
+  return address && std::any_of(address->begin(), address->end(), [](std::uint8_t byte) { return byte != 0; });
+}
+
+}  // namespace
+
+std::vector<NetworkInterface> ListNetworkInterfaces() {
+  std::vector<NetworkInterface> interfaces;
   ifaddrs* list = nullptr;
   if (::getifaddrs(&list) != 0) return interfaces;
   for (const ifaddrs* address = list; address != nullptr; address = address->ifa_next) {
-    Interface& entry = EntryFor(interfaces, *address);
-    if (address->ifa_addr != nullptr) Take(entry, *address->ifa_addr);
+    NetworkInterface& entry = EntryFor(interfaces, *address);
+    if (address->ifa_addr != nullptr) TakeAddress(entry, *address->ifa_addr);
   }
   ::freeifaddrs(list);
   return interfaces;
 }
 
-std::string MachineText(const HardwareAddress& bytes) {
-  char text[18];
-  std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", bytes[0], bytes[1], bytes[2], bytes[3], bytes[4],
-                bytes[5]);
-  return text;
-}
-
-}  // namespace
-
-LocalAddresses FindLocalAddresses() {
-  for (const Interface& entry : ListInterfaces()) {
-    if (entry.loopback || !entry.hardware) continue;
-    return {MachineText(*entry.hardware), entry.ipv4.value_or(kNoIpAddress)};
+LocalAddresses ChooseLocalAddresses(const std::vector<NetworkInterface>& interfaces) {
+  for (const NetworkInterface& entry : interfaces) {
+    if (entry.loopback || !IsUsableHardwareAddress(entry.hardwareAddress)) continue;
+    const auto& bytes = *entry.hardwareAddress;
+    char machine[18];
+    std::snprintf(machine, sizeof machine, "%02X-%02X-%02X-%02X-%02X-%02X", bytes[0], bytes[1], bytes[2], bytes[3],
+                  bytes[4], bytes[5]);
+    return LocalAddresses{.machine = machine, .ip = entry.ipv4.value_or(kNoIpAddress)};
   }
-  return {kNoMachineAddress, kNoIpAddress};
+  return LocalAddresses{.machine = kNoMachineAddress, .ip = kNoIpAddress};
 }
+
+LocalAddresses FindLocalAddresses() { return ChooseLocalAddresses(ListNetworkInterfaces()); }
 
 }  // namespace platform

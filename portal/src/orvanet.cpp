@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "format.h"
-#include "local_address.h"
 #include "portal.h"
+#include "platform/local_address.h"
 #include "portal/Orvanet.h"
 
 namespace {
@@ -117,13 +117,13 @@ int OV_SendAndRecv(int connection, int function, platform::Event* abortEvent, co
 
 int OV_GetLocalMachineAddr(char* buffer, int bufferSize) {
   return Guarded(nullptr, nullptr, [&] {
-    return CopyOut(portal::ChooseLocalAddresses(portal::ListNetworkInterfaces()).machine, buffer, bufferSize);
+    return CopyOut(platform::FindLocalAddresses().machine, buffer, bufferSize);
   });
 }
 
 int OV_GetLocalIpAddr(char* buffer, int bufferSize) {
   return Guarded(nullptr, nullptr, [&] {
-    return CopyOut(portal::ChooseLocalAddresses(portal::ListNetworkInterfaces()).ip, buffer, bufferSize);
+    return CopyOut(platform::FindLocalAddresses().ip, buffer, bufferSize);
   });
 }
 
