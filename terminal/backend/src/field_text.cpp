@@ -1,6 +1,7 @@
 #include "backend/field_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "platform/files.h"
@@ -122,6 +123,21 @@ void TrimRightBlanks(char* text) {
   for (std::size_t length = std::strlen(text); length > 0 && IsBlank(text[length - 1]); --length) {
     text[length - 1] = '\0';
   }
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::optional<int> ParseDecimal(std::string_view text) {
+  text = TrimBlanks(text);
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
 }
 
 char* CopyTextBounded(const char* source, char* destination, std::size_t size) {

@@ -1,9 +1,7 @@
 #include "backend/request_record.h"
 
-#include <charconv>
 #include <cstring>
 #include <new>
-#include <optional>
 #include <utility>
 
 #include "backend/data_set_block.h"
@@ -27,27 +25,9 @@ void CopyName(std::string_view text, char (&field)[N]) {
 
 // The text of a list entry: its bytes up to the first zero byte.
 std::string_view EntryText(std::span<const std::uint8_t> value) {
+  if (value.empty()) return {};
   const char* text = reinterpret_cast<const char*>(value.data());
   return {text, strnlen(text, value.size())};
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-// The whole text as a decimal number, blanks around it allowed.
-std::optional<int> ParseNumber(std::string_view text) {
-  text = TrimBlanks(text);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-bool EqualsIgnoringCase(std::string_view text, char letter) {
-  return text.size() == 1 && (text[0] | 0x20) == (letter | 0x20);
 }
 
 // The fields firstField .. firstField + fieldCount - 1 of `line`, trimmed,
@@ -138,6 +118,13 @@ bool AddCancelSubRequest(RequestRecord& record, const CxDataSet& parameters, std
                            kCancelFunction, true);
 }
 
+AnswerStatus GetAnswerStatus(std::string_view statusLine) {
+  const std::string status = GetSeparatedFieldText(kStatusField, statusLine);
+  if (status == "Y" || status == "y") return AnswerStatus::kDone;
+  if (status == "N" || status == "n") return AnswerStatus::kRefused;
+  return AnswerStatus::kInvalid;
+}
+
 int CheckReplyResult(int index, std::string& message, const RequestRecord* record) {
   if (record == nullptr) {
     message = "IO数据包没有创建！";
@@ -153,15 +140,18 @@ int CheckReplyResult(int index, std::string& message, const RequestRecord* recor
     return kReplyFailureCode;
   }
   const std::string_view status = AnswerLine(*subRequest, 0);
-  const std::string statusField = GetSeparatedFieldText(kStatusField, status);
-  if (EqualsIgnoringCase(statusField, 'Y')) return 0;
-  if (!EqualsIgnoringCase(statusField, 'N')) {
-    // Neither done nor refused: a broken answer must not pass for success.
-    message = "IO返回数据格式错误：" + std::string(status);
-    return kReplyFailureCode;
+  switch (GetAnswerStatus(status)) {
+    case AnswerStatus::kDone:
+      return 0;
+    case AnswerStatus::kInvalid:
+      // Neither done nor refused: a broken answer must not pass for success.
+      message = "IO返回数据格式错误：" + std::string(status);
+      return kReplyFailureCode;
+    case AnswerStatus::kRefused:
+      break;
   }
   message = GetSeparatedFieldText(kErrorTextField, status);
-  const std::optional<int> code = ParseNumber(GetSeparatedFieldText(kCodeField, status));
+  const std::optional<int> code = ParseDecimal(GetSeparatedFieldText(kCodeField, status));
   // A refusal always fails, also when its code reads as 0 or as no number.
   return code && *code != 0 ? *code : kReplyFailureCode;
 }

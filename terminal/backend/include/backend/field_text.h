@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,13 @@ bool MaskText(std::string_view pattern, char* text, std::size_t bufferSize);
 void TrimLeftBlanks(char* text);
 // Overwrites trailing blanks and tabs with zero bytes.
 void TrimRightBlanks(char* text);
+
+// `text` without its leading and trailing blanks and tabs.
+std::string_view TrimBlanks(std::string_view text);
+
+// The whole text as a decimal int, blanks and tabs around it allowed;
+// nothing for an empty text, other characters, or a value out of range.
+std::optional<int> ParseDecimal(std::string_view text);
 
 // Copies as much of `source` as fits in `size` - 1 bytes, cut on a character
 // boundary, and terminates `destination`; does nothing when the destination

@@ -42,7 +42,9 @@ struct SubRequest {
 };
 
 // Lives in memory only and is handed between threads by pointer: the natural
-// 64-bit layout, in the order of the fields it always had.
+// 64-bit layout, in the order of the fields it always had. It is allocated
+// as an object (RequestPtr), so it carries neither its byte size nor a heap
+// of its own; texts that can grow are strings.
 struct RequestRecord {
   // The slot index (0..2) until the record is queued, then the slot's portal
   // connection number.
@@ -105,6 +107,10 @@ bool SetRequestCommand(int index, RequestRecord& record, std::string text, int s
 // sub-request `index`; false outside the count.
 bool AddCancelSubRequest(RequestRecord& record, const CxDataSet& parameters, std::string_view machineAddress,
                          int sequenceNo, int index);
+
+// The status (field 4) of an answer's first line, in either case.
+enum class AnswerStatus { kDone, kRefused, kInvalid };
+AnswerStatus GetAnswerStatus(std::string_view statusLine);
 
 // The outcome of sub-request `index`: 0 for an answer whose status is "Y"
 // (any case), the back end's code with its text in `message` for an "N"

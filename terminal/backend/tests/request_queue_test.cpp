@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "backend/request_queue.h"
+#include "backend/transport.h"
+
+namespace {
+
+using backend::RequestPtr;
+using backend::RequestQueue;
+using backend::RequestRecord;
+
+// The titles of the queued records in order; the queue is emptied.
+std::vector<std::string> Drain(RequestQueue& queue) {
+  std::vector<std::string> titles;
+  while (RequestRecord* record = queue.PopFront()) titles.emplace_back(record->title);
+  return titles;
+}
+
+}  // namespace
+
+TEST(RequestQueue, OrdersByPriorityAndKeepsArrivalOrderWithinOne) {
+  std::vector<RequestPtr> records;
+  auto make = [&](const char* title, int priority) {
+    records.push_back(backend::CreateRequest(title, 0, priority, "", 1));
+    return records.back().get();
+  };
+  RequestQueue queue;
+  queue.Enqueue(make("2a", 2));
+  queue.Enqueue(make("1a", 1));
+  queue.Enqueue(make("0a", 0));
+  queue.Enqueue(make("1b", 1));
+  queue.Enqueue(make("0b", 0));
+  queue.Enqueue(make("2b", 2));
+  EXPECT_EQ(Drain(queue), (std::vector<std::string>{"2a", "2b", "1a", "1b", "0a", "0b"}));
+
+  queue.InsertAt(0, make("x", 0));
+  queue.InsertAt(99, make("z", 2));
+  queue.InsertAt(1, make("y", 1));
+  EXPECT_EQ(Drain(queue), (std::vector<std::string>{"x", "y", "z"}));
+  EXPECT_EQ(queue.PopFront(), nullptr);
+}
+
+TEST(ResultQueue, HandsRecordsOutInTheirOrderAndFreesWhatIsLeft) {
+  backend::ResultQueue queue;
+  EXPECT_TRUE(queue.Post(backend::CreateRequest("first", 0, 0, "", 0)));
+  EXPECT_TRUE(queue.Post(backend::CreateRequest("second", 0, 0, "", 0)));
+  EXPECT_TRUE(queue.Post(backend::CreateRequest("left behind", 0, 0, "", 0)));
+  EXPECT_STREQ(queue.TakeNext()->title, "first");
+  EXPECT_STREQ(queue.TakeNext()->title, "second");
+  EXPECT_EQ(queue.Count(), 1u);  // the address sanitizer sees it freed with the queue
+}
+
+TEST(PushData, EachNonEmptyLineOfABlockBecomesOneRecord) {
+  const char raw[] = "R|p|0|15001|a|\0\0R|p|0|15006|b|\0R|p|0|15002|unterminated";
+  const std::string block(raw, sizeof raw - 1);
+  backend::OnReceivePushData(2, block.data(), static_cast<int>(block.size()));
+  std::vector<std::string> lines;
+  while (RequestPtr record = backend::TheResultQueue().TakeNext()) {
+    EXPECT_TRUE(record->IsPush());
+    EXPECT_EQ(record->connection, 2);
+    EXPECT_EQ(record->priority, 0);
+    EXPECT_STREQ(record->title, "");
+    ASSERT_EQ(record->count, 1);
+    ASSERT_EQ(record->subRequests[0].answer.GetCount(), 1u);
+    lines.emplace_back(backend::AnswerLine(record->subRequests[0], 0));
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{"R|p|0|15001|a|", "R|p|0|15006|b|", "R|p|0|15002|unterminated"}));
+}

@@ -1,0 +1,119 @@
+#include "scripted_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <stdexcept>
+#include <utility>
+
+#include "portal/frame.h"
+
+namespace backend_testing {
+
+ScriptedServer::ScriptedServer(Script script) : script_(std::move(script)) {
+  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(listener_, 4) != 0 ||
+      ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    throw std::runtime_error("scripted server cannot listen");
+  }
+  port_ = ntohs(address.sin_port);
+  thread_.Start([this](platform::Event& stop) { Serve(stop); });
+}
+
+ScriptedServer::~ScriptedServer() {
+  Close();
+  thread_.Stop();
+  ::close(listener_);
+}
+
+bool ScriptedServer::WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [&] { return requests_.size() >= count; });
+}
+
+std::vector<ReceivedRequest> ScriptedServer::Requests() const {
+  std::lock_guard lock(mutex_);
+  return requests_;
+}
+
+void ScriptedServer::Answer(std::uint32_t sequence, const std::string& text) {
+  std::string frame;
+  portal::AppendFrame(frame, portal::FrameKind::kAnswer, sequence, text);
+  Send(frame);
+}
+
+void ScriptedServer::Push(const std::string& block) {
+  std::string frame;
+  portal::AppendFrame(frame, portal::FrameKind::kPush, 0, block);
+  Send(frame);
+}
+
+void ScriptedServer::DropClient() {
+  std::lock_guard lock(mutex_);
+  if (client_ >= 0) ::shutdown(client_, SHUT_RDWR);
+}
+
+void ScriptedServer::Close() {
+  std::lock_guard lock(mutex_);
+  closed_ = true;
+  ::shutdown(listener_, SHUT_RDWR);
+  if (client_ >= 0) ::shutdown(client_, SHUT_RDWR);
+}
+
+void ScriptedServer::Send(const std::string& bytes) {
+  std::lock_guard lock(mutex_);
+  if (client_ >= 0) ::send(client_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+void ScriptedServer::Serve(platform::Event& stop) {
+  for (int connection = 1; !stop.IsSet(); ++connection) {
+    const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (client < 0) return;  // Close() shut the listener down
+    {
+      std::lock_guard lock(mutex_);
+      if (closed_) {
+        ::close(client);
+        return;
+      }
+      client_ = client;
+    }
+    ServeClient(client, connection);
+    std::lock_guard lock(mutex_);
+    client_ = -1;
+    ::close(client);
+  }
+}
+
+void ScriptedServer::ServeClient(int client, int connection) {
+  portal::FrameReader frames;
+  bool loggedIn = false;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t received = ::recv(client, buffer, sizeof buffer, 0);
+    if (received <= 0) return;
+    frames.Append(std::string_view(buffer, static_cast<std::size_t>(received)));
+    for (auto next = frames.Next(); next.status != portal::DecodeStatus::kIncomplete; next = frames.Next()) {
+      if (next.status != portal::DecodeStatus::kComplete) return;
+      const portal::Frame& frame = next.frame;
+      const std::optional<std::string> answer = loggedIn ? script_(frame.text) : kLoginAnswer;
+      loggedIn = true;
+      {
+        // Recorded before it is answered: a caller that has its answer
+        // finds the request on the list.
+        std::lock_guard lock(mutex_);
+        requests_.push_back({connection, frame.sequence, frame.text});
+        changed_.notify_all();
+      }
+      if (answer) Answer(frame.sequence, *answer);
+    }
+  }
+}
+
+}  // namespace backend_testing
