@@ -210,6 +210,7 @@ void COperationEngine::RunDownloadStep(bool idleTick) {
   }
 }
 
+// Without download steps no download completes, and the engine stays busy.
 bool COperationEngine::DownloadAll() { return false; }
 bool COperationEngine::DownloadAfterReconnect() { return false; }
 

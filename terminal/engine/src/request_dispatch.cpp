@@ -81,11 +81,12 @@ bool COperationEngine::SendRequest(backend::RequestRecord& record, std::string& 
   return true;
 }
 
-int COperationEngine::SendRequestAsync(backend::RequestRecord& record, std::string& error) {
-  const int functionNo = FunctionOf(record);
+int COperationEngine::SendRequestAsync(backend::RequestPtr& record, std::string& error) {
+  if (!record) return -1;
+  const int functionNo = FunctionOf(*record);
   if (functionNo == kFeeRateQuery) {
     if (!CheckBusy(error)) return -1;
-    AnswerFeeRateLocally(record);
+    AnswerFeeRateLocally(*record);
     return 1;
   }
   if (IsAsyncApplied(functionNo) && !CheckBusy(error)) return -1;
@@ -106,15 +107,8 @@ void COperationEngine::OnPushData(const backend::RequestRecord& record) {
 
 void COperationEngine::OnPushLine(std::string_view) {}
 
-bool COperationEngine::SendSync(backend::RequestRecord& record, std::string& error) {
-  return Send(sendSync_, record, error);
-}
-
-bool COperationEngine::SendAsync(backend::RequestRecord& record, std::string& error) {
-  return Send(sendAsync_, record, error);
-}
-
-bool COperationEngine::Send(const SendCallback& send, backend::RequestRecord& record, std::string& error) {
+template <typename Callback, typename Record>
+bool COperationEngine::Send(const Callback& send, Record& record, std::string& error) {
   if (!send) {
     error = kNotStartedText;
   } else if (send(record, error)) {
@@ -122,6 +116,14 @@ bool COperationEngine::Send(const SendCallback& send, backend::RequestRecord& re
   }
   WriteLog(error.c_str(), 1);
   return false;
+}
+
+bool COperationEngine::SendSync(backend::RequestRecord& record, std::string& error) {
+  return Send(sendSync_, record, error);
+}
+
+bool COperationEngine::SendAsync(backend::RequestPtr& record, std::string& error) {
+  return Send(sendAsync_, record, error);
 }
 
 bool COperationEngine::SendSyncChecked(backend::RequestRecord& record, std::string& error) {

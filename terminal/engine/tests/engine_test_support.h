@@ -96,8 +96,8 @@ class TestEngine : public engine::COperationEngine {
  public:
   ~TestEngine() override { StopDownloadThread(); }
 
-  using COperationEngine::AppendToChangeQueue;
   using COperationEngine::OnGuiThread;
+  using COperationEngine::RaiseChange;
   using COperationEngine::TableAt;
   using COperationEngine::lock_;
 
@@ -112,29 +112,59 @@ class TestEngine : public engine::COperationEngine {
   std::string feeRateAnswer = "A|||Y||";
 
  protected:
-  void ApplyFundAnswer(std::string_view customer, const backend::CxDataSetView& answer, bool at) override {
+  using View = backend::CxDataSetView;
+  void ApplyFundAnswer(std::string_view customer, const View& answer, bool at) override {
     Record("fund", customer, Lines(answer), at);
   }
-  void ApplyOrderAnswer(std::string_view customer, const backend::CxDataSetView& answer, bool at) override {
+  void ApplyOrderAnswer(std::string_view customer, const View& answer, bool at) override {
     std::lock_guard guard(lock_);
     Record("order", customer, Lines(answer), at);
     if (onOrderAnswer) onOrderAnswer(at);
   }
-  void ApplyCancelAnswer(std::string_view customer, const backend::CxDataSetView& answer, bool at) override {
+  void ApplyCancelAnswer(std::string_view customer, const View& answer, bool at) override {
     Record("cancel", customer, Lines(answer), at);
+  }
+  void OnExerciseOrderAnswer(std::string_view customer, const View& answer, bool at) override {
+    Record("exercise order", customer, Lines(answer), at);
+  }
+  void OnExerciseCancelAnswer(std::string_view customer, const View& answer, bool at) override {
+    Record("exercise cancel", customer, Lines(answer), at);
+  }
+  void ApplySpecialOrderAnswer(std::string_view customer, const View& answer, bool at) override {
+    Record("special order", customer, Lines(answer), at);
+  }
+  void ApplySpecialCancelAnswer(std::string_view customer, const View& answer, bool at) override {
+    Record("special cancel", customer, Lines(answer), at);
   }
   void ApplyStoredOrderChange(std::string_view customer, std::span<const std::string> fields) override {
     Record("stored order change", customer, {fields.begin(), fields.end()}, false);
   }
+  void ApplyStoredOrderAdd(std::string_view customer, const View& answer) override {
+    Record("stored order add", customer, Lines(answer), false);
+  }
   void ApplyStoredOrderDelete(std::string_view customer, std::string_view storedOrderNo) override {
     Record("stored order delete", customer, {std::string(storedOrderNo)}, false);
   }
-  void ApplyConditionOrderCancel(const backend::CxDataSetView& answer) override {
-    Record("condition order cancel", "", Lines(answer), false);
+  void ApplyStoredOrderSend(std::string_view customer, const View&, std::string_view storedOrderNo) override {
+    Record("stored order send", customer, {std::string(storedOrderNo)}, false);
   }
-  void LoadProfitLossOrders(const backend::CxDataSetView& answer) override {
-    Record("profit/loss order load", "", Lines(answer), true);
+  void ApplyProfitLossOrderAdd(const View& answer) override { Record("profit/loss add", "", Lines(answer), false); }
+  void ApplyProfitLossOrderChange(const View& answer) override {
+    Record("profit/loss change", "", Lines(answer), false);
   }
+  void ApplyProfitLossOrderDelete(const View& answer) override {
+    Record("profit/loss delete", "", Lines(answer), false);
+  }
+  void ApplyConditionOrderAnswer(const View& answer) override { Record("condition add", "", Lines(answer), false); }
+  void ApplyConditionOrderChange(const View& answer) override {
+    Record("condition change", "", Lines(answer), false);
+  }
+  void ApplyConditionOrderCancel(const View& answer) override {
+    Record("condition cancel", "", Lines(answer), false);
+  }
+  void ApplyConditionOrderState(const View& answer) override { Record("condition state", "", Lines(answer), false); }
+  void LoadProfitLossOrders(const View& answer) override { Record("profit/loss load", "", Lines(answer), false); }
+  void LoadConditionOrders(const View& answer) override { Record("condition load", "", Lines(answer), false); }
   void LocalFeeRateAnswer(std::string_view exchangeCode, std::string_view seatCode, std::string_view contractCode,
                           std::string_view customer, backend::CxDataSet& answer) override {
     Record("local fee rate", customer,
@@ -168,7 +198,7 @@ class ScriptedBackEnd {
   }
   void ClearAnswers() { answers_.clear(); }
 
-  engine::SendCallback Sync() {
+  engine::SyncSendCallback Sync() {
     return [this](backend::RequestRecord& record, std::string& error) {
       ++syncSends;
       if (transportError) {
@@ -188,17 +218,22 @@ class ScriptedBackEnd {
       return true;
     };
   }
-  engine::SendCallback Async() {
-    return [this](backend::RequestRecord&, std::string& error) {
+  // Takes a queued record over, as the connection layer does.
+  engine::AsyncSendCallback Async() {
+    return [this](backend::RequestPtr& record, std::string& error) {
       ++asyncSends;
-      if (!refuseAsync) return true;
-      error = "执行操作[下单]时，还没有建立通讯连接！";
-      return false;
+      if (refuseAsync) {
+        error = "执行操作[下单]时，还没有建立通讯连接！";
+        return false;
+      }
+      posted.push_back(std::move(record));
+      return true;
     };
   }
 
   int syncSends = 0;
   int asyncSends = 0;
+  std::vector<backend::RequestPtr> posted;
   bool transportError = false;
   bool refuseAsync = false;
 

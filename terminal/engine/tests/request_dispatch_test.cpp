@@ -60,7 +60,7 @@ TEST_F(RequestDispatch, AccountChangingRequestsAreRefusedWhileTheEngineDownloads
       EXPECT_EQ(error, "计算引擎正在处理断线重连。") << functionNo;
     }
     error.clear();
-    EXPECT_EQ(engine.SendRequestAsync(*record, error), -1) << functionNo;
+    EXPECT_EQ(engine.SendRequestAsync(record, error), -1) << functionNo;
     EXPECT_EQ(error, "计算引擎正在处理断线重连。") << functionNo;
   }
   EXPECT_EQ(backEnd.syncSends, 0);
@@ -77,7 +77,8 @@ TEST_F(RequestDispatch, OtherRequestsAreSentWhileTheEngineDownloads) {
   backend::RequestPtr list = MakeRequest(5474, Leading());
   EXPECT_TRUE(engine.SendRequest(*list, error));
   backend::RequestPtr history = MakeRequest(5003, Leading());
-  EXPECT_EQ(engine.SendRequestAsync(*history, error), 0);
+  EXPECT_EQ(engine.SendRequestAsync(history, error), 0);
+  EXPECT_EQ(history, nullptr) << "a queued record is taken over";
   EXPECT_EQ(backEnd.syncSends, 2);
   EXPECT_EQ(backEnd.asyncSends, 1);
 }
@@ -105,7 +106,7 @@ TEST_F(RequestDispatch, FeeRateQueriesAreAnsweredLocallyByEitherHook) {
     backend::RequestPtr record = MakeRequest(5016, parameters);
     std::string error;
     if (async) {
-      EXPECT_EQ(engine.SendRequestAsync(*record, error), 1);
+      EXPECT_EQ(engine.SendRequestAsync(record, error), 1);
     } else {
       EXPECT_TRUE(engine.SendRequest(*record, error));
     }
@@ -125,7 +126,7 @@ TEST_F(RequestDispatch, FeeRateQueriesAreAnsweredLocallyByEitherHook) {
   Reconnecting();
   backend::RequestPtr record = MakeRequest(5016, parameters);
   std::string error;
-  EXPECT_EQ(engine.SendRequestAsync(*record, error), -1);
+  EXPECT_EQ(engine.SendRequestAsync(record, error), -1);
   EXPECT_EQ(error, "计算引擎正在处理断线重连。");
 }
 
@@ -226,13 +227,47 @@ TEST_F(RequestDispatch, AsynchronousAnswersAreAppliedAtOnceOnlyWhileTheEngineIsR
   EXPECT_EQ(engine.applied.size(), 1u);
 }
 
+TEST_F(RequestDispatch, EachAnswerReachesTheUpdateOfItsFunction) {
+  const std::vector<std::pair<int, std::string>> routes{
+      {5002, "fund"},
+      {5011, "order"},
+      {5012, "cancel"},
+      {5240, "exercise order"},
+      {5241, "exercise cancel"},
+      {5321, "special order"},
+      {5322, "special cancel"},
+      {5460, "stored order change"},
+      {5464, "stored order add"},
+      {5466, "stored order delete"},
+      {5467, "stored order send"},
+      {5473, "profit/loss add"},
+      {5474, "profit/loss load"},
+      {5475, "profit/loss change"},
+      {5476, "profit/loss delete"},
+      {5477, "condition add"},
+      {5478, "condition load"},
+      {5479, "condition change"},
+      {5480, "condition cancel"},
+      {5481, "condition state"},
+  };
+  for (const auto& [functionNo, update] : routes) {
+    engine.applied.clear();
+    backend::RequestPtr record = MakeRequest(functionNo, Leading({"7"}));
+    record->subRequests[0].answer.AddText(kDone);
+    record->done = 1;
+    engine.OnAsyncAnswer(*record);
+    ASSERT_EQ(engine.applied.size(), 1u) << functionNo;
+    EXPECT_EQ(engine.applied[0].update, update) << functionNo;
+  }
+}
+
 TEST_F(RequestDispatch, AProfitLossOrderListReloadsItsTableAtOnce) {
   backend::RequestPtr list = MakeRequest(5474, Leading());
   list->subRequests[0].answer.AddText(kDone);
   list->done = 1;
   engine.OnAsyncAnswer(*list);
   ASSERT_EQ(engine.applied.size(), 1u);
-  EXPECT_EQ(engine.applied[0].update, "profit/loss order load");
+  EXPECT_EQ(engine.applied[0].update, "profit/loss load");
   EXPECT_EQ(gui.ChangedTableIds(), std::vector<int>{table_id::kProfitLossOrders});
   EXPECT_EQ(gui.changes[0].Operation(), 'f');
 }
@@ -279,7 +314,8 @@ TEST_F(RequestDispatch, SendFailuresAreLoggedAndReported) {
   backEnd.refuseAsync = true;
   backend::RequestPtr history = MakeRequest(5003, Leading());
   std::string error;
-  EXPECT_EQ(engine.SendRequestAsync(*history, error), -1);
+  EXPECT_EQ(engine.SendRequestAsync(history, error), -1);
+  EXPECT_NE(history, nullptr) << "a refused record stays with its caller";
   EXPECT_EQ(error, "执行操作[下单]时，还没有建立通讯连接！");
   EXPECT_EQ(gui.LogTexts(), std::vector<std::string>{"计算引擎：执行操作[下单]时，还没有建立通讯连接！"});
 }

@@ -44,15 +44,18 @@ enum class DownloadState : int {
   kDone = 2,  // finished, waiting for the batch close on the GUI thread
 };
 
-// Sends a request record through the connection layer: synchronously (true
-// once the answer is in the record) or asynchronously (true once queued).
-// On false the reason is in `error`.
-using SendCallback = std::function<bool(backend::RequestRecord& record, std::string& error)>;
+// Sends a request record through the connection layer and waits for it:
+// true once the answer is in the record; false with the reason in `error`.
+using SyncSendCallback = std::function<bool(backend::RequestRecord& record, std::string& error)>;
+// Queues a request record: true once queued, the record taken over (it
+// comes back finished through the result queue); false with the reason in
+// `error` and the record left with the caller.
+using AsyncSendCallback = std::function<bool(backend::RequestPtr& record, std::string& error)>;
 
 // Everything the engine calls, installed by Start.
 struct EngineCallbacks {
-  SendCallback sendSync;
-  SendCallback sendAsync;
+  SyncSendCallback sendSync;
+  AsyncSendCallback sendAsync;
   // Called once the engine has delivered the end of an initial download.
   std::function<void()> downloadDone;
   LogCallback log;
@@ -109,13 +112,14 @@ class COperationEngine : public COperationEngineBase {
   // answers of the account-changing ones, holding their change records for
   // the next batch close. The fee-rate query 5016 is answered locally.
   bool SendRequest(backend::RequestRecord& record, std::string& error);
-  // Sends a request asynchronously: 1 answered locally (the caller queues
-  // the record as answered), 0 sent, -1 refused or failed.
-  int SendRequestAsync(backend::RequestRecord& record, std::string& error);
+  // Sends a request asynchronously: 1 answered locally (the record stays
+  // with the caller, who queues it as answered), 0 sent (the record is taken
+  // over), -1 refused or failed (the record stays with the caller).
+  int SendRequestAsync(backend::RequestPtr& record, std::string& error);
   // The send callbacks, with the failure logged; "计算前移未初始化！" when a
   // callback is missing.
   bool SendSync(backend::RequestRecord& record, std::string& error);
-  bool SendAsync(backend::RequestRecord& record, std::string& error);
+  bool SendAsync(backend::RequestPtr& record, std::string& error);
   // SendSync, then true only when the record's first answer passes the
   // answer check. The engine's own requests go this way, past the guard.
   bool SendSyncChecked(backend::RequestRecord& record, std::string& error);
@@ -167,7 +171,9 @@ class COperationEngine : public COperationEngineBase {
   void ApplyAnswers(const backend::RequestRecord& record, bool deliverAtOnce);
   void ApplyAnswer(int functionNo, const backend::SubRequest& subRequest, std::string_view customer,
                    bool deliverAtOnce);
-  bool Send(const SendCallback& send, backend::RequestRecord& record, std::string& error);
+  // One send callback's call, its failure logged.
+  template <typename Callback, typename Record>
+  bool Send(const Callback& send, Record& record, std::string& error);
   // The customer number of the account on a connection slot, cut to 31
   // bytes; empty when none is logged in there.
   std::string CustomerOfSlot(int slot) const;
@@ -183,8 +189,8 @@ class COperationEngine : public COperationEngineBase {
   platform::WorkerThread downloadThread_;
   std::atomic<DownloadState> downloadState_{DownloadState::kIdle};
 
-  SendCallback sendSync_;
-  SendCallback sendAsync_;
+  SyncSendCallback sendSync_;
+  AsyncSendCallback sendAsync_;
   std::function<void()> downloadDone_;
   std::atomic<const backend::AccountTable*> accounts_{nullptr};
 };

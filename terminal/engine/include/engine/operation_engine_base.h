@@ -51,14 +51,6 @@ class COperationEngineBase {
   // boundary.
   void WriteLog(const char* text, int level) const;
 
-  // The delivery rule of every record the engine raises: at once through
-  // NotifyTableChange, or held in the change queue until the next batch
-  // close on the GUI thread.
-  void RaiseChange(const TableChangeRecord& record, bool deliverAtOnce);
-  // Queues a connection-state record for `connection`; a record of that
-  // connection already waiting in the queue only takes the new state (it
-  // keeps the flag it was queued with).
-  void QueueConnectionState(int state, int connection, int flag);
   // Hands a record to the GUI now (or holds it where it cannot be handed
   // over now).
   virtual void NotifyTableChange(const TableChangeRecord& record) = 0;
@@ -81,6 +73,7 @@ class COperationEngineBase {
     std::string contractCacheTag{};
   };
 
+  // A copy of the texts, taken under the engine lock.
   LoginTexts GetLoginTexts() const;
 
  protected:
@@ -106,12 +99,19 @@ class COperationEngineBase {
   // A stored table; the engine lock guards it.
   backend::CxDataSet& TableAt(Table table) { return tables_[static_cast<std::size_t>(table)]; }
 
+  // The delivery rule of every record the engine raises: at once through
+  // NotifyTableChange, or held in the change queue until the next batch
+  // close on the GUI thread.
+  void RaiseChange(const TableChangeRecord& record, bool deliverAtOnce);
+  // Queues a connection-state record for `connection`; a record of that
+  // connection already waiting in the queue only takes the new state (it
+  // keeps the flag it was queued with).
+  void QueueConnectionState(int state, int connection, int flag);
   // Appends a record to the change queue (the record is lost when memory
   // runs out).
   void AppendToChangeQueue(const TableChangeRecord& record);
   // Empties the change queue and returns its records in queue order, each
   // held row of a keyed table refreshed from that row's current content.
-  // The caller holds the engine lock.
   std::vector<TableChangeRecord> TakeChangeQueue();
   // Delivers taken records: connection states to the connection-state
   // callback, every other record through NotifyTableChange. Called on the GUI
