@@ -1,0 +1,198 @@
+// COperationEngine: the calculation engine as the rest of the terminal sees
+// it. Every request of the back-end client's operations passes through it;
+// it refuses the account-changing ones while it downloads, applies their
+// answers to its tables, sees every asynchronous answer and pushed line on
+// the GUI thread first, and closes each drain of the result queue by ending
+// a finished download and delivering the held table-change records.
+//
+// Threads: the GUI thread (requests, the queue hooks, the batch close), the
+// order thread (requests), the download thread and the portal library's
+// state thread (connection changes). The engine lock is always taken before
+// the download lock.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "backend/account_table.h"
+#include "backend/request_record.h"
+#include "engine/operation_engine_base.h"
+#include "platform/sync.h"
+#include "platform/thread.h"
+
+namespace engine {
+
+// Connection states as the portal library reports them.
+namespace connection_state {
+inline constexpr int kDisconnected = 0;
+inline constexpr int kConnected = 1;
+// 2 and 3: reconnecting.
+}  // namespace connection_state
+
+enum class EngineState : int {
+  kReady = 0,
+  kReconnectDownload = 1,  // a reconnect download is pending or running
+  kInitialDownload = 2,    // an initial download is pending or running
+};
+
+enum class DownloadState : int {
+  kIdle = 0,
+  kScheduled = 1,
+  kDone = 2,  // finished, waiting for the batch close on the GUI thread
+};
+
+// Sends a request record through the connection layer and waits for it:
+// true once the answer is in the record; false with the reason in `error`.
+using SyncSendCallback = std::function<bool(backend::RequestRecord& record, std::string& error)>;
+// Queues a request record: true once queued, the record taken over (it
+// comes back finished through the result queue); false with the reason in
+// `error` and the record left with the caller.
+using AsyncSendCallback = std::function<bool(backend::RequestPtr& record, std::string& error)>;
+
+// Everything the engine calls, installed by Start.
+struct EngineCallbacks {
+  SyncSendCallback sendSync;
+  AsyncSendCallback sendAsync;
+  // Called once the engine has delivered the end of an initial download.
+  std::function<void()> downloadDone;
+  LogCallback log;
+  SequenceNumberCallback nextSequenceNo;
+  ConnectionStateCallback connectionState;
+  TableChangeCallback tableChanged;
+};
+
+// What the engine takes from the log-in at its start.
+struct EngineLogin {
+  // The local machine (network card) address, field 2 of every request.
+  std::string_view machineAddress{};
+  // The back-end client's leading request text and the application tag, the
+  // first two parameters of every request.
+  std::string_view requestPrefix{};
+  std::string_view applicationTag{};
+  // The logged-in accounts; read, never changed, by the engine. It must
+  // outlive the engine's use of it.
+  const backend::AccountTable* accounts = nullptr;
+  // backend::kTradingLogin or backend::kManagementLogin.
+  int loginType = backend::kTradingLogin;
+};
+
+// The busy guard's messages.
+inline constexpr std::string_view kReconnectBusyText = "计算引擎正在处理断线重连。";
+inline constexpr std::string_view kInitialDownloadBusyText = "计算引擎正在处理初始化下载数据。";
+
+class COperationEngine : public COperationEngineBase {
+ public:
+  // The longest customer number the answer updates are given.
+  static constexpr std::size_t kCustomerLength = 31;
+
+  COperationEngine();
+  ~COperationEngine() override;
+
+  // --- Lifecycle
+  // Called once on the GUI thread after the first log-in: installs the
+  // callbacks, serves the account of slot 0 (slot 1 after a management
+  // log-in), resets the tables and starts the download thread, which then
+  // runs the initial download. False, with the download thread not running,
+  // when the thread cannot be started.
+  bool Start(const EngineLogin& login, EngineCallbacks callbacks);
+  // Serves no connection any more and stops the download thread.
+  void Stop();
+
+  EngineState GetEngineState() const { return engineState_.load(); }
+  DownloadState GetDownloadState() const { return downloadState_.load(); }
+
+  // --- Requests
+  // True when the engine is ready; otherwise false with the busy message in
+  // `error`.
+  bool CheckBusy(std::string& error) const;
+  // Sends a request synchronously on the caller's thread and applies the
+  // answers of the account-changing ones, holding their change records for
+  // the next batch close. The fee-rate query 5016 is answered locally.
+  bool SendRequest(backend::RequestRecord& record, std::string& error);
+  // Sends a request asynchronously: 1 answered locally (the record stays
+  // with the caller, who queues it as answered), 0 sent (the record is taken
+  // over), -1 refused or failed (the record stays with the caller).
+  int SendRequestAsync(backend::RequestPtr& record, std::string& error);
+  // The send callbacks, with the failure logged; "计算前移未初始化！" when a
+  // callback is missing.
+  bool SendSync(backend::RequestRecord& record, std::string& error);
+  bool SendAsync(backend::RequestPtr& record, std::string& error);
+  // SendSync, then true only when the record's first answer passes the
+  // answer check. The engine's own requests go this way, past the guard.
+  bool SendSyncChecked(backend::RequestRecord& record, std::string& error);
+
+  // --- GUI-thread hooks of the result-queue pump
+  // Applies a finished asynchronous answer of an account-changing request
+  // while the engine is ready, delivering its records at once.
+  void OnAsyncAnswer(const backend::RequestRecord& record);
+  // Hands a pushed line to the push dispatcher while the engine is ready.
+  void OnPushData(const backend::RequestRecord& record);
+  // Closes a drain of the result queue: ends a finished download with its
+  // reload records, then delivers the held records. Skips its turn when
+  // another thread holds the engine lock.
+  void OnPushBatchDone();
+
+  // --- Other entries
+  // The portal library's connection-state callback, on its own thread.
+  void OnConnectionState(int state, int flag, int connection);
+  // Schedules a full download when the engine is ready and none is
+  // scheduled.
+  void RequestFullDownload();
+  // Hands a record to the GUI when no download is scheduled or waiting to
+  // be closed; a record raised off the GUI thread is held for the next batch
+  // close instead.
+  void NotifyTableChange(const TableChangeRecord& record) override;
+
+ protected:
+  // Routes one pushed line by its push code.
+  virtual void OnPushLine(std::string_view line);
+  // The downloads, run on the download thread; true when every required
+  // step succeeded.
+  virtual bool DownloadAll();
+  virtual bool DownloadAfterReconnect();
+
+  // Stops the download thread; a class that overrides the downloads stops
+  // it before it goes.
+  void StopDownloadThread();
+  // Stores the download state under the download lock.
+  void SetDownloadState(DownloadState state);
+
+ private:
+  bool StartDownloadThread();
+  void RunDownloadThread(platform::Event& stop);
+  void RunDownloadStep(bool idleTick);
+
+  void AnswerFeeRateLocally(backend::RequestRecord& record);
+  // Tests and applies every answered sub-request of an account-changing
+  // request.
+  void ApplyAnswers(const backend::RequestRecord& record, bool deliverAtOnce);
+  void ApplyAnswer(int functionNo, const backend::SubRequest& subRequest, std::string_view customer,
+                   bool deliverAtOnce);
+  // One send callback's call, its failure logged.
+  template <typename Callback, typename Record>
+  bool Send(const Callback& send, Record& record, std::string& error);
+  // The customer number of the account on a connection slot, cut to 31
+  // bytes; empty when none is logged in there.
+  std::string CustomerOfSlot(int slot) const;
+
+  std::atomic<int> connectionState_{connection_state::kDisconnected};
+  std::atomic<int> connectionFlag_{0};
+  std::atomic<EngineState> engineState_{EngineState::kInitialDownload};
+
+  // The download thread and the states it shares; the download lock guards
+  // the transitions of both states.
+  platform::CriticalSection downloadLock_;
+  platform::Event workEvent_{platform::ResetMode::kManual};
+  platform::WorkerThread downloadThread_;
+  std::atomic<DownloadState> downloadState_{DownloadState::kIdle};
+
+  SyncSendCallback sendSync_;
+  AsyncSendCallback sendAsync_;
+  std::function<void()> downloadDone_;
+  std::atomic<const backend::AccountTable*> accounts_{nullptr};
+};
+
+}  // namespace engine

@@ -1,0 +1,140 @@
+// The change queue and the delivery of table-change records.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <utility>
+
+#include "backend/data_set_block.h"
+#include "engine/operation_engine_base.h"
+#include "platform/little_endian.h"
+
+namespace engine {
+namespace {
+
+// A text field of a row: its byte offset and width.
+struct TextField {
+  std::size_t offset;
+  std::size_t width;
+};
+
+// The tables whose held records are refreshed at delivery: the row size and
+// the key fields by which the held row is found again.
+struct RefreshKey {
+  int tableId;
+  std::size_t rowSize;
+  std::array<TextField, 3> keys;
+  std::size_t keyCount;
+};
+
+constexpr std::array<RefreshKey, 5> kRefreshKeys{{
+    // funds: the account
+    {table_id::kFunds, 536, {{{0, 32}}}, 1},
+    // orders: exchange code, order number, placing seat
+    {table_id::kOrders, 1126, {{{32, 20}, {52, 16}, {496, 16}}}, 3},
+    // special orders: exchange code, order number, placing seat
+    {table_id::kSpecialOrders, 532, {{{100, 4}, {32, 16}, {120, 16}}}, 3},
+    // exercisable quantities: exchange code, option contract, shared key text
+    {table_id::kExercisableQuantities, 198, {{{32, 4}, {36, 32}, {92, 42}}}, 3},
+    // exercise orders: exchange code, application number, key text
+    {table_id::kExerciseOrders, 880, {{{48, 4}, {32, 16}, {380, 16}}}, 3},
+}};
+
+const RefreshKey* RefreshKeyFor(int tableId) {
+  for (const RefreshKey& key : kRefreshKeys) {
+    if (key.tableId == tableId) return &key;
+  }
+  return nullptr;
+}
+
+// The text of a field: its bytes up to the first zero inside its width.
+std::string_view FieldText(std::span<const std::uint8_t> row, const TextField& field) {
+  const char* start = reinterpret_cast<const char*>(row.data() + field.offset);
+  return {start, strnlen(start, field.width)};
+}
+
+bool SameKey(std::span<const std::uint8_t> row, std::span<const std::uint8_t> held, const RefreshKey& key) {
+  for (std::size_t k = 0; k < key.keyCount; ++k) {
+    const TextField& field = key.keys[k];
+    if (row.size() < field.offset + field.width) return false;
+    if (FieldText(row, field) != FieldText(held, field)) return false;
+  }
+  return true;
+}
+
+// Replaces the held row of `record` by the first current row with the same
+// key; without a match the held row stays.
+void RefreshHeldRow(TableChangeRecord& record, const backend::CxDataSet& table, const RefreshKey& key) {
+  const std::span<const std::uint8_t> held = std::as_const(record).Row().first(key.rowSize);
+  for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
+    const std::span<const std::uint8_t> row = table.GetValue(index);
+    if (!SameKey(row, held, key)) continue;
+    const std::span<std::uint8_t> copy = record.Row().first(key.rowSize);
+    std::fill(copy.begin(), copy.end(), std::uint8_t{0});
+    std::memcpy(copy.data(), row.data(), std::min(row.size(), key.rowSize));
+    return;
+  }
+}
+
+}  // namespace
+
+void COperationEngineBase::RaiseChange(const TableChangeRecord& record, bool deliverAtOnce) {
+  if (deliverAtOnce) {
+    NotifyTableChange(record);
+  } else {
+    AppendToChangeQueue(record);
+  }
+}
+
+void COperationEngineBase::AppendToChangeQueue(const TableChangeRecord& record) {
+  std::lock_guard guard(lock_);
+  const auto bytes = record.Bytes();
+  TableAt(Table::kChangeQueue).AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType);
+}
+
+void COperationEngineBase::QueueConnectionState(int state, int connection, int flag) {
+  std::lock_guard guard(lock_);
+  backend::CxDataSet& queue = TableAt(Table::kChangeQueue);
+  for (std::uint32_t index = 0; index < queue.GetCount(); ++index) {
+    std::optional<TableChangeRecord> queued = TableChangeRecord::FromBytes(queue.GetValue(index));
+    if (!queued || queued->TableId() != table_id::kConnectionState || queued->ConnectionNumber() != connection) {
+      continue;
+    }
+    platform::StoreLittleEndian(queue.GetDataPtr(index) + TableChangeRecord::kConnectionStateOffset,
+                                static_cast<std::uint32_t>(state));
+    return;
+  }
+  AppendToChangeQueue(TableChangeRecord::ConnectionState(connection, flag, state));
+}
+
+std::vector<TableChangeRecord> COperationEngineBase::TakeChangeQueue() {
+  std::lock_guard guard(lock_);
+  backend::CxDataSet& queue = TableAt(Table::kChangeQueue);
+  std::vector<TableChangeRecord> records;
+  records.reserve(queue.GetCount());
+  for (std::uint32_t index = 0; index < queue.GetCount(); ++index) {
+    std::optional<TableChangeRecord> record = TableChangeRecord::FromBytes(queue.GetValue(index));
+    if (!record) continue;
+    if (const RefreshKey* key = RefreshKeyFor(record->TableId())) {
+      if (const std::optional<Table> table = StoredTableFor(key->tableId)) {
+        RefreshHeldRow(*record, TableAt(*table), *key);
+      }
+    }
+    records.push_back(*record);
+  }
+  queue.FreeBlock();
+  return records;
+}
+
+void COperationEngineBase::DeliverChangeRecords(std::span<const TableChangeRecord> records) {
+  for (const TableChangeRecord& record : records) {
+    if (record.TableId() != table_id::kConnectionState) {
+      NotifyTableChange(record);
+    } else if (callbacks_.connectionState) {
+      callbacks_.connectionState(record.ConnectionNumber(), record.ConnectionFlag(), record.ConnectionStateValue());
+    }
+  }
+}
+
+}  // namespace engine

@@ -1,0 +1,80 @@
+#include "engine/operation_engine_base.h"
+
+#include <cstring>
+#include <mutex>
+
+#include "platform/gbk.h"
+
+namespace engine {
+namespace {
+
+constexpr std::string_view kLogPrefix = "计算引擎：";
+
+// The longest prefix of `text` that fits a field of `size` bytes with its
+// terminating zero, cut on a character boundary.
+std::string Fit(std::string_view text, std::size_t size) {
+  return std::string(text.substr(0, platform::GbkFitLength(text, size - 1)));
+}
+
+}  // namespace
+
+COperationEngineBase::COperationEngineBase() = default;
+COperationEngineBase::~COperationEngineBase() = default;
+
+void COperationEngineBase::WriteLog(const char* text, int level) const {
+  if (!callbacks_.log || text == nullptr) return;
+  const std::string_view body(text);
+  std::string line(kLogPrefix);
+  line.append(body.substr(0, platform::GbkFitLength(body, kLogLineSize - 1 - kLogPrefix.size())));
+  callbacks_.log(level, line.c_str());
+}
+
+void COperationEngineBase::SetLoginTexts(LoginTexts texts) {
+  std::lock_guard guard(lock_);
+  loginTexts_.machineAddress = Fit(texts.machineAddress, kMachineAddressSize);
+  loginTexts_.requestPrefix = Fit(texts.requestPrefix, kRequestTextSize);
+  loginTexts_.applicationTag = Fit(texts.applicationTag, kRequestTextSize);
+  loginTexts_.customerNumber = Fit(texts.customerNumber, kRequestTextSize);
+  loginTexts_.password = Fit(texts.password, kRequestTextSize);
+  loginTexts_.tradingDate = Fit(texts.tradingDate, kTradingDateSize);
+  loginTexts_.contractCacheTag = Fit(texts.contractCacheTag, kContractCacheTagSize);
+}
+
+COperationEngineBase::LoginTexts COperationEngineBase::GetLoginTexts() const {
+  std::lock_guard guard(lock_);
+  return loginTexts_;
+}
+
+void COperationEngineBase::ResetTables() {
+  std::lock_guard guard(lock_);
+  for (std::size_t table = 0; table < kTableCount; ++table) {
+    if (table != static_cast<std::size_t>(Table::kTradeCodes)) tables_[table].FreeBlock();
+  }
+}
+
+void COperationEngineBase::ApplyFundAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
+void COperationEngineBase::ApplyOrderAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
+void COperationEngineBase::ApplyCancelAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
+void COperationEngineBase::OnExerciseOrderAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
+void COperationEngineBase::OnExerciseCancelAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
+void COperationEngineBase::ApplySpecialOrderAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
+void COperationEngineBase::ApplySpecialCancelAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
+void COperationEngineBase::ApplyStoredOrderChange(std::string_view, std::span<const std::string>) {}
+void COperationEngineBase::ApplyStoredOrderAdd(std::string_view, const backend::CxDataSetView&) {}
+void COperationEngineBase::ApplyStoredOrderDelete(std::string_view, std::string_view) {}
+void COperationEngineBase::ApplyStoredOrderSend(std::string_view, const backend::CxDataSetView&,
+                                                std::string_view) {}
+void COperationEngineBase::ApplyProfitLossOrderAdd(const backend::CxDataSetView&) {}
+void COperationEngineBase::ApplyProfitLossOrderChange(const backend::CxDataSetView&) {}
+void COperationEngineBase::ApplyProfitLossOrderDelete(const backend::CxDataSetView&) {}
+void COperationEngineBase::ApplyConditionOrderAnswer(const backend::CxDataSetView&) {}
+void COperationEngineBase::ApplyConditionOrderChange(const backend::CxDataSetView&) {}
+void COperationEngineBase::ApplyConditionOrderCancel(const backend::CxDataSetView&) {}
+void COperationEngineBase::ApplyConditionOrderState(const backend::CxDataSetView&) {}
+void COperationEngineBase::LoadProfitLossOrders(const backend::CxDataSetView&) {}
+void COperationEngineBase::LoadConditionOrders(const backend::CxDataSetView&) {}
+void COperationEngineBase::LocalFeeRateAnswer(std::string_view, std::string_view, std::string_view,
+                                              std::string_view, backend::CxDataSet&) {}
+void COperationEngineBase::RefreshPrices() {}
+
+}  // namespace engine
