@@ -4,6 +4,10 @@ option(QUENTARA_WERROR "Treat compiler warnings as errors" OFF)
 set(QUENTARA_SANITIZE "" CACHE STRING "Sanitizer build: empty, address (with undefined) or thread")
 
 add_compile_options(-Wall -Wextra)
+# -O2 for release builds: g++ 12's -O3 raises false -Wrestrict and
+# -Wformat-truncation reports inside std::string and bounded snprintf calls.
+string(REPLACE "-O3" "-O2" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
+string(REPLACE "-O3" "-O2" CMAKE_C_FLAGS_RELEASE "${CMAKE_C_FLAGS_RELEASE}")
 if(QUENTARA_WERROR)
   add_compile_options(-Werror)
 endif()
