@@ -1,0 +1,230 @@
+#include "quotes/quotation_com.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <utility>
+
+namespace quotes {
+namespace {
+
+using backend::QuoteRecord;
+using backend::QuoteSlot;
+
+// A new combination contract (its code joins two legs with "&") shows this
+// last price until its first quote arrives.
+constexpr float kCombinationStartPrice = 100000.0f;
+
+bool HasName(const QuoteRecord& quote) { return quote.szName[0] != '\0'; }
+
+// A price of 0 (or what rounding leaves of it) stands for no price.
+bool IsPrice(float price) { return std::fabs(price) >= 1e-6f; }
+
+// The day's extreme after a nameless quote: the quote's own figure when it
+// carries one; else its last price when that goes beyond the held extreme
+// (or no extreme is held yet); else the held one.
+template <typename Beyond>
+float UpdatedExtreme(float held, float reported, float last, Beyond beyond) {
+  if (IsPrice(reported)) return reported;
+  if (IsPrice(last) && (!IsPrice(held) || beyond(last, held))) return last;
+  return held;
+}
+
+// A nameless quote carries only the values that change during the day; the
+// name, previous close, opening price, previous settlement, previous open
+// interest and closing price stay as the last named quote gave them.
+void ApplyChangingValues(QuoteRecord& held, const QuoteRecord& update) {
+  held.fHighestPrice = UpdatedExtreme(held.fHighestPrice, update.fHighestPrice, update.fNewPrice, std::greater<>());
+  held.fLowestPrice = UpdatedExtreme(held.fLowestPrice, update.fLowestPrice, update.fNewPrice, std::less<>());
+  held.fNewPrice = update.fNewPrice;
+  held.dAmount = update.dAmount;
+  held.dwVolume = update.dwVolume;
+  held.dwOpenInterest = update.dwOpenInterest;
+  held.fLowerLimitPrice = update.fLowerLimitPrice;
+  held.fUpperLimitPrice = update.fUpperLimitPrice;
+  held.fSettlementPrice = update.fSettlementPrice;
+  held.fBuyPrice1 = update.fBuyPrice1;
+  held.dwBuyVolume1 = update.dwBuyVolume1;
+  held.fSellPrice1 = update.fSellPrice1;
+  held.dwSellVolume1 = update.dwSellVolume1;
+  std::copy(std::begin(update.depth), std::end(update.depth), std::begin(held.depth));
+  held.dwBuyVolumeSecond = update.dwBuyVolumeSecond;
+  held.dwSellVolumeSecond = update.dwSellVolumeSecond;
+}
+
+}  // namespace
+
+bool CtbQuotationCom::ApplyQuote(const QuoteRecord& quote) {
+  std::optional<QuoteRecord> applied;
+  std::vector<QuoteSlot> resend;
+  {
+    std::lock_guard lock(mutex_);
+    QuoteSlot* slot = FindSlot(FieldText(quote.szExchange), FieldText(quote.szCode));
+    if (slot == nullptr) return false;
+    if (HasName(quote)) {
+      slot->quote = quote;
+      applied = slot->quote;
+    } else if (!HasName(slot->quote)) {
+      // Only a named quote gives the values that nameless ones leave out;
+      // asking again makes the back end send one.
+      resend = SnapshotSlots();
+    } else {
+      ApplyChangingValues(slot->quote, quote);
+      applied = slot->quote;
+    }
+  }
+  if (!applied) {
+    Subscribe(resend);
+    return false;
+  }
+  NotifyQuote(*applied);
+  return true;
+}
+
+bool CtbQuotationCom::FindQuote(std::string_view exchange, std::string_view code, QuoteRecord& quote) const {
+  std::lock_guard lock(mutex_);
+  const QuoteSlot* slot = FindSlot(exchange, code);
+  if (slot == nullptr) return false;
+  quote = slot->quote;
+  return true;
+}
+
+bool CtbQuotationCom::AddQuoteRefs(const backend::CxDataSetView& keys) {
+  AddRefs(ReadContractKeys(keys));
+  return true;
+}
+
+bool CtbQuotationCom::ReleaseQuoteRefs(const backend::CxDataSetView& keys) {
+  return ReleaseRefs(ReadContractKeys(keys));
+}
+
+int CtbQuotationCom::ReplaceWatchedContracts(const std::vector<ContractKey>& oldKeys,
+                                             const std::vector<ContractKey>& newKeys) {
+  if (oldKeys.empty() && newKeys.empty()) return 0;
+  if (!oldKeys.empty()) ReleaseRefs(oldKeys);
+  if (!newKeys.empty()) AddRefs(newKeys);
+  return 1;
+}
+
+void CtbQuotationCom::ResendSubscription() { Subscribe(CopySlots()); }
+
+std::vector<QuoteSlot> CtbQuotationCom::CopySlots() const {
+  std::lock_guard lock(mutex_);
+  return SnapshotSlots();
+}
+
+void CtbQuotationCom::AddRefs(std::span<const ContractKey> keys) {
+  std::vector<QuoteRecord> held;
+  std::vector<QuoteSlot> subscription;
+  bool slotsCreated = false;
+  {
+    std::lock_guard lock(mutex_);
+    std::vector<ContractKey> newContracts;
+    for (const ContractKey& key : keys) {
+      if (QuoteSlot* slot = FindSlot(key)) {
+        ++slot->refCount;
+        held.push_back(slot->quote);
+      } else {
+        newContracts.push_back(key);
+      }
+    }
+    // A key may come twice in one list: its first turn makes the slot.
+    for (const ContractKey& key : newContracts) {
+      if (QuoteSlot* slot = FindSlot(key)) {
+        ++slot->refCount;
+      } else if (CreateSlot(key)) {
+        slotsCreated = true;
+      } else {
+        CountUnslotted(key, +1);
+      }
+    }
+    if (slotsCreated) subscription = SnapshotSlots();
+  }
+  for (const QuoteRecord& quote : held) NotifyQuote(quote);
+  if (slotsCreated) Subscribe(subscription);
+}
+
+bool CtbQuotationCom::ReleaseRefs(std::span<const ContractKey> keys) {
+  std::vector<QuoteSlot> subscription;
+  bool slotsRemoved = false;
+  {
+    std::lock_guard lock(mutex_);
+    for (const ContractKey& key : keys) {
+      if (QuoteSlot* slot = FindSlot(key)) {
+        slotsRemoved |= --slot->refCount < 1;
+      } else {
+        CountUnslotted(key, -1);
+      }
+    }
+    if (!slotsRemoved) return false;
+    RemoveUnreferencedSlots();
+    subscription = SnapshotSlots();
+  }
+  Subscribe(subscription);
+  return true;
+}
+
+void CtbQuotationCom::Subscribe(std::span<const QuoteSlot> slots) {
+  if (subscriber_ != nullptr) subscriber_->SetSubscriptionList(slots);
+}
+
+QuoteSlot* CtbQuotationCom::FindSlot(std::string_view exchange, std::string_view code) {
+  return const_cast<QuoteSlot*>(std::as_const(*this).FindSlot(exchange, code));
+}
+
+const QuoteSlot* CtbQuotationCom::FindSlot(std::string_view exchange, std::string_view code) const {
+  const auto end = slots_.begin() + static_cast<std::ptrdiff_t>(slotCount_);
+  const auto found = std::find_if(slots_.begin(), end, [&](const QuoteSlot& slot) {
+    return FieldText(slot.quote.szExchange) == exchange && FieldText(slot.quote.szCode) == code;
+  });
+  return found == end ? nullptr : &*found;
+}
+
+// References taken while the table was full count towards the new slot, so
+// the contract stays until every holder has let it go.
+bool CtbQuotationCom::CreateSlot(const ContractKey& key) {
+  if (slotCount_ == kMaxSlots) return false;
+  QuoteSlot& slot = slots_[slotCount_++];
+  slot = QuoteSlot{};
+  std::memcpy(slot.quote.szExchange, key.exchange, sizeof key.exchange);
+  std::memcpy(slot.quote.szCode, key.code, sizeof key.code);
+  if (key.Code().find('&') != std::string_view::npos) slot.quote.fNewPrice = kCombinationStartPrice;
+  slot.refCount = 1 + TakeUnslotted(key);
+  return true;
+}
+
+std::vector<CtbQuotationCom::UnslottedRefs>::iterator CtbQuotationCom::FindUnslotted(const ContractKey& key) {
+  return std::find_if(unslotted_.begin(), unslotted_.end(), [&](const UnslottedRefs& refs) { return refs.key == key; });
+}
+
+void CtbQuotationCom::CountUnslotted(const ContractKey& key, int delta) {
+  const auto found = FindUnslotted(key);
+  if (found == unslotted_.end()) {
+    if (delta > 0) unslotted_.push_back({key, delta});
+    return;
+  }
+  found->count += delta;
+  if (found->count < 1) unslotted_.erase(found);
+}
+
+int CtbQuotationCom::TakeUnslotted(const ContractKey& key) {
+  const auto found = FindUnslotted(key);
+  if (found == unslotted_.end()) return 0;
+  const int count = found->count;
+  unslotted_.erase(found);
+  return count;
+}
+
+void CtbQuotationCom::RemoveUnreferencedSlots() {
+  const auto end = slots_.begin() + static_cast<std::ptrdiff_t>(slotCount_);
+  const auto kept = std::remove_if(slots_.begin(), end, [](const QuoteSlot& slot) { return slot.refCount < 1; });
+  slotCount_ = static_cast<std::size_t>(kept - slots_.begin());
+}
+
+std::vector<QuoteSlot> CtbQuotationCom::SnapshotSlots() const {
+  return {slots_.begin(), slots_.begin() + static_cast<std::ptrdiff_t>(slotCount_)};
+}
+
+}  // namespace quotes
