@@ -26,8 +26,7 @@ constexpr std::string_view kManagementRole = "1";
 constexpr std::string_view kSubAccountRole = "2";
 constexpr std::string_view kProtocolDate = "20091204";
 
-constexpr Operation kQuoteServersQuery{.title = "查询行情服务器信息",
-                                       .functionNo = function_no::kQueryQuoteServerInfo};
+constexpr Operation kQuoteServersQuery{.title = "查询行情服务器信息", .functionNo = function_no::kQueryQuoteServerInfo};
 // Widths of the 5451 fields as the list keeps them.
 constexpr int kGatewayUserField = 6;
 constexpr int kGatewayPasswordField = 7;
@@ -153,8 +152,7 @@ void Note(const std::string& text) { backend::WriteLogLine(backend::kLogNote, te
 // Logs in every trading sub-account of the management account on `slot`,
 // each on the lowest free slot, signed by the management account's
 // password. On failure every slot this log-in opened is closed again.
-bool LogInSubAccounts(OV_ConnectBlock& block, const LoginRequest& request, int managementSlot,
-                      std::string& message) {
+bool LogInSubAccounts(OV_ConnectBlock& block, const LoginRequest& request, int managementSlot, std::string& message) {
   std::vector<int> opened{managementSlot};
   std::vector<std::string> subAccounts;
   if (!QueryManagedTradingAccounts(subAccounts, message, managementSlot)) {
@@ -173,8 +171,7 @@ bool LogInSubAccounts(OV_ConnectBlock& block, const LoginRequest& request, int m
       message = kNoFreeConnectionText;
       return false;
     }
-    const std::string loginText =
-        TradingLoginText(subAccount, request.password, kSubAccountRole, request.customerNo);
+    const std::string loginText = TradingLoginText(subAccount, request.password, kSubAccountRole, request.customerNo);
     Note("交易子账号登录：" + subAccount + "。");
     if (!LogInAccount(block, loginText, MakeKey(subAccount, request.password, slot), message)) {
       CloseSlots(opened);

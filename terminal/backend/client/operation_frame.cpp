@@ -18,6 +18,8 @@ std::atomic<engine::COperationEngine*> installedEngine{nullptr};
 constexpr int kStatusField = 4;
 constexpr int kCountField = 5;
 constexpr int kErrorTextField = 6;
+// The field of the log-in answer that slot 0's requests carry.
+constexpr int kLoginValueField = 9;
 // The numeric answer routines read their field through a 16-byte buffer.
 constexpr std::size_t kNumberFieldWidth = 16;
 
@@ -25,13 +27,9 @@ int NumberField(std::string_view line, int n) {
   return backend::ParseDecimal(FieldOf(line, n, kNumberFieldWidth)).value_or(0);
 }
 
-// Sends a built record with `send`, then checks sub-request 0's answer.
-template <typename Send>
-backend::RequestPtr Run(const Operation& operation, int slot, const OperationParameters& parameters,
-                        std::string& message, const Send& send) {
-  backend::RequestPtr record = BuildOperationRequest(operation, slot, parameters, message);
-  if (!record || !send(*record, message)) return nullptr;
-  if (backend::CheckReplyResult(0, message, record.get()) != 0) return nullptr;
+// Checks sub-request 0's answer of a sent record; the record when it passed.
+backend::RequestPtr Checked(backend::RequestPtr record, std::string& message) {
+  if (!record || backend::CheckReplyResult(0, message, record.get()) != 0) return nullptr;
   return record;
 }
 
@@ -53,7 +51,14 @@ backend::AccountKey SlotAccount(int slot) {
   return key;
 }
 
-backend::AccountKey FirstTradingAccount() { return SlotAccount(backend::GetLoginType() == backend::kTradingLogin ? 0 : 1); }
+backend::AccountKey FirstTradingAccount() {
+  return SlotAccount(backend::GetLoginType() == backend::kTradingLogin ? 0 : 1);
+}
+
+std::string SlotZeroLoginValue() {
+  const backend::AccountRecord* account = backend::TheAccountTable().FindAccountBySlot(0);
+  return account == nullptr ? std::string() : std::string(account->Field(kLoginValueField));
+}
 
 OperationParameters::OperationParameters(const backend::AccountKey& signer) {
   Add(kReservedLeadingText);
@@ -67,33 +72,39 @@ OperationParameters& OperationParameters::Add(std::string_view text) {
   return *this;
 }
 
-backend::RequestPtr BuildOperationRequest(const Operation& operation, int slot,
-                                          const OperationParameters& parameters, std::string& message,
-                                          int subRequestCount) {
+backend::RequestPtr BuildOperationRequest(const Operation& operation, int slot, const OperationParameters& parameters,
+                                          std::string& message, int subRequestCount) {
   if (!parameters.Complete()) {
     message = std::string(operation.title) + "时，增加请求命令失败！";
     return nullptr;
   }
-  return backend::BuildRequestCommand(operation.title, subRequestCount, slot, operation.priority,
-                                      operation.handlerTag, backend::LocalMachineAddress(),
-                                      backend::GetNextSequenceNo(), operation.functionNo, operation.singlePacket,
-                                      parameters.List(), message);
+  return backend::BuildRequestCommand(operation.title, subRequestCount, slot, operation.priority, operation.handlerTag,
+                                      backend::LocalMachineAddress(), backend::GetNextSequenceNo(),
+                                      operation.functionNo, operation.singlePacket, parameters.List(), message);
 }
 
-backend::RequestPtr RunSync(const Operation& operation, int slot, const OperationParameters& parameters,
-                            std::string& message) {
+backend::RequestPtr SendSyncRequest(const Operation& operation, int slot, const OperationParameters& parameters,
+                                    std::string& message) {
   engine::COperationEngine* engine = TheOperationEngine();
   if (engine == nullptr) {
     message = kEngineMissingText;
     return nullptr;
   }
-  return Run(operation, slot, parameters, message,
-             [engine](backend::RequestRecord& record, std::string& error) { return engine->SendRequest(record, error); });
+  backend::RequestPtr record = BuildOperationRequest(operation, slot, parameters, message);
+  if (!record || !engine->SendRequest(*record, message)) return nullptr;
+  return record;
+}
+
+backend::RequestPtr RunSync(const Operation& operation, int slot, const OperationParameters& parameters,
+                            std::string& message) {
+  return Checked(SendSyncRequest(operation, slot, parameters, message), message);
 }
 
 backend::RequestPtr RunDirect(const Operation& operation, int slot, const OperationParameters& parameters,
                               std::string& message) {
-  return Run(operation, slot, parameters, message, backend::ExecuteRequest);
+  backend::RequestPtr record = BuildOperationRequest(operation, slot, parameters, message);
+  if (!record || !backend::ExecuteRequest(*record, message)) return nullptr;
+  return Checked(std::move(record), message);
 }
 
 bool SendAsync(backend::RequestPtr record, std::string& message) {

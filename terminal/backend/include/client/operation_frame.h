@@ -52,6 +52,10 @@ backend::AccountKey SlotAccount(int slot);
 // slot 0.
 backend::AccountKey FirstTradingAccount();
 
+// Field 9 of the log-in answer of the account on slot 0, which several
+// management and option requests carry; empty when none is logged in.
+std::string SlotZeroLoginValue();
+
 // A request's parameters: the four leading texts for the signer, then the
 // operation's own in the order they are added.
 class OperationParameters {
@@ -81,10 +85,14 @@ struct Operation {
 // A record for the operation on the slot, with sub-request 0 holding the
 // request text and the next sequence number. Null with the request layer's
 // message ("<title>时，创建请求命令失败！" or "<title>时，增加请求命令失败！").
-backend::RequestPtr BuildOperationRequest(const Operation& operation, int slot,
-                                          const OperationParameters& parameters, std::string& message,
-                                          int subRequestCount = 1);
+backend::RequestPtr BuildOperationRequest(const Operation& operation, int slot, const OperationParameters& parameters,
+                                          std::string& message, int subRequestCount = 1);
 
+// Sends the operation synchronously through the engine's dispatcher. The
+// record once the dispatcher has it back, answered or refused (the caller
+// judges the answer); null with the dispatcher's or the transport's message.
+backend::RequestPtr SendSyncRequest(const Operation& operation, int slot, const OperationParameters& parameters,
+                                    std::string& message);
 // Runs the operation synchronously through the engine's dispatcher and
 // checks the answer of sub-request 0. The answered record on success; null
 // with the message (the dispatcher's, the transport's or the back end's)

@@ -10,7 +10,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -33,27 +32,19 @@ using namespace std::chrono_literals;
 // Bounds every wait of a test.
 inline constexpr auto kBound = 10s;
 
-// An engine whose downloads succeed at once, so that a test can make it
-// ready and send the requests it refuses while it downloads.
+// An engine that a test can make ready, to send the requests it refuses
+// while it downloads. Its own download never finishes.
 class ReadyEngine : public engine::COperationEngine {
  public:
   ~ReadyEngine() override { StopDownloadThread(); }
 
-  // Waits (bounded) for the initial download, then closes it as the queue
-  // pump would. Call on the thread that started the engine.
+  // Ends the initial download as the download thread and the queue pump
+  // would. Call on the thread that started the engine.
   bool MakeReady() {
-    const auto deadline = std::chrono::steady_clock::now() + kBound;
-    while (GetDownloadState() != engine::DownloadState::kDone) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(5ms);
-    }
+    SetDownloadState(engine::DownloadState::kDone);
     OnPushBatchDone();
     return GetEngineState() == engine::EngineState::kReady;
   }
-
- protected:
-  bool DownloadAll() override { return true; }
-  bool DownloadAfterReconnect() override { return true; }
 };
 
 // The field values of a separated-field line.
@@ -166,16 +157,15 @@ class SimulatedBackEndTest : public ClientTest {
 class ScriptedBackEndTest : public ClientTest {
  protected:
   void SetUp() override {
-    StartEngine(
-        [this](backend::RequestRecord& record, std::string& error) { return AnswerSync(record, error); },
-        [this](backend::RequestPtr& record, std::string& error) {
-          if (refuseAsync) {
-            error = "执行操作[" + std::string(record->title) + "]时，还没有建立通讯连接！";
-            return false;
-          }
-          posted.push_back(std::move(record));
-          return true;
-        });
+    StartEngine([this](backend::RequestRecord& record, std::string& error) { return AnswerSync(record, error); },
+                [this](backend::RequestPtr& record, std::string& error) {
+                  if (refuseAsync) {
+                    error = "执行操作[" + std::string(record->title) + "]时，还没有建立通讯连接！";
+                    return false;
+                  }
+                  posted.push_back(std::move(record));
+                  return true;
+                });
   }
 
   void TearDown() override {

@@ -1,3 +1,5 @@
+#include "client/login.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,7 +14,6 @@
 #include "backend/field_text.h"
 #include "backend/server_rotation.h"
 #include "backend/transport.h"
-#include "client/login.h"
 #include "client_test_support.h"
 #include "platform/fake_clock.h"
 #include "simbackend/backend_data.h"
@@ -47,8 +48,7 @@ std::string ManagementText(const std::string& sent, const char* customer, const 
   return text;
 }
 
-std::string SubAccountText(const std::string& sent, const char* subAccount, const char* password,
-                           const char* manager) {
+std::string SubAccountText(const std::string& sent, const char* subAccount, const char* password, const char* manager) {
   char text[1024];
   std::snprintf(text, sizeof text, "R|%s|%d|%s|%s|%s|%s|%s|%s|1|1||20091204|%s|||||||1||||||%d|%s|",
                 backend::LocalMachineAddress().c_str(), SequenceOf(sent), "5001", "", "Pellora", subAccount, password,
@@ -128,7 +128,10 @@ TEST_F(LoginTest, ARefusedLoginShowsTheBackEndsCodeAndTextAndLeavesItsSlotFree) 
   // A "|" inside a value travels as 0x01, so the password stays one field.
   const std::vector<std::string> logins = RequestsOf(5001);
   ASSERT_EQ(logins.size(), 1u);
-  EXPECT_NE(logins[0].find("|10001|11\x01" "11|"), std::string::npos) << logins[0];
+  EXPECT_NE(logins[0].find("|10001|11\x01"
+                           "11|"),
+            std::string::npos)
+      << logins[0];
 }
 
 TEST_F(LoginTest, AManagementLoginTakesAllThreeSlotsAndLeavesNoneForTheQuoteGateway) {
@@ -149,9 +152,9 @@ TEST_F(LoginTest, AManagementLoginTakesAllThreeSlotsAndLeavesNoneForTheQuoteGate
   EXPECT_EQ(logins[2], SubAccountText(logins[2], "20002", "999999", "90001"));
   const std::vector<std::string> managedQueries = RequestsOf(5056);
   ASSERT_EQ(managedQueries.size(), 1u);
-  EXPECT_EQ(Fields(managedQueries[0]),
-            (std::vector<std::string>{"R", backend::LocalMachineAddress(), std::to_string(SequenceOf(managedQueries[0])),
-                                      "5056", "", "Pellora", "90001", "999999", "90001", "1"}));
+  EXPECT_EQ(Fields(managedQueries[0]), (std::vector<std::string>{"R", backend::LocalMachineAddress(),
+                                                                 std::to_string(SequenceOf(managedQueries[0])), "5056",
+                                                                 "", "Pellora", "90001", "999999", "90001", "1"}));
 
   EXPECT_FALSE(client::LoginQuoteGateway(message, SimulatedQuoteServer()));
   EXPECT_EQ(message, "无空闲连接！");
@@ -169,9 +172,9 @@ TEST_F(LoginTest, TheQuoteGatewayLogsInWithItsFourteenFieldsOnTheNextFreeSlot) {
   EXPECT_EQ(info.servers, (std::vector<client::QuoteServerRow>{{"127.0.0.1", server->Port()}}));
   const std::vector<std::string> serverQueries = RequestsOf(5451);
   ASSERT_EQ(serverQueries.size(), 1u);
-  EXPECT_EQ(Fields(serverQueries[0]), (std::vector<std::string>{"R", backend::LocalMachineAddress(),
-                                                                 std::to_string(SequenceOf(serverQueries[0])),
-                                                                 "5451", "", "Pellora", "10001", "111111"}));
+  EXPECT_EQ(Fields(serverQueries[0]),
+            (std::vector<std::string>{"R", backend::LocalMachineAddress(), std::to_string(SequenceOf(serverQueries[0])),
+                                      "5451", "", "Pellora", "10001", "111111"}));
 
   ASSERT_TRUE(client::LoginQuoteGateway(message, info)) << message;
   EXPECT_EQ(ConnectedSlots(), 2);

@@ -1,10 +1,11 @@
+#include "client/operation_frame.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "client/login.h"
-#include "client/operation_frame.h"
 #include "client_test_support.h"
 
 namespace {
@@ -49,19 +50,14 @@ TEST_F(QuoteServerList, AnswerWithoutRowsKeepsTheListAndTakesTheGatewayAccount) 
 
 TEST_F(QuoteServerList, RowsWithoutAnAddressOrAPortAreLeftOutAndMissingRowsAreNoRows) {
   AddAccount("10001", "111111", 0);
-  Answer(5451, {"A|m|1|Y|7|quote|secret|",
-                "1|甲| 10.0.0.1\t|7001|",
-                "2|乙| \t |7002|",
-                "3|丙|10.0.0.3|port|",
-                "4|丁|10.0.0.4|70000|",
-                "5|戊|1234567890123456789|7005|",
-                "6|己||7006|"});
+  Answer(5451, {"A|m|1|Y|7|quote|secret|", "1|甲| 10.0.0.1\t|7001|", "2|乙| \t |7002|", "3|丙|10.0.0.3|port|",
+                "4|丁|10.0.0.4|70000|", "5|戊|1234567890123456789|7005|", "6|己||7006|"});
   client::QuoteServerInfo info;
   info.servers = {{"10.0.0.9", 7009}};
   std::string message;
   ASSERT_TRUE(client::QueryQuoteServerInfo(info, message)) << message;
-  EXPECT_EQ(info.servers, (std::vector<client::QuoteServerRow>{
-                              {"10.0.0.9", 7009}, {"10.0.0.1", 7001}, {"123456789012345", 7005}}));
+  EXPECT_EQ(info.servers,
+            (std::vector<client::QuoteServerRow>{{"10.0.0.9", 7009}, {"10.0.0.1", 7001}, {"123456789012345", 7005}}));
 }
 
 TEST_F(QuoteServerList, IsAskedForByTheFirstTradingAccount) {
@@ -124,7 +120,9 @@ TEST_F(OperationFrame, LeadingParametersComeBeforeTheOperationsOwn) {
       client::BuildOperationRequest({.title = "测试", .functionNo = 5999}, 0, parameters, message);
   ASSERT_NE(record, nullptr) << message;
   const std::string& text = record->At(0)->requestText;
-  EXPECT_EQ(text.substr(text.find("|5999|")), "|5999||Pellora|10001|pass\x01word|a||b\x01" "c|");
+  EXPECT_EQ(text.substr(text.find("|5999|")),
+            "|5999||Pellora|10001|pass\x01word|a||b\x01"
+            "c|");
   EXPECT_EQ(record->priority, 2);
   EXPECT_EQ(record->At(0)->singlePacket, 0);
 }
