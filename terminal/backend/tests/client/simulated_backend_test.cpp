@@ -96,13 +96,12 @@ void ExpectAccount(int slot, const char* customer, const char* password) {
 
 class LoginTest : public SimulatedBackEndTest {
  protected:
-  // A data folder for the simulated back end with these accounts and the
-  // shipped quote servers.
+  // A copy of the simulated back end's data folder with these accounts.
   static std::string MakeDataFolder(const std::string& accounts) {
     std::string folder = ::testing::TempDir() + "client-data-XXXXXX";
     if (::mkdtemp(folder.data()) == nullptr) return {};
-    std::filesystem::copy_file(simbackend::DefaultDataFolder() + "/quoteservers.txt", folder + "/quoteservers.txt");
-    std::ofstream(folder + "/accounts.txt", std::ios::binary) << accounts;
+    std::filesystem::copy(simbackend::DefaultDataFolder(), folder);
+    std::ofstream(folder + "/accounts.txt", std::ios::binary | std::ios::trunc) << accounts;
     return folder;
   }
 
