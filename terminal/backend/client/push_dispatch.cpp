@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "client/operation_frame.h"
 #include "client/quote_push.h"
 #include "client/quote_subscription.h"
 #include "client/shell_services.h"
@@ -76,7 +77,7 @@ void ReceivePump::DispatchPush(const backend::RequestRecord& record) {
   // A push item without a line has nothing for the GUI.
   if (first == nullptr || first->answer.GetCount() == 0) return;
   const std::string_view line = backend::AnswerLine(*first, 0);
-  switch (PushCodeOf(line)) {
+  switch (GetPushCode(line)) {
     case push_code::kQuote: {
       backend::QuoteRecord quote;
       ParseQuotePush(line, quote);

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "backend/field_text.h"
 #include "backend/global_string_list.h"
 #include "client/code_tables.h"
+#include "client/operation_frame.h"
 #include "client/shell_services.h"
 #include "leading_number.h"
 #include "platform/gbk.h"
@@ -42,11 +42,7 @@ enum MessageCategory : int {
 };
 
 // Field n of the line as a bounded copy of `size` - 1 bytes at most.
-std::string Field(std::string_view line, int n, std::size_t size = kOrderFieldSize) {
-  std::vector<char> buffer(size);
-  backend::GetSeparatedField(n, line, backend::kFieldSeparator, buffer.data(), buffer.size());
-  return buffer.data();
-}
+std::string Field(std::string_view line, int n, std::size_t size = kOrderFieldSize) { return FieldOf(line, n, size); }
 
 __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
   std::va_list arguments;
@@ -101,8 +97,6 @@ OrderStateChange StateChangeOf(std::string_view line) {
 }
 
 }  // namespace
-
-int PushCodeOf(std::string_view line) { return LeadingInteger(backend::GetSeparatedFieldText(4, line)); }
 
 PushHandlers::PushHandlers(const backend::AccountTable& accounts, OrderLookup* orders, OrderStateQueue* orderStates)
     : accounts_(accounts), orders_(orders), orderStates_(orderStates) {}

@@ -32,9 +32,6 @@ inline constexpr int kExerciseOrder = 15012;
 inline constexpr int kExerciseCancel = 15013;
 }  // namespace push_code
 
-// Field 4 of a pushed line as a number; 0 when it is none.
-int PushCodeOf(std::string_view line);
-
 class PushHandlers {
  public:
   // The account table decides which addressed notices are shown. The order

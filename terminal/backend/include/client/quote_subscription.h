@@ -9,10 +9,6 @@
 
 #include "client/subscription_list.h"
 
-namespace engine {
-class COperationEngine;
-}
-
 namespace client {
 
 inline constexpr int kSubscribeQuotationFunction = 5450;
@@ -20,15 +16,15 @@ inline constexpr int kSubscribeQuotationFunction = 5450;
 // the shell have always known it.
 inline constexpr std::string_view kSubscribeQuotationTag = "_SubscibeQuotation";
 
-// Builds and sends the subscription on connection slot `slot`. True when it
-// is on its way (sent, or answered by the engine itself and then queued as a
-// result); false, with the record freed and the reason in `message`, when it
-// could not be built or was refused.
-bool SubscribeQuotation(engine::COperationEngine& engine, std::string_view contracts, int slot,
-                        std::string& message);
+// Builds the subscription for connection slot `slot` and hands it to the
+// installed engine. True when it is on its way (sent, or answered by the
+// engine itself and then queued as a result); false, with the record freed
+// and the reason in `message`, when it could not be built or was refused.
+bool SubscribeQuotation(std::string_view contracts, int slot, std::string& message);
 
 // The subscription list's sender for the running terminal: SubscribeQuotation
-// on the engine's quote connection. The engine must outlive the sender.
-SubscriptionSender QuoteSubscriptionSender(engine::COperationEngine& engine);
+// on the installed engine's quote connection; false while no engine is
+// installed.
+SubscriptionSender QuoteSubscriptionSender();
 
 }  // namespace client

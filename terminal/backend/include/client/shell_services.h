@@ -20,13 +20,13 @@ namespace client {
 
 // The kinds of output-pane lines.
 enum OutputLineType : int {
-  kOrderLine = 0,          // orders, exercise orders, successful order-module results
+  kOrderLine = 0,  // orders, exercise orders, successful order-module results
   kCancelLine = 1,
   kTradeLine = 2,
   kExchangeStateLine = 3,
-  kConnectionLine = 4,     // connection states and message-box texts
-  kNoticeLine = 5,         // notices and query messages
-  kFailureLine = 6,        // failed requests, failed order-module results
+  kConnectionLine = 4,  // connection states and message-box texts
+  kNoticeLine = 5,      // notices and query messages
+  kFailureLine = 6,     // failed requests, failed order-module results
 };
 
 // The handler tags under which asynchronous requests come back to the shell.

@@ -1,9 +1,9 @@
+#include "client/code_tables.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "client/code_tables.h"
 
 namespace {
 

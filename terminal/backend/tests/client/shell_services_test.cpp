@@ -1,8 +1,9 @@
+#include "client/shell_services.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "client/shell_services.h"
 #include "client/testing/recording_shell.h"
 
 namespace {
