@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
-#include <functional>
+#include <cstdio>
 #include <map>
 
+#include "contracts_reader.h"
 #include "platform/files.h"
 #include "record_file.h"
+#include "record_kinds.h"
 
 namespace simbackend {
 namespace {
@@ -16,59 +18,35 @@ namespace {
 // it cut.
 constexpr std::size_t kMaxKeyText = 63;
 constexpr std::size_t kMaxAddress = 15;
-
-// What a record kind needs: its number of values and how it is taken in.
-// A handler returns an empty text, or what is wrong with the record.
-struct RecordKind {
-  const char* key;
-  std::size_t valueCount;
-  std::function<std::string(const DataRecord&)> take;
-};
-
-std::string CheckText(std::string_view what, const std::string& value, std::size_t maxLength, bool required) {
-  if (required && value.empty()) return std::string(what) + " is empty";
-  if (value.size() > maxLength) return std::string(what) + " is longer than " + std::to_string(maxLength) + " bytes";
-  return {};
-}
-
-// Takes the records of one file, each by its kind. False with `error` set.
-bool TakeRecords(const std::string& path, const std::vector<DataRecord>& records, const std::vector<RecordKind>& kinds,
-                 std::string& error) {
-  for (const DataRecord& record : records) {
-    const auto kind =
-        std::find_if(kinds.begin(), kinds.end(), [&](const RecordKind& k) { return record.key == k.key; });
-    std::string problem;
-    if (kind == kinds.end()) {
-      problem = "unknown record '" + Printable(record.key) + "'";
-    } else if (record.values.size() != kind->valueCount) {
-      problem = "'" + record.key + "' takes " + std::to_string(kind->valueCount) + " values, found " +
-                std::to_string(record.values.size());
-    } else {
-      problem = kind->take(record);
-    }
-    if (!problem.empty()) {
-      error = LineError(path, record.line, problem);
-      return false;
-    }
-  }
-  return true;
-}
+// Widths of the deposit and withdrawal history the terminal shows.
+constexpr std::size_t kMaxSerial = 15;
+constexpr std::size_t kMaxBank = 15;
+constexpr std::size_t kMaxSummary = 99;
+constexpr std::int64_t kMaxSerialNumber = 999'999'999;
 
 class AccountsReader {
  public:
-  explicit AccountsReader(std::vector<Account>& accounts) : accounts_(accounts) {}
+  AccountsReader(std::vector<Account>& accounts, std::vector<MoneyEntry>& money) : accounts_(accounts), money_(money) {}
 
   std::vector<RecordKind> Kinds() {
     return {
         {"trader", 3, [this](const DataRecord& r) { return TakeAccount(AccountKind::kTrading, r); }},
         {"manager", 3, [this](const DataRecord& r) { return TakeAccount(AccountKind::kManagement, r); }},
         {"managed", 2, [this](const DataRecord& r) { return TakeManaged(r); }},
+        {"money", 8, [this](const DataRecord& r) { return TakeMoney(r); }},
     };
   }
 
-  // Sub-accounts may be listed before their accounts: they are checked once
-  // the whole file is read.
+  // Sub-accounts and money entries may be listed before their accounts:
+  // they are checked once the whole file is read.
   bool Link(const std::string& path, std::string& error) {
+    for (const auto& [line, index] : moneyLines_) {
+      const Account* const account = Find(money_[index].customer);
+      if (account == nullptr || account->kind != AccountKind::kTrading) {
+        error = LineError(path, line, "'" + Printable(money_[index].customer) + "' is not a trading account");
+        return false;
+      }
+    }
     for (const auto& [line, link] : links_) {
       const auto& [manager, trader] = link;
       Account* const managing = Find(manager);
@@ -92,10 +70,11 @@ class AccountsReader {
  private:
   std::string TakeAccount(AccountKind kind, const DataRecord& record) {
     Account account{kind, record.values[0], record.values[1], record.values[2], {}};
-    for (std::string problem : {CheckText("the customer number", account.customer, kMaxKeyText, true),
-                                CheckText("the password", account.password, kMaxKeyText, true),
-                                CheckText("the name", account.name, kMaxKeyText, false)})
-      if (!problem.empty()) return problem;
+    if (std::string problem = FirstProblem({CheckText("the customer number", account.customer, kMaxKeyText, true),
+                                            CheckText("the password", account.password, kMaxKeyText, true),
+                                            CheckText("the name", account.name, kMaxKeyText, false)});
+        !problem.empty())
+      return problem;
     if (Find(account.customer) != nullptr) return "customer '" + Printable(account.customer) + "' appears twice";
     accounts_.push_back(std::move(account));
     return {};
@@ -103,6 +82,34 @@ class AccountsReader {
 
   std::string TakeManaged(const DataRecord& record) {
     links_.emplace(record.line, std::pair(record.values[0], record.values[1]));
+    return {};
+  }
+
+  // money|customer|date|serial|direction 1 deposit, 2 withdrawal|amount|money type|bank|summary|
+  std::string TakeMoney(const DataRecord& record) {
+    const std::vector<std::string>& v = record.values;
+    MoneyEntry entry{v[0], v[1], v[2], MoneyDirection::kDeposit, 0, v[5], v[6], v[7]};
+    std::int64_t serial = 0;
+    static const std::vector<std::string> kMoneyTypes = {"1", "2", "3", "Z"};
+    if (std::string problem = FirstProblem(
+            {CheckDate("the date", entry.date),
+             ParseWholeNumber("the serial number", entry.serial, 1, kMaxSerialNumber, serial),
+             v[3] == "1" || v[3] == "2" ? "" : "the direction '" + Printable(v[3]) + "' is not 1 (deposit) or 2",
+             ParseMoney("the amount", v[4], entry.cents),
+             std::find(kMoneyTypes.begin(), kMoneyTypes.end(), entry.moneyType) != kMoneyTypes.end()
+                 ? ""
+                 : "the money type '" + Printable(entry.moneyType) + "' is not 1, 2, 3 or Z",
+             CheckText("the bank code", entry.bank, kMaxBank, false),
+             CheckText("the summary", entry.summary, kMaxSummary, false)});
+        !problem.empty())
+      return problem;
+    entry.serial = std::to_string(serial);
+    if (entry.serial.size() > kMaxSerial) return "the serial number is too long";
+    if (std::any_of(money_.begin(), money_.end(), [&](const MoneyEntry& e) { return e.serial == entry.serial; }))
+      return "serial number " + entry.serial + " appears twice";
+    entry.direction = v[3] == "1" ? MoneyDirection::kDeposit : MoneyDirection::kWithdrawal;
+    moneyLines_.emplace(record.line, money_.size());
+    money_.push_back(std::move(entry));
     return {};
   }
 
@@ -119,7 +126,9 @@ class AccountsReader {
   }
 
   std::vector<Account>& accounts_;
+  std::vector<MoneyEntry>& money_;
   std::map<std::size_t, std::pair<std::string, std::string>> links_;  // by line
+  std::map<std::size_t, std::size_t> moneyLines_;                     // entry index by line
 };
 
 std::string ParsePort(const std::string& text, std::uint16_t& port) {
@@ -147,18 +156,17 @@ bool ReadQuoteServers(const std::string& path, BackendData& data, std::string& e
          haveGateway = true;
          data.quoteUser = r.values[0];
          data.quotePassword = r.values[1];
-         for (std::string problem : {CheckText("the user", data.quoteUser, kMaxKeyText, true),
-                                     CheckText("the password", data.quotePassword, kMaxKeyText, true)})
-           if (!problem.empty()) return problem;
-         return {};
+         return FirstProblem({CheckText("the user", data.quoteUser, kMaxKeyText, true),
+                              CheckText("the password", data.quotePassword, kMaxKeyText, true)});
        }},
       {"server", 3,
        [&](const DataRecord& r) -> std::string {
          QuoteServer server{r.values[0], r.values[1], 0};
-         for (std::string problem :
-              {CheckText("the name", server.name, kMaxKeyText, false),
-               CheckText("the address", server.address, kMaxAddress, true), ParsePort(r.values[2], server.port)})
-           if (!problem.empty()) return problem;
+         if (std::string problem = FirstProblem({CheckText("the name", server.name, kMaxKeyText, false),
+                                                 CheckText("the address", server.address, kMaxAddress, true),
+                                                 ParsePort(r.values[2], server.port)});
+             !problem.empty())
+           return problem;
          data.quoteServers.push_back(std::move(server));
          return {};
        }},
@@ -174,7 +182,7 @@ bool ReadQuoteServers(const std::string& path, BackendData& data, std::string& e
 bool ReadAccounts(const std::string& path, BackendData& data, std::string& error) {
   std::vector<DataRecord> records;
   if (!ReadRecordFile(path, records, error)) return false;
-  AccountsReader reader(data.accounts);
+  AccountsReader reader(data.accounts, data.moneyHistory);
   return TakeRecords(path, records, reader.Kinds(), error) && reader.Link(path, error);
 }
 
@@ -193,6 +201,28 @@ const Account* BackendData::FindManager(std::string_view customer) const {
   return found == accounts.end() ? nullptr : &*found;
 }
 
+const Exchange* BackendData::FindExchange(std::string_view idOrCode) const {
+  const auto found = std::find_if(exchanges.begin(), exchanges.end(),
+                                  [&](const Exchange& e) { return e.id == idOrCode || e.code == idOrCode; });
+  return found == exchanges.end() ? nullptr : &*found;
+}
+
+std::size_t BackendData::FindContract(std::string_view exchangeIdOrCode, std::string_view code) const {
+  const Exchange* const exchange = FindExchange(exchangeIdOrCode);
+  if (exchange == nullptr) return kNoContract;
+  const auto exchangeIndex = static_cast<std::size_t>(exchange - exchanges.data());
+  for (std::size_t i = 0; i < contracts.size(); ++i)
+    if (contracts[i].exchange == exchangeIndex && contracts[i].code == code) return i;
+  return kNoContract;
+}
+
+std::string BackendData::PriceText(const Contract& contract, std::int64_t ticks) const {
+  const Variety& variety = VarietyOf(contract);
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", variety.decimals, static_cast<double>(ticks) * variety.tick);
+  return text;
+}
+
 bool LoadBackendData(const std::string& folder, BackendData& data, std::string& error) {
   BackendData loaded;
   const std::string quotesPath = folder + "/" + kQuoteServersFile;
@@ -203,6 +233,7 @@ bool LoadBackendData(const std::string& folder, BackendData& data, std::string& 
     error = quotesPath + ": the quote user '" + Printable(loaded.quoteUser) + "' is also a customer number";
     return false;
   }
+  if (!ReadContracts(folder + "/" + kContractsFile, loaded, error)) return false;
   data = std::move(loaded);
   return true;
 }

@@ -11,7 +11,18 @@ namespace {
 
 enum Function : int {
   kLogin = 5001,
+  kMoneyHistoryQuery = 5006,
+  kQuoteQuery = 5007,
   kManagedAccountsQuery = 5056,
+  kCustomerStatusChange = 5057,
+  kMoneyEdit = 5058,
+  kMoneyReview = 5059,
+  kCtpCheckIn = 5137,
+  kExerciseSend = 5240,
+  kExerciseCancel = 5241,
+  kAbandonApply = 5243,
+  kAbandonableQuery = 5244,
+  kQuoteSubscription = 5450,
   kQuoteServersQuery = 5451,
   kLogoutRequest = 5461,
 };
@@ -61,28 +72,55 @@ std::string TimeText(const platform::LocalTime& now) {
   return text;
 }
 
+// Fields of the CTP check-in request.
+constexpr std::size_t kCtpUserParameter = 6;
+constexpr std::size_t kCtpPasswordParameter = 7;
+constexpr std::size_t kCtpAutomaticParameter = 8;
+
 }  // namespace
 
-Functions::Functions(const BackendData& data, std::uint16_t ownPort)
+std::string TrimBlanks(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+Answer Refusal(const Request& request, int code, const std::string& text) {
+  return OneLine(RefusedLine(&request, code, text));
+}
+
+std::string TodayText() { return DateText(platform::LocalNow()); }
+std::string NowText() { return TimeText(platform::LocalNow()); }
+
+Functions::Functions(const BackendData& data, std::uint16_t ownPort, const QuoteFeed& quotes)
     : data_(data),
       ownPort_(ownPort),
+      quotes_(quotes),
       handlers_{
-          {kQuoteServersQuery, &Functions::QuoteServers},
+          {kMoneyHistoryQuery, &Functions::MoneyHistory},
+          {kQuoteQuery, &Functions::QuoteQuery},
           {kManagedAccountsQuery, &Functions::ManagedAccounts},
+          {kCustomerStatusChange, &Functions::CustomerStatus},
+          {kMoneyEdit, &Functions::EditMoney},
+          {kMoneyReview, &Functions::ReviewMoney},
+          {kCtpCheckIn, &Functions::CheckInToCtp},
+          {kExerciseSend, &Functions::SendExercise},
+          {kExerciseCancel, &Functions::CancelExercise},
+          {kAbandonApply, &Functions::ApplyAbandon},
+          {kAbandonableQuery, &Functions::AbandonableOptions},
+          {kQuoteSubscription, &Functions::Subscribe},
+          {kQuoteServersQuery, &Functions::QuoteServers},
           {kLogoutRequest, &Functions::Logout},
-      } {}
+      },
+      book_(data) {}
 
 Answer Functions::Handle(const Request& request, Session& session, std::uint64_t connection) {
   if (request.function == kLogin) return Login(request, session, connection);
-  if (session.kind == SessionKind::kNone) return {RefusedLine(&request, kNotLoggedIn, "尚未登录，请先登录！"), {}};
+  if (session.kind == SessionKind::kNone) return Refusal(request, kNotLoggedIn, "尚未登录，请先登录！");
   const auto handler = handlers_.find(request.function);
-  if (handler == handlers_.end()) {
-    char text[64];
-    std::snprintf(text, sizeof text, "模拟后台不支持功能号%d！", request.function);
-    return {RefusedLine(&request, kUnknownFunction, text), {}};
-  }
-  if (!Authorized(request, session))
-    return {RefusedLine(&request, kCredentialsMismatch, "客户号或密码与登录的账号不符！"), {}};
+  if (handler == handlers_.end())
+    return Refusal(request, kUnknownFunction, "模拟后台不支持功能号" + std::to_string(request.function) + "！");
+  if (!Authorized(request, session)) return Refusal(request, kCredentialsMismatch, "客户号或密码与登录的账号不符！");
   return (this->*handler->second)(request, session);
 }
 
@@ -130,11 +168,11 @@ SessionKind Functions::CheckLogin(const Request& request, std::string& refusal) 
 Answer Functions::Login(const Request& request, Session& session, std::uint64_t connection) {
   std::string refusal;
   const SessionKind kind = CheckLogin(request, refusal);
-  if (kind == SessionKind::kNone) return {std::move(refusal), {}};
+  if (kind == SessionKind::kNone) return OneLine(std::move(refusal));
   session = {kind, request.Field(kCustomerField)};
-  if (kind == SessionKind::kQuote) return {AcceptedLine(request, {}), {}};
+  if (kind == SessionKind::kQuote) return OneLine(AcceptedLine(request, {}));
   const Account& account = *data_.FindAccount(session.customer);
-  return {AcceptedLine(request, AccountValues(account, kind, request, connection)), {}};
+  return OneLine(AcceptedLine(request, AccountValues(account, kind, request, connection)));
 }
 
 std::vector<std::string> Functions::AccountValues(const Account& account, SessionKind kind, const Request& request,
@@ -170,7 +208,7 @@ std::vector<std::string> Functions::AccountValues(const Account& account, Sessio
 
 Answer Functions::QuoteServers(const Request& request, Session&) {
   Answer answer{
-      AcceptedLine(request, {std::to_string(data_.quoteServers.size()), data_.quoteUser, data_.quotePassword}), {}};
+      AcceptedLine(request, {std::to_string(data_.quoteServers.size()), data_.quoteUser, data_.quotePassword}), {}, {}};
   // The terminal reads a server's address from field 3 and its port from field 4.
   int number = 0;
   for (const QuoteServer& server : data_.quoteServers)
@@ -185,26 +223,61 @@ Answer Functions::QuoteServers(const Request& request, Session&) {
 
 Answer Functions::ManagedAccounts(const Request& request, Session& session) {
   if (session.kind != SessionKind::kManagement)
-    return {RefusedLine(&request, kNotManagement, "只有管理账号可以查询对应的交易账号！"), {}};
+    return Refusal(request, kNotManagement, "只有管理账号可以查询对应的交易账号！");
   const Account& manager = *data_.FindAccount(session.customer);
-  Answer answer{AcceptedLine(request, {std::to_string(manager.managed.size())}), {}};
+  Answer answer{AcceptedLine(request, {std::to_string(manager.managed.size())}), {}, {}};
   // The terminal reads the sub-account from field 6 of each row.
   int number = 0;
   for (const std::string& customer : manager.managed)
-    answer.rows.push_back(FieldLine("A")
-                              .Add(request.Address())
-                              .Add(request.Sequence())
-                              .Add(manager.customer)
-                              .AddNumber(++number)
-                              .Add(customer)
-                              .Add(data_.FindAccount(customer)->name)
-                              .Text());
+    answer.rows.push_back(
+        RowLine(request, {manager.customer, std::to_string(++number), customer, data_.FindAccount(customer)->name}));
   return answer;
 }
 
 Answer Functions::Logout(const Request& request, Session& session) {
   session = {};
-  return {AcceptedLine(request, {}), {}};
+  return OneLine(AcceptedLine(request, {}));
+}
+
+Answer Functions::CheckInToCtp(const Request& request, Session&) {
+  // The simulated CTP system knows the back end's own trading accounts.
+  const std::string user = TrimBlanks(Parameter(request, kCtpUserParameter));
+  if (user.empty()) return Refusal(request, kBadParameter, "CTP用户名不能为空！");
+  const Account* const account = data_.FindAccount(user);
+  if (account == nullptr || account->kind != AccountKind::kTrading ||
+      account->password != Parameter(request, kCtpPasswordParameter))
+    return Refusal(request, kCtpLoginFailed, "CTP用户名或密码错误！");
+  return OneLine(
+      AcceptedLine(request, {user, Parameter(request, kCtpAutomaticParameter), TodayText(), "签入CTP系统成功！"}));
+}
+
+const Contract* Functions::FindOption(const Request& request, const std::string& exchange, const std::string& code,
+                                      std::string& refusal) const {
+  const std::size_t index = data_.FindContract(exchange, code);
+  if (index == BackendData::kNoContract) {
+    refusal = RefusedLine(&request, kNoSuchContract, "合约" + code + "不存在！");
+    return nullptr;
+  }
+  const Contract& contract = data_.contracts[index];
+  if (contract.kind != ContractKind::kOption) {
+    refusal = RefusedLine(&request, kBadParameter, "合约" + code + "不是期权！");
+    return nullptr;
+  }
+  return &contract;
+}
+
+const Account* Functions::ManagerOf(const Request& request, const Session& session, const std::string& customer,
+                                    std::string& refusal) const {
+  if (session.kind != SessionKind::kManagement) {
+    refusal = RefusedLine(&request, kNotManagement, "只有管理账号可以管理交易账号！");
+    return nullptr;
+  }
+  const Account* const manager = data_.FindAccount(session.customer);
+  if (data_.FindManager(customer) != manager) {
+    refusal = RefusedLine(&request, kNotManaged, "交易账号" + customer + "不属于管理账号" + session.customer + "！");
+    return nullptr;
+  }
+  return manager;
 }
 
 bool Functions::Authorized(const Request& request, const Session& session) const {

@@ -1,12 +1,63 @@
 // The back end's answers to the terminal's functions, by function number.
+//
+// Parameter k of a request is field k + 4 (after "R", address, sequence
+// number, function, the reserved text, the application tag, customer number
+// and password). Answers are written as the terminal reads them:
+//
+//   5001 login: the account from field 5 to field 43 (the quote gateway: none).
+//   5451 quote servers: 5 count, 6 quote user, 7 its password; rows
+//        "n|name|address|port|".
+//   5056 sub-accounts of the management account: 5 count; rows
+//        "A|addr|seq|manager|n|sub-account|name|".
+//   5461 logout: nothing.
+//   5007 quote of parameter 6 at exchange parameter 5 (id or code): the
+//        fields of QuoteAnswerValues (quote_lines.h) from field 5 on.
+//   5450 subscription of parameter 5 ("X,code;" or "X,code;#;" per contract,
+//        X the exchange id): 5 the number of known contracts subscribed; the
+//        connection then receives their full quotes and, with every step of
+//        the market, their updates (quote_feed.h). Unknown contracts are left
+//        out; a new subscription replaces the set.
+//   5006 deposits and withdrawals of the account dated from parameter 5 to 6,
+//        direction parameter 9 ("0" withdrawals, "1" deposits, empty both):
+//        5 rows; rows "A|addr|seq|date|serial|withdrawal|deposit|summary|
+//        customer|currency|direction 1/2|money type|bank|1|", then a total
+//        row whose date is "合计".
+//   5057 status of sub-account parameter 6 set to parameter 7 ("0" normal,
+//        "4" close only): 5 the account, 6 its status.
+//   5058 a deposit (parameter 13 "1") or withdrawal ("2") of amount 14 with
+//        summary 15 for sub-account 6, dated parameter 8 (operation 7 "1"
+//        adds): 5 the entry's serial number; it counts once reviewed.
+//   5059 review of the entry with serial number parameter 7: 5 the serial.
+//   5137 check-in to the CTP system as user parameter 6 with password 7
+//        (the back end's own trading accounts), automatic flag 8: 5 user,
+//        6 flag, 7 trading day, 8 message.
+//   5240 exercise ("1") or abandon ("2", parameter 12) application for
+//        option parameter 6 at exchange 5: buy/sell 7, hedge 8, lots 9,
+//        trading code 10, seat 11. Answer fields: 5 customer, 6 application
+//        number, 7 exchange id, 8 contract, 9 state "a", 10 buy/sell,
+//        11 hedge, 12 lots, 13 trading code, 14 order time, 15 trading day,
+//        16 seat, 19 cancel time, 25 order seat, 34 frozen margin,
+//        35 frozen fee, 38 type.
+//   5241 cancel of application number parameter 5 at exchange parameter 8:
+//        fields 5 to 15 as 5240 with state "d", 16 cancel time, 20 order
+//        seat, 25 type.
+//   5243 abandon application for option parameter 7 at exchange 6, lots 8.
+//   5244 the options whose exercise may be abandoned: 5 rows, each the 14
+//        fields of an abandonable position from field 4 on.
+//
+// The back end holds no positions yet: 5244 lists none and 5243 is refused
+// for want of a position; 5240 does not check one.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "account_book.h"
+#include "quote_feed.h"
 #include "request.h"
 #include "session.h"
 #include "simbackend/backend_data.h"
@@ -21,6 +72,12 @@ enum ErrorCode : int {
   kNotManaged = 1004,
   kCredentialsMismatch = 1005,
   kNotManagement = 1006,
+  kNoSuchContract = 2001,
+  kBadParameter = 2002,
+  kNoSuchEntry = 2003,
+  kAlreadyDone = 2004,
+  kNoPosition = 2005,
+  kCtpLoginFailed = 2006,
   kUnknownFunction = 9001,
   kNotLoggedIn = 9002,
   kMalformedRequest = 9003,
@@ -30,16 +87,21 @@ enum ErrorCode : int {
 struct Answer {
   std::string line;               // the status line, with the data of a single-packet answer
   std::vector<std::string> rows;  // a multi-row answer's rows, one per follow-up request
+  // A subscription's contracts (indexes into the data's contracts), which
+  // the connection follows from the moment its answer goes out.
+  std::optional<std::vector<std::size_t>> subscription;
 };
 
 class Functions {
  public:
   // `ownPort` replaces the port of quote servers listed as this back end itself.
-  Functions(const BackendData& data, std::uint16_t ownPort);
+  Functions(const BackendData& data, std::uint16_t ownPort, const QuoteFeed& quotes);
 
   // Answers one request (not a follow-up) of the connection numbered
   // `connection`, whose session a login or logout changes.
   Answer Handle(const Request& request, Session& session, std::uint64_t connection);
+
+  static constexpr std::size_t kMaxSubscribedContracts = 100;
 
  private:
   struct LastLogin {
@@ -54,6 +116,20 @@ class Functions {
   Answer QuoteServers(const Request& request, Session& session);
   Answer ManagedAccounts(const Request& request, Session& session);
   Answer Logout(const Request& request, Session& session);
+  Answer CheckInToCtp(const Request& request, Session& session);
+  // quote_functions.cpp
+  Answer QuoteQuery(const Request& request, Session& session);
+  Answer Subscribe(const Request& request, Session& session);
+  // money_functions.cpp
+  Answer MoneyHistory(const Request& request, Session& session);
+  Answer CustomerStatus(const Request& request, Session& session);
+  Answer EditMoney(const Request& request, Session& session);
+  Answer ReviewMoney(const Request& request, Session& session);
+  // option_functions.cpp
+  Answer SendExercise(const Request& request, Session& session);
+  Answer CancelExercise(const Request& request, Session& session);
+  Answer ApplyAbandon(const Request& request, Session& session);
+  Answer AbandonableOptions(const Request& request, Session& session);
 
   // The login's kind, or a refusal line.
   SessionKind CheckLogin(const Request& request, std::string& refusal) const;
@@ -64,12 +140,38 @@ class Functions {
   // sub-account, by its manager's.
   bool Authorized(const Request& request, const Session& session) const;
   bool SignsFor(const std::string& customer, const std::string& password) const;
+  // The option contract named by the exchange id or code and the code; a
+  // refusal line when there is none.
+  const Contract* FindOption(const Request& request, const std::string& exchange, const std::string& code,
+                             std::string& refusal) const;
+  // The management account of the session, when it manages `customer`; a
+  // refusal line otherwise.
+  const Account* ManagerOf(const Request& request, const Session& session, const std::string& customer,
+                           std::string& refusal) const;
 
   const BackendData& data_;
   const std::uint16_t ownPort_;
+  const QuoteFeed& quotes_;
   const std::map<int, Handler> handlers_;
+  AccountBook book_;
   std::mutex lastLoginsMutex_;  // guards lastLogins_
   std::map<std::string, LastLogin> lastLogins_;
 };
+
+// Parameter k of the terminal's own functions.
+inline const std::string& Parameter(const Request& request, std::size_t k) { return request.Field(k + 4); }
+
+// An answer of one line.
+inline Answer OneLine(std::string line) { return {std::move(line), {}, {}}; }
+
+// An answer of one refused line.
+Answer Refusal(const Request& request, int code, const std::string& text);
+
+// The text without the blanks and tabs around it.
+std::string TrimBlanks(const std::string& text);
+
+// The local date "YYYYMMDD" and time "HH:MM:SS" of the back end's clock.
+std::string TodayText();
+std::string NowText();
 
 }  // namespace simbackend

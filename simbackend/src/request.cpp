@@ -48,6 +48,10 @@ std::string AcceptedLine(const Request& request, const std::vector<std::string>&
   return AnswerHead(&request).Add("Y").AddAll(values).Text();
 }
 
+std::string RowLine(const Request& request, const std::vector<std::string>& values) {
+  return AnswerHead(&request).AddAll(values).Text();
+}
+
 std::string RefusedLine(const Request* request, int code, std::string_view text) {
   return AnswerHead(request).Add("N").AddNumber(code).Add(text).Text();
 }

@@ -43,6 +43,8 @@ int PeekFunction(std::string_view text);
 
 // "A|addr|seq|Y|" followed by `values`.
 std::string AcceptedLine(const Request& request, const std::vector<std::string>& values);
+// A row of a multi-row answer: "A|addr|seq|" followed by `values`.
+std::string RowLine(const Request& request, const std::vector<std::string>& values);
 // "A|addr|seq|N|code|text|"; without a request, address and sequence are empty.
 std::string RefusedLine(const Request* request, int code, std::string_view text);
 

@@ -10,8 +10,10 @@
 #include "deferred_answers.h"
 #include "functions.h"
 #include "listener.h"
+#include "message_lines.h"
 #include "platform/thread.h"
 #include "portal/frame.h"
+#include "quote_feed.h"
 #include "request.h"
 #include "request_log.h"
 #include "simbackend/backend_data.h"
@@ -60,8 +62,10 @@ class Server::Impl {
   bool Start(std::string& error) {
     if (options_.dataFolder.empty()) options_.dataFolder = DefaultDataFolder();
     if (!LoadBackendData(options_.dataFolder, data_, error) || !listener_.Open(options_.port, error)) return false;
-    functions_.emplace(data_, listener_.Port());
+    feed_.emplace(data_, options_.quoteSeed, options_.quoteInterval);
+    functions_.emplace(data_, listener_.Port(), *feed_);
     deferred_.Start();
+    feed_->Start();
     acceptor_.Start([this](platform::Event& stop) { Accept(stop); });
     return true;
   }
@@ -72,6 +76,8 @@ class Server::Impl {
     std::lock_guard stopping(stopMutex_);
     if (stopped_) return;
     stopped_ = true;
+    // No quote goes out to connections that are closing.
+    if (feed_) feed_->Stop();
     listener_.Shutdown();
     acceptor_.Stop();
     listener_.Close();
@@ -127,6 +133,8 @@ class Server::Impl {
     }
     return reached;
   }
+
+  QuoteFeed& Feed() { return *feed_; }
 
   RequestLog& Received() { return requests_; }
   const RequestLog& Received() const { return requests_; }
@@ -209,6 +217,7 @@ class Server::Impl {
 
   void OnClosed(Connection& connection, const std::string& reason) {
     Log("connection " + std::to_string(connection.Id()) + " " + reason);
+    feed_->Unsubscribe(connection.Id());
     // Under the lock, so that a waiter cannot miss the change between its
     // count and its wait.
     std::lock_guard lock(connectionsMutex_);
@@ -225,8 +234,14 @@ class Server::Impl {
       connection.SetSession(session);
       if (!answer.rows.empty()) connection.KeepRows(request->Sequence(), std::move(answer.rows));
     }
-    std::string bytes = AnswerFrame(frame.sequence, answer.line);
-    if (!rule || !Defer(connection, *rule, request->function, bytes)) connection.Send(bytes);
+    const std::string bytes = AnswerFrame(frame.sequence, answer.line);
+    const auto sendAnswer = [&] {
+      if (!rule || !Defer(connection, *rule, request->function, bytes)) connection.Send(bytes);
+    };
+    if (answer.subscription)
+      feed_->Subscribe(connection.shared_from_this(), std::move(*answer.subscription), sendAnswer);
+    else
+      sendAnswer();
   }
 
   // True when the rule keeps the answer back to send it later.
@@ -244,12 +259,12 @@ class Server::Impl {
 
   Answer Respond(Connection& connection, const std::optional<Request>& request, Session& session,
                  const std::optional<Rule>& rule) {
-    if (!request) return {RefusedLine(nullptr, kMalformedRequest, "请求格式错误！"), {}};
-    if (rule && rule->kind == Rule::Kind::kRefuse) return {RefusedLine(&*request, rule->code, rule->text), {}};
+    if (!request) return OneLine(RefusedLine(nullptr, kMalformedRequest, "请求格式错误！"));
+    if (rule && rule->kind == Rule::Kind::kRefuse) return Refusal(*request, rule->code, rule->text);
     if (request->function == kFollowUpFunction) {
       std::optional<std::string> row = connection.TakeRow(request->Sequence());
-      if (!row) return {RefusedLine(&*request, kNoMoreRows, "没有待取的后续数据！"), {}};
-      return {std::move(*row), {}};
+      if (!row) return Refusal(*request, kNoMoreRows, "没有待取的后续数据！");
+      return OneLine(std::move(*row));
     }
     const Session before = session;
     Answer answer = functions_->Handle(*request, session, connection.Id());
@@ -270,6 +285,7 @@ class Server::Impl {
   ServerOptions options_;
   BackendData data_;
   Listener listener_;
+  std::optional<QuoteFeed> feed_;
   std::optional<Functions> functions_;
 
   std::mutex stopMutex_;  // makes Stop run once
@@ -333,6 +349,16 @@ std::size_t Server::DropConnections(std::string_view customer) {
 std::size_t Server::Push(std::string_view customer, const std::vector<std::string>& lines) {
   return impl_->Push(customer, lines);
 }
+
+std::size_t Server::PushMessage(std::string_view customer, const MessagePush& message) {
+  return impl_->Push(customer, {MessagePushLine(message)});
+}
+
+std::size_t Server::PushMessageBox(std::string_view customer, std::string_view title, std::string_view text) {
+  return impl_->Push(customer, {MessageBoxPushLine(title, text)});
+}
+
+std::size_t Server::AdvanceQuotes() { return impl_->Feed().Advance(); }
 
 std::vector<ReceivedRequest> Server::Requests() const { return impl_->Received().Requests(); }
 bool Server::WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {

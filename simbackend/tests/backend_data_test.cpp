@@ -20,6 +20,12 @@ constexpr const char* kGoodAccounts =
 constexpr const char* kGoodQuotes =
     "gateway|quote|quote123|\n"
     "server|行情一|127.0.0.1|7001|\n";
+constexpr const char* kGoodContracts =
+    "exchange|S|sfe|上期所|5|\n"
+    "variety|sfe|cu|铜|5|10|7|\n"
+    "future|sfe|cu|2702|76510|\n"
+    "optionvariety|sfe|cu|铜期权|cu|5|1||\n"
+    "options|sfe|cu|2702|1000|2|4|\n";
 
 TEST(BackendDataTest, TheShippedFolderHoldsTheDemoAccountsAndTheQuoteServer) {
   BackendData data;
@@ -43,12 +49,77 @@ TEST(BackendDataTest, TheShippedFolderHoldsTheDemoAccountsAndTheQuoteServer) {
   ASSERT_EQ(data.quoteServers.size(), 1u);
   EXPECT_EQ(data.quoteServers[0].address, "127.0.0.1");
   EXPECT_EQ(data.quoteServers[0].port, 0);  // "*": the back end's own port
+
+  ASSERT_EQ(data.moneyHistory.size(), 5u);
+  const MoneyEntry& withdrawal = data.moneyHistory[1];
+  EXPECT_EQ(withdrawal.customer, "10001");
+  EXPECT_EQ(withdrawal.direction, MoneyDirection::kWithdrawal);
+  EXPECT_EQ(withdrawal.cents, 5'000'000);
+  EXPECT_EQ(withdrawal.summary, "银期转账出金");
+}
+
+// The expected layout of one contract of the shipped folder.
+struct ShippedContract {
+  const char* exchange;
+  const char* code;
+  const char* name;
+  std::int64_t multiplier;
+  const char* preSettlement;
+  const char* upperLimit;
+  const char* lowerLimit;
+  const char* underlying;  // options only
+};
+
+TEST(BackendDataTest, TheShippedFolderListsFuturesAndOptionsOfTheFourExchanges) {
+  BackendData data;
+  std::string error;
+  ASSERT_TRUE(LoadBackendData(SIMBACKEND_SOURCE_DATA_FOLDER, data, error)) << error;
+  ASSERT_EQ(data.exchanges.size(), 4u);
+  EXPECT_EQ(data.FindExchange("S"), data.FindExchange("sfe"));
+  EXPECT_EQ(data.FindExchange("cffex")->bookDepth, 5);
+  EXPECT_EQ(data.FindExchange("dce")->bookDepth, 1);
+
+  const ShippedContract expected[] = {
+      {"sfe", "cu2701", "铜2701", 5, "76430", "81780", "71080", ""},
+      {"sfe", "au2702", "黄金2702", 1000, "763.40", "809.20", "717.60", ""},
+      {"czce", "SR705", "白糖705", 10, "5893", "6187", "5599", ""},
+      {"cffex", "T2703", "10年期国债2703", 10000, "108.455", "110.620", "106.290", ""},
+      {"sfe", "cu2702C76000", "铜期权2702C76000", 5, "1489", "6844", "1", "cu2702"},
+      {"dce", "m2705-P-3000", "豆粕期权2705-P-3000", 10, "100.5", "248.5", "0.5", "m2705"},
+      {"czce", "SR703C5900", "白糖期权703C5900", 10, "103.5", "397.0", "0.5", "SR703"},
+      {"cffex", "IO2612-C-3900", "沪深300股指期权2612-C-3900", 100, "53.2", "444.4", "0.2", "IF2612"},
+  };
+  for (const ShippedContract& e : expected) {
+    SCOPED_TRACE(e.code);
+    const std::size_t index = data.FindContract(e.exchange, e.code);
+    ASSERT_NE(index, BackendData::kNoContract);
+    const Contract& c = data.contracts[index];
+    EXPECT_EQ(c.name, e.name);
+    EXPECT_EQ(data.VarietyOf(c).multiplier, e.multiplier);
+    EXPECT_EQ(data.PriceText(c, c.preSettlement), e.preSettlement);
+    EXPECT_EQ(data.PriceText(c, c.upperLimit), e.upperLimit);
+    EXPECT_EQ(data.PriceText(c, c.lowerLimit), e.lowerLimit);
+    EXPECT_EQ(c.underlying, e.underlying);
+  }
+
+  std::size_t options = 0;
+  for (const Contract& c : data.contracts) {
+    SCOPED_TRACE(c.code);
+    EXPECT_TRUE(c.lowerLimit >= 1 && c.lowerLimit <= c.preSettlement && c.preSettlement <= c.upperLimit);
+    if (c.kind != ContractKind::kOption) continue;
+    ++options;
+    EXPECT_NE(data.FindContract(data.ExchangeOf(c).code, c.underlying), BackendData::kNoContract);
+  }
+  // Four series of 9 strikes and two of 7 for each of two periods, calls and puts.
+  EXPECT_EQ(options, 2u * (3 * 9 + 7) * 2);
+  EXPECT_EQ(data.FindContract("D", "cu2701"), BackendData::kNoContract);
 }
 
 TEST(BackendDataTest, ReadsGbkNamesWhoseSecondByteIsTheSeparatorBlanksAndWindowsLineEnds) {
   DataFolder folder;
   folder.Write(kAccountsFile, "  trader |\t10001 |111111|王秥|  \r\n\r\n   # 注释\r\n");
   folder.Write(kQuoteServersFile, kGoodQuotes);
+  folder.Write(kContractsFile, kGoodContracts);
   BackendData data;
   std::string error;
   ASSERT_TRUE(LoadBackendData(folder.Path(), data, error)) << error;
@@ -62,6 +133,7 @@ struct MalformedCase {
   std::string accounts;
   std::string quotes;
   const char* error;  // a part of the message
+  std::string contracts = kGoodContracts;
 };
 
 void PrintTo(const MalformedCase& c, std::ostream* out) { *out << c.what; }
@@ -73,6 +145,7 @@ TEST_P(MalformedDataTest, IsRefusedWithTheFileLineAndFaultAndLeavesTheDataAsItWa
   DataFolder folder;
   folder.Write(kAccountsFile, c.accounts);
   if (!c.quotes.empty()) folder.Write(kQuoteServersFile, c.quotes);
+  if (!c.contracts.empty()) folder.Write(kContractsFile, c.contracts);
   BackendData data;
   data.quoteUser = "before";
   std::string error;
@@ -83,6 +156,9 @@ TEST_P(MalformedDataTest, IsRefusedWithTheFileLineAndFaultAndLeavesTheDataAsItWa
 }
 
 const std::string kGood = kGoodAccounts;
+const std::string kContracts = kGoodContracts;
+const std::string kExchange = "exchange|S|sfe|上期所|5|\n";
+const std::string kCopper = kExchange + "variety|sfe|cu|铜|5|10|7|\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MalformedDataTest,
@@ -126,7 +202,59 @@ INSTANTIATE_TEST_SUITE_P(
                       "the quote user '10001' is also a customer number"},
         MalformedCase{"line too long", "#" + std::string(5000, 'x') + "\n", kGoodQuotes,
                       "line 1: longer than 4096 bytes"},
-        MalformedCase{"file too large", std::string((1 << 20) + 1, '\n'), kGoodQuotes, "larger than 1048576 bytes"}),
+        MalformedCase{"file too large", std::string((1 << 20) + 1, '\n'), kGoodQuotes, "larger than 1048576 bytes"},
+        MalformedCase{"money of a manager", kGood + "money|90001|20261120|1|1|10.00|3|01|x|\n", kGoodQuotes,
+                      "line 6: '90001' is not a trading account"},
+        MalformedCase{"money on no day", kGood + "money|10001|20261131|1|1|10.00|3|01|x|\n", kGoodQuotes,
+                      "line 6: the date '20261131' is not a date YYYYMMDD"},
+        MalformedCase{"money in three decimals", kGood + "money|10001|20261130|1|1|10.005|3|01|x|\n", kGoodQuotes,
+                      "line 6: the amount '10.005' has more than 2 decimals"},
+        MalformedCase{"money serial twice",
+                      kGood + "money|10001|20261130|7|1|1|3||x|\nmoney|10001|20261130|7|2|1|3||x|\n", kGoodQuotes,
+                      "line 7: serial number 7 appears twice"},
+        MalformedCase{"money direction", kGood + "money|10001|20261130|1|0|1|3||x|\n", kGoodQuotes,
+                      "the direction '0' is not 1 (deposit) or 2"},
+        MalformedCase{"contracts file missing", kGood, kGoodQuotes, "contracts.txt: cannot be opened", ""},
+        MalformedCase{"exchange id of two letters", kGood, kGoodQuotes,
+                      "contracts.txt, line 1: the exchange id 'SS' is not one letter or digit",
+                      "exchange|SS|sfe|上期所|5|\n"},
+        MalformedCase{"book depth 3", kGood, kGoodQuotes, "line 1: the book depth must be 1 or 5",
+                      "exchange|S|sfe|上期所|3|\n"},
+        MalformedCase{"exchange twice", kGood, kGoodQuotes, "line 2: the exchange 'S' appears twice",
+                      kExchange + "exchange|S|dce|大商所|1|\n"},
+        MalformedCase{"variety of an unknown exchange", kGood, kGoodQuotes,
+                      "line 2: the exchange 'shfe' is not listed above", kExchange + "variety|shfe|cu|铜|5|10|7|\n"},
+        MalformedCase{"tick of 0", kGood, kGoodQuotes, "line 2: the price tick '0' is not a decimal number above 0",
+                      kExchange + "variety|sfe|cu|铜|5|0|7|\n"},
+        MalformedCase{"tick in exponent form", kGood, kGoodQuotes, "the price tick '1e1' is not a decimal number",
+                      kExchange + "variety|sfe|cu|铜|5|1e1|7|\n"},
+        MalformedCase{"limit of 100 %", kGood, kGoodQuotes, "line 2: the price limit must be below 100 %",
+                      kExchange + "variety|sfe|cu|铜|5|10|100|\n"},
+        MalformedCase{"future of an unknown variety", kGood, kGoodQuotes, "line 3: 'al' is no futures variety of 'sfe'",
+                      kCopper + "future|sfe|al|2702|20000|\n"},
+        MalformedCase{"month 13", kGood, kGoodQuotes, "line 3: the delivery period '2713' is not YYMM or YMM",
+                      kCopper + "future|sfe|cu|2713|76510|\n"},
+        MalformedCase{"price between ticks", kGood, kGoodQuotes,
+                      "line 3: the price 76515.0000 is not a whole number of ticks of 10",
+                      kCopper + "future|sfe|cu|2702|76515|\n"},
+        MalformedCase{"future twice", kGood, kGoodQuotes, "line 6: contract 'cu2702' appears twice at 'sfe'",
+                      kContracts + "future|sfe|cu|2702|76510|\n"},
+        MalformedCase{"name too long", kGood, kGoodQuotes,
+                      "line 3: the contract name of 'cu2702' is longer than 31 bytes",
+                      kExchange + "variety|sfe|cu|" + std::string(28, 'x') + "|5|10|7|\nfuture|sfe|cu|2702|76510|\n"},
+        MalformedCase{"options on no futures variety", kGood, kGoodQuotes,
+                      "line 6: 'zz' is no futures variety of 'sfe'",
+                      kContracts + "optionvariety|sfe|zz|锌期权|zz|5|1||\n"},
+        MalformedCase{"code separator of two signs", kGood, kGoodQuotes,
+                      "line 6: the code separator '--' is not empty or one sign",
+                      kContracts + "optionvariety|sfe|al|铝期权|cu|5|1|--|\n"},
+        MalformedCase{"series without its underlying", kGood, kGoodQuotes,
+                      "line 6: the underlying futures contract 'cu2703' is not listed above",
+                      kContracts + "options|sfe|cu|2703|1000|2|4|\n"},
+        MalformedCase{"strikes down to 0", kGood, kGoodQuotes, "line 5: the lowest strike would not be above 0",
+                      kCopper + "future|sfe|cu|2702|76510|\noptionvariety|sfe|cu|铜期权|cu|5|1||\n"
+                                "options|sfe|cu|2702|50000|2|4|\n"},
+        MalformedCase{"no contract", kGood, kGoodQuotes, "contracts.txt: no contract", kCopper}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return "Case" + std::to_string(info.index); });
 
 }  // namespace

@@ -119,6 +119,49 @@ TEST_F(ScriptingTest, PushesReachEveryConnectionOfTheAccountAndNoOther) {
   EXPECT_TRUE(other->Pushes().empty());
 }
 
+TEST_F(ScriptingTest, MessagePushesCarryTheirFieldsWhereTheTerminalReadsThem) {
+  auto client = LoggedIn("10001", "111111");
+  auto other = LoggedIn("20001", "222222");
+  simbackend::MessagePush state;
+  state.category = "2";
+  state.text = "上期所开盘";
+  state.exchange = "S";
+  state.state = "1";
+  EXPECT_EQ(server_->PushMessage("10001", state), 1u);
+  simbackend::MessagePush notice;
+  notice.addressee = "10001";
+  notice.level = "3";
+  notice.text = "保证金不足|请追加";
+  EXPECT_EQ(server_->PushMessage("10001", notice), 1u);
+  EXPECT_EQ(server_->PushMessageBox("10001", "风控提示", "请注意持仓风险"), 1u);
+
+  const auto nextLine = [&] {
+    const std::optional<portal::Frame> push = client->NextFrame();
+    EXPECT_TRUE(push && push->kind == portal::FrameKind::kPush);
+    return push ? std::string(portal::SplitPushLines(push->text).at(0)) : std::string();
+  };
+  const std::string exchangeState = nextLine();
+  EXPECT_EQ(Field(exchangeState, 1), "R");
+  EXPECT_EQ(Field(exchangeState, 4), "15006");
+  EXPECT_EQ(Field(exchangeState, 9), "2");
+  EXPECT_EQ(Field(exchangeState, 17), "上期所开盘");
+  EXPECT_EQ(Field(exchangeState, 19), "S");
+  EXPECT_EQ(Field(exchangeState, 20), "1");
+  const std::string noticeLine = nextLine();
+  EXPECT_EQ(Field(noticeLine, 9), "0");
+  EXPECT_EQ(Field(noticeLine, 11), "10001");
+  EXPECT_EQ(Field(noticeLine, 14), "3");
+  EXPECT_EQ(Field(noticeLine, 17), "保证金不足|请追加");
+  const std::string box = nextLine();
+  EXPECT_EQ(Field(box, 4), "15007");
+  EXPECT_EQ(Field(box, 8), "风控提示");
+  EXPECT_EQ(Field(box, 9), "请注意持仓风险");
+  EXPECT_EQ(FieldCount(box), 9u);
+
+  other->Call(RequestText(2, 5451, "20001", "222222"));
+  EXPECT_TRUE(other->Pushes().empty());
+}
+
 TEST_F(ScriptingTest, RecordsTheRequestsReceivedWithinItsBound) {
   auto client = Connect();
   client->Call(TradingLoginText(1, "10001", "111111"));

@@ -1,12 +1,14 @@
 // The simulated trading back end: a TCP server on the loopback interface
 // that speaks the portal's frames and answers the terminal's requests from
-// the accounts of its data folder.
+// the accounts and contracts of its data folder, with quotes that move by a
+// seeded random walk for the connections that subscribe to them.
 //
 // Tests start it in-process on port 0 and script it: refuse a function, hold
-// or delay its answers, drop connections, push lines to an account, and look
-// at the requests that came in. Every scripting call is thread-safe, every
-// wait is bounded by its time-out, and Stop() (or the destructor) closes every
-// connection and joins every thread the server started.
+// or delay its answers, drop connections, push lines or messages to an
+// account, move the quotes a step, and look at the requests that came in.
+// Every scripting call is thread-safe, every wait is bounded by its time-out,
+// and Stop() (or the destructor) closes every connection and joins every
+// thread the server started.
 #pragma once
 
 #include <chrono>
@@ -26,6 +28,22 @@ struct ServerOptions {
   // Receives one line per connection event (opened, logged in, closed); may
   // be empty. Called from the server's threads.
   std::function<void(const std::string&)> log;
+  // The market's random walk: the same seed and the same steps give the
+  // same quotes.
+  std::uint64_t quoteSeed = 20261210;
+  // How often the subscribed contracts move and their updates go out; 0:
+  // only on AdvanceQuotes().
+  std::chrono::milliseconds quoteInterval{500};
+};
+
+// A message push (15006) as the terminal reads it.
+struct MessagePush {
+  std::string category = "0";  // "0" notice, "1" message once a run, "2" exchange state, "7" none, else a message
+  std::string addressee;       // a notice's customer number; empty or " " for everybody
+  std::string level = "1";     // a notice's level: "1" normal, "2" warning, "3" danger, "4" rolling, "5" risk
+  std::string text;
+  std::string exchange;  // an exchange state's exchange
+  std::string state;     // an exchange state's market state code
 };
 
 struct ReceivedRequest {
@@ -76,6 +94,15 @@ class Server {
   // logged in; the number of connections reached. None when a line holds a
   // zero byte.
   std::size_t Push(std::string_view customer, const std::vector<std::string>& lines);
+
+  // Message pushes to every connection on which `customer` is logged in;
+  // the number of connections reached.
+  std::size_t PushMessage(std::string_view customer, const MessagePush& message);
+  std::size_t PushMessageBox(std::string_view customer, std::string_view title, std::string_view text);
+
+  // Moves every subscribed contract one step and pushes the updates to the
+  // connections that subscribed; the number of connections reached.
+  std::size_t AdvanceQuotes();
 
   // The requests received, oldest first (the latest kMaxRecordedRequests).
   std::vector<ReceivedRequest> Requests() const;

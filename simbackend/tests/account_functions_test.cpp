@@ -1,0 +1,204 @@
+// Deposits and withdrawals, the management of sub-accounts, the CTP
+// check-in and option exercise applications, as a client sees them.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "server_fixture.h"
+
+namespace simbackend_test {
+namespace {
+
+using AccountFunctionsTest = ServerFixture;
+
+struct Refused {
+  const char* what;
+  std::vector<std::string> parameters;
+  const char* code;
+};
+
+// The rows of a multi-row answer, fetched one by one.
+std::vector<std::string> Rows(RawClient& client, int sequence, const std::string& status) {
+  std::vector<std::string> rows;
+  const int count = std::stoi(Field(status, 5));
+  for (int row = 0; row < count; ++row) rows.push_back(client.Call(FollowUpText(sequence)));
+  return rows;
+}
+
+std::string HistoryText(int sequence, const std::string& customer, const std::string& password,
+                        const std::string& first, const std::string& last, const std::string& direction) {
+  return RequestText(sequence, 5006, customer, password, {first, last, "", "", direction, ""});
+}
+
+std::vector<std::string> MoneyParameters(const std::string& customer, const std::string& direction,
+                                         const std::string& amount) {
+  return {"90001", customer, "1", "20261210", "0", "", "1", "", direction, amount, " 调入 "};
+}
+
+TEST_F(AccountFunctionsTest, TheMoneyHistoryListsTheEntriesOfTheRangeAndDirectionWithATotal) {
+  auto client = LoggedIn("10001", "111111");
+  const std::string status = client->Call(HistoryText(2, "10001", "111111", "20261101", "20261231", ""));
+  ASSERT_EQ(Field(status, 4), "Y") << status;
+  const std::vector<std::string> rows = Rows(*client, 2, status);
+  ASSERT_EQ(rows.size(), 4u);
+  const std::vector<std::string> deposit = {"20261120", "100001", "0.00", "1000000.00", "开户入金", "10001",
+                                            "人民币",   "1",      "3",    "01",         "1"};
+  for (std::size_t field = 4; field <= 14; ++field) EXPECT_EQ(Field(rows[0], field), deposit[field - 4]) << field;
+  EXPECT_EQ(Field(rows[1], 6), "50000.00");
+  EXPECT_EQ(Field(rows[1], 7), "0.00");
+  EXPECT_EQ(Field(rows[1], 11), "2");
+  EXPECT_EQ(Field(rows[3], 4), "合计");
+  EXPECT_EQ(Field(rows[3], 6), "50000.00");
+  EXPECT_EQ(Field(rows[3], 7), "1200000.00");
+
+  struct Range {
+    const char* first;
+    const char* last;
+    const char* direction;
+    const char* rows;
+  };
+  for (const Range& r : {Range{"20261201", "20261231", "", "3"}, Range{"20261101", "20261231", "0", "2"},
+                         Range{"20261121", "20261130", "", "0"}}) {
+    SCOPED_TRACE(std::string(r.first) + " " + r.direction);
+    EXPECT_EQ(Field(client->Call(HistoryText(3, "10001", "111111", r.first, r.last, r.direction)), 5), r.rows);
+  }
+  EXPECT_EQ(Field(client->Call(HistoryText(4, "10001", "111111", "2026-12-01", "20261231", "")), 5), "2002");
+  EXPECT_EQ(Field(client->Call(HistoryText(5, "10001", "111111", "20261201", "20261231", "3")), 5), "2002");
+}
+
+TEST_F(AccountFunctionsTest, TheManagerSetsTheStatusAndEntersMoneyOfItsSubAccountsOnly) {
+  auto manager = Connect();
+  ASSERT_EQ(Field(manager->Call(ManagementLoginText(1, "90001", "999999")), 4), "Y");
+  const auto call = [&](int function, const std::vector<std::string>& parameters) {
+    return manager->Call(RequestText(2, function, "90001", "999999", parameters));
+  };
+  const std::string status = call(5057, {"90001", "20001", "4"});
+  EXPECT_EQ(Field(status, 4), "Y");
+  EXPECT_EQ(Field(status, 5), "20001");
+  EXPECT_EQ(Field(status, 6), "4");
+
+  const std::string entered = call(5058, MoneyParameters("20001", "1", "1234.50"));
+  ASSERT_EQ(Field(entered, 4), "Y") << entered;
+  const std::string serial = Field(entered, 5);
+  EXPECT_EQ(serial, "100006");
+
+  auto subAccount = Connect();
+  ASSERT_EQ(Field(subAccount->Call(SubAccountLoginText(1, "20001", "999999", "90001")), 4), "Y");
+  const std::string today = HistoryText(2, "20001", "999999", "20261210", "20261210", "");
+  EXPECT_EQ(Field(subAccount->Call(today), 5), "0");  // not yet reviewed
+
+  EXPECT_EQ(Field(call(5059, {"90001", "20261210", serial}), 5), serial);
+  const std::string history = subAccount->Call(today);
+  const std::vector<std::string> rows = Rows(*subAccount, 2, history);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(Field(rows[0], 7), "1234.50");
+  EXPECT_EQ(Field(rows[0], 8), "调入");
+  EXPECT_EQ(Field(rows[0], 12), "1");
+
+  const Refused refusals[] = {
+      {"status of an account it does not manage", {"90001", "10001", "0"}, "1004"},
+      {"unknown status", {"90001", "20001", "9"}, "2002"},
+  };
+  for (const Refused& r : refusals) EXPECT_EQ(Field(call(5057, r.parameters), 5), r.code) << r.what;
+  const Refused moneyRefusals[] = {
+      {"three decimals", MoneyParameters("20001", "1", "12.345"), "2002"},
+      {"nothing", MoneyParameters("20001", "1", "0"), "2002"},
+      {"direction 3", MoneyParameters("20001", "3", "1"), "2002"},
+      {"account of nobody", MoneyParameters("10001", "1", "1"), "1004"},
+  };
+  for (const Refused& r : moneyRefusals) EXPECT_EQ(Field(call(5058, r.parameters), 5), r.code) << r.what;
+  const Refused reviewRefusals[] = {
+      {"reviewed twice", {"90001", "20261210", serial}, "2004"},
+      {"unknown serial", {"90001", "20261210", "999"}, "2003"},
+      {"entry of another account", {"90001", "20261210", "100001"}, "2003"},
+  };
+  for (const Refused& r : reviewRefusals) EXPECT_EQ(Field(call(5059, r.parameters), 5), r.code) << r.what;
+
+  auto trader = LoggedIn("10001", "111111");
+  EXPECT_EQ(Field(trader->Call(RequestText(2, 5057, "10001", "111111", {"10001", "10001", "0"})), 5), "1006");
+}
+
+TEST_F(AccountFunctionsTest, TheCtpCheckInTakesTheBackEndsTradingAccounts) {
+  auto client = LoggedIn("10001", "111111");
+  const auto checkIn = [&](const std::string& user, const std::string& password) {
+    return client->Call(
+        RequestText(2, 5137, "10001", "111111", {"10001", user, password, "1", "0", kClientIp, kMachineAddress}));
+  };
+  const std::string answer = checkIn(" 10001 ", "111111");
+  ASSERT_EQ(Field(answer, 4), "Y") << answer;
+  EXPECT_EQ(Field(answer, 5), "10001");
+  EXPECT_EQ(Field(answer, 6), "1");
+  EXPECT_EQ(Field(answer, 7), "20261210");
+  EXPECT_EQ(Field(answer, 8), "签入CTP系统成功！");
+  EXPECT_EQ(Field(checkIn("10001", "x"), 5), "2006");
+  EXPECT_EQ(Field(checkIn("90001", "999999"), 5), "2006");
+  EXPECT_EQ(Field(checkIn(" \t", "x"), 6), "CTP用户名不能为空！");
+}
+
+std::vector<std::string> ExerciseParameters(const std::string& exchange, const std::string& contract,
+                                            const std::string& buySell, const std::string& lots,
+                                            const std::string& type) {
+  return {exchange, contract, buySell, "0", lots, "0001", "S001", type, "", "", "", "", "", "", "A"};
+}
+
+TEST_F(AccountFunctionsTest, ExerciseApplicationsAreEnteredAndCancelledOnce) {
+  auto client = LoggedIn("10001", "111111");
+  const auto call = [&](int function, const std::vector<std::string>& parameters) {
+    return client->Call(RequestText(2, function, "10001", "111111", parameters));
+  };
+  const std::string sent = call(5240, ExerciseParameters("S", "cu2702C76000", "0", "3", "1"));
+  ASSERT_EQ(Field(sent, 4), "Y") << sent;
+  EXPECT_EQ(FieldCount(sent), 38u);
+  const std::map<std::size_t, std::string> sentFields = {
+      {5, "10001"}, {6, "1"},     {7, "S"},     {8, "cu2702C76000"}, {9, "a"},         {10, "0"},
+      {11, "0"},    {12, "3"},    {13, "0001"}, {14, "09:30:05"},    {15, "20261210"}, {16, "S001"},
+      {19, ""},     {25, "S001"}, {34, "0.00"}, {35, "0.00"},        {38, "1"}};
+  for (const auto& [field, value] : sentFields) EXPECT_EQ(Field(sent, field), value) << field;
+  EXPECT_EQ(Field(call(5240, ExerciseParameters("sfe", "cu2702P76000", "0", "1", "2")), 6), "2");
+
+  const std::string cancelled = call(5241, {"1", "S001", "10001", "S", "S001", "1"});
+  ASSERT_EQ(Field(cancelled, 4), "Y") << cancelled;
+  EXPECT_EQ(FieldCount(cancelled), 25u);
+  for (const auto& [field, value] : std::map<std::size_t, std::string>{
+           {6, "1"}, {8, "cu2702C76000"}, {9, "d"}, {12, "3"}, {16, "09:30:05"}, {20, "S001"}, {25, "1"}})
+    EXPECT_EQ(Field(cancelled, field), value) << field;
+
+  const Refused cancelRefusals[] = {
+      {"cancelled twice", {"1", "S001", "10001", "S", "S001", "1"}, "2004"},
+      {"unknown number", {"9", "S001", "10001", "S", "S001", "1"}, "2003"},
+      {"other exchange", {"2", "S001", "10001", "D", "S001", "2"}, "2003"},
+  };
+  for (const Refused& r : cancelRefusals) EXPECT_EQ(Field(call(5241, r.parameters), 5), r.code) << r.what;
+  const Refused sendRefusals[] = {
+      {"futures", ExerciseParameters("S", "cu2702", "0", "1", "1"), "2002"},
+      {"unknown option", ExerciseParameters("S", "cu2702C99999", "0", "1", "1"), "2001"},
+      {"type 3", ExerciseParameters("S", "cu2702C76000", "0", "1", "3"), "2002"},
+      {"short position", ExerciseParameters("S", "cu2702C76000", "1", "1", "1"), "2002"},
+      {"no lots", ExerciseParameters("S", "cu2702C76000", "0", "0", "1"), "2002"},
+  };
+  for (const Refused& r : sendRefusals) EXPECT_EQ(Field(call(5240, r.parameters), 5), r.code) << r.what;
+
+  // Another account cannot cancel this account's applications.
+  auto other = LoggedIn("20001", "222222");
+  EXPECT_EQ(Field(other->Call(RequestText(2, 5241, "20001", "222222", {"2", "S001", "20001", "S", "S001", "2"})), 5),
+            "2003");
+}
+
+TEST_F(AccountFunctionsTest, WithoutPositionsNoOptionIsAbandonable) {
+  auto client = LoggedIn("10001", "111111");
+  const std::string list = client->Call(RequestText(2, 5244, "10001", "111111", {"20261210", "20261210", "", "", ""}));
+  EXPECT_EQ(Field(list, 4), "Y");
+  EXPECT_EQ(Field(list, 5), "0");
+  const auto abandon = [&](const std::string& contract) {
+    return client->Call(RequestText(3, 5243, "10001", "111111", {"20261210", "S", contract, "1"}));
+  };
+  const std::string refused = abandon("cu2702C76000");
+  EXPECT_EQ(Field(refused, 5), "2005");
+  EXPECT_EQ(Field(refused, 6), "合约cu2702C76000没有可放弃执行的持仓！");
+  EXPECT_EQ(Field(abandon("cu2702C1"), 5), "2001");
+}
+
+}  // namespace
+}  // namespace simbackend_test
