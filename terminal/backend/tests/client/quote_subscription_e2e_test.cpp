@@ -7,7 +7,7 @@
 
 #include <chrono>
 #include <functional>
-#include <set>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,17 +31,22 @@ const std::vector<quotes::ContractKey> kContracts = {
     quotes::MakeContractKey("S", "cu2701"), quotes::MakeContractKey("D", "m2701"),
     quotes::MakeContractKey("Z", "SR701")};
 
-class NamedQuotes : public quotes::CWatchCallback {
+// The quotes the listener heard, per contract.
+class QuoteCounter : public quotes::CWatchCallback {
  public:
   bool OnQuote(int event, const backend::QuoteRecord* quote) override {
-    if (event == quotes::kQuoteEvent && quote->szName[0] != '\0' && quote->fNewPrice > 0) {
-      codes.insert(quote->szCode);
-    }
-    ++events;
+    if (event == quotes::kQuoteEvent) ++counts[quote->szCode];
     return true;
   }
-  std::set<std::string> codes;
-  int events = 0;
+  // Every contract heard at least `count` times.
+  bool Heard(int count) const {
+    if (counts.size() != kContracts.size()) return false;
+    for (const auto& [code, heard] : counts) {
+      if (heard < count) return false;
+    }
+    return true;
+  }
+  std::map<std::string, int> counts;
 };
 
 class QuoteSubscriptionEndToEnd : public client_test::SimulatedBackEndTest {
@@ -87,7 +92,7 @@ class QuoteSubscriptionEndToEnd : public client_test::SimulatedBackEndTest {
   }
 
   quotes::CtbQuotationCtrl quoteTable;
-  NamedQuotes listener;
+  QuoteCounter listener;
   client::SubscriptionList subscriptions{client::QuoteSubscriptionSender()};
   client::EngineGuiCallbacks guiCallbacks{engine, quoteTable};
   client::ReceivePump pump{engine, subscriptions, {.quotes = &quoteTable}};
@@ -110,8 +115,12 @@ TEST_F(QuoteSubscriptionEndToEnd, ThreeSubscribedContractsReceiveTheirQuotes) {
   quoteTable.AddQuoteRefs(keys.View());
   EXPECT_TRUE(subscriptions.Busy());
 
-  ASSERT_TRUE(PumpUntil([&] { return listener.codes.size() == kContracts.size() && !subscriptions.Busy(); }))
-      << listener.codes.size() << " contracts quoted";
+  // The full quotes first, then the updates of a step of the market, which
+  // carry their prices as differences from a base price.
+  ASSERT_TRUE(PumpUntil([&] { return listener.Heard(1) && !subscriptions.Busy(); }))
+      << listener.counts.size() << " contracts quoted";
+  server->AdvanceQuotes();
+  ASSERT_TRUE(PumpUntil([&] { return listener.Heard(2); }));
   EXPECT_TRUE(shell.OutputLines().empty()) << shell.OutputLines()[0].text;
 
   for (const quotes::ContractKey& key : kContracts) {
@@ -119,9 +128,10 @@ TEST_F(QuoteSubscriptionEndToEnd, ThreeSubscribedContractsReceiveTheirQuotes) {
     backend::QuoteRecord quote;
     ASSERT_TRUE(quoteTable.FindQuote(key.Exchange(), key.Code(), quote));
     EXPECT_NE(quote.szName[0], '\0');
-    EXPECT_GT(quote.fNewPrice, 0);
     EXPECT_GT(quote.fPreSettlementPrice, 0);
     EXPECT_GT(quote.fUpperLimitPrice, quote.fLowerLimitPrice);
+    EXPECT_GE(quote.fNewPrice, quote.fLowerLimitPrice);
+    EXPECT_LE(quote.fNewPrice, quote.fUpperLimitPrice);
   }
   const std::vector<std::string> subscriptionTexts = RequestsOf(client::kSubscribeQuotationFunction);
   ASSERT_FALSE(subscriptionTexts.empty());
