@@ -74,11 +74,12 @@ void ExpectAccount(int slot, const char* customer, const char* password) {
 class LoginTest : public SimulatedBackEndTest {
  protected:
   // A data folder for the simulated back end with these accounts and the
-  // shipped quote servers.
+  // shipped quote servers and contracts.
   static std::string MakeDataFolder(const std::string& accounts) {
     std::string folder = ::testing::TempDir() + "client-data-XXXXXX";
     if (::mkdtemp(folder.data()) == nullptr) return {};
     std::filesystem::copy_file(simbackend::DefaultDataFolder() + "/quoteservers.txt", folder + "/quoteservers.txt");
+    std::filesystem::copy_file(simbackend::DefaultDataFolder() + "/contracts.txt", folder + "/contracts.txt");
     std::ofstream(folder + "/accounts.txt", std::ios::binary) << accounts;
     return folder;
   }
