@@ -19,7 +19,8 @@ constexpr int kErrorTextField = 6;
 template <std::size_t N>
 void CopyName(std::string_view text, char (&field)[N]) {
   const std::size_t length = platform::GbkFitLength(text, N - 1);
-  std::memcpy(field, text.data(), length);
+  // An empty view may have no data at all, which memcpy must not be given.
+  if (length > 0) std::memcpy(field, text.data(), length);
   field[length] = '\0';
 }
 

@@ -87,6 +87,12 @@ TEST(RequestRecord, TitleAndTagAreCutOnACharacterBoundary) {
   EXPECT_FALSE(backend::FreeRequest(record));
 }
 
+TEST(RequestRecord, AnEmptyViewWithoutDataGivesAnEmptyTag) {
+  RequestPtr record = backend::CreateRequest("查询", 0, 0, std::string_view{}, 1);
+  ASSERT_TRUE(record);
+  EXPECT_STREQ(record->handlerTag, "");
+}
+
 TEST(CheckReplyResult, ReadsTheStatusLine) {
   struct Case {
     std::string line;

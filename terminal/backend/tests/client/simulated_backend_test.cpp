@@ -1,7 +1,6 @@
-#include "client/login.h"
-
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,8 +11,12 @@
 
 #include "backend/account_table.h"
 #include "backend/field_text.h"
+#include "backend/global_string_list.h"
+#include "backend/request_queue.h"
 #include "backend/server_rotation.h"
 #include "backend/transport.h"
+#include "client/async_operations.h"
+#include "client/login.h"
 #include "client_test_support.h"
 #include "platform/fake_clock.h"
 #include "simbackend/backend_data.h"
@@ -26,6 +29,26 @@ using client_test::ClientTest;
 using client_test::Fields;
 using client_test::kBound;
 using client_test::SimulatedBackEndTest;
+
+backend::CGlobalStringList List(const std::vector<std::string>& items) {
+  backend::CGlobalStringList list;
+  for (const std::string& item : items) list.Append(item);
+  return list;
+}
+
+// The next `count` records of the result queue, waiting a bounded time.
+std::vector<backend::RequestPtr> TakeResults(std::size_t count) {
+  std::vector<backend::RequestPtr> results;
+  const auto deadline = std::chrono::steady_clock::now() + kBound;
+  while (results.size() < count && std::chrono::steady_clock::now() < deadline) {
+    if (backend::RequestPtr record = backend::TheResultQueue().TakeNext()) {
+      results.push_back(std::move(record));
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  return results;
+}
 
 int SequenceOf(const std::string& text) {
   return backend::ParseDecimal(backend::GetSeparatedFieldText(3, text)).value_or(-1);
@@ -73,14 +96,12 @@ void ExpectAccount(int slot, const char* customer, const char* password) {
 
 class LoginTest : public SimulatedBackEndTest {
  protected:
-  // A data folder for the simulated back end with these accounts and the
-  // shipped quote servers and contracts.
+  // A copy of the simulated back end's data folder with these accounts.
   static std::string MakeDataFolder(const std::string& accounts) {
     std::string folder = ::testing::TempDir() + "client-data-XXXXXX";
     if (::mkdtemp(folder.data()) == nullptr) return {};
-    std::filesystem::copy_file(simbackend::DefaultDataFolder() + "/quoteservers.txt", folder + "/quoteservers.txt");
-    std::filesystem::copy_file(simbackend::DefaultDataFolder() + "/contracts.txt", folder + "/contracts.txt");
-    std::ofstream(folder + "/accounts.txt", std::ios::binary) << accounts;
+    std::filesystem::copy(simbackend::DefaultDataFolder(), folder);
+    std::ofstream(folder + "/accounts.txt", std::ios::binary | std::ios::trunc) << accounts;
     return folder;
   }
 
@@ -117,6 +138,8 @@ TEST_F(LoginTest, ATradingAccountLogsInOnSlotZeroWithItsTwentyEightFields) {
   EXPECT_EQ(logins[0], TradingText(logins[0], "10001", "111111"));
   EXPECT_EQ(Fields(logins[0]).size(), 28u);
   EXPECT_GT(SequenceOf(logins[0]), 0);
+  // A dropped trading connection reconnects through the gateway list.
+  EXPECT_EQ(backend::TheServerRotation().Next(0), (backend::ServerRow{"127.0.0.1", server->Port()}));
 }
 
 TEST_F(LoginTest, ARefusedLoginShowsTheBackEndsCodeAndTextAndLeavesItsSlotFree) {
@@ -180,6 +203,7 @@ TEST_F(LoginTest, TheQuoteGatewayLogsInWithItsFourteenFieldsOnTheNextFreeSlot) {
   ASSERT_TRUE(client::LoginQuoteGateway(message, info)) << message;
   EXPECT_EQ(ConnectedSlots(), 2);
   EXPECT_EQ(backend::TheServerRotation().QuoteSlot(), 1);
+  EXPECT_EQ(backend::TheServerRotation().Next(1), info.servers[0]);
   EXPECT_EQ(engine.QuoteConnectionIndex(), 1);
   EXPECT_EQ(backend::TheAccountTable().Count(), 1u) << "the quote gateway is no account";
   const std::vector<std::string> logins = RequestsOf(5001);
@@ -286,6 +310,35 @@ TEST_F(LoginTest, AnUnknownRoleIsRefusedWithoutAMessage) {
   EXPECT_FALSE(client::Login(message, {3, "10001", "111111"}));
   EXPECT_EQ(message, "");
   EXPECT_EQ(ConnectedSlots(), 0);
+}
+
+// The asynchronous operations through the real transport: the finished
+// record comes back through the result queue under its handler tag.
+using AsyncThroughTheTransport = LoginTest;
+
+TEST_F(AsyncThroughTheTransport, CancelsComeBackThroughTheResultQueue) {
+  std::string message;
+  ASSERT_TRUE(client::Login(message, {kTradingLogin, "10001", "111111"})) << message;
+  StartEngineOverTransport();
+  ASSERT_TRUE(engine.MakeReady());
+
+  ASSERT_TRUE(client::DeleteOrder("10001", "555", "S1", "O1", message)) << message;
+  ASSERT_TRUE(client::DeleteAllOrder("10001", List({"556", "557"}), List({"S1", "S1"}), List({"O1", "O1"}), message))
+      << message;
+
+  const std::vector<backend::RequestPtr> results = TakeResults(2);
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_STREQ(results[0]->handlerTag, "_DeleteOrder");
+  EXPECT_STREQ(results[1]->handlerTag, "_DeleteAllOrder");
+  ASSERT_EQ(results[1]->done, 2);
+  for (const backend::RequestPtr& record : results) {
+    for (int index = 0; index < record->count; ++index) {
+      // The simulated back end does not cancel orders yet: each cancel is
+      // answered, with its refusal.
+      EXPECT_EQ(backend::GetAnswerStatus(backend::AnswerLine(*record->At(index), 0)), backend::AnswerStatus::kRefused);
+    }
+  }
+  EXPECT_EQ(RequestsOf(5012).size(), 3u);
 }
 
 using OnlineTime = ClientTest;
