@@ -49,7 +49,11 @@ class PushHandlers {
   // 15012 and 15013: an exercise-order line and an exercise-cancel line.
   void OnExerciseOrderPush(std::string_view line);
   void OnExerciseCancelPush(std::string_view line);
-  // 15006: by the category in field 9 (see the source for each).
+  // 15006, by the category in field 9: 0 a notice for everybody or for a
+  // logged-in customer, headed by its level; 1 a message shown once in the
+  // run; 2 an exchange's new state, shown once per state value 0 to 3 (any
+  // other state every time) and handed to the exchange clocks; 7 nothing;
+  // any other the text as a notice line.
   void OnMessagePush(std::string_view line);
   // 15007: "[title]text" as an output line, then in a message box.
   void OnMessageBoxPush(std::string_view line);
