@@ -8,6 +8,7 @@
 #include "platform/gbk.h"
 #include "request_text.h"
 #include "text.h"
+#include "platform/format.h"
 
 namespace connpool {
 namespace {
@@ -88,11 +89,11 @@ HalvostStartRecord StartRecord(int connectionCount, const MiddlewareHooks& hooks
 std::unique_ptr<Library> Library::Create(const MiddlewareApi& api, MacAddressCache& mac, const LibrarySetup& setup,
                                          const MiddlewareHooks& middlewareHooks, std::string& error) {
   if (const int missing = api.MissingOrdinal(); missing != 0) {
-    error = FormatText("通讯中间件缺少序号为%d的函数！", missing);
+    error = platform::Format("通讯中间件缺少序号为%d的函数！", missing);
     return nullptr;
   }
   if (setup.connectionCount < 1 || setup.connectionCount > kMaxConnections) {
-    error = FormatText("创建通讯线程池时，连接数：%d，非法！", setup.connectionCount);
+    error = platform::Format("创建通讯线程池时，连接数：%d，非法！", setup.connectionCount);
     return nullptr;
   }
   std::unique_ptr<Library> library(new Library(api, mac, setup));
@@ -155,10 +156,10 @@ int Library::Reserve(int number, std::string& error) {
       return -1;
     }
   } else if (number < 0 || number >= connectionCount_) {
-    error = FormatText("建立连接时，连接号：%d，非法！", number);
+    error = platform::Format("建立连接时，连接号：%d，非法！", number);
     return -1;
   } else if (inUse(number)) {
-    error = FormatText("使用连接号%d建立连接时，连接号%d已经被使用！", number, number);
+    error = platform::Format("使用连接号%d建立连接时，连接号%d已经被使用！", number, number);
     return -1;
   }
   reserved_[number] = true;
@@ -174,10 +175,10 @@ int Library::Connect(int requested, const ServerInfo& server, SubCall& login, st
     reserved_[number] = false;
   });
   if (!LogIn(number, server, login, error) || !StartWorker(number, error)) {
-    Trace(TraceType::kConnectFailure, FormatText("建立连接失败：%s", error.c_str()));
+    Trace(TraceType::kConnectFailure, platform::Format("建立连接失败：%s", error.c_str()));
     return -1;
   }
-  Trace(TraceType::kEvent, FormatText("建立连接成功，连接号：%d。", number));
+  Trace(TraceType::kEvent, platform::Format("建立连接成功，连接号：%d。", number));
   return number;
 }
 
@@ -193,19 +194,19 @@ bool Library::StartWorker(int number, std::string& error) {
 bool Library::LogIn(int number, const ServerInfo& server, SubCall& login, std::string& error) {
   const HalvostConnectRecord record = ConnectRecord(server);
   const std::string request = RequestText(mac_.Get(), login.requestNumber, login.functionNumber, login.arguments);
-  Trace(TraceType::kCommunication, FormatText("请求(CID=%d)：%s", number, request.c_str()));
+  Trace(TraceType::kCommunication, platform::Format("请求(CID=%d)：%s", number, request.c_str()));
   std::string reply(kAnswerBufferSize, '\0');
   const int code = api_.connect(number, reinterpret_cast<HalvostParam>(&record), kLoginFunction, 0, 0, request.c_str(),
                                 reply.data(), kAnswerBufferSize, 0, kLoginTimeoutMs);
   if (code != kHalvostOk) {
     error = api_.ErrorText(code);
-    Trace(TraceType::kError, FormatText("通讯错误(CID=%d)：%s", number, error.c_str()));
+    Trace(TraceType::kError, platform::Format("通讯错误(CID=%d)：%s", number, error.c_str()));
     // The middleware may have opened the connection before the log-in failed.
     api_.close(number);
     return false;
   }
   const std::string answer = TextIn(reply.data(), reply.size());
-  Trace(TraceType::kCommunication, FormatText("返回(CID=%d)：%s", number, answer.c_str()));
+  Trace(TraceType::kCommunication, platform::Format("返回(CID=%d)：%s", number, answer.c_str()));
   PackedList packet;
   PackedList results;
   const bool accepted = IsAccepted(AnswerField(answer, kStatusField));
@@ -222,31 +223,31 @@ bool Library::LogIn(int number, const ServerInfo& server, SubCall& login, std::s
 
 bool Library::Disconnect(int number, std::string& error) {
   if (number < 0 || number >= connectionCount_) {
-    error = FormatText("断开连接时，连接号：%d，非法！", number);
+    error = platform::Format("断开连接时，连接号：%d，非法！", number);
     return false;
   }
   if (!pool_.IsStarted(number)) {
-    error = FormatText("断开连接时，连接号：%d，还没有建立连接！", number);
+    error = platform::Format("断开连接时，连接号：%d，还没有建立连接！", number);
     return false;
   }
   const bool closed = CloseConnection(number, error);
   if (closed) {
-    Trace(TraceType::kEvent, FormatText("断开连接成功，连接号：%d。", number));
+    Trace(TraceType::kEvent, platform::Format("断开连接成功，连接号：%d。", number));
   } else {
-    Trace(TraceType::kConnectFailure, FormatText("断开连接失败，连接号：%d。", number));
+    Trace(TraceType::kConnectFailure, platform::Format("断开连接失败，连接号：%d。", number));
   }
   pool_.Stop(number);
   return closed;
 }
 
 bool Library::CloseConnection(int number, std::string& error) {
-  Trace(TraceType::kEvent, FormatText("请求(CID=%d)：断开连接。", number));
+  Trace(TraceType::kEvent, platform::Format("请求(CID=%d)：断开连接。", number));
   if (const int code = api_.close(number); code != kHalvostOk) {
     error = api_.ErrorText(code);
-    Trace(TraceType::kError, FormatText("错误(CID=%d)：%s", number, error.c_str()));
+    Trace(TraceType::kError, platform::Format("错误(CID=%d)：%s", number, error.c_str()));
     return false;
   }
-  Trace(TraceType::kEvent, FormatText("返回(CID=%d)：断开连接成功。", number));
+  Trace(TraceType::kEvent, platform::Format("返回(CID=%d)：断开连接成功。", number));
   return true;
 }
 
@@ -277,9 +278,9 @@ int Library::TestServer(const ServerInfo& server) const {
 }
 
 void Library::OnReceive(int connection, const char* data, int length) {
-  Trace(TraceType::kEvent, FormatText("收到推送数据(CID=%d)，长度为：%d。", connection, length));
+  Trace(TraceType::kEvent, platform::Format("收到推送数据(CID=%d)，长度为：%d。", connection, length));
   for (std::string_view line : PushLines(data, length)) {
-    Trace(TraceType::kCommunication, FormatText("接收通讯推送(CID=%d)：%s", connection, std::string(line).c_str()));
+    Trace(TraceType::kCommunication, platform::Format("接收通讯推送(CID=%d)：%s", connection, std::string(line).c_str()));
     DeliverPush(connection, line);
   }
 }
@@ -288,7 +289,7 @@ void Library::DeliverPush(int connection, std::string_view line) {
   if (hooks_.result == nullptr) return;
   CallBlockPtr block = PushBlock(connection, line);
   if (block == nullptr) {
-    Trace(TraceType::kCommunication, FormatText("接收通讯推送(CID=%d)：创建请求包失败。", connection));
+    Trace(TraceType::kCommunication, platform::Format("接收通讯推送(CID=%d)：创建请求包失败。", connection));
     return;
   }
   hooks_.result(block.get());
@@ -308,7 +309,7 @@ CallBlockPtr Library::PushBlock(int connection, std::string_view line) const {
 
 void Library::OnStateChange(int connection, int oldState, int newState) {
   Trace(TraceType::kEvent,
-        FormatText("状态推送，连接号：%d, 原状态：%d, 新状态：%d。", connection, oldState, newState));
+        platform::Format("状态推送，连接号：%d, 原状态：%d, 新状态：%d。", connection, oldState, newState));
   if (hooks_.state == nullptr || connection < 0 || connection > connectionCount_) return;
   const int hostOld = HostState(oldState);
   const int hostNew = HostState(newState);

@@ -6,6 +6,7 @@
 #include "answer_text.h"
 #include "request_text.h"
 #include "text.h"
+#include "platform/format.h"
 
 namespace connpool {
 namespace {
@@ -83,7 +84,7 @@ int RequestExecutor::Run(const SubCallRequest& request, platform::Event& preempt
   const std::string countField = AnswerField(answer, kCountField);
   const int count = PacketCount(countField);
   if (count < 0) {
-    error = FormatText("应答的数据包个数（%s）非法！", countField.c_str());
+    error = platform::Format("应答的数据包个数（%s）非法！", countField.c_str());
     return kCallFailed;
   }
   if (count == 0) return kNoResultData;
@@ -107,30 +108,30 @@ int RequestExecutor::FetchFollowUps(const SubCallRequest& request, std::string_v
 
 int RequestExecutor::Exchange(int connection, int function, const std::string& request, platform::Event& preempt,
                               std::string& answer, std::string& error) {
-  Trace(TraceType::kCommunication, FormatText("请求(CID=%d)：%s", connection, request.c_str()));
+  Trace(TraceType::kCommunication, platform::Format("请求(CID=%d)：%s", connection, request.c_str()));
   std::string reply(kAnswerBufferSize, '\0');
   int code;
   try {
     code = api_.call(connection, function, request.c_str(), reply.data(), kAnswerBufferSize, &preempt, -2);
   } catch (...) {
     error = TextIn(reply.data(), reply.size());
-    Trace(TraceType::kError, FormatText("错误(CID=%d)：通讯发生异常错误！", connection));
+    Trace(TraceType::kError, platform::Format("错误(CID=%d)：通讯发生异常错误！", connection));
     return kCallException;
   }
   if (code != kHalvostOk) {
     error = api_.ErrorText(code);
-    Trace(TraceType::kError, FormatText("错误(CID=%d)：%s", connection, error.c_str()));
+    Trace(TraceType::kError, platform::Format("错误(CID=%d)：%s", connection, error.c_str()));
     return code == kHalvostPreempted ? kCallInterrupted : kCallFailed;
   }
   answer = TextIn(reply.data(), reply.size());
-  Trace(TraceType::kCommunication, FormatText("返回(CID=%d)：%s", connection, answer.c_str()));
+  Trace(TraceType::kCommunication, platform::Format("返回(CID=%d)：%s", connection, answer.c_str()));
   return kCallDone;
 }
 
 void RequestExecutor::SendRelogin(int connection, std::string_view mac, const PackedBlock* changeArguments) {
   const int code = api_.send(connection, ReloginText(mac, changeArguments).c_str());
   if (code != kHalvostOk)
-    Trace(TraceType::kError, FormatText("错误(CID=%d)：%s", connection, api_.ErrorText(code).c_str()));
+    Trace(TraceType::kError, platform::Format("错误(CID=%d)：%s", connection, api_.ErrorText(code).c_str()));
 }
 
 }  // namespace connpool

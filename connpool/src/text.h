@@ -1,5 +1,4 @@
-// Text helpers of the library: bounded copies into fixed fields and printf-style
-// formatting of messages and trace lines.
+// Bounded copies of texts into the library's fixed fields.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +10,5 @@ namespace connpool {
 // Copies `text` into a field of `size` bytes, NUL-terminated, cut on a GBK
 // character boundary; the rest of the field is zeroed.
 void CopyToField(char* field, std::size_t size, std::string_view text);
-
-std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace connpool

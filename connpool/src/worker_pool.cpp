@@ -6,6 +6,7 @@
 #include "platform/sync.h"
 #include "platform/thread.h"
 #include "text.h"
+#include "platform/format.h"
 
 namespace connpool {
 namespace {
@@ -16,9 +17,9 @@ constexpr std::string_view kQueueFullText = "请求包加入通讯队列失败�
 // Why a block cannot be queued, or empty when it can.
 std::string CheckBlock(const CallBlock* block) {
   if (block == nullptr) return "请求包为空！";
-  if (block->subCallCount < 1) return FormatText("请求包的子调用数（%d）非法！", block->subCallCount);
+  if (block->subCallCount < 1) return platform::Format("请求包的子调用数（%d）非法！", block->subCallCount);
   if (block->size != CallBlockSize(static_cast<std::size_t>(block->subCallCount)))
-    return FormatText("请求包的大小（%u）与子调用数（%d）不符！", block->size, block->subCallCount);
+    return platform::Format("请求包的大小（%u）与子调用数（%d）不符！", block->size, block->subCallCount);
   return {};
 }
 
@@ -123,8 +124,8 @@ bool WorkerPool::Submit(int number, CallBlock* block, platform::Event* done, std
     error = std::string(how) + reason;
     return false;
   };
-  if (number < 0 || number >= SlotCount()) return refuse(FormatText("连接号：%d，非法！", number));
-  const std::string notConnected = FormatText("连接号：%d，还没有建立间接！", number);
+  if (number < 0 || number >= SlotCount()) return refuse(platform::Format("连接号：%d，非法！", number));
+  const std::string notConnected = platform::Format("连接号：%d，还没有建立间接！", number);
   if (!IsStarted(number)) return refuse(notConnected);
   if (std::string problem = CheckBlock(block); !problem.empty()) return refuse(problem);
 
@@ -134,7 +135,7 @@ bool WorkerPool::Submit(int number, CallBlock* block, platform::Event* done, std
   block->requeueCount = 0;
   if (done == nullptr) {
     const SubCall& first = block->SubCalls()[0];
-    Trace(TraceType::kEvent, FormatText("插入通讯队列：连接号 = %d, 请求编号 = %d, 功能号 = %d。", number,
+    Trace(TraceType::kEvent, platform::Format("插入通讯队列：连接号 = %d, 请求编号 = %d, 功能号 = %d。", number,
                                         first.requestNumber, first.functionNumber));
   }
   switch (slot.queue.Push(block)) {
@@ -166,7 +167,7 @@ void WorkerPool::RunWorker(Slot& slot, platform::Event& quit) {
       Finish(slot, block, quit);
     }
   }
-  Trace(TraceType::kEvent, FormatText("#%d连接，退出线程。", slot.number));
+  Trace(TraceType::kEvent, platform::Format("#%d连接，退出线程。", slot.number));
 }
 
 CallBlock* WorkerPool::TakeNext(Slot& slot) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "format.h"
+#include "platform/format.h"
 
 namespace portal {
 namespace {
@@ -36,15 +36,15 @@ std::string WriteFailureText(TcpSocket::WriteResult result, const std::string& w
     case TcpSocket::WriteResult::kAborted:
       return kAbortedText;
     case TcpSocket::WriteResult::kTimedOut:
-      return Format("发送%s超时！", what.c_str());
+      return platform::Format("发送%s超时！", what.c_str());
     case TcpSocket::WriteResult::kFailed:
     case TcpSocket::WriteResult::kDone:
       break;
   }
-  return Format("发送%s失败：%s", what.c_str(), reason.c_str());
+  return platform::Format("发送%s失败：%s", what.c_str(), reason.c_str());
 }
 
-std::string RequestName(int function) { return Format("请求[功能号%d]", function); }
+std::string RequestName(int function) { return platform::Format("请求[功能号%d]", function); }
 
 }  // namespace
 
@@ -120,7 +120,7 @@ bool Connection::AwaitLoginAnswer(TcpSocket& socket, std::uint32_t sequence, Dea
       if (frame.kind == FrameKind::kPush) earlyPushes_.push_back(std::move(frame.text));
     }
     if (!socket.WaitReadable(deadline)) {
-      text = Format("等待登录应答超时（%lld毫秒）！", static_cast<long long>(settings_->answerTimeout.count()));
+      text = platform::Format("等待登录应答超时（%lld毫秒）！", static_cast<long long>(settings_->answerTimeout.count()));
       return false;
     }
     std::string reason;
@@ -130,7 +130,7 @@ bool Connection::AwaitLoginAnswer(TcpSocket& socket, std::uint32_t sequence, Dea
       return false;
     }
     if (received <= 0) {
-      text = received == 0 ? "登录时服务器断开了连接！" : Format("登录时读取应答失败：%s", reason.c_str());
+      text = received == 0 ? "登录时服务器断开了连接！" : platform::Format("登录时读取应答失败：%s", reason.c_str());
       return false;
     }
     frames_.Append(std::string_view(buffer.data(), static_cast<std::size_t>(received)));
@@ -144,7 +144,7 @@ bool Connection::Call(int function, platform::Event* abort, std::string_view req
     return false;
   }
   if (request.size() > kMaxFrameTextSize) {
-    text = Format("%s超长（%zu字节）！", RequestName(function).c_str(), request.size());
+    text = platform::Format("%s超长（%zu字节）！", RequestName(function).c_str(), request.size());
     return false;
   }
   auto call = std::make_shared<PendingCall>();
@@ -182,7 +182,7 @@ bool Connection::Call(int function, platform::Event* abort, std::string_view req
     text = kAbortedText;
     return false;
   } else {
-    text = Format("等待%s的应答超时（%lld毫秒）！", RequestName(function).c_str(),
+    text = platform::Format("等待%s的应答超时（%lld毫秒）！", RequestName(function).c_str(),
                   static_cast<long long>(settings_->answerTimeout.count()));
   }
   settings_->Log(kLogTransportError, text);
@@ -228,7 +228,7 @@ void Connection::RunReader(platform::Event& stop) {
     if (!Reconnect(stop)) break;
   }
   if (!IsClosing()) {
-    settings_->Log(kLogConnection, Format("连接%d重连失败，已放弃。", number_));
+    settings_->Log(kLogConnection, platform::Format("连接%d重连失败，已放弃。", number_));
     ChangeState(OV_STATE_DISCONNECTED);
   }
 }
@@ -238,7 +238,7 @@ void Connection::ReadUntilDropped(TcpSocket& socket) {
   for (;;) {
     for (DecodeResult next = frames_.Next(); next.status != DecodeStatus::kIncomplete; next = frames_.Next()) {
       if (next.status != DecodeStatus::kComplete) {
-        settings_->Log(kLogConnection, Format("连接%d收到的数据格式错误，断开重连。", number_));
+        settings_->Log(kLogConnection, platform::Format("连接%d收到的数据格式错误，断开重连。", number_));
         return;
       }
       Dispatch(std::move(next.frame));
@@ -247,8 +247,8 @@ void Connection::ReadUntilDropped(TcpSocket& socket) {
     const long received = socket.Read(buffer.data(), buffer.size(), reason);
     if (received <= 0) {
       if (!IsClosing())
-        settings_->Log(kLogConnection, received == 0 ? Format("连接%d被服务器断开。", number_)
-                                                     : Format("连接%d读取失败：%s", number_, reason.c_str()));
+        settings_->Log(kLogConnection, received == 0 ? platform::Format("连接%d被服务器断开。", number_)
+                                                     : platform::Format("连接%d读取失败：%s", number_, reason.c_str()));
       return;
     }
     frames_.Append(std::string_view(buffer.data(), static_cast<std::size_t>(received)));
@@ -263,7 +263,7 @@ bool Connection::Reconnect(platform::Event& stop) {
     const ServerAddress server = NextServer();
     ChangeState(OV_STATE_RECONNECTING);
     settings_->Log(kLogConnection,
-                   Format("连接%d第%d次重连服务器%s:%u。", number_, attempt, server.host.c_str(), server.port));
+                   platform::Format("连接%d第%d次重连服务器%s:%u。", number_, attempt, server.host.c_str(), server.port));
     std::string text;
     bool loggedIn = Establish(server, text);
     if (loggedIn && IsRefusal(text)) {
@@ -274,7 +274,7 @@ bool Connection::Reconnect(platform::Event& stop) {
     if (loggedIn) {
       server_ = server;
       ChangeState(OV_STATE_CONNECTED);
-      settings_->Log(kLogConnection, Format("连接%d已重连到服务器%s:%u。", number_, server.host.c_str(), server.port));
+      settings_->Log(kLogConnection, platform::Format("连接%d已重连到服务器%s:%u。", number_, server.host.c_str(), server.port));
       DeliverEarlyPushes();
       return true;
     }
@@ -292,7 +292,7 @@ ServerAddress Connection::NextServer() {
   if (settings_->onNextServer(number_, address, sizeof address, &port) == 0) return server_;
   const std::optional<std::string_view> host = orvanet::GetText(address);
   if (!host || host->empty() || port == 0) {
-    settings_->Log(kLogConnection, Format("连接%d的下一个服务器地址无效，仍用%s:%u。", number_,
+    settings_->Log(kLogConnection, platform::Format("连接%d的下一个服务器地址无效，仍用%s:%u。", number_,
                                           server_.host.c_str(), server_.port));
     return server_;
   }
@@ -303,13 +303,13 @@ void Connection::Dispatch(Frame frame) {
   switch (frame.kind) {
     case FrameKind::kAnswer:
       if (!FinishCall(frame.sequence, std::move(frame.text)))
-        settings_->Log(kLogNote, Format("连接%d丢弃过期的应答[序号%u]。", number_, frame.sequence));
+        settings_->Log(kLogNote, platform::Format("连接%d丢弃过期的应答[序号%u]。", number_, frame.sequence));
       break;
     case FrameKind::kPush:
       DeliverPush(frame.text);
       break;
     case FrameKind::kRequest:
-      settings_->Log(kLogConnection, Format("连接%d忽略服务器发来的请求[序号%u]。", number_, frame.sequence));
+      settings_->Log(kLogConnection, platform::Format("连接%d忽略服务器发来的请求[序号%u]。", number_, frame.sequence));
       break;
   }
 }

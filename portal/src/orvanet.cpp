@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "format.h"
+#include "platform/format.h"
 #include "portal.h"
 #include "platform/local_address.h"
 #include "portal/Orvanet.h"
@@ -27,7 +27,7 @@ int Guarded(OV_TextSink sink, void* context, Body body) {
     return body() ? 1 : 0;
   } catch (const std::exception& error) {
     try {
-      Give(sink, context, portal::Format("通讯库内部错误：%s", error.what()));
+      Give(sink, context, platform::Format("通讯库内部错误：%s", error.what()));
     } catch (...) {
     }
   } catch (...) {
@@ -69,7 +69,7 @@ int OV_Start(const char* applicationTag, const char* versionText, int reconnectA
       Give(message, messageContext, text);
       return false;
     }
-    settings.Log(portal::kLogNote, portal::Format("通讯库已启动：%s %s", applicationTag ? applicationTag : "",
+    settings.Log(portal::kLogNote, platform::Format("通讯库已启动：%s %s", applicationTag ? applicationTag : "",
                                                   versionText ? versionText : ""));
     return true;
   });

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "format.h"
+#include "platform/format.h"
 
 namespace portal {
 namespace {
@@ -17,7 +17,7 @@ bool ReadConnectBlock(const OV_ConnectBlock& block, ServerAddress& server, std::
     return false;
   }
   if (const std::int32_t proxyKind = orvanet::GetI32(block.proxyKind); proxyKind != 0) {
-    text = Format("不支持通过代理服务器连接（代理类型%d）！", proxyKind);
+    text = platform::Format("不支持通过代理服务器连接（代理类型%d）！", proxyKind);
     return false;
   }
   const std::optional<std::string_view> host = orvanet::GetText(block.serverAddress);
@@ -27,7 +27,7 @@ bool ReadConnectBlock(const OV_ConnectBlock& block, ServerAddress& server, std::
   }
   const auto port = static_cast<std::uint32_t>(orvanet::GetI32(block.serverPort));
   if (port == 0 || port > 65535) {
-    text = Format("服务器端口%u无效！", port);
+    text = platform::Format("服务器端口%u无效！", port);
     return false;
   }
   server = ServerAddress{std::string(*host), static_cast<std::uint16_t>(port)};
@@ -85,11 +85,11 @@ bool Portal::Connect(OV_ConnectBlock& block, std::string& text) {
       return false;
     }
     if (number < 0 || number >= OV_MAX_CONNECTIONS) {
-      text = Format("连接号%d无效！", number);
+      text = platform::Format("连接号%d无效！", number);
       return false;
     }
     if (connections_.contains(number)) {
-      text = Format("连接号%d已经建立连接！", number);
+      text = platform::Format("连接号%d已经建立连接！", number);
       return false;
     }
     if (!ReadConnectBlock(block, server, loginText, text)) return false;
@@ -107,12 +107,12 @@ bool Portal::Connect(OV_ConnectBlock& block, std::string& text) {
     throw;
   }
   if (!opened) {
-    settings->Log(kLogConnection, Format("连接%d连接服务器%s:%u失败：%s", number, server.host.c_str(), server.port,
+    settings->Log(kLogConnection, platform::Format("连接%d连接服务器%s:%u失败：%s", number, server.host.c_str(), server.port,
                                          text.c_str()));
     Forget(number, connection);
     return false;
   }
-  settings->Log(kLogConnection, Format("连接%d已连接到服务器%s:%u。", number, server.host.c_str(), server.port));
+  settings->Log(kLogConnection, platform::Format("连接%d已连接到服务器%s:%u。", number, server.host.c_str(), server.port));
   orvanet::SetI32(block.connection, number);
   return true;
 }
@@ -139,7 +139,7 @@ int Portal::State(int number) const {
 bool Portal::Send(int number, int function, platform::Event* abort, std::string_view request, std::string& text) {
   const std::shared_ptr<Connection> connection = Find(number);
   if (!connection) {
-    text = Format("连接号%d没有建立连接！", number);
+    text = platform::Format("连接号%d没有建立连接！", number);
     return false;
   }
   return connection->Call(function, abort, request, text);

@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "format.h"
+#include "platform/format.h"
 #include "platform/sync.h"
 
 namespace portal {
@@ -43,7 +43,7 @@ int ConnectOne(const addrinfo& address, Deadline deadline, const std::function<b
                const ServerAddress& server, std::string& error) {
   const int descriptor = ::socket(address.ai_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (descriptor < 0) {
-    error = Format("连接服务器%s:%u失败：%s", server.host.c_str(), server.port, SystemReason(errno).c_str());
+    error = platform::Format("连接服务器%s:%u失败：%s", server.host.c_str(), server.port, SystemReason(errno).c_str());
     return -1;
   }
   int result = ::connect(descriptor, address.ai_addr, address.ai_addrlen);
@@ -54,7 +54,7 @@ int ConnectOne(const addrinfo& address, Deadline deadline, const std::function<b
         break;
       }
       if (std::chrono::steady_clock::now() >= deadline) {
-        error = Format("连接服务器%s:%u超时！", server.host.c_str(), server.port);
+        error = platform::Format("连接服务器%s:%u超时！", server.host.c_str(), server.port);
         break;
       }
       if (!PollOnce(descriptor, POLLOUT, PollTimeout(deadline, kTick))) continue;
@@ -74,7 +74,7 @@ int ConnectOne(const addrinfo& address, Deadline deadline, const std::function<b
     return descriptor;
   }
   if (error.empty())
-    error = Format("连接服务器%s:%u失败：%s", server.host.c_str(), server.port, SystemReason(errno).c_str());
+    error = platform::Format("连接服务器%s:%u失败：%s", server.host.c_str(), server.port, SystemReason(errno).c_str());
   ::close(descriptor);
   return -1;
 }
@@ -91,7 +91,7 @@ std::shared_ptr<TcpSocket> TcpSocket::Connect(const ServerAddress& server, milli
   addrinfo* found = nullptr;
   const int lookup = ::getaddrinfo(server.host.c_str(), std::to_string(server.port).c_str(), &hints, &found);
   if (lookup != 0) {
-    error = Format("找不到服务器%s：%s", server.host.c_str(), ::gai_strerror(lookup));
+    error = platform::Format("找不到服务器%s：%s", server.host.c_str(), ::gai_strerror(lookup));
     return nullptr;
   }
   std::shared_ptr<TcpSocket> socket;

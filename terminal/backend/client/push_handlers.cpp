@@ -1,5 +1,7 @@
 #include "client/push_handlers.h"
 
+#include "platform/format.h"
+
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -43,19 +45,6 @@ enum MessageCategory : int {
 
 // Field n of the line as a bounded copy of `size` - 1 bytes at most.
 std::string Field(std::string_view line, int n, std::size_t size = kOrderFieldSize) { return FieldOf(line, n, size); }
-
-__attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
-  std::va_list arguments;
-  va_start(arguments, format);
-  std::va_list measure;
-  va_copy(measure, arguments);
-  const int length = std::vsnprintf(nullptr, 0, format, measure);
-  va_end(measure);
-  std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, arguments);
-  va_end(arguments);
-  return text;
-}
 
 // The volume not yet filled: order volume minus filled volume, as text.
 std::string Difference(std::string_view minuend, std::string_view subtrahend) {
@@ -107,7 +96,7 @@ void PushHandlers::QueueStateChange(const OrderStateChange& change) {
 
 void PushHandlers::OnOrderPush(std::string_view line) {
   QueueStateChange(StateChangeOf(line));
-  PostOutputLine(kOrderLine, Format("委托单：%s|%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
+  PostOutputLine(kOrderLine, platform::Format("委托单：%s|%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
                                     Field(line, 15).c_str(), Field(line, 12).c_str(), Field(line, 17).c_str(),
                                     Field(line, 19).c_str(), Field(line, 21).c_str(), Field(line, 22).c_str(),
                                     Field(line, 23).c_str(), Field(line, 40).c_str()));
@@ -116,7 +105,7 @@ void PushHandlers::OnOrderPush(std::string_view line) {
 void PushHandlers::OnCancelPush(std::string_view line) {
   QueueStateChange(StateChangeOf(line));
   PostOutputLine(kCancelLine,
-                 Format("撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(), Field(line, 10).c_str(),
+                 platform::Format("撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(), Field(line, 10).c_str(),
                         Field(line, 15).c_str(), Field(line, 12).c_str(), Field(line, 17).c_str(),
                         Field(line, 19).c_str(), Field(line, 21).c_str(), Field(line, 36).c_str(),
                         Field(line, 42).c_str(), Field(line, 40).c_str()));
@@ -134,14 +123,14 @@ void PushHandlers::OnTradePush(std::string_view line) {
       MakeOrderStateChange(order->orderingSeat, order->orderNo, order->seatCode, Field(line, 12), order->lots,
                            stillOpen));
   PostOutputLine(kTradeLine,
-                 Format("委托单：%s|委托%s手,本次成交%s手,共成交%s手|%s|%s|%s|%s|%s[%s]", order->orderNo.c_str(),
+                 platform::Format("委托单：%s|委托%s手,本次成交%s手,共成交%s手|%s|%s|%s|%s|%s[%s]", order->orderNo.c_str(),
                         order->lots.c_str(), Field(line, 22).c_str(), Difference(order->lots, stillOpen).c_str(),
                         order->contractCode.c_str(), Field(line, 17).c_str(), Field(line, 19).c_str(),
                         Field(line, 21).c_str(), order->price.c_str(), Field(line, 36, kTradeSeatCodeSize).c_str()));
 }
 
 void PushHandlers::OnExerciseOrderPush(std::string_view line) {
-  PostOutputLine(kOrderLine, Format("执行放弃委托单：%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
+  PostOutputLine(kOrderLine, platform::Format("执行放弃委托单：%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
                                     OrderStateText(Field(line, 12)), Field(line, 11).c_str(),
                                     ExerciseWord(Field(line, 42)), BuySellText(Field(line, 13)),
                                     HedgeText(Field(line, 14)), Field(line, 15).c_str(), Field(line, 29).c_str()));
@@ -149,7 +138,7 @@ void PushHandlers::OnExerciseOrderPush(std::string_view line) {
 
 void PushHandlers::OnExerciseCancelPush(std::string_view line) {
   PostOutputLine(kCancelLine,
-                 Format("执行放弃委托撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(),
+                 platform::Format("执行放弃委托撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(),
                         Field(line, 10).c_str(), OrderStateText(Field(line, 12)), Field(line, 11).c_str(),
                         ExerciseWord(Field(line, 42)), BuySellText(Field(line, 13)), HedgeText(Field(line, 14)),
                         Field(line, 25).c_str(), Field(line, 31).c_str(), Field(line, 29).c_str()));
@@ -184,7 +173,7 @@ void PushHandlers::OnNotice(std::string_view line) {
   if (addressee != " " && !addressee.empty() && accounts_.FindAccountByCode(addressee) == nullptr) return;
   const std::string text = Field(line, 17, kMessageTextSize);
   const char* heading = NoticeFormat(LeadingInteger(Field(line, 14, kMessageLevelSize)));
-  PostOutputLine(kNoticeLine, heading == nullptr ? text : CutToLength(Format(heading, text.c_str()), kNoticeLength));
+  PostOutputLine(kNoticeLine, heading == nullptr ? text : CutToLength(platform::Format(heading, text.c_str()), kNoticeLength));
 }
 
 // An exchange's new state (field 19 the exchange, field 20 the state): each
@@ -210,7 +199,7 @@ void PushHandlers::OnExchangeState(std::string_view line) {
 
 void PushHandlers::OnMessageBoxPush(std::string_view line) {
   const std::string text =
-      Format("[%s]%s", Field(line, 8, kMessageBoxTitleSize).c_str(), Field(line, 9, kMessageBoxTextSize).c_str());
+      platform::Format("[%s]%s", Field(line, 8, kMessageBoxTitleSize).c_str(), Field(line, 9, kMessageBoxTextSize).c_str());
   // The line is in the output pane before the box holds the GUI thread.
   PostOutputLine(kConnectionLine, text);
   platform::ShowMessage(text);

@@ -1,9 +1,9 @@
-#include "format.h"
+#include "platform/format.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-namespace portal {
+namespace platform {
 
 std::string Format(const char* format, ...) {
   va_list args;
@@ -12,14 +12,10 @@ std::string Format(const char* format, ...) {
   va_copy(measure, args);
   const int length = std::vsnprintf(nullptr, 0, format, measure);
   va_end(measure);
-  std::string text;
-  if (length > 0) {
-    text.resize(static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(text.data(), text.size(), format, args);
-    text.resize(static_cast<std::size_t>(length));
-  }
+  std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
   va_end(args);
   return text;
 }
 
-}  // namespace portal
+}  // namespace platform
