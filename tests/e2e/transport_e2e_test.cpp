@@ -4,17 +4,11 @@
 // connections, pushes) stands in for a slow or failing network.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <future>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <stdexcept>
 #include <string>
-#include <thread>
-#include <tuple>
+#include <string_view>
 #include <vector>
 
 #include "backend/field_text.h"
@@ -23,6 +17,9 @@
 #include "backend/request_record.h"
 #include "backend/sequence_number.h"
 #include "backend/server_rotation.h"
+#include "backend/testing/request_texts.h"
+#include "backend/testing/transport_calls.h"
+#include "backend/testing/transport_fixture.h"
 #include "backend/transport.h"
 #include "simbackend/server.h"
 
@@ -30,17 +27,21 @@ namespace {
 
 using backend::RequestPtr;
 using backend::RequestRecord;
-using namespace std::chrono_literals;
-
-// Every wait is bounded, and below the portal's answer time-out (15 s): a
-// request that ends within it was ended by the transport, not by the time-out.
-constexpr auto kBound = 10s;
+using backend_testing::Await;
+using backend_testing::ExecuteOnAnotherThread;
+using backend_testing::ExpectWaitingAndQueuedRequestLost;
+using backend_testing::kBound;
+using backend_testing::kManagementRole;
+using backend_testing::kSubAccountRole;
+using backend_testing::kTradingRole;
+using backend_testing::Outcome;
+using backend_testing::StateLog;
+using backend_testing::TakeResults;
 
 constexpr int kLoginFunction = 5001;
 constexpr int kQuoteServersQuery = 5451;
 constexpr int kManagedAccountsQuery = 5056;
 constexpr int kFollowUp = 0;
-constexpr const char* kLost = "通讯连接中断！";
 
 // The accounts of the test data folder.
 struct Account {
@@ -51,23 +52,14 @@ const Account kTrader{"10001", "111111"};
 const Account kManager{"90001", "999999"};  // manages 20001 and 20002
 const Account kLoneManager{"90002", "888888"};  // manages no account
 
-// The login roles of field 27: a customer's own login, a management
-// account, a trading account signed by its management account.
-constexpr const char* kTradingRole = "";
-constexpr const char* kManagementRole = "1";
-constexpr const char* kSubAccountRole = "2";
-
-// The 28-field login text: the business frame with the customer's
-// credentials, the terminal's addresses and version, the role in field 27
-// and the management account in field 28.
+// The log-in text of this terminal's version, numbered as its next request.
 std::string LoginText(const Account& account, const char* role, const std::string& manager = {}) {
-  const std::vector<std::string> fields = {
-      "R", backend::LocalMachineAddress(), std::to_string(backend::GetNextSequenceNo()), "5001", "", "Pellora",
-      account.customer, account.password, backend::LocalIpAddress(), "1", "1", "", "20091204", "1.0.0.1",
-      "", "", "", "", "", "", "1", "", "", "", "", "", role, manager};
-  std::string text;
-  for (const std::string& field : fields) backend::AppendSeparatedField(text, field);
-  return text;
+  return backend_testing::LoginText({.sequence = backend::GetNextSequenceNo(),
+                                     .customer = account.customer,
+                                     .password = account.password,
+                                     .version = "1.0.0.1",
+                                     .role = role,
+                                     .manager = manager});
 }
 
 std::string Field(int n, std::string_view line) { return backend::GetSeparatedFieldText(n, line); }
@@ -79,59 +71,14 @@ std::vector<int> Functions(const simbackend::Server& server) {
   return functions;
 }
 
-// Every change the portal reported: connection number, state before, state.
-class StateLog {
- public:
-  using Change = std::tuple<int, int, int>;
-
-  void Add(int connection, int flag, int state) {
-    std::lock_guard lock(mutex_);
-    changes_.emplace_back(connection, flag, state);
-    changed_.notify_all();
-  }
-  // Waits for a change from `flag` to `state` among those after the first `skip`.
-  bool WaitFor(int flag, int state, std::size_t skip) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, kBound, [&] {
-      return std::any_of(changes_.begin() + static_cast<std::ptrdiff_t>(std::min(skip, changes_.size())),
-                         changes_.end(), [&](const Change& change) {
-                           return std::get<1>(change) == flag && std::get<2>(change) == state;
-                         });
-    });
-  }
-  std::vector<Change> Changes() const {
-    std::lock_guard lock(mutex_);
-    return changes_;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<Change> changes_;
-};
-
-struct Outcome {
-  bool ok = false;
-  std::string message;
-};
-
-class TransportEndToEnd : public ::testing::Test {
+class TransportEndToEnd : public backend_testing::TransportFixture {
  protected:
-  void SetUp() override {
-    std::string message;
-    ASSERT_TRUE(backend::StartCommunication("1.0.0.1", message)) << message;
-    backend::SetConnectionStateHook(
-        [this](int connection, int flag, int state) { states_.Add(connection, flag, state); });
-  }
+  TransportEndToEnd() : TransportFixture("1.0.0.1") {}
 
-  // The transport's state is global: every test leaves it as it found it.
+  // The back ends outlive the transport.
   void TearDown() override {
-    backend::StopCommunication();
-    backend::SetConnectionStateHook(nullptr);
+    TransportFixture::TearDown();
     servers_.clear();
-    backend::TheServerRotation().SetGateways({}, 0);
-    while (backend::TheResultQueue().TakeNext()) {
-    }
   }
 
   // A back end on a free loopback port, serving the test data folder; it
@@ -147,10 +94,7 @@ class TransportEndToEnd : public ::testing::Test {
 
   // Connects the slot with the login text; true when the back end accepted it.
   static bool Connect(int slot, const simbackend::Server& server, const std::string& loginText) {
-    OV_ConnectBlock block{};
-    orvanet::SetI32(block.connection, slot);
-    orvanet::SetText(block.serverAddress, "127.0.0.1");
-    orvanet::SetI32(block.serverPort, server.Port());
+    OV_ConnectBlock block = backend_testing::LoopbackConnectBlock(slot, server.Port());
     std::string answer;
     std::string message;
     if (!backend::ConnectSlot(block, answer, message, loginText)) {
@@ -164,15 +108,8 @@ class TransportEndToEnd : public ::testing::Test {
   // A request of one sub-request in the business frame, signed by `signer`.
   static RequestPtr Request(const char* title, int function, int priority, const Account& signer, int slot = 0,
                             bool singlePacket = false) {
-    backend::CxDataSet parameters;
-    for (const std::string& text : {std::string(), std::string("Pellora"), signer.customer, signer.password})
-      parameters.AddText(text);
-    std::string message;
-    RequestPtr record = backend::BuildRequestCommand(title, 1, slot, priority, "", backend::LocalMachineAddress(),
-                                                     backend::GetNextSequenceNo(), function, singlePacket,
-                                                     parameters, message);
-    EXPECT_TRUE(record) << message;
-    return record;
+    return backend_testing::BuildRequest(title, function, priority, slot, singlePacket,
+                                         backend_testing::BusinessFrame(signer.customer, signer.password));
   }
 
   static void Execute(RequestRecord& record) {
@@ -185,44 +122,6 @@ class TransportEndToEnd : public ::testing::Test {
     EXPECT_TRUE(backend::PostRequest(record, message)) << message;
   }
 
-  // Between this call and Await() a test checks with EXPECT only: returning
-  // early would leave the future's destructor waiting for the call.
-  static std::future<Outcome> ExecuteOnAnotherThread(RequestRecord& record) {
-    return std::async(std::launch::async, [&record] {
-      Outcome outcome;
-      outcome.ok = backend::ExecuteRequest(record, outcome.message);
-      return outcome;
-    });
-  }
-
-  // The outcome of a call on another thread within the bound; past it the
-  // slots are closed, which ends every waiting call.
-  static Outcome Await(std::future<Outcome>& pending) {
-    if (pending.wait_for(kBound) != std::future_status::ready) {
-      ADD_FAILURE() << "the request did not end in time";
-      for (int slot = 0; slot < backend::kSlotCount; ++slot) {
-        std::string ignored;
-        backend::DisconnectSlot(slot, ignored);
-      }
-    }
-    return pending.get();
-  }
-
-  // The next `count` records of the result queue, within the bound.
-  static std::vector<RequestPtr> TakeResults(std::size_t count) {
-    std::vector<RequestPtr> results;
-    const auto deadline = std::chrono::steady_clock::now() + kBound;
-    while (results.size() < count && std::chrono::steady_clock::now() < deadline) {
-      if (RequestPtr record = backend::TheResultQueue().TakeNext())
-        results.push_back(std::move(record));
-      else
-        std::this_thread::sleep_for(5ms);
-    }
-    EXPECT_EQ(results.size(), count);
-    return results;
-  }
-
-  StateLog states_;
   std::vector<std::unique_ptr<simbackend::Server>> servers_;
 };
 
@@ -292,7 +191,9 @@ TEST_F(TransportEndToEnd, WaitingRequestsAreSentByPriority) {
   Post(Request("查询系统日期", 5122, 0, kTrader));
   EXPECT_EQ(server.ReleaseHeld(kQuoteServersQuery), 1u);
 
-  for (const RequestPtr& result : TakeResults(6)) EXPECT_EQ(result->errorFlag, 0u) << result->errorText;
+  const std::vector<RequestPtr> results = TakeResults(6);
+  EXPECT_EQ(results.size(), 6u);
+  for (const RequestPtr& result : results) EXPECT_EQ(result->errorFlag, 0u) << result->errorText;
   EXPECT_EQ(Functions(server), (std::vector<int>{kLoginFunction, kQuoteServersQuery, 5011, 5010, 5002, 5017, 5122}));
 }
 
@@ -336,13 +237,7 @@ TEST_F(TransportEndToEnd, ClosingASlotEndsTheWaitingCallerAndTheQueuedRequests) 
 
   std::string message;
   EXPECT_TRUE(backend::CloseSlot(0, message)) << message;
-  const Outcome outcome = Await(pending);
-  EXPECT_FALSE(outcome.ok);
-  EXPECT_EQ(outcome.message, kLost);
-  const std::vector<RequestPtr> results = TakeResults(1);
-  ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0]->errorFlag, 1u);
-  EXPECT_EQ(results[0]->errorText, kLost);
+  ASSERT_NO_FATAL_FAILURE(ExpectWaitingAndQueuedRequestLost(pending));
 
   EXPECT_TRUE(server.WaitForConnectionCount(0, kBound));
   EXPECT_EQ(backend::FindFreeSlot(), 0);
@@ -444,7 +339,9 @@ TEST_F(TransportEndToEnd, AManagementLoginWithTwoTradingAccountsTakesAllThreeSlo
   // All three slots at work at once, each for its own account.
   for (int slot = 0; slot < backend::kSlotCount; ++slot)
     Post(Request("查询行情服务器信息", kQuoteServersQuery, 2, signers[static_cast<std::size_t>(slot)], slot));
-  for (const RequestPtr& result : TakeResults(3)) {
+  const std::vector<RequestPtr> results = TakeResults(3);
+  EXPECT_EQ(results.size(), 3u);
+  for (const RequestPtr& result : results) {
     std::string message;
     EXPECT_EQ(backend::CheckReplyResult(0, message, result.get()), 0) << message;
   }

@@ -1,33 +1,32 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <future>
-#include <mutex>
+#include <optional>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
 #include "backend/field_text.h"
-#include "backend/request_queue.h"
-#include "backend/sequence_number.h"
-#include "backend/server_rotation.h"
 #include "backend/program_log.h"
+#include "backend/request_record.h"
+#include "backend/server_rotation.h"
+#include "backend/testing/request_texts.h"
+#include "backend/testing/transport_calls.h"
+#include "backend/testing/transport_fixture.h"
 #include "backend/transport.h"
 #include "portal/testing/loopback_server.h"
 
 namespace {
 
 using backend::RequestPtr;
-using backend::RequestRecord;
+using backend_testing::Await;
+using backend_testing::ExecuteOnAnotherThread;
+using backend_testing::ExpectWaitingAndQueuedRequestLost;
+using backend_testing::Outcome;
+using backend_testing::TakeResults;
 using portal_testing::LoopbackServer;
-using namespace std::chrono_literals;
 
-constexpr auto kBound = 10s;
 constexpr const char* kDone = "R|srv|0|Y|0|";
-constexpr const char* kLost = "通讯连接中断！";
 constexpr int kHeldFunction = 5100;
 
 int FunctionOf(const std::string& text) {
@@ -49,67 +48,12 @@ std::vector<int> Functions(const LoopbackServer& server) {
   return functions;
 }
 
-struct Outcome {
-  bool ok = false;
-  std::string message;
-};
-
-// Every change the portal reported: connection number, state before, state.
-class StateLog {
- public:
-  void Add(int connection, int flag, int state) {
-    std::lock_guard lock(mutex_);
-    changes_.emplace_back(connection, flag, state);
-    changed_.notify_all();
-  }
-  // Waits for a change from `flag` to `state` beyond the first `skip` ones.
-  bool WaitFor(int flag, int state, std::size_t skip = 0) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, kBound, [&] {
-      for (std::size_t index = skip; index < changes_.size(); ++index) {
-        if (std::get<1>(changes_[index]) == flag && std::get<2>(changes_[index]) == state) return true;
-      }
-      return false;
-    });
-  }
-  std::size_t Count() {
-    std::lock_guard lock(mutex_);
-    return changes_.size();
-  }
-  std::vector<std::tuple<int, int, int>> Changes() {
-    std::lock_guard lock(mutex_);
-    return changes_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<std::tuple<int, int, int>> changes_;
-};
-
-class TransportTest : public ::testing::Test {
+class TransportTest : public backend_testing::TransportFixture {
  protected:
-  void SetUp() override {
-    std::string message;
-    ASSERT_TRUE(backend::StartCommunication("1.0.0", message)) << message;
-    backend::SetConnectionStateHook([this](int connection, int flag, int state) {
-      states_.Add(connection, flag, state);
-    });
-  }
-
-  void TearDown() override {
-    backend::StopCommunication();
-    backend::SetConnectionStateHook(nullptr);
-    backend::TheServerRotation().SetGateways({}, 0);
-    while (backend::TheResultQueue().TakeNext()) {
-    }
-  }
+  TransportTest() : TransportFixture("1.0.0") {}
 
   static void Connect(int slot, const LoopbackServer& server) {
-    OV_ConnectBlock block{};
-    orvanet::SetI32(block.connection, slot);
-    orvanet::SetText(block.serverAddress, "127.0.0.1");
-    orvanet::SetI32(block.serverPort, server.Port());
+    OV_ConnectBlock block = backend_testing::LoopbackConnectBlock(slot, server.Port());
     std::string answer;
     std::string message;
     ASSERT_TRUE(backend::ConnectSlot(block, answer, message, "R|mac|1|5001||Pellora|c01|pw|")) << message;
@@ -122,37 +66,11 @@ class TransportTest : public ::testing::Test {
                             const char* password = nullptr) {
     backend::CxDataSet parameters;
     if (password) {
-      for (const char* text : {"", "Pellora", "10001", password}) parameters.AddText(text);
+      parameters = backend_testing::BusinessFrame("10001", password);
     } else {
       parameters.AddText(title);
     }
-    std::string message;
-    RequestPtr record =
-        backend::BuildRequestCommand(title, 1, 0, priority, "", backend::LocalMachineAddress(),
-                                     backend::GetNextSequenceNo(), function, singlePacket, parameters, message);
-    EXPECT_TRUE(record) << message;
-    return record;
-  }
-
-  static std::future<Outcome> ExecuteOnAnotherThread(RequestRecord& record) {
-    return std::async(std::launch::async, [&record] {
-      Outcome outcome;
-      outcome.ok = backend::ExecuteRequest(record, outcome.message);
-      return outcome;
-    });
-  }
-
-  // The outcome of a call on another thread, within a bound: when it takes
-  // longer the slots are closed, which ends every waiting call.
-  static Outcome Await(std::future<Outcome>& pending) {
-    if (pending.wait_for(kBound) != std::future_status::ready) {
-      ADD_FAILURE() << "the request did not end in time";
-      for (int slot = 0; slot < backend::kSlotCount; ++slot) {
-        std::string ignored;
-        backend::DisconnectSlot(slot, ignored);
-      }
-    }
-    return pending.get();
+    return backend_testing::BuildRequest(title, function, priority, 0, singlePacket, parameters);
   }
 
   static void Post(RequestPtr record) {
@@ -160,22 +78,6 @@ class TransportTest : public ::testing::Test {
     ASSERT_TRUE(backend::PostRequest(record, message)) << message;
     EXPECT_FALSE(record);
   }
-
-  // The next `count` records of the result queue, waiting a bounded time.
-  static std::vector<RequestPtr> TakeResults(std::size_t count) {
-    std::vector<RequestPtr> results;
-    const auto deadline = std::chrono::steady_clock::now() + kBound;
-    while (results.size() < count && std::chrono::steady_clock::now() < deadline) {
-      if (RequestPtr record = backend::TheResultQueue().TakeNext()) {
-        results.push_back(std::move(record));
-      } else {
-        std::this_thread::sleep_for(5ms);
-      }
-    }
-    return results;
-  }
-
-  StateLog states_;
 };
 
 TEST_F(TransportTest, PriorityTwoCancelsARunningPriorityZeroRequest) {
@@ -319,13 +221,7 @@ TEST_F(TransportTest, ClosingASlotFinishesEveryRequestOnIt) {
 
   std::string message;
   ASSERT_TRUE(backend::CloseSlot(0, message)) << message;
-  const Outcome outcome = Await(pending);
-  EXPECT_FALSE(outcome.ok);
-  EXPECT_EQ(outcome.message, kLost);
-  const std::vector<RequestPtr> results = TakeResults(1);
-  ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0]->errorFlag, 1u);
-  EXPECT_EQ(results[0]->errorText, kLost);
+  ASSERT_NO_FATAL_FAILURE(ExpectWaitingAndQueuedRequestLost(pending));
 
   EXPECT_FALSE(backend::IsSlotConnected(0));
   EXPECT_EQ(backend::FindFreeSlot(), 0);

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
@@ -19,6 +18,7 @@
 #include "backend/request_queue.h"
 #include "backend/sequence_number.h"
 #include "backend/server_rotation.h"
+#include "backend/testing/transport_calls.h"
 #include "backend/transport.h"
 #include "client/operation_frame.h"
 #include "client/testing/recording_shell.h"
@@ -27,10 +27,7 @@
 
 namespace client_test {
 
-using namespace std::chrono_literals;
-
-// Bounds every wait of a test.
-inline constexpr auto kBound = 10s;
+using backend_testing::kBound;
 
 // An engine that a test can make ready, to send the requests it refuses
 // while it downloads. Its own download never finishes.
@@ -84,14 +81,28 @@ class ClientTest : public ::testing::Test {
     rotation.SetQuoteSlot(1);
   }
 
-  // Starts the engine for the accounts logged in, sending with the callbacks
-  // given, and installs it for the operations.
-  void StartEngine(engine::SyncSendCallback sendSync, engine::AsyncSendCallback sendAsync) {
+  // Callbacks that send with the two given and number the requests as the
+  // terminal numbers its own.
+  static engine::EngineCallbacks SendingCallbacks(engine::SyncSendCallback sendSync,
+                                                  engine::AsyncSendCallback sendAsync) {
     engine::EngineCallbacks callbacks;
     callbacks.sendSync = std::move(sendSync);
     callbacks.sendAsync = std::move(sendAsync);
     callbacks.nextSequenceNo = backend::GetNextSequenceNo;
+    return callbacks;
+  }
+
+  // Starts the engine for the accounts logged in, sending with the callbacks
+  // given and logging to the program log, and installs it for the operations.
+  void StartEngine(engine::SyncSendCallback sendSync, engine::AsyncSendCallback sendAsync) {
+    engine::EngineCallbacks callbacks = SendingCallbacks(std::move(sendSync), std::move(sendAsync));
     callbacks.log = backend::WriteLogLine;
+    StartEngine(std::move(callbacks));
+  }
+
+  // Starts the engine for the accounts logged in with these callbacks, and
+  // installs it for the operations.
+  void StartEngine(engine::EngineCallbacks callbacks) {
     const std::string machine = backend::LocalMachineAddress();
     ASSERT_TRUE(engine.Start({.machineAddress = machine,
                               .requestPrefix = client::kReservedLeadingText,
@@ -130,10 +141,7 @@ class SimulatedBackEndTest : public ClientTest {
   }
 
   // Starts the engine over the transport.
-  void StartEngineOverTransport() {
-    StartEngine(backend::ExecuteRequest,
-                [](backend::RequestPtr& record, std::string& error) { return backend::PostRequest(record, error); });
-  }
+  void StartEngineOverTransport() { StartEngine(backend::ExecuteRequest, backend::PostRequest); }
 
   // The texts of the requests of one function the back end received.
   std::vector<std::string> RequestsOf(int function) const {

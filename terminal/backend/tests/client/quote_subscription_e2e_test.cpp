@@ -58,22 +58,10 @@ class QuoteSubscriptionEndToEnd : public client_test::SimulatedBackEndTest {
 
   // The engine as start-up starts it: sending over the transport, telling
   // the GUI through the callbacks, learning of connection changes.
-  void StartEngine() {
-    engine::EngineCallbacks callbacks;
-    callbacks.sendSync = backend::ExecuteRequest;
-    callbacks.sendAsync = [](backend::RequestPtr& record, std::string& error) {
-      return backend::PostRequest(record, error);
-    };
-    callbacks.nextSequenceNo = backend::GetNextSequenceNo;
+  void StartEngineAsAtStartUp() {
+    engine::EngineCallbacks callbacks = SendingCallbacks(backend::ExecuteRequest, backend::PostRequest);
     guiCallbacks.BindTo(callbacks);
-    const std::string machine = backend::LocalMachineAddress();
-    ASSERT_TRUE(engine.Start({.machineAddress = machine,
-                              .requestPrefix = client::kReservedLeadingText,
-                              .applicationTag = client::kApplicationTag,
-                              .accounts = &backend::TheAccountTable(),
-                              .loginType = backend::GetLoginType()},
-                             std::move(callbacks)));
-    client::InstallOperationEngine(&engine);
+    ASSERT_NO_FATAL_FAILURE(StartEngine(std::move(callbacks)));
     backend::SetConnectionStateHook(
         [this](int connection, int flag, int state) { engine.OnConnectionState(state, flag, connection); });
   }
@@ -101,7 +89,7 @@ class QuoteSubscriptionEndToEnd : public client_test::SimulatedBackEndTest {
 TEST_F(QuoteSubscriptionEndToEnd, ThreeSubscribedContractsReceiveTheirQuotes) {
   std::string message;
   ASSERT_TRUE(client::Login(message, {backend::kTradingLogin, "10001", "111111"})) << message;
-  StartEngine();
+  StartEngineAsAtStartUp();
   client::QuoteServerInfo info;
   ASSERT_TRUE(client::QueryQuoteServerInfo(info, message)) << message;
   ASSERT_TRUE(client::LoginQuoteGateway(message, info)) << message;

@@ -12,8 +12,9 @@
 #include "backend/account_table.h"
 #include "backend/field_text.h"
 #include "backend/global_string_list.h"
-#include "backend/request_queue.h"
 #include "backend/server_rotation.h"
+#include "backend/testing/request_texts.h"
+#include "backend/testing/transport_calls.h"
 #include "backend/transport.h"
 #include "client/async_operations.h"
 #include "client/login.h"
@@ -25,6 +26,10 @@ namespace {
 
 using backend::kManagementLogin;
 using backend::kTradingLogin;
+using backend_testing::kManagementRole;
+using backend_testing::kSubAccountRole;
+using backend_testing::kTradingRole;
+using backend_testing::TakeResults;
 using client_test::ClientTest;
 using client_test::Fields;
 using client_test::kBound;
@@ -36,47 +41,20 @@ backend::CGlobalStringList List(const std::vector<std::string>& items) {
   return list;
 }
 
-// The next `count` records of the result queue, waiting a bounded time.
-std::vector<backend::RequestPtr> TakeResults(std::size_t count) {
-  std::vector<backend::RequestPtr> results;
-  const auto deadline = std::chrono::steady_clock::now() + kBound;
-  while (results.size() < count && std::chrono::steady_clock::now() < deadline) {
-    if (backend::RequestPtr record = backend::TheResultQueue().TakeNext()) {
-      results.push_back(std::move(record));
-    } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-  }
-  return results;
-}
-
 int SequenceOf(const std::string& text) {
   return backend::ParseDecimal(backend::GetSeparatedFieldText(3, text)).value_or(-1);
 }
 
-// The trading log-in text of an account's own log-in, field by field.
-std::string TradingText(const std::string& sent, const char* customer, const char* password) {
-  char text[1024];
-  std::snprintf(text, sizeof text, "R|%s|%d|%s|%s|%s|%s|%s|%s|1|1||20091204|%s|||||||1||||||||",
-                backend::LocalMachineAddress().c_str(), SequenceOf(sent), "5001", "", "Pellora", customer, password,
-                backend::LocalIpAddress().c_str(), "5.2.0.1");
-  return text;
-}
-
-std::string ManagementText(const std::string& sent, const char* customer, const char* password) {
-  char text[1024];
-  std::snprintf(text, sizeof text, "R|%s|%d|%s|%s|%s|%s|%s|%s|1|1||20091204|%s|||||||1||||||%d||",
-                backend::LocalMachineAddress().c_str(), SequenceOf(sent), "5001", "", "Pellora", customer, password,
-                backend::LocalIpAddress().c_str(), "5.2.0.1", 1);
-  return text;
-}
-
-std::string SubAccountText(const std::string& sent, const char* subAccount, const char* password, const char* manager) {
-  char text[1024];
-  std::snprintf(text, sizeof text, "R|%s|%d|%s|%s|%s|%s|%s|%s|1|1||20091204|%s|||||||1||||||%d|%s|",
-                backend::LocalMachineAddress().c_str(), SequenceOf(sent), "5001", "", "Pellora", subAccount, password,
-                backend::LocalIpAddress().c_str(), "5.2.0.1", 2, manager);
-  return text;
+// The log-in text the terminal sends for an account in a role, numbered as
+// `sent` is.
+std::string LoginTextLike(const std::string& sent, const char* customer, const char* password,
+                          const char* role = kTradingRole, const char* manager = "") {
+  return backend_testing::LoginText({.sequence = SequenceOf(sent),
+                                     .customer = customer,
+                                     .password = password,
+                                     .version = "5.2.0.1",
+                                     .role = role,
+                                     .manager = manager});
 }
 
 std::string QuoteText(const std::string& sent, const char* user, const char* password) {
@@ -135,7 +113,7 @@ TEST_F(LoginTest, ATradingAccountLogsInOnSlotZeroWithItsTwentyEightFields) {
   EXPECT_EQ(ConnectedSlots(), 1);
   const std::vector<std::string> logins = RequestsOf(5001);
   ASSERT_EQ(logins.size(), 1u);
-  EXPECT_EQ(logins[0], TradingText(logins[0], "10001", "111111"));
+  EXPECT_EQ(logins[0], LoginTextLike(logins[0], "10001", "111111"));
   EXPECT_EQ(Fields(logins[0]).size(), 28u);
   EXPECT_GT(SequenceOf(logins[0]), 0);
   // A dropped trading connection reconnects through the gateway list.
@@ -171,9 +149,9 @@ TEST_F(LoginTest, AManagementLoginTakesAllThreeSlotsAndLeavesNoneForTheQuoteGate
 
   const std::vector<std::string> logins = RequestsOf(5001);
   ASSERT_EQ(logins.size(), 3u);
-  EXPECT_EQ(logins[0], ManagementText(logins[0], "90001", "999999"));
-  EXPECT_EQ(logins[1], SubAccountText(logins[1], "20001", "999999", "90001"));
-  EXPECT_EQ(logins[2], SubAccountText(logins[2], "20002", "999999", "90001"));
+  EXPECT_EQ(logins[0], LoginTextLike(logins[0], "90001", "999999", kManagementRole));
+  EXPECT_EQ(logins[1], LoginTextLike(logins[1], "20001", "999999", kSubAccountRole, "90001"));
+  EXPECT_EQ(logins[2], LoginTextLike(logins[2], "20002", "999999", kSubAccountRole, "90001"));
   const std::vector<std::string> managedQueries = RequestsOf(5056);
   ASSERT_EQ(managedQueries.size(), 1u);
   EXPECT_EQ(Fields(managedQueries[0]), (std::vector<std::string>{"R", backend::LocalMachineAddress(),

@@ -2,12 +2,10 @@
 // against the simulated back end, through the real transport and the engine.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "backend/request_queue.h"
+#include "backend/testing/transport_calls.h"
 #include "client/async_operations.h"
 #include "client/login.h"
 #include "client/management_operations.h"
@@ -17,7 +15,7 @@
 
 namespace {
 
-using client_test::kBound;
+using backend_testing::NextResult;
 using client_test::SimulatedBackEndTest;
 using client_testing::OutputLine;
 
@@ -33,16 +31,6 @@ class SimulatedOperations : public SimulatedBackEndTest {
 
   // The trading date of the account on slot 0, as its log-in answered it.
   static std::string TradingDate() { return client::SlotZeroLoginValue(); }
-
-  // The next record of the result queue, waiting a bounded time.
-  static backend::RequestPtr NextResult() {
-    const auto deadline = std::chrono::steady_clock::now() + kBound;
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (backend::RequestPtr record = backend::TheResultQueue().TakeNext()) return record;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return nullptr;
-  }
 
   // The customer logged in on the connection that carried the requests of
   // one function.
