@@ -1,13 +1,17 @@
 // The change queue and the delivery of table-change records.
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstring>
 #include <mutex>
 #include <optional>
 #include <utility>
 
 #include "backend/data_set_block.h"
+#include "backend/exercise_order_row.h"
 #include "engine/operation_engine_base.h"
+#include "engine/reference_rows.h"
+#include "engine/trading_rows.h"
 #include "platform/little_endian.h"
 
 namespace engine {
@@ -24,21 +28,40 @@ struct TextField {
 struct RefreshKey {
   int tableId;
   std::size_t rowSize;
-  std::array<TextField, 3> keys;
+  std::array<TextField, 4> keys;
   std::size_t keyCount;
 };
 
+using backend::ExerciseOrderRow;
+
 constexpr std::array<RefreshKey, 5> kRefreshKeys{{
-    // funds: the account
-    {table_id::kFunds, 536, {{{0, 32}}}, 1},
-    // orders: exchange code, order number, placing seat
-    {table_id::kOrders, 1126, {{{32, 20}, {52, 16}, {496, 16}}}, 3},
-    // special orders: exchange code, order number, placing seat
-    {table_id::kSpecialOrders, 532, {{{100, 4}, {32, 16}, {120, 16}}}, 3},
-    // exercisable quantities: exchange code, option contract, shared key text
-    {table_id::kExercisableQuantities, 198, {{{32, 4}, {36, 32}, {92, 42}}}, 3},
-    // exercise orders: exchange code, application number, key text
-    {table_id::kExerciseOrders, 880, {{{48, 4}, {32, 16}, {380, 16}}}, 3},
+    {table_id::kFunds, sizeof(FundRow), {{{offsetof(FundRow, szTradeAccount), sizeof FundRow::szTradeAccount}}}, 1},
+    {table_id::kOrders,
+     sizeof(OrderRow),
+     {{{offsetof(OrderRow, szExchangeCode), sizeof OrderRow::szExchangeCode},
+       {offsetof(OrderRow, szOrderNo), sizeof OrderRow::szOrderNo},
+       {offsetof(OrderRow, szOrderSeat), sizeof OrderRow::szOrderSeat}}},
+     3},
+    {table_id::kSpecialOrders,
+     sizeof(SpecialOrderRow),
+     {{{offsetof(SpecialOrderRow, szExchangeCode), sizeof SpecialOrderRow::szExchangeCode},
+       {offsetof(SpecialOrderRow, szOrderNo), sizeof SpecialOrderRow::szOrderNo},
+       {offsetof(SpecialOrderRow, szOrderSeat), sizeof SpecialOrderRow::szOrderSeat}}},
+     3},
+    // The account too: two accounts of one log-in may hold the same option.
+    {table_id::kExercisableQuantities,
+     sizeof(ExercisableQuantityRow),
+     {{{offsetof(ExercisableQuantityRow, szExchangeCode), sizeof ExercisableQuantityRow::szExchangeCode},
+       {offsetof(ExercisableQuantityRow, szContractCode), sizeof ExercisableQuantityRow::szContractCode},
+       {offsetof(ExercisableQuantityRow, szExerciseKey), sizeof ExercisableQuantityRow::szExerciseKey},
+       {offsetof(ExercisableQuantityRow, szTradeAccount), sizeof ExercisableQuantityRow::szTradeAccount}}},
+     4},
+    {table_id::kExerciseOrders,
+     sizeof(ExerciseOrderRow),
+     {{{offsetof(ExerciseOrderRow, szExchangeCode), sizeof ExerciseOrderRow::szExchangeCode},
+       {offsetof(ExerciseOrderRow, szApplicationNo), sizeof ExerciseOrderRow::szApplicationNo},
+       {offsetof(ExerciseOrderRow, szKey), sizeof ExerciseOrderRow::szKey}}},
+     3},
 }};
 
 const RefreshKey* RefreshKeyFor(int tableId) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "engine/row_field.h"
+#include "engine/trading_rows.h"
 #include "engine_test_support.h"
 
 namespace {
@@ -112,6 +114,31 @@ TEST_F(ChangeQueue, HeldFundRecordIsRefreshedByItsAccount) {
   ASSERT_EQ(gui.changes.size(), 1u);
   EXPECT_EQ(TextAt(gui.changes[0].Row(), 0), "8001");
   EXPECT_EQ(TextAt(gui.changes[0].Row(), 208), "2.00");
+}
+
+// Two accounts of one log-in may hold the same option under the same key
+// text; a held record takes its own account's row.
+TEST_F(ChangeQueue, HeldExercisableQuantityIsRefreshedFromItsOwnAccountsRow) {
+  const auto quantityRow = [](std::string_view account, int frozen) {
+    engine::ExercisableQuantityRow row{};
+    engine::SetText(row.szTradeAccount, account);
+    engine::SetText(row.szExchangeCode, "F2");
+    engine::SetText(row.szContractCode, "m2609-C-3000");
+    engine::SetText(row.szExerciseKey, "K1");
+    engine::SetInt(row.szFrozenHands, frozen);
+    return row;
+  };
+  AddRow(engine.TableAt(Table::kExercisableQuantities), engine::RowBytes(quantityRow("8002", 5)));
+  AddRow(engine.TableAt(Table::kExercisableQuantities), engine::RowBytes(quantityRow("8001", 2)));
+  engine.RaiseChange(TableChangeRecord::RowChange(table_id::kExercisableQuantities, 'u', 2, 1,
+                                                  engine::RowBytes(quantityRow("8001", 1))),
+                     false);
+
+  engine.OnPushBatchDone();
+  ASSERT_EQ(gui.changes.size(), 1u);
+  const auto delivered = engine::RowFromBytes<engine::ExercisableQuantityRow>(gui.changes[0].Row());
+  EXPECT_EQ(engine::Text(delivered->szTradeAccount), "8001");
+  EXPECT_EQ(engine::ReadInt(delivered->szFrozenHands), 2);
 }
 
 TEST_F(ChangeQueue, RecordsWithoutACurrentRowOrKeyAreDeliveredAsQueued) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "backend/cx_data_set.h"
+#include "engine/reference_rows.h"
 #include "engine/table_catalogue.h"
 #include "engine/table_change_record.h"
 #include "platform/sync.h"
@@ -76,6 +77,11 @@ class COperationEngineBase {
   // A copy of the texts, taken under the engine lock.
   LoginTexts GetLoginTexts() const;
 
+  // Copies into `contract` the first contract row whose exchange code and
+  // contract code equal the two texts byte for byte; false, with `contract`
+  // unchanged, when there is none. Takes the engine lock.
+  bool FindContract(std::string_view exchangeCode, std::string_view contractCode, ContractRow& contract) const;
+
  protected:
   // What the engine calls back; installed once, at start.
   struct BaseCallbacks {
@@ -98,6 +104,7 @@ class COperationEngineBase {
 
   // A stored table; the engine lock guards it.
   backend::CxDataSet& TableAt(Table table) { return tables_[static_cast<std::size_t>(table)]; }
+  const backend::CxDataSet& TableAt(Table table) const { return tables_[static_cast<std::size_t>(table)]; }
 
   // The delivery rule of every record the engine raises: at once through
   // NotifyTableChange, or held in the change queue until the next batch

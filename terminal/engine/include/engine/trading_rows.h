@@ -1,0 +1,395 @@
+// Rows of the tables that hold the account's business: orders, special
+// (combination) orders, trades, position details and summary, contracts to
+// price, combination position details, order kinds, condition and
+// profit/loss orders, and the exercisable option quantities. The rules of
+// engine/reference_rows.h hold: fields through engine/row_field.h, a field
+// named sz...Field<N> carried as answer field N, and one name for one
+// quantity in every row.
+//
+// The key offsets asserted below are those by which the change queue finds
+// a held row again.
+#pragma once
+
+#include <cstddef>
+
+#include "engine/row_field.h"
+
+namespace engine {
+
+// GUI table 2. Key: exchange code, order number, placing seat.
+struct OrderRow {
+  char szTradeAccount[32];
+  char szExchangeCode[20];
+  char szOrderNo[16];  // a decimal number
+  char szContractCode[64];
+  char szFlagOrderState[4];   // order state code
+  char szOrderStateText[16];  // written by the order pushes
+  char szNameBS[10];          // "0" buy, "1" sell
+  char szNameEO[11];          // "0" open, "1" close, "2" close today
+  char szNameSH[11];          // "0" speculation, "1" hedge
+  char szOrderHands[8];
+  char szOrderPrice[16];
+  char szDealHands[8];
+  char szDealPrice[16];
+  char szOrderField18[16];  // the order's system number
+  char szMapCode[16];
+  char szOrderField8[16];
+  char szOrderTime[16];
+  char szDeclareTime[16];
+  char szOrderField22[16];
+  char szOrderField23[16];
+  char szDelOrderTime[16];
+  char szOrderType[8];
+  char szSeatCode[16];
+  char szOrderField27[16];
+  char szRemark[64];
+  char szOrderField29[32];  // the state sequence the pushes compare
+  char szOrderSeat[16];     // the seat the order was placed through
+  char szOrderField33[16];
+  char szOrderFormType[8];
+  char szDealAttr[380];  // validity: "0" GFD, "1" FOK, "2" FAK
+  char szWinLossPrice[16];
+  char szSpringTime[16];
+  char szOrderField45[64];
+  char szOrderField46[16];
+  char szOrderField47[32];
+  char szFrozenCautionMoney[16];  // money
+  char szFrozenCharge[16];        // money
+  char szFrozenPremium[16];       // money
+  char szTradeClass[2];           // the contract's option flag; empty for an unknown contract
+  char szReserved[16];
+};
+static_assert(sizeof(OrderRow) == 1126);
+static_assert(offsetof(OrderRow, szExchangeCode) == 32);
+static_assert(offsetof(OrderRow, szOrderNo) == 52);
+static_assert(offsetof(OrderRow, szOrderSeat) == 496);
+
+// GUI table 3: an order on a combination strategy of up to four legs. Key:
+// exchange code, order number, placing seat.
+struct SpecialOrderRow {
+  char szTradeAccount[32];
+  char szOrderNo[16];
+  char szFlagOrderState[4];
+  char szSpecField29[16];  // the state sequence, as OrderRow::szOrderField29
+  char szSpecField18[16];  // as OrderRow::szOrderField18
+  char szSpecField21[16];
+  char szExchangeCode[4];  // first key of the order-kind lookup
+  char szSpecField26[16];
+  char szOrderSeat[16];
+  char szSpecField33[16];
+  char szSpecField30[12];
+  char szSpecField27[8];
+  char szOrderTime[16];
+  char szDeclareTime[16];
+  char szDelOrderTime[16];
+  char szOrderField23[16];
+  char szDealHands[8];
+  char szDealPrice[16];
+  char szOrderHands[8];
+  char szSpecField13[16];
+  char szStrategyCode[8];  // second key of the order-kind lookup
+  char szSpecField39[4];
+  char szSpecField40[4];
+  char szSpecField41[2];  // third key of the order-kind lookup
+  char szSpecField12[2];  // fourth key
+  char szSpecField10[2];  // fifth key
+  char szSpecField11[2];
+  char szLegContractCode1[16];
+  char szLegContractCode2[16];
+  char szLegContractCode3[16];
+  char szLegContractCode4[16];
+  char szLegFrozenMoney1[16];  // money
+  char szLegFrozenMoney2[16];
+  char szLegFrozenMoney3[16];
+  char szLegFrozenMoney4[16];
+  char szLegFrozenCharge1[16];  // money
+  char szLegFrozenCharge2[16];
+  char szLegFrozenCharge3[16];
+  char szLegFrozenCharge4[16];
+  char szSpecField56[32];
+};
+static_assert(sizeof(SpecialOrderRow) == 532);
+static_assert(offsetof(SpecialOrderRow, szOrderNo) == 32);
+static_assert(offsetof(SpecialOrderRow, szExchangeCode) == 100);
+static_assert(offsetof(SpecialOrderRow, szOrderSeat) == 120);
+
+// GUI table 4, in ascending order of szDealNo after a load.
+struct TradeRow {
+  char szTradeAccount[32];
+  char szExchangeCode[4];
+  char szTradeField5[16];
+  char szOrderNo[16];
+  char szContractCode[32];
+  char szTradeField8[32];
+  char szNameBS[2];
+  char szTradeField10[8];
+  char szNameEO[2];
+  char szTradeField12[8];
+  char szNameSH[2];
+  char szTradeField14[8];
+  char szDealHands[8];
+  char szDealPrice[16];
+  char szTradeField17[16];
+  char szMapCode[16];
+  char szSysNo[16];
+  char szDealNo[16];  // a decimal number
+  char szTradeField21[16];
+  char szDealTime[16];
+  char szSeatCode[16];
+  char szTradeField24[8];
+  char szMargin[16];      // money, from the fee calculation
+  char szCommission[16];  // money, from the fee calculation
+  char szRoyalty[16];     // money, from the fee calculation
+  char szTradeClass[4];
+};
+static_assert(sizeof(TradeRow) == 358);
+
+// An open position lot group as the back end reports it; the engine keeps
+// the current details and the details as downloaded.
+struct PositionDetailRow {
+  char szTradeAccount[32];
+  char szPosField4[16];
+  char szOpenDate[16];  // the trading date the detail was opened
+  char szPosField6[16];  // the opening trade's number
+  char szSeatCode[16];
+  char szPosField9[16];
+  char szExchangeCode[4];
+  char szPosField11[8];
+  char szMapCode[16];
+  char szPosField13[8];
+  char szPosField14[16];
+  char szFlagBS[2];
+  char szFlagSH[2];
+  char szPositionVolume[8];
+  char szPositionPrice[16];
+  char szOpenPrice[16];
+  char szEngrossCautionMoney[16];  // money
+  char szPosField21[16];
+  char szPosField22[8];
+  char szPosKind[32];  // "ordinary", else the combination kind of a leg
+  char szPosField24[32];  // combination number of a leg
+  char szContractCode[32];
+};
+static_assert(sizeof(PositionDetailRow) == 344);
+
+// GUI table 5 (and the single-contract table that GUI id 6 builds): one row
+// per account, exchange, contract, direction, hedge, trade code and seat.
+struct PositionSummaryRow {
+  char szTradeAccount[32];
+  char szExchangeCode[4];
+  char szContractCode[32];
+  char szFlagSH[2];
+  char szPositionVolume[8];
+  char szNewPrice[16];
+  char szProfitAndLoss_KC[16];  // floating profit and loss
+  char szProfitAndLoss_CC[16];  // mark-to-market profit and loss
+  char szMapCode[16];
+  char szSumField142[8];  // the detail's szPosField13
+  char szTodayVolume[8];
+  char szPositionPrice[16];  // average holding price, money
+  char szOpenPrice[16];      // average open price, money
+  char szFlagBS[2];
+  char szSumField192[16];  // the detail's szPosField14
+  char szSeatCode[16];
+  char szEngrossCautionMoney[16];  // money
+  char szPositionCost[16];         // money
+  char szOpenCost[16];             // money
+  char szOptionMarketValue[16];
+  char szTradeClass[4];
+  char szFLOATINGMARGIN[16];
+};
+static_assert(sizeof(PositionSummaryRow) == 308);
+
+// The contracts whose last prices the engine refreshes.
+struct PriceContractRow {
+  char szExchangeCode[4];
+  char szContractCode[32];
+  char szNewPrice[16];
+};
+static_assert(sizeof(PriceContractRow) == 52);
+
+// One leg of a combination position as the back end reports it; the engine
+// keeps the current details and the details as downloaded.
+struct CombinationDetailRow {
+  char szTradeAccount[32];
+  char szCombField4[16];
+  char szExchangeCode[4];  // first key of the order-kind lookup
+  char szCombField6[16];
+  char szCombField8[2];
+  char szCombField9[32];  // leg number 1 to 4
+  char szCombField10[32];
+  char szCombField11[16];  // combination number, shared by its legs
+  char szCombField12[16];
+  char szCombField13[16];
+  char szCombField14[16];
+  char szCombField15[16];
+  char szCombField16[8];   // first part of the leg's contract code
+  char szCombField17[16];  // second part of the leg's contract code
+  char szCombField18[16];
+  char szCombField19[8];  // lots of the leg
+  char szCombField20[8];
+  char szCombField21[2];
+  char szCombField22[2];   // buy/sell code of the leg
+  char szCombField23[16];  // price of the leg
+  char szCombField24[16];
+  char szCombField25[16];
+  char szCombField26[16];
+  char szCombField27[16];
+  char szCombField28[16];
+  char szCombField29[8];
+  char szCombField30[16];
+  char szCombField31[16];  // margin of the leg, money
+  char szCombField32[16];
+  char szCombField33[16];
+  char szCombField34[16];
+  char szCombField35[16];
+  char szCombField36[8];  // combination strategy code: second key of the order-kind lookup
+  char szCombField37[2];  // fourth key of the order-kind lookup
+  char szCombField38[3];  // its last byte is the combination build's done mark
+};
+static_assert(sizeof(CombinationDetailRow) == 487);
+
+// One leg of an order kind.
+struct OrderKindLeg {
+  char szFlagBS[2];
+  char szFlagEO[2];
+  char szVolumeRatio[16];
+  char szPriceSign[4];  // the leg price's factor in the combination price
+  char szMarginFactor[16];
+};
+
+// GUI table 8: a single-contract order kind or a combination strategy.
+struct OrderKindRow {
+  char szExchangeCode[4];
+  char szStrategyCode[8];
+  char szKindKey3[2];
+  char szKindKey4[2];
+  char szKindKey5[2];
+  char szLegCount[4];
+  OrderKindLeg legs[4];
+};
+static_assert(sizeof(OrderKindLeg) == 40);
+static_assert(sizeof(OrderKindRow) == 182);
+
+// GUI table 19: answer 5478, fields 4 to 44 in order. Keyed by szCondField4.
+struct ConditionOrderRow {
+  char szCondField4[16];  // the condition order's number
+  char szCondField5[16];
+  char szCondField6[4];
+  char szCondField7[16];
+  char szCondField8[32];
+  char szCondField9[4];
+  char szCondField10[2];
+  char szCondField11[2];
+  char szCondField12[2];
+  char szCondField13[16];
+  char szCondField14[8];
+  char szCondField15[16];
+  char szCondField16[8];
+  char szCondField17[16];
+  char szCondField18[16];
+  char szCondField19[16];
+  char szCondField20[8];
+  char szCondField21[8];
+  char szCondField22[8];  // state, an order state code
+  char szCondField23[128];
+  char szCondField24[32];
+  char szCondField25[32];
+  char szCondField26[8];
+  char szCondField27[16];
+  char szCondField28[16];
+  char szCondField29[16];
+  char szCondField30[16];
+  char szCondField31[16];
+  char szCondField32[16];
+  char szCondField33[16];
+  char szCondField34[16];
+  char szCondField35[16];
+  char szCondField36[8];
+  char szCondField37[16];
+  char szCondField38[4];  // "1" when the trigger condition is already met
+  char szCondField39[16];
+  char szCondField40[8];
+  char szCondField41[16];
+  char szCondField42[16];
+  char szCondField43[16];
+  char szCondField44[16];
+};
+static_assert(sizeof(ConditionOrderRow) == 674);
+
+// GUI table 18: answer 5474, fields 4 to 35 in order but field 10 before
+// field 9. Keyed by szPLField4.
+struct ProfitLossOrderRow {
+  char szPLField4[16];  // the profit/loss order's number
+  char szPLField5[16];
+  char szPLField6[16];
+  char szPLField7[32];
+  char szPLField8[16];
+  char szPLField10[16];
+  char szPLField9[16];
+  char szPLField11[16];
+  char szPLField12[16];
+  char szPLField13[4];
+  char szPLField14[16];
+  char szPLField15[16];
+  char szPLField16[16];
+  char szPLField17[16];
+  char szPLField18[16];
+  char szPLField19[16];  // state code
+  char szPLField20[16];  // state text
+  char szPLField21[16];
+  char szPLField22[4];
+  char szPLField23[16];
+  char szPLField24[16];
+  char szPLField25[32];
+  char szPLField26[2];
+  char szPLField27[2];
+  char szPLField28[2];
+  char szPLField29[8];
+  char szPLField30[16];
+  char szPLField31[4];
+  char szPLField32[16];
+  char szPLField33[8];
+  char szPLField34[8];
+  char szPLField35[16];
+};
+static_assert(sizeof(ProfitLossOrderRow) == 442);
+
+// GUI table 20: the lots of an option position frozen by waiting exercise
+// and abandon applications. Built from the first line of answer 5242, whose
+// fields 5, 6, 8, 9, 10, 7, 11, 12, 14 and 13 fill the row in order, and by
+// the applications themselves.
+//
+// Mapping:
+// - Key: account, exchange code, option contract and key text. An
+//   application (backend::ExerciseOrderRow) matches the row when its
+//   szAccount, szExchangeCode, szContractCode and szKey equal these four.
+// - A new row made from an application copies the application's two texts
+//   of answer 5246 fields 9 and 10 (ExerciseOrderRow::szTexts10) into
+//   szExerciseField9 and szExerciseField10, the same columns of answer 5242.
+// - The two quantities are answer 5242 fields 11 and 12: szFrozenHands sums
+//   the lots of applications whose kind flag is not "1", szFrozenHandsKind1
+//   those whose kind flag is "1". Both are "%d" texts.
+struct ExercisableQuantityRow {
+  char szTradeAccount[32];
+  char szExchangeCode[4];
+  char szContractCode[32];
+  char szExerciseField9[12];
+  char szExerciseField10[12];
+  char szExerciseKey[42];
+  char szFrozenHands[12];
+  char szFrozenHandsKind1[12];
+  char szExerciseField14[12];
+  char szExerciseField13[28];
+};
+static_assert(sizeof(ExercisableQuantityRow) == 198);
+static_assert(offsetof(ExercisableQuantityRow, szExchangeCode) == 32);
+static_assert(offsetof(ExercisableQuantityRow, szContractCode) == 36);
+static_assert(offsetof(ExercisableQuantityRow, szExerciseKey) == 92);
+
+static_assert(EngineRow<OrderRow> && EngineRow<SpecialOrderRow> && EngineRow<TradeRow> &&
+              EngineRow<PositionDetailRow> && EngineRow<PositionSummaryRow> && EngineRow<PriceContractRow> &&
+              EngineRow<CombinationDetailRow> && EngineRow<OrderKindRow> && EngineRow<ConditionOrderRow> &&
+              EngineRow<ProfitLossOrderRow> && EngineRow<ExercisableQuantityRow>);
+
+}  // namespace engine

@@ -1,0 +1,38 @@
+#include "engine/reference_rows.h"
+
+#include <array>
+#include <mutex>
+#include <utility>
+
+#include "engine/operation_engine_base.h"
+
+namespace engine {
+
+std::string_view ExerciseInstructionFor(std::string_view exchangeAbbr) {
+  static constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kInstructions{{
+      {"sfe", exercise_instruction::kExerciseOnly},
+      {"dce", exercise_instruction::kExerciseOnly},
+      {"czce", exercise_instruction::kBoth},
+      {"cffex", exercise_instruction::kAbandonOnly},
+  }};
+  for (const auto& [abbr, instruction] : kInstructions) {
+    if (abbr == exchangeAbbr) return instruction;
+  }
+  return {};
+}
+
+bool COperationEngineBase::FindContract(std::string_view exchangeCode, std::string_view contractCode,
+                                        ContractRow& contract) const {
+  std::lock_guard guard(lock_);
+  const backend::CxDataSet& contracts = TableAt(Table::kContracts);
+  for (std::uint32_t index = 0; index < contracts.GetCount(); ++index) {
+    const std::optional<ContractRow> row = RowFromBytes<ContractRow>(contracts.GetValue(index));
+    if (row && Text(row->szExchangeCode) == exchangeCode && Text(row->szContractCode) == contractCode) {
+      contract = *row;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace engine

@@ -1,0 +1,56 @@
+#include "engine/row_field.h"
+
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+#include "platform/gbk.h"
+
+namespace engine::row_field_detail {
+namespace {
+
+// The text from its first character that is no blank (as the C library's
+// conversions skip it), with a leading "+" dropped, which from_chars does
+// not take.
+std::string_view NumberStart(std::string_view text) {
+  const std::size_t start = text.find_first_not_of(" \t\n\v\f\r");
+  if (start == std::string_view::npos) return {};
+  text.remove_prefix(start);
+  if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
+  return text;
+}
+
+}  // namespace
+
+void SetText(char* field, std::size_t width, std::string_view text) {
+  if (width == 0) return;
+  text = text.substr(0, text.find('\0'));
+  const std::size_t length = platform::GbkFitLength(text, width - 1);
+  std::memcpy(field, text.data(), length);
+  std::memset(field + length, 0, width - length);
+}
+
+std::string_view Text(const char* field, std::size_t width) { return {field, strnlen(field, width)}; }
+
+double ReadNumber(std::string_view text) {
+  text = NumberStart(text);
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || !std::isfinite(value)) return 0.0;
+  return value;
+}
+
+int ReadInt(std::string_view text) {
+  text = NumberStart(text);
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc{} ? value : 0;
+}
+
+void SetInt(char* field, std::size_t width, int value) {
+  char text[16];  // room for every int
+  const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+  SetText(field, width, std::string_view(text, static_cast<std::size_t>(end - text)));
+}
+
+}  // namespace engine::row_field_detail
