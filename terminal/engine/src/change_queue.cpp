@@ -48,7 +48,8 @@ constexpr std::array<RefreshKey, 5> kRefreshKeys{{
        {offsetof(SpecialOrderRow, szOrderNo), sizeof SpecialOrderRow::szOrderNo},
        {offsetof(SpecialOrderRow, szOrderSeat), sizeof SpecialOrderRow::szOrderSeat}}},
      3},
-    // The account too: two accounts of one log-in may hold the same option.
+    // Tables 20 and 21 key on the account too: two accounts of one log-in
+    // may hold the same option and may be given the same application number.
     {table_id::kExercisableQuantities,
      sizeof(ExercisableQuantityRow),
      {{{offsetof(ExercisableQuantityRow, szExchangeCode), sizeof ExercisableQuantityRow::szExchangeCode},
@@ -60,8 +61,9 @@ constexpr std::array<RefreshKey, 5> kRefreshKeys{{
      sizeof(ExerciseOrderRow),
      {{{offsetof(ExerciseOrderRow, szExchangeCode), sizeof ExerciseOrderRow::szExchangeCode},
        {offsetof(ExerciseOrderRow, szApplicationNo), sizeof ExerciseOrderRow::szApplicationNo},
-       {offsetof(ExerciseOrderRow, szKey), sizeof ExerciseOrderRow::szKey}}},
-     3},
+       {offsetof(ExerciseOrderRow, szKey), sizeof ExerciseOrderRow::szKey},
+       {offsetof(ExerciseOrderRow, szAccount), sizeof ExerciseOrderRow::szAccount}}},
+     4},
 }};
 
 const RefreshKey* RefreshKeyFor(int tableId) {

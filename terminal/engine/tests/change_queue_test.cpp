@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "backend/exercise_order_row.h"
 #include "engine/row_field.h"
 #include "engine/trading_rows.h"
 #include "engine_test_support.h"
@@ -139,6 +140,28 @@ TEST_F(ChangeQueue, HeldExercisableQuantityIsRefreshedFromItsOwnAccountsRow) {
   const auto delivered = engine::RowFromBytes<engine::ExercisableQuantityRow>(gui.changes[0].Row());
   EXPECT_EQ(engine::Text(delivered->szTradeAccount), "8001");
   EXPECT_EQ(engine::ReadInt(delivered->szFrozenHands), 2);
+}
+
+TEST_F(ChangeQueue, HeldExerciseOrderIsRefreshedFromItsOwnAccountsRow) {
+  const auto applicationRow = [](std::string_view account, std::string_view state) {
+    backend::ExerciseOrderRow row{};
+    engine::SetText(row.szAccount, account);
+    engine::SetText(row.szExchangeCode, "F2");
+    engine::SetText(row.szApplicationNo, "100");
+    engine::SetText(row.szStateCode, state);
+    return row;
+  };
+  AddRow(engine.TableAt(Table::kExerciseOrders), engine::RowBytes(applicationRow("8002", "d")));
+  AddRow(engine.TableAt(Table::kExerciseOrders), engine::RowBytes(applicationRow("8001", "a")));
+  engine.RaiseChange(
+      TableChangeRecord::RowChange(table_id::kExerciseOrders, 'u', 2, 1, engine::RowBytes(applicationRow("8001", "n"))),
+      false);
+
+  engine.OnPushBatchDone();
+  ASSERT_EQ(gui.changes.size(), 1u);
+  const auto delivered = engine::RowFromBytes<backend::ExerciseOrderRow>(gui.changes[0].Row());
+  EXPECT_EQ(engine::Text(delivered->szAccount), "8001");
+  EXPECT_EQ(engine::Text(delivered->szStateCode), "a");
 }
 
 TEST_F(ChangeQueue, RecordsWithoutACurrentRowOrKeyAreDeliveredAsQueued) {
