@@ -45,6 +45,25 @@
 //   5244 the options whose exercise may be abandoned: 5 rows, each the 14
 //        fields of an abandonable position from field 4 on.
 //
+// What the engine downloads before the accounts (reference_functions.cpp);
+// "rows" means field 5 of the status line is the row count and each row,
+// fetched by a follow-up, is "A|addr|seq|" and its values from field 4:
+//   5122 system date: 5 trading day, 6 calendar day (both "YYYYMMDD"),
+//        10 time "HH:MM:SS".
+//   5454 exchange seats, rows: 4 exchange id, 5 exchange name, 6 exchange
+//        code ("sfe" ...), 7 seat, 8 group flag, 9 "close today,market
+//        orders,combinations" flags.
+//   5127 the trading parameters named by parameter 7 ("ACCFRZ", "ZXZL",
+//        "STATUS" ...), rows: 4 key (empty, a seat or an exchange id), 5 name,
+//        6 value, 7 note.
+//   5131 close strategies, rows: 4 exchange id, 5 number, 6 "策略<number>".
+//   5323 order types, rows: 4 exchange id, 5 price type, 6 validity, 7 flag.
+//   5008 contracts, rows: 4 exchange id, 5 exchange name, 6 code, 7 name,
+//        8 multiplier, 9 upper and 10 lower price limit, 11 delivery period,
+//        12 previous settlement price, 13 an option's underlying contract,
+//        14 variety code, 15 variety name, 16 price tick, 17 exchange code,
+//        22 "1" option or "0" futures, 23 "C" or "P", 24 strike.
+//
 // The back end holds no positions yet: 5244 lists none and 5243 is refused
 // for want of a position; 5240 does not check one.
 #pragma once
@@ -130,6 +149,13 @@ class Functions {
   Answer CancelExercise(const Request& request, Session& session);
   Answer ApplyAbandon(const Request& request, Session& session);
   Answer AbandonableOptions(const Request& request, Session& session);
+  // reference_functions.cpp
+  Answer SystemDate(const Request& request, Session& session);
+  Answer ExchangeSeats(const Request& request, Session& session);
+  Answer TradingParameters(const Request& request, Session& session);
+  Answer CloseStrategies(const Request& request, Session& session);
+  Answer OrderTypes(const Request& request, Session& session);
+  Answer Contracts(const Request& request, Session& session);
 
   // The login's kind, or a refusal line.
   SessionKind CheckLogin(const Request& request, std::string& refusal) const;
@@ -163,6 +189,10 @@ inline const std::string& Parameter(const Request& request, std::size_t k) { ret
 
 // An answer of one line.
 inline Answer OneLine(std::string line) { return {std::move(line), {}, {}}; }
+
+// A multi-row answer: the status line with the row count, then a row of
+// each `rows` entry.
+Answer RowsAnswer(const Request& request, const std::vector<std::vector<std::string>>& rows);
 
 // An answer of one refused line.
 Answer Refusal(const Request& request, int code, const std::string& text);
