@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 
+#include "account_day.h"
 #include "business_reader.h"
 #include "contracts_reader.h"
 #include "platform/files.h"
@@ -290,6 +291,16 @@ bool LoadBackendData(const std::string& folder, BackendData& data, std::string& 
   if (!ReadContracts(folder + "/" + kContractsFile, loaded, error) ||
       !ReadTrading(folder + "/" + kTradingFile, loaded, error) || !TakeBusiness(accountsPath, business, loaded, error))
     return false;
+  // Every close of the day finds the positions it closes.
+  for (const Account& account : loaded.accounts) {
+    AccountDay day;
+    std::string problem;
+    if (account.kind == AccountKind::kTrading &&
+        !ReplayDay(loaded, account.customer, {}, SettlementPrices(loaded), day, problem)) {
+      error = accountsPath + ": " + problem;
+      return false;
+    }
+  }
   data = std::move(loaded);
   return true;
 }

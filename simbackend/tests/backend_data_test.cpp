@@ -328,6 +328,11 @@ INSTANTIATE_TEST_SUITE_P(
                       "line 8: the price 76510 is worse than the order's limit"},
         MalformedCase{"trade before its order", kBuyOrder + "trade|10001|1|1|1|76500|08:59:59|\n", kGoodQuotes,
                       "line 8: the trade is earlier than its order"},
+        MalformedCase{"close without a position",
+                      kCode + "order|10001|1|sfe|cu2702|1|1|0|2|76500|c|09:00:00||\n"
+                              "position|10001|sfe|cu2702|0|0|1|76500|20261209|1|\n"
+                              "trade|10001|1|2|2|76500|09:00:01|\n",
+                      kGoodQuotes, "accounts.txt: trade 2 of '10001' closes more lots of 'cu2702' than are held"},
         MalformedCase{"deal number twice",
                       kBuyOrder + "position|10001|sfe|cu2702|0|0|1|76500|20261209|5|\n"
                                   "trade|10001|1|5|1|76500|09:00:01|\n",
