@@ -64,8 +64,49 @@
 //        14 variety code, 15 variety name, 16 price tick, 17 exchange code,
 //        22 "1" option or "0" futures, 23 "C" or "P", 24 strike.
 //
-// The back end holds no positions yet: 5244 lists none and 5243 is refused
-// for want of a position; 5240 does not check one.
+// What the engine downloads of each trading account, the customer number of
+// field 7 (account_queries.cpp); a management account is refused:
+//   5300 trade codes, rows: 4 customer, 5 exchange id, 6 trade code, 7 its
+//        type, 8 seat, 9 state "0".
+//   5002 funds, one line, fields 5 to 35 as the engine's fund row takes them:
+//        5 empty, 6 previous balance, 7 buy and 8 sell frozen margin, 9 buy
+//        and 10 sell margin, 11 deposits and 12 withdrawals of the day,
+//        13 available, 14 equity, 15 risk ratio (margin / equity), 16 risk
+//        level "0" (or "2" at a ratio of 1), 17 fees, 18 floating profit,
+//        19 closing profit, 20 static equity, 21 "0.00", 22 money in less out
+//        of the day, 23 frozen fees, 24 total frozen, 25 total margin,
+//        26 and 27 "0.00", 28 credit, 29 currency, 30 exchange risk ratio,
+//        31 premium paid, 32 premium received, 33 frozen premium, 34 option
+//        market value, 35 floating margin of sold options.
+//   5132 positions before the market opened, rows: 4 and 5 open date, 6 deal
+//        number, 7 seat, 8 customer, 10 exchange id, 12 trade code,
+//        13 variety code, 14 delivery period, 15 buy/sell, 16 hedge, 17 lots,
+//        18 holding price (the previous settlement), 19 open price, 20 and
+//        21 margin, 22 multiplier, 23 "ordinary", 25 contract.
+//   5133 combination positions, rows: none.
+//   5134 orders of the day selected by number 5, exchange 6 and order seat 7
+//        (empty: all), rows: 4 customer, 5 order number, 6 exchange id,
+//        7 contract, 9 state, 10 open/close, 11 hedge, 12 buy/sell, 13 price,
+//        14 lots, 15 lots working, 16 average fill price, 17 lots filled,
+//        18 system number, 19 order time, 20 time reported, 21 trade code,
+//        24 cancel time, 25 order kind "A", 26 seat, 29 state sequence,
+//        32 order seat, 34 empty (no combination), 39 price type "0",
+//        40 validity "0", 48 frozen margin, 52 frozen fee, 57 frozen premium.
+//   5246 exercise and abandon applications selected as 5134, rows: 4
+//        customer, 5 application number, 6 exchange id, 7 contract, 8 state,
+//        9 buy/sell, 10 hedge, 11 lots, 12 trade code, 13 order time,
+//        14 trading day, 15 seat, 18 cancel time, 21 trade code (the key the
+//        exercisable quantities share), 26 order seat (the application's
+//        key), 27 frozen margin, 28 frozen fee, 31 state sequence, 35 type
+//        ("1" exercise, "2" abandon).
+//   5003 trades of the day when it lies from date 5 to date 6 (empty: no
+//        bound), rows: 4 exchange id, 5 trading day, 6 order number,
+//        7 contract, 8 contract name, 9 buy/sell, 11 open/close, 13 hedge,
+//        15 lots, 16 price, 17 turnover, 18 trade code, 19 system number,
+//        20 deal number, 21 delivery period, 22 time, 23 seat.
+//
+// The exercise applications do not look at the positions: 5244 lists none
+// and 5243 is refused for want of a position; 5240 does not check one.
 #pragma once
 
 #include <cstdint>
@@ -76,6 +117,7 @@
 #include <vector>
 
 #include "account_book.h"
+#include "account_day.h"
 #include "quote_feed.h"
 #include "request.h"
 #include "session.h"
@@ -156,6 +198,20 @@ class Functions {
   Answer CloseStrategies(const Request& request, Session& session);
   Answer OrderTypes(const Request& request, Session& session);
   Answer Contracts(const Request& request, Session& session);
+  // account_queries.cpp
+  Answer TradeCodes(const Request& request, Session& session);
+  Answer FundsQuery(const Request& request, Session& session);
+  Answer PositionDetails(const Request& request, Session& session);
+  Answer CombinationDetails(const Request& request, Session& session);
+  Answer Orders(const Request& request, Session& session);
+  Answer ExerciseOrders(const Request& request, Session& session);
+  Answer Trades(const Request& request, Session& session);
+
+  // The trading account of the request's customer number; a refusal line
+  // for a management account.
+  const Account* Trader(const Request& request, std::string& refusal) const;
+  // The contracts' last prices as the quotes show them now.
+  PriceSource LastPrices() const;
 
   // The login's kind, or a refusal line.
   SessionKind CheckLogin(const Request& request, std::string& refusal) const;

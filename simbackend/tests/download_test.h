@@ -22,6 +22,17 @@ struct Reply {
   std::vector<std::string> rows;
 };
 
+// The first line whose field `field` is `value`; empty when none.
+inline std::string LineWith(const std::vector<std::string>& lines, std::size_t field, const std::string& value) {
+  for (const std::string& line : lines)
+    if (Field(line, field) == value) return line;
+  return {};
+}
+
+inline void ExpectFields(const std::string& line, const std::vector<ExpectedField>& expected) {
+  for (const ExpectedField& e : expected) EXPECT_EQ(Field(line, e.field), e.value) << "field " << e.field << ": " << line;
+}
+
 class DownloadTest : public ServerFixture {
  protected:
   void SetUp() override {
@@ -50,17 +61,6 @@ class DownloadTest : public ServerFixture {
   }
   Reply QueryDemo(int function, const std::vector<std::string>& parameters) {
     return Query(*demo_, function, parameters, "10001", "111111");
-  }
-
-  // The first line whose field `field` is `value`; empty when none.
-  static std::string LineWith(const std::vector<std::string>& lines, std::size_t field, const std::string& value) {
-    for (const std::string& line : lines)
-      if (Field(line, field) == value) return line;
-    return {};
-  }
-
-  static void ExpectFields(const std::string& line, const std::vector<ExpectedField>& expected) {
-    for (const ExpectedField& e : expected) EXPECT_EQ(Field(line, e.field), e.value) << "field " << e.field << ": " << line;
   }
 
   std::unique_ptr<RawClient> demo_;
