@@ -105,6 +105,31 @@
 //        15 lots, 16 price, 17 turnover, 18 trade code, 19 system number,
 //        20 deal number, 21 delivery period, 22 time, 23 seat.
 //
+// Single lines the engine asks for one row at a time (rate_functions.cpp,
+// quote_functions.cpp):
+//   5016 rates of contract 7 at exchange 5 (id or code) for seat 6: 5 empty,
+//        6 customer, 7 exchange id, 8 seat, 9 contract, then the 22 rates of
+//        the engine's fee-rate row: 10 to 15 the three (rate by amount,
+//        amount per lot) pairs of opening and closing, 16 to 21 those of
+//        closing today, 22 and 23 "0" (not read), 24 to 31 the margin pairs
+//        of buy and sell speculation, buy and sell hedge.
+//   5242 exercisable quantity of option 6 at exchange 5, selected by trade
+//        code 7, seat 8 and hedge 9 (empty: any; the sixth selector, the
+//        buy/sell code, is not read: only long positions are exercised). In
+//        the order of the engine's 198-byte row: 5 customer, 6 exchange id,
+//        8 contract, 9 trade code, 10 seat, 7 contract name, 11 lots held
+//        long now, 12 lots under abandon applications (the first frozen
+//        quantity), 14 lots under exercise applications (the second),
+//        13 underlying contract. Without a trade code or seat selector,
+//        fields 9 and 10 show the account's own at the exchange.
+//   5245 option parameters of option 7 at exchange 5: 5 exchange id,
+//        6 trading day, 7 contract, 8 underlying price (the index of the
+//        data, else the underlying futures contract's last price),
+//        9 guarantee numerator, 10 guarantee denominator, 11 a fourth value.
+//   5128 last prices of the contracts listed in parameter 5 ("X,code;" each,
+//        X the exchange id), at most kMaxSubscribedContracts: 5 the prices
+//        in list order, separated by ";", empty for an unknown contract.
+//
 // The exercise applications do not look at the positions: 5244 lists none
 // and 5243 is refused for want of a position; 5240 does not check one.
 #pragma once
@@ -181,6 +206,7 @@ class Functions {
   // quote_functions.cpp
   Answer QuoteQuery(const Request& request, Session& session);
   Answer Subscribe(const Request& request, Session& session);
+  Answer LastPriceQuery(const Request& request, Session& session);
   // money_functions.cpp
   Answer MoneyHistory(const Request& request, Session& session);
   Answer CustomerStatus(const Request& request, Session& session);
@@ -206,6 +232,13 @@ class Functions {
   Answer Orders(const Request& request, Session& session);
   Answer ExerciseOrders(const Request& request, Session& session);
   Answer Trades(const Request& request, Session& session);
+  // rate_functions.cpp
+  Answer FeeRates(const Request& request, Session& session);
+  Answer ExercisableQuantity(const Request& request, Session& session);
+  Answer OptionParameters(const Request& request, Session& session);
+  // The contract named by the two parameters; a refusal line when there is none.
+  std::size_t FindContractOf(const Request& request, std::size_t exchangeParameter, std::size_t contractParameter,
+                             std::string& refusal) const;
 
   // The trading account of the request's customer number; a refusal line
   // for a management account.

@@ -3,6 +3,7 @@
 // the demo account and of a management account's sub-account.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "download_test.h"
@@ -156,6 +157,78 @@ TEST_F(AccountDownloadTest, ASubAccountAnswersWithItsOwnBusinessAndTheManagerWit
   ASSERT_EQ(Field(manager->Call(ManagementLoginText(1, "90001", "999999")), 4), "Y");
   for (const int function : {5002, 5300, 5132, 5134, 5003})
     EXPECT_EQ(Field(Call(*manager, function, {}, "90001", "999999"), 5), "1003") << function;
+}
+
+}  // namespace
+}  // namespace simbackend_test
+
+namespace simbackend_test {
+namespace {
+
+using SingleRowTest = DownloadTest;
+
+TEST_F(SingleRowTest, RatesExercisableQuantitiesAndOptionParametersComeInOneLine) {
+  struct Case {
+    const char* what;
+    int function;
+    std::vector<std::string> parameters;
+    std::size_t fieldCount;
+    std::vector<ExpectedField> fields;
+  };
+  const Case cases[] = {
+      {"futures rates", 5016, {"S", "S001", "cu2702", "1", "20261210", "0"}, 31,
+       {{4, "Y"}, {5, ""}, {6, "10001"}, {7, "S"}, {8, "S001"}, {9, "cu2702"}, {10, "0.00005"}, {11, "0"},
+        {12, "0"}, {13, "0.5"}, {16, "0.0001"}, {19, "0.5"}, {22, "0"}, {23, "0"}, {24, "0.10"}, {26, "0.10"},
+        {28, "0.09"}, {31, "0"}}},
+      {"option rates", 5016, {"sfe", "S001", "cu2702C76000", "1", "20261210", "1"}, 31,
+       {{9, "cu2702C76000"}, {10, "0"}, {11, "5"}, {26, "0.10"}}},
+      {"rates of no contract", 5016, {"S", "S001", "cu2799", "1", "20261210", ""}, 6, {{4, "N"}, {5, "2001"}}},
+      {"index option parameters", 5245, {"J", "", "IO2612-P-3900"}, 11,
+       {{4, "Y"}, {5, "J"}, {6, "20261210"}, {7, "IO2612-P-3900"}, {8, "3915.2"}, {9, "1"}, {10, "2"}, {11, "0"}}},
+      {"parameters of a future", 5245, {"J", "", "IF2612"}, 6, {{4, "N"}, {5, "2002"}}},
+      {"long option held over night and bought today", 5242, {"D", "m2705-C-3000", "", "", "", "0"}, 14,
+       {{4, "Y"}, {5, "10001"}, {6, "D"}, {7, "豆粕期权2705-C-3000"}, {8, "m2705-C-3000"}, {9, "01000101"},
+        {10, "D001"}, {11, "7"}, {12, "0"}, {13, "m2705"}, {14, "0"}}},
+      {"option held short only", 5242, {"D", "m2705-P-2900", "", "", "", "0"}, 14, {{11, "0"}}},
+      {"quantity of a future", 5242, {"S", "cu2702", "", "", "", "0"}, 6, {{4, "N"}, {5, "2002"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string line = CallDemo(c.function, c.parameters);
+    EXPECT_EQ(FieldCount(line), c.fieldCount) << line;
+    ExpectFields(line, c.fields);
+  }
+}
+
+TEST_F(SingleRowTest, ApplicationsFreezeTheirLotsOfTheExercisableQuantity) {
+  const auto apply = [&](const std::string& lots, const std::string& type) {
+    return Field(CallDemo(5240, {"S", "cu2702C76000", "0", "0", lots, "81000101", "S001", type, "", "", "", "", "",
+                                 "", "A"}),
+                 4);
+  };
+  ASSERT_EQ(apply("3", "1"), "Y");
+  ASSERT_EQ(apply("1", "2"), "Y");
+  const std::vector<std::string> selectors = {"S", "cu2702C76000", "81000101", "S001", "0", "0"};
+  ExpectFields(CallDemo(5242, selectors), {{9, "81000101"}, {10, "S001"}, {11, "4"}, {12, "1"}, {14, "3"}});
+  ASSERT_EQ(Field(CallDemo(5241, {"1", "S001", "10001", "S", "S001", "1"}), 4), "Y");
+  ExpectFields(CallDemo(5242, selectors), {{11, "4"}, {12, "1"}, {14, "0"}});
+  // Another trade code holds none of it.
+  ExpectFields(CallDemo(5242, {"S", "cu2702C76000", "81009999", "", "", "0"}), {{9, "81009999"}, {11, "0"}, {12, "0"}});
+}
+
+TEST_F(SingleRowTest, LastPricesComeInTheOrderOfTheListOverTheQuoteConnection) {
+  auto quotes = Connect();
+  ASSERT_EQ(Field(quotes->Call(QuoteLoginText(1, "quote", "quote123")), 4), "Y");
+  const std::string prices = Call(*quotes, 5128, {"S,cu2702;J,IF2612;S,cu2799;D,m2705;"}, "10001", "111111");
+  ASSERT_EQ(Field(prices, 4), "Y") << prices;
+  const std::string items = Field(prices, 5);
+  ASSERT_EQ(std::count(items.begin(), items.end(), ';'), 3) << items;
+  const std::string copper = items.substr(0, items.find(';'));
+  // The price that option parameters take for the underlying.
+  EXPECT_FALSE(copper.empty());
+  EXPECT_EQ(copper, Field(CallDemo(5245, {"S", "", "cu2702C76000"}), 8));
+  EXPECT_NE(items.find(";;"), std::string::npos) << "an unknown contract gives an empty item";
+  EXPECT_EQ(Field(Call(*quotes, 5128, {"S,"}, "10001", "111111"), 5), "9003");
 }
 
 }  // namespace
