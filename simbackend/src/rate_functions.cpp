@@ -57,6 +57,9 @@ Answer Functions::FeeRates(const Request& request, Session&) {
   return OneLine(AcceptedLine(request, values));
 }
 
+// The engine takes fields 5, 6, 8, 9, 10, 7, 11, 12, 14 and 13 in this order
+// into its exercisable-quantity row; an application of type "1" (exercise)
+// freezes lots of field 14, any other (abandon) of field 12.
 Answer Functions::ExercisableQuantity(const Request& request, Session&) {
   std::string refusal;
   const Account* account = Trader(request, refusal);

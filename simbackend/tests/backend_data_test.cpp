@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+#include <tuple>
+
 #include "data_folder.h"
 
 namespace simbackend {
@@ -122,6 +125,33 @@ TEST(BackendDataTest, TheShippedFolderListsFuturesAndOptionsOfTheFourExchanges) 
   // Four series of 9 strikes and two of 7 for each of two periods, calls and puts.
   EXPECT_EQ(options, 2u * (3 * 9 + 7) * 2);
   EXPECT_EQ(data.FindContract("D", "cu2701"), BackendData::kNoContract);
+}
+
+TEST(BackendDataTest, TheDemoAccountHoldsEveryKindOfPositionAndTheSubAccountsTheirOwn) {
+  BackendData data;
+  std::string error;
+  ASSERT_TRUE(LoadBackendData(SIMBACKEND_SOURCE_DATA_FOLDER, data, error)) << error;
+  // Exchange, option or futures, long or short.
+  std::set<std::tuple<std::size_t, bool, std::string>> kinds;
+  std::set<std::string> holders;
+  for (const PositionDetail& p : data.positions) {
+    const Contract& contract = data.contracts[p.contract];
+    holders.insert(p.customer);
+    if (p.customer == "10001") kinds.emplace(contract.exchange, contract.kind == ContractKind::kOption, p.buySell);
+  }
+  EXPECT_EQ(kinds.size(), data.exchanges.size() * 2 * 2);
+  EXPECT_EQ(holders, (std::set<std::string>{"10001", "20001", "20002"}));
+  // The day's orders: filled, partly filled, working, cancelled; opens, closes and closes of today.
+  std::set<std::string> states;
+  std::set<std::string> openClose;
+  for (const DayOrder& order : data.orders) {
+    states.insert(order.state);
+    openClose.insert(order.openClose);
+  }
+  EXPECT_EQ(states, (std::set<std::string>{"a", "b", "c", "d", "n", "p"}));
+  EXPECT_EQ(openClose, (std::set<std::string>{"0", "1", "2"}));
+  EXPECT_EQ(data.FindAccount("10001")->yesterdayBalance, 118'562'050);
+  EXPECT_EQ(data.FindAccount("20002")->credit, 5'000'000);
 }
 
 TEST(BackendDataTest, ReadsGbkNamesWhoseSecondByteIsTheSeparatorBlanksAndWindowsLineEnds) {
