@@ -83,9 +83,7 @@ bool Consume(std::vector<HeldDetail>& details, const HeldDetail& closing, int st
 }  // namespace
 
 PriceSource SettlementPrices(const BackendData& data) {
-  return [&data](std::size_t contract) {
-    return PriceValue(data, contract, data.contracts[contract].preSettlement);
-  };
+  return [&data](std::size_t contract) { return PriceValue(data, contract, data.contracts[contract].preSettlement); };
 }
 
 std::size_t UnderlyingOf(const BackendData& data, std::size_t contract) {
@@ -96,10 +94,17 @@ std::size_t UnderlyingOf(const BackendData& data, std::size_t contract) {
 
 HeldDetail PreOpenDetail(const BackendData& data, const PositionDetail& position) {
   const std::size_t contract = position.contract;
-  HeldDetail detail{contract,          position.buySell,   position.hedge,
-                    position.tradeCode, position.seat,      position.openDate,
-                    position.dealNumber, position.lots,     data.contracts[contract].preSettlement,
-                    position.openPrice, 0};
+  HeldDetail detail{contract,
+                    position.buySell,
+                    position.hedge,
+                    position.tradeCode,
+                    position.seat,
+                    position.openDate,
+                    position.dealNumber,
+                    position.lots,
+                    data.contracts[contract].preSettlement,
+                    position.openPrice,
+                    0};
   const double price = RoundMoney(PriceValue(data, contract, detail.positionPrice));
   const double underlying = RoundPrice4(SettlementPrices(data)(UnderlyingOf(data, contract)));
   const PerLot perLot = PerLotAmounts(data, contract, {position.buySell, "0", position.hedge}, price, underlying);
@@ -128,8 +133,16 @@ bool ReplayDay(const BackendData& data, const std::string& customer, const std::
     day.fees += perLot.fee * lots;
     if (IsOption(data, contract))
       (order.buySell == "1" ? day.premiumIn : day.premiumOut) += Fixed2(lots * Multiplier(data, contract) * price);
-    const HeldDetail traded{contract,    order.buySell, order.hedge, order.tradeCode,       order.seat,
-                            tradingDay,  trade->dealNumber, trade->lots, trade->price, trade->price,
+    const HeldDetail traded{contract,
+                            order.buySell,
+                            order.hedge,
+                            order.tradeCode,
+                            order.seat,
+                            tradingDay,
+                            trade->dealNumber,
+                            trade->lots,
+                            trade->price,
+                            trade->price,
                             Fixed2(perLot.margin * lots)};
     if (order.openClose == "0") {
       day.details.push_back(traded);

@@ -128,11 +128,8 @@ Answer Functions::FundsQuery(const Request& request, Session&) {
   double withdrawals = 0;
   for (const MoneyEntry& entry : book_.MoneyHistory(account->customer, today, today, std::nullopt))
     (entry.direction == MoneyDirection::kDeposit ? deposits : withdrawals) += static_cast<double>(entry.cents) / 100;
-  const bool floatingProfitAvailable =
-      std::any_of(data_.parameters.begin(), data_.parameters.end(),
-                  [](const TradingParameter& p) { return p.name == "ACCFRZ" && p.value == "T0"; });
   const Funds funds =
-      ComputeFunds(data_, *account, day, LastPrices(), deposits, withdrawals, floatingProfitAvailable);
+      ComputeFunds(data_, *account, day, LastPrices(), deposits, withdrawals, data_.FloatingProfitAvailable());
   return OneLine(AcceptedLine(request, FundValues(funds)));
 }
 
@@ -146,12 +143,27 @@ Answer Functions::PositionDetails(const Request& request, Session&) {
     const HeldDetail d = PreOpenDetail(data_, position);
     const Contract& contract = data_.contracts[d.contract];
     const Variety& variety = data_.VarietyOf(contract);
-    const std::string margin = MoneyText(d.margin);
-    rows.push_back({d.openDate, d.openDate, std::to_string(d.dealNumber), d.seat, position.customer, "",
-                    data_.ExchangeOf(contract).id, "", d.tradeCode, variety.code, contract.period, d.buySell, d.hedge,
-                    std::to_string(d.lots), data_.PriceText(contract, d.positionPrice),
-                    data_.PriceText(contract, d.openPrice), margin, margin, std::to_string(variety.multiplier),
-                    kOrdinaryPosition, "", contract.code});
+    rows.push_back(FieldValues(4, 25)
+                       .Set(4, d.openDate)
+                       .Set(5, d.openDate)
+                       .Set(6, std::to_string(d.dealNumber))
+                       .Set(7, d.seat)
+                       .Set(8, position.customer)
+                       .Set(10, data_.ExchangeOf(contract).id)
+                       .Set(12, d.tradeCode)
+                       .Set(13, variety.code)
+                       .Set(14, contract.period)
+                       .Set(15, d.buySell)
+                       .Set(16, d.hedge)
+                       .Set(17, std::to_string(d.lots))
+                       .Set(18, data_.PriceText(contract, d.positionPrice))
+                       .Set(19, data_.PriceText(contract, d.openPrice))
+                       .Set(20, MoneyText(d.margin))
+                       .Set(21, MoneyText(d.margin))
+                       .Set(22, std::to_string(variety.multiplier))
+                       .Set(23, kOrdinaryPosition)
+                       .Set(25, contract.code)
+                       .Take());
   }
   return RowsAnswer(request, rows);
 }
@@ -190,36 +202,35 @@ Answer Functions::Orders(const Request& request, Session&) {
     const std::string orderNumber = std::to_string(order.number);
     // The state sequence counts the order's state changes: entered, each fill, a cancel.
     const std::size_t sequence = 1 + fills + (order.cancelTime.empty() ? 0 : 1);
-    std::vector<std::string> row(54);  // fields 4 to 57
-    const auto set = [&](std::size_t field, std::string text) { row[field - 4] = std::move(text); };
-    set(4, order.customer);
-    set(5, orderNumber);
-    set(6, data_.ExchangeOf(contract).id);
-    set(7, contract.code);
-    set(9, order.state);
-    set(10, order.openClose);
-    set(11, order.hedge);
-    set(12, order.buySell);
-    set(13, data_.PriceText(contract, order.price));
-    set(14, std::to_string(order.lots));
-    set(15, std::to_string(WorkingLots(data_, index)));
-    set(16, filled == 0 ? "0" : PlainNumber(value / static_cast<double>(filled)));
-    set(17, std::to_string(filled));
-    set(18, orderNumber);
-    set(19, order.time);
-    set(20, order.time);
-    set(21, order.tradeCode);
-    set(24, order.cancelTime);
-    set(25, kPlainOrderKind);
-    set(26, order.seat);
-    set(29, std::to_string(sequence));
-    set(32, order.seat);
-    set(39, kLimitPrice);
-    set(40, kGoodForDay);
-    set(48, MoneyText(frozen.margin));
-    set(52, MoneyText(frozen.fee));
-    set(57, MoneyText(frozen.premium));
-    rows.push_back(std::move(row));
+    FieldValues row(4, 57);
+    row.Set(4, order.customer);
+    row.Set(5, orderNumber);
+    row.Set(6, data_.ExchangeOf(contract).id);
+    row.Set(7, contract.code);
+    row.Set(9, order.state);
+    row.Set(10, order.openClose);
+    row.Set(11, order.hedge);
+    row.Set(12, order.buySell);
+    row.Set(13, data_.PriceText(contract, order.price));
+    row.Set(14, std::to_string(order.lots));
+    row.Set(15, std::to_string(WorkingLots(data_, index)));
+    row.Set(16, filled == 0 ? "0" : PlainNumber(value / static_cast<double>(filled)));
+    row.Set(17, std::to_string(filled));
+    row.Set(18, orderNumber);
+    row.Set(19, order.time);
+    row.Set(20, order.time);
+    row.Set(21, order.tradeCode);
+    row.Set(24, order.cancelTime);
+    row.Set(25, kPlainOrderKind);
+    row.Set(26, order.seat);
+    row.Set(29, std::to_string(sequence));
+    row.Set(32, order.seat);
+    row.Set(39, kLimitPrice);
+    row.Set(40, kGoodForDay);
+    row.Set(48, MoneyText(frozen.margin));
+    row.Set(52, MoneyText(frozen.fee));
+    row.Set(57, MoneyText(frozen.premium));
+    rows.push_back(row.Take());
   }
   return RowsAnswer(request, rows);
 }
@@ -237,28 +248,27 @@ Answer Functions::ExerciseOrders(const Request& request, Session&) {
         (!Parameter(request, kOrderExchangeParameter).empty() && (exchange == nullptr || exchange->id != a.exchange)) ||
         (!seat.empty() && seat != a.orderSeat))
       continue;
-    std::vector<std::string> row(32);  // fields 4 to 35
-    const auto set = [&](std::size_t field, std::string text) { row[field - 4] = std::move(text); };
-    set(4, a.customer);
-    set(5, a.number);
-    set(6, a.exchange);
-    set(7, a.contract);
-    set(8, a.state);
-    set(9, a.buySell);
-    set(10, a.hedge);
-    set(11, std::to_string(a.lots));
-    set(12, a.tradingCode);
-    set(13, a.orderTime);
-    set(14, a.tradingDate);
-    set(15, a.seat);
-    set(18, a.cancelTime);
-    set(21, a.tradingCode);
-    set(26, a.orderSeat);
-    set(27, MoneyText(0));
-    set(28, MoneyText(0));
-    set(31, a.state == "d" ? "2" : "1");
-    set(35, a.type);
-    rows.push_back(std::move(row));
+    FieldValues row(4, 35);
+    row.Set(4, a.customer);
+    row.Set(5, a.number);
+    row.Set(6, a.exchange);
+    row.Set(7, a.contract);
+    row.Set(8, a.state);
+    row.Set(9, a.buySell);
+    row.Set(10, a.hedge);
+    row.Set(11, std::to_string(a.lots));
+    row.Set(12, a.tradingCode);
+    row.Set(13, a.orderTime);
+    row.Set(14, a.tradingDate);
+    row.Set(15, a.seat);
+    row.Set(18, a.cancelTime);
+    row.Set(21, a.tradingCode);
+    row.Set(26, a.orderSeat);
+    row.Set(27, MoneyText(0));
+    row.Set(28, MoneyText(0));
+    row.Set(31, a.state == "d" ? "2" : "1");
+    row.Set(35, a.type);
+    rows.push_back(row.Take());
   }
   return RowsAnswer(request, rows);
 }
@@ -282,11 +292,25 @@ Answer Functions::Trades(const Request& request, Session&) {
       const Contract& contract = data_.contracts[order.contract];
       const double turnover = data_.Price(contract, trade.price) * static_cast<double>(trade.lots) *
                               static_cast<double>(data_.VarietyOf(contract).multiplier);
-      rows.push_back({data_.ExchangeOf(contract).id, today, std::to_string(order.number), contract.code, contract.name,
-                      order.buySell, "", order.openClose, "", order.hedge, "", std::to_string(trade.lots),
-                      data_.PriceText(contract, trade.price), MoneyText(turnover), order.tradeCode,
-                      std::to_string(order.number), std::to_string(trade.dealNumber), contract.period, trade.time,
-                      order.seat, ""});
+      rows.push_back(FieldValues(4, 24)
+                         .Set(4, data_.ExchangeOf(contract).id)
+                         .Set(5, today)
+                         .Set(6, std::to_string(order.number))
+                         .Set(7, contract.code)
+                         .Set(8, contract.name)
+                         .Set(9, order.buySell)
+                         .Set(11, order.openClose)
+                         .Set(13, order.hedge)
+                         .Set(15, std::to_string(trade.lots))
+                         .Set(16, data_.PriceText(contract, trade.price))
+                         .Set(17, MoneyText(turnover))
+                         .Set(18, order.tradeCode)
+                         .Set(19, std::to_string(order.number))
+                         .Set(20, std::to_string(trade.dealNumber))
+                         .Set(21, contract.period)
+                         .Set(22, trade.time)
+                         .Set(23, order.seat)
+                         .Take());
     }
   return RowsAnswer(request, rows);
 }

@@ -249,6 +249,12 @@ const Seat* BackendData::FindSeat(std::string_view code) const {
   return found == seats.end() ? nullptr : &*found;
 }
 
+bool BackendData::FloatingProfitAvailable() const {
+  return std::any_of(parameters.begin(), parameters.end(), [](const TradingParameter& p) {
+    return p.name == kFloatingProfitParameter && p.value == kFloatingProfitAvailable;
+  });
+}
+
 int BackendData::CloseStrategyOf(std::size_t exchange) const {
   const auto found = std::find_if(closeStrategies.begin(), closeStrategies.end(),
                                   [&](const CloseStrategy& s) { return s.exchange == exchange; });

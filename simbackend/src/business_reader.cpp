@@ -38,7 +38,7 @@ class BusinessReader {
       std::int64_t filled = 0;
       for (const DayTrade& trade : data_.trades)
         if (trade.order == index) filled += trade.lots;
-      const bool fits = order.state == "c"                        ? filled == order.lots
+      const bool fits = order.state == "c"                         ? filled == order.lots
                         : order.state == "p" || order.state == "b" ? filled > 0 && filled < order.lots
                                                                    : filled == 0;
       if (!fits) {
@@ -57,9 +57,9 @@ class BusinessReader {
     Account* account = nullptr;
     std::int64_t balance = 0;
     std::int64_t credit = 0;
-    if (std::string problem = FirstProblem({FindTrader(r.values[0], account),
-                                            ParseAmount("the balance", r.values[1], balance),
-                                            ParseAmount("the credit", r.values[2], credit)});
+    if (std::string problem =
+            FirstProblem({FindTrader(r.values[0], account), ParseAmount("the balance", r.values[1], balance),
+                          ParseAmount("the credit", r.values[2], credit)});
         !problem.empty())
       return problem;
     if (!fundsGiven_.insert(account->customer).second) return "the funds of '" + account->customer + "' appear twice";
@@ -72,9 +72,10 @@ class BusinessReader {
   std::string TakeTradeCode(const DataRecord& r) {
     Account* account = nullptr;
     TradeCode code{r.values[0], 0, r.values[2], r.values[3], r.values[4]};
-    if (std::string problem = FirstProblem({FindTrader(code.customer, account), FindExchange(r.values[1], code.exchange),
-                                            CheckText("the trade code", code.code, kMaxTradeCode, true),
-                                            CheckChoice("the trade code type", code.type, {"0", "1", "2", "3"})});
+    if (std::string problem =
+            FirstProblem({FindTrader(code.customer, account), FindExchange(r.values[1], code.exchange),
+                          CheckText("the trade code", code.code, kMaxTradeCode, true),
+                          CheckChoice("the trade code type", code.type, {"0", "1", "2", "3"})});
         !problem.empty())
       return problem;
     const Seat* seat = data_.FindSeat(code.seat);
@@ -98,11 +99,10 @@ class BusinessReader {
         !problem.empty())
       return problem;
     const Contract& contract = data_.contracts[position.contract];
-    if (std::string problem = FirstProblem({ParsePrice("the open price", v[6], data_.VarietyOf(contract),
-                                                       position.openPrice),
-                                            NewDealNumber(position.customer, position.dealNumber),
-                                            AssignTradeCode(position.customer, contract.exchange, position.hedge,
-                                                            position.tradeCode, position.seat)});
+    if (std::string problem = FirstProblem(
+            {ParsePrice("the open price", v[6], data_.VarietyOf(contract), position.openPrice),
+             NewDealNumber(position.customer, position.dealNumber),
+             AssignTradeCode(position.customer, contract.exchange, position.hedge, position.tradeCode, position.seat)});
         !problem.empty())
       return problem;
     data_.positions.push_back(std::move(position));
@@ -150,11 +150,10 @@ class BusinessReader {
     DayTrade trade{v[0], 0, 0, 0, 0, v[5]};
     Account* account = nullptr;
     std::int64_t number = 0;
-    if (std::string problem =
-            FirstProblem({FindTrader(trade.customer, account),
-                          ParseWholeNumber("the order number", v[1], 1, kMaxNumber, number),
-                          ParseWholeNumber("the deal number", v[2], 1, kMaxNumber, trade.dealNumber),
-                          ParseWholeNumber("the lots", v[3], 1, kMaxLots, trade.lots), CheckTime("the time", trade.time)});
+    if (std::string problem = FirstProblem(
+            {FindTrader(trade.customer, account), ParseWholeNumber("the order number", v[1], 1, kMaxNumber, number),
+             ParseWholeNumber("the deal number", v[2], 1, kMaxNumber, trade.dealNumber),
+             ParseWholeNumber("the lots", v[3], 1, kMaxLots, trade.lots), CheckTime("the time", trade.time)});
         !problem.empty())
       return problem;
     trade.order = FindOrder(trade.customer, number);

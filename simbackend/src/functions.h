@@ -279,6 +279,22 @@ inline const std::string& Parameter(const Request& request, std::size_t k) { ret
 // An answer of one line.
 inline Answer OneLine(std::string line) { return {std::move(line), {}, {}}; }
 
+// The values of an answer line from field `first` to field `last`, set by
+// field number; a field not set stays empty.
+class FieldValues {
+ public:
+  FieldValues(std::size_t first, std::size_t last) : first_(first), values_(last - first + 1) {}
+  FieldValues& Set(std::size_t field, std::string value) {
+    values_.at(field - first_) = std::move(value);
+    return *this;
+  }
+  std::vector<std::string> Take() { return std::move(values_); }
+
+ private:
+  std::size_t first_;
+  std::vector<std::string> values_;
+};
+
 // A multi-row answer: the status line with the row count, then a row of
 // each `rows` entry.
 Answer RowsAnswer(const Request& request, const std::vector<std::vector<std::string>>& rows);

@@ -62,8 +62,7 @@ std::string MoneyText(double x) {
 
 double Fixed2(double x) { return Number(MoneyText(x)); }
 
-PerLot PerLotAmounts(const BackendData& data, std::size_t contract, const Side& side, double price,
-                     double underlying) {
+PerLot PerLotAmounts(const BackendData& data, std::size_t contract, const Side& side, double price, double underlying) {
   const Contract& c = data.contracts[contract];
   const ContractRates& rates = data.rates[contract];
   const auto m = static_cast<double>(data.VarietyOf(c).multiplier);
@@ -73,8 +72,8 @@ PerLot PerLotAmounts(const BackendData& data, std::size_t contract, const Side& 
   } else {
     amounts.premium = price * m;
     if (side.openClose == "0" && side.buySell == "1") {
-      const SoldOption sold{Number(rates.margin[2]), Number(rates.margin[3]), m, static_cast<double>(c.strike),
-                            amounts.premium, c.optionType == 'C'};
+      const SoldOption sold{Number(rates.margin[2]),       Number(rates.margin[3]), m,
+                            static_cast<double>(c.strike), amounts.premium,         c.optionType == 'C'};
       const OptionParams* params = data.OptionParamsOf(c);
       if (data.ExchangeOf(c).code != "cffex") {
         amounts.margin = sold.General(underlying);

@@ -36,16 +36,17 @@ std::size_t Functions::FindContractOf(const Request& request, std::size_t exchan
                                       std::size_t contractParameter, std::string& refusal) const {
   const std::string& code = Parameter(request, contractParameter);
   const std::size_t contract = data_.FindContract(Parameter(request, exchangeParameter), code);
-  if (contract == BackendData::kNoContract) refusal = RefusedLine(&request, kNoSuchContract, "合约" + code + "不存在！");
+  if (contract == BackendData::kNoContract)
+    refusal = RefusedLine(&request, kNoSuchContract, "合约" + code + "不存在！");
   return contract;
 }
 
 Answer Functions::FeeRates(const Request& request, Session&) {
   std::string refusal;
   const Account* account = Trader(request, refusal);
-  const std::size_t contract =
-      account == nullptr ? BackendData::kNoContract
-                         : FindContractOf(request, kRateExchangeParameter, kRateContractParameter, refusal);
+  const std::size_t contract = account == nullptr
+                                   ? BackendData::kNoContract
+                                   : FindContractOf(request, kRateExchangeParameter, kRateContractParameter, refusal);
   if (contract == BackendData::kNoContract) return OneLine(std::move(refusal));
   const ContractRates& rates = data_.rates[contract];
   std::vector<std::string> values = {"", account->customer, data_.ExchangeOf(data_.contracts[contract]).id,
@@ -63,9 +64,9 @@ Answer Functions::FeeRates(const Request& request, Session&) {
 Answer Functions::ExercisableQuantity(const Request& request, Session&) {
   std::string refusal;
   const Account* account = Trader(request, refusal);
-  const std::size_t index =
-      account == nullptr ? BackendData::kNoContract
-                         : FindContractOf(request, kExercisableExchangeParameter, kExercisableContractParameter, refusal);
+  const std::size_t index = account == nullptr ? BackendData::kNoContract
+                                               : FindContractOf(request, kExercisableExchangeParameter,
+                                                                kExercisableContractParameter, refusal);
   if (index == BackendData::kNoContract) return OneLine(std::move(refusal));
   const Contract& option = data_.contracts[index];
   if (option.kind != ContractKind::kOption) return Refusal(request, kBadParameter, "合约" + option.code + "不是期权！");

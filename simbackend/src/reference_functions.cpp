@@ -71,27 +71,24 @@ Answer Functions::Contracts(const Request& request, Session&) {
     const Exchange& exchange = data_.ExchangeOf(contract);
     const Variety& variety = data_.VarietyOf(contract);
     const bool option = contract.kind == ContractKind::kOption;
-    rows.push_back({exchange.id,
-                    exchange.name,
-                    contract.code,
-                    contract.name,
-                    std::to_string(variety.multiplier),
-                    data_.PriceText(contract, contract.upperLimit),
-                    data_.PriceText(contract, contract.lowerLimit),
-                    contract.period,
-                    data_.PriceText(contract, contract.preSettlement),
-                    contract.underlying,
-                    variety.code,
-                    variety.name,
-                    TickText(variety),
-                    exchange.code,
-                    "",
-                    "",
-                    "",
-                    "",
-                    option ? "1" : "0",
-                    option ? std::string(1, contract.optionType) : "",
-                    option ? std::to_string(contract.strike) : ""});
+    FieldValues row(4, 24);
+    row.Set(4, exchange.id)
+        .Set(5, exchange.name)
+        .Set(6, contract.code)
+        .Set(7, contract.name)
+        .Set(8, std::to_string(variety.multiplier))
+        .Set(9, data_.PriceText(contract, contract.upperLimit))
+        .Set(10, data_.PriceText(contract, contract.lowerLimit))
+        .Set(11, contract.period)
+        .Set(12, data_.PriceText(contract, contract.preSettlement))
+        .Set(13, contract.underlying)
+        .Set(14, variety.code)
+        .Set(15, variety.name)
+        .Set(16, TickText(variety))
+        .Set(17, exchange.code)
+        .Set(22, option ? "1" : "0");
+    if (option) row.Set(23, std::string(1, contract.optionType)).Set(24, std::to_string(contract.strike));
+    rows.push_back(row.Take());
   }
   return RowsAnswer(request, rows);
 }

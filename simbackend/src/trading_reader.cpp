@@ -20,7 +20,6 @@ constexpr std::size_t kMaxRateText = 15;
 constexpr int kMaxRateDecimals = 8;
 constexpr std::int64_t kMaxDenominator = 1'000'000;
 
-constexpr const char* kFloatingProfitParameter = "ACCFRZ";
 constexpr const char* kExerciseParameter = "ZXZL";
 constexpr const char* kOpenCloseSet = "开平";
 constexpr const char* kCloseTodaySet = "平今";
@@ -48,9 +47,8 @@ class TradingReader {
 
   // Every contract finds its rates; the parameters the terminal needs are given.
   bool Complete(const std::string& path, std::string& error) {
-    if (std::count_if(data_.parameters.begin(), data_.parameters.end(), [](const TradingParameter& p) {
-          return p.name == kFloatingProfitParameter;
-        }) != 1) {
+    if (std::count_if(data_.parameters.begin(), data_.parameters.end(),
+                      [](const TradingParameter& p) { return p.name == kFloatingProfitParameter; }) != 1) {
       error = path + ": the parameter '" + kFloatingProfitParameter + "' must be given once";
       return false;
     }
@@ -73,10 +71,11 @@ class TradingReader {
   // seat|exchange|seat code|grouped|close today|market orders|combinations|
   std::string TakeSeat(const DataRecord& r) {
     Seat seat{0, r.values[1], r.values[2], r.values[3], r.values[4], r.values[5]};
-    if (std::string problem = FirstProblem(
-            {FindExchange(r.values[0], seat.exchange), CheckText("the seat", seat.code, kMaxSeat, true),
-             CheckFlag("the group flag", seat.grouped), CheckFlag("the close-today flag", seat.closeToday),
-             CheckFlag("the market-order flag", seat.marketOrder), CheckFlag("the combination flag", seat.combination)});
+    if (std::string problem =
+            FirstProblem({FindExchange(r.values[0], seat.exchange), CheckText("the seat", seat.code, kMaxSeat, true),
+                          CheckFlag("the group flag", seat.grouped), CheckFlag("the close-today flag", seat.closeToday),
+                          CheckFlag("the market-order flag", seat.marketOrder),
+                          CheckFlag("the combination flag", seat.combination)});
         !problem.empty())
       return problem;
     // The exercise instructions of the trading parameters name a seat alone.
@@ -104,11 +103,10 @@ class TradingReader {
   // ordertype|exchange|price type code|validity code|flag|
   std::string TakeOrderType(const DataRecord& r) {
     OrderType type{0, r.values[1], r.values[2], r.values[3]};
-    if (std::string problem =
-            FirstProblem({FindExchange(r.values[0], type.exchange),
-                          CheckText("the order type", type.code, kMaxOrderTypeCode, true),
-                          CheckText("the validity", type.attribute, kMaxOrderTypeCode, false),
-                          CheckText("the order type flag", type.flag, kMaxOrderTypeFlag, false)});
+    if (std::string problem = FirstProblem({FindExchange(r.values[0], type.exchange),
+                                            CheckText("the order type", type.code, kMaxOrderTypeCode, true),
+                                            CheckText("the validity", type.attribute, kMaxOrderTypeCode, false),
+                                            CheckText("the order type flag", type.flag, kMaxOrderTypeFlag, false)});
         !problem.empty())
       return problem;
     data_.orderTypes.push_back(std::move(type));
@@ -153,8 +151,8 @@ class TradingReader {
   std::string TakeRates(const DataRecord& r, const std::vector<std::string>& texts,
                         std::map<RateKey, std::array<std::string, N>>& table) {
     std::size_t exchange = 0;
-    if (std::string problem =
-            FirstProblem({FindExchange(r.values[0], exchange), CheckChoice("the product kind", r.values[1], {"0", "1"})});
+    if (std::string problem = FirstProblem(
+            {FindExchange(r.values[0], exchange), CheckChoice("the product kind", r.values[1], {"0", "1"})});
         !problem.empty())
       return problem;
     const bool options = r.values[1] == "1";
@@ -185,7 +183,8 @@ class TradingReader {
     double value = 0;
     if (std::string problem = FindExchange(r.values[0], exchange); !problem.empty()) return problem;
     params.variety = FindVariety(exchange, true, r.values[1]);
-    if (params.variety == kNone) return "'" + Printable(r.values[1]) + "' is no option variety of '" + r.values[0] + "'";
+    if (params.variety == kNone)
+      return "'" + Printable(r.values[1]) + "' is no option variety of '" + r.values[0] + "'";
     // The underlying price is one of the underlying futures variety.
     const Variety& option = data_.varieties[params.variety];
     const Variety& future = data_.varieties[FindVariety(exchange, false, option.underlying)];
@@ -226,8 +225,7 @@ class TradingReader {
 
   bool NamesContract(std::size_t exchange, bool options, const std::string& code) const {
     const std::size_t index = data_.FindContract(data_.exchanges[exchange].code, code);
-    return index != BackendData::kNoContract &&
-           (data_.contracts[index].kind == ContractKind::kOption) == options;
+    return index != BackendData::kNoContract && (data_.contracts[index].kind == ContractKind::kOption) == options;
   }
 
   std::size_t FindVariety(std::size_t exchange, bool options, const std::string& code) const {

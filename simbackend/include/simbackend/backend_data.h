@@ -123,6 +123,9 @@ struct OrderType {
   std::string flag;
 };
 
+inline constexpr const char* kFloatingProfitParameter = "ACCFRZ";
+inline constexpr const char* kFloatingProfitAvailable = "T0";
+
 // A trading or settlement parameter: "ACCFRZ" (whether floating profit is
 // available, "T0" yes), "ZXZL" per seat (the exercise instructions taken:
 // "1" exercise, "2" abandon, "3" both), "STATUS" per exchange (its market
@@ -173,8 +176,8 @@ struct PositionDetail {  // held before the market opened
   std::string buySell;
   std::string hedge;
   std::int64_t lots = 0;
-  std::int64_t openPrice = 0;  // ticks
-  std::string openDate;        // "YYYYMMDD"
+  std::int64_t openPrice = 0;   // ticks
+  std::string openDate;         // "YYYYMMDD"
   std::int64_t dealNumber = 0;  // of the opening trade
   std::string tradeCode;
   std::string seat;
@@ -246,6 +249,8 @@ struct BackendData {
   double Price(const Contract& contract, std::int64_t ticks) const;
   // The seat with that code; null when there is none.
   const Seat* FindSeat(std::string_view code) const;
+  // Whether a floating profit counts as available funds ("ACCFRZ" is "T0").
+  bool FloatingProfitAvailable() const;
   // The close strategy of the exchange (1 when none is given).
   int CloseStrategyOf(std::size_t exchange) const;
   // The option parameters of an option contract's variety; null when none.
