@@ -1,6 +1,7 @@
 #include "account_book.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace simbackend {
 
@@ -60,6 +61,14 @@ ExerciseApplication AccountBook::AddExercise(ExerciseApplication application) {
   application.state = "a";
   exercises_.push_back(std::move(application));
   return exercises_.back();
+}
+
+std::vector<ExerciseApplication> AccountBook::Exercises(const std::string& customer) const {
+  std::lock_guard lock(mutex_);
+  std::vector<ExerciseApplication> found;
+  std::copy_if(exercises_.begin(), exercises_.end(), std::back_inserter(found),
+               [&](const ExerciseApplication& a) { return a.customer == customer; });
+  return found;
 }
 
 AccountBook::CancelResult AccountBook::CancelExercise(const std::string& customer, const std::string& number,

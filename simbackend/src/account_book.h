@@ -56,6 +56,9 @@ class AccountBook {
 
   // Enters the application; it as entered, with its number and state.
   ExerciseApplication AddExercise(ExerciseApplication application);
+  // The customer's applications in the order they were entered.
+  std::vector<ExerciseApplication> Exercises(const std::string& customer) const;
+
   enum class CancelResult { kCancelled, kUnknown, kAlreadyCancelled };
   // Cancels the customer's application with that number at that exchange,
   // at `time`; `application` receives it as it then stands.

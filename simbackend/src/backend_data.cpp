@@ -5,10 +5,13 @@
 #include <cstdio>
 #include <map>
 
+#include "account_day.h"
+#include "business_reader.h"
 #include "contracts_reader.h"
 #include "platform/files.h"
 #include "record_file.h"
 #include "record_kinds.h"
+#include "trading_reader.h"
 
 namespace simbackend {
 namespace {
@@ -29,13 +32,23 @@ class AccountsReader {
   AccountsReader(std::vector<Account>& accounts, std::vector<MoneyEntry>& money) : accounts_(accounts), money_(money) {}
 
   std::vector<RecordKind> Kinds() {
-    return {
+    std::vector<RecordKind> kinds = {
         {"trader", 3, [this](const DataRecord& r) { return TakeAccount(AccountKind::kTrading, r); }},
         {"manager", 3, [this](const DataRecord& r) { return TakeAccount(AccountKind::kManagement, r); }},
         {"managed", 2, [this](const DataRecord& r) { return TakeManaged(r); }},
         {"money", 8, [this](const DataRecord& r) { return TakeMoney(r); }},
     };
+    // The business refers to contracts and seats, which are read later:
+    // its records are kept for then, their values counted there.
+    for (const std::string& key : kBusinessRecordKeys)
+      kinds.push_back({key.c_str(), kAnyCount, [this](const DataRecord& r) {
+                         business_.push_back(r);
+                         return std::string();
+                       }});
+    return kinds;
   }
+
+  const std::vector<DataRecord>& Business() const { return business_; }
 
   // Sub-accounts and money entries may be listed before their accounts:
   // they are checked once the whole file is read.
@@ -129,6 +142,7 @@ class AccountsReader {
   std::vector<MoneyEntry>& money_;
   std::map<std::size_t, std::pair<std::string, std::string>> links_;  // by line
   std::map<std::size_t, std::size_t> moneyLines_;                     // entry index by line
+  std::vector<DataRecord> business_;
 };
 
 std::string ParsePort(const std::string& text, std::uint16_t& port) {
@@ -179,11 +193,14 @@ bool ReadQuoteServers(const std::string& path, BackendData& data, std::string& e
   return true;
 }
 
-bool ReadAccounts(const std::string& path, BackendData& data, std::string& error) {
+// The accounts and their money; the records of their business go to `business`.
+bool ReadAccounts(const std::string& path, BackendData& data, std::vector<DataRecord>& business, std::string& error) {
   std::vector<DataRecord> records;
   if (!ReadRecordFile(path, records, error)) return false;
   AccountsReader reader(data.accounts, data.moneyHistory);
-  return TakeRecords(path, records, reader.Kinds(), error) && reader.Link(path, error);
+  if (!TakeRecords(path, records, reader.Kinds(), error) || !reader.Link(path, error)) return false;
+  business = reader.Business();
+  return true;
 }
 
 }  // namespace
@@ -223,17 +240,73 @@ std::string BackendData::PriceText(const Contract& contract, std::int64_t ticks)
   return text;
 }
 
+double BackendData::Price(const Contract& contract, std::int64_t ticks) const {
+  return static_cast<double>(ticks) * VarietyOf(contract).tick;
+}
+
+const Seat* BackendData::FindSeat(std::string_view code) const {
+  const auto found = std::find_if(seats.begin(), seats.end(), [&](const Seat& s) { return s.code == code; });
+  return found == seats.end() ? nullptr : &*found;
+}
+
+bool BackendData::FloatingProfitAvailable() const {
+  return std::any_of(parameters.begin(), parameters.end(), [](const TradingParameter& p) {
+    return p.name == kFloatingProfitParameter && p.value == kFloatingProfitAvailable;
+  });
+}
+
+int BackendData::CloseStrategyOf(std::size_t exchange) const {
+  const auto found = std::find_if(closeStrategies.begin(), closeStrategies.end(),
+                                  [&](const CloseStrategy& s) { return s.exchange == exchange; });
+  return found == closeStrategies.end() ? 1 : found->number;
+}
+
+const OptionParams* BackendData::OptionParamsOf(const Contract& option) const {
+  const auto found = std::find_if(optionParams.begin(), optionParams.end(),
+                                  [&](const OptionParams& p) { return p.variety == option.variety; });
+  return found == optionParams.end() ? nullptr : &*found;
+}
+
+const TradeCode* BackendData::TradeCodeFor(std::string_view customer, std::size_t exchange,
+                                           std::string_view hedge) const {
+  // Type "1" serves hedge orders only, "2" none, "3" speculation only.
+  const auto fits = [&](const TradeCode& code) {
+    if (code.type == "1") return hedge == "1";
+    if (code.type == "2") return false;
+    if (code.type == "3") return hedge == "0";
+    return true;
+  };
+  const auto found = std::find_if(tradeCodes.begin(), tradeCodes.end(), [&](const TradeCode& code) {
+    return code.customer == customer && code.exchange == exchange && fits(code);
+  });
+  return found == tradeCodes.end() ? nullptr : &*found;
+}
+
 bool LoadBackendData(const std::string& folder, BackendData& data, std::string& error) {
   BackendData loaded;
+  const std::string accountsPath = folder + "/" + kAccountsFile;
   const std::string quotesPath = folder + "/" + kQuoteServersFile;
-  if (!ReadAccounts(folder + "/" + kAccountsFile, loaded, error) || !ReadQuoteServers(quotesPath, loaded, error))
+  std::vector<DataRecord> business;
+  if (!ReadAccounts(accountsPath, loaded, business, error) || !ReadQuoteServers(quotesPath, loaded, error))
     return false;
   // The quote user's login is told apart from a customer's by its name.
   if (loaded.FindAccount(loaded.quoteUser) != nullptr) {
     error = quotesPath + ": the quote user '" + Printable(loaded.quoteUser) + "' is also a customer number";
     return false;
   }
-  if (!ReadContracts(folder + "/" + kContractsFile, loaded, error)) return false;
+  if (!ReadContracts(folder + "/" + kContractsFile, loaded, error) ||
+      !ReadTrading(folder + "/" + kTradingFile, loaded, error) || !TakeBusiness(accountsPath, business, loaded, error))
+    return false;
+  // Every close of the day finds the positions it closes.
+  for (const Account& account : loaded.accounts) {
+    AccountDay day;
+    std::string problem;
+    if (account.kind == AccountKind::kTrading &&
+        !ReplayDay(loaded, account.customer, {}, SettlementPrices(loaded), day, problem)) {
+      error = accountsPath + ": " + problem;
+      return false;
+    }
+  }
   data = std::move(loaded);
   return true;
 }

@@ -16,13 +16,10 @@ constexpr std::size_t kMaxExchangeName = 15;
 constexpr std::size_t kMaxVarietyCode = 7;
 constexpr std::size_t kMaxContractText = 31;  // contract code and name
 
-constexpr int kMaxTickDecimals = 4;
 constexpr double kMaxTick = 10'000;
 constexpr std::int64_t kMaxMultiplier = 10'000'000;
 constexpr std::int64_t kMaxStrikeStep = 1'000'000;
 constexpr std::int64_t kMaxStrikesEachSide = 20;
-// Prices beyond this many ticks would not fit the terminal's float fields exactly.
-constexpr double kMaxPriceTicks = 1e7;
 
 std::string DecimalText(double value, int decimals) {
   char text[64];
@@ -135,7 +132,7 @@ class ContractsReader {
             FirstProblem({CheckCode("the variety code", variety.code, kMaxVarietyCode, false),
                           CheckText("the variety name", variety.name, kMaxContractText, true),
                           ParseWholeNumber("the multiplier", multiplier, 1, kMaxMultiplier, variety.multiplier),
-                          ParseDecimal("the price tick", tick, kMaxTickDecimals, variety.tick, variety.decimals)});
+                          ParseDecimal("the price tick", tick, kMaxPriceDecimals, variety.tick, variety.decimals)});
         !problem.empty())
       return problem;
     if (variety.tick > kMaxTick) return "the price tick must be at most " + DecimalText(kMaxTick, 0);
@@ -155,11 +152,8 @@ class ContractsReader {
   std::string TakeFuture(const DataRecord& r) {
     Contract contract;
     contract.period = r.values[2];
-    double price = 0;
-    int decimals = 0;
-    if (std::string problem = FirstProblem(
-            {FindExchangeIndex(r.values[0], contract.exchange), CheckPeriod(contract.period),
-             ParseDecimal("the previous settlement price", r.values[3], kMaxTickDecimals, price, decimals)});
+    if (std::string problem =
+            FirstProblem({FindExchangeIndex(r.values[0], contract.exchange), CheckPeriod(contract.period)});
         !problem.empty())
       return problem;
     contract.variety = FindVariety(contract.exchange, r.values[1], false);
@@ -168,7 +162,9 @@ class ContractsReader {
     const Variety& variety = data_.varieties[contract.variety];
     contract.code = variety.code + contract.period;
     contract.name = variety.name + contract.period;
-    if (std::string problem = PriceInTicks(price, variety, contract.preSettlement); !problem.empty()) return problem;
+    if (std::string problem = ParsePrice("the price", r.values[3], variety, contract.preSettlement); !problem.empty())
+      return problem;
+    const double price = static_cast<double>(contract.preSettlement) * variety.tick;
     // The limits are the whole ticks within the limit percentage.
     const double limit = price * variety.limitPercent / 100;
     contract.upperLimit = static_cast<std::int64_t>(std::floor((price + limit) / variety.tick + 1e-9));
@@ -252,18 +248,6 @@ class ContractsReader {
     if (data_.FindContract(exchange, contract.code) != BackendData::kNoContract)
       return "contract '" + contract.code + "' appears twice at '" + exchange + "'";
     data_.contracts.push_back(std::move(contract));
-    return {};
-  }
-
-  static std::string PriceInTicks(double price, const Variety& variety, std::int64_t& ticks) {
-    const double exact = price / variety.tick;
-    if (exact > kMaxPriceTicks)
-      return "the price " + DecimalText(price, kMaxTickDecimals) + " is more than " +
-             std::to_string(static_cast<std::int64_t>(kMaxPriceTicks)) + " ticks";
-    ticks = std::llround(exact);
-    if (std::fabs(exact - static_cast<double>(ticks)) > 1e-6)
-      return "the price " + DecimalText(price, kMaxTickDecimals) + " is not a whole number of ticks of " +
-             DecimalText(variety.tick, variety.decimals);
     return {};
   }
 

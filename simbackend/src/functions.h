@@ -45,8 +45,93 @@
 //   5244 the options whose exercise may be abandoned: 5 rows, each the 14
 //        fields of an abandonable position from field 4 on.
 //
-// The back end holds no positions yet: 5244 lists none and 5243 is refused
-// for want of a position; 5240 does not check one.
+// What the engine downloads before the accounts (reference_functions.cpp);
+// "rows" means field 5 of the status line is the row count and each row,
+// fetched by a follow-up, is "A|addr|seq|" and its values from field 4:
+//   5122 system date: 5 trading day, 6 calendar day (both "YYYYMMDD"),
+//        10 time "HH:MM:SS".
+//   5454 exchange seats, rows: 4 exchange id, 5 exchange name, 6 exchange
+//        code ("sfe" ...), 7 seat, 8 group flag, 9 "close today,market
+//        orders,combinations" flags.
+//   5127 the trading parameters named by parameter 7 ("ACCFRZ", "ZXZL",
+//        "STATUS" ...), rows: 4 key (empty, a seat or an exchange id), 5 name,
+//        6 value, 7 note.
+//   5131 close strategies, rows: 4 exchange id, 5 number, 6 "策略<number>".
+//   5323 order types, rows: 4 exchange id, 5 price type, 6 validity, 7 flag.
+//   5008 contracts, rows: 4 exchange id, 5 exchange name, 6 code, 7 name,
+//        8 multiplier, 9 upper and 10 lower price limit, 11 delivery period,
+//        12 previous settlement price, 13 an option's underlying contract,
+//        14 variety code, 15 variety name, 16 price tick, 17 exchange code,
+//        22 "1" option or "0" futures, 23 "C" or "P", 24 strike.
+//
+// What the engine downloads of each trading account, the customer number of
+// field 7 (account_queries.cpp); a management account is refused:
+//   5300 trade codes, rows: 4 customer, 5 exchange id, 6 trade code, 7 its
+//        type, 8 seat, 9 state "0".
+//   5002 funds, one line, fields 5 to 35 as the engine's fund row takes them:
+//        5 empty, 6 previous balance, 7 buy and 8 sell frozen margin, 9 buy
+//        and 10 sell margin, 11 deposits and 12 withdrawals of the day,
+//        13 available, 14 equity, 15 risk ratio (margin / equity), 16 risk
+//        level "0" (or "2" at a ratio of 1), 17 fees, 18 floating profit,
+//        19 closing profit, 20 static equity, 21 "0.00", 22 money in less out
+//        of the day, 23 frozen fees, 24 total frozen, 25 total margin,
+//        26 and 27 "0.00", 28 credit, 29 currency, 30 exchange risk ratio,
+//        31 premium paid, 32 premium received, 33 frozen premium, 34 option
+//        market value, 35 floating margin of sold options.
+//   5132 positions before the market opened, rows: 4 and 5 open date, 6 deal
+//        number, 7 seat, 8 customer, 10 exchange id, 12 trade code,
+//        13 variety code, 14 delivery period, 15 buy/sell, 16 hedge, 17 lots,
+//        18 holding price (the previous settlement), 19 open price, 20 and
+//        21 margin, 22 multiplier, 23 "ordinary", 25 contract.
+//   5133 combination positions, rows: none.
+//   5134 orders of the day selected by number 5, exchange 6 and order seat 7
+//        (empty: all), rows: 4 customer, 5 order number, 6 exchange id,
+//        7 contract, 9 state, 10 open/close, 11 hedge, 12 buy/sell, 13 price,
+//        14 lots, 15 lots working, 16 average fill price, 17 lots filled,
+//        18 system number, 19 order time, 20 time reported, 21 trade code,
+//        24 cancel time, 25 order kind "A", 26 seat, 29 state sequence,
+//        32 order seat, 34 empty (no combination), 39 price type "0",
+//        40 validity "0", 48 frozen margin, 52 frozen fee, 57 frozen premium.
+//   5246 exercise and abandon applications selected as 5134, rows: 4
+//        customer, 5 application number, 6 exchange id, 7 contract, 8 state,
+//        9 buy/sell, 10 hedge, 11 lots, 12 trade code, 13 order time,
+//        14 trading day, 15 seat, 18 cancel time, 21 trade code (the key the
+//        exercisable quantities share), 26 order seat (the application's
+//        key), 27 frozen margin, 28 frozen fee, 31 state sequence, 35 type
+//        ("1" exercise, "2" abandon).
+//   5003 trades of the day when it lies from date 5 to date 6 (empty: no
+//        bound), rows: 4 exchange id, 5 trading day, 6 order number,
+//        7 contract, 8 contract name, 9 buy/sell, 11 open/close, 13 hedge,
+//        15 lots, 16 price, 17 turnover, 18 trade code, 19 system number,
+//        20 deal number, 21 delivery period, 22 time, 23 seat.
+//
+// Single lines the engine asks for one row at a time (rate_functions.cpp,
+// quote_functions.cpp):
+//   5016 rates of contract 7 at exchange 5 (id or code) for seat 6: 5 empty,
+//        6 customer, 7 exchange id, 8 seat, 9 contract, then the 22 rates of
+//        the engine's fee-rate row: 10 to 15 the three (rate by amount,
+//        amount per lot) pairs of opening and closing, 16 to 21 those of
+//        closing today, 22 and 23 "0" (not read), 24 to 31 the margin pairs
+//        of buy and sell speculation, buy and sell hedge.
+//   5242 exercisable quantity of option 6 at exchange 5, selected by trade
+//        code 7, seat 8 and hedge 9 (empty: any; the sixth selector, the
+//        buy/sell code, is not read: only long positions are exercised). In
+//        the order of the engine's 198-byte row: 5 customer, 6 exchange id,
+//        8 contract, 9 trade code, 10 seat, 7 contract name, 11 lots held
+//        long now, 12 lots under abandon applications (the first frozen
+//        quantity), 14 lots under exercise applications (the second),
+//        13 underlying contract. Without a trade code or seat selector,
+//        fields 9 and 10 show the account's own at the exchange.
+//   5245 option parameters of option 7 at exchange 5: 5 exchange id,
+//        6 trading day, 7 contract, 8 underlying price (the index of the
+//        data, else the underlying futures contract's last price),
+//        9 guarantee numerator, 10 guarantee denominator, 11 a fourth value.
+//   5128 last prices of the contracts listed in parameter 5 ("X,code;" each,
+//        X the exchange id), at most kMaxSubscribedContracts: 5 the prices
+//        in list order, separated by ";", empty for an unknown contract.
+//
+// The exercise applications do not look at the positions: 5244 lists none
+// and 5243 is refused for want of a position; 5240 does not check one.
 #pragma once
 
 #include <cstdint>
@@ -57,6 +142,7 @@
 #include <vector>
 
 #include "account_book.h"
+#include "account_day.h"
 #include "quote_feed.h"
 #include "request.h"
 #include "session.h"
@@ -120,6 +206,7 @@ class Functions {
   // quote_functions.cpp
   Answer QuoteQuery(const Request& request, Session& session);
   Answer Subscribe(const Request& request, Session& session);
+  Answer LastPriceQuery(const Request& request, Session& session);
   // money_functions.cpp
   Answer MoneyHistory(const Request& request, Session& session);
   Answer CustomerStatus(const Request& request, Session& session);
@@ -130,6 +217,34 @@ class Functions {
   Answer CancelExercise(const Request& request, Session& session);
   Answer ApplyAbandon(const Request& request, Session& session);
   Answer AbandonableOptions(const Request& request, Session& session);
+  // reference_functions.cpp
+  Answer SystemDate(const Request& request, Session& session);
+  Answer ExchangeSeats(const Request& request, Session& session);
+  Answer TradingParameters(const Request& request, Session& session);
+  Answer CloseStrategies(const Request& request, Session& session);
+  Answer OrderTypes(const Request& request, Session& session);
+  Answer Contracts(const Request& request, Session& session);
+  // account_queries.cpp
+  Answer TradeCodes(const Request& request, Session& session);
+  Answer FundsQuery(const Request& request, Session& session);
+  Answer PositionDetails(const Request& request, Session& session);
+  Answer CombinationDetails(const Request& request, Session& session);
+  Answer Orders(const Request& request, Session& session);
+  Answer ExerciseOrders(const Request& request, Session& session);
+  Answer Trades(const Request& request, Session& session);
+  // rate_functions.cpp
+  Answer FeeRates(const Request& request, Session& session);
+  Answer ExercisableQuantity(const Request& request, Session& session);
+  Answer OptionParameters(const Request& request, Session& session);
+  // The contract named by the two parameters; a refusal line when there is none.
+  std::size_t FindContractOf(const Request& request, std::size_t exchangeParameter, std::size_t contractParameter,
+                             std::string& refusal) const;
+
+  // The trading account of the request's customer number; a refusal line
+  // for a management account.
+  const Account* Trader(const Request& request, std::string& refusal) const;
+  // The contracts' last prices as the quotes show them now.
+  PriceSource LastPrices() const;
 
   // The login's kind, or a refusal line.
   SessionKind CheckLogin(const Request& request, std::string& refusal) const;
@@ -163,6 +278,26 @@ inline const std::string& Parameter(const Request& request, std::size_t k) { ret
 
 // An answer of one line.
 inline Answer OneLine(std::string line) { return {std::move(line), {}, {}}; }
+
+// The values of an answer line from field `first` to field `last`, set by
+// field number; a field not set stays empty.
+class FieldValues {
+ public:
+  FieldValues(std::size_t first, std::size_t last) : first_(first), values_(last - first + 1) {}
+  FieldValues& Set(std::size_t field, std::string value) {
+    values_.at(field - first_) = std::move(value);
+    return *this;
+  }
+  std::vector<std::string> Take() { return std::move(values_); }
+
+ private:
+  std::size_t first_;
+  std::vector<std::string> values_;
+};
+
+// A multi-row answer: the status line with the row count, then a row of
+// each `rows` entry.
+Answer RowsAnswer(const Request& request, const std::vector<std::vector<std::string>>& rows);
 
 // An answer of one refused line.
 Answer Refusal(const Request& request, int code, const std::string& text);

@@ -10,6 +10,7 @@ namespace {
 constexpr std::size_t kQuoteExchangeParameter = 5;
 constexpr std::size_t kQuoteContractParameter = 6;
 constexpr std::size_t kSubscriptionParameter = 5;
+constexpr std::size_t kPriceListParameter = 5;
 
 // The subscription text: "X,code;" per contract, "#;" after an entry whose
 // subscribe flag is set.
@@ -39,6 +40,24 @@ Answer Functions::QuoteQuery(const Request& request, Session&) {
   const std::size_t contract = data_.FindContract(Parameter(request, kQuoteExchangeParameter), code);
   if (contract == BackendData::kNoContract) return Refusal(request, kNoSuchContract, "合约" + code + "不存在！");
   return OneLine(AcceptedLine(request, QuoteAnswerValues(data_, contract, quotes_.QuoteOf(contract))));
+}
+
+Answer Functions::LastPriceQuery(const Request& request, Session&) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  std::string bad;
+  if (!ParseSubscription(Parameter(request, kPriceListParameter), entries, bad))
+    return Refusal(request, kMalformedRequest, "合约列表格式错误：" + bad);
+  if (entries.size() > kMaxSubscribedContracts)
+    return Refusal(request, kBadParameter, "一次查询的合约不能超过" + std::to_string(kMaxSubscribedContracts) + "个！");
+  // An item in the order of the list; empty for a contract the back end does not list.
+  std::string prices;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (i > 0) prices += ';';
+    const std::size_t contract = data_.FindContract(entries[i].first, entries[i].second);
+    if (contract != BackendData::kNoContract)
+      prices += data_.PriceText(data_.contracts[contract], quotes_.QuoteOf(contract).last);
+  }
+  return OneLine(AcceptedLine(request, {prices}));
 }
 
 Answer Functions::Subscribe(const Request& request, Session&) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "platform/clock.h"
 
@@ -23,7 +24,7 @@ bool TakeRecords(const std::string& path, const std::vector<DataRecord>& records
     std::string problem;
     if (kind == kinds.end()) {
       problem = "unknown record '" + Printable(record.key) + "'";
-    } else if (record.values.size() != kind->valueCount) {
+    } else if (kind->valueCount != kAnyCount && record.values.size() != kind->valueCount) {
       problem = "'" + record.key + "' takes " + std::to_string(kind->valueCount) + " values, found " +
                 std::to_string(record.values.size());
     } else {
@@ -62,29 +63,68 @@ std::string ParseWholeNumber(std::string_view what, const std::string& text, std
 
 std::string ParseDecimal(std::string_view what, const std::string& text, int maxDecimals, double& value,
                          int& decimals) {
+  double parsed = 0;
+  if (std::string problem = ParseRate(what, text, maxDecimals, parsed); !problem.empty() || !(parsed > 0))
+    return problem.find("decimals") != std::string::npos
+               ? problem
+               : std::string(what) + " '" + Printable(text) + "' is not a decimal number above 0";
+  value = parsed;
+  const std::size_t point = text.find('.');
+  decimals = point == std::string::npos ? 0 : static_cast<int>(text.size() - point - 1);
+  return {};
+}
+
+std::string ParseRate(std::string_view what, const std::string& text, int maxDecimals, double& value) {
   const std::size_t point = text.find('.');
   const std::string_view whole = std::string_view(text).substr(0, point);
   const std::string_view fraction =
       point == std::string::npos ? std::string_view() : std::string_view(text).substr(point + 1);
-  const std::string problem = std::string(what) + " '" + Printable(text) + "' is not a decimal number above 0";
-  if (!AllDigits(whole) || (point != std::string::npos && !AllDigits(fraction))) return problem;
+  if (!AllDigits(whole) || (point != std::string::npos && !AllDigits(fraction)))
+    return std::string(what) + " '" + Printable(text) + "' is not a decimal number of 0 or more";
   if (fraction.size() > static_cast<std::size_t>(maxDecimals))
     return std::string(what) + " '" + Printable(text) + "' has more than " + std::to_string(maxDecimals) + " decimals";
-  double parsed = 0;
   const char* const end = text.data() + text.size();
-  if (std::from_chars(text.data(), end, parsed, std::chars_format::fixed).ptr != end || !(parsed > 0)) return problem;
-  value = parsed;
-  decimals = static_cast<int>(fraction.size());
+  if (std::from_chars(text.data(), end, value, std::chars_format::fixed).ptr != end)
+    return std::string(what) + " '" + Printable(text) + "' is not a decimal number of 0 or more";
   return {};
 }
 
 std::string ParseMoney(std::string_view what, const std::string& text, std::int64_t& cents) {
-  constexpr double kMaxAmount = 1e12;
   double amount = 0;
   int decimals = 0;
   if (std::string problem = ParseDecimal(what, text, 2, amount, decimals); !problem.empty()) return problem;
+  return ParseAmount(what, text, cents);
+}
+
+std::string ParseAmount(std::string_view what, const std::string& text, std::int64_t& cents) {
+  constexpr double kMaxAmount = 1e12;
+  double amount = 0;
+  if (std::string problem = ParseRate(what, text, 2, amount); !problem.empty()) return problem;
   if (amount >= kMaxAmount) return std::string(what) + " '" + Printable(text) + "' is too large";
   cents = std::llround(amount * 100);
+  return {};
+}
+
+std::string ParsePrice(std::string_view what, const std::string& text, const Variety& variety, std::int64_t& ticks) {
+  double price = 0;
+  int decimals = 0;
+  if (std::string problem = ParseDecimal(what, text, kMaxPriceDecimals, price, decimals); !problem.empty())
+    return problem;
+  const auto shown = [](double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", kMaxPriceDecimals, value);
+    return std::string(buffer);
+  };
+  const double exact = price / variety.tick;
+  if (exact > kMaxPriceTicks)
+    return std::string(what) + " " + shown(price) + " is more than " +
+           std::to_string(static_cast<std::int64_t>(kMaxPriceTicks)) + " ticks";
+  ticks = std::llround(exact);
+  if (std::fabs(exact - static_cast<double>(ticks)) > 1e-6) {
+    char tick[64];
+    std::snprintf(tick, sizeof tick, "%.*f", variety.decimals, variety.tick);
+    return std::string(what) + " " + shown(price) + " is not a whole number of ticks of " + tick;
+  }
   return {};
 }
 
@@ -96,6 +136,25 @@ std::string CheckDate(std::string_view what, const std::string& text) {
   // A day that does not exist comes back as another one.
   if (date.month < 1 || date.month > 12 || date.day < 1 || platform::AddDays(date, 0) != date) return problem;
   return {};
+}
+
+std::string CheckTime(std::string_view what, const std::string& text) {
+  const auto part = [&](std::size_t at, int max) {
+    return AllDigits(text.substr(at, 2)) && std::stoi(text.substr(at, 2)) <= max;
+  };
+  if (text.size() != 8 || text[2] != ':' || text[5] != ':' || !part(0, 23) || !part(3, 59) || !part(6, 59))
+    return std::string(what) + " '" + Printable(text) + "' is not a time HH:MM:SS";
+  return {};
+}
+
+std::string CheckChoice(std::string_view what, const std::string& value, std::initializer_list<const char*> choices) {
+  std::string listed;
+  for (const char* choice : choices) {
+    if (value == choice) return {};
+    listed += listed.empty() ? "" : ", ";
+    listed += choice;
+  }
+  return std::string(what) + " '" + Printable(value) + "' is not one of " + listed;
 }
 
 }  // namespace simbackend

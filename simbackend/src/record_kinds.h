@@ -12,10 +12,15 @@
 #include <vector>
 
 #include "record_file.h"
+#include "simbackend/backend_data.h"
 
 namespace simbackend {
 
-// What a record kind needs: its number of values and how it is taken in.
+// A record kind whose values are counted when it is taken.
+inline constexpr std::size_t kAnyCount = static_cast<std::size_t>(-1);
+
+// What a record kind needs: its number of values (or kAnyCount) and how it
+// is taken in.
 struct RecordKind {
   const char* key;
   std::size_t valueCount;
@@ -47,5 +52,27 @@ std::string ParseMoney(std::string_view what, const std::string& text, std::int6
 
 // An eight-digit date "YYYYMMDD" of a real calendar day.
 std::string CheckDate(std::string_view what, const std::string& text);
+
+// A time of day "HH:MM:SS".
+std::string CheckTime(std::string_view what, const std::string& text);
+
+// One of `choices`.
+std::string CheckChoice(std::string_view what, const std::string& value, std::initializer_list<const char*> choices);
+
+// A decimal number of 0 or more written with digits and at most one point,
+// with at most `maxDecimals` digits after it; its value in `value`.
+std::string ParseRate(std::string_view what, const std::string& text, int maxDecimals, double& value);
+
+// An amount of money of 0 or more with at most two decimals, below a
+// trillion, in cents.
+std::string ParseAmount(std::string_view what, const std::string& text, std::int64_t& cents);
+
+// Prices have at most this many decimals and this many ticks, so that the
+// terminal's single-precision fields hold them exactly.
+inline constexpr int kMaxPriceDecimals = 4;
+inline constexpr double kMaxPriceTicks = 1e7;
+
+// A price above 0 of the variety's contracts, in whole ticks of it.
+std::string ParsePrice(std::string_view what, const std::string& text, const Variety& variety, std::int64_t& ticks);
 
 }  // namespace simbackend

@@ -19,14 +19,6 @@ struct Refused {
   const char* code;
 };
 
-// The rows of a multi-row answer, fetched one by one.
-std::vector<std::string> Rows(RawClient& client, int sequence, const std::string& status) {
-  std::vector<std::string> rows;
-  const int count = std::stoi(Field(status, 5));
-  for (int row = 0; row < count; ++row) rows.push_back(client.Call(FollowUpText(sequence)));
-  return rows;
-}
-
 std::string HistoryText(int sequence, const std::string& customer, const std::string& password,
                         const std::string& first, const std::string& last, const std::string& direction) {
   return RequestText(sequence, 5006, customer, password, {first, last, "", "", direction, ""});
@@ -41,7 +33,7 @@ TEST_F(AccountFunctionsTest, TheMoneyHistoryListsTheEntriesOfTheRangeAndDirectio
   auto client = LoggedIn("10001", "111111");
   const std::string status = client->Call(HistoryText(2, "10001", "111111", "20261101", "20261231", ""));
   ASSERT_EQ(Field(status, 4), "Y") << status;
-  const std::vector<std::string> rows = Rows(*client, 2, status);
+  const std::vector<std::string> rows = FetchRows(*client, 2, status);
   ASSERT_EQ(rows.size(), 4u);
   const std::vector<std::string> deposit = {"20261120", "100001", "0.00", "1000000.00", "开户入金", "10001",
                                             "人民币",   "1",      "3",    "01",         "1"};
@@ -91,7 +83,7 @@ TEST_F(AccountFunctionsTest, TheManagerSetsTheStatusAndEntersMoneyOfItsSubAccoun
 
   EXPECT_EQ(Field(call(5059, {"90001", "20261210", serial}), 5), serial);
   const std::string history = subAccount->Call(today);
-  const std::vector<std::string> rows = Rows(*subAccount, 2, history);
+  const std::vector<std::string> rows = FetchRows(*subAccount, 2, history);
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(Field(rows[0], 7), "1234.50");
   EXPECT_EQ(Field(rows[0], 8), "调入");

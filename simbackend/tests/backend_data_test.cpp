@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+#include <tuple>
+
 #include "data_folder.h"
 
 namespace simbackend {
@@ -26,6 +29,15 @@ constexpr const char* kGoodContracts =
     "future|sfe|cu|2702|76510|\n"
     "optionvariety|sfe|cu|铜期权|cu|5|1||\n"
     "options|sfe|cu|2702|1000|2|4|\n";
+constexpr const char* kGoodTrading =
+    "seat|sfe|S001|1|1|0|0|\n"
+    "parameter|ACCFRZ||T0||\n"
+    "fee|sfe|0|cu|开平|0.00005|0|0|0.5|0|0|\n"
+    "fee|sfe|0|cu|平今|0.0001|0|0|0.5|0|0|\n"
+    "margin|sfe|0|cu|0.1|0|0.1|0|0.09|0|0.09|0|\n"
+    "fee|sfe|1|cu|开平|0|5|0|0|0|0|\n"
+    "fee|sfe|1|cu|平今|0|0|0|0|0|0|\n"
+    "margin|sfe|1|cu|0.1|0|0.1|0|0.09|0|0.09|0|\n";
 
 TEST(BackendDataTest, TheShippedFolderHoldsTheDemoAccountsAndTheQuoteServer) {
   BackendData data;
@@ -115,11 +127,39 @@ TEST(BackendDataTest, TheShippedFolderListsFuturesAndOptionsOfTheFourExchanges) 
   EXPECT_EQ(data.FindContract("D", "cu2701"), BackendData::kNoContract);
 }
 
+TEST(BackendDataTest, TheDemoAccountHoldsEveryKindOfPositionAndTheSubAccountsTheirOwn) {
+  BackendData data;
+  std::string error;
+  ASSERT_TRUE(LoadBackendData(SIMBACKEND_SOURCE_DATA_FOLDER, data, error)) << error;
+  // Exchange, option or futures, long or short.
+  std::set<std::tuple<std::size_t, bool, std::string>> kinds;
+  std::set<std::string> holders;
+  for (const PositionDetail& p : data.positions) {
+    const Contract& contract = data.contracts[p.contract];
+    holders.insert(p.customer);
+    if (p.customer == "10001") kinds.emplace(contract.exchange, contract.kind == ContractKind::kOption, p.buySell);
+  }
+  EXPECT_EQ(kinds.size(), data.exchanges.size() * 2 * 2);
+  EXPECT_EQ(holders, (std::set<std::string>{"10001", "20001", "20002"}));
+  // The day's orders: filled, partly filled, working, cancelled; opens, closes and closes of today.
+  std::set<std::string> states;
+  std::set<std::string> openClose;
+  for (const DayOrder& order : data.orders) {
+    states.insert(order.state);
+    openClose.insert(order.openClose);
+  }
+  EXPECT_EQ(states, (std::set<std::string>{"a", "b", "c", "d", "n", "p"}));
+  EXPECT_EQ(openClose, (std::set<std::string>{"0", "1", "2"}));
+  EXPECT_EQ(data.FindAccount("10001")->yesterdayBalance, 118'562'050);
+  EXPECT_EQ(data.FindAccount("20002")->credit, 5'000'000);
+}
+
 TEST(BackendDataTest, ReadsGbkNamesWhoseSecondByteIsTheSeparatorBlanksAndWindowsLineEnds) {
   DataFolder folder;
   folder.Write(kAccountsFile, "  trader |\t10001 |111111|王秥|  \r\n\r\n   # 注释\r\n");
   folder.Write(kQuoteServersFile, kGoodQuotes);
   folder.Write(kContractsFile, kGoodContracts);
+  folder.Write(kTradingFile, kGoodTrading);
   BackendData data;
   std::string error;
   ASSERT_TRUE(LoadBackendData(folder.Path(), data, error)) << error;
@@ -134,6 +174,7 @@ struct MalformedCase {
   std::string quotes;
   const char* error;  // a part of the message
   std::string contracts = kGoodContracts;
+  std::string trading = kGoodTrading;
 };
 
 void PrintTo(const MalformedCase& c, std::ostream* out) { *out << c.what; }
@@ -146,6 +187,7 @@ TEST_P(MalformedDataTest, IsRefusedWithTheFileLineAndFaultAndLeavesTheDataAsItWa
   folder.Write(kAccountsFile, c.accounts);
   if (!c.quotes.empty()) folder.Write(kQuoteServersFile, c.quotes);
   if (!c.contracts.empty()) folder.Write(kContractsFile, c.contracts);
+  if (!c.trading.empty()) folder.Write(kTradingFile, c.trading);
   BackendData data;
   data.quoteUser = "before";
   std::string error;
@@ -159,6 +201,16 @@ const std::string kGood = kGoodAccounts;
 const std::string kContracts = kGoodContracts;
 const std::string kExchange = "exchange|S|sfe|上期所|5|\n";
 const std::string kCopper = kExchange + "variety|sfe|cu|铜|5|10|7|\n";
+const std::string kTrading = kGoodTrading;
+const std::string kCode = kGood + "tradecode|10001|sfe|8101|S001|3|\n";  // speculation only
+const std::string kBuyOrder = kCode + "order|10001|1|sfe|cu2702|0|0|0|2|76500|p|09:00:00||\n";
+
+// The good trading file with one line replaced.
+std::string TradingWith(const std::string& line, const std::string& replacement) {
+  std::string text = kTrading;
+  text.replace(text.find(line), line.size(), replacement);
+  return text;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MalformedDataTest,
@@ -254,7 +306,67 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"strikes down to 0", kGood, kGoodQuotes, "line 5: the lowest strike would not be above 0",
                       kCopper + "future|sfe|cu|2702|76510|\noptionvariety|sfe|cu|铜期权|cu|5|1||\n"
                                 "options|sfe|cu|2702|50000|2|4|\n"},
-        MalformedCase{"no contract", kGood, kGoodQuotes, "contracts.txt: no contract", kCopper}),
+        MalformedCase{"no contract", kGood, kGoodQuotes, "contracts.txt: no contract", kCopper},
+        MalformedCase{"trading file missing", kGood, kGoodQuotes, "trading.txt: cannot be opened", kContracts, ""},
+        MalformedCase{"no floating-profit parameter", kGood, kGoodQuotes,
+                      "trading.txt: the parameter 'ACCFRZ' must be given once", kContracts,
+                      TradingWith("parameter|ACCFRZ||T0||\n", "")},
+        MalformedCase{"futures without margin rates", kGood, kGoodQuotes,
+                      "trading.txt: the contract 'cu2702' has no margin rates", kContracts,
+                      TradingWith("margin|sfe|0|cu|", "margin|sfe|1|cu2702C77000|")},
+        MalformedCase{"unknown fee set", kGood, kGoodQuotes, "line 3: the fee set '", kContracts,
+                      TradingWith("开平|0.00005", "开仓|0.00005")},
+        MalformedCase{"negative rate", kGood, kGoodQuotes,
+                      "line 3: the rate '-0.00005' is not a decimal number of 0 or more", kContracts,
+                      TradingWith("|0.00005|", "|-0.00005|")},
+        MalformedCase{"rates of an unknown variety", kGood, kGoodQuotes,
+                      "line 3: 'al' is no futures variety or contract of 'sfe'", kContracts,
+                      TradingWith("fee|sfe|0|cu|开平", "fee|sfe|0|al|开平")},
+        MalformedCase{"rates twice", kGood, kGoodQuotes, "line 9: the rates of 'cu' appear twice", kContracts,
+                      kTrading + "margin|sfe|0|cu|0.1|0|0.1|0|0.09|0|0.09|0|\n"},
+        MalformedCase{"seat twice", kGood, kGoodQuotes, "line 9: the seat 'S001' appears twice", kContracts,
+                      kTrading + "seat|sfe|S001|1|1|0|0|\n"},
+        MalformedCase{"exercise instructions of no seat", kGood, kGoodQuotes,
+                      "line 9: the exercise instructions name the seat 'S002'", kContracts,
+                      kTrading + "parameter|ZXZL|S002|1||\n"},
+        MalformedCase{"guarantee denominator 0", kGood, kGoodQuotes,
+                      "line 9: the denominator '0' is not a whole number from 1", kContracts,
+                      kTrading + "optionparams|sfe|cu||1|0|0|\n"},
+        MalformedCase{"funds of a manager", kGood + "funds|90001|10|0|\n", kGoodQuotes,
+                      "accounts.txt, line 6: '90001' is not a trading account"},
+        MalformedCase{"trade code at no seat of the exchange", kGood + "tradecode|10001|sfe|8101|D001|0|\n",
+                      kGoodQuotes, "line 6: the seat 'D001' is no seat of 'sfe'"},
+        MalformedCase{"position without a trade code", kGood + "position|10001|sfe|cu2702|0|0|1|76500|20261209|1|\n",
+                      kGoodQuotes, "line 6: '10001' has no trade code at 'sfe' for hedge code 0"},
+        MalformedCase{"hedge position with a speculation code",
+                      kCode + "position|10001|sfe|cu2702|0|1|1|76500|20261209|1|\n", kGoodQuotes,
+                      "line 7: '10001' has no trade code at 'sfe' for hedge code 1"},
+        MalformedCase{"position of an unlisted contract", kCode + "position|10001|sfe|cu2799|0|0|1|76500|20261209|1|\n",
+                      kGoodQuotes, "line 7: the contract 'cu2799' is not listed at 'sfe'"},
+        MalformedCase{"open price between ticks", kCode + "position|10001|sfe|cu2702|0|0|1|76505|20261209|1|\n",
+                      kGoodQuotes, "line 7: the open price 76505.0000 is not a whole number of ticks of 10"},
+        MalformedCase{"order beyond the limits", kCode + "order|10001|1|sfe|cu2702|0|0|0|2|90000|a|09:00:00||\n",
+                      kGoodQuotes, "line 7: the price 90000 is beyond the limits of 'cu2702'"},
+        MalformedCase{"cancel time of a working order",
+                      kCode + "order|10001|1|sfe|cu2702|0|0|0|2|76500|a|09:00:00|09:01:00|\n", kGoodQuotes,
+                      "line 7: only a cancelled order has a cancel time"},
+        MalformedCase{"state beyond its fills", kBuyOrder + "trade|10001|1|1|2|76500|09:00:01|\n", kGoodQuotes,
+                      "line 7: the state 'p' does not fit the 2 of 2 lots its trades filled"},
+        MalformedCase{"trade of an unlisted order", kBuyOrder + "trade|10001|9|1|1|76500|09:00:01|\n", kGoodQuotes,
+                      "line 8: order 9 of '10001' is not listed"},
+        MalformedCase{"trade above the buy limit", kBuyOrder + "trade|10001|1|1|1|76510|09:00:01|\n", kGoodQuotes,
+                      "line 8: the price 76510 is worse than the order's limit"},
+        MalformedCase{"trade before its order", kBuyOrder + "trade|10001|1|1|1|76500|08:59:59|\n", kGoodQuotes,
+                      "line 8: the trade is earlier than its order"},
+        MalformedCase{"close without a position",
+                      kCode + "order|10001|1|sfe|cu2702|1|1|0|2|76500|c|09:00:00||\n"
+                              "position|10001|sfe|cu2702|0|0|1|76500|20261209|1|\n"
+                              "trade|10001|1|2|2|76500|09:00:01|\n",
+                      kGoodQuotes, "accounts.txt: trade 2 of '10001' closes more lots of 'cu2702' than are held"},
+        MalformedCase{"deal number twice",
+                      kBuyOrder + "position|10001|sfe|cu2702|0|0|1|76500|20261209|5|\n"
+                                  "trade|10001|1|5|1|76500|09:00:01|\n",
+                      kGoodQuotes, "line 9: deal number 5 of '10001' appears twice"}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return "Case" + std::to_string(info.index); });
 
 }  // namespace

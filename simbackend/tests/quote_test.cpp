@@ -206,6 +206,11 @@ TEST_F(QuoteTest, AtItsLimitsTheMarketStopsAndTheBookHoldsNoOrderBeyondThem) {
   // Limits of 0.02 %: one tick either side of the previous settlement price.
   folder.Write(simbackend::kContractsFile,
                "exchange|S|sfe|上期所|5|\nvariety|sfe|cu|铜|5|10|0.02|\nfuture|sfe|cu|2702|76510|\n");
+  // Without the shipped contracts the shipped business and rates have nothing to refer to.
+  folder.Write(simbackend::kAccountsFile, "trader|10001|111111|张明|\n");
+  folder.Write(simbackend::kTradingFile,
+               "parameter|ACCFRZ||T0||\nfee|sfe|0|cu|开平|0|1|0|0|0|0|\nfee|sfe|0|cu|平今|0|1|0|0|0|0|\n"
+               "margin|sfe|0|cu|0.1|0|0.1|0|0.1|0|0.1|0|\n");
   simbackend::ServerOptions options = QuoteOptions(5, 0ms);
   options.dataFolder = folder.Path();
   StartServer(options);

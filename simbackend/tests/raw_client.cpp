@@ -1,5 +1,7 @@
 #include "raw_client.h"
 
+#include <algorithm>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -128,6 +130,17 @@ std::string RequestText(int sequence, int function, std::string_view customer, s
 }
 
 std::string FollowUpText(int sequence) { return Joined({"R", kMachineAddress, std::to_string(sequence), "0"}); }
+
+std::vector<std::string> FetchRows(RawClient& client, int sequence, const std::string& status) {
+  std::vector<std::string> rows;
+  const std::string count = Field(status, 5);
+  // A line that is no row count must not make a test wait for millions of rows.
+  constexpr int kMaxRows = 5000;
+  const bool digits = !count.empty() && count.size() <= 4 && count.find_first_not_of("0123456789") == std::string::npos;
+  const int rowCount = Field(status, 4) == "Y" && digits ? std::min(std::stoi(count), kMaxRows) : 0;
+  for (int row = 0; row < rowCount; ++row) rows.push_back(client.Call(FollowUpText(sequence)));
+  return rows;
+}
 
 std::string TradingLoginText(int sequence, std::string_view customer, std::string_view password) {
   return Joined(LoginFields(sequence, customer, password));

@@ -63,6 +63,10 @@ std::string RequestText(int sequence, int function, std::string_view customer, s
                         const std::vector<std::string>& parameters = {});
 std::string FollowUpText(int sequence);
 
+// The rows of a multi-row answer whose status line is `status`, fetched one
+// by one with follow-ups of `sequence`.
+std::vector<std::string> FetchRows(RawClient& client, int sequence, const std::string& status);
+
 // The login texts of the terminal, field by field.
 std::string TradingLoginText(int sequence, std::string_view customer, std::string_view password);
 std::string ManagementLoginText(int sequence, std::string_view customer, std::string_view password);

@@ -9,6 +9,7 @@
 // quotes move and are written without rounding drift.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,6 +21,7 @@ namespace simbackend {
 inline constexpr const char* kAccountsFile = "accounts.txt";
 inline constexpr const char* kQuoteServersFile = "quoteservers.txt";
 inline constexpr const char* kContractsFile = "contracts.txt";
+inline constexpr const char* kTradingFile = "trading.txt";
 
 enum class AccountKind { kTrading, kManagement };
 
@@ -30,6 +32,10 @@ struct Account {
   std::string name;
   // A management account's trading sub-accounts, in file order.
   std::vector<std::string> managed;
+  // A trading account's balance at the close of the previous trading day
+  // and its credit line, in cents.
+  std::int64_t yesterdayBalance = 0;
+  std::int64_t credit = 0;
 };
 
 enum class MoneyDirection { kDeposit, kWithdrawal };
@@ -92,6 +98,116 @@ struct Contract {
   std::string underlying;   // the futures contract's code: underlying variety and period
 };
 
+// A seat of the back end at an exchange. Its flags are "0" or "1".
+struct Seat {
+  std::size_t exchange = 0;  // into BackendData::exchanges
+  std::string code;
+  std::string grouped;      // the exchange's contracts are grouped and shown in the terminal
+  std::string closeToday;   // the exchange takes close-today orders on this seat
+  std::string marketOrder;  // the exchange takes market orders on this seat
+  std::string combination;  // the exchange takes combination orders on this seat
+};
+
+// Which open positions a close consumes first at an exchange: 1 the oldest,
+// 2 single positions before combination legs, 3 the newest.
+struct CloseStrategy {
+  std::size_t exchange = 0;
+  int number = 1;
+};
+
+// An order type that an exchange takes, with two codes carried along.
+struct OrderType {
+  std::size_t exchange = 0;
+  std::string code;       // the price type: "0" limit, "1" market ...
+  std::string attribute;  // the validity: "0" day, "1" fill or kill, "2" fill and kill
+  std::string flag;
+};
+
+inline constexpr const char* kFloatingProfitParameter = "ACCFRZ";
+inline constexpr const char* kFloatingProfitAvailable = "T0";
+
+// A trading or settlement parameter: "ACCFRZ" (whether floating profit is
+// available, "T0" yes), "ZXZL" per seat (the exercise instructions taken:
+// "1" exercise, "2" abandon, "3" both), "STATUS" per exchange (its market
+// state) and any other.
+struct TradingParameter {
+  std::string name;
+  std::string key;  // empty, a seat or an exchange id
+  std::string value;
+  std::string note;
+};
+
+// The fee and margin rates of one contract, as decimal texts: three pairs of
+// (rate by amount, amount per lot) for opening and closing, three for
+// closing today's positions, then the margin pairs for buy speculation,
+// sell speculation, buy hedge and sell hedge.
+struct ContractRates {
+  std::array<std::string, 6> openCloseFee;
+  std::array<std::string, 6> closeTodayFee;
+  std::array<std::string, 8> margin;
+};
+
+// What the back end tells of an option variety's options beyond the
+// contract: the price of the underlying (an index for options on one) and
+// the guarantee coefficient of sold options as a fraction.
+struct OptionParams {
+  std::size_t variety = 0;      // the option variety
+  std::string underlyingPrice;  // empty: the underlying futures contract's last price
+  std::string numerator;
+  std::string denominator;
+  std::string fourth;  // carried along
+};
+
+// A trade code of an account at an exchange. Its type: "1" hedge orders
+// only, "2" none, "3" speculation only, else every order.
+struct TradeCode {
+  std::string customer;
+  std::size_t exchange = 0;
+  std::string code;
+  std::string seat;
+  std::string type;
+};
+
+// Codes of the terminal: buy/sell "0" buy, "1" sell; open/close "0" open,
+// "1" close, "2" close today; hedge "0" speculation, "1" hedge.
+struct PositionDetail {  // held before the market opened
+  std::string customer;
+  std::size_t contract = 0;
+  std::string buySell;
+  std::string hedge;
+  std::int64_t lots = 0;
+  std::int64_t openPrice = 0;   // ticks
+  std::string openDate;         // "YYYYMMDD"
+  std::int64_t dealNumber = 0;  // of the opening trade
+  std::string tradeCode;
+  std::string seat;
+};
+
+struct DayOrder {
+  std::string customer;
+  std::int64_t number = 0;  // unique among the customer's orders
+  std::size_t contract = 0;
+  std::string buySell;
+  std::string openClose;
+  std::string hedge;
+  std::int64_t lots = 0;
+  std::int64_t price = 0;  // ticks
+  std::string state;       // the terminal's order state codes: "a", "c", "d" ...
+  std::string time;        // "HH:MM:SS"
+  std::string cancelTime;  // empty unless cancelled
+  std::string tradeCode;
+  std::string seat;
+};
+
+struct DayTrade {
+  std::string customer;
+  std::size_t order = 0;  // into BackendData::orders
+  std::int64_t dealNumber = 0;
+  std::int64_t lots = 0;
+  std::int64_t price = 0;  // ticks
+  std::string time;
+};
+
 struct BackendData {
   std::vector<Account> accounts;
   std::vector<MoneyEntry> moneyHistory;
@@ -104,6 +220,18 @@ struct BackendData {
   // In file order; an option series expands into its calls, then its puts,
   // each by rising strike.
   std::vector<Contract> contracts;
+  // Of trading.txt; `rates` by contract index.
+  std::vector<Seat> seats;
+  std::vector<CloseStrategy> closeStrategies;
+  std::vector<OrderType> orderTypes;
+  std::vector<TradingParameter> parameters;
+  std::vector<ContractRates> rates;
+  std::vector<OptionParams> optionParams;
+  // The accounts' business before and during the trading day, in file order.
+  std::vector<TradeCode> tradeCodes;
+  std::vector<PositionDetail> positions;
+  std::vector<DayOrder> orders;
+  std::vector<DayTrade> trades;
 
   // Null when there is no such account.
   const Account* FindAccount(std::string_view customer) const;
@@ -118,6 +246,18 @@ struct BackendData {
   const Exchange& ExchangeOf(const Contract& contract) const { return exchanges[contract.exchange]; }
   // A price in ticks of the contract as the back end writes it: "68010", "763.40".
   std::string PriceText(const Contract& contract, std::int64_t ticks) const;
+  double Price(const Contract& contract, std::int64_t ticks) const;
+  // The seat with that code; null when there is none.
+  const Seat* FindSeat(std::string_view code) const;
+  // Whether a floating profit counts as available funds ("ACCFRZ" is "T0").
+  bool FloatingProfitAvailable() const;
+  // The close strategy of the exchange (1 when none is given).
+  int CloseStrategyOf(std::size_t exchange) const;
+  // The option parameters of an option contract's variety; null when none.
+  const OptionParams* OptionParamsOf(const Contract& option) const;
+  // The trade code that an order of the customer at the exchange with that
+  // hedge code goes out with; null when none fits.
+  const TradeCode* TradeCodeFor(std::string_view customer, std::size_t exchange, std::string_view hedge) const;
 
   static constexpr std::size_t kNoContract = static_cast<std::size_t>(-1);
 };

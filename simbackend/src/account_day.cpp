@@ -1,0 +1,244 @@
+#include "account_day.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace simbackend {
+namespace {
+
+// A price as the engine reads it: the number its text stands for.
+double PriceValue(const BackendData& data, std::size_t contract, std::int64_t ticks) {
+  return std::strtod(data.PriceText(data.contracts[contract], ticks).c_str(), nullptr);
+}
+
+double Multiplier(const BackendData& data, std::size_t contract) {
+  return static_cast<double>(data.VarietyOf(data.contracts[contract]).multiplier);
+}
+
+bool IsOption(const BackendData& data, std::size_t contract) {
+  return data.contracts[contract].kind == ContractKind::kOption;
+}
+
+// The lots and the cost at holding prices of the details of one position.
+struct PositionSum {
+  std::int64_t lots = 0;
+  double cost = 0;    // money, two decimals
+  double margin = 0;  // money, two decimals
+};
+
+// The details that make up one position: contract, hedge, side, trade code and seat.
+bool SamePosition(const HeldDetail& a, const HeldDetail& b) {
+  return a.contract == b.contract && a.hedge == b.hedge && a.buySell == b.buySell && a.tradeCode == b.tradeCode &&
+         a.seat == b.seat;
+}
+
+PositionSum SumOf(const BackendData& data, const std::vector<HeldDetail>& details, const HeldDetail& key) {
+  PositionSum sum;
+  double cost = 0;
+  double margin = 0;
+  for (const HeldDetail& d : details) {
+    if (!SamePosition(d, key)) continue;
+    sum.lots += d.lots;
+    cost += static_cast<double>(d.lots) * RoundMoney(PriceValue(data, d.contract, d.positionPrice));
+    margin += RoundMoney(d.margin);
+  }
+  sum.cost = Fixed2(cost);
+  sum.margin = Fixed2(margin);
+  return sum;
+}
+
+// Whether `a` is closed before `b` under the strategy: 3 the newest first,
+// else the oldest; then the smaller deal number.
+bool ClosedBefore(int strategy, const HeldDetail& a, const HeldDetail& b) {
+  if (a.openDate != b.openDate) return strategy == 3 ? a.openDate > b.openDate : a.openDate < b.openDate;
+  return a.dealNumber < b.dealNumber;
+}
+
+// Takes `lots` out of the details that `closing` closes, releasing their
+// margin in proportion. False when they hold fewer lots.
+bool Consume(std::vector<HeldDetail>& details, const HeldDetail& closing, int strategy, std::int64_t lots) {
+  while (lots > 0) {
+    auto best = details.end();
+    for (auto d = details.begin(); d != details.end(); ++d) {
+      const bool candidate = d->contract == closing.contract && d->hedge == closing.hedge &&
+                             d->tradeCode == closing.tradeCode && d->seat == closing.seat &&
+                             d->buySell != closing.buySell;
+      if (candidate && (best == details.end() || ClosedBefore(strategy, *d, *best))) best = d;
+    }
+    if (best == details.end()) return false;
+    const std::int64_t taken = std::min(lots, best->lots);
+    const double margin = RoundMoney(best->margin);
+    const double released = RoundMoney(margin * static_cast<double>(taken) / static_cast<double>(best->lots));
+    if (taken == best->lots) {
+      details.erase(best);
+    } else {
+      best->lots -= taken;
+      best->margin = Fixed2(margin - released);
+    }
+    lots -= taken;
+  }
+  return true;
+}
+
+}  // namespace
+
+PriceSource SettlementPrices(const BackendData& data) {
+  return [&data](std::size_t contract) { return PriceValue(data, contract, data.contracts[contract].preSettlement); };
+}
+
+std::size_t UnderlyingOf(const BackendData& data, std::size_t contract) {
+  const Contract& c = data.contracts[contract];
+  if (c.kind != ContractKind::kOption) return contract;
+  return data.FindContract(data.ExchangeOf(c).code, c.underlying);
+}
+
+HeldDetail PreOpenDetail(const BackendData& data, const PositionDetail& position) {
+  const std::size_t contract = position.contract;
+  HeldDetail detail{contract,
+                    position.buySell,
+                    position.hedge,
+                    position.tradeCode,
+                    position.seat,
+                    position.openDate,
+                    position.dealNumber,
+                    position.lots,
+                    data.contracts[contract].preSettlement,
+                    position.openPrice,
+                    0};
+  const double price = RoundMoney(PriceValue(data, contract, detail.positionPrice));
+  const double underlying = RoundPrice4(SettlementPrices(data)(UnderlyingOf(data, contract)));
+  const PerLot perLot = PerLotAmounts(data, contract, {position.buySell, "0", position.hedge}, price, underlying);
+  detail.margin = Fixed2(perLot.margin * static_cast<double>(position.lots));
+  return detail;
+}
+
+bool ReplayDay(const BackendData& data, const std::string& customer, const std::string& tradingDay,
+               const PriceSource& underlying, AccountDay& day, std::string& problem) {
+  day = {};
+  for (const PositionDetail& position : data.positions)
+    if (position.customer == customer) day.details.push_back(PreOpenDetail(data, position));
+  std::vector<const DayTrade*> trades;
+  for (const DayTrade& trade : data.trades)
+    if (trade.customer == customer) trades.push_back(&trade);
+  std::sort(trades.begin(), trades.end(),
+            [](const DayTrade* a, const DayTrade* b) { return a->dealNumber < b->dealNumber; });
+
+  for (const DayTrade* trade : trades) {
+    const DayOrder& order = data.orders[trade->order];
+    const std::size_t contract = order.contract;
+    const double lots = static_cast<double>(trade->lots);
+    const double price = PriceValue(data, contract, trade->price);
+    const PerLot perLot = PerLotAmounts(data, contract, {order.buySell, order.openClose, order.hedge},
+                                        RoundMoney(price), RoundPrice4(underlying(UnderlyingOf(data, contract))));
+    day.fees += perLot.fee * lots;
+    if (IsOption(data, contract))
+      (order.buySell == "1" ? day.premiumIn : day.premiumOut) += Fixed2(lots * Multiplier(data, contract) * price);
+    const HeldDetail traded{contract,
+                            order.buySell,
+                            order.hedge,
+                            order.tradeCode,
+                            order.seat,
+                            tradingDay,
+                            trade->dealNumber,
+                            trade->lots,
+                            trade->price,
+                            trade->price,
+                            Fixed2(perLot.margin * lots)};
+    if (order.openClose == "0") {
+      day.details.push_back(traded);
+      continue;
+    }
+    HeldDetail closed = traded;
+    closed.buySell = order.buySell == "0" ? "1" : "0";
+    const PositionSum before = SumOf(data, day.details, closed);
+    const int strategy = order.openClose == "2" ? 3 : data.CloseStrategyOf(data.contracts[contract].exchange);
+    if (!Consume(day.details, traded, strategy, trade->lots)) {
+      problem = "trade " + std::to_string(trade->dealNumber) + " of '" + customer + "' closes more lots of '" +
+                data.contracts[contract].code + "' than are held";
+      return false;
+    }
+    if (IsOption(data, contract)) continue;
+    const PositionSum after = SumOf(data, day.details, closed);
+    const double m = Multiplier(data, contract);
+    const double closedLots = static_cast<double>(before.lots - after.lots);
+    const double cost = before.cost - after.cost;
+    const double profit = order.buySell == "0" ? cost * m - price * closedLots * m : price * closedLots * m - cost * m;
+    day.closingProfit += RoundMoney(profit);
+  }
+  return true;
+}
+
+std::int64_t WorkingLots(const BackendData& data, std::size_t order) {
+  const DayOrder& o = data.orders[order];
+  static const std::vector<std::string> kWorking = {"a", "n", "p", "f", "g", "s"};
+  if (std::find(kWorking.begin(), kWorking.end(), o.state) == kWorking.end()) return 0;
+  std::int64_t filled = 0;
+  for (const DayTrade& trade : data.trades)
+    if (trade.order == order) filled += trade.lots;
+  return o.lots - filled;
+}
+
+PerLot FrozenOf(const BackendData& data, std::size_t order) {
+  const DayOrder& o = data.orders[order];
+  const auto lots = static_cast<double>(WorkingLots(data, order));
+  const double underlying = RoundPrice4(SettlementPrices(data)(UnderlyingOf(data, o.contract)));
+  const PerLot perLot = PerLotAmounts(data, o.contract, {o.buySell, o.openClose, o.hedge},
+                                      RoundMoney(PriceValue(data, o.contract, o.price)), underlying);
+  const bool paysPremium = IsOption(data, o.contract) && o.buySell == "0";
+  return {Fixed2(perLot.margin * lots), Fixed2(perLot.fee * lots), paysPremium ? Fixed2(perLot.premium * lots) : 0};
+}
+
+Funds ComputeFunds(const BackendData& data, const Account& account, const AccountDay& day, const PriceSource& last,
+                   double depositsToday, double withdrawalsToday, bool floatingProfitAvailable) {
+  Funds funds;
+  funds.yesterdayBalance = static_cast<double>(account.yesterdayBalance) / 100;
+  funds.credit = static_cast<double>(account.credit) / 100;
+  funds.depositsToday = depositsToday;
+  funds.withdrawalsToday = withdrawalsToday;
+  funds.fees = day.fees;
+  funds.closingProfit = day.closingProfit;
+  funds.premiumIn = Fixed2(day.premiumIn);
+  funds.premiumOut = Fixed2(day.premiumOut);
+
+  for (std::size_t order = 0; order < data.orders.size(); ++order) {
+    if (data.orders[order].customer != account.customer || WorkingLots(data, order) == 0) continue;
+    const PerLot frozen = FrozenOf(data, order);
+    (data.orders[order].buySell == "0" ? funds.buyFrozen : funds.sellFrozen) += RoundMoney(frozen.margin);
+    funds.frozenFee += RoundMoney(frozen.fee);
+    funds.frozenPremium += RoundMoney(frozen.premium);
+  }
+
+  // One position of each set of details, as the engine's summary holds them.
+  std::vector<const HeldDetail*> positions;
+  for (const HeldDetail& d : day.details)
+    if (std::none_of(positions.begin(), positions.end(), [&](const HeldDetail* p) { return SamePosition(*p, d); }))
+      positions.push_back(&d);
+  for (const HeldDetail* position : positions) {
+    const std::size_t contract = position->contract;
+    const PositionSum sum = SumOf(data, day.details, *position);
+    const bool bought = position->buySell == "0";
+    (bought ? funds.buyMargin : funds.sellMargin) += RoundPerLot(sum.margin);
+    const double m = Multiplier(data, contract);
+    const double lots = static_cast<double>(sum.lots);
+    const double price = RoundPrice3(Fixed2(last(contract)));
+    const double cost = RoundPrice3(sum.cost);
+    if (!IsOption(data, contract)) {
+      funds.floatingProfit += RoundMoney(Fixed2(bought ? lots * m * price - m * cost : m * cost - lots * m * price));
+    } else if (bought) {
+      funds.optionValue += RoundMoney(Fixed2(lots * m * price));
+    } else {
+      funds.optionValue -= RoundMoney(Fixed2(lots * m * price));
+      const double held = RoundPrice3(Fixed2(sum.cost / lots));
+      funds.optionFloatingMargin += RoundMoney(Fixed2(lots * m * std::max(price - held, 0.0)));
+    }
+  }
+
+  const double common = funds.MoneyToday() + funds.yesterdayBalance + funds.closingProfit - funds.fees +
+                        funds.premiumIn - funds.premiumOut;
+  funds.available = common - funds.TotalFrozen() - funds.TotalMargin() + funds.credit - funds.optionFloatingMargin;
+  if (floatingProfitAvailable || funds.floatingProfit < 0) funds.available += funds.floatingProfit;
+  funds.equity = common + funds.floatingProfit + funds.optionValue;
+  return funds;
+}
+
+}  // namespace simbackend
