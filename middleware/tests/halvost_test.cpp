@@ -9,6 +9,7 @@
 
 #include "middleware/Halvost.h"
 #include "middleware/test_server.h"
+#include "ordinals.h"
 #include "platform/sync.h"
 
 using namespace std::chrono_literals;
@@ -16,19 +17,7 @@ using halvost::TestServer;
 
 namespace {
 
-constexpr auto kBound = 10s;  // no test waits longer than this
-
-template <typename Fn>
-Fn Ordinal(int ordinal) {
-  return reinterpret_cast<Fn>(HalvostGetProcByOrdinal(ordinal));
-}
-
-const auto LoginCall = Ordinal<HalvostLoginCallFn>(6);
-const auto Close = Ordinal<HalvostCloseFn>(8);
-const auto Call = Ordinal<HalvostCallFn>(11);
-const auto ErrorText = Ordinal<HalvostErrorTextFn>(17);
-const auto HookCall = Ordinal<HalvostHookCallFn>(24);
-const auto LoginHookCall = Ordinal<HalvostLoginHookCallFn>(25);
+using namespace halvost_test;
 
 HalvostParam Address(const HalvostConnectRecord& record) { return reinterpret_cast<HalvostParam>(&record); }
 

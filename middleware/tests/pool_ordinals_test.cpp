@@ -15,6 +15,7 @@
 
 #include "middleware/Halvost.h"
 #include "middleware/test_server.h"
+#include "ordinals.h"
 #include "platform/local_address.h"
 
 using namespace std::chrono_literals;
@@ -22,24 +23,7 @@ using halvost::TestServer;
 
 namespace {
 
-constexpr auto kBound = 10s;  // no test waits longer than this
-
-template <typename Fn>
-Fn Ordinal(int ordinal) {
-  return reinterpret_cast<Fn>(HalvostGetProcByOrdinal(ordinal));
-}
-
-const auto Initialize = Ordinal<HalvostInitializeFn>(1);
-const auto Start = Ordinal<HalvostStartFn>(2);
-const auto Stop = Ordinal<HalvostStopFn>(3);
-const auto Cleanup = Ordinal<HalvostCleanupFn>(5);
-const auto LoginCall = Ordinal<HalvostLoginCallFn>(6);
-const auto Send = Ordinal<HalvostSendFn>(7);
-const auto Close = Ordinal<HalvostCloseFn>(8);
-const auto Call = Ordinal<HalvostCallFn>(11);
-const auto LocalMac = Ordinal<HalvostLocalMacFn>(18);
-const auto LocalIp = Ordinal<HalvostLocalIpFn>(20);
-const auto TestServerFn = Ordinal<HalvostTestServerFn>(22);
+using namespace halvost_test;
 
 // What the middleware's hooks were given; they run on its reader threads.
 class HookLog {
