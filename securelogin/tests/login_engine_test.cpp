@@ -54,6 +54,23 @@ class LoginEngineTest : public testing::Test {
     return engine.ReLogin(host.a, request.c_str(), reply, sizeof reply, host.e, host.f);
   }
 
+  // A log-in through a fresh engine over `engineFolder` against a back end of
+  // its own fails with `expected`, and the engine closed the connection.
+  void ExpectFreshLoginRefused(const EngineFolder& engineFolder, BackEndOptions options, const std::string& expected,
+                               const std::string& label) {
+    halvost::TestServer backEndServer;
+    FakeBackEnd backEndOfCase(backEndServer, gatelin_test::DataFolder(), std::move(options));
+    gatelin::LoginEngine loginEngine;
+    loginEngine.InitInstance(CaptureLog, engineFolder.Path());
+    HalvostConnectRecord where = backEndServer.ConnectRecord();
+    host.a = reinterpret_cast<HalvostParam>(&where);
+    EXPECT_EQ(loginEngine.Login(kConnection, host, kRequest, kSecret, kCertificatePolicy, reply, sizeof reply),
+              GTN_FAILED)
+        << label;
+    EXPECT_STREQ(reply, expected.c_str()) << label;
+    EXPECT_EQ(HalvostClose(kConnection), kHalvostNotConnected) << label << ": the engine closed it";
+  }
+
   // The requests the back end received for a function, in order.
   std::vector<std::string> Requests(int function) const {
     std::vector<std::string> texts;
@@ -233,17 +250,7 @@ TEST_F(LoginEngineTest, ServerSideChecksFailWithTheirMessages) {
   };
   for (const Case& c : cases) {
     EngineFolder fresh{{"TESTCA"}};
-    halvost::TestServer backEndServer;
-    FakeBackEnd failing(backEndServer, gatelin_test::DataFolder(), c.options);
-    gatelin::LoginEngine loginEngine;
-    loginEngine.InitInstance(CaptureLog, fresh.Path());
-    HalvostConnectRecord where = backEndServer.ConnectRecord();
-    host.a = reinterpret_cast<HalvostParam>(&where);
-    EXPECT_EQ(loginEngine.Login(kConnection, host, kRequest, kSecret, kCertificatePolicy, reply, sizeof reply),
-              GTN_FAILED)
-        << c.name;
-    EXPECT_STREQ(reply, c.expected.c_str()) << c.name;
-    EXPECT_EQ(HalvostClose(kConnection), kHalvostNotConnected) << c.name << ": the engine closed it";
+    ExpectFreshLoginRefused(fresh, c.options, c.expected, c.name);
   }
 }
 
@@ -340,17 +347,7 @@ TEST_F(LoginEngineTest, PluginFailuresGiveTheStepsMessageWithThePluginsText) {
   for (const Case& c : cases) {
     EngineFolder fresh{{"TESTCA"}};
     fresh.FailInPlugin("TESTCA", c.failing);
-    halvost::TestServer backEndServer;
-    FakeBackEnd backEndOfCase(backEndServer, gatelin_test::DataFolder(), c.options);
-    gatelin::LoginEngine loginEngine;
-    loginEngine.InitInstance(CaptureLog, fresh.Path());
-    HalvostConnectRecord where = backEndServer.ConnectRecord();
-    host.a = reinterpret_cast<HalvostParam>(&where);
-    EXPECT_EQ(loginEngine.Login(kConnection, host, kRequest, kSecret, kCertificatePolicy, reply, sizeof reply),
-              GTN_FAILED)
-        << c.failing;
-    EXPECT_STREQ(reply, c.expected.c_str()) << c.failing;
-    EXPECT_EQ(HalvostClose(kConnection), kHalvostNotConnected) << c.failing << ": the engine closed it";
+    ExpectFreshLoginRefused(fresh, c.options, c.expected, c.failing);
   }
 }
 
