@@ -1,6 +1,7 @@
 #include "client/engine_callbacks.h"
 
 #include "backend/transport.h"
+#include "client/quote_operations.h"
 #include "client/shell_services.h"
 #include "platform/files.h"
 #include "quotes/quotation_com.h"
@@ -46,6 +47,13 @@ void EngineGuiCallbacks::BindTo(engine::EngineCallbacks& callbacks) {
   };
   callbacks.downloadDone = [this] { OnEngineDownloadDone(); };
   callbacks.tableChanged = [this](const engine::TableChangeRecord& record) { OnEngineTableChange(record); };
+  callbacks.quoteLastPrice = [](std::string_view exchangeCode, std::string_view contractCode, double& lastPrice) {
+    backend::QuoteRecord quote{};
+    std::string message;
+    if (!GetQuoteOrQuery(exchangeCode, contractCode, quote, message)) return false;
+    lastPrice = quote.fNewPrice;
+    return true;
+  };
 }
 
 }  // namespace client

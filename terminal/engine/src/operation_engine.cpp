@@ -64,7 +64,8 @@ bool COperationEngine::Start(const EngineLogin& login, EngineCallbacks callbacks
   sendAsync_ = std::move(callbacks.sendAsync);
   downloadDone_ = std::move(callbacks.downloadDone);
   InstallBaseCallbacks({std::move(callbacks.log), std::move(callbacks.nextSequenceNo),
-                        std::move(callbacks.connectionState), std::move(callbacks.tableChanged)});
+                        std::move(callbacks.connectionState), std::move(callbacks.tableChanged),
+                        std::move(callbacks.quoteLastPrice)});
   accounts_.store(login.accounts);
   const int slot = login.loginType == backend::kTradingLogin ? 0 : 1;
   SetConnectionIndex(slot);

@@ -77,4 +77,21 @@ void COperationEngineBase::LocalFeeRateAnswer(std::string_view, std::string_view
                                               std::string_view, backend::CxDataSet&) {}
 void COperationEngineBase::RefreshPrices() {}
 
+bool COperationEngineBase::QueryFeeRate(std::string_view, std::string_view, std::string_view, std::string_view,
+                                        FeeRateRow&) {
+  return false;
+}
+
+bool COperationEngineBase::QueryOptionParams(std::string_view, std::string_view, std::string_view,
+                                             std::string_view, OptionParamsRow&) {
+  return false;
+}
+
+bool COperationEngineBase::QueryLastPrice(std::string_view, std::string&) { return false; }
+
+bool COperationEngineBase::QuoteLastPrice(std::string_view exchangeCode, std::string_view contractCode,
+                                          double& lastPrice) const {
+  return callbacks_.quoteLastPrice && callbacks_.quoteLastPrice(exchangeCode, contractCode, lastPrice);
+}
+
 }  // namespace engine

@@ -62,6 +62,8 @@ struct EngineCallbacks {
   SequenceNumberCallback nextSequenceNo;
   ConnectionStateCallback connectionState;
   TableChangeCallback tableChanged;
+  // The quote table's price of a contract, for the price lookups.
+  QuoteLastPriceCallback quoteLastPrice;
 };
 
 // What the engine takes from the log-in at its start.

@@ -31,6 +31,10 @@ using ConnectionStateCallback = std::function<void(int connection, int flag, int
 using TableChangeCallback = std::function<void(const TableChangeRecord& record)>;
 // The next request sequence number.
 using SequenceNumberCallback = std::function<int()>;
+// The last price of a contract from the quote table, or asked from the back
+// end when the table lacks it; false when neither has it.
+using QuoteLastPriceCallback =
+    std::function<bool(std::string_view exchangeCode, std::string_view contractCode, double& lastPrice)>;
 
 class COperationEngineBase {
  public:
@@ -89,6 +93,7 @@ class COperationEngineBase {
     SequenceNumberCallback nextSequenceNo;
     ConnectionStateCallback connectionState;
     TableChangeCallback tableChanged;
+    QuoteLastPriceCallback quoteLastPrice;
   };
   void InstallBaseCallbacks(BaseCallbacks callbacks) { callbacks_ = std::move(callbacks); }
   const BaseCallbacks& Callbacks() const { return callbacks_; }
@@ -165,6 +170,21 @@ class COperationEngineBase {
                                   backend::CxDataSet& answer);
   // Refreshes last prices, floating profit and funds while the engine idles.
   virtual void RefreshPrices();
+
+  // --- Single-row queries to the back end, for the rows the engine lacks.
+  // The engine's own requests go past the busy guard; each is false when
+  // the request fails or its answer lacks the row. This class has no
+  // connection and answers false.
+  virtual bool QueryFeeRate(std::string_view exchangeCode, std::string_view seatCode, std::string_view contractCode,
+                            std::string_view customer, FeeRateRow& row);
+  virtual bool QueryOptionParams(std::string_view exchangeCode, std::string_view optionKind,
+                                 std::string_view contractCode, std::string_view customer, OptionParamsRow& row);
+  // `contracts` is "exchange,contract;" repeated; `lastPrices` receives the
+  // answer's price list followed by ";".
+  virtual bool QueryLastPrice(std::string_view contracts, std::string& lastPrices);
+
+  // The quote fallback of the price lookups; false when none is installed.
+  bool QuoteLastPrice(std::string_view exchangeCode, std::string_view contractCode, double& lastPrice) const;
 
   // Guards every table, the change queue and the texts.
   mutable platform::CriticalSection lock_;

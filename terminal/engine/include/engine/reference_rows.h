@@ -148,8 +148,21 @@ static_assert(sizeof(FeeRateRow) == 436);
 static_assert(offsetof(FeeRateRow, openCloseFees) == 84);
 static_assert(offsetof(FeeRateRow, buySpeculationMargin) == 84 + 14 * 16);
 
+// The parameters of an option contract that its margin needs (answer 5245):
+// decimal texts, the fourth not used by the calculation.
+struct OptionParamsRow {
+  char szExchangeCode[4];
+  char szOptionParamField6[9];
+  char szContractCode[32];
+  char szUnderlyingPrice[12];
+  char szGuaranteeNumerator[12];
+  char szGuaranteeDenominator[12];
+  char szOptionParamField11[12];
+};
+static_assert(sizeof(OptionParamsRow) == 93);
+
 static_assert(EngineRow<FundRow> && EngineRow<CloseStrategyRow> && EngineRow<OrderTypeRow> &&
               EngineRow<ContractRow> && EngineRow<ExchangeSeatRow> && EngineRow<TradeCodeRow> &&
-              EngineRow<FeeRateRow>);
+              EngineRow<FeeRateRow> && EngineRow<OptionParamsRow>);
 
 }  // namespace engine
