@@ -148,6 +148,11 @@ class COperationEngine : public COperationEngineBase {
   // close instead.
   void NotifyTableChange(const TableChangeRecord& record) override;
 
+  // --- Order quantities, refused while the engine downloads.
+  bool GetPositionQuantities(QuantityRecord& record, bool volumesOnly, std::string& error) override;
+  bool GetCombinationQuantities(const CombinationQuantityQuery& query, CombinationQuantities& quantities,
+                                std::string& error) override;
+
  protected:
   // Routes one pushed line by its push code.
   virtual void OnPushLine(std::string_view line);

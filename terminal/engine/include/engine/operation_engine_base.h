@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,9 +16,13 @@
 #include <vector>
 
 #include "backend/cx_data_set.h"
+#include "engine/account_sums.h"
+#include "engine/order_quantities.h"
+#include "engine/per_lot_costs.h"
 #include "engine/reference_rows.h"
 #include "engine/table_catalogue.h"
 #include "engine/table_change_record.h"
+#include "engine/trading_rows.h"
 #include "platform/sync.h"
 
 namespace engine {
@@ -85,6 +90,48 @@ class COperationEngineBase {
   // contract code equal the two texts byte for byte; false, with `contract`
   // unchanged, when there is none. Takes the engine lock.
   bool FindContract(std::string_view exchangeCode, std::string_view contractCode, ContractRow& contract) const;
+
+  // --- Per-lot costs, the lookups behind them, and order quantities. Each
+  // takes the engine lock for its table reads but never takes it across the
+  // quote fallback (QuoteLastPrice), which may wait for the back end and
+  // post to the GUI's output pane; a caller that already holds the lock
+  // keeps it held there.
+
+  // The margin, fee and premium of one lot, each rounded by the per-lot
+  // rule; false, with all three 0, when the account has no fee rate for the
+  // contract or a sold "cffex" option lacks its parameters. A contract kind
+  // other than futures ("0" or empty) and option ("1") costs nothing.
+  bool CalcOptionMargin(const LotCostQuery& query, LotCosts& costs);
+  // The fee-rate row of the four keys, from the cache or, on a miss, asked
+  // from the back end and cached. The engine lock is held across the query,
+  // so that one key is cached once.
+  bool FindFeeRate(std::string_view exchangeCode, std::string_view seatCode, std::string_view contractCode,
+                   std::string_view customer, FeeRateRow& row);
+  // The parameters of an option contract, from the cache or asked and cached
+  // as FindFeeRate does.
+  bool FindOptionParams(std::string_view exchangeCode, std::string_view contractCode, std::string_view customer,
+                        OptionParamsRow& row);
+  // The contract's price from the contracts to price, else asked from the
+  // back end; rounded by the last-price rule, 0 when neither has one.
+  double GetLastPrice(std::string_view exchangeCode, std::string_view contractCode);
+  // The abbreviation ("sfe", "dce", "czce", "cffex") and the name of the
+  // first exchange-seat row of an exchange code; false when there is none.
+  bool FindExchangeAbbreviation(std::string_view exchangeCode, std::string& abbreviation) const;
+  bool FindExchangeSeat(std::string_view exchangeCode, std::string& exchangeName) const;
+  // The order kind (combination definition) of the five keys, zero-filled
+  // first. The built-in kinds "DS" (only with key 4 "0") and "SPD" answer
+  // without the table; any other strategy is the table's first row of the
+  // same keys.
+  bool FindOrderKind(std::string_view exchangeCode, std::string_view strategyCode, std::string_view key3,
+                     std::string_view key4, std::string_view key5, OrderKindRow& kind) const;
+  // Held, closable and openable volumes of one contract for the record's
+  // account, exchange, seat, hedge and trade code; with `volumesOnly` the
+  // funds and openable volumes stay 0. No volume is negative.
+  virtual bool GetPositionQuantities(QuantityRecord& record, bool volumesOnly, std::string& error);
+  // The same for an order on a combination strategy; false with
+  // kStrategyNotFoundText when the strategy is not among the order kinds.
+  virtual bool GetCombinationQuantities(const CombinationQuantityQuery& query, CombinationQuantities& quantities,
+                                        std::string& error);
 
  protected:
   // What the engine calls back; installed once, at start.
@@ -185,6 +232,32 @@ class COperationEngineBase {
 
   // The quote fallback of the price lookups; false when none is installed.
   bool QuoteLastPrice(std::string_view exchangeCode, std::string_view contractCode, double& lastPrice) const;
+
+  // --- Floating profit, account sums and the tables built from the details.
+
+  // Refreshes last price, floating profits and option values of the rows of
+  // `summary` (the stored summary or a copy) that hold the price row's
+  // contract. Without a listed price the quote fallback gives the price.
+  void UpdateContractProfit(const PriceContractRow& price, backend::CxDataSet& summary);
+  // Sums over the account's rows of the order, special-order and position
+  // summary tables.
+  FrozenSums SumAccountFrozen(std::string_view account) const;
+  MarginSums SumSummaryMargins(std::string_view account) const;
+  OptionValueSums SumOptionValues(std::string_view account) const;
+  PendingCloseLots SumDirectionVolume(const PendingCloseKey& key) const;
+  // Appends to `output` one summary row per account, exchange, contract,
+  // direction, hedge, trade code and seat of the current position details,
+  // then prices them. Leaves the details' contract codes trimmed.
+  void BuildPositionSummary(backend::CxDataSet& output, PositionKinds kinds);
+  // Appends to `output` one row per combination position of the current
+  // combination details, merged and sorted.
+  void BuildCombinationTable(backend::CxDataSet& output) const;
+  // The margin of one lot of an option sold to open.
+  std::optional<double> SoldOptionMargin(const LotCostQuery& query, const ContractRow& option,
+                                         const FeeRateRow& rates, double premium);
+  // The option parameters asked so far; only ever appended to. The engine
+  // lock guards them.
+  std::vector<OptionParamsRow> optionParams_;
 
   // Guards every table, the change queue and the texts.
   mutable platform::CriticalSection lock_;

@@ -1,0 +1,137 @@
+// The account's frozen amounts, position margins and option values, and the
+// lots its pending close orders will close.
+#include <algorithm>
+#include <array>
+#include <mutex>
+#include <span>
+
+#include "engine/operation_engine_base.h"
+#include "lots.h"
+#include "typed_rows.h"
+
+namespace engine {
+namespace {
+
+using typed_rows::AllRows;
+
+constexpr std::string_view kBuy = "0";
+constexpr std::string_view kOpen = "0";
+constexpr std::string_view kCloseToday = "2";
+
+using SpecialOrderLegText = char (SpecialOrderRow::*)[16];
+constexpr std::array<SpecialOrderLegText, 4> kLegContractCode{
+    &SpecialOrderRow::szLegContractCode1, &SpecialOrderRow::szLegContractCode2, &SpecialOrderRow::szLegContractCode3,
+    &SpecialOrderRow::szLegContractCode4};
+constexpr std::array<SpecialOrderLegText, 4> kLegFrozenMoney{
+    &SpecialOrderRow::szLegFrozenMoney1, &SpecialOrderRow::szLegFrozenMoney2, &SpecialOrderRow::szLegFrozenMoney3,
+    &SpecialOrderRow::szLegFrozenMoney4};
+constexpr std::array<SpecialOrderLegText, 4> kLegFrozenCharge{
+    &SpecialOrderRow::szLegFrozenCharge1, &SpecialOrderRow::szLegFrozenCharge2, &SpecialOrderRow::szLegFrozenCharge3,
+    &SpecialOrderRow::szLegFrozenCharge4};
+
+// Order states in which an order still waits to be traded.
+bool IsPendingState(std::string_view state) {
+  static constexpr std::array<std::string_view, 6> kPending{"a", "n", "p", "f", "g", "s"};
+  return std::ranges::find(kPending, state) != kPending.end();
+}
+
+// An empty key matches every text.
+bool KeyMatches(std::string_view key, std::string_view text) { return key.empty() || key == text; }
+
+bool IsPendingClose(const OrderRow& order, const PendingCloseKey& key) {
+  return Text(order.szTradeAccount) == key.account && Text(order.szExchangeCode) == key.exchangeCode &&
+         KeyMatches(key.tradeCode, Text(order.szMapCode)) && Text(order.szContractCode) == key.contractCode &&
+         Text(order.szNameSH) == key.hedge && Text(order.szNameBS) == key.buySell &&
+         KeyMatches(key.combinationCode, Text(order.szOrderType)) && Text(order.szNameEO) != kOpen &&
+         IsPendingState(Text(order.szFlagOrderState));
+}
+
+bool IsPendingSpecial(const SpecialOrderRow& order, const PendingCloseKey& key) {
+  return Text(order.szTradeAccount) == key.account && Text(order.szExchangeCode) == key.exchangeCode &&
+         KeyMatches(key.tradeCode, Text(order.szSpecField21)) &&
+         KeyMatches(key.combinationCode, Text(order.szStrategyCode)) && IsPendingState(Text(order.szFlagOrderState));
+}
+
+long long OpenLots(const auto& order) {
+  return static_cast<long long>(ReadInt(order.szOrderHands)) - ReadInt(order.szDealHands);
+}
+
+void AddBySide(std::string_view buySell, double amount, double& buy, double& sell) {
+  (buySell == kBuy ? buy : sell) += amount;
+}
+
+// The kind of a special order, by its exchange, strategy and kind keys.
+bool FindKindOf(const COperationEngineBase& engine, const SpecialOrderRow& order, OrderKindRow& kind) {
+  return engine.FindOrderKind(Text(order.szExchangeCode), Text(order.szStrategyCode), Text(order.szSpecField41),
+                              Text(order.szSpecField12), Text(order.szSpecField10), kind);
+}
+
+}  // namespace
+
+FrozenSums COperationEngineBase::SumAccountFrozen(std::string_view account) const {
+  std::lock_guard guard(lock_);
+  FrozenSums sums;
+  for (const OrderRow& order : AllRows<OrderRow>(TableAt(Table::kOrders))) {
+    if (Text(order.szTradeAccount) != account) continue;
+    AddBySide(Text(order.szNameBS), ReadMoney(order.szFrozenCautionMoney), sums.buy, sums.sell);
+    sums.fee += ReadMoney(order.szFrozenCharge);
+    sums.premium += ReadMoney(order.szFrozenPremium);
+  }
+  for (const SpecialOrderRow& order : AllRows<SpecialOrderRow>(TableAt(Table::kSpecialOrders))) {
+    OrderKindRow kind{};
+    if (Text(order.szTradeAccount) != account || !FindKindOf(*this, order, kind)) continue;
+    const std::span<const OrderKindLeg> legs = DefinedLegs(kind);
+    for (std::size_t leg = 0; leg < legs.size(); ++leg) {
+      AddBySide(Text(legs[leg].szFlagBS), ReadMoney(order.*kLegFrozenMoney[leg]), sums.buy, sums.sell);
+      sums.fee += ReadMoney(order.*kLegFrozenCharge[leg]);
+    }
+  }
+  return sums;
+}
+
+MarginSums COperationEngineBase::SumSummaryMargins(std::string_view account) const {
+  std::lock_guard guard(lock_);
+  MarginSums sums;
+  for (const PositionSummaryRow& row : AllRows<PositionSummaryRow>(TableAt(Table::kPositionSummary))) {
+    if (Text(row.szTradeAccount) != account) continue;
+    AddBySide(Text(row.szFlagBS), Round(ReadNumber(row.szEngrossCautionMoney), kPerLotRounding), sums.buy, sums.sell);
+  }
+  return sums;
+}
+
+OptionValueSums COperationEngineBase::SumOptionValues(std::string_view account) const {
+  std::lock_guard guard(lock_);
+  OptionValueSums sums;
+  for (const PositionSummaryRow& row : AllRows<PositionSummaryRow>(TableAt(Table::kPositionSummary))) {
+    if (Text(row.szTradeAccount) != account) continue;
+    sums.floatingProfit += ReadMoney(row.szProfitAndLoss_CC);
+    sums.marketValue += ReadMoney(row.szOptionMarketValue);
+    sums.inTheMoney += ReadMoney(row.szFLOATINGMARGIN);
+  }
+  return sums;
+}
+
+PendingCloseLots COperationEngineBase::SumDirectionVolume(const PendingCloseKey& key) const {
+  std::lock_guard guard(lock_);
+  long long lots = 0;
+  long long todayLots = 0;
+  for (const OrderRow& order : AllRows<OrderRow>(TableAt(Table::kOrders))) {
+    if (!IsPendingClose(order, key)) continue;
+    lots += OpenLots(order);
+    if (Text(order.szNameEO) == kCloseToday) todayLots += OpenLots(order);
+  }
+  for (const SpecialOrderRow& order : AllRows<SpecialOrderRow>(TableAt(Table::kSpecialOrders))) {
+    OrderKindRow kind{};
+    if (!IsPendingSpecial(order, key) || !FindKindOf(*this, order, kind)) continue;
+    const std::span<const OrderKindLeg> legs = DefinedLegs(kind);
+    for (std::size_t leg = 0; leg < legs.size(); ++leg) {
+      const bool closesThisSide = Text(legs[leg].szFlagEO) != kOpen && Text(legs[leg].szFlagBS) == key.buySell;
+      if (closesThisSide && Text(order.*kLegContractCode[leg]) == key.contractCode) {
+        lots += ReadInt(legs[leg].szVolumeRatio) * OpenLots(order);
+      }
+    }
+  }
+  return {ClampLots(lots), ClampLots(todayLots)};
+}
+
+}  // namespace engine

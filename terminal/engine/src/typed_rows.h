@@ -1,0 +1,58 @@
+// The rows of an engine table as typed values. Every caller holds the engine
+// lock while it uses these on an engine table.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "backend/cx_data_set.h"
+#include "backend/data_set_block.h"
+#include "engine/row_field.h"
+
+namespace engine::typed_rows {
+
+// Row `index`, or nothing when the entry is absent or too short.
+template <EngineRow Row>
+std::optional<Row> RowAt(const backend::CxDataSet& table, std::size_t index) {
+  return RowFromBytes<Row>(table.GetValue(index));
+}
+
+// The rows of the table, in table order; entries too short for a row are
+// left out.
+template <EngineRow Row>
+std::vector<Row> AllRows(const backend::CxDataSet& table) {
+  std::vector<Row> rows;
+  for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
+    if (const std::optional<Row> row = RowAt<Row>(table, index)) rows.push_back(*row);
+  }
+  return rows;
+}
+
+// The first row that `matches`.
+template <EngineRow Row, typename Predicate>
+std::optional<Row> FindRow(const backend::CxDataSet& table, Predicate matches) {
+  for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
+    const std::optional<Row> row = RowAt<Row>(table, index);
+    if (row && matches(*row)) return row;
+  }
+  return std::nullopt;
+}
+
+// Writes `row` over entry `index`; false when the entry cannot hold it.
+template <EngineRow Row>
+bool StoreRow(backend::CxDataSet& table, std::size_t index, const Row& row) {
+  if (table.GetValue(index).size() < sizeof(Row)) return false;
+  std::memcpy(table.GetDataPtr(index), &row, sizeof(Row));
+  return true;
+}
+
+// False, with the table unchanged, when the table cannot grow.
+template <EngineRow Row>
+bool AppendRow(backend::CxDataSet& table, const Row& row) {
+  const auto bytes = RowBytes(row);
+  return table.AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType);
+}
+
+}  // namespace engine::typed_rows
