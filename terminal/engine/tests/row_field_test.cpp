@@ -54,6 +54,9 @@ TEST(RowField, ShorterTextZeroesWhatTheLongerOneLeft) {
   // A text stops at its first zero byte.
   SetText(row.szRemark, std::string_view("ab\0cd", 5));
   EXPECT_TRUE(AllZero(row.szRemark + 2, sizeof row.szRemark - 2));
+  // An empty view without data empties the field.
+  SetText(row.szRemark, std::string_view{});
+  EXPECT_TRUE(AllZero(row.szRemark, sizeof row.szRemark));
 }
 
 TEST(RowField, ReadsAFieldWithoutTerminatorOnlyToItsWidth) {
