@@ -234,13 +234,16 @@ class COperationEngineBase {
   bool QuoteLastPrice(std::string_view exchangeCode, std::string_view contractCode, double& lastPrice) const;
 
   // --- Floating profit, account sums and the tables built from the details.
+  // Each takes the engine lock; none takes it across the quote fallback.
 
   // Refreshes last price, floating profits and option values of the rows of
-  // `summary` (the stored summary or a copy) that hold the price row's
-  // contract. Without a listed price the quote fallback gives the price.
+  // `summary` (the stored summary or a list of the caller) that hold the
+  // price row's contract. Without a listed price (empty or 0) the quote
+  // fallback gives the price, asked once per call.
   void UpdateContractProfit(const PriceContractRow& price, backend::CxDataSet& summary);
   // Sums over the account's rows of the order, special-order and position
-  // summary tables.
+  // summary tables. The frozen sums count every leg of a special order of a
+  // known kind; each call starts from 0.
   FrozenSums SumAccountFrozen(std::string_view account) const;
   MarginSums SumSummaryMargins(std::string_view account) const;
   OptionValueSums SumOptionValues(std::string_view account) const;
@@ -250,7 +253,7 @@ class COperationEngineBase {
   // then prices them. Leaves the details' contract codes trimmed.
   void BuildPositionSummary(backend::CxDataSet& output, PositionKinds kinds);
   // Appends to `output` one row per combination position of the current
-  // combination details, merged and sorted.
+  // combination details, merged and sorted; the details stay unchanged.
   void BuildCombinationTable(backend::CxDataSet& output) const;
   // The margin of one lot of an option sold to open.
   std::optional<double> SoldOptionMargin(const LotCostQuery& query, const ContractRow& option,
