@@ -22,12 +22,12 @@ struct BulletinRecord {
   static constexpr std::size_t kTimeWidth = 9;
   static constexpr std::size_t kCarriedWidth = 10;
 
-  std::string level;     // the notice level code
-  std::string sendDate;  // "YYYYMMDD"
-  std::string sendTime;
-  std::string field10;   // carried as the back end sends it
-  std::string field11;   // carried as the back end sends it
-  std::string text;
+  std::string level{};     // the notice level code
+  std::string sendDate{};  // "YYYYMMDD"
+  std::string sendTime{};
+  std::string field10{};   // carried as the back end sends it
+  std::string field11{};   // carried as the back end sends it
+  std::string text{};
 };
 
 // The customer's bulletins of the level (empty: every level) sent from
