@@ -20,24 +20,8 @@ namespace {
 
 using client_test::AddAccount;
 using client_test::Fields;
+using client_test::ListRows;
 using client_test::RecordingBackEndTest;
-
-std::vector<std::string> Texts(const backend::CxDataSetView& list) {
-  std::vector<std::string> texts;
-  for (std::size_t index = 0; index < list.GetCount(); ++index) {
-    texts.emplace_back(reinterpret_cast<const char*>(list.GetDataPtr(index)));
-  }
-  return texts;
-}
-
-// The rows of a list of row lists.
-std::vector<std::vector<std::string>> Rows(const backend::CxDataSet& list) {
-  std::vector<std::vector<std::string>> rows;
-  for (std::size_t index = 0; index < list.GetCount(); ++index) {
-    rows.push_back(Texts(backend::CxDataSetView(list.GetValue(index))));
-  }
-  return rows;
-}
 
 class AccountOperations : public RecordingBackEndTest {
  protected:
@@ -142,11 +126,11 @@ TEST_F(AccountOperations, RefusalsComeBackWithTheBackEndsText) {
 TEST_F(AccountOperations, SettlementAnswersComeBackAsRowLists) {
   Answer(5127, {"A|m|1|Y|2|", "A|a|1|S|x| 1 |y|", "A|a|1|D|"});
   ASSERT_TRUE(client::QuerySettlementParams(rows, message)) << message;
-  EXPECT_EQ(Rows(rows), (std::vector<std::vector<std::string>>{{"S", "x", "1", "y"}, {"D", "", "", ""}}));
+  EXPECT_EQ(ListRows(rows), (std::vector<std::vector<std::string>>{{"S", "x", "1", "y"}, {"D", "", "", ""}}));
 
   Answer(5472, {"A|m|1|Y|2|", "A|a|1|  客户号 10001 |", "A|a|1|\t期末结存|x|"});
   ASSERT_TRUE(client::QuerySettlementStatement("20001", "", "1", rows, message)) << message;
-  EXPECT_EQ(Rows(rows), (std::vector<std::vector<std::string>>{{"客户号 10001"}, {"期末结存"}}));
+  EXPECT_EQ(ListRows(rows), (std::vector<std::vector<std::string>>{{"客户号 10001"}, {"期末结存"}}));
 }
 
 TEST_F(AccountOperations, ImportantNoticesBecomeOneText) {

@@ -12,6 +12,7 @@
 namespace {
 
 using client_test::AnswerLine;
+using client_test::ListTexts;
 using client_test::RecordingBackEndTest;
 
 constexpr client::OrderFields kOrder{.exchangeCode = "S",
@@ -27,15 +28,6 @@ constexpr client::OrderFields kOrder{.exchangeCode = "S",
                                      .dealAttribute = "2",
                                      .triggerPrice = "76000",
                                      .orderKind = "A"};
-
-// The texts of a list of text entries.
-std::vector<std::string> Texts(const backend::CxDataSet& list) {
-  std::vector<std::string> texts;
-  for (std::size_t index = 0; index < list.GetCount(); ++index) {
-    texts.emplace_back(reinterpret_cast<const char*>(list.GetDataPtr(index)));
-  }
-  return texts;
-}
 
 class OrderOperations : public RecordingBackEndTest {
  protected:
@@ -227,11 +219,11 @@ TEST_F(OrderOperations, CancelAndProfitLossAnswersComeBackAsTrimmedFieldLists) {
   expected[0] = "701";
   expected[1] = "S";
   expected[2] = "cu2701";
-  EXPECT_EQ(Texts(list), expected);
+  EXPECT_EQ(ListTexts(list.View()), expected);
 
   Answer(5473, {AnswerLine(40, {{5, "PL9"}})});
   ASSERT_TRUE(client::SendProfitLossOrder("20001", "701", "S", "OS1", {}, list, message)) << message;
-  const std::vector<std::string> values = Texts(list);
+  const std::vector<std::string> values = ListTexts(list.View());
   ASSERT_EQ(values.size(), 32u);
   EXPECT_EQ(values.front(), "PL9");
   EXPECT_EQ(values.back(), "f36");

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "backend/cx_data_set.h"
 #include "backend/request_record.h"
 #include "backend/transport.h"
 #include "client_test_support.h"
@@ -41,6 +42,24 @@ inline std::string AnswerLine(int count, const std::vector<std::pair<int, std::s
   std::string line;
   for (const std::string& field : fields) line += field + "|";
   return line;
+}
+
+// The texts of a list of text entries.
+inline std::vector<std::string> ListTexts(const backend::CxDataSetView& list) {
+  std::vector<std::string> texts;
+  for (std::size_t index = 0; index < list.GetCount(); ++index) {
+    texts.emplace_back(reinterpret_cast<const char*>(list.GetDataPtr(index)));
+  }
+  return texts;
+}
+
+// The texts of each row of a list of row lists.
+inline std::vector<std::vector<std::string>> ListRows(const backend::CxDataSet& list) {
+  std::vector<std::vector<std::string>> rows;
+  for (std::size_t index = 0; index < list.GetCount(); ++index) {
+    rows.push_back(ListTexts(backend::CxDataSetView(list.GetValue(index))));
+  }
+  return rows;
 }
 
 class RecordingBackEndTest : public ClientTest {
