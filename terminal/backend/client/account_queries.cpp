@@ -1,8 +1,16 @@
 #include "client/account_queries.h"
 
+#include <optional>
+
+#include "backend/cx_data_set.h"
 #include "backend/field_text.h"
 #include "client/function_numbers.h"
 #include "client/operation_frame.h"
+#include "engine/operation_engine.h"
+#include "engine/query_facade.h"
+#include "engine/reference_rows.h"
+#include "engine/row_field.h"
+#include "engine/table_catalogue.h"
 
 namespace client {
 namespace {
@@ -13,6 +21,20 @@ constexpr Operation kSystemDateQuery{
     .title = "查询系统日期", .functionNo = function_no::kQuerySystemDate, .singlePacket = true};
 constexpr Operation kSeatTimeDifferenceQuery{.title = "查询席位时差",
                                              .functionNo = function_no::kQuerySeatTimeDifference};
+
+// Trade-code kinds that serve one kind of order only, or none.
+constexpr std::string_view kHedgeOnlyKind = "1";
+constexpr std::string_view kNoOrderKind = "2";
+constexpr std::string_view kSpeculationOnlyKind = "3";
+constexpr std::string_view kHedge = "1";
+constexpr std::string_view kSpeculation = "0";
+
+bool KindServes(std::string_view kind, std::string_view hedge) {
+  if (kind == kHedgeOnlyKind) return hedge == kHedge;
+  if (kind == kNoOrderKind) return false;
+  if (kind == kSpeculationOnlyKind) return hedge == kSpeculation;
+  return true;
+}
 
 }  // namespace
 
@@ -39,6 +61,36 @@ backend::RequestPtr QuerySeatTimeDifference(std::string& message) {
   OperationParameters parameters(signer);
   parameters.Add("");
   return RunSync(kSeatTimeDifferenceQuery, signer.slot, parameters, message);
+}
+
+bool GetContractTradingCode(std::string_view customerNo, std::string_view contractCode, std::string_view hedge,
+                            ContractTradingCode& code, std::string& message) {
+  engine::COperationEngine* engine = TheOperationEngine();
+  if (engine == nullptr) {
+    message = kEngineMissingText;
+    return false;
+  }
+  message.clear();
+  std::string exchangeCode;
+  if (!engine::GetContractExchange(*engine, contractCode, message, exchangeCode)) {
+    // An unknown contract comes back without a text; the customer still has
+    // to learn why the order cannot go.
+    if (message.empty()) message = kNoTradeCodeText;
+    return false;
+  }
+  backend::CxDataSet tradeCodes;
+  if (!engine->GetTableCopy(engine::table_id::kTradeCodes, tradeCodes, message)) return false;
+  for (std::size_t index = 0; index < tradeCodes.GetCount(); ++index) {
+    const std::optional<engine::TradeCodeRow> row =
+        engine::RowFromBytes<engine::TradeCodeRow>(tradeCodes.GetValue(index));
+    if (row && engine::Text(row->szTradeAccount) == customerNo && engine::Text(row->szExchangeCode) == exchangeCode &&
+        KindServes(engine::Text(row->szTradeCodeType), hedge)) {
+      code = {exchangeCode, std::string(engine::Text(row->szSeatCode)), std::string(engine::Text(row->szMapCode))};
+      return true;
+    }
+  }
+  message = kNoTradeCodeText;
+  return false;
 }
 
 }  // namespace client

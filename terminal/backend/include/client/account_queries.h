@@ -30,4 +30,22 @@ bool QuerySystemDate(SystemDate& systemDate, std::string& message);
 // reason.
 backend::RequestPtr QuerySeatTimeDifference(std::string& message);
 
+inline constexpr std::string_view kNoTradeCodeText = "交易编码不存在！";
+
+// Where a customer trades a contract.
+struct ContractTradingCode {
+  std::string exchangeCode;
+  std::string seat;
+  std::string tradeCode;
+};
+
+// The first of the engine's trade codes of the customer at the contract's
+// exchange whose kind fits the hedge flag ("0" speculation, "1" hedge): kind
+// "1" serves hedge orders only, "3" speculative orders only, "2" none, any
+// other kind every order. Asks the engine's tables, not the back end. False
+// with the engine's message while it downloads, else with "交易编码不存在！"
+// (also for a contract the engine does not know).
+bool GetContractTradingCode(std::string_view customerNo, std::string_view contractCode, std::string_view hedge,
+                            ContractTradingCode& code, std::string& message);
+
 }  // namespace client
