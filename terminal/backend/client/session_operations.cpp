@@ -76,8 +76,8 @@ bool Logout() {
   for (std::size_t index = 0; index < accounts.Count(); ++index) {
     const backend::AccountRecord& account = accounts.At(index);
     std::string message;
-    const backend::RequestPtr record = BuildOperationRequest(kLogoutRequest, account.key.slot,
-                                                             LogoutParameters(account, onlineSeconds, manager), message);
+    const backend::RequestPtr record = BuildOperationRequest(
+        kLogoutRequest, account.key.slot, LogoutParameters(account, onlineSeconds, manager), message);
     if (!record) return false;
     engine::COperationEngine* engine = TheOperationEngine();
     sent = engine != nullptr && engine->SendRequest(*record, message);

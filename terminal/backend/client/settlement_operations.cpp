@@ -25,7 +25,8 @@ bool QuerySettlementParams(backend::CxDataSet& rows, std::string& message) {
   OperationParameters parameters(signer);
   parameters.Add("2").Add("").Add("STATUS").Add("0");
   const backend::RequestPtr record = RunSync(kSettlementParamsQuery, signer.slot, parameters, message);
-  return record && SplitAnswerInto(*record, kFirstRowField, kParamsFieldCount, rows, "查询交易结算参数异常错误！", message);
+  return record &&
+         SplitAnswerInto(*record, kFirstRowField, kParamsFieldCount, rows, "查询交易结算参数异常错误！", message);
 }
 
 bool QuerySettlementStatement(std::string_view customerNo, std::string_view date, std::string_view type,
@@ -34,7 +35,8 @@ bool QuerySettlementStatement(std::string_view customerNo, std::string_view date
   OperationParameters parameters(signer);
   parameters.Add(type).Add(date);
   const backend::RequestPtr record = RunSync(kStatementQuery, signer.slot, parameters, message);
-  return record && SplitAnswerInto(*record, kFirstRowField, kStatementFieldCount, rows, "查询结算单异常错误！", message);
+  return record &&
+         SplitAnswerInto(*record, kFirstRowField, kStatementFieldCount, rows, "查询结算单异常错误！", message);
 }
 
 bool ConfirmSettlementStatement(std::string& message) {

@@ -25,8 +25,8 @@ struct BulletinRecord {
   std::string level{};     // the notice level code
   std::string sendDate{};  // "YYYYMMDD"
   std::string sendTime{};
-  std::string field10{};   // carried as the back end sends it
-  std::string field11{};   // carried as the back end sends it
+  std::string field10{};  // carried as the back end sends it
+  std::string field11{};  // carried as the back end sends it
   std::string text{};
 };
 

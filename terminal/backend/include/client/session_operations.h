@@ -22,8 +22,7 @@ backend::RequestPtr QueryPasswordRules(std::string_view passwordKind, std::strin
 // stored one; kind 0 (function 5050) signs it with the stored password and
 // names the customer twice before the old and the new password. True with
 // "修改成功" in `message`; false with the reason.
-bool ChangePassword(std::string_view oldPassword, int passwordKind, std::string_view newPassword,
-                    std::string& message);
+bool ChangePassword(std::string_view oldPassword, int passwordKind, std::string_view newPassword, std::string& message);
 
 // Logs every logged-in account out (function 5461), each on its own slot,
 // after writing the time online to the program log. The answers are not

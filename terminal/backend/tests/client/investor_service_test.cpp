@@ -34,8 +34,7 @@ TEST_F(InvestorService, TheKeyComesFromTheStatusLine) {
       {"A|m|1|Y|U77|C01|12345|ab|cd|ef|", "abcdef"},
       {"A|m|1|Y|U77|C01|12345|ab|||", "ab"},
       // The joined password keeps 22 bytes and no half character.
-      {"A|m|1|Y|U77|C01|12345|0123456789|0123456789|a密|", "0123456789012345678"
-                                                            "9a"},
+      {"A|m|1|Y|U77|C01|12345|0123456789|0123456789|a密|", "01234567890123456789a"},
   };
   for (const auto& test : cases) {
     Answer(5406, {test.answer});
@@ -116,8 +115,8 @@ TEST_F(PageWorker, OpensThePageLoggedInByTheKeyOrElseBare) {
   RunOnce();
   Answer(5406, {"A|m|1|N|7001|无监控中心账号！|"});
   RunOnce();
-  EXPECT_EQ(Addresses(), (std::vector<std::string>{std::string(kBarePage) + "?companyID=C01&userid=U77&keyid=9&passwd=pw",
-                                                   kBarePage}));
+  EXPECT_EQ(Addresses(), (std::vector<std::string>{
+                             std::string(kBarePage) + "?companyID=C01&userid=U77&keyid=9&passwd=pw", kBarePage}));
   ASSERT_EQ(sent.size(), 2u);
   EXPECT_EQ(sent[0].slot, 0);
 }

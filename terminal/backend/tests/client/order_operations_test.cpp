@@ -62,8 +62,8 @@ TEST_F(OrderOperations, RequestsGoOutOnTheNamedAccountsSlotAsTheBackEndReadsThem
       {[&] { return client::CancelOrder("10001", "701", "SEAT1", "OS1", list, message); }, "撤单", 0, 2,
        "5012||Pellora|10001|111111||||||||701|||SEAT1|OS1|"},
       {[&] {
-         return client::SendProfitLossOrder("20001", "701", "S", "OS1", {"v1", "v2", "v3", "v4", "v5", "v6", "v7", "v8"},
-                                            list, message);
+         return client::SendProfitLossOrder("20001", "701", "S", "OS1",
+                                            {"v1", "v2", "v3", "v4", "v5", "v6", "v7", "v8"}, list, message);
        },
        "下盈损单", 1, 2, "5473||Pellora|20001|222222|701|v1|v2|v3|v4||S|OS1|v5|v6|v7|v8|"},
   };
@@ -82,10 +82,9 @@ TEST_F(OrderOperations, RequestsGoOutOnTheNamedAccountsSlotAsTheBackEndReadsThem
 TEST_F(OrderOperations, AnOrderAnswerFillsTheOrderRow) {
   MakeReady();
   std::vector<std::pair<int, std::string>> set = {
-      {5, "701"},    {6, "S"},          {7, "上期所"},  {8, "cu2701"},  {9, "沪铜2701"}, {10, "n"},
-      {11, "未成交"}, {12, "0"},          {13, "买入"},   {14, "1"},      {15, "平仓"},    {16, "0"},
-      {17, "投机"},   {18, "3"},          {19, "76500"}, {20, "0"},      {21, "76510.456"},
-      {43, "12.345"}, {44, "-0.0049"},
+      {5, "701"},    {6, "S"},     {7, "上期所"},     {8, "cu2701"},  {9, "沪铜2701"}, {10, "n"},    {11, "未成交"},
+      {12, "0"},     {13, "买入"}, {14, "1"},         {15, "平仓"},   {16, "0"},       {17, "投机"}, {18, "3"},
+      {19, "76500"}, {20, "0"},    {21, "76510.456"}, {43, "12.345"}, {44, "-0.0049"},
   };
   Answer(5011, {AnswerLine(46, set)});
   std::memset(&row, 0x5A, sizeof row);
@@ -111,11 +110,11 @@ TEST_F(OrderOperations, AnOrderAnswerFillsTheOrderRow) {
   EXPECT_STREQ(row.szDealHands, "0");
   EXPECT_STREQ(row.szDealPrice, "76510.46");
   // Fields 23 to 42 in the row's order; field 22 is not read.
-  const char* const carried[] = {row.szOrderField18, row.szMapCode,      row.szOrderField8,  row.szOrderTime,
-                                 row.szDeclareTime,  row.szOrderField22, row.szOrderField23, row.szDelOrderTime,
-                                 row.szOrderType,    row.szSeatCode,     row.szOrderField27, row.szOrderSeat,
+  const char* const carried[] = {row.szOrderField18, row.szMapCode,       row.szOrderField8,  row.szOrderTime,
+                                 row.szDeclareTime,  row.szOrderField22,  row.szOrderField23, row.szDelOrderTime,
+                                 row.szOrderType,    row.szSeatCode,      row.szOrderField27, row.szOrderSeat,
                                  row.szOrderField33, row.szOrderFormType, row.szDealAttr,     row.szWinLossPrice,
-                                 row.szSpringTime,   row.szOrderField45, row.szOrderField46, row.szOrderField47};
+                                 row.szSpringTime,   row.szOrderField45,  row.szOrderField46, row.szOrderField47};
   for (int k = 0; k < 20; ++k) EXPECT_EQ(std::string(carried[k]), "f" + std::to_string(23 + k));
   EXPECT_STREQ(row.szFrozenCautionMoney, "12.35");
   EXPECT_STREQ(row.szFrozenCharge, "0.00");
