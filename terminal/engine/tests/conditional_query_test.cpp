@@ -11,6 +11,8 @@
 
 namespace {
 
+using engine_test::Order;
+
 using engine::EngineQueryRecord;
 using engine::SetText;
 using engine::Table;
@@ -75,18 +77,6 @@ TEST(EngineQueryRecord, RefusesKeysItCannotHold) {
   ASSERT_TRUE(query.SetKey(order_key::kOrderNo, "1001"));
   EXPECT_FALSE(query.SetKey(order_key::kOrderNo, std::string(16, '9')));
   EXPECT_EQ(query.Key(order_key::kOrderNo), "1001") << "a refused text leaves the key as it was";
-}
-
-engine::OrderRow Order(std::string_view exchange, std::string_view orderNo, std::string_view contract,
-                       std::string_view buySell, std::string_view orderSeat) {
-  engine::OrderRow row{};
-  SetText(row.szTradeAccount, "8001");
-  SetText(row.szExchangeCode, exchange);
-  SetText(row.szOrderNo, orderNo);
-  SetText(row.szContractCode, contract);
-  SetText(row.szNameBS, buySell);
-  SetText(row.szOrderSeat, orderSeat);
-  return row;
 }
 
 class ConditionalQuery : public ::testing::Test {

@@ -13,6 +13,8 @@
 
 namespace {
 
+using engine_test::Order;
+
 using engine::SetText;
 using engine::Table;
 using engine::Text;
@@ -57,18 +59,6 @@ engine::ExchangeSeatRow Seat(const SeatSpec& spec) {
   SetText(row.szCloseTodayFlag, spec.closeToday);
   SetText(row.szMarketOrderFlag, spec.marketOrder);
   SetText(row.szExerciseInstruction, spec.instruction);
-  return row;
-}
-
-engine::OrderRow Order(std::string_view exchange, std::string_view orderNo, std::string_view contract,
-                       std::string_view buySell, std::string_view orderSeat) {
-  engine::OrderRow row{};
-  SetText(row.szTradeAccount, "8001");
-  SetText(row.szExchangeCode, exchange);
-  SetText(row.szOrderNo, orderNo);
-  SetText(row.szContractCode, contract);
-  SetText(row.szNameBS, buySell);
-  SetText(row.szOrderSeat, orderSeat);
   return row;
 }
 

@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string_view>
 #include <vector>
 
 #include "backend/data_set_block.h"
 #include "engine/row_field.h"
 #include "engine/table_catalogue.h"
+#include "engine/trading_rows.h"
 #include "engine_test_support.h"
 
 namespace engine_test {
@@ -32,6 +34,19 @@ std::vector<Row> RowsOf(const backend::CxDataSet& list) {
     if (row) rows.push_back(*row);
   }
   return rows;
+}
+
+// An order of account 8001 with the fields the order queries compare.
+inline engine::OrderRow Order(std::string_view exchange, std::string_view orderNo, std::string_view contract,
+                              std::string_view buySell, std::string_view orderSeat) {
+  engine::OrderRow row{};
+  engine::SetText(row.szTradeAccount, "8001");
+  engine::SetText(row.szExchangeCode, exchange);
+  engine::SetText(row.szOrderNo, orderNo);
+  engine::SetText(row.szContractCode, contract);
+  engine::SetText(row.szNameBS, buySell);
+  engine::SetText(row.szOrderSeat, orderSeat);
+  return row;
 }
 
 }  // namespace engine_test

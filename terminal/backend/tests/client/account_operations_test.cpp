@@ -44,14 +44,7 @@ TEST_F(AccountOperations, RequestsAreSignedByTheAccountTheirOperationNames) {
   for (const int function : {5126, 5013, 5050, 5127, 5472, 5471, 5491, 5122, 5002, 5017, 5125}) {
     Answer(function, {"A|m|1|Y|0|"});
   }
-  const struct {
-    std::function<bool()> call;
-    const char* title;
-    int slot;
-    int priority;
-    int singlePacket;
-    const char* text;
-  } cases[] = {
+  const client_test::ExpectedRequest cases[] = {
       {[&] { return client::QueryPasswordRules("1", message) != nullptr; }, "查询密码规则", 1, 2, 0,
        "5126||Pellora|20001|222222|1|"},
       {[&] { return client::ChangePassword("old", 1, "new", message); }, "修改密码", 0, 2, 0,
@@ -74,16 +67,7 @@ TEST_F(AccountOperations, RequestsAreSignedByTheAccountTheirOperationNames) {
       {[&] { return client::QuerySeatTimeDifference(message) != nullptr; }, "查询席位时差", 1, 2, 0,
        "5125||Pellora|20001|222222||"},
   };
-  for (const auto& test : cases) {
-    sent.clear();
-    EXPECT_TRUE(test.call()) << test.title << ": " << message;
-    ASSERT_EQ(sent.size(), 1u) << test.title;
-    EXPECT_EQ(sent[0].text, sent[0].Expected(test.text));
-    EXPECT_EQ(sent[0].title, test.title);
-    EXPECT_EQ(sent[0].slot, test.slot) << test.text;
-    EXPECT_EQ(sent[0].priority, test.priority) << test.text;
-    EXPECT_EQ(sent[0].singlePacket, test.singlePacket) << test.text;
-  }
+  ExpectRequests(cases, message);
 }
 
 TEST_F(AccountOperations, APasswordChangeSucceedsOnlyWhenTheBackEndTookIt) {

@@ -48,35 +48,20 @@ class OrderOperations : public RecordingBackEndTest {
 TEST_F(OrderOperations, RequestsGoOutOnTheNamedAccountsSlotAsTheBackEndReadsThem) {
   MakeReady();
   for (const int function : {5010, 5011, 5012, 5473}) Answer(function, {"A|m|1|Y|"});
-  const struct {
-    std::function<bool()> call;
-    const char* title;
-    int slot;
-    int priority;
-    const char* text;
-  } cases[] = {
-      {[&] { return client::SendOrder(kOrder, "20001", row, message, errorCode); }, "委托发送", 1, 2,
+  const client_test::ExpectedRequest cases[] = {
+      {[&] { return client::SendOrder(kOrder, "20001", row, message, errorCode); }, "委托发送", 1, 2, 1,
        "5011||Pellora|20001|222222|S|cu2701|0|1|0|3|76500|TC01|SEAT1|0|2|76000||||A|"},
-      {[&] { return client::QueryOrderState("20001", "701", "S", "OS1", state, message); }, "查询委托单状态", 1, 1,
+      {[&] { return client::QueryOrderState("20001", "701", "S", "OS1", state, message); }, "查询委托单状态", 1, 1, 1,
        "5010||Pellora|20001|222222|701|OS1|S|"},
-      {[&] { return client::CancelOrder("10001", "701", "SEAT1", "OS1", list, message); }, "撤单", 0, 2,
+      {[&] { return client::CancelOrder("10001", "701", "SEAT1", "OS1", list, message); }, "撤单", 0, 2, 1,
        "5012||Pellora|10001|111111||||||||701|||SEAT1|OS1|"},
       {[&] {
          return client::SendProfitLossOrder("20001", "701", "S", "OS1",
                                             {"v1", "v2", "v3", "v4", "v5", "v6", "v7", "v8"}, list, message);
        },
-       "下盈损单", 1, 2, "5473||Pellora|20001|222222|701|v1|v2|v3|v4||S|OS1|v5|v6|v7|v8|"},
+       "下盈损单", 1, 2, 1, "5473||Pellora|20001|222222|701|v1|v2|v3|v4||S|OS1|v5|v6|v7|v8|"},
   };
-  for (const auto& test : cases) {
-    sent.clear();
-    EXPECT_TRUE(test.call()) << test.title << ": " << message;
-    ASSERT_EQ(sent.size(), 1u) << test.title;
-    EXPECT_EQ(sent[0].text, sent[0].Expected(test.text));
-    EXPECT_EQ(sent[0].title, test.title);
-    EXPECT_EQ(sent[0].slot, test.slot) << test.title;
-    EXPECT_EQ(sent[0].priority, test.priority) << test.title;
-    EXPECT_EQ(sent[0].singlePacket, 1) << test.title;
-  }
+  ExpectRequests(cases, message);
 }
 
 TEST_F(OrderOperations, AnOrderAnswerFillsTheOrderRow) {

@@ -3,7 +3,9 @@
 // hold a request to the exact bytes the terminal sends.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -62,8 +64,32 @@ inline std::vector<std::vector<std::string>> ListRows(const backend::CxDataSet& 
   return rows;
 }
 
+// One operation and the request it must send.
+struct ExpectedRequest {
+  std::function<bool()> call;
+  const char* title;
+  int slot;
+  int priority;
+  int singlePacket;
+  const char* text;
+};
+
 class RecordingBackEndTest : public ClientTest {
  protected:
+  // Runs each case's operation and checks that it sent exactly its request.
+  void ExpectRequests(std::span<const ExpectedRequest> cases, const std::string& message) {
+    for (const ExpectedRequest& test : cases) {
+      sent.clear();
+      EXPECT_TRUE(test.call()) << test.title << ": " << message;
+      ASSERT_EQ(sent.size(), 1u) << test.title;
+      EXPECT_EQ(sent[0].text, sent[0].Expected(test.text));
+      EXPECT_EQ(sent[0].title, test.title);
+      EXPECT_EQ(sent[0].slot, test.slot) << test.text;
+      EXPECT_EQ(sent[0].priority, test.priority) << test.text;
+      EXPECT_EQ(sent[0].singlePacket, test.singlePacket) << test.text;
+    }
+  }
+
   void SetUp() override {
     StartEngine([this](backend::RequestRecord& record, std::string& error) { return AnswerSync(record, error); },
                 [](backend::RequestPtr&, std::string& error) {
