@@ -17,6 +17,7 @@
 
 #include "backend/cx_data_set.h"
 #include "engine/account_sums.h"
+#include "engine/engine_query.h"
 #include "engine/order_quantities.h"
 #include "engine/per_lot_costs.h"
 #include "engine/reference_rows.h"
@@ -90,6 +91,17 @@ class COperationEngineBase {
   // contract code equal the two texts byte for byte; false, with `contract`
   // unchanged, when there is none. Takes the engine lock.
   bool FindContract(std::string_view exchangeCode, std::string_view contractCode, ContractRow& contract) const;
+
+  // --- Table copies and conditional queries, each taken under the engine
+  // lock and handed to the caller to keep.
+  // A copy of the table of a GUI table id; a table never filled gives an
+  // empty list. False with "指定的表号不存在！" for an id that names no table.
+  virtual bool GetTableCopy(int tableId, backend::CxDataSet& copy, std::string& error);
+  // Stores in the query's result the rows of its table whose keys all match,
+  // in table order, each at the table's row size; true also when none
+  // matched. False with "不支持该表的条件查询！" for a table the query does
+  // not serve.
+  bool QueryTableByCondition(EngineQueryRecord& query, std::string& error) const;
 
   // --- Per-lot costs, the lookups behind them, and order quantities. Each
   // takes the engine lock for its table reads but never takes it across the
