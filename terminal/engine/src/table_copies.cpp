@@ -2,6 +2,7 @@
 // query facade.
 #include <mutex>
 
+#include "engine/account_sums.h"
 #include "engine/operation_engine.h"
 
 namespace engine {
@@ -12,15 +13,17 @@ constexpr std::string_view kCopyOutOfMemoryText = "复制表时内存不足！";
 }  // namespace
 
 bool COperationEngineBase::GetTableCopy(int tableId, backend::CxDataSet& copy, std::string& error) {
-  const std::optional<Table> table = StoredTableFor(tableId);
-  if (!table) {
-    error = kNoSuchTableText;
-    return false;
-  }
   backend::CxDataSet clone;
-  {
+  if (tableId == table_id::kPositionDetailsView) {
+    BuildPositionSummary(clone, PositionKinds::kOrdinaryOnly);
+  } else if (tableId == table_id::kCombinationPositionsView) {
+    BuildCombinationTable(clone);
+  } else if (const std::optional<Table> table = StoredTableFor(tableId)) {
     std::lock_guard guard(lock_);
     clone = backend::CxDataSet::CloneBlock(TableAt(*table).View());
+  } else {
+    error = kNoSuchTableText;
+    return false;
   }
   // A table never filled has no block; its copy is an empty list all the
   // same, so that a copy without a block always means a failure.

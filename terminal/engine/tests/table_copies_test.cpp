@@ -57,6 +57,8 @@ TEST_F(TableCopies, AnswersEveryIdOfTheCatalogue) {
       {table_id::kAlwaysEmpty15, true, 0},
       {table_id::kAlwaysEmpty16, true, 0},
       {table_id::kExercisableQuantities, true, 0},
+      {table_id::kPositionDetailsView, true, 0},  // built from the (empty) details
+      {table_id::kCombinationPositionsView, true, 0},
       {table_id::kConnectionState, false, 0},
       {0, false, 0},
       {22, false, 0},
