@@ -98,9 +98,9 @@ PositionDetailRow PositionDetailRowFromLine(const LineFields& line) {
   SetText(row.szTradeAccount, line.Field(8));
   FillInOrder(line, 4, row.szPosField4, row.szOpenDate, row.szPosField6, row.szSeatCode);
   FillInOrder(line, 9, row.szPosField9, row.szExchangeCode, row.szPosField11, row.szMapCode, row.szPosField13,
-              row.szPosField14, row.szFlagBS, row.szFlagSH, row.szPositionVolume, row.szPositionPrice,
-              row.szOpenPrice, row.szEngrossCautionMoney, row.szPosField21, row.szPosField22, row.szPosKind,
-              row.szPosField24, row.szContractCode);
+              row.szPosField14, row.szFlagBS, row.szFlagSH, row.szPositionVolume, row.szPositionPrice, row.szOpenPrice,
+              row.szEngrossCautionMoney, row.szPosField21, row.szPosField22, row.szPosKind, row.szPosField24,
+              row.szContractCode);
   return row;
 }
 
@@ -120,15 +120,14 @@ CombinationDetailRow CombinationDetailRowFromLine(const LineFields& line) {
 
 ConditionOrderRow ConditionOrderRowFromLine(const LineFields& line) {
   ConditionOrderRow row{};
-  FillInOrder(line, 4, row.szCondField4, row.szCondField5, row.szCondField6, row.szCondField7, row.szCondField8,
-              row.szCondField9, row.szCondField10, row.szCondField11, row.szCondField12, row.szCondField13,
-              row.szCondField14, row.szCondField15, row.szCondField16, row.szCondField17, row.szCondField18,
-              row.szCondField19, row.szCondField20, row.szCondField21, row.szCondField22, row.szCondField23,
-              row.szCondField24, row.szCondField25, row.szCondField26, row.szCondField27, row.szCondField28,
-              row.szCondField29, row.szCondField30, row.szCondField31, row.szCondField32, row.szCondField33,
-              row.szCondField34, row.szCondField35, row.szCondField36, row.szCondField37, row.szCondField38,
-              row.szCondField39, row.szCondField40, row.szCondField41, row.szCondField42, row.szCondField43,
-              row.szCondField44);
+  FillInOrder(
+      line, 4, row.szCondField4, row.szCondField5, row.szCondField6, row.szCondField7, row.szCondField8,
+      row.szCondField9, row.szCondField10, row.szCondField11, row.szCondField12, row.szCondField13, row.szCondField14,
+      row.szCondField15, row.szCondField16, row.szCondField17, row.szCondField18, row.szCondField19, row.szCondField20,
+      row.szCondField21, row.szCondField22, row.szCondField23, row.szCondField24, row.szCondField25, row.szCondField26,
+      row.szCondField27, row.szCondField28, row.szCondField29, row.szCondField30, row.szCondField31, row.szCondField32,
+      row.szCondField33, row.szCondField34, row.szCondField35, row.szCondField36, row.szCondField37, row.szCondField38,
+      row.szCondField39, row.szCondField40, row.szCondField41, row.szCondField42, row.szCondField43, row.szCondField44);
   return row;
 }
 
@@ -221,7 +220,8 @@ void COperationEngineBase::LoadOrders(std::string_view account, const CxDataSetV
   std::lock_guard guard(lock_);
   backend::CxDataSet& orders = TableAt(Table::kOrders);
   ForEachDataLine(answer, [&](const LineFields& line) {
-    if (!download_rows::IsSpecialOrderLine(line)) AppendRow(orders, download_rows::OrderRowFromLine(account, line, *this));
+    if (!download_rows::IsSpecialOrderLine(line))
+      AppendRow(orders, download_rows::OrderRowFromLine(account, line, *this));
   });
 }
 

@@ -90,12 +90,11 @@ SpecialOrderRow SpecialOrderRowFromLine(std::string_view account, const LineFiel
   FillInOrder(line, 39, row.szSpecField39, row.szSpecField40, row.szSpecField41);
   SetText(row.szSpecField12, line.Field(12));
   FillInOrder(line, 10, row.szSpecField10, row.szSpecField11);
-  FillInOrder(line, 35, row.szLegContractCode1, row.szLegContractCode2, row.szLegContractCode3,
-              row.szLegContractCode4);
+  FillInOrder(line, 35, row.szLegContractCode1, row.szLegContractCode2, row.szLegContractCode3, row.szLegContractCode4);
   int field = 48;
-  for (auto* money : {&row.szLegFrozenMoney1, &row.szLegFrozenMoney2, &row.szLegFrozenMoney3, &row.szLegFrozenMoney4,
-                      &row.szLegFrozenCharge1, &row.szLegFrozenCharge2, &row.szLegFrozenCharge3,
-                      &row.szLegFrozenCharge4}) {
+  for (auto* money :
+       {&row.szLegFrozenMoney1, &row.szLegFrozenMoney2, &row.szLegFrozenMoney3, &row.szLegFrozenMoney4,
+        &row.szLegFrozenCharge1, &row.szLegFrozenCharge2, &row.szLegFrozenCharge3, &row.szLegFrozenCharge4}) {
     SetMoneyField(*money, line, field++);
   }
   SetText(row.szSpecField56, line.Field(56));
@@ -107,9 +106,8 @@ backend::ExerciseOrderRow ExerciseOrderRowFromLine(const LineFields& line) {
   FillInOrder(line, 4, row.szAccount, row.szApplicationNo, row.szExchangeCode);
   FillInOrder(line, 7, row.szContractCode, row.szStateCode, row.szTexts10[0], row.szTexts10[1], row.szLots,
               row.szTexts16A[0], row.szTexts16A[1], row.szText32);
-  FillInOrder(line, 15, row.szTexts16B[0], row.szTexts16B[1], row.szTexts16B[2], row.szTexts16B[3],
-              row.szTexts16B[4], row.szTexts16B[5], row.szTexts16B[6], row.szTexts12A[0], row.szTexts12A[1],
-              row.szText256);
+  FillInOrder(line, 15, row.szTexts16B[0], row.szTexts16B[1], row.szTexts16B[2], row.szTexts16B[3], row.szTexts16B[4],
+              row.szTexts16B[5], row.szTexts16B[6], row.szTexts12A[0], row.szTexts12A[1], row.szText256);
   // Field 25 is not kept.
   FillInOrder(line, 26, row.szKey, row.szTexts16C[0], row.szTexts16C[1], row.szTexts16C[2], row.szTexts16C[3],
               row.szText12B, row.szText64, row.szTexts16D[0], row.szTexts16D[1], row.szKindFlag);

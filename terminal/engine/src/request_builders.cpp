@@ -47,8 +47,7 @@ std::string KeyText(const char (&text)[backend::kAccountTextSize]) {
 
 // The parameters of a request: the four leading texts, then its own.
 // Nothing when memory runs out.
-std::optional<backend::CxDataSet> ParameterList(const COperationEngineBase::LoginTexts& texts,
-                                                const AccountKey& signer,
+std::optional<backend::CxDataSet> ParameterList(const COperationEngineBase::LoginTexts& texts, const AccountKey& signer,
                                                 std::initializer_list<std::string_view> parameters) {
   backend::CxDataSet list;
   bool complete = list.AddText(texts.requestPrefix) && list.AddText(texts.applicationTag) &&
@@ -80,9 +79,9 @@ RequestPtr COperationEngineBase::BuildEngineRequest(const EngineRequest& request
     return nullptr;
   }
   const int sequenceNo = Callbacks().nextSequenceNo ? Callbacks().nextSequenceNo() : 0;
-  if (!backend::SetRequestCommand(0, *record,
-                                  backend::FormatRequestText(texts.machineAddress, sequenceNo, request.functionNo, *list),
-                                  sequenceNo, request.functionNo, request.form == kSingleLine)) {
+  if (!backend::SetRequestCommand(
+          0, *record, backend::FormatRequestText(texts.machineAddress, sequenceNo, request.functionNo, *list),
+          sequenceNo, request.functionNo, request.form == kSingleLine)) {
     WriteLog((std::string(request.title) + std::string(kAddFailure)).c_str(), 1);
     return nullptr;
   }
@@ -177,10 +176,9 @@ std::size_t COperationEngineBase::LastPriceListRoom() const {
   const std::optional<backend::CxDataSet> emptyList = ParameterList(texts, EngineAccountKey(), {""});
   if (!emptyList) return 0;
   // With the longest sequence number a text may carry.
-  const std::size_t overhead =
-      backend::FormatRequestText(texts.machineAddress, std::numeric_limits<int>::min(), kLastPrices.functionNo,
-                                 *emptyList)
-          .size();
+  const std::size_t overhead = backend::FormatRequestText(texts.machineAddress, std::numeric_limits<int>::min(),
+                                                          kLastPrices.functionNo, *emptyList)
+                                   .size();
   return overhead < kMaxRequestTextLength ? kMaxRequestTextLength - overhead : 0;
 }
 

@@ -26,7 +26,8 @@ void SetText(char* field, std::size_t width, std::string_view text) {
   if (width == 0) return;
   text = text.substr(0, text.find('\0'));
   const std::size_t length = platform::GbkFitLength(text, width - 1);
-  std::memcpy(field, text.data(), length);
+  // An empty view may have no data at all, which memcpy must not be given.
+  if (length > 0) std::memcpy(field, text.data(), length);
   std::memset(field + length, 0, width - length);
 }
 

@@ -83,7 +83,8 @@ void FillFeeRateRow(std::string_view customer, const LineFields& line, FeeRateRo
 std::uint32_t FindPosition(const CxDataSet& quantities, const ExercisableQuantityRow& row) {
   std::uint32_t index = 0;
   for (; index < quantities.GetCount(); ++index) {
-    const std::optional<ExercisableQuantityRow> stored = RowFromBytes<ExercisableQuantityRow>(quantities.GetValue(index));
+    const std::optional<ExercisableQuantityRow> stored =
+        RowFromBytes<ExercisableQuantityRow>(quantities.GetValue(index));
     if (stored && Text(stored->szTradeAccount) == Text(row.szTradeAccount) &&
         Text(stored->szExchangeCode) == Text(row.szExchangeCode) &&
         Text(stored->szContractCode) == Text(row.szContractCode) &&

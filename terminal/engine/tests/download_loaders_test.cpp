@@ -94,7 +94,7 @@ TEST_F(DownloadLoaders, AnExchangeSeatSplitsItsFlagsAndTakesTheInstructionOfItsA
     const char* flags;
     std::vector<std::string> expected;  // close today, market orders, third item, instruction
   } cases[] = {
-      {"sfe", "1,0,", {"1", "0", "", "1"}},   {"dce", "1", {"1", "", "", "1"}},
+      {"sfe", "1,0,", {"1", "0", "", "1"}},    {"dce", "1", {"1", "", "", "1"}},
       {"czce", "0,1,1", {"0", "1", "1", "3"}}, {"cffex", "", {"", "", "", "2"}},
       {"SFE", "1,1,1", {"1", "1", "1", ""}},
   };
@@ -103,10 +103,9 @@ TEST_F(DownloadLoaders, AnExchangeSeatSplitsItsFlagsAndTakesTheInstructionOfItsA
     const std::vector<engine::ExchangeSeatRow> seats =
         Rows<engine::ExchangeSeatRow>(engine.TableAt(Table::kExchangeSeats));
     ASSERT_EQ(seats.size(), 1u);
-    EXPECT_EQ((std::vector<std::string>{std::string(Text(seats[0].szCloseTodayFlag)),
-                                        std::string(Text(seats[0].szMarketOrderFlag)),
-                                        std::string(Text(seats[0].szSeatFlag3)),
-                                        std::string(Text(seats[0].szExerciseInstruction))}),
+    EXPECT_EQ((std::vector<std::string>{
+                  std::string(Text(seats[0].szCloseTodayFlag)), std::string(Text(seats[0].szMarketOrderFlag)),
+                  std::string(Text(seats[0].szSeatFlag3)), std::string(Text(seats[0].szExerciseInstruction))}),
               c.expected)
         << c.abbreviation;
     EXPECT_EQ(Text(seats[0].szCombinationFlag), "");
@@ -126,8 +125,7 @@ TEST_F(DownloadLoaders, AContractWithoutOptionFlagIsFuturesAndALongNameIsCutOnAC
 TEST_F(DownloadLoaders, OrderTypesAndTradeCodesAreStoredWithoutBlanks) {
   engine.LoadOrderTypes(Answer({kStatusLine, DataLine(7, {{4, " S\t"}, {5, "\t0 "}})}).View());
   engine.LoadTradeCodes(
-      Answer({kStatusLine, DataLine(9, {{4, " 8001 "}, {5, "S"}, {6, "81000101 "}, {7, " 0"}, {8, "\tS001"}})})
-          .View());
+      Answer({kStatusLine, DataLine(9, {{4, " 8001 "}, {5, "S"}, {6, "81000101 "}, {7, " 0"}, {8, "\tS001"}})}).View());
   const engine::OrderTypeRow orderType = Rows<engine::OrderTypeRow>(engine.TableAt(Table::kOrderTypes)).at(0);
   EXPECT_EQ(Text(orderType.szExchangeCode), "S");
   EXPECT_EQ(Text(orderType.szOrderFormType), "0");
@@ -202,8 +200,7 @@ TEST_F(DownloadLoaders, PerAccountTablesKeepEveryAccountAndARepeatedDownloadAdds
       engine.LoadPositionDetails(positions->View());
       engine.LoadCombinationDetails(combinations.View());
       ExpectSameBytes(engine.TableAt(Table::kPositionDetails), engine.TableAt(Table::kDownloadedPositionDetails));
-      ExpectSameBytes(engine.TableAt(Table::kCombinationDetails),
-                      engine.TableAt(Table::kDownloadedCombinationDetails));
+      ExpectSameBytes(engine.TableAt(Table::kCombinationDetails), engine.TableAt(Table::kDownloadedCombinationDetails));
     }
     std::vector<std::string> accounts;
     for (const auto& detail : Rows<engine::PositionDetailRow>(engine.TableAt(Table::kPositionDetails))) {

@@ -58,10 +58,18 @@ class PushDispatch : public ::testing::Test {
 
 TEST_F(PushDispatch, EachPushCodeReachesItsHandlerWithTheWholeLine) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"15002", "order state"},    {"15003", "condition order"},     {"15004", "cancel"},
-      {"15005", "trade"},          {"15008", "special order"},       {"15009", "special order state"},
-      {"15012", "exercise order"}, {"15013", "exercise cancel"},     {"15001", ""},
-      {"15007", ""},               {"15010", ""},                    {"x", ""},
+      {"15002", "order state"},
+      {"15003", "condition order"},
+      {"15004", "cancel"},
+      {"15005", "trade"},
+      {"15008", "special order"},
+      {"15009", "special order state"},
+      {"15012", "exercise order"},
+      {"15013", "exercise cancel"},
+      {"15001", ""},
+      {"15007", ""},
+      {"15010", ""},
+      {"x", ""},
   };
   for (const auto& [code, handler] : cases) {
     engine.handled.clear();

@@ -62,16 +62,23 @@ TEST_F(RequestBuilders, EachRequestCarriesItsTitleSlotAnswerFormAndText) {
        kHead + "5002||Pellora|20001|999999|20261210||"},
       {"trades", [&](auto& e) { return e.BuildTradeRequest(subAccount); }, "查询成交", 2, false,
        kHead + "5003||Pellora|20001|999999|20261210|20261210||||||||"},
-      {"one order", [&](auto& e) { return e.BuildOrderRequest(subAccount, {"1001", "sfe", "S001"}); },
+      {"one order",
+       [&](auto& e) {
+         return e.BuildOrderRequest(subAccount, {"1001", "sfe", "S001"});
+       },
        "查询综合委托", 2, false, kHead + "5134||Pellora|20001|999999|1001|sfe|S001|"},
       {"position details", [&](auto& e) { return e.BuildPositionDetailRequest(subAccount); }, "查询持仓明细", 2, false,
        kHead + "5132||Pellora|20001|999999|"},
-      {"fee rate of an option", [&](auto& e) { return e.BuildFeeRateRequest(subAccount, "sfe", "S001", "cu2702C76000"); },
-       "查询费率", 2, true, kHead + "5016||Pellora|20001|999999|sfe|S001|cu2702C76000|1|20261210|1|"},
-      {"fee rate of an unknown contract", [&](auto& e) { return e.BuildFeeRateRequest(subAccount, "sfe", "S001", "xx"); },
-       "查询费率", 2, true, kHead + "5016||Pellora|20001|999999|sfe|S001|xx|1|20261210||"},
+      {"fee rate of an option",
+       [&](auto& e) { return e.BuildFeeRateRequest(subAccount, "sfe", "S001", "cu2702C76000"); }, "查询费率", 2, true,
+       kHead + "5016||Pellora|20001|999999|sfe|S001|cu2702C76000|1|20261210|1|"},
+      {"fee rate of an unknown contract",
+       [&](auto& e) { return e.BuildFeeRateRequest(subAccount, "sfe", "S001", "xx"); }, "查询费率", 2, true,
+       kHead + "5016||Pellora|20001|999999|sfe|S001|xx|1|20261210||"},
       {"exercisable quantity",
-       [&](auto& e) { return e.BuildExercisableQuantityRequest(subAccount, {"sfe", "cu2702C76000", "", "", "0", "0"}); },
+       [&](auto& e) {
+         return e.BuildExercisableQuantityRequest(subAccount, {"sfe", "cu2702C76000", "", "", "0", "0"});
+       },
        "查询期权可执行/放弃数量", 2, true, kHead + "5242||Pellora|20001|999999|sfe|cu2702C76000|||0|0|"},
       {"last prices", [](auto& e) { return e.BuildLastPriceRequest("sfe,cu2701;dce,m2705;"); }, "查询行情最新价", 0,
        true, kHead + "5128||Pellora|8001|secret|sfe,cu2701;dce,m2705;|"},
@@ -249,9 +256,9 @@ TEST_F(RequestBuilders, AFeeRateRowTakesItsKeysAndTwentyTwoRates) {
 TEST_F(RequestBuilders, AnExercisableQuantityIsAddedOnceAndThenUpdated) {
   int held = 3;
   respond = [&](const std::string&) {
-    return std::vector<std::string>{download_test::Line(
-        {"A", "", "", "Y", "8001", "sfe", "铜期权", "cu2702C76000", "81000101", "S001", std::to_string(held), "1",
-         "cu2702", "2"})};
+    return std::vector<std::string>{
+        download_test::Line({"A", "", "", "Y", "8001", "sfe", "铜期权", "cu2702C76000", "81000101", "S001",
+                             std::to_string(held), "1", "cu2702", "2"})};
   };
   engine::PositionSummaryRow position{};
   engine::SetText(position.szTradeAccount, "8001");

@@ -269,8 +269,8 @@ class COperationEngineBase {
   // twice.
   void ClearPerAccountDownloadTables();
 
-  // The single-row queries that have no place in the tables' own code; this
-  // class has no connection and answers false (or does nothing).
+  // More single-row queries, as QueryFeeRate above: this class has no
+  // connection and answers false (or does nothing).
   // The order (table id 2) or special order (table id 3) of `customer` as a
   // change record of that one row.
   virtual bool QueryOrderRecord(const OrderSelectors& order, std::string_view customer, TableChangeRecord& record);
@@ -279,9 +279,10 @@ class COperationEngineBase {
                                   TableChangeRecord& record);
   virtual bool QueryExercisableQuantity(ExercisableQuantityRow& row, std::string_view customer,
                                         const ExercisableSelectors& position);
-  // Refreshes the exercisable quantity of a long option position from the
-  // back end, adds or updates its row and tells the GUI at once; nothing for
-  // a null position.
+  // Asks the back end for the exercisable quantity of a long option position
+  // and adds its row, or gives the row of the same position the two fresh
+  // frozen quantities, and tells the GUI at once; a failed query is logged
+  // and changes nothing. Nothing for a null position.
   virtual void UpsertExercisableQuantity(const PositionSummaryRow* position);
 
   // The handlers of the pushed lines, one per push code (the dispatcher is
