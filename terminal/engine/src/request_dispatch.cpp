@@ -105,8 +105,6 @@ void COperationEngine::OnPushData(const backend::RequestRecord& record) {
   OnPushLine(backend::AnswerLine(*first, 0));
 }
 
-void COperationEngine::OnPushLine(std::string_view) {}
-
 template <typename Callback, typename Record>
 bool COperationEngine::Send(const Callback& send, Record& record, std::string& error) {
   if (!send) {

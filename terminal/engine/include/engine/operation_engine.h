@@ -175,6 +175,33 @@ class COperationEngine : public COperationEngineBase {
   // Stores the download state under the download lock.
   void SetDownloadState(DownloadState state);
 
+  // --- Engine requests and single-row queries.
+  //
+  // Sends one of the engine's own requests (built by the base's builders)
+  // past the busy guard and takes its answer lines into `answer`. False, with
+  // the reason in `error`, when there is no record, the send fails or the
+  // answer is refused; a failed build or send is logged already.
+  bool AskBackEnd(backend::RequestPtr record, backend::CxDataSet& answer, std::string& error);
+  // The key of a logged-in account; false, logged under the request's
+  // title, when no account of that customer number is logged in.
+  bool AccountKeyFor(std::string_view customer, std::string_view title, backend::AccountKey& key) const;
+  // Each asks the back end for one row of `customer` (last prices: of the
+  // contracts listed) and is false when the request fails or the answer lacks
+  // the row.
+  bool QueryFeeRate(std::string_view exchangeCode, std::string_view seatCode, std::string_view contractCode,
+                    std::string_view customer, FeeRateRow& row) override;
+  bool QueryOptionParams(std::string_view exchangeCode, std::string_view optionKind, std::string_view contractCode,
+                         std::string_view customer, OptionParamsRow& row) override;
+  // Lists of any length go out in as many requests as they need; the prices
+  // come back in list order, one ";"-terminated item per contract.
+  bool QueryLastPrice(std::string_view contracts, std::string& lastPrices) override;
+  bool QueryOrderRecord(const OrderSelectors& order, std::string_view customer, TableChangeRecord& record) override;
+  bool QueryExerciseOrder(const OrderSelectors& application, std::string_view customer,
+                          TableChangeRecord& record) override;
+  bool QueryExercisableQuantity(ExercisableQuantityRow& row, std::string_view customer,
+                                const ExercisableSelectors& position) override;
+  void UpsertExercisableQuantity(const PositionSummaryRow* position) override;
+
  private:
   bool StartDownloadThread();
   void RunDownloadThread(platform::Event& stop);

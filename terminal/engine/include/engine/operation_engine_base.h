@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -15,12 +16,15 @@
 #include <thread>
 #include <vector>
 
+#include "backend/account_table.h"
 #include "backend/cx_data_set.h"
+#include "backend/request_record.h"
 #include "engine/account_sums.h"
 #include "engine/engine_query.h"
 #include "engine/order_quantities.h"
 #include "engine/per_lot_costs.h"
 #include "engine/reference_rows.h"
+#include "engine/request_builders.h"
 #include "engine/table_catalogue.h"
 #include "engine/table_change_record.h"
 #include "engine/trading_rows.h"
@@ -273,6 +277,111 @@ class COperationEngineBase {
   // The option parameters asked so far; only ever appended to. The engine
   // lock guards them.
   std::vector<OptionParamsRow> optionParams_;
+
+  // --- Engine requests, download loaders, single-row queries and pushes.
+  //
+  // The engine's own account as the signer of its requests: its customer
+  // number and password, on its connection slot.
+  backend::AccountKey EngineAccountKey() const;
+  // A record of one sub-request with priority 2 and no handler tag, on the
+  // signer's slot, whose text is "R|address|sequence|function|" followed by
+  // the request prefix text, the application tag, the signer's customer
+  // number and password and then the parameters, each followed by "|". The
+  // single-packet flag follows the request's answer form. Null, with the
+  // failure logged, when the record cannot be made.
+  backend::RequestPtr BuildEngineRequest(const EngineRequest& request, const backend::AccountKey& signer,
+                                         std::initializer_list<std::string_view> parameters) const;
+  // The builders of the engine's requests, one per function number. Those
+  // of the reference tables and of last prices are signed by the engine's
+  // own account; the others by the account they are for.
+  backend::RequestPtr BuildSystemDateRequest() const;                               // 5122
+  backend::RequestPtr BuildTradingParameterRequest(std::string_view name) const;    // 5127
+  backend::RequestPtr BuildCloseStrategyRequest() const;                            // 5131
+  backend::RequestPtr BuildOrderTypeRequest() const;                                // 5323
+  backend::RequestPtr BuildExchangeSeatRequest() const;                             // 5454
+  backend::RequestPtr BuildContractRequest() const;                                 // 5008
+  backend::RequestPtr BuildTradeCodeRequest(const backend::AccountKey& account) const;          // 5300
+  backend::RequestPtr BuildFundRequest(const backend::AccountKey& account) const;               // 5002
+  backend::RequestPtr BuildPositionDetailRequest(const backend::AccountKey& account) const;     // 5132
+  backend::RequestPtr BuildCombinationDetailRequest(const backend::AccountKey& account) const;  // 5133
+  backend::RequestPtr BuildTradeRequest(const backend::AccountKey& account) const;              // 5003
+  backend::RequestPtr BuildOrderRequest(const backend::AccountKey& account,
+                                        const OrderSelectors& order = {}) const;  // 5134
+  backend::RequestPtr BuildExerciseOrderRequest(const backend::AccountKey& account,
+                                                const OrderSelectors& application = {}) const;  // 5246
+  backend::RequestPtr BuildExercisableQuantityRequest(const backend::AccountKey& account,
+                                                      const ExercisableSelectors& position) const;  // 5242
+  // The contract's option flag goes with it; empty for an unknown contract.
+  backend::RequestPtr BuildFeeRateRequest(const backend::AccountKey& account, std::string_view exchangeCode,
+                                          std::string_view seatCode, std::string_view contractCode) const;  // 5016
+  backend::RequestPtr BuildOptionParamsRequest(const backend::AccountKey& account, std::string_view exchangeCode,
+                                               std::string_view optionKind,
+                                               std::string_view contractCode) const;  // 5245
+  // `contracts` is "exchange,contract;" repeated. Goes on the quote
+  // connection's slot when there is one.
+  backend::RequestPtr BuildLastPriceRequest(std::string_view contracts) const;  // 5128
+  // The longest contract list a last-price request can carry within
+  // kMaxRequestTextLength.
+  std::size_t LastPriceListRoom() const;
+
+  // Loaders of the download answers: each takes the engine lock for its
+  // whole run and appends one row per data line (the lines after the status
+  // line; the fund answer's data is its status line). A row that cannot be
+  // stored is dropped; the others are still loaded.
+  // The reference tables: each is emptied first.
+  void LoadExchangeSeats(const backend::CxDataSetView& answer);
+  void LoadCloseStrategies(const backend::CxDataSetView& answer);
+  void LoadOrderTypes(const backend::CxDataSetView& answer);
+  void LoadContracts(const backend::CxDataSetView& answer);
+  // The per-account tables, loaded once per account of a download. The trade
+  // codes and the position and combination details keep every account's rows;
+  // ClearPerAccountDownloadTables empties them once before an initial
+  // download's first account.
+  void LoadTradeCodes(const backend::CxDataSetView& answer);
+  // One fund row of `account`, and one 'u' record of it delivered at once
+  // (`notifyNow`) or held in the change queue.
+  void LoadFunds(const backend::CxDataSetView& answer, std::string_view account, bool notifyNow);
+  // The order answer's lines without a strategy code are orders, those with
+  // one are special orders; each loader takes its own from the same answer.
+  void LoadOrders(std::string_view account, const backend::CxDataSetView& answer);
+  void LoadSpecialOrders(std::string_view account, const backend::CxDataSetView& answer);
+  // Afterwards the whole trade table is in ascending order of deal number.
+  void LoadTrades(std::string_view account, const backend::CxDataSetView& answer);
+  // The rows name their account themselves. Afterwards the downloaded copy
+  // holds the same rows as the current table.
+  void LoadPositionDetails(const backend::CxDataSetView& answer);
+  void LoadCombinationDetails(const backend::CxDataSetView& answer);
+  // Empties the trade codes and the current and downloaded position and
+  // combination details, so that a repeated download does not add their rows
+  // twice.
+  void ClearPerAccountDownloadTables();
+
+  // More single-row queries, as QueryFeeRate above: this class has no
+  // connection and answers false (or does nothing).
+  // The order (table id 2) or special order (table id 3) of `customer` as a
+  // change record of that one row.
+  virtual bool QueryOrderRecord(const OrderSelectors& order, std::string_view customer, TableChangeRecord& record);
+  // The exercise application of `customer` as a change record of table id 21.
+  virtual bool QueryExerciseOrder(const OrderSelectors& application, std::string_view customer,
+                                  TableChangeRecord& record);
+  virtual bool QueryExercisableQuantity(ExercisableQuantityRow& row, std::string_view customer,
+                                        const ExercisableSelectors& position);
+  // Asks the back end for the exercisable quantity of a long option position
+  // and adds its row, or gives the row of the same position the two fresh
+  // frozen quantities, and tells the GUI at once; a failed query is logged
+  // and changes nothing. Nothing for a null position.
+  virtual void UpsertExercisableQuantity(const PositionSummaryRow* position);
+
+  // The handlers of the pushed lines, one per push code (the dispatcher is
+  // COperationEngine::OnPushLine); each takes the whole line.
+  virtual void OnOrderStatePush(std::string_view line);         // 15002
+  virtual void OnConditionOrderPush(std::string_view line);     // 15003
+  virtual void OnCancelPush(std::string_view line);             // 15004
+  virtual void OnTradePush(std::string_view line);              // 15005
+  virtual void OnSpecialOrderPush(std::string_view line);       // 15008
+  virtual void OnSpecialOrderStatePush(std::string_view line);  // 15009
+  virtual void OnExerciseOrderPush(std::string_view line);      // 15012
+  virtual void OnExerciseCancelPush(std::string_view line);     // 15013
 
   // Guards every table, the change queue and the texts.
   mutable platform::CriticalSection lock_;

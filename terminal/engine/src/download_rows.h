@@ -1,0 +1,61 @@
+// Rows built from the lines of the back end's answers, shared by the
+// download loaders and the single-row queries, and the append of a row to a
+// table.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "backend/cx_data_set.h"
+#include "backend/data_set_block.h"
+#include "backend/exercise_order_row.h"
+#include "engine/answer_fields.h"
+#include "engine/reference_rows.h"
+#include "engine/row_field.h"
+#include "engine/trading_rows.h"
+
+namespace engine {
+
+class COperationEngineBase;
+
+namespace download_rows {
+
+// Copies answer fields first, first + 1, ... into the row fields given, in
+// this order.
+template <std::size_t... Widths>
+void FillInOrder(const LineFields& line, int first, char (&... fields)[Widths]) {
+  int n = first;
+  (SetText(fields, line.Field(n++)), ...);
+}
+
+// Appends a row as one nameless raw entry; false when the table cannot grow.
+template <EngineRow Row>
+bool AppendRow(backend::CxDataSet& table, const Row& row) {
+  const auto bytes = RowBytes(row);
+  return table.AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType);
+}
+
+// Calls `build` with every data line of an answer: the lines after the
+// status line.
+template <typename Build>
+void ForEachDataLine(const backend::CxDataSetView& answer, Build build) {
+  for (std::size_t index = 1; index < answer.GetCount(); ++index) build(LineFields(AnswerLineAt(answer, index)));
+}
+
+// An order answer (5134) line with a strategy code in field 34 is a special
+// order; one without is an ordinary order.
+bool IsSpecialOrderLine(const LineFields& line);
+// The option flag of the order's contract comes from the engine's contract
+// table.
+OrderRow OrderRowFromLine(std::string_view account, const LineFields& line, const COperationEngineBase& engine);
+SpecialOrderRow SpecialOrderRowFromLine(std::string_view account, const LineFields& line);
+
+// An exercise application of the 5246 answer; its exchange name is left to
+// the caller, who looks it up in the exchange seats.
+backend::ExerciseOrderRow ExerciseOrderRowFromLine(const LineFields& line);
+
+// The first line of a 5242 answer.
+ExercisableQuantityRow ExercisableQuantityRowFromLine(const LineFields& line);
+
+}  // namespace download_rows
+}  // namespace engine
