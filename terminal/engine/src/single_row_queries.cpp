@@ -217,16 +217,8 @@ bool COperationEngine::QueryExerciseOrder(const OrderSelectors& application, std
   }
   backend::ExerciseOrderRow row =
       download_rows::ExerciseOrderRowFromLine(LineFields(AnswerLineAt(answer.View(), kFirstRow)));
-  {
-    std::lock_guard guard(lock_);
-    const CxDataSet& seats = TableAt(Table::kExchangeSeats);
-    for (std::uint32_t index = 0; index < seats.GetCount(); ++index) {
-      const std::optional<ExchangeSeatRow> seat = RowFromBytes<ExchangeSeatRow>(seats.GetValue(index));
-      if (seat && Text(seat->szExchangeCode) == Text(row.szExchangeCode)) {
-        SetText(row.szExchangeName, Text(seat->szExchangeName));
-        break;
-      }
-    }
+  if (std::string exchangeName; FindExchangeSeat(Text(row.szExchangeCode), exchangeName)) {
+    SetText(row.szExchangeName, exchangeName);
   }
   record = TableChangeRecord::RowChange(table_id::kExerciseOrders, TableChangeRecord::kInsert, 1, 0, RowBytes(row));
   return true;
