@@ -135,6 +135,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -143,32 +144,16 @@
 
 #include "account_book.h"
 #include "account_day.h"
+#include "day_clock.h"
+#include "error_codes.h"
+#include "free_lots.h"
 #include "quote_feed.h"
 #include "request.h"
 #include "session.h"
 #include "simbackend/backend_data.h"
+#include "trading_floor.h"
 
 namespace simbackend {
-
-// Error codes of refused requests; the terminal shows their texts.
-enum ErrorCode : int {
-  kNoSuchCustomer = 1001,
-  kWrongPassword = 1002,
-  kWrongRole = 1003,
-  kNotManaged = 1004,
-  kCredentialsMismatch = 1005,
-  kNotManagement = 1006,
-  kNoSuchContract = 2001,
-  kBadParameter = 2002,
-  kNoSuchEntry = 2003,
-  kAlreadyDone = 2004,
-  kNoPosition = 2005,
-  kCtpLoginFailed = 2006,
-  kUnknownFunction = 9001,
-  kNotLoggedIn = 9002,
-  kMalformedRequest = 9003,
-  kNoMoreRows = 9004,
-};
 
 struct Answer {
   std::string line;               // the status line, with the data of a single-packet answer
@@ -176,12 +161,17 @@ struct Answer {
   // A subscription's contracts (indexes into the data's contracts), which
   // the connection follows from the moment its answer goes out.
   std::optional<std::vector<std::size_t>> subscription;
+  // What follows the answer once it went out (or was held or delayed by the
+  // script): the pushes of what the request changed.
+  std::function<void()> then;
 };
 
 class Functions {
  public:
-  // `ownPort` replaces the port of quote servers listed as this back end itself.
-  Functions(const BackendData& data, std::uint16_t ownPort, const QuoteFeed& quotes);
+  // `ownPort` replaces the port of quote servers listed as this back end
+  // itself. The accounts' management and the exchange are the server's.
+  Functions(const BackendData& data, std::uint16_t ownPort, const QuoteFeed& quotes, AccountBook& accounts,
+            TradingFloor& floor);
 
   // Answers one request (not a follow-up) of the connection numbered
   // `connection`, whose session a login or logout changes.
@@ -212,11 +202,36 @@ class Functions {
   Answer CustomerStatus(const Request& request, Session& session);
   Answer EditMoney(const Request& request, Session& session);
   Answer ReviewMoney(const Request& request, Session& session);
+  // order_functions.cpp
+  Answer SendOrder(const Request& request, Session& session);
+  Answer CancelOrder(const Request& request, Session& session);
+  // The trade code and seat that an order or application of the customer at
+  // the exchange with that hedge code goes out with: those requested, which
+  // must be the customer's, or else the first that fits. Null, with the
+  // refusal, when none is.
+  const TradeCode* TradeCodeOf(const Request& request, std::size_t exchange, const std::string& hedge,
+                               const std::string& tradeCode, const std::string& seat, std::string& refusal) const;
   // option_functions.cpp
   Answer SendExercise(const Request& request, Session& session);
   Answer CancelExercise(const Request& request, Session& session);
   Answer ApplyAbandon(const Request& request, Session& session);
   Answer AbandonableOptions(const Request& request, Session& session);
+  // Enters the application at the trading floor: the answer of `values` of
+  // it as entered, its push to follow; or the refusal.
+  Answer Applied(const Request& request, ExerciseApplication application,
+                 const std::function<std::vector<std::string>(const ExerciseApplication&)>& values);
+  // A long option position whose exercise its seat lets the customer abandon,
+  // with the lots free for it, and its row of the abandonable options: from
+  // field 4 on, trading day, customer, seat, trade code, exchange id, hedge,
+  // contract, lots held long, lots held short, forecast exercise profit,
+  // suggested abandon lots, largest abandonable lots, lots applied for,
+  // forecast settlement price (the underlying's).
+  struct AbandonableRow {
+    PositionKey position;
+    std::int64_t free = 0;
+    std::vector<std::string> values;
+  };
+  std::vector<AbandonableRow> Abandonable(const std::string& customer) const;
   // reference_functions.cpp
   Answer SystemDate(const Request& request, Session& session);
   Answer ExchangeSeats(const Request& request, Session& session);
@@ -236,6 +251,9 @@ class Functions {
   Answer FeeRates(const Request& request, Session& session);
   Answer ExercisableQuantity(const Request& request, Session& session);
   Answer OptionParameters(const Request& request, Session& session);
+  // The price of an option's underlying: the index of the option
+  // parameters, else the underlying futures contract's last price.
+  std::string UnderlyingPriceText(std::size_t option) const;
   // The contract named by the two parameters; a refusal line when there is none.
   std::size_t FindContractOf(const Request& request, std::size_t exchangeParameter, std::size_t contractParameter,
                              std::string& refusal) const;
@@ -243,8 +261,6 @@ class Functions {
   // The trading account of the request's customer number; a refusal line
   // for a management account.
   const Account* Trader(const Request& request, std::string& refusal) const;
-  // The contracts' last prices as the quotes show them now.
-  PriceSource LastPrices() const;
 
   // The login's kind, or a refusal line.
   SessionKind CheckLogin(const Request& request, std::string& refusal) const;
@@ -268,7 +284,8 @@ class Functions {
   const std::uint16_t ownPort_;
   const QuoteFeed& quotes_;
   const std::map<int, Handler> handlers_;
-  AccountBook book_;
+  AccountBook& book_;
+  TradingFloor& floor_;
   std::mutex lastLoginsMutex_;  // guards lastLogins_
   std::map<std::string, LastLogin> lastLogins_;
 };
@@ -277,7 +294,7 @@ class Functions {
 inline const std::string& Parameter(const Request& request, std::size_t k) { return request.Field(k + 4); }
 
 // An answer of one line.
-inline Answer OneLine(std::string line) { return {std::move(line), {}, {}}; }
+inline Answer OneLine(std::string line) { return {std::move(line), {}, {}, {}}; }
 
 // The values of an answer line from field `first` to field `last`, set by
 // field number; a field not set stays empty.
@@ -304,9 +321,5 @@ Answer Refusal(const Request& request, int code, const std::string& text);
 
 // The text without the blanks and tabs around it.
 std::string TrimBlanks(const std::string& text);
-
-// The local date "YYYYMMDD" and time "HH:MM:SS" of the back end's clock.
-std::string TodayText();
-std::string NowText();
 
 }  // namespace simbackend
