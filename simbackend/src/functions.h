@@ -31,19 +31,91 @@
 //   5137 check-in to the CTP system as user parameter 6 with password 7
 //        (the back end's own trading accounts), automatic flag 8: 5 user,
 //        6 flag, 7 trading day, 8 message.
+//
+// Orders (order_functions.cpp), which the trading floor enters, fills
+// against the quotes and follows with pushes (trading_floor.h). Order
+// numbers are written in one canonical decimal form everywhere; a request
+// may name them with leading zeros.
+//   5011 an order: exchange parameter 5 (id or code), contract 6, buy/sell
+//        7, open/close 8 ("0" open, "1" close, "2" close today, where the
+//        seat takes it), hedge 9, lots 10, price 11 (a limit order's), trade
+//        code 12 and seat 13 (empty: the account's own), price type 14 ("0"
+//        limit, "1" market, "2" best price; empty "0"), validity 15 ("0" the
+//        day, "1" fill or kill, "2" fill and kill; empty "0"); the pair must
+//        be an order type of the exchange (5323). Answer, in state "n":
+//        5 order number, 6 exchange id, 7 exchange name, 8 contract,
+//        9 contract name, 10 state, 11 state text, 12 buy/sell, 13 its text,
+//        14 open/close, 15 its text, 16 hedge, 17 its text, 18 lots,
+//        19 price (a market order's: the price limit in its direction),
+//        20 lots filled, 21 average fill price, 22 customer, 23 system
+//        number, 24 trade code, 26 order time, 27 time reported, 30 cancel
+//        time, 31 order kind "A", 32 seat, 34 order seat, 36 price type,
+//        37 validity, 43 frozen margin, 44 frozen fee, 47 frozen premium.
+//        Refused: an unknown contract, lots not from 1 to 99999, a price off
+//        the tick grid or beyond the price limits, an order type the exchange
+//        does not list, a trade code or seat not the account's, an opening
+//        order of a close-only account or beyond the available funds, a
+//        close beyond the free lots of the position.
+//   5012 cancel of order number parameter 12, order seat 16 (else seat 15):
+//        5 customer, 6 order number, 7 contract, 8 state ("d", or "b" after
+//        fills), 9 state text, 10 buy/sell, 11 lots, 12 lots filled,
+//        13 average fill price, 14 cancel time, 15 exchange id, 16 order
+//        seat. Refused for an unknown order and one no longer working.
+// The pushes that follow, to every connection of the account, after the
+// answer (before it when the script holds or delays it), each "R||0|code|"
+// and fields from 5 on:
+//   15002 a new state of the order (taken by the exchange "a"; a fill "p"
+//   15004 or "c") and its cancel ("d", "b"): 8 customer, 9 order number,
+//        10 exchange id, 11 exchange name, 12 contract, 13 contract name,
+//        14 state, 15 state text, 16 buy/sell, 17 its text, 18 open/close,
+//        19 its text, 20 hedge, 21 its text, 22 lots, 23 price, 24 lots
+//        filled, 25 average fill price, 26 order time, 27 trade code,
+//        28 system number, 31 time reported, 34 cancel time, 35 price type,
+//        36 seat, 37 validity, 39 state sequence (one more with every state
+//        change: taken, each fill, a cancel), 40 message, 41 "0" (a cancel
+//        push leaves the release of what is still frozen to the terminal; a
+//        state push releases nothing), 42 order seat.
+//   15005 a fill, after the state push of the same change: 8 customer,
+//        9 exchange id, 10 trading day, 11 order number, 12 the order's
+//        state, 13 its text, 14 contract, 15 contract name, 16 buy/sell,
+//        17 its text, 18 open/close, 19 its text, 20 hedge, 21 its text,
+//        22 lots of the fill, 23 lots of the order still working, 24 fill
+//        price, 25 the order's average fill price, 26 turnover, 27 trade
+//        code, 28 system number, 29 fill number (unique among all fills),
+//        30 delivery period, 31 fill time, 32 seat, 35 the order's state
+//        sequence, 36 message, 37 order seat.
+//
+// Option exercise and abandon applications (option_functions.cpp). A seat
+// takes the instructions its "ZXZL" parameter names; the lots of entered
+// applications and of working close orders are not free for another.
 //   5240 exercise ("1") or abandon ("2", parameter 12) application for
-//        option parameter 6 at exchange 5: buy/sell 7, hedge 8, lots 9,
-//        trading code 10, seat 11. Answer fields: 5 customer, 6 application
-//        number, 7 exchange id, 8 contract, 9 state "a", 10 buy/sell,
-//        11 hedge, 12 lots, 13 trading code, 14 order time, 15 trading day,
-//        16 seat, 19 cancel time, 25 order seat, 34 frozen margin,
-//        35 frozen fee, 38 type.
+//        option parameter 6 at exchange 5: buy/sell 7 ("0"), hedge 8, lots 9,
+//        trading code 10, seat 11, taken as stated (the positions count when
+//        they are exercised at the day's end). Answer fields:
+//        5 customer, 6 application number, 7 exchange id, 8 contract, 9 state
+//        "a", 10 buy/sell, 11 hedge, 12 lots, 13 trading code, 14 order
+//        time, 15 trading day, 16 seat, 19 cancel time, 25 order seat,
+//        34 frozen margin, 35 frozen fee, 38 type.
 //   5241 cancel of application number parameter 5 at exchange parameter 8:
 //        fields 5 to 15 as 5240 with state "d", 16 cancel time, 20 order
 //        seat, 25 type.
-//   5243 abandon application for option parameter 7 at exchange 6, lots 8.
-//   5244 the options whose exercise may be abandoned: 5 rows, each the 14
-//        fields of an abandonable position from field 4 on.
+//   5244 the options exercised from day parameter 5 to day 6 (the terminal
+//        asks for its trading day) held long at seats that take abandons:
+//        5 rows, from field 4 on: trading day, customer, seat, trade code, exchange id,
+//        hedge, contract, lots held long, lots held short, forecast
+//        exercise profit (in-the-money value of the long lots), suggested
+//        abandon lots (all free lots when out of the money, else 0), largest
+//        abandonable lots (the free ones), lots applied for, forecast
+//        settlement price (the underlying's, as 5245 gives it).
+//   5243 abandon application for option parameter 7 at exchange 6, lots 8,
+//        on the option's exercise day, taken from the first of its 5244
+//        positions with the lots free: fields 5 to 18 the position's 5244
+//        row after it.
+// The pushes that follow: 15012 the application entered, 15013 its cancel,
+//   each: 8 customer, 9 application number, 10 exchange id, 11 contract,
+//   12 state, 13 buy/sell, 14 hedge, 15 lots, 16 trade code, 25 cancel time,
+//   28 state sequence (1 entered, 2 cancelled), 29 message, 31 order seat
+//   (the application's key), 42 type.
 //
 // What the engine downloads before the accounts (reference_functions.cpp);
 // "rows" means field 5 of the status line is the row count and each row,
@@ -65,7 +137,9 @@
 //        22 "1" option or "0" futures, 23 "C" or "P", 24 strike.
 //
 // What the engine downloads of each trading account, the customer number of
-// field 7 (account_queries.cpp); a management account is refused:
+// field 7 (account_queries.cpp), as the trading floor's book stands: the
+// data folder's day and what happened since. A management account is
+// refused.
 //   5300 trade codes, rows: 4 customer, 5 exchange id, 6 trade code, 7 its
 //        type, 8 seat, 9 state "0".
 //   5002 funds, one line, fields 5 to 35 as the engine's fund row takes them:
@@ -90,8 +164,9 @@
 //        14 lots, 15 lots working, 16 average fill price, 17 lots filled,
 //        18 system number, 19 order time, 20 time reported, 21 trade code,
 //        24 cancel time, 25 order kind "A", 26 seat, 29 state sequence,
-//        32 order seat, 34 empty (no combination), 39 price type "0",
-//        40 validity "0", 48 frozen margin, 52 frozen fee, 57 frozen premium.
+//        32 order seat, 34 empty (no combination), 39 price type,
+//        40 validity, 48 frozen margin, 52 frozen fee, 57 frozen premium
+//        (what the working lots still freeze).
 //   5246 exercise and abandon applications selected as 5134, rows: 4
 //        customer, 5 application number, 6 exchange id, 7 contract, 8 state,
 //        9 buy/sell, 10 hedge, 11 lots, 12 trade code, 13 order time,
@@ -129,9 +204,6 @@
 //   5128 last prices of the contracts listed in parameter 5 ("X,code;" each,
 //        X the exchange id), at most kMaxSubscribedContracts: 5 the prices
 //        in list order, separated by ";", empty for an unknown contract.
-//
-// The exercise applications do not look at the positions: 5244 lists none
-// and 5243 is refused for want of a position; 5240 does not check one.
 #pragma once
 
 #include <cstdint>
@@ -218,10 +290,11 @@ class Functions {
   Answer AbandonableOptions(const Request& request, Session& session);
   // Enters the application at the trading floor: the answer of `values` of
   // it as entered, its push to follow; or the refusal.
-  Answer Applied(const Request& request, ExerciseApplication application,
+  Answer Applied(const Request& request, ExerciseApplication application, TradingFloor::Backing backing,
                  const std::function<std::vector<std::string>(const ExerciseApplication&)>& values);
-  // A long option position whose exercise its seat lets the customer abandon,
-  // with the lots free for it, and its row of the abandonable options: from
+  // A long option position whose exercise its seat lets the customer abandon
+  // on its exercise day, with the lots free for it, and its row of the
+  // abandonable options: from
   // field 4 on, trading day, customer, seat, trade code, exchange id, hedge,
   // contract, lots held long, lots held short, forecast exercise profit,
   // suggested abandon lots, largest abandonable lots, lots applied for,
@@ -231,7 +304,9 @@ class Functions {
     std::int64_t free = 0;
     std::vector<std::string> values;
   };
-  std::vector<AbandonableRow> Abandonable(const std::string& customer) const;
+  // Those of options exercised from day `first` to day `last` (empty: no bound).
+  std::vector<AbandonableRow> Abandonable(const std::string& customer, const std::string& first,
+                                          const std::string& last) const;
   // reference_functions.cpp
   Answer SystemDate(const Request& request, Session& session);
   Answer ExchangeSeats(const Request& request, Session& session);

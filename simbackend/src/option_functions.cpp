@@ -24,6 +24,9 @@ constexpr std::size_t kTypeParameter = 12;
 // 5241
 constexpr std::size_t kNumberParameter = 5;
 constexpr std::size_t kCancelExchangeParameter = 8;
+// 5244
+constexpr std::size_t kFirstDayParameter = 5;
+constexpr std::size_t kLastDayParameter = 6;
 // 5243
 constexpr std::size_t kAbandonExchangeParameter = 6;
 constexpr std::size_t kAbandonContractParameter = 7;
@@ -83,17 +86,13 @@ Answer Functions::SendExercise(const Request& request, Session&) {
     return Refusal(request, kBadParameter, "投机套保标志'" + application.hedge + "'无效！");
   if (!ParseWholeNumber("", Parameter(request, kLotsParameter), 1, kMaxLots, application.lots).empty())
     return Refusal(request, kBadParameter, "委托手数'" + Parameter(request, kLotsParameter) + "'无效！");
-  const TradeCode* code =
-      TradeCodeOf(request, option->exchange, application.hedge, Parameter(request, kTradingCodeParameter),
-                  Parameter(request, kSeatParameter), refusal);
-  if (code == nullptr) return OneLine(std::move(refusal));
   application.customer = request.Field(kCustomerField);
   application.exchange = data_.ExchangeOf(*option).id;
   application.contract = option->code;
-  application.tradingCode = code->code;
-  application.seat = code->seat;
-  application.orderSeat = code->seat;
-  return Applied(request, std::move(application), SentValues);
+  application.tradingCode = Parameter(request, kTradingCodeParameter);
+  application.seat = Parameter(request, kSeatParameter);
+  application.orderSeat = application.seat;
+  return Applied(request, std::move(application), TradingFloor::Backing::kAsStated, SentValues);
 }
 
 Answer Functions::CancelExercise(const Request& request, Session&) {
@@ -118,58 +117,66 @@ Answer Functions::ApplyAbandon(const Request& request, Session&) {
   std::int64_t lots = 0;
   if (!ParseWholeNumber("", Parameter(request, kAbandonLotsParameter), 1, kMaxLots, lots).empty())
     return Refusal(request, kBadParameter, "放弃数量'" + Parameter(request, kAbandonLotsParameter) + "'无效！");
-  // The first position of the option that has the lots free.
-  const std::vector<AbandonableRow> rows = Abandonable(request.Field(kCustomerField));
-  const auto found = std::find_if(rows.begin(), rows.end(), [&](const AbandonableRow& row) {
-    return row.position.contract == static_cast<std::size_t>(option - data_.contracts.data()) && row.free >= lots;
-  });
-  if (found == rows.end()) return Refusal(request, kNoPosition, "合约" + code + "没有足够的可放弃执行的持仓！");
+  // The first position of the option that has the lots free, else the first at all.
+  const std::string today = TodayText();
+  std::vector<AbandonableRow> rows = Abandonable(request.Field(kCustomerField), today, today);
+  std::erase_if(rows, [&](const AbandonableRow& row) { return &data_.contracts[row.position.contract] != option; });
+  if (rows.empty()) return Refusal(request, kNoPosition, "合约" + code + "没有可放弃执行的持仓！");
+  const auto found =
+      std::find_if(rows.begin(), rows.end(), [&](const AbandonableRow& row) { return row.free >= lots; });
+  const PositionKey position = (found == rows.end() ? rows.front() : *found).position;
   ExerciseApplication application;
-  application.customer = found->position.customer;
+  application.customer = position.customer;
   application.exchange = data_.ExchangeOf(*option).id;
   application.contract = option->code;
   application.buySell = "0";
-  application.hedge = found->position.hedge;
+  application.hedge = position.hedge;
   application.lots = lots;
-  application.tradingCode = found->position.tradeCode;
-  application.seat = found->position.seat;
-  application.orderSeat = found->position.seat;
+  application.tradingCode = position.tradeCode;
+  application.seat = position.seat;
+  application.orderSeat = position.seat;
   application.type = kAbandon;
-  const PositionKey position = found->position;
-  return Applied(request, std::move(application), [&](const ExerciseApplication&) {
-    for (const AbandonableRow& row : Abandonable(position.customer))
+  // The answer is the position's row as the application leaves it.
+  return Applied(request, std::move(application), TradingFloor::Backing::kHeldNow, [&](const ExerciseApplication&) {
+    for (AbandonableRow& row : Abandonable(position.customer, today, today))
       if (row.position.contract == position.contract && row.position.hedge == position.hedge &&
           row.position.tradeCode == position.tradeCode && row.position.seat == position.seat)
-        return row.values;
+        return std::move(row.values);
     return std::vector<std::string>();
   });
 }
 
 Answer Functions::AbandonableOptions(const Request& request, Session&) {
   std::vector<std::vector<std::string>> rows;
-  for (AbandonableRow& row : Abandonable(request.Field(kCustomerField))) rows.push_back(std::move(row.values));
+  for (AbandonableRow& row : Abandonable(request.Field(kCustomerField), Parameter(request, kFirstDayParameter),
+                                         Parameter(request, kLastDayParameter)))
+    rows.push_back(std::move(row.values));
   return RowsAnswer(request, rows);
 }
 
-Answer Functions::Applied(const Request& request, ExerciseApplication application,
+Answer Functions::Applied(const Request& request, ExerciseApplication application, TradingFloor::Backing backing,
                           const std::function<std::vector<std::string>(const ExerciseApplication&)>& values) {
   ExerciseApplication entered;
   std::string push;
-  if (const std::optional<Refused> refused = floor_.Apply(std::move(application), entered, push))
+  if (const std::optional<Refused> refused = floor_.Apply(std::move(application), backing, entered, push))
     return Refusal(request, refused->code, refused->text);
   Answer answer = OneLine(AcceptedLine(request, values(entered)));
   answer.then = [this, customer = entered.customer, push] { floor_.Publish(customer, {push}); };
   return answer;
 }
 
-std::vector<Functions::AbandonableRow> Functions::Abandonable(const std::string& customer) const {
+std::vector<Functions::AbandonableRow> Functions::Abandonable(const std::string& customer, const std::string& first,
+                                                             const std::string& last) const {
   const DayBusiness business = floor_.Business();
   const AccountDay day = floor_.DayOf(customer);
   const std::string today = TodayText();
   std::vector<AbandonableRow> rows;
   for (const HeldDetail& d : day.details) {
     const Contract& option = data_.contracts[d.contract];
-    if (option.kind != ContractKind::kOption || d.buySell != "0") continue;
+    // Dates of eight digits compare as texts; an empty bound is no bound.
+    if (option.kind != ContractKind::kOption || d.buySell != "0" || option.exerciseDate.empty() ||
+        (!first.empty() && option.exerciseDate < first) || (!last.empty() && option.exerciseDate > last))
+      continue;
     const std::string instructions = data_.ExerciseInstructions(d.seat);
     if (instructions != kAbandon && instructions != "3") continue;
     const PositionKey position{customer, d.contract, "0", d.hedge, d.tradeCode, d.seat};

@@ -64,19 +64,18 @@ void TradingFloor::CountRequest(const std::string& customer, const std::string& 
 std::optional<Refused> TradingFloor::Enter(const OrderRequest& request, BookOrder& entered, OrderProgress& progress) {
   std::lock_guard lock(mutex_);
   BookOrder order;
-  order.order = {request.customer,
-                 0,
-                 request.contract,
-                 request.buySell,
-                 request.openClose,
-                 request.hedge,
-                 request.lots,
-                 request.price,
-                 "n",
-                 NowText(),
-                 {},
-                 request.tradeCode,
-                 request.seat};
+  DayOrder& o = order.order;
+  o.customer = request.customer;
+  o.contract = request.contract;
+  o.buySell = request.buySell;
+  o.openClose = request.openClose;
+  o.hedge = request.hedge;
+  o.lots = request.lots;
+  o.price = request.price;
+  o.state = "n";
+  o.time = NowText();
+  o.tradeCode = request.tradeCode;
+  o.seat = request.seat;
   order.priceType = request.priceType;
   order.validity = request.validity;
   order.received = true;
@@ -216,21 +215,26 @@ void TradingFloor::UpdateWaitedFor() {
   quotes_.SetWaitedFor({waitedFor_.begin(), waitedFor_.end()});
 }
 
-std::optional<Refused> TradingFloor::Apply(ExerciseApplication application, ExerciseApplication& entered,
-                                           std::string& push) {
+std::optional<Refused> TradingFloor::Apply(ExerciseApplication application, Backing backing,
+                                           ExerciseApplication& entered, std::string& push) {
   std::lock_guard lock(mutex_);
   const bool exercise = application.type == "1";
   const std::string instruction = exercise ? "执行" : "放弃执行";
   if (!InstructionTaken(data_.ExerciseInstructions(application.orderSeat), application.type))
     return Refused{kNotTaken, "席位" + application.orderSeat + "不接受" + instruction + "申请！"};
-  const std::size_t contract = data_.FindContract(application.exchange, application.contract);
-  const PositionKey position{application.customer, contract, "0", application.hedge, application.tradingCode,
-                             application.orderSeat};
-  const std::int64_t free =
-      FreeLots(data_, business_, DayLocked(application.customer).details, position, CloseScope::kAny);
-  if (application.lots > free)
-    return Refused{kNoPosition,
-                   "合约" + application.contract + "可申请" + instruction + "的买入持仓为" + LotsText(free) + "！"};
+  if (backing == Backing::kHeldNow) {
+    const PositionKey position{application.customer,
+                               data_.FindContract(application.exchange, application.contract),
+                               "0",
+                               application.hedge,
+                               application.tradingCode,
+                               application.orderSeat};
+    const std::int64_t free =
+        FreeLots(data_, business_, DayLocked(application.customer).details, position, CloseScope::kAny);
+    if (application.lots > free)
+      return Refused{kNoPosition,
+                     "合约" + application.contract + "可申请" + instruction + "的买入持仓为" + LotsText(free) + "！"};
+  }
   application.number = std::to_string(++lastApplicationNumber_);
   application.state = "a";
   application.tradingDate = TodayText();

@@ -1,10 +1,11 @@
 // The trading floor of the simulated exchanges: takes the accounts' orders,
 // fills them against the market's quotes, cancels them, and takes option
-// exercise and abandon applications. It keeps the day's business (day_business.h) from which
-// every answer about an account is computed, and pushes each change to the
-// account's connections as the terminal reads it (order_lines.h).
+// exercise and abandon applications. It keeps the day's business
+// (day_business.h), from which every answer about an account is computed,
+// and pushes each change to the account's connections as the terminal reads
+// it (order_lines.h).
 //
-// An order lives so: entered ("n", the answer to the request says so), taken
+// An order lives so: entered ("n", as the answer to its request says), taken
 // by the exchange ("a", pushed once the answer went out), then filled at
 // once or as the market moves ("p", "c"; a state push and a trade push for
 // each fill), cancelled on request ("d", or "b" after fills), or, when it
@@ -15,8 +16,10 @@
 // orders entered since the back end started wait for; orders of the data
 // folder fill when their contract moves for either reason.
 //
-// Thread-safe: one lock guards the business, and every change is pushed
-// under it, so that each order's pushes leave in the order of its changes.
+// Thread-safe: one lock guards the business. The pushes of orders taken,
+// filled and cancelled by the exchange go out under it, so that an order's
+// pushes leave in the order of its changes; the push of a change that a
+// request made (a cancel, an application) follows the request's answer.
 #pragma once
 
 #include <cstdint>
@@ -91,11 +94,20 @@ class TradingFloor {
   // quotes cross them.
   void MatchMoved(const std::vector<std::size_t>& contracts);
 
+  // What an application must find of the position it names.
+  enum class Backing {
+    // Taken as the terminal states it: the positions are looked at when
+    // they are exercised, at the end of the day.
+    kAsStated,
+    // The position holds the lots free now.
+    kHeldNow,
+  };
   // Enters an exercise ("1") or abandon ("2") application of the customer's
-  // long option position when the seat takes that instruction and the
-  // position has the lots free. Its number, state and times are given here.
-  // `push` receives its state push, to go out after the answer.
-  std::optional<Refused> Apply(ExerciseApplication application, ExerciseApplication& entered, std::string& push);
+  // long option position when the order seat takes that instruction and the
+  // backing is there. Its number, state and times are given here. `push`
+  // receives its state push, to go out after the answer.
+  std::optional<Refused> Apply(ExerciseApplication application, Backing backing, ExerciseApplication& entered,
+                               std::string& push);
 
   // Cancels the customer's application with that number at that exchange.
   std::optional<Refused> CancelApplication(const std::string& customer, const std::string& number,

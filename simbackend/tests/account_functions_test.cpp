@@ -131,8 +131,8 @@ TEST_F(AccountFunctionsTest, TheCtpCheckInTakesTheBackEndsTradingAccounts) {
 
 std::vector<std::string> ExerciseParameters(const std::string& exchange, const std::string& contract,
                                             const std::string& buySell, const std::string& lots,
-                                            const std::string& type, const std::string& tradeCode = "81000101") {
-  return {exchange, contract, buySell, "0", lots, tradeCode, "", type, "", "", "", "", "", "", "A"};
+                                            const std::string& type) {
+  return {exchange, contract, buySell, "0", lots, "81000101", "S001", type, "", "", "", "", "", "", "A"};
 }
 
 // The next push line of an exercise application.
@@ -146,7 +146,6 @@ TEST_F(AccountFunctionsTest, ExerciseApplicationsAreEnteredAndCancelledOnceWithT
   const auto call = [&](int function, const std::vector<std::string>& parameters) {
     return client->Call(RequestText(2, function, "10001", "111111", parameters));
   };
-  // cu2702C76000: 4 lots held long.
   const std::string sent = call(5240, ExerciseParameters("S", "cu2702C76000", "0", "3", "1"));
   ASSERT_EQ(Field(sent, 4), "Y") << sent;
   EXPECT_EQ(FieldCount(sent), 38u);
@@ -181,10 +180,7 @@ TEST_F(AccountFunctionsTest, ExerciseApplicationsAreEnteredAndCancelledOnceWithT
       {"type 3", ExerciseParameters("S", "cu2702C76000", "0", "1", "3"), "2002"},
       {"short position", ExerciseParameters("S", "cu2702C76000", "1", "1", "1"), "2002"},
       {"no lots", ExerciseParameters("S", "cu2702C76000", "0", "0", "1"), "2002"},
-      {"more lots than held free", ExerciseParameters("S", "cu2702C76000", "0", "4", "1"), "2005"},
-      {"an option not held", ExerciseParameters("S", "cu2702P76000", "0", "1", "1"), "2005"},
       {"abandon where the seat exercises only", ExerciseParameters("S", "cu2702C76000", "0", "1", "2"), "2009"},
-      {"another customer's trade code", ExerciseParameters("S", "cu2702C76000", "0", "1", "1", "81000201"), "2002"},
   };
   for (const Refused& r : sendRefusals) EXPECT_EQ(Field(call(5240, r.parameters), 5), r.code) << r.what;
 
@@ -194,30 +190,38 @@ TEST_F(AccountFunctionsTest, ExerciseApplicationsAreEnteredAndCancelledOnceWithT
             "2003");
 }
 
-TEST_F(AccountFunctionsTest, OptionsHeldLongAtSeatsThatTakeAbandonsMayBeAbandoned) {
+TEST_F(AccountFunctionsTest, OptionsHeldLongMayBeAbandonedOnTheirExerciseDay) {
   auto client = LoggedIn("10001", "111111");
   const auto call = [&](int sequence, int function, const std::vector<std::string>& parameters) {
     return client->Call(RequestText(sequence, function, "10001", "111111", parameters));
   };
-  // Held long: m2705-C-3000 at the Dalian seat, SR705C5900 at Zhengzhou and
-  // IO2612-C-3900 at the financial exchange; Shanghai's seat exercises only.
-  const std::string list = call(2, 5244, {"20261210", "20261210", "", "", ""});
-  ASSERT_EQ(Field(list, 5), "3") << list;
-  const std::vector<std::string> rows = FetchRows(*client, 2, list);
-  // Index 3915.2 above the strike 3900: 15.2 x 100 x 2 lots in the money.
-  ExpectFields(LineWith(rows, 10, "IO2612-C-3900"),
-               {{4, "20261210"}, {5, "10001"}, {6, "J001"}, {7, "31000101"}, {8, "J"}, {9, "0"}, {11, "2"},
-                {12, "0"}, {13, "3040.00"}, {14, "0"}, {15, "2"}, {16, "0"}, {17, "3915.2"}});
+  const auto abandonable = [&](const std::string& day) {
+    const std::string list = call(2, 5244, {day, day, "", "", ""});
+    EXPECT_EQ(Field(list, 4), "Y") << list;
+    return FetchRows(*client, 2, list);
+  };
+  // IO2612-C-3900, held long, is exercised on the 18th; the Zhengzhou and
+  // Dalian options later; Shanghai's seat exercises only.
+  EXPECT_TRUE(abandonable("20261210").empty());
+  EXPECT_EQ(Field(call(3, 5243, {"20261210", "J", "IO2612-C-3900", "1"}), 5), "2005");
 
-  const std::string applied = call(3, 5243, {"20261210", "J", "IO2612-C-3900", "1"});
+  clock_.Set({2026, 12, 18, 6, 9, 30, 5, 0}, 1000);
+  const std::vector<std::string> rows = abandonable("20261218");
+  ASSERT_EQ(rows.size(), 1u);
+  // Index 3915.2 above the strike 3900: 15.2 x 100 x 2 lots in the money.
+  ExpectFields(rows[0], {{4, "20261218"}, {5, "10001"}, {6, "J001"}, {7, "31000101"}, {8, "J"}, {9, "0"},
+                         {10, "IO2612-C-3900"}, {11, "2"}, {12, "0"}, {13, "3040.00"}, {14, "0"}, {15, "2"},
+                         {16, "0"}, {17, "3915.2"}});
+
+  const std::string applied = call(3, 5243, {"20261218", "J", "IO2612-C-3900", "1"});
   ASSERT_EQ(Field(applied, 4), "Y") << applied;
-  ExpectFields(applied, {{5, "20261210"}, {11, "IO2612-C-3900"}, {16, "1"}, {17, "1"}});
+  ExpectFields(applied, {{5, "20261218"}, {11, "IO2612-C-3900"}, {16, "1"}, {17, "1"}});
   ExpectFields(ExercisePush(*client), {{4, "15012"}, {11, "IO2612-C-3900"}, {12, "a"}, {15, "1"}, {42, "2"}});
   const Refused refusals[] = {
-      {"more than is free", {"20261210", "J", "IO2612-C-3900", "2"}, "2005"},
-      {"at a seat that exercises only", {"20261210", "S", "cu2702C76000", "1"}, "2005"},
-      {"no lots", {"20261210", "J", "IO2612-C-3900", "0"}, "2002"},
-      {"unknown option", {"20261210", "S", "cu2702C1", "1"}, "2001"},
+      {"more than is free", {"20261218", "J", "IO2612-C-3900", "2"}, "2005"},
+      {"an option not held", {"20261218", "J", "IO2612-P-3950", "1"}, "2005"},
+      {"no lots", {"20261218", "J", "IO2612-C-3900", "0"}, "2002"},
+      {"unknown option", {"20261218", "S", "cu2702C1", "1"}, "2001"},
   };
   for (const Refused& r : refusals) EXPECT_EQ(Field(call(4, 5243, r.parameters), 5), r.code) << r.what;
 }

@@ -96,6 +96,9 @@ struct Contract {
   char optionType = 0;      // 'C' call, 'P' put
   std::int64_t strike = 0;  // whole price units
   std::string underlying;   // the futures contract's code: underlying variety and period
+  // The day on which long positions are exercised or their exercise is
+  // abandoned, "YYYYMMDD"; empty when the data gives none.
+  std::string exerciseDate;
 };
 
 // A seat of the back end at an exchange. Its flags are "0" or "1".
