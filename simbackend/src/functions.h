@@ -176,9 +176,10 @@
 //        ("1" exercise, "2" abandon).
 //   5003 trades of the day when it lies from date 5 to date 6 (empty: no
 //        bound), rows: 4 exchange id, 5 trading day, 6 order number,
-//        7 contract, 8 contract name, 9 buy/sell, 11 open/close, 13 hedge,
-//        15 lots, 16 price, 17 turnover, 18 trade code, 19 system number,
-//        20 deal number, 21 delivery period, 22 time, 23 seat.
+//        7 contract, 8 contract name, 9 buy/sell, 10 its text, 11 open/close,
+//        12 its text, 13 hedge, 14 its text, 15 lots, 16 price, 17 turnover,
+//        18 trade code, 19 system number, 20 deal number, 21 delivery
+//        period, 22 time, 23 seat.
 //
 // Single lines the engine asks for one row at a time (rate_functions.cpp,
 // quote_functions.cpp):
@@ -277,10 +278,10 @@ class Functions {
   // order_functions.cpp
   Answer SendOrder(const Request& request, Session& session);
   Answer CancelOrder(const Request& request, Session& session);
-  // The trade code and seat that an order or application of the customer at
-  // the exchange with that hedge code goes out with: those requested, which
-  // must be the customer's, or else the first that fits. Null, with the
-  // refusal, when none is.
+  // The trade code and seat that an order of the customer at the exchange
+  // with that hedge code goes out with: those requested, which must be the
+  // customer's, or else the first that fits. Null, with the refusal, when
+  // none is.
   const TradeCode* TradeCodeOf(const Request& request, std::size_t exchange, const std::string& hedge,
                                const std::string& tradeCode, const std::string& seat, std::string& refusal) const;
   // option_functions.cpp

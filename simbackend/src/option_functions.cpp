@@ -2,6 +2,7 @@
 // by the trading floor against the positions, their pushes following the
 // answers.
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 
 #include "free_lots.h"
@@ -166,7 +167,7 @@ Answer Functions::Applied(const Request& request, ExerciseApplication applicatio
 }
 
 std::vector<Functions::AbandonableRow> Functions::Abandonable(const std::string& customer, const std::string& first,
-                                                             const std::string& last) const {
+                                                              const std::string& last) const {
   const DayBusiness business = floor_.Business();
   const AccountDay day = floor_.DayOf(customer);
   const std::string today = TodayText();

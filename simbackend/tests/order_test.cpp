@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 #include "data_folder.h"
@@ -157,6 +158,26 @@ TEST_F(OrderTest, ACancelReleasesWhatTheRestingOrderFroze) {
   for (const Refused& r : refusals) EXPECT_EQ(Field(Cancel(r.number, r.orderSeat), 5), r.code) << r.what;
   // A data order that still works cancels the same way, with what it filled kept.
   ExpectFields(Cancel("00001004", "D001"), {{6, "1004"}, {8, "b"}, {12, "3"}});
+}
+
+TEST_F(OrderTest, ABoughtOptionPaysItsPremiumOnce) {
+  const auto money = [](const std::string& text) { return std::stod(text); };
+  const simbackend::FundsView before = server_->Book("10001")->funds;
+  const BestPrices best = Best("D", "m2705-C-3000");
+  // Frozen while it waits: the premium of 2 lots at the limit and a fee of 1 a lot.
+  char limit[32];
+  std::snprintf(limit, sizeof limit, "%.1f", std::stod(best.ask) - 5);
+  ExpectFields(Placed({"D", "m2705-C-3000", "0", "0", "2", limit}), {{4, "Y"}, {43, "0.00"}, {44, "2.00"}});
+  EXPECT_NEAR(money(server_->Book("10001")->funds.frozenPremium) - money(before.frozenPremium),
+              2 * 10 * std::stod(limit), 0.001);
+  ASSERT_EQ(Field(Cancel("1013", "D001"), 8), "d");
+
+  ASSERT_EQ(Field(Placed({"D", "m2705-C-3000", "0", "0", "2", best.ask}), 4), "Y");
+  const simbackend::FundsView after = server_->Book("10001")->funds;
+  const double premium = 2 * 10 * std::stod(best.ask);
+  EXPECT_NEAR(money(after.premiumPaid) - money(before.premiumPaid), premium, 0.001);
+  EXPECT_EQ(after.frozenPremium, before.frozenPremium);
+  EXPECT_NEAR(money(before.available) - money(after.available), premium + 2.00, 0.001);
 }
 
 TEST_F(OrderTest, AtTheShanghaiExchangeACloseTakesOlderPositionsAndACloseTodayTodaysOnly) {
