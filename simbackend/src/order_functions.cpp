@@ -1,6 +1,8 @@
 // Orders and their cancels: checked for form here, entered and followed by
-// the exchange (exchange.h), whose pushes follow the answers.
+// the trading floor (trading_floor.h), whose pushes follow the answers.
 #include <algorithm>
+#include <initializer_list>
+#include <optional>
 
 #include "functions.h"
 #include "order_lines.h"
@@ -29,12 +31,60 @@ constexpr std::size_t kOrderSeatParameter = 16;
 constexpr std::int64_t kMaxLots = 99'999;
 constexpr std::int64_t kMaxOrderNumber = 999'999'999;
 
-// A code of the request that must be one of `codes`; a refusal text naming
-// `what` otherwise.
-std::optional<std::string> BadCode(const std::string& what, const std::string& code,
-                                   std::initializer_list<const char*> codes) {
+// A code of the request that must be one of `codes`.
+std::optional<Refused> BadCode(const std::string& what, const std::string& code,
+                               std::initializer_list<const char*> codes) {
   if (std::any_of(codes.begin(), codes.end(), [&](const char* c) { return code == c; })) return std::nullopt;
-  return what + "'" + code + "'无效！";
+  return Refused{kBadParameter, what + "'" + code + "'无效！"};
+}
+
+// The order's codes and lots.
+std::optional<Refused> ReadSides(const Request& request, TradingFloor::OrderRequest& order) {
+  order.buySell = Parameter(request, kBuySellParameter);
+  order.openClose = Parameter(request, kOpenCloseParameter);
+  order.hedge = Parameter(request, kHedgeParameter);
+  for (auto& bad :
+       {BadCode("买卖方向", order.buySell, {"0", "1"}), BadCode("开平标志", order.openClose, {"0", "1", "2"}),
+        BadCode("投机套保标志", order.hedge, {"0", "1"})})
+    if (bad) return bad;
+  const std::string& lots = Parameter(request, kLotsParameter);
+  if (!ParseWholeNumber("", lots, 1, kMaxLots, order.lots).empty())
+    return Refused{kBadParameter, "委托手数'" + lots + "'无效，应为1到" + std::to_string(kMaxLots) + "的整数！"};
+  return std::nullopt;
+}
+
+// The order's price type and validity, which must make an order type of
+// its exchange; empty ones stand for a limit order of the day.
+std::optional<Refused> ReadOrderType(const BackendData& data, const Contract& contract, const Request& request,
+                                     TradingFloor::OrderRequest& order) {
+  const std::string& priceType = Parameter(request, kPriceTypeParameter);
+  const std::string& validity = Parameter(request, kValidityParameter);
+  order.priceType = priceType.empty() ? kLimitPrice : priceType;
+  order.validity = validity.empty() ? kGoodForDay : validity;
+  const bool listed = std::any_of(data.orderTypes.begin(), data.orderTypes.end(), [&](const OrderType& t) {
+    return t.exchange == contract.exchange && t.code == order.priceType && t.attribute == order.validity;
+  });
+  if (listed) return std::nullopt;
+  return Refused{kNotTaken, data.ExchangeOf(contract).name + "不接受价格类型为" + order.priceType + "、成交属性为" +
+                                order.validity + "的委托！"};
+}
+
+// A limit order's price, on the tick grid within the price limits. A market
+// order may fill up to the price limit in its direction, and is priced there.
+std::optional<Refused> ReadPrice(const BackendData& data, const Contract& contract, const Request& request,
+                                 TradingFloor::OrderRequest& order) {
+  if (order.priceType != kLimitPrice) {
+    order.price = order.buySell == "0" ? contract.upperLimit : contract.lowerLimit;
+    return std::nullopt;
+  }
+  const std::string& price = Parameter(request, kPriceParameter);
+  if (!ParsePrice("", price, data.VarietyOf(contract), order.price).empty())
+    return Refused{kBadParameter, "委托价格'" + price + "'无效！"};
+  if (order.price < contract.lowerLimit || order.price > contract.upperLimit)
+    return Refused{kPriceBeyondLimits, "委托价格" + price + "超出涨跌停板（" +
+                                           data.PriceText(contract, contract.lowerLimit) + "至" +
+                                           data.PriceText(contract, contract.upperLimit) + "）！"};
+  return std::nullopt;
 }
 
 // The answer's field 5 on: 5 customer, 6 order number, 7 contract, 8 state,
@@ -71,56 +121,22 @@ Answer Functions::SendOrder(const Request& request, Session&) {
   TradingFloor::OrderRequest order;
   order.customer = account->customer;
   order.contract = index;
-  order.buySell = Parameter(request, kBuySellParameter);
-  order.openClose = Parameter(request, kOpenCloseParameter);
-  order.hedge = Parameter(request, kHedgeParameter);
-  for (const auto& bad :
-       {BadCode("买卖方向", order.buySell, {"0", "1"}), BadCode("开平标志", order.openClose, {"0", "1", "2"}),
-        BadCode("投机套保标志", order.hedge, {"0", "1"})})
-    if (bad) return Refusal(request, kBadParameter, *bad);
-  const std::string& lots = Parameter(request, kLotsParameter);
-  if (!ParseWholeNumber("", lots, 1, kMaxLots, order.lots).empty())
-    return Refusal(request, kBadParameter,
-                   "委托手数'" + lots + "'无效，应为1到" + std::to_string(kMaxLots) + "的整数！");
-
-  // An empty price type or validity stands for a limit order of the day.
-  order.priceType =
-      Parameter(request, kPriceTypeParameter).empty() ? kLimitPrice : Parameter(request, kPriceTypeParameter);
-  order.validity =
-      Parameter(request, kValidityParameter).empty() ? kGoodForDay : Parameter(request, kValidityParameter);
-  const Exchange& exchange = data_.ExchangeOf(contract);
-  if (std::none_of(data_.orderTypes.begin(), data_.orderTypes.end(), [&](const OrderType& t) {
-        return &data_.exchanges[t.exchange] == &exchange && t.code == order.priceType && t.attribute == order.validity;
-      }))
-    return Refusal(request, kNotTaken,
-                   exchange.name + "不接受价格类型为" + order.priceType + "、成交属性为" + order.validity + "的委托！");
-
-  // A market order may fill up to the price limit in its direction, and is
-  // priced there.
-  const std::string& price = Parameter(request, kPriceParameter);
-  if (order.priceType != kLimitPrice) {
-    order.price = order.buySell == "0" ? contract.upperLimit : contract.lowerLimit;
-  } else if (!ParsePrice("", price, data_.VarietyOf(contract), order.price).empty()) {
-    return Refusal(request, kBadParameter, "委托价格'" + price + "'无效！");
-  } else if (order.price < contract.lowerLimit || order.price > contract.upperLimit) {
-    return Refusal(request, kPriceBeyondLimits,
-                   "委托价格" + price + "超出涨跌停板（" + data_.PriceText(contract, contract.lowerLimit) + "至" +
-                       data_.PriceText(contract, contract.upperLimit) + "）！");
-  }
-
+  order.requestSequence = request.Sequence();
+  std::optional<Refused> refused = ReadSides(request, order);
+  if (!refused) refused = ReadOrderType(data_, contract, request, order);
+  if (!refused) refused = ReadPrice(data_, contract, request, order);
+  if (refused) return Refusal(request, refused->code, refused->text);
   const TradeCode* code = TradeCodeOf(request, contract.exchange, order.hedge, Parameter(request, kTradeCodeParameter),
                                       Parameter(request, kSeatParameter), refusal);
   if (code == nullptr) return OneLine(std::move(refusal));
   if (order.openClose == "2" && data_.FindSeat(code->seat)->closeToday != "1")
-    return Refusal(request, kNotTaken, exchange.name + "不接受平今委托，请以平仓委托平仓！");
+    return Refusal(request, kNotTaken, data_.ExchangeOf(contract).name + "不接受平今委托，请以平仓委托平仓！");
   order.tradeCode = code->code;
   order.seat = code->seat;
-  order.requestSequence = request.Sequence();
 
   BookOrder entered;
   OrderProgress progress;
-  if (const std::optional<Refused> refused = floor_.Enter(order, entered, progress))
-    return Refusal(request, refused->code, refused->text);
+  if ((refused = floor_.Enter(order, entered, progress))) return Refusal(request, refused->code, refused->text);
   Answer answer = OneLine(AcceptedLine(request, OrderAnswerValues(data_, entered, progress)));
   answer.then = [this, customer = entered.order.customer, number = entered.order.number] {
     floor_.Take(customer, number);

@@ -85,9 +85,9 @@ std::optional<Refused> TradingFloor::Enter(const OrderRequest& request, BookOrde
   if (std::optional<Refused> refusal = CheckOrder(request, order)) return refusal;
 
   std::int64_t last = 0;
-  for (const BookOrder& o : business_.orders)
-    if (o.order.customer == request.customer) last = std::max(last, o.order.number);
-  order.order.number = last + 1;
+  for (const BookOrder& other : business_.orders)
+    if (other.order.customer == request.customer) last = std::max(last, other.order.number);
+  o.number = last + 1;
   business_.orders.push_back(order);
   UpdateWaitedFor();
   entered = order;
@@ -140,13 +140,9 @@ std::optional<Refused> TradingFloor::Cancel(const std::string& customer, std::in
   if (!IsWorkingState(order.order.state))
     return Refused{kAlreadyDone,
                    "委托单" + std::to_string(number) + "的状态是" + OrderStateText(order.order.state) + "，不能撤单！"};
-  progress = ProgressOf(data_, business_, index);
-  order.order.state = progress.filled > 0 ? "b" : "d";
-  order.order.cancelTime = NowText();
-  order.frozen = {};
-  ++order.stateSequence;
-  progress.working = 0;
+  CancelWorking(index);
   cancelled = order;
+  progress = ProgressOf(data_, business_, index);
   push = OrderPushLine(kOrderCancelPush, data_, order, progress, "撤单成功");
   UpdateWaitedFor();
   return std::nullopt;
@@ -192,13 +188,17 @@ void TradingFloor::Fill(std::size_t index, std::int64_t lots, std::int64_t price
 }
 
 void TradingFloor::CancelRest(std::size_t index, const std::string& message) {
+  if (!IsWorkingState(business_.orders[index].order.state)) return;
+  CancelWorking(index);
+  PushOrder(index, kOrderCancelPush, message);
+}
+
+void TradingFloor::CancelWorking(std::size_t index) {
   BookOrder& order = business_.orders[index];
-  if (!IsWorkingState(order.order.state)) return;
   order.order.state = ProgressOf(data_, business_, index).filled > 0 ? "b" : "d";
   order.order.cancelTime = NowText();
   order.frozen = {};
   ++order.stateSequence;
-  PushOrder(index, kOrderCancelPush, message);
 }
 
 void TradingFloor::PushOrder(std::size_t index, int code, const std::string& message) const {

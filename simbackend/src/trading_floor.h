@@ -134,6 +134,8 @@ class TradingFloor {
   void Match(std::size_t order);
   void Fill(std::size_t order, std::int64_t lots, std::int64_t price);
   void CancelRest(std::size_t order, const std::string& message);
+  // Cancels what the working order has not filled: "d", or "b" after fills.
+  void CancelWorking(std::size_t order);
   void PushOrder(std::size_t order, int code, const std::string& message) const;
   // Makes the market move the contracts that received orders wait for.
   void UpdateWaitedFor();
