@@ -1,7 +1,7 @@
 // What the management of the accounts changes while the back end runs:
 // the accounts' status and their deposits and withdrawals. Kept in memory
-// only, starting from the data folder; their trading is the exchange's
-// (exchange.h). Thread-safe.
+// only, starting from the data folder; their trading is the trading
+// floor's (trading_floor.h). Thread-safe.
 #pragma once
 
 #include <cstdint>

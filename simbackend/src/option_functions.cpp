@@ -34,6 +34,7 @@ constexpr std::size_t kAbandonContractParameter = 7;
 constexpr std::size_t kAbandonLotsParameter = 8;
 
 constexpr std::int64_t kMaxLots = 999'999;
+constexpr std::int64_t kMaxApplicationNumber = 999'999'999;
 constexpr const char* kExercise = "1";
 constexpr const char* kAbandon = "2";
 // Frozen amounts of an application: exercising freezes lots, not money.
@@ -99,11 +100,15 @@ Answer Functions::SendExercise(const Request& request, Session&) {
 Answer Functions::CancelExercise(const Request& request, Session&) {
   const std::string& number = Parameter(request, kNumberParameter);
   const Exchange* const exchange = data_.FindExchange(Parameter(request, kCancelExchangeParameter));
-  if (exchange == nullptr) return Refusal(request, kNoSuchEntry, "期权执行申请" + number + "不存在！");
+  // Application numbers are written in one decimal form; a request may pad them.
+  std::int64_t value = 0;
+  if (exchange == nullptr || !ParseWholeNumber("", number, 1, kMaxApplicationNumber, value).empty())
+    return Refusal(request, kNoSuchEntry, "期权执行申请" + number + "不存在！");
   const std::string& customer = request.Field(kCustomerField);
   ExerciseApplication cancelled;
   std::string push;
-  if (const std::optional<Refused> refused = floor_.CancelApplication(customer, number, exchange->id, cancelled, push))
+  if (const std::optional<Refused> refused =
+          floor_.CancelApplication(customer, std::to_string(value), exchange->id, cancelled, push))
     return Refusal(request, refused->code, refused->text);
   Answer answer = OneLine(AcceptedLine(request, CancelledValues(cancelled)));
   answer.then = [this, customer, push] { floor_.Publish(customer, {push}); };

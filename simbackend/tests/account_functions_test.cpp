@@ -171,6 +171,8 @@ TEST_F(AccountFunctionsTest, ExerciseApplicationsAreEnteredAndCancelledOnceWithT
   const Refused cancelRefusals[] = {
       {"cancelled twice", {"1", "S001", "10001", "S", "S001", "1"}, "2004"},
       {"unknown number", {"9", "S001", "10001", "S", "S001", "1"}, "2003"},
+      {"cancelled twice, its number padded", {"001", "S001", "10001", "S", "S001", "1"}, "2004"},
+      {"no number", {"x", "S001", "10001", "S", "S001", "1"}, "2003"},
       {"other exchange", {"2", "S001", "10001", "D", "S001", "2"}, "2003"},
   };
   for (const Refused& r : cancelRefusals) EXPECT_EQ(Field(call(5241, r.parameters), 5), r.code) << r.what;
