@@ -74,19 +74,16 @@ Answer Functions::ExercisableQuantity(const Request& request, Session&) {
   const std::string& seat = Parameter(request, kExercisableSeatParameter);
   const std::string& hedge = Parameter(request, kExercisableHedgeParameter);
 
-  AccountDay day;
-  std::string problem;
-  ReplayDay(data_, account->customer, TodayText(), LastPrices(), day, problem);
   std::int64_t held = 0;
-  for (const HeldDetail& d : day.details)
+  for (const HeldDetail& d : floor_.DayOf(account->customer).details)
     if (d.contract == index && d.buySell == "0" && Selected(tradeCode, d.tradeCode) && Selected(seat, d.seat) &&
         Selected(hedge, d.hedge))
       held += d.lots;
   std::int64_t exercising = 0;
   std::int64_t abandoning = 0;
-  for (const ExerciseApplication& a : book_.Exercises(account->customer))
-    if (a.state == "a" && a.contract == option.code && a.exchange == data_.ExchangeOf(option).id &&
-        Selected(tradeCode, a.tradingCode))
+  for (const ExerciseApplication& a : floor_.Business().exercises)
+    if (a.customer == account->customer && a.state == "a" && a.contract == option.code &&
+        a.exchange == data_.ExchangeOf(option).id && Selected(tradeCode, a.tradingCode))
       (a.type == kExercise ? exercising : abandoning) += a.lots;
 
   // Without selectors, the trade code and seat the account's orders go out with.
@@ -106,13 +103,16 @@ Answer Functions::OptionParameters(const Request& request, Session&) {
   if (option.kind != ContractKind::kOption) return Refusal(request, kBadParameter, "合约" + option.code + "不是期权！");
   const OptionParams* params = data_.OptionParamsOf(option);
   if (params == nullptr) return Refusal(request, kNoSuchEntry, "期权" + option.code + "没有相关参数！");
-  std::string underlying = params->underlyingPrice;
-  if (underlying.empty()) {
-    const std::size_t future = UnderlyingOf(data_, index);
-    underlying = data_.PriceText(data_.contracts[future], quotes_.QuoteOf(future).last);
-  }
-  return OneLine(AcceptedLine(request, {data_.ExchangeOf(option).id, TodayText(), option.code, underlying,
-                                        params->numerator, params->denominator, params->fourth}));
+  return OneLine(
+      AcceptedLine(request, {data_.ExchangeOf(option).id, TodayText(), option.code, UnderlyingPriceText(index),
+                             params->numerator, params->denominator, params->fourth}));
+}
+
+std::string Functions::UnderlyingPriceText(std::size_t option) const {
+  const OptionParams* params = data_.OptionParamsOf(data_.contracts[option]);
+  if (params != nullptr && !params->underlyingPrice.empty()) return params->underlyingPrice;
+  const std::size_t future = UnderlyingOf(data_, option);
+  return data_.PriceText(data_.contracts[future], quotes_.QuoteOf(future).last);
 }
 
 }  // namespace simbackend

@@ -201,19 +201,20 @@ TEST_F(SingleRowTest, RatesExercisableQuantitiesAndOptionParametersComeInOneLine
 }
 
 TEST_F(SingleRowTest, ApplicationsFreezeTheirLotsOfTheExercisableQuantity) {
+  // m2705-C-3000: 7 lots held long; the Dalian seat takes both instructions.
   const auto apply = [&](const std::string& lots, const std::string& type) {
-    return Field(CallDemo(5240, {"S", "cu2702C76000", "0", "0", lots, "81000101", "S001", type, "", "", "", "", "",
+    return Field(CallDemo(5240, {"D", "m2705-C-3000", "0", "0", lots, "01000101", "D001", type, "", "", "", "", "",
                                  "", "A"}),
                  4);
   };
   ASSERT_EQ(apply("3", "1"), "Y");
   ASSERT_EQ(apply("1", "2"), "Y");
-  const std::vector<std::string> selectors = {"S", "cu2702C76000", "81000101", "S001", "0", "0"};
-  ExpectFields(CallDemo(5242, selectors), {{9, "81000101"}, {10, "S001"}, {11, "4"}, {12, "1"}, {14, "3"}});
-  ASSERT_EQ(Field(CallDemo(5241, {"1", "S001", "10001", "S", "S001", "1"}), 4), "Y");
-  ExpectFields(CallDemo(5242, selectors), {{11, "4"}, {12, "1"}, {14, "0"}});
+  const std::vector<std::string> selectors = {"D", "m2705-C-3000", "01000101", "D001", "0", "0"};
+  ExpectFields(CallDemo(5242, selectors), {{9, "01000101"}, {10, "D001"}, {11, "7"}, {12, "1"}, {14, "3"}});
+  ASSERT_EQ(Field(CallDemo(5241, {"1", "D001", "10001", "D", "D001", "1"}), 4), "Y");
+  ExpectFields(CallDemo(5242, selectors), {{11, "7"}, {12, "1"}, {14, "0"}});
   // Another trade code holds none of it.
-  ExpectFields(CallDemo(5242, {"S", "cu2702C76000", "81009999", "", "", "0"}), {{9, "81009999"}, {11, "0"}, {12, "0"}});
+  ExpectFields(CallDemo(5242, {"D", "m2705-C-3000", "01009999", "", "", "0"}), {{9, "01009999"}, {11, "0"}, {12, "0"}});
 }
 
 TEST_F(SingleRowTest, LastPricesComeInTheOrderOfTheListOverTheQuoteConnection) {
