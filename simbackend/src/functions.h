@@ -170,9 +170,9 @@
 //   5246 exercise and abandon applications selected as 5134, rows: 4
 //        customer, 5 application number, 6 exchange id, 7 contract, 8 state,
 //        9 buy/sell, 10 hedge, 11 lots, 12 trade code, 13 order time,
-//        14 trading day, 15 seat, 18 cancel time, 21 trade code (the key the
-//        exercisable quantities share), 26 order seat (the application's
-//        key), 27 frozen margin, 28 frozen fee, 31 state sequence, 35 type
+//        14 trading day, 15 seat, 18 cancel time, 21 trade code, 26 order
+//        seat (the key the application shares with its exercisable
+//        quantity), 27 frozen margin, 28 frozen fee, 31 state sequence, 35 type
 //        ("1" exercise, "2" abandon).
 //   5003 trades of the day when it lies from date 5 to date 6 (empty: no
 //        bound), rows: 4 exchange id, 5 trading day, 6 order number,
@@ -193,11 +193,12 @@
 //        code 7, seat 8 and hedge 9 (empty: any; the sixth selector, the
 //        buy/sell code, is not read: only long positions are exercised). In
 //        the order of the engine's 198-byte row: 5 customer, 6 exchange id,
-//        8 contract, 9 trade code, 10 seat, 7 contract name, 11 lots held
-//        long now, 12 lots under abandon applications (the first frozen
-//        quantity), 14 lots under exercise applications (the second),
-//        13 underlying contract. Without a trade code or seat selector,
-//        fields 9 and 10 show the account's own at the exchange.
+//        8 contract, 9 trade code, 10 seat, 7 the key the applications share
+//        (the seat, as 5246 field 26 carries it), 11 lots under abandon
+//        applications (the first frozen quantity), 12 lots under exercise
+//        applications (the second), 14 lots held long now, 13 underlying
+//        contract. Without a trade code or seat selector, fields 9 and 10
+//        show the account's own at the exchange.
 //   5245 option parameters of option 7 at exchange 5: 5 exchange id,
 //        6 trading day, 7 contract, 8 underlying price (the index of the
 //        data, else the underlying futures contract's last price),

@@ -59,8 +59,10 @@ Answer Functions::FeeRates(const Request& request, Session&) {
 }
 
 // The engine takes fields 5, 6, 8, 9, 10, 7, 11, 12, 14 and 13 in this order
-// into its exercisable-quantity row; an application of type "1" (exercise)
-// freezes lots of field 14, any other (abandon) of field 12.
+// into its exercisable-quantity row. Field 7 is the key an application
+// shares with the row: its seat (the order seat of 5246 field 26). An
+// application of type "1" (exercise) freezes lots of field 12, any other
+// (abandon) of field 11.
 Answer Functions::ExercisableQuantity(const Request& request, Session&) {
   std::string refusal;
   const Account* account = Trader(request, refusal);
@@ -91,8 +93,8 @@ Answer Functions::ExercisableQuantity(const Request& request, Session&) {
   const std::string shownCode = !tradeCode.empty() || code == nullptr ? tradeCode : code->code;
   const std::string shownSeat = !seat.empty() || code == nullptr ? seat : code->seat;
   return OneLine(AcceptedLine(
-      request, {account->customer, data_.ExchangeOf(option).id, option.name, option.code, shownCode, shownSeat,
-                std::to_string(held), std::to_string(abandoning), option.underlying, std::to_string(exercising)}));
+      request, {account->customer, data_.ExchangeOf(option).id, shownSeat, option.code, shownCode, shownSeat,
+                std::to_string(abandoning), std::to_string(exercising), option.underlying, std::to_string(held)}));
 }
 
 Answer Functions::OptionParameters(const Request& request, Session&) {
