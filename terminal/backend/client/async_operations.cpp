@@ -6,6 +6,7 @@
 #include "backend/request_record.h"
 #include "backend/sequence_number.h"
 #include "backend/transport.h"
+#include "cancel_parameters.h"
 #include "client/function_numbers.h"
 #include "client/operation_frame.h"
 #include "client/shell_services.h"
@@ -29,16 +30,6 @@ constexpr Operation kOptionsExerciseQuery{.title = "查询可放弃执行期权"
 
 constexpr std::string_view kNoOrdersText = "没有要撤销的委托！";
 constexpr std::string_view kUnequalListsText = "撤销委托的委托号、席位号和下单席位个数不一致！";
-
-// The parameters of one cancel: the order number is parameter 8, the seat
-// code 11 and the ordering seat 12.
-OperationParameters CancelParameters(const backend::AccountKey& signer, std::string_view orderNo,
-                                     std::string_view seatCode, std::string_view orderingSeat) {
-  OperationParameters parameters(signer);
-  for (int k = 5; k <= 11; ++k) parameters.Add("");
-  parameters.Add(orderNo).Add("").Add("").Add(seatCode).Add(orderingSeat);
-  return parameters;
-}
 
 }  // namespace
 

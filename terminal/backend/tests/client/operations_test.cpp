@@ -15,27 +15,17 @@
 #include "client/quote_operations.h"
 #include "client/testing/recording_shell.h"
 #include "client_test_support.h"
+#include "recording_backend.h"
 #include "quotes/contract_key.h"
 #include "quotes/quote_object.h"
 
 namespace {
 
 using client_test::AddAccount;
+using client_test::AnswerLine;
 using client_test::Fields;
 using client_test::ScriptedBackEndTest;
 using client_testing::OutputLine;
-
-// A separated-field line of `count` fields, field n holding "f<n>", with
-// the given fields set.
-std::string AnswerLine(int count, const std::vector<std::pair<int, std::string>>& set) {
-  std::vector<std::string> fields;
-  for (int n = 1; n <= count; ++n) fields.push_back("f" + std::to_string(n));
-  fields[3] = "Y";
-  for (const auto& [n, value] : set) fields[static_cast<std::size_t>(n - 1)] = value;
-  std::string line;
-  for (const std::string& field : fields) line += field + "|";
-  return line;
-}
 
 // The fields of a request after the four leading ones.
 std::vector<std::string> OwnParameters(const std::string& text) {

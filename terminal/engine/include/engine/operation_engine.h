@@ -148,6 +148,14 @@ class COperationEngine : public COperationEngineBase {
   // close instead.
   void NotifyTableChange(const TableChangeRecord& record) override;
 
+  // --- Table copies and conditional queries, refused with the busy
+  // message while the engine downloads.
+  bool GetTableCopy(int tableId, backend::CxDataSet& copy, std::string& error) override;
+  bool QueryTableByCondition(EngineQueryRecord& query, std::string& error) const;
+  // The conditional query without the busy guard, for callers that have
+  // decided themselves what a busy engine answers.
+  bool QueryTableByConditionUnguarded(EngineQueryRecord& query, std::string& error) const;
+
  protected:
   // Routes one pushed line by its push code.
   virtual void OnPushLine(std::string_view line);

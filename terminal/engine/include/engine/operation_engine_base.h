@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "backend/cx_data_set.h"
+#include "engine/engine_query.h"
 #include "engine/reference_rows.h"
 #include "engine/table_catalogue.h"
 #include "engine/table_change_record.h"
@@ -85,6 +86,17 @@ class COperationEngineBase {
   // contract code equal the two texts byte for byte; false, with `contract`
   // unchanged, when there is none. Takes the engine lock.
   bool FindContract(std::string_view exchangeCode, std::string_view contractCode, ContractRow& contract) const;
+
+  // --- Table copies and conditional queries, each taken under the engine
+  // lock and handed to the caller to keep.
+  // A copy of the table of a GUI table id; a table never filled gives an
+  // empty list. False with "指定的表号不存在！" for an id that names no table.
+  virtual bool GetTableCopy(int tableId, backend::CxDataSet& copy, std::string& error);
+  // Stores in the query's result the rows of its table whose keys all match,
+  // in table order, each at the table's row size; true also when none
+  // matched. False with "不支持该表的条件查询！" for a table the query does
+  // not serve.
+  bool QueryTableByCondition(EngineQueryRecord& query, std::string& error) const;
 
  protected:
   // What the engine calls back; installed once, at start.
