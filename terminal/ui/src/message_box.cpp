@@ -10,7 +10,6 @@ namespace {
 
 int RunBox(wxWindow* parent, std::string_view text, std::string_view caption, long style) {
   wxGenericMessageDialog box(parent, FromGbk(text), FromGbk(caption), style);
-  box.SetName(kMessageBoxName);
   return box.ShowModal();
 }
 

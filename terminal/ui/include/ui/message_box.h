@@ -9,9 +9,6 @@
 
 namespace ui {
 
-// The name every message box window carries.
-inline constexpr const char* kMessageBoxName = "QuentaraMessageBox";
-
 // An OK box.
 void ShowMessageBox(wxWindow* parent, std::string_view text, std::string_view caption);
 // Yes and No; true for Yes.
