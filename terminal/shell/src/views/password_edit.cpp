@@ -10,7 +10,7 @@ namespace shell {
 PasswordEdit::PasswordEdit(wxWindow* parent, int id, std::size_t maxLength) : wxPanel(parent, wxID_ANY) {
   edit_ = new wxTextCtrl(this, id, wxEmptyString, wxDefaultPosition, wxSize(150, -1), wxTE_PASSWORD);
   edit_->SetMaxLength(static_cast<unsigned long>(maxLength));
-  browse_ = new wxButton(this, wxID_ANY, "...", wxDefaultPosition, wxSize(30, -1));
+  browse_ = new wxButton(this, wxID_ANY, "...", wxDefaultPosition, wxSize(40, -1), wxBU_EXACTFIT);
   auto* sizer = new wxBoxSizer(wxHORIZONTAL);
   sizer->Add(edit_, 1, wxEXPAND);
   sizer->Add(browse_, 0, wxLEFT, 2);
