@@ -3,7 +3,9 @@
 // legs and fund rows.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +55,17 @@ class PositionsEngine : public CostsEngine {
     CloseByStrategy(CloseStrategyOf(trade.exchangeCode, openClose), legs, trade);
     return legs;
   }
+
+  // What the GUI is told at once, with the summary's row count when it is
+  // told.
+  struct Notified {
+    TableChangeRecord record;
+    std::uint32_t summaryRows;
+  };
+  void NotifyTableChange(const TableChangeRecord& record) override {
+    notified.push_back({record, TableAt(Table::kPositionSummary).GetCount()});
+  }
+  std::vector<Notified> notified;
 
   // The back end's last prices: the answer to a contract list, or a failed
   // query when it gives nothing.
