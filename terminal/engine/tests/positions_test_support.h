@@ -41,13 +41,19 @@ class PositionsEngine : public CostsEngine {
   using COperationEngineBase::CloseByStrategy;
   using COperationEngineBase::CloseStrategyOf;
   using COperationEngineBase::GetCloseStrategy;
-  using COperationEngineBase::LocalFeeRateAnswer;
   using COperationEngineBase::Recalculate;
   using COperationEngineBase::RecomputeSummaryMargin;
   using COperationEngineBase::RefreshPrices;
   using COperationEngineBase::SetFloatingProfitCounts;
   using COperationEngineBase::TakeChangeQueue;
   using COperationEngineBase::UpdatePositionSummary;
+
+  // The engine's own fee-rate answer, which the test engine replaces with a
+  // recording one.
+  void EngineFeeRateAnswer(std::string_view exchangeCode, std::string_view seatCode, std::string_view contractCode,
+                           std::string_view customer, backend::CxDataSet& answer) {
+    COperationEngineBase::LocalFeeRateAnswer(exchangeCode, seatCode, contractCode, customer, answer);
+  }
 
   // Closes by the strategy the trade's exchange and open/close code choose.
   engine::LegList Close(const engine::ClosingTrade& trade, std::string_view openClose = "1") {

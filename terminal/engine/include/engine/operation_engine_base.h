@@ -433,7 +433,8 @@ class COperationEngineBase {
   // exchange's strategy, and returns its fee.
   double CalcTradeFee(TradeRow& trade);
   // The fills of a pushed trade. Each changes the details, the summary, the
-  // contracts to price and the account's fund row, and tells the GUI at once.
+  // contracts to price and the account's fund row, and tells the GUI at once;
+  // none reaches the quote fallback, so the trade push may hold the lock.
   void AddTradePosition(const OpeningFill& fill);
   // After the close strategy took the fill's lots out of the details.
   void UpdatePositionSummary(const ClosingFill& fill);
