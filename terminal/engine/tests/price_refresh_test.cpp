@@ -70,11 +70,17 @@ TEST(PriceRefresh, AShortAnswerPricesTheRestAtZeroAndAFailedQueryChangesNoPrice)
   PositionsEngine engine;
   engine.Add(Table::kPriceContracts, PriceRow("cu2609", "2900.00"));
   engine.Add(Table::kPriceContracts, PriceRow("cu2612", "2900.00"));
+  engine.Add(Table::kPositionSummary, Summary("cu2612", "0", "1"));
+  engine.quotes["F1,cu2612"] = 3050.0;
   engine.lastPrices = [](std::string_view) -> std::optional<std::string> { return "3000;"; };
   engine.RefreshPrices();
   std::vector<PriceContractRow> rows = engine.Rows<PriceContractRow>(Table::kPriceContracts);
   EXPECT_EQ(Text(rows[0].szNewPrice), "3000.00");
   EXPECT_EQ(Text(rows[1].szNewPrice), "0.00");
+  // The position without a price takes the quote, asked without the lock.
+  EXPECT_EQ(Text(engine.Rows<PositionSummaryRow>(Table::kPositionSummary).at(0).szNewPrice), "-");
+  EXPECT_EQ(engine.quoteAsks, 1);
+  EXPECT_TRUE(engine.lockFreeDuringQuote);
 
   engine.lastPrices = [](std::string_view) -> std::optional<std::string> { return std::nullopt; };
   engine.RefreshPrices();
