@@ -118,6 +118,17 @@ TEST(CloseStrategies, APartlyClosedDetailKeepsItsShareOfTheMargin) {
   EXPECT_EQ(Text(rows[0].szEngrossCautionMoney), "266.66");
 }
 
+TEST(CloseStrategies, ADetailOfNoLotsGoesWithoutTakingAnyLots) {
+  PositionsEngine engine;
+  engine.Add(Table::kPositionDetails, Detail("0", "0", "3000", "100.00", kYesterday, "1"));
+  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "200.00", kToday, "2"));
+
+  engine.Close(Closing("1", 1));
+
+  EXPECT_EQ(DetailsLeft(engine), (std::vector<std::string>{"2:1"}));
+  EXPECT_EQ(Text(engine.Rows<PositionDetailRow>(Table::kPositionDetails)[0].szEngrossCautionMoney), "100.00");
+}
+
 class CloseWithoutPositions : public engine_test::StartedEngine {};
 
 TEST_F(CloseWithoutPositions, HasTheEngineDownloadTheAccountAgain) {
@@ -215,6 +226,34 @@ TEST_F(CombinationRelease, ClosingAWholeLegMakesTheOtherLegOrdinary) {
   EXPECT_EQ(Text(rows[0].szPosKind), "ordinary");
   EXPECT_EQ(Text(rows[0].szPositionVolume), "2");
   EXPECT_EQ(Text(rows[0].szEngrossCautionMoney), "6200.00");
+}
+
+TEST_F(CombinationRelease, ALegOfRatioZeroCountsOneLotPerCombination) {
+  engine::OrderKindRow kind{};
+  SetText(kind.szExchangeCode, kExchange);
+  SetText(kind.szStrategyCode, "SP0");
+  SetText(kind.szKindKey3, "0");
+  SetText(kind.szKindKey4, "0");
+  SetText(kind.szKindKey5, "0");
+  SetText(kind.szLegCount, "2");
+  SetText(kind.legs[0].szVolumeRatio, "0");
+  SetText(kind.legs[1].szVolumeRatio, "0");
+  engine.Add(Table::kOrderKinds, kind);
+  {
+    std::lock_guard guard(engine.lock_);
+    backend::CxDataSet& legs = engine.TableAt(Table::kCombinationDetails);
+    for (std::uint32_t index = 0; index < legs.GetCount(); ++index) {
+      CombinationDetailRow row = *engine::RowFromBytes<CombinationDetailRow>(legs.GetValue(index));
+      SetText(row.szCombField36, "SP0");
+      std::memcpy(legs.GetDataPtr(index), &row, sizeof row);
+    }
+  }
+
+  const engine::LegList freed = engine.Close(Closing("1", 1));
+
+  ASSERT_EQ(freed.size(), 1u);
+  EXPECT_EQ(freed[0].lots, 1);
+  EXPECT_EQ(LegLots(), (std::vector<std::string>{"1:1", "2:1"}));
 }
 
 TEST_F(CombinationRelease, TheMarginOfAFreedSoldOptionIsQuotedWithoutTheLock) {

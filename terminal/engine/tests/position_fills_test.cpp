@@ -232,6 +232,34 @@ TEST_F(PositionFills, AFuturesCloseBooksItsProfitAndReleasesItsMargin) {
   }
 }
 
+TEST_F(PositionFills, LotsLeftWithoutAPriceShowNoFloatingResult) {
+  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00"));
+  PositionSummaryRow position = engine.ApplyTradeToPositions(Position("0"));
+  SetText(position.szProfitAndLoss_CC, "300.00");
+  engine.Add(Table::kPositionSummary, position);
+  engine.Add(Table::kFunds, FundWith("50000.00", "100000.00", {{&FundRow::szProfitAndLoss, "300.00"}}));
+
+  engine.Close(positions_test::Closing("1", 1));
+  engine.UpdatePositionSummary(Closing("1", "3100"));
+
+  // Neither the contracts to price nor the back end know a price: the lot
+  // left is not valued at 0.
+  const PositionSummaryRow left = SummaryNow();
+  EXPECT_EQ(Text(left.szNewPrice), "-");
+  EXPECT_EQ(Text(left.szProfitAndLoss_CC), "-");
+  EXPECT_EQ(Text(FundNow().szProfitAndLoss), "0.00");
+  EXPECT_EQ(Text(FundNow().szOffsetProfitAndLoss), "1000.00");
+}
+
+TEST_F(PositionFills, AnOpeningFillOfNoLotsAveragesToZero) {
+  engine.Add(Table::kPositionSummary, Summary("cu2609", "0", "0"));
+  engine.AddTradePosition(Opening("0", 0, "3000"));
+  const PositionSummaryRow row = SummaryNow();
+  EXPECT_EQ(Text(row.szPositionVolume), "0");
+  EXPECT_EQ(Text(row.szOpenPrice), "0.00");
+  EXPECT_EQ(Text(row.szPositionPrice), "0.00");
+}
+
 TEST_F(PositionFills, AClosedOutPositionIsDeletedAfterTheGuiHearsOfIt) {
   // Sold at 3000 and bought back at 2900: 2 * 100 * 10 = 2000.00.
   engine.Add(Table::kPositionDetails, Detail("1", "2", "3000", "6000.00"));
