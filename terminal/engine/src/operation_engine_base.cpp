@@ -71,9 +71,6 @@ void COperationEngineBase::ApplyConditionOrderAnswer(const backend::CxDataSetVie
 void COperationEngineBase::ApplyConditionOrderChange(const backend::CxDataSetView&) {}
 void COperationEngineBase::ApplyConditionOrderCancel(const backend::CxDataSetView&) {}
 void COperationEngineBase::ApplyConditionOrderState(const backend::CxDataSetView&) {}
-void COperationEngineBase::LocalFeeRateAnswer(std::string_view, std::string_view, std::string_view,
-                                              std::string_view, backend::CxDataSet&) {}
-void COperationEngineBase::RefreshPrices() {}
 
 bool COperationEngineBase::QueryFeeRate(std::string_view, std::string_view, std::string_view, std::string_view,
                                         FeeRateRow&) {
