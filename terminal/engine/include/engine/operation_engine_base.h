@@ -7,8 +7,10 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -382,6 +384,28 @@ class COperationEngineBase {
   virtual void OnSpecialOrderStatePush(std::string_view line);  // 15009
   virtual void OnExerciseOrderPush(std::string_view line);      // 15012
   virtual void OnExerciseCancelPush(std::string_view line);     // 15013
+
+  // --- Orders and option exercise applications as answers and pushes change
+  // them. Each takes the engine lock itself; those that ask the back end for
+  // a row the engine lacks give the lock up while the back end answers, so
+  // their callers must not hold it.
+  //
+  // Appends an order row and raises its 'i' record, then freezes the order's
+  // margin, fee and premium in the first fund row of its account and raises
+  // that row's 'u' record. The row's index; nothing, with nothing changed,
+  // when the table cannot grow.
+  std::optional<std::uint32_t> AddOrder(const OrderRow& row, bool deliverAtOnce);
+  // Gives the order's frozen amounts back to the first fund row of its
+  // account (one 'u' record) and zeroes them on the order, so that a second
+  // release gives nothing. Without a fund row they stay on the order.
+  void ReleaseOrderFrozen(OrderRow& order, bool deliverAtOnce);
+  // The index of the account's order of these keys, order numbers compared
+  // by value. One the table lacks is asked from the back end and added with its
+  // records delivered at once; `guard` holds the engine lock and lets it go
+  // while the back end answers. Nothing when the back end does not know it
+  // either.
+  std::optional<std::uint32_t> FindOrFetchOrder(const OrderSelectors& order, std::string_view account,
+                                                std::unique_lock<platform::CriticalSection>& guard);
 
   // Guards every table, the change queue and the texts.
   mutable platform::CriticalSection lock_;
