@@ -52,8 +52,6 @@ void COperationEngineBase::ResetTables() {
   }
 }
 
-void COperationEngineBase::OnExerciseOrderAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
-void COperationEngineBase::OnExerciseCancelAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
 void COperationEngineBase::ApplySpecialOrderAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
 void COperationEngineBase::ApplySpecialCancelAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
 void COperationEngineBase::ApplyStoredOrderChange(std::string_view, std::span<const std::string>) {}

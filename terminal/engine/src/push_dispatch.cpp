@@ -52,7 +52,5 @@ void COperationEngineBase::OnConditionOrderPush(std::string_view) {}
 void COperationEngineBase::OnTradePush(std::string_view) {}
 void COperationEngineBase::OnSpecialOrderPush(std::string_view) {}
 void COperationEngineBase::OnSpecialOrderStatePush(std::string_view) {}
-void COperationEngineBase::OnExerciseOrderPush(std::string_view) {}
-void COperationEngineBase::OnExerciseCancelPush(std::string_view) {}
 
 }  // namespace engine

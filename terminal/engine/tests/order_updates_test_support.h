@@ -1,4 +1,4 @@
-// An engine started for account 8001 whose order updates the
+// An engine started for account 8001 whose order and exercise updates the
 // tests call directly, with a back end that answers the single-order queries
 // as the test scripts them and a GUI that records what it is told.
 #pragma once
@@ -31,12 +31,18 @@ using engine::Text;
 
 class UpdatingEngine : public download_test::OpenEngine {
  public:
+  using COperationEngine::AddExerciseOrder;
   using COperationEngine::AddOrder;
   using COperationEngine::ApplyCancelAnswer;
   using COperationEngine::ApplyFundAnswer;
   using COperationEngine::ApplyOrderAnswer;
+  using COperationEngine::LoadExerciseOrders;
   using COperationEngine::lock_;
   using COperationEngine::OnCancelPush;
+  using COperationEngine::OnExerciseCancelAnswer;
+  using COperationEngine::OnExerciseCancelPush;
+  using COperationEngine::OnExerciseOrderAnswer;
+  using COperationEngine::OnExerciseOrderPush;
   using COperationEngine::OnOrderStatePush;
   using COperationEngine::ResetTables;
 };
