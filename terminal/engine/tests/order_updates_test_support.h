@@ -92,6 +92,10 @@ class OrderUpdates : public ::testing::Test {
                              std::move(callbacks)));
   }
 
+  // The download thread calls the engine's virtual downloads: it stops
+  // before the engine's destructors begin.
+  void TearDown() override { engine.Stop(); }
+
   // Starts a case afresh: empty tables, nothing delivered or asked.
   void Reset() {
     engine.ResetTables();
