@@ -82,6 +82,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "simbackend: %s\n", error.c_str());
     return 1;
   }
+  // Orders fill in pieces, as in a market where others trade too.
+  server->SetFillBehaviour({simbackend::FillBehaviour::Mode::kPieces, options.quoteSeed});
   PrintLine("simbackend listening on 127.0.0.1:" + std::to_string(server->Port()));
 
   int received = 0;

@@ -1,7 +1,6 @@
 #include "account_book.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace simbackend {
 
@@ -53,40 +52,6 @@ std::vector<MoneyEntry> AccountBook::MoneyHistory(const std::string& customer, c
         record.entry.date <= last && (!direction || record.entry.direction == *direction))
       entries.push_back(record.entry);
   return entries;
-}
-
-ExerciseApplication AccountBook::AddExercise(ExerciseApplication application) {
-  std::lock_guard lock(mutex_);
-  application.number = std::to_string(exercises_.size() + 1);
-  application.state = "a";
-  exercises_.push_back(std::move(application));
-  return exercises_.back();
-}
-
-std::vector<ExerciseApplication> AccountBook::Exercises(const std::string& customer) const {
-  std::lock_guard lock(mutex_);
-  std::vector<ExerciseApplication> found;
-  std::copy_if(exercises_.begin(), exercises_.end(), std::back_inserter(found),
-               [&](const ExerciseApplication& a) { return a.customer == customer; });
-  return found;
-}
-
-AccountBook::CancelResult AccountBook::CancelExercise(const std::string& customer, const std::string& number,
-                                                      const std::string& exchange, const std::string& time,
-                                                      ExerciseApplication& application) {
-  std::lock_guard lock(mutex_);
-  const auto found = std::find_if(exercises_.begin(), exercises_.end(), [&](const ExerciseApplication& a) {
-    return a.customer == customer && a.number == number && a.exchange == exchange;
-  });
-  if (found == exercises_.end()) return CancelResult::kUnknown;
-  if (found->state == "d") {
-    application = *found;
-    return CancelResult::kAlreadyCancelled;
-  }
-  found->state = "d";
-  found->cancelTime = time;
-  application = *found;
-  return CancelResult::kCancelled;
 }
 
 }  // namespace simbackend

@@ -1,7 +1,7 @@
-// What the back end's functions change in the accounts while it runs: the
-// accounts' status, their deposits and withdrawals, and their option
-// exercise and abandon applications. Kept in memory only, starting from the
-// data folder; funds and positions are not touched yet. Thread-safe.
+// What the management of the accounts changes while the back end runs:
+// the accounts' status and their deposits and withdrawals. Kept in memory
+// only, starting from the data folder; their trading is the trading
+// floor's (trading_floor.h). Thread-safe.
 #pragma once
 
 #include <cstdint>
@@ -14,26 +14,6 @@
 #include "simbackend/backend_data.h"
 
 namespace simbackend {
-
-// An application to exercise a long option position, or to abandon its
-// exercise.
-struct ExerciseApplication {
-  std::string customer;
-  std::string number;    // given by the back end, unique
-  std::string exchange;  // the exchange id
-  std::string contract;
-  std::string state;  // "a" entered, "d" cancelled
-  std::string buySell;
-  std::string hedge;
-  std::int64_t lots = 0;
-  std::string tradingCode;
-  std::string seat;
-  std::string orderSeat;
-  std::string type;  // "1" exercise, "2" abandon
-  std::string tradingDate;
-  std::string orderTime;
-  std::string cancelTime;
-};
 
 class AccountBook {
  public:
@@ -54,17 +34,6 @@ class AccountBook {
   std::vector<MoneyEntry> MoneyHistory(const std::string& customer, const std::string& first, const std::string& last,
                                        std::optional<MoneyDirection> direction) const;
 
-  // Enters the application; it as entered, with its number and state.
-  ExerciseApplication AddExercise(ExerciseApplication application);
-  // The customer's applications in the order they were entered.
-  std::vector<ExerciseApplication> Exercises(const std::string& customer) const;
-
-  enum class CancelResult { kCancelled, kUnknown, kAlreadyCancelled };
-  // Cancels the customer's application with that number at that exchange,
-  // at `time`; `application` receives it as it then stands.
-  CancelResult CancelExercise(const std::string& customer, const std::string& number, const std::string& exchange,
-                              const std::string& time, ExerciseApplication& application);
-
  private:
   struct MoneyRecord {
     MoneyEntry entry;
@@ -75,7 +44,6 @@ class AccountBook {
   std::map<std::string, std::string> statuses_;  // by customer
   std::vector<MoneyRecord> money_;
   std::int64_t lastSerial_ = 0;
-  std::vector<ExerciseApplication> exercises_;
 };
 
 }  // namespace simbackend

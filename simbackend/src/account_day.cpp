@@ -6,11 +6,6 @@
 namespace simbackend {
 namespace {
 
-// A price as the engine reads it: the number its text stands for.
-double PriceValue(const BackendData& data, std::size_t contract, std::int64_t ticks) {
-  return std::strtod(data.PriceText(data.contracts[contract], ticks).c_str(), nullptr);
-}
-
 double Multiplier(const BackendData& data, std::size_t contract) {
   return static_cast<double>(data.VarietyOf(data.contracts[contract]).multiplier);
 }
@@ -47,22 +42,29 @@ PositionSum SumOf(const BackendData& data, const std::vector<HeldDetail>& detail
   return sum;
 }
 
+bool InScope(CloseScope scope, const HeldDetail& detail) {
+  return scope == CloseScope::kAny || detail.today == (scope == CloseScope::kToday);
+}
+
 // Whether `a` is closed before `b` under the strategy: 3 the newest first,
-// else the oldest; then the smaller deal number.
+// else the oldest; then the smaller deal number. Today's positions are newer
+// than those held over night whatever date the replay gives them.
 bool ClosedBefore(int strategy, const HeldDetail& a, const HeldDetail& b) {
+  if (a.today != b.today) return strategy == 3 ? a.today : b.today;
   if (a.openDate != b.openDate) return strategy == 3 ? a.openDate > b.openDate : a.openDate < b.openDate;
   return a.dealNumber < b.dealNumber;
 }
 
-// Takes `lots` out of the details that `closing` closes, releasing their
-// margin in proportion. False when they hold fewer lots.
-bool Consume(std::vector<HeldDetail>& details, const HeldDetail& closing, int strategy, std::int64_t lots) {
+// Takes `lots` out of the details in `scope` that `closing` closes,
+// releasing their margin in proportion. False when they hold fewer lots.
+bool Consume(std::vector<HeldDetail>& details, const HeldDetail& closing, int strategy, CloseScope scope,
+             std::int64_t lots) {
   while (lots > 0) {
     auto best = details.end();
     for (auto d = details.begin(); d != details.end(); ++d) {
       const bool candidate = d->contract == closing.contract && d->hedge == closing.hedge &&
                              d->tradeCode == closing.tradeCode && d->seat == closing.seat &&
-                             d->buySell != closing.buySell;
+                             d->buySell != closing.buySell && InScope(scope, *d);
       if (candidate && (best == details.end() || ClosedBefore(strategy, *d, *best))) best = d;
     }
     if (best == details.end()) return false;
@@ -81,6 +83,10 @@ bool Consume(std::vector<HeldDetail>& details, const HeldDetail& closing, int st
 }
 
 }  // namespace
+
+double PriceValue(const BackendData& data, std::size_t contract, std::int64_t ticks) {
+  return std::strtod(data.PriceText(data.contracts[contract], ticks).c_str(), nullptr);
+}
 
 PriceSource SettlementPrices(const BackendData& data) {
   return [&data](std::size_t contract) { return PriceValue(data, contract, data.contracts[contract].preSettlement); };
@@ -104,7 +110,8 @@ HeldDetail PreOpenDetail(const BackendData& data, const PositionDetail& position
                     position.lots,
                     data.contracts[contract].preSettlement,
                     position.openPrice,
-                    0};
+                    0,
+                    false};
   const double price = RoundMoney(PriceValue(data, contract, detail.positionPrice));
   const double underlying = RoundPrice4(SettlementPrices(data)(UnderlyingOf(data, contract)));
   const PerLot perLot = PerLotAmounts(data, contract, {position.buySell, "0", position.hedge}, price, underlying);
@@ -112,19 +119,19 @@ HeldDetail PreOpenDetail(const BackendData& data, const PositionDetail& position
   return detail;
 }
 
-bool ReplayDay(const BackendData& data, const std::string& customer, const std::string& tradingDay,
-               const PriceSource& underlying, AccountDay& day, std::string& problem) {
+bool ReplayDay(const BackendData& data, const DayBusiness& business, const std::string& customer,
+               const std::string& tradingDay, const PriceSource& underlying, AccountDay& day, std::string& problem) {
   day = {};
   for (const PositionDetail& position : data.positions)
     if (position.customer == customer) day.details.push_back(PreOpenDetail(data, position));
   std::vector<const DayTrade*> trades;
-  for (const DayTrade& trade : data.trades)
+  for (const DayTrade& trade : business.trades)
     if (trade.customer == customer) trades.push_back(&trade);
   std::sort(trades.begin(), trades.end(),
             [](const DayTrade* a, const DayTrade* b) { return a->dealNumber < b->dealNumber; });
 
   for (const DayTrade* trade : trades) {
-    const DayOrder& order = data.orders[trade->order];
+    const DayOrder& order = business.orders[trade->order].order;
     const std::size_t contract = order.contract;
     const double lots = static_cast<double>(trade->lots);
     const double price = PriceValue(data, contract, trade->price);
@@ -143,7 +150,8 @@ bool ReplayDay(const BackendData& data, const std::string& customer, const std::
                             trade->lots,
                             trade->price,
                             trade->price,
-                            Fixed2(perLot.margin * lots)};
+                            Fixed2(perLot.margin * lots),
+                            true};
     if (order.openClose == "0") {
       day.details.push_back(traded);
       continue;
@@ -152,7 +160,7 @@ bool ReplayDay(const BackendData& data, const std::string& customer, const std::
     closed.buySell = order.buySell == "0" ? "1" : "0";
     const PositionSum before = SumOf(data, day.details, closed);
     const int strategy = order.openClose == "2" ? 3 : data.CloseStrategyOf(data.contracts[contract].exchange);
-    if (!Consume(day.details, traded, strategy, trade->lots)) {
+    if (!Consume(day.details, traded, strategy, ScopeOf(data, order), trade->lots)) {
       problem = "trade " + std::to_string(trade->dealNumber) + " of '" + customer + "' closes more lots of '" +
                 data.contracts[contract].code + "' than are held";
       return false;
@@ -168,28 +176,23 @@ bool ReplayDay(const BackendData& data, const std::string& customer, const std::
   return true;
 }
 
-std::int64_t WorkingLots(const BackendData& data, std::size_t order) {
-  const DayOrder& o = data.orders[order];
-  static const std::vector<std::string> kWorking = {"a", "n", "p", "f", "g", "s"};
-  if (std::find(kWorking.begin(), kWorking.end(), o.state) == kWorking.end()) return 0;
-  std::int64_t filled = 0;
-  for (const DayTrade& trade : data.trades)
-    if (trade.order == order) filled += trade.lots;
-  return o.lots - filled;
+CloseScope ScopeOf(const BackendData& data, const DayOrder& closing) {
+  const Seat* seat = data.FindSeat(closing.seat);
+  if (seat == nullptr || seat->closeToday != "1") return CloseScope::kAny;
+  return closing.openClose == "2" ? CloseScope::kToday : CloseScope::kBeforeToday;
 }
 
-PerLot FrozenOf(const BackendData& data, std::size_t order) {
-  const DayOrder& o = data.orders[order];
-  const auto lots = static_cast<double>(WorkingLots(data, order));
-  const double underlying = RoundPrice4(SettlementPrices(data)(UnderlyingOf(data, o.contract)));
-  const PerLot perLot = PerLotAmounts(data, o.contract, {o.buySell, o.openClose, o.hedge},
-                                      RoundMoney(PriceValue(data, o.contract, o.price)), underlying);
-  const bool paysPremium = IsOption(data, o.contract) && o.buySell == "0";
-  return {Fixed2(perLot.margin * lots), Fixed2(perLot.fee * lots), paysPremium ? Fixed2(perLot.premium * lots) : 0};
+PerLot FrozenAmounts(const BackendData& data, const DayOrder& order, std::int64_t lots, double underlying) {
+  const auto count = static_cast<double>(lots);
+  const PerLot perLot = PerLotAmounts(data, order.contract, {order.buySell, order.openClose, order.hedge},
+                                      RoundMoney(PriceValue(data, order.contract, order.price)), underlying);
+  const bool paysPremium = IsOption(data, order.contract) && order.buySell == "0";
+  return {Fixed2(perLot.margin * count), Fixed2(perLot.fee * count), paysPremium ? Fixed2(perLot.premium * count) : 0};
 }
 
-Funds ComputeFunds(const BackendData& data, const Account& account, const AccountDay& day, const PriceSource& last,
-                   double depositsToday, double withdrawalsToday, bool floatingProfitAvailable) {
+Funds ComputeFunds(const BackendData& data, const Account& account, const DayBusiness& business, const AccountDay& day,
+                   const PriceSource& last, double depositsToday, double withdrawalsToday,
+                   bool floatingProfitAvailable) {
   Funds funds;
   funds.yesterdayBalance = static_cast<double>(account.yesterdayBalance) / 100;
   funds.credit = static_cast<double>(account.credit) / 100;
@@ -200,12 +203,11 @@ Funds ComputeFunds(const BackendData& data, const Account& account, const Accoun
   funds.premiumIn = Fixed2(day.premiumIn);
   funds.premiumOut = Fixed2(day.premiumOut);
 
-  for (std::size_t order = 0; order < data.orders.size(); ++order) {
-    if (data.orders[order].customer != account.customer || WorkingLots(data, order) == 0) continue;
-    const PerLot frozen = FrozenOf(data, order);
-    (data.orders[order].buySell == "0" ? funds.buyFrozen : funds.sellFrozen) += RoundMoney(frozen.margin);
-    funds.frozenFee += RoundMoney(frozen.fee);
-    funds.frozenPremium += RoundMoney(frozen.premium);
+  for (const BookOrder& o : business.orders) {
+    if (o.order.customer != account.customer || !IsWorkingState(o.order.state)) continue;
+    (o.order.buySell == "0" ? funds.buyFrozen : funds.sellFrozen) += RoundMoney(o.frozen.margin);
+    funds.frozenFee += RoundMoney(o.frozen.fee);
+    funds.frozenPremium += RoundMoney(o.frozen.premium);
   }
 
   // One position of each set of details, as the engine's summary holds them.

@@ -1,13 +1,16 @@
 // An account's trading day: its positions before the market opened, the
-// day's trades replayed over them, what its working orders freeze and the
-// funds that follow. Every figure is computed the way the terminal's engine
-// computes it from the back end's answers (see per_lot.h), so that both
-// agree to the cent as long as the market prices they read are the same.
+// day's trades replayed over them, and the funds that follow with what its
+// working orders freeze. Every figure is computed the way the terminal's
+// engine computes it from the back end's answers (see per_lot.h), so that
+// both agree to the cent as long as the market prices they read are the
+// same.
 //
-// Simplifications: a close consumes single-contract positions only (the
-// data holds no combination positions), by the exchange's close strategy
-// (close today: the newest first); the funds take the day's deposits and
-// withdrawals from the reviewed entries dated today.
+// A close consumes single-contract positions only (the back end holds no
+// combination positions) by the exchange's close strategy; a close today
+// takes the newest first. Where the seat takes close-today orders the
+// exchange wants closes explicit: a close takes positions held from before
+// today only, a close today today's only. The funds take the day's deposits
+// and withdrawals as given.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "day_business.h"
 #include "per_lot.h"
 #include "simbackend/backend_data.h"
 
@@ -27,6 +31,9 @@ using PriceSource = std::function<double(std::size_t contract)>;
 // The previous settlement price of each contract: what positions are held
 // at before the market opens.
 PriceSource SettlementPrices(const BackendData& data);
+
+// A price in ticks as the engine reads it: the number its text stands for.
+double PriceValue(const BackendData& data, std::size_t contract, std::int64_t ticks);
 
 // A position held, as a detail row of the engine.
 struct HeldDetail {
@@ -41,6 +48,7 @@ struct HeldDetail {
   std::int64_t positionPrice = 0;  // ticks: the previous settlement, or today's deal price
   std::int64_t openPrice = 0;      // ticks
   double margin = 0;               // money, two decimals
+  bool today = false;              // opened by a trade of the day
 };
 
 // A pre-open position at the previous settlement price, its margin taken
@@ -58,21 +66,22 @@ struct AccountDay {
   double premiumOut = 0;            // of the options bought today
 };
 
-// Replays the customer's trades in the order of their deal numbers over its
-// pre-open positions. Opening margins of sold options take the underlying
-// at `underlying`. False, with `problem` naming the trade, when a close
-// finds fewer lots than it closes.
-bool ReplayDay(const BackendData& data, const std::string& customer, const std::string& tradingDay,
-               const PriceSource& underlying, AccountDay& day, std::string& problem);
+// Replays the customer's trades of `business` in the order of their deal
+// numbers over its pre-open positions; today's positions open on
+// `tradingDay`. Opening margins of sold options take the underlying at
+// `underlying`. False, with `problem` naming the trade, when a close finds
+// fewer lots than it closes.
+bool ReplayDay(const BackendData& data, const DayBusiness& business, const std::string& customer,
+               const std::string& tradingDay, const PriceSource& underlying, AccountDay& day, std::string& problem);
 
-// The lots of the order that are still working: none unless its state is
-// waiting, entered, partly filled or on its way to a cancel.
-std::int64_t WorkingLots(const BackendData& data, std::size_t order);
+// Which positions a close of the order may take.
+enum class CloseScope { kAny, kBeforeToday, kToday };
+CloseScope ScopeOf(const BackendData& data, const DayOrder& closing);
 
-// What a working order freezes, money-rounded: its margin and fee, and the
-// premium of an option bought. Priced at the order's price with the
-// underlying at its previous settlement.
-PerLot FrozenOf(const BackendData& data, std::size_t order);
+// What `lots` of the order freeze, money-rounded: its margin and fee, and
+// the premium of an option bought. Priced at the order's price with the
+// underlying at `underlying`.
+PerLot FrozenAmounts(const BackendData& data, const DayOrder& order, std::int64_t lots, double underlying);
 
 // The fields of the funds answer.
 struct Funds {
@@ -103,10 +112,12 @@ struct Funds {
   double RiskRatio() const { return equity > 0 ? TotalMargin() / equity : 0; }
 };
 
-// The account's funds now: `day` as replayed, positions valued at `last`,
-// the day's deposits and withdrawals given; a floating profit counts as
-// available only when `floatingProfitAvailable`, a floating loss always.
-Funds ComputeFunds(const BackendData& data, const Account& account, const AccountDay& day, const PriceSource& last,
-                   double depositsToday, double withdrawalsToday, bool floatingProfitAvailable);
+// The account's funds now: `day` as replayed, what the account's working
+// orders of `business` freeze, positions valued at `last`, the day's
+// deposits and withdrawals given; a floating profit counts as available
+// only when `floatingProfitAvailable`, a floating loss always.
+Funds ComputeFunds(const BackendData& data, const Account& account, const DayBusiness& business, const AccountDay& day,
+                   const PriceSource& last, double depositsToday, double withdrawalsToday,
+                   bool floatingProfitAvailable);
 
 }  // namespace simbackend

@@ -7,6 +7,7 @@
 
 #include "account_day.h"
 #include "functions.h"
+#include "order_lines.h"
 #include "record_kinds.h"
 
 namespace simbackend {
@@ -22,20 +23,8 @@ constexpr std::size_t kLastDayParameter = 6;
 
 constexpr const char* kOrdinaryPosition = "ordinary";
 constexpr const char* kPlainOrderKind = "A";
-constexpr const char* kLimitPrice = "0";
-constexpr const char* kGoodForDay = "0";
 constexpr const char* kNormalTradeCode = "0";
 constexpr const char* kCurrency = "CNY";
-
-// A number with up to four decimals, without trailing zeros.
-std::string PlainNumber(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.4f", value);
-  std::string shown = text;
-  shown.erase(shown.find_last_not_of('0') + 1);
-  if (shown.back() == '.') shown.pop_back();
-  return shown;
-}
 
 // True when the selector is empty or names the same number.
 bool NumberSelected(const std::string& selector, std::int64_t number) {
@@ -96,13 +85,6 @@ const Account* Functions::Trader(const Request& request, std::string& refusal) c
   return account;
 }
 
-PriceSource Functions::LastPrices() const {
-  return [this](std::size_t contract) {
-    const Contract& c = data_.contracts[contract];
-    return std::strtod(data_.PriceText(c, quotes_.QuoteOf(contract).last).c_str(), nullptr);
-  };
-}
-
 Answer Functions::TradeCodes(const Request& request, Session&) {
   std::string refusal;
   const Account* account = Trader(request, refusal);
@@ -119,18 +101,7 @@ Answer Functions::FundsQuery(const Request& request, Session&) {
   std::string refusal;
   const Account* account = Trader(request, refusal);
   if (account == nullptr) return OneLine(std::move(refusal));
-  const std::string today = TodayText();
-  AccountDay day;
-  std::string problem;
-  // The data folder was replayed whole when it was loaded.
-  ReplayDay(data_, account->customer, today, LastPrices(), day, problem);
-  double deposits = 0;
-  double withdrawals = 0;
-  for (const MoneyEntry& entry : book_.MoneyHistory(account->customer, today, today, std::nullopt))
-    (entry.direction == MoneyDirection::kDeposit ? deposits : withdrawals) += static_cast<double>(entry.cents) / 100;
-  const Funds funds =
-      ComputeFunds(data_, *account, day, LastPrices(), deposits, withdrawals, data_.FloatingProfitAvailable());
-  return OneLine(AcceptedLine(request, FundValues(funds)));
+  return OneLine(AcceptedLine(request, FundValues(floor_.FundsOf(*account))));
 }
 
 Answer Functions::PositionDetails(const Request& request, Session&) {
@@ -182,26 +153,17 @@ Answer Functions::Orders(const Request& request, Session&) {
   const std::string& number = Parameter(request, kOrderNumberParameter);
   const std::string& exchange = Parameter(request, kOrderExchangeParameter);
   const std::string& seat = Parameter(request, kOrderSeatParameter);
+  const DayBusiness business = floor_.Business();
   std::vector<std::vector<std::string>> rows;
-  for (std::size_t index = 0; index < data_.orders.size(); ++index) {
-    const DayOrder& order = data_.orders[index];
+  for (std::size_t index = 0; index < business.orders.size(); ++index) {
+    const BookOrder& book = business.orders[index];
+    const DayOrder& order = book.order;
     const Contract& contract = data_.contracts[order.contract];
     if (order.customer != account->customer || !NumberSelected(number, order.number) ||
         !ExchangeSelected(data_, exchange, contract.exchange) || (!seat.empty() && seat != order.seat))
       continue;
-    std::int64_t filled = 0;
-    double value = 0;
-    std::size_t fills = 0;
-    for (const DayTrade& trade : data_.trades)
-      if (trade.order == index) {
-        filled += trade.lots;
-        value += data_.Price(contract, trade.price) * static_cast<double>(trade.lots);
-        ++fills;
-      }
-    const PerLot frozen = FrozenOf(data_, index);
+    const OrderProgress progress = ProgressOf(data_, business, index);
     const std::string orderNumber = std::to_string(order.number);
-    // The state sequence counts the order's state changes: entered, each fill, a cancel.
-    const std::size_t sequence = 1 + fills + (order.cancelTime.empty() ? 0 : 1);
     FieldValues row(4, 57);
     row.Set(4, order.customer);
     row.Set(5, orderNumber);
@@ -213,9 +175,9 @@ Answer Functions::Orders(const Request& request, Session&) {
     row.Set(12, order.buySell);
     row.Set(13, data_.PriceText(contract, order.price));
     row.Set(14, std::to_string(order.lots));
-    row.Set(15, std::to_string(WorkingLots(data_, index)));
-    row.Set(16, filled == 0 ? "0" : PlainNumber(value / static_cast<double>(filled)));
-    row.Set(17, std::to_string(filled));
+    row.Set(15, std::to_string(progress.working));
+    row.Set(16, AveragePriceText(progress));
+    row.Set(17, std::to_string(progress.filled));
     row.Set(18, orderNumber);
     row.Set(19, order.time);
     row.Set(20, order.time);
@@ -223,13 +185,13 @@ Answer Functions::Orders(const Request& request, Session&) {
     row.Set(24, order.cancelTime);
     row.Set(25, kPlainOrderKind);
     row.Set(26, order.seat);
-    row.Set(29, std::to_string(sequence));
+    row.Set(29, std::to_string(book.stateSequence));
     row.Set(32, order.seat);
-    row.Set(39, kLimitPrice);
-    row.Set(40, kGoodForDay);
-    row.Set(48, MoneyText(frozen.margin));
-    row.Set(52, MoneyText(frozen.fee));
-    row.Set(57, MoneyText(frozen.premium));
+    row.Set(39, book.priceType);
+    row.Set(40, book.validity);
+    row.Set(48, MoneyText(book.frozen.margin));
+    row.Set(52, MoneyText(book.frozen.fee));
+    row.Set(57, MoneyText(book.frozen.premium));
     rows.push_back(row.Take());
   }
   return RowsAnswer(request, rows);
@@ -243,8 +205,8 @@ Answer Functions::ExerciseOrders(const Request& request, Session&) {
   const Exchange* exchange = data_.FindExchange(Parameter(request, kOrderExchangeParameter));
   const std::string& seat = Parameter(request, kOrderSeatParameter);
   std::vector<std::vector<std::string>> rows;
-  for (const ExerciseApplication& a : book_.Exercises(account->customer)) {
-    if (!NumberSelected(number, std::atoll(a.number.c_str())) ||
+  for (const ExerciseApplication& a : floor_.Business().exercises) {
+    if (a.customer != account->customer || !NumberSelected(number, std::atoll(a.number.c_str())) ||
         (!Parameter(request, kOrderExchangeParameter).empty() && (exchange == nullptr || exchange->id != a.exchange)) ||
         (!seat.empty() && seat != a.orderSeat))
       continue;
@@ -266,7 +228,7 @@ Answer Functions::ExerciseOrders(const Request& request, Session&) {
     row.Set(26, a.orderSeat);
     row.Set(27, MoneyText(0));
     row.Set(28, MoneyText(0));
-    row.Set(31, a.state == "d" ? "2" : "1");
+    row.Set(31, std::to_string(a.StateSequence()));
     row.Set(35, a.type);
     rows.push_back(row.Take());
   }
@@ -285,10 +247,11 @@ Answer Functions::Trades(const Request& request, Session&) {
   // The trades of the data folder are those of the current trading day.
   const std::string today = TodayText();
   std::vector<std::vector<std::string>> rows;
+  const DayBusiness business = floor_.Business();
   if ((first.empty() || first <= today) && (last.empty() || today <= last))
-    for (const DayTrade& trade : data_.trades) {
+    for (const DayTrade& trade : business.trades) {
       if (trade.customer != account->customer) continue;
-      const DayOrder& order = data_.orders[trade.order];
+      const DayOrder& order = business.orders[trade.order].order;
       const Contract& contract = data_.contracts[order.contract];
       const double turnover = data_.Price(contract, trade.price) * static_cast<double>(trade.lots) *
                               static_cast<double>(data_.VarietyOf(contract).multiplier);
@@ -299,8 +262,11 @@ Answer Functions::Trades(const Request& request, Session&) {
                          .Set(7, contract.code)
                          .Set(8, contract.name)
                          .Set(9, order.buySell)
+                         .Set(10, BuySellText(order.buySell))
                          .Set(11, order.openClose)
+                         .Set(12, OpenCloseText(order.openClose))
                          .Set(13, order.hedge)
+                         .Set(14, HedgeText(order.hedge))
                          .Set(15, std::to_string(trade.lots))
                          .Set(16, data_.PriceText(contract, trade.price))
                          .Set(17, MoneyText(turnover))

@@ -255,6 +255,13 @@ bool BackendData::FloatingProfitAvailable() const {
   });
 }
 
+std::string BackendData::ExerciseInstructions(std::string_view seat) const {
+  const auto found = std::find_if(parameters.begin(), parameters.end(), [&](const TradingParameter& p) {
+    return p.name == kExerciseParameter && p.key == seat;
+  });
+  return found == parameters.end() ? "3" : found->value;
+}
+
 int BackendData::CloseStrategyOf(std::size_t exchange) const {
   const auto found = std::find_if(closeStrategies.begin(), closeStrategies.end(),
                                   [&](const CloseStrategy& s) { return s.exchange == exchange; });
@@ -267,17 +274,18 @@ const OptionParams* BackendData::OptionParamsOf(const Contract& option) const {
   return found == optionParams.end() ? nullptr : &*found;
 }
 
+bool TradeCode::Takes(std::string_view hedge) const {
+  // Type "1" serves hedge orders only, "2" none, "3" speculation only.
+  if (type == "1") return hedge == "1";
+  if (type == "2") return false;
+  if (type == "3") return hedge == "0";
+  return true;
+}
+
 const TradeCode* BackendData::TradeCodeFor(std::string_view customer, std::size_t exchange,
                                            std::string_view hedge) const {
-  // Type "1" serves hedge orders only, "2" none, "3" speculation only.
-  const auto fits = [&](const TradeCode& code) {
-    if (code.type == "1") return hedge == "1";
-    if (code.type == "2") return false;
-    if (code.type == "3") return hedge == "0";
-    return true;
-  };
   const auto found = std::find_if(tradeCodes.begin(), tradeCodes.end(), [&](const TradeCode& code) {
-    return code.customer == customer && code.exchange == exchange && fits(code);
+    return code.customer == customer && code.exchange == exchange && code.Takes(hedge);
   });
   return found == tradeCodes.end() ? nullptr : &*found;
 }
@@ -298,11 +306,12 @@ bool LoadBackendData(const std::string& folder, BackendData& data, std::string& 
       !ReadTrading(folder + "/" + kTradingFile, loaded, error) || !TakeBusiness(accountsPath, business, loaded, error))
     return false;
   // Every close of the day finds the positions it closes.
+  const DayBusiness opening = OpeningBusiness(loaded);
   for (const Account& account : loaded.accounts) {
     AccountDay day;
     std::string problem;
     if (account.kind == AccountKind::kTrading &&
-        !ReplayDay(loaded, account.customer, {}, SettlementPrices(loaded), day, problem)) {
+        !ReplayDay(loaded, opening, account.customer, {}, SettlementPrices(loaded), day, problem)) {
       error = accountsPath + ": " + problem;
       return false;
     }

@@ -63,7 +63,7 @@ class ContractsReader {
         {"variety", 6, [this](const DataRecord& r) { return TakeVariety(r); }},
         {"future", 4, [this](const DataRecord& r) { return TakeFuture(r); }},
         {"optionvariety", 7, [this](const DataRecord& r) { return TakeOptionVariety(r); }},
-        {"options", 6, [this](const DataRecord& r) { return TakeOptionSeries(r); }},
+        {"options", kAnyCount, [this](const DataRecord& r) { return TakeOptionSeries(r); }},
     };
   }
 
@@ -173,8 +173,13 @@ class ContractsReader {
     return AddContract(std::move(contract));
   }
 
-  // options|exchange|option variety|period|strike step|strikes each side|volatility percent|
+  // options|exchange|option variety|period|strike step|strikes each side|volatility percent|[exercise date|]
   std::string TakeOptionSeries(const DataRecord& r) {
+    if (r.values.size() != 6 && r.values.size() != 7)
+      return "'options' takes 6 or 7 values, found " + std::to_string(r.values.size());
+    const std::string exerciseDate = r.values.size() == 7 ? r.values[6] : "";
+    if (!exerciseDate.empty())
+      if (std::string problem = CheckDate("the exercise date", exerciseDate); !problem.empty()) return problem;
     std::size_t exchange = 0;
     std::int64_t step = 0;
     std::int64_t eachSide = 0;
@@ -198,11 +203,11 @@ class ContractsReader {
     const auto atTheMoney = static_cast<std::int64_t>(std::llround(forward / static_cast<double>(step))) * step;
     if (atTheMoney - eachSide * step <= 0) return "the lowest strike would not be above 0";
     for (const char type : {'C', 'P'})
-      for (std::int64_t k = -eachSide; k <= eachSide; ++k)
-        if (std::string problem =
-                AddContract(MakeOption(varietyIndex, underlying, type, atTheMoney + k * step, volatility / 100));
-            !problem.empty())
-          return problem;
+      for (std::int64_t k = -eachSide; k <= eachSide; ++k) {
+        Contract option = MakeOption(varietyIndex, underlying, type, atTheMoney + k * step, volatility / 100);
+        option.exerciseDate = exerciseDate;
+        if (std::string problem = AddContract(std::move(option)); !problem.empty()) return problem;
+      }
     return {};
   }
 

@@ -1,6 +1,5 @@
 #include "functions.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "platform/clock.h"
@@ -13,6 +12,8 @@ enum Function : int {
   kLogin = 5001,
   kFundsQuery = 5002,
   kTradesQuery = 5003,
+  kOrderSend = 5011,
+  kOrderCancel = 5012,
   kMoneyHistoryQuery = 5006,
   kQuoteQuery = 5007,
   kManagedAccountsQuery = 5056,
@@ -77,18 +78,6 @@ constexpr const char* kBackendVersion = "SIM 1.0";
 constexpr const char* kSingleAccountChannel = "5";
 constexpr const char* kMultiAccountChannel = "6";
 
-std::string DateText(const platform::LocalTime& now) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d%02d%02d", now.year, now.month, now.day);
-  return text;
-}
-
-std::string TimeText(const platform::LocalTime& now) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", now.hour, now.minute, now.second);
-  return text;
-}
-
 // Fields of the CTP check-in request.
 constexpr std::size_t kCtpUserParameter = 6;
 constexpr std::size_t kCtpPasswordParameter = 7;
@@ -106,14 +95,14 @@ Answer Refusal(const Request& request, int code, const std::string& text) {
   return OneLine(RefusedLine(&request, code, text));
 }
 
-std::string TodayText() { return DateText(platform::LocalNow()); }
-std::string NowText() { return TimeText(platform::LocalNow()); }
-
-Functions::Functions(const BackendData& data, std::uint16_t ownPort, const QuoteFeed& quotes)
+Functions::Functions(const BackendData& data, std::uint16_t ownPort, const QuoteFeed& quotes, AccountBook& accounts,
+                     TradingFloor& floor)
     : data_(data),
       ownPort_(ownPort),
       quotes_(quotes),
       handlers_{
+          {kOrderSend, &Functions::SendOrder},
+          {kOrderCancel, &Functions::CancelOrder},
           {kMoneyHistoryQuery, &Functions::MoneyHistory},
           {kQuoteQuery, &Functions::QuoteQuery},
           {kManagedAccountsQuery, &Functions::ManagedAccounts},
@@ -146,7 +135,8 @@ Functions::Functions(const BackendData& data, std::uint16_t ownPort, const Quote
           {kLastPriceQuery, &Functions::LastPriceQuery},
           {kLogoutRequest, &Functions::Logout},
       },
-      book_(data) {}
+      book_(accounts),
+      floor_(floor) {}
 
 Answer Functions::Handle(const Request& request, Session& session, std::uint64_t connection) {
   if (request.function == kLogin) return Login(request, session, connection);
@@ -242,7 +232,10 @@ std::vector<std::string> Functions::AccountValues(const Account& account, Sessio
 
 Answer Functions::QuoteServers(const Request& request, Session&) {
   Answer answer{
-      AcceptedLine(request, {std::to_string(data_.quoteServers.size()), data_.quoteUser, data_.quotePassword}), {}, {}};
+      AcceptedLine(request, {std::to_string(data_.quoteServers.size()), data_.quoteUser, data_.quotePassword}),
+      {},
+      {},
+      {}};
   // The terminal reads a server's address from field 3 and its port from field 4.
   int number = 0;
   for (const QuoteServer& server : data_.quoteServers)
@@ -259,7 +252,7 @@ Answer Functions::ManagedAccounts(const Request& request, Session& session) {
   if (session.kind != SessionKind::kManagement)
     return Refusal(request, kNotManagement, "只有管理账号可以查询对应的交易账号！");
   const Account& manager = *data_.FindAccount(session.customer);
-  Answer answer{AcceptedLine(request, {std::to_string(manager.managed.size())}), {}, {}};
+  Answer answer{AcceptedLine(request, {std::to_string(manager.managed.size())}), {}, {}, {}};
   // The terminal reads the sub-account from field 6 of each row.
   int number = 0;
   for (const std::string& customer : manager.managed)

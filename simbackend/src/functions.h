@@ -31,19 +31,91 @@
 //   5137 check-in to the CTP system as user parameter 6 with password 7
 //        (the back end's own trading accounts), automatic flag 8: 5 user,
 //        6 flag, 7 trading day, 8 message.
+//
+// Orders (order_functions.cpp), which the trading floor enters, fills
+// against the quotes and follows with pushes (trading_floor.h). Order
+// numbers are written in one canonical decimal form everywhere; a request
+// may name them with leading zeros.
+//   5011 an order: exchange parameter 5 (id or code), contract 6, buy/sell
+//        7, open/close 8 ("0" open, "1" close, "2" close today, where the
+//        seat takes it), hedge 9, lots 10, price 11 (a limit order's), trade
+//        code 12 and seat 13 (empty: the account's own), price type 14 ("0"
+//        limit, "1" market, "2" best price; empty "0"), validity 15 ("0" the
+//        day, "1" fill or kill, "2" fill and kill; empty "0"); the pair must
+//        be an order type of the exchange (5323). Answer, in state "n":
+//        5 order number, 6 exchange id, 7 exchange name, 8 contract,
+//        9 contract name, 10 state, 11 state text, 12 buy/sell, 13 its text,
+//        14 open/close, 15 its text, 16 hedge, 17 its text, 18 lots,
+//        19 price (a market order's: the price limit in its direction),
+//        20 lots filled, 21 average fill price, 22 customer, 23 system
+//        number, 24 trade code, 26 order time, 27 time reported, 30 cancel
+//        time, 31 order kind "A", 32 seat, 34 order seat, 36 price type,
+//        37 validity, 43 frozen margin, 44 frozen fee, 47 frozen premium.
+//        Refused: an unknown contract, lots not from 1 to 99999, a price off
+//        the tick grid or beyond the price limits, an order type the exchange
+//        does not list, a trade code or seat not the account's, an opening
+//        order of a close-only account or beyond the available funds, a
+//        close beyond the free lots of the position.
+//   5012 cancel of order number parameter 12, order seat 16 (else seat 15):
+//        5 customer, 6 order number, 7 contract, 8 state ("d", or "b" after
+//        fills), 9 state text, 10 buy/sell, 11 lots, 12 lots filled,
+//        13 average fill price, 14 cancel time, 15 exchange id, 16 order
+//        seat. Refused for an unknown order and one no longer working.
+// The pushes that follow, to every connection of the account, after the
+// answer (before it when the script holds or delays it), each "R||0|code|"
+// and fields from 5 on:
+//   15002 a new state of the order (taken by the exchange "a"; a fill "p"
+//   15004 or "c") and its cancel ("d", "b"): 8 customer, 9 order number,
+//        10 exchange id, 11 exchange name, 12 contract, 13 contract name,
+//        14 state, 15 state text, 16 buy/sell, 17 its text, 18 open/close,
+//        19 its text, 20 hedge, 21 its text, 22 lots, 23 price, 24 lots
+//        filled, 25 average fill price, 26 order time, 27 trade code,
+//        28 system number, 31 time reported, 34 cancel time, 35 price type,
+//        36 seat, 37 validity, 39 state sequence (one more with every state
+//        change: taken, each fill, a cancel), 40 message, 41 "0" (a cancel
+//        push leaves the release of what is still frozen to the terminal; a
+//        state push releases nothing), 42 order seat.
+//   15005 a fill, after the state push of the same change: 8 customer,
+//        9 exchange id, 10 trading day, 11 order number, 12 the order's
+//        state, 13 its text, 14 contract, 15 contract name, 16 buy/sell,
+//        17 its text, 18 open/close, 19 its text, 20 hedge, 21 its text,
+//        22 lots of the fill, 23 lots of the order still working, 24 fill
+//        price, 25 the order's average fill price, 26 turnover, 27 trade
+//        code, 28 system number, 29 fill number (unique among all fills),
+//        30 delivery period, 31 fill time, 32 seat, 35 the order's state
+//        sequence, 36 message, 37 order seat.
+//
+// Option exercise and abandon applications (option_functions.cpp). A seat
+// takes the instructions its "ZXZL" parameter names; the lots of entered
+// applications and of working close orders are not free for another.
 //   5240 exercise ("1") or abandon ("2", parameter 12) application for
-//        option parameter 6 at exchange 5: buy/sell 7, hedge 8, lots 9,
-//        trading code 10, seat 11. Answer fields: 5 customer, 6 application
-//        number, 7 exchange id, 8 contract, 9 state "a", 10 buy/sell,
-//        11 hedge, 12 lots, 13 trading code, 14 order time, 15 trading day,
-//        16 seat, 19 cancel time, 25 order seat, 34 frozen margin,
-//        35 frozen fee, 38 type.
+//        option parameter 6 at exchange 5: buy/sell 7 ("0"), hedge 8, lots 9,
+//        trading code 10, seat 11, taken as stated (the positions count when
+//        they are exercised at the day's end). Answer fields:
+//        5 customer, 6 application number, 7 exchange id, 8 contract, 9 state
+//        "a", 10 buy/sell, 11 hedge, 12 lots, 13 trading code, 14 order
+//        time, 15 trading day, 16 seat, 19 cancel time, 25 order seat,
+//        34 frozen margin, 35 frozen fee, 38 type.
 //   5241 cancel of application number parameter 5 at exchange parameter 8:
 //        fields 5 to 15 as 5240 with state "d", 16 cancel time, 20 order
 //        seat, 25 type.
-//   5243 abandon application for option parameter 7 at exchange 6, lots 8.
-//   5244 the options whose exercise may be abandoned: 5 rows, each the 14
-//        fields of an abandonable position from field 4 on.
+//   5244 the options exercised from day parameter 5 to day 6 (the terminal
+//        asks for its trading day) held long at seats that take abandons:
+//        5 rows, from field 4 on: trading day, customer, seat, trade code, exchange id,
+//        hedge, contract, lots held long, lots held short, forecast
+//        exercise profit (in-the-money value of the long lots), suggested
+//        abandon lots (all free lots when out of the money, else 0), largest
+//        abandonable lots (the free ones), lots applied for, forecast
+//        settlement price (the underlying's, as 5245 gives it).
+//   5243 abandon application for option parameter 7 at exchange 6, lots 8,
+//        on the option's exercise day, taken from the first of its 5244
+//        positions with the lots free: fields 5 to 18 the position's 5244
+//        row after it.
+// The pushes that follow: 15012 the application entered, 15013 its cancel,
+//   each: 8 customer, 9 application number, 10 exchange id, 11 contract,
+//   12 state, 13 buy/sell, 14 hedge, 15 lots, 16 trade code, 25 cancel time,
+//   28 state sequence (1 entered, 2 cancelled), 29 message, 31 order seat
+//   (the application's key), 42 type.
 //
 // What the engine downloads before the accounts (reference_functions.cpp);
 // "rows" means field 5 of the status line is the row count and each row,
@@ -65,7 +137,9 @@
 //        22 "1" option or "0" futures, 23 "C" or "P", 24 strike.
 //
 // What the engine downloads of each trading account, the customer number of
-// field 7 (account_queries.cpp); a management account is refused:
+// field 7 (account_queries.cpp), as the trading floor's book stands: the
+// data folder's day and what happened since. A management account is
+// refused.
 //   5300 trade codes, rows: 4 customer, 5 exchange id, 6 trade code, 7 its
 //        type, 8 seat, 9 state "0".
 //   5002 funds, one line, fields 5 to 35 as the engine's fund row takes them:
@@ -90,20 +164,22 @@
 //        14 lots, 15 lots working, 16 average fill price, 17 lots filled,
 //        18 system number, 19 order time, 20 time reported, 21 trade code,
 //        24 cancel time, 25 order kind "A", 26 seat, 29 state sequence,
-//        32 order seat, 34 empty (no combination), 39 price type "0",
-//        40 validity "0", 48 frozen margin, 52 frozen fee, 57 frozen premium.
+//        32 order seat, 34 empty (no combination), 39 price type,
+//        40 validity, 48 frozen margin, 52 frozen fee, 57 frozen premium
+//        (what the working lots still freeze).
 //   5246 exercise and abandon applications selected as 5134, rows: 4
 //        customer, 5 application number, 6 exchange id, 7 contract, 8 state,
 //        9 buy/sell, 10 hedge, 11 lots, 12 trade code, 13 order time,
-//        14 trading day, 15 seat, 18 cancel time, 21 trade code (the key the
-//        exercisable quantities share), 26 order seat (the application's
-//        key), 27 frozen margin, 28 frozen fee, 31 state sequence, 35 type
+//        14 trading day, 15 seat, 18 cancel time, 21 trade code, 26 order
+//        seat (the key the application shares with its exercisable
+//        quantity), 27 frozen margin, 28 frozen fee, 31 state sequence, 35 type
 //        ("1" exercise, "2" abandon).
 //   5003 trades of the day when it lies from date 5 to date 6 (empty: no
 //        bound), rows: 4 exchange id, 5 trading day, 6 order number,
-//        7 contract, 8 contract name, 9 buy/sell, 11 open/close, 13 hedge,
-//        15 lots, 16 price, 17 turnover, 18 trade code, 19 system number,
-//        20 deal number, 21 delivery period, 22 time, 23 seat.
+//        7 contract, 8 contract name, 9 buy/sell, 10 its text, 11 open/close,
+//        12 its text, 13 hedge, 14 its text, 15 lots, 16 price, 17 turnover,
+//        18 trade code, 19 system number, 20 deal number, 21 delivery
+//        period, 22 time, 23 seat.
 //
 // Single lines the engine asks for one row at a time (rate_functions.cpp,
 // quote_functions.cpp):
@@ -117,11 +193,12 @@
 //        code 7, seat 8 and hedge 9 (empty: any; the sixth selector, the
 //        buy/sell code, is not read: only long positions are exercised). In
 //        the order of the engine's 198-byte row: 5 customer, 6 exchange id,
-//        8 contract, 9 trade code, 10 seat, 7 contract name, 11 lots held
-//        long now, 12 lots under abandon applications (the first frozen
-//        quantity), 14 lots under exercise applications (the second),
-//        13 underlying contract. Without a trade code or seat selector,
-//        fields 9 and 10 show the account's own at the exchange.
+//        8 contract, 9 trade code, 10 seat, 7 the key the applications share
+//        (the seat, as 5246 field 26 carries it), 11 lots under abandon
+//        applications (the first frozen quantity), 12 lots under exercise
+//        applications (the second), 14 lots held long now, 13 underlying
+//        contract. Without a trade code or seat selector, fields 9 and 10
+//        show the account's own at the exchange.
 //   5245 option parameters of option 7 at exchange 5: 5 exchange id,
 //        6 trading day, 7 contract, 8 underlying price (the index of the
 //        data, else the underlying futures contract's last price),
@@ -129,12 +206,10 @@
 //   5128 last prices of the contracts listed in parameter 5 ("X,code;" each,
 //        X the exchange id), at most kMaxSubscribedContracts: 5 the prices
 //        in list order, separated by ";", empty for an unknown contract.
-//
-// The exercise applications do not look at the positions: 5244 lists none
-// and 5243 is refused for want of a position; 5240 does not check one.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -143,32 +218,16 @@
 
 #include "account_book.h"
 #include "account_day.h"
+#include "day_clock.h"
+#include "error_codes.h"
+#include "free_lots.h"
 #include "quote_feed.h"
 #include "request.h"
 #include "session.h"
 #include "simbackend/backend_data.h"
+#include "trading_floor.h"
 
 namespace simbackend {
-
-// Error codes of refused requests; the terminal shows their texts.
-enum ErrorCode : int {
-  kNoSuchCustomer = 1001,
-  kWrongPassword = 1002,
-  kWrongRole = 1003,
-  kNotManaged = 1004,
-  kCredentialsMismatch = 1005,
-  kNotManagement = 1006,
-  kNoSuchContract = 2001,
-  kBadParameter = 2002,
-  kNoSuchEntry = 2003,
-  kAlreadyDone = 2004,
-  kNoPosition = 2005,
-  kCtpLoginFailed = 2006,
-  kUnknownFunction = 9001,
-  kNotLoggedIn = 9002,
-  kMalformedRequest = 9003,
-  kNoMoreRows = 9004,
-};
 
 struct Answer {
   std::string line;               // the status line, with the data of a single-packet answer
@@ -176,12 +235,17 @@ struct Answer {
   // A subscription's contracts (indexes into the data's contracts), which
   // the connection follows from the moment its answer goes out.
   std::optional<std::vector<std::size_t>> subscription;
+  // What follows the answer once it went out (or was held or delayed by the
+  // script): the pushes of what the request changed.
+  std::function<void()> then;
 };
 
 class Functions {
  public:
-  // `ownPort` replaces the port of quote servers listed as this back end itself.
-  Functions(const BackendData& data, std::uint16_t ownPort, const QuoteFeed& quotes);
+  // `ownPort` replaces the port of quote servers listed as this back end
+  // itself. The accounts' management and the exchange are the server's.
+  Functions(const BackendData& data, std::uint16_t ownPort, const QuoteFeed& quotes, AccountBook& accounts,
+            TradingFloor& floor);
 
   // Answers one request (not a follow-up) of the connection numbered
   // `connection`, whose session a login or logout changes.
@@ -212,11 +276,39 @@ class Functions {
   Answer CustomerStatus(const Request& request, Session& session);
   Answer EditMoney(const Request& request, Session& session);
   Answer ReviewMoney(const Request& request, Session& session);
+  // order_functions.cpp
+  Answer SendOrder(const Request& request, Session& session);
+  Answer CancelOrder(const Request& request, Session& session);
+  // The trade code and seat that an order of the customer at the exchange
+  // with that hedge code goes out with: those requested, which must be the
+  // customer's, or else the first that fits. Null, with the refusal, when
+  // none is.
+  const TradeCode* TradeCodeOf(const Request& request, std::size_t exchange, const std::string& hedge,
+                               const std::string& tradeCode, const std::string& seat, std::string& refusal) const;
   // option_functions.cpp
   Answer SendExercise(const Request& request, Session& session);
   Answer CancelExercise(const Request& request, Session& session);
   Answer ApplyAbandon(const Request& request, Session& session);
   Answer AbandonableOptions(const Request& request, Session& session);
+  // Enters the application at the trading floor: the answer of `values` of
+  // it as entered, its push to follow; or the refusal.
+  Answer Applied(const Request& request, ExerciseApplication application, TradingFloor::Backing backing,
+                 const std::function<std::vector<std::string>(const ExerciseApplication&)>& values);
+  // A long option position whose exercise its seat lets the customer abandon
+  // on its exercise day, with the lots free for it, and its row of the
+  // abandonable options: from
+  // field 4 on, trading day, customer, seat, trade code, exchange id, hedge,
+  // contract, lots held long, lots held short, forecast exercise profit,
+  // suggested abandon lots, largest abandonable lots, lots applied for,
+  // forecast settlement price (the underlying's).
+  struct AbandonableRow {
+    PositionKey position;
+    std::int64_t free = 0;
+    std::vector<std::string> values;
+  };
+  // Those of options exercised from day `first` to day `last` (empty: no bound).
+  std::vector<AbandonableRow> Abandonable(const std::string& customer, const std::string& first,
+                                          const std::string& last) const;
   // reference_functions.cpp
   Answer SystemDate(const Request& request, Session& session);
   Answer ExchangeSeats(const Request& request, Session& session);
@@ -236,6 +328,9 @@ class Functions {
   Answer FeeRates(const Request& request, Session& session);
   Answer ExercisableQuantity(const Request& request, Session& session);
   Answer OptionParameters(const Request& request, Session& session);
+  // The price of an option's underlying: the index of the option
+  // parameters, else the underlying futures contract's last price.
+  std::string UnderlyingPriceText(std::size_t option) const;
   // The contract named by the two parameters; a refusal line when there is none.
   std::size_t FindContractOf(const Request& request, std::size_t exchangeParameter, std::size_t contractParameter,
                              std::string& refusal) const;
@@ -243,8 +338,6 @@ class Functions {
   // The trading account of the request's customer number; a refusal line
   // for a management account.
   const Account* Trader(const Request& request, std::string& refusal) const;
-  // The contracts' last prices as the quotes show them now.
-  PriceSource LastPrices() const;
 
   // The login's kind, or a refusal line.
   SessionKind CheckLogin(const Request& request, std::string& refusal) const;
@@ -268,7 +361,8 @@ class Functions {
   const std::uint16_t ownPort_;
   const QuoteFeed& quotes_;
   const std::map<int, Handler> handlers_;
-  AccountBook book_;
+  AccountBook& book_;
+  TradingFloor& floor_;
   std::mutex lastLoginsMutex_;  // guards lastLogins_
   std::map<std::string, LastLogin> lastLogins_;
 };
@@ -277,7 +371,7 @@ class Functions {
 inline const std::string& Parameter(const Request& request, std::size_t k) { return request.Field(k + 4); }
 
 // An answer of one line.
-inline Answer OneLine(std::string line) { return {std::move(line), {}, {}}; }
+inline Answer OneLine(std::string line) { return {std::move(line), {}, {}, {}}; }
 
 // The values of an answer line from field `first` to field `last`, set by
 // field number; a field not set stays empty.
@@ -304,9 +398,5 @@ Answer Refusal(const Request& request, int code, const std::string& text);
 
 // The text without the blanks and tabs around it.
 std::string TrimBlanks(const std::string& text);
-
-// The local date "YYYYMMDD" and time "HH:MM:SS" of the back end's clock.
-std::string TodayText();
-std::string NowText();
 
 }  // namespace simbackend

@@ -41,11 +41,17 @@ void QuoteFeed::Unsubscribe(std::uint64_t connection) {
   subscribers_.erase(connection);
 }
 
+void QuoteFeed::SetWaitedFor(std::vector<std::size_t> contracts) {
+  std::lock_guard lock(mutex_);
+  waitedFor_ = std::move(contracts);
+}
+
 std::size_t QuoteFeed::Advance() {
   std::vector<Delivery> deliveries;
+  std::vector<std::size_t> moved;
   {
     std::lock_guard lock(mutex_);
-    deliveries = StepLocked();
+    deliveries = StepLocked(moved);
   }
   std::size_t reached = 0;
   for (const Delivery& delivery : deliveries) {
@@ -55,6 +61,7 @@ std::size_t QuoteFeed::Advance() {
     const std::shared_ptr<Connection> connection = delivery.subscriber->connection.lock();
     if (connection && connection->Send(delivery.frame)) ++reached;
   }
+  if (stepListener_) stepListener_(moved);
   return reached;
 }
 
@@ -73,18 +80,18 @@ std::shared_ptr<QuoteFeed::Subscriber> QuoteFeed::SubscriberOf(const std::shared
   return subscriber;
 }
 
-std::vector<QuoteFeed::Delivery> QuoteFeed::StepLocked() {
+std::vector<QuoteFeed::Delivery> QuoteFeed::StepLocked(std::vector<std::size_t>& moved) {
   std::erase_if(subscribers_, [](const auto& entry) {
     const std::shared_ptr<Connection> connection = entry.second->connection.lock();
     return !connection || connection->Finished();
   });
-  // Each followed contract moves once, however many connections follow it.
-  std::vector<std::size_t> followed;
+  // Each contract moves once, however many connections follow it.
+  moved = waitedFor_;
   for (const auto& [id, subscriber] : subscribers_)
-    followed.insert(followed.end(), subscriber->contracts.begin(), subscriber->contracts.end());
-  std::sort(followed.begin(), followed.end());
-  followed.erase(std::unique(followed.begin(), followed.end()), followed.end());
-  market_.Step(followed);
+    moved.insert(moved.end(), subscriber->contracts.begin(), subscriber->contracts.end());
+  std::sort(moved.begin(), moved.end());
+  moved.erase(std::unique(moved.begin(), moved.end()), moved.end());
+  market_.Step(moved);
 
   std::vector<Delivery> deliveries;
   for (const auto& [id, subscriber] : subscribers_) {

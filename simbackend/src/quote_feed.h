@@ -1,6 +1,6 @@
 // The quotes that connections subscribe to: the market, which connection
 // follows which contracts, and the thread that moves the followed contracts
-// and pushes their updates.
+// (and those that orders wait for) and pushes their updates.
 //
 // A subscription replaces the connection's set and is answered by one push
 // of full quotes of the new set; every later step pushes one update line per
@@ -46,8 +46,17 @@ class QuoteFeed {
                  const std::function<void()>& sendAnswer);
   void Unsubscribe(std::uint64_t connection);
 
-  // Moves every followed contract one step and pushes the updates; the
-  // number of connections reached.
+  // Contracts that move with every step besides those that connections
+  // follow: working orders wait for them.
+  void SetWaitedFor(std::vector<std::size_t> contracts);
+
+  // Called after every step, once its updates went out, with the contracts
+  // that moved; outside the feed's locks. Set before Start().
+  using StepListener = std::function<void(const std::vector<std::size_t>& moved)>;
+  void SetStepListener(StepListener listener) { stepListener_ = std::move(listener); }
+
+  // Moves every followed or waited-for contract one step, pushes the updates
+  // and tells the step listener; the number of connections reached.
   std::size_t Advance();
 
   // The contract's current quote.
@@ -70,15 +79,18 @@ class QuoteFeed {
   };
 
   std::shared_ptr<Subscriber> SubscriberOf(const std::shared_ptr<Connection>& connection);
-  // Under mutex_: steps the followed contracts and builds each subscriber's updates.
-  std::vector<Delivery> StepLocked();
+  // Under mutex_: steps the followed and waited-for contracts, which go to
+  // `moved`, and builds each subscriber's updates.
+  std::vector<Delivery> StepLocked(std::vector<std::size_t>& moved);
   static std::string PushFrame(const std::vector<std::string>& lines);
 
   const BackendData& data_;
   const std::chrono::milliseconds interval_;
-  mutable std::mutex mutex_;  // guards market_ and subscribers_
+  StepListener stepListener_;
+  mutable std::mutex mutex_;  // guards market_, subscribers_ and waitedFor_
   Market market_;
   std::map<std::uint64_t, std::shared_ptr<Subscriber>> subscribers_;  // by connection id
+  std::vector<std::size_t> waitedFor_;
   platform::WorkerThread thread_;
 };
 

@@ -76,7 +76,7 @@ Answer Functions::Subscribe(const Request& request, Session&) {
         std::find(contracts.begin(), contracts.end(), contract) == contracts.end())
       contracts.push_back(contract);
   }
-  return {AcceptedLine(request, {std::to_string(contracts.size())}), {}, std::move(contracts)};
+  return {AcceptedLine(request, {std::to_string(contracts.size())}), {}, std::move(contracts), {}};
 }
 
 }  // namespace simbackend

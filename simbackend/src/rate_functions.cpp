@@ -59,8 +59,10 @@ Answer Functions::FeeRates(const Request& request, Session&) {
 }
 
 // The engine takes fields 5, 6, 8, 9, 10, 7, 11, 12, 14 and 13 in this order
-// into its exercisable-quantity row; an application of type "1" (exercise)
-// freezes lots of field 14, any other (abandon) of field 12.
+// into its exercisable-quantity row. Field 7 is the key an application
+// shares with the row: its seat (the order seat of 5246 field 26). An
+// application of type "1" (exercise) freezes lots of field 12, any other
+// (abandon) of field 11.
 Answer Functions::ExercisableQuantity(const Request& request, Session&) {
   std::string refusal;
   const Account* account = Trader(request, refusal);
@@ -74,19 +76,16 @@ Answer Functions::ExercisableQuantity(const Request& request, Session&) {
   const std::string& seat = Parameter(request, kExercisableSeatParameter);
   const std::string& hedge = Parameter(request, kExercisableHedgeParameter);
 
-  AccountDay day;
-  std::string problem;
-  ReplayDay(data_, account->customer, TodayText(), LastPrices(), day, problem);
   std::int64_t held = 0;
-  for (const HeldDetail& d : day.details)
+  for (const HeldDetail& d : floor_.DayOf(account->customer).details)
     if (d.contract == index && d.buySell == "0" && Selected(tradeCode, d.tradeCode) && Selected(seat, d.seat) &&
         Selected(hedge, d.hedge))
       held += d.lots;
   std::int64_t exercising = 0;
   std::int64_t abandoning = 0;
-  for (const ExerciseApplication& a : book_.Exercises(account->customer))
-    if (a.state == "a" && a.contract == option.code && a.exchange == data_.ExchangeOf(option).id &&
-        Selected(tradeCode, a.tradingCode))
+  for (const ExerciseApplication& a : floor_.Business().exercises)
+    if (a.customer == account->customer && a.state == "a" && a.contract == option.code &&
+        a.exchange == data_.ExchangeOf(option).id && Selected(tradeCode, a.tradingCode))
       (a.type == kExercise ? exercising : abandoning) += a.lots;
 
   // Without selectors, the trade code and seat the account's orders go out with.
@@ -94,8 +93,8 @@ Answer Functions::ExercisableQuantity(const Request& request, Session&) {
   const std::string shownCode = !tradeCode.empty() || code == nullptr ? tradeCode : code->code;
   const std::string shownSeat = !seat.empty() || code == nullptr ? seat : code->seat;
   return OneLine(AcceptedLine(
-      request, {account->customer, data_.ExchangeOf(option).id, option.name, option.code, shownCode, shownSeat,
-                std::to_string(held), std::to_string(abandoning), option.underlying, std::to_string(exercising)}));
+      request, {account->customer, data_.ExchangeOf(option).id, shownSeat, option.code, shownCode, shownSeat,
+                std::to_string(abandoning), std::to_string(exercising), option.underlying, std::to_string(held)}));
 }
 
 Answer Functions::OptionParameters(const Request& request, Session&) {
@@ -106,13 +105,16 @@ Answer Functions::OptionParameters(const Request& request, Session&) {
   if (option.kind != ContractKind::kOption) return Refusal(request, kBadParameter, "合约" + option.code + "不是期权！");
   const OptionParams* params = data_.OptionParamsOf(option);
   if (params == nullptr) return Refusal(request, kNoSuchEntry, "期权" + option.code + "没有相关参数！");
-  std::string underlying = params->underlyingPrice;
-  if (underlying.empty()) {
-    const std::size_t future = UnderlyingOf(data_, index);
-    underlying = data_.PriceText(data_.contracts[future], quotes_.QuoteOf(future).last);
-  }
-  return OneLine(AcceptedLine(request, {data_.ExchangeOf(option).id, TodayText(), option.code, underlying,
-                                        params->numerator, params->denominator, params->fourth}));
+  return OneLine(
+      AcceptedLine(request, {data_.ExchangeOf(option).id, TodayText(), option.code, UnderlyingPriceText(index),
+                             params->numerator, params->denominator, params->fourth}));
+}
+
+std::string Functions::UnderlyingPriceText(std::size_t option) const {
+  const OptionParams* params = data_.OptionParamsOf(data_.contracts[option]);
+  if (params != nullptr && !params->underlyingPrice.empty()) return params->underlyingPrice;
+  const std::size_t future = UnderlyingOf(data_, option);
+  return data_.PriceText(data_.contracts[future], quotes_.QuoteOf(future).last);
 }
 
 }  // namespace simbackend

@@ -20,7 +20,7 @@ std::string TickText(const Variety& variety) {
 }  // namespace
 
 Answer RowsAnswer(const Request& request, const std::vector<std::vector<std::string>>& rows) {
-  Answer answer{AcceptedLine(request, {std::to_string(rows.size())}), {}, {}};
+  Answer answer{AcceptedLine(request, {std::to_string(rows.size())}), {}, {}, {}};
   for (const std::vector<std::string>& row : rows) answer.rows.push_back(RowLine(request, row));
   return answer;
 }

@@ -17,6 +17,7 @@
 #include "request.h"
 #include "request_log.h"
 #include "simbackend/backend_data.h"
+#include "trading_floor.h"
 
 namespace simbackend {
 namespace {
@@ -63,7 +64,12 @@ class Server::Impl {
     if (options_.dataFolder.empty()) options_.dataFolder = DefaultDataFolder();
     if (!LoadBackendData(options_.dataFolder, data_, error) || !listener_.Open(options_.port, error)) return false;
     feed_.emplace(data_, options_.quoteSeed, options_.quoteInterval);
-    functions_.emplace(data_, listener_.Port(), *feed_);
+    accounts_.emplace(data_);
+    floor_.emplace(
+        data_, *feed_, *accounts_, FillBehaviour{},
+        [this](const std::string& customer, const std::vector<std::string>& lines) { Push(customer, lines); });
+    feed_->SetStepListener([this](const std::vector<std::size_t>& moved) { floor_->MatchMoved(moved); });
+    functions_.emplace(data_, listener_.Port(), *feed_, *accounts_, *floor_);
     deferred_.Start();
     feed_->Start();
     acceptor_.Start([this](platform::Event& stop) { Accept(stop); });
@@ -135,6 +141,9 @@ class Server::Impl {
   }
 
   QuoteFeed& Feed() { return *feed_; }
+  TradingFloor& Floor() { return *floor_; }
+  const TradingFloor& Floor() const { return *floor_; }
+  const BackendData& Data() const { return data_; }
 
   RequestLog& Received() { return requests_; }
   const RequestLog& Received() const { return requests_; }
@@ -242,6 +251,9 @@ class Server::Impl {
       feed_->Subscribe(connection.shared_from_this(), std::move(*answer.subscription), sendAnswer);
     else
       sendAnswer();
+    // The pushes of what the request changed come after its answer, or
+    // before it when the script holds or delays the answer.
+    if (answer.then) answer.then();
   }
 
   // True when the rule keeps the answer back to send it later.
@@ -286,6 +298,8 @@ class Server::Impl {
   BackendData data_;
   Listener listener_;
   std::optional<QuoteFeed> feed_;
+  std::optional<AccountBook> accounts_;
+  std::optional<TradingFloor> floor_;
   std::optional<Functions> functions_;
 
   std::mutex stopMutex_;  // makes Stop run once
@@ -359,6 +373,14 @@ std::size_t Server::PushMessageBox(std::string_view customer, std::string_view t
 }
 
 std::size_t Server::AdvanceQuotes() { return impl_->Feed().Advance(); }
+
+void Server::SetFillBehaviour(FillBehaviour fills) { impl_->Floor().SetFillBehaviour(fills); }
+
+std::optional<AccountView> Server::Book(std::string_view customer) const {
+  const Account* account = impl_->Data().FindAccount(customer);
+  if (account == nullptr || account->kind != AccountKind::kTrading) return std::nullopt;
+  return impl_->Floor().View(*account);
+}
 
 std::vector<ReceivedRequest> Server::Requests() const { return impl_->Received().Requests(); }
 bool Server::WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {

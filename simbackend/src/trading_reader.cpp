@@ -20,7 +20,6 @@ constexpr std::size_t kMaxRateText = 15;
 constexpr int kMaxRateDecimals = 8;
 constexpr std::int64_t kMaxDenominator = 1'000'000;
 
-constexpr const char* kExerciseParameter = "ZXZL";
 constexpr const char* kOpenCloseSet = "开平";
 constexpr const char* kCloseTodaySet = "平今";
 

@@ -187,9 +187,9 @@ TEST_F(SingleRowTest, RatesExercisableQuantitiesAndOptionParametersComeInOneLine
        {{4, "Y"}, {5, "J"}, {6, "20261210"}, {7, "IO2612-P-3900"}, {8, "3915.2"}, {9, "1"}, {10, "2"}, {11, "0"}}},
       {"parameters of a future", 5245, {"J", "", "IF2612"}, 6, {{4, "N"}, {5, "2002"}}},
       {"long option held over night and bought today", 5242, {"D", "m2705-C-3000", "", "", "", "0"}, 14,
-       {{4, "Y"}, {5, "10001"}, {6, "D"}, {7, "豆粕期权2705-C-3000"}, {8, "m2705-C-3000"}, {9, "01000101"},
-        {10, "D001"}, {11, "7"}, {12, "0"}, {13, "m2705"}, {14, "0"}}},
-      {"option held short only", 5242, {"D", "m2705-P-2900", "", "", "", "0"}, 14, {{11, "0"}}},
+       {{4, "Y"}, {5, "10001"}, {6, "D"}, {7, "D001"}, {8, "m2705-C-3000"}, {9, "01000101"},
+        {10, "D001"}, {11, "0"}, {12, "0"}, {13, "m2705"}, {14, "7"}}},
+      {"option held short only", 5242, {"D", "m2705-P-2900", "", "", "", "0"}, 14, {{14, "0"}}},
       {"quantity of a future", 5242, {"S", "cu2702", "", "", "", "0"}, 6, {{4, "N"}, {5, "2002"}}},
   };
   for (const Case& c : cases) {
@@ -201,19 +201,23 @@ TEST_F(SingleRowTest, RatesExercisableQuantitiesAndOptionParametersComeInOneLine
 }
 
 TEST_F(SingleRowTest, ApplicationsFreezeTheirLotsOfTheExercisableQuantity) {
+  // m2705-C-3000: 7 lots held long; the Dalian seat takes both instructions.
   const auto apply = [&](const std::string& lots, const std::string& type) {
-    return Field(CallDemo(5240, {"S", "cu2702C76000", "0", "0", lots, "81000101", "S001", type, "", "", "", "", "",
+    return Field(CallDemo(5240, {"D", "m2705-C-3000", "0", "0", lots, "01000101", "D001", type, "", "", "", "", "",
                                  "", "A"}),
                  4);
   };
   ASSERT_EQ(apply("3", "1"), "Y");
   ASSERT_EQ(apply("1", "2"), "Y");
-  const std::vector<std::string> selectors = {"S", "cu2702C76000", "81000101", "S001", "0", "0"};
-  ExpectFields(CallDemo(5242, selectors), {{9, "81000101"}, {10, "S001"}, {11, "4"}, {12, "1"}, {14, "3"}});
-  ASSERT_EQ(Field(CallDemo(5241, {"1", "S001", "10001", "S", "S001", "1"}), 4), "Y");
-  ExpectFields(CallDemo(5242, selectors), {{11, "4"}, {12, "1"}, {14, "0"}});
+  const std::vector<std::string> selectors = {"D", "m2705-C-3000", "01000101", "D001", "0", "0"};
+  // The abandon freezes the first quantity, the exercise the second; the key
+  // is the seat the applications went out through.
+  ExpectFields(CallDemo(5242, selectors),
+               {{7, "D001"}, {9, "01000101"}, {10, "D001"}, {11, "1"}, {12, "3"}, {14, "7"}});
+  ASSERT_EQ(Field(CallDemo(5241, {"1", "D001", "10001", "D", "D001", "1"}), 4), "Y");
+  ExpectFields(CallDemo(5242, selectors), {{11, "1"}, {12, "0"}, {14, "7"}});
   // Another trade code holds none of it.
-  ExpectFields(CallDemo(5242, {"S", "cu2702C76000", "81009999", "", "", "0"}), {{9, "81009999"}, {11, "0"}, {12, "0"}});
+  ExpectFields(CallDemo(5242, {"D", "m2705-C-3000", "01009999", "", "", "0"}), {{9, "01009999"}, {11, "0"}, {12, "0"}});
 }
 
 TEST_F(SingleRowTest, LastPricesComeInTheOrderOfTheListOverTheQuoteConnection) {

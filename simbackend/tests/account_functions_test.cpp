@@ -2,10 +2,10 @@
 // check-in and option exercise applications, as a client sees them.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
+#include "order_client.h"
 #include "server_fixture.h"
 
 namespace simbackend_test {
@@ -132,10 +132,16 @@ TEST_F(AccountFunctionsTest, TheCtpCheckInTakesTheBackEndsTradingAccounts) {
 std::vector<std::string> ExerciseParameters(const std::string& exchange, const std::string& contract,
                                             const std::string& buySell, const std::string& lots,
                                             const std::string& type) {
-  return {exchange, contract, buySell, "0", lots, "0001", "S001", type, "", "", "", "", "", "", "A"};
+  return {exchange, contract, buySell, "0", lots, "81000101", "S001", type, "", "", "", "", "", "", "A"};
 }
 
-TEST_F(AccountFunctionsTest, ExerciseApplicationsAreEnteredAndCancelledOnce) {
+// The next push line of an exercise application.
+std::string ExercisePush(RawClient& client) {
+  const std::vector<std::string> lines = PushesWithCodes(client, {15012, 15013}, 1);
+  return lines.empty() ? std::string() : lines[0];
+}
+
+TEST_F(AccountFunctionsTest, ExerciseApplicationsAreEnteredAndCancelledOnceWithTheirPushes) {
   auto client = LoggedIn("10001", "111111");
   const auto call = [&](int function, const std::vector<std::string>& parameters) {
     return client->Call(RequestText(2, function, "10001", "111111", parameters));
@@ -143,23 +149,30 @@ TEST_F(AccountFunctionsTest, ExerciseApplicationsAreEnteredAndCancelledOnce) {
   const std::string sent = call(5240, ExerciseParameters("S", "cu2702C76000", "0", "3", "1"));
   ASSERT_EQ(Field(sent, 4), "Y") << sent;
   EXPECT_EQ(FieldCount(sent), 38u);
-  const std::map<std::size_t, std::string> sentFields = {
-      {5, "10001"}, {6, "1"},     {7, "S"},     {8, "cu2702C76000"}, {9, "a"},         {10, "0"},
-      {11, "0"},    {12, "3"},    {13, "0001"}, {14, "09:30:05"},    {15, "20261210"}, {16, "S001"},
-      {19, ""},     {25, "S001"}, {34, "0.00"}, {35, "0.00"},        {38, "1"}};
-  for (const auto& [field, value] : sentFields) EXPECT_EQ(Field(sent, field), value) << field;
-  EXPECT_EQ(Field(call(5240, ExerciseParameters("sfe", "cu2702P76000", "0", "1", "2")), 6), "2");
+  ExpectFields(sent, {{5, "10001"},    {6, "1"},     {7, "S"},         {8, "cu2702C76000"}, {9, "a"},
+                      {10, "0"},       {11, "0"},    {12, "3"},        {13, "81000101"},    {14, "09:30:05"},
+                      {15, "20261210"}, {16, "S001"}, {19, ""},         {25, "S001"},        {34, "0.00"},
+                      {35, "0.00"},    {38, "1"}});
+  ExpectFields(ExercisePush(*client), {{4, "15012"}, {8, "10001"}, {9, "1"}, {10, "S"}, {11, "cu2702C76000"},
+                                       {12, "a"}, {13, "0"}, {14, "0"}, {15, "3"}, {28, "1"}, {31, "S001"},
+                                       {42, "1"}});
+  EXPECT_EQ(Field(call(5240, ExerciseParameters("sfe", "cu2702C76000", "0", "1", "1")), 6), "2");
 
   const std::string cancelled = call(5241, {"1", "S001", "10001", "S", "S001", "1"});
   ASSERT_EQ(Field(cancelled, 4), "Y") << cancelled;
   EXPECT_EQ(FieldCount(cancelled), 25u);
-  for (const auto& [field, value] : std::map<std::size_t, std::string>{
-           {6, "1"}, {8, "cu2702C76000"}, {9, "d"}, {12, "3"}, {16, "09:30:05"}, {20, "S001"}, {25, "1"}})
-    EXPECT_EQ(Field(cancelled, field), value) << field;
+  ExpectFields(cancelled,
+               {{6, "1"}, {8, "cu2702C76000"}, {9, "d"}, {12, "3"}, {16, "09:30:05"}, {20, "S001"}, {25, "1"}});
+  // The second application's push came before the cancel's.
+  EXPECT_EQ(Field(ExercisePush(*client), 9), "2");
+  ExpectFields(ExercisePush(*client), {{4, "15013"}, {9, "1"}, {12, "d"}, {15, "3"}, {16, "81000101"},
+                                       {25, "09:30:05"}, {28, "2"}, {31, "S001"}, {42, "1"}});
 
   const Refused cancelRefusals[] = {
       {"cancelled twice", {"1", "S001", "10001", "S", "S001", "1"}, "2004"},
       {"unknown number", {"9", "S001", "10001", "S", "S001", "1"}, "2003"},
+      {"cancelled twice, its number padded", {"001", "S001", "10001", "S", "S001", "1"}, "2004"},
+      {"no number", {"x", "S001", "10001", "S", "S001", "1"}, "2003"},
       {"other exchange", {"2", "S001", "10001", "D", "S001", "2"}, "2003"},
   };
   for (const Refused& r : cancelRefusals) EXPECT_EQ(Field(call(5241, r.parameters), 5), r.code) << r.what;
@@ -169,6 +182,7 @@ TEST_F(AccountFunctionsTest, ExerciseApplicationsAreEnteredAndCancelledOnce) {
       {"type 3", ExerciseParameters("S", "cu2702C76000", "0", "1", "3"), "2002"},
       {"short position", ExerciseParameters("S", "cu2702C76000", "1", "1", "1"), "2002"},
       {"no lots", ExerciseParameters("S", "cu2702C76000", "0", "0", "1"), "2002"},
+      {"abandon where the seat exercises only", ExerciseParameters("S", "cu2702C76000", "0", "1", "2"), "2009"},
   };
   for (const Refused& r : sendRefusals) EXPECT_EQ(Field(call(5240, r.parameters), 5), r.code) << r.what;
 
@@ -178,18 +192,40 @@ TEST_F(AccountFunctionsTest, ExerciseApplicationsAreEnteredAndCancelledOnce) {
             "2003");
 }
 
-TEST_F(AccountFunctionsTest, WithoutPositionsNoOptionIsAbandonable) {
+TEST_F(AccountFunctionsTest, OptionsHeldLongMayBeAbandonedOnTheirExerciseDay) {
   auto client = LoggedIn("10001", "111111");
-  const std::string list = client->Call(RequestText(2, 5244, "10001", "111111", {"20261210", "20261210", "", "", ""}));
-  EXPECT_EQ(Field(list, 4), "Y");
-  EXPECT_EQ(Field(list, 5), "0");
-  const auto abandon = [&](const std::string& contract) {
-    return client->Call(RequestText(3, 5243, "10001", "111111", {"20261210", "S", contract, "1"}));
+  const auto call = [&](int sequence, int function, const std::vector<std::string>& parameters) {
+    return client->Call(RequestText(sequence, function, "10001", "111111", parameters));
   };
-  const std::string refused = abandon("cu2702C76000");
-  EXPECT_EQ(Field(refused, 5), "2005");
-  EXPECT_EQ(Field(refused, 6), "合约cu2702C76000没有可放弃执行的持仓！");
-  EXPECT_EQ(Field(abandon("cu2702C1"), 5), "2001");
+  const auto abandonable = [&](const std::string& day) {
+    const std::string list = call(2, 5244, {day, day, "", "", ""});
+    EXPECT_EQ(Field(list, 4), "Y") << list;
+    return FetchRows(*client, 2, list);
+  };
+  // IO2612-C-3900, held long, is exercised on the 18th; the Zhengzhou and
+  // Dalian options later; Shanghai's seat exercises only.
+  EXPECT_TRUE(abandonable("20261210").empty());
+  EXPECT_EQ(Field(call(3, 5243, {"20261210", "J", "IO2612-C-3900", "1"}), 5), "2005");
+
+  clock_.Set({2026, 12, 18, 6, 9, 30, 5, 0}, 1000);
+  const std::vector<std::string> rows = abandonable("20261218");
+  ASSERT_EQ(rows.size(), 1u);
+  // Index 3915.2 above the strike 3900: 15.2 x 100 x 2 lots in the money.
+  ExpectFields(rows[0], {{4, "20261218"}, {5, "10001"}, {6, "J001"}, {7, "31000101"}, {8, "J"}, {9, "0"},
+                         {10, "IO2612-C-3900"}, {11, "2"}, {12, "0"}, {13, "3040.00"}, {14, "0"}, {15, "2"},
+                         {16, "0"}, {17, "3915.2"}});
+
+  const std::string applied = call(3, 5243, {"20261218", "J", "IO2612-C-3900", "1"});
+  ASSERT_EQ(Field(applied, 4), "Y") << applied;
+  ExpectFields(applied, {{5, "20261218"}, {11, "IO2612-C-3900"}, {16, "1"}, {17, "1"}});
+  ExpectFields(ExercisePush(*client), {{4, "15012"}, {11, "IO2612-C-3900"}, {12, "a"}, {15, "1"}, {42, "2"}});
+  const Refused refusals[] = {
+      {"more than is free", {"20261218", "J", "IO2612-C-3900", "2"}, "2005"},
+      {"an option not held", {"20261218", "J", "IO2612-P-3950", "1"}, "2005"},
+      {"no lots", {"20261218", "J", "IO2612-C-3900", "0"}, "2002"},
+      {"unknown option", {"20261218", "S", "cu2702C1", "1"}, "2001"},
+  };
+  for (const Refused& r : refusals) EXPECT_EQ(Field(call(4, 5243, r.parameters), 5), r.code) << r.what;
 }
 
 }  // namespace

@@ -11,27 +11,11 @@
 
 namespace simbackend_test {
 
-struct ExpectedField {
-  std::size_t field;
-  std::string value;
-};
-
 // A status line and the rows fetched after it.
 struct Reply {
   std::string status;
   std::vector<std::string> rows;
 };
-
-// The first line whose field `field` is `value`; empty when none.
-inline std::string LineWith(const std::vector<std::string>& lines, std::size_t field, const std::string& value) {
-  for (const std::string& line : lines)
-    if (Field(line, field) == value) return line;
-  return {};
-}
-
-inline void ExpectFields(const std::string& line, const std::vector<ExpectedField>& expected) {
-  for (const ExpectedField& e : expected) EXPECT_EQ(Field(line, e.field), e.value) << "field " << e.field << ": " << line;
-}
 
 class DownloadTest : public ServerFixture {
  protected:

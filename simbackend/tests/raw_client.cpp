@@ -1,12 +1,13 @@
 #include "raw_client.h"
 
-#include <algorithm>
-
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include "simbackend/field_line.h"
 
@@ -106,6 +107,26 @@ std::string RawClient::AnswerTo(std::uint32_t sequence) {
   }
 }
 
+std::optional<std::string> RawClient::NextPushLine(std::chrono::milliseconds timeout) {
+  const Clock::time_point deadline = Clock::now() + timeout;
+  while (lines_.empty()) {
+    if (pushesTaken_ < pushes_.size()) {
+      for (const std::string_view line : portal::SplitPushLines(pushes_[pushesTaken_++])) lines_.emplace_back(line);
+      continue;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    std::optional<portal::Frame> frame = NextFrame(std::max(left, std::chrono::milliseconds(0)));
+    if (!frame) return std::nullopt;
+    if (frame->kind == portal::FrameKind::kPush)
+      pushes_.push_back(std::move(frame->text));
+    else
+      answers_[frame->sequence] = std::move(frame->text);
+  }
+  std::string line = std::move(lines_.front());
+  lines_.pop_front();
+  return line;
+}
+
 std::string RawClient::Call(std::string_view text) { return AnswerTo(Send(text)); }
 
 bool RawClient::WaitClosed() {
@@ -120,6 +141,17 @@ std::string Field(std::string_view line, std::size_t n) {
 }
 
 std::size_t FieldCount(std::string_view line) { return simbackend::SplitFields(line).size(); }
+
+std::string LineWith(const std::vector<std::string>& lines, std::size_t field, const std::string& value) {
+  for (const std::string& line : lines)
+    if (Field(line, field) == value) return line;
+  return {};
+}
+
+void ExpectFields(const std::string& line, const std::vector<ExpectedField>& expected) {
+  for (const ExpectedField& e : expected)
+    EXPECT_EQ(Field(line, e.field), e.value) << "field " << e.field << ": " << line;
+}
 
 std::string RequestText(int sequence, int function, std::string_view customer, std::string_view password,
                         const std::vector<std::string>& parameters) {

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -44,6 +45,9 @@ class RawClient {
 
   // Push texts received so far, in order.
   const std::vector<std::string>& Pushes() const { return pushes_; }
+  // The oldest pushed line not taken yet, received so far or within the
+  // time-out; answers that come first are kept. None on time-out.
+  std::optional<std::string> NextPushLine(std::chrono::milliseconds timeout = kWait);
 
  private:
   int descriptor_ = -1;
@@ -52,11 +56,23 @@ class RawClient {
   bool ended_ = false;
   std::map<std::uint32_t, std::string> answers_;  // kept for a later AnswerTo
   std::vector<std::string> pushes_;
+  std::size_t pushesTaken_ = 0;    // push texts split into lines_
+  std::deque<std::string> lines_;  // their lines not taken yet
 };
 
 // Field n (from 1) of a line, "|" read back from 0x01; empty when absent.
 std::string Field(std::string_view line, std::size_t n);
 std::size_t FieldCount(std::string_view line);
+
+// The first line whose field `field` is `value`; empty when none.
+std::string LineWith(const std::vector<std::string>& lines, std::size_t field, const std::string& value);
+
+struct ExpectedField {
+  std::size_t field;
+  std::string value;
+};
+// Expects each field of the line to hold its value.
+void ExpectFields(const std::string& line, const std::vector<ExpectedField>& expected);
 
 // A business request: the head, the four leading parameters and `parameters`.
 std::string RequestText(int sequence, int function, std::string_view customer, std::string_view password,

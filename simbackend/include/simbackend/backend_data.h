@@ -96,6 +96,9 @@ struct Contract {
   char optionType = 0;      // 'C' call, 'P' put
   std::int64_t strike = 0;  // whole price units
   std::string underlying;   // the futures contract's code: underlying variety and period
+  // The day on which long positions are exercised or their exercise is
+  // abandoned, "YYYYMMDD"; empty when the data gives none.
+  std::string exerciseDate;
 };
 
 // A seat of the back end at an exchange. Its flags are "0" or "1".
@@ -125,6 +128,7 @@ struct OrderType {
 
 inline constexpr const char* kFloatingProfitParameter = "ACCFRZ";
 inline constexpr const char* kFloatingProfitAvailable = "T0";
+inline constexpr const char* kExerciseParameter = "ZXZL";
 
 // A trading or settlement parameter: "ACCFRZ" (whether floating profit is
 // available, "T0" yes), "ZXZL" per seat (the exercise instructions taken:
@@ -166,6 +170,9 @@ struct TradeCode {
   std::string code;
   std::string seat;
   std::string type;
+
+  // Whether orders with that hedge code may go out with it.
+  bool Takes(std::string_view hedge) const;
 };
 
 // Codes of the terminal: buy/sell "0" buy, "1" sell; open/close "0" open,
@@ -251,6 +258,9 @@ struct BackendData {
   const Seat* FindSeat(std::string_view code) const;
   // Whether a floating profit counts as available funds ("ACCFRZ" is "T0").
   bool FloatingProfitAvailable() const;
+  // The option exercise instructions that the seat takes ("ZXZL"): "1"
+  // exercise only, "2" abandon only, "3" both (also when none is given).
+  std::string ExerciseInstructions(std::string_view seat) const;
   // The close strategy of the exchange (1 when none is given).
   int CloseStrategyOf(std::size_t exchange) const;
   // The option parameters of an option contract's variety; null when none.

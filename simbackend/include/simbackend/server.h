@@ -3,9 +3,14 @@
 // the accounts and contracts of its data folder, with quotes that move by a
 // seeded random walk for the connections that subscribe to them.
 //
+// It is also a small exchange: orders fill against the quotes, and every
+// change of an order, fill, cancel or option application is pushed to the
+// account's connections.
+//
 // Tests start it in-process on port 0 and script it: refuse a function, hold
 // or delay its answers, drop connections, push lines or messages to an
-// account, move the quotes a step, and look at the requests that came in.
+// account, move the quotes a step, set how orders fill, read an account's
+// book, and look at the requests that came in.
 // Every scripting call is thread-safe, every wait is bounded by its time-out,
 // and Stop() (or the destructor) closes every connection and joins every
 // thread the server started.
@@ -16,9 +21,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "simbackend/account_view.h"
+#include "simbackend/fill_behaviour.h"
 
 namespace simbackend {
 
@@ -103,6 +112,14 @@ class Server {
   // Moves every subscribed contract one step and pushes the updates to the
   // connections that subscribed; the number of connections reached.
   std::size_t AdvanceQuotes();
+
+  // --- Scripting: the exchange ---------------------------------------
+  // How orders that cross the market fill from now on; whole at start.
+  void SetFillBehaviour(FillBehaviour fills);
+  // The book of a trading account as it stands: funds, orders (with how
+  // many times each was received), fills and positions. None for a
+  // customer number that is no trading account.
+  std::optional<AccountView> Book(std::string_view customer) const;
 
   // The requests received, oldest first (the latest kMaxRecordedRequests).
   std::vector<ReceivedRequest> Requests() const;

@@ -361,9 +361,11 @@ static_assert(sizeof(ProfitLossOrderRow) == 442);
 // the applications themselves.
 //
 // Mapping:
-// - Key: account, exchange code, option contract and key text. An
-//   application (backend::ExerciseOrderRow) matches the row when its
-//   szAccount, szExchangeCode, szContractCode and szKey equal these four.
+// - Key: account, exchange code, option contract and key text (answer 5242
+//   field 7: the seat the applications go out through). An application
+//   (backend::ExerciseOrderRow) matches the row when its szAccount,
+//   szExchangeCode, szContractCode and szKey (answer 5246 field 26, the
+//   application's order seat) equal these four.
 // - A new row made from an application copies the application's two texts
 //   of answer 5246 fields 9 and 10 (ExerciseOrderRow::szTexts10) into
 //   szExerciseField9 and szExerciseField10, the same columns of answer 5242.

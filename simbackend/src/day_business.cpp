@@ -1,0 +1,52 @@
+#include "day_business.h"
+
+#include <algorithm>
+
+#include "account_day.h"
+
+namespace simbackend {
+
+bool IsWorkingState(const std::string& state) {
+  static const std::vector<std::string> kWorking = {"a", "n", "p", "f", "g", "s"};
+  return std::find(kWorking.begin(), kWorking.end(), state) != kWorking.end();
+}
+
+OrderProgress ProgressOf(const BackendData& data, const DayBusiness& business, std::size_t order) {
+  const DayOrder& o = business.orders[order].order;
+  OrderProgress progress;
+  for (const DayTrade& trade : business.trades)
+    if (trade.order == order) {
+      progress.filled += trade.lots;
+      progress.filledValue += data.Price(data.contracts[o.contract], trade.price) * static_cast<double>(trade.lots);
+    }
+  progress.working = IsWorkingState(o.state) ? o.lots - progress.filled : 0;
+  return progress;
+}
+
+std::size_t FindOrder(const DayBusiness& business, const std::string& customer, std::int64_t number) {
+  const auto found = std::find_if(business.orders.begin(), business.orders.end(), [&](const BookOrder& o) {
+    return o.order.customer == customer && o.order.number == number;
+  });
+  return static_cast<std::size_t>(found - business.orders.begin());
+}
+
+DayBusiness OpeningBusiness(const BackendData& data) {
+  DayBusiness business;
+  business.trades = data.trades;
+  const PriceSource settlement = SettlementPrices(data);
+  for (const DayOrder& order : data.orders) {
+    BookOrder& entered = business.orders.emplace_back();
+    entered.order = order;
+    const std::size_t index = business.orders.size() - 1;
+    const OrderProgress progress = ProgressOf(data, business, index);
+    entered.frozen =
+        FrozenAmounts(data, order, progress.working, RoundPrice4(settlement(UnderlyingOf(data, order.contract))));
+    // Taken by the exchange, each fill, and a cancel.
+    std::int64_t fills = 0;
+    for (const DayTrade& trade : data.trades) fills += trade.order == index ? 1 : 0;
+    entered.stateSequence = static_cast<int>(1 + fills + (order.cancelTime.empty() ? 0 : 1));
+  }
+  return business;
+}
+
+}  // namespace simbackend

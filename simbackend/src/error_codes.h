@@ -1,0 +1,36 @@
+// The error codes of refused requests; the terminal shows their texts.
+#pragma once
+
+#include <string>
+
+namespace simbackend {
+
+enum ErrorCode : int {
+  kNoSuchCustomer = 1001,
+  kWrongPassword = 1002,
+  kWrongRole = 1003,
+  kNotManaged = 1004,
+  kCredentialsMismatch = 1005,
+  kNotManagement = 1006,
+  kNoSuchContract = 2001,
+  kBadParameter = 2002,
+  kNoSuchEntry = 2003,
+  kAlreadyDone = 2004,
+  kNoPosition = 2005,
+  kCtpLoginFailed = 2006,
+  kNotEnoughFunds = 2007,
+  kPriceBeyondLimits = 2008,
+  kNotTaken = 2009,  // an order type, instruction or opening the exchange or account does not take
+  kUnknownFunction = 9001,
+  kNotLoggedIn = 9002,
+  kMalformedRequest = 9003,
+  kNoMoreRows = 9004,
+};
+
+// A request refused: its code and the text the terminal shows.
+struct Refused {
+  int code = 0;
+  std::string text;
+};
+
+}  // namespace simbackend

@@ -1,0 +1,206 @@
+#include "order_lines.h"
+
+#include <cstdio>
+#include <map>
+
+#include "per_lot.h"
+#include "simbackend/field_line.h"
+
+namespace simbackend {
+namespace {
+
+constexpr const char* kPlainOrderKind = "A";
+constexpr const char* kNoRelease = "0";
+
+// The fields of a line from 1 to `last`, set by number; those not set stay empty.
+class NumberedFields {
+ public:
+  explicit NumberedFields(std::size_t last) : fields_(last) {}
+  NumberedFields& Set(std::size_t field, std::string value) {
+    fields_.at(field - 1) = std::move(value);
+    return *this;
+  }
+  std::string Line() const { return FieldLine().AddAll(fields_).Text(); }
+  std::vector<std::string> From(std::size_t first) const {
+    return {fields_.begin() + static_cast<std::ptrdiff_t>(first - 1), fields_.end()};
+  }
+
+ private:
+  std::vector<std::string> fields_;
+};
+
+NumberedFields PushHead(int code, std::size_t last) {
+  NumberedFields fields(last);
+  fields.Set(1, "R").Set(3, "0").Set(4, std::to_string(code));
+  return fields;
+}
+
+std::string TextOf(const std::map<std::string, std::string>& texts, const std::string& code) {
+  const auto found = texts.find(code);
+  return found == texts.end() ? std::string() : found->second;
+}
+
+}  // namespace
+
+std::string OrderStateText(const std::string& state) {
+  static const std::map<std::string, std::string> kTexts = {
+      {"n", "等待发出"}, {"a", "已经报入"}, {"p", "部分成交"}, {"c", "全部成交"}, {"f", "等待撤除"},
+      {"d", "已经撤销"}, {"q", "场内拒绝"}, {"m", "主机撤单"}, {"e", "错误委托"}, {"b", "部成部撤"},
+      {"g", "撤单发出"}, {"s", "正在申报"}, {"t", "等待触发"}};
+  return TextOf(kTexts, state);
+}
+
+std::string BuySellText(const std::string& code) { return TextOf({{"0", "买入"}, {"1", "卖出"}}, code); }
+std::string OpenCloseText(const std::string& code) {
+  return TextOf({{"0", "开仓"}, {"1", "平仓"}, {"2", "平今"}}, code);
+}
+std::string HedgeText(const std::string& code) { return TextOf({{"0", "投机"}, {"1", "保值"}}, code); }
+
+std::string AveragePriceText(const OrderProgress& progress) {
+  if (progress.filled == 0) return "0";
+  char text[64];
+  std::snprintf(text, sizeof text, "%.4f", progress.filledValue / static_cast<double>(progress.filled));
+  std::string shown = text;
+  shown.erase(shown.find_last_not_of('0') + 1);
+  if (shown.back() == '.') shown.pop_back();
+  return shown;
+}
+
+std::vector<std::string> OrderAnswerValues(const BackendData& data, const BookOrder& book,
+                                           const OrderProgress& progress) {
+  const DayOrder& o = book.order;
+  const Contract& contract = data.contracts[o.contract];
+  const Exchange& exchange = data.ExchangeOf(contract);
+  const std::string number = std::to_string(o.number);
+  return NumberedFields(47)
+      .Set(5, number)
+      .Set(6, exchange.id)
+      .Set(7, exchange.name)
+      .Set(8, contract.code)
+      .Set(9, contract.name)
+      .Set(10, o.state)
+      .Set(11, OrderStateText(o.state))
+      .Set(12, o.buySell)
+      .Set(13, BuySellText(o.buySell))
+      .Set(14, o.openClose)
+      .Set(15, OpenCloseText(o.openClose))
+      .Set(16, o.hedge)
+      .Set(17, HedgeText(o.hedge))
+      .Set(18, std::to_string(o.lots))
+      .Set(19, data.PriceText(contract, o.price))
+      .Set(20, std::to_string(progress.filled))
+      .Set(21, AveragePriceText(progress))
+      .Set(22, o.customer)
+      .Set(23, number)
+      .Set(24, o.tradeCode)
+      .Set(26, o.time)
+      .Set(27, o.time)
+      .Set(30, o.cancelTime)
+      .Set(31, kPlainOrderKind)
+      .Set(32, o.seat)
+      .Set(34, o.seat)
+      .Set(36, book.priceType)
+      .Set(37, book.validity)
+      .Set(43, MoneyText(book.frozen.margin))
+      .Set(44, MoneyText(book.frozen.fee))
+      .Set(47, MoneyText(book.frozen.premium))
+      .From(5);
+}
+
+std::string OrderPushLine(int code, const BackendData& data, const BookOrder& book, const OrderProgress& progress,
+                          const std::string& message) {
+  const DayOrder& o = book.order;
+  const Contract& contract = data.contracts[o.contract];
+  const Exchange& exchange = data.ExchangeOf(contract);
+  return PushHead(code, 42)
+      .Set(8, o.customer)
+      .Set(9, std::to_string(o.number))
+      .Set(10, exchange.id)
+      .Set(11, exchange.name)
+      .Set(12, contract.code)
+      .Set(13, contract.name)
+      .Set(14, o.state)
+      .Set(15, OrderStateText(o.state))
+      .Set(16, o.buySell)
+      .Set(17, BuySellText(o.buySell))
+      .Set(18, o.openClose)
+      .Set(19, OpenCloseText(o.openClose))
+      .Set(20, o.hedge)
+      .Set(21, HedgeText(o.hedge))
+      .Set(22, std::to_string(o.lots))
+      .Set(23, data.PriceText(contract, o.price))
+      .Set(24, std::to_string(progress.filled))
+      .Set(25, AveragePriceText(progress))
+      .Set(26, o.time)
+      .Set(27, o.tradeCode)
+      .Set(28, std::to_string(o.number))
+      .Set(31, o.time)
+      .Set(34, o.cancelTime)
+      .Set(35, book.priceType)
+      .Set(36, o.seat)
+      .Set(37, book.validity)
+      .Set(39, std::to_string(book.stateSequence))
+      .Set(40, message)
+      .Set(41, kNoRelease)
+      .Set(42, o.seat)
+      .Line();
+}
+
+std::string TradePushLine(const BackendData& data, const BookOrder& book, const OrderProgress& progress,
+                          const DayTrade& trade, const std::string& tradingDay, const std::string& message) {
+  const DayOrder& o = book.order;
+  const Contract& contract = data.contracts[o.contract];
+  const double turnover = data.Price(contract, trade.price) * static_cast<double>(trade.lots) *
+                          static_cast<double>(data.VarietyOf(contract).multiplier);
+  return PushHead(kTradePush, 37)
+      .Set(8, o.customer)
+      .Set(9, data.ExchangeOf(contract).id)
+      .Set(10, tradingDay)
+      .Set(11, std::to_string(o.number))
+      .Set(12, o.state)
+      .Set(13, OrderStateText(o.state))
+      .Set(14, contract.code)
+      .Set(15, contract.name)
+      .Set(16, o.buySell)
+      .Set(17, BuySellText(o.buySell))
+      .Set(18, o.openClose)
+      .Set(19, OpenCloseText(o.openClose))
+      .Set(20, o.hedge)
+      .Set(21, HedgeText(o.hedge))
+      .Set(22, std::to_string(trade.lots))
+      .Set(23, std::to_string(progress.working))
+      .Set(24, data.PriceText(contract, trade.price))
+      .Set(25, AveragePriceText(progress))
+      .Set(26, MoneyText(turnover))
+      .Set(27, o.tradeCode)
+      .Set(28, std::to_string(o.number))
+      .Set(29, std::to_string(trade.dealNumber))
+      .Set(30, contract.period)
+      .Set(31, trade.time)
+      .Set(32, o.seat)
+      .Set(35, std::to_string(book.stateSequence))
+      .Set(36, message)
+      .Set(37, o.seat)
+      .Line();
+}
+
+std::string ExercisePushLine(int code, const ExerciseApplication& a, const std::string& message) {
+  return PushHead(code, 42)
+      .Set(8, a.customer)
+      .Set(9, a.number)
+      .Set(10, a.exchange)
+      .Set(11, a.contract)
+      .Set(12, a.state)
+      .Set(13, a.buySell)
+      .Set(14, a.hedge)
+      .Set(15, std::to_string(a.lots))
+      .Set(16, a.tradingCode)
+      .Set(25, a.cancelTime)
+      .Set(28, std::to_string(a.StateSequence()))
+      .Set(29, message)
+      .Set(31, a.orderSeat)
+      .Set(42, a.type)
+      .Line();
+}
+
+}  // namespace simbackend

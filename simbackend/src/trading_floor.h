@@ -1,0 +1,160 @@
+// The trading floor of the simulated exchanges: takes the accounts' orders,
+// fills them against the market's quotes, cancels them, and takes option
+// exercise and abandon applications. It keeps the day's business
+// (day_business.h), from which every answer about an account is computed,
+// and pushes each change to the account's connections as the terminal reads
+// it (order_lines.h).
+//
+// An order lives so: entered ("n", as the answer to its request says), taken
+// by the exchange ("a", pushed once the answer went out), then filled at
+// once or as the market moves ("p", "c"; a state push and a trade push for
+// each fill), cancelled on request ("d", or "b" after fills), or, when it
+// may not wait, its rest cancelled by the exchange at once. Each state
+// change raises the order's state sequence by one.
+//
+// The market moves the contracts that connections follow and those that the
+// orders entered since the back end started wait for; orders of the data
+// folder fill when their contract moves for either reason.
+//
+// Thread-safe: one lock guards the business. The pushes of orders taken,
+// filled and cancelled by the exchange go out under it, so that an order's
+// pushes leave in the order of its changes; the push of a change that a
+// request made (a cancel, an application) follows the request's answer.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "account_book.h"
+#include "account_day.h"
+#include "day_business.h"
+#include "error_codes.h"
+#include "quote_feed.h"
+#include "simbackend/account_view.h"
+#include "simbackend/backend_data.h"
+#include "simbackend/fill_behaviour.h"
+
+namespace simbackend {
+
+class TradingFloor {
+ public:
+  // Sends lines as one push to every connection of the customer.
+  using PushSink = std::function<void(const std::string& customer, const std::vector<std::string>& lines)>;
+
+  TradingFloor(const BackendData& data, QuoteFeed& quotes, const AccountBook& accounts, FillBehaviour fills,
+               PushSink push);
+
+  // Applies to the crossings from now on; the draws start again from the seed.
+  void SetFillBehaviour(FillBehaviour fills);
+
+  // An order as its request gives it, its form checked by the caller.
+  struct OrderRequest {
+    std::string customer;
+    std::size_t contract = 0;
+    std::string buySell;
+    std::string openClose;
+    std::string hedge;
+    std::int64_t lots = 0;
+    std::int64_t price = 0;  // ticks; a market order's is the price limit in its direction
+    std::string priceType;
+    std::string validity;
+    std::string tradeCode;
+    std::string seat;
+    std::string requestSequence;
+  };
+
+  // Counts an order request as it arrives, whatever becomes of it.
+  void CountRequest(const std::string& customer, const std::string& requestSequence);
+
+  // Enters the order in state "n" when the account may place it: an opening
+  // order needs an account that is not restricted to closing and the funds
+  // for what it freezes; a close needs free lots of the position it closes.
+  // `entered` receives it; a refusal otherwise.
+  std::optional<Refused> Enter(const OrderRequest& request, BookOrder& entered, OrderProgress& progress);
+
+  // The exchange takes the entered order and fills what crosses the market
+  // now. Nothing happens when the order was cancelled meanwhile.
+  void Take(const std::string& customer, std::int64_t number);
+
+  // Cancels the customer's working order with that number (and order seat,
+  // when given). `cancelled` receives it as it then stands and `push` its
+  // cancel push, to go out after the answer.
+  std::optional<Refused> Cancel(const std::string& customer, std::int64_t number, const std::string& orderSeat,
+                                BookOrder& cancelled, OrderProgress& progress, std::string& push);
+
+  // Fills the working orders of the contracts that moved as far as the new
+  // quotes cross them.
+  void MatchMoved(const std::vector<std::size_t>& contracts);
+
+  // What an application must find of the position it names.
+  enum class Backing {
+    // Taken as the terminal states it: the positions are looked at when
+    // they are exercised, at the end of the day.
+    kAsStated,
+    // The position holds the lots free now.
+    kHeldNow,
+  };
+  // Enters an exercise ("1") or abandon ("2") application of the customer's
+  // long option position when the order seat takes that instruction and the
+  // backing is there. Its number, state and times are given here. `push`
+  // receives its state push, to go out after the answer.
+  std::optional<Refused> Apply(ExerciseApplication application, Backing backing, ExerciseApplication& entered,
+                               std::string& push);
+
+  // Cancels the customer's application with that number at that exchange.
+  std::optional<Refused> CancelApplication(const std::string& customer, const std::string& number,
+                                           const std::string& exchange, ExerciseApplication& cancelled,
+                                           std::string& push);
+
+  // Sends lines built for the customer.
+  void Publish(const std::string& customer, const std::vector<std::string>& lines) const;
+
+  // A copy of the business as it stands.
+  DayBusiness Business() const;
+  // The contracts' last prices as the quotes show them now.
+  PriceSource LastPrices() const;
+  // The account's funds and positions now.
+  Funds FundsOf(const Account& account) const;
+  AccountDay DayOf(const std::string& customer) const;
+  // The account's book for tests.
+  AccountView View(const Account& account) const;
+
+ private:
+  Funds FundsLocked(const Account& account) const;
+  AccountDay DayLocked(const std::string& customer) const;
+  // Fills and cancels what the quote gives the order, with their pushes.
+  void Match(std::size_t order);
+  void Fill(std::size_t order, std::int64_t lots, std::int64_t price);
+  void CancelRest(std::size_t order, const std::string& message);
+  // Cancels what the working order has not filled: "d", or "b" after fills.
+  void CancelWorking(std::size_t order);
+  void PushOrder(std::size_t order, int code, const std::string& message) const;
+  // Makes the market move the contracts that received orders wait for.
+  void UpdateWaitedFor();
+  std::optional<Refused> CheckOrder(const OrderRequest& request, const BookOrder& order) const;
+
+  const BackendData& data_;
+  QuoteFeed& quotes_;
+  const AccountBook& accounts_;
+  const PushSink push_;
+
+  mutable std::mutex mutex_;  // guards everything below
+  DayBusiness business_;
+  FillBehaviour fills_;
+  std::mt19937_64 random_;
+  std::int64_t lastDealNumber_ = 0;
+  std::int64_t lastApplicationNumber_ = 0;
+  std::set<std::size_t> waitedFor_;
+  // Order requests by customer and request sequence number.
+  std::map<std::pair<std::string, std::string>, std::size_t> requestCounts_;
+};
+
+}  // namespace simbackend

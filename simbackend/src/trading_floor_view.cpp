@@ -1,0 +1,93 @@
+// The account's book as tests read it (simbackend/account_view.h).
+#include <algorithm>
+
+#include "order_lines.h"
+#include "trading_floor.h"
+
+namespace simbackend {
+namespace {
+
+FundsView FundsViewOf(const Funds& f) {
+  return {MoneyText(f.yesterdayBalance), MoneyText(f.depositsToday),
+          MoneyText(f.withdrawalsToday), MoneyText(f.buyFrozen),
+          MoneyText(f.sellFrozen),       MoneyText(f.frozenFee),
+          MoneyText(f.frozenPremium),    MoneyText(f.buyMargin),
+          MoneyText(f.sellMargin),       MoneyText(f.fees),
+          MoneyText(f.closingProfit),    MoneyText(f.floatingProfit),
+          MoneyText(f.premiumOut),       MoneyText(f.premiumIn),
+          MoneyText(f.optionValue),      MoneyText(f.credit),
+          MoneyText(f.available),        MoneyText(f.equity)};
+}
+
+std::vector<PositionView> PositionsOf(const BackendData& data, const std::vector<HeldDetail>& details) {
+  std::vector<PositionView> positions;
+  std::vector<double> margins;  // of each position, as the funds sum them
+  for (const HeldDetail& d : details) {
+    const Contract& contract = data.contracts[d.contract];
+    const PositionView key{
+        data.ExchangeOf(contract).id, contract.code, d.buySell, d.hedge, d.tradeCode, d.seat, 0, 0, {}};
+    auto found = std::find_if(positions.begin(), positions.end(), [&](const PositionView& p) {
+      return p.exchange == key.exchange && p.contract == key.contract && p.buySell == key.buySell &&
+             p.hedge == key.hedge && p.tradeCode == key.tradeCode && p.seat == key.seat;
+    });
+    if (found == positions.end()) {
+      found = positions.insert(positions.end(), key);
+      margins.push_back(0);
+    }
+    found->lots += d.lots;
+    found->todayLots += d.today ? d.lots : 0;
+    margins[static_cast<std::size_t>(found - positions.begin())] += RoundMoney(d.margin);
+  }
+  for (std::size_t i = 0; i < positions.size(); ++i) positions[i].margin = MoneyText(margins[i]);
+  return positions;
+}
+
+}  // namespace
+
+AccountView TradingFloor::View(const Account& account) const {
+  std::lock_guard lock(mutex_);
+  AccountView view;
+  view.funds = FundsViewOf(FundsLocked(account));
+  for (std::size_t index = 0; index < business_.orders.size(); ++index) {
+    const BookOrder& book = business_.orders[index];
+    const DayOrder& o = book.order;
+    if (o.customer != account.customer) continue;
+    const Contract& contract = data_.contracts[o.contract];
+    const OrderProgress progress = ProgressOf(data_, business_, index);
+    const auto received = requestCounts_.find({o.customer, book.requestSequence});
+    view.orders.push_back({std::to_string(o.number),
+                           data_.ExchangeOf(contract).id,
+                           contract.code,
+                           o.buySell,
+                           o.openClose,
+                           o.hedge,
+                           book.priceType,
+                           book.validity,
+                           data_.PriceText(contract, o.price),
+                           o.lots,
+                           progress.filled,
+                           AveragePriceText(progress),
+                           o.state,
+                           book.stateSequence,
+                           o.time,
+                           o.cancelTime,
+                           o.tradeCode,
+                           o.seat,
+                           MoneyText(book.frozen.margin),
+                           MoneyText(book.frozen.fee),
+                           MoneyText(book.frozen.premium),
+                           book.received && received != requestCounts_.end() ? received->second : 0});
+  }
+  for (const DayTrade& trade : business_.trades) {
+    if (trade.customer != account.customer) continue;
+    const DayOrder& o = business_.orders[trade.order].order;
+    const Contract& contract = data_.contracts[o.contract];
+    view.trades.push_back({std::to_string(trade.dealNumber), std::to_string(o.number), data_.ExchangeOf(contract).id,
+                           contract.code, o.buySell, o.openClose, o.hedge, trade.lots,
+                           data_.PriceText(contract, trade.price), trade.time, o.tradeCode, o.seat});
+  }
+  view.positions = PositionsOf(data_, DayLocked(account.customer).details);
+  return view;
+}
+
+}  // namespace simbackend
