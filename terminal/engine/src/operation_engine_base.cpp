@@ -52,11 +52,6 @@ void COperationEngineBase::ResetTables() {
   }
 }
 
-void COperationEngineBase::ApplyFundAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
-void COperationEngineBase::ApplyOrderAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
-void COperationEngineBase::ApplyCancelAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
-void COperationEngineBase::OnExerciseOrderAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
-void COperationEngineBase::OnExerciseCancelAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
 void COperationEngineBase::ApplySpecialOrderAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
 void COperationEngineBase::ApplySpecialCancelAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
 void COperationEngineBase::ApplyStoredOrderChange(std::string_view, std::span<const std::string>) {}

@@ -7,8 +7,10 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,8 +20,10 @@
 
 #include "backend/account_table.h"
 #include "backend/cx_data_set.h"
+#include "backend/exercise_order_row.h"
 #include "backend/request_record.h"
 #include "engine/account_sums.h"
+#include "engine/answer_fields.h"
 #include "engine/engine_query.h"
 #include "engine/order_quantities.h"
 #include "engine/per_lot_costs.h"
@@ -459,6 +463,48 @@ class COperationEngineBase {
   bool FloatingProfitCounts() const { return floatingProfitCounts_.load(); }
   void SetFloatingProfitCounts(bool counts) { floatingProfitCounts_.store(counts); }
   std::atomic<bool> floatingProfitCounts_{false};
+
+  // --- Orders and option exercise applications as answers and pushes change
+  // them. Each takes the engine lock itself; those that ask the back end for
+  // a row the engine lacks give the lock up while the back end answers, so
+  // their callers must not hold it.
+  //
+  // Appends an order row and raises its 'i' record, then freezes the order's
+  // margin, fee and premium in the first fund row of its account and raises
+  // that row's 'u' record. The row's index; nothing, with nothing changed,
+  // when the table cannot grow.
+  std::optional<std::uint32_t> AddOrder(const OrderRow& row, bool deliverAtOnce);
+  // Gives the order's frozen amounts back to the first fund row of its
+  // account (one 'u' record) and zeroes them on the order, so that a second
+  // release gives nothing. Without a fund row they stay on the order.
+  void ReleaseOrderFrozen(OrderRow& order, bool deliverAtOnce);
+  // Appends an application and raises its 'i' record; a waiting one ("a")
+  // adds its lots to the exercisable quantity of its option position.
+  std::optional<std::uint32_t> AddExerciseOrder(const backend::ExerciseOrderRow& row, bool deliverAtOnce);
+  // One application per data line of an exercise-order answer (5246), its
+  // exchange name from the exchange seats; no record.
+  void LoadExerciseOrders(const backend::CxDataSetView& answer);
+  // The index of the account's order (application) of these keys, order
+  // numbers compared by value and, when given, the application's kind flag
+  // too. One the table lacks is asked from the back end and added with its
+  // records delivered at once; `guard` holds the engine lock and lets it go
+  // while the back end answers. Nothing when the back end does not know it
+  // either.
+  std::optional<std::uint32_t> FindOrFetchOrder(const OrderSelectors& order, std::string_view account,
+                                                std::unique_lock<platform::CriticalSection>& guard);
+  std::optional<std::uint32_t> FindOrFetchExerciseOrder(const OrderSelectors& application, std::string_view account,
+                                                        std::optional<std::string_view> kindFlag,
+                                                        std::unique_lock<platform::CriticalSection>& guard);
+  // Keeps the exercisable quantity in step with an application whose state
+  // went from `previousState` to its current one: a change into "a" adds the
+  // application's lots, one into "d" takes them off; its record goes at once.
+  void FollowExerciseState(std::string_view previousState, const backend::ExerciseOrderRow& application);
+  // Applies an exercise push to its application (the one of the pushed keys
+  // and, when given, kind flag) when the push is newer than the row: `change`
+  // writes the pushed fields, the row takes the pushed state sequence, its
+  // record goes at once and its new state is followed.
+  void ApplyExercisePush(const LineFields& line, std::optional<std::string_view> kindFlag,
+                         const std::function<void(backend::ExerciseOrderRow&)>& change);
 
   // Guards every table, the change queue and the texts.
   mutable platform::CriticalSection lock_;
