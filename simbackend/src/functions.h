@@ -4,7 +4,12 @@
 // number, function, the reserved text, the application tag, customer number
 // and password). Answers are written as the terminal reads them:
 //
-//   5001 login: the account from field 5 to field 43 (the quote gateway: none).
+//   5001 login: the account from field 5 to field 43 (the quote gateway: none):
+//        5 name, 9 trading day, 10 to 13 the previous login's address, date,
+//        time and channel, 14 statement mode of the data ("0" none, "1"
+//        shown, "2" to confirm), 15 "1" when the day's statement is
+//        confirmed, 16 "1" when important notices wait, 19 version, 42 the
+//        session (the connection's number).
 //   5451 quote servers: 5 count, 6 quote user, 7 its password; rows
 //        "n|name|address|port|".
 //   5056 sub-accounts of the management account: 5 count; rows
@@ -32,10 +37,39 @@
 //        (the back end's own trading accounts), automatic flag 8: 5 user,
 //        6 flag, 7 trading day, 8 message.
 //
+// The account's services (password_functions.cpp, notice_functions.cpp,
+// statement_functions.cpp); "rows" as for the downloads below.
+//   5126 the rules of password kind parameter 5 ("1" trading, "2" fund,
+//        "3" order), rows: 4 one rule. A new password keeps them all.
+//   5013 change of the password of kind parameter 6 to parameter 5, signed
+//        by the old password of that kind (field 8) instead of the trading
+//        password: 5 "0". A new trading password logs in and signs from
+//        then on; a manager's signs its sub-accounts too.
+//   5050 change of the trading password of customer parameter 5 (and 6,
+//        the signer's own) from parameter 7 to 8: 5 "0".
+//   5017 bulletins of the signer or of everybody, of level parameter 5
+//        (empty: any) dated from parameter 7 to 8 (empty: no bound), rows:
+//        4 addressee (empty: everybody), 5 level, 6 number, 7 text, 8 date,
+//        9 time, 10 sender.
+//   5491 important notices of the signer or of everybody, rows: 4 text.
+//   5125 clock differences of the seats, rows: 4 exchange id, 5 seat,
+//        6 seconds ahead of the back end, 7 exchange name.
+//   5406 the monitoring centre's key: 5 customer, 6 company, 7 key number,
+//        8 to 10 the three parts of its password.
+//   5472 settlement statement of period parameter 5 ("1" the trading day,
+//        "2" its month) named by parameter 6 ("YYYYMMDD", "YYYYMM"; empty:
+//        the current one), rows: 4 one line of text, built from the book
+//        (settlement_statement.h). Other days and months have none.
+//   5471 confirmation of the trading day's statement: nothing.
+//
 // Orders (order_functions.cpp), which the trading floor enters, fills
 // against the quotes and follows with pushes (trading_floor.h). Order
 // numbers are written in one canonical decimal form everywhere; a request
 // may name them with leading zeros.
+//   5010 state of order number parameter 5, order seat 6 and exchange 7
+//        (empty: any): 5 order number, 6 order seat, 7 exchange id, 8 state,
+//        9 lots filled, 10 lots still working, 11 state text, 12 contract,
+//        13 lots, 14 cancel time, 15 state sequence.
 //   5011 an order: exchange parameter 5 (id or code), contract 6, buy/sell
 //        7, open/close 8 ("0" open, "1" close, "2" close today, where the
 //        seat takes it), hedge 9, lots 10, price 11 (a limit order's), trade
@@ -208,6 +242,7 @@
 //        in list order, separated by ";", empty for an unknown contract.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -277,6 +312,7 @@ class Functions {
   Answer EditMoney(const Request& request, Session& session);
   Answer ReviewMoney(const Request& request, Session& session);
   // order_functions.cpp
+  Answer OrderState(const Request& request, Session& session);
   Answer SendOrder(const Request& request, Session& session);
   Answer CancelOrder(const Request& request, Session& session);
   // The trade code and seat that an order of the customer at the exchange
@@ -324,6 +360,20 @@ class Functions {
   Answer Orders(const Request& request, Session& session);
   Answer ExerciseOrders(const Request& request, Session& session);
   Answer Trades(const Request& request, Session& session);
+  // password_functions.cpp
+  Answer ChangeKindPassword(const Request& request, Session& session);
+  Answer ChangePassword(const Request& request, Session& session);
+  Answer PasswordRules(const Request& request, Session& session);
+  // notice_functions.cpp
+  Answer Bulletins(const Request& request, Session& session);
+  Answer ImportantNotices(const Request& request, Session& session);
+  Answer SeatTimeDifferences(const Request& request, Session& session);
+  Answer MonitorCentreKey(const Request& request, Session& session);
+  // The important notices that the customer's login finds waiting.
+  std::vector<std::string> NoticesOf(const std::string& customer) const;
+  // statement_functions.cpp
+  Answer SettlementStatement(const Request& request, Session& session);
+  Answer ConfirmStatement(const Request& request, Session& session);
   // rate_functions.cpp
   Answer FeeRates(const Request& request, Session& session);
   Answer ExercisableQuantity(const Request& request, Session& session);
@@ -365,6 +415,7 @@ class Functions {
   TradingFloor& floor_;
   std::mutex lastLoginsMutex_;  // guards lastLogins_
   std::map<std::string, LastLogin> lastLogins_;
+  std::atomic<std::int64_t> lastKeyId_{0};  // of the monitoring centre's keys
 };
 
 // Parameter k of the terminal's own functions.

@@ -23,6 +23,10 @@ constexpr std::size_t kTradeCodeParameter = 12;
 constexpr std::size_t kSeatParameter = 13;
 constexpr std::size_t kPriceTypeParameter = 14;
 constexpr std::size_t kValidityParameter = 15;
+// 5010
+constexpr std::size_t kQueriedNumberParameter = 5;
+constexpr std::size_t kQueriedSeatParameter = 6;
+constexpr std::size_t kQueriedExchangeParameter = 7;
 // 5012
 constexpr std::size_t kOrderNumberParameter = 12;
 constexpr std::size_t kCancelSeatParameter = 15;
@@ -107,7 +111,40 @@ std::vector<std::string> CancelValues(const BackendData& data, const BookOrder& 
           o.seat};
 }
 
+// The order number of a parameter, which may come padded with zeros.
+std::optional<std::int64_t> OrderNumberOf(const std::string& text) {
+  std::int64_t number = 0;
+  if (!ParseWholeNumber("", text, 1, kMaxOrderNumber, number).empty()) return std::nullopt;
+  return number;
+}
+
 }  // namespace
+
+Answer Functions::OrderState(const Request& request, Session&) {
+  std::string refusal;
+  const Account* account = Trader(request, refusal);
+  if (account == nullptr) return OneLine(std::move(refusal));
+  const std::string& numberText = Parameter(request, kQueriedNumberParameter);
+  const std::optional<std::int64_t> number = OrderNumberOf(numberText);
+  if (!number) return Refusal(request, kBadParameter, "委托单号'" + numberText + "'无效！");
+  const std::string& seat = Parameter(request, kQueriedSeatParameter);
+  const std::string& exchange = Parameter(request, kQueriedExchangeParameter);
+  const DayBusiness business = floor_.Business();
+  const std::size_t index = FindOrder(business, account->customer, *number);
+  const bool found = index < business.orders.size() &&
+                     (seat.empty() || business.orders[index].order.seat == seat) &&
+                     (exchange.empty() || data_.FindExchange(exchange) ==
+                                              &data_.ExchangeOf(data_.contracts[business.orders[index].order.contract]));
+  if (!found) return Refusal(request, kNoSuchEntry, "委托单" + std::to_string(*number) + "不存在！");
+  const BookOrder& book = business.orders[index];
+  const DayOrder& o = book.order;
+  const OrderProgress progress = ProgressOf(data_, business, index);
+  return OneLine(AcceptedLine(
+      request, {std::to_string(o.number), o.seat, data_.ExchangeOf(data_.contracts[o.contract]).id, o.state,
+                std::to_string(progress.filled), std::to_string(progress.working), OrderStateText(o.state),
+                data_.contracts[o.contract].code, std::to_string(o.lots), o.cancelTime,
+                std::to_string(book.stateSequence)}));
+}
 
 Answer Functions::SendOrder(const Request& request, Session&) {
   std::string refusal;
@@ -149,9 +186,8 @@ Answer Functions::CancelOrder(const Request& request, Session&) {
   const Account* account = Trader(request, refusal);
   if (account == nullptr) return OneLine(std::move(refusal));
   const std::string& numberText = Parameter(request, kOrderNumberParameter);
-  std::int64_t number = 0;
-  if (!ParseWholeNumber("", numberText, 1, kMaxOrderNumber, number).empty())
-    return Refusal(request, kBadParameter, "委托单号'" + numberText + "'无效！");
+  const std::optional<std::int64_t> number = OrderNumberOf(numberText);
+  if (!number) return Refusal(request, kBadParameter, "委托单号'" + numberText + "'无效！");
   const std::string& orderSeat = Parameter(request, kOrderSeatParameter).empty()
                                      ? Parameter(request, kCancelSeatParameter)
                                      : Parameter(request, kOrderSeatParameter);
@@ -159,7 +195,7 @@ Answer Functions::CancelOrder(const Request& request, Session&) {
   OrderProgress progress;
   std::string push;
   if (const std::optional<Refused> refused =
-          floor_.Cancel(account->customer, number, orderSeat, cancelled, progress, push))
+          floor_.Cancel(account->customer, *number, orderSeat, cancelled, progress, push))
     return Refusal(request, refused->code, refused->text);
   Answer answer = OneLine(AcceptedLine(request, CancelValues(data_, cancelled, progress)));
   answer.then = [this, customer = account->customer, push] { floor_.Publish(customer, {push}); };

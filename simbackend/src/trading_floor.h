@@ -124,8 +124,13 @@ class TradingFloor {
   // The account's funds and positions now.
   Funds FundsOf(const Account& account) const;
   AccountDay DayOf(const std::string& customer) const;
-  // The account's book for tests.
-  AccountView View(const Account& account) const;
+  // The account's book for tests, and with the funds it shows.
+  AccountView View(const Account& account) const { return Snapshot(account).view; }
+  struct AccountSnapshot {
+    Funds funds;
+    AccountView view;
+  };
+  AccountSnapshot Snapshot(const Account& account) const;
 
  private:
   Funds FundsLocked(const Account& account) const;

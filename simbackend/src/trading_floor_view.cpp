@@ -44,10 +44,11 @@ std::vector<PositionView> PositionsOf(const BackendData& data, const std::vector
 
 }  // namespace
 
-AccountView TradingFloor::View(const Account& account) const {
+TradingFloor::AccountSnapshot TradingFloor::Snapshot(const Account& account) const {
   std::lock_guard lock(mutex_);
-  AccountView view;
-  view.funds = FundsViewOf(FundsLocked(account));
+  AccountSnapshot snapshot{FundsLocked(account), {}};
+  AccountView& view = snapshot.view;
+  view.funds = FundsViewOf(snapshot.funds);
   for (std::size_t index = 0; index < business_.orders.size(); ++index) {
     const BookOrder& book = business_.orders[index];
     const DayOrder& o = book.order;
@@ -87,7 +88,7 @@ AccountView TradingFloor::View(const Account& account) const {
                            data_.PriceText(contract, trade.price), trade.time, o.tradeCode, o.seat});
   }
   view.positions = PositionsOf(data_, DayLocked(account.customer).details);
-  return view;
+  return snapshot;
 }
 
 }  // namespace simbackend
