@@ -23,6 +23,7 @@ constexpr std::size_t kTradeCodeParameter = 12;
 constexpr std::size_t kSeatParameter = 13;
 constexpr std::size_t kPriceTypeParameter = 14;
 constexpr std::size_t kValidityParameter = 15;
+constexpr std::size_t kKindParameter = 20;
 // 5010
 constexpr std::size_t kQueriedNumberParameter = 5;
 constexpr std::size_t kQueriedSeatParameter = 6;
@@ -34,13 +35,6 @@ constexpr std::size_t kOrderSeatParameter = 16;
 
 constexpr std::int64_t kMaxLots = 99'999;
 constexpr std::int64_t kMaxOrderNumber = 999'999'999;
-
-// A code of the request that must be one of `codes`.
-std::optional<Refused> BadCode(const std::string& what, const std::string& code,
-                               std::initializer_list<const char*> codes) {
-  if (std::any_of(codes.begin(), codes.end(), [&](const char* c) { return code == c; })) return std::nullopt;
-  return Refused{kBadParameter, what + "'" + code + "'无效！"};
-}
 
 // The order's codes and lots.
 std::optional<Refused> ReadSides(const Request& request, TradingFloor::OrderRequest& order) {
@@ -55,6 +49,14 @@ std::optional<Refused> ReadSides(const Request& request, TradingFloor::OrderRequ
   if (!ParseWholeNumber("", lots, 1, kMaxLots, order.lots).empty())
     return Refused{kBadParameter, "委托手数'" + lots + "'无效，应为1到" + std::to_string(kMaxLots) + "的整数！"};
   return std::nullopt;
+}
+
+// The order's kind: a plain order (also when empty) or the opening order of
+// a profit/loss order.
+std::optional<Refused> ReadKind(const Request& request, TradingFloor::OrderRequest& order) {
+  const std::string& kind = Parameter(request, kKindParameter);
+  order.kind = kind.empty() ? kPlainOrder : kind;
+  return BadCode("委托类型", order.kind, {kPlainOrder, kProfitLossOrderKind});
 }
 
 // The order's price type and validity, which must make an order type of
@@ -160,6 +162,7 @@ Answer Functions::SendOrder(const Request& request, Session&) {
   order.contract = index;
   order.requestSequence = request.Sequence();
   std::optional<Refused> refused = ReadSides(request, order);
+  if (!refused) refused = ReadKind(request, order);
   if (!refused) refused = ReadOrderType(data_, contract, request, order);
   if (!refused) refused = ReadPrice(data_, contract, request, order);
   if (refused) return Refusal(request, refused->code, refused->text);
@@ -195,7 +198,7 @@ Answer Functions::CancelOrder(const Request& request, Session&) {
   OrderProgress progress;
   std::string push;
   if (const std::optional<Refused> refused =
-          floor_.Cancel(account->customer, *number, orderSeat, cancelled, progress, push))
+          floor_.Cancel(account->customer, *number, orderSeat, false, cancelled, progress, push))
     return Refusal(request, refused->code, refused->text);
   Answer answer = OneLine(AcceptedLine(request, CancelValues(data_, cancelled, progress)));
   answer.then = [this, customer = account->customer, push] { floor_.Publish(customer, {push}); };

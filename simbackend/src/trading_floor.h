@@ -55,7 +55,9 @@ class TradingFloor {
   // Applies to the crossings from now on; the draws start again from the seed.
   void SetFillBehaviour(FillBehaviour fills);
 
-  // An order as its request gives it, its form checked by the caller.
+  // An order as its request gives it, its form checked by the caller. A
+  // special order names its combination strategy and second leg; it is a
+  // limit order of the day priced as the first leg's price less the second's.
   struct OrderRequest {
     std::string customer;
     std::size_t contract = 0;
@@ -64,11 +66,14 @@ class TradingFloor {
     std::string hedge;
     std::int64_t lots = 0;
     std::int64_t price = 0;  // ticks; a market order's is the price limit in its direction
-    std::string priceType;
-    std::string validity;
+    std::string priceType = kLimitPrice;
+    std::string validity = kGoodForDay;
     std::string tradeCode;
     std::string seat;
     std::string requestSequence;
+    std::string kind = kPlainOrder;
+    std::string strategy;
+    std::size_t secondLeg = 0;
   };
 
   // Counts an order request as it arrives, whatever becomes of it.
@@ -76,8 +81,9 @@ class TradingFloor {
 
   // Enters the order in state "n" when the account may place it: an opening
   // order needs an account that is not restricted to closing and the funds
-  // for what it freezes; a close needs free lots of the position it closes.
-  // `entered` receives it; a refusal otherwise.
+  // for what it freezes; a close needs free lots of the positions it closes.
+  // `entered` receives it; a refusal otherwise. The legs of a special order
+  // freeze at their last prices.
   std::optional<Refused> Enter(const OrderRequest& request, BookOrder& entered, OrderProgress& progress);
 
   // The exchange takes the entered order and fills what crosses the market
@@ -85,10 +91,11 @@ class TradingFloor {
   void Take(const std::string& customer, std::int64_t number);
 
   // Cancels the customer's working order with that number (and order seat,
-  // when given). `cancelled` receives it as it then stands and `push` its
-  // cancel push, to go out after the answer.
+  // when given), a special order or one of a single contract as `special`
+  // says. `cancelled` receives it as it then stands and `push` its cancel
+  // push, to go out after the answer.
   std::optional<Refused> Cancel(const std::string& customer, std::int64_t number, const std::string& orderSeat,
-                                BookOrder& cancelled, OrderProgress& progress, std::string& push);
+                                bool special, BookOrder& cancelled, OrderProgress& progress, std::string& push);
 
   // Fills the working orders of the contracts that moved as far as the new
   // quotes cross them.
@@ -135,16 +142,26 @@ class TradingFloor {
  private:
   Funds FundsLocked(const Account& account) const;
   AccountDay DayLocked(const std::string& customer) const;
-  // Fills and cancels what the quote gives the order, with their pushes.
+  // Enters the order (as Enter) and gives it its number; its index.
+  std::optional<Refused> EnterLocked(BookOrder order, std::size_t& index);
+  std::optional<Refused> CheckOrder(const BookOrder& order) const;
+  // The exchange takes the entered order and fills what crosses the market.
+  void TakeLocked(std::size_t order);
+  // Fills and cancels what the quotes give the order, with their pushes.
   void Match(std::size_t order);
+  void MatchSpecial(std::size_t order);
   void Fill(std::size_t order, std::int64_t lots, std::int64_t price);
+  // Fills `lots` combinations of a special order, each leg at its price.
+  void FillSpecial(std::size_t order, std::int64_t lots, std::int64_t firstPrice, std::int64_t secondPrice);
   void CancelRest(std::size_t order, const std::string& message);
   // Cancels what the working order has not filled: "d", or "b" after fills.
   void CancelWorking(std::size_t order);
+  // A state (kOrderStatePush) or cancel (kOrderCancelPush) push of the
+  // order as it stands; a special order's own pushes stand for them.
+  std::string ChangeLine(std::size_t order, int code, const std::string& message) const;
   void PushOrder(std::size_t order, int code, const std::string& message) const;
-  // Makes the market move the contracts that received orders wait for.
+  // Makes the market move the contracts that working orders wait for.
   void UpdateWaitedFor();
-  std::optional<Refused> CheckOrder(const OrderRequest& request, const BookOrder& order) const;
 
   const BackendData& data_;
   QuoteFeed& quotes_;

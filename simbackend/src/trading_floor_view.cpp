@@ -58,7 +58,7 @@ TradingFloor::AccountSnapshot TradingFloor::Snapshot(const Account& account) con
     const auto received = requestCounts_.find({o.customer, book.requestSequence});
     view.orders.push_back({std::to_string(o.number),
                            data_.ExchangeOf(contract).id,
-                           contract.code,
+                           book.IsSpecial() ? CombinationCode(data_, book) : contract.code,
                            o.buySell,
                            o.openClose,
                            o.hedge,
@@ -74,17 +74,20 @@ TradingFloor::AccountSnapshot TradingFloor::Snapshot(const Account& account) con
                            o.cancelTime,
                            o.tradeCode,
                            o.seat,
-                           MoneyText(book.frozen.margin),
-                           MoneyText(book.frozen.fee),
+                           MoneyText(book.frozen.margin + book.secondFrozen.margin),
+                           MoneyText(book.frozen.fee + book.secondFrozen.fee),
                            MoneyText(book.frozen.premium),
-                           book.received && received != requestCounts_.end() ? received->second : 0});
+                           book.received && received != requestCounts_.end() ? received->second : 0,
+                           book.kind,
+                           book.strategy});
   }
   for (const DayTrade& trade : business_.trades) {
     if (trade.customer != account.customer) continue;
     const DayOrder& o = business_.orders[trade.order].order;
-    const Contract& contract = data_.contracts[o.contract];
+    const OrderLeg leg = LegOf(business_.orders[trade.order], trade.leg);
+    const Contract& contract = data_.contracts[leg.contract];
     view.trades.push_back({std::to_string(trade.dealNumber), std::to_string(o.number), data_.ExchangeOf(contract).id,
-                           contract.code, o.buySell, o.openClose, o.hedge, trade.lots,
+                           contract.code, leg.buySell, o.openClose, o.hedge, trade.lots,
                            data_.PriceText(contract, trade.price), trade.time, o.tradeCode, o.seat});
   }
   view.positions = PositionsOf(data_, DayLocked(account.customer).details);
