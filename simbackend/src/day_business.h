@@ -1,6 +1,7 @@
 // The business of the trading day as the back end keeps it: every order
-// with what it still freezes and how far its state went, every fill, and
-// every option exercise or abandon application. It opens as the data folder
+// with what it still freezes and how far its state went, every fill, every
+// option exercise or abandon application, and the orders that stand at the
+// back end for a condition. It opens as the data folder
 // tells the day so far; the exchange adds to it as requests come in and the
 // market moves.
 #pragma once
@@ -12,6 +13,7 @@
 
 #include "per_lot.h"
 #include "simbackend/backend_data.h"
+#include "standing_orders.h"
 
 namespace simbackend {
 
@@ -97,6 +99,8 @@ struct DayBusiness {
   std::vector<BookOrder> orders;
   std::vector<DayTrade> trades;  // in the order they were done; `order` indexes `orders`
   std::vector<ExerciseApplication> exercises;
+  std::vector<ProfitLossOrder> profitLossOrders;
+  std::vector<ConditionOrder> conditionOrders;
 };
 
 // The day as the data folder tells it: its orders, each freezing what its

@@ -52,6 +52,10 @@ enum Function : int {
   kLogoutRequest = 5461,
   kStatementConfirmation = 5471,
   kStatementQuery = 5472,
+  kProfitLossOrder = 5473,
+  kConditionOrder = 5477,
+  kConditionConfirmation = 5482,
+  kConditionChoice = 5483,
   kImportantNoticesQuery = 5491,
 };
 
@@ -123,6 +127,10 @@ Functions::Functions(const BackendData& data, std::uint16_t ownPort, const Quote
           {kMonitorKeyQuery, &Functions::MonitorCentreKey},
           {kStatementQuery, &Functions::SettlementStatement},
           {kStatementConfirmation, &Functions::ConfirmStatement},
+          {kProfitLossOrder, &Functions::PlaceProfitLoss},
+          {kConditionOrder, &Functions::PlaceCondition},
+          {kConditionConfirmation, &Functions::ConfirmCondition},
+          {kConditionChoice, &Functions::ChooseConditionAction},
           {kMoneyHistoryQuery, &Functions::MoneyHistory},
           {kQuoteQuery, &Functions::QuoteQuery},
           {kManagedAccountsQuery, &Functions::ManagedAccounts},

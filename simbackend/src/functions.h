@@ -321,6 +321,16 @@ class Functions {
   // none is.
   const TradeCode* TradeCodeOf(const Request& request, std::size_t exchange, const std::string& hedge,
                                const std::string& tradeCode, const std::string& seat, std::string& refusal) const;
+  // A close today ("2") needs a seat at which the exchange takes one.
+  std::optional<Refused> CloseTodayRefused(const Contract& contract, const TradeCode& code,
+                                           const std::string& openClose) const;
+  // standing_functions.cpp
+  Answer PlaceProfitLoss(const Request& request, Session& session);
+  Answer PlaceCondition(const Request& request, Session& session);
+  Answer ConfirmCondition(const Request& request, Session& session);
+  Answer ChooseConditionAction(const Request& request, Session& session);
+  // The answer to a condition order's question of kind 1 (5482) or 2 (5483).
+  Answer AnswerQuestion(const Request& request, int kind);
   // option_functions.cpp
   Answer SendExercise(const Request& request, Session& session);
   Answer CancelExercise(const Request& request, Session& session);

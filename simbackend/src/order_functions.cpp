@@ -169,8 +169,8 @@ Answer Functions::SendOrder(const Request& request, Session&) {
   const TradeCode* code = TradeCodeOf(request, contract.exchange, order.hedge, Parameter(request, kTradeCodeParameter),
                                       Parameter(request, kSeatParameter), refusal);
   if (code == nullptr) return OneLine(std::move(refusal));
-  if (order.openClose == "2" && data_.FindSeat(code->seat)->closeToday != "1")
-    return Refusal(request, kNotTaken, data_.ExchangeOf(contract).name + "不接受平今委托，请以平仓委托平仓！");
+  if ((refused = CloseTodayRefused(contract, *code, order.openClose)))
+    return Refusal(request, refused->code, refused->text);
   order.tradeCode = code->code;
   order.seat = code->seat;
 
@@ -201,8 +201,17 @@ Answer Functions::CancelOrder(const Request& request, Session&) {
           floor_.Cancel(account->customer, *number, orderSeat, false, cancelled, progress, push))
     return Refusal(request, refused->code, refused->text);
   Answer answer = OneLine(AcceptedLine(request, CancelValues(data_, cancelled, progress)));
-  answer.then = [this, customer = account->customer, push] { floor_.Publish(customer, {push}); };
+  answer.then = [this, customer = account->customer, push] {
+    floor_.Publish(customer, {push});
+    floor_.FollowStanding();
+  };
   return answer;
+}
+
+std::optional<Refused> Functions::CloseTodayRefused(const Contract& contract, const TradeCode& code,
+                                                    const std::string& openClose) const {
+  if (openClose != "2" || data_.FindSeat(code.seat)->closeToday == "1") return std::nullopt;
+  return Refused{kNotTaken, data_.ExchangeOf(contract).name + "不接受平今委托，请以平仓委托平仓！"};
 }
 
 const TradeCode* Functions::TradeCodeOf(const Request& request, std::size_t exchange, const std::string& hedge,

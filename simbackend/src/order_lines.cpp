@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <map>
 
+#include "numbered_fields.h"
 #include "per_lot.h"
-#include "simbackend/field_line.h"
 
 namespace simbackend {
 namespace {
@@ -14,29 +14,6 @@ namespace {
 // set, a cancel push (15004, 15009) when it is clear.
 constexpr const char* kFlagClear = "0";
 constexpr const char* kFlagSet = "1";
-
-// The fields of a line from 1 to `last`, set by number; those not set stay empty.
-class NumberedFields {
- public:
-  explicit NumberedFields(std::size_t last) : fields_(last) {}
-  NumberedFields& Set(std::size_t field, std::string value) {
-    fields_.at(field - 1) = std::move(value);
-    return *this;
-  }
-  std::string Line() const { return FieldLine().AddAll(fields_).Text(); }
-  std::vector<std::string> From(std::size_t first) const {
-    return {fields_.begin() + static_cast<std::ptrdiff_t>(first - 1), fields_.end()};
-  }
-
- private:
-  std::vector<std::string> fields_;
-};
-
-NumberedFields PushHead(int code, std::size_t last) {
-  NumberedFields fields(last);
-  fields.Set(1, "R").Set(3, "0").Set(4, std::to_string(code));
-  return fields;
-}
 
 std::string TextOf(const std::map<std::string, std::string>& texts, const std::string& code) {
   const auto found = texts.find(code);

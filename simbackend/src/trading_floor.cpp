@@ -152,7 +152,10 @@ std::optional<Refused> TradingFloor::CheckOrder(const BookOrder& order) const {
 void TradingFloor::Take(const std::string& customer, std::int64_t number) {
   std::lock_guard lock(mutex_);
   const std::size_t index = FindOrder(business_, customer, number);
-  if (index < business_.orders.size()) TakeLocked(index);
+  if (index == business_.orders.size()) return;
+  TakeLocked(index);
+  FollowStandingLocked();
+  UpdateWaitedFor();
 }
 
 void TradingFloor::TakeLocked(std::size_t index) {
@@ -196,6 +199,8 @@ void TradingFloor::MatchMoved(const std::vector<std::size_t>& contracts) {
     const std::vector<OrderLeg> legs = LegsOf(business_.orders[index]);
     if (std::any_of(legs.begin(), legs.end(), [&](const OrderLeg& leg) { return moved(leg.contract); })) Match(index);
   }
+  WatchPrices(contracts);
+  FollowStandingLocked();
   UpdateWaitedFor();
 }
 
@@ -298,6 +303,12 @@ void TradingFloor::UpdateWaitedFor() {
   for (const BookOrder& order : business_.orders)
     if (order.received && IsWorkingState(order.order.state))
       for (const OrderLeg& leg : LegsOf(order)) contracts.insert(leg.contract);
+  for (const ProfitLossOrder& order : business_.profitLossOrders)
+    if (order.state == ProfitLossOrder::State::kWaiting || order.state == ProfitLossOrder::State::kWatching)
+      contracts.insert(business_.orders[order.opening].order.contract);
+  for (const ConditionOrder& order : business_.conditionOrders)
+    if (order.state != ConditionOrder::State::kSent && order.state != ConditionOrder::State::kCancelled)
+      contracts.insert(order.contract);
   if (contracts == waitedFor_) return;
   waitedFor_ = std::move(contracts);
   quotes_.SetWaitedFor({waitedFor_.begin(), waitedFor_.end()});

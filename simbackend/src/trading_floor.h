@@ -12,9 +12,20 @@
 // may not wait, its rest cancelled by the exchange at once. Each state
 // change raises the order's state sequence by one.
 //
+// A special order fills both its legs at once, each at the best price of
+// its other side, when their difference crosses its price; its fills push
+// the trades of both legs, then its state (15009).
+//
+// Profit/loss and condition orders stand at the floor (standing_orders.h)
+// and enter orders of their own ("N", "G") when the market meets them,
+// with a state push (15003) before the order's pushes. A condition order
+// may ask the customer first, and asks what to do when its order is
+// refused; it goes on once the answer came.
+//
 // The market moves the contracts that connections follow and those that the
-// orders entered since the back end started wait for; orders of the data
-// folder fill when their contract moves for either reason.
+// orders entered since the back end started wait for, standing orders
+// included; orders of the data folder fill when their contract moves for
+// either reason.
 //
 // Thread-safe: one lock guards the business. The pushes of orders taken,
 // filled and cancelled by the exchange go out under it, so that an order's
@@ -41,6 +52,7 @@
 #include "simbackend/account_view.h"
 #include "simbackend/backend_data.h"
 #include "simbackend/fill_behaviour.h"
+#include "standing_orders.h"
 
 namespace simbackend {
 
@@ -121,6 +133,31 @@ class TradingFloor {
                                            const std::string& exchange, ExerciseApplication& cancelled,
                                            std::string& push);
 
+  // Enters a profit/loss order on its opening order (`order.opening`), the
+  // customer's opening order of one contract that still works or filled
+  // and has none yet. `answer` receives its answer's values.
+  std::optional<Refused> AddProfitLoss(ProfitLossOrder order, std::vector<std::string>& answer);
+
+  // Enters a condition order, unless its condition holds already and
+  // `goOnThoughMet` is false: `answer` then tells that, and it is not
+  // entered.
+  std::optional<Refused> AddCondition(ConditionOrder order, bool goOnThoughMet, std::vector<std::string>& answer);
+
+  // Takes the customer's answer to the question (of kind 1 or 2) that the
+  // condition order with that number waits on: for a confirmation "1" OK or
+  // "0" Cancel; for a choice "0" retry, "2" cancel or abort, and "1" ignore
+  // where the question offers it.
+  std::optional<Refused> AnswerQuestion(const std::string& customer, const std::string& number,
+                                        const std::string& question, int kind, const std::string& answer);
+
+  // Lets the standing orders act on what changed: a profit/loss order
+  // watches once its opening order filled and is deleted when it ends
+  // unfilled; a condition order whose condition holds asks or sends, and
+  // one that was answered goes on. Called after the answers that changed
+  // them went out; the market's steps and the exchange's changes call it
+  // themselves.
+  void FollowStanding();
+
   // Sends lines built for the customer.
   void Publish(const std::string& customer, const std::vector<std::string>& lines) const;
 
@@ -160,8 +197,20 @@ class TradingFloor {
   // order as it stands; a special order's own pushes stand for them.
   std::string ChangeLine(std::size_t order, int code, const std::string& message) const;
   void PushOrder(std::size_t order, int code, const std::string& message) const;
-  // Makes the market move the contracts that working orders wait for.
+  // Makes the market move the contracts that working and standing orders wait for.
   void UpdateWaitedFor();
+  // trading_floor_standing.cpp
+  void FollowStandingLocked();
+  void FollowProfitLoss(ProfitLossOrder& order);
+  void FollowCondition(ConditionOrder& order);
+  // The profit/loss orders of the contracts that moved meet the quotes.
+  void WatchPrices(const std::vector<std::size_t>& contracts);
+  void CloseGuarded(ProfitLossOrder& order, ProfitLossOrder::State trigger);
+  void SendCondition(ConditionOrder& order);
+  void Ask(ConditionOrder& order, int kind, const std::string& text);
+  bool ConditionMet(const ConditionOrder& order) const;
+  void PushState(const ProfitLossOrder& order) const;
+  void PushState(const ConditionOrder& order) const;
 
   const BackendData& data_;
   QuoteFeed& quotes_;
@@ -174,6 +223,9 @@ class TradingFloor {
   std::mt19937_64 random_;
   std::int64_t lastDealNumber_ = 0;
   std::int64_t lastApplicationNumber_ = 0;
+  std::int64_t lastProfitLossNumber_ = 0;
+  std::int64_t lastConditionNumber_ = 0;
+  std::int64_t lastQuestionNumber_ = 0;
   std::set<std::size_t> waitedFor_;
   // Order requests by customer and request sequence number.
   std::map<std::pair<std::string, std::string>, std::size_t> requestCounts_;
