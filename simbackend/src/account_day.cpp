@@ -137,8 +137,8 @@ bool ReplayDay(const BackendData& data, const DayBusiness& business, const std::
     const std::size_t contract = leg.contract;
     const double lots = static_cast<double>(trade->lots);
     const double price = PriceValue(data, contract, trade->price);
-    const PerLot perLot = PerLotAmounts(data, contract, {leg.buySell, order.openClose, order.hedge},
-                                        RoundMoney(price), RoundPrice4(underlying(UnderlyingOf(data, contract))));
+    const PerLot perLot = PerLotAmounts(data, contract, {leg.buySell, order.openClose, order.hedge}, RoundMoney(price),
+                                        RoundPrice4(underlying(UnderlyingOf(data, contract))));
     day.fees += perLot.fee * lots;
     if (IsOption(data, contract))
       (leg.buySell == "1" ? day.premiumIn : day.premiumOut) += Fixed2(lots * Multiplier(data, contract) * price);

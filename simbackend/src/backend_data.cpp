@@ -135,7 +135,8 @@ class AccountsReader {
       return problem;
     entry.serial = std::to_string(serial);
     if (entry.serial.size() > kMaxSerial) return "the serial number is too long";
-    if (std::any_of(data_.moneyHistory.begin(), data_.moneyHistory.end(), [&](const MoneyEntry& e) { return e.serial == entry.serial; }))
+    if (std::any_of(data_.moneyHistory.begin(), data_.moneyHistory.end(),
+                    [&](const MoneyEntry& e) { return e.serial == entry.serial; }))
       return "serial number " + entry.serial + " appears twice";
     entry.direction = v[3] == "1" ? MoneyDirection::kDeposit : MoneyDirection::kWithdrawal;
     moneyLines_.emplace(record.line, data_.moneyHistory.size());
@@ -156,10 +157,9 @@ class AccountsReader {
   std::string TakeBulletin(const DataRecord& record) {
     const std::vector<std::string>& v = record.values;
     Bulletin bulletin{v[0], v[1], v[2], v[3], v[4]};
-    if (std::string problem = FirstProblem(
-            {CheckDate("the date", bulletin.date), CheckTime("the time", bulletin.time),
-             CheckChoice("the level", bulletin.level, {"1", "2", "3", "4", "5"}),
-             CheckText("the text", bulletin.text, kMaxBulletin, true)});
+    if (std::string problem = FirstProblem({CheckDate("the date", bulletin.date), CheckTime("the time", bulletin.time),
+                                            CheckChoice("the level", bulletin.level, {"1", "2", "3", "4", "5"}),
+                                            CheckText("the text", bulletin.text, kMaxBulletin, true)});
         !problem.empty())
       return problem;
     if (!bulletin.customer.empty()) addressees_.emplace(record.line, bulletin.customer);
@@ -183,8 +183,8 @@ class AccountsReader {
   }
 
   Account* Find(std::string_view customer) {
-    const auto found =
-        std::find_if(data_.accounts.begin(), data_.accounts.end(), [&](const Account& a) { return a.customer == customer; });
+    const auto found = std::find_if(data_.accounts.begin(), data_.accounts.end(),
+                                    [&](const Account& a) { return a.customer == customer; });
     return found == data_.accounts.end() ? nullptr : &*found;
   }
 

@@ -29,8 +29,7 @@ const PerLot& FrozenOf(const BookOrder& order, int leg) { return leg == 1 ? orde
 double MarginFactor(int leg) { return leg == 1 ? 1 : 0; }
 
 std::string CombinationCode(const BackendData& data, const BookOrder& order) {
-  return order.strategy + " " + data.contracts[order.order.contract].code + "&" +
-         data.contracts[order.secondLeg].code;
+  return order.strategy + " " + data.contracts[order.order.contract].code + "&" + data.contracts[order.secondLeg].code;
 }
 
 OrderProgress ProgressOf(const BackendData& data, const DayBusiness& business, std::size_t order) {

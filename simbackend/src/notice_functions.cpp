@@ -88,9 +88,9 @@ Answer Functions::MonitorCentreKey(const Request& request, Session&) {
   const std::string& customer = request.Field(kCustomerField);
   const std::int64_t keyId = ++lastKeyId_;
   const std::string password = KeyPassword(customer, keyId, TodayText());
-  return OneLine(AcceptedLine(request, {customer, kCompanyId, std::to_string(keyId), password.substr(0, kKeyPartLength),
-                                        password.substr(kKeyPartLength, kKeyPartLength),
-                                        password.substr(2 * kKeyPartLength)}));
+  return OneLine(
+      AcceptedLine(request, {customer, kCompanyId, std::to_string(keyId), password.substr(0, kKeyPartLength),
+                             password.substr(kKeyPartLength, kKeyPartLength), password.substr(2 * kKeyPartLength)}));
 }
 
 }  // namespace simbackend

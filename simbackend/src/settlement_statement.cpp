@@ -25,7 +25,8 @@ double SignedMoney(const MoneyEntry& entry) {
 std::string RiskText(double ratio) { return platform::Format("%.2f%%", ratio * 100); }
 
 std::vector<std::string> MoneyLines(const std::vector<MoneyEntry>& money) {
-  std::vector<std::string> lines = {platform::Format("%-10s%-10s%14s%14s  %s", "日期", "流水号", "入金", "出金", "摘要")};
+  std::vector<std::string> lines = {
+      platform::Format("%-10s%-10s%14s%14s  %s", "日期", "流水号", "入金", "出金", "摘要")};
   for (const MoneyEntry& e : money) {
     const bool deposit = e.direction == MoneyDirection::kDeposit;
     const double amount = static_cast<double>(e.cents) / 100;
@@ -42,18 +43,17 @@ std::vector<std::string> TradeLines(const std::string& tradingDay, const std::ve
                                                      "委托号", "合约", "买卖", "开平", "投保", "手数", "成交价",
                                                      "成交时间")};
   for (const TradeView& t : trades)
-    lines.push_back(platform::Format("%-10s%-8s%-8s%-16s%-6s%-6s%-6s%6lld%12s  %s", tradingDay.c_str(),
-                                     t.fillNumber.c_str(), t.orderNumber.c_str(), t.contract.c_str(),
-                                     BuySellText(t.buySell).c_str(), OpenCloseText(t.openClose).c_str(),
-                                     HedgeText(t.hedge).c_str(), static_cast<long long>(t.lots), t.price.c_str(),
-                                     t.time.c_str()));
+    lines.push_back(platform::Format(
+        "%-10s%-8s%-8s%-16s%-6s%-6s%-6s%6lld%12s  %s", tradingDay.c_str(), t.fillNumber.c_str(), t.orderNumber.c_str(),
+        t.contract.c_str(), BuySellText(t.buySell).c_str(), OpenCloseText(t.openClose).c_str(),
+        HedgeText(t.hedge).c_str(), static_cast<long long>(t.lots), t.price.c_str(), t.time.c_str()));
   if (trades.empty()) lines.push_back(kNothing);
   return lines;
 }
 
 std::vector<std::string> PositionLines(const std::vector<PositionView>& positions) {
-  std::vector<std::string> lines = {platform::Format("%-16s%-6s%-6s%6s%6s%16s  %s", "合约", "买卖", "投保", "持仓",
-                                                     "今仓", "保证金", "交易编码")};
+  std::vector<std::string> lines = {
+      platform::Format("%-16s%-6s%-6s%6s%6s%16s  %s", "合约", "买卖", "投保", "持仓", "今仓", "保证金", "交易编码")};
   for (const PositionView& p : positions)
     lines.push_back(platform::Format("%-16s%-6s%-6s%6lld%6lld%16s  %s", p.contract.c_str(),
                                      BuySellText(p.buySell).c_str(), HedgeText(p.hedge).c_str(),
@@ -89,8 +89,7 @@ std::vector<std::string> StatementLines(StatementPeriod period, const StatementB
       day ? "结算日期：" + book.tradingDay : "结算月份：" + book.tradingDay.substr(0, 6),
       Section("资金状况"),
       Pair(day ? "上日结存：" : "期初结存：", MoneyText(opening), "客户权益：", MoneyText(f.equity)),
-      Pair(day ? "当日出入金：" : "本月出入金：", MoneyText(moneyOfPeriod), "保证金占用：",
-           MoneyText(f.TotalMargin())),
+      Pair(day ? "当日出入金：" : "本月出入金：", MoneyText(moneyOfPeriod), "保证金占用：", MoneyText(f.TotalMargin())),
       Pair("平仓盈亏：", MoneyText(f.closingProfit), "冻结资金：", MoneyText(f.TotalFrozen())),
       Pair("手续费：", MoneyText(f.fees), "可用资金：", MoneyText(f.available)),
       Pair("权利金收支：", MoneyText(premium), "风险度：", RiskText(f.RiskRatio())),

@@ -99,8 +99,7 @@ Answer Functions::PlaceProfitLoss(const Request& request, Session&) {
   if (!refused) refused = ReadTicks(request, kTakeProfitParameter, variety, "止盈价", order.takeProfit);
   if (!refused) refused = ReadTicks(request, kCloseDifferenceParameter, variety, "平仓价差", order.closeDifference);
   if (!refused) refused = ReadTicks(request, kFloatingStopParameter, variety, "浮动止损", order.floatingStop);
-  if (!refused)
-    refused = ReadCode(request, kCloseMethodParameter, "平仓方式", "0", {"0", "1", "2"}, order.closeMethod);
+  if (!refused) refused = ReadCode(request, kCloseMethodParameter, "平仓方式", "0", {"0", "1", "2"}, order.closeMethod);
   if (!refused) refused = ReadCode(request, kPriceModeParameter, "价格方式", "0", {"0", "1"}, order.priceMode);
   if (!refused)
     refused = ReadCode(request, kTriggerPriceCodeParameter, "触发价格", "0", {"0", "1"}, order.triggerPrice);
@@ -133,11 +132,11 @@ Answer Functions::PlaceCondition(const Request& request, Session&) {
   order.contract = index;
   std::string ignored;
   std::string goOn;
-  std::optional<Refused> refused =
-      ReadCode(request, kBuySellParameter, "买卖方向", "", {"0", "1"}, order.buySell);
+  std::optional<Refused> refused = ReadCode(request, kBuySellParameter, "买卖方向", "", {"0", "1"}, order.buySell);
   if (!refused) refused = ReadCode(request, kOpenCloseParameter, "开平标志", "", {"0", "1", "2"}, order.openClose);
   if (!refused) refused = ReadCode(request, kHedgeParameter, "投机套保标志", "", {"0", "1"}, order.hedge);
-  if (!refused) refused = ReadCode(request, kTriggerKindParameter, "触发价格", "0", {"0", "1", "2"}, order.triggerPrice);
+  if (!refused)
+    refused = ReadCode(request, kTriggerKindParameter, "触发价格", "0", {"0", "1", "2"}, order.triggerPrice);
   if (!refused) refused = ReadCode(request, kComparisonParameter, "触发条件", "", {">=", "<="}, order.comparison);
   if (!refused) refused = ReadCode(request, kPriceTypeParameter, "价格类型", "0", {"0"}, ignored);
   if (!refused) refused = ReadCode(request, kValidityParameter, "成交属性", "0", {"0"}, ignored);
@@ -147,7 +146,8 @@ Answer Functions::PlaceCondition(const Request& request, Session&) {
   if (refused) return Refusal(request, refused->code, refused->text);
   const std::string& lots = Parameter(request, kLotsParameter);
   if (!ParseWholeNumber("", lots, 1, kMaxLots, order.lots).empty())
-    return Refusal(request, kBadParameter, "委托手数'" + lots + "'无效，应为1到" + std::to_string(kMaxLots) + "的整数！");
+    return Refusal(request, kBadParameter,
+                   "委托手数'" + lots + "'无效，应为1到" + std::to_string(kMaxLots) + "的整数！");
   for (const auto& [parameter, ticks] :
        {std::pair{kPriceParameter, &order.price}, std::pair{kTriggerParameter, &order.trigger}}) {
     const std::string& text = Parameter(request, parameter);

@@ -27,7 +27,7 @@ struct ProfitLossOrder {
   // As the request gives them, prices and distances in ticks; 0: none.
   std::int64_t stopLoss = 0;
   std::int64_t takeProfit = 0;
-  std::string closeMethod;  // "0" market price, "1" the other side's best price, else the last price...
+  std::string closeMethod;           // "0" market price, "1" the other side's best price, else the last price...
   std::int64_t closeDifference = 0;  // ...less (a sale) or plus (a purchase) this
   std::string priceMode;             // "1": the stop-loss and take-profit are distances from the open price
   std::string triggerPrice;          // "0" the last price, else the best price of the side that closes

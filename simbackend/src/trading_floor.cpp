@@ -177,7 +177,8 @@ std::optional<Refused> TradingFloor::Cancel(const std::string& customer, std::in
     return Refused{kNoSuchEntry, "委托单" + std::to_string(number) + "不存在！"};
   BookOrder& order = business_.orders[index];
   if (order.IsSpecial() != special)
-    return Refused{kNotTaken, "委托单" + std::to_string(number) + (special ? "不是套利委托！" : "是套利委托，不能这样撤单！")};
+    return Refused{kNotTaken,
+                   "委托单" + std::to_string(number) + (special ? "不是套利委托！" : "是套利委托，不能这样撤单！")};
   if (!IsWorkingState(order.order.state))
     return Refused{kAlreadyDone,
                    "委托单" + std::to_string(number) + "的状态是" + OrderStateText(order.order.state) + "，不能撤单！"};

@@ -63,8 +63,7 @@ std::optional<Refused> TradingFloor::AddCondition(ConditionOrder order, bool goO
 }
 
 std::optional<Refused> TradingFloor::AnswerQuestion(const std::string& customer, const std::string& number,
-                                                    const std::string& question, int kind,
-                                                    const std::string& answer) {
+                                                    const std::string& question, int kind, const std::string& answer) {
   std::lock_guard lock(mutex_);
   const auto found =
       std::find_if(business_.conditionOrders.begin(), business_.conditionOrders.end(),
@@ -143,7 +142,9 @@ void TradingFloor::WatchPrices(const std::vector<std::size_t>& contracts) {
     if (p.floatingStop > 0) {
       p.best = bought ? std::max(p.best, price) : std::min(p.best, price);
       const std::int64_t trailing = bought ? p.best - p.floatingStop : p.best + p.floatingStop;
-      p.stopPrice = p.stopPrice == 0 ? trailing : bought ? std::max(p.stopPrice, trailing) : std::min(p.stopPrice, trailing);
+      p.stopPrice = p.stopPrice == 0 ? trailing
+                    : bought         ? std::max(p.stopPrice, trailing)
+                                     : std::min(p.stopPrice, trailing);
     }
     const bool stop = p.stopPrice != 0 && (bought ? price <= p.stopPrice : price >= p.stopPrice);
     const bool take = p.takePrice != 0 && (bought ? price >= p.takePrice : price <= p.takePrice);
@@ -218,8 +219,7 @@ void TradingFloor::FollowCondition(ConditionOrder& c) {
       }
       if (!met) return;
       c.triggerTime = NowText();
-      if (c.askFirst == "1")
-        return Ask(c, kConfirmation, "条件单" + c.number + "的触发条件已满足，是否发出委托？");
+      if (c.askFirst == "1") return Ask(c, kConfirmation, "条件单" + c.number + "的触发条件已满足，是否发出委托？");
       return SendCondition(c);
     }
     case CondState::kConfirmed:

@@ -91,6 +91,15 @@ TradingFloor::AccountSnapshot TradingFloor::Snapshot(const Account& account) con
                            data_.PriceText(contract, trade.price), trade.time, o.tradeCode, o.seat});
   }
   view.positions = PositionsOf(data_, DayLocked(account.customer).details);
+  const auto number = [&](std::size_t order) {
+    return order == kNoOrder ? std::string() : std::to_string(business_.orders[order].order.number);
+  };
+  for (const ProfitLossOrder& p : business_.profitLossOrders)
+    if (p.customer == account.customer)
+      view.profitLossOrders.push_back({p.number, KeptCode(p.state), number(p.opening), number(p.closing)});
+  for (const ConditionOrder& c : business_.conditionOrders)
+    if (c.customer == account.customer)
+      view.conditionOrders.push_back({c.number, KeptCode(c.state), {}, number(c.order)});
   return snapshot;
 }
 

@@ -96,8 +96,8 @@ class TradingReader {
     const std::string& text = r.values[1];
     const bool behind = !text.empty() && text.front() == '-';
     std::int64_t seconds = 0;
-    if (std::string problem = ParseWholeNumber("the time difference", behind ? text.substr(1) : text, 0,
-                                               kMaxTimeDifference, seconds);
+    if (std::string problem =
+            ParseWholeNumber("the time difference", behind ? text.substr(1) : text, 0, kMaxTimeDifference, seconds);
         !problem.empty())
       return problem;
     seat->timeDifference = behind ? -seconds : seconds;
@@ -107,10 +107,9 @@ class TradingReader {
   // strategy|exchange|DS or SPD|name|
   std::string TakeStrategy(const DataRecord& r) {
     CombinationStrategy strategy{0, r.values[1], r.values[2]};
-    if (std::string problem =
-            FirstProblem({FindExchange(r.values[0], strategy.exchange),
-                          CheckChoice("the combination strategy", strategy.code, {"DS", "SPD"}),
-                          CheckText("the strategy name", strategy.name, kMaxStrategyName, true)});
+    if (std::string problem = FirstProblem({FindExchange(r.values[0], strategy.exchange),
+                                            CheckChoice("the combination strategy", strategy.code, {"DS", "SPD"}),
+                                            CheckText("the strategy name", strategy.name, kMaxStrategyName, true)});
         !problem.empty())
       return problem;
     if (data_.FindStrategy(strategy.exchange, strategy.code) != nullptr)

@@ -73,6 +73,11 @@ TEST_F(StandingOrderTest, AProfitLossOrderWatchesItsFilledOpeningAndClosesItWhen
   EXPECT_TRUE(Field(triggered[0], 12) == "2" || Field(triggered[0], 12) == "3") << triggered[0];
   const simbackend::AccountView book = *server_->Book("10001");
   const simbackend::OrderView& closing = book.orders.back();
+  ASSERT_EQ(book.profitLossOrders.size(), 1u);
+  const simbackend::StandingOrderView& guard = book.profitLossOrders[0];
+  EXPECT_EQ(guard.state, Field(triggered[0], 12) == "2" ? "1" : "4");
+  EXPECT_EQ(guard.openingOrder, number);
+  EXPECT_EQ(guard.sentOrder, closing.number);
   EXPECT_EQ(closing.kind, "N");
   EXPECT_EQ(closing.contract, "m2705");
   EXPECT_EQ(closing.buySell, "1");
@@ -137,6 +142,11 @@ TEST_F(StandingOrderTest, AConditionMetAlreadyIsEnteredOnlyOnceConfirmedAndItsQu
   ASSERT_EQ(sent.size(), 1u);
   ExpectFields(sent[0], {{9, "3"}, {10, "2"}, {12, "0"}});
   const simbackend::OrderView order = BookOrder(Field(sent[0], 11));
+  const std::vector<simbackend::StandingOrderView> conditions = server_->Book("10001")->conditionOrders;
+  ASSERT_EQ(conditions.size(), 2u);
+  EXPECT_EQ(conditions[0].state, "d");
+  EXPECT_EQ(conditions[1].state, "1");
+  EXPECT_EQ(conditions[1].sentOrder, order.number);
   EXPECT_EQ(order.kind, "G");
   EXPECT_EQ(order.price, "2900");
   EXPECT_EQ(order.lots, 2);

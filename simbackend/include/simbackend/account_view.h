@@ -96,11 +96,21 @@ struct PositionView {
   std::string margin;
 };
 
+// A profit/loss or condition order that stands at the back end.
+struct StandingOrderView {
+  std::string number;
+  std::string state;         // as the terminal keeps it (the code of its answer)
+  std::string openingOrder;  // a profit/loss order's opening order; empty for a condition order
+  std::string sentOrder;     // the order it sent; empty before
+};
+
 struct AccountView {
   FundsView funds;
   std::vector<OrderView> orders;  // in the order they were entered
   std::vector<TradeView> trades;  // in the order they were done
   std::vector<PositionView> positions;
+  std::vector<StandingOrderView> profitLossOrders;  // in the order they were entered
+  std::vector<StandingOrderView> conditionOrders;
 };
 
 }  // namespace simbackend

@@ -57,9 +57,9 @@ struct MoneyEntry {
 
 // A bulletin of the notice board, for one customer or for everybody.
 struct Bulletin {
-  std::string date;  // "YYYYMMDD"
-  std::string time;  // "HH:MM:SS"
-  std::string level;  // "1" normal, "2" warning, "3" danger, "4" rolling, "5" to confirm
+  std::string date;      // "YYYYMMDD"
+  std::string time;      // "HH:MM:SS"
+  std::string level;     // "1" normal, "2" warning, "3" danger, "4" rolling, "5" to confirm
   std::string customer;  // empty: everybody
   std::string text;
 };

@@ -5,7 +5,9 @@
 //
 // It is also a small exchange: orders fill against the quotes, and every
 // change of an order, fill, cancel or option application is pushed to the
-// account's connections.
+// account's connections. Profit/loss and condition orders wait at it for
+// the market and become orders; special (two-legged) orders, which the
+// terminal does not place, are placed by the script.
 //
 // Tests start it in-process on port 0 and script it: refuse a function, hold
 // or delay its answers, drop connections, push lines or messages to an
