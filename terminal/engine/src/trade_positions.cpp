@@ -1,11 +1,10 @@
 // A downloaded trade replayed over the positions, and the current details
 // of one summary row summed.
-#include <array>
 #include <mutex>
 #include <optional>
 #include <string>
 
-#include "combination_legs.h"
+#include "combination_fills.h"
 #include "engine/operation_engine_base.h"
 #include "lots.h"
 #include "position_rows.h"
@@ -15,70 +14,6 @@ namespace engine {
 namespace {
 
 using position_rows::kOpen;
-
-// The combination of a special order that an opening trade is a leg of.
-struct CombinationLeg {
-  int legNumber = 0;  // 1 to 4
-  double marginFactor = 0.0;
-  std::string strategyCode;
-  std::string kindKey4;
-};
-
-using SpecialOrderLegText = char (SpecialOrderRow::*)[16];
-constexpr std::array<SpecialOrderLegText, 4> kLegContractCode{
-    &SpecialOrderRow::szLegContractCode1, &SpecialOrderRow::szLegContractCode2, &SpecialOrderRow::szLegContractCode3,
-    &SpecialOrderRow::szLegContractCode4};
-
-// The leg of the special order whose contract is the trade's; nothing when
-// the order's kind is unknown or no leg trades the contract.
-std::optional<CombinationLeg> LegOfSpecialOrder(const COperationEngineBase& engine, const SpecialOrderRow& order,
-                                                std::string_view contractCode) {
-  OrderKindRow kind{};
-  if (!engine.FindOrderKind(Text(order.szExchangeCode), Text(order.szStrategyCode), Text(order.szSpecField41),
-                            Text(order.szSpecField12), Text(order.szSpecField10), kind)) {
-    return std::nullopt;
-  }
-  for (std::size_t leg = 0; leg < kLegContractCode.size(); ++leg) {
-    if (Text(order.*kLegContractCode[leg]) != contractCode) continue;
-    return CombinationLeg{.legNumber = static_cast<int>(leg) + 1,
-                          .marginFactor = ReadMoney(kind.legs[leg].szMarginFactor),
-                          .strategyCode = std::string(Text(order.szStrategyCode)),
-                          .kindKey4 = std::string(Text(order.szSpecField12))};
-  }
-  return std::nullopt;
-}
-
-// A leg's combination-detail row, which shares the open date, the deal
-// number and the combination kind with the leg's position detail. The legs
-// of one combination order share its system number as their combination
-// number.
-CombinationDetailRow NewCombinationLeg(const TradeRow& trade, const ContractRow& contract, std::string_view tradingDate,
-                                       const CombinationLeg& leg, std::string_view combinationKind, double margin) {
-  namespace field = combination_leg;
-  CombinationDetailRow row{};
-  SetText(row.szTradeAccount, Text(trade.szTradeAccount));
-  SetText(row.*field::kOpenDate, tradingDate);
-  SetText(row.szExchangeCode, Text(trade.szExchangeCode));
-  SetText(row.*field::kSeatCode, Text(trade.szSeatCode));
-  SetText(row.*field::kCombinationKind, combinationKind);
-  SetInt(row.*field::kLegNumber, leg.legNumber);
-  SetText(row.*field::kSystemNo, Text(trade.szSysNo));
-  SetText(row.*field::kCombinationNo, Text(trade.szSysNo));
-  SetText(row.*field::kDealNo, Text(trade.szDealNo));
-  SetText(row.*field::kContractPart1, Text(contract.szVarietyCode));
-  SetText(row.*field::kContractPart2, Text(trade.szTradeField21));
-  SetText(row.*field::kTradeCode, Text(trade.szMapCode));
-  SetText(row.*field::kLots, Text(trade.szDealHands));
-  SetText(row.*field::kMultiplier, Text(contract.szVolumePerHand));
-  SetText(row.*field::kHedge, Text(trade.szNameSH));
-  SetText(row.*field::kBuySell, Text(trade.szNameBS));
-  SetText(row.*field::kPrice, Text(trade.szDealPrice));
-  SetText(row.*field::kOpenPrice, Text(trade.szDealPrice));
-  SetMoney(row.*field::kMargin, margin);
-  SetText(row.*field::kStrategyCode, leg.strategyCode);
-  SetText(row.*field::kKindKey4, leg.kindKey4);
-  return row;
-}
 
 // An average of a cost over lots; no lots have no average.
 double Average(double cost, long long lots) { return lots == 0 ? 0.0 : cost / static_cast<double>(lots); }
@@ -124,14 +59,16 @@ double COperationEngineBase::CalcTradeFee(TradeRow& trade) {
 
   const std::string tradingDate = GetLoginTexts().tradingDate;
   std::lock_guard guard(lock_);
-  std::optional<CombinationLeg> leg;
+  std::optional<combination_fills::CombinationLeg> leg;
   const std::optional<SpecialOrderRow> order =
       typed_rows::FindRow<SpecialOrderRow>(TableAt(Table::kSpecialOrders), [&](const SpecialOrderRow& row) {
         return Text(row.szExchangeCode) == Text(trade.szExchangeCode) &&
                Text(row.szSpecField18) == Text(trade.szSysNo) && Text(row.szTradeAccount) == Text(trade.szTradeAccount);
       });
-  if (order) leg = LegOfSpecialOrder(*this, *order, Text(trade.szContractCode));
-  const std::string_view combinationKind = leg ? "0" : position_rows::kOrdinaryKind;
+  std::optional<OrderKindRow> kind;
+  if (order) kind = combination_fills::KindOf(*this, *order);
+  if (kind) leg = combination_fills::LegOf(*order, *kind, Text(trade.szContractCode));
+  const std::string_view combinationKind = leg ? combination_fills::kLegKind : position_rows::kOrdinaryKind;
   const double margin = perLot.margin * lots * (leg ? leg->marginFactor : 1.0);
   SetMoney(trade.szMargin, margin);
 
@@ -156,7 +93,7 @@ double COperationEngineBase::CalcTradeFee(TradeRow& trade) {
                                                   .contractCode = Text(trade.szContractCode)}));
   if (leg) {
     typed_rows::AppendRow(TableAt(Table::kCombinationDetails),
-                          NewCombinationLeg(trade, contract, tradingDate, *leg, combinationKind, margin));
+                          combination_fills::NewCombinationLeg(trade, contract, tradingDate, *leg, margin));
   }
   return fee;
 }

@@ -506,6 +506,45 @@ class COperationEngineBase {
   void ApplyExercisePush(const LineFields& line, std::optional<std::string_view> kindFlag,
                          const std::function<void(backend::ExerciseOrderRow&)>& change);
 
+  // --- The trade push (15005): a fill booked once into its order or special
+  // order, the positions, the funds and the trades, each change told to the
+  // GUI at once. The push holds the engine lock but while the back end
+  // answers for an order the engine lacks, while the fill's costs are
+  // computed and while a closing fill's strategy takes its lots.
+  //
+  // The order a fill belongs to: a row of the special orders or the orders.
+  struct FillOrder {
+    Table table;
+    std::uint32_t index;
+  };
+  // The account's special order, else its order, of these keys, order
+  // numbers compared by value. One that neither table holds is asked from
+  // the back end and added with its records delivered at once; `guard` holds
+  // the engine lock and lets it go while the back end answers. Nothing when
+  // the back end does not know it either.
+  std::optional<FillOrder> FindOrFetchFillOrder(const OrderSelectors& order, std::string_view account,
+                                                std::unique_lock<platform::CriticalSection>& guard);
+  // Advances the order at `index` by the pushed fill `line` when the fill
+  // leaves fewer of its lots open, scaling its frozen amounts to the lots
+  // still open, and returns what the fill frees of them (its margin on the
+  // order's side).
+  FrozenSums AdvanceOrder(std::uint32_t index, const LineFields& line);
+  // The same for the special order at `index` of the order kind `kind`; its
+  // legs' freed margin and fee go back to the account's funds at once, each
+  // leg's margin from the side of the leg.
+  void AdvanceSpecialOrder(std::uint32_t index, const LineFields& line, const OrderKindRow& kind);
+  // Gives freed frozen amounts back to the available funds of the account's
+  // first fund row; nothing without a fund row or without an amount.
+  void ReleaseToFund(std::string_view account, const FrozenSums& released);
+  // A closing fill of `fee`: the strategy takes its lots (without the lock,
+  // which `guard` holds on entry and on return), then the summary, the
+  // funds and the summary rows of the combination legs the close broke up
+  // follow.
+  void BookClosingFill(const TradeRow& trade, int multiplier, double fee, const FrozenSums& released,
+                       std::unique_lock<platform::CriticalSection>& guard);
+  // Appends a pushed trade row and tells the GUI at once.
+  void AppendPushedTrade(const TradeRow& trade);
+
   // Guards every table, the change queue and the texts.
   mutable platform::CriticalSection lock_;
 
