@@ -26,8 +26,8 @@ inline constexpr std::array<SpecialOrderLegText, 4> kLegFrozenMoney{
     &SpecialOrderRow::szLegFrozenMoney1, &SpecialOrderRow::szLegFrozenMoney2, &SpecialOrderRow::szLegFrozenMoney3,
     &SpecialOrderRow::szLegFrozenMoney4};
 inline constexpr std::array<SpecialOrderLegText, 4> kLegFrozenCharge{
-    &SpecialOrderRow::szLegFrozenCharge1, &SpecialOrderRow::szLegFrozenCharge2,
-    &SpecialOrderRow::szLegFrozenCharge3, &SpecialOrderRow::szLegFrozenCharge4};
+    &SpecialOrderRow::szLegFrozenCharge1, &SpecialOrderRow::szLegFrozenCharge2, &SpecialOrderRow::szLegFrozenCharge3,
+    &SpecialOrderRow::szLegFrozenCharge4};
 
 // The combination kind of a leg's position detail and combination-detail
 // row.

@@ -51,8 +51,7 @@ constexpr int kCombinationAveragePrice = 46;
 
 TradeRow TradeRowOf(const LineFields& line) {
   TradeRow trade{};
-  FillInOrder(line, field::kAccount, trade.szTradeAccount, trade.szExchangeCode, trade.szTradeField5,
-              trade.szOrderNo);
+  FillInOrder(line, field::kAccount, trade.szTradeAccount, trade.szExchangeCode, trade.szTradeField5, trade.szOrderNo);
   FillInOrder(line, field::kContractCode, trade.szContractCode, trade.szTradeField8, trade.szNameBS,
               trade.szTradeField10, trade.szNameEO, trade.szTradeField12, trade.szNameSH, trade.szTradeField14,
               trade.szDealHands);
@@ -69,12 +68,12 @@ TradeRow TradeRowOf(const LineFields& line) {
 // side are; a fill without a number cannot be told from another.
 bool IsBooked(const backend::CxDataSet& trades, const TradeRow& fill) {
   if (!order_updates::NamesAnOrder(Text(fill.szDealNo))) return false;
-  return typed_rows::FindIndex<TradeRow>(trades, [&](const TradeRow& trade) {
-           return Text(trade.szTradeAccount) == Text(fill.szTradeAccount) &&
-                  Text(trade.szExchangeCode) == Text(fill.szExchangeCode) &&
-                  Text(trade.szNameBS) == Text(fill.szNameBS) &&
-                  order_updates::SameOrderNo(Text(trade.szDealNo), Text(fill.szDealNo));
-         }).has_value();
+  const auto sameFill = [&](const TradeRow& trade) {
+    return Text(trade.szTradeAccount) == Text(fill.szTradeAccount) &&
+           Text(trade.szExchangeCode) == Text(fill.szExchangeCode) && Text(trade.szNameBS) == Text(fill.szNameBS) &&
+           order_updates::SameOrderNo(Text(trade.szDealNo), Text(fill.szDealNo));
+  };
+  return typed_rows::FindIndex<TradeRow>(trades, sameFill).has_value();
 }
 
 // The margin, fee and premium of a fill's lots, each money-rounded.
@@ -169,9 +168,9 @@ void COperationEngineBase::OnTradePush(std::string_view pushed) {
   const int multiplier = ReadInt(contract.szVolumePerHand);
   if (Text(trade.szNameEO) == position_rows::kOpen) {
     if (leg) {
-      typed_rows::AppendRow(TableAt(Table::kCombinationDetails),
-                            combination_fills::NewCombinationLeg(trade, contract, GetLoginTexts().tradingDate, *leg,
-                                                                 margin));
+      typed_rows::AppendRow(
+          TableAt(Table::kCombinationDetails),
+          combination_fills::NewCombinationLeg(trade, contract, GetLoginTexts().tradingDate, *leg, margin));
     }
     AddTradePosition({.price = Text(trade.szDealPrice),
                       .lots = ReadInt(trade.szDealHands),
@@ -345,9 +344,9 @@ void COperationEngineBase::AppendPushedTrade(const TradeRow& trade) {
   // A row the table cannot take is lost, and the GUI is told of none.
   if (!typed_rows::AppendRow(trades, trade)) return;
   const int count = static_cast<int>(trades.GetCount());
-  RaiseChange(TableChangeRecord::RowChange(table_id::kTrades, TableChangeRecord::kInsert, count, count - 1,
-                                           RowBytes(trade)),
-              kAtOnce);
+  RaiseChange(
+      TableChangeRecord::RowChange(table_id::kTrades, TableChangeRecord::kInsert, count, count - 1, RowBytes(trade)),
+      kAtOnce);
 }
 
 }  // namespace engine
