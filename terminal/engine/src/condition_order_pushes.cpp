@@ -64,17 +64,10 @@ std::string_view StoredConditionState(std::string_view pushed) {
     std::string_view pushed;
     std::string_view stored;
   };
-  static constexpr std::array<Mapping, 9> kMappings{{{"0", "1"},
-                                                     {"7", "1"},
-                                                     {"8", "1"},
-                                                     {"2", "d"},
-                                                     {"1", "0"},
-                                                     {"3", "2"},
-                                                     {"4", "2"},
-                                                     {"5", "2"},
-                                                     {"6", "3"}}};
-  const auto* found =
-      std::find_if(kMappings.begin(), kMappings.end(), [&](const Mapping& mapping) { return mapping.pushed == pushed; });
+  static constexpr std::array<Mapping, 9> kMappings{
+      {{"0", "1"}, {"7", "1"}, {"8", "1"}, {"2", "d"}, {"1", "0"}, {"3", "2"}, {"4", "2"}, {"5", "2"}, {"6", "3"}}};
+  const auto* found = std::find_if(kMappings.begin(), kMappings.end(),
+                                   [&](const Mapping& mapping) { return mapping.pushed == pushed; });
   return found != kMappings.end() ? found->stored : std::string_view{};
 }
 

@@ -57,13 +57,29 @@ void COperationEngineBase::ConfirmTriggeredConditionOrder(const ConditionOrderRo
     return;
   }
   // The order as the user placed it, confirmed: the back end places it now.
-  const backend::RequestPtr record = BuildEngineRequest(
-      kConfirmTriggered, EngineAccountKey(),
-      {Text(row.szCondField8), Text(row.szCondField6), Text(row.szCondField7), Text(row.szCondField19),
-       Text(row.szCondField12), Text(row.szCondField10), Text(row.szCondField11), Text(row.szCondField14),
-       Text(row.szCondField13), Text(row.szCondField26), Text(row.szCondField27), Text(row.szCondField28), "0", "-1",
-       "-1", "0", "", "1", Text(row.szCondField40), Text(row.szCondField41), Text(row.szCondField43),
-       Text(row.szCondField44)});
+  const backend::RequestPtr record = BuildEngineRequest(kConfirmTriggered, EngineAccountKey(),
+                                                        {Text(row.szCondField8),
+                                                         Text(row.szCondField6),
+                                                         Text(row.szCondField7),
+                                                         Text(row.szCondField19),
+                                                         Text(row.szCondField12),
+                                                         Text(row.szCondField10),
+                                                         Text(row.szCondField11),
+                                                         Text(row.szCondField14),
+                                                         Text(row.szCondField13),
+                                                         Text(row.szCondField26),
+                                                         Text(row.szCondField27),
+                                                         Text(row.szCondField28),
+                                                         "0",
+                                                         "-1",
+                                                         "-1",
+                                                         "0",
+                                                         "",
+                                                         "1",
+                                                         Text(row.szCondField40),
+                                                         Text(row.szCondField41),
+                                                         Text(row.szCondField43),
+                                                         Text(row.szCondField44)});
   if (!record) return;
   // The confirmed order is stored as answered, even when its answer still
   // reports the trigger met: the user has confirmed it once.
@@ -74,21 +90,18 @@ void COperationEngineBase::ConfirmTriggeredConditionOrder(const ConditionOrderRo
 void COperationEngineBase::ApplyConditionOrderChange(const CxDataSetView& answer) {
   const ConditionOrderRow changed = RowFromAnswer(answer);
   std::lock_guard guard(lock_);
-  if (const auto record =
-          row_changes::UpdateFirst<ConditionOrderRow>(table_id::kConditionOrders, TableAt(Table::kConditionOrders),
-                                                      WithOrderNo(Text(changed.szCondField4)),
-                                                      [&](ConditionOrderRow& row) { row = changed; })) {
+  if (const auto record = row_changes::UpdateFirst<ConditionOrderRow>(
+          table_id::kConditionOrders, TableAt(Table::kConditionOrders), WithOrderNo(Text(changed.szCondField4)),
+          [&](ConditionOrderRow& row) { row = changed; })) {
     NotifyTableChange(*record);
   }
 }
 
 void COperationEngineBase::SetConditionOrderState(std::string_view orderNo, std::string_view stateCode) {
   std::lock_guard guard(lock_);
-  if (const auto record =
-          row_changes::UpdateFirst<ConditionOrderRow>(table_id::kConditionOrders, TableAt(Table::kConditionOrders),
-                                                      WithOrderNo(orderNo), [&](ConditionOrderRow& row) {
-                                                        SetText(row.szCondField22, stateCode);
-                                                      })) {
+  if (const auto record = row_changes::UpdateFirst<ConditionOrderRow>(
+          table_id::kConditionOrders, TableAt(Table::kConditionOrders), WithOrderNo(orderNo),
+          [&](ConditionOrderRow& row) { SetText(row.szCondField22, stateCode); })) {
     NotifyTableChange(*record);
   }
 }

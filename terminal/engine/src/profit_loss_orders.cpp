@@ -66,10 +66,9 @@ void COperationEngineBase::ApplyProfitLossOrderAdd(const CxDataSetView& answer) 
 void COperationEngineBase::ApplyProfitLossOrderChange(const CxDataSetView& answer) {
   const ProfitLossOrderRow changed = RowFromAnswer(answer);
   std::lock_guard guard(lock_);
-  if (const auto record =
-          row_changes::UpdateFirst<ProfitLossOrderRow>(table_id::kProfitLossOrders, TableAt(Table::kProfitLossOrders),
-                                                       WithOrderNo(Text(changed.szPLField4)),
-                                                       [&](ProfitLossOrderRow& row) { row = changed; })) {
+  if (const auto record = row_changes::UpdateFirst<ProfitLossOrderRow>(
+          table_id::kProfitLossOrders, TableAt(Table::kProfitLossOrders), WithOrderNo(Text(changed.szPLField4)),
+          [&](ProfitLossOrderRow& row) { row = changed; })) {
     NotifyTableChange(*record);
   }
 }
@@ -87,12 +86,12 @@ void COperationEngineBase::OnProfitLossOrderState(std::string_view orderNo, std:
   const PushedState& pushed = StateOf(state);
   WriteLog(AboutOrder(orderNo, pushed.logText).c_str(), 3);
   std::lock_guard guard(lock_);
-  const auto record = row_changes::UpdateFirst<ProfitLossOrderRow>(
-      table_id::kProfitLossOrders, TableAt(Table::kProfitLossOrders), WithOrderNo(orderNo),
-      [&](ProfitLossOrderRow& row) {
-        SetText(row.szPLField19, pushed.stored);
-        SetText(row.szPLField20, statusText);
-      });
+  const auto record =
+      row_changes::UpdateFirst<ProfitLossOrderRow>(table_id::kProfitLossOrders, TableAt(Table::kProfitLossOrders),
+                                                   WithOrderNo(orderNo), [&](ProfitLossOrderRow& row) {
+                                                     SetText(row.szPLField19, pushed.stored);
+                                                     SetText(row.szPLField20, statusText);
+                                                   });
   if (!record) {
     WriteLog(("收到" + AboutOrder(orderNo, "状态推送时，盈损单还没有生成！")).c_str(), 3);
     return;

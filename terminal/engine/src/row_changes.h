@@ -24,8 +24,7 @@ std::optional<TableChangeRecord> Append(int tableId, backend::CxDataSet& table, 
 // Lets `change` change the first row that `matches` and stores it; its 'u'
 // record, or nothing when no row matches.
 template <EngineRow Row, typename Predicate, typename Change>
-std::optional<TableChangeRecord> UpdateFirst(int tableId, backend::CxDataSet& table, Predicate matches,
-                                             Change change) {
+std::optional<TableChangeRecord> UpdateFirst(int tableId, backend::CxDataSet& table, Predicate matches, Change change) {
   const std::optional<std::uint32_t> index = typed_rows::FindIndex<Row>(table, matches);
   if (!index) return std::nullopt;
   Row row = *typed_rows::RowAt<Row>(table, *index);

@@ -27,8 +27,8 @@ inline constexpr std::array<LegText, 4> kFrozenMoney{
     &SpecialOrderRow::szLegFrozenMoney1, &SpecialOrderRow::szLegFrozenMoney2, &SpecialOrderRow::szLegFrozenMoney3,
     &SpecialOrderRow::szLegFrozenMoney4};
 inline constexpr std::array<LegText, 4> kFrozenCharge{
-    &SpecialOrderRow::szLegFrozenCharge1, &SpecialOrderRow::szLegFrozenCharge2,
-    &SpecialOrderRow::szLegFrozenCharge3, &SpecialOrderRow::szLegFrozenCharge4};
+    &SpecialOrderRow::szLegFrozenCharge1, &SpecialOrderRow::szLegFrozenCharge2, &SpecialOrderRow::szLegFrozenCharge3,
+    &SpecialOrderRow::szLegFrozenCharge4};
 
 // The kind of a special order, by its exchange, strategy and kind keys.
 inline bool FindKindOf(const COperationEngineBase& engine, const SpecialOrderRow& order, OrderKindRow& kind) {

@@ -47,8 +47,7 @@ SpecialOrderRow RowFromAnswer(const LineFields& line) {
   FillInOrder(line, 5, row.szTradeAccount, row.szOrderNo, row.szFlagOrderState, row.szSpecField29, row.szSpecField18,
               row.szSpecField21, row.szExchangeCode, row.szSpecField26, row.szOrderSeat, row.szSpecField33,
               row.szSpecField30);
-  FillInOrder(line, 17, row.szSpecField27, row.szOrderTime, row.szDeclareTime, row.szDelOrderTime,
-              row.szOrderField23);
+  FillInOrder(line, 17, row.szSpecField27, row.szOrderTime, row.szDeclareTime, row.szDelOrderTime, row.szOrderField23);
   FillInOrder(line, 23, row.szDealHands, row.szDealPrice, row.szOrderHands, row.szSpecField13, row.szStrategyCode,
               row.szSpecField39, row.szSpecField40, row.szSpecField41, row.szSpecField12, row.szSpecField10,
               row.szSpecField11, row.szLegContractCode1, row.szLegContractCode2, row.szLegContractCode3,
@@ -131,9 +130,9 @@ std::optional<std::uint32_t> COperationEngineBase::FindOrFetchSpecialOrder(
     // An ordinary order of the same keys is no special order.
     return order_updates::FetchedRow<SpecialOrderRow>(record, table_id::kSpecialOrders, matches);
   };
-  return order_updates::FindOrFetch<SpecialOrderRow>(guard, TableAt(Table::kSpecialOrders), order.orderNo, matches,
-                                                     fetch,
-                                                     [&](const SpecialOrderRow& row) { return AddSpecialOrder(row, kAtOnce); });
+  return order_updates::FindOrFetch<SpecialOrderRow>(
+      guard, TableAt(Table::kSpecialOrders), order.orderNo, matches, fetch,
+      [&](const SpecialOrderRow& row) { return AddSpecialOrder(row, kAtOnce); });
 }
 
 void COperationEngineBase::ApplySpecialOrderAnswer(std::string_view, const CxDataSetView& answer, bool deliverAtOnce) {

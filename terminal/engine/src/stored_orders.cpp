@@ -60,20 +60,20 @@ void MarkSent(StoredOrderRow& row) {
 void COperationEngineBase::ApplyStoredOrderChange(std::string_view customer, std::span<const std::string> fields) {
   if (fields.size() != kChangeFieldCount) return;
   std::lock_guard guard(lock_);
-  const auto record = row_changes::UpdateFirst<StoredOrderRow>(
-      table_id::kStoredOrders, TableAt(Table::kStoredOrders), StoredOrder(customer, fields[0]),
-      [&](StoredOrderRow& row) {
-        SetText(row.szStoredField6, fields[1]);
-        SetText(row.szStoredField7, fields[2]);
-        SetText(row.szStoredField8, fields[3]);
-        SetText(row.szStoredField9, fields[4]);
-        SetText(row.szStoredField10, fields[5]);
-        SetText(row.szStoredField12, fields[6]);
-        SetText(row.szStoredField14, fields[7]);
-        SetText(row.szStoredField16, fields[8]);
-        SetText(row.szStoredField17, fields[9]);
-        SetText(row.szStoredField19, fields[10]);
-      });
+  const auto record =
+      row_changes::UpdateFirst<StoredOrderRow>(table_id::kStoredOrders, TableAt(Table::kStoredOrders),
+                                               StoredOrder(customer, fields[0]), [&](StoredOrderRow& row) {
+                                                 SetText(row.szStoredField6, fields[1]);
+                                                 SetText(row.szStoredField7, fields[2]);
+                                                 SetText(row.szStoredField8, fields[3]);
+                                                 SetText(row.szStoredField9, fields[4]);
+                                                 SetText(row.szStoredField10, fields[5]);
+                                                 SetText(row.szStoredField12, fields[6]);
+                                                 SetText(row.szStoredField14, fields[7]);
+                                                 SetText(row.szStoredField16, fields[8]);
+                                                 SetText(row.szStoredField17, fields[9]);
+                                                 SetText(row.szStoredField19, fields[10]);
+                                               });
   if (record) NotifyTableChange(*record);
 }
 

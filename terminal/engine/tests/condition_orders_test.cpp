@@ -24,20 +24,18 @@ using order_tables_test::RequestHead;
 // the row's field n, here "f<n>" (or one letter where the row keeps one),
 // and field 39 the flag that the trigger is already met.
 std::string OrderLine(const std::string& triggerMet, const std::string& price = "f13") {
-  return DataLine(45, {{4, "Y"},     {5, "C1"},    {7, "f6"},         {8, "f7"},    {9, "f8"},    {11, "x"},
-                       {12, "y"},    {13, "z"},    {14, price},       {15, "f14"},  {20, "f19"},  {23, "a"},
-                       {27, "f26"},  {28, "f27"},  {29, "f28"},       {39, triggerMet}, {41, "f40"}, {42, "f41"},
-                       {44, "f43"},  {45, "f44"}});
+  return DataLine(45, {{4, "Y"},    {5, "C1"},        {7, "f6"},   {8, "f7"},   {9, "f8"},   {11, "x"},   {12, "y"},
+                       {13, "z"},   {14, price},      {15, "f14"}, {20, "f19"}, {23, "a"},   {27, "f26"}, {28, "f27"},
+                       {29, "f28"}, {39, triggerMet}, {41, "f40"}, {42, "f41"}, {44, "f43"}, {45, "f44"}});
 }
 
-const std::string kConfirmation = RequestHead(5477) +
-                                  "f8|f6|f7|f19|z|x|y|f14|f13|f26|f27|f28|0|-1|-1|0||1|f40|f41|f43|f44|";
+const std::string kConfirmation =
+    RequestHead(5477) + "f8|f6|f7|f19|z|x|y|f14|f13|f26|f27|f28|0|-1|-1|0||1|f40|f41|f43|f44|";
 
 // A condition-order push (15003) of condition order C1, its second text K2.
 std::string Push(const std::string& kind, const std::string& state, const std::string& choiceKind,
                  const std::string& text) {
-  return DataLine(14,
-                  {{4, "15003"}, {9, kind}, {10, "C1"}, {11, "K2"}, {12, state}, {13, choiceKind}, {14, text}});
+  return DataLine(14, {{4, "15003"}, {9, kind}, {10, "C1"}, {11, "K2"}, {12, state}, {13, choiceKind}, {14, text}});
 }
 
 class ConditionOrders : public order_tables_test::OrderTables {
@@ -91,8 +89,8 @@ TEST_F(ConditionOrders, AnOrderWhoseTriggerIsMetIsStoredOnceWhenTheUserConfirmsI
     EXPECT_EQ(prompt->Texts(), c.told);
     EXPECT_EQ(prompt->asked[0].buttons, PromptButtons::kYesNo);
     EXPECT_EQ(prompt->asked[0].icon, PromptIcon::kQuestion);
-    EXPECT_EQ(sent, c.answer == PromptAnswer::kYes ? std::vector<std::string>{kConfirmation}
-                                                   : std::vector<std::string>{});
+    EXPECT_EQ(sent,
+              c.answer == PromptAnswer::kYes ? std::vector<std::string>{kConfirmation} : std::vector<std::string>{});
     EXPECT_EQ(Delivered(), (c.stored == 1 ? std::vector<Change>{{19, 'i', 0}} : std::vector<Change>{}));
   }
   EXPECT_TRUE(prompt->lockFreeWhenAsked);
@@ -195,8 +193,8 @@ TEST_F(ConditionOrders, AStatePushStoresTheCodeOfThePushedState) {
     const char* pushed;
     const char* stored;
   };
-  for (const Case& c : {Case{"0", "1"}, Case{"7", "1"}, Case{"8", "1"}, Case{"2", "d"}, Case{"1", "0"},
-                        Case{"3", "2"}, Case{"4", "2"}, Case{"5", "2"}, Case{"6", "3"}, Case{"9", ""}}) {
+  for (const Case& c : {Case{"0", "1"}, Case{"7", "1"}, Case{"8", "1"}, Case{"2", "d"}, Case{"1", "0"}, Case{"3", "2"},
+                        Case{"4", "2"}, Case{"5", "2"}, Case{"6", "3"}, Case{"9", ""}}) {
     SCOPED_TRACE(c.pushed);
     StoredOrder();
     engine.OnConditionOrderPush(Push("3", c.pushed, "", ""));

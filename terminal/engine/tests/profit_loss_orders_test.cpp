@@ -60,9 +60,9 @@ TEST_F(ProfitLossOrders, AStatePushStoresTheStatesCodeAndStatusAndLogsIt) {
     const char* stored;
     const char* note;
   };
-  for (const Case& c : {Case{"1", "2", "已生成条件单。"}, Case{"2", "1", "已生成止损委托单。"},
-                        Case{"3", "4", "已生成止盈委托单。"}, Case{"5", "3", "错误委托。"}, Case{"4", "d", "已删除。"},
-                        Case{"9", "0", "未生成条件单。"}}) {
+  for (const Case& c :
+       {Case{"1", "2", "已生成条件单。"}, Case{"2", "1", "已生成止损委托单。"}, Case{"3", "4", "已生成止盈委托单。"},
+        Case{"5", "3", "错误委托。"}, Case{"4", "d", "已删除。"}, Case{"9", "0", "未生成条件单。"}}) {
     SCOPED_TRACE(c.pushed);
     Reset();
     engine.ApplyProfitLossOrderAdd(OrderAnswer("3600").View());

@@ -26,26 +26,10 @@ constexpr bool kAtOnce = true;
 // "DS", whose first leg buys and second sells: leg 1 freezes 1000.00 and a
 // fee of 3.00, leg 2 800.00 and 3.00.
 backend::CxDataSet SendAnswer(const std::string& orderNo, const std::string& strategy = "DS") {
-  return Answer({DataLine(45, {{4, "Y"},
-                               {5, "8001"},
-                               {6, orderNo},
-                               {7, "a"},
-                               {8, "3"},
-                               {11, "D"},
-                               {13, "D01"},
-                               {18, "09:30:01"},
-                               {23, "0"},
-                               {25, "2"},
-                               {27, strategy},
-                               {30, "0"},
-                               {31, "0"},
-                               {32, "0"},
-                               {34, "m2701"},
-                               {35, "m2705"},
-                               {38, "1000.004"},
-                               {39, "800"},
-                               {42, "3"},
-                               {43, "3.00"}})});
+  return Answer({DataLine(
+      45, {{4, "Y"},         {5, "8001"},   {6, orderNo},     {7, "a"},       {8, "3"},  {11, "D"},   {13, "D01"},
+           {18, "09:30:01"}, {23, "0"},     {25, "2"},        {27, strategy}, {30, "0"}, {31, "0"},   {32, "0"},
+           {34, "m2701"},    {35, "m2705"}, {38, "1000.004"}, {39, "800"},    {42, "3"}, {43, "3.00"}})});
 }
 
 // The cancel answer (5322) of order 00321 on exchange D, seat D01.
@@ -197,8 +181,8 @@ TEST_F(SpecialOrders, EachPushAdvancesTheOrderAndReleasesByItsOwnFlagRule) {
     const char* releaseFlag;
     bool releases;
   };
-  for (const Case& c : {Case{"15008", "1", true}, Case{"15008", "0", false}, Case{"15009", "0", true},
-                        Case{"15009", "1", false}}) {
+  for (const Case& c :
+       {Case{"15008", "1", true}, Case{"15008", "0", false}, Case{"15009", "0", true}, Case{"15009", "1", false}}) {
     SCOPED_TRACE(std::string(c.code) + " flag " + c.releaseFlag);
     SentOrder();
     const std::string line = Push(c.code, "4", c.releaseFlag);
@@ -215,8 +199,8 @@ TEST_F(SpecialOrders, EachPushAdvancesTheOrderAndReleasesByItsOwnFlagRule) {
     EXPECT_EQ(Text(order.szDealHands), std::string(c.code) == "15009" ? "2" : "0");
     EXPECT_EQ(LegAmounts(order), c.releases ? kReleasedLegs : kSentLegs);
     EXPECT_EQ(FundOf("8001"), c.releases ? kUntouchedFund : kLegsFrozen);
-    EXPECT_EQ(Delivered(), c.releases ? (std::vector<Change>{{1, 'u', 0}, {3, 'u', 0}})
-                                      : (std::vector<Change>{{3, 'u', 0}}));
+    EXPECT_EQ(Delivered(),
+              c.releases ? (std::vector<Change>{{1, 'u', 0}, {3, 'u', 0}}) : (std::vector<Change>{{3, 'u', 0}}));
     // The record shows the row as stored.
     EXPECT_EQ(LegAmounts(*engine::RowFromBytes<SpecialOrderRow>(delivered.back().Row())), LegAmounts(order));
 
@@ -254,8 +238,7 @@ TEST_F(SpecialOrders, AnOrderTheEngineLacksIsFetchedWithoutHoldingTheLock) {
     EXPECT_EQ(Text(Orders()[0].szFlagOrderState), c.state);
     // Added with its legs frozen, then cancelled or filled and released.
     EXPECT_EQ(FundOf("8001"), kUntouchedFund);
-    EXPECT_EQ(Delivered(),
-              (std::vector<Change>{{3, 'i', 0}, {1, 'u', 0}, {1, 'u', 0}, {3, 'u', 0}}));
+    EXPECT_EQ(Delivered(), (std::vector<Change>{{3, 'i', 0}, {1, 'u', 0}, {1, 'u', 0}, {3, 'u', 0}}));
     EXPECT_TRUE(lockFreeWhenSent);
   }
 }

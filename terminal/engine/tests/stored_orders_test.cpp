@@ -51,7 +51,7 @@ std::vector<std::string> Texts(const StoredOrderRow& row) {
   return texts;
 }
 
-const std::vector<std::string> kAdded{"8001", "S1", "f6",  "f7",  "f8",  "f9",  "0",   "1",
+const std::vector<std::string> kAdded{"8001", "S1",  "f6",  "f7",  "f8",  "f9", "0",   "1",
                                       "0",    "f16", "f17", "f18", "f19", "0",  "f21", "f22"};
 
 class StoredOrders : public order_tables_test::OrderTables {
