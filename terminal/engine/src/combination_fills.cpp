@@ -1,23 +1,14 @@
 #include "combination_fills.h"
 
 #include "combination_legs.h"
-#include "engine/operation_engine_base.h"
+#include "special_order_legs.h"
 
 namespace engine::combination_fills {
 
-std::optional<OrderKindRow> KindOf(const COperationEngineBase& engine, const SpecialOrderRow& order) {
-  OrderKindRow kind{};
-  if (!engine.FindOrderKind(Text(order.szExchangeCode), Text(order.szStrategyCode), Text(order.szSpecField41),
-                            Text(order.szSpecField12), Text(order.szSpecField10), kind)) {
-    return std::nullopt;
-  }
-  return kind;
-}
-
 std::optional<CombinationLeg> LegOf(const SpecialOrderRow& order, const OrderKindRow& kind,
                                     std::string_view contractCode) {
-  for (std::size_t leg = 0; leg < kLegContractCode.size(); ++leg) {
-    if (Text(order.*kLegContractCode[leg]) != contractCode) continue;
+  for (std::size_t leg = 0; leg < special_order_legs::kContractCode.size(); ++leg) {
+    if (Text(order.*special_order_legs::kContractCode[leg]) != contractCode) continue;
     return CombinationLeg{.legNumber = static_cast<int>(leg) + 1,
                           .marginFactor = ReadMoney(kind.legs[leg].szMarginFactor),
                           .strategyCode = std::string(Text(order.szStrategyCode)),

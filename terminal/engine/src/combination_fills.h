@@ -1,10 +1,9 @@
-// A fill of one leg of a special (combination) order: where the order's row
-// keeps each leg, which leg the fill is, and the combination-detail row an
-// opening leg adds. The replay of downloaded trades and the trade push build
-// a leg alike, so that a push and the next download agree.
+// A fill of one leg of a special (combination) order: which leg of its
+// order the fill is, and the combination-detail row an opening leg adds.
+// The replay of downloaded trades and the trade push build a leg alike, so
+// that a push and the next download agree.
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,30 +11,11 @@
 #include "engine/reference_rows.h"
 #include "engine/trading_rows.h"
 
-namespace engine {
-class COperationEngineBase;
-}
-
 namespace engine::combination_fills {
-
-using SpecialOrderLegText = char (SpecialOrderRow::*)[16];
-inline constexpr std::array<SpecialOrderLegText, 4> kLegContractCode{
-    &SpecialOrderRow::szLegContractCode1, &SpecialOrderRow::szLegContractCode2, &SpecialOrderRow::szLegContractCode3,
-    &SpecialOrderRow::szLegContractCode4};
-inline constexpr std::array<SpecialOrderLegText, 4> kLegFrozenMoney{
-    &SpecialOrderRow::szLegFrozenMoney1, &SpecialOrderRow::szLegFrozenMoney2, &SpecialOrderRow::szLegFrozenMoney3,
-    &SpecialOrderRow::szLegFrozenMoney4};
-inline constexpr std::array<SpecialOrderLegText, 4> kLegFrozenCharge{
-    &SpecialOrderRow::szLegFrozenCharge1, &SpecialOrderRow::szLegFrozenCharge2, &SpecialOrderRow::szLegFrozenCharge3,
-    &SpecialOrderRow::szLegFrozenCharge4};
 
 // The combination kind of a leg's position detail and combination-detail
 // row.
 inline constexpr std::string_view kLegKind = "0";
-
-// The order kind (combination definition) of a special order, by its
-// exchange, strategy and three further kind keys.
-std::optional<OrderKindRow> KindOf(const COperationEngineBase& engine, const SpecialOrderRow& order);
 
 // The leg of a special order that a fill is.
 struct CombinationLeg {

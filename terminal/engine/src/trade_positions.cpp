@@ -8,6 +8,7 @@
 #include "engine/operation_engine_base.h"
 #include "lots.h"
 #include "position_rows.h"
+#include "special_order_legs.h"
 #include "typed_rows.h"
 
 namespace engine {
@@ -65,9 +66,9 @@ double COperationEngineBase::CalcTradeFee(TradeRow& trade) {
         return Text(row.szExchangeCode) == Text(trade.szExchangeCode) &&
                Text(row.szSpecField18) == Text(trade.szSysNo) && Text(row.szTradeAccount) == Text(trade.szTradeAccount);
       });
-  std::optional<OrderKindRow> kind;
-  if (order) kind = combination_fills::KindOf(*this, *order);
-  if (kind) leg = combination_fills::LegOf(*order, *kind, Text(trade.szContractCode));
+  if (OrderKindRow kind{}; order && special_order_legs::FindKindOf(*this, *order, kind)) {
+    leg = combination_fills::LegOf(*order, kind, Text(trade.szContractCode));
+  }
   const std::string_view combinationKind = leg ? combination_fills::kLegKind : position_rows::kOrdinaryKind;
   const double margin = perLot.margin * lots * (leg ? leg->marginFactor : 1.0);
   SetMoney(trade.szMargin, margin);

@@ -14,6 +14,7 @@
 #include "lots.h"
 #include "order_updates.h"
 #include "position_rows.h"
+#include "special_order_legs.h"
 #include "typed_rows.h"
 
 namespace engine {
@@ -105,7 +106,11 @@ void SetShownAmount(char (&field)[Width], double amount) {
   if (RoundMoney(amount) > 0.0) SetMoney(field, amount);
 }
 
-// The lots of an order still open after a fill: never negative.
+// The lots of an order (or of combinations of a special order) still open
+// before and after a fill: never negative.
+int LotsOpenBefore(const auto& order) {
+  return ClampLots(static_cast<long long>(ReadInt(order.szOrderHands)) - ReadInt(order.szDealHands));
+}
 int LotsOpenAfter(const LineFields& line, int fieldNo) { return ClampLots(LeadingInteger(line.Field(fieldNo))); }
 
 // What stays frozen of an amount once `after` of the `before` lots of an
@@ -153,9 +158,9 @@ void COperationEngineBase::OnTradePush(std::string_view pushed) {
     // Without its kind a special order is not advanced, and its fill is
     // booked as a single-contract one, as the replay of a download books it.
     const SpecialOrderRow special = *RowAt<SpecialOrderRow>(TableAt(Table::kSpecialOrders), order->index);
-    if (const std::optional<OrderKindRow> kind = combination_fills::KindOf(*this, special)) {
-      AdvanceSpecialOrder(order->index, line, *kind);
-      leg = combination_fills::LegOf(special, *kind, Text(trade.szContractCode));
+    if (OrderKindRow kind{}; special_order_legs::FindKindOf(*this, special, kind)) {
+      AdvanceSpecialOrder(order->index, line, kind);
+      leg = combination_fills::LegOf(special, kind, Text(trade.szContractCode));
     }
   }
 
@@ -222,18 +227,22 @@ std::optional<COperationEngineBase::FillOrder> COperationEngineBase::FindOrFetch
   if (!fetched) return std::nullopt;
   // Another thread may have stored it meanwhile.
   if (const std::optional<FillOrder> held = findHeld()) return held;
-  const std::optional<OrderRow> row = order_updates::FetchedRow<OrderRow>(record, table_id::kOrders, sameOrder);
-  if (!row) return std::nullopt;
-  const std::optional<std::uint32_t> index = AddOrder(*row, kAtOnce);
-  if (!index) return std::nullopt;
-  return FillOrder{Table::kOrders, *index};
+  if (const auto row = order_updates::FetchedRow<SpecialOrderRow>(record, table_id::kSpecialOrders, sameSpecialOrder)) {
+    const std::optional<std::uint32_t> index = AddSpecialOrder(*row, kAtOnce);
+    return index ? std::optional(FillOrder{Table::kSpecialOrders, *index}) : std::nullopt;
+  }
+  if (const auto row = order_updates::FetchedRow<OrderRow>(record, table_id::kOrders, sameOrder)) {
+    const std::optional<std::uint32_t> index = AddOrder(*row, kAtOnce);
+    return index ? std::optional(FillOrder{Table::kOrders, *index}) : std::nullopt;
+  }
+  return std::nullopt;
 }
 
 FrozenSums COperationEngineBase::AdvanceOrder(std::uint32_t index, const LineFields& line) {
   backend::CxDataSet& orders = TableAt(Table::kOrders);
   OrderRow order = *RowAt<OrderRow>(orders, index);
   const int lots = ReadInt(order.szOrderHands);
-  const int before = lots - ReadInt(order.szDealHands);
+  const int before = LotsOpenBefore(order);
   const int after = LotsOpenAfter(line, field::kOrderLotsOpen);
   if (after >= before) return {};  // a repeated or late fill
 
@@ -243,7 +252,7 @@ FrozenSums COperationEngineBase::AdvanceOrder(std::uint32_t index, const LineFie
   (IsBuy(Text(order.szNameBS)) ? released.buy : released.sell) = margin;
   SetText(order.szFlagOrderState, line.Field(field::kOrderState));
   SetText(order.szOrderStateText, line.Field(field::kOrderStateText));
-  SetInt(order.szDealHands, lots - after);
+  SetInt(order.szDealHands, SaturateLots(static_cast<long long>(lots) - after));
   SetText(order.szDealPrice, line.Field(field::kOrderAveragePrice));
   SetText(order.szOrderField29, line.Field(field::kStateSequence));
   SetText(order.szOrderField18, line.Field(field::kSystemNo));
@@ -255,7 +264,7 @@ FrozenSums COperationEngineBase::AdvanceOrder(std::uint32_t index, const LineFie
 void COperationEngineBase::AdvanceSpecialOrder(std::uint32_t index, const LineFields& line, const OrderKindRow& kind) {
   backend::CxDataSet& specialOrders = TableAt(Table::kSpecialOrders);
   SpecialOrderRow order = *RowAt<SpecialOrderRow>(specialOrders, index);
-  const int before = ReadInt(order.szOrderHands) - ReadInt(order.szDealHands);
+  const int before = LotsOpenBefore(order);
   const int after = LotsOpenAfter(line, field::kCombinationsOpen);
   // Every leg's fill tells the combinations filled: the first one advances
   // the order.
@@ -264,9 +273,9 @@ void COperationEngineBase::AdvanceSpecialOrder(std::uint32_t index, const LineFi
   FrozenSums released;
   const std::span<const OrderKindLeg> legs = DefinedLegs(kind);
   for (std::size_t leg = 0; leg < legs.size(); ++leg) {
-    const double margin = FreeFilledPart(order.*combination_fills::kLegFrozenMoney[leg], before, after);
+    const double margin = FreeFilledPart(order.*special_order_legs::kFrozenMoney[leg], before, after);
     (IsBuy(Text(legs[leg].szFlagBS)) ? released.buy : released.sell) += margin;
-    released.fee += FreeFilledPart(order.*combination_fills::kLegFrozenCharge[leg], before, after);
+    released.fee += FreeFilledPart(order.*special_order_legs::kFrozenCharge[leg], before, after);
   }
   SetText(order.szSpecField29, line.Field(field::kStateSequence));
   SetText(order.szDealHands, line.Field(field::kCombinationsFilled));

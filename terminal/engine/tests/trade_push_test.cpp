@@ -576,6 +576,21 @@ TEST_F(TradePush, AFillOfAnOrderTheEngineLacksAsksTheBackEndWithoutTheLock) {
             (FundFigures{"93990.00", "99995.00", "3000.00", "0.00", "5.00", "3005.00", "3000.00", "0.00", "5.00"}));
 }
 
+TEST_F(TradePush, AFillOfASpecialOrderTheEngineLacksAddsItWithItsLegsFrozenFirst) {
+  engine.Add(Table::kOrderKinds, TwoLegKind());
+  engine.Add(Table::kFunds, FundOf(kFreshFund));
+  engine.backEndOrder = TableChangeRecord::RowChange(engine::table_id::kSpecialOrders, TableChangeRecord::kInsert, 1, 0,
+                                                     engine::RowBytes(TwoLegOrder()));
+
+  Push(LegFill("201", 1, 1, 1));
+
+  EXPECT_EQ(engine.askedOrders, (std::vector<std::string>{"30,F1,OS1,8001"}));
+  EXPECT_EQ(Told(), (std::vector<std::string>{"3i", "1u", "3u", "1u", "5i", "1u", "4i"}));
+  EXPECT_EQ(Text(engine.Rows<SpecialOrderRow>(Table::kSpecialOrders).at(0).szDealHands), "1");
+  EXPECT_EQ(FundNow(),
+            (FundFigures{"92485.00", "99995.00", "3000.00", "1500.00", "10.00", "4510.00", "3000.00", "0.00", "5.00"}));
+}
+
 TEST_F(TradePush, AFillOfAnOrderNobodyKnowsIsStillBooked) {
   engine.Add(Table::kFunds, FundOf(kFreshFund));
   Push(FillPush("101", "0", "0", 1, "3000").Order("p", 1, "3"));
