@@ -220,18 +220,29 @@ class EngineFills : public backend_testing::TransportFixture {
 
   simbackend::AccountView Book() const { return *server_->Book(kCustomer); }
 
-  simbackend::OrderView BookedOrder(std::string_view number) const {
-    for (const simbackend::OrderView& order : Book().orders) {
+  static std::optional<simbackend::OrderView> OrderIn(const simbackend::AccountView& book, std::string_view number) {
+    for (const simbackend::OrderView& order : book.orders) {
       if (order.number == number) return order;
     }
-    ADD_FAILURE() << "no order " << number << " in the book";
-    return {};
+    return std::nullopt;
   }
 
-  std::size_t BookedFillsOf(std::string_view number) const {
-    const std::vector<simbackend::TradeView> fills = Book().trades;
-    return static_cast<std::size_t>(std::count_if(
-        fills.begin(), fills.end(), [&](const simbackend::TradeView& fill) { return fill.orderNumber == number; }));
+  static std::size_t FillsIn(const simbackend::AccountView& book, std::string_view number) {
+    return static_cast<std::size_t>(
+        std::count_if(book.trades.begin(), book.trades.end(),
+                      [&](const simbackend::TradeView& fill) { return fill.orderNumber == number; }));
+  }
+
+  // Whether the exchange took the order (and filled what crossed the
+  // market then) within the bound.
+  bool TakenByTheExchange(std::string_view number) const {
+    const auto deadline = std::chrono::steady_clock::now() + kBound;
+    for (;;) {
+      const std::optional<simbackend::OrderView> order = OrderIn(Book(), number);
+      if (order && order->state != "n") return true;
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
   }
 
   template <engine::EngineRow Row>
@@ -253,10 +264,13 @@ class EngineFills : public backend_testing::TransportFixture {
   // holds it against the book.
   template <engine::EngineRow Row>
   void FillStepByStep(Table table, std::string_view number) {
+    ASSERT_TRUE(TakenByTheExchange(number));
+    // The book changes only when the test moves the market.
     constexpr int kMaxSteps = 2000;
     for (int step = 0; step < kMaxSteps; ++step) {
-      const simbackend::OrderView booked = BookedOrder(number);
-      const std::size_t fills = BookedFillsOf(number);
+      const simbackend::AccountView book = Book();
+      const simbackend::OrderView booked = *OrderIn(book, number);
+      const std::size_t fills = FillsIn(book, number);
       ASSERT_TRUE(ApplyPushesUntil([&] {
         const std::optional<Row> order = EngineOrder<Row>(table, number);
         return order && Text(order->szFlagOrderState) == booked.state && EngineTradesOf(number) == fills;

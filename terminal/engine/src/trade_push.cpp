@@ -6,7 +6,6 @@
 #include <span>
 #include <vector>
 
-#include "backend/field_text.h"
 #include "combination_fills.h"
 #include "download_rows.h"
 #include "engine/answer_fields.h"
@@ -34,7 +33,6 @@ constexpr int kOrderState = 12;
 constexpr int kOrderStateText = 13;
 constexpr int kContractCode = 14;
 constexpr int kTradeField8 = 15;
-constexpr int kLots = 22;
 constexpr int kOrderLotsOpen = 23;  // of the order, after this fill
 constexpr int kPrice = 24;
 constexpr int kOrderAveragePrice = 25;
