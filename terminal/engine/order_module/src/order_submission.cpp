@@ -1,5 +1,6 @@
 #include "order_module/order_submission.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -282,7 +283,10 @@ bool OrderSubmission::SubmitChangePriceOrder(const backend::CGlobalStringList& l
   task.lotsPerSend = GetMaxSplitLots(settings, settings_.VarietyParamRows(), items[7], items[14], items[12]);
   task.confirm = settings.sendOrderAffirmBox;
   std::string message;
-  return module_.AddChangePriceOrderTask(task, message);
+  if (module_.AddChangePriceOrderTask(task, message)) return true;
+  // No box for a change of price, but not without a trace either.
+  client::PostOutputLine(client::kFailureLine, message);
+  return false;
 }
 
 }  // namespace order_module

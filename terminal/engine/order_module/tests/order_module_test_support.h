@@ -43,6 +43,15 @@ class TableEngine : public client_test::ReadyEngine {
     const auto bytes = engine::RowBytes(row);
     ASSERT_TRUE(TableAt(table).AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType));
   }
+  // The table holds this row only.
+  template <engine::EngineRow Row>
+  void Set(Table table, const Row& row) {
+    {
+      std::lock_guard guard(lock_);
+      TableAt(table).FreeBlock();
+    }
+    Add(table, row);
+  }
 };
 
 inline engine::ExchangeSeatRow Seat(const char* exchange, const char* seat, const char* closeToday,

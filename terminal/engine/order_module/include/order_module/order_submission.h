@@ -16,7 +16,7 @@
 // a notice line, for plain orders; "委托被取消！", a cancel line, for
 // reverse and change-price orders) and a missing quotation or limit price
 // (a failure line). The order module's refusal is shown in a message box for
-// plain and reverse orders.
+// plain and reverse orders, and as a failure line for a change of price.
 #pragma once
 
 #include <cstddef>
