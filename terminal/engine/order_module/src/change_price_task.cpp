@@ -46,12 +46,12 @@ class ChangePriceOrderTask final : public OrderTask {
 
   void CancelReplaced() {
     messages_.Add("撤销委托单：" + Replaced().Keys());
+    cancels_.StartWait();
     if (!CancelOrderForTask(messages_, Replaced(), Account())) {
       progress_.Fail(kModuleFailureCode);
       return;
     }
     messages_.Add("等待交易所撤单回报......");
-    cancels_.StartWait();
     step_ = Step::kWaitingForCancel;
   }
 

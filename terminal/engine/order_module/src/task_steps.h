@@ -94,10 +94,10 @@ class CancelList {
   // state is the one known.
   bool TakeStateChange(const client::OrderStateChange& change);
 
-  // Cancels every order, each with its lines (a failed cancel is only
-  // noted), and starts the wait.
+  // Starts the wait and cancels every order, each with its lines (a failed
+  // cancel is only noted).
   void CancelAll(TaskMessages& messages, std::string_view account);
-  // The cancels went out now.
+  // The wait counts from now, when the cancels go out.
   void StartWait();
   bool WaitOver() const;
 

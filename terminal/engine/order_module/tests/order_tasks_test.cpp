@@ -112,6 +112,7 @@ TEST_F(OrderTasks, CancelsNotConfirmedWithinTheWaitAreAskedFor) {
     std::string message;
     const std::size_t cancels = backEnd.Requests(5012).size();
     ASSERT_TRUE(module.AddCloseAutoCancelTask(task, message)) << message;
+    // The wait counts from the cancel's request.
     ASSERT_TRUE(WaitForRequests(5012, cancels + 1));
     clock.SetTick(1000 + 2000);
     // A part filled meanwhile: the state moved, the task looks again.
@@ -124,6 +125,7 @@ TEST_F(OrderTasks, CancelsNotConfirmedWithinTheWaitAreAskedFor) {
   }
   EXPECT_EQ(backEnd.Parameters(5010, 5), (Texts{"701", "701"}));
   EXPECT_EQ(backEnd.Requests(5011).size(), 1u) << "only the settled cancel lets the close go out";
+  module.Stop();  // before the clock goes
 }
 
 TEST_F(OrderTasks, AnOpeningOrderGoesOutInPiecesOnceTheUserAgrees) {
@@ -318,7 +320,7 @@ TEST_F(OrderTasks, TheGuiThreadNeverWaitsForASendUnderWay) {
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::atomic<bool> sending = false;
-  backEnd.Answer(5011, [&](const std::vector<std::string>&) {
+  backEnd.Answer(5011, [&sending, released](const std::vector<std::string>&) {
     sending = true;
     released.wait();
     return std::vector<std::string>{"A|m|1|N|1001|refused|"};
@@ -348,6 +350,7 @@ TEST_F(OrderTasks, TheGuiThreadNeverWaitsForASendUnderWay) {
 
   const DeliveredResult result = NextResult();
   EXPECT_EQ(result.code, "1001");
+  module.Stop();  // the second task's send ends before the script's state goes
 }
 
 TEST_F(OrderTasks, AStopEndsTheWaitForTheUsersAnswer) {

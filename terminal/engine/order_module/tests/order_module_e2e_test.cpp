@@ -1,0 +1,194 @@
+// Orders end to end: the order lists of "the panel" go through the order
+// submission and the order module's thread to the simulated back end over
+// loopback sockets, which fills them and pushes their states back through
+// the result-queue pump into the module's follow-up tasks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "backend/transport.h"
+#include "client/login.h"
+#include "client/push_dispatch.h"
+#include "client/quote_subscription.h"
+#include "client/subscription_list.h"
+#include "client_test_support.h"
+#include "order_module/order_module.h"
+#include "order_module/order_submission.h"
+#include "order_module_test_support.h"
+
+namespace {
+
+using order_module_test::DeliveredResult;
+using order_module_test::ResultShell;
+using Texts = std::vector<std::string>;
+
+// The engine with the tables an order needs, loaded from the back end as
+// the initial download loads them.
+class DownloadedEngine : public client_test::ReadyEngine {
+ public:
+  bool Download(std::string& error) {
+    const backend::AccountRecord* account = backend::TheAccountTable().FindAccountBySlot(0);
+    if (account == nullptr) return false;
+    const backend::AccountKey& key = account->key;
+    backend::CxDataSet answer;
+    const auto ask = [&](backend::RequestPtr request) {
+      answer.FreeBlock();
+      return AskBackEnd(std::move(request), answer, error);
+    };
+    if (!ask(BuildExchangeSeatRequest())) return false;
+    LoadExchangeSeats(answer.View());
+    if (!ask(BuildContractRequest())) return false;
+    LoadContracts(answer.View());
+    if (!ask(BuildTradeCodeRequest(key))) return false;
+    LoadTradeCodes(answer.View());
+    if (!ask(BuildOrderRequest(key))) return false;
+    LoadOrders(key.customerNo, answer.View());
+    if (!ask(BuildPositionDetailRequest(key))) return false;
+    LoadPositionDetails(answer.View());
+    backend::CxDataSet summary;
+    BuildPositionSummary(summary, engine::PositionKinds::kOrdinaryOnly);
+    std::lock_guard guard(lock_);
+    TableAt(engine::Table::kPositionSummary) = std::move(summary);
+    return true;
+  }
+};
+
+class Settings : public order_module::OrderSettingsSource {
+ public:
+  order_module::OrderEntrySettings EntrySettings() const override { return entry; }
+  std::span<const std::uint8_t> VarietyParamRows() const override { return {}; }
+  order_module::OrderEntrySettings entry;
+};
+
+backend::CGlobalStringList List(const Texts& items) {
+  backend::CGlobalStringList list;
+  for (const std::string& item : items) list.Append(item);
+  return list;
+}
+
+class OrdersEndToEnd : public client_test::SimulatedBackEndTest {
+ protected:
+  OrdersEndToEnd() : resultShell(module), installedShell_(resultShell) {}
+
+  void SetUp() override {
+    SimulatedBackEndTest::SetUp();
+    resultShell.SetVersionText("5.2.0.1");
+    resultShell.SelectGateway("127.0.0.1", server->Port());
+    std::string message;
+    ASSERT_TRUE(client::Login(message, {backend::kTradingLogin, "10001", "111111"})) << message;
+    ASSERT_TRUE(tables.Start({.machineAddress = machine_,
+                              .requestPrefix = client::kReservedLeadingText,
+                              .applicationTag = client::kApplicationTag,
+                              .accounts = &backend::TheAccountTable(),
+                              .loginType = backend::GetLoginType()},
+                             SendingCallbacks(backend::ExecuteRequest, backend::PostRequest)));
+    client::InstallOperationEngine(&tables);
+    ASSERT_TRUE(tables.Download(message)) << message;
+    ASSERT_TRUE(tables.MakeReady());
+    client::QuoteServerInfo quoteServers;
+    ASSERT_TRUE(client::QueryQuoteServerInfo(quoteServers, message)) << message;
+    ASSERT_TRUE(client::LoginQuoteGateway(message, quoteServers)) << message;
+    ASSERT_TRUE(module.Start());
+  }
+
+  void TearDown() override {
+    module.Stop();
+    client::InstallOperationEngine(nullptr);
+    tables.Stop();
+    SimulatedBackEndTest::TearDown();
+  }
+
+  // The main frame's timer: pushes and answers, then the module's results,
+  // until `done` holds within the bound.
+  bool PumpUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + client_test::kBound;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      while (pump.ProcessReceiveQueue()) {
+      }
+      module.DeliverResults();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+  }
+
+  std::optional<DeliveredResult> NextResult() {
+    const std::size_t before = resultShell.results.size();
+    if (!PumpUntil([&] { return resultShell.results.size() > before; })) return std::nullopt;
+    return resultShell.results[before];
+  }
+
+  // The account's orders at the back end entered since it started.
+  std::vector<simbackend::OrderView> NewOrders() const {
+    std::vector<simbackend::OrderView> orders = server->Book("10001")->orders;
+    std::erase_if(orders, [](const simbackend::OrderView& order) { return order.timesReceived == 0; });
+    return orders;
+  }
+
+  order_module::OrderModule module;
+  ResultShell resultShell;
+  DownloadedEngine tables;
+  Settings settings;
+  order_module::OrderSubmission submission{module, settings};
+  client::SubscriptionList subscriptions{client::QuoteSubscriptionSender()};
+  client::ReceivePump pump{tables, subscriptions, {.orderStates = &module}};
+
+ private:
+  client_testing::ScopedShell installedShell_;
+  std::string machine_ = backend::LocalMachineAddress();
+};
+
+TEST_F(OrdersEndToEnd, AMarketOrderFromThePanelGoesOutAtTheLimitPriceAndFills) {
+  // SHFE takes no market orders: the buy goes out at the upper limit and
+  // fills against the quote at once.
+  const Texts panel = {"",  "",         "",     "S", "cu2701", "0", "0", "0",    "1",
+                       "0", "81000101", "S001", "0", "0",      "",  "0", "10001"};
+  ASSERT_TRUE(submission.SubmitOrder(List(panel)));
+  const std::optional<DeliveredResult> result = NextResult();
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->code, "0") << result->messages.front();
+  ASSERT_TRUE(PumpUntil([&] { return !NewOrders().empty() && NewOrders().front().state == "c"; }));
+
+  const std::vector<simbackend::OrderView> orders = NewOrders();
+  ASSERT_EQ(orders.size(), 1u);
+  EXPECT_EQ(orders[0].contract, "cu2701");
+  EXPECT_EQ(orders[0].priceType, "0");
+  EXPECT_EQ(orders[0].filled, 1);
+  EXPECT_EQ(orders[0].timesReceived, 1u);
+  ASSERT_EQ(result->messages.size(), 1u);
+  EXPECT_EQ(result->messages[0],
+            "委托单发送成功，[10001]买入|开仓|投机|1|" + orders[0].price + ".00|委托单号=" + orders[0].number);
+}
+
+TEST_F(OrdersEndToEnd, AReverseOrderOpensAsItsCloseFills) {
+  settings.entry.wayOfReverseOrder = 1;
+  // Close 2 of the 10 lots of m2705 held and sell 2 to open, both at the
+  // market, which DCE takes.
+  const Texts reverse = {"",     "",  "",  "D", "m2705", "1", "1", "0", "2", "0",    "01000101",
+                         "D001", "0", "0", "",  "2",     "0", "0", "0", "0", "10001"};
+  ASSERT_TRUE(submission.SubmitReverseOrder(List(reverse)));
+  const std::optional<DeliveredResult> result = NextResult();
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->code, "0") << result->messages.front();
+
+  const std::vector<simbackend::OrderView> orders = NewOrders();
+  ASSERT_EQ(orders.size(), 2u);
+  EXPECT_EQ(orders[0].openClose, "1");
+  EXPECT_EQ(orders[1].openClose, "0");
+  for (const simbackend::OrderView& order : orders) {
+    EXPECT_EQ(order.buySell, "1");
+    EXPECT_EQ(order.priceType, "1");
+    EXPECT_EQ(order.lots, 2);
+    EXPECT_EQ(order.timesReceived, 1u);
+  }
+  EXPECT_EQ(orders[0].filled, 2);
+  EXPECT_EQ(result->messages.size(), 2u);
+}
+
+}  // namespace
