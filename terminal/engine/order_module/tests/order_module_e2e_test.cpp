@@ -191,4 +191,53 @@ TEST_F(OrdersEndToEnd, AReverseOrderOpensAsItsCloseFills) {
   EXPECT_EQ(result->messages.size(), 2u);
 }
 
+TEST_F(OrdersEndToEnd, ACloseShortOfLotsCancelsThePendingOrderAtTheBackEndFirst) {
+  settings.entry.enableAutoDelOrder = true;
+  settings.entry.autoDelOrderType = order_module::kCheckClosable;
+  // One lot of IF2612 is held, and the data's order 1006, a sell to open,
+  // waits: closing 2 lots cancels it first, then closes the one lot.
+  const Texts panel = {"",       "",         "",     "J", "IF2612", "1", "1", "0",    "2",
+                       "3900.0", "31000101", "J001", "0", "0",      "",  "0", "10001"};
+  ASSERT_TRUE(submission.SubmitOrder(List(panel)));
+  const std::optional<DeliveredResult> result = NextResult();
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->code, "0") << result->messages.back();
+  const std::string order1006 = "席位代码=J001, 下单席位=J001, 委托单号=1006";
+  ASSERT_EQ(result->messages.size(), 6u);
+  EXPECT_EQ(result->messages[1], "撤单请求发送成功(" + order1006 + ")");
+  EXPECT_EQ(result->messages[3], "撤单成功：" + order1006);
+  EXPECT_EQ(result->messages[4], "平仓总手数大于可平仓总手数，调整平仓总手数：2 -> 1");
+
+  const std::vector<simbackend::OrderView> book = server->Book("10001")->orders;
+  const auto cancelled =
+      std::find_if(book.begin(), book.end(), [](const auto& order) { return order.number == "1006"; });
+  ASSERT_NE(cancelled, book.end());
+  EXPECT_EQ(cancelled->state, "d");
+  const std::vector<simbackend::OrderView> orders = NewOrders();
+  ASSERT_EQ(orders.size(), 1u);
+  EXPECT_EQ(orders[0].openClose, "1");
+  EXPECT_EQ(orders[0].lots, 1);
+}
+
+TEST_F(OrdersEndToEnd, AChangeOfPriceCancelsTheOrderAtTheBackEndAndSendsItAgain) {
+  // The data's order 1010 buys a cu2702 call at 1500 and waits.
+  const Texts changePrice = {"",  "",  "",     "1010",     "S001", "S001", "S", "cu2702C76000", "0", "0",
+                             "0", "1", "1510", "81000101", "0",    "0",    "",  "10001"};
+  ASSERT_TRUE(submission.SubmitChangePriceOrder(List(changePrice)));
+  const std::optional<DeliveredResult> result = NextResult();
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->code, "0") << result->messages.back();
+
+  const std::vector<simbackend::OrderView> book = server->Book("10001")->orders;
+  const auto replaced =
+      std::find_if(book.begin(), book.end(), [](const auto& order) { return order.number == "1010"; });
+  ASSERT_NE(replaced, book.end());
+  EXPECT_EQ(replaced->state, "d");
+  const std::vector<simbackend::OrderView> orders = NewOrders();
+  ASSERT_EQ(orders.size(), 1u);
+  EXPECT_EQ(orders[0].contract, "cu2702C76000");
+  EXPECT_EQ(orders[0].price, "1510");
+  EXPECT_EQ(result->messages.back(), "改价单发送成功：买入开仓，1手，1510元(委托号 = " + orders[0].number + ")");
+}
+
 }  // namespace
