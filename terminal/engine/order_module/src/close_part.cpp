@@ -140,10 +140,14 @@ bool ClosePart::SplitCloseOrder(TaskContext& context, TaskMessages& messages) {
     messages.Add("查询可平仓手数失败：" + error);
     return false;
   }
-  if (!ResolveOpenClose(closable, messages)) return false;
-  if (Lots(order_) == 0 && closable.total <= 0) {
-    // Nothing to close, and nothing to send in place of it.
-    return !confirm_ || ConfirmCloseOrders(context, messages);
+  switch (ResolveOpenClose(closable, messages)) {
+    case Resolution::kRefused:
+      return false;
+    case Resolution::kNothingToSend:
+      SetLots(order_, 0);
+      return !confirm_ || ConfirmCloseOrders(context, messages);
+    case Resolution::kResolved:
+      break;
   }
   int lots = Lots(order_);
   const std::string openClose = Str(order_.openClose);
@@ -164,43 +168,35 @@ bool ClosePart::SplitCloseOrder(TaskContext& context, TaskMessages& messages) {
 }
 
 // The code the close goes out with, by the one-key mode and what is
-// closeable; with nothing to close in one-key mode 2 the lots become 0.
-bool ClosePart::ResolveOpenClose(const ClosableLots& closable, TaskMessages& messages) {
+// closeable.
+ClosePart::Resolution ClosePart::ResolveOpenClose(const ClosableLots& closable, TaskMessages& messages) {
   const std::string code = Str(order_.openClose);
+  std::string refusal;
   if (closable.total > 0) {
-    if (oneKeyMode_ == kOrdinary || code == kClose) return true;
+    if (oneKeyMode_ == kOrdinary || code == kClose) return Resolution::kResolved;
     if (code == kAutomatic) {
       engine::SetText(order_.openClose, CloseTodaySupported(order_) ? kCloseToday : kClose);
-      return true;
+      return Resolution::kResolved;
     }
     if (code == kCloseToday) {
-      if (!CloseTodaySupported(order_)) {
-        messages.Add("不能进行平今，该合约不支持平今!");
-        return false;
-      }
-      if (closable.today > 0) return true;
-      messages.Add("不能进行平今，可平今手数为零!");
-      return false;
+      if (CloseTodaySupported(order_) && closable.today > 0) return Resolution::kResolved;
+      refusal = CloseTodaySupported(order_) ? "不能进行平今，可平今手数为零!" : "不能进行平今，该合约不支持平今!";
     }
   } else if (oneKeyMode_ == kCloseOrNothing) {
-    SetLots(order_, 0);
-    return true;
+    return Resolution::kNothingToSend;
   } else if (oneKeyMode_ == kOrdinary) {
-    messages.Add(platform::Format("可平仓%s手数为零！", client::HedgeText(engine::Text(order_.hedge))));
-    return false;
+    refusal = platform::Format("可平仓%s手数为零！", client::HedgeText(engine::Text(order_.hedge)));
   } else if (code == kAutomatic || code == kOpen) {
     engine::SetText(order_.openClose, kOpen);
-    return true;
+    return Resolution::kResolved;
   } else if (code == kClose) {
-    messages.Add("不能进行平仓，持仓手数为零!");
-    return false;
+    refusal = "不能进行平仓，持仓手数为零!";
   } else if (code == kCloseToday) {
-    messages.Add("不能进行平今，可平今手数为零!");
-    return false;
+    refusal = "不能进行平今，可平今手数为零!";
   }
-  // A failure without a line would leave the user nothing to go by.
-  messages.Add(platform::Format("开平标志'%s'无效！", code.c_str()));
-  return false;
+  // A refusal without a line would leave the user nothing to go by.
+  messages.Add(refusal.empty() ? platform::Format("开平标志'%s'无效！", code.c_str()) : refusal);
+  return Resolution::kRefused;
 }
 
 // Pieces of at most the lots per send (one piece without a limit); none for

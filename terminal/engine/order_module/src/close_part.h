@@ -65,7 +65,8 @@ class ClosePart {
   void WaitForCancels(TaskMessages& messages);
   void SplitAndSend(TaskContext& context, TaskMessages& messages);
   bool SplitCloseOrder(TaskContext& context, TaskMessages& messages);
-  bool ResolveOpenClose(const ClosableLots& closable, TaskMessages& messages);
+  enum class Resolution { kResolved, kNothingToSend, kRefused };
+  Resolution ResolveOpenClose(const ClosableLots& closable, TaskMessages& messages);
   void SplitIntoPieces(int lots, std::string_view openClose);
   bool ConfirmCloseOrders(TaskContext& context, TaskMessages& messages);
   std::string OpeningQuestionPart() const;

@@ -155,6 +155,67 @@ TEST_F(OrderTasks, AnOpeningOrderGoesOutInPiecesOnceTheUserAgrees) {
   EXPECT_EQ(user.Questions(), Texts(2, "      合约：cu2701\n　　操作：买入  开仓  投机\n　　价格：76500\n　　数量：7"));
 }
 
+TEST_F(OrderTasks, TheOneKeyModeDecidesWhatACloseBecomes) {
+  const struct {
+    int oneKeyMode;
+    const char* openClose;
+    int heldLots;
+    int todayLots;
+    const char* closeTodaySeat;
+    Texts sentCodes;      // one per order sent
+    const char* refusal;  // when nothing is sent
+  } cases[] = {
+      {order_module::kCloseOrOpen, "3", 0, 0, "1", {"0"}, nullptr},
+      {order_module::kCloseOrOpen, "1", 0, 0, "1", {}, "不能进行平仓，持仓手数为零!"},
+      {order_module::kOrdinary, "1", 0, 0, "1", {}, "可平仓投机手数为零！"},
+      {order_module::kCloseOrOpen, "3", 5, 2, "1", {"2"}, nullptr},
+      {order_module::kCloseOrOpen, "3", 5, 2, "0", {"1"}, nullptr},
+      {order_module::kCloseOrOpen, "2", 5, 0, "1", {}, "不能进行平今，可平今手数为零!"},
+      {order_module::kCloseOrOpen, "2", 5, 2, "0", {}, "不能进行平今，该合约不支持平今!"},
+      {order_module::kCloseOrOpen, "4", 5, 0, "1", {}, "开平标志'4'无效！"},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(std::string(test.openClose) + " in one-key mode " + std::to_string(test.oneKeyMode));
+    tables.Set(Table::kExchangeSeats, Seat("S", "S001", test.closeTodaySeat, "0"));
+    tables.Set(Table::kPositionSummary, Position("0", test.heldLots, test.todayLots));
+    CloseOrderTask task;
+    task.order = CopperOrder("1", test.openClose, "2", "76500");
+    task.oneKeyMode = test.oneKeyMode;
+    const std::size_t sent = backEnd.Requests(5011).size();
+    std::string message;
+    ASSERT_TRUE(module.AddCloseAutoCancelTask(task, message)) << message;
+    const DeliveredResult result = NextResult();
+    const Texts codes = backEnd.Parameters(5011, 8);
+    EXPECT_EQ(Texts(codes.begin() + static_cast<std::ptrdiff_t>(sent), codes.end()), test.sentCodes);
+    if (test.refusal) {
+      EXPECT_EQ(result.code, "99999");
+      EXPECT_EQ(result.messages, Texts{test.refusal});
+    } else {
+      EXPECT_EQ(result.code, "0");
+    }
+  }
+}
+
+TEST_F(OrderTasks, AReverseWithNothingToCloseInOneKeyModeTwoOnlyOpens) {
+  tables.Add(Table::kExchangeSeats, Seat("S", "S001", "0", "0"));
+  order_module::ReverseOrderTask task;
+  task.close.order = CopperOrder("1", "1", "5", "76500");
+  task.close.oneKeyMode = order_module::kCloseOrNothing;
+  task.close.confirm = true;
+  task.openAfterFills = true;
+  task.openLots = "3";
+  task.openPrice = "76400";
+  user.WillAnswer({true});
+  std::string message;
+  ASSERT_TRUE(module.AddReverseOrderTask(task, message)) << message;
+  const DeliveredResult result = NextResult();
+  EXPECT_EQ(result.code, "0");
+  EXPECT_EQ(backEnd.Parameters(5011, 8), Texts{"0"});
+  EXPECT_EQ(backEnd.Parameters(5011, 10), Texts{"3"});
+  EXPECT_EQ(user.Questions(), Texts{"　客户号：10001\n　交易所：S\n　席位号：S001\n交易编码：TC01\n　　合约：cu2701\n　"
+                                    "　操作：投机  卖出 开仓\n　　价格：76400\n　　数量：3"});
+}
+
 TEST_F(OrderTasks, AReverseOrderOpensEachFillOfItsCloseOnceWhateverPushesRepeat) {
   tables.Add(Table::kExchangeSeats, Seat("S", "S001", "0", "0"));
   tables.Add(Table::kPositionSummary, Position("0", 5, 0));
