@@ -247,6 +247,26 @@ TEST_F(OrderTasks, AReverseOrderOpensEachFillOfItsCloseOnceWhateverPushesRepeat)
                    Sent("卖出|开仓|投机", "3", "76400", "803")}));
 }
 
+TEST_F(OrderTasks, AReverseCancelsThePendingOrdersOfItsDirectionAsACloseDoes) {
+  tables.Add(Table::kExchangeSeats, Seat("S", "S001", "0", "0"));
+  tables.Add(Table::kPositionSummary, Position("0", 5, 0));
+  tables.Add(Table::kOrders, Order(kAccount, "701", "1", "0", "a", 2));
+  order_module::ReverseOrderTask task;
+  task.close.order = CopperOrder("1", "1", "5", "76500");
+  task.close.checkMode = order_module::kCancelPending;
+  task.openLots = "5";
+  task.openPrice = "76400";
+  std::string message;
+  ASSERT_TRUE(module.AddReverseOrderTask(task, message)) << message;
+  ASSERT_TRUE(WaitForRequests(5012, 1));
+  EXPECT_EQ(backEnd.Parameters(5012, 12), Texts{"701"});
+  EXPECT_TRUE(backEnd.Requests(5011).empty());
+  QueueState("701", "d", "2", "2");
+  const DeliveredResult result = NextResult();
+  EXPECT_EQ(result.code, "0");
+  EXPECT_EQ(backEnd.Parameters(5011, 8), (Texts{"1", "0"}));
+}
+
 TEST_F(OrderTasks, AReverseWhoseCloseIsCancelledUnfilledFails) {
   tables.Add(Table::kExchangeSeats, Seat("S", "S001", "0", "0"));
   tables.Add(Table::kPositionSummary, Position("0", 5, 0));
