@@ -96,8 +96,9 @@ TEST_F(OrderTasks, CancelsNotConfirmedWithinTheWaitAreAskedFor) {
     const char* code;
     const char* line;
   } cases[] = {
-      {"d", "0", "撤单成功："},
+      // The failed close first: the close sent afterwards would be pending.
       {"e", "99999", "撤单超时："},
+      {"d", "0", "撤单成功："},
   };
   tables.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
   tables.Add(Table::kPositionSummary, Position("0", 6, 0));
