@@ -161,6 +161,10 @@ class COperationEngine : public COperationEngineBase {
   bool GetCombinationQuantities(const CombinationQuantityQuery& query, CombinationQuantities& quantities,
                                 std::string& error) override;
 
+  // --- Trades into positions: a close that finds no position to take its
+  // lots from has the engine download the account again.
+  void OnPositionsOutOfStep() override;
+
  protected:
   // Routes one pushed line by its push code.
   virtual void OnPushLine(std::string_view line);
