@@ -1,7 +1,8 @@
 // Orders end to end: the order lists of "the panel" go through the order
 // submission and the order module's thread to the simulated back end over
 // loopback sockets, which fills them and pushes their states back through
-// the result-queue pump into the module's follow-up tasks.
+// the result-queue pump into the module's follow-up tasks; each kind of task
+// runs to its end.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +25,7 @@
 
 namespace {
 
+using engine::SetText;
 using order_module_test::DeliveredResult;
 using order_module_test::ResultShell;
 using Texts = std::vector<std::string>;
@@ -238,6 +240,38 @@ TEST_F(OrdersEndToEnd, AChangeOfPriceCancelsTheOrderAtTheBackEndAndSendsItAgain)
   EXPECT_EQ(orders[0].contract, "cu2702C76000");
   EXPECT_EQ(orders[0].price, "1510");
   EXPECT_EQ(result->messages.back(), "改价单发送成功：买入开仓，1手，1510元(委托号 = " + orders[0].number + ")");
+}
+
+TEST_F(OrdersEndToEnd, AProfitLossOrderStandsOnItsOpeningOrder) {
+  order_module::ProfitLossTask task;
+  SetText(task.order.customerNo, "10001");
+  SetText(task.order.exchange, "S");
+  SetText(task.order.contractCode, "cu2701");
+  SetText(task.order.buySell, "0");
+  SetText(task.order.openClose, "0");
+  SetText(task.order.hedge, "0");
+  SetText(task.order.lots, "1");
+  SetText(task.order.price, "72000");  // below the market: it waits
+  SetText(task.order.tradeCode, "81000101");
+  SetText(task.order.seat, "S001");
+  task.stopLoss = "100";
+  task.takeProfit = "200";
+  task.closeMethod = "0";
+  task.priceMode = "1";
+  task.triggerPrice = "0";
+  std::string message;
+  ASSERT_TRUE(module.AddProfitLossOrderTask(task, message)) << message;
+  const std::optional<DeliveredResult> result = NextResult();
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->code, "0") << result->messages.back();
+
+  const simbackend::AccountView book = *server->Book("10001");
+  ASSERT_EQ(book.profitLossOrders.size(), 1u);
+  const std::vector<simbackend::OrderView> orders = NewOrders();
+  ASSERT_EQ(orders.size(), 1u);
+  EXPECT_EQ(book.profitLossOrders[0].openingOrder, orders[0].number);
+  EXPECT_EQ(result->messages.back(),
+            "盈损单发送成功：开仓委托号 = " + orders[0].number + "，盈损单号 = " + book.profitLossOrders[0].number);
 }
 
 }  // namespace
