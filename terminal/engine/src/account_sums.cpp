@@ -7,27 +7,18 @@
 
 #include "engine/operation_engine_base.h"
 #include "lots.h"
+#include "special_order_legs.h"
 #include "typed_rows.h"
 
 namespace engine {
 namespace {
 
+using special_order_legs::FindKindOf;
 using typed_rows::AllRows;
 
 constexpr std::string_view kBuy = "0";
 constexpr std::string_view kOpen = "0";
 constexpr std::string_view kCloseToday = "2";
-
-using SpecialOrderLegText = char (SpecialOrderRow::*)[16];
-constexpr std::array<SpecialOrderLegText, 4> kLegContractCode{
-    &SpecialOrderRow::szLegContractCode1, &SpecialOrderRow::szLegContractCode2, &SpecialOrderRow::szLegContractCode3,
-    &SpecialOrderRow::szLegContractCode4};
-constexpr std::array<SpecialOrderLegText, 4> kLegFrozenMoney{
-    &SpecialOrderRow::szLegFrozenMoney1, &SpecialOrderRow::szLegFrozenMoney2, &SpecialOrderRow::szLegFrozenMoney3,
-    &SpecialOrderRow::szLegFrozenMoney4};
-constexpr std::array<SpecialOrderLegText, 4> kLegFrozenCharge{
-    &SpecialOrderRow::szLegFrozenCharge1, &SpecialOrderRow::szLegFrozenCharge2, &SpecialOrderRow::szLegFrozenCharge3,
-    &SpecialOrderRow::szLegFrozenCharge4};
 
 // Order states in which an order still waits to be traded.
 bool IsPendingState(std::string_view state) {
@@ -60,12 +51,6 @@ void AddBySide(std::string_view buySell, double amount, double& buy, double& sel
   (buySell == kBuy ? buy : sell) += amount;
 }
 
-// The kind of a special order, by its exchange, strategy and kind keys.
-bool FindKindOf(const COperationEngineBase& engine, const SpecialOrderRow& order, OrderKindRow& kind) {
-  return engine.FindOrderKind(Text(order.szExchangeCode), Text(order.szStrategyCode), Text(order.szSpecField41),
-                              Text(order.szSpecField12), Text(order.szSpecField10), kind);
-}
-
 }  // namespace
 
 FrozenSums COperationEngineBase::SumAccountFrozen(std::string_view account) const {
@@ -80,11 +65,7 @@ FrozenSums COperationEngineBase::SumAccountFrozen(std::string_view account) cons
   for (const SpecialOrderRow& order : AllRows<SpecialOrderRow>(TableAt(Table::kSpecialOrders))) {
     OrderKindRow kind{};
     if (Text(order.szTradeAccount) != account || !FindKindOf(*this, order, kind)) continue;
-    const std::span<const OrderKindLeg> legs = DefinedLegs(kind);
-    for (std::size_t leg = 0; leg < legs.size(); ++leg) {
-      AddBySide(Text(legs[leg].szFlagBS), ReadMoney(order.*kLegFrozenMoney[leg]), sums.buy, sums.sell);
-      sums.fee += ReadMoney(order.*kLegFrozenCharge[leg]);
-    }
+    special_order_legs::AddLegFrozen(order, kind, sums);
   }
   return sums;
 }
@@ -126,7 +107,7 @@ PendingCloseLots COperationEngineBase::SumDirectionVolume(const PendingCloseKey&
     const std::span<const OrderKindLeg> legs = DefinedLegs(kind);
     for (std::size_t leg = 0; leg < legs.size(); ++leg) {
       const bool closesThisSide = Text(legs[leg].szFlagEO) != kOpen && Text(legs[leg].szFlagBS) == key.buySell;
-      if (closesThisSide && Text(order.*kLegContractCode[leg]) == key.contractCode) {
+      if (closesThisSide && Text(order.*special_order_legs::kContractCode[leg]) == key.contractCode) {
         lots += ReadInt(legs[leg].szVolumeRatio) * OpenLots(order);
       }
     }

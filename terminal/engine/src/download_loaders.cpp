@@ -14,8 +14,10 @@ namespace {
 
 using backend::CxDataSetView;
 using download_rows::AppendRow;
+using download_rows::ConditionOrderRowFromLine;
 using download_rows::FillInOrder;
 using download_rows::ForEachDataLine;
+using download_rows::ProfitLossOrderRowFromLine;
 
 // The exchange-seat flags: field 9 holds three items, each ended by ",".
 constexpr int kSeatFlagsField = 9;
@@ -115,31 +117,6 @@ CombinationDetailRow CombinationDetailRowFromLine(const LineFields& line) {
               row.szCombField28, row.szCombField29, row.szCombField30, row.szCombField31, row.szCombField32,
               row.szCombField33, row.szCombField34, row.szCombField35, row.szCombField36, row.szCombField37,
               row.szCombField38);
-  return row;
-}
-
-ConditionOrderRow ConditionOrderRowFromLine(const LineFields& line) {
-  ConditionOrderRow row{};
-  FillInOrder(
-      line, 4, row.szCondField4, row.szCondField5, row.szCondField6, row.szCondField7, row.szCondField8,
-      row.szCondField9, row.szCondField10, row.szCondField11, row.szCondField12, row.szCondField13, row.szCondField14,
-      row.szCondField15, row.szCondField16, row.szCondField17, row.szCondField18, row.szCondField19, row.szCondField20,
-      row.szCondField21, row.szCondField22, row.szCondField23, row.szCondField24, row.szCondField25, row.szCondField26,
-      row.szCondField27, row.szCondField28, row.szCondField29, row.szCondField30, row.szCondField31, row.szCondField32,
-      row.szCondField33, row.szCondField34, row.szCondField35, row.szCondField36, row.szCondField37, row.szCondField38,
-      row.szCondField39, row.szCondField40, row.szCondField41, row.szCondField42, row.szCondField43, row.szCondField44);
-  return row;
-}
-
-ProfitLossOrderRow ProfitLossOrderRowFromLine(const LineFields& line) {
-  ProfitLossOrderRow row{};
-  FillInOrder(line, 4, row.szPLField4, row.szPLField5, row.szPLField6, row.szPLField7, row.szPLField8);
-  FillInOrder(line, 9, row.szPLField9, row.szPLField10);
-  FillInOrder(line, 11, row.szPLField11, row.szPLField12, row.szPLField13, row.szPLField14, row.szPLField15,
-              row.szPLField16, row.szPLField17, row.szPLField18, row.szPLField19, row.szPLField20, row.szPLField21,
-              row.szPLField22, row.szPLField23, row.szPLField24, row.szPLField25, row.szPLField26, row.szPLField27,
-              row.szPLField28, row.szPLField29, row.szPLField30, row.szPLField31, row.szPLField32, row.szPLField33,
-              row.szPLField34, row.szPLField35);
   return row;
 }
 

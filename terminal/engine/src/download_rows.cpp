@@ -1,5 +1,6 @@
 #include "download_rows.h"
 
+#include "backend/field_text.h"
 #include "engine/operation_engine_base.h"
 
 namespace engine::download_rows {
@@ -99,6 +100,36 @@ SpecialOrderRow SpecialOrderRowFromLine(std::string_view account, const LineFiel
   }
   SetText(row.szSpecField56, line.Field(56));
   return row;
+}
+
+ConditionOrderRow ConditionOrderRowFromLine(const LineFields& line) {
+  ConditionOrderRow row{};
+  FillInOrder(
+      line, 4, row.szCondField4, row.szCondField5, row.szCondField6, row.szCondField7, row.szCondField8,
+      row.szCondField9, row.szCondField10, row.szCondField11, row.szCondField12, row.szCondField13, row.szCondField14,
+      row.szCondField15, row.szCondField16, row.szCondField17, row.szCondField18, row.szCondField19, row.szCondField20,
+      row.szCondField21, row.szCondField22, row.szCondField23, row.szCondField24, row.szCondField25, row.szCondField26,
+      row.szCondField27, row.szCondField28, row.szCondField29, row.szCondField30, row.szCondField31, row.szCondField32,
+      row.szCondField33, row.szCondField34, row.szCondField35, row.szCondField36, row.szCondField37, row.szCondField38,
+      row.szCondField39, row.szCondField40, row.szCondField41, row.szCondField42, row.szCondField43, row.szCondField44);
+  return row;
+}
+
+ProfitLossOrderRow ProfitLossOrderRowFromLine(const LineFields& line) {
+  ProfitLossOrderRow row{};
+  FillInOrder(line, 4, row.szPLField4, row.szPLField5, row.szPLField6, row.szPLField7, row.szPLField8);
+  FillInOrder(line, 9, row.szPLField9, row.szPLField10);
+  FillInOrder(line, 11, row.szPLField11, row.szPLField12, row.szPLField13, row.szPLField14, row.szPLField15,
+              row.szPLField16, row.szPLField17, row.szPLField18, row.szPLField19, row.szPLField20, row.szPLField21,
+              row.szPLField22, row.szPLField23, row.szPLField24, row.szPLField25, row.szPLField26, row.szPLField27,
+              row.szPLField28, row.szPLField29, row.szPLField30, row.szPLField31, row.szPLField32, row.szPLField33,
+              row.szPLField34, row.szPLField35);
+  return row;
+}
+
+LineFields AsDownloadLine(std::string_view answerLine) {
+  const std::size_t firstEnd = answerLine.find(backend::kFieldSeparator);
+  return LineFields(firstEnd == std::string_view::npos ? std::string_view{} : answerLine.substr(firstEnd + 1));
 }
 
 backend::ExerciseOrderRow ExerciseOrderRowFromLine(const LineFields& line) {

@@ -50,6 +50,15 @@ bool IsSpecialOrderLine(const LineFields& line);
 OrderRow OrderRowFromLine(std::string_view account, const LineFields& line, const COperationEngineBase& engine);
 SpecialOrderRow SpecialOrderRowFromLine(std::string_view account, const LineFields& line);
 
+// A condition order of the 5478 answer and a profit/loss order of the 5474
+// answer. The answers that add or change one carry the same fields one
+// later: their line without its first field reads as a download line.
+ConditionOrderRow ConditionOrderRowFromLine(const LineFields& line);
+ProfitLossOrderRow ProfitLossOrderRowFromLine(const LineFields& line);
+// An answer's status line read as a download line: field n + 1 of the
+// answer is field n of the result.
+LineFields AsDownloadLine(std::string_view answerLine);
+
 // An exercise application of the 5246 answer; its exchange name is left to
 // the caller, who looks it up in the exchange seats.
 backend::ExerciseOrderRow ExerciseOrderRowFromLine(const LineFields& line);

@@ -52,21 +52,6 @@ void COperationEngineBase::ResetTables() {
   }
 }
 
-void COperationEngineBase::ApplySpecialOrderAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
-void COperationEngineBase::ApplySpecialCancelAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
-void COperationEngineBase::ApplyStoredOrderChange(std::string_view, std::span<const std::string>) {}
-void COperationEngineBase::ApplyStoredOrderAdd(std::string_view, const backend::CxDataSetView&) {}
-void COperationEngineBase::ApplyStoredOrderDelete(std::string_view, std::string_view) {}
-void COperationEngineBase::ApplyStoredOrderSend(std::string_view, const backend::CxDataSetView&,
-                                                std::string_view) {}
-void COperationEngineBase::ApplyProfitLossOrderAdd(const backend::CxDataSetView&) {}
-void COperationEngineBase::ApplyProfitLossOrderChange(const backend::CxDataSetView&) {}
-void COperationEngineBase::ApplyProfitLossOrderDelete(const backend::CxDataSetView&) {}
-void COperationEngineBase::ApplyConditionOrderAnswer(const backend::CxDataSetView&) {}
-void COperationEngineBase::ApplyConditionOrderChange(const backend::CxDataSetView&) {}
-void COperationEngineBase::ApplyConditionOrderCancel(const backend::CxDataSetView&) {}
-void COperationEngineBase::ApplyConditionOrderState(const backend::CxDataSetView&) {}
-
 bool COperationEngineBase::QueryFeeRate(std::string_view, std::string_view, std::string_view, std::string_view,
                                         FeeRateRow&) {
   return false;

@@ -48,9 +48,6 @@ void COperationEngine::OnPushLine(std::string_view line) {
   }
 }
 
-void COperationEngineBase::OnConditionOrderPush(std::string_view) {}
 void COperationEngineBase::OnTradePush(std::string_view) {}
-void COperationEngineBase::OnSpecialOrderPush(std::string_view) {}
-void COperationEngineBase::OnSpecialOrderStatePush(std::string_view) {}
 
 }  // namespace engine

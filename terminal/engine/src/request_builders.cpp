@@ -37,7 +37,6 @@ constexpr EngineRequest kFeeRate{"查询费率", 5016, kSingleLine, kInitialCrea
 constexpr EngineRequest kOptionParams{"查询期权相关参数", 5245, kSingleLine, kInitialCreateFailure};
 constexpr EngineRequest kLastPrices{"查询行情最新价", 5128, kSingleLine, kInitialCreateFailure};
 
-constexpr std::string_view kAddFailure = "时，增加请求命令失败！";
 // The fee-rate request's fourth parameter.
 constexpr std::string_view kFeeRateQueryKind = "1";
 
@@ -82,7 +81,7 @@ RequestPtr COperationEngineBase::BuildEngineRequest(const EngineRequest& request
   if (!backend::SetRequestCommand(
           0, *record, backend::FormatRequestText(texts.machineAddress, sequenceNo, request.functionNo, *list),
           sequenceNo, request.functionNo, request.form == kSingleLine)) {
-    WriteLog((std::string(request.title) + std::string(kAddFailure)).c_str(), 1);
+    WriteLog((std::string(request.title) + std::string(request.addFailure)).c_str(), 1);
     return nullptr;
   }
   return record;

@@ -165,6 +165,10 @@ class COperationEngine : public COperationEngineBase {
   // lots from has the engine download the account again.
   void OnPositionsOutOfStep() override;
 
+  // --- Special, stored, profit/loss and condition orders: the answers to
+  // the back end's questions go out through SendSyncChecked.
+  bool SendEngineRequest(backend::RequestRecord& record, std::string& error) override;
+
  protected:
   // Routes one pushed line by its push code.
   virtual void OnPushLine(std::string_view line);

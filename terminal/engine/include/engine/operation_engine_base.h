@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -33,6 +34,7 @@
 #include "engine/table_catalogue.h"
 #include "engine/table_change_record.h"
 #include "engine/trading_rows.h"
+#include "engine/user_prompt.h"
 #include "platform/sync.h"
 
 namespace engine {
@@ -153,6 +155,12 @@ class COperationEngineBase {
   // kStrategyNotFoundText when the strategy is not among the order kinds.
   virtual bool GetCombinationQuantities(const CombinationQuantityQuery& query, CombinationQuantities& quantities,
                                         std::string& error);
+
+  // --- The user's answers to the back end's questions on condition orders.
+  // Installs the prompt that asks them and tells how their answers went;
+  // the engine shares it. Without one every question is declined (the
+  // declining answer is still sent where the back end waits for one).
+  void SetUserPrompt(std::shared_ptr<UserPrompt> prompt);
 
  protected:
   // What the engine calls back; installed once, at start.
@@ -505,6 +513,68 @@ class COperationEngineBase {
   // record goes at once and its new state is followed.
   void ApplyExercisePush(const LineFields& line, std::optional<std::string_view> kindFlag,
                          const std::function<void(backend::ExerciseOrderRow&)>& change);
+
+  // --- Special, stored, profit/loss and condition orders as their answers
+  // and pushes change them, and the back end's questions on condition
+  // orders. Each takes the engine lock for its table work. Those that ask
+  // the back end for an order the engine lacks, or ask the user, let the
+  // lock go while they wait, so their callers must not hold it: the
+  // special-order cancel answer and pushes, the stored-order send, the
+  // condition-order answer (5477) and the condition-order push.
+  //
+  // Appends a special order and raises its 'i' record, then freezes the
+  // frozen margins and fees of its legs, by the sides its order kind gives
+  // the legs, in the first fund row of the order's account and raises that
+  // row's 'u' record. An order of an unknown kind freezes nothing. The row's
+  // index; nothing, with nothing changed, when the table cannot grow.
+  std::optional<std::uint32_t> AddSpecialOrder(const SpecialOrderRow& row, bool deliverAtOnce);
+  // Gives the legs' frozen amounts back to the first fund row of the
+  // order's own account (its 'u' record delivered at once) and zeroes them on
+  // the order, so that a second release gives nothing. Without the order's
+  // kind or a fund row they stay on the order.
+  void ReleaseSpecialOrderFrozen(SpecialOrderRow& order);
+  // The index of the account's special order of these keys, found or
+  // fetched from the back end and added as FindOrFetchOrder does for orders.
+  std::optional<std::uint32_t> FindOrFetchSpecialOrder(const OrderSelectors& order, std::string_view account,
+                                                       std::unique_lock<platform::CriticalSection>& guard);
+  // Applies a special-order push (15008, 15009) to its order when the push
+  // is newer than the row: `change` writes the pushed fields, the legs'
+  // frozen amounts are released when `release` says so, and the order's
+  // record goes at once.
+  void ApplySpecialOrderPush(const LineFields& line, bool release,
+                             const std::function<void(SpecialOrderRow&)>& change);
+  // The parts of the condition-order push (15003): a profit/loss order's
+  // new state and status text, the back end's two questions, and a
+  // condition order's new state.
+  void OnProfitLossOrderState(std::string_view orderNo, std::string_view state, std::string_view statusText);
+  void ConfirmConditionOrder(std::string_view orderNo, std::string_view secondText, std::string_view question);
+  void ChooseConditionOrderAction(std::string_view question, std::string_view orderNo, std::string_view secondText,
+                                  std::string_view choiceKind);
+  void OnConditionOrderState(std::string_view orderNo, std::string_view state);
+  // Appends a condition order and raises its 'i' record at once.
+  void AddConditionOrder(const ConditionOrderRow& row);
+  // Stores a state code in the condition order of the number and raises
+  // its 'u' record at once; nothing without such an order.
+  void SetConditionOrderState(std::string_view orderNo, std::string_view stateCode);
+  // Asks the user to confirm a condition order whose trigger is already
+  // met; on Yes sends the confirmation (5477) and stores the confirmed
+  // order from its answer without asking again.
+  void ConfirmTriggeredConditionOrder(const ConditionOrderRow& row);
+  // Sends a request and tells the user its outcome: `success` after
+  // `onAnswer` has taken the answer, or `failure` followed by the reason.
+  // True when the request went through.
+  bool SendAndTell(backend::RequestRecord& record, std::string_view success, std::string_view failure,
+                   const std::function<void(const backend::CxDataSetView& answer)>& onAnswer = {});
+  // The installed prompt's answer, or the declining one; and a plain
+  // message with an OK button.
+  PromptAnswer AskUser(const UserQuestion& question) const;
+  void TellUser(std::string text) const;
+  // Sends one of the engine's own requests past the busy guard and checks
+  // its answer: true once the record holds an accepted answer, else false
+  // with the reason in `error`.
+  virtual bool SendEngineRequest(backend::RequestRecord& record, std::string& error) = 0;
+  // The engine lock guards it.
+  std::shared_ptr<UserPrompt> userPrompt_;
 
   // Guards every table, the change queue and the texts.
   mutable platform::CriticalSection lock_;

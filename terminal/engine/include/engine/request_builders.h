@@ -22,6 +22,8 @@ struct EngineRequest {
   AnswerForm form = AnswerForm::kSingleLine;
   // Logged after the title when the record cannot be made.
   std::string_view createFailure = "时，创建请求命令失败！";
+  // Logged after the title when the record cannot take the request text.
+  std::string_view addFailure = "时，增加请求命令失败！";
 };
 
 // Every engine request goes out with this priority.
