@@ -19,6 +19,7 @@
 #include <functional>
 #include <sstream>
 
+#include "order_module/order_module.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "shell/frame_routing.h"
@@ -220,6 +221,7 @@ TEST_F(TerminalWindows, LogInSeeTheFrameCancelTheSettingsAndCloseInOrder) {
   EXPECT_EQ(frame->PaneText(shell::kTradingStatePane).rfind("交易:", 0), 0u);
   EXPECT_NE(frame->OutputList(), nullptr);
   EXPECT_TRUE(frame->IsBarShown(shell::kOutputBarId));
+  EXPECT_TRUE(order_module::TheOrderModule().IsRunning());
   EXPECT_EQ(frame->BarCount(), 15);  // a trading customer has no account-status dock
   EXPECT_EQ(ui::ToGbk(frame->GetTitle()), "布伦纳克期权模拟交易终端[客户号：10001]");
 
@@ -233,6 +235,7 @@ TEST_F(TerminalWindows, LogInSeeTheFrameCancelTheSettingsAndCloseInOrder) {
   EXPECT_EQ(terminal.steps, (std::vector<std::string>{"logout", "stop engine", "stop order module",
                                                       "stop communication", "close log"}));
   EXPECT_EQ(terminal.Frame(), nullptr);
+  EXPECT_FALSE(order_module::TheOrderModule().IsRunning());
   EXPECT_TRUE(fs::exists(QUENTARA_GUI_SCREENSHOT));
 }
 
