@@ -40,6 +40,8 @@ class Terminal : public StartupServices, public client::ShellServices {
   MainFrame* Frame() const { return frame_; }
   ShellSettings& Settings() { return settings_; }
   Lifecycle& Life() { return lifecycle_; }
+  // Where the order panels hand in their orders.
+  order_module::OrderSubmission& Orders() { return orderSubmission_; }
 
   // StartupServices
   bool InitialiseToolkit() override;
@@ -94,7 +96,6 @@ class Terminal : public StartupServices, public client::ShellServices {
   client::EngineGuiCallbacks guiCallbacks_;
   client::ReceivePump pump_;
   ShellOrderSettings orderSettings_;
-  // The order panels hand their orders to the order module through this.
   order_module::OrderSubmission orderSubmission_;
   Lifecycle lifecycle_;
   MainFrame* frame_ = nullptr;
