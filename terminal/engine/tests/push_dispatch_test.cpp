@@ -15,6 +15,10 @@ using engine::EngineState;
 // Records which handler each pushed line reached.
 class PushEngine : public download_test::OpenEngine {
  public:
+  // The download thread calls virtual members: it stops before this class
+  // goes, so that no base destructor changes the object under it.
+  ~PushEngine() override { StopDownloadThread(); }
+
   using COperationEngine::SetDownloadState;
 
   std::vector<std::pair<std::string, std::string>> handled;
