@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <unistd.h>
 
@@ -6,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/file_permissions.h"
 #include "platform/files.h"
 #include "platform/gbk.h"
 #include "platform/instance_lock.h"
@@ -95,3 +98,27 @@ TEST(Gbk, FitLengthNeverSplitsACharacter) {
   EXPECT_EQ(platform::GbkFitLength(text, 5), 4u);
   EXPECT_EQ(platform::GbkFitLength(text, 0), 0u);
 }
+
+
+namespace {
+
+TEST(FilePermissions, ASecretFileIsTheOwnersAloneWhetherNewOrOld) {
+  const std::string folder = ::testing::TempDir();
+  for (const bool existed : {false, true}) {
+    const std::string path = folder + "/secret_" + std::to_string(existed) + ".ini";
+    ::unlink(path.c_str());
+    if (existed) {
+      const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+      ASSERT_GE(fd, 0);
+      ::close(fd);
+    }
+    ASSERT_TRUE(platform::RestrictToOwner(path));
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << existed;
+    ::unlink(path.c_str());
+  }
+  EXPECT_FALSE(platform::RestrictToOwner(folder + "/no/such/folder/file.ini"));
+}
+
+}  // namespace

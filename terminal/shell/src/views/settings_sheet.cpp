@@ -1,0 +1,33 @@
+#include "shell/views/settings_sheet.h"
+
+namespace shell {
+
+std::vector<SheetPage>& TheSheetPages() {
+  static std::vector<SheetPage> pages;
+  return pages;
+}
+
+SettingsSheet::SettingsSheet(wxWindow* parent, const std::string& caption, int mask, client::ConfigRegistry& registry)
+    : ui::TreeSheet(parent, caption), registry_(registry) {
+  SetName("CTQPropertySheet");
+  std::vector<std::string> categories;
+  if (mask & kCommunicationPages) categories.push_back("通讯设置");
+  if (mask & kOtherPages) {
+    for (const char* category : {"委托设置", "系统参数", "自选合约"}) categories.push_back(category);
+  }
+  for (const std::string& category : categories) {
+    AddCategory(category);
+    for (const SheetPage& page : TheSheetPages()) {
+      if (page.category == category) AddPage(page.caption, page.factory);
+    }
+  }
+  ExpandAll();
+}
+
+bool SettingsSheet::OnConfirm() {
+  registry_.ReadAllFromPages();
+  registry_.SaveAll();
+  return true;
+}
+
+}  // namespace shell
