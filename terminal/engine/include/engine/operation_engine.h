@@ -224,15 +224,19 @@ class COperationEngine : public COperationEngineBase {
   bool DownloadStep(const StepPlan& step);
   // The steps in order, up to the first that fails.
   bool DownloadSteps(std::span<const StepPlan> steps);
+  // Every download begins here: from now on a connection loss counts
+  // against it.
+  void BeginDownload() { downloadLosses_ = connectionLosses_.load(); }
   // The engine stops (it serves no connection, or its thread is asked to
   // stop), or a connection dropped since BeginDownload.
   bool DownloadInterrupted();
-  void BeginDownload() { downloadLosses_ = connectionLosses_.load(); }
   // Empties what both downloads load again; an initial download also the
   // tables loaded per account.
   void EmptyDownloadTables(DownloadKind kind);
-  // The trading day and the tables of the exchanges, then the contracts.
+  // The trading day, the exchange seats with their parameters, the close
+  // strategies and the order types.
   bool DownloadReferenceTables();
+  // From the cache file of the trading day, else from the back end.
   bool DownloadContracts();
   // Every logged-in trading account: after a management log-in the accounts
   // after the first, which is the management account itself.
