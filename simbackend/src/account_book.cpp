@@ -5,10 +5,34 @@
 namespace simbackend {
 
 AccountBook::AccountBook(const BackendData& data) {
+  for (const Account& account : data.accounts)
+    for (const PasswordKind kind : {PasswordKind::kTrading, PasswordKind::kFund, PasswordKind::kOrder})
+      passwords_[{account.customer, kind}] = account.password;
   for (const MoneyEntry& entry : data.moneyHistory) {
     money_.push_back({entry, true});
     lastSerial_ = std::max<std::int64_t>(lastSerial_, std::stoll(entry.serial));
   }
+}
+
+bool AccountBook::HasPassword(const std::string& customer, PasswordKind kind, const std::string& password) const {
+  std::lock_guard lock(mutex_);
+  const auto found = passwords_.find({customer, kind});
+  return found != passwords_.end() && found->second == password;
+}
+
+void AccountBook::SetPassword(const std::string& customer, PasswordKind kind, std::string password) {
+  std::lock_guard lock(mutex_);
+  passwords_[{customer, kind}] = std::move(password);
+}
+
+bool AccountBook::StatementConfirmed(const std::string& customer, const std::string& tradingDay) const {
+  std::lock_guard lock(mutex_);
+  return confirmedStatements_.count({customer, tradingDay}) > 0;
+}
+
+void AccountBook::ConfirmStatement(const std::string& customer, const std::string& tradingDay) {
+  std::lock_guard lock(mutex_);
+  confirmedStatements_.insert({customer, tradingDay});
 }
 
 std::string AccountBook::Status(const std::string& customer) const {

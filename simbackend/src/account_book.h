@@ -1,13 +1,15 @@
 // What the management of the accounts changes while the back end runs:
-// the accounts' status and their deposits and withdrawals. Kept in memory
-// only, starting from the data folder; their trading is the trading
-// floor's (trading_floor.h). Thread-safe.
+// the accounts' status, their deposits and withdrawals, their passwords and
+// the settlement statements they confirmed. Kept in memory only, starting
+// from the data folder; their trading is the trading floor's
+// (trading_floor.h). Thread-safe.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,9 +17,22 @@
 
 namespace simbackend {
 
+// The kinds of an account's passwords, as the terminal numbers them. The
+// trading password is the one that logs in and signs the requests.
+enum class PasswordKind { kTrading = 1, kFund = 2, kOrder = 3 };
+
 class AccountBook {
  public:
   explicit AccountBook(const BackendData& data);
+
+  // Whether `password` is the account's password of that kind; every one
+  // starts as the password of the data folder. False for no account.
+  bool HasPassword(const std::string& customer, PasswordKind kind, const std::string& password) const;
+  void SetPassword(const std::string& customer, PasswordKind kind, std::string password);
+
+  // Whether the account confirmed its settlement statement of the trading day.
+  bool StatementConfirmed(const std::string& customer, const std::string& tradingDay) const;
+  void ConfirmStatement(const std::string& customer, const std::string& tradingDay);
 
   // "0" normal unless set otherwise.
   std::string Status(const std::string& customer) const;
@@ -42,6 +57,8 @@ class AccountBook {
 
   mutable std::mutex mutex_;                     // guards everything below
   std::map<std::string, std::string> statuses_;  // by customer
+  std::map<std::pair<std::string, PasswordKind>, std::string> passwords_;
+  std::set<std::pair<std::string, std::string>> confirmedStatements_;  // customer and trading day
   std::vector<MoneyRecord> money_;
   std::int64_t lastSerial_ = 0;
 };

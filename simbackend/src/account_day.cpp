@@ -131,17 +131,19 @@ bool ReplayDay(const BackendData& data, const DayBusiness& business, const std::
             [](const DayTrade* a, const DayTrade* b) { return a->dealNumber < b->dealNumber; });
 
   for (const DayTrade* trade : trades) {
-    const DayOrder& order = business.orders[trade->order].order;
-    const std::size_t contract = order.contract;
+    const BookOrder& book = business.orders[trade->order];
+    const DayOrder& order = book.order;
+    const OrderLeg leg = LegOf(book, trade->leg);
+    const std::size_t contract = leg.contract;
     const double lots = static_cast<double>(trade->lots);
     const double price = PriceValue(data, contract, trade->price);
-    const PerLot perLot = PerLotAmounts(data, contract, {order.buySell, order.openClose, order.hedge},
-                                        RoundMoney(price), RoundPrice4(underlying(UnderlyingOf(data, contract))));
+    const PerLot perLot = PerLotAmounts(data, contract, {leg.buySell, order.openClose, order.hedge}, RoundMoney(price),
+                                        RoundPrice4(underlying(UnderlyingOf(data, contract))));
     day.fees += perLot.fee * lots;
     if (IsOption(data, contract))
-      (order.buySell == "1" ? day.premiumIn : day.premiumOut) += Fixed2(lots * Multiplier(data, contract) * price);
+      (leg.buySell == "1" ? day.premiumIn : day.premiumOut) += Fixed2(lots * Multiplier(data, contract) * price);
     const HeldDetail traded{contract,
-                            order.buySell,
+                            leg.buySell,
                             order.hedge,
                             order.tradeCode,
                             order.seat,
@@ -150,14 +152,14 @@ bool ReplayDay(const BackendData& data, const DayBusiness& business, const std::
                             trade->lots,
                             trade->price,
                             trade->price,
-                            Fixed2(perLot.margin * lots),
+                            Fixed2(MarginFactor(leg.number) * perLot.margin * lots),
                             true};
     if (order.openClose == "0") {
       day.details.push_back(traded);
       continue;
     }
     HeldDetail closed = traded;
-    closed.buySell = order.buySell == "0" ? "1" : "0";
+    closed.buySell = leg.buySell == "0" ? "1" : "0";
     const PositionSum before = SumOf(data, day.details, closed);
     const int strategy = order.openClose == "2" ? 3 : data.CloseStrategyOf(data.contracts[contract].exchange);
     if (!Consume(day.details, traded, strategy, ScopeOf(data, order), trade->lots)) {
@@ -170,7 +172,7 @@ bool ReplayDay(const BackendData& data, const DayBusiness& business, const std::
     const double m = Multiplier(data, contract);
     const double closedLots = static_cast<double>(before.lots - after.lots);
     const double cost = before.cost - after.cost;
-    const double profit = order.buySell == "0" ? cost * m - price * closedLots * m : price * closedLots * m - cost * m;
+    const double profit = leg.buySell == "0" ? cost * m - price * closedLots * m : price * closedLots * m - cost * m;
     day.closingProfit += RoundMoney(profit);
   }
   return true;
@@ -205,9 +207,12 @@ Funds ComputeFunds(const BackendData& data, const Account& account, const DayBus
 
   for (const BookOrder& o : business.orders) {
     if (o.order.customer != account.customer || !IsWorkingState(o.order.state)) continue;
-    (o.order.buySell == "0" ? funds.buyFrozen : funds.sellFrozen) += RoundMoney(o.frozen.margin);
-    funds.frozenFee += RoundMoney(o.frozen.fee);
-    funds.frozenPremium += RoundMoney(o.frozen.premium);
+    for (const OrderLeg& leg : LegsOf(o)) {
+      const PerLot& frozen = FrozenOf(o, leg.number);
+      (leg.buySell == "0" ? funds.buyFrozen : funds.sellFrozen) += RoundMoney(frozen.margin);
+      funds.frozenFee += RoundMoney(frozen.fee);
+      funds.frozenPremium += RoundMoney(frozen.premium);
+    }
   }
 
   // One position of each set of details, as the engine's summary holds them.

@@ -6,8 +6,9 @@
 // same.
 //
 // A close consumes single-contract positions only (the back end holds no
-// combination positions) by the exchange's close strategy; a close today
-// takes the newest first. Where the seat takes close-today orders the
+// combination positions: the legs of special orders are held as positions
+// of their contracts, the second leg without margin) by the exchange's
+// close strategy; a close today takes the newest first. Where the seat takes close-today orders the
 // exchange wants closes explicit: a close takes positions held from before
 // today only, a close today today's only. The funds take the day's deposits
 // and withdrawals as given.

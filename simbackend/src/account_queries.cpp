@@ -22,7 +22,6 @@ constexpr std::size_t kFirstDayParameter = 5;
 constexpr std::size_t kLastDayParameter = 6;
 
 constexpr const char* kOrdinaryPosition = "ordinary";
-constexpr const char* kPlainOrderKind = "A";
 constexpr const char* kNormalTradeCode = "0";
 constexpr const char* kCurrency = "CNY";
 
@@ -168,7 +167,7 @@ Answer Functions::Orders(const Request& request, Session&) {
     row.Set(4, order.customer);
     row.Set(5, orderNumber);
     row.Set(6, data_.ExchangeOf(contract).id);
-    row.Set(7, contract.code);
+    row.Set(7, book.IsSpecial() ? CombinationCode(data_, book) : contract.code);
     row.Set(9, order.state);
     row.Set(10, order.openClose);
     row.Set(11, order.hedge);
@@ -183,7 +182,7 @@ Answer Functions::Orders(const Request& request, Session&) {
     row.Set(20, order.time);
     row.Set(21, order.tradeCode);
     row.Set(24, order.cancelTime);
-    row.Set(25, kPlainOrderKind);
+    row.Set(25, book.kind);
     row.Set(26, order.seat);
     row.Set(29, std::to_string(book.stateSequence));
     row.Set(32, order.seat);
@@ -192,6 +191,16 @@ Answer Functions::Orders(const Request& request, Session&) {
     row.Set(48, MoneyText(book.frozen.margin));
     row.Set(52, MoneyText(book.frozen.fee));
     row.Set(57, MoneyText(book.frozen.premium));
+    if (book.IsSpecial()) {
+      // Its strategy and legs, with what each leg freezes; the hedge code
+      // is the third key of the terminal's order kinds.
+      row.Set(34, book.strategy);
+      row.Set(35, contract.code);
+      row.Set(36, data_.contracts[book.secondLeg].code);
+      row.Set(41, order.hedge);
+      row.Set(49, MoneyText(book.secondFrozen.margin));
+      row.Set(53, MoneyText(book.secondFrozen.fee));
+    }
     rows.push_back(row.Take());
   }
   return RowsAnswer(request, rows);
@@ -252,7 +261,8 @@ Answer Functions::Trades(const Request& request, Session&) {
     for (const DayTrade& trade : business.trades) {
       if (trade.customer != account->customer) continue;
       const DayOrder& order = business.orders[trade.order].order;
-      const Contract& contract = data_.contracts[order.contract];
+      const OrderLeg leg = LegOf(business.orders[trade.order], trade.leg);
+      const Contract& contract = data_.contracts[leg.contract];
       const double turnover = data_.Price(contract, trade.price) * static_cast<double>(trade.lots) *
                               static_cast<double>(data_.VarietyOf(contract).multiplier);
       rows.push_back(FieldValues(4, 24)
@@ -261,8 +271,8 @@ Answer Functions::Trades(const Request& request, Session&) {
                          .Set(6, std::to_string(order.number))
                          .Set(7, contract.code)
                          .Set(8, contract.name)
-                         .Set(9, order.buySell)
-                         .Set(10, BuySellText(order.buySell))
+                         .Set(9, leg.buySell)
+                         .Set(10, BuySellText(leg.buySell))
                          .Set(11, order.openClose)
                          .Set(12, OpenCloseText(order.openClose))
                          .Set(13, order.hedge)

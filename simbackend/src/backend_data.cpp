@@ -26,10 +26,13 @@ constexpr std::size_t kMaxSerial = 15;
 constexpr std::size_t kMaxBank = 15;
 constexpr std::size_t kMaxSummary = 99;
 constexpr std::int64_t kMaxSerialNumber = 999'999'999;
+// The terminal shows a bulletin in 4096 bytes and the important notices in 4096 together.
+constexpr std::size_t kMaxBulletin = 4095;
+constexpr std::size_t kMaxNotice = 1023;
 
 class AccountsReader {
  public:
-  AccountsReader(std::vector<Account>& accounts, std::vector<MoneyEntry>& money) : accounts_(accounts), money_(money) {}
+  explicit AccountsReader(BackendData& data) : data_(data) {}
 
   std::vector<RecordKind> Kinds() {
     std::vector<RecordKind> kinds = {
@@ -37,6 +40,9 @@ class AccountsReader {
         {"manager", 3, [this](const DataRecord& r) { return TakeAccount(AccountKind::kManagement, r); }},
         {"managed", 2, [this](const DataRecord& r) { return TakeManaged(r); }},
         {"money", 8, [this](const DataRecord& r) { return TakeMoney(r); }},
+        {"statement", 2, [this](const DataRecord& r) { return TakeStatementMode(r); }},
+        {"bulletin", 5, [this](const DataRecord& r) { return TakeBulletin(r); }},
+        {"notice", 2, [this](const DataRecord& r) { return TakeNotice(r); }},
     };
     // The business refers to contracts and seats, which are read later:
     // its records are kept for then, their values counted there.
@@ -50,16 +56,27 @@ class AccountsReader {
 
   const std::vector<DataRecord>& Business() const { return business_; }
 
-  // Sub-accounts and money entries may be listed before their accounts:
-  // they are checked once the whole file is read.
+  // Sub-accounts, money entries, statement modes and addressees may be
+  // listed before their accounts: they are checked once the whole file is
+  // read.
   bool Link(const std::string& path, std::string& error) {
-    for (const auto& [line, index] : moneyLines_) {
-      const Account* const account = Find(money_[index].customer);
-      if (account == nullptr || account->kind != AccountKind::kTrading) {
-        error = LineError(path, line, "'" + Printable(money_[index].customer) + "' is not a trading account");
+    const auto notTrading = [&](std::size_t line, const std::string& customer) {
+      const Account* const account = Find(customer);
+      if (account != nullptr && account->kind == AccountKind::kTrading) return false;
+      error = LineError(path, line, "'" + Printable(customer) + "' is not a trading account");
+      return true;
+    };
+    for (const auto& [line, index] : moneyLines_)
+      if (notTrading(line, data_.moneyHistory[index].customer)) return false;
+    for (const auto& [line, mode] : statementModes_) {
+      if (notTrading(line, mode.first)) return false;
+      Find(mode.first)->statementMode = mode.second;
+    }
+    for (const auto& [line, customer] : addressees_)
+      if (Find(customer) == nullptr) {
+        error = LineError(path, line, "customer '" + Printable(customer) + "' is not listed");
         return false;
       }
-    }
     for (const auto& [line, link] : links_) {
       const auto& [manager, trader] = link;
       Account* const managing = Find(manager);
@@ -89,7 +106,7 @@ class AccountsReader {
         !problem.empty())
       return problem;
     if (Find(account.customer) != nullptr) return "customer '" + Printable(account.customer) + "' appears twice";
-    accounts_.push_back(std::move(account));
+    data_.accounts.push_back(std::move(account));
     return {};
   }
 
@@ -118,30 +135,64 @@ class AccountsReader {
       return problem;
     entry.serial = std::to_string(serial);
     if (entry.serial.size() > kMaxSerial) return "the serial number is too long";
-    if (std::any_of(money_.begin(), money_.end(), [&](const MoneyEntry& e) { return e.serial == entry.serial; }))
+    if (std::any_of(data_.moneyHistory.begin(), data_.moneyHistory.end(),
+                    [&](const MoneyEntry& e) { return e.serial == entry.serial; }))
       return "serial number " + entry.serial + " appears twice";
     entry.direction = v[3] == "1" ? MoneyDirection::kDeposit : MoneyDirection::kWithdrawal;
-    moneyLines_.emplace(record.line, money_.size());
-    money_.push_back(std::move(entry));
+    moneyLines_.emplace(record.line, data_.moneyHistory.size());
+    data_.moneyHistory.push_back(std::move(entry));
+    return {};
+  }
+
+  // statement|customer|0 nothing, 1 shown, 2 shown and confirmed|
+  std::string TakeStatementMode(const DataRecord& record) {
+    const std::string& mode = record.values[1];
+    if (std::string problem = CheckChoice("the statement mode", mode, {"0", "1", "2"}); !problem.empty())
+      return problem;
+    statementModes_.emplace(record.line, std::pair(record.values[0], mode));
+    return {};
+  }
+
+  // bulletin|date|time|level 1 to 5|customer or empty for everybody|text|
+  std::string TakeBulletin(const DataRecord& record) {
+    const std::vector<std::string>& v = record.values;
+    Bulletin bulletin{v[0], v[1], v[2], v[3], v[4]};
+    if (std::string problem = FirstProblem({CheckDate("the date", bulletin.date), CheckTime("the time", bulletin.time),
+                                            CheckChoice("the level", bulletin.level, {"1", "2", "3", "4", "5"}),
+                                            CheckText("the text", bulletin.text, kMaxBulletin, true)});
+        !problem.empty())
+      return problem;
+    if (!bulletin.customer.empty()) addressees_.emplace(record.line, bulletin.customer);
+    data_.bulletins.push_back(std::move(bulletin));
+    return {};
+  }
+
+  // notice|customer or empty for everybody|text|
+  std::string TakeNotice(const DataRecord& record) {
+    ImportantNotice notice{record.values[0], record.values[1]};
+    if (std::string problem = CheckText("the text", notice.text, kMaxNotice, true); !problem.empty()) return problem;
+    if (!notice.customer.empty()) addressees_.emplace(record.line, notice.customer);
+    data_.notices.push_back(std::move(notice));
     return {};
   }
 
   const Account* Owner(const std::string& trader) const {
-    for (const Account& account : accounts_)
+    for (const Account& account : data_.accounts)
       if (std::find(account.managed.begin(), account.managed.end(), trader) != account.managed.end()) return &account;
     return nullptr;
   }
 
   Account* Find(std::string_view customer) {
-    const auto found =
-        std::find_if(accounts_.begin(), accounts_.end(), [&](const Account& a) { return a.customer == customer; });
-    return found == accounts_.end() ? nullptr : &*found;
+    const auto found = std::find_if(data_.accounts.begin(), data_.accounts.end(),
+                                    [&](const Account& a) { return a.customer == customer; });
+    return found == data_.accounts.end() ? nullptr : &*found;
   }
 
-  std::vector<Account>& accounts_;
-  std::vector<MoneyEntry>& money_;
-  std::map<std::size_t, std::pair<std::string, std::string>> links_;  // by line
-  std::map<std::size_t, std::size_t> moneyLines_;                     // entry index by line
+  BackendData& data_;
+  std::map<std::size_t, std::pair<std::string, std::string>> links_;           // by line
+  std::map<std::size_t, std::size_t> moneyLines_;                              // entry index by line
+  std::map<std::size_t, std::pair<std::string, std::string>> statementModes_;  // customer and mode by line
+  std::map<std::size_t, std::string> addressees_;                              // by line
   std::vector<DataRecord> business_;
 };
 
@@ -197,7 +248,7 @@ bool ReadQuoteServers(const std::string& path, BackendData& data, std::string& e
 bool ReadAccounts(const std::string& path, BackendData& data, std::vector<DataRecord>& business, std::string& error) {
   std::vector<DataRecord> records;
   if (!ReadRecordFile(path, records, error)) return false;
-  AccountsReader reader(data.accounts, data.moneyHistory);
+  AccountsReader reader(data);
   if (!TakeRecords(path, records, reader.Kinds(), error) || !reader.Link(path, error)) return false;
   business = reader.Business();
   return true;
@@ -272,6 +323,13 @@ const OptionParams* BackendData::OptionParamsOf(const Contract& option) const {
   const auto found = std::find_if(optionParams.begin(), optionParams.end(),
                                   [&](const OptionParams& p) { return p.variety == option.variety; });
   return found == optionParams.end() ? nullptr : &*found;
+}
+
+const CombinationStrategy* BackendData::FindStrategy(std::size_t exchange, std::string_view code) const {
+  const auto found = std::find_if(strategies.begin(), strategies.end(), [&](const CombinationStrategy& s) {
+    return s.exchange == exchange && s.code == code;
+  });
+  return found == strategies.end() ? nullptr : &*found;
 }
 
 bool TradeCode::Takes(std::string_view hedge) const {

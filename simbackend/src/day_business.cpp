@@ -11,15 +11,39 @@ bool IsWorkingState(const std::string& state) {
   return std::find(kWorking.begin(), kWorking.end(), state) != kWorking.end();
 }
 
+std::vector<OrderLeg> LegsOf(const BookOrder& order) {
+  std::vector<OrderLeg> legs = {LegOf(order, 1)};
+  if (order.IsSpecial()) legs.push_back(LegOf(order, 2));
+  return legs;
+}
+
+OrderLeg LegOf(const BookOrder& order, int number) {
+  const DayOrder& o = order.order;
+  if (number == 1) return {1, o.contract, o.buySell};
+  return {2, order.secondLeg, o.buySell == "0" ? "1" : "0"};
+}
+
+PerLot& FrozenOf(BookOrder& order, int leg) { return leg == 1 ? order.frozen : order.secondFrozen; }
+const PerLot& FrozenOf(const BookOrder& order, int leg) { return leg == 1 ? order.frozen : order.secondFrozen; }
+
+double MarginFactor(int leg) { return leg == 1 ? 1 : 0; }
+
+std::string CombinationCode(const BackendData& data, const BookOrder& order) {
+  return order.strategy + " " + data.contracts[order.order.contract].code + "&" + data.contracts[order.secondLeg].code;
+}
+
 OrderProgress ProgressOf(const BackendData& data, const DayBusiness& business, std::size_t order) {
-  const DayOrder& o = business.orders[order].order;
+  const BookOrder& book = business.orders[order];
   OrderProgress progress;
-  for (const DayTrade& trade : business.trades)
-    if (trade.order == order) {
-      progress.filled += trade.lots;
-      progress.filledValue += data.Price(data.contracts[o.contract], trade.price) * static_cast<double>(trade.lots);
-    }
-  progress.working = IsWorkingState(o.state) ? o.lots - progress.filled : 0;
+  for (const DayTrade& trade : business.trades) {
+    if (trade.order != order) continue;
+    const double value =
+        data.Price(data.contracts[LegOf(book, trade.leg).contract], trade.price) * static_cast<double>(trade.lots);
+    // A combination fills both legs at once; its price is the first's less the second's.
+    if (trade.leg == 1) progress.filled += trade.lots;
+    progress.filledValue += trade.leg == 1 ? value : -value;
+  }
+  progress.working = IsWorkingState(book.order.state) ? book.order.lots - progress.filled : 0;
   return progress;
 }
 

@@ -1,6 +1,7 @@
 // The business of the trading day as the back end keeps it: every order
-// with what it still freezes and how far its state went, every fill, and
-// every option exercise or abandon application. It opens as the data folder
+// with what it still freezes and how far its state went, every fill, every
+// option exercise or abandon application, and the orders that stand at the
+// back end for a condition. It opens as the data folder
 // tells the day so far; the exchange adds to it as requests come in and the
 // market moves.
 #pragma once
@@ -12,20 +13,37 @@
 
 #include "per_lot.h"
 #include "simbackend/backend_data.h"
+#include "standing_orders.h"
 
 namespace simbackend {
 
 // Price types and validities of orders, as the terminal codes them.
 inline constexpr const char* kLimitPrice = "0";
+inline constexpr const char* kMarketPrice = "1";
 inline constexpr const char* kGoodForDay = "0";
 inline constexpr const char* kFillOrKill = "1";
 inline constexpr const char* kFillAndKill = "2";
 
+// Order kinds: placed as they are, or by a condition order or a
+// profit/loss order of the back end.
+inline constexpr const char* kPlainOrder = "A";
+inline constexpr const char* kConditionOrderKind = "G";
+inline constexpr const char* kProfitLossOrderKind = "N";
+
 struct BookOrder {
-  DayOrder order;                       // its state and cancel time follow its life
+  // Its state and cancel time follow its life. A special order's contract
+  // and side are those of its first leg, its price the first leg's price
+  // less the second's.
+  DayOrder order;
   std::string priceType = kLimitPrice;  // "0" limit, "1" market, "2" best price
   std::string validity = kGoodForDay;   // "0" the day, "1" fill or kill, "2" fill and kill
-  PerLot frozen;                        // money that its working lots still freeze
+  std::string kind = kPlainOrder;
+  // A special order's combination strategy and the contract of its second
+  // leg, which takes the other side; no strategy for an order of one contract.
+  std::string strategy;
+  std::size_t secondLeg = 0;
+  PerLot frozen;        // money that its (first leg's) working lots still freeze
+  PerLot secondFrozen;  // and that of a special order's second leg
   // Counts the order's state changes: taken by the exchange, each fill, a
   // cancel; the terminal applies a pushed state only when it is newer.
   int stateSequence = 0;
@@ -33,7 +51,26 @@ struct BookOrder {
   // sequence number of their request; the data folder's have none.
   bool received = false;
   std::string requestSequence;
+
+  bool IsSpecial() const { return !strategy.empty(); }
 };
+
+// A leg of an order: the order's own contract, or one of a special order's
+// two. Every leg works as many lots as the order.
+struct OrderLeg {
+  int number = 1;  // as DayTrade::leg
+  std::size_t contract = 0;
+  std::string buySell;
+};
+std::vector<OrderLeg> LegsOf(const BookOrder& order);
+OrderLeg LegOf(const BookOrder& order, int number);
+PerLot& FrozenOf(BookOrder& order, int leg);
+const PerLot& FrozenOf(const BookOrder& order, int leg);
+// Only the first leg of a special order is margined: its factor is 1, the
+// second's 0, as the terminal's built-in combination strategies give them.
+double MarginFactor(int leg);
+// The combination code of a special order: "SPD SR705&SR709".
+std::string CombinationCode(const BackendData& data, const BookOrder& order);
 
 // An application to exercise a long option position, or to abandon its
 // exercise.
@@ -62,6 +99,8 @@ struct DayBusiness {
   std::vector<BookOrder> orders;
   std::vector<DayTrade> trades;  // in the order they were done; `order` indexes `orders`
   std::vector<ExerciseApplication> exercises;
+  std::vector<ProfitLossOrder> profitLossOrders;
+  std::vector<ConditionOrder> conditionOrders;
 };
 
 // The day as the data folder tells it: its orders, each freezing what its
@@ -73,6 +112,8 @@ DayBusiness OpeningBusiness(const BackendData& data);
 // entered, partly filled or on its way to a cancel.
 bool IsWorkingState(const std::string& state);
 
+// An order's fills so far; a special order's in lots of its combination
+// (each fills both legs) and at the price of the combination.
 struct OrderProgress {
   std::int64_t filled = 0;
   double filledValue = 0;  // price times lots of its fills

@@ -1,6 +1,9 @@
 // The error codes of refused requests; the terminal shows their texts.
 #pragma once
 
+#include <algorithm>
+#include <initializer_list>
+#include <optional>
 #include <string>
 
 namespace simbackend {
@@ -32,5 +35,12 @@ struct Refused {
   int code = 0;
   std::string text;
 };
+
+// A code of a request that must be one of `codes`: none, or its refusal.
+inline std::optional<Refused> BadCode(const std::string& what, const std::string& code,
+                                      std::initializer_list<const char*> codes) {
+  if (std::any_of(codes.begin(), codes.end(), [&](const char* c) { return code == c; })) return std::nullopt;
+  return Refused{kBadParameter, what + "'" + code + "'无效！"};
+}
 
 }  // namespace simbackend

@@ -10,9 +10,15 @@ bool Holds(const HeldDetail& d, const PositionKey& p) {
          d.seat == p.seat;
 }
 
-bool Closes(const DayOrder& o, const PositionKey& p) {
-  return o.customer == p.customer && o.openClose != "0" && o.contract == p.contract && o.buySell != p.buySell &&
-         o.hedge == p.hedge && o.tradeCode == p.tradeCode && o.seat == p.seat;
+// Whether a leg of the order closes the position.
+bool Closes(const BookOrder& book, const PositionKey& p) {
+  const DayOrder& o = book.order;
+  if (o.customer != p.customer || o.openClose == "0" || o.hedge != p.hedge || o.tradeCode != p.tradeCode ||
+      o.seat != p.seat)
+    return false;
+  const std::vector<OrderLeg> legs = LegsOf(book);
+  return std::any_of(legs.begin(), legs.end(),
+                     [&](const OrderLeg& leg) { return leg.contract == p.contract && leg.buySell != p.buySell; });
 }
 
 bool InScope(CloseScope scope, bool today) {
@@ -26,8 +32,8 @@ std::int64_t HeldLessClosing(const BackendData& data, const DayBusiness& busines
   for (const HeldDetail& d : details)
     if (Holds(d, position) && InScope(scope, d.today)) free += d.lots;
   for (std::size_t order = 0; order < business.orders.size(); ++order) {
-    const DayOrder& o = business.orders[order].order;
-    if (Closes(o, position) && (scope == CloseScope::kAny || ScopeOf(data, o) == scope))
+    const BookOrder& o = business.orders[order];
+    if (Closes(o, position) && (scope == CloseScope::kAny || ScopeOf(data, o.order) == scope))
       free -= ProgressOf(data, business, order).working;
   }
   return free;

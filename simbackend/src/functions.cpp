@@ -12,8 +12,12 @@ enum Function : int {
   kLogin = 5001,
   kFundsQuery = 5002,
   kTradesQuery = 5003,
+  kOrderStateQuery = 5010,
   kOrderSend = 5011,
   kOrderCancel = 5012,
+  kKindPasswordChange = 5013,
+  kBulletinsQuery = 5017,
+  kPasswordChange = 5050,
   kMoneyHistoryQuery = 5006,
   kQuoteQuery = 5007,
   kManagedAccountsQuery = 5056,
@@ -23,6 +27,8 @@ enum Function : int {
   kContractsQuery = 5008,
   kFeeRatesQuery = 5016,
   kSystemDateQuery = 5122,
+  kSeatTimeQuery = 5125,
+  kPasswordRulesQuery = 5126,
   kLastPriceQuery = 5128,
   kTradingParametersQuery = 5127,
   kCloseStrategiesQuery = 5131,
@@ -41,8 +47,16 @@ enum Function : int {
   kOrderTypesQuery = 5323,
   kQuoteSubscription = 5450,
   kQuoteServersQuery = 5451,
+  kMonitorKeyQuery = 5406,
   kExchangeSeatsQuery = 5454,
   kLogoutRequest = 5461,
+  kStatementConfirmation = 5471,
+  kStatementQuery = 5472,
+  kProfitLossOrder = 5473,
+  kConditionOrder = 5477,
+  kConditionConfirmation = 5482,
+  kConditionChoice = 5483,
+  kImportantNoticesQuery = 5491,
 };
 
 // Fields of the login text beyond the business frame.
@@ -101,8 +115,22 @@ Functions::Functions(const BackendData& data, std::uint16_t ownPort, const Quote
       ownPort_(ownPort),
       quotes_(quotes),
       handlers_{
+          {kOrderStateQuery, &Functions::OrderState},
           {kOrderSend, &Functions::SendOrder},
           {kOrderCancel, &Functions::CancelOrder},
+          {kKindPasswordChange, &Functions::ChangeKindPassword},
+          {kPasswordChange, &Functions::ChangePassword},
+          {kPasswordRulesQuery, &Functions::PasswordRules},
+          {kBulletinsQuery, &Functions::Bulletins},
+          {kImportantNoticesQuery, &Functions::ImportantNotices},
+          {kSeatTimeQuery, &Functions::SeatTimeDifferences},
+          {kMonitorKeyQuery, &Functions::MonitorCentreKey},
+          {kStatementQuery, &Functions::SettlementStatement},
+          {kStatementConfirmation, &Functions::ConfirmStatement},
+          {kProfitLossOrder, &Functions::PlaceProfitLoss},
+          {kConditionOrder, &Functions::PlaceCondition},
+          {kConditionConfirmation, &Functions::ConfirmCondition},
+          {kConditionChoice, &Functions::ChooseConditionAction},
           {kMoneyHistoryQuery, &Functions::MoneyHistory},
           {kQuoteQuery, &Functions::QuoteQuery},
           {kManagedAccountsQuery, &Functions::ManagedAccounts},
@@ -144,7 +172,11 @@ Answer Functions::Handle(const Request& request, Session& session, std::uint64_t
   const auto handler = handlers_.find(request.function);
   if (handler == handlers_.end())
     return Refusal(request, kUnknownFunction, "模拟后台不支持功能号" + std::to_string(request.function) + "！");
-  if (!Authorized(request, session)) return Refusal(request, kCredentialsMismatch, "客户号或密码与登录的账号不符！");
+  // A change of a password kind is signed by the old password of that kind,
+  // which the change checks itself.
+  const bool signedHere = request.function == kKindPasswordChange;
+  if (!signedHere && !Authorized(request, session))
+    return Refusal(request, kCredentialsMismatch, "客户号或密码与登录的账号不符！");
   return (this->*handler->second)(request, session);
 }
 
@@ -182,7 +214,7 @@ SessionKind Functions::CheckLogin(const Request& request, std::string& refusal) 
     refusal = RefusedLine(
         &request, kWrongRole,
         account->kind == AccountKind::kManagement ? "管理账号请以管理角色登录！" : "该账号不能以此角色登录！");
-  } else if (password != signer->password) {
+  } else if (!book_.HasPassword(signer->customer, PasswordKind::kTrading, password)) {
     refusal = RefusedLine(&request, kWrongPassword, "密码错误！");
     kind = SessionKind::kNone;
   }
@@ -222,9 +254,9 @@ std::vector<std::string> Functions::AccountValues(const Account& account, Sessio
   set(kLastDateField, last.date);
   set(kLastTimeField, last.time);
   set(kLastChannelField, last.channel);
-  set(kStatementModeField, "0");
-  set(kStatementConfirmedField, "0");
-  set(kNoticesWaitingField, "0");
+  set(kStatementModeField, kind == SessionKind::kManagement ? "0" : account.statementMode);
+  set(kStatementConfirmedField, book_.StatementConfirmed(account.customer, current.date) ? "1" : "0");
+  set(kNoticesWaitingField, NoticesOf(account.customer).empty() ? "0" : "1");
   set(kVersionField, kBackendVersion);
   set(kSessionField, std::to_string(connection));
   return values;
@@ -272,7 +304,7 @@ Answer Functions::CheckInToCtp(const Request& request, Session&) {
   if (user.empty()) return Refusal(request, kBadParameter, "CTP用户名不能为空！");
   const Account* const account = data_.FindAccount(user);
   if (account == nullptr || account->kind != AccountKind::kTrading ||
-      account->password != Parameter(request, kCtpPasswordParameter))
+      !book_.HasPassword(user, PasswordKind::kTrading, Parameter(request, kCtpPasswordParameter)))
     return Refusal(request, kCtpLoginFailed, "CTP用户名或密码错误！");
   return OneLine(
       AcceptedLine(request, {user, Parameter(request, kCtpAutomaticParameter), TodayText(), "签入CTP系统成功！"}));
@@ -315,11 +347,9 @@ bool Functions::Authorized(const Request& request, const Session& session) const
 }
 
 bool Functions::SignsFor(const std::string& customer, const std::string& password) const {
-  const Account* const account = data_.FindAccount(customer);
-  if (account == nullptr) return false;
-  if (account->password == password) return true;
+  if (book_.HasPassword(customer, PasswordKind::kTrading, password)) return true;
   const Account* const manager = data_.FindManager(customer);
-  return manager != nullptr && manager->password == password;
+  return manager != nullptr && book_.HasPassword(manager->customer, PasswordKind::kTrading, password);
 }
 
 }  // namespace simbackend

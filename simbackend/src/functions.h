@@ -4,7 +4,12 @@
 // number, function, the reserved text, the application tag, customer number
 // and password). Answers are written as the terminal reads them:
 //
-//   5001 login: the account from field 5 to field 43 (the quote gateway: none).
+//   5001 login: the account from field 5 to field 43 (the quote gateway: none):
+//        5 name, 9 trading day, 10 to 13 the previous login's address, date,
+//        time and channel, 14 statement mode of the data ("0" none, "1"
+//        shown, "2" to confirm), 15 "1" when the day's statement is
+//        confirmed, 16 "1" when important notices wait, 19 version, 42 the
+//        session (the connection's number).
 //   5451 quote servers: 5 count, 6 quote user, 7 its password; rows
 //        "n|name|address|port|".
 //   5056 sub-accounts of the management account: 5 count; rows
@@ -32,24 +37,55 @@
 //        (the back end's own trading accounts), automatic flag 8: 5 user,
 //        6 flag, 7 trading day, 8 message.
 //
+// The account's services (password_functions.cpp, notice_functions.cpp,
+// statement_functions.cpp); "rows" as for the downloads below.
+//   5126 the rules of password kind parameter 5 ("1" trading, "2" fund,
+//        "3" order), rows: 4 one rule. A new password keeps them all.
+//   5013 change of the password of kind parameter 6 to parameter 5, signed
+//        by the old password of that kind (field 8) instead of the trading
+//        password: 5 "0". A new trading password logs in and signs from
+//        then on; a manager's signs its sub-accounts too.
+//   5050 change of the trading password of customer parameter 5 (and 6,
+//        the signer's own) from parameter 7 to 8: 5 "0".
+//   5017 bulletins of the signer or of everybody, of level parameter 5
+//        (empty: any) dated from parameter 7 to 8 (empty: no bound), rows:
+//        4 addressee (empty: everybody), 5 level, 6 number, 7 text, 8 date,
+//        9 time, 10 sender.
+//   5491 important notices of the signer or of everybody, rows: 4 text.
+//   5125 clock differences of the seats, rows: 4 exchange id, 5 seat,
+//        6 seconds ahead of the back end, 7 exchange name.
+//   5406 the monitoring centre's key: 5 customer, 6 company, 7 key number,
+//        8 to 10 the three parts of its password.
+//   5472 settlement statement of period parameter 5 ("1" the trading day,
+//        "2" its month) named by parameter 6 ("YYYYMMDD", "YYYYMM"; empty:
+//        the current one), rows: 4 one line of text, built from the book
+//        (settlement_statement.h). Other days and months have none.
+//   5471 confirmation of the trading day's statement: nothing.
+//
 // Orders (order_functions.cpp), which the trading floor enters, fills
 // against the quotes and follows with pushes (trading_floor.h). Order
 // numbers are written in one canonical decimal form everywhere; a request
 // may name them with leading zeros.
+//   5010 state of order number parameter 5, order seat 6 and exchange 7
+//        (empty: any): 5 order number, 6 order seat, 7 exchange id, 8 state,
+//        9 lots filled, 10 lots still working, 11 state text, 12 contract,
+//        13 lots, 14 cancel time, 15 state sequence.
 //   5011 an order: exchange parameter 5 (id or code), contract 6, buy/sell
 //        7, open/close 8 ("0" open, "1" close, "2" close today, where the
 //        seat takes it), hedge 9, lots 10, price 11 (a limit order's), trade
 //        code 12 and seat 13 (empty: the account's own), price type 14 ("0"
 //        limit, "1" market, "2" best price; empty "0"), validity 15 ("0" the
 //        day, "1" fill or kill, "2" fill and kill; empty "0"); the pair must
-//        be an order type of the exchange (5323). Answer, in state "n":
+//        be an order type of the exchange (5323); order kind 20 ("A" plain,
+//        also when empty, "N" the opening order of a profit/loss order).
+//        Answer, in state "n":
 //        5 order number, 6 exchange id, 7 exchange name, 8 contract,
 //        9 contract name, 10 state, 11 state text, 12 buy/sell, 13 its text,
 //        14 open/close, 15 its text, 16 hedge, 17 its text, 18 lots,
 //        19 price (a market order's: the price limit in its direction),
 //        20 lots filled, 21 average fill price, 22 customer, 23 system
 //        number, 24 trade code, 26 order time, 27 time reported, 30 cancel
-//        time, 31 order kind "A", 32 seat, 34 order seat, 36 price type,
+//        time, 31 order kind, 32 seat, 34 order seat, 36 price type,
 //        37 validity, 43 frozen margin, 44 frozen fee, 47 frozen premium.
 //        Refused: an unknown contract, lots not from 1 to 99999, a price off
 //        the tick grid or beyond the price limits, an order type the exchange
@@ -60,7 +96,8 @@
 //        5 customer, 6 order number, 7 contract, 8 state ("d", or "b" after
 //        fills), 9 state text, 10 buy/sell, 11 lots, 12 lots filled,
 //        13 average fill price, 14 cancel time, 15 exchange id, 16 order
-//        seat. Refused for an unknown order and one no longer working.
+//        seat. Refused for an unknown order, a special order and one no
+//        longer working.
 // The pushes that follow, to every connection of the account, after the
 // answer (before it when the script holds or delays it), each "R||0|code|"
 // and fields from 5 on:
@@ -83,7 +120,85 @@
 //        price, 25 the order's average fill price, 26 turnover, 27 trade
 //        code, 28 system number, 29 fill number (unique among all fills),
 //        30 delivery period, 31 fill time, 32 seat, 35 the order's state
-//        sequence, 36 message, 37 order seat.
+//        sequence, 36 message, 37 order seat; for a leg of a special order
+//        (its contract and side, 23 and 25 those of the combination) also
+//        44 the combinations filled, 45 those still working, 46 their
+//        average price.
+//
+// Special (two-legged) orders, which the script places for another client
+// of the account (Server::PlaceSpecialOrder): on a combination strategy of
+// the data ("SPD", "DS"), the first leg on the order's side, the second on
+// the other, both filled at once when the first leg's best price less the
+// second's crosses the order's price. Their fills push 15005 of each leg,
+// then 15009; each push "R||0|code|" and fields from 5 on:
+//   15008 the order taken ("a") and
+//   15009 its fills ("p", "c") and cancel ("d", "b"): 8 customer, 9 order
+//        number, 10 state, 11 state sequence, 12 strategy, 13 combination
+//        code ("SPD m2701&m2705"), 14 exchange id, 15 exchange name,
+//        16 order seat, 17 buy/sell, 18 open/close, 19 hedge, 20 lots,
+//        21 order time, 22 time reported, 23 cancel time, 24 state text,
+//        25 price, 26 combinations filled, 27 their average price, 28 trade
+//        code, 29 first and 30 second leg, 40 message, 41 release flag: "0"
+//        (15008 releases nothing; 15009 releases what is still frozen once
+//        the order no longer works, "1" while it does).
+//
+// Profit/loss and condition orders (standing_functions.cpp), which stand at
+// the trading floor until the market meets them (standing_orders.h):
+//   5473 a profit/loss order on the opening order number parameter 5 at
+//        exchange 11 and order seat 12 (its account's, of one contract,
+//        working or filled, with none yet): stop-loss 6, take-profit 7
+//        (prices, or with price mode 13 "1" distances from the open price;
+//        empty or 0 none), close method 8 ("0" market, "1" the best price
+//        of the other side, "2" the last price, less or plus the close
+//        difference 9), trigger price 14 ("0" last, "1" the best price of
+//        the side that closes), trigger count 15 (quotes in a row; empty
+//        1), floating stop-loss 16 (a distance the stop keeps from the best
+//        price). Answer: 5 its number, 6 opening order number, 7 customer,
+//        8 contract, 9 order seat, 10 to 13 stop-loss, take-profit, close
+//        difference and floating stop-loss, 14 exchange id, 15 trade code,
+//        16 lots filled of the opening order, 17 their average price, 18 and
+//        19 the stop-loss and take-profit prices once it watches, 20 state
+//        as the terminal keeps it ("0" waiting for the opening fills, "2"
+//        watching, "1" stop-loss sent, "4" take-profit sent, "3" its close
+//        refused, "d" deleted), 21 state text, 22 time, 23 close method,
+//        24 closing order number, 25 trigger time, 26 message, 27 buy/sell,
+//        28 hedge, 29 price mode, 30 trigger count, 31 trading day,
+//        32 trigger price, 33 seat.
+//   5477 a condition order (the layout of the terminal's confirmation): the
+//        order contract 5, exchange 6, seat 7, trade code 8, hedge 9,
+//        buy/sell 10, open/close 11, lots 12, limit price 13; sent when
+//        price 14 ("0" last, "1" best bid, "2" best offer) is 15 (">=" or
+//        "<=") trigger price 16; price type 17 and validity 20 "0" (or
+//        empty); 18, 19 and 21 not read; 22 "1" to enter it though its
+//        condition holds already, 23 "1" to ask before sending, 24 the
+//        question when its order is refused ("1" retry or cancel, the
+//        default, "2" abort, retry or ignore); 25 and 26 answered back.
+//        Answer: 5 its number (empty when not entered), 6 the number of the
+//        order it sent, 7 exchange id, 8 seat, 9 contract, 10 its order's
+//        state, 11 buy/sell, 12 open/close, 13 hedge, 14 price, 15 lots,
+//        16 customer, 17 price type, 18 time, 19 trigger time, 20 trade
+//        code, 23 state as the terminal keeps it ("0" waiting, "2" asking,
+//        "1" sent, "d" cancelled), 24 its condition in words, 25 message,
+//        26 state text, 27 to 29 the condition, 30 trading day, 39 "1" when
+//        it was not entered because its condition holds already, 41 and 42
+//        parameters 23 and 24, 44 and 45 parameters 25 and 26.
+//   5482 the answer to a question of kind 1: condition order parameter 5,
+//        question 6, answer 7 ("1" OK: send; "0" Cancel: cancel it).
+//   5483 the answer to a question of kind 2: the same, answer "0" retry,
+//        "2" cancel or abort, "1" ignore (when offered: it waits for its
+//        condition to pass and come again). Answer of both: 5 number,
+//        6 question, 7 answer; refused for a question not waiting.
+// The pushes, "R||0|15003|" and fields from 5 on: 8 customer, 9 kind ("1" a
+//   question to confirm, "2" a choice, "3" a state), 10 the profit/loss or
+//   condition order's number, 11 the question's number (a state: the
+//   opening or sent order's number), 12 state ("1" watching, "2" stop-loss
+//   sent, "3" take-profit sent, "4" deleted, "5" close refused; a condition
+//   order: "1" waiting, "3" asking, "0" sent, "2" cancelled), 13 the
+//   choice's kind, 14 the question, or a profit/loss order's "ZSZY#<state
+//   text>#". The orders they send ("N", "G") follow with their own pushes.
+//
+// The functions this terminal never sends (5321, 5322, 5460, 5462 to 5467,
+// 5474 to 5476, 5478 to 5481) are refused as unknown.
 //
 // Option exercise and abandon applications (option_functions.cpp). A seat
 // takes the instructions its "ZXZL" parameter names; the lots of entered
@@ -157,16 +272,21 @@
 //        13 variety code, 14 delivery period, 15 buy/sell, 16 hedge, 17 lots,
 //        18 holding price (the previous settlement), 19 open price, 20 and
 //        21 margin, 22 multiplier, 23 "ordinary", 25 contract.
-//   5133 combination positions, rows: none.
+//   5133 combination positions before the market opened, rows: none (the
+//        legs of special orders are held as positions of their contracts).
 //   5134 orders of the day selected by number 5, exchange 6 and order seat 7
 //        (empty: all), rows: 4 customer, 5 order number, 6 exchange id,
 //        7 contract, 9 state, 10 open/close, 11 hedge, 12 buy/sell, 13 price,
 //        14 lots, 15 lots working, 16 average fill price, 17 lots filled,
 //        18 system number, 19 order time, 20 time reported, 21 trade code,
-//        24 cancel time, 25 order kind "A", 26 seat, 29 state sequence,
+//        24 cancel time, 25 order kind, 26 seat, 29 state sequence,
 //        32 order seat, 34 empty (no combination), 39 price type,
 //        40 validity, 48 frozen margin, 52 frozen fee, 57 frozen premium
-//        (what the working lots still freeze).
+//        (what the working lots still freeze). A special order's row tells
+//        its combination: 7 its code, 12 the first leg's side, lots, prices
+//        and fills of the combination, 34 strategy, 35 first and 36 second
+//        leg, 41 hedge, 48 and 49 the legs' frozen margin, 52 and 53 their
+//        frozen fees.
 //   5246 exercise and abandon applications selected as 5134, rows: 4
 //        customer, 5 application number, 6 exchange id, 7 contract, 8 state,
 //        9 buy/sell, 10 hedge, 11 lots, 12 trade code, 13 order time,
@@ -179,7 +299,8 @@
 //        7 contract, 8 contract name, 9 buy/sell, 10 its text, 11 open/close,
 //        12 its text, 13 hedge, 14 its text, 15 lots, 16 price, 17 turnover,
 //        18 trade code, 19 system number, 20 deal number, 21 delivery
-//        period, 22 time, 23 seat.
+//        period, 22 time, 23 seat; a special order's fill of each leg with
+//        the leg's contract and side.
 //
 // Single lines the engine asks for one row at a time (rate_functions.cpp,
 // quote_functions.cpp):
@@ -208,6 +329,7 @@
 //        in list order, separated by ";", empty for an unknown contract.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -277,6 +399,7 @@ class Functions {
   Answer EditMoney(const Request& request, Session& session);
   Answer ReviewMoney(const Request& request, Session& session);
   // order_functions.cpp
+  Answer OrderState(const Request& request, Session& session);
   Answer SendOrder(const Request& request, Session& session);
   Answer CancelOrder(const Request& request, Session& session);
   // The trade code and seat that an order of the customer at the exchange
@@ -285,6 +408,16 @@ class Functions {
   // none is.
   const TradeCode* TradeCodeOf(const Request& request, std::size_t exchange, const std::string& hedge,
                                const std::string& tradeCode, const std::string& seat, std::string& refusal) const;
+  // A close today ("2") needs a seat at which the exchange takes one.
+  std::optional<Refused> CloseTodayRefused(const Contract& contract, const TradeCode& code,
+                                           const std::string& openClose) const;
+  // standing_functions.cpp
+  Answer PlaceProfitLoss(const Request& request, Session& session);
+  Answer PlaceCondition(const Request& request, Session& session);
+  Answer ConfirmCondition(const Request& request, Session& session);
+  Answer ChooseConditionAction(const Request& request, Session& session);
+  // The answer to a condition order's question of kind 1 (5482) or 2 (5483).
+  Answer AnswerQuestion(const Request& request, int kind);
   // option_functions.cpp
   Answer SendExercise(const Request& request, Session& session);
   Answer CancelExercise(const Request& request, Session& session);
@@ -324,6 +457,20 @@ class Functions {
   Answer Orders(const Request& request, Session& session);
   Answer ExerciseOrders(const Request& request, Session& session);
   Answer Trades(const Request& request, Session& session);
+  // password_functions.cpp
+  Answer ChangeKindPassword(const Request& request, Session& session);
+  Answer ChangePassword(const Request& request, Session& session);
+  Answer PasswordRules(const Request& request, Session& session);
+  // notice_functions.cpp
+  Answer Bulletins(const Request& request, Session& session);
+  Answer ImportantNotices(const Request& request, Session& session);
+  Answer SeatTimeDifferences(const Request& request, Session& session);
+  Answer MonitorCentreKey(const Request& request, Session& session);
+  // The important notices that the customer's login finds waiting.
+  std::vector<std::string> NoticesOf(const std::string& customer) const;
+  // statement_functions.cpp
+  Answer SettlementStatement(const Request& request, Session& session);
+  Answer ConfirmStatement(const Request& request, Session& session);
   // rate_functions.cpp
   Answer FeeRates(const Request& request, Session& session);
   Answer ExercisableQuantity(const Request& request, Session& session);
@@ -365,6 +512,7 @@ class Functions {
   TradingFloor& floor_;
   std::mutex lastLoginsMutex_;  // guards lastLogins_
   std::map<std::string, LastLogin> lastLogins_;
+  std::atomic<std::int64_t> lastKeyId_{0};  // of the monitoring centre's keys
 };
 
 // Parameter k of the terminal's own functions.

@@ -23,6 +23,11 @@ constexpr std::size_t kTradeCodeParameter = 12;
 constexpr std::size_t kSeatParameter = 13;
 constexpr std::size_t kPriceTypeParameter = 14;
 constexpr std::size_t kValidityParameter = 15;
+constexpr std::size_t kKindParameter = 20;
+// 5010
+constexpr std::size_t kQueriedNumberParameter = 5;
+constexpr std::size_t kQueriedSeatParameter = 6;
+constexpr std::size_t kQueriedExchangeParameter = 7;
 // 5012
 constexpr std::size_t kOrderNumberParameter = 12;
 constexpr std::size_t kCancelSeatParameter = 15;
@@ -30,13 +35,6 @@ constexpr std::size_t kOrderSeatParameter = 16;
 
 constexpr std::int64_t kMaxLots = 99'999;
 constexpr std::int64_t kMaxOrderNumber = 999'999'999;
-
-// A code of the request that must be one of `codes`.
-std::optional<Refused> BadCode(const std::string& what, const std::string& code,
-                               std::initializer_list<const char*> codes) {
-  if (std::any_of(codes.begin(), codes.end(), [&](const char* c) { return code == c; })) return std::nullopt;
-  return Refused{kBadParameter, what + "'" + code + "'无效！"};
-}
 
 // The order's codes and lots.
 std::optional<Refused> ReadSides(const Request& request, TradingFloor::OrderRequest& order) {
@@ -51,6 +49,14 @@ std::optional<Refused> ReadSides(const Request& request, TradingFloor::OrderRequ
   if (!ParseWholeNumber("", lots, 1, kMaxLots, order.lots).empty())
     return Refused{kBadParameter, "委托手数'" + lots + "'无效，应为1到" + std::to_string(kMaxLots) + "的整数！"};
   return std::nullopt;
+}
+
+// The order's kind: a plain order (also when empty) or the opening order of
+// a profit/loss order.
+std::optional<Refused> ReadKind(const Request& request, TradingFloor::OrderRequest& order) {
+  const std::string& kind = Parameter(request, kKindParameter);
+  order.kind = kind.empty() ? kPlainOrder : kind;
+  return BadCode("委托类型", order.kind, {kPlainOrder, kProfitLossOrderKind});
 }
 
 // The order's price type and validity, which must make an order type of
@@ -107,7 +113,40 @@ std::vector<std::string> CancelValues(const BackendData& data, const BookOrder& 
           o.seat};
 }
 
+// The order number of a parameter, which may come padded with zeros.
+std::optional<std::int64_t> OrderNumberOf(const std::string& text) {
+  std::int64_t number = 0;
+  if (!ParseWholeNumber("", text, 1, kMaxOrderNumber, number).empty()) return std::nullopt;
+  return number;
+}
+
 }  // namespace
+
+Answer Functions::OrderState(const Request& request, Session&) {
+  std::string refusal;
+  const Account* account = Trader(request, refusal);
+  if (account == nullptr) return OneLine(std::move(refusal));
+  const std::string& numberText = Parameter(request, kQueriedNumberParameter);
+  const std::optional<std::int64_t> number = OrderNumberOf(numberText);
+  if (!number) return Refusal(request, kBadParameter, "委托单号'" + numberText + "'无效！");
+  const std::string& seat = Parameter(request, kQueriedSeatParameter);
+  const std::string& exchange = Parameter(request, kQueriedExchangeParameter);
+  const DayBusiness business = floor_.Business();
+  const std::size_t index = FindOrder(business, account->customer, *number);
+  const bool found =
+      index < business.orders.size() && (seat.empty() || business.orders[index].order.seat == seat) &&
+      (exchange.empty() ||
+       data_.FindExchange(exchange) == &data_.ExchangeOf(data_.contracts[business.orders[index].order.contract]));
+  if (!found) return Refusal(request, kNoSuchEntry, "委托单" + std::to_string(*number) + "不存在！");
+  const BookOrder& book = business.orders[index];
+  const DayOrder& o = book.order;
+  const OrderProgress progress = ProgressOf(data_, business, index);
+  return OneLine(AcceptedLine(
+      request,
+      {std::to_string(o.number), o.seat, data_.ExchangeOf(data_.contracts[o.contract]).id, o.state,
+       std::to_string(progress.filled), std::to_string(progress.working), OrderStateText(o.state),
+       data_.contracts[o.contract].code, std::to_string(o.lots), o.cancelTime, std::to_string(book.stateSequence)}));
+}
 
 Answer Functions::SendOrder(const Request& request, Session&) {
   std::string refusal;
@@ -123,14 +162,15 @@ Answer Functions::SendOrder(const Request& request, Session&) {
   order.contract = index;
   order.requestSequence = request.Sequence();
   std::optional<Refused> refused = ReadSides(request, order);
+  if (!refused) refused = ReadKind(request, order);
   if (!refused) refused = ReadOrderType(data_, contract, request, order);
   if (!refused) refused = ReadPrice(data_, contract, request, order);
   if (refused) return Refusal(request, refused->code, refused->text);
   const TradeCode* code = TradeCodeOf(request, contract.exchange, order.hedge, Parameter(request, kTradeCodeParameter),
                                       Parameter(request, kSeatParameter), refusal);
   if (code == nullptr) return OneLine(std::move(refusal));
-  if (order.openClose == "2" && data_.FindSeat(code->seat)->closeToday != "1")
-    return Refusal(request, kNotTaken, data_.ExchangeOf(contract).name + "不接受平今委托，请以平仓委托平仓！");
+  if ((refused = CloseTodayRefused(contract, *code, order.openClose)))
+    return Refusal(request, refused->code, refused->text);
   order.tradeCode = code->code;
   order.seat = code->seat;
 
@@ -149,9 +189,8 @@ Answer Functions::CancelOrder(const Request& request, Session&) {
   const Account* account = Trader(request, refusal);
   if (account == nullptr) return OneLine(std::move(refusal));
   const std::string& numberText = Parameter(request, kOrderNumberParameter);
-  std::int64_t number = 0;
-  if (!ParseWholeNumber("", numberText, 1, kMaxOrderNumber, number).empty())
-    return Refusal(request, kBadParameter, "委托单号'" + numberText + "'无效！");
+  const std::optional<std::int64_t> number = OrderNumberOf(numberText);
+  if (!number) return Refusal(request, kBadParameter, "委托单号'" + numberText + "'无效！");
   const std::string& orderSeat = Parameter(request, kOrderSeatParameter).empty()
                                      ? Parameter(request, kCancelSeatParameter)
                                      : Parameter(request, kOrderSeatParameter);
@@ -159,11 +198,20 @@ Answer Functions::CancelOrder(const Request& request, Session&) {
   OrderProgress progress;
   std::string push;
   if (const std::optional<Refused> refused =
-          floor_.Cancel(account->customer, number, orderSeat, cancelled, progress, push))
+          floor_.Cancel(account->customer, *number, orderSeat, false, cancelled, progress, push))
     return Refusal(request, refused->code, refused->text);
   Answer answer = OneLine(AcceptedLine(request, CancelValues(data_, cancelled, progress)));
-  answer.then = [this, customer = account->customer, push] { floor_.Publish(customer, {push}); };
+  answer.then = [this, customer = account->customer, push] {
+    floor_.Publish(customer, {push});
+    floor_.FollowStanding();
+  };
   return answer;
+}
+
+std::optional<Refused> Functions::CloseTodayRefused(const Contract& contract, const TradeCode& code,
+                                                    const std::string& openClose) const {
+  if (openClose != "2" || data_.FindSeat(code.seat)->closeToday == "1") return std::nullopt;
+  return Refused{kNotTaken, data_.ExchangeOf(contract).name + "不接受平今委托，请以平仓委托平仓！"};
 }
 
 const TradeCode* Functions::TradeCodeOf(const Request& request, std::size_t exchange, const std::string& hedge,

@@ -3,37 +3,17 @@
 #include <cstdio>
 #include <map>
 
+#include "numbered_fields.h"
 #include "per_lot.h"
-#include "simbackend/field_line.h"
 
 namespace simbackend {
 namespace {
 
-constexpr const char* kPlainOrderKind = "A";
-constexpr const char* kNoRelease = "0";
-
-// The fields of a line from 1 to `last`, set by number; those not set stay empty.
-class NumberedFields {
- public:
-  explicit NumberedFields(std::size_t last) : fields_(last) {}
-  NumberedFields& Set(std::size_t field, std::string value) {
-    fields_.at(field - 1) = std::move(value);
-    return *this;
-  }
-  std::string Line() const { return FieldLine().AddAll(fields_).Text(); }
-  std::vector<std::string> From(std::size_t first) const {
-    return {fields_.begin() + static_cast<std::ptrdiff_t>(first - 1), fields_.end()};
-  }
-
- private:
-  std::vector<std::string> fields_;
-};
-
-NumberedFields PushHead(int code, std::size_t last) {
-  NumberedFields fields(last);
-  fields.Set(1, "R").Set(3, "0").Set(4, std::to_string(code));
-  return fields;
-}
+// Field 41 of the order pushes, its release flag: a state push (15002,
+// 15008) makes the terminal release what the order froze when the flag is
+// set, a cancel push (15004, 15009) when it is clear.
+constexpr const char* kFlagClear = "0";
+constexpr const char* kFlagSet = "1";
 
 std::string TextOf(const std::map<std::string, std::string>& texts, const std::string& code) {
   const auto found = texts.find(code);
@@ -96,7 +76,7 @@ std::vector<std::string> OrderAnswerValues(const BackendData& data, const BookOr
       .Set(26, o.time)
       .Set(27, o.time)
       .Set(30, o.cancelTime)
-      .Set(31, kPlainOrderKind)
+      .Set(31, book.kind)
       .Set(32, o.seat)
       .Set(34, o.seat)
       .Set(36, book.priceType)
@@ -141,19 +121,57 @@ std::string OrderPushLine(int code, const BackendData& data, const BookOrder& bo
       .Set(37, book.validity)
       .Set(39, std::to_string(book.stateSequence))
       .Set(40, message)
-      .Set(41, kNoRelease)
+      .Set(41, kFlagClear)
       .Set(42, o.seat)
+      .Line();
+}
+
+std::string SpecialOrderPushLine(int code, const BackendData& data, const BookOrder& book,
+                                 const OrderProgress& progress, const std::string& message) {
+  const DayOrder& o = book.order;
+  const Contract& first = data.contracts[o.contract];
+  const Exchange& exchange = data.ExchangeOf(first);
+  // The special order push of the order taken releases nothing; its state
+  // push releases what the order still froze once it no longer works.
+  const bool holdBack = code == kSpecialStatePush && IsWorkingState(o.state);
+  return PushHead(code, 41)
+      .Set(8, o.customer)
+      .Set(9, std::to_string(o.number))
+      .Set(10, o.state)
+      .Set(11, std::to_string(book.stateSequence))
+      .Set(12, book.strategy)
+      .Set(13, CombinationCode(data, book))
+      .Set(14, exchange.id)
+      .Set(15, exchange.name)
+      .Set(16, o.seat)
+      .Set(17, o.buySell)
+      .Set(18, o.openClose)
+      .Set(19, o.hedge)
+      .Set(20, std::to_string(o.lots))
+      .Set(21, o.time)
+      .Set(22, o.time)
+      .Set(23, o.cancelTime)
+      .Set(24, OrderStateText(o.state))
+      .Set(25, data.PriceText(first, o.price))
+      .Set(26, std::to_string(progress.filled))
+      .Set(27, AveragePriceText(progress))
+      .Set(28, o.tradeCode)
+      .Set(29, first.code)
+      .Set(30, data.contracts[book.secondLeg].code)
+      .Set(40, message)
+      .Set(41, holdBack ? kFlagSet : kFlagClear)
       .Line();
 }
 
 std::string TradePushLine(const BackendData& data, const BookOrder& book, const OrderProgress& progress,
                           const DayTrade& trade, const std::string& tradingDay, const std::string& message) {
   const DayOrder& o = book.order;
-  const Contract& contract = data.contracts[o.contract];
+  const OrderLeg leg = LegOf(book, trade.leg);
+  const Contract& contract = data.contracts[leg.contract];
   const double turnover = data.Price(contract, trade.price) * static_cast<double>(trade.lots) *
                           static_cast<double>(data.VarietyOf(contract).multiplier);
-  return PushHead(kTradePush, 37)
-      .Set(8, o.customer)
+  NumberedFields fields = PushHead(kTradePush, book.IsSpecial() ? 46 : 37);
+  fields.Set(8, o.customer)
       .Set(9, data.ExchangeOf(contract).id)
       .Set(10, tradingDay)
       .Set(11, std::to_string(o.number))
@@ -161,8 +179,8 @@ std::string TradePushLine(const BackendData& data, const BookOrder& book, const 
       .Set(13, OrderStateText(o.state))
       .Set(14, contract.code)
       .Set(15, contract.name)
-      .Set(16, o.buySell)
-      .Set(17, BuySellText(o.buySell))
+      .Set(16, leg.buySell)
+      .Set(17, BuySellText(leg.buySell))
       .Set(18, o.openClose)
       .Set(19, OpenCloseText(o.openClose))
       .Set(20, o.hedge)
@@ -180,8 +198,13 @@ std::string TradePushLine(const BackendData& data, const BookOrder& book, const 
       .Set(32, o.seat)
       .Set(35, std::to_string(book.stateSequence))
       .Set(36, message)
-      .Set(37, o.seat)
-      .Line();
+      .Set(37, o.seat);
+  // A special order's fill tells the combinations filled and still working.
+  if (book.IsSpecial())
+    fields.Set(44, std::to_string(progress.filled))
+        .Set(45, std::to_string(progress.working))
+        .Set(46, AveragePriceText(progress));
+  return fields.Line();
 }
 
 std::string ExercisePushLine(int code, const ExerciseApplication& a, const std::string& message) {

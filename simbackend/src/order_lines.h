@@ -1,7 +1,8 @@
 // The texts in which the back end tells the terminal about orders, fills
 // and exercise applications: the answer to an order (5011) and the pushes
-// that follow the life of orders and applications (15002, 15004, 15005,
-// 15012, 15013). Their layouts are told in functions.h.
+// that follow the life of orders, special orders and applications (15002,
+// 15004, 15005, 15008, 15009, 15012, 15013). Their layouts are told in
+// functions.h.
 #pragma once
 
 #include <string>
@@ -15,6 +16,8 @@ namespace simbackend {
 inline constexpr int kOrderStatePush = 15002;
 inline constexpr int kOrderCancelPush = 15004;
 inline constexpr int kTradePush = 15005;
+inline constexpr int kSpecialOrderPush = 15008;
+inline constexpr int kSpecialStatePush = 15009;
 inline constexpr int kExerciseStatePush = 15012;
 inline constexpr int kExerciseCancelPush = 15013;
 
@@ -36,7 +39,14 @@ std::vector<std::string> OrderAnswerValues(const BackendData& data, const BookOr
 std::string OrderPushLine(int code, const BackendData& data, const BookOrder& order, const OrderProgress& progress,
                           const std::string& message);
 
-// The 15005 push of one fill of the order, which stands as after the fill.
+// A 15008 push (the special order taken) or 15009 push (its fills and
+// cancel) of the special order as it stands; a 15009 push of an order that
+// no longer works releases what it froze.
+std::string SpecialOrderPushLine(int code, const BackendData& data, const BookOrder& order,
+                                 const OrderProgress& progress, const std::string& message);
+
+// The 15005 push of one fill of the order (of one leg of a special order),
+// which stands as after the fill.
 std::string TradePushLine(const BackendData& data, const BookOrder& order, const OrderProgress& progress,
                           const DayTrade& trade, const std::string& tradingDay, const std::string& message);
 

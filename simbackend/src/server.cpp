@@ -14,9 +14,11 @@
 #include "platform/thread.h"
 #include "portal/frame.h"
 #include "quote_feed.h"
+#include "record_kinds.h"
 #include "request.h"
 #include "request_log.h"
 #include "simbackend/backend_data.h"
+#include "special_orders.h"
 #include "trading_floor.h"
 
 namespace simbackend {
@@ -45,6 +47,8 @@ const char* SessionKindName(SessionKind kind) {
   }
   return "none";
 }
+
+constexpr std::int64_t kMaxOrderNumber = 999'999'999;
 
 std::string AnswerFrame(std::uint32_t sequence, const std::string& text) {
   std::string frame;
@@ -375,6 +379,41 @@ std::size_t Server::PushMessageBox(std::string_view customer, std::string_view t
 std::size_t Server::AdvanceQuotes() { return impl_->Feed().Advance(); }
 
 void Server::SetFillBehaviour(FillBehaviour fills) { impl_->Floor().SetFillBehaviour(fills); }
+
+std::optional<std::string> Server::PlaceSpecialOrder(std::string_view customer, const SpecialOrder& order,
+                                                     std::string& refusal) {
+  TradingFloor::OrderRequest request;
+  std::optional<Refused> refused = ReadSpecialOrder(impl_->Data(), std::string(customer), order, request);
+  BookOrder entered;
+  OrderProgress progress;
+  if (!refused) refused = impl_->Floor().Enter(request, entered, progress);
+  if (refused) {
+    refusal = refused->text;
+    return std::nullopt;
+  }
+  impl_->Floor().Take(entered.order.customer, entered.order.number);
+  return std::to_string(entered.order.number);
+}
+
+bool Server::CancelSpecialOrder(std::string_view customer, std::string_view number, std::string& refusal) {
+  std::int64_t value = 0;
+  const std::string text(number);
+  if (!ParseWholeNumber("", text, 1, kMaxOrderNumber, value).empty()) {
+    refusal = "委托单号'" + text + "'无效！";
+    return false;
+  }
+  BookOrder cancelled;
+  OrderProgress progress;
+  std::string push;
+  const std::string account(customer);
+  if (const std::optional<Refused> refused =
+          impl_->Floor().Cancel(account, value, "", true, cancelled, progress, push)) {
+    refusal = refused->text;
+    return false;
+  }
+  impl_->Floor().Publish(account, {push});
+  return true;
+}
 
 std::optional<AccountView> Server::Book(std::string_view customer) const {
   const Account* account = impl_->Data().FindAccount(customer);

@@ -27,6 +27,15 @@ std::string ClosableName(CloseScope scope) {
   return "可平仓";
 }
 
+// The frozen amounts shrink with the lots still working, each rounded as
+// the terminal rounds what it keeps frozen.
+void ShrinkFrozen(PerLot& frozen, std::int64_t before, std::int64_t after) {
+  const auto shrink = [&](double amount) {
+    return after == 0 ? 0 : RoundMoney(RoundMoney(amount) * static_cast<double>(after) / static_cast<double>(before));
+  };
+  frozen = {shrink(frozen.margin), shrink(frozen.fee), shrink(frozen.premium)};
+}
+
 // Whether the seat's exercise instructions ("1" exercise only, "2" abandon
 // only, "3" both) take an application of that type.
 bool InstructionTaken(const std::string& instructions, const std::string& type) {
@@ -72,44 +81,67 @@ std::optional<Refused> TradingFloor::Enter(const OrderRequest& request, BookOrde
   o.hedge = request.hedge;
   o.lots = request.lots;
   o.price = request.price;
-  o.state = "n";
-  o.time = NowText();
   o.tradeCode = request.tradeCode;
   o.seat = request.seat;
   order.priceType = request.priceType;
   order.validity = request.validity;
+  order.kind = request.kind;
+  order.strategy = request.strategy;
+  order.secondLeg = request.secondLeg;
   order.received = true;
   order.requestSequence = request.requestSequence;
-  const double underlying = RoundPrice4(LastPrices()(UnderlyingOf(data_, request.contract)));
-  order.frozen = FrozenAmounts(data_, order.order, request.lots, underlying);
-  if (std::optional<Refused> refusal = CheckOrder(request, order)) return refusal;
-
-  std::int64_t last = 0;
-  for (const BookOrder& other : business_.orders)
-    if (other.order.customer == request.customer) last = std::max(last, other.order.number);
-  o.number = last + 1;
-  business_.orders.push_back(order);
-  UpdateWaitedFor();
-  entered = order;
-  progress = ProgressOf(data_, business_, business_.orders.size() - 1);
+  std::size_t index = 0;
+  if (std::optional<Refused> refusal = EnterLocked(std::move(order), index)) return refusal;
+  entered = business_.orders[index];
+  progress = ProgressOf(data_, business_, index);
   return std::nullopt;
 }
 
-std::optional<Refused> TradingFloor::CheckOrder(const OrderRequest& request, const BookOrder& order) const {
-  const Account& account = *data_.FindAccount(request.customer);
-  const Contract& contract = data_.contracts[request.contract];
-  if (request.openClose == "0") {
-    if (accounts_.Status(account.customer) == kCloseOnlyStatus)
-      return Refused{kNotTaken, "账户" + account.customer + "只能平仓，不能开仓！"};
-  } else {
-    const CloseScope scope = ScopeOf(data_, order.order);
-    const std::int64_t free =
-        FreeLots(data_, business_, DayLocked(account.customer).details, ClosedBy(order.order), scope);
-    if (request.lots > free)
-      return Refused{kNoPosition,
-                     "持仓不足：合约" + contract.code + ClosableName(scope) + "手数为" + LotsText(free) + "！"};
+std::optional<Refused> TradingFloor::EnterLocked(BookOrder order, std::size_t& index) {
+  DayOrder& o = order.order;
+  o.state = "n";
+  o.time = NowText();
+  const PriceSource last = LastPrices();
+  for (const OrderLeg& leg : LegsOf(order)) {
+    DayOrder legOrder = o;
+    legOrder.contract = leg.contract;
+    legOrder.buySell = leg.buySell;
+    if (order.IsSpecial()) legOrder.price = quotes_.QuoteOf(leg.contract).last;
+    PerLot frozen = FrozenAmounts(data_, legOrder, o.lots, RoundPrice4(last(UnderlyingOf(data_, leg.contract))));
+    frozen.margin = Fixed2(MarginFactor(leg.number) * frozen.margin);
+    FrozenOf(order, leg.number) = frozen;
   }
-  const double needed = Fixed2(order.frozen.margin + order.frozen.fee + order.frozen.premium);
+  if (std::optional<Refused> refusal = CheckOrder(order)) return refusal;
+
+  std::int64_t lastNumber = 0;
+  for (const BookOrder& other : business_.orders)
+    if (other.order.customer == o.customer) lastNumber = std::max(lastNumber, other.order.number);
+  o.number = lastNumber + 1;
+  business_.orders.push_back(std::move(order));
+  index = business_.orders.size() - 1;
+  UpdateWaitedFor();
+  return std::nullopt;
+}
+
+std::optional<Refused> TradingFloor::CheckOrder(const BookOrder& order) const {
+  const Account& account = *data_.FindAccount(order.order.customer);
+  double needed = 0;
+  for (const OrderLeg& leg : LegsOf(order)) {
+    const PerLot& frozen = FrozenOf(order, leg.number);
+    needed += frozen.margin + frozen.fee + frozen.premium;
+    if (order.order.openClose == "0") continue;
+    DayOrder closing = order.order;
+    closing.contract = leg.contract;
+    closing.buySell = leg.buySell;
+    const CloseScope scope = ScopeOf(data_, closing);
+    const std::int64_t free = FreeLots(data_, business_, DayLocked(account.customer).details, ClosedBy(closing), scope);
+    if (order.order.lots > free)
+      return Refused{kNoPosition, "持仓不足：合约" + data_.contracts[leg.contract].code + ClosableName(scope) +
+                                      "手数为" + LotsText(free) + "！"};
+  }
+  if (order.order.openClose == "0" && accounts_.Status(account.customer) == kCloseOnlyStatus)
+    return Refused{kNotTaken, "账户" + account.customer + "只能平仓，不能开仓！"};
+  needed = Fixed2(needed);
   const double available = Fixed2(FundsLocked(account).available);
   if (needed > available)
     return Refused{kNotEnoughFunds,
@@ -120,8 +152,15 @@ std::optional<Refused> TradingFloor::CheckOrder(const OrderRequest& request, con
 void TradingFloor::Take(const std::string& customer, std::int64_t number) {
   std::lock_guard lock(mutex_);
   const std::size_t index = FindOrder(business_, customer, number);
-  if (index == business_.orders.size() || business_.orders[index].order.state != "n") return;
+  if (index == business_.orders.size()) return;
+  TakeLocked(index);
+  FollowStandingLocked();
+  UpdateWaitedFor();
+}
+
+void TradingFloor::TakeLocked(std::size_t index) {
   BookOrder& order = business_.orders[index];
+  if (order.order.state != "n") return;
   order.order.state = "a";
   ++order.stateSequence;
   PushOrder(index, kOrderStatePush, "交易所已接受委托");
@@ -130,20 +169,23 @@ void TradingFloor::Take(const std::string& customer, std::int64_t number) {
 }
 
 std::optional<Refused> TradingFloor::Cancel(const std::string& customer, std::int64_t number,
-                                            const std::string& orderSeat, BookOrder& cancelled, OrderProgress& progress,
-                                            std::string& push) {
+                                            const std::string& orderSeat, bool special, BookOrder& cancelled,
+                                            OrderProgress& progress, std::string& push) {
   std::lock_guard lock(mutex_);
   const std::size_t index = FindOrder(business_, customer, number);
   if (index == business_.orders.size() || (!orderSeat.empty() && business_.orders[index].order.seat != orderSeat))
     return Refused{kNoSuchEntry, "委托单" + std::to_string(number) + "不存在！"};
   BookOrder& order = business_.orders[index];
+  if (order.IsSpecial() != special)
+    return Refused{kNotTaken,
+                   "委托单" + std::to_string(number) + (special ? "不是套利委托！" : "是套利委托，不能这样撤单！")};
   if (!IsWorkingState(order.order.state))
     return Refused{kAlreadyDone,
                    "委托单" + std::to_string(number) + "的状态是" + OrderStateText(order.order.state) + "，不能撤单！"};
   CancelWorking(index);
   cancelled = order;
   progress = ProgressOf(data_, business_, index);
-  push = OrderPushLine(kOrderCancelPush, data_, order, progress, "撤单成功");
+  push = ChangeLine(index, kOrderCancelPush, "撤单成功");
   UpdateWaitedFor();
   return std::nullopt;
 }
@@ -151,9 +193,15 @@ std::optional<Refused> TradingFloor::Cancel(const std::string& customer, std::in
 void TradingFloor::MatchMoved(const std::vector<std::size_t>& contracts) {
   if (contracts.empty()) return;
   std::lock_guard lock(mutex_);
-  for (std::size_t index = 0; index < business_.orders.size(); ++index)
-    if (std::find(contracts.begin(), contracts.end(), business_.orders[index].order.contract) != contracts.end())
-      Match(index);
+  const auto moved = [&](std::size_t contract) {
+    return std::find(contracts.begin(), contracts.end(), contract) != contracts.end();
+  };
+  for (std::size_t index = 0; index < business_.orders.size(); ++index) {
+    const std::vector<OrderLeg> legs = LegsOf(business_.orders[index]);
+    if (std::any_of(legs.begin(), legs.end(), [&](const OrderLeg& leg) { return moved(leg.contract); })) Match(index);
+  }
+  WatchPrices(contracts);
+  FollowStandingLocked();
   UpdateWaitedFor();
 }
 
@@ -161,6 +209,7 @@ void TradingFloor::Match(std::size_t index) {
   const std::string& state = business_.orders[index].order.state;
   // Only orders that the exchange took meet the market.
   if (state != "a" && state != "p") return;
+  if (business_.orders[index].IsSpecial()) return MatchSpecial(index);
   const std::int64_t working = ProgressOf(data_, business_, index).working;
   const Crossing crossing = Cross(business_.orders[index], working,
                                   quotes_.QuoteOf(business_.orders[index].order.contract), fills_.mode, random_);
@@ -168,23 +217,59 @@ void TradingFloor::Match(std::size_t index) {
   if (crossing.cancelRest) CancelRest(index, "未成交部分已被交易所撤销");
 }
 
+void TradingFloor::MatchSpecial(std::size_t index) {
+  const BookOrder& order = business_.orders[index];
+  const bool buy = order.order.buySell == "0";
+  const Quote first = quotes_.QuoteOf(order.order.contract);
+  const Quote second = quotes_.QuoteOf(order.secondLeg);
+  // Buying the combination buys the first leg at its best offer and sells
+  // the second at its best bid; selling it does the opposite.
+  const BookLevel& firstLevel = buy ? first.asks[0] : first.bids[0];
+  const BookLevel& secondLevel = buy ? second.bids[0] : second.asks[0];
+  Quote combination;
+  BookLevel& other = buy ? combination.asks[0] : combination.bids[0];
+  other.price = firstLevel.price - secondLevel.price;
+  other.volume = std::min(firstLevel.volume, secondLevel.volume);
+  const std::int64_t working = ProgressOf(data_, business_, index).working;
+  const Crossing crossing = Cross(order, working, combination, fills_.mode, random_);
+  for (const std::int64_t lots : crossing.fills) FillSpecial(index, lots, firstLevel.price, secondLevel.price);
+}
+
 void TradingFloor::Fill(std::size_t index, std::int64_t lots, std::int64_t price) {
   BookOrder& order = business_.orders[index];
   const std::int64_t before = ProgressOf(data_, business_, index).working;
   business_.trades.push_back({order.order.customer, index, ++lastDealNumber_, lots, price, NowText()});
   const std::int64_t after = before - lots;
-  // The frozen amounts shrink with the lots still working, each rounded as
-  // the terminal rounds what it keeps frozen.
-  const auto shrink = [&](double frozen) {
-    return after == 0 ? 0 : RoundMoney(RoundMoney(frozen) * static_cast<double>(after) / static_cast<double>(before));
-  };
-  order.frozen = {shrink(order.frozen.margin), shrink(order.frozen.fee), shrink(order.frozen.premium)};
+  ShrinkFrozen(order.frozen, before, after);
   order.order.state = after == 0 ? "c" : "p";
   ++order.stateSequence;
   const OrderProgress progress = ProgressOf(data_, business_, index);
   const std::string message = "成交" + LotsText(lots);
   Publish(order.order.customer, {OrderPushLine(kOrderStatePush, data_, order, progress, message),
                                  TradePushLine(data_, order, progress, business_.trades.back(), TodayText(), message)});
+}
+
+void TradingFloor::FillSpecial(std::size_t index, std::int64_t lots, std::int64_t firstPrice,
+                               std::int64_t secondPrice) {
+  BookOrder& order = business_.orders[index];
+  const std::int64_t before = ProgressOf(data_, business_, index).working;
+  const std::string time = NowText();
+  business_.trades.push_back({order.order.customer, index, ++lastDealNumber_, lots, firstPrice, time, 1});
+  business_.trades.push_back({order.order.customer, index, ++lastDealNumber_, lots, secondPrice, time, 2});
+  const std::int64_t after = before - lots;
+  ShrinkFrozen(order.frozen, before, after);
+  ShrinkFrozen(order.secondFrozen, before, after);
+  order.order.state = after == 0 ? "c" : "p";
+  ++order.stateSequence;
+  const OrderProgress progress = ProgressOf(data_, business_, index);
+  const std::string message = "成交" + LotsText(lots);
+  // The fills of both legs first, then the order's new state: a trade push
+  // finds the order as it stood before the fill.
+  const std::size_t firstTrade = business_.trades.size() - 2;
+  Publish(order.order.customer,
+          {TradePushLine(data_, order, progress, business_.trades[firstTrade], TodayText(), message),
+           TradePushLine(data_, order, progress, business_.trades[firstTrade + 1], TodayText(), message),
+           SpecialOrderPushLine(kSpecialStatePush, data_, order, progress, message)});
 }
 
 void TradingFloor::CancelRest(std::size_t index, const std::string& message) {
@@ -198,18 +283,33 @@ void TradingFloor::CancelWorking(std::size_t index) {
   order.order.state = ProgressOf(data_, business_, index).filled > 0 ? "b" : "d";
   order.order.cancelTime = NowText();
   order.frozen = {};
+  order.secondFrozen = {};
   ++order.stateSequence;
 }
 
-void TradingFloor::PushOrder(std::size_t index, int code, const std::string& message) const {
+std::string TradingFloor::ChangeLine(std::size_t index, int code, const std::string& message) const {
   const BookOrder& order = business_.orders[index];
-  Publish(order.order.customer, {OrderPushLine(code, data_, order, ProgressOf(data_, business_, index), message)});
+  const OrderProgress progress = ProgressOf(data_, business_, index);
+  if (!order.IsSpecial()) return OrderPushLine(code, data_, order, progress, message);
+  return SpecialOrderPushLine(code == kOrderStatePush ? kSpecialOrderPush : kSpecialStatePush, data_, order, progress,
+                              message);
+}
+
+void TradingFloor::PushOrder(std::size_t index, int code, const std::string& message) const {
+  Publish(business_.orders[index].order.customer, {ChangeLine(index, code, message)});
 }
 
 void TradingFloor::UpdateWaitedFor() {
   std::set<std::size_t> contracts;
   for (const BookOrder& order : business_.orders)
-    if (order.received && IsWorkingState(order.order.state)) contracts.insert(order.order.contract);
+    if (order.received && IsWorkingState(order.order.state))
+      for (const OrderLeg& leg : LegsOf(order)) contracts.insert(leg.contract);
+  for (const ProfitLossOrder& order : business_.profitLossOrders)
+    if (order.state == ProfitLossOrder::State::kWaiting || order.state == ProfitLossOrder::State::kWatching)
+      contracts.insert(business_.orders[order.opening].order.contract);
+  for (const ConditionOrder& order : business_.conditionOrders)
+    if (order.state != ConditionOrder::State::kSent && order.state != ConditionOrder::State::kCancelled)
+      contracts.insert(order.contract);
   if (contracts == waitedFor_) return;
   waitedFor_ = std::move(contracts);
   quotes_.SetWaitedFor({waitedFor_.begin(), waitedFor_.end()});

@@ -44,10 +44,11 @@ std::vector<PositionView> PositionsOf(const BackendData& data, const std::vector
 
 }  // namespace
 
-AccountView TradingFloor::View(const Account& account) const {
+TradingFloor::AccountSnapshot TradingFloor::Snapshot(const Account& account) const {
   std::lock_guard lock(mutex_);
-  AccountView view;
-  view.funds = FundsViewOf(FundsLocked(account));
+  AccountSnapshot snapshot{FundsLocked(account), {}};
+  AccountView& view = snapshot.view;
+  view.funds = FundsViewOf(snapshot.funds);
   for (std::size_t index = 0; index < business_.orders.size(); ++index) {
     const BookOrder& book = business_.orders[index];
     const DayOrder& o = book.order;
@@ -57,7 +58,7 @@ AccountView TradingFloor::View(const Account& account) const {
     const auto received = requestCounts_.find({o.customer, book.requestSequence});
     view.orders.push_back({std::to_string(o.number),
                            data_.ExchangeOf(contract).id,
-                           contract.code,
+                           book.IsSpecial() ? CombinationCode(data_, book) : contract.code,
                            o.buySell,
                            o.openClose,
                            o.hedge,
@@ -73,21 +74,33 @@ AccountView TradingFloor::View(const Account& account) const {
                            o.cancelTime,
                            o.tradeCode,
                            o.seat,
-                           MoneyText(book.frozen.margin),
-                           MoneyText(book.frozen.fee),
+                           MoneyText(book.frozen.margin + book.secondFrozen.margin),
+                           MoneyText(book.frozen.fee + book.secondFrozen.fee),
                            MoneyText(book.frozen.premium),
-                           book.received && received != requestCounts_.end() ? received->second : 0});
+                           book.received && received != requestCounts_.end() ? received->second : 0,
+                           book.kind,
+                           book.strategy});
   }
   for (const DayTrade& trade : business_.trades) {
     if (trade.customer != account.customer) continue;
     const DayOrder& o = business_.orders[trade.order].order;
-    const Contract& contract = data_.contracts[o.contract];
+    const OrderLeg leg = LegOf(business_.orders[trade.order], trade.leg);
+    const Contract& contract = data_.contracts[leg.contract];
     view.trades.push_back({std::to_string(trade.dealNumber), std::to_string(o.number), data_.ExchangeOf(contract).id,
-                           contract.code, o.buySell, o.openClose, o.hedge, trade.lots,
+                           contract.code, leg.buySell, o.openClose, o.hedge, trade.lots,
                            data_.PriceText(contract, trade.price), trade.time, o.tradeCode, o.seat});
   }
   view.positions = PositionsOf(data_, DayLocked(account.customer).details);
-  return view;
+  const auto number = [&](std::size_t order) {
+    return order == kNoOrder ? std::string() : std::to_string(business_.orders[order].order.number);
+  };
+  for (const ProfitLossOrder& p : business_.profitLossOrders)
+    if (p.customer == account.customer)
+      view.profitLossOrders.push_back({p.number, KeptCode(p.state), number(p.opening), number(p.closing)});
+  for (const ConditionOrder& c : business_.conditionOrders)
+    if (c.customer == account.customer)
+      view.conditionOrders.push_back({c.number, KeptCode(c.state), {}, number(c.order)});
+  return snapshot;
 }
 
 }  // namespace simbackend

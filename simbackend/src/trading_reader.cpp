@@ -19,6 +19,8 @@ constexpr std::size_t kMaxParameterNote = 63;
 constexpr std::size_t kMaxRateText = 15;
 constexpr int kMaxRateDecimals = 8;
 constexpr std::int64_t kMaxDenominator = 1'000'000;
+constexpr std::int64_t kMaxTimeDifference = 3600;
+constexpr std::size_t kMaxStrategyName = 31;
 
 constexpr const char* kOpenCloseSet = "开平";
 constexpr const char* kCloseTodaySet = "平今";
@@ -41,6 +43,8 @@ class TradingReader {
         {"fee", 10, [this](const DataRecord& r) { return TakeFee(r); }},
         {"margin", 11, [this](const DataRecord& r) { return TakeMargin(r); }},
         {"optionparams", 6, [this](const DataRecord& r) { return TakeOptionParams(r); }},
+        {"seattime", 2, [this](const DataRecord& r) { return TakeTimeDifference(r); }},
+        {"strategy", 3, [this](const DataRecord& r) { return TakeStrategy(r); }},
     };
   }
 
@@ -80,6 +84,37 @@ class TradingReader {
     // The exercise instructions of the trading parameters name a seat alone.
     if (data_.FindSeat(seat.code) != nullptr) return "the seat '" + Printable(seat.code) + "' appears twice";
     data_.seats.push_back(std::move(seat));
+    return {};
+  }
+
+  // seattime|seat|seconds ahead of the back end, "-" for behind|
+  std::string TakeTimeDifference(const DataRecord& r) {
+    Seat* seat = nullptr;
+    for (Seat& s : data_.seats)
+      if (s.code == r.values[0]) seat = &s;
+    if (seat == nullptr) return "the seat '" + Printable(r.values[0]) + "' is not listed above";
+    const std::string& text = r.values[1];
+    const bool behind = !text.empty() && text.front() == '-';
+    std::int64_t seconds = 0;
+    if (std::string problem =
+            ParseWholeNumber("the time difference", behind ? text.substr(1) : text, 0, kMaxTimeDifference, seconds);
+        !problem.empty())
+      return problem;
+    seat->timeDifference = behind ? -seconds : seconds;
+    return {};
+  }
+
+  // strategy|exchange|DS or SPD|name|
+  std::string TakeStrategy(const DataRecord& r) {
+    CombinationStrategy strategy{0, r.values[1], r.values[2]};
+    if (std::string problem = FirstProblem({FindExchange(r.values[0], strategy.exchange),
+                                            CheckChoice("the combination strategy", strategy.code, {"DS", "SPD"}),
+                                            CheckText("the strategy name", strategy.name, kMaxStrategyName, true)});
+        !problem.empty())
+      return problem;
+    if (data_.FindStrategy(strategy.exchange, strategy.code) != nullptr)
+      return "the strategy '" + strategy.code + "' of '" + r.values[0] + "' appears twice";
+    data_.strategies.push_back(std::move(strategy));
     return {};
   }
 

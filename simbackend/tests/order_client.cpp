@@ -6,7 +6,7 @@ namespace simbackend_test {
 
 std::vector<std::string> OrderParameters(const OrderFields& o) {
   return {o.exchange, o.contract,  o.buySell,  o.openClose, o.hedge, o.lots, o.price, o.tradeCode,
-          o.seat,     o.priceType, o.validity, "",          "",      "",     "",      "A"};
+          o.seat,     o.priceType, o.validity, "",          "",      "",     "",      o.kind};
 }
 
 std::vector<std::string> CancelParameters(const std::string& number, const std::string& orderSeat) {

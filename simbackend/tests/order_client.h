@@ -27,6 +27,7 @@ struct OrderFields {
   std::string hedge = "0";
   std::string tradeCode{};
   std::string seat{};
+  std::string kind = "A";  // "N" opens for a profit/loss order
 };
 
 std::vector<std::string> OrderParameters(const OrderFields& order);

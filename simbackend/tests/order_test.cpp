@@ -293,6 +293,121 @@ TEST_F(OrderTest, FillNumbersAreUniqueAndAnOrderSentTwiceTellsIt) {
   EXPECT_EQ(BookOrder("1001").timesReceived, 0u);
 }
 
+// A spread at the Dalian exchange: m2701 bought, m2705 sold.
+simbackend::SpecialOrder Spread(const std::string& lots, const std::string& price) {
+  return {"D", "SPD", "m2701", "m2705", "0", "0", "0", lots, price};
+}
+
+TEST_F(OrderTest, ASpecialOrderFillsBothLegsIntoTheBook) {
+  const simbackend::FundsView before = server_->Book("10001")->funds;
+  const BestPrices first = Best("D", "m2701");
+  const BestPrices second = Best("D", "m2705");
+  const int spread = std::stoi(first.ask) - std::stoi(second.bid);
+  std::string refusal;
+  const std::optional<std::string> number =
+      server_->PlaceSpecialOrder("10001", Spread("2", std::to_string(spread + 3)), refusal);
+  ASSERT_TRUE(number) << refusal;
+  EXPECT_EQ(*number, "1013");
+
+  // Taken, each leg filled at the best price of its other side, then the
+  // combination's new state; its release comes with the last.
+  const std::vector<std::string> pushes = PushesWithCodes(*demo_, {15005, 15008, 15009}, 4);
+  ASSERT_EQ(pushes.size(), 4u);
+  ExpectFields(pushes[0], {{4, "15008"}, {8, "10001"}, {9, "1013"}, {10, "a"}, {11, "1"}, {14, "D"}, {16, "D001"},
+                           {41, "0"}});
+  ExpectFields(pushes[1], {{4, "15005"}, {11, "1013"}, {14, "m2701"}, {16, "0"}, {18, "0"}, {22, "2"},
+                           {24, first.ask}, {35, "2"}, {37, "D001"}, {44, "2"}, {45, "0"},
+                           {46, std::to_string(spread)}});
+  ExpectFields(pushes[2], {{4, "15005"}, {11, "1013"}, {14, "m2705"}, {16, "1"}, {22, "2"}, {24, second.bid},
+                           {44, "2"}, {45, "0"}});
+  EXPECT_NE(Field(pushes[1], 29), Field(pushes[2], 29));
+  ExpectFields(pushes[3], {{4, "15009"}, {9, "1013"}, {10, "c"}, {11, "2"}, {26, "2"}, {41, "0"}});
+
+  const simbackend::AccountView book = *server_->Book("10001");
+  const simbackend::OrderView order = BookOrder("1013");
+  EXPECT_EQ(order.contract, "SPD m2701&m2705");
+  EXPECT_EQ(order.strategy, "SPD");
+  EXPECT_EQ(order.state, "c");
+  EXPECT_EQ(order.filled, 2);
+  EXPECT_EQ(order.frozenMargin, "0.00");
+  ASSERT_GE(book.trades.size(), 2u);
+  const simbackend::TradeView& firstFill = book.trades[book.trades.size() - 2];
+  const simbackend::TradeView& secondFill = book.trades.back();
+  EXPECT_EQ(firstFill.contract, "m2701");
+  EXPECT_EQ(firstFill.buySell, "0");
+  EXPECT_EQ(secondFill.contract, "m2705");
+  EXPECT_EQ(secondFill.buySell, "1");
+  // Only the first leg is margined: 0.08 of its price times 10 a lot.
+  const auto position = [&](const std::string& contract, const std::string& buySell) {
+    for (const simbackend::PositionView& p : book.positions)
+      if (p.contract == contract && p.buySell == buySell) return p;
+    return simbackend::PositionView{};
+  };
+  char margin[32];
+  std::snprintf(margin, sizeof margin, "%.2f", 0.08 * std::stod(first.ask) * 10 * 2);
+  EXPECT_EQ(position("m2701", "0").todayLots, 2);
+  EXPECT_EQ(position("m2701", "0").margin, margin);
+  EXPECT_EQ(position("m2705", "1").todayLots, 2);
+  EXPECT_EQ(position("m2705", "1").margin, "0.00");
+  EXPECT_NEAR(std::stod(book.funds.buyMargin) - std::stod(before.buyMargin), std::stod(margin), 0.001);
+  EXPECT_EQ(book.funds.sellMargin, before.sellMargin);
+
+  // The downloads tell the same: the order with its strategy and legs, a
+  // trade of each leg.
+  const std::string status = demo_->Call(RequestText(3, 5134, "10001", "111111", {"1013", "", ""}));
+  const std::vector<std::string> rows = FetchRows(*demo_, 3, status);
+  ASSERT_EQ(rows.size(), 1u);
+  ExpectFields(rows[0], {{5, "1013"}, {9, "c"}, {10, "0"}, {12, "0"}, {17, "2"}, {18, "1013"}, {34, "SPD"},
+                         {35, "m2701"}, {36, "m2705"}, {41, "0"}, {48, "0.00"}, {49, "0.00"}});
+  const std::string tradesStatus = demo_->Call(RequestText(4, 5003, "10001", "111111", {"", ""}));
+  const std::vector<std::string> trades = FetchRows(*demo_, 4, tradesStatus);
+  ExpectFields(LineWith(trades, 20, secondFill.fillNumber), {{6, "1013"}, {7, "m2705"}, {9, "1"}, {19, "1013"}});
+}
+
+TEST_F(OrderTest, AWaitingSpecialOrderFreezesBothLegsUntilItIsCancelled) {
+  const simbackend::FundsView before = server_->Book("10001")->funds;
+  std::string refusal;
+  const std::optional<std::string> number = server_->PlaceSpecialOrder("10001", Spread("3", "-200"), refusal);
+  ASSERT_TRUE(number) << refusal;
+  ASSERT_EQ(PushesWithCodes(*demo_, {15008}, 1).size(), 1u);
+  const std::string status = demo_->Call(RequestText(3, 5134, "10001", "111111", {*number, "", ""}));
+  const std::vector<std::string> rows = FetchRows(*demo_, 3, status);
+  ASSERT_EQ(rows.size(), 1u);
+  // The first leg freezes margin at its last price, both legs their fees.
+  EXPECT_NE(Field(rows[0], 48), "0.00");
+  // Fees of 1.5 and 0.2 a lot.
+  ExpectFields(rows[0], {{9, "a"}, {13, "-200"}, {49, "0.00"}, {52, "5.10"}, {53, "5.10"}});
+  const simbackend::FundsView frozen = server_->Book("10001")->funds;
+  EXPECT_NEAR(std::stod(frozen.buyFrozen) - std::stod(before.buyFrozen), std::stod(Field(rows[0], 48)), 0.001);
+  EXPECT_NEAR(std::stod(frozen.frozenFee) - std::stod(before.frozenFee), 10.20, 0.001);
+
+  // A plain cancel is not for it; the special cancel releases everything.
+  EXPECT_EQ(Field(Cancel(*number, "D001"), 5), "2009");
+  ASSERT_TRUE(server_->CancelSpecialOrder("10001", *number, refusal)) << refusal;
+  ExpectFields(PushesWithCodes(*demo_, {15009}, 1).at(0), {{9, *number}, {10, "d"}, {41, "0"}});
+  const simbackend::FundsView after = server_->Book("10001")->funds;
+  EXPECT_EQ(after.buyFrozen, before.buyFrozen);
+  EXPECT_EQ(after.frozenFee, before.frozenFee);
+  EXPECT_FALSE(server_->CancelSpecialOrder("10001", *number, refusal));
+
+  struct Refused {
+    const char* what;
+    simbackend::SpecialOrder order;
+  } const refusals[] = {
+      {"a strategy the exchange lacks", {"S", "SPD", "cu2701", "cu2702", "0", "0", "0", "1", "10"}},
+      {"selling a buy-only strategy", {"D", "DS", "m2701", "m2705", "1", "0", "0", "1", "10"}},
+      {"legs of two varieties", {"D", "SPD", "m2701", "c2705", "0", "0", "0", "1", "10"}},
+      {"the same contract twice", {"D", "SPD", "m2701", "m2701", "0", "0", "0", "1", "10"}},
+      {"an option leg", {"D", "SPD", "m2705", "m2705-C-3000", "0", "0", "0", "1", "10"}},
+      {"a price off the grid", {"D", "SPD", "m2701", "m2705", "0", "0", "0", "1", "10.5"}},
+      {"closing what is not held", {"D", "SPD", "m2701", "m2705", "0", "1", "0", "1", "10"}},
+  };
+  for (const Refused& r : refusals) {
+    EXPECT_FALSE(server_->PlaceSpecialOrder("10001", r.order, refusal)) << r.what;
+    EXPECT_FALSE(refusal.empty()) << r.what;
+  }
+}
+
 // An account of its own with one contract, whose quote opens at bid 2341
 // and ask 2342, last 2342, under the default seed.
 class FundsTest : public ::testing::Test {

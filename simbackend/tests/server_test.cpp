@@ -24,7 +24,9 @@ TEST_F(ServerTest, TradingLoginAnswersTheAccountAndReportsThePreviousLoginNextTi
   EXPECT_EQ(Field(answer, 8), "0");  // risk level: normal
   EXPECT_EQ(Field(answer, 9), "20261210");
   EXPECT_EQ(Field(answer, 11), "");   // never logged in before
-  EXPECT_EQ(Field(answer, 14), "0");  // no settlement statement to show
+  EXPECT_EQ(Field(answer, 14), "2");  // the settlement statement to confirm
+  EXPECT_EQ(Field(answer, 15), "0");  // not confirmed yet
+  EXPECT_EQ(Field(answer, 16), "1");  // important notices waiting
   EXPECT_EQ(Field(answer, 19), "SIM 1.0");
   EXPECT_FALSE(Field(answer, 42).empty());
 

@@ -32,6 +32,10 @@ struct FundsView {
   std::string equity;
 };
 
+// An order, or a special (two-legged) order on a combination strategy:
+// its contract is then the combination's code ("SPD SR705&SR709"), its
+// side, lots and fills those of the combination, its price the first leg's
+// less the second's, and its frozen amounts those of both legs.
 struct OrderView {
   std::string number;    // decimal, as every answer and push writes it
   std::string exchange;  // the exchange id
@@ -58,8 +62,11 @@ struct OrderView {
   // that entered it: more than 1 when the terminal sent it again. 0 for an
   // order of the data folder.
   std::size_t timesReceived = 0;
+  std::string kind;      // "A" plain, "N" of a profit/loss order, "G" of a condition order
+  std::string strategy;  // a special order's combination strategy; empty for others
 };
 
+// A fill of an order, or of one leg of a special order (its contract and side).
 struct TradeView {
   std::string fillNumber;  // unique among all fills
   std::string orderNumber;
@@ -89,11 +96,21 @@ struct PositionView {
   std::string margin;
 };
 
+// A profit/loss or condition order that stands at the back end.
+struct StandingOrderView {
+  std::string number;
+  std::string state;         // as the terminal keeps it (the code of its answer)
+  std::string openingOrder;  // a profit/loss order's opening order; empty for a condition order
+  std::string sentOrder;     // the order it sent; empty before
+};
+
 struct AccountView {
   FundsView funds;
   std::vector<OrderView> orders;  // in the order they were entered
   std::vector<TradeView> trades;  // in the order they were done
   std::vector<PositionView> positions;
+  std::vector<StandingOrderView> profitLossOrders;  // in the order they were entered
+  std::vector<StandingOrderView> conditionOrders;
 };
 
 }  // namespace simbackend

@@ -36,6 +36,9 @@ struct Account {
   // and its credit line, in cents.
   std::int64_t yesterdayBalance = 0;
   std::int64_t credit = 0;
+  // What a trading account's login asks of its settlement statement: "0"
+  // nothing, "1" to show it, "2" to show it and have it confirmed.
+  std::string statementMode = "0";
 };
 
 enum class MoneyDirection { kDeposit, kWithdrawal };
@@ -50,6 +53,21 @@ struct MoneyEntry {
   std::string moneyType;   // "1" transfer, "2" cheque, "3" bank deposit, "Z" adjustment
   std::string bank;        // the bank's code
   std::string summary;
+};
+
+// A bulletin of the notice board, for one customer or for everybody.
+struct Bulletin {
+  std::string date;      // "YYYYMMDD"
+  std::string time;      // "HH:MM:SS"
+  std::string level;     // "1" normal, "2" warning, "3" danger, "4" rolling, "5" to confirm
+  std::string customer;  // empty: everybody
+  std::string text;
+};
+
+// An important notice shown at the login, for one customer or for everybody.
+struct ImportantNotice {
+  std::string customer;  // empty: everybody
+  std::string text;
 };
 
 struct QuoteServer {
@@ -109,6 +127,18 @@ struct Seat {
   std::string closeToday;   // the exchange takes close-today orders on this seat
   std::string marketOrder;  // the exchange takes market orders on this seat
   std::string combination;  // the exchange takes combination orders on this seat
+  // Seconds by which the exchange's clock at this seat is ahead of the back end's.
+  std::int64_t timeDifference = 0;
+};
+
+// A combination strategy of an exchange, on which special (two-legged)
+// orders are placed: "SPD" (a spread, either side) or "DS" (bought only).
+// Its first leg takes the order's side, its second the other side; only the
+// first leg is margined.
+struct CombinationStrategy {
+  std::size_t exchange = 0;
+  std::string code;
+  std::string name;
 };
 
 // Which open positions a close consumes first at an exchange: 1 the oldest,
@@ -213,11 +243,16 @@ struct DayTrade {
   std::int64_t lots = 0;
   std::int64_t price = 0;  // ticks
   std::string time;
+  // The leg of the order it filled: 1 its own contract (the first leg of a
+  // special order), 2 the second leg of a special order.
+  int leg = 1;
 };
 
 struct BackendData {
   std::vector<Account> accounts;
   std::vector<MoneyEntry> moneyHistory;
+  std::vector<Bulletin> bulletins;
+  std::vector<ImportantNotice> notices;
   // The account with which the terminal logs in to the quote servers.
   std::string quoteUser;
   std::string quotePassword;
@@ -234,6 +269,7 @@ struct BackendData {
   std::vector<TradingParameter> parameters;
   std::vector<ContractRates> rates;
   std::vector<OptionParams> optionParams;
+  std::vector<CombinationStrategy> strategies;
   // The accounts' business before and during the trading day, in file order.
   std::vector<TradeCode> tradeCodes;
   std::vector<PositionDetail> positions;
@@ -265,6 +301,8 @@ struct BackendData {
   int CloseStrategyOf(std::size_t exchange) const;
   // The option parameters of an option contract's variety; null when none.
   const OptionParams* OptionParamsOf(const Contract& option) const;
+  // The exchange's combination strategy with that code; null when none.
+  const CombinationStrategy* FindStrategy(std::size_t exchange, std::string_view code) const;
   // The trade code that an order of the customer at the exchange with that
   // hedge code goes out with; null when none fits.
   const TradeCode* TradeCodeFor(std::string_view customer, std::size_t exchange, std::string_view hedge) const;

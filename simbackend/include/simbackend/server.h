@@ -5,7 +5,9 @@
 //
 // It is also a small exchange: orders fill against the quotes, and every
 // change of an order, fill, cancel or option application is pushed to the
-// account's connections.
+// account's connections. Profit/loss and condition orders wait at it for
+// the market and become orders; special (two-legged) orders, which the
+// terminal does not place, are placed by the script.
 //
 // Tests start it in-process on port 0 and script it: refuse a function, hold
 // or delay its answers, drop connections, push lines or messages to an
@@ -53,6 +55,23 @@ struct MessagePush {
   std::string text;
   std::string exchange;  // an exchange state's exchange
   std::string state;     // an exchange state's market state code
+};
+
+// A special (two-legged) order as another client of an account places it;
+// the terminal places none. On a combination strategy of the exchange
+// ("SPD", "DS"), with two futures contracts of one variety: its first leg
+// takes the order's side, its second the other side. A limit order of the
+// day, priced as the first leg's price less the second's.
+struct SpecialOrder {
+  std::string exchange;  // id or code
+  std::string strategy;
+  std::string firstLeg;
+  std::string secondLeg;
+  std::string buySell = "0";
+  std::string openClose = "0";  // "0" open, "1" close
+  std::string hedge = "0";
+  std::string lots = "1";
+  std::string price;  // may be 0 or below
 };
 
 struct ReceivedRequest {
@@ -116,6 +135,14 @@ class Server {
   // --- Scripting: the exchange ---------------------------------------
   // How orders that cross the market fill from now on; whole at start.
   void SetFillBehaviour(FillBehaviour fills);
+  // Places a special order of the trading account at the account's own
+  // trade code and seat of the exchange: the exchange takes it at once
+  // (15008) and fills both legs as the market crosses it (15005 of each leg,
+  // then 15009). Its number, or none with the refusal's text in `refusal`.
+  std::optional<std::string> PlaceSpecialOrder(std::string_view customer, const SpecialOrder& order,
+                                               std::string& refusal);
+  // Cancels the account's working special order with that number (15009).
+  bool CancelSpecialOrder(std::string_view customer, std::string_view number, std::string& refusal);
   // The book of a trading account as it stands: funds, orders (with how
   // many times each was received), fills and positions. None for a
   // customer number that is no trading account.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/operation_engine_base.h"
+#include "summary_profit.h"
 #include "typed_rows.h"
 
 namespace engine {
@@ -29,9 +30,9 @@ bool HasRowOf(const backend::CxDataSet& summary, std::string_view exchangeCode, 
 bool IsBought(const PositionSummaryRow& row) { return Text(row.szFlagBS) == "0"; }
 bool IsOption(const PositionSummaryRow& row) { return Text(row.szTradeClass) == "1"; }
 
-// Rewrites the profit fields of one row at `price`, which the row takes, with
-// its costs, by `rule`.
-void RefreshRow(PositionSummaryRow& row, int multiplier, double price, RoundingRule rule) {
+}  // namespace
+
+void RefreshSummaryProfit(PositionSummaryRow& row, int multiplier, double price, RoundingRule rule) {
   const double lotsTimesMultiplier = static_cast<double>(ReadInt(row.szPositionVolume)) * multiplier;
   const double value = lotsTimesMultiplier * Round(price, rule);
   if (IsOption(row)) {
@@ -58,14 +59,12 @@ void RefreshRow(PositionSummaryRow& row, int multiplier, double price, RoundingR
   SetText(row.szFLOATINGMARGIN, kNoValue);
 }
 
-void MarkNoPrice(PositionSummaryRow& row) {
+void MarkSummaryUnpriced(PositionSummaryRow& row) {
   SetText(row.szProfitAndLoss_KC, kNoValue);
   SetText(row.szProfitAndLoss_CC, kNoValue);
   SetText(row.szOptionMarketValue, kNoValue);
   SetText(row.szFLOATINGMARGIN, kNoValue);
 }
-
-}  // namespace
 
 void COperationEngineBase::UpdateContractProfit(const PriceContractRow& price, backend::CxDataSet& summary) {
   const std::string_view exchangeCode = Text(price.szExchangeCode);
@@ -93,15 +92,15 @@ void COperationEngineBase::UpdateContractProfit(const PriceContractRow& price, b
     if (!row || !HoldsContract(*row, exchangeCode, contractCode)) continue;
     if (hasListedPrice) {
       SetText(row->szNewPrice, Text(price.szNewPrice));
-      RefreshRow(*row, multiplier, listed, kPriceRounding);
+      RefreshSummaryProfit(*row, multiplier, listed, kPriceRounding);
     } else {
       SetText(row->szNewPrice, kNoValue);
       if (quoted) {
         // A bought futures position takes a quoted price to the cent.
         const bool boughtFutures = IsBought(*row) && !IsOption(*row);
-        RefreshRow(*row, multiplier, *quoted, boughtFutures ? kMoneyRounding : kPriceRounding);
+        RefreshSummaryProfit(*row, multiplier, *quoted, boughtFutures ? kMoneyRounding : kPriceRounding);
       } else {
-        MarkNoPrice(*row);
+        MarkSummaryUnpriced(*row);
       }
     }
     typed_rows::StoreRow(summary, index, *row);

@@ -52,11 +52,6 @@ void COperationEngineBase::ResetTables() {
   }
 }
 
-void COperationEngineBase::ApplyFundAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
-void COperationEngineBase::ApplyOrderAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
-void COperationEngineBase::ApplyCancelAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
-void COperationEngineBase::OnExerciseOrderAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
-void COperationEngineBase::OnExerciseCancelAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
 void COperationEngineBase::ApplySpecialOrderAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
 void COperationEngineBase::ApplySpecialCancelAnswer(std::string_view, const backend::CxDataSetView&, bool) {}
 void COperationEngineBase::ApplyStoredOrderChange(std::string_view, std::span<const std::string>) {}
@@ -71,9 +66,6 @@ void COperationEngineBase::ApplyConditionOrderAnswer(const backend::CxDataSetVie
 void COperationEngineBase::ApplyConditionOrderChange(const backend::CxDataSetView&) {}
 void COperationEngineBase::ApplyConditionOrderCancel(const backend::CxDataSetView&) {}
 void COperationEngineBase::ApplyConditionOrderState(const backend::CxDataSetView&) {}
-void COperationEngineBase::LocalFeeRateAnswer(std::string_view, std::string_view, std::string_view,
-                                              std::string_view, backend::CxDataSet&) {}
-void COperationEngineBase::RefreshPrices() {}
 
 bool COperationEngineBase::QueryFeeRate(std::string_view, std::string_view, std::string_view, std::string_view,
                                         FeeRateRow&) {

@@ -48,13 +48,9 @@ void COperationEngine::OnPushLine(std::string_view line) {
   }
 }
 
-void COperationEngineBase::OnOrderStatePush(std::string_view) {}
 void COperationEngineBase::OnConditionOrderPush(std::string_view) {}
-void COperationEngineBase::OnCancelPush(std::string_view) {}
 void COperationEngineBase::OnTradePush(std::string_view) {}
 void COperationEngineBase::OnSpecialOrderPush(std::string_view) {}
 void COperationEngineBase::OnSpecialOrderStatePush(std::string_view) {}
-void COperationEngineBase::OnExerciseOrderPush(std::string_view) {}
-void COperationEngineBase::OnExerciseCancelPush(std::string_view) {}
 
 }  // namespace engine

@@ -40,6 +40,16 @@ std::optional<Row> FindRow(const backend::CxDataSet& table, Predicate matches) {
   return std::nullopt;
 }
 
+// The index of the first row that `matches`.
+template <EngineRow Row, typename Predicate>
+std::optional<std::uint32_t> FindIndex(const backend::CxDataSet& table, Predicate matches) {
+  for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
+    const std::optional<Row> row = RowAt<Row>(table, index);
+    if (row && matches(*row)) return index;
+  }
+  return std::nullopt;
+}
+
 // Writes `row` over entry `index`; false when the entry cannot hold it.
 template <EngineRow Row>
 bool StoreRow(backend::CxDataSet& table, std::size_t index, const Row& row) {

@@ -162,6 +162,10 @@ class COperationEngine : public COperationEngineBase {
   bool GetCombinationQuantities(const CombinationQuantityQuery& query, CombinationQuantities& quantities,
                                 std::string& error) override;
 
+  // --- Trades into positions: a close that finds no position to take its
+  // lots from has the engine download the account again.
+  void OnPositionsOutOfStep() override;
+
  protected:
   // Routes one pushed line by its push code.
   virtual void OnPushLine(std::string_view line);
@@ -256,12 +260,6 @@ class COperationEngine : public COperationEngineBase {
   unsigned downloadLosses_ = 0;
   // Who logged in: backend::kTradingLogin or backend::kManagementLogin.
   std::atomic<int> loginType_{backend::kTradingLogin};
-  // TEMP-SHIM until the recalculation and exercise-order work lands.
-  void Recalculate() {}
-  void LoadExerciseOrders(const backend::CxDataSetView&) {}
-  void SetFloatingProfitCounts(bool counts) { floatingProfitCounts_.store(counts); }
-  bool FloatingProfitCounts() const { return floatingProfitCounts_.load(); }
-  std::atomic<bool> floatingProfitCounts_{false};
 
  private:
   bool StartDownloadThread();

@@ -7,8 +7,10 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,11 +20,14 @@
 
 #include "backend/account_table.h"
 #include "backend/cx_data_set.h"
+#include "backend/exercise_order_row.h"
 #include "backend/request_record.h"
 #include "engine/account_sums.h"
+#include "engine/answer_fields.h"
 #include "engine/engine_query.h"
 #include "engine/order_quantities.h"
 #include "engine/per_lot_costs.h"
+#include "engine/position_changes.h"
 #include "engine/reference_rows.h"
 #include "engine/request_builders.h"
 #include "engine/table_catalogue.h"
@@ -382,6 +387,124 @@ class COperationEngineBase {
   virtual void OnSpecialOrderStatePush(std::string_view line);  // 15009
   virtual void OnExerciseOrderPush(std::string_view line);      // 15012
   virtual void OnExerciseCancelPush(std::string_view line);     // 15013
+
+  // --- Trades into positions: the close strategies, the fills of pushed
+  // trades, the price refresh and the recalculation after a download. Each
+  // takes the engine lock for its table work. Those that can reach the quote
+  // fallback (through CalcOptionMargin or UpdateContractProfit) let the lock
+  // go around it, so their callers must not hold it: CalcTradeFee, the close
+  // strategies, RefreshPrices and Recalculate.
+
+  // The close strategy of an exchange, from its first close-strategy row:
+  // "策略1", "策略2" or "策略3"; oldest first for any other text and for an
+  // exchange without a row.
+  CloseStrategy GetCloseStrategy(std::string_view exchangeCode) const;
+  // The strategy of one closing trade: a close-today trade ("2") always
+  // takes the newest lots first.
+  CloseStrategy CloseStrategyOf(std::string_view exchangeCode, std::string_view openClose) const;
+  // Takes the trade's lots out of the current position details, best
+  // candidate first by the strategy's order, and appends to `legs` every
+  // other leg of a combination position that the close broke up (those
+  // legs' details are single-contract positions afterwards). When no detail
+  // is left to take lots from, the local picture is out of step with the
+  // back end: OnPositionsOutOfStep, and the rest of the trade is dropped.
+  void CloseByStrategy(CloseStrategy strategy, LegList& legs, const ClosingTrade& trade);
+  void CloseByStrategy1(LegList& legs, const ClosingTrade& trade);
+  void CloseByStrategy2(LegList& legs, const ClosingTrade& trade);
+  void CloseByStrategy3(LegList& legs, const ClosingTrade& trade);
+  // Takes up to `lots` out of the detail at `detailIndex` (removed once
+  // empty, its margin reduced in step) and returns the lots still to close.
+  // A combination leg releases the combination's other legs into `legs`;
+  // BreakUpReleasedLegs then makes their details single-contract positions.
+  // Called with the engine lock held.
+  int ConsumeDetail(LegList& legs, std::size_t detailIndex, int lots);
+  // Takes `lots` out of the combination-detail row of the leg and as many
+  // combinations, by the legs' volume ratios, out of the other legs of its
+  // combination, each of which becomes one entry of `legs`. Returns the
+  // number of entries written. Called with the engine lock held.
+  int ReleaseCombinationLegs(LegList& legs, std::string_view openDate, std::string_view dealNo,
+                             std::string_view combinationKind, int lots);
+  // Makes the details of the legs from `first` on single-contract
+  // positions, each with the margin of an opening trade of its lots, and
+  // notes in each leg the summary row it changed. Called without the lock.
+  void BreakUpReleasedLegs(LegList& legs, std::size_t first);
+  // The local positions disagree with the back end's.
+  virtual void OnPositionsOutOfStep() = 0;
+
+  // Replays one downloaded trade: writes its margin, fee and premium into
+  // the row, adds an opening trade to the position details (a leg of a
+  // special order also to the combination details) or closes by the
+  // exchange's strategy, and returns its fee.
+  double CalcTradeFee(TradeRow& trade);
+  // The fills of a pushed trade. Each changes the details, the summary, the
+  // contracts to price and the account's fund row, and tells the GUI at once;
+  // none reaches the quote fallback, so the trade push may hold the lock.
+  void AddTradePosition(const OpeningFill& fill);
+  // After the close strategy took the fill's lots out of the details.
+  void UpdatePositionSummary(const ClosingFill& fill);
+  // Rebuilds a summary row whose details' margins changed and moves the
+  // difference into the account's fund row.
+  void RecomputeSummaryMargin(const PositionKey& position);
+  // The current details of one summary row summed into a fresh row; all zero
+  // when they hold no lots. Changes nothing.
+  PositionSummaryRow ApplyTradeToPositions(const PositionKey& position);
+  // After a download: replays the day's trades over the positions before the
+  // open, rebuilds the summary, the exercisable quantities and the contracts
+  // to price, refreshes the prices and recomputes every fund row and the
+  // exchanges' combination flags.
+  void Recalculate();
+  // The steps of Recalculate that change the details and the fund rows: the
+  // trades replayed, with the fees and closing profit of every fund row's
+  // account, and every fund row recomputed from them.
+  std::vector<AccountTotals> ReplayTrades();
+  void RecomputeFundRows(const std::vector<AccountTotals>& totals);
+  // Whether a floating profit adds to the available funds (a floating loss
+  // always takes from them); set by the download.
+  bool FloatingProfitCounts() const { return floatingProfitCounts_.load(); }
+  void SetFloatingProfitCounts(bool counts) { floatingProfitCounts_.store(counts); }
+  std::atomic<bool> floatingProfitCounts_{false};
+
+  // --- Orders and option exercise applications as answers and pushes change
+  // them. Each takes the engine lock itself; those that ask the back end for
+  // a row the engine lacks give the lock up while the back end answers, so
+  // their callers must not hold it.
+  //
+  // Appends an order row and raises its 'i' record, then freezes the order's
+  // margin, fee and premium in the first fund row of its account and raises
+  // that row's 'u' record. The row's index; nothing, with nothing changed,
+  // when the table cannot grow.
+  std::optional<std::uint32_t> AddOrder(const OrderRow& row, bool deliverAtOnce);
+  // Gives the order's frozen amounts back to the first fund row of its
+  // account (one 'u' record) and zeroes them on the order, so that a second
+  // release gives nothing. Without a fund row they stay on the order.
+  void ReleaseOrderFrozen(OrderRow& order, bool deliverAtOnce);
+  // Appends an application and raises its 'i' record; a waiting one ("a")
+  // adds its lots to the exercisable quantity of its option position.
+  std::optional<std::uint32_t> AddExerciseOrder(const backend::ExerciseOrderRow& row, bool deliverAtOnce);
+  // One application per data line of an exercise-order answer (5246), its
+  // exchange name from the exchange seats; no record.
+  void LoadExerciseOrders(const backend::CxDataSetView& answer);
+  // The index of the account's order (application) of these keys, order
+  // numbers compared by value and, when given, the application's kind flag
+  // too. One the table lacks is asked from the back end and added with its
+  // records delivered at once; `guard` holds the engine lock and lets it go
+  // while the back end answers. Nothing when the back end does not know it
+  // either.
+  std::optional<std::uint32_t> FindOrFetchOrder(const OrderSelectors& order, std::string_view account,
+                                                std::unique_lock<platform::CriticalSection>& guard);
+  std::optional<std::uint32_t> FindOrFetchExerciseOrder(const OrderSelectors& application, std::string_view account,
+                                                        std::optional<std::string_view> kindFlag,
+                                                        std::unique_lock<platform::CriticalSection>& guard);
+  // Keeps the exercisable quantity in step with an application whose state
+  // went from `previousState` to its current one: a change into "a" adds the
+  // application's lots, one into "d" takes them off; its record goes at once.
+  void FollowExerciseState(std::string_view previousState, const backend::ExerciseOrderRow& application);
+  // Applies an exercise push to its application (the one of the pushed keys
+  // and, when given, kind flag) when the push is newer than the row: `change`
+  // writes the pushed fields, the row takes the pushed state sequence, its
+  // record goes at once and its new state is followed.
+  void ApplyExercisePush(const LineFields& line, std::optional<std::string_view> kindFlag,
+                         const std::function<void(backend::ExerciseOrderRow&)>& change);
 
   // Guards every table, the change queue and the texts.
   mutable platform::CriticalSection lock_;

@@ -1,0 +1,351 @@
+// The close strategies: which open position details a closing trade takes
+// its lots from, and how a close of one combination leg breaks the other
+// legs of its combination up into single-contract positions.
+#include <algorithm>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "backend/field_text.h"
+#include "combination_legs.h"
+#include "engine/operation_engine.h"
+#include "position_rows.h"
+#include "typed_rows.h"
+
+namespace engine {
+namespace {
+
+using position_rows::kOrdinaryKind;
+using typed_rows::RowAt;
+
+constexpr std::string_view kCloseToday = "2";
+
+bool IsCandidate(const PositionDetailRow& row, const ClosingTrade& trade) {
+  return backend::TrimBlanks(Text(row.szContractCode)) == backend::TrimBlanks(trade.contractCode) &&
+         Text(row.szExchangeCode) == trade.exchangeCode && Text(row.szSeatCode) == trade.seatCode &&
+         Text(row.szMapCode) == trade.tradeCode && Text(row.szFlagSH) == trade.hedge &&
+         Text(row.szFlagBS) != trade.buySell && Text(row.szTradeAccount) == trade.account;
+}
+
+// A candidate detail as the strategies order them.
+struct Candidate {
+  std::string_view openDate;
+  double dealNo;  // a decimal number of up to 15 digits, exact in a double
+  bool leg;
+  std::string_view combinationNo;
+
+  explicit Candidate(const PositionDetailRow& row)
+      : openDate(Text(row.szOpenDate)),
+        dealNo(ReadNumber(row.szPosField6)),
+        leg(Text(row.szPosKind) != kOrdinaryKind),
+        combinationNo(leg ? Text(row.szPosField24) : std::string_view{}) {}
+};
+
+// Whether `a` comes strictly before `b`.
+bool Precedes(const Candidate& a, const Candidate& b, CloseStrategy strategy) {
+  switch (strategy) {
+    case CloseStrategy::kOrdinaryFirst: {
+      // Legs are not ordered by their open date.
+      const auto key = [](const Candidate& c) {
+        return std::tuple(c.leg, c.leg ? std::string_view{} : c.openDate, c.combinationNo, c.dealNo);
+      };
+      return key(a) < key(b);
+    }
+    case CloseStrategy::kNewestFirst:
+      if (a.openDate != b.openDate) return a.openDate > b.openDate;
+      return std::tuple(a.leg, a.combinationNo, a.dealNo) < std::tuple(b.leg, b.combinationNo, b.dealNo);
+    case CloseStrategy::kOldestFirst:
+      break;
+  }
+  return std::tuple(a.openDate, a.dealNo, a.leg, a.combinationNo) <
+         std::tuple(b.openDate, b.dealNo, b.leg, b.combinationNo);
+}
+
+// The first of the best candidates.
+std::optional<std::uint32_t> BestCandidate(const backend::CxDataSet& details, const ClosingTrade& trade,
+                                           CloseStrategy strategy) {
+  std::optional<std::uint32_t> best;
+  std::optional<PositionDetailRow> bestRow;
+  for (std::uint32_t index = 0; index < details.GetCount(); ++index) {
+    const std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, index);
+    if (!row || !IsCandidate(*row, trade)) continue;
+    if (!bestRow || Precedes(Candidate(*row), Candidate(*bestRow), strategy)) {
+      best = index;
+      bestRow = row;
+    }
+  }
+  return best;
+}
+
+// The volume ratio of a leg; a ratio that is no positive number, or a leg
+// the kind does not define, counts one lot per combination.
+int LegRatio(const std::optional<OrderKindRow>& kind, int legNumber) {
+  if (!kind || legNumber < 1 || legNumber > ReadInt(kind->szLegCount) ||
+      legNumber > static_cast<int>(std::size(kind->legs))) {
+    return 1;
+  }
+  const int ratio = ReadInt(kind->legs[legNumber - 1].szVolumeRatio);
+  return ratio > 0 ? ratio : 1;
+}
+
+// One lot opened at a detail's holding price, whose margin a freed leg
+// takes.
+struct OpeningLot {
+  std::string account, exchangeCode, seatCode, contractCode, buySell, hedge;
+  double price = 0.0;
+  bool operator==(const OpeningLot&) const = default;
+
+  LotCostQuery Query() const {
+    return {.exchangeCode = exchangeCode,
+            .seatCode = seatCode,
+            .contractCode = contractCode,
+            .buySell = buySell,
+            .openClose = position_rows::kOpen,
+            .hedge = hedge,
+            .customer = account,
+            .price = price};
+  }
+};
+
+struct QuotedMargin {
+  OpeningLot lot;
+  double perLot;
+};
+
+// One detail of a released leg and what becomes of it.
+struct BreakUp {
+  std::uint32_t detailIndex;
+  std::size_t leg;     // in the leg list
+  int lots;            // freed from the detail
+  bool split;          // the detail keeps its other lots as a leg
+  OpeningLot opening;  // of the freed lots
+};
+
+// The details of each released leg, each freeing at most the lots the leg
+// still has to free, in table order. A detail that keeps lots of the leg
+// frees the others under the contract of its two contract parts.
+std::vector<BreakUp> PlanBreakUps(const backend::CxDataSet& details, const LegList& legs, std::size_t first) {
+  std::vector<BreakUp> plan;
+  // What each detail still holds of its leg once the earlier steps are done.
+  std::vector<int> held(details.GetCount(), -1);
+  for (std::size_t leg = first; leg < legs.size(); ++leg) {
+    int toFree = legs[leg].lots;
+    for (std::uint32_t index = 0; index < details.GetCount() && toFree > 0; ++index) {
+      const std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, index);
+      if (!row || Text(row->szOpenDate) != legs[leg].openDate || Text(row->szPosField6) != legs[leg].dealNo ||
+          Text(row->szPosKind) != legs[leg].combinationKind) {
+        continue;
+      }
+      if (held[index] < 0) held[index] = ReadInt(row->szPositionVolume);
+      if (held[index] <= 0) continue;
+      const bool split = held[index] > toFree;
+      const int lots = split ? toFree : held[index];
+      toFree -= lots;
+      held[index] = split ? held[index] - lots : 0;
+      plan.push_back(
+          {.detailIndex = index,
+           .leg = leg,
+           .lots = lots,
+           .split = split,
+           .opening = {.account = std::string(Text(row->szTradeAccount)),
+                       .exchangeCode = std::string(Text(row->szExchangeCode)),
+                       .seatCode = std::string(Text(row->szSeatCode)),
+                       .contractCode = split ? std::string(Text(row->szPosField13)).append(Text(row->szPosField14))
+                                             : std::string(Text(row->szContractCode)),
+                       .buySell = std::string(Text(row->szFlagBS)),
+                       .hedge = std::string(Text(row->szFlagSH)),
+                       .price = ReadMoney(row->szPositionPrice)}});
+    }
+  }
+  return plan;
+}
+
+const QuotedMargin* QuoteFor(const std::vector<QuotedMargin>& quoted, const OpeningLot& lot) {
+  const auto quote = std::ranges::find(quoted, lot, &QuotedMargin::lot);
+  return quote == quoted.end() ? nullptr : &*quote;
+}
+
+// Frees the planned lots of the details at their quoted margins, and notes
+// in each leg the summary row it changed. Freed lots that the table cannot
+// take are lost, as any row whose append fails.
+void CarryOut(const std::vector<BreakUp>& plan, const std::vector<QuotedMargin>& quoted, backend::CxDataSet& details,
+              LegList& legs) {
+  for (const BreakUp& breakUp : plan) {
+    std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, breakUp.detailIndex);
+    const double freedMargin = breakUp.lots * QuoteFor(quoted, breakUp.opening)->perLot;
+    if (breakUp.split) {
+      const int held = ReadInt(row->szPositionVolume);
+      PositionDetailRow freed = *row;
+      SetText(freed.szPosKind, kOrdinaryKind);
+      SetText(freed.szContractCode, breakUp.opening.contractCode);
+      SetInt(freed.szPositionVolume, breakUp.lots);
+      SetMoney(freed.szEngrossCautionMoney, freedMargin);
+      SetInt(row->szPositionVolume, held - breakUp.lots);
+      SetMoney(row->szEngrossCautionMoney, ReadMoney(row->szEngrossCautionMoney) * (held - breakUp.lots) / held);
+      typed_rows::AppendRow(details, freed);
+      legs[breakUp.leg].position = position_rows::KeyOf(freed);
+    } else {
+      SetText(row->szPosKind, kOrdinaryKind);
+      SetMoney(row->szEngrossCautionMoney, freedMargin);
+      legs[breakUp.leg].position = position_rows::KeyOf(*row);
+    }
+    typed_rows::StoreRow(details, breakUp.detailIndex, *row);
+  }
+}
+
+}  // namespace
+
+CloseStrategy COperationEngineBase::GetCloseStrategy(std::string_view exchangeCode) const {
+  std::lock_guard guard(lock_);
+  const std::optional<CloseStrategyRow> row = typed_rows::FindRow<CloseStrategyRow>(
+      TableAt(Table::kCloseStrategies),
+      [&](const CloseStrategyRow& strategy) { return Text(strategy.szExchangeCode) == exchangeCode; });
+  if (!row) return CloseStrategy::kOldestFirst;
+  const std::string_view text = Text(row->szCloseStrategy);
+  if (text == "策略2") return CloseStrategy::kOrdinaryFirst;
+  if (text == "策略3") return CloseStrategy::kNewestFirst;
+  return CloseStrategy::kOldestFirst;
+}
+
+CloseStrategy COperationEngineBase::CloseStrategyOf(std::string_view exchangeCode, std::string_view openClose) const {
+  return openClose == kCloseToday ? CloseStrategy::kNewestFirst : GetCloseStrategy(exchangeCode);
+}
+
+void COperationEngineBase::CloseByStrategy1(LegList& legs, const ClosingTrade& trade) {
+  CloseByStrategy(CloseStrategy::kOldestFirst, legs, trade);
+}
+void COperationEngineBase::CloseByStrategy2(LegList& legs, const ClosingTrade& trade) {
+  CloseByStrategy(CloseStrategy::kOrdinaryFirst, legs, trade);
+}
+void COperationEngineBase::CloseByStrategy3(LegList& legs, const ClosingTrade& trade) {
+  CloseByStrategy(CloseStrategy::kNewestFirst, legs, trade);
+}
+
+void COperationEngineBase::CloseByStrategy(CloseStrategy strategy, LegList& legs, const ClosingTrade& trade) {
+  int remaining = trade.lots;
+  while (remaining > 0) {
+    const std::size_t firstReleased = legs.size();
+    {
+      std::lock_guard guard(lock_);
+      const std::optional<std::uint32_t> best = BestCandidate(TableAt(Table::kPositionDetails), trade, strategy);
+      if (!best) break;
+      remaining = ConsumeDetail(legs, *best, remaining);
+    }
+    BreakUpReleasedLegs(legs, firstReleased);
+  }
+  if (remaining > 0) OnPositionsOutOfStep();
+}
+
+int COperationEngineBase::ConsumeDetail(LegList& legs, std::size_t detailIndex, int lots) {
+  std::lock_guard guard(lock_);
+  backend::CxDataSet& details = TableAt(Table::kPositionDetails);
+  std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, detailIndex);
+  if (!row) return lots;
+  const int held = ReadInt(row->szPositionVolume);
+  const int taken = std::clamp(lots, 0, std::max(held, 0));
+  if (taken >= held) {
+    details.RemoveEntry(detailIndex);
+  } else {
+    const double margin = ReadMoney(row->szEngrossCautionMoney);
+    const double released = RoundMoney(margin * taken / held);
+    SetInt(row->szPositionVolume, held - taken);
+    SetMoney(row->szEngrossCautionMoney, margin - released);
+    typed_rows::StoreRow(details, detailIndex, *row);
+  }
+  if (taken > 0 && Text(row->szPosKind) != kOrdinaryKind) {
+    ReleaseCombinationLegs(legs, Text(row->szOpenDate), Text(row->szPosField6), Text(row->szPosKind), taken);
+  }
+  return lots - taken;
+}
+
+int COperationEngineBase::ReleaseCombinationLegs(LegList& legs, std::string_view openDate, std::string_view dealNo,
+                                                 std::string_view combinationKind, int lots) {
+  namespace leg = combination_leg;
+  std::lock_guard guard(lock_);
+  backend::CxDataSet& combinations = TableAt(Table::kCombinationDetails);
+  const std::optional<std::uint32_t> consumedIndex =
+      typed_rows::FindIndex<CombinationDetailRow>(combinations, [&](const CombinationDetailRow& row) {
+        return Text(row.*leg::kOpenDate) == openDate && Text(row.*leg::kDealNo) == dealNo &&
+               Text(row.*leg::kCombinationKind) == combinationKind;
+      });
+  if (!consumedIndex) return 0;
+  const CombinationDetailRow consumed = *RowAt<CombinationDetailRow>(combinations, *consumedIndex);
+
+  OrderKindRow definition{};
+  std::optional<OrderKindRow> kind;
+  if (FindOrderKind(Text(consumed.szExchangeCode), Text(consumed.*leg::kStrategyCode), leg::kKindKey3,
+                    Text(consumed.*leg::kKindKey4), leg::kKindKey5, definition)) {
+    kind = definition;
+  }
+  const int combinationsClosed = lots / LegRatio(kind, ReadInt(consumed.*leg::kLegNumber));
+
+  // The rows' lots after the release, by row index.
+  std::vector<std::pair<std::uint32_t, int>> lotsLeft{{*consumedIndex, ReadInt(consumed.*leg::kLots) - lots}};
+  int written = 0;
+  for (std::uint32_t index = 0; index < combinations.GetCount(); ++index) {
+    const std::optional<CombinationDetailRow> row = RowAt<CombinationDetailRow>(combinations, index);
+    if (!row || index == *consumedIndex || Text(row->szTradeAccount) != Text(consumed.szTradeAccount) ||
+        Text((*row).*leg::kCombinationNo) != Text(consumed.*leg::kCombinationNo) ||
+        Text((*row).*leg::kLegNumber) == Text(consumed.*leg::kLegNumber)) {
+      continue;
+    }
+    const int released = combinationsClosed * LegRatio(kind, ReadInt((*row).*leg::kLegNumber));
+    if (released <= 0) continue;
+    lotsLeft.emplace_back(index, ReadInt((*row).*leg::kLots) - released);
+    legs.push_back({.openDate = std::string(Text((*row).*leg::kOpenDate)),
+                    .dealNo = std::string(Text((*row).*leg::kDealNo)),
+                    .combinationKind = std::string(Text((*row).*leg::kCombinationKind)),
+                    .lots = released,
+                    .position = {}});
+    ++written;
+  }
+  // From the last row on, so that a removal keeps the earlier indexes.
+  std::ranges::sort(lotsLeft, std::greater{});
+  for (const auto& [index, left] : lotsLeft) {
+    if (left <= 0) {
+      combinations.RemoveEntry(index);
+      continue;
+    }
+    CombinationDetailRow row = *RowAt<CombinationDetailRow>(combinations, index);
+    SetInt(row.*leg::kLots, left);
+    typed_rows::StoreRow(combinations, index, row);
+  }
+  return written;
+}
+
+void COperationEngineBase::BreakUpReleasedLegs(LegList& legs, std::size_t first) {
+  // A margin is quoted without the lock (a sold option's margin may ask the
+  // quote table); the details are then planned again under the lock, and
+  // once every planned margin is known the plan is carried out under it.
+  std::vector<QuotedMargin> quoted;
+  for (;;) {
+    std::vector<OpeningLot> missing;
+    {
+      std::lock_guard guard(lock_);
+      backend::CxDataSet& details = TableAt(Table::kPositionDetails);
+      const std::vector<BreakUp> plan = PlanBreakUps(details, legs, first);
+      for (const BreakUp& breakUp : plan) {
+        if (!QuoteFor(quoted, breakUp.opening) && std::ranges::find(missing, breakUp.opening) == missing.end()) {
+          missing.push_back(breakUp.opening);
+        }
+      }
+      if (missing.empty()) {
+        CarryOut(plan, quoted, details, legs);
+        return;
+      }
+    }
+    for (const OpeningLot& lot : missing) {
+      LotCosts costs;
+      CalcOptionMargin(lot.Query(), costs);  // no rate: no margin
+      quoted.push_back({lot, costs.margin});
+    }
+  }
+}
+
+void COperationEngine::OnPositionsOutOfStep() { RequestFullDownload(); }
+
+}  // namespace engine

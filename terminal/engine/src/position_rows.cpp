@@ -1,0 +1,59 @@
+#include "position_rows.h"
+
+#include <string>
+
+#include "backend/field_text.h"
+
+namespace engine::position_rows {
+
+bool IsOption(const ContractRow& contract) {
+  const std::string_view kind = Text(contract.szTradeClass);
+  return !kind.empty() && kind != "0";
+}
+
+PositionKey KeyOf(const PositionDetailRow& detail) {
+  return {.account = std::string(Text(detail.szTradeAccount)),
+          .exchangeCode = std::string(Text(detail.szExchangeCode)),
+          .seatCode = std::string(Text(detail.szSeatCode)),
+          .tradeCode = std::string(Text(detail.szMapCode)),
+          .contractCode = std::string(backend::TrimBlanks(Text(detail.szContractCode))),
+          .hedge = std::string(Text(detail.szFlagSH)),
+          .buySell = std::string(Text(detail.szFlagBS))};
+}
+
+PositionKey KeyOf(const PositionSummaryRow& row) {
+  return {.account = std::string(Text(row.szTradeAccount)),
+          .exchangeCode = std::string(Text(row.szExchangeCode)),
+          .seatCode = std::string(Text(row.szSeatCode)),
+          .tradeCode = std::string(Text(row.szMapCode)),
+          .contractCode = std::string(Text(row.szContractCode)),
+          .hedge = std::string(Text(row.szFlagSH)),
+          .buySell = std::string(Text(row.szFlagBS))};
+}
+
+PositionDetailRow NewDetail(const OpenedLots& opened) {
+  PositionDetailRow row{};
+  SetText(row.szTradeAccount, opened.account);
+  SetText(row.szPosField4, opened.tradingDate);
+  SetText(row.szOpenDate, opened.tradingDate);
+  SetText(row.szPosField6, opened.dealNo);
+  SetText(row.szSeatCode, opened.seatCode);
+  SetText(row.szExchangeCode, opened.exchangeCode);
+  SetText(row.szPosField11, opened.posField11);
+  SetText(row.szMapCode, opened.tradeCode);
+  SetText(row.szPosField13, opened.variety);
+  SetText(row.szPosField14, opened.deliveryPeriod);
+  SetText(row.szFlagBS, opened.buySell);
+  SetText(row.szFlagSH, opened.hedge);
+  SetInt(row.szPositionVolume, opened.lots);
+  SetText(row.szPositionPrice, opened.price);
+  SetText(row.szOpenPrice, opened.price);
+  SetMoney(row.szEngrossCautionMoney, opened.margin);
+  SetMoney(row.szPosField21, opened.margin);
+  SetInt(row.szPosField22, opened.multiplier);
+  SetText(row.szPosKind, opened.combinationKind);
+  SetText(row.szContractCode, opened.contractCode);
+  return row;
+}
+
+}  // namespace engine::position_rows

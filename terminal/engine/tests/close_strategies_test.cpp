@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "positions_test_support.h"
+#include "table_rows_support.h"
+
+namespace {
+
+using namespace positions_test;
+using engine::CombinationDetailRow;
+
+// A detail of one lot, of its deal number, kind and combination number.
+struct DetailSpec {
+  std::string_view openDate;
+  std::string_view dealNo;
+  std::string_view kind = "ordinary";
+  std::string_view combinationNo = "";
+  std::string_view lots = "1";
+};
+
+struct ConsumptionCase {
+  std::string_view name;
+  std::string_view strategyText;  // the exchange's close strategy; empty: no row
+  std::string_view openClose;
+  std::vector<DetailSpec> details;
+  int lots;
+  std::vector<std::string> left;  // "<deal number>:<lots>" of the details left, in table order
+};
+
+std::vector<std::string> DetailsLeft(PositionsEngine& engine) {
+  std::vector<std::string> left;
+  for (const PositionDetailRow& row : engine.Rows<PositionDetailRow>(Table::kPositionDetails)) {
+    left.push_back(std::string(Text(row.szPosField6)) + ":" + std::string(Text(row.szPositionVolume)));
+  }
+  return left;
+}
+
+TEST(CloseStrategies, EachStrategyTakesTheLotsInItsOwnOrder) {
+  const std::string_view today = kToday;
+  const std::string_view yesterday = kYesterday;
+  const ConsumptionCase cases[] = {
+      {"oldest day first", "策略1", "1", {{today, "1"}, {yesterday, "2"}}, 1, {"1:1"}},
+      {"newest day first", "策略3", "1", {{yesterday, "1"}, {today, "2"}}, 1, {"1:1"}},
+      {"deal numbers compare as numbers", "策略1", "1", {{today, "10"}, {today, "9"}}, 1, {"10:1"}},
+      {"no strategy row is oldest first", "", "1", {{today, "1"}, {yesterday, "2"}}, 1, {"1:1"}},
+      {"an unknown strategy is oldest first", "策略9", "1", {{today, "1"}, {yesterday, "2"}}, 1, {"1:1"}},
+      {"close today is newest first", "策略1", "2", {{yesterday, "1"}, {today, "2"}}, 1, {"1:1"}},
+      {"ordinary before a leg of the same deal", "策略1", "1", {{today, "1", "0", "C1"}, {today, "1"}}, 1, {"1:1"}},
+      {"between legs the smaller combination",
+       "策略1",
+       "1",
+       {{today, "1", "0", "C2"}, {today, "1", "0", "C1"}},
+       1,
+       {"1:1"}},
+      {"ordinary first even when opened later", "策略2", "1", {{yesterday, "1", "0", "C1"}, {today, "2"}}, 1, {"1:1"}},
+      {"ordinary rows oldest first", "策略2", "1", {{today, "1"}, {yesterday, "2"}}, 1, {"1:1"}},
+      {"legs by combination, not by day",
+       "策略2",
+       "1",
+       {{yesterday, "1", "0", "C2"}, {today, "2", "0", "C1"}},
+       1,
+       {"1:1"}},
+      {"newest day, then ordinary first",
+       "策略3",
+       "1",
+       {{today, "1", "0", "C1"}, {today, "2"}, {yesterday, "3"}},
+       1,
+       {"1:1", "3:1"}},
+      {"newest day, legs by combination then deal",
+       "策略3",
+       "1",
+       {{today, "1", "0", "C1"}, {today, "2", "0", "C1"}, {today, "3", "0", "C0"}},
+       2,
+       {"2:1"}},
+      {"a close runs over several rows",
+       "策略1",
+       "1",
+       {{yesterday, "1", "ordinary", "", "2"}, {today, "2", "ordinary", "", "5"}},
+       3,
+       {"2:4"}},
+  };
+  for (const ConsumptionCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    PositionsEngine engine;
+    if (!test.strategyText.empty()) {
+      engine::CloseStrategyRow strategy{};
+      SetText(strategy.szExchangeCode, kExchange);
+      SetText(strategy.szCloseStrategy, test.strategyText);
+      engine.Add(Table::kCloseStrategies, strategy);
+    }
+    for (const DetailSpec& spec : test.details) {
+      PositionDetailRow row = Detail("0", spec.lots, "3000", "100.00", spec.openDate, spec.dealNo, spec.kind);
+      SetText(row.szPosField24, spec.combinationNo);
+      engine.Add(Table::kPositionDetails, row);
+    }
+    engine.Close(Closing("1", test.lots), test.openClose);
+    EXPECT_EQ(DetailsLeft(engine), test.left);
+  }
+}
+
+TEST(CloseStrategies, APartlyClosedDetailKeepsItsShareOfTheMargin) {
+  PositionsEngine engine;
+  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "100.00", kYesterday, "1"));
+  engine.Add(Table::kPositionDetails, Detail("0", "5", "3000", "333.33", kToday, "2"));
+  // A detail of another side, account or contract is never a candidate.
+  engine.Add(Table::kPositionDetails, Detail("1", "9", "3000", "1.00", "20260901", "0"));
+  engine.Add(Table::kPositionDetails, Detail("0", "9", "3000", "1.00", "20260901", "0", "ordinary", "cu2612"));
+
+  engine.Close(Closing("1", 3));
+
+  const std::vector<PositionDetailRow> rows = engine.Rows<PositionDetailRow>(Table::kPositionDetails);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(Text(rows[0].szPositionVolume), "4");
+  // One fifth released: 333.33 / 5 = 66.666, 66.67 by the money rule.
+  EXPECT_EQ(Text(rows[0].szEngrossCautionMoney), "266.66");
+}
+
+TEST(CloseStrategies, ADetailOfNoLotsGoesWithoutTakingAnyLots) {
+  PositionsEngine engine;
+  engine.Add(Table::kPositionDetails, Detail("0", "0", "3000", "100.00", kYesterday, "1"));
+  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "200.00", kToday, "2"));
+
+  engine.Close(Closing("1", 1));
+
+  EXPECT_EQ(DetailsLeft(engine), (std::vector<std::string>{"2:1"}));
+  EXPECT_EQ(Text(engine.Rows<PositionDetailRow>(Table::kPositionDetails)[0].szEngrossCautionMoney), "100.00");
+}
+
+class CloseWithoutPositions : public engine_test::StartedEngine {};
+
+TEST_F(CloseWithoutPositions, HasTheEngineDownloadTheAccountAgain) {
+  MakeReady();
+  engine_test::AddRow(engine, Table::kPositionDetails, Detail("0", "1", "3000", "100.00"));
+  // The started engine's protected close, through the public alias of the
+  // test engine of the position steps.
+  constexpr auto closeByStrategy = &PositionsEngine::CloseByStrategy;
+  engine::LegList legs;
+  // A buy closes sell positions, and there are none.
+  (engine.*closeByStrategy)(engine::CloseStrategy::kOldestFirst, legs, Closing("0", 1));
+
+  EXPECT_EQ(engine.GetEngineState(), engine::EngineState::kInitialDownload);
+  EXPECT_EQ(engine.GetDownloadState(), engine::DownloadState::kScheduled);
+  std::lock_guard guard(engine.lock_);
+  const auto rows = engine_test::RowsOf<PositionDetailRow>(engine.TableAt(Table::kPositionDetails));
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(Text(rows[0].szPositionVolume), "1");
+  EXPECT_TRUE(legs.empty());
+}
+
+// A combination of two legs of ratio 1: a buy of cu2609 and a sell of
+// cu2612, both of 2 lots and opened today by the deals 11 and 12.
+class CombinationRelease : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine.Add(Table::kContracts, Contract("cu2609", "10"));
+    engine.Add(Table::kContracts, Contract("cu2612", "10"));
+    engine.backEndFeeRates.push_back(FeeRates("cu2612"));
+    engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00", kToday, "11", "0", "cu2609"));
+    engine.Add(Table::kPositionDetails, Detail("1", "2", "3100", "0.00", kToday, "12", "0", "cu2612"));
+    engine.Add(Table::kCombinationDetails, Leg("1", "11", "cu2609"));
+    engine.Add(Table::kCombinationDetails, Leg("2", "12", "cu2612"));
+  }
+
+  static CombinationDetailRow Leg(std::string_view legNumber, std::string_view dealNo, std::string_view contract) {
+    CombinationDetailRow row{};
+    SetText(row.szTradeAccount, kAccount);
+    SetText(row.szExchangeCode, kExchange);
+    SetText(row.szCombField4, kToday);
+    SetText(row.szCombField8, "0");
+    SetText(row.szCombField9, legNumber);
+    SetText(row.szCombField11, "S9");
+    SetText(row.szCombField12, dealNo);
+    SetText(row.szCombField16, contract.substr(0, 2));
+    SetText(row.szCombField17, contract.substr(2));
+    SetText(row.szCombField19, "2");
+    SetText(row.szCombField36, "SPD");
+    SetText(row.szCombField37, "0");
+    return row;
+  }
+
+  std::vector<std::string> LegLots() {
+    std::vector<std::string> lots;
+    for (const CombinationDetailRow& row : engine.Rows<CombinationDetailRow>(Table::kCombinationDetails)) {
+      lots.push_back(std::string(Text(row.szCombField9)) + ":" + std::string(Text(row.szCombField19)));
+    }
+    return lots;
+  }
+
+  PositionsEngine engine;
+};
+
+TEST_F(CombinationRelease, ClosingOneLotOfALegFreesOneLotOfTheOtherLeg) {
+  const engine::LegList legs = engine.Close(Closing("1", 1));
+
+  ASSERT_EQ(legs.size(), 1u);
+  EXPECT_EQ(legs[0].dealNo, "12");
+  EXPECT_EQ(legs[0].lots, 1);
+  EXPECT_EQ(legs[0].position, Position("1", "cu2612"));
+  EXPECT_EQ(LegLots(), (std::vector<std::string>{"1:1", "2:1"}));
+
+  const std::vector<PositionDetailRow> rows = engine.Rows<PositionDetailRow>(Table::kPositionDetails);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(Text(rows[0].szPositionVolume), "1");
+  EXPECT_EQ(Text(rows[0].szEngrossCautionMoney), "3000.00");
+  EXPECT_EQ(Text(rows[1].szPosKind), "0");
+  EXPECT_EQ(Text(rows[1].szPositionVolume), "1");
+  // The freed lot is an ordinary position with the margin of one sold lot
+  // opened at its holding price: 0.1 * 3100 * 10.
+  EXPECT_EQ(Text(rows[2].szPosKind), "ordinary");
+  EXPECT_EQ(Text(rows[2].szContractCode), "cu2612");
+  EXPECT_EQ(Text(rows[2].szPositionVolume), "1");
+  EXPECT_EQ(Text(rows[2].szEngrossCautionMoney), "3100.00");
+}
+
+TEST_F(CombinationRelease, ClosingAWholeLegMakesTheOtherLegOrdinary) {
+  const engine::LegList legs = engine.Close(Closing("1", 2));
+
+  ASSERT_EQ(legs.size(), 1u);
+  EXPECT_EQ(legs[0].lots, 2);
+  EXPECT_TRUE(LegLots().empty());
+  const std::vector<PositionDetailRow> rows = engine.Rows<PositionDetailRow>(Table::kPositionDetails);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(Text(rows[0].szPosKind), "ordinary");
+  EXPECT_EQ(Text(rows[0].szPositionVolume), "2");
+  EXPECT_EQ(Text(rows[0].szEngrossCautionMoney), "6200.00");
+}
+
+TEST_F(CombinationRelease, ALegOfRatioZeroCountsOneLotPerCombination) {
+  engine::OrderKindRow kind{};
+  SetText(kind.szExchangeCode, kExchange);
+  SetText(kind.szStrategyCode, "SP0");
+  SetText(kind.szKindKey3, "0");
+  SetText(kind.szKindKey4, "0");
+  SetText(kind.szKindKey5, "0");
+  SetText(kind.szLegCount, "2");
+  SetText(kind.legs[0].szVolumeRatio, "0");
+  SetText(kind.legs[1].szVolumeRatio, "0");
+  engine.Add(Table::kOrderKinds, kind);
+  {
+    std::lock_guard guard(engine.lock_);
+    backend::CxDataSet& legs = engine.TableAt(Table::kCombinationDetails);
+    for (std::uint32_t index = 0; index < legs.GetCount(); ++index) {
+      CombinationDetailRow row = *engine::RowFromBytes<CombinationDetailRow>(legs.GetValue(index));
+      SetText(row.szCombField36, "SP0");
+      std::memcpy(legs.GetDataPtr(index), &row, sizeof row);
+    }
+  }
+
+  const engine::LegList freed = engine.Close(Closing("1", 1));
+
+  ASSERT_EQ(freed.size(), 1u);
+  EXPECT_EQ(freed[0].lots, 1);
+  EXPECT_EQ(LegLots(), (std::vector<std::string>{"1:1", "2:1"}));
+}
+
+TEST_F(CombinationRelease, TheMarginOfAFreedSoldOptionIsQuotedWithoutTheLock) {
+  // The other leg is a sold call whose underlying has no price: its margin
+  // asks the quote table.
+  engine.Add(Table::kContracts, Option("m2609C3000", "10", "C", "3000", "m", "2609"));
+  engine.backEndFeeRates.push_back(FeeRates("m2609C3000"));
+  engine.quotes["F1,m2609"] = 2900.0;
+  {
+    std::lock_guard guard(engine.lock_);
+    engine.TableAt(Table::kPositionDetails).RemoveEntry(1);
+    engine.TableAt(Table::kCombinationDetails).RemoveEntry(1);
+  }
+  engine.Add(Table::kPositionDetails, Detail("1", "2", "50", "0.00", kToday, "12", "0", "m2609C3000"));
+  engine.Add(Table::kCombinationDetails, Leg("2", "12", "m2609C3000"));
+
+  engine.Close(Closing("1", 2));
+
+  EXPECT_GT(engine.quoteAsks, 0);
+  EXPECT_TRUE(engine.lockFreeDuringQuote);
+  const std::vector<PositionDetailRow> rows = engine.Rows<PositionDetailRow>(Table::kPositionDetails);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(Text(rows[0].szPosKind), "ordinary");
+  EXPECT_NE(Text(rows[0].szEngrossCautionMoney), "0.00");
+}
+
+}  // namespace

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "order_updates_test_support.h"
+
+namespace {
+
+using backend::ExerciseOrderRow;
+using engine::ExercisableQuantityRow;
+using engine::SetText;
+using engine::Table;
+using engine::Text;
+using order_updates_test::Answer;
+using order_updates_test::Change;
+using order_updates_test::DataLine;
+
+// The two frozen quantities of an exercisable row: of kinds other than "1",
+// and of kind "1".
+using FrozenLots = std::pair<std::string, std::string>;
+
+constexpr bool kHeld = false;
+constexpr bool kAtOnce = true;
+
+// Application 77 of account 8001 on option cu2702C76000 at exchange "S", key
+// "S001", waiting ("a") with 3 lots of kind "1".
+ExerciseOrderRow Application(std::string_view state = "a", std::string_view kind = "1") {
+  ExerciseOrderRow row{};
+  SetText(row.szAccount, "8001");
+  SetText(row.szApplicationNo, "77");
+  SetText(row.szExchangeCode, "S");
+  SetText(row.szContractCode, "cu2702C76000");
+  SetText(row.szStateCode, state);
+  SetText(row.szTexts10[0], "81000101");
+  SetText(row.szTexts10[1], "S001");
+  SetText(row.szLots, "3");
+  SetText(row.szKey, "S001");
+  SetText(row.szKindFlag, kind);
+  return row;
+}
+
+// The exercisable quantity of that option position: 4 lots frozen by
+// abandon applications and 5 by exercise applications.
+ExercisableQuantityRow Quantity() {
+  ExercisableQuantityRow row{};
+  SetText(row.szTradeAccount, "8001");
+  SetText(row.szExchangeCode, "S");
+  SetText(row.szContractCode, "cu2702C76000");
+  SetText(row.szExerciseKey, "S001");
+  SetText(row.szFrozenHands, "4");
+  SetText(row.szFrozenHandsKind1, "5");
+  return row;
+}
+
+// The application's line of the exercise-order answer (5246).
+std::string DownloadedLine(const char* state, const char* sequence, const char* kind) {
+  return DataLine(35, {{4, "8001"},
+                       {5, "77"},
+                       {6, "S"},
+                       {7, "cu2702C76000"},
+                       {8, state},
+                       {9, "81000101"},
+                       {10, "S001"},
+                       {11, "3"},
+                       {24, "note"},
+                       {25, "not kept"},
+                       {26, "S001"},
+                       {31, sequence},
+                       {35, kind}});
+}
+
+// A cancel answer (5241) of the application.
+backend::CxDataSet CancelAnswer(const char* kind) {
+  return Answer({DataLine(
+      25,
+      {{4, "Y"}, {6, "77"}, {7, "S"}, {9, "d"}, {12, "3"}, {16, "10:00:01"}, {17, "x17"}, {20, "S001"}, {25, kind}})});
+}
+
+class ExerciseOrders : public order_updates_test::OrderUpdates {
+ protected:
+  std::vector<ExerciseOrderRow> Applications() { return RowsOf<ExerciseOrderRow>(Table::kExerciseOrders); }
+  std::vector<ExercisableQuantityRow> Quantities() {
+    return RowsOf<ExercisableQuantityRow>(Table::kExercisableQuantities);
+  }
+  // The two frozen quantities of the first exercisable row.
+  FrozenLots FrozenNow() {
+    const ExercisableQuantityRow row = Quantities().at(0);
+    return {std::string(Text(row.szFrozenHands)), std::string(Text(row.szFrozenHandsKind1))};
+  }
+  void SeatsKnowExchangeS() {
+    engine.LoadExchangeSeats(
+        Answer({"A|||Y|", DataLine(9, {{4, "S"}, {5, "上期所"}, {6, "sfe"}, {7, "S001"}})}).View());
+  }
+};
+
+TEST_F(ExerciseOrders, TheDownloadAddsOneApplicationPerDataLineWithItsExchangeName) {
+  SeatsKnowExchangeS();
+  engine.LoadExerciseOrders(Answer({"A|||Y|0|"}).View());
+  EXPECT_TRUE(Applications().empty());
+
+  engine.LoadExerciseOrders(Answer({"A|||Y|1|", DownloadedLine("a", "4", "2")}).View());
+  const std::vector<ExerciseOrderRow> applications = Applications();
+  ASSERT_EQ(applications.size(), 1u);
+  EXPECT_EQ(Text(applications[0].szApplicationNo), "77");
+  EXPECT_EQ(Text(applications[0].szExchangeName), "上期所");
+  EXPECT_EQ(Text(applications[0].szLots), "3");
+  EXPECT_EQ(Text(applications[0].szKey), "S001");
+  EXPECT_EQ(Text(applications[0].szText12B), "4");
+  EXPECT_EQ(Text(applications[0].szKindFlag), "2");
+  EXPECT_EQ(Text(applications[0].szText256), "note");
+  // A download freezes nothing and tells nothing: its end reloads the tables.
+  EXPECT_TRUE(Quantities().empty());
+  EXPECT_TRUE(Delivered().empty());
+  EXPECT_TRUE(Held().empty());
+}
+
+TEST_F(ExerciseOrders, ASendAnswerAddsItsApplicationOnceAndFreezesItsLots) {
+  SeatsKnowExchangeS();
+  const backend::CxDataSet answer = Answer({DataLine(38, {{4, "Y"},
+                                                          {5, "8001"},
+                                                          {6, "77"},
+                                                          {7, "S"},
+                                                          {8, "cu2702C76000"},
+                                                          {9, "a"},
+                                                          {10, "81000101"},
+                                                          {11, "S001"},
+                                                          {12, "3"},
+                                                          {25, "S001"},
+                                                          {34, "12.345"},
+                                                          {35, "1"},
+                                                          {38, "1"}})});
+  engine.OnExerciseOrderAnswer("8001", answer.View(), kHeld);
+  engine.OnExerciseOrderAnswer("8001", answer.View(), kHeld);
+  // An answer without an application number names no application.
+  engine.OnExerciseOrderAnswer("8001", Answer({"A|||Y|"}).View(), kHeld);
+
+  const std::vector<ExerciseOrderRow> applications = Applications();
+  ASSERT_EQ(applications.size(), 1u);
+  EXPECT_EQ(Text(applications[0].szExchangeName), "上期所");
+  EXPECT_EQ(Text(applications[0].szAmounts[0]), "12.35");
+  EXPECT_EQ(Text(applications[0].szAmounts[1]), "1.00");
+  // The position had no exercisable row: one is made for it.
+  const std::vector<ExercisableQuantityRow> quantities = Quantities();
+  ASSERT_EQ(quantities.size(), 1u);
+  EXPECT_EQ(Text(quantities[0].szExerciseKey), "S001");
+  EXPECT_EQ(Text(quantities[0].szExerciseField9), "81000101");
+  EXPECT_EQ(Text(quantities[0].szExerciseField10), "S001");
+  EXPECT_EQ(FrozenNow(), (FrozenLots{"", "3"}));
+  EXPECT_EQ(Held(), (std::vector<Change>{{21, 'i', 0}}));
+  EXPECT_EQ(Delivered(), (std::vector<Change>{{20, 'u', 0}}));
+}
+
+TEST_F(ExerciseOrders, ACancelAnswerLowersTheQuantityOfItsKindOnceAndTellsItAtOnce) {
+  struct Case {
+    const char* kind;
+    FrozenLots added;
+    FrozenLots cancelled;
+  };
+  for (const Case& c : {Case{"1", {"4", "8"}, {"4", "5"}}, Case{"2", {"7", "5"}, {"4", "5"}}}) {
+    Reset();
+    Add(Table::kExercisableQuantities, Quantity());
+    ASSERT_TRUE(engine.AddExerciseOrder(Application("a", c.kind), kHeld).has_value());
+    EXPECT_EQ(FrozenNow(), c.added) << c.kind;
+    delivered.clear();
+    (void)Held();
+
+    for (int repeat = 0; repeat < 2; ++repeat) {
+      engine.OnExerciseCancelAnswer("8001", CancelAnswer(c.kind).View(), kHeld);
+      EXPECT_EQ(FrozenNow(), c.cancelled) << c.kind << repeat;
+    }
+    EXPECT_EQ(Delivered(), (std::vector<Change>{{20, 'u', 0}})) << c.kind;
+    EXPECT_EQ(Held(), (std::vector<Change>{{21, 'u', 0}, {21, 'u', 0}})) << c.kind;
+    const ExerciseOrderRow application = Applications().at(0);
+    EXPECT_EQ(Text(application.szStateCode), "d");
+    EXPECT_EQ(Text(application.szTexts16B[3]), "10:00:01");
+    EXPECT_EQ(Text(application.szTexts16B[4]), "x17");
+    EXPECT_TRUE(askedFunctions.empty());
+  }
+}
+
+TEST_F(ExerciseOrders, ACancelAnswerForAnUnknownApplicationAsksTheBackEndOnce) {
+  // The back end knows no such application.
+  engine.OnExerciseCancelAnswer("8001", CancelAnswer("1").View(), kHeld);
+  EXPECT_EQ(askedFunctions, std::vector<int>{5246});
+  EXPECT_TRUE(Applications().empty());
+  EXPECT_TRUE(Delivered().empty());
+  EXPECT_TRUE(Held().empty());
+
+  // It does: the application is added at once, frozen, and then cancelled.
+  Reset();
+  Add(Table::kExercisableQuantities, Quantity());
+  BackEndAnswers({DownloadedLine("a", "4", "1")});
+  engine.OnExerciseCancelAnswer("8001", CancelAnswer("1").View(), kHeld);
+  EXPECT_EQ(askedFunctions, std::vector<int>{5246});
+  EXPECT_TRUE(lockFreeWhileAsked);
+  EXPECT_EQ(Text(Applications().at(0).szStateCode), "d");
+  EXPECT_EQ(FrozenNow(), (FrozenLots{"4", "5"}));
+  EXPECT_EQ(Delivered(), (std::vector<Change>{{21, 'i', 0}, {20, 'u', 0}, {20, 'u', 0}}));
+  EXPECT_EQ(Held(), (std::vector<Change>{{21, 'u', 0}}));
+}
+
+// An exercise push (15012, or with "d" the cancel push 15013) of the
+// application.
+std::string ExercisePush(const char* code, const char* state, const char* sequence) {
+  return DataLine(42, {{4, code},
+                       {8, "8001"},
+                       {9, "77"},
+                       {10, "S"},
+                       {12, state},
+                       {15, "3"},
+                       {16, "x16"},
+                       {20, "x20"},
+                       {28, sequence},
+                       {31, "S001"},
+                       {42, "2"}});
+}
+
+TEST_F(ExerciseOrders, PushesFreezeTheLotsOnTheWayIntoWaitingAndReleaseThemOnTheWayIntoCancelled) {
+  struct Step {
+    const char* code;
+    const char* state;
+    const char* sequence;
+    const char* frozenAfter;  // the first quantity: kind "2"
+    std::vector<Change> delivered;
+  };
+  // The first push fetches the application, in state "n" with sequence 3,
+  // and is itself no newer.
+  const std::vector<Step> steps = {
+      {"15012", "n", "3", "4", {{21, 'i', 0}}},
+      {"15012", "a", "4", "7", {{21, 'u', 0}, {20, 'u', 0}}},
+      {"15012", "a", "5", "7", {{21, 'u', 0}}},  // still waiting
+      {"15012", "a", "5", "7", {}},              // not newer
+      {"15013", "d", "6", "4", {{21, 'u', 0}, {20, 'u', 0}}},
+      {"15013", "d", "7", "4", {{21, 'u', 0}}},  // cancelled already
+      {"15013", "d", "6", "4", {}},              // not newer
+  };
+  Add(Table::kExercisableQuantities, Quantity());
+  BackEndAnswers({DownloadedLine("n", "3", "2")});
+  for (const Step& step : steps) {
+    delivered.clear();
+    const std::string line = ExercisePush(step.code, step.state, step.sequence);
+    if (std::string_view(step.code) == "15012") {
+      engine.OnExerciseOrderPush(line);
+    } else {
+      engine.OnExerciseCancelPush(line);
+    }
+    EXPECT_EQ(FrozenNow().first, step.frozenAfter) << step.code << step.state << step.sequence;
+    EXPECT_EQ(FrozenNow().second, "5");
+    EXPECT_EQ(Delivered(), step.delivered) << step.code << step.state << step.sequence;
+  }
+  EXPECT_EQ(askedFunctions, std::vector<int>{5246});
+  const ExerciseOrderRow application = Applications().at(0);
+  EXPECT_EQ(Text(application.szStateCode), "d");
+  EXPECT_EQ(Text(application.szText12B), "7");
+  EXPECT_EQ(Text(application.szTexts16A[0]), "x16");
+  EXPECT_EQ(Text(application.szTexts16B[1]), "x20");
+}
+
+}  // namespace

@@ -1,0 +1,382 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "order_updates_test_support.h"
+
+namespace {
+
+using engine::SetText;
+using engine::Table;
+using engine::Text;
+using order_updates_test::AmountsOf;
+using order_updates_test::Answer;
+using order_updates_test::Change;
+using order_updates_test::DataLine;
+using order_updates_test::Fund;
+using order_updates_test::FundAmounts;
+using order_updates_test::kUntouchedFund;
+
+constexpr bool kHeld = false;
+constexpr bool kAtOnce = true;
+
+// A buy order of account 8001 freezing 1000.00 margin, 5.00 fee and 2.50
+// premium; its number is stored as "00123".
+engine::OrderRow BuyOrder(std::string_view state, std::string_view sequence = "5") {
+  engine::OrderRow row{};
+  SetText(row.szTradeAccount, "8001");
+  SetText(row.szExchangeCode, "S");
+  SetText(row.szOrderNo, "00123");
+  SetText(row.szContractCode, "cu2701");
+  SetText(row.szFlagOrderState, state);
+  SetText(row.szNameBS, "0");
+  SetText(row.szOrderSeat, "S001");
+  SetText(row.szOrderField29, sequence);
+  SetText(row.szFrozenCautionMoney, "1000.00");
+  SetText(row.szFrozenCharge, "5.00");
+  SetText(row.szFrozenPremium, "2.50");
+  return row;
+}
+
+// The fund with that order's amounts frozen, and with them given back.
+const FundAmounts kBuyFrozen{"8992.50", "1000.00", "200.00", "1207.50", "5.00", "2.50"};
+const FundAmounts kReleased{"10000.00", "0.00", "200.00", "200.00", "0.00", "0.00"};
+
+class OrderAnswersAndPushes : public order_updates_test::OrderUpdates {
+ protected:
+  FundAmounts FundNow() { return AmountsOf(RowsOf<engine::FundRow>(Table::kFunds).at(0)); }
+  std::vector<engine::OrderRow> Orders() { return RowsOf<engine::OrderRow>(Table::kOrders); }
+
+  // The fund row and the buy order, frozen, with their records forgotten.
+  void FundAndBuyOrder(std::string_view state, std::string_view sequence = "5") {
+    Reset();
+    Add(Table::kFunds, Fund());
+    ASSERT_TRUE(engine.AddOrder(BuyOrder(state, sequence), kAtOnce).has_value());
+    ASSERT_EQ(FundNow(), kBuyFrozen);
+    delivered.clear();
+  }
+};
+
+// --- The fund answer
+
+TEST_F(OrderAnswersAndPushes, AFundAnswerMovesUsableMoneyByTheDaysDepositsAndCredit) {
+  struct Case {
+    const char* deposits;
+    const char* credit;
+    const char* usable;
+    const char* equity;
+  };
+  // The stored day's deposits are 300.00 and the credit 0.00.
+  for (const Case& c : {Case{"1300.00", "0", "11000.00", "11000.00"}, Case{"300", "500.00", "10500.00", "10000.00"},
+                        Case{"300.00", "0.00", "10000.00", "10000.00"}}) {
+    Reset();
+    Add(Table::kFunds, Fund());
+    // The answer's own usable money, equity and frozen amounts are not taken.
+    engine.ApplyFundAnswer("8001",
+                           Answer({DataLine(35, {{4, "Y"},
+                                                 {8, "999"},
+                                                 {13, "1.00"},
+                                                 {14, "2.00"},
+                                                 {15, "0.31"},
+                                                 {16, "1"},
+                                                 {22, c.deposits},
+                                                 {24, "999"},
+                                                 {28, c.credit},
+                                                 {30, "0.29"}})})
+                               .View(),
+                           kHeld);
+    const engine::FundRow fund = RowsOf<engine::FundRow>(Table::kFunds).at(0);
+    EXPECT_EQ(Text(fund.szUsableMoney), c.usable) << c.deposits << " " << c.credit;
+    EXPECT_EQ(Text(fund.szDynamicRights), c.equity) << c.deposits << " " << c.credit;
+    EXPECT_EQ(Text(fund.szDynamicRiskLevel), "0.31");
+    EXPECT_EQ(Text(fund.szSecurity), "1");
+    EXPECT_EQ(Text(fund.szDynamicRiskLevel2), "0.29");
+    EXPECT_EQ(Text(fund.szSFreeze), "200.00");
+    EXPECT_EQ(Text(fund.szTotalFreeze), "200.00");
+    EXPECT_EQ(Held(), (std::vector<Change>{{1, 'u', 0}}));
+    EXPECT_TRUE(Delivered().empty());
+  }
+}
+
+TEST_F(OrderAnswersAndPushes, AFundAnswerWithoutTheAccountsRowOrWithoutItsFieldsChangesNothing) {
+  const backend::CxDataSet full = Answer({DataLine(35, {{4, "Y"}, {22, "5000"}})});
+  engine.ApplyFundAnswer("8001", full.View(), kAtOnce);
+  EXPECT_TRUE(RowsOf<engine::FundRow>(Table::kFunds).empty());
+
+  Add(Table::kFunds, Fund());
+  // A bare status line would read as no deposits at all.
+  engine.ApplyFundAnswer("8001", Answer({"A|||Y|0|"}).View(), kAtOnce);
+  EXPECT_EQ(Text(RowsOf<engine::FundRow>(Table::kFunds).at(0).szUsableMoney), "10000.00");
+  EXPECT_TRUE(Delivered().empty());
+  EXPECT_TRUE(Held().empty());
+}
+
+// --- The order answer
+
+TEST_F(OrderAnswersAndPushes, AnOrderAnswerAddsItsOrderOnceAndFreezesItsAmounts) {
+  engine.LoadContracts(Answer({"A|||Y|", DataLine(24, {{4, "S"}, {6, "cu2701"}, {22, "0"}})}).View());
+  Add(Table::kFunds, Fund());
+  const auto answer = [](const char* orderNo) {
+    return Answer({DataLine(47, {{4, "Y"},
+                                 {5, orderNo},
+                                 {6, "S"},
+                                 {7, "上海期货交易所"},
+                                 {8, "cu2701"},
+                                 {10, "a"},
+                                 {11, "已经报入"},
+                                 {12, "0"},
+                                 {14, "0"},
+                                 {16, "0"},
+                                 {18, "2"},
+                                 {19, "70000"},
+                                 {21, "70010.5"},
+                                 {34, "S001"},
+                                 {43, "1000.004"},
+                                 {44, "5"},
+                                 {47, "2.5"}})});
+  };
+  engine.ApplyOrderAnswer("8001", answer("00123").View(), kHeld);
+  // The same order again, its number written another way.
+  engine.ApplyOrderAnswer("8001", answer("00123").View(), kHeld);
+  engine.ApplyOrderAnswer("8001", answer("123").View(), kHeld);
+  // An answer without an order number names no order.
+  engine.ApplyOrderAnswer("8001", Answer({"A|||Y|"}).View(), kHeld);
+
+  const std::vector<engine::OrderRow> orders = Orders();
+  ASSERT_EQ(orders.size(), 1u);
+  EXPECT_EQ(Text(orders[0].szOrderNo), "00123");
+  EXPECT_EQ(Text(orders[0].szExchangeCode), "S");
+  EXPECT_EQ(Text(orders[0].szFlagOrderState), "a");
+  EXPECT_EQ(Text(orders[0].szOrderStateText), "已经报入");
+  EXPECT_EQ(Text(orders[0].szOrderHands), "2");
+  EXPECT_EQ(Text(orders[0].szDealPrice), "70010.50");
+  EXPECT_EQ(Text(orders[0].szOrderSeat), "S001");
+  EXPECT_EQ(Text(orders[0].szTradeClass), "0");
+  EXPECT_EQ(Text(orders[0].szFrozenCautionMoney), "1000.00");
+  EXPECT_EQ(Text(orders[0].szFrozenCharge), "5.00");
+  EXPECT_EQ(Text(orders[0].szFrozenPremium), "2.50");
+  EXPECT_EQ(FundNow(), kBuyFrozen);
+  EXPECT_EQ(Held(), (std::vector<Change>{{2, 'i', 0}, {1, 'u', 0}}));
+}
+
+// --- The cancel answer
+
+TEST_F(OrderAnswersAndPushes, ACancelAnswerUpdatesAWorkingOrderAndReleasesOnlyWhenItIsCancelled) {
+  struct Case {
+    const char* storedState;
+    const char* answeredState;
+    const char* stateAfter;
+    FundAmounts fund;
+    std::vector<Change> held;
+  };
+  const std::vector<Case> cases = {
+      {"a", "f", "f", kBuyFrozen, {{2, 'u', 0}}},
+      {"p", "d", "d", kReleased, {{1, 'u', 0}, {2, 'u', 0}}},
+      {"c", "d", "c", kBuyFrozen, {}},
+      {"d", "d", "d", kBuyFrozen, {}},
+  };
+  for (const Case& c : cases) {
+    FundAndBuyOrder(c.storedState);
+    // The answer names the order "123", the table holds "00123".
+    engine.ApplyCancelAnswer("8001",
+                             Answer({DataLine(16, {{4, "Y"},
+                                                   {6, "123"},
+                                                   {8, c.answeredState},
+                                                   {9, "已经撤销"},
+                                                   {12, "1"},
+                                                   {13, "70000"},
+                                                   {14, "10:01:02"},
+                                                   {15, "S"},
+                                                   {16, "S001"}})})
+                                 .View(),
+                             kHeld);
+    const engine::OrderRow order = Orders().at(0);
+    EXPECT_EQ(Text(order.szFlagOrderState), c.stateAfter) << c.storedState << c.answeredState;
+    EXPECT_EQ(FundNow(), c.fund) << c.storedState << c.answeredState;
+    EXPECT_EQ(Held(), c.held) << c.storedState << c.answeredState;
+    EXPECT_TRUE(Delivered().empty());
+    if (c.held.empty()) continue;
+    EXPECT_EQ(Text(order.szDealHands), "1");
+    EXPECT_EQ(Text(order.szDelOrderTime), "10:01:02");
+    const bool released = c.fund == kReleased;
+    EXPECT_EQ(Text(order.szFrozenCautionMoney), released ? "0.00" : "1000.00");
+    EXPECT_EQ(Text(order.szFrozenPremium), released ? "0.00" : "2.50");
+  }
+}
+
+// --- The order-state and cancel pushes
+
+// A push of the buy order: state, state sequence and release flag.
+std::string Push(const char* state, const char* sequence, const char* releaseFlag) {
+  return DataLine(42, {{4, "15002"},
+                       {8, "8001"},
+                       {9, "123"},
+                       {10, "S"},
+                       {14, state},
+                       {15, "已经撤销"},
+                       {24, "1"},
+                       {25, "70000.5"},
+                       {31, "10:00:09"},
+                       {33, "x33"},
+                       {34, "10:00:10"},
+                       {39, sequence},
+                       {41, releaseFlag},
+                       {42, "S001"}});
+}
+
+TEST_F(OrderAnswersAndPushes, AStatePushChangesTheOrderOnlyWhenItIsNewerAndReleasesWhenItsFlagIsSet) {
+  struct Case {
+    const char* sequence;
+    const char* releaseFlag;
+    const char* stateAfter;
+    FundAmounts fund;
+    std::vector<Change> delivered;
+  };
+  // The order's state sequence is 5.
+  const std::vector<Case> cases = {
+      {"5", "1", "a", kBuyFrozen, {}},
+      {"4", "1", "a", kBuyFrozen, {}},
+      {"6", "0", "p", kBuyFrozen, {{2, 'u', 0}, {19, 'u', 1}}},
+      {"6", "1", "p", kReleased, {{1, 'u', 0}, {2, 'u', 0}, {19, 'u', 1}}},
+  };
+  engine::ConditionOrderRow other{};
+  engine::ConditionOrderRow placing{};
+  SetText(other.szCondField5, "124");
+  SetText(placing.szCondField5, "00123");
+  for (const Case& c : cases) {
+    FundAndBuyOrder("a");
+    Add(Table::kConditionOrders, other);
+    Add(Table::kConditionOrders, placing);
+    engine.OnOrderStatePush(Push("p", c.sequence, c.releaseFlag));
+
+    const engine::OrderRow order = Orders().at(0);
+    EXPECT_EQ(Text(order.szFlagOrderState), c.stateAfter) << c.sequence << c.releaseFlag;
+    EXPECT_EQ(FundNow(), c.fund) << c.sequence << c.releaseFlag;
+    EXPECT_EQ(Delivered(), c.delivered) << c.sequence << c.releaseFlag;
+    EXPECT_TRUE(askedFunctions.empty());
+    if (c.delivered.empty()) {
+      EXPECT_EQ(Text(order.szDeclareTime), "");
+      continue;
+    }
+    EXPECT_EQ(Text(order.szOrderStateText), "已经撤销");
+    EXPECT_EQ(Text(order.szDeclareTime), "10:00:09");
+    EXPECT_EQ(Text(order.szOrderField29), "6");
+    EXPECT_EQ(Text(RowsOf<engine::ConditionOrderRow>(Table::kConditionOrders).at(1).szCondField9), "p");
+  }
+}
+
+TEST_F(OrderAnswersAndPushes, ACancelPushReleasesWhenItsFlagIsZeroAndNeverTwice) {
+  struct Step {
+    const char* sequence;
+    const char* releaseFlag;
+    FundAmounts fund;
+    std::vector<Change> delivered;
+  };
+  const std::vector<std::vector<Step>> scenarios = {
+      {{"6", "2", kBuyFrozen, {{2, 'u', 0}}}},
+      {{"5", "0", kBuyFrozen, {}}},
+      // The second push is newer still, but the amounts are given back.
+      {{"6", "0", kReleased, {{1, 'u', 0}, {2, 'u', 0}}}, {"7", "0", kReleased, {{2, 'u', 0}}}},
+  };
+  for (const std::vector<Step>& steps : scenarios) {
+    FundAndBuyOrder("a");
+    for (const Step& step : steps) {
+      delivered.clear();
+      engine.OnCancelPush(Push("d", step.sequence, step.releaseFlag));
+      EXPECT_EQ(FundNow(), step.fund) << step.sequence << step.releaseFlag;
+      EXPECT_EQ(Delivered(), step.delivered) << step.sequence << step.releaseFlag;
+    }
+    const engine::OrderRow order = Orders().at(0);
+    if (steps[0].delivered.empty()) {
+      EXPECT_EQ(Text(order.szFlagOrderState), "a");
+      continue;
+    }
+    EXPECT_EQ(Text(order.szFlagOrderState), "d");
+    EXPECT_EQ(Text(order.szDealHands), "1");
+    EXPECT_EQ(Text(order.szDealPrice), "70000.5");
+    EXPECT_EQ(Text(order.szOrderField23), "x33");
+    EXPECT_EQ(Text(order.szDelOrderTime), "10:00:10");
+  }
+}
+
+// --- Orders the engine does not hold yet
+
+// The back end's line of the order "123" as a sell order of state "a",
+// sequence 5, freezing 300.00 margin and 1.00 fee; with a strategy code it
+// is a special order.
+std::string FetchedOrder(const char* strategyCode = "") {
+  return DataLine(57, {{4, "8001"},
+                       {5, "123"},
+                       {6, "S"},
+                       {7, "cu2701"},
+                       {9, "a"},
+                       {12, "1"},
+                       {29, "5"},
+                       {32, "S001"},
+                       {34, strategyCode},
+                       {48, "300"},
+                       {52, "1"}});
+}
+
+TEST_F(OrderAnswersAndPushes, APushForAnUnknownOrderFetchesItWithoutHoldingTheLockAndThenApplies) {
+  Add(Table::kFunds, Fund());
+  BackEndAnswers({FetchedOrder()});
+  engine.OnCancelPush(Push("d", "6", "0"));
+
+  EXPECT_EQ(askedFunctions, std::vector<int>{5134});
+  EXPECT_TRUE(lockFreeWhileAsked);
+  const std::vector<engine::OrderRow> orders = Orders();
+  ASSERT_EQ(orders.size(), 1u);
+  EXPECT_EQ(Text(orders[0].szOrderNo), "123");
+  EXPECT_EQ(Text(orders[0].szFlagOrderState), "d");
+  EXPECT_EQ(Text(orders[0].szFrozenCautionMoney), "0.00");
+  // Frozen when it was added, given back by the push.
+  EXPECT_EQ(Delivered(), (std::vector<Change>{{2, 'i', 0}, {1, 'u', 0}, {1, 'u', 0}, {2, 'u', 0}}));
+  EXPECT_EQ(Text(engine::RowFromBytes<engine::FundRow>(delivered[1].Row())->szSFreeze), "500.00");
+  EXPECT_EQ(FundNow(), kUntouchedFund);
+}
+
+TEST_F(OrderAnswersAndPushes, AnOrderTheBackEndDoesNotGiveChangesNothing) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> backEndLines;
+  };
+  const std::vector<Case> cases = {
+      {"unknown", {}},
+      {"a special order", {FetchedOrder("SP")}},
+      {"another order", {DataLine(57, {{5, "124"}, {6, "S"}, {32, "S001"}})}},
+  };
+  for (const Case& c : cases) {
+    Reset();
+    Add(Table::kFunds, Fund());
+    BackEndAnswers(c.backEndLines);
+    engine.OnOrderStatePush(Push("p", "6", "1"));
+    engine.ApplyCancelAnswer(
+        "8001", Answer({DataLine(16, {{4, "Y"}, {6, "123"}, {8, "d"}, {15, "S"}, {16, "S001"}})}).View(), kHeld);
+    EXPECT_EQ(askedFunctions, (std::vector<int>{5134, 5134})) << c.name;
+    EXPECT_TRUE(Orders().empty()) << c.name;
+    EXPECT_EQ(FundNow(), kUntouchedFund) << c.name;
+    EXPECT_TRUE(Delivered().empty()) << c.name;
+    EXPECT_TRUE(Held().empty()) << c.name;
+  }
+}
+
+TEST_F(OrderAnswersAndPushes, ACancelAnswerForAnUnknownOrderAddsTheFetchedOrderAtOnce) {
+  Add(Table::kFunds, Fund());
+  BackEndAnswers({FetchedOrder()});
+  // A bare status line names no order: the back end is not asked for all.
+  engine.ApplyCancelAnswer("8001", Answer({"A|||Y|"}).View(), kHeld);
+  EXPECT_TRUE(askedFunctions.empty());
+  EXPECT_TRUE(Orders().empty());
+
+  engine.ApplyCancelAnswer(
+      "8001", Answer({DataLine(16, {{4, "Y"}, {6, "123"}, {8, "d"}, {15, "S"}, {16, "S001"}})}).View(), kHeld);
+  EXPECT_EQ(askedFunctions, std::vector<int>{5134});
+  EXPECT_EQ(Delivered(), (std::vector<Change>{{2, 'i', 0}, {1, 'u', 0}}));
+  EXPECT_EQ(Held(), (std::vector<Change>{{1, 'u', 0}, {2, 'u', 0}}));
+  EXPECT_EQ(Text(Orders().at(0).szFlagOrderState), "d");
+  EXPECT_EQ(FundNow(), kUntouchedFund);
+}
+
+}  // namespace

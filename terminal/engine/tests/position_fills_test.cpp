@@ -1,0 +1,364 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "positions_test_support.h"
+
+namespace {
+
+using namespace positions_test;
+using engine::ClosingFill;
+using engine::OpeningFill;
+
+class PositionFills : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine.Add(Table::kContracts, Contract("cu2609", "10"));
+    engine.Add(Table::kContracts, Option("m2609C3000", "10", "C", "3000", "m", "2609"));
+  }
+
+  FundRow FundNow() { return engine.Rows<FundRow>(Table::kFunds).at(0); }
+  PositionSummaryRow SummaryNow(std::size_t index = 0) {
+    return engine.Rows<PositionSummaryRow>(Table::kPositionSummary).at(index);
+  }
+  // "<table id><letter>" of each record told to the GUI.
+  std::vector<std::string> Told() {
+    std::vector<std::string> told;
+    for (const auto& notified : engine.notified) {
+      told.push_back(std::to_string(notified.record.TableId()) + notified.record.Operation());
+    }
+    return told;
+  }
+
+  PositionsEngine engine;
+};
+
+OpeningFill Opening(std::string_view buySell, int lots, std::string_view price, std::string_view contract = "cu2609") {
+  return {.price = price,
+          .lots = lots,
+          .account = kAccount,
+          .exchangeCode = kExchange,
+          .seatCode = kSeat,
+          .tradeCode = kTradeCode,
+          .contractCode = contract,
+          .buySell = buySell,
+          .hedge = "0",
+          .dealNo = "7",
+          .combinationKind = "ordinary",
+          .multiplier = 10};
+}
+
+ClosingFill Closing(std::string_view buySell, std::string_view price, std::string_view contract = "cu2609") {
+  return {.price = price,
+          .account = kAccount,
+          .exchangeCode = kExchange,
+          .seatCode = kSeat,
+          .tradeCode = kTradeCode,
+          .contractCode = contract,
+          .hedge = "0",
+          .buySell = buySell,
+          .multiplier = 10};
+}
+
+TEST_F(PositionFills, OpeningFillsAddAPositionAndBookItsMarginAndFee) {
+  // A buy order of 2 lots froze a margin of 6000.00 and a fee of 10.00.
+  engine.Add(Table::kFunds, FundWith("93990.00", "100000.00",
+                                     {{&FundRow::szBFreeze, "6000.00"},
+                                      {&FundRow::szFreezeCommissionCharge, "10.00"},
+                                      {&FundRow::szTotalFreeze, "6010.00"}}));
+  OpeningFill first = Opening("0", 2, "3000");
+  first.releasedFrozenMargin = 6000.0;
+  first.releasedFrozenFee = 10.0;
+  first.margin = 6000.0;
+  first.fee = 10.0;
+  engine.AddTradePosition(first);
+
+  const FundRow fund = FundNow();
+  EXPECT_EQ(Text(fund.szUsableMoney), "93990.00");
+  EXPECT_EQ(Text(fund.szDynamicRights), "99990.00");
+  EXPECT_EQ(Text(fund.szBFreeze), "0.00");
+  EXPECT_EQ(Text(fund.szBCautionMoney), "6000.00");
+  EXPECT_EQ(Text(fund.szCommissionCharge), "10.00");
+  EXPECT_EQ(Text(fund.szFreezeCommissionCharge), "0.00");
+  EXPECT_EQ(Text(fund.szTotalFreeze), "0.00");
+  EXPECT_EQ(Text(fund.szTotalCautionMoney), "6000.00");
+  const PositionSummaryRow opened = SummaryNow();
+  EXPECT_EQ(Text(opened.szPositionVolume), "2");
+  EXPECT_EQ(Text(opened.szTodayVolume), "2");
+  EXPECT_EQ(Text(opened.szOpenCost), "6000.00");
+  EXPECT_EQ(Text(opened.szEngrossCautionMoney), "6000.00");
+  EXPECT_EQ(Text(engine.Rows<engine::PriceContractRow>(Table::kPriceContracts).at(0).szContractCode), "cu2609");
+
+  OpeningFill second = Opening("0", 1, "3003");
+  second.margin = 3003.0;
+  engine.AddTradePosition(second);
+  const PositionSummaryRow added = SummaryNow();
+  EXPECT_EQ(Text(added.szPositionVolume), "3");
+  EXPECT_EQ(Text(added.szOpenPrice), "3001.00");
+  EXPECT_EQ(Text(added.szPositionPrice), "3001.00");
+  EXPECT_EQ(Text(added.szEngrossCautionMoney), "9003.00");
+  EXPECT_EQ(engine.Rows<PositionDetailRow>(Table::kPositionDetails).size(), 2u);
+  EXPECT_EQ(engine.Rows<engine::PriceContractRow>(Table::kPriceContracts).size(), 1u);
+  EXPECT_EQ(Told(), (std::vector<std::string>{"5i", "1u", "5u", "1u"}));
+  EXPECT_EQ(engine.notified[0].record.RowCount(), 1);
+  EXPECT_EQ(engine.notified[0].record.RowIndex(), 0);
+}
+
+struct OptionOpeningCase {
+  std::string_view name;
+  std::string_view buySell;
+  FundRow before;
+  OpeningFill fill;
+  std::vector<FundField> after;
+};
+
+TEST_F(PositionFills, AnOptionFillPaysOrTakesItsPremiumOnce) {
+  // One lot of the call at 50: a premium of 500.00 and a fee of 2.05. The
+  // bought lot's order froze its premium; the sold lot's froze a margin of
+  // 2000.00.
+  OpeningFill bought = Opening("0", 1, "50", "m2609C3000");
+  bought.releasedFrozenFee = 2.05;
+  bought.fee = 2.05;
+  bought.releasedFrozenPremium = 500.0;
+  bought.premium = 500.0;
+  OpeningFill sold = Opening("1", 1, "50", "m2609C3000");
+  sold.releasedFrozenMargin = 2000.0;
+  sold.releasedFrozenFee = 2.05;
+  sold.margin = 2000.0;
+  sold.fee = 2.05;
+  sold.premium = 500.0;
+  const OptionOpeningCase cases[] = {
+      {"bought: 10000 less the premium and the fee",
+       "0",
+       FundWith("9497.95", "10000.00",
+                {{&FundRow::szFrozenRoyalty, "500.00"},
+                 {&FundRow::szFreezeCommissionCharge, "2.05"},
+                 {&FundRow::szTotalFreeze, "502.05"}}),
+       bought,
+       {{&FundRow::szRoyaltyOut, "500.00"},
+        {&FundRow::szRoyaltyIn, ""},
+        {&FundRow::szFrozenRoyalty, "0.00"},
+        {&FundRow::szTotalFreeze, "0.00"},
+        {&FundRow::szBCautionMoney, "0.00"},
+        {&FundRow::szCommissionCharge, "2.05"}}},
+      {"sold: the premium comes in, the margin is held",
+       "1",
+       FundWith("7997.95", "10000.00",
+                {{&FundRow::szSFreeze, "2000.00"},
+                 {&FundRow::szFreezeCommissionCharge, "2.05"},
+                 {&FundRow::szTotalFreeze, "2002.05"}}),
+       sold,
+       {{&FundRow::szRoyaltyIn, "500.00"},
+        {&FundRow::szRoyaltyOut, ""},
+        {&FundRow::szSFreeze, "0.00"},
+        {&FundRow::szSCautionMoney, "2000.00"},
+        {&FundRow::szTotalFreeze, "0.00"},
+        {&FundRow::szTotalCautionMoney, "2000.00"}}},
+  };
+  const std::string_view usable[] = {"9497.95", "8497.95"};
+  const std::string_view equity[] = {"9497.95", "10497.95"};
+  for (std::size_t index = 0; index < std::size(cases); ++index) {
+    const OptionOpeningCase& test = cases[index];
+    SCOPED_TRACE(test.name);
+    PositionsEngine fresh;
+    fresh.Add(Table::kFunds, test.before);
+    fresh.AddTradePosition(test.fill);
+    const FundRow fund = fresh.Rows<FundRow>(Table::kFunds).at(0);
+    EXPECT_EQ(Text(fund.szUsableMoney), usable[index]);
+    EXPECT_EQ(Text(fund.szDynamicRights), equity[index]);
+    for (const FundField& field : test.after) EXPECT_EQ(Text(fund.*field.field), field.text);
+  }
+}
+
+struct FuturesCloseCase {
+  std::string_view name;
+  std::string_view oldFloating;  // the position's and the account's floating profit before
+  bool floatingProfitCounts;
+  std::string_view usable;
+  std::string_view equity;
+  std::string_view accountFloating;
+};
+
+TEST_F(PositionFills, AFuturesCloseBooksItsProfitAndReleasesItsMargin) {
+  // 2 lots bought at 3000 (margin 6000.00); one is sold at 3100, the last
+  // price: closing profit (3100 - 3000) * 10 = 1000.00, the lot left floats
+  // 1000.00, 3000.00 of margin is freed, the fee of 5.10 was frozen.
+  const FuturesCloseCase cases[] = {
+      {"a floating profit kept out of the available funds", "2000.00", false, "54000.00", "99994.90", "1000.00"},
+      {"a floating profit counted in the available funds", "2000.00", true, "53000.00", "99994.90", "1000.00"},
+      {"a floating loss that turns into a profit", "-500.00", false, "54500.00", "102494.90", "1000.00"},
+      {"the same counted in the available funds", "-500.00", true, "55500.00", "102494.90", "1000.00"},
+  };
+  for (const FuturesCloseCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    PositionsEngine fresh;
+    fresh.Add(Table::kContracts, Contract("cu2609", "10"));
+    fresh.SetFloatingProfitCounts(test.floatingProfitCounts);
+    fresh.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00"));
+    PositionSummaryRow position = fresh.ApplyTradeToPositions(Position("0"));
+    SetText(position.szProfitAndLoss_CC, test.oldFloating);
+    fresh.Add(Table::kPositionSummary, position);
+    fresh.Add(Table::kPriceContracts, PriceRow("cu2609", "3100"));
+    fresh.Add(Table::kFunds, FundWith("50000.00", "100000.00",
+                                      {{&FundRow::szProfitAndLoss, test.oldFloating},
+                                       {&FundRow::szBCautionMoney, "6000.00"},
+                                       {&FundRow::szTotalCautionMoney, "6000.00"},
+                                       {&FundRow::szFreezeCommissionCharge, "5.10"},
+                                       {&FundRow::szTotalFreeze, "5.10"}}));
+
+    fresh.Close(positions_test::Closing("1", 1));
+    ClosingFill fill = Closing("1", "3100");
+    fill.releasedFrozenFee = 5.10;
+    fill.fee = 5.10;
+    fresh.UpdatePositionSummary(fill);
+
+    const PositionSummaryRow left = fresh.Rows<PositionSummaryRow>(Table::kPositionSummary).at(0);
+    EXPECT_EQ(Text(left.szPositionVolume), "1");
+    EXPECT_EQ(Text(left.szNewPrice), "3100.00");
+    EXPECT_EQ(Text(left.szProfitAndLoss_CC), "1000.00");
+    EXPECT_EQ(Text(left.szEngrossCautionMoney), "3000.00");
+    const FundRow fund = fresh.Rows<FundRow>(Table::kFunds).at(0);
+    EXPECT_EQ(Text(fund.szUsableMoney), test.usable);
+    EXPECT_EQ(Text(fund.szDynamicRights), test.equity);
+    EXPECT_EQ(Text(fund.szProfitAndLoss), test.accountFloating);
+    EXPECT_EQ(Text(fund.szOffsetProfitAndLoss), "1000.00");
+    EXPECT_EQ(Text(fund.szBCautionMoney), "3000.00");
+    EXPECT_EQ(Text(fund.szTotalCautionMoney), "3000.00");
+    EXPECT_EQ(Text(fund.szCommissionCharge), "5.10");
+    EXPECT_EQ(Text(fund.szFreezeCommissionCharge), "0.00");
+    EXPECT_EQ(Text(fund.szTotalFreeze), "0.00");
+  }
+}
+
+TEST_F(PositionFills, LotsLeftWithoutAPriceShowNoFloatingResult) {
+  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00"));
+  PositionSummaryRow position = engine.ApplyTradeToPositions(Position("0"));
+  SetText(position.szProfitAndLoss_CC, "300.00");
+  engine.Add(Table::kPositionSummary, position);
+  engine.Add(Table::kFunds, FundWith("50000.00", "100000.00", {{&FundRow::szProfitAndLoss, "300.00"}}));
+
+  engine.Close(positions_test::Closing("1", 1));
+  engine.UpdatePositionSummary(Closing("1", "3100"));
+
+  // Neither the contracts to price nor the back end know a price: the lot
+  // left is not valued at 0.
+  const PositionSummaryRow left = SummaryNow();
+  EXPECT_EQ(Text(left.szNewPrice), "-");
+  EXPECT_EQ(Text(left.szProfitAndLoss_CC), "-");
+  EXPECT_EQ(Text(FundNow().szProfitAndLoss), "0.00");
+  EXPECT_EQ(Text(FundNow().szOffsetProfitAndLoss), "1000.00");
+}
+
+TEST_F(PositionFills, AnOpeningFillOfNoLotsAveragesToZero) {
+  engine.Add(Table::kPositionSummary, Summary("cu2609", "0", "0"));
+  engine.AddTradePosition(Opening("0", 0, "3000"));
+  const PositionSummaryRow row = SummaryNow();
+  EXPECT_EQ(Text(row.szPositionVolume), "0");
+  EXPECT_EQ(Text(row.szOpenPrice), "0.00");
+  EXPECT_EQ(Text(row.szPositionPrice), "0.00");
+}
+
+TEST_F(PositionFills, AClosedOutPositionIsDeletedAfterTheGuiHearsOfIt) {
+  // Sold at 3000 and bought back at 2900: 2 * 100 * 10 = 2000.00.
+  engine.Add(Table::kPositionDetails, Detail("1", "2", "3000", "6000.00"));
+  engine.Add(Table::kPositionSummary, engine.ApplyTradeToPositions(Position("1")));
+  engine.Add(Table::kPriceContracts, PriceRow("cu2609", "2950"));
+  engine.Add(Table::kPriceContracts, PriceRow("cu2612", "3100"));
+  engine.Add(Table::kFunds,
+             FundWith("50000.00", "100000.00",
+                      {{&FundRow::szSCautionMoney, "6000.00"}, {&FundRow::szTotalCautionMoney, "6000.00"}}));
+
+  engine.Close(positions_test::Closing("0", 2));
+  engine.UpdatePositionSummary(Closing("0", "2900"));
+
+  ASSERT_EQ(Told(), (std::vector<std::string>{"5d", "1u"}));
+  EXPECT_EQ(engine.notified[0].record.RowCount(), 0);
+  EXPECT_EQ(engine.notified[0].record.RowIndex(), 0);
+  EXPECT_EQ(engine.notified[0].summaryRows, 1u);  // the row was still there
+  EXPECT_TRUE(engine.Rows<PositionSummaryRow>(Table::kPositionSummary).empty());
+  const std::vector<engine::PriceContractRow> prices = engine.Rows<engine::PriceContractRow>(Table::kPriceContracts);
+  ASSERT_EQ(prices.size(), 1u);
+  EXPECT_EQ(Text(prices[0].szContractCode), "cu2612");
+  const FundRow fund = FundNow();
+  EXPECT_EQ(Text(fund.szOffsetProfitAndLoss), "2000.00");
+  EXPECT_EQ(Text(fund.szSCautionMoney), "0.00");
+  EXPECT_EQ(Text(fund.szUsableMoney), "58000.00");
+  EXPECT_EQ(Text(fund.szDynamicRights), "102000.00");
+}
+
+TEST_F(PositionFills, BuyingBackASoldOptionReleasesThePremiumItsOrderFroze) {
+  // One sold call (margin 2000.00) bought back at 60: a premium of 600.00,
+  // frozen by the order with a fee of 2.05.
+  engine.Add(Table::kPositionDetails, Detail("1", "1", "50", "2000.00", kYesterday, "1", "ordinary", "m2609C3000"));
+  engine.Add(Table::kPositionSummary, engine.ApplyTradeToPositions(Position("1", "m2609C3000")));
+  engine.Add(Table::kFunds, FundWith("7000.00", "10000.00",
+                                     {{&FundRow::szSCautionMoney, "2000.00"},
+                                      {&FundRow::szTotalCautionMoney, "2000.00"},
+                                      {&FundRow::szFrozenRoyalty, "600.00"},
+                                      {&FundRow::szFreezeCommissionCharge, "2.05"},
+                                      {&FundRow::szTotalFreeze, "602.05"},
+                                      {&FundRow::szOptionMarketValue, "-500.00"}}));
+
+  engine.Close(positions_test::Closing("0", 1, "m2609C3000"));
+  ClosingFill fill = Closing("0", "60", "m2609C3000");
+  fill.releasedFrozenFee = 2.05;
+  fill.fee = 2.05;
+  fill.releasedFrozenPremium = 600.0;
+  engine.UpdatePositionSummary(fill);
+
+  const FundRow fund = FundNow();
+  // 7000 - 600 paid + 600 unfrozen + 2000 margin freed.
+  EXPECT_EQ(Text(fund.szUsableMoney), "9000.00");
+  EXPECT_EQ(Text(fund.szDynamicRights), "9397.95");
+  EXPECT_EQ(Text(fund.szRoyaltyOut), "600.00");
+  EXPECT_EQ(Text(fund.szFrozenRoyalty), "0.00");
+  EXPECT_EQ(Text(fund.szTotalFreeze), "0.00");
+  EXPECT_EQ(Text(fund.szSCautionMoney), "0.00");
+  EXPECT_EQ(Text(fund.szOffsetProfitAndLoss), "0.00");
+  EXPECT_EQ(Text(fund.szOptionMarketValue), "0.00");
+}
+
+TEST_F(PositionFills, AFreedLegMovesItsNewMarginIntoTheFunds) {
+  engine.Add(Table::kContracts, Contract("cu2612", "10"));
+  engine.backEndFeeRates.push_back(FeeRates("cu2612"));
+  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00", kToday, "11", "0", "cu2609"));
+  engine.Add(Table::kPositionDetails, Detail("1", "2", "3100", "0.00", kToday, "12", "0", "cu2612"));
+  for (const auto& [legNumber, dealNo, contract] : {std::tuple("1", "11", "cu2609"), std::tuple("2", "12", "cu2612")}) {
+    engine::CombinationDetailRow leg{};
+    SetText(leg.szTradeAccount, kAccount);
+    SetText(leg.szExchangeCode, kExchange);
+    SetText(leg.szCombField4, kToday);
+    SetText(leg.szCombField8, "0");
+    SetText(leg.szCombField9, legNumber);
+    SetText(leg.szCombField11, "S9");
+    SetText(leg.szCombField12, dealNo);
+    SetText(leg.szCombField19, "2");
+    SetText(leg.szCombField36, "SPD");
+    SetText(leg.szCombField37, "0");
+    engine.Add(Table::kCombinationDetails, leg);
+  }
+  PositionSummaryRow sold = engine.ApplyTradeToPositions(Position("1", "cu2612"));
+  SetText(sold.szProfitAndLoss_CC, "-100.00");
+  engine.Add(Table::kPositionSummary, sold);
+  engine.Add(Table::kFunds,
+             FundWith("50000.00", "100000.00",
+                      {{&FundRow::szBCautionMoney, "6000.00"}, {&FundRow::szTotalCautionMoney, "6000.00"}}));
+
+  const engine::LegList legs = engine.Close(positions_test::Closing("1", 1));
+  ASSERT_EQ(legs.size(), 1u);
+  engine.RecomputeSummaryMargin(legs[0].position);
+
+  const PositionSummaryRow row = SummaryNow();
+  EXPECT_EQ(Text(row.szPositionVolume), "2");
+  EXPECT_EQ(Text(row.szEngrossCautionMoney), "3100.00");
+  EXPECT_EQ(Text(row.szProfitAndLoss_CC), "-100.00");
+  const FundRow fund = FundNow();
+  EXPECT_EQ(Text(fund.szSCautionMoney), "3100.00");
+  EXPECT_EQ(Text(fund.szTotalCautionMoney), "9100.00");
+  EXPECT_EQ(Text(fund.szUsableMoney), "46900.00");
+  EXPECT_EQ(Told(), (std::vector<std::string>{"5u", "1u"}));
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "positions_test_support.h"
+
+namespace {
+
+using namespace positions_test;
+using engine::CombinationDetailRow;
+
+// cu2609 and cu2612: futures of multiplier 10; m2609C3000: a call of
+// multiplier 10. Rates (costs_test_support.h): a lot pays 0.0001 of its
+// value plus 2 to open or close, 0.0002 plus 1 to close today, and a margin
+// of 0.1 of its value.
+void AddContractsAndRates(PositionsEngine& engine) {
+  for (const std::string_view code : {"cu2609", "cu2612"}) {
+    engine::ContractRow futures = Contract(code, "10");
+    SetText(futures.szVarietyCode, "cu");
+    engine.Add(Table::kContracts, futures);
+  }
+  engine.Add(Table::kContracts, Option("m2609C3000", "10", "C", "3000", "m", "2609"));
+  for (const std::string_view contract : {"cu2609", "cu2612", "m2609C3000"}) {
+    engine.backEndFeeRates.push_back(FeeRates(contract));
+  }
+}
+
+class TradePositions : public ::testing::Test {
+ protected:
+  void SetUp() override { AddContractsAndRates(engine); }
+
+  PositionsEngine engine;
+};
+
+struct TradeCase {
+  std::string_view name;
+  TradeRow trade;
+  double fee;
+  std::string_view margin;
+  std::string_view commission;
+  std::string_view royalty;
+  std::vector<std::string> details;  // "<deal number>:<lots>:<margin>" after the trade
+};
+
+TEST(TradeReplay, ADownloadedTradeIsCostedAndAppliedToTheDetails) {
+  const TradeCase cases[] = {
+      // 2 lots of 30000: fee 2 * (3 + 2), margin 2 * 3000.
+      {"futures bought to open",
+       Trade("0", "0", "2", "3000", "7"),
+       10.0,
+       "6000.00",
+       "10.00",
+       "0.00",
+       {"1:1:3000.00", "2:1:3000.00", "7:2:6000.00"}},
+      // A lot of 30000 closed: 3 + 2; the oldest lot goes.
+      {"futures sold to close", Trade("1", "1", "1", "3000", "7"), 5.0, "", "5.00", "0.00", {"2:1:3000.00"}},
+      // Closed today: 6 + 1; today's lot goes.
+      {"futures sold to close today", Trade("1", "2", "1", "3000", "7"), 7.0, "", "7.00", "0.00", {"1:1:3000.00"}},
+      // A premium of 2 * 10 * 50 = 1000 and a fee of 2 * (0.05 + 2); a bought
+      // option holds no margin.
+      {"option bought to open",
+       Trade("0", "0", "2", "50", "7", "m2609C3000"),
+       4.1,
+       "0.00",
+       "4.10",
+       "1000.00",
+       {"1:1:3000.00", "2:1:3000.00", "7:2:0.00"}},
+  };
+  for (const TradeCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    PositionsEngine engine;
+    AddContractsAndRates(engine);
+    engine.Add(Table::kPositionDetails, Detail("0", "1", "3000", "3000.00", kYesterday, "1"));
+    engine.Add(Table::kPositionDetails, Detail("0", "1", "3000", "3000.00", kToday, "2"));
+
+    TradeRow trade = test.trade;
+    EXPECT_DOUBLE_EQ(engine.CalcTradeFee(trade), test.fee);
+    EXPECT_EQ(Text(trade.szMargin), test.margin);
+    EXPECT_EQ(Text(trade.szCommission), test.commission);
+    EXPECT_EQ(Text(trade.szRoyalty), test.royalty);
+    std::vector<std::string> details;
+    for (const PositionDetailRow& row : engine.Rows<PositionDetailRow>(Table::kPositionDetails)) {
+      details.push_back(std::string(Text(row.szPosField6)) + ":" + std::string(Text(row.szPositionVolume)) + ":" +
+                        std::string(Text(row.szEngrossCautionMoney)));
+    }
+    EXPECT_EQ(details, test.details);
+  }
+}
+
+TEST_F(TradePositions, AnOpeningTradeBecomesADetailOfTheTradingDate) {
+  TradeRow trade = Trade("1", "0", "3", "3010", "42");
+  SetText(trade.szTradeField24, "X");
+  engine.CalcTradeFee(trade);
+
+  const std::vector<PositionDetailRow> rows = engine.Rows<PositionDetailRow>(Table::kPositionDetails);
+  ASSERT_EQ(rows.size(), 1u);
+  const PositionDetailRow& row = rows[0];
+  EXPECT_EQ(Text(row.szTradeAccount), kAccount);
+  EXPECT_EQ(Text(row.szPosField4), kToday);
+  EXPECT_EQ(Text(row.szOpenDate), kToday);
+  EXPECT_EQ(Text(row.szPosField6), "42");
+  EXPECT_EQ(Text(row.szSeatCode), kSeat);
+  EXPECT_EQ(Text(row.szExchangeCode), kExchange);
+  EXPECT_EQ(Text(row.szPosField11), "X");
+  EXPECT_EQ(Text(row.szMapCode), kTradeCode);
+  EXPECT_EQ(Text(row.szPosField14), "2609");
+  EXPECT_EQ(Text(row.szFlagBS), "1");
+  EXPECT_EQ(Text(row.szFlagSH), "0");
+  EXPECT_EQ(Text(row.szPositionVolume), "3");
+  EXPECT_EQ(Text(row.szPositionPrice), "3010");
+  EXPECT_EQ(Text(row.szOpenPrice), "3010");
+  EXPECT_EQ(Text(row.szEngrossCautionMoney), "9030.00");
+  EXPECT_EQ(Text(row.szPosField21), "9030.00");
+  EXPECT_EQ(Text(row.szPosField22), "10");
+  EXPECT_EQ(Text(row.szPosKind), "ordinary");
+  EXPECT_EQ(Text(row.szPosField24), "");
+  EXPECT_EQ(Text(row.szContractCode), "cu2609");
+  EXPECT_TRUE(engine.Rows<CombinationDetailRow>(Table::kCombinationDetails).empty());
+}
+
+TEST_F(TradePositions, ALegOfASpecialOrderOpensACombinationLeg) {
+  engine::SpecialOrderRow order{};
+  SetText(order.szTradeAccount, kAccount);
+  SetText(order.szExchangeCode, kExchange);
+  SetText(order.szSpecField18, "S9");
+  SetText(order.szStrategyCode, "SPD");
+  SetText(order.szSpecField41, "0");
+  SetText(order.szSpecField12, "0");
+  SetText(order.szSpecField10, "0");
+  SetText(order.szLegContractCode1, "cu2609");
+  SetText(order.szLegContractCode2, "cu2612");
+  engine.Add(Table::kSpecialOrders, order);
+
+  TradeRow first = Trade("0", "0", "2", "3000", "11");
+  TradeRow second = Trade("1", "0", "2", "3100", "12", "cu2612");
+  SetText(first.szSysNo, "S9");
+  SetText(second.szSysNo, "S9");
+  engine.CalcTradeFee(first);
+  engine.CalcTradeFee(second);
+
+  // The spread's second leg carries no margin of its own.
+  EXPECT_EQ(Text(first.szMargin), "6000.00");
+  EXPECT_EQ(Text(second.szMargin), "0.00");
+  const std::vector<PositionDetailRow> details = engine.Rows<PositionDetailRow>(Table::kPositionDetails);
+  ASSERT_EQ(details.size(), 2u);
+  EXPECT_EQ(Text(details[0].szPosKind), "0");
+  EXPECT_EQ(Text(details[1].szPosKind), "0");
+
+  const std::vector<CombinationDetailRow> legs = engine.Rows<CombinationDetailRow>(Table::kCombinationDetails);
+  ASSERT_EQ(legs.size(), 2u);
+  const CombinationDetailRow& leg = legs[1];
+  EXPECT_EQ(Text(leg.szTradeAccount), kAccount);
+  EXPECT_EQ(Text(leg.szCombField4), kToday);  // open date
+  EXPECT_EQ(Text(leg.szCombField6), kSeat);
+  EXPECT_EQ(Text(leg.szCombField8), "0");    // combination kind
+  EXPECT_EQ(Text(leg.szCombField9), "2");    // leg number
+  EXPECT_EQ(Text(leg.szCombField11), "S9");  // combination number
+  EXPECT_EQ(Text(leg.szCombField12), "12");  // deal number
+  EXPECT_EQ(Text(leg.szCombField16), "cu");
+  EXPECT_EQ(Text(leg.szCombField17), "2612");
+  EXPECT_EQ(Text(leg.szCombField19), "2");
+  EXPECT_EQ(Text(leg.szCombField22), "1");
+  EXPECT_EQ(Text(leg.szCombField23), "3100");
+  EXPECT_EQ(Text(leg.szCombField31), "0.00");
+  EXPECT_EQ(Text(leg.szCombField36), "SPD");
+
+  // Closing the first leg frees the second into an ordinary position.
+  const engine::LegList freed = engine.Close(Closing("1", 2));
+  ASSERT_EQ(freed.size(), 1u);
+  EXPECT_EQ(freed[0].position, Position("1", "cu2612"));
+  const std::vector<PositionDetailRow> after = engine.Rows<PositionDetailRow>(Table::kPositionDetails);
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(Text(after[0].szPosKind), "ordinary");
+  EXPECT_EQ(Text(after[0].szEngrossCautionMoney), "6200.00");
+}
+
+TEST_F(TradePositions, TheDetailsOfOneSummaryRowAreSummed) {
+  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00", kYesterday, "1"));
+  engine.Add(Table::kPositionDetails, Detail("0", "1", "3003", "3003.00", kToday, "2"));
+  engine.Add(Table::kPositionDetails, Detail("1", "5", "3000", "1.00", kToday, "3"));
+
+  const PositionSummaryRow row = engine.ApplyTradeToPositions(Position("0"));
+  EXPECT_EQ(Text(row.szPositionVolume), "3");
+  EXPECT_EQ(Text(row.szTodayVolume), "1");
+  EXPECT_EQ(Text(row.szOpenCost), "9003.00");
+  EXPECT_EQ(Text(row.szOpenPrice), "3001.00");
+  EXPECT_EQ(Text(row.szPositionPrice), "3001.00");
+  EXPECT_EQ(Text(row.szEngrossCautionMoney), "9003.00");
+  EXPECT_EQ(Text(row.szTradeClass), "0");
+
+  const PositionSummaryRow none = engine.ApplyTradeToPositions(Position("0", "cu2612"));
+  EXPECT_EQ(Text(none.szPositionVolume), "");
+  EXPECT_EQ(Text(none.szTradeAccount), "");
+}
+
+}  // namespace
