@@ -44,6 +44,9 @@ constexpr int kExerciseOrders = 5246;
 constexpr int kPositionDetails = 5132;
 constexpr int kCombinationDetails = 5133;
 constexpr int kTrades = 5003;
+// What the recalculation after a download asks for.
+constexpr int kFeeRate = 5016;
+constexpr int kLastPrices = 5128;
 
 const std::vector<int> kReferenceSteps{kSystemDate,      kExchangeSeats, kTradingParameter, kTradingParameter,
                                        kCloseStrategies, kOrderTypes,    kContracts};
@@ -142,9 +145,13 @@ class DayBackEnd {
     std::lock_guard guard(mutex_);
     return sent_;
   }
+  // The functions of the download's own requests, in order (the
+  // recalculation's lookups left out).
   std::vector<int> Functions() const {
     std::vector<int> functions;
-    for (const SentRequest& request : Sent()) functions.push_back(request.function);
+    for (const SentRequest& request : Sent()) {
+      if (request.function != kFeeRate && request.function != kLastPrices) functions.push_back(request.function);
+    }
     return functions;
   }
   std::vector<std::string> CustomersOf(int function) const {
@@ -273,12 +280,14 @@ class Downloads : public ::testing::Test {
     return accountsSeen;
   }
 
-  // The downloads' log lines (the thread's own left out): level and text.
+  // The downloads' own log lines, level and text: those at level 1 and the
+  // initial download's first and last line (the thread and the
+  // recalculation log at level 3 too).
   std::vector<std::pair<int, std::string>> StepLines() const {
     std::vector<std::pair<int, std::string>> lines;
     for (const auto& [level, text] : gui.LogLines()) {
       const std::string step = text.substr(kLogPrefix.size());
-      if (step != "下载线程启动。" && step != "下载线程退出。") lines.emplace_back(level, step);
+      if (level == 1 || step == "初始化下载。" || step == "初始化下载完成。") lines.emplace_back(level, step);
     }
     return lines;
   }
@@ -449,7 +458,8 @@ TEST_F(Downloads, AReconnectDownloadReloadsTheBusinessOverThePositionsAsDownload
   };
   EXPECT_EQ(StepLines(), expectedLines);
   EXPECT_EQ(AccountsOf<engine::PositionDetailRow>(Table::kPositionDetails), (std::vector<std::string>{"8001"}));
-  EXPECT_EQ(CountOf(Table::kPositionSummary), 0u);
+  EXPECT_EQ(CountOf(Table::kPositionSummary), 1u) << "summed up again from those positions alone";
+  EXPECT_EQ(AccountsOf<engine::PositionSummaryRow>(Table::kPositionSummary), (std::vector<std::string>{"8001"}));
   for (const Table table : {Table::kFunds, Table::kOrders, Table::kTrades, Table::kTradeCodes}) {
     EXPECT_EQ(CountOf(table), 1u) << "table " << static_cast<int>(table);
   }
