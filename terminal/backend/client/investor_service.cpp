@@ -16,7 +16,6 @@ namespace {
 constexpr Operation kKeyQuery{
     .title = "查询监控中心密钥", .functionNo = function_no::kQueryMonitorCentreKey, .singlePacket = true};
 
-constexpr std::string_view kSiteAddress = "https://investorservice.cfmmc.com";
 constexpr std::string_view kLoginPage = "/loginByKey.do";
 
 // The key's password comes in three parts, joined without a separator.
@@ -74,8 +73,8 @@ bool QueryMonitorCentreKey(MonitorCentreKey& key, std::string& message) {
   return true;
 }
 
-std::string InvestorServicePageAddress(const MonitorCentreKey* key) {
-  std::string address = std::string(kSiteAddress) + std::string(kLoginPage);
+std::string InvestorServicePageAddress(std::string_view siteAddress, const MonitorCentreKey* key) {
+  std::string address = std::string(siteAddress) + std::string(kLoginPage);
   if (key == nullptr) return address;
   address += "?companyID=" + PercentEncoded(TextOf(key->companyId));
   address += "&userid=" + PercentEncoded(TextOf(key->userId));
@@ -88,14 +87,15 @@ bool OpenWithDesktopHandler(const std::string& address) { return platform::Start
 
 InvestorServiceThread::InvestorServiceThread(PageOpener opener) : opener_(std::move(opener)) {}
 
-bool InvestorServiceThread::Start() {
+bool InvestorServiceThread::Start(std::string_view siteAddress) {
+  if (siteAddress.empty()) return false;
   std::lock_guard lock(mutex_);
   if (thread_.IsRunning()) {
     if (!finished_.load()) return false;
     thread_.Stop();
   }
   finished_.store(false);
-  return thread_.Start([this](platform::Event& stop) { Run(stop); });
+  return thread_.Start([this, site = std::string(siteAddress)](platform::Event& stop) { Run(site, stop); });
 }
 
 void InvestorServiceThread::Stop() {
@@ -103,16 +103,18 @@ void InvestorServiceThread::Stop() {
   thread_.Stop();
 }
 
-void InvestorServiceThread::Run(platform::Event& stop) {
+void InvestorServiceThread::Run(const std::string& siteAddress, platform::Event& stop) {
   MonitorCentreKey key;
   SetText(key.userId, SlotAccount(0).customerNo);
   std::string message;
   const bool keyed = QueryMonitorCentreKey(key, message);
-  if (!stop.IsSet()) opener_(InvestorServicePageAddress(keyed ? &key : nullptr));
+  if (!stop.IsSet()) opener_(InvestorServicePageAddress(siteAddress, keyed ? &key : nullptr));
   finished_.store(true);
 }
 
-bool StartInvestorServiceThread() { return TheInvestorServiceThread().Start(); }
+bool StartInvestorServiceThread(std::string_view siteAddress) {
+  return TheInvestorServiceThread().Start(siteAddress);
+}
 
 void StopInvestorServiceThread() { TheInvestorServiceThread().Stop(); }
 

@@ -22,6 +22,7 @@ constexpr int kSessionField = 42;
 // The log-out's role parameter after a management log-in.
 constexpr std::string_view kManagementRole = "1";
 constexpr std::string_view kSubAccountRole = "2";
+constexpr int kTradingPasswordKind = 1;
 
 std::string_view CustomerOf(const backend::AccountKey& key) {
   return {key.customerNo, strnlen(key.customerNo, sizeof key.customerNo)};
@@ -62,6 +63,11 @@ bool ChangePassword(std::string_view oldPassword, int passwordKind, std::string_
     OperationParameters parameters(stored);
     parameters.Add(CustomerOf(stored)).Add(CustomerOf(stored)).Add(oldPassword).Add(newPassword);
     if (!RunSync(kPasswordChange, 0, parameters, message)) return false;
+  }
+  // The untyped change and the trading kind change the password the
+  // account logs in and signs its requests with.
+  if (passwordKind == 0 || passwordKind == kTradingPasswordKind) {
+    backend::TheAccountTable().SetPassword(CustomerOf(stored), newPassword);
   }
   message = kPasswordChangedText;
   return true;

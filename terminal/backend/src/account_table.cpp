@@ -120,6 +120,13 @@ bool AccountTable::CopyAccountKey(std::string_view customerNo, AccountKey& key) 
   return record != nullptr;
 }
 
+void AccountTable::SetPassword(std::string_view customerNo, std::string_view password) {
+  const std::string text(password);
+  for (AccountRecord& record : records_) {
+    if (customerNo == record.key.customerNo) CopyTextBounded(text.c_str(), record.key.password, sizeof record.key.password);
+  }
+}
+
 bool AccountTable::CopyAccountKeyBySlot(int slot, AccountKey& key) const {
   const AccountRecord* record = FindAccountBySlot(slot);
   key = record != nullptr ? record->key : AccountKey{};

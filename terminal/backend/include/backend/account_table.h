@@ -67,6 +67,9 @@ class AccountTable {
   // The key of the account; false with a zeroed key when there is none.
   bool CopyAccountKey(std::string_view customerNo, AccountKey& key) const;
   bool CopyAccountKeyBySlot(int slot, AccountKey& key) const;
+  // Stores a changed log-in password in every record of the customer
+  // number (cut to its field), so that later requests and log-ins carry it.
+  void SetPassword(std::string_view customerNo, std::string_view password);
   // The customer number of the account on slot 0; empty when none.
   std::string_view GetFirstAccountCode() const;
   // Appends the keys behind the customer selectors: after a management

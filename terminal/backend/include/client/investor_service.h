@@ -10,6 +10,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "platform/sync.h"
 #include "platform/thread.h"
@@ -29,9 +30,10 @@ struct MonitorCentreKey {
 // password; on failure it is left alone and `message` holds the reason.
 bool QueryMonitorCentreKey(MonitorCentreKey& key, std::string& message);
 
-// The page's address: with a key, the address that logs the customer in by
-// it (every value percent-encoded); without one, the bare login page.
-std::string InvestorServicePageAddress(const MonitorCentreKey* key);
+// The page's address on the site (a setting, e.g. "https://host"): with a
+// key, the address that logs the customer in by it (every value
+// percent-encoded); without one, the bare login page.
+std::string InvestorServicePageAddress(std::string_view siteAddress, const MonitorCentreKey* key);
 
 // Opens an address with the desktop's default handler (xdg-open); false when
 // the handler cannot be started.
@@ -49,16 +51,17 @@ class InvestorServiceThread {
   InvestorServiceThread(const InvestorServiceThread&) = delete;
   InvestorServiceThread& operator=(const InvestorServiceThread&) = delete;
 
-  // Starts a run and returns at once. A run still under way is left to
-  // finish and no second one starts (false); a finished one is joined first.
-  bool Start();
+  // Starts a run for the site and returns at once. Without a site the page
+  // is off (false). A run still under way is left to finish and no second
+  // one starts (false); a finished one is joined first.
+  bool Start(std::string_view siteAddress);
   // Waits for the run to end; a run stopped before it opens the page does
   // not open it. A run waiting for the key ends when its request ends: at
   // the latest when the connections are closed.
   void Stop();
 
  private:
-  void Run(platform::Event& stop);
+  void Run(const std::string& siteAddress, platform::Event& stop);
 
   PageOpener opener_;
   std::mutex mutex_;  // serialises Start and Stop
@@ -68,7 +71,7 @@ class InvestorServiceThread {
 
 // The terminal's one worker. Start-up starts it; shut-down stops it after
 // the connections are closed, so that a key query still waiting ends.
-bool StartInvestorServiceThread();
+bool StartInvestorServiceThread(std::string_view siteAddress);
 void StopInvestorServiceThread();
 
 }  // namespace client

@@ -47,10 +47,8 @@ TEST_F(AccountOperations, RequestsAreSignedByTheAccountTheirOperationNames) {
   const client_test::ExpectedRequest cases[] = {
       {[&] { return client::QueryPasswordRules("1", message) != nullptr; }, "查询密码规则", 1, 2, 0,
        "5126||Pellora|20001|222222|1|"},
-      {[&] { return client::ChangePassword("old", 1, "new", message); }, "修改密码", 0, 2, 0,
-       "5013||Pellora|10001|old|new|1|"},
-      {[&] { return client::ChangePassword("old", 0, "new", message); }, "修改密码", 0, 2, 0,
-       "5050||Pellora|10001|111111|10001|10001|old|new|"},
+      {[&] { return client::ChangePassword("old", 2, "new", message); }, "修改密码", 0, 2, 0,
+       "5013||Pellora|10001|old|new|2|"},
       {[&] { return client::QuerySettlementParams(rows, message); }, "查询交易结算参数", 1, 2, 0,
        "5127||Pellora|20001|222222|2||STATUS|0|"},
       {[&] { return client::QuerySettlementStatement("20001", "20261201", "1", rows, message); }, "查询结算单", 1, 2, 0,
@@ -66,6 +64,9 @@ TEST_F(AccountOperations, RequestsAreSignedByTheAccountTheirOperationNames) {
        1, 2, 0, "5017||Pellora|20001|222222|2||20261201|20261210|"},
       {[&] { return client::QuerySeatTimeDifference(message) != nullptr; }, "查询席位时差", 1, 2, 0,
        "5125||Pellora|20001|222222||"},
+      // Last: it changes the password the others are signed with.
+      {[&] { return client::ChangePassword("old", 0, "new", message); }, "修改密码", 0, 2, 0,
+       "5050||Pellora|10001|111111|10001|10001|old|new|"},
   };
   ExpectRequests(cases, message);
 }
@@ -82,6 +83,28 @@ TEST_F(AccountOperations, APasswordChangeSucceedsOnlyWhenTheBackEndTookIt) {
   transportError = true;
   EXPECT_FALSE(client::ChangePassword("old", 0, "new", message));
   EXPECT_EQ(message, "通讯连接中断！");
+}
+
+TEST_F(AccountOperations, ANewLogInPasswordSignsTheLaterRequests) {
+  struct Case {
+    int kind;
+    int function;
+    const char* storedAfter;
+  };
+  const Case cases[] = {{2, 5013, "111111"}, {0, 5050, "new0"}, {1, 5013, "new1"}};
+  for (const Case& test : cases) {
+    Answer(test.function, {"A|m|1|Y|"});
+    ASSERT_TRUE(client::ChangePassword(backend::TheAccountTable().FindAccountBySlot(0)->key.password, test.kind,
+                                       "new" + std::to_string(test.kind), message))
+        << message;
+    EXPECT_STREQ(backend::TheAccountTable().FindAccountBySlot(0)->key.password, test.storedAfter) << test.kind;
+  }
+  ASSERT_TRUE(engine.MakeReady());
+  Answer(5002, {"A|m|1|Y|"});
+  sent.clear();
+  client::QueryFunds("10001", message);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_NE(sent[0].text.find("|10001|new1|"), std::string::npos) << sent[0].text;
 }
 
 TEST_F(AccountOperations, RefusalsComeBackWithTheBackEndsText) {

@@ -14,7 +14,8 @@ namespace {
 
 using client_test::RecordingBackEndTest;
 
-constexpr const char* kBarePage = "https://investorservice.cfmmc.com/loginByKey.do";
+constexpr const char* kSite = "https://investor.example";
+constexpr const char* kBarePage = "https://investor.example/loginByKey.do";
 
 class InvestorService : public RecordingBackEndTest {
  protected:
@@ -75,9 +76,9 @@ TEST(InvestorServicePage, TheAddressCarriesTheKeyPercentEncoded) {
   std::strcpy(key.userId, "100-01_a.b~");
   key.keyId = -42;
   std::strcpy(key.password, "密&码 +");
-  EXPECT_EQ(client::InvestorServicePageAddress(&key),
+  EXPECT_EQ(client::InvestorServicePageAddress(kSite, &key),
             std::string(kBarePage) + "?companyID=0001&userid=100-01_a.b~&keyid=-42&passwd=%C3%DC%26%C2%EB%20%2B");
-  EXPECT_EQ(client::InvestorServicePageAddress(nullptr), kBarePage);
+  EXPECT_EQ(client::InvestorServicePageAddress(kSite, nullptr), kBarePage);
 }
 
 // The worker with an opener that records the addresses it is given.
@@ -86,7 +87,7 @@ class PageWorker : public InvestorService {
   // Runs the worker once and waits for it to open the page.
   void RunOnce() {
     opened_.Reset();
-    ASSERT_TRUE(worker_.Start());
+    ASSERT_TRUE(worker_.Start(kSite));
     EXPECT_TRUE(opened_.Wait(client_test::kBound)) << "the page was not opened";
     worker_.Stop();
   }
@@ -96,7 +97,7 @@ class PageWorker : public InvestorService {
     return addresses_;
   }
 
- private:
+ protected:
   std::mutex mutex_;  // guards addresses_
   std::vector<std::string> addresses_;
   platform::Event opened_{platform::ResetMode::kManual};
@@ -109,6 +110,12 @@ class PageWorker : public InvestorService {
     return true;
   }};
 };
+
+TEST_F(PageWorker, WithoutASiteThePageIsOff) {
+  Answer(5406, {"A|m|1|Y|U77|C01|9|pw|||"});
+  EXPECT_FALSE(worker_.Start(""));
+  EXPECT_TRUE(sent.empty());
+}
 
 TEST_F(PageWorker, OpensThePageLoggedInByTheKeyOrElseBare) {
   Answer(5406, {"A|m|1|Y|U77|C01|9|pw|||"});

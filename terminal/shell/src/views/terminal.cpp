@@ -20,6 +20,7 @@
 #include "engine/reference_rows.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/ini_file.h"
 #include "platform/message.h"
 #include "quotes/quote_object.h"
 #include "shell/frame_routing.h"
@@ -229,7 +230,11 @@ bool Terminal::FirstLoginOfTheDay() {
   return account != nullptr && account->Field(9) != account->Field(11);
 }
 
-void Terminal::StartInvestorServicePage() { client::StartInvestorServiceThread(); }
+// The page is off unless the site is set ("Configs.ini", [InvestorService]
+// Address=https://...).
+void Terminal::StartInvestorServicePage() {
+  client::StartInvestorServiceThread(platform::ReadIniString("\\Config\\Configs.ini", "InvestorService", "Address", ""));
+}
 
 bool Terminal::CreateMainFrame() {
   if (registryStore_.GetInt(kFrameSettingsSection, "ApplicationLook", -1) == -1) {
