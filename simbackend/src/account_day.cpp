@@ -34,7 +34,9 @@ PositionSum SumOf(const BackendData& data, const std::vector<HeldDetail>& detail
   for (const HeldDetail& d : details) {
     if (!SamePosition(d, key)) continue;
     sum.lots += d.lots;
-    cost += static_cast<double>(d.lots) * RoundMoney(PriceValue(data, d.contract, d.positionPrice));
+    // Added up as the terminal sums its position details: each detail's
+    // holding price times its lots, the running total rounded to cents.
+    cost = RoundMoney(cost + static_cast<double>(d.lots) * PriceValue(data, d.contract, d.positionPrice));
     margin += RoundMoney(d.margin);
   }
   sum.cost = Fixed2(cost);

@@ -67,6 +67,7 @@ bool COperationEngine::Start(const EngineLogin& login, EngineCallbacks callbacks
                         std::move(callbacks.connectionState), std::move(callbacks.tableChanged),
                         std::move(callbacks.quoteLastPrice)});
   accounts_.store(login.accounts);
+  loginType_.store(login.loginType);
   const int slot = login.loginType == backend::kTradingLogin ? 0 : 1;
   SetConnectionIndex(slot);
   SetLoginTexts(LoginTextsOf(login, slot));
@@ -122,6 +123,8 @@ void COperationEngine::OnPushBatchDone() {
 
 void COperationEngine::OnConnectionState(int state, int flag, int connection) {
   if (ConnectionIndex() < 0) return;
+  // Every connection but the quote connection carries downloads.
+  if (state != connection_state::kConnected && connection != QuoteConnectionIndex()) NoteConnectionLoss();
   if (connection != ConnectionIndex()) {
     QueueConnectionState(state, connection, flag);
     return;
@@ -191,28 +194,16 @@ void COperationEngine::RunDownloadThread(platform::Event& stop) {
 
 void COperationEngine::RunDownloadStep(bool idleTick) {
   const EngineState state = engineState_.load();
-  if (downloadState_.load() != DownloadState::kDone) {
-    if (state == EngineState::kInitialDownload) {
-      if (DownloadAll()) SetDownloadState(DownloadState::kDone);
-      return;
-    }
-    if (state == EngineState::kReconnectDownload) {
-      if (!DownloadAfterReconnect()) return;
-      std::lock_guard downloadLock(downloadLock_);
-      // An initial download asked for meanwhile still has to run.
-      if (engineState_.load() != EngineState::kInitialDownload && downloadState_.load() != DownloadState::kDone) {
-        downloadState_.store(DownloadState::kDone);
-      }
-      return;
-    }
+  if (downloadState_.load() != DownloadState::kDone && state != EngineState::kReady) {
+    // A download waits for the engine's connection rather than fail on it.
+    if (connectionState_.load() != connection_state::kConnected) return;
+    const bool loaded = state == EngineState::kInitialDownload ? DownloadAll() : DownloadAfterReconnect();
+    if (loaded) CompleteDownload(state);
+    return;
   }
   if (idleTick && state == EngineState::kReady && connectionState_.load() == connection_state::kConnected) {
     RefreshPrices();
   }
 }
-
-// Without download steps no download completes, and the engine stays busy.
-bool COperationEngine::DownloadAll() { return false; }
-bool COperationEngine::DownloadAfterReconnect() { return false; }
 
 }  // namespace engine

@@ -23,6 +23,7 @@ namespace download_test {
 inline constexpr const char* kMachineAddress = "00-11-22-33-44-55";
 inline constexpr int kSequenceNo = 7;
 
+// Its own downloads never run, so that the test alone talks to the back end.
 class OpenEngine : public engine::COperationEngine {
  public:
   ~OpenEngine() override { StopDownloadThread(); }
@@ -70,6 +71,10 @@ class OpenEngine : public engine::COperationEngine {
   using COperationEngine::TableAt;
   using COperationEngine::TakeChangeQueue;
   using COperationEngine::UpsertExercisableQuantity;
+
+ protected:
+  bool DownloadAll() override { return false; }
+  bool DownloadAfterReconnect() override { return false; }
 };
 
 // The rows of a table, each read from its entry.

@@ -65,6 +65,10 @@ class RecordingGui {
     for (const auto& line : logLines) texts.push_back(line.second);
     return texts;
   }
+  std::vector<std::pair<int, std::string>> LogLines() const {
+    std::lock_guard guard(mutex_);
+    return logLines;
+  }
   void Clear() {
     std::lock_guard guard(mutex_);
     changes.clear();
@@ -91,7 +95,8 @@ struct AppliedAnswer {
 };
 
 // The engine with its protected parts opened for tests and its answer
-// updates recorded.
+// updates recorded. Its downloads never succeed: the engine stays busy until
+// the test finishes a download itself.
 class TestEngine : public engine::COperationEngine {
  public:
   ~TestEngine() override { StopDownloadThread(); }
@@ -112,6 +117,9 @@ class TestEngine : public engine::COperationEngine {
   std::string feeRateAnswer = "A|||Y||";
 
  protected:
+  bool DownloadAll() override { return false; }
+  bool DownloadAfterReconnect() override { return false; }
+
   using View = backend::CxDataSetView;
   void ApplyFundAnswer(std::string_view customer, const View& answer, bool at) override {
     Record("fund", customer, Lines(answer), at);

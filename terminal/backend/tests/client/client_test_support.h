@@ -30,7 +30,8 @@ namespace client_test {
 using backend_testing::kBound;
 
 // An engine that a test can make ready, to send the requests it refuses
-// while it downloads. Its own download never finishes.
+// while it downloads. Its own downloads never run, so that the test alone
+// talks to the back end.
 class ReadyEngine : public engine::COperationEngine {
  public:
   ~ReadyEngine() override { StopDownloadThread(); }
@@ -42,6 +43,10 @@ class ReadyEngine : public engine::COperationEngine {
     OnPushBatchDone();
     return GetEngineState() == engine::EngineState::kReady;
   }
+
+ protected:
+  bool DownloadAll() override { return false; }
+  bool DownloadAfterReconnect() override { return false; }
 };
 
 // The field values of a separated-field line.

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -209,6 +210,60 @@ class COperationEngine : public COperationEngineBase {
   bool QueryExercisableQuantity(ExercisableQuantityRow& row, std::string_view customer,
                                 const ExercisableSelectors& position) override;
   void UpsertExercisableQuantity(const PositionSummaryRow* position) override;
+
+  // --- The steps of the initial and the reconnect download (downloads.cpp).
+  // Each step logs its text, asks the back end and loads the answer; a step
+  // that fails ends its download, which the download thread runs again. A
+  // download stops at its next step when the engine stops, and fails when a
+  // connection it uses dropped since it began, so that no download ends with
+  // tables loaded partly before and partly after a gap.
+  enum class DownloadKind { kInitial, kReconnect };
+  // Whether a step's failure ends the download. An optional step is passed
+  // over when the back end refuses it, but not when the connection fails.
+  enum class StepNeed { kRequired, kOptional };
+  // One step: its log line, the request it makes and the load of the answer,
+  // which is false when the answer is not what the step needs.
+  struct StepPlan {
+    std::string text;
+    std::function<backend::RequestPtr()> makeRequest;
+    std::function<bool(const backend::CxDataSetView& answer)> load;
+    StepNeed need = StepNeed::kRequired;
+  };
+  bool DownloadStep(const StepPlan& step);
+  // The steps in order, up to the first that fails.
+  bool DownloadSteps(std::span<const StepPlan> steps);
+  // Every download begins here: from now on a connection loss counts
+  // against it.
+  void BeginDownload() { downloadLosses_ = connectionLosses_.load(); }
+  // The engine stops (it serves no connection, or its thread is asked to
+  // stop), or a connection dropped since BeginDownload.
+  bool DownloadInterrupted();
+  // Empties what both downloads load again; an initial download also the
+  // tables loaded per account.
+  void EmptyDownloadTables(DownloadKind kind);
+  // The trading day, the exchange seats with their parameters, the close
+  // strategies and the order types.
+  bool DownloadReferenceTables();
+  // From the cache file of the trading day, else from the back end.
+  bool DownloadContracts();
+  // Every logged-in trading account: after a management log-in the accounts
+  // after the first, which is the management account itself.
+  bool DownloadAccounts(DownloadKind kind);
+  bool DownloadAccount(const backend::AccountKey& key, DownloadKind kind);
+  // The positions as downloaded become the current ones again.
+  void RestoreDownloadedPositions();
+  // A connection the downloads use left the connected state.
+  void NoteConnectionLoss();
+  // Marks the download that ran as done, unless a connection dropped while
+  // it ran or another download was asked for meanwhile.
+  void CompleteDownload(EngineState ran);
+
+  // Connection losses so far, and their count when the running download
+  // began (the downloading thread's own).
+  std::atomic<unsigned> connectionLosses_{0};
+  unsigned downloadLosses_ = 0;
+  // Who logged in: backend::kTradingLogin or backend::kManagementLogin.
+  std::atomic<int> loginType_{backend::kTradingLogin};
 
  private:
   bool StartDownloadThread();

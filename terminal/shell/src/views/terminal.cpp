@@ -18,10 +18,12 @@
 #include "client/settlement_operations.h"
 #include "engine/query_facade.h"
 #include "engine/reference_rows.h"
+#include "order_module/order_module.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/message.h"
+#include "platform/question.h"
 #include "quotes/quote_object.h"
 #include "shell/frame_routing.h"
 #include "shell/settlement.h"
@@ -82,7 +84,9 @@ Terminal::Terminal()
       sounds_([](std::string_view line) { backend::WriteLogLine(backend::kLogNote, std::string(line).c_str()); }),
       subscriptions_(client::QuoteSubscriptionSender()),
       guiCallbacks_(engine_, quotes::TheQuoteObject()),
-      pump_(engine_, subscriptions_),
+      pump_(engine_, subscriptions_, {.orderStates = &order_module::TheOrderModule()}),
+      orderSettings_(settings_.records.orders, settings_.records.varieties),
+      orderSubmission_(order_module::TheOrderModule(), orderSettings_),
       lifecycle_(*this) {
   client::InstallShellServices(this);
 }
@@ -113,10 +117,22 @@ bool Terminal::ReadVersion(std::string& version) {
 
 void Terminal::WriteLog(int type, const std::string& text) { backend::WriteLogLine(type, text.c_str()); }
 
-// The order module runs with the order operations of the back-end client;
-// the terminal has no thread of its own to start for it yet.
-void Terminal::StartOrderModule() {}
-void Terminal::StopOrderModule() {}
+// The order thread's questions are asked on the GUI thread (the order
+// module's delivery, the order submission), so the box is a modal one over
+// the main frame once it is there.
+void Terminal::StartOrderModule() {
+  platform::SetQuestionHandler([this](std::string_view question, std::string_view caption) {
+    return ui::AskYesNo(frame_, question, caption.empty() ? std::string_view(kTitle) : caption);
+  });
+  if (!order_module::StartOrderModule()) WriteLog(backend::kLogNote, "启动委托线程失败。");
+}
+
+// The thread goes first: a question it waits on ends with the stop, and none
+// is asked after the handler is gone.
+void Terminal::StopOrderModule() {
+  order_module::StopOrderModule();
+  platform::SetQuestionHandler(nullptr);
+}
 
 bool Terminal::StartCommunication(std::string& message) { return backend::StartCommunication(version_, message); }
 
@@ -256,7 +272,7 @@ bool Terminal::CreateMainFrame() {
     context.password = Field(account->key.password);
   }
   context.processReceiveQueue = [this] { return pump_.ProcessReceiveQueue(); };
-  context.deliverOrderResults = [] {};
+  context.deliverOrderResults = [] { order_module::DeliverOrderModuleResults(); };
   context.shutdown = [this] { lifecycle_.Shutdown(); };
   frame_ = new MainFrame(std::move(context));
   frame_->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& event) {
@@ -300,20 +316,17 @@ bool Terminal::OnAsyncRequestDone(const backend::RequestRecord& record, std::str
 }
 
 void Terminal::OnOrderResults(const backend::CGlobalStringList& result) {
-  // Items: caller tag, failure flag, message list handle, prompt. Each line
-  // of the prompt becomes an output line; the list stays the caller's.
-  if (result.GetCount() < 4) return;
+  // Items: caller tag, failure flag, the handle of the message list (the
+  // order module's, readable only during this call), prompt.
+  if (result.GetCount() < 3) return;
+  const backend::CxDataSet* messages = order_module::TheOrderModule().DeliveredMessages(result.GetAt(2));
+  if (messages == nullptr) return;
   const bool failed = backend::ParseDecimal(result.GetAt(1)).value_or(0) != 0;
-  const std::string prompt = result.GetAt(3);
   std::string joined;
-  for (std::size_t start = 0; start < prompt.size();) {
-    const std::size_t end = std::min(prompt.find('\n', start), prompt.size());
-    const std::string line = prompt.substr(start, end - start);
-    if (!line.empty()) {
-      AppendOutputLine(line, failed ? client::kFailureLine : client::kOrderLine);
-      joined += line + "\n";
-    }
-    start = end + 1;
+  for (std::size_t i = 0; i < messages->GetCount(); ++i) {
+    const std::string_view line = TextOf(messages->GetValue(i));
+    AppendOutputLine(line, failed ? client::kFailureLine : client::kOrderLine);
+    joined.append(line).append("\n");
   }
   if (!joined.empty() && settings_.records.orders.OrderReturnHintBox) ui::ShowMessageBox(frame_, joined, kTitle);
 }

@@ -1,6 +1,7 @@
 // The real program's windows under Xvfb against the simulated back end: log
 // in through the dialog, go through the start-up dialogs, see the main frame
-// with its panes and connection lines, open and cancel the settings sheet,
+// with its panes and connection lines, place an order and see its result
+// line, open and cancel the settings sheet,
 // close with "Yes" and check the shut-down steps. Saves a screenshot of the
 // main frame into the build tree.
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 #include <functional>
 #include <sstream>
 
+#include "order_module/order_module.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "shell/frame_routing.h"
@@ -139,7 +141,7 @@ class TerminalWindows : public ::testing::Test {
 TEST_F(TerminalWindows, LogInSeeTheFrameCancelTheSettingsAndCloseInOrder) {
   RecordingTerminal terminal;
   const Clock::time_point deadline = Clock::now() + std::chrono::seconds(90);
-  enum class Step { kLogin, kStartupDialogs, kFrame, kSheet, kCloseBox, kDone } step = Step::kLogin;
+  enum class Step { kLogin, kStartupDialogs, kFrame, kOrder, kSheet, kCloseBox, kDone } step = Step::kLogin;
   std::string failure;
   std::map<std::string, std::string> configBefore;
   bool sheetSeen = false, statementSeen = false;
@@ -188,6 +190,21 @@ TEST_F(TerminalWindows, LogInSeeTheFrameCancelTheSettingsAndCloseInOrder) {
         configBefore = ConfigFiles(folder_ / "Config");
         const std::string shot = std::string(QUENTARA_GUI_SCREENSHOT);
         std::system(("import -window root '" + shot + "' 2>/dev/null").c_str());
+        // A limit buy of one lot, as the order panel lists it: the order
+        // thread sends it and its result comes back on the frame's timer.
+        backend::CGlobalStringList order;
+        for (const char* item : {"", "", "", "S", "cu2701", "0", "0", "0", "1", "80000", "81000101", "S001", "0",
+                                 "0", "", "0", "10001"}) {
+          order.Append(item);
+        }
+        if (!terminal.Orders().SubmitOrder(order)) failure = "the order module refused the order";
+        step = Step::kOrder;
+        return;
+      }
+      case Step::kOrder: {
+        shell::MainFrame* frame = terminal.Frame();
+        if (!HasLine(frame->OutputList(), "委托单发送")) return;
+        EXPECT_TRUE(HasLine(frame->OutputList(), "[10001]买入|开仓|投机|1|"));
         wxCommandEvent open(wxEVT_MENU, ui::ToolkitId(shell::command::kSettings));
         frame->GetEventHandler()->QueueEvent(open.Clone());
         step = Step::kSheet;
@@ -220,6 +237,7 @@ TEST_F(TerminalWindows, LogInSeeTheFrameCancelTheSettingsAndCloseInOrder) {
   EXPECT_EQ(frame->PaneText(shell::kTradingStatePane).rfind("交易:", 0), 0u);
   EXPECT_NE(frame->OutputList(), nullptr);
   EXPECT_TRUE(frame->IsBarShown(shell::kOutputBarId));
+  EXPECT_TRUE(order_module::TheOrderModule().IsRunning());
   EXPECT_EQ(frame->BarCount(), 15);  // a trading customer has no account-status dock
   EXPECT_EQ(ui::ToGbk(frame->GetTitle()), "布伦纳克期权模拟交易终端[客户号：10001]");
 
@@ -233,6 +251,7 @@ TEST_F(TerminalWindows, LogInSeeTheFrameCancelTheSettingsAndCloseInOrder) {
   EXPECT_EQ(terminal.steps, (std::vector<std::string>{"logout", "stop engine", "stop order module",
                                                       "stop communication", "close log"}));
   EXPECT_EQ(terminal.Frame(), nullptr);
+  EXPECT_FALSE(order_module::TheOrderModule().IsRunning());
   EXPECT_TRUE(fs::exists(QUENTARA_GUI_SCREENSHOT));
 }
 

@@ -12,7 +12,9 @@
 #include "client/shell_services.h"
 #include "client/subscription_list.h"
 #include "engine/operation_engine.h"
+#include "order_module/order_submission.h"
 #include "shell/exchange_clock.h"
+#include "shell/order_settings_source.h"
 #include "shell/output_lines.h"
 #include "shell/settings_areas.h"
 #include "shell/startup.h"
@@ -38,6 +40,8 @@ class Terminal : public StartupServices, public client::ShellServices {
   MainFrame* Frame() const { return frame_; }
   ShellSettings& Settings() { return settings_; }
   Lifecycle& Life() { return lifecycle_; }
+  // Where the order panels hand in their orders.
+  order_module::OrderSubmission& Orders() { return orderSubmission_; }
 
   // StartupServices
   bool InitialiseToolkit() override;
@@ -91,6 +95,8 @@ class Terminal : public StartupServices, public client::ShellServices {
   client::SubscriptionList subscriptions_;
   client::EngineGuiCallbacks guiCallbacks_;
   client::ReceivePump pump_;
+  ShellOrderSettings orderSettings_;
+  order_module::OrderSubmission orderSubmission_;
   Lifecycle lifecycle_;
   MainFrame* frame_ = nullptr;
 };

@@ -1,0 +1,31 @@
+#include "platform/question.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace platform {
+namespace {
+
+std::mutex handlerMutex;
+QuestionHandler installed;
+
+}  // namespace
+
+bool AskYesNo(std::string_view question, std::string_view caption) {
+  QuestionHandler handler;
+  {
+    std::lock_guard lock(handlerMutex);
+    handler = installed;
+  }
+  if (handler) return handler(question, caption);
+  std::fprintf(stderr, "%.*s%s%.*s (no)\n", static_cast<int>(caption.size()), caption.data(),
+               caption.empty() ? "" : ": ", static_cast<int>(question.size()), question.data());
+  return false;
+}
+
+void SetQuestionHandler(QuestionHandler handler) {
+  std::lock_guard lock(handlerMutex);
+  installed = std::move(handler);
+}
+
+}  // namespace platform

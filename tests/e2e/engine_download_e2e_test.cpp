@@ -1,0 +1,399 @@
+// The engine's downloads end to end: the terminal logs in to the simulated
+// back end (with the demo's accounts and their business) through the real
+// transport and the portal library over loopback sockets, the engine
+// downloads the day on its own thread, and its tables then hold what the
+// back end's book holds. The back end's scripting (held
+// answers, dropped connections) stands in for a failing network.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "backend/account_table.h"
+#include "backend/request_queue.h"
+#include "backend/sequence_number.h"
+#include "backend/server_rotation.h"
+#include "backend/testing/request_texts.h"
+#include "backend/testing/transport_calls.h"
+#include "backend/transport.h"
+#include "client/login.h"
+#include "client/operation_frame.h"
+#include "client/testing/recording_shell.h"
+#include "engine/operation_engine.h"
+#include "engine/row_field.h"
+#include "platform/files.h"
+#include "simbackend/backend_data.h"
+#include "simbackend/server.h"
+
+namespace {
+
+using engine::Table;
+using engine::Text;
+using Key = std::vector<std::string>;
+
+constexpr auto kDownloadBound = std::chrono::seconds(60);
+
+const client::LoginRequest kTrader{backend::kTradingLogin, "10001", "111111"};
+const client::LoginRequest kManager{backend::kManagementLogin, "90001", "999999"};
+
+// The engine with its tables open for reading.
+class VisibleEngine : public engine::COperationEngine {
+ public:
+  ~VisibleEngine() override { StopDownloadThread(); }
+
+  // The rows of a table, read under the engine lock.
+  template <engine::EngineRow Row>
+  std::vector<Row> Rows(Table table) const {
+    std::lock_guard guard(lock_);
+    const backend::CxDataSet& rows = TableAt(table);
+    std::vector<Row> result;
+    for (std::uint32_t index = 0; index < rows.GetCount(); ++index) {
+      if (const std::optional<Row> row = engine::RowFromBytes<Row>(rows.GetValue(index))) result.push_back(*row);
+    }
+    return result;
+  }
+};
+
+// The keys of a list, sorted, to compare as multisets.
+std::vector<Key> Sorted(std::vector<Key> keys) {
+  std::ranges::sort(keys);
+  return keys;
+}
+
+template <typename Row>
+std::vector<Key> OfAccount(const std::vector<Row>& rows, const std::string& account,
+                           const std::function<Key(const Row&)>& key) {
+  std::vector<Key> keys;
+  for (const Row& row : rows) {
+    if (Text(row.szTradeAccount) == account) keys.push_back(key(row));
+  }
+  return Sorted(std::move(keys));
+}
+
+class EngineDownloadEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = ::testing::TempDir() + "engine-e2e-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    // The contract cache goes there.
+    platform::SetProgramFolder(folder_);
+
+    // The demo's own data, with the business of its accounts.
+    const std::string dataFolder = simbackend::DefaultDataFolder();
+    std::string error;
+    ASSERT_TRUE(simbackend::LoadBackendData(dataFolder, data, error)) << error;
+    // Quotes that stand still, so that the book's floating profit is the one
+    // the engine priced.
+    server = simbackend::Server::Start(
+        {.dataFolder = dataFolder, .port = 0, .log = {}, .quoteInterval = std::chrono::milliseconds(0)}, error);
+    ASSERT_NE(server, nullptr) << error;
+    ASSERT_TRUE(backend::StartCommunication("1.0.0.1", error)) << error;
+    communicating_ = true;
+    shell.SetVersionText("1.0.0.1");
+    shell.SelectGateway("127.0.0.1", server->Port());
+    backend::SetConnectionStateHook(
+        [this](int connection, int flag, int state) { engine.OnConnectionState(state, flag, connection); });
+  }
+
+  void TearDown() override {
+    engine.Stop();
+    backend::SetConnectionStateHook(nullptr);
+    if (communicating_) backend::StopCommunication();
+    while (backend::TheResultQueue().TakeNext()) {
+    }
+    backend::TheAccountTable().Clear();
+    backend::SetLoginType(backend::kTradingLogin);
+    backend::TheServerRotation().SetGateways({}, 0);
+    server.reset();
+    platform::SetProgramFolder("");
+    std::filesystem::remove_all(folder_);
+  }
+
+  // Logs in as the log-in dialog does and starts the engine as start-up
+  // does; its download thread then downloads the day.
+  void LogInAndStart(const client::LoginRequest& request) {
+    std::string message;
+    ASSERT_TRUE(client::Login(message, request)) << message;
+    engine::EngineCallbacks callbacks;
+    callbacks.sendSync = backend::ExecuteRequest;
+    callbacks.sendAsync = backend::PostRequest;
+    callbacks.nextSequenceNo = backend::GetNextSequenceNo;
+    callbacks.log = [this](int, const char* text) {
+      std::lock_guard guard(logMutex_);
+      logLines_.emplace_back(text);
+    };
+    const std::string machine = backend::LocalMachineAddress();
+    ASSERT_TRUE(engine.Start({.machineAddress = machine,
+                              .requestPrefix = client::kReservedLeadingText,
+                              .applicationTag = client::kApplicationTag,
+                              .accounts = &backend::TheAccountTable(),
+                              .loginType = backend::GetLoginType()},
+                             std::move(callbacks)));
+  }
+
+  // Drains the result queue as the GUI thread's timer does, the engine
+  // seeing every item first and closing each drain, until `done` holds.
+  bool PumpUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + kDownloadBound;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      while (const backend::RequestPtr record = backend::TheResultQueue().TakeNext()) {
+        if (record->IsPush()) {
+          engine.OnPushData(*record);
+        } else {
+          engine.OnAsyncAnswer(*record);
+        }
+      }
+      engine.OnPushBatchDone();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+  }
+  bool PumpUntilReady() {
+    return PumpUntil([this] { return engine.GetEngineState() == engine::EngineState::kReady; });
+  }
+
+  int LinesSaying(std::string_view step) {
+    std::lock_guard guard(logMutex_);
+    return static_cast<int>(std::ranges::count(logLines_, "计算引擎：" + std::string(step)));
+  }
+
+  std::vector<int> FunctionsReceived() const {
+    std::vector<int> functions;
+    for (const simbackend::ReceivedRequest& request : server->Requests()) functions.push_back(request.function);
+    return functions;
+  }
+
+  // The account's orders, trades, positions (as downloaded, and with the
+  // day's trades replayed) and trade codes in the engine equal those of the
+  // back end; so do its funds, to the cent, but for the figures `apart`.
+  void ExpectAccountAsTheBookHasIt(const std::string& customer, const std::set<std::string_view>& apart = {}) {
+    SCOPED_TRACE(customer);
+    const std::optional<simbackend::AccountView> book = server->Book(customer);
+    ASSERT_TRUE(book.has_value());
+
+    ASSERT_FALSE(book->orders.empty());
+    ASSERT_FALSE(book->trades.empty());
+    std::vector<Key> bookOrders;
+    for (const simbackend::OrderView& order : book->orders) {
+      bookOrders.push_back({order.number, order.exchange, order.contract, order.buySell, order.openClose, order.hedge,
+                            std::to_string(order.lots), std::to_string(order.filled), order.state});
+    }
+    EXPECT_EQ(OfAccount<engine::OrderRow>(
+                  engine.Rows<engine::OrderRow>(Table::kOrders), customer,
+                  [](const engine::OrderRow& row) -> Key {
+                    return {std::string(Text(row.szOrderNo)),       std::string(Text(row.szExchangeCode)),
+                            std::string(Text(row.szContractCode)),  std::string(Text(row.szNameBS)),
+                            std::string(Text(row.szNameEO)),        std::string(Text(row.szNameSH)),
+                            std::string(Text(row.szOrderHands)),    std::string(Text(row.szDealHands)),
+                            std::string(Text(row.szFlagOrderState))};
+                  }),
+              Sorted(bookOrders));
+
+    std::vector<Key> bookTrades;
+    for (const simbackend::TradeView& trade : book->trades) {
+      bookTrades.push_back({trade.fillNumber, trade.orderNumber, trade.exchange, trade.contract, trade.buySell,
+                            trade.openClose, trade.hedge, std::to_string(trade.lots), trade.price});
+    }
+    EXPECT_EQ(OfAccount<engine::TradeRow>(
+                  engine.Rows<engine::TradeRow>(Table::kTrades), customer,
+                  [](const engine::TradeRow& row) -> Key {
+                    return {std::string(Text(row.szDealNo)),       std::string(Text(row.szOrderNo)),
+                            std::string(Text(row.szExchangeCode)), std::string(Text(row.szContractCode)),
+                            std::string(Text(row.szNameBS)),       std::string(Text(row.szNameEO)),
+                            std::string(Text(row.szNameSH)),       std::string(Text(row.szDealHands)),
+                            std::string(Text(row.szDealPrice))};
+                  }),
+              Sorted(bookTrades));
+
+    // The positions held before the market opened, as the data folder lists them.
+    std::vector<Key> dataPositions;
+    for (const simbackend::PositionDetail& position : data.positions) {
+      if (position.customer != customer) continue;
+      const simbackend::Contract& contract = data.contracts[position.contract];
+      dataPositions.push_back({data.ExchangeOf(contract).id, contract.code, position.buySell, position.hedge,
+                               std::to_string(position.lots), std::to_string(position.dealNumber)});
+    }
+    EXPECT_EQ(OfAccount<engine::PositionDetailRow>(
+                  engine.Rows<engine::PositionDetailRow>(Table::kDownloadedPositionDetails), customer,
+                  [](const engine::PositionDetailRow& row) -> Key {
+                    return {std::string(Text(row.szExchangeCode)),   std::string(Text(row.szContractCode)),
+                            std::string(Text(row.szFlagBS)),         std::string(Text(row.szFlagSH)),
+                            std::string(Text(row.szPositionVolume)), std::string(Text(row.szPosField6))};
+                  }),
+              Sorted(dataPositions));
+
+    ASSERT_FALSE(dataPositions.empty());
+    std::vector<Key> bookPositions;
+    for (const simbackend::PositionView& position : book->positions) {
+      bookPositions.push_back({position.exchange, position.contract, position.buySell, position.hedge,
+                               position.tradeCode, position.seat, std::to_string(position.lots),
+                               std::to_string(position.todayLots), position.margin});
+    }
+    EXPECT_EQ(OfAccount<engine::PositionSummaryRow>(engine.Rows<engine::PositionSummaryRow>(Table::kPositionSummary),
+                                                    customer,
+                                                    [](const engine::PositionSummaryRow& row) -> Key {
+                                                      return {std::string(Text(row.szExchangeCode)),
+                                                              std::string(Text(row.szContractCode)),
+                                                              std::string(Text(row.szFlagBS)),
+                                                              std::string(Text(row.szFlagSH)),
+                                                              std::string(Text(row.szMapCode)),
+                                                              std::string(Text(row.szSeatCode)),
+                                                              std::to_string(engine::ReadInt(row.szPositionVolume)),
+                                                              std::to_string(engine::ReadInt(row.szTodayVolume)),
+                                                              std::string(Text(row.szEngrossCautionMoney))};
+                                                    }),
+              Sorted(bookPositions));
+
+    std::vector<Key> dataTradeCodes;
+    for (const simbackend::TradeCode& code : data.tradeCodes) {
+      if (code.customer == customer) dataTradeCodes.push_back({data.exchanges[code.exchange].id, code.code});
+    }
+    EXPECT_EQ(OfAccount<engine::TradeCodeRow>(
+                  engine.Rows<engine::TradeCodeRow>(Table::kTradeCodes), customer,
+                  [](const engine::TradeCodeRow& row) -> Key {
+                    return {std::string(Text(row.szExchangeCode)), std::string(Text(row.szMapCode))};
+                  }),
+              Sorted(dataTradeCodes));
+
+    const std::vector<engine::FundRow> funds = engine.Rows<engine::FundRow>(Table::kFunds);
+    const auto fund =
+        std::ranges::find_if(funds, [&](const engine::FundRow& row) { return Text(row.szTradeAccount) == customer; });
+    ASSERT_NE(fund, funds.end());
+    EXPECT_EQ(
+        std::ranges::count_if(funds, [&](const engine::FundRow& row) { return Text(row.szTradeAccount) == customer; }),
+        1);
+    const simbackend::FundsView& money = book->funds;
+    const std::vector<std::tuple<std::string_view, std::string_view, std::string>> figures{
+        {"previous balance", Text(fund->szDepositYesterday), money.previousBalance},
+        {"deposits", Text(fund->szFundField11), money.deposits},
+        {"withdrawals", Text(fund->szFundField12), money.withdrawals},
+        {"buy frozen", Text(fund->szBFreeze), money.buyFrozen},
+        {"sell frozen", Text(fund->szSFreeze), money.sellFrozen},
+        {"frozen fee", Text(fund->szFreezeCommissionCharge), money.frozenFee},
+        {"frozen premium", Text(fund->szFrozenRoyalty), money.frozenPremium},
+        {"buy margin", Text(fund->szBCautionMoney), money.buyMargin},
+        {"sell margin", Text(fund->szSCautionMoney), money.sellMargin},
+        {"fees", Text(fund->szCommissionCharge), money.fees},
+        {"closing profit", Text(fund->szOffsetProfitAndLoss), money.closingProfit},
+        {"floating profit", Text(fund->szProfitAndLoss), money.floatingProfit},
+        {"premium paid", Text(fund->szRoyaltyOut), money.premiumPaid},
+        {"premium received", Text(fund->szRoyaltyIn), money.premiumReceived},
+        {"option value", Text(fund->szOptionMarketValue), money.optionValue},
+        {"credit", Text(fund->szCreditMoney), money.credit},
+        {"available", Text(fund->szUsableMoney), money.available},
+        {"equity", Text(fund->szDynamicRights), money.equity},
+    };
+    for (const auto& [name, engineFigure, bookFigure] : figures) {
+      if (!apart.contains(name)) {
+        EXPECT_EQ(engineFigure, bookFigure) << name;
+      }
+    }
+  }
+
+  // Every contract of the back end, once.
+  void ExpectEveryContract() {
+    std::vector<Key> dataContracts;
+    for (const simbackend::Contract& contract : data.contracts) {
+      dataContracts.push_back({data.ExchangeOf(contract).id, contract.code});
+    }
+    std::vector<Key> engineContracts;
+    for (const engine::ContractRow& row : engine.Rows<engine::ContractRow>(Table::kContracts)) {
+      engineContracts.push_back({std::string(Text(row.szExchangeCode)), std::string(Text(row.szContractCode))});
+    }
+    EXPECT_EQ(Sorted(engineContracts), Sorted(dataContracts));
+  }
+
+  client_testing::RecordingShell shell;
+  client_testing::ScopedShell installed{shell};
+  simbackend::BackendData data;
+  std::unique_ptr<simbackend::Server> server;
+  VisibleEngine engine;
+
+ private:
+  std::string folder_;
+  bool communicating_ = false;
+  std::mutex logMutex_;
+  std::vector<std::string> logLines_;
+};
+
+TEST_F(EngineDownloadEndToEnd, TheDemoCustomersDayIsDownloadedAsTheBookHoldsIt) {
+  LogInAndStart(kTrader);
+  ASSERT_TRUE(PumpUntilReady());
+  EXPECT_EQ(LinesSaying("初始化下载完成。"), 1);
+  ExpectEveryContract();
+  ExpectAccountAsTheBookHasIt("10001");
+}
+
+TEST_F(EngineDownloadEndToEnd, AManagementLoginKeepsTheDayOfBothSubAccounts) {
+  LogInAndStart(kManager);
+  ASSERT_TRUE(PumpUntilReady());
+  ExpectAccountAsTheBookHasIt("20001");
+  ExpectAccountAsTheBookHasIt("20002");
+  // Nothing of the management account itself, which trades nothing.
+  for (const engine::FundRow& fund : engine.Rows<engine::FundRow>(Table::kFunds)) {
+    EXPECT_NE(Text(fund.szTradeAccount), "90001");
+  }
+}
+
+TEST_F(EngineDownloadEndToEnd, AfterADropTheReconnectDownloadCatchesUpWithWhatTheEngineMissed) {
+  LogInAndStart(kTrader);
+  ASSERT_TRUE(PumpUntilReady());
+
+  // An order the engine never sees: sent past it, its pushes dropped.
+  backend::CxDataSet parameters = backend_testing::BusinessFrame(kTrader.customerNo, kTrader.password);
+  for (const char* parameter : {"D", "m2705", "0", "0", "0", "1", "", "", "", "1", "2"}) parameters.AddText(parameter);
+  backend::RequestPtr order = backend_testing::BuildRequest("下单", 5011, 2, 0, true, parameters);
+  std::string message;
+  ASSERT_TRUE(backend::ExecuteRequest(*order, message)) << message;
+  ASSERT_EQ(backend::CheckReplyResult(0, message, order.get()), 0) << message;
+  const std::size_t ordersBefore = engine.Rows<engine::OrderRow>(Table::kOrders).size();
+  ASSERT_EQ(server->Book(kTrader.customerNo)->orders.size(), ordersBefore + 1);
+  while (const backend::RequestPtr push = backend_testing::NextResult()) {
+    if (backend::AnswerLine(push->subRequests[0], 0).find("|15005|") != std::string::npos) break;
+  }
+
+  server->ClearRequests();
+  ASSERT_EQ(server->DropConnections(), 1u);
+  ASSERT_TRUE(PumpUntil([&] {
+    return LinesSaying("断线重连处理完成。") == 1 && engine.GetEngineState() == engine::EngineState::kReady;
+  }));
+
+  const std::vector<int> functions = FunctionsReceived();
+  for (const int function : {5002, 5134, 5246, 5003}) {
+    EXPECT_EQ(std::ranges::count(functions, function), 1) << function;
+  }
+  for (const int function : {5122, 5300, 5008, 5132}) {
+    EXPECT_EQ(std::ranges::count(functions, function), 0) << function << " is not downloaded again";
+  }
+  ExpectAccountAsTheBookHasIt("10001");
+}
+
+TEST_F(EngineDownloadEndToEnd, ADropInTheMiddleOfTheInitialDownloadMakesItRunAgainWhole) {
+  server->HoldAnswers(5132);
+  LogInAndStart(kTrader);
+  ASSERT_TRUE(server->WaitForHeld(1, backend_testing::kBound));
+  server->ClearRule(5132);
+  ASSERT_EQ(server->DropConnections(), 1u);
+  ASSERT_TRUE(PumpUntilReady());
+
+  EXPECT_EQ(LinesSaying("初始化下载。"), 2);
+  EXPECT_EQ(LinesSaying("初始化下载完成。"), 1);
+  ExpectEveryContract();
+  ExpectAccountAsTheBookHasIt("10001");
+}
+
+}  // namespace
