@@ -322,14 +322,16 @@ TEST_F(TradePush, AClosingFillTakesLotsByItsStrategyAndCloseTodayTakesTheNewest)
   // at 3100. Close today takes today's lot: profit 1000.00, 3000.00 of
   // margin freed, fee 7.20 (0.0002 of 31000 and 1). The oldest-first
   // strategy takes yesterday's: profit 2000.00, 2900.00 freed, fee 5.10.
+  // The close order froze 10.00 of margin besides its fee; the fill frees
+  // half of both.
   const ClosingCase cases[] = {
       {"close today under the oldest-first strategy",
        "策略1",
        "2",
        "14.40",
        {"2", "1"},
-       {"88185.60", "106000.00", "0.00", "0.00", "14.40", "14.40", "11800.00", "0.00", "0.00"},
-       {"92185.60", "105992.80", "0.00", "0.00", "7.20", "7.20", "8800.00", "0.00", "7.20"},
+       {"88175.60", "106000.00", "0.00", "10.00", "14.40", "24.40", "11800.00", "0.00", "0.00"},
+       {"92180.60", "105992.80", "0.00", "5.00", "7.20", "12.20", "8800.00", "0.00", "7.20"},
        "1000.00",
        "5000.00"},
       {"a close under the oldest-first strategy",
@@ -337,8 +339,8 @@ TEST_F(TradePush, AClosingFillTakesLotsByItsStrategyAndCloseTodayTakesTheNewest)
        "1",
        "10.20",
        {"1", "2"},
-       {"88189.80", "106000.00", "0.00", "0.00", "10.20", "10.20", "11800.00", "0.00", "0.00"},
-       {"93089.80", "105994.90", "0.00", "0.00", "5.10", "5.10", "8900.00", "0.00", "5.10"},
+       {"88179.80", "106000.00", "0.00", "10.00", "10.20", "20.20", "11800.00", "0.00", "0.00"},
+       {"93084.80", "105994.90", "0.00", "5.00", "5.10", "10.10", "8900.00", "0.00", "5.10"},
        "2000.00",
        "4000.00"},
   };
@@ -362,7 +364,7 @@ TEST_F(TradePush, AClosingFillTakesLotsByItsStrategyAndCloseTodayTakesTheNewest)
     SetText(fund.szProfitAndLoss, "6000.00");
     SetText(fund.szTotalCautionMoney, "11800.00");
     fresh.Add(Table::kFunds, fund);
-    fresh.Add(Table::kOrders, KeyedOrder("1", test.openClose, "2", "0", "0.00", test.frozenFee));
+    fresh.Add(Table::kOrders, KeyedOrder("1", test.openClose, "2", "0", "10.00", test.frozenFee));
 
     fresh.OnTradePush(FillPush("101", "1", test.openClose, 1, "3100").Order("p", 1, "3").Line());
 
@@ -549,6 +551,19 @@ TEST_F(TradePush, ASpecialOrderOfAnUnknownKindIsLeftAndItsFillBookedAsASingleCon
   Push(LegFill("201", 2, 1, 1));
   EXPECT_EQ(Told(), (std::vector<std::string>{"5i", "4i"}));
   EXPECT_EQ(Text(engine.Rows<SpecialOrderRow>(Table::kSpecialOrders).at(0).szDealHands), "0");
+  EXPECT_TRUE(engine.Rows<CombinationDetailRow>(Table::kCombinationDetails).empty());
+  const PositionDetailRow detail = engine.Rows<PositionDetailRow>(Table::kPositionDetails).at(0);
+  EXPECT_EQ(Text(detail.szPosKind), "ordinary");
+  EXPECT_EQ(Text(detail.szEngrossCautionMoney), "3000.00");
+}
+
+TEST_F(TradePush, AFillOnNoneOfASpecialOrdersLegsAdvancesItAndIsBookedAsASingleContractOne) {
+  engine.Add(Table::kOrderKinds, TwoLegKind());
+  engine.Add(Table::kSpecialOrders, TwoLegOrder());
+  engine.Add(Table::kContracts, Contract("cu2701", "10"));
+  engine.backEndFeeRates.push_back(FeeRates("cu2701"));
+  Push(LegFill("201", 1, 1, 1).Set(14, "cu2701"));
+  EXPECT_EQ(Text(engine.Rows<SpecialOrderRow>(Table::kSpecialOrders).at(0).szDealHands), "1");
   EXPECT_TRUE(engine.Rows<CombinationDetailRow>(Table::kCombinationDetails).empty());
   const PositionDetailRow detail = engine.Rows<PositionDetailRow>(Table::kPositionDetails).at(0);
   EXPECT_EQ(Text(detail.szPosKind), "ordinary");
