@@ -18,7 +18,7 @@
 #include "request.h"
 #include "request_log.h"
 #include "simbackend/backend_data.h"
-#include "special_orders.h"
+#include "combination_orders.h"
 #include "trading_floor.h"
 
 namespace simbackend {

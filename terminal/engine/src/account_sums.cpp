@@ -7,13 +7,13 @@
 
 #include "engine/operation_engine_base.h"
 #include "lots.h"
-#include "special_order_legs.h"
+#include "combination_order_legs.h"
 #include "typed_rows.h"
 
 namespace engine {
 namespace {
 
-using special_order_legs::FindKindOf;
+using combination_order_legs::FindKindOf;
 using typed_rows::AllRows;
 
 constexpr std::string_view kBuy = "0";
@@ -65,7 +65,7 @@ FrozenSums COperationEngineBase::SumAccountFrozen(std::string_view account) cons
   for (const SpecialOrderRow& order : AllRows<SpecialOrderRow>(TableAt(Table::kSpecialOrders))) {
     OrderKindRow kind{};
     if (Text(order.szTradeAccount) != account || !FindKindOf(*this, order, kind)) continue;
-    special_order_legs::AddLegFrozen(order, kind, sums);
+    combination_order_legs::AddLegFrozen(order, kind, sums);
   }
   return sums;
 }
@@ -107,7 +107,7 @@ PendingCloseLots COperationEngineBase::SumDirectionVolume(const PendingCloseKey&
     const std::span<const OrderKindLeg> legs = DefinedLegs(kind);
     for (std::size_t leg = 0; leg < legs.size(); ++leg) {
       const bool closesThisSide = Text(legs[leg].szFlagEO) != kOpen && Text(legs[leg].szFlagBS) == key.buySell;
-      if (closesThisSide && Text(order.*special_order_legs::kContractCode[leg]) == key.contractCode) {
+      if (closesThisSide && Text(order.*combination_order_legs::kContractCode[leg]) == key.contractCode) {
         lots += ReadInt(legs[leg].szVolumeRatio) * OpenLots(order);
       }
     }

@@ -1,14 +1,14 @@
 #include "combination_fills.h"
 
 #include "combination_legs.h"
-#include "special_order_legs.h"
+#include "combination_order_legs.h"
 
 namespace engine::combination_fills {
 
 std::optional<CombinationLeg> LegOf(const SpecialOrderRow& order, const OrderKindRow& kind,
                                     std::string_view contractCode) {
-  for (std::size_t leg = 0; leg < special_order_legs::kContractCode.size(); ++leg) {
-    if (Text(order.*special_order_legs::kContractCode[leg]) != contractCode) continue;
+  for (std::size_t leg = 0; leg < combination_order_legs::kContractCode.size(); ++leg) {
+    if (Text(order.*combination_order_legs::kContractCode[leg]) != contractCode) continue;
     return CombinationLeg{.legNumber = static_cast<int>(leg) + 1,
                           .marginFactor = ReadMoney(kind.legs[leg].szMarginFactor),
                           .strategyCode = std::string(Text(order.szStrategyCode)),

@@ -8,7 +8,7 @@
 #include "engine/operation_engine_base.h"
 #include "lots.h"
 #include "position_rows.h"
-#include "special_order_legs.h"
+#include "combination_order_legs.h"
 #include "typed_rows.h"
 
 namespace engine {
@@ -66,7 +66,7 @@ double COperationEngineBase::CalcTradeFee(TradeRow& trade) {
         return Text(row.szExchangeCode) == Text(trade.szExchangeCode) &&
                Text(row.szSpecField18) == Text(trade.szSysNo) && Text(row.szTradeAccount) == Text(trade.szTradeAccount);
       });
-  if (OrderKindRow kind{}; order && special_order_legs::FindKindOf(*this, *order, kind)) {
+  if (OrderKindRow kind{}; order && combination_order_legs::FindKindOf(*this, *order, kind)) {
     leg = combination_fills::LegOf(*order, kind, Text(trade.szContractCode));
   }
   const std::string_view combinationKind = leg ? combination_fills::kLegKind : position_rows::kOrdinaryKind;

@@ -13,7 +13,7 @@
 #include "lots.h"
 #include "order_updates.h"
 #include "position_rows.h"
-#include "special_order_legs.h"
+#include "combination_order_legs.h"
 #include "typed_rows.h"
 
 namespace engine {
@@ -156,7 +156,7 @@ void COperationEngineBase::OnTradePush(std::string_view pushed) {
     // Without its kind a special order is not advanced, and its fill is
     // booked as a single-contract one, as the replay of a download books it.
     const SpecialOrderRow special = *RowAt<SpecialOrderRow>(TableAt(Table::kSpecialOrders), order->index);
-    if (OrderKindRow kind{}; special_order_legs::FindKindOf(*this, special, kind)) {
+    if (OrderKindRow kind{}; combination_order_legs::FindKindOf(*this, special, kind)) {
       AdvanceSpecialOrder(order->index, line, kind);
       leg = combination_fills::LegOf(special, kind, Text(trade.szContractCode));
     }
@@ -271,9 +271,9 @@ void COperationEngineBase::AdvanceSpecialOrder(std::uint32_t index, const LineFi
   FrozenSums released;
   const std::span<const OrderKindLeg> legs = DefinedLegs(kind);
   for (std::size_t leg = 0; leg < legs.size(); ++leg) {
-    const double margin = FreeFilledPart(order.*special_order_legs::kFrozenMoney[leg], before, after);
+    const double margin = FreeFilledPart(order.*combination_order_legs::kFrozenMoney[leg], before, after);
     (IsBuy(Text(legs[leg].szFlagBS)) ? released.buy : released.sell) += margin;
-    released.fee += FreeFilledPart(order.*special_order_legs::kFrozenCharge[leg], before, after);
+    released.fee += FreeFilledPart(order.*combination_order_legs::kFrozenCharge[leg], before, after);
   }
   SetText(order.szSpecField29, line.Field(field::kStateSequence));
   SetText(order.szDealHands, line.Field(field::kCombinationsFilled));

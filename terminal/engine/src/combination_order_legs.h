@@ -13,7 +13,7 @@
 #include "engine/trading_rows.h"
 #include "lots.h"
 
-namespace engine::special_order_legs {
+namespace engine::combination_order_legs {
 
 using LegText = char (SpecialOrderRow::*)[16];
 
@@ -47,4 +47,4 @@ inline void AddLegFrozen(const SpecialOrderRow& order, const OrderKindRow& kind,
   }
 }
 
-}  // namespace engine::special_order_legs
+}  // namespace engine::combination_order_legs

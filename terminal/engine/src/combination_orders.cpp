@@ -7,15 +7,15 @@
 #include "engine/answer_fields.h"
 #include "engine/operation_engine_base.h"
 #include "order_updates.h"
-#include "special_order_legs.h"
+#include "combination_order_legs.h"
 
 namespace engine {
 namespace {
 
 using backend::CxDataSetView;
 using download_rows::FillInOrder;
-using special_order_legs::kFrozenCharge;
-using special_order_legs::kFrozenMoney;
+using combination_order_legs::kFrozenCharge;
+using combination_order_legs::kFrozenMoney;
 
 constexpr std::size_t kStatusLine = 0;
 constexpr bool kAtOnce = true;
@@ -76,9 +76,9 @@ OrderSelectors SelectorsOf(const SpecialOrderRow& row) {
 std::optional<FundRow> ShiftLegFrozen(const COperationEngineBase& engine, backend::CxDataSet& funds,
                                       const SpecialOrderRow& order, double sign) {
   OrderKindRow kind{};
-  if (!special_order_legs::FindKindOf(engine, order, kind)) return std::nullopt;
+  if (!combination_order_legs::FindKindOf(engine, order, kind)) return std::nullopt;
   FrozenSums legs;
-  special_order_legs::AddLegFrozen(order, kind, legs);
+  combination_order_legs::AddLegFrozen(order, kind, legs);
   if (legs.buy == 0.0 && legs.sell == 0.0 && legs.fee == 0.0) return std::nullopt;
   const std::optional<std::uint32_t> index = typed_rows::FindIndex<FundRow>(
       funds, [&](const FundRow& fund) { return Text(fund.szTradeAccount) == Text(order.szTradeAccount); });

@@ -1,4 +1,4 @@
-#include "special_orders.h"
+#include "combination_orders.h"
 
 #include "record_kinds.h"
 
