@@ -20,6 +20,33 @@ std::string TextOf(const std::map<std::string, std::string>& texts, const std::s
   return found == texts.end() ? std::string() : found->second;
 }
 
+// The order's number, exchange, contract, state, codes with their texts,
+// lots, price, lots filled and average fill price: seventeen fields from
+// `first` on, in the same order in the order answer and the order push.
+void SetOrderFields(NumberedFields& fields, std::size_t first, const BackendData& data, const DayOrder& o,
+                    const OrderProgress& progress) {
+  const Contract& contract = data.contracts[o.contract];
+  const Exchange& exchange = data.ExchangeOf(contract);
+  const std::string values[] = {std::to_string(o.number),
+                                exchange.id,
+                                exchange.name,
+                                contract.code,
+                                contract.name,
+                                o.state,
+                                OrderStateText(o.state),
+                                o.buySell,
+                                BuySellText(o.buySell),
+                                o.openClose,
+                                OpenCloseText(o.openClose),
+                                o.hedge,
+                                HedgeText(o.hedge),
+                                std::to_string(o.lots),
+                                data.PriceText(contract, o.price),
+                                std::to_string(progress.filled),
+                                AveragePriceText(progress)};
+  for (std::size_t index = 0; index < std::size(values); ++index) fields.Set(first + index, values[index]);
+}
+
 }  // namespace
 
 std::string OrderStateText(const std::string& state) {
@@ -49,28 +76,10 @@ std::string AveragePriceText(const OrderProgress& progress) {
 std::vector<std::string> OrderAnswerValues(const BackendData& data, const BookOrder& book,
                                            const OrderProgress& progress) {
   const DayOrder& o = book.order;
-  const Contract& contract = data.contracts[o.contract];
-  const Exchange& exchange = data.ExchangeOf(contract);
   const std::string number = std::to_string(o.number);
-  return NumberedFields(47)
-      .Set(5, number)
-      .Set(6, exchange.id)
-      .Set(7, exchange.name)
-      .Set(8, contract.code)
-      .Set(9, contract.name)
-      .Set(10, o.state)
-      .Set(11, OrderStateText(o.state))
-      .Set(12, o.buySell)
-      .Set(13, BuySellText(o.buySell))
-      .Set(14, o.openClose)
-      .Set(15, OpenCloseText(o.openClose))
-      .Set(16, o.hedge)
-      .Set(17, HedgeText(o.hedge))
-      .Set(18, std::to_string(o.lots))
-      .Set(19, data.PriceText(contract, o.price))
-      .Set(20, std::to_string(progress.filled))
-      .Set(21, AveragePriceText(progress))
-      .Set(22, o.customer)
+  NumberedFields fields(47);
+  SetOrderFields(fields, 5, data, o, progress);
+  return fields.Set(22, o.customer)
       .Set(23, number)
       .Set(24, o.tradeCode)
       .Set(26, o.time)
@@ -90,28 +99,9 @@ std::vector<std::string> OrderAnswerValues(const BackendData& data, const BookOr
 std::string OrderPushLine(int code, const BackendData& data, const BookOrder& book, const OrderProgress& progress,
                           const std::string& message) {
   const DayOrder& o = book.order;
-  const Contract& contract = data.contracts[o.contract];
-  const Exchange& exchange = data.ExchangeOf(contract);
-  return PushHead(code, 42)
-      .Set(8, o.customer)
-      .Set(9, std::to_string(o.number))
-      .Set(10, exchange.id)
-      .Set(11, exchange.name)
-      .Set(12, contract.code)
-      .Set(13, contract.name)
-      .Set(14, o.state)
-      .Set(15, OrderStateText(o.state))
-      .Set(16, o.buySell)
-      .Set(17, BuySellText(o.buySell))
-      .Set(18, o.openClose)
-      .Set(19, OpenCloseText(o.openClose))
-      .Set(20, o.hedge)
-      .Set(21, HedgeText(o.hedge))
-      .Set(22, std::to_string(o.lots))
-      .Set(23, data.PriceText(contract, o.price))
-      .Set(24, std::to_string(progress.filled))
-      .Set(25, AveragePriceText(progress))
-      .Set(26, o.time)
+  NumberedFields fields = PushHead(code, 42);
+  SetOrderFields(fields.Set(8, o.customer), 9, data, o, progress);
+  return fields.Set(26, o.time)
       .Set(27, o.tradeCode)
       .Set(28, std::to_string(o.number))
       .Set(31, o.time)
