@@ -15,6 +15,7 @@
 #include "backend/request_record.h"
 #include "backend/sequence_number.h"
 #include "backend/transport.h"
+#include "figures.h"
 #include "simbackend/server.h"
 
 namespace {
@@ -69,6 +70,7 @@ void SynchronousRoundTrip(benchmark::State& state) {
   for (const char* text : {"", "Pellora", kCustomer, kPassword}) parameters.AddText(text);
   const std::string address = backend::LocalMachineAddress();
   std::string message;
+  const auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
     // A function the back end refuses at once: a full round trip, no work.
     backend::RequestPtr request = backend::BuildRequestCommand(
@@ -79,6 +81,8 @@ void SynchronousRoundTrip(benchmark::State& state) {
     }
   }
   state.SetItemsProcessed(state.iterations());
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  bench::ReportFigure(state, static_cast<double>(state.iterations()) / seconds, "trips/s", 0, bench::Better::kHigher);
 }
 BENCHMARK(SynchronousRoundTrip)->UseRealTime();
 
@@ -107,5 +111,3 @@ void PushedLinesIntoResultQueue(benchmark::State& state) {
 BENCHMARK(PushedLinesIntoResultQueue)->Arg(1)->Arg(100)->Arg(1000)->UseRealTime();
 
 }  // namespace
-
-BENCHMARK_MAIN();
