@@ -7,6 +7,7 @@
 #include "download_rows.h"
 #include "engine/answer_fields.h"
 #include "engine/operation_engine_base.h"
+#include "order_updates.h"
 #include "row_changes.h"
 
 namespace engine {
@@ -45,6 +46,8 @@ void COperationEngineBase::AddConditionOrder(const ConditionOrderRow& row) {
 
 void COperationEngineBase::ApplyConditionOrderAnswer(const CxDataSetView& answer) {
   const ConditionOrderRow row = RowFromAnswer(answer);
+  // An answer without an order number names no order to add.
+  if (!order_updates::NamesAnOrder(Text(row.szCondField4))) return;
   if (Text(row.szCondField38) == kTriggerMet) {
     ConfirmTriggeredConditionOrder(row);
   } else {
@@ -113,6 +116,11 @@ void COperationEngineBase::ApplyConditionOrderCancel(const CxDataSetView& answer
 
 void COperationEngineBase::ApplyConditionOrderState(const CxDataSetView& answer) {
   const LineFields line(AnswerLineAt(answer, kStatusLine));
+  // An answer cut before its state would wipe the order's.
+  if (line.Trimmed(kStateField).empty()) {
+    WriteLog("条件单状态应答缺少状态，未更新。", 1);
+    return;
+  }
   SetConditionOrderState(line.Field(kOrderNoField), line.Field(kStateField));
 }
 

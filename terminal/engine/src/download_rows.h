@@ -36,10 +36,14 @@ bool AppendRow(backend::CxDataSet& table, const Row& row) {
 }
 
 // Calls `build` with every data line of an answer: the lines after the
-// status line.
+// status line. A line without a single field is no row: it would load as a
+// row of empty texts that belongs to no one.
 template <typename Build>
 void ForEachDataLine(const backend::CxDataSetView& answer, Build build) {
-  for (std::size_t index = 1; index < answer.GetCount(); ++index) build(LineFields(AnswerLineAt(answer, index)));
+  for (std::size_t index = 1; index < answer.GetCount(); ++index) {
+    const LineFields line(AnswerLineAt(answer, index));
+    if (line.Count() > 0) build(line);
+  }
 }
 
 // An order answer (5134) line with a strategy code in field 34 is a special

@@ -104,8 +104,13 @@ bool IsCancellable(std::string_view state) {
 
 void COperationEngineBase::ApplyFundAnswer(std::string_view customer, const CxDataSetView& answer, bool deliverAtOnce) {
   const LineFields line(AnswerLineAt(answer, kStatusLine));
-  // A line without the fields would read as zero deposits and wipe the day's.
-  if (line.Count() < static_cast<std::size_t>(kExchangeRiskLevelField)) return;
+  // A line without the fields, or with deposits or a credit that is no
+  // number, would read as zero deposits and wipe the day's.
+  if (line.Count() < static_cast<std::size_t>(kExchangeRiskLevelField) ||
+      !ParseNumber(line.Field(kIOMoneyTodayField)) || !ParseNumber(line.Field(kCreditMoneyField))) {
+    WriteLog("资金应答格式错误，资金未更新。", 1);
+    return;
+  }
   std::lock_guard guard(lock_);
   backend::CxDataSet& funds = TableAt(Table::kFunds);
   const std::optional<std::uint32_t> index = order_updates::FindIndex<FundRow>(

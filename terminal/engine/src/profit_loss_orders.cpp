@@ -8,6 +8,7 @@
 #include "download_rows.h"
 #include "engine/answer_fields.h"
 #include "engine/operation_engine_base.h"
+#include "order_updates.h"
 #include "row_changes.h"
 
 namespace engine {
@@ -57,6 +58,8 @@ std::string AboutOrder(std::string_view orderNo, std::string_view text) {
 
 void COperationEngineBase::ApplyProfitLossOrderAdd(const CxDataSetView& answer) {
   const ProfitLossOrderRow row = RowFromAnswer(answer);
+  // An answer without an order number names no order to add.
+  if (!order_updates::NamesAnOrder(Text(row.szPLField4))) return;
   std::lock_guard guard(lock_);
   if (const auto record = row_changes::Append(table_id::kProfitLossOrders, TableAt(Table::kProfitLossOrders), row)) {
     AppendToChangeQueue(*record);

@@ -33,13 +33,15 @@ void SetText(char* field, std::size_t width, std::string_view text) {
 
 std::string_view Text(const char* field, std::size_t width) { return {field, strnlen(field, width)}; }
 
-double ReadNumber(std::string_view text) {
+std::optional<double> ParseNumber(std::string_view text) {
   text = NumberStart(text);
   double value = 0.0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || !std::isfinite(value)) return 0.0;
+  if (error != std::errc{} || !std::isfinite(value)) return std::nullopt;
   return value;
 }
+
+double ReadNumber(std::string_view text) { return ParseNumber(text).value_or(0.0); }
 
 int ReadInt(std::string_view text) {
   text = NumberStart(text);

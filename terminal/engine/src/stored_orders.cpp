@@ -8,6 +8,7 @@
 #include "engine/answer_fields.h"
 #include "engine/operation_engine_base.h"
 #include "engine/stored_order_row.h"
+#include "order_updates.h"
 #include "row_changes.h"
 
 namespace engine {
@@ -79,6 +80,8 @@ void COperationEngineBase::ApplyStoredOrderChange(std::string_view customer, std
 
 void COperationEngineBase::ApplyStoredOrderAdd(std::string_view customer, const CxDataSetView& answer) {
   const StoredOrderRow row = RowFromAnswer(customer, LineFields(AnswerLineAt(answer, kStatusLine)));
+  // An answer without a stored-order number names no order to add.
+  if (!order_updates::NamesAnOrder(Text(row.szStoredField5))) return;
   std::lock_guard guard(lock_);
   if (const auto record = row_changes::Append(table_id::kStoredOrders, TableAt(Table::kStoredOrders), row)) {
     NotifyTableChange(*record);

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "backend/field_text.h"
 #include "combination_fills.h"
 #include "download_rows.h"
 #include "engine/answer_fields.h"
@@ -134,6 +135,11 @@ bool IsBuy(std::string_view buySell) { return buySell == position_rows::kBuy; }
 void COperationEngineBase::OnTradePush(std::string_view pushed) {
   const LineFields line(pushed);
   TradeRow trade = TradeRowOf(line);
+  // A fill of no account would be booked into no one's trades and positions.
+  if (backend::TrimBlanks(Text(trade.szTradeAccount)).empty()) {
+    WriteLog("成交推送缺少资金账号，未处理。", 1);
+    return;
+  }
   ContractRow contract{};  // an unknown contract is futures with multiplier 0
   FindContract(Text(trade.szExchangeCode), Text(trade.szContractCode), contract);
   // Taken without the lock: a sold option's margin may ask the quote table.

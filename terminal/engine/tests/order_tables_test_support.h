@@ -53,11 +53,13 @@ class OrderTablesEngine : public download_test::OpenEngine {
   using COperationEngine::ApplyStoredOrderChange;
   using COperationEngine::ApplyStoredOrderDelete;
   using COperationEngine::ApplyStoredOrderSend;
+  using COperationEngine::LoadExerciseOrders;
   using COperationEngine::lock_;
   using COperationEngine::OnConditionOrderPush;
   using COperationEngine::OnSpecialOrderPush;
   using COperationEngine::OnSpecialOrderStatePush;
   using COperationEngine::ResetTables;
+  using COperationEngine::SetDownloadState;
 };
 
 // Whether another thread can take the lock now.

@@ -31,6 +31,7 @@ concept EngineRow = std::is_trivially_copyable_v<Row> && std::is_standard_layout
 namespace row_field_detail {
 void SetText(char* field, std::size_t width, std::string_view text);
 std::string_view Text(const char* field, std::size_t width);
+std::optional<double> ParseNumber(std::string_view text);
 double ReadNumber(std::string_view text);
 int ReadInt(std::string_view text);
 void SetInt(char* field, std::size_t width, int value);
@@ -55,6 +56,10 @@ template <std::size_t Width>
 double ReadNumber(const char (&field)[Width]) {
   return row_field_detail::ReadNumber(Text(field));
 }
+
+// The leading decimal number of a text, after blanks; nothing for an empty
+// or non-numeric text and for anything that is no finite number.
+inline std::optional<double> ParseNumber(std::string_view text) { return row_field_detail::ParseNumber(text); }
 
 // The leading decimal integer of the field, after blanks; 0 for an empty or
 // non-numeric text and for a value beyond int.
