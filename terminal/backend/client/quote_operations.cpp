@@ -11,6 +11,7 @@
 #include "client/function_numbers.h"
 #include "client/operation_frame.h"
 #include "client/shell_services.h"
+#include "leading_number.h"
 #include "quotes/quote_object.h"
 
 namespace client {
@@ -40,10 +41,8 @@ class AnswerFields {
   const backend::CxDataSet& fields_;
 };
 
-double Decimal(std::string_view text) {
-  const std::string number(text);
-  return std::strtod(number.c_str(), nullptr);
-}
+// "nan", "inf" and numbers beyond a double are no prices: they read as 0.
+double Decimal(std::string_view text) { return LeadingDecimal(text).value_or(0); }
 
 float Price(std::string_view text) { return static_cast<float>(Decimal(text)); }
 

@@ -152,6 +152,8 @@ int CheckReplyResult(int index, std::string& message, const RequestRecord* recor
       break;
   }
   message = GetSeparatedFieldText(kErrorTextField, status);
+  // A refusal cut before its text must still tell the user something.
+  if (TrimBlanks(message).empty()) message = "IO返回数据格式错误：" + std::string(status);
   const std::optional<int> code = ParseDecimal(GetSeparatedFieldText(kCodeField, status));
   // A refusal always fails, also when its code reads as 0 or as no number.
   return code && *code != 0 ? *code : kReplyFailureCode;

@@ -108,7 +108,9 @@ TEST(CheckReplyResult, ReadsTheStatusLine) {
       {"R|x|1|N|0|拒绝|", kReplyFailureCode, "拒绝"},
       {"R|x|1|N|abc|拒绝|", kReplyFailureCode, "拒绝"},
       {"R|x|1|N||拒绝|", kReplyFailureCode, "拒绝"},
-      {"R|x|1|N|", kReplyFailureCode, ""},
+      // A refusal without its text says that the answer was broken.
+      {"R|x|1|N|", kReplyFailureCode, "IO返回数据格式错误：R|x|1|N|"},
+      {"R|x|1|N|1002| |", 1002, "IO返回数据格式错误：R|x|1|N|1002| |"},
       // Neither done nor refused.
       {"R|x|1|X|0|", kReplyFailureCode, "IO返回数据格式错误：R|x|1|X|0|"},
       {"R|x|1|", kReplyFailureCode, "IO返回数据格式错误：R|x|1|"},

@@ -114,9 +114,10 @@ AnswerStatus GetAnswerStatus(std::string_view statusLine);
 
 // The outcome of sub-request `index`: 0 for an answer whose status is "Y"
 // (any case), the back end's code with its text in `message` for an "N"
-// answer, and kReplyFailureCode with a message for a missing record, a
-// transport error, a missing answer, an "N" answer whose code is 0 or no
-// number, and a status that is neither "Y" nor "N".
+// answer (the format-error text when it carries no text), and
+// kReplyFailureCode with a message for a missing record, a transport error,
+// a missing answer, an "N" answer whose code is 0 or no number, and a status
+// that is neither "Y" nor "N".
 int CheckReplyResult(int index, std::string& message, const RequestRecord* record);
 
 // The answer of sub-request `index` as rows of `fieldCount` trimmed texts
