@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,12 +23,15 @@
 #include "client/management_operations.h"
 #include "client/notice_operations.h"
 #include "client/option_operations.h"
+#include "client/order_push_hooks.h"
 #include "client/order_operations.h"
 #include "client/quote_operations.h"
 #include "client/quote_push.h"
 #include "client/session_operations.h"
+#include "client/push_handlers.h"
 #include "client/settlement_operations.h"
 #include "client_test_support.h"
+#include "push_lines.h"
 #include "recording_backend.h"
 
 namespace {
@@ -329,6 +333,68 @@ TEST_F(BadAnswers, TheLoginAnswerAndTheQuotePushReadDamagedLinesWithinTheirBound
     client::ParseQuotePush(damage.apply(quoteLine, 17, 12), pushed);
     EXPECT_TRUE(std::isfinite(pushed.fNewPrice));
     EXPECT_LT(std::strlen(pushed.szName), sizeof pushed.szName);
+  }
+}
+
+// --- The pushes the GUI thread handles after the engine (15002 to 15013)
+
+// Every order is known, and every state change is kept.
+class EveryOrderKnown : public client::OrderLookup, public client::OrderStateQueue {
+ public:
+  std::optional<client::KnownOrder> FindOrder(std::string_view, std::string_view, std::string_view,
+                                              std::string_view) override {
+    return client::KnownOrder{"123", "S001", "S001", "cu2701", "2", "70000"};
+  }
+  void QueueOrderStateChange(const client::OrderStateChange& change) override { changes.push_back(change); }
+
+  std::vector<client::OrderStateChange> changes;
+};
+
+struct Push {
+  const char* name;
+  void (client::PushHandlers::*handle)(std::string_view line);
+  std::string line;
+  int numericField;
+  int textField;
+};
+
+TEST_F(BadAnswers, ThePushHandlersReadDamagedPushesWithinTheirBounds) {
+  using client::PushHandlers;
+  using client_testing::PushLine;
+  const client_testing::PushFields order{{8, "10001"}, {9, "123"}, {14, "a"}, {15, "已经报入"},
+                                         {22, "2"},     {24, "0"},   {36, "S001"}, {42, "S001"}};
+  const std::vector<Push> pushes = {
+      {"order push 15002", &PushHandlers::OnOrderPush, PushLine(15002, order), 22, 15},
+      {"cancel push 15004", &PushHandlers::OnCancelPush, PushLine(15004, order), 24, 15},
+      {"trade push 15005", &PushHandlers::OnTradePush,
+       PushLine(15005, {{8, "10001"}, {9, "S"}, {11, "123"}, {12, "p"}, {17, "cu2701"}, {22, "1"}, {23, "1"},
+                        {36, "S001"}, {37, "S001"}}),
+       23, 17},
+      {"notice push 15006", &PushHandlers::OnMessagePush, PushLine(15006, {{9, "0"}, {14, "1"}, {17, "通知"}}), 14,
+       17},
+      {"exchange state push 15006", &PushHandlers::OnMessagePush,
+       PushLine(15006, {{9, "2"}, {17, "开盘"}, {19, "S"}, {20, "5"}}), 20, 19},
+      {"message box push 15007", &PushHandlers::OnMessageBoxPush, PushLine(15007, {{8, "标题"}, {9, "内容"}}), 8, 9},
+      {"exercise push 15012", &PushHandlers::OnExerciseOrderPush,
+       PushLine(15012, {{9, "77"}, {11, "cu2702C76000"}, {12, "a"}, {15, "3"}, {42, "1"}}), 15, 11},
+      {"exercise cancel push 15013", &PushHandlers::OnExerciseCancelPush,
+       PushLine(15013, {{9, "77"}, {12, "d"}, {25, "10:00:00"}, {42, "1"}}), 12, 25},
+  };
+  EveryOrderKnown orders;
+  PushHandlers handlers(backend::TheAccountTable(), &orders, &orders);
+  for (const Push& push : pushes) {
+    for (const Damage& damage : Damages()) {
+      const std::string trace = std::string(push.name) + ", " + damage.name;
+      shell.Clear();
+      orders.changes.clear();
+      (handlers.*push.handle)(damage.apply(push.line, push.numericField, push.textField));
+      // Each field is read through a bounded copy: no line carries the 8 KB.
+      for (const client_testing::OutputLine& line : shell.OutputLines()) EXPECT_LT(line.text.size(), 4096u) << trace;
+      for (const client::OrderStateChange& change : orders.changes) {
+        EXPECT_LT(strnlen(change.orderNo, sizeof change.orderNo), sizeof change.orderNo) << trace;
+        EXPECT_LT(strnlen(change.seatCode, sizeof change.seatCode), sizeof change.seatCode) << trace;
+      }
+    }
   }
 }
 
