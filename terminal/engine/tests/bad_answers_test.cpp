@@ -75,8 +75,10 @@ enum class Outcome {
   kOwnTables,    // only the tables the answer updates changed, by one row at most added
 };
 
-// The families of parsers and the one way each is fed.
-enum class Family { kAnswer, kPush, kDownload };
+// The families of parsers and the one way each is fed. A fetch is the
+// engine's query for one row it lacks, answered while it applies a cancel
+// answer of an order or application it does not know.
+enum class Family { kAnswer, kPush, kDownload, kFetch };
 
 struct Parser {
   const char* name;
@@ -340,6 +342,14 @@ const std::vector<Parser>& Parsers() {
       {"trades", Family::kDownload, 5003,
        {kStatus, DataLine(24, {{4, "S"}, {6, "123"}, {7, "cu2701"}, {15, "1"}, {16, "70000"}, {20, "12"}})}, 20, 7,
        {Table::kTrades}, {O, O, G, O, O, O, O, O}},
+      // --- Single rows fetched
+      {"one order", Family::kFetch, 5134,
+       {kStatus, DataLine(56, {{5, "00999"}, {6, "S"}, {8, "cu2701"}, {9, "a"}, {12, "0"}, {18, "2"}, {32, "S001"}})},
+       18, 8, {Table::kOrders, Table::kFunds}, {U, O, G, O, U, O, O, O}},
+      {"one exercise application", Family::kFetch, 5246,
+       {kStatus, DataLine(35, {{4, "8001"}, {5, "99"}, {6, "S"}, {8, "a"}, {11, "3"}, {24, "note"}, {26, "S001"},
+                               {35, "1"}})},
+       11, 24, {Table::kExerciseOrders, Table::kExercisableQuantities}, {U, O, G, O, U, O, O, O}},
   };
   return parsers;
 }
@@ -403,7 +413,20 @@ class BadAnswers : public order_tables_test::OrderTables {
         for (const std::string& line : lines) engine.OnPushLine(line);
         break;
       case Family::kDownload: Load(parser.functionNo, AnswerOf(lines)); break;
+      case Family::kFetch: Fetch(parser.functionNo, lines); break;
     }
+  }
+
+  // The back end answers the query with the lines while the engine applies
+  // the cancel answer of order 999 or application 99, which it does not know.
+  void Fetch(int functionNo, const std::vector<std::string>& lines) {
+    backEnd[functionNo] = lines;
+    if (functionNo == 5134) {
+      FeedAnswer(5012, {DataLine(16, {{4, "Y"}, {6, "999"}, {8, "d"}, {12, "0"}, {15, "S"}, {16, "S001"}})});
+    } else {
+      FeedAnswer(5241, {DataLine(25, {{4, "Y"}, {6, "99"}, {7, "S"}, {9, "d"}, {20, "S001"}, {25, "1"}})});
+    }
+    backEnd.erase(functionNo);
   }
 
   // The loader of a download as its download step calls it, for account
