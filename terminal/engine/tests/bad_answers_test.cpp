@@ -250,6 +250,12 @@ const std::vector<Table> kPositionTables{Table::kTrades,           Table::kOrder
                                          Table::kPositionDetails,  Table::kPositionSummary, Table::kCombinationDetails,
                                          Table::kExercisableQuantities, Table::kPriceContracts};
 
+// Each parser: its name, family and function number (or push code), its
+// undamaged lines, the fields that take a word and the long or escaped
+// values, the tables it updates, and the outcome of each damage in the order
+// head alone, cut short, extra fields, no number, empty lines, 8 KB, 0x01,
+// "|". An answer that names no row (the head alone, a missing key) changes
+// nothing; a download replaces or extends its own table only.
 const std::vector<Parser>& Parsers() {
   static const std::vector<Parser> parsers = {
       // --- Answers of the requests that change the account
