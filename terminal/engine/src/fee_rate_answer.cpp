@@ -3,6 +3,7 @@
 #include <mutex>
 #include <string>
 
+#include "backend/field_text.h"
 #include "engine/operation_engine_base.h"
 
 namespace engine {
@@ -12,10 +13,11 @@ constexpr std::string_view kFoundHead = "A|||Y||";
 constexpr std::string_view kNotFound = "A|||N||查询费率失败！|";
 
 // The head and the row's 26 texts, each followed by "|": account, exchange,
-// seat, contract, then the 22 rates in row order.
+// seat, contract, then the 22 rates in row order. A "|" inside a text goes
+// as 0x01, as the back end writes it, so that no field moves.
 std::string AnswerLine(const FeeRateRow& rates) {
   std::string line(kFoundHead);
-  const auto add = [&line](std::string_view text) { line.append(text).append("|"); };
+  const auto add = [&line](std::string_view text) { backend::AppendSeparatedField(line, text); };
   add(Text(rates.szTradeAccount));
   add(Text(rates.szExchangeCode));
   add(Text(rates.szSeatCode));

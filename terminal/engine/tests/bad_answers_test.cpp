@@ -245,6 +245,14 @@ std::string ExercisePushLine(const std::string& code, const std::string& state) 
                        {42, "1"}});
 }
 
+// The fee rates of 8001 for a contract on exchange S, seat S001: 0.5 per
+// lot everywhere.
+std::string FeeRateAnswerLine(const std::string& contract) {
+  std::string line = "A|||Y||8001|S|S001|" + contract + "|";
+  for (int rate = 0; rate < 22; ++rate) line += "0.5|";
+  return line;
+}
+
 // The tables a fill may change.
 const std::vector<Table> kPositionTables{Table::kTrades,           Table::kOrders,          Table::kFunds,
                                          Table::kPositionDetails,  Table::kPositionSummary, Table::kCombinationDetails,
@@ -352,6 +360,8 @@ const std::vector<Parser>& Parsers() {
       {"one order", Family::kFetch, 5134,
        {kStatus, DataLine(56, {{5, "00999"}, {6, "S"}, {8, "cu2701"}, {9, "a"}, {12, "0"}, {18, "2"}, {32, "S001"}})},
        18, 8, {Table::kOrders, Table::kFunds}, {U, O, G, O, U, O, O, O}},
+      {"one fee rate", Family::kFetch, 5016, {FeeRateAnswerLine("cu2701")}, 10, 9, {Table::kFeeRates},
+       {O, O, G, O, U, O, O, O}},
       {"one exercise application", Family::kFetch, 5246,
        {kStatus, DataLine(35, {{4, "8001"}, {5, "99"}, {6, "S"}, {8, "a"}, {11, "3"}, {24, "note"}, {26, "S001"},
                                {35, "1"}})},
@@ -427,7 +437,9 @@ class BadAnswers : public order_tables_test::OrderTables {
   // the cancel answer of order 999 or application 99, which it does not know.
   void Fetch(int functionNo, const std::vector<std::string>& lines) {
     backEnd[functionNo] = lines;
-    if (functionNo == 5134) {
+    if (functionNo == 5016) {
+      localFeeRateAnswer = AskLocalFeeRate("cu2701");
+    } else if (functionNo == 5134) {
       FeedAnswer(5012, {DataLine(16, {{4, "Y"}, {6, "999"}, {8, "d"}, {12, "0"}, {15, "S"}, {16, "S001"}})});
     } else {
       FeedAnswer(5241, {DataLine(25, {{4, "Y"}, {6, "99"}, {7, "S"}, {9, "d"}, {20, "S001"}, {25, "1"}})});
@@ -457,6 +469,22 @@ class BadAnswers : public order_tables_test::OrderTables {
       default: FAIL() << "no loader for " << functionNo;
     }
   }
+
+  // The engine's own answer to a fee-rate query (5016) of 8001 for the
+  // contract on exchange S, seat S001: its first line.
+  std::string AskLocalFeeRate(const std::string& contract) {
+    backend::CxDataSet parameters;
+    for (const char* parameter : {"", "Pellora", "8001", "secret", "S", "S001", contract.c_str()}) {
+      parameters.AddText(parameter);
+    }
+    std::string message;
+    backend::RequestPtr record = backend::BuildRequestCommand(
+        "查询费率", 1, 0, 2, "", download_test::kMachineAddress, 1, 5016, true, parameters, message);
+    if (!record || !engine.SendRequest(*record, message)) return {};
+    return std::string(backend::AnswerLine(*record->At(0), 0));
+  }
+
+  std::string localFeeRateAnswer;
 
   Snapshot Tables() {
     std::lock_guard guard(engine.lock_);
@@ -532,6 +560,36 @@ class BadAnswers : public order_tables_test::OrderTables {
 
 TEST_F(BadAnswers, EveryParserKeepsTheTablesWhole) {
   for (const Parser& parser : Parsers()) Check(parser);
+}
+
+// The engine answers a fee-rate query itself, from the rates it fetched, in
+// the text of a back-end answer: whatever the rates hold, the answer keeps
+// its 31 fields in their places.
+TEST_F(BadAnswers, TheLocalFeeRateAnswerKeepsItsFieldsWhateverTheRatesHold) {
+  struct Case {
+    const char* name;
+    std::string contract;
+    std::string backEndLine;  // the rates fetched
+    std::string lastRate;
+  };
+  const std::string wellFormed = FeeRateAnswerLine("cu2701");
+  const Case cases[] = {
+      {"well formed", "cu2701", wellFormed, "0.5"},
+      {"| inside the contract code", "cu|2701", FeeRateAnswerLine("cu\x01" "2701"), "0.5"},
+      {"| inside a rate", "cu2701", WithField(wellFormed, 10, "0\x01" "5"), "0.5"},
+      {"8 KB rate", "cu2701", WithField(wellFormed, 10, std::string(8192, '9')), "0.5"},
+      {"the head alone", "cu2701", "A|||Y||", ""},
+  };
+  for (const Case& c : cases) {
+    Seed();
+    backEnd[5016] = {c.backEndLine};
+    const engine::LineFields answer(AskLocalFeeRate(c.contract));
+    backEnd.erase(5016);
+    EXPECT_EQ(answer.Count(), 31u) << c.name;
+    EXPECT_EQ(answer.Field(4), "Y") << c.name;
+    EXPECT_LE(answer.Field(10).size(), 15u) << c.name;
+    EXPECT_EQ(answer.Field(31), c.lastRate) << c.name;
+  }
 }
 
 }  // namespace
