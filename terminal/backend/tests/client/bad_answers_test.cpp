@@ -94,18 +94,7 @@ struct Operation {
   std::vector<std::string> lines;
   int numericField;
   int textField;
-  // The values read from the answer, to be held to their bounds.
-  std::function<std::vector<std::string>()> values = [] { return std::vector<std::string>{}; };
 };
-
-// Texts read from a list of text entries or of row lists.
-std::vector<std::string> ListValues(const backend::CxDataSet& list) {
-  std::vector<std::string> values = client_test::ListTexts(list.View());
-  for (const std::vector<std::string>& row : client_test::ListRows(list)) {
-    values.insert(values.end(), row.begin(), row.end());
-  }
-  return values;
-}
 
 class BadAnswers : public client_test::ScriptedBackEndTest {
  protected:
@@ -137,7 +126,6 @@ class BadAnswers : public client_test::ScriptedBackEndTest {
   client::MonitorCentreKey key;
   client::QuoteServerInfo servers;
   backend::QuoteRecord quote{};
-  std::vector<std::string> subAccounts;
   std::string entryNo;
 
   std::vector<Operation> Operations() {
@@ -150,25 +138,24 @@ class BadAnswers : public client_test::ScriptedBackEndTest {
         {"funds", fn::kQueryFunds, [](std::string& m) { return client::QueryFunds("10001", m); }, {AnswerLine(30)}, 22,
          15},
         {"system date", fn::kQuerySystemDate, [this](std::string& m) { return client::QuerySystemDate(systemDate, m); },
-         {AnswerLine(10)}, 5, 6, [this] { return std::vector{systemDate.date, systemDate.time, systemDate.tradingDate}; }},
+         {AnswerLine(10)}, 5, 6},
         {"seat time difference", fn::kQuerySeatTimeDifference,
          [](std::string& m) { return client::QuerySeatTimeDifference(m) != nullptr; }, {rowsStatus, AnswerLine(8)}, 5,
          6},
         {"order state", fn::kQueryOrderState,
          [this](std::string& m) { return client::QueryOrderState("10001", "123", "S", "S001", orderState, m); },
-         {AnswerLine(9)}, 5, 6,
-         [this] { return std::vector{orderState.field5, orderState.field6, orderState.field8, orderState.field9}; }},
+         {AnswerLine(9)}, 5, 6},
         {"order", fn::kSendOrder,
          [=, this](std::string& m) { return client::SendOrder(order, "10001", orderRow, m, errorCode); },
          {AnswerLine(47, {{21, "70010.5"}, {43, "1000"}})}, 43, 11},
         {"cancel", fn::kCancelOrder,
          [this](std::string& m) { return client::CancelOrder("10001", "123", "S001", "S001", list, m); },
-         {AnswerLine(16)}, 12, 9, [this] { return ListValues(list); }},
+         {AnswerLine(16)}, 12, 9},
         {"profit/loss order", fn::kSendProfitLossOrder,
          [=, this](std::string& m) {
            return client::SendProfitLossOrder("10001", "123", "S", "S001", taskValues, list, m);
          },
-         {AnswerLine(36)}, 12, 10, [this] { return ListValues(list); }},
+         {AnswerLine(36)}, 12, 10},
         {"password rules", fn::kQueryPasswordRules,
          [](std::string& m) { return client::QueryPasswordRules("1", m) != nullptr; }, {rowsStatus, AnswerLine(8)}, 5,
          6},
@@ -181,14 +168,7 @@ class BadAnswers : public client_test::ScriptedBackEndTest {
            bulletins.clear();
            return client::QueryBulletins("10001", "1", "20261201", "20261210", bulletins, m);
          },
-         {rowsStatus, AnswerLine(11)}, 9, 7,
-         [this] {
-           std::vector<std::string> values;
-           for (const client::BulletinRecord& bulletin : bulletins) {
-             values.insert(values.end(), {bulletin.sendTime, bulletin.field10, bulletin.field11});
-           }
-           return values;
-         }},
+         {rowsStatus, AnswerLine(11)}, 9, 7},
         {"important notices", fn::kQueryImportantNotices,
          [this](std::string& m) { return client::QueryImportantNotices(text, m); }, {rowsStatus, AnswerLine(8)}, 5, 6},
         {"customer status", fn::kMaintainCustomerStatus,
@@ -201,16 +181,14 @@ class BadAnswers : public client_test::ScriptedBackEndTest {
         {"CTP check-in", fn::kCheckInToCTP,
          [this](std::string& m) { return client::CheckInToCTP("a", "b", "c", text, m); }, {AnswerLine(8)}, 7, 8},
         {"settlement parameters", fn::kQuerySettlementParams,
-         [this](std::string& m) { return client::QuerySettlementParams(list, m); }, {rowsStatus, AnswerLine(7)}, 5, 6,
-         [this] { return ListValues(list); }},
+         [this](std::string& m) { return client::QuerySettlementParams(list, m); }, {rowsStatus, AnswerLine(7)}, 5, 6},
         {"settlement statement", fn::kQuerySettlementStatement,
          [this](std::string& m) { return client::QuerySettlementStatement("10001", "20261210", "1", list, m); },
-         {rowsStatus, AnswerLine(4)}, 4, 4, [this] { return ListValues(list); }},
+         {rowsStatus, AnswerLine(4)}, 4, 4},
         {"settlement confirmation", fn::kConfirmSettlementStatement,
          [](std::string& m) { return client::ConfirmSettlementStatement(m); }, {AnswerLine(6)}, 5, 6},
         {"abandon application", fn::kApplyOptionsAbandon,
-         [this](std::string& m) { return client::ApplyOptionsAbandon(abandon, m); }, {AnswerLine(18)}, 9, 10,
-         [this] { return std::vector<std::string>(abandon.members.begin(), abandon.members.end()); }},
+         [this](std::string& m) { return client::ApplyOptionsAbandon(abandon, m); }, {AnswerLine(18)}, 9, 10},
         {"exercise order", fn::kSendOptionsExerciseOrder,
          [=, this](std::string& m) { return client::SendOptionsExerciseOrder(exerciseTexts, "10001", exerciseRow, m); },
          {AnswerLine(38)}, 12, 8},
@@ -224,12 +202,7 @@ class BadAnswers : public client_test::ScriptedBackEndTest {
            servers.servers.clear();
            return client::QueryQuoteServerInfo(servers, m);
          },
-         {rowsStatus, AnswerLine(10, {{3, "127.0.0.1"}, {4, "7000"}})}, 4, 3,
-         [this] {
-           std::vector<std::string> values{servers.gatewayUser, servers.gatewayPassword};
-           for (const client::QuoteServerRow& server : servers.servers) values.push_back(server.address);
-           return values;
-         }},
+         {rowsStatus, AnswerLine(10, {{3, "127.0.0.1"}, {4, "7000"}})}, 4, 3},
         {"quotation", fn::kQueryQuotation,
          [this](std::string& m) { return client::QueryQuoteRecord("S", "cu2701", quote, m); },
          {AnswerLine(52, {{13, "70000"}, {19, "3,4"}})}, 13, 8},
@@ -242,16 +215,18 @@ struct Refusal {
   const char* name;
   std::vector<std::string> lines;
   std::string message;
+  int code;  // as an order reports it
 };
 
 const std::vector<Refusal> kRefusals = {
-    {"no answer", {}, "IO返回数据为空！"},
-    {"an empty status line", {""}, "IO返回数据格式错误："},
-    {"a status neither Y nor N", {"A|||X|0|"}, "IO返回数据格式错误：A|||X|0|"},
-    {"a refusal", {"A|||N|1002|资金不足|"}, "资金不足"},
-    {"a refusal whose code is no number", {"A|||N|abc|资金不足|"}, "资金不足"},
-    {"a refusal cut before its text", {"A|||N|1002"}, "IO返回数据格式错误：A|||N|1002"},
-    {"a refusal with an 8 KB text", {"A|||N|1002|" + std::string(8192, 'E') + "|"}, std::string(8192, 'E')},
+    {"no answer", {}, "IO返回数据为空！", backend::kReplyFailureCode},
+    {"an empty status line", {""}, "IO返回数据格式错误：", backend::kReplyFailureCode},
+    {"a status neither Y nor N", {"A|||X|0|"}, "IO返回数据格式错误：A|||X|0|", backend::kReplyFailureCode},
+    {"a refusal", {"A|||N|1002|资金不足|"}, "资金不足", 1002},
+    {"a refusal whose code is no number", {"A|||N|abc|资金不足|"}, "资金不足", backend::kReplyFailureCode},
+    {"a refusal cut in its code", {"A|||N|1002"}, "IO返回数据格式错误：A|||N|1002", backend::kReplyFailureCode},
+    {"a refusal cut before its text", {"A|||N|1002|"}, "IO返回数据格式错误：A|||N|1002|", 1002},
+    {"a refusal with an 8 KB text", {"A|||N|1002|" + std::string(8192, 'E') + "|"}, std::string(8192, 'E'), 1002},
 };
 
 // The quotation reports every failure with its own text.
@@ -265,6 +240,9 @@ TEST_F(BadAnswers, EveryOperationReportsARefusedAnswerWithTheCheckersText) {
       const auto [passed, message] = RunWith(operation, refusal.lines);
       EXPECT_FALSE(passed) << operation.name << ", " << refusal.name;
       EXPECT_EQ(message, FailureText(operation, refusal.message)) << operation.name << ", " << refusal.name;
+      if (operation.functionNo == fn::kSendOrder) {
+        EXPECT_EQ(errorCode, refusal.code) << refusal.name;
+      }
     }
   }
 }
@@ -283,11 +261,10 @@ TEST_F(BadAnswers, EveryOperationReadsADamagedAcceptedAnswerWithinItsBounds) {
         EXPECT_EQ(message, FailureText(operation, "IO返回数据格式错误：")) << trace;
         continue;
       }
+      // An accepted answer reads its missing fields as empty: the memory
+      // checker's builds hold every read to the line and every copy to its
+      // member.
       EXPECT_TRUE(passed) << trace << ": " << message;
-      for (const std::string& value : operation.values()) {
-        // No value read takes a separator or more than the line gave.
-        EXPECT_LE(value.size(), 8192u) << trace;
-      }
     }
   }
 }
