@@ -110,10 +110,17 @@ void COperationEngine::EmptyDownloadTables(DownloadKind kind) {
 }
 
 bool COperationEngine::DownloadReferenceTables() {
+  // An answer cut before its trading day leaves the day the engine holds:
+  // without one, no trade, position or cache would be dated.
   const auto storeTradingDay = [this](const CxDataSetView& answer) {
+    const LineFields line(AnswerLineAt(answer, 0));
+    if (line.Trimmed(kTradingDayField).empty()) {
+      WriteLog("系统日期应答缺少交易日，仍用原交易日。", 1);
+      return;
+    }
     std::lock_guard guard(lock_);
     LoginTexts texts = GetLoginTexts();
-    texts.tradingDate = LineFields(AnswerLineAt(answer, 0)).Field(kTradingDayField);
+    texts.tradingDate = line.Field(kTradingDayField);
     SetLoginTexts(std::move(texts));
   };
   // The one parameter row is required.

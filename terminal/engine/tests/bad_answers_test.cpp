@@ -562,6 +562,43 @@ TEST_F(BadAnswers, EveryParserKeepsTheTablesWhole) {
   for (const Parser& parser : Parsers()) Check(parser);
 }
 
+// The download reads the trading day from the system date (5122) itself: a
+// damaged answer never leaves the engine without the day it held, and the
+// day it takes stays within its width.
+TEST_F(BadAnswers, TheDownloadKeepsItsTradingDayWhenTheSystemDateIsDamaged) {
+  const std::string held = "20261210";
+  const Parser parser{"system date",
+                      Family::kDownload,
+                      5122,
+                      {DataLine(10, {{4, "Y"}, {5, "20261211"}, {6, "2026-12-11"}, {10, "09:00:00"}})},
+                      5,
+                      5,
+                      {},
+                      {}};
+  struct Case {
+    Damage damage;
+    std::string tradingDay;  // empty: any day within the width
+  };
+  const Case cases[] = {
+      {Damage::kHeadOnly, held},       {Damage::kCutShort, "20261211"}, {Damage::kExtraFields, "20261211"},
+      {Damage::kNotANumber, "x1O0"},   {Damage::kEmptyLines, held},     {Damage::kLongLine, ""},
+      {Damage::kEscapeByte, "a|b|"},   {Damage::kSeparator, "a"},
+  };
+  for (const Case& c : cases) {
+    backEnd[5122] = {WithField(parser.lines.front(), 5, held)};
+    engine.RunInitialDownload();
+    ASSERT_EQ(engine.GetLoginTexts().tradingDate, held);
+    backEnd[5122] = Damaged(parser, c.damage);
+    engine.RunInitialDownload();
+    const std::string tradingDay = engine.GetLoginTexts().tradingDate;
+    if (c.tradingDay.empty()) {
+      EXPECT_LT(tradingDay.size(), engine::COperationEngineBase::kTradingDateSize) << NameOf(c.damage);
+    } else {
+      EXPECT_EQ(tradingDay, c.tradingDay) << NameOf(c.damage);
+    }
+  }
+}
+
 // The engine answers a fee-rate query itself, from the rates it fetched, in
 // the text of a back-end answer: whatever the rates hold, the answer keeps
 // its 31 fields in their places.

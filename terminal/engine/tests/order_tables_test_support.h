@@ -60,6 +60,9 @@ class OrderTablesEngine : public download_test::OpenEngine {
   using COperationEngine::OnSpecialOrderStatePush;
   using COperationEngine::ResetTables;
   using COperationEngine::SetDownloadState;
+
+  // The initial download on the caller's thread.
+  bool RunInitialDownload() { return COperationEngine::DownloadAll(); }
 };
 
 // Whether another thread can take the lock now.
