@@ -562,6 +562,38 @@ TEST_F(BadAnswers, EveryParserKeepsTheTablesWhole) {
   for (const Parser& parser : Parsers()) Check(parser);
 }
 
+// A batch cancel (5012, one sub-request per order) whose middle answer is
+// damaged still applies the answers around it.
+TEST_F(BadAnswers, ADamagedAnswerInABatchCancelLeavesItsNeighboursApplied) {
+  const auto cancelOf = [](const std::string& orderNo) {
+    return DataLine(16, {{4, "Y"}, {6, orderNo}, {8, "d"}, {12, "0"}, {15, "S"}, {16, "S001"}});
+  };
+  for (const std::string& damaged : {std::string(), std::string("A|||Y|"), std::string("A|||N|1002|"),
+                                     CutAfter(cancelOf("123"), 6), std::string(8192, '|')}) {
+    Seed();
+    FeedAnswer(5011, {OrderAnswerLine("124")});
+    backend::CxDataSet parameters;
+    for (const char* parameter : {"", "Pellora", "8001", "secret"}) parameters.AddText(parameter);
+    std::string message;
+    backend::RequestPtr record = backend::BuildRequestCommand(
+        "批量撤单", 3, 0, 2, "", download_test::kMachineAddress, 1, 5012, true, parameters, message);
+    ASSERT_NE(record, nullptr) << message;
+    for (int index = 1; index < 3; ++index) {
+      ASSERT_TRUE(backend::AddCancelSubRequest(*record, parameters, download_test::kMachineAddress, 1 + index, index));
+    }
+    record->At(0)->answer.AddText(cancelOf("123"));
+    record->At(1)->answer.AddText(damaged);
+    record->At(2)->answer.AddText(cancelOf("124"));
+    record->done = record->count;
+    engine.OnAsyncAnswer(*record);
+    const std::vector<engine::OrderRow> orders = RowsOf<engine::OrderRow>(Table::kOrders);
+    ASSERT_EQ(orders.size(), 2u) << damaged.substr(0, 20);
+    for (const engine::OrderRow& order : orders) {
+      EXPECT_EQ(engine::Text(order.szFlagOrderState), "d") << engine::Text(order.szOrderNo);
+    }
+  }
+}
+
 // The download reads the trading day from the system date (5122) itself: a
 // damaged answer never leaves the engine without the day it held, and the
 // day it takes stays within its width.
