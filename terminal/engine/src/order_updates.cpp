@@ -14,6 +14,11 @@ namespace order_updates {
 
 bool SameOrderNo(std::string_view a, std::string_view b) {
   if (a == b) return true;
+  // Two numbers of the same value end in the same digit: most other orders
+  // of a table differ there and need no parsing.
+  const std::string_view trimmedA = backend::TrimBlanks(a);
+  const std::string_view trimmedB = backend::TrimBlanks(b);
+  if (trimmedA.empty() || trimmedB.empty() || trimmedA.back() != trimmedB.back()) return false;
   const std::optional<int> valueA = backend::ParseDecimal(a);
   const std::optional<int> valueB = backend::ParseDecimal(b);
   return valueA && valueB && *valueA == *valueB;

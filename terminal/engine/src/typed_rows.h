@@ -1,5 +1,6 @@
 // The rows of an engine table as typed values. Every caller holds the engine
-// lock while it uses these on an engine table.
+// lock while it uses these on an engine table; a walk over the rows reads
+// them through one view of the table, which no predicate changes.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +24,11 @@ std::optional<Row> RowAt(const backend::CxDataSet& table, std::size_t index) {
 // left out.
 template <EngineRow Row>
 std::vector<Row> AllRows(const backend::CxDataSet& table) {
+  const backend::CxDataSetView entries = table.View();
   std::vector<Row> rows;
-  for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
-    if (const std::optional<Row> row = RowAt<Row>(table, index)) rows.push_back(*row);
+  rows.reserve(entries.GetCount());
+  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
+    if (const std::optional<Row> row = RowFromBytes<Row>(entries.GetValue(index))) rows.push_back(*row);
   }
   return rows;
 }
@@ -33,8 +36,9 @@ std::vector<Row> AllRows(const backend::CxDataSet& table) {
 // The first row that `matches`.
 template <EngineRow Row, typename Predicate>
 std::optional<Row> FindRow(const backend::CxDataSet& table, Predicate matches) {
-  for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
-    const std::optional<Row> row = RowAt<Row>(table, index);
+  const backend::CxDataSetView entries = table.View();
+  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
+    const std::optional<Row> row = RowFromBytes<Row>(entries.GetValue(index));
     if (row && matches(*row)) return row;
   }
   return std::nullopt;
@@ -43,8 +47,9 @@ std::optional<Row> FindRow(const backend::CxDataSet& table, Predicate matches) {
 // The index of the first row that `matches`.
 template <EngineRow Row, typename Predicate>
 std::optional<std::uint32_t> FindIndex(const backend::CxDataSet& table, Predicate matches) {
-  for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
-    const std::optional<Row> row = RowAt<Row>(table, index);
+  const backend::CxDataSetView entries = table.View();
+  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
+    const std::optional<Row> row = RowFromBytes<Row>(entries.GetValue(index));
     if (row && matches(*row)) return index;
   }
   return std::nullopt;
