@@ -20,6 +20,14 @@ using push_bench::Pipeline;
 constexpr int kTargetSize = 10000;
 constexpr double kTargetMicroseconds = 3.0;
 
+// Every run books the same number of fills, so that the trades they add
+// weigh alike at every size; fewer for the largest account, whose fills are
+// slow, and a few for the quick check.
+benchmark::IterationCount FillsFor(int size) {
+  if (bench::Quick()) return 20;
+  return size >= 100000 ? 200 : 2000;
+}
+
 void TimePerFill(benchmark::State& state, const push_bench::AccountLoad& load, int size) {
   Pipeline pipeline(load);
   push_bench::PushLines lines;
@@ -43,27 +51,33 @@ void TimePerFill(benchmark::State& state, const push_bench::AccountLoad& load, i
 }
 
 // Open position details and the day's finished orders, as many of each.
-void FillWithPositionsAndOrders(benchmark::State& state) {
-  const int size = static_cast<int>(state.range(0));
-  TimePerFill(state, {.positionDetails = size, .finishedOrders = size, .restingOrders = 0}, size);
+push_bench::AccountLoad WithPositionsAndOrders(int size) {
+  return {.positionDetails = size, .finishedOrders = size, .restingOrders = 0};
 }
 
 // Working orders, nothing filled yet, beside a small account.
-void FillWithRestingOrders(benchmark::State& state) {
-  const int size = static_cast<int>(state.range(0));
-  TimePerFill(state, {.positionDetails = 100, .finishedOrders = 100, .restingOrders = size}, size);
+push_bench::AccountLoad WithRestingOrders(int size) {
+  return {.positionDetails = 100, .finishedOrders = 100, .restingOrders = size};
+}
+
+// One benchmark per size, so that each books its own number of fills.
+void RegisterSizes(const std::string& name, push_bench::AccountLoad (*load)(int), const std::vector<int>& sizes) {
+  for (int size : sizes) {
+    benchmark::RegisterBenchmark((name + "/" + std::to_string(size)).c_str(),
+                                 [load, size](benchmark::State& state) { TimePerFill(state, load(size), size); })
+        ->Iterations(FillsFor(size))
+        ->UseRealTime()
+        ->Unit(benchmark::kMicrosecond);
+  }
 }
 
 [[maybe_unused]] const bool kRegistered = [] {
-  const std::vector<int> accountSizes =
-      bench::Quick() ? std::vector<int>{100} : std::vector<int>{100, 1000, 10000, 100000};
-  const std::vector<int> restingSizes = bench::Quick() ? std::vector<int>{100} : std::vector<int>{100, 1000, 10000};
-  auto* withPositions = benchmark::RegisterBenchmark("FillWithPositionsAndOrders", FillWithPositionsAndOrders);
-  for (int size : accountSizes) withPositions->Arg(size);
-  auto* withResting = benchmark::RegisterBenchmark("FillWithRestingOrders", FillWithRestingOrders);
-  for (int size : restingSizes) withResting->Arg(size);
-  for (auto* registered : {withPositions, withResting}) {
-    registered->UseRealTime()->Unit(benchmark::kMicrosecond);
+  if (bench::Quick()) {
+    RegisterSizes("FillWithPositionsAndOrders", WithPositionsAndOrders, {100});
+    RegisterSizes("FillWithRestingOrders", WithRestingOrders, {100});
+  } else {
+    RegisterSizes("FillWithPositionsAndOrders", WithPositionsAndOrders, {100, 1000, 10000, 100000});
+    RegisterSizes("FillWithRestingOrders", WithRestingOrders, {100, 1000, 10000});
   }
   return true;
 }();

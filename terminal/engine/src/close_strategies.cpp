@@ -70,8 +70,9 @@ std::optional<std::uint32_t> BestCandidate(const backend::CxDataSet& details, co
                                            CloseStrategy strategy) {
   std::optional<std::uint32_t> best;
   std::optional<PositionDetailRow> bestRow;
-  for (std::uint32_t index = 0; index < details.GetCount(); ++index) {
-    const std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, index);
+  const backend::CxDataSetView entries = details.View();
+  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
+    const std::optional<PositionDetailRow> row = RowFromBytes<PositionDetailRow>(entries.GetValue(index));
     if (!row || !IsCandidate(*row, trade)) continue;
     if (!bestRow || Precedes(Candidate(*row), Candidate(*bestRow), strategy)) {
       best = index;

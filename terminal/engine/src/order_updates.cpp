@@ -11,14 +11,22 @@
 
 namespace engine {
 namespace order_updates {
+namespace {
+
+// The last character before any trailing blanks ParseDecimal would trim; 0
+// for a blank text.
+char LastNonBlank(std::string_view text) {
+  const std::size_t last = text.find_last_not_of(" \t");
+  return last == std::string_view::npos ? '\0' : text[last];
+}
+
+}  // namespace
 
 bool SameOrderNo(std::string_view a, std::string_view b) {
   if (a == b) return true;
   // Two numbers of the same value end in the same digit: most other orders
   // of a table differ there and need no parsing.
-  const std::string_view trimmedA = backend::TrimBlanks(a);
-  const std::string_view trimmedB = backend::TrimBlanks(b);
-  if (trimmedA.empty() || trimmedB.empty() || trimmedA.back() != trimmedB.back()) return false;
+  if (LastNonBlank(a) != LastNonBlank(b)) return false;
   const std::optional<int> valueA = backend::ParseDecimal(a);
   const std::optional<int> valueB = backend::ParseDecimal(b);
   return valueA && valueB && *valueA == *valueB;

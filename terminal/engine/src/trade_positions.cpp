@@ -110,15 +110,15 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
   double margin = 0.0;
   {
     std::lock_guard guard(lock_);
-    for (const PositionDetailRow& detail : typed_rows::AllRows<PositionDetailRow>(TableAt(Table::kPositionDetails))) {
-      if (position_rows::KeyOf(detail) != position) continue;
+    typed_rows::ForEachRow<PositionDetailRow>(TableAt(Table::kPositionDetails), [&](const PositionDetailRow& detail) {
+      if (!position_rows::HasKey(detail, position)) return;
       const int lots = ReadInt(detail.szPositionVolume);
       volume += lots;
       if (Text(detail.szOpenDate) == tradingDate) todayVolume += lots;
       openCost += lots * ReadMoney(detail.szOpenPrice);
       positionCost += lots * ReadMoney(detail.szPositionPrice);
       margin += ReadMoney(detail.szEngrossCautionMoney);
-    }
+    });
   }
   PositionSummaryRow row{};
   if (volume == 0) return row;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "backend/cx_data_set.h"
@@ -33,26 +35,41 @@ std::vector<Row> AllRows(const backend::CxDataSet& table) {
   return rows;
 }
 
-// The first row that `matches`.
-template <EngineRow Row, typename Predicate>
-std::optional<Row> FindRow(const backend::CxDataSet& table, Predicate matches) {
+// Calls `visit` with each row in table order, each entry copied once into the
+// same row; entries too short for a row are left out.
+template <EngineRow Row, typename Visit>
+void ForEachRow(const backend::CxDataSet& table, Visit visit) {
   const backend::CxDataSetView entries = table.View();
+  Row row;
   for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
-    const std::optional<Row> row = RowFromBytes<Row>(entries.GetValue(index));
-    if (row && matches(*row)) return row;
+    const std::span<const std::uint8_t> bytes = entries.GetValue(index);
+    if (bytes.size() < sizeof(Row)) continue;
+    std::memcpy(&row, bytes.data(), sizeof(Row));
+    visit(std::as_const(row));
   }
-  return std::nullopt;
 }
 
 // The index of the first row that `matches`.
 template <EngineRow Row, typename Predicate>
 std::optional<std::uint32_t> FindIndex(const backend::CxDataSet& table, Predicate matches) {
   const backend::CxDataSetView entries = table.View();
+  // Each entry is copied once into the same row (rows are a kilobyte wide).
+  Row row;
   for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
-    const std::optional<Row> row = RowFromBytes<Row>(entries.GetValue(index));
-    if (row && matches(*row)) return index;
+    const std::span<const std::uint8_t> bytes = entries.GetValue(index);
+    if (bytes.size() < sizeof(Row)) continue;
+    std::memcpy(&row, bytes.data(), sizeof(Row));
+    if (matches(std::as_const(row))) return index;
   }
   return std::nullopt;
+}
+
+// The first row that `matches`.
+template <EngineRow Row, typename Predicate>
+std::optional<Row> FindRow(const backend::CxDataSet& table, Predicate matches) {
+  const std::optional<std::uint32_t> index = FindIndex<Row>(table, matches);
+  if (!index) return std::nullopt;
+  return RowAt<Row>(table, *index);
 }
 
 // Writes `row` over entry `index`; false when the entry cannot hold it.
