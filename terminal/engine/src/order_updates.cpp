@@ -131,8 +131,9 @@ std::optional<std::uint32_t> COperationEngineBase::FindOrFetchOrder(
     // A special order of the same keys is no order of this table.
     return order_updates::FetchedRow<OrderRow>(record, table_id::kOrders, matches);
   };
-  return order_updates::FindOrFetch<OrderRow>(guard, TableAt(Table::kOrders), order.orderNo, matches, fetch,
-                                              [&](const OrderRow& row) { return AddOrder(row, true); });
+  return order_updates::FindOrFetchWith<OrderRow>(
+      guard, order.orderNo, [&] { return FindOrderRow(order, account); }, fetch,
+      [&](const OrderRow& row) { return AddOrder(row, true); });
 }
 
 }  // namespace engine

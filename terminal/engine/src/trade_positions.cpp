@@ -110,7 +110,7 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
   double margin = 0.0;
   {
     std::lock_guard guard(lock_);
-    typed_rows::ForEachRow<PositionDetailRow>(TableAt(Table::kPositionDetails), [&](const PositionDetailRow& detail) {
+    typed_rows::ForEachRow<PositionDetailRow>(TableAt(Table::kPositionDetails), [&](const PositionDetailRow& detail, std::uint32_t) {
       if (!position_rows::HasKey(detail, position)) return;
       const int lots = ReadInt(detail.szPositionVolume);
       volume += lots;

@@ -210,7 +210,7 @@ std::optional<COperationEngineBase::FillOrder> COperationEngineBase::FindOrFetch
     if (const auto index = typed_rows::FindIndex<SpecialOrderRow>(TableAt(Table::kSpecialOrders), sameSpecialOrder)) {
       return FillOrder{Table::kSpecialOrders, *index};
     }
-    if (const auto index = typed_rows::FindIndex<OrderRow>(TableAt(Table::kOrders), sameOrder)) {
+    if (const auto index = FindOrderRow(order, account)) {
       return FillOrder{Table::kOrders, *index};
     }
     return std::nullopt;

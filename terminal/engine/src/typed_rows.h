@@ -35,8 +35,8 @@ std::vector<Row> AllRows(const backend::CxDataSet& table) {
   return rows;
 }
 
-// Calls `visit` with each row in table order, each entry copied once into the
-// same row; entries too short for a row are left out.
+// Calls `visit` with each row and its index in table order, each entry
+// copied once into the same row; entries too short for a row are left out.
 template <EngineRow Row, typename Visit>
 void ForEachRow(const backend::CxDataSet& table, Visit visit) {
   const backend::CxDataSetView entries = table.View();
@@ -45,7 +45,7 @@ void ForEachRow(const backend::CxDataSet& table, Visit visit) {
     const std::span<const std::uint8_t> bytes = entries.GetValue(index);
     if (bytes.size() < sizeof(Row)) continue;
     std::memcpy(&row, bytes.data(), sizeof(Row));
-    visit(std::as_const(row));
+    visit(std::as_const(row), index);
   }
 }
 
