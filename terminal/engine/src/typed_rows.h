@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -49,19 +50,35 @@ void ForEachRow(const backend::CxDataSet& table, Visit visit) {
   }
 }
 
-// The index of the first row that `matches`.
-template <EngineRow Row, typename Predicate>
-std::optional<std::uint32_t> FindIndex(const backend::CxDataSet& table, Predicate matches) {
+// A text field of the row an entry holds, read in place as Text reads it
+// from the row: the field of `width` bytes at `offset`.
+inline std::string_view FieldAt(std::span<const std::uint8_t> entry, std::size_t offset, std::size_t width) {
+  if (entry.size() < offset + width) return {};
+  const char* field = reinterpret_cast<const char*>(entry.data()) + offset;
+  return {field, strnlen(field, width)};
+}
+
+// The index of the first row that `matches`, among the entries `mayMatch`
+// lets through: a long table is told apart by a field read in place rather
+// than by copying each entry into a row.
+template <EngineRow Row, typename Prefilter, typename Predicate>
+std::optional<std::uint32_t> FindIndex(const backend::CxDataSet& table, Prefilter mayMatch, Predicate matches) {
   const backend::CxDataSetView entries = table.View();
   // Each entry is copied once into the same row (rows are a kilobyte wide).
   Row row;
   for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
     const std::span<const std::uint8_t> bytes = entries.GetValue(index);
-    if (bytes.size() < sizeof(Row)) continue;
+    if (bytes.size() < sizeof(Row) || !mayMatch(bytes)) continue;
     std::memcpy(&row, bytes.data(), sizeof(Row));
     if (matches(std::as_const(row))) return index;
   }
   return std::nullopt;
+}
+
+// The index of the first row that `matches`.
+template <EngineRow Row, typename Predicate>
+std::optional<std::uint32_t> FindIndex(const backend::CxDataSet& table, Predicate matches) {
+  return FindIndex<Row>(table, [](std::span<const std::uint8_t>) { return true; }, matches);
 }
 
 // The first row that `matches`.
