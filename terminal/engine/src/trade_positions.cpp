@@ -1,9 +1,12 @@
 // A downloaded trade replayed over the positions, and the current details
 // of one summary row summed.
+#include <cstddef>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 
+#include "backend/field_text.h"
 #include "combination_fills.h"
 #include "engine/operation_engine_base.h"
 #include "lots.h"
@@ -110,7 +113,13 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
   double margin = 0.0;
   {
     std::lock_guard guard(lock_);
-    typed_rows::ForEachRow<PositionDetailRow>(TableAt(Table::kPositionDetails), [&](const PositionDetailRow& detail, std::uint32_t) {
+    // Most details hold other contracts: their code is read in place before
+    // the detail is copied.
+    const auto mayHold = [&](std::span<const std::uint8_t> entry) {
+      return backend::TrimBlanks(typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
+                                                     sizeof(PositionDetailRow::szContractCode))) == position.contractCode;
+    };
+    const auto add = [&](const PositionDetailRow& detail, std::uint32_t) {
       if (!position_rows::HasKey(detail, position)) return;
       const int lots = ReadInt(detail.szPositionVolume);
       volume += lots;
@@ -118,7 +127,8 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
       openCost += lots * ReadMoney(detail.szOpenPrice);
       positionCost += lots * ReadMoney(detail.szPositionPrice);
       margin += ReadMoney(detail.szEngrossCautionMoney);
-    });
+    };
+    typed_rows::ForEachRow<PositionDetailRow>(TableAt(Table::kPositionDetails), mayHold, add);
   }
   PositionSummaryRow row{};
   if (volume == 0) return row;

@@ -36,26 +36,32 @@ std::vector<Row> AllRows(const backend::CxDataSet& table) {
   return rows;
 }
 
-// Calls `visit` with each row and its index in table order, each entry
-// copied once into the same row; entries too short for a row are left out.
-template <EngineRow Row, typename Visit>
-void ForEachRow(const backend::CxDataSet& table, Visit visit) {
-  const backend::CxDataSetView entries = table.View();
-  Row row;
-  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
-    const std::span<const std::uint8_t> bytes = entries.GetValue(index);
-    if (bytes.size() < sizeof(Row)) continue;
-    std::memcpy(&row, bytes.data(), sizeof(Row));
-    visit(std::as_const(row), index);
-  }
-}
-
 // A text field of the row an entry holds, read in place as Text reads it
 // from the row: the field of `width` bytes at `offset`.
 inline std::string_view FieldAt(std::span<const std::uint8_t> entry, std::size_t offset, std::size_t width) {
   if (entry.size() < offset + width) return {};
   const char* field = reinterpret_cast<const char*>(entry.data()) + offset;
   return {field, strnlen(field, width)};
+}
+
+// Calls `visit` with each row and its index in table order, among the
+// entries `mayMatch` lets through (see FindIndex), each entry copied once
+// into the same row; entries too short for a row are left out.
+template <EngineRow Row, typename Prefilter, typename Visit>
+void ForEachRow(const backend::CxDataSet& table, Prefilter mayMatch, Visit visit) {
+  const backend::CxDataSetView entries = table.View();
+  Row row;
+  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
+    const std::span<const std::uint8_t> bytes = entries.GetValue(index);
+    if (bytes.size() < sizeof(Row) || !mayMatch(bytes)) continue;
+    std::memcpy(&row, bytes.data(), sizeof(Row));
+    visit(std::as_const(row), index);
+  }
+}
+
+template <EngineRow Row, typename Visit>
+void ForEachRow(const backend::CxDataSet& table, Visit visit) {
+  ForEachRow<Row>(table, [](std::span<const std::uint8_t>) { return true; }, visit);
 }
 
 // The index of the first row that `matches`, among the entries `mayMatch`
