@@ -16,8 +16,8 @@ namespace {
 // The last character before any trailing blanks ParseDecimal would trim; 0
 // for a blank text.
 char LastNonBlank(std::string_view text) {
-  const std::size_t last = text.find_last_not_of(" \t");
-  return last == std::string_view::npos ? '\0' : text[last];
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text.empty() ? '\0' : text.back();
 }
 
 }  // namespace
