@@ -211,6 +211,8 @@ bool LineCounter::OnQuote(int, const backend::QuoteRecord*) {
   return true;
 }
 
+void LineCounter::OnTableChanged(const engine::TableChangeRecord&) { ++tableChanges_; }
+
 void LineCounter::NoteArrivals(std::size_t lines) {
   arrivals_.clear();
   arrivals_.reserve(lines);
@@ -303,7 +305,7 @@ std::vector<std::string> PushLines::NextFill(bool withState) {
 
 class Pipeline::Parts {
  public:
-  Parts(const AccountLoad& load, LineCounter& counter) : installed_(counter), orders_(engine_) {
+  Parts(const AccountLoad& load, LineCounter& counter) : counter_(counter), installed_(counter), orders_(engine_) {
     backend::AccountKey key;
     std::strcpy(key.customerNo, std::string(kAccount).c_str());
     std::strcpy(key.password, "secret");
@@ -355,7 +357,7 @@ class Pipeline::Parts {
       if (std::strstr(text, kNoBackEnd.data()) != nullptr) ++failedSends_;
     };
     callbacks.nextSequenceNo = [] { return 1; };
-    callbacks.tableChanged = [this](const engine::TableChangeRecord&) { ++tableChanges_; };
+    callbacks.tableChanged = [this](const engine::TableChangeRecord& record) { counter_.OnTableChanged(record); };
     callbacks.quoteLastPrice = [this](std::string_view exchange, std::string_view contract, double& price) {
       backend::QuoteRecord quote;
       if (!quoteTable_.FindQuote(exchange, contract, quote)) return false;
@@ -373,6 +375,7 @@ class Pipeline::Parts {
     }
   }
 
+  LineCounter& counter_;
   client_testing::ScopedShell installed_;
   backend::AccountTable accounts_;
   LoadedEngine engine_;
@@ -387,7 +390,6 @@ class Pipeline::Parts {
                              .orderStates = &orderModule_}};
   mutable std::mutex logMutex_;  // the download thread logs too
   std::size_t failedSends_ = 0;
-  std::size_t tableChanges_ = 0;
 };
 
 Pipeline::Pipeline(const AccountLoad& load) : parts_(std::make_unique<Parts>(load, counter_)) {}

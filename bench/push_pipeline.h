@@ -6,7 +6,8 @@
 //
 // Every line of the mix the benchmarks push reaches the one LineCounter once,
 // in the order it was received: quotes as the quote table's listener, order
-// states and fills as output lines.
+// states and fills as output lines; it also takes the engine's table changes
+// as the shell does.
 #pragma once
 
 #include <chrono>
@@ -37,6 +38,8 @@ class LineCounter : public client_testing::RecordingShell, public quotes::CWatch
  public:
   int AppendOutputLine(std::string_view text, int lineType) override;
   bool OnQuote(int event, const backend::QuoteRecord* quote) override;
+  // The engine's table changes, which the shell routes to the views.
+  void OnTableChanged(const engine::TableChangeRecord& record) override;
 
   // Notes the arrival time of the next `lines` lines, forgetting earlier ones.
   void NoteArrivals(std::size_t lines);
@@ -45,12 +48,14 @@ class LineCounter : public client_testing::RecordingShell, public quotes::CWatch
   std::size_t Quotes() const { return quotes_; }
   std::size_t OutputLines() const { return outputLines_; }
   std::size_t Lines() const { return quotes_ + outputLines_; }
+  std::size_t TableChanges() const { return tableChanges_; }
 
  private:
   void Arrived();
 
   std::size_t quotes_ = 0;
   std::size_t outputLines_ = 0;
+  std::size_t tableChanges_ = 0;
   bool noting_ = false;
   std::vector<Clock::time_point> arrivals_;
 };
