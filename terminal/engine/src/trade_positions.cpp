@@ -116,8 +116,9 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
     // Most details hold other contracts: their code is read in place before
     // the detail is copied.
     const auto mayHold = [&](std::span<const std::uint8_t> entry) {
-      return backend::TrimBlanks(typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
-                                                     sizeof(PositionDetailRow::szContractCode))) == position.contractCode;
+      const std::string_view code = typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
+                                                        sizeof(PositionDetailRow::szContractCode));
+      return backend::TrimBlanks(code) == position.contractCode;
     };
     const auto add = [&](const PositionDetailRow& detail, std::uint32_t) {
       if (!position_rows::HasKey(detail, position)) return;
