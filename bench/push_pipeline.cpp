@@ -5,17 +5,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <optional>
 #include <utility>
 
 #include "backend/account_table.h"
 #include "backend/request_queue.h"
 #include "backend/transport.h"
-#include "client/order_push_hooks.h"
+#include "client/engine_order_lookup.h"
 #include "client/push_dispatch.h"
 #include "client/subscription_list.h"
 #include "engine/operation_engine.h"
-#include "engine/query_facade.h"
 #include "engine/testing/account_rows.h"
 #include "order_module/order_module.h"
 #include "push_lines.h"
@@ -170,27 +168,6 @@ class LoadedEngine : public engine::COperationEngine {
     Add(orders, WorkingOrder(kOpeningOrder, "0", "0", kFillContract, kWorkingLots, "9000000.00"));
     Add(orders, WorkingOrder(kClosingOrder, "1", kCloseToday, kFillContract, kWorkingLots, "0.00"));
   }
-};
-
-// The engine's order table as the trade push handler looks orders up.
-class EngineOrders : public client::OrderLookup {
- public:
-  explicit EngineOrders(engine::COperationEngine& engine) : engine_(engine) {}
-
-  std::optional<client::KnownOrder> FindOrder(std::string_view exchange, std::string_view account,
-                                              std::string_view orderingSeat, std::string_view orderNo) override {
-    engine::OrderRow order{};
-    if (!engine::FindOrder(engine_, exchange, account, orderingSeat, orderNo, order)) return std::nullopt;
-    return client::KnownOrder{.orderNo = std::string(engine::Text(order.szOrderNo)),
-                              .orderingSeat = std::string(engine::Text(order.szOrderSeat)),
-                              .seatCode = std::string(engine::Text(order.szSeatCode)),
-                              .contractCode = std::string(engine::Text(order.szContractCode)),
-                              .lots = std::string(engine::Text(order.szOrderHands)),
-                              .price = std::string(engine::Text(order.szOrderPrice))};
-  }
-
- private:
-  engine::COperationEngine& engine_;
 };
 
 constexpr std::string_view kNoBackEnd = "没有后台";
@@ -379,7 +356,7 @@ class Pipeline::Parts {
   client_testing::ScopedShell installed_;
   backend::AccountTable accounts_;
   LoadedEngine engine_;
-  EngineOrders orders_;
+  client::EngineOrderLookup orders_;
   quotes::CtbQuotationCtrl quoteTable_;
   order_module::OrderModule orderModule_;
   client::SubscriptionList subscriptions_{[](std::string_view) { return true; }};
