@@ -2,6 +2,7 @@
 // its lots from, and how a close of one combination leg breaks the other
 // legs of its combination up into single-contract positions.
 #include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -70,8 +71,16 @@ std::optional<std::uint32_t> BestCandidate(const backend::CxDataSet& details, co
                                            CloseStrategy strategy) {
   std::optional<std::uint32_t> best;
   std::optional<PositionDetailRow> bestRow;
-  for (std::uint32_t index = 0; index < details.GetCount(); ++index) {
-    const std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, index);
+  const std::string_view contract = backend::TrimBlanks(trade.contractCode);
+  const backend::CxDataSetView entries = details.View();
+  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
+    const std::span<const std::uint8_t> entry = entries.GetValue(index);
+    // Most details hold other contracts: their code is read in place before
+    // the detail is copied.
+    const std::string_view code = typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
+                                                      sizeof(PositionDetailRow::szContractCode));
+    if (backend::TrimBlanks(code) != contract) continue;
+    const std::optional<PositionDetailRow> row = RowFromBytes<PositionDetailRow>(entry);
     if (!row || !IsCandidate(*row, trade)) continue;
     if (!bestRow || Precedes(Candidate(*row), Candidate(*bestRow), strategy)) {
       best = index;

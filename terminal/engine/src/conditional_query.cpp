@@ -24,7 +24,7 @@ bool COperationEngineBase::QueryTableByCondition(EngineQueryRecord& query, std::
   bool complete = matches.EnsureSpace(0);
   {
     std::lock_guard guard(lock_);
-    const backend::CxDataSet& rows = TableAt(*table);
+    const backend::CxDataSetView rows = TableAt(*table).View();
     for (std::uint32_t index = 0; complete && index < rows.GetCount(); ++index) {
       const std::span<const std::uint8_t> row = rows.GetValue(index);
       if (row.size() < *rowSize || !query.Matches(row.first(*rowSize))) continue;

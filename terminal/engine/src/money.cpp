@@ -1,7 +1,7 @@
 #include "engine/money.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace engine {
 
@@ -16,10 +16,12 @@ bool IsNoPrice(double price) { return !(std::fabs(price) >= kNoPriceThreshold); 
 
 std::string MoneyText(double amount) {
   // Room for the largest finite double in fixed notation.
+  // to_chars writes what "%.2f" prints, without the format parsing and locale
+  // of the printf family, which many fills and fund updates each call.
   char text[400];
-  const int length = std::snprintf(text, sizeof text, "%.2f", RoundMoney(amount));
-  if (length < 0) return "0.00";
-  return text;
+  const auto [end, error] = std::to_chars(text, text + sizeof text, RoundMoney(amount), std::chars_format::fixed, 2);
+  if (error != std::errc()) return "0.00";
+  return std::string(text, end);
 }
 
 }  // namespace engine

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "order_index.h"
 #include "platform/gbk.h"
 
 namespace engine {
@@ -18,8 +19,13 @@ std::string Fit(std::string_view text, std::size_t size) {
 
 }  // namespace
 
-COperationEngineBase::COperationEngineBase() = default;
+COperationEngineBase::COperationEngineBase() : orderIndex_(std::make_unique<OrderIndex>()) {}
 COperationEngineBase::~COperationEngineBase() = default;
+
+std::optional<std::uint32_t> COperationEngineBase::FindOrderRow(const OrderSelectors& order,
+                                                                std::string_view account) {
+  return orderIndex_->Find(TableAt(Table::kOrders), order, account);
+}
 
 void COperationEngineBase::WriteLog(const char* text, int level) const {
   if (!callbacks_.log || text == nullptr) return;

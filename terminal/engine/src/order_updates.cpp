@@ -11,9 +11,22 @@
 
 namespace engine {
 namespace order_updates {
+namespace {
+
+// The last character before any trailing blanks ParseDecimal would trim; 0
+// for a blank text.
+char LastNonBlank(std::string_view text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text.empty() ? '\0' : text.back();
+}
+
+}  // namespace
 
 bool SameOrderNo(std::string_view a, std::string_view b) {
   if (a == b) return true;
+  // Two numbers of the same value end in the same digit: most other orders
+  // of a table differ there and need no parsing.
+  if (LastNonBlank(a) != LastNonBlank(b)) return false;
   const std::optional<int> valueA = backend::ParseDecimal(a);
   const std::optional<int> valueB = backend::ParseDecimal(b);
   return valueA && valueB && *valueA == *valueB;
@@ -118,8 +131,9 @@ std::optional<std::uint32_t> COperationEngineBase::FindOrFetchOrder(
     // A special order of the same keys is no order of this table.
     return order_updates::FetchedRow<OrderRow>(record, table_id::kOrders, matches);
   };
-  return order_updates::FindOrFetch<OrderRow>(guard, TableAt(Table::kOrders), order.orderNo, matches, fetch,
-                                              [&](const OrderRow& row) { return AddOrder(row, true); });
+  return order_updates::FindOrFetchWith<OrderRow>(
+      guard, order.orderNo, [&] { return FindOrderRow(order, account); }, fetch,
+      [&](const OrderRow& row) { return AddOrder(row, true); });
 }
 
 }  // namespace engine

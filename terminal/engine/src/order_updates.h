@@ -55,34 +55,36 @@ void SetMoneyText(char (&field)[Width], std::string_view amount) {
   SetMoney(field, ReadNumber(field));
 }
 
-// The index of the first row of `table` that `matches`.
-template <EngineRow Row, typename Predicate>
-std::optional<std::uint32_t> FindIndex(const backend::CxDataSet& table, Predicate matches) {
-  for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
-    const std::optional<Row> row = typed_rows::RowAt<Row>(table, index);
-    if (row && matches(*row)) return index;
-  }
-  return std::nullopt;
-}
+// The index of the first row of a table that matches.
+using typed_rows::FindIndex;
 
-// The index of the first row of `table` that `matches`, else of the row that
-// `fetch` gets from the back end (a Row that matches, or nothing) once `add`
-// has stored it. `guard` holds the engine lock on entry and on return and
-// lets it go while `fetch` waits; a row that another thread stored meanwhile
-// is found instead of being added twice. Without an order number nothing is
-// asked: empty selectors would ask for every order of the account.
-template <EngineRow Row, typename Predicate, typename Fetch, typename Add>
-std::optional<std::uint32_t> FindOrFetch(std::unique_lock<platform::CriticalSection>& guard,
-                                         const backend::CxDataSet& table, std::string_view orderNo, Predicate matches,
-                                         Fetch fetch, Add add) {
-  if (const std::optional<std::uint32_t> index = FindIndex<Row>(table, matches)) return index;
+// The index of the row that `find` finds (an index of the engine's table, or
+// nothing), else of the row that `fetch` gets from the back end (a Row that
+// matches, or nothing) once `add` has stored it. `guard` holds the engine
+// lock on entry and on return and lets it go while `fetch` waits; a row that
+// another thread stored meanwhile is found instead of being added twice.
+// Without an order number nothing is asked: empty selectors would ask for
+// every order of the account.
+template <EngineRow Row, typename Find, typename Fetch, typename Add>
+std::optional<std::uint32_t> FindOrFetchWith(std::unique_lock<platform::CriticalSection>& guard,
+                                             std::string_view orderNo, Find find, Fetch fetch, Add add) {
+  if (const std::optional<std::uint32_t> index = find()) return index;
   if (!NamesAnOrder(orderNo)) return std::nullopt;
   guard.unlock();
   const std::optional<Row> fetched = fetch();
   guard.lock();
   if (!fetched) return std::nullopt;
-  if (const std::optional<std::uint32_t> index = FindIndex<Row>(table, matches)) return index;
+  if (const std::optional<std::uint32_t> index = find()) return index;
   return add(*fetched);
+}
+
+// FindOrFetchWith, finding the first row of `table` that `matches`.
+template <EngineRow Row, typename Predicate, typename Fetch, typename Add>
+std::optional<std::uint32_t> FindOrFetch(std::unique_lock<platform::CriticalSection>& guard,
+                                         const backend::CxDataSet& table, std::string_view orderNo, Predicate matches,
+                                         Fetch fetch, Add add) {
+  return FindOrFetchWith<Row>(
+      guard, orderNo, [&] { return FindIndex<Row>(table, matches); }, fetch, add);
 }
 
 // The row of a fetched change record when the record holds one of `tableId`

@@ -21,6 +21,13 @@ PositionKey KeyOf(const PositionDetailRow& detail) {
           .buySell = std::string(Text(detail.szFlagBS))};
 }
 
+bool HasKey(const PositionDetailRow& detail, const PositionKey& key) {
+  return Text(detail.szFlagBS) == key.buySell && backend::TrimBlanks(Text(detail.szContractCode)) == key.contractCode &&
+         Text(detail.szTradeAccount) == key.account && Text(detail.szExchangeCode) == key.exchangeCode &&
+         Text(detail.szSeatCode) == key.seatCode && Text(detail.szMapCode) == key.tradeCode &&
+         Text(detail.szFlagSH) == key.hedge;
+}
+
 PositionKey KeyOf(const PositionSummaryRow& row) {
   return {.account = std::string(Text(row.szTradeAccount)),
           .exchangeCode = std::string(Text(row.szExchangeCode)),

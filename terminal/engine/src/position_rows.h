@@ -24,6 +24,8 @@ bool IsOption(const ContractRow& contract);
 // The summary row a detail counts in; its contract code without blanks
 // around it.
 PositionKey KeyOf(const PositionDetailRow& detail);
+// KeyOf(detail) == key, without building the detail's key.
+bool HasKey(const PositionDetailRow& detail, const PositionKey& key);
 PositionKey KeyOf(const PositionSummaryRow& row);
 
 // What an opening trade puts into its new position detail.

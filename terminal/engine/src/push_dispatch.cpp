@@ -26,10 +26,23 @@ constexpr int kExerciseOrder = 15012;
 constexpr int kExerciseCancel = 15013;
 }  // namespace push_code
 
+// The line up to and with its `count`th separator: its fields are the first
+// `count` fields of the line, read without splitting the rest (a quote push
+// has some sixty fields, and the dispatcher needs two).
+std::string_view FirstFields(std::string_view line, int count) {
+  std::size_t end = 0;
+  for (int field = 0; field < count; ++field) {
+    end = line.find(backend::kFieldSeparator, end);
+    if (end == std::string_view::npos) return line;
+    ++end;
+  }
+  return line.substr(0, end);
+}
+
 }  // namespace
 
 void COperationEngine::OnPushLine(std::string_view line) {
-  const LineFields fields(line);
+  const LineFields fields(FirstFields(line, kDownloadAgainField));
   const std::optional<int> code = backend::ParseDecimal(fields.Field(kPushCodeField));
   if (!code) return;
   switch (*code) {

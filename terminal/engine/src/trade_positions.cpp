@@ -1,9 +1,12 @@
 // A downloaded trade replayed over the positions, and the current details
 // of one summary row summed.
+#include <cstddef>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 
+#include "backend/field_text.h"
 #include "combination_fills.h"
 #include "engine/operation_engine_base.h"
 #include "lots.h"
@@ -110,15 +113,23 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
   double margin = 0.0;
   {
     std::lock_guard guard(lock_);
-    for (const PositionDetailRow& detail : typed_rows::AllRows<PositionDetailRow>(TableAt(Table::kPositionDetails))) {
-      if (position_rows::KeyOf(detail) != position) continue;
+    // Most details hold other contracts: their code is read in place before
+    // the detail is copied.
+    const auto mayHold = [&](std::span<const std::uint8_t> entry) {
+      const std::string_view code = typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
+                                                        sizeof(PositionDetailRow::szContractCode));
+      return backend::TrimBlanks(code) == position.contractCode;
+    };
+    const auto add = [&](const PositionDetailRow& detail, std::uint32_t) {
+      if (!position_rows::HasKey(detail, position)) return;
       const int lots = ReadInt(detail.szPositionVolume);
       volume += lots;
       if (Text(detail.szOpenDate) == tradingDate) todayVolume += lots;
       openCost += lots * ReadMoney(detail.szOpenPrice);
       positionCost += lots * ReadMoney(detail.szPositionPrice);
       margin += ReadMoney(detail.szEngrossCautionMoney);
-    }
+    };
+    typed_rows::ForEachRow<PositionDetailRow>(TableAt(Table::kPositionDetails), mayHold, add);
   }
   PositionSummaryRow row{};
   if (volume == 0) return row;

@@ -1,6 +1,7 @@
 // The trade push (15005): each fill the back end reports, booked once into
 // the trades, its order or special order, the positions and the funds.
 #include <algorithm>
+#include <cstddef>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -73,7 +74,13 @@ bool IsBooked(const backend::CxDataSet& trades, const TradeRow& fill) {
            Text(trade.szExchangeCode) == Text(fill.szExchangeCode) && Text(trade.szNameBS) == Text(fill.szNameBS) &&
            order_updates::SameOrderNo(Text(trade.szDealNo), Text(fill.szDealNo));
   };
-  return typed_rows::FindIndex<TradeRow>(trades, sameFill).has_value();
+  // The day's trades grow with every fill: their fill numbers are compared
+  // in place first.
+  const auto maybeSameFill = [&](std::span<const std::uint8_t> entry) {
+    return order_updates::SameOrderNo(
+        typed_rows::FieldAt(entry, offsetof(TradeRow, szDealNo), sizeof(TradeRow::szDealNo)), Text(fill.szDealNo));
+  };
+  return typed_rows::FindIndex<TradeRow>(trades, maybeSameFill, sameFill).has_value();
 }
 
 // The margin, fee and premium of a fill's lots, each money-rounded.
@@ -216,7 +223,7 @@ std::optional<COperationEngineBase::FillOrder> COperationEngineBase::FindOrFetch
     if (const auto index = typed_rows::FindIndex<SpecialOrderRow>(TableAt(Table::kSpecialOrders), sameSpecialOrder)) {
       return FillOrder{Table::kSpecialOrders, *index};
     }
-    if (const auto index = typed_rows::FindIndex<OrderRow>(TableAt(Table::kOrders), sameOrder)) {
+    if (const auto index = FindOrderRow(order, account)) {
       return FillOrder{Table::kOrders, *index};
     }
     return std::nullopt;

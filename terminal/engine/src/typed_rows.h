@@ -1,10 +1,14 @@
 // The rows of an engine table as typed values. Every caller holds the engine
-// lock while it uses these on an engine table.
+// lock while it uses these on an engine table; a walk over the rows reads
+// them through one view of the table, which no predicate changes.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <span>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "backend/cx_data_set.h"
@@ -23,19 +27,56 @@ std::optional<Row> RowAt(const backend::CxDataSet& table, std::size_t index) {
 // left out.
 template <EngineRow Row>
 std::vector<Row> AllRows(const backend::CxDataSet& table) {
+  const backend::CxDataSetView entries = table.View();
   std::vector<Row> rows;
-  for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
-    if (const std::optional<Row> row = RowAt<Row>(table, index)) rows.push_back(*row);
+  rows.reserve(entries.GetCount());
+  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
+    if (const std::optional<Row> row = RowFromBytes<Row>(entries.GetValue(index))) rows.push_back(*row);
   }
   return rows;
 }
 
-// The first row that `matches`.
-template <EngineRow Row, typename Predicate>
-std::optional<Row> FindRow(const backend::CxDataSet& table, Predicate matches) {
-  for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
-    const std::optional<Row> row = RowAt<Row>(table, index);
-    if (row && matches(*row)) return row;
+// A text field of the row an entry holds, read in place as Text reads it
+// from the row: the field of `width` bytes at `offset`.
+inline std::string_view FieldAt(std::span<const std::uint8_t> entry, std::size_t offset, std::size_t width) {
+  if (entry.size() < offset + width) return {};
+  const char* field = reinterpret_cast<const char*>(entry.data()) + offset;
+  return {field, strnlen(field, width)};
+}
+
+// Calls `visit` with each row and its index in table order, among the
+// entries `mayMatch` lets through (see FindIndex), each entry copied once
+// into the same row; entries too short for a row are left out.
+template <EngineRow Row, typename Prefilter, typename Visit>
+void ForEachRow(const backend::CxDataSet& table, Prefilter mayMatch, Visit visit) {
+  const backend::CxDataSetView entries = table.View();
+  Row row;
+  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
+    const std::span<const std::uint8_t> bytes = entries.GetValue(index);
+    if (bytes.size() < sizeof(Row) || !mayMatch(bytes)) continue;
+    std::memcpy(&row, bytes.data(), sizeof(Row));
+    visit(std::as_const(row), index);
+  }
+}
+
+template <EngineRow Row, typename Visit>
+void ForEachRow(const backend::CxDataSet& table, Visit visit) {
+  ForEachRow<Row>(table, [](std::span<const std::uint8_t>) { return true; }, visit);
+}
+
+// The index of the first row that `matches`, among the entries `mayMatch`
+// lets through: a long table is told apart by a field read in place rather
+// than by copying each entry into a row.
+template <EngineRow Row, typename Prefilter, typename Predicate>
+std::optional<std::uint32_t> FindIndex(const backend::CxDataSet& table, Prefilter mayMatch, Predicate matches) {
+  const backend::CxDataSetView entries = table.View();
+  // Each entry is copied once into the same row (rows are a kilobyte wide).
+  Row row;
+  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
+    const std::span<const std::uint8_t> bytes = entries.GetValue(index);
+    if (bytes.size() < sizeof(Row) || !mayMatch(bytes)) continue;
+    std::memcpy(&row, bytes.data(), sizeof(Row));
+    if (matches(std::as_const(row))) return index;
   }
   return std::nullopt;
 }
@@ -43,11 +84,15 @@ std::optional<Row> FindRow(const backend::CxDataSet& table, Predicate matches) {
 // The index of the first row that `matches`.
 template <EngineRow Row, typename Predicate>
 std::optional<std::uint32_t> FindIndex(const backend::CxDataSet& table, Predicate matches) {
-  for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
-    const std::optional<Row> row = RowAt<Row>(table, index);
-    if (row && matches(*row)) return index;
-  }
-  return std::nullopt;
+  return FindIndex<Row>(table, [](std::span<const std::uint8_t>) { return true; }, matches);
+}
+
+// The first row that `matches`.
+template <EngineRow Row, typename Predicate>
+std::optional<Row> FindRow(const backend::CxDataSet& table, Predicate matches) {
+  const std::optional<std::uint32_t> index = FindIndex<Row>(table, matches);
+  if (!index) return std::nullopt;
+  return RowAt<Row>(table, *index);
 }
 
 // Writes `row` over entry `index`; false when the entry cannot hold it.

@@ -13,6 +13,7 @@
 
 #include "engine/combination_summary_row.h"
 #include "engine/reference_rows.h"
+#include "engine/testing/account_rows.h"
 #include "engine/trading_rows.h"
 #include "engine_test_support.h"
 
@@ -48,8 +49,7 @@ class CostsEngine : public engine_test::TestEngine {
 
   template <engine::EngineRow Row>
   void Add(Table table, const Row& row) {
-    const auto bytes = engine::RowBytes(row);
-    ASSERT_TRUE(TableAt(table).AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType));
+    ASSERT_TRUE(engine_testing::AddRow(TableAt(table), row));
   }
   template <engine::EngineRow Row>
   std::vector<Row> Rows(Table table) {
@@ -123,20 +123,16 @@ class CostsEngine : public engine_test::TestEngine {
   }
 };
 
-// The account, exchange, seat and contract most tests use.
-inline constexpr std::string_view kAccount = "8001";
-inline constexpr std::string_view kExchange = "F1";
-inline constexpr std::string_view kSeat = "S01";
-
-inline engine::ContractRow Contract(std::string_view code, std::string_view multiplier,
-                                    std::string_view tradeClass = "0", std::string_view exchange = kExchange) {
-  engine::ContractRow row{};
-  SetText(row.szExchangeCode, exchange);
-  SetText(row.szContractCode, code);
-  SetText(row.szVolumePerHand, multiplier);
-  SetText(row.szTradeClass, tradeClass);
-  return row;
-}
+// The account, exchange, seat and contract most tests use, and the rows
+// shared with the benchmarks.
+using engine_testing::Contract;
+using engine_testing::FeeRates;
+using engine_testing::Fund;
+using engine_testing::kAccount;
+using engine_testing::kExchange;
+using engine_testing::kSeat;
+using engine_testing::Order;
+using engine_testing::SetPair;
 
 inline engine::ContractRow Option(std::string_view code, std::string_view multiplier, std::string_view type,
                                   std::string_view strike, std::string_view variety, std::string_view period) {
@@ -145,32 +141,6 @@ inline engine::ContractRow Option(std::string_view code, std::string_view multip
   SetText(row.szStrikePrice, strike);
   SetText(row.szVarietyCode, variety);
   SetText(row.szAccountDay, period);
-  return row;
-}
-
-inline void SetPair(engine::RatePair& pair, std::string_view byAmount, std::string_view perLot) {
-  SetText(pair.szRateByAmount, byAmount);
-  SetText(pair.szAmountPerLot, perLot);
-}
-
-// Open/close fees (0.0001, 0), (0, 2), (0, 0); close-today fees (0.0002, 0),
-// (0, 1), (0, 0); every margin pair (0.1, 0).
-inline engine::FeeRateRow FeeRates(std::string_view contract) {
-  engine::FeeRateRow row{};
-  SetText(row.szTradeAccount, kAccount);
-  SetText(row.szExchangeCode, kExchange);
-  SetText(row.szSeatCode, kSeat);
-  SetText(row.szContractCode, contract);
-  SetPair(row.openCloseFees[0], "0.0001", "0");
-  SetPair(row.openCloseFees[1], "0", "2");
-  SetPair(row.openCloseFees[2], "0", "0");
-  SetPair(row.closeTodayFees[0], "0.0002", "0");
-  SetPair(row.closeTodayFees[1], "0", "1");
-  SetPair(row.closeTodayFees[2], "0", "0");
-  for (engine::RatePair* pair :
-       {&row.buySpeculationMargin, &row.sellSpeculationMargin, &row.buyHedgeMargin, &row.sellHedgeMargin}) {
-    SetPair(*pair, "0.1", "0");
-  }
   return row;
 }
 
@@ -193,13 +163,6 @@ inline engine::PriceContractRow PriceRow(std::string_view contract, std::string_
   return row;
 }
 
-inline engine::FundRow Fund(std::string_view usable, std::string_view account = kAccount) {
-  engine::FundRow row{};
-  SetText(row.szTradeAccount, account);
-  SetText(row.szUsableMoney, usable);
-  return row;
-}
-
 // A position summary row of the usual account, exchange, seat and hedge.
 inline engine::PositionSummaryRow Summary(std::string_view contract, std::string_view buySell, std::string_view lots,
                                           std::string_view todayLots = "") {
@@ -212,23 +175,6 @@ inline engine::PositionSummaryRow Summary(std::string_view contract, std::string
   SetText(row.szPositionVolume, lots);
   SetText(row.szTodayVolume, todayLots);
   SetText(row.szSeatCode, kSeat);
-  SetText(row.szMapCode, "T01");
-  return row;
-}
-
-// An order of the usual account, exchange, trade code and hedge.
-inline engine::OrderRow Order(std::string_view contract, std::string_view buySell, std::string_view openClose,
-                              std::string_view state, std::string_view lots, std::string_view traded = "0") {
-  engine::OrderRow row{};
-  SetText(row.szTradeAccount, kAccount);
-  SetText(row.szExchangeCode, kExchange);
-  SetText(row.szContractCode, contract);
-  SetText(row.szNameBS, buySell);
-  SetText(row.szNameEO, openClose);
-  SetText(row.szNameSH, "0");
-  SetText(row.szFlagOrderState, state);
-  SetText(row.szOrderHands, lots);
-  SetText(row.szDealHands, traded);
   SetText(row.szMapCode, "T01");
   return row;
 }

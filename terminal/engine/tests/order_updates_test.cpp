@@ -266,6 +266,41 @@ TEST_F(OrderAnswersAndPushes, AStatePushChangesTheOrderOnlyWhenItIsNewerAndRelea
   }
 }
 
+TEST_F(OrderAnswersAndPushes, AStatePushFindsItsOrderWhereverTheTableHasMovedIt) {
+  // Pushes find their orders through an index of the order table: it must
+  // follow the rows when orders before them leave and when the table is
+  // loaded again with others in front.
+  engine::OrderRow sameNumberOtherSeat = BuyOrder("a");
+  SetText(sameNumberOtherSeat.szOrderSeat, "S002");
+  engine::OrderRow otherNumber = BuyOrder("a");
+  SetText(otherNumber.szOrderNo, "124");
+  const auto sequenceOf = [this](std::string_view seat, std::string_view orderNo) {
+    for (const engine::OrderRow& order : Orders()) {
+      if (Text(order.szOrderSeat) == seat && Text(order.szOrderNo) == orderNo) {
+        return std::string(Text(order.szOrderField29));
+      }
+    }
+    return std::string("none");
+  };
+
+  FundAndBuyOrder("a");
+  Add(Table::kOrders, otherNumber);
+  engine.OnOrderStatePush(Push("p", "6", "0"));
+  EXPECT_EQ(sequenceOf("S001", "00123"), "6");
+
+  {
+    std::lock_guard guard(engine.lock_);
+    engine.TableAt(Table::kOrders).RemoveEntry(0);
+  }
+  Add(Table::kOrders, sameNumberOtherSeat);
+  ASSERT_TRUE(engine.AddOrder(BuyOrder("p", "6"), kAtOnce).has_value());
+  engine.OnOrderStatePush(Push("p", "7", "0"));
+  EXPECT_EQ(sequenceOf("S001", "00123"), "7");
+  EXPECT_EQ(sequenceOf("S002", "00123"), "5");
+  EXPECT_EQ(sequenceOf("S001", "124"), "5");
+  EXPECT_TRUE(askedFunctions.empty());
+}
+
 TEST_F(OrderAnswersAndPushes, ACancelPushReleasesWhenItsFlagIsZeroAndNeverTwice) {
   struct Step {
     const char* sequence;

@@ -22,9 +22,10 @@ using engine::PositionSummaryRow;
 using engine::TableChangeRecord;
 using engine::TradeRow;
 
-inline constexpr std::string_view kToday = "20260915";
-inline constexpr std::string_view kYesterday = "20260914";
-inline constexpr std::string_view kTradeCode = "T01";
+using engine_testing::Detail;
+using engine_testing::kToday;
+using engine_testing::kTradeCode;
+using engine_testing::kYesterday;
 
 class PositionsEngine : public CostsEngine {
  public:
@@ -91,30 +92,6 @@ class PositionsEngine : public CostsEngine {
     exercisableUpdates.emplace_back(Text(position->szContractCode));
   }
 };
-
-inline PositionDetailRow Detail(std::string_view buySell, std::string_view lots, std::string_view price,
-                                std::string_view margin, std::string_view openDate = kYesterday,
-                                std::string_view dealNo = "1", std::string_view kind = "ordinary",
-                                std::string_view contract = "cu2609") {
-  PositionDetailRow row{};
-  SetText(row.szTradeAccount, kAccount);
-  SetText(row.szOpenDate, openDate);
-  SetText(row.szPosField6, dealNo);
-  SetText(row.szSeatCode, kSeat);
-  SetText(row.szExchangeCode, kExchange);
-  SetText(row.szMapCode, kTradeCode);
-  SetText(row.szPosField13, contract.substr(0, 2));
-  SetText(row.szPosField14, contract.substr(2));
-  SetText(row.szFlagBS, buySell);
-  SetText(row.szFlagSH, "0");
-  SetText(row.szPositionVolume, lots);
-  SetText(row.szPositionPrice, price);
-  SetText(row.szOpenPrice, price);
-  SetText(row.szEngrossCautionMoney, margin);
-  SetText(row.szPosKind, kind);
-  SetText(row.szContractCode, contract);
-  return row;
-}
 
 inline TradeRow Trade(std::string_view buySell, std::string_view openClose, std::string_view lots,
                       std::string_view price, std::string_view dealNo, std::string_view contract = "cu2609") {

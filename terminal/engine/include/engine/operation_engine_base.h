@@ -39,6 +39,8 @@
 
 namespace engine {
 
+class OrderIndex;
+
 // Writes one line to the program log at a level (1 events and failures, 3
 // user-visible steps).
 using LogCallback = std::function<void(int level, const char* text)>;
@@ -615,11 +617,16 @@ class COperationEngineBase {
   // Appends a pushed trade row and tells the GUI at once.
   void AppendPushedTrade(const TradeRow& trade);
 
+  // The order table's row of an order, found through the order index.
+  std::optional<std::uint32_t> FindOrderRow(const OrderSelectors& order, std::string_view account);
+
   // Guards every table, the change queue and the texts.
   mutable platform::CriticalSection lock_;
 
  private:
   std::array<backend::CxDataSet, kTableCount> tables_;
+  // The pushes' way to their orders (under the lock).
+  std::unique_ptr<OrderIndex> orderIndex_;
   BaseCallbacks callbacks_;
   std::atomic<int> connectionIndex_{-1};
   std::atomic<int> quoteConnectionIndex_{-1};

@@ -84,7 +84,8 @@ Terminal::Terminal()
       sounds_([](std::string_view line) { backend::WriteLogLine(backend::kLogNote, std::string(line).c_str()); }),
       subscriptions_(client::QuoteSubscriptionSender()),
       guiCallbacks_(engine_, quotes::TheQuoteObject()),
-      pump_(engine_, subscriptions_, {.orderStates = &order_module::TheOrderModule()}),
+      orderLookup_(engine_),
+      pump_(engine_, subscriptions_, {.orders = &orderLookup_, .orderStates = &order_module::TheOrderModule()}),
       orderSettings_(settings_.records.orders, settings_.records.varieties),
       orderSubmission_(order_module::TheOrderModule(), orderSettings_),
       lifecycle_(*this) {

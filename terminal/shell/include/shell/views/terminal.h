@@ -8,6 +8,7 @@
 #include <string>
 
 #include "client/engine_callbacks.h"
+#include "client/engine_order_lookup.h"
 #include "client/push_dispatch.h"
 #include "client/shell_services.h"
 #include "client/subscription_list.h"
@@ -94,6 +95,7 @@ class Terminal : public StartupServices, public client::ShellServices {
   engine::COperationEngine engine_;
   client::SubscriptionList subscriptions_;
   client::EngineGuiCallbacks guiCallbacks_;
+  client::EngineOrderLookup orderLookup_;
   client::ReceivePump pump_;
   ShellOrderSettings orderSettings_;
   order_module::OrderSubmission orderSubmission_;

@@ -1,0 +1,156 @@
+// Pushed lines through the terminal's whole in-process path (the receive
+// callback, the result queue, the GUI thread's pump, the engine, the quote
+// table) into the one listener that counts them, for a loaded account: the
+// lines it takes per second, and how late they arrive at the pace of a busy
+// market drained by the 10 ms timer.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "figures.h"
+#include "push_pipeline.h"
+
+namespace {
+
+using push_bench::Clock;
+using push_bench::Pipeline;
+using push_bench::PushLines;
+
+// A loaded account: the day's orders and yesterday's positions (fewer for
+// the quick check).
+push_bench::AccountLoad LoadedAccount() {
+  const int rows = bench::Quick() ? 1000 : 10000;
+  return {.positionDetails = rows, .finishedOrders = rows, .restingOrders = rows / 10};
+}
+// Of every 100 lines of the mix, 96 quotes and two fills, each after the
+// order-state push that the back end sends before it.
+constexpr std::size_t kMixSize = 100;
+constexpr std::size_t kFillsPerMix = 2;
+constexpr std::size_t kNoFills = 0;
+// The portal hands the callback what one socket read brought.
+constexpr std::size_t kLinesPerBlock = 50;
+constexpr auto kPumpTick = std::chrono::milliseconds(10);
+
+// The next `count` lines, `fillsPerMix` fills in every 100 lines spread
+// among the quotes.
+std::vector<std::string> MixedLines(PushLines& lines, std::size_t count, std::size_t fillsPerMix = kFillsPerMix) {
+  std::vector<std::string> mixed;
+  mixed.reserve(count);
+  const std::size_t fillEvery = fillsPerMix == 0 ? count + 2 : kMixSize / fillsPerMix;
+  while (mixed.size() < count) {
+    if (mixed.size() % fillEvery == fillEvery - 2 && count - mixed.size() >= 2) {
+      for (std::string& line : lines.NextFill(true)) mixed.push_back(std::move(line));
+    } else {
+      mixed.push_back(lines.NextQuote());
+    }
+  }
+  return mixed;
+}
+
+// Hands the lines to the receive callback block by block.
+void ReceiveInBlocks(const std::vector<std::string>& lines, std::size_t first, std::size_t count) {
+  for (std::size_t start = first; start < first + count; start += kLinesPerBlock) {
+    const auto begin = lines.begin() + static_cast<std::ptrdiff_t>(start);
+    const auto end = lines.begin() + static_cast<std::ptrdiff_t>(std::min(start + kLinesPerBlock, first + count));
+    Pipeline::Receive({begin, end});
+  }
+}
+
+bool EveryLineArrived(benchmark::State& state, const Pipeline& pipeline, std::size_t sent) {
+  if (pipeline.Counter().Lines() == sent && pipeline.FailedSends() == 0) return true;
+  const std::string error = "of " + std::to_string(sent) + " lines " + std::to_string(pipeline.Counter().Lines()) +
+                            " reached the listener (" + std::to_string(pipeline.Counter().Quotes()) +
+                            " quotes), and the engine asked the back end " + std::to_string(pipeline.FailedSends()) +
+                            " times";
+  state.SkipWithError(error.c_str());
+  return false;
+}
+
+// Lines received and drained as fast as the path takes them, the receive
+// callback and the pump on one thread: the path's cost per line.
+void LinesPerSecond(benchmark::State& state, std::size_t fillsPerMix, double target) {
+  Pipeline pipeline(LoadedAccount());
+  PushLines lines;
+  const std::size_t batch = 1000;
+  std::size_t sent = 0;
+  Clock::duration spent{};
+  for (auto _ : state) {
+    const std::vector<std::string> mixed = MixedLines(lines, batch, fillsPerMix);
+    const Clock::time_point start = Clock::now();
+    ReceiveInBlocks(mixed, 0, mixed.size());
+    pipeline.PumpTick();
+    spent += Clock::now() - start;
+    sent += mixed.size();
+  }
+  if (!EveryLineArrived(state, pipeline, sent)) return;
+  state.SetItemsProcessed(static_cast<std::int64_t>(sent));
+  bench::ReportFigure(state, static_cast<double>(sent) / std::chrono::duration<double>(spent).count(), "lines/s",
+                      target, bench::Better::kHigher);
+}
+
+// The mix the terminal sees: the target.
+void MixedLinesPerSecond(benchmark::State& state) { LinesPerSecond(state, kFillsPerMix, 1000000); }
+// Quotes alone, to tell the quote path's share of the mix's cost.
+void QuoteLinesPerSecond(benchmark::State& state) { LinesPerSecond(state, kNoFills, 0); }
+
+// 40,000 lines a second received on the portal's thread, in a block each
+// millisecond, while the GUI thread drains the queue every 10 ms: the 99th
+// percentile of the time from a line's receipt to its listener.
+void PacedLinesLatency(benchmark::State& state) {
+  constexpr std::size_t kLinesPerSecond = 40000;
+  constexpr auto kBlockPeriod = std::chrono::milliseconds(1);
+  constexpr std::size_t kLinesPerBlockPeriod = kLinesPerSecond / 1000;
+  const auto duration = bench::Quick() ? std::chrono::milliseconds(200) : std::chrono::milliseconds(3000);
+  const std::size_t blocks = static_cast<std::size_t>(duration / kBlockPeriod);
+
+  Pipeline pipeline(LoadedAccount());
+  PushLines lines;
+  std::vector<double> latencies;
+  for (auto _ : state) {
+    const std::vector<std::string> mixed = MixedLines(lines, blocks * kLinesPerBlockPeriod);
+    std::vector<Clock::time_point> received(blocks);
+    pipeline.Counter().NoteArrivals(mixed.size());
+    const std::size_t before = pipeline.Counter().Lines();
+    std::atomic<bool> done{false};
+    const Clock::time_point start = Clock::now();
+    std::thread portal([&] {
+      for (std::size_t block = 0; block < blocks; ++block) {
+        std::this_thread::sleep_until(start + block * kBlockPeriod);
+        received[block] = Clock::now();
+        ReceiveInBlocks(mixed, block * kLinesPerBlockPeriod, kLinesPerBlockPeriod);
+      }
+      done = true;
+    });
+    for (Clock::time_point tick = start + kPumpTick;; tick += kPumpTick) {
+      std::this_thread::sleep_until(tick);
+      const bool last = done.load();
+      pipeline.PumpTick();
+      if (last) break;
+    }
+    portal.join();
+    if (!EveryLineArrived(state, pipeline, before + mixed.size())) return;
+    const std::vector<Clock::time_point>& arrivals = pipeline.Counter().Arrivals();
+    for (std::size_t line = 0; line < arrivals.size(); ++line) {
+      latencies.push_back(
+          std::chrono::duration<double, std::milli>(arrivals[line] - received[line / kLinesPerBlockPeriod]).count());
+    }
+  }
+  std::sort(latencies.begin(), latencies.end());
+  const double p99 = latencies.empty() ? 0 : latencies[latencies.size() * 99 / 100];
+  const auto within = std::count_if(latencies.begin(), latencies.end(), [](double ms) { return ms <= 10.0; });
+  state.counters["within_10ms_percent"] =
+      latencies.empty() ? 0 : 100.0 * static_cast<double>(within) / static_cast<double>(latencies.size());
+  bench::ReportFigure(state, p99, "ms (p99)", 10, bench::Better::kLower);
+}
+
+BENCHMARK(MixedLinesPerSecond)->UseRealTime();
+BENCHMARK(QuoteLinesPerSecond)->UseRealTime();
+BENCHMARK(PacedLinesLatency)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
