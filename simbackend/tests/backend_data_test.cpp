@@ -254,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "the quote user '10001' is also a customer number"},
         MalformedCase{"line too long", "#" + std::string(5000, 'x') + "\n", kGoodQuotes,
                       "line 1: longer than 4096 bytes"},
-        MalformedCase{"file too large", std::string((1 << 20) + 1, '\n'), kGoodQuotes, "larger than 1048576 bytes"},
+        MalformedCase{"file too large", std::string((32 << 20) + 1, '\n'), kGoodQuotes, "larger than 33554432 bytes"},
         MalformedCase{"money of a manager", kGood + "money|90001|20261120|1|1|10.00|3|01|x|\n", kGoodQuotes,
                       "line 6: '90001' is not a trading account"},
         MalformedCase{"money on no day", kGood + "money|10001|20261131|1|1|10.00|3|01|x|\n", kGoodQuotes,
