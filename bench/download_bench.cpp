@@ -66,7 +66,11 @@ struct TradeCode {
   const char* seat;
 };
 constexpr TradeCode kTradeCodes[] = {
-    {"sfe", "81003001", "S001"}, {"dce", "01003001", "D001"}, {"czce", "21003001", "Z001"}, {"cffex", "31003001", "J001"}};
+    {"sfe", "81003001", "S001"},
+    {"dce", "01003001", "D001"},
+    {"czce", "21003001", "Z001"},
+    {"cffex", "31003001", "J001"},
+};
 
 // The demo's data with one more trading account whose day holds `count`
 // orders and as many trades, so that every other file stays the demo's.
@@ -94,9 +98,12 @@ class Session {
   explicit Session(std::int64_t count) : folder_(MakeTempFolder("download-bench")) {
     WriteDataFolder(folder_ / "data", count);
     std::string error;
-    server_ = simbackend::Server::Start(
-        {.dataFolder = (folder_ / "data").string(), .port = 0, .log = {}, .quoteInterval = std::chrono::milliseconds(0)},
-        error);
+    // Quotes that stand still: the download alone is timed.
+    server_ = simbackend::Server::Start({.dataFolder = (folder_ / "data").string(),
+                                         .port = 0,
+                                         .log = {},
+                                         .quoteInterval = std::chrono::milliseconds(0)},
+                                        error);
     if (!server_ || !backend::StartCommunication("1.0.0.1", error)) Fail(error);
     OV_ConnectBlock block = backend_testing::LoopbackConnectBlock(0, server_->Port());
     std::string answer;
