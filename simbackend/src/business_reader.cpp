@@ -33,18 +33,17 @@ class BusinessReader {
 
   // Each order's state fits the lots its trades filled.
   bool CheckFills(const std::string& path, std::string& error) const {
+    std::vector<std::int64_t> filled(data_.orders.size(), 0);
+    for (const DayTrade& trade : data_.trades) filled[trade.order] += trade.lots;
     for (std::size_t index = 0; index < data_.orders.size(); ++index) {
       const DayOrder& order = data_.orders[index];
-      std::int64_t filled = 0;
-      for (const DayTrade& trade : data_.trades)
-        if (trade.order == index) filled += trade.lots;
-      const bool fits = order.state == "c"                         ? filled == order.lots
-                        : order.state == "p" || order.state == "b" ? filled > 0 && filled < order.lots
-                                                                   : filled == 0;
+      const bool fits = order.state == "c"                         ? filled[index] == order.lots
+                        : order.state == "p" || order.state == "b" ? filled[index] > 0 && filled[index] < order.lots
+                                                                   : filled[index] == 0;
       if (!fits) {
         error = LineError(path, orderLines_.at(index),
-                          "the state '" + order.state + "' does not fit the " + std::to_string(filled) + " of " +
-                              std::to_string(order.lots) + " lots its trades filled");
+                          "the state '" + order.state + "' does not fit the " + std::to_string(filled[index]) +
+                              " of " + std::to_string(order.lots) + " lots its trades filled");
         return false;
       }
     }
@@ -137,7 +136,7 @@ class BusinessReader {
       return problem;
     if (order.price < contract.lowerLimit || order.price > contract.upperLimit)
       return "the price " + v[8] + " is beyond the limits of '" + contract.code + "'";
-    if (FindOrder(order.customer, order.number) != kNone)
+    if (!orderIndex_.emplace(std::pair{order.customer, order.number}, data_.orders.size()).second)
       return "order " + v[1] + " of '" + order.customer + "' appears twice";
     orderLines_.emplace(data_.orders.size(), r.line);
     data_.orders.push_back(std::move(order));
@@ -190,9 +189,8 @@ class BusinessReader {
   }
 
   std::size_t FindOrder(const std::string& customer, std::int64_t number) const {
-    for (std::size_t i = 0; i < data_.orders.size(); ++i)
-      if (data_.orders[i].customer == customer && data_.orders[i].number == number) return i;
-    return kNone;
+    const auto found = orderIndex_.find(std::pair{customer, number});
+    return found == orderIndex_.end() ? kNone : found->second;
   }
 
   std::string FindTrader(const std::string& customer, Account*& account) {
@@ -225,6 +223,7 @@ class BusinessReader {
   std::set<std::string> fundsGiven_;
   std::map<std::string, std::set<std::int64_t>> dealNumbers_;  // by customer
   std::map<std::size_t, std::size_t> orderLines_;              // line by order index
+  std::map<std::pair<std::string, std::int64_t>, std::size_t> orderIndex_;  // by customer and order number
 };
 
 }  // namespace

@@ -35,8 +35,8 @@ std::string CombinationCode(const BackendData& data, const BookOrder& order) {
 OrderProgress ProgressOf(const BackendData& data, const DayBusiness& business, std::size_t order) {
   const BookOrder& book = business.orders[order];
   OrderProgress progress;
-  for (const DayTrade& trade : business.trades) {
-    if (trade.order != order) continue;
+  for (const std::size_t fill : book.fills) {
+    const DayTrade& trade = business.trades[fill];
     const double value =
         data.Price(data.contracts[LegOf(book, trade.leg).contract], trade.price) * static_cast<double>(trade.lots);
     // A combination fills both legs at once; its price is the first's less the second's.
@@ -54,21 +54,26 @@ std::size_t FindOrder(const DayBusiness& business, const std::string& customer, 
   return static_cast<std::size_t>(found - business.orders.begin());
 }
 
+void AddTrade(DayBusiness& business, DayTrade trade) {
+  business.orders[trade.order].fills.push_back(business.trades.size());
+  business.trades.push_back(std::move(trade));
+}
+
 DayBusiness OpeningBusiness(const BackendData& data) {
   DayBusiness business;
-  business.trades = data.trades;
+  business.orders.reserve(data.orders.size());
+  for (const DayOrder& order : data.orders) business.orders.emplace_back().order = order;
+  business.trades.reserve(data.trades.size());
+  for (const DayTrade& trade : data.trades) AddTrade(business, trade);
   const PriceSource settlement = SettlementPrices(data);
-  for (const DayOrder& order : data.orders) {
-    BookOrder& entered = business.orders.emplace_back();
-    entered.order = order;
-    const std::size_t index = business.orders.size() - 1;
+  for (std::size_t index = 0; index < business.orders.size(); ++index) {
+    BookOrder& entered = business.orders[index];
+    const DayOrder& order = entered.order;
     const OrderProgress progress = ProgressOf(data, business, index);
     entered.frozen =
         FrozenAmounts(data, order, progress.working, RoundPrice4(settlement(UnderlyingOf(data, order.contract))));
     // Taken by the exchange, each fill, and a cancel.
-    std::int64_t fills = 0;
-    for (const DayTrade& trade : data.trades) fills += trade.order == index ? 1 : 0;
-    entered.stateSequence = static_cast<int>(1 + fills + (order.cancelTime.empty() ? 0 : 1));
+    entered.stateSequence = static_cast<int>(1 + entered.fills.size() + (order.cancelTime.empty() ? 0 : 1));
   }
   return business;
 }

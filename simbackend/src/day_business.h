@@ -51,6 +51,8 @@ struct BookOrder {
   // sequence number of their request; the data folder's have none.
   bool received = false;
   std::string requestSequence;
+  // Its fills, as indexes into the day's trades, oldest first.
+  std::vector<std::size_t> fills;
 
   bool IsSpecial() const { return !strategy.empty(); }
 };
@@ -97,11 +99,16 @@ struct ExerciseApplication {
 
 struct DayBusiness {
   std::vector<BookOrder> orders;
-  std::vector<DayTrade> trades;  // in the order they were done; `order` indexes `orders`
+  // In the order they were done; `order` indexes `orders`. Added only by
+  // AddTrade, which keeps each order's fills.
+  std::vector<DayTrade> trades;
   std::vector<ExerciseApplication> exercises;
   std::vector<ProfitLossOrder> profitLossOrders;
   std::vector<ConditionOrder> conditionOrders;
 };
+
+// Books a fill of the order that `trade.order` indexes.
+void AddTrade(DayBusiness& business, DayTrade trade);
 
 // The day as the data folder tells it: its orders, each freezing what its
 // working lots freeze at its price (options against the underlying's

@@ -17,7 +17,8 @@ struct DataRecord {
   std::vector<std::string> values;  // the fields after the key
 };
 
-inline constexpr std::size_t kMaxDataFileSize = std::size_t{1} << 20;
+// Room for an account's day of a few hundred thousand orders and trades.
+inline constexpr std::size_t kMaxDataFileSize = std::size_t{32} << 20;
 inline constexpr std::size_t kMaxDataLineLength = 4096;
 
 // The records of `text`, comments and blank lines left out. False with the

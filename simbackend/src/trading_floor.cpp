@@ -238,7 +238,7 @@ void TradingFloor::MatchSpecial(std::size_t index) {
 void TradingFloor::Fill(std::size_t index, std::int64_t lots, std::int64_t price) {
   BookOrder& order = business_.orders[index];
   const std::int64_t before = ProgressOf(data_, business_, index).working;
-  business_.trades.push_back({order.order.customer, index, ++lastDealNumber_, lots, price, NowText()});
+  AddTrade(business_, {order.order.customer, index, ++lastDealNumber_, lots, price, NowText()});
   const std::int64_t after = before - lots;
   ShrinkFrozen(order.frozen, before, after);
   order.order.state = after == 0 ? "c" : "p";
@@ -254,8 +254,8 @@ void TradingFloor::FillSpecial(std::size_t index, std::int64_t lots, std::int64_
   BookOrder& order = business_.orders[index];
   const std::int64_t before = ProgressOf(data_, business_, index).working;
   const std::string time = NowText();
-  business_.trades.push_back({order.order.customer, index, ++lastDealNumber_, lots, firstPrice, time, 1});
-  business_.trades.push_back({order.order.customer, index, ++lastDealNumber_, lots, secondPrice, time, 2});
+  AddTrade(business_, {order.order.customer, index, ++lastDealNumber_, lots, firstPrice, time, 1});
+  AddTrade(business_, {order.order.customer, index, ++lastDealNumber_, lots, secondPrice, time, 2});
   const std::int64_t after = before - lots;
   ShrinkFrozen(order.frozen, before, after);
   ShrinkFrozen(order.secondFrozen, before, after);

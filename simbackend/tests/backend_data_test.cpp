@@ -168,6 +168,29 @@ TEST(BackendDataTest, ReadsGbkNamesWhoseSecondByteIsTheSeparatorBlanksAndWindows
   EXPECT_EQ(data.accounts[0].name, "王秥");
 }
 
+TEST(BackendDataTest, EachTradeFindsTheOrderOfItsOwnAccountWhenTwoAccountsShareAnOrderNumber) {
+  DataFolder folder;
+  folder.Write(kAccountsFile, std::string(kGoodAccounts) +
+                                  "tradecode|10001|sfe|8101|S001|0|\n"
+                                  "tradecode|20001|sfe|8201|S001|0|\n"
+                                  "order|10001|7|sfe|cu2702|0|0|0|2|76500|c|09:00:00||\n"
+                                  "order|20001|7|sfe|cu2702|1|0|0|3|76500|p|09:00:00||\n"
+                                  "trade|20001|7|1|1|76500|09:00:01|\n"
+                                  "trade|10001|7|2|2|76500|09:00:02|\n");
+  folder.Write(kQuoteServersFile, kGoodQuotes);
+  folder.Write(kContractsFile, kGoodContracts);
+  folder.Write(kTradingFile, kGoodTrading);
+  BackendData data;
+  std::string error;
+  ASSERT_TRUE(LoadBackendData(folder.Path(), data, error)) << error;
+  ASSERT_EQ(data.trades.size(), 2u);
+  for (const DayTrade& trade : data.trades) {
+    SCOPED_TRACE(trade.dealNumber);
+    EXPECT_EQ(data.orders[trade.order].customer, trade.customer);
+    EXPECT_EQ(data.orders[trade.order].number, 7);
+  }
+}
+
 struct MalformedCase {
   const char* what;
   std::string accounts;
@@ -254,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "the quote user '10001' is also a customer number"},
         MalformedCase{"line too long", "#" + std::string(5000, 'x') + "\n", kGoodQuotes,
                       "line 1: longer than 4096 bytes"},
-        MalformedCase{"file too large", std::string((1 << 20) + 1, '\n'), kGoodQuotes, "larger than 1048576 bytes"},
+        MalformedCase{"file too large", std::string((32 << 20) + 1, '\n'), kGoodQuotes, "larger than 33554432 bytes"},
         MalformedCase{"money of a manager", kGood + "money|90001|20261120|1|1|10.00|3|01|x|\n", kGoodQuotes,
                       "line 6: '90001' is not a trading account"},
         MalformedCase{"money on no day", kGood + "money|10001|20261131|1|1|10.00|3|01|x|\n", kGoodQuotes,
@@ -367,6 +390,8 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"cancel time of a working order",
                       kCode + "order|10001|1|sfe|cu2702|0|0|0|2|76500|a|09:00:00|09:01:00|\n", kGoodQuotes,
                       "line 7: only a cancelled order has a cancel time"},
+        MalformedCase{"order twice", kBuyOrder + "order|10001|1|sfe|cu2702|0|0|0|1|76500|a|09:01:00||\n",
+                      kGoodQuotes, "line 8: order 1 of '10001' appears twice"},
         MalformedCase{"state beyond its fills", kBuyOrder + "trade|10001|1|1|2|76500|09:00:01|\n", kGoodQuotes,
                       "line 7: the state 'p' does not fit the 2 of 2 lots its trades filled"},
         MalformedCase{"trade of an unlisted order", kBuyOrder + "trade|10001|9|1|1|76500|09:00:01|\n", kGoodQuotes,

@@ -77,6 +77,9 @@ bool COperationEngine::Start(const EngineLogin& login, EngineCallbacks callbacks
   connectionFlag_.store(0);
   engineState_.store(EngineState::kInitialDownload);
   SetDownloadState(DownloadState::kIdle);
+  // The initial download starts now rather than on the thread's first idle
+  // tick, a second later.
+  workEvent_.Set();
   return true;
 }
 

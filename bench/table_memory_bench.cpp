@@ -1,0 +1,90 @@
+// The memory the engine's largest tables hold per row: a table (one packed
+// record list, each row one raw entry, appended as the engine appends them)
+// filled with N rows, and the heap it then holds divided by N.
+//
+// The list's block lives in malloc'ed memory (it is grown with realloc), so
+// the heap is read from the C library's own account of the bytes in use,
+// which counts operator new as well, rather than by counting operator new.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "backend/cx_data_set.h"
+#include "backend/data_set_block.h"
+#include "engine/row_field.h"
+#include "engine/trading_rows.h"
+#include "figures.h"
+
+namespace {
+
+// Bytes the program holds on the heap now: the arenas' blocks in use and
+// the blocks mapped on their own.
+std::int64_t HeapBytesInUse() {
+  const struct mallinfo2 info = ::mallinfo2();
+  return static_cast<std::int64_t>(info.uordblks + info.hblkhd);
+}
+
+// Rows that differ as the engine's do, by their numbers.
+template <engine::EngineRow Row>
+Row NumberedRow(std::int64_t number) {
+  Row row{};
+  const std::string text = std::to_string(number);
+  engine::SetText(row.szTradeAccount, "10001");
+  if constexpr (requires { row.szOrderNo; }) engine::SetText(row.szOrderNo, text);
+  if constexpr (requires { row.szDealNo; }) engine::SetText(row.szDealNo, text);
+  return row;
+}
+
+// Bytes the table holds per row after `count` rows were appended; none,
+// with the reason in `error`, when the table cannot grow or the C library
+// keeps no account of the heap (a sanitizer's allocator replaces it).
+template <engine::EngineRow Row>
+std::optional<double> BytesPerRow(std::int64_t count, std::string& error) {
+  const std::int64_t before = HeapBytesInUse();
+  backend::CxDataSet table;
+  for (std::int64_t number = 1; number <= count; ++number) {
+    const Row row = NumberedRow<Row>(number);
+    const auto bytes = engine::RowBytes(row);
+    if (!table.AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType)) {
+      error = "the table could not grow";
+      return std::nullopt;
+    }
+  }
+  const std::int64_t held = HeapBytesInUse() - before;
+  if (held <= 0) {
+    error = "the C library keeps no account of this program's heap";
+    return std::nullopt;
+  }
+  return static_cast<double>(held) / static_cast<double>(count);
+}
+
+template <engine::EngineRow Row>
+void TableBytesPerRow(benchmark::State& state) {
+  const std::int64_t count = state.range(0);
+  std::optional<double> perRow;
+  std::string error;
+  for (auto _ : state) {
+    perRow = BytesPerRow<Row>(count, error);
+    if (!perRow) {
+      state.SkipWithError(error.c_str());
+      return;
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * count);
+  state.counters["row_size"] = sizeof(Row);
+  state.counters["held_per_row_size"] = *perRow / sizeof(Row);
+  bench::ReportFigure(state, *perRow, "B/row", 2.0 * sizeof(Row), bench::Better::kLower);
+}
+
+void Sizes(benchmark::internal::Benchmark* benchmark) {
+  benchmark->Arg(bench::Quick() ? 1'000 : 10'000)->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(TableBytesPerRow<engine::OrderRow>)->Name("TableBytesPerRow/orders")->Apply(Sizes);
+BENCHMARK(TableBytesPerRow<engine::TradeRow>)->Name("TableBytesPerRow/trades")->Apply(Sizes);
+BENCHMARK(TableBytesPerRow<engine::PositionDetailRow>)->Name("TableBytesPerRow/position_details")->Apply(Sizes);
+
+}  // namespace
