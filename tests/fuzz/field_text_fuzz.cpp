@@ -12,7 +12,7 @@
 
 #include "backend/field_text.h"
 #include "backend/request_record.h"
-#include "fuzz_check.h"
+#include "fuzz_support.h"
 
 namespace {
 
