@@ -37,8 +37,9 @@ class PushedEngine : public download_test::OpenEngine {
   using COperationEngine::StopDownloadThread;
 
   // The tables as a download of account 8001 leaves them: two contracts, an
-  // open order, a trade of it and a position; and the engine ready, also
-  // when the input before asked for a download again.
+  // open order and an open special order (order 00321 on seat D01, strategy DS), a trade
+  // and a position; and the engine ready, also when the input before asked
+  // for a download again.
   void Load() {
     SetDownloadState(engine::DownloadState::kDone);
     OnPushBatchDone();
@@ -51,8 +52,12 @@ class PushedEngine : public download_test::OpenEngine {
                           DataLine(24, {{4, "F1"}, {6, "m2609-C-3000"}, {22, "1"}})})
                       .View());
     LoadFunds(Answer({kStatusLine, DataLine(30, {{2, "8001"}, {5, "100000.00"}})}).View(), "8001", false);
-    LoadOrders("8001", Answer({kStatusLine, DataLine(57, {{5, "12"}, {6, "F1"}, {7, "cu2609"}, {48, "1.00"}})})
-                           .View());
+    const backend::CxDataSet orders =
+        Answer({kStatusLine, DataLine(57, {{5, "12"}, {6, "F1"}, {7, "cu2609"}, {48, "1.00"}}),
+                DataLine(57, {{5, "00321"}, {6, "D"}, {9, "a"}, {12, "0"}, {29, "3"}, {32, "D01"}, {34, "DS"},
+                              {48, "1000"}, {49, "800"}, {52, "3"}, {53, "3"}})});
+    LoadOrders("8001", orders.View());
+    LoadSpecialOrders("8001", orders.View());
     LoadTrades("8001", Answer({kStatusLine, DataLine(24, {{20, "1"}})}).View());
     LoadPositionDetails(Answer({kStatusLine, DataLine(25, {{8, "8001"}, {25, "cu2609"}})}).View());
   }
