@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "backend/field_text.h"
@@ -49,10 +50,19 @@ void FuzzFields(FuzzedDataProvider& input) {
   std::vector<char> inserted = TextBuffer(cText, room);
   if (!backend::InsertSeparatedField(n, inserted.data(), inserted.size(), insert)) {
     fuzz::Check(std::string(inserted.data()) == cText, "a refused insert leaves the text");
+  } else if (insert.find_first_of("|\x01") == std::string::npos) {
+    // A closing separator makes the last field, which an insert may open, a
+    // whole one.
+    const std::string closed = std::string(inserted.data()) + backend::kFieldSeparator;
+    fuzz::Check(backend::GetSeparatedFieldText(n, closed) ==
+                    insert + backend::GetSeparatedFieldText(n, cText + backend::kFieldSeparator),
+                "an insert opens its field");
   }
   std::vector<char> masked = TextBuffer(cText, room);
   if (!backend::MaskText(insert, masked.data(), masked.size())) {
     fuzz::Check(std::string(masked.data()) == cText, "a refused mask leaves the text");
+  } else {
+    fuzz::Check(std::string_view(masked.data()).find("********") != std::string_view::npos, "a mask is seen");
   }
   std::vector<char> trimmed = TextBuffer(cText, cText.size() + 1);
   backend::TrimLeftBlanks(trimmed.data());
