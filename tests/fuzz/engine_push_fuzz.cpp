@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "backend/account_table.h"
+#include "backend/exercise_order_row.h"
 #include "backend/request_record.h"
 #include "download_test_support.h"
 #include "engine/reference_rows.h"
@@ -84,6 +85,7 @@ constexpr TableRows kTableRows[] = {
     {Table::kConditionOrders, sizeof(engine::ConditionOrderRow)},
     {Table::kProfitLossOrders, sizeof(engine::ProfitLossOrderRow)},
     {Table::kExercisableQuantities, sizeof(engine::ExercisableQuantityRow)},
+    {Table::kExerciseOrders, sizeof(backend::ExerciseOrderRow)},
 };
 
 void CheckTables(PushedEngine& engine) {
