@@ -1,6 +1,7 @@
 #include "ini_text.h"
 
 #include <cstddef>
+#include <string>
 
 #include "platform/gbk.h"
 
@@ -140,8 +141,11 @@ bool IsWritableName(std::string_view name) {
   return !name.empty() && !IsBlank(name.front()) && !IsBlank(name.back()) && !HasLineBreak(name);
 }
 
+// The header written for the section must close at its own "]": no "]" in
+// the name, and no lone GBK lead byte at its end that would take that "]"
+// as its second half.
 bool IsWritableSection(std::string_view section) {
-  return IsWritableName(section) && FindClosingBracket(section) == kNone;
+  return IsWritableName(section) && FindClosingBracket(std::string(section) + "]") == section.size();
 }
 
 bool IsWritableKey(std::string_view key) {

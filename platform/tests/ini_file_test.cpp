@@ -172,6 +172,9 @@ TEST_F(IniFileTest, RefusesWritesThatWouldNotReadBackAndLeavesTheFileAlone) {
   const Case cases[] = {
       {"", "k", "v"},   {"A]", "k", "v"}, {" A", "k", "v"}, {"A\n", "k", "v"}, {"A", "", "v"},    {"A", "k=1", "v"},
       {"A", ";k", "v"}, {"A", "[k", "v"}, {"A", "k ", "v"}, {"A", "k\r", "v"}, {"A", "k", "v\n"}, {"A", "k", "v\r"},
+      // A lone GBK lead byte at the end would take the header's "]" as its
+      // second half.
+      {"A\xB4", "k", "v"},
   };
   const std::string before = "[A]\nk=old\n";
   for (const Case& c : cases) {

@@ -20,6 +20,11 @@ constexpr std::uint64_t kFirstBlockSize = 8192;
 constexpr std::uint64_t kGrowthIncrement = 8192;
 constexpr std::uint32_t kFirstCapacity = 16;
 constexpr std::uint32_t kDirectoryStepIncrement = 16;
+// The most a block grows by at once. Growth as this list makes it stays far
+// below (it adds 8192 bytes, plus a value's shortfall, per enlargement of a
+// block of at most 4 GB); a cloned or nested block states its own, and a
+// malformed one must not make one small entry allocate gigabytes.
+constexpr std::uint64_t kMaxBlockGrowth = 16u << 20;
 constexpr std::size_t kMaxNameLength = kNameSize - 1;
 
 static_assert(ValueAreaFor(kFirstCapacity) == 744);
@@ -220,7 +225,8 @@ bool CxDataSet::EnsureSpace(std::size_t length) {
   if (length > kMaxValueLength) return false;
   if (block_ == nullptr) return CreateBlock(length);
 
-  Layout layout{BlockSize(block_), BlockGrowth(block_), Capacity(block_), DirectoryStep(block_)};
+  Layout layout{BlockSize(block_), std::min<std::uint64_t>(BlockGrowth(block_), kMaxBlockGrowth), Capacity(block_),
+                DirectoryStep(block_)};
   const std::uint64_t used = ValueBytes(block_);
   if (Count(block_) == layout.capacity) {
     // The directory grows by `step` entries, enlarging the block as often as

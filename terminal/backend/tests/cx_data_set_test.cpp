@@ -140,6 +140,31 @@ TEST(CxDataSet, DirectoryGrowthEnlargesTheBlockUntilTheEntriesFit) {
   for (int i = 0; i < 17; ++i) EXPECT_EQ(TextAt(list, i), "row " + std::to_string(i));
 }
 
+TEST(CxDataSet, AClonedBlockGrowsByAtMostTheLargestStepWhateverItsHeaderStates) {
+  CxDataSet full;
+  for (int i = 0; i < 16; ++i) ASSERT_TRUE(full.AddText("row " + std::to_string(i)));
+  const std::uint32_t largestStep = 16u << 20;
+  struct Case {
+    const char* what;
+    std::uint32_t growth;
+    std::uint32_t size;  // after one more entry
+  };
+  const Case cases[] = {
+      {"the growth of a list made here", 8192, 16384},
+      {"a growth beyond the largest step", 0xFFFF0000u, 8192 + largestStep},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::uint8_t> bytes = Bytes(full);
+    block::SetU32(bytes.data(), block::kBlockGrowthOffset, c.growth);
+    CxDataSet list = CxDataSet::CloneBlock(CxDataSetView(bytes));
+    ASSERT_NE(list.Block(), nullptr) << c.what;
+    ASSERT_TRUE(AddRaw(list, 7000)) << c.what;
+    EXPECT_EQ(block::BlockSize(list.Block()), c.size) << c.what;
+    EXPECT_EQ(TextAt(list, 15), "row 15") << c.what;
+    EXPECT_EQ(list.GetValue(16).size(), 7000u) << c.what;
+  }
+}
+
 TEST(CxDataSet, NamesAreCutTo31BytesOnACharacterBoundary) {
   struct Case {
     std::string name;

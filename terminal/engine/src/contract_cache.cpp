@@ -56,8 +56,9 @@ bool MakeFolder(const std::filesystem::path& folder) {
 std::string ContractCachePath() { return platform::ResolvePath(".\\Config\\Common\\ContractTable.dat"); }
 
 std::optional<std::string> EncodeContractCache(const ContractCacheKey& key, const backend::CxDataSetView& answer) {
-  if (key.tradingDate.empty()) return std::nullopt;
   const std::uint32_t count = answer.GetCount();
+  // A file without the status line would never read back.
+  if (key.tradingDate.empty() || count == 0) return std::nullopt;
   const ContractCacheHead head = HeadFor(key, count);
   std::string bytes(reinterpret_cast<const char*>(&head), sizeof head);
   for (std::uint32_t index = 0; index < count; ++index) {

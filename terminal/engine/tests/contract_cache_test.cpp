@@ -105,6 +105,8 @@ TEST(ContractCache, LinesTheFileCouldNotGiveBackAreNotWritten) {
   EXPECT_EQ(Decoded(Encoded(kKey, {kAnswer[0], longest})), (std::vector<std::string>{kAnswer[0], longest}));
   EXPECT_EQ(engine::EncodeContractCache(kKey, AnswerOf({kAnswer[0], longest + "x"}).View()), std::nullopt);
   EXPECT_EQ(engine::EncodeContractCache(kKey, AnswerOf({kAnswer[0], "A|\n|"}).View()), std::nullopt);
+  // Not even the status line: the file would count as no cache.
+  EXPECT_EQ(engine::EncodeContractCache(kKey, AnswerOf({}).View()), std::nullopt);
 }
 
 // Reading and writing the file in a fresh folder of each test.

@@ -42,7 +42,8 @@ std::string ContractCachePath();
 
 // The bytes of a cache file of `answer` for `key`; nothing when the file
 // could not give every line back as it is (a line too long, or holding a
-// line feed or a zero byte), or when the key has no trading date.
+// line feed or a zero byte), when the answer has no line at all, or when the
+// key has no trading date.
 std::optional<std::string> EncodeContractCache(const ContractCacheKey& key, const backend::CxDataSetView& answer);
 // The answer lines of a cache file, one text entry each, in file order;
 // nothing when the file was written for another key, or is truncated,
