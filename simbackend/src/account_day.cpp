@@ -141,7 +141,9 @@ bool ReplayDay(const BackendData& data, const DayBusiness& business, const std::
     const double price = PriceValue(data, contract, trade->price);
     const PerLot perLot = PerLotAmounts(data, contract, {leg.buySell, order.openClose, order.hedge}, RoundMoney(price),
                                         RoundPrice4(underlying(UnderlyingOf(data, contract))));
-    day.fees += perLot.fee * lots;
+    // Each fill is charged its fee to the cent, as its trade row shows it:
+    // the day's fees are the sum of the fills' own.
+    day.fees += RoundMoney(perLot.fee * lots);
     if (IsOption(data, contract))
       (leg.buySell == "1" ? day.premiumIn : day.premiumOut) += Fixed2(lots * Multiplier(data, contract) * price);
     const HeldDetail traded{contract,
