@@ -1,6 +1,9 @@
 // The push dispatcher: every pushed line that reaches the engine goes to
 // the handler of its push code.
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "backend/field_text.h"
 #include "engine/answer_fields.h"
@@ -26,7 +29,38 @@ constexpr int kExerciseOrder = 15012;
 constexpr int kExerciseCancel = 15013;
 }  // namespace push_code
 
+// The pushes that may be applied again after a download that already holds
+// what they tell: an order's state and cancel carry its state sequence, and
+// a stale one is passed over; a fill carries its fill number, and a fill the
+// engine holds is passed over.
+bool ReplaysSafely(int code) {
+  return code == push_code::kOrderState || code == push_code::kCancel || code == push_code::kTrade;
+}
+
 }  // namespace
+
+void COperationEngine::HoldPushForDownload(std::string_view line) {
+  const std::optional<int> code = backend::ParseDecimal(LineFields(line).Field(kPushCodeField));
+  if (!code || !ReplaysSafely(*code)) return;
+  if (pushesHeldForDownload_.size() >= kMaxPushesHeldForDownload) {
+    // Too much happened meanwhile to hold: the account is downloaded again
+    // once this download has ended.
+    pushesHeldForDownload_.clear();
+    pushesHeldOverflowed_ = true;
+    return;
+  }
+  pushesHeldForDownload_.emplace_back(line);
+}
+
+void COperationEngine::ReplayPushesHeldForDownload() {
+  std::vector<std::string> held;
+  held.swap(pushesHeldForDownload_);
+  if (std::exchange(pushesHeldOverflowed_, false)) {
+    RequestFullDownload();
+    return;
+  }
+  for (const std::string& line : held) OnPushLine(line);
+}
 
 void COperationEngine::OnPushLine(std::string_view line) {
   const LineFields fields(line);

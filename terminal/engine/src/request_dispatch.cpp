@@ -99,10 +99,14 @@ void COperationEngine::OnAsyncAnswer(const backend::RequestRecord& record) {
 }
 
 void COperationEngine::OnPushData(const backend::RequestRecord& record) {
-  if (engineState_.load() != EngineState::kReady) return;
   const backend::SubRequest* first = record.At(0);
   if (first == nullptr || first->answer.GetCount() == 0) return;
-  OnPushLine(backend::AnswerLine(*first, 0));
+  const std::string_view line = backend::AnswerLine(*first, 0);
+  if (engineState_.load() != EngineState::kReady) {
+    HoldPushForDownload(line);
+    return;
+  }
+  OnPushLine(line);
 }
 
 template <typename Callback, typename Record>
