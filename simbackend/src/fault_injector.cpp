@@ -43,13 +43,19 @@ FaultCounts FaultInjector::Counts() const {
   return counts_;
 }
 
+void FaultInjector::Hold(bool held) {
+  std::lock_guard lock(mutex_);
+  held_ = held;
+}
+
 bool FaultInjector::StrikesLocked(Stream stream, int perMille) {
-  if (perMille <= 0) return false;
+  if (held_ || perMille <= 0) return false;
   return static_cast<int>(streams_[stream]() % 1000) < perMille;
 }
 
 bool FaultInjector::DropsAt(std::uint64_t connection, int function, std::size_t rows) {
   std::lock_guard lock(mutex_);
+  if (held_) return false;
   if (function == kFollowUpFunction) {
     const auto pending = dropsPending_.find(connection);
     if (pending == dropsPending_.end() || --pending->second > 0) return false;

@@ -19,6 +19,9 @@ class FaultInjector {
   // Starts the plan's schedule from its beginning and the counts from 0.
   void Set(const FaultPlan& plan);
   FaultCounts Counts() const;
+  // While held, no fault strikes and no draw is made: the schedule goes on
+  // where it stopped once released.
+  void Hold(bool held);
 
   // At the request of `function` just served on `connection`, whose answer
   // leaves `rows` rows for follow-ups: true when the connection drops now
@@ -41,6 +44,7 @@ class FaultInjector {
 
   mutable std::mutex mutex_;  // guards every member below
   FaultPlan plan_;
+  bool held_ = false;
   std::mt19937_64 streams_[kStreamCount];
   FaultCounts counts_;
   // Connections that drop after that many more follow-ups.

@@ -401,6 +401,7 @@ std::size_t Server::AdvanceQuotes() { return impl_->Feed().Advance(); }
 
 void Server::SetFaults(const FaultPlan& plan) { impl_->Faults().Set(plan); }
 FaultCounts Server::Faults() const { return impl_->Faults().Counts(); }
+void Server::HoldFaults(bool held) { impl_->Faults().Hold(held); }
 
 void Server::SetFillBehaviour(FillBehaviour fills) { impl_->Floor().SetFillBehaviour(fills); }
 

@@ -72,6 +72,23 @@ TEST(FaultSchedule, APlanWithoutChancesInjectsNothing) {
     EXPECT_EQ(seen.pushes[i], (std::vector<std::string>{OrderState(static_cast<int>(i), "p"), Fill(static_cast<int>(i))}));
 }
 
+TEST(FaultSchedule, HeldFaultsDrawNothingAndTheScheduleGoesOnAfter) {
+  const FaultPlan plan{.seed = 5, .dropPerMille = 300, .duplicatePerMille = 300};
+  FaultInjector straight;
+  straight.Set(plan);
+  FaultInjector held;
+  held.Set(plan);
+  for (int i = 0; i < 100; ++i) {
+    held.Hold(true);
+    EXPECT_FALSE(held.DropsAt(1, 5011, 0));
+    EXPECT_EQ(held.Garble({Fill(i)}), std::vector<std::string>{Fill(i)});
+    held.Hold(false);
+    EXPECT_EQ(held.DropsAt(1, 5011, 0), straight.DropsAt(1, 5011, 0));
+    EXPECT_EQ(held.Garble({Fill(i)}), straight.Garble({Fill(i)}));
+  }
+  EXPECT_EQ(held.Counts().Total(), straight.Counts().Total());
+}
+
 TEST(FaultSchedule, ADropDrawnForAMultiRowAnswerStrikesAtOneOfItsRows) {
   FaultInjector faults;
   faults.Set({.seed = 7, .dropPerMille = 1000});

@@ -134,6 +134,9 @@ class Server {
   // the counts from 0; a plan of no chances injects none.
   void SetFaults(const FaultPlan& plan);
   FaultCounts Faults() const;
+  // Holds the faults off (a checker looking at both sides) and lets them
+  // strike again; the schedule goes on where it stopped.
+  void HoldFaults(bool held);
 
   // Moves every subscribed contract one step and pushes the updates to the
   // connections that subscribed; the number of connections reached.
