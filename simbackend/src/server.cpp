@@ -253,9 +253,10 @@ class Server::Impl {
     if (request) {
       connection.SetSession(session);
       if (faults_.DropsAt(connection.Id(), request->function, answer.rows.size())) {
-        // The request took effect; only its answer is lost with the connection.
-        connection.Shutdown();
+        // The request takes its full effect (the book is settled when the
+        // client sees the drop); only its answer is lost with the connection.
         if (answer.then) answer.then();
+        connection.Shutdown();
         return;
       }
       if (!answer.rows.empty()) connection.KeepRows(request->Sequence(), std::move(answer.rows));
