@@ -68,8 +68,10 @@ TEST(FaultSchedule, TheSameSeedDrawsTheSameFaultsWhateverTheOtherKindsDo) {
 TEST(FaultSchedule, APlanWithoutChancesInjectsNothing) {
   const Decisions seen = DrawAll(FaultPlan{}, true);
   EXPECT_EQ(seen.counts.Total(), 0u);
-  for (std::size_t i = 0; i < seen.pushes.size(); ++i)
-    EXPECT_EQ(seen.pushes[i], (std::vector<std::string>{OrderState(static_cast<int>(i), "p"), Fill(static_cast<int>(i))}));
+  for (std::size_t i = 0; i < seen.pushes.size(); ++i) {
+    const int order = static_cast<int>(i);
+    EXPECT_EQ(seen.pushes[i], (std::vector<std::string>{OrderState(order, "p"), Fill(order)}));
+  }
 }
 
 TEST(FaultSchedule, HeldFaultsDrawNothingAndTheScheduleGoesOnAfter) {
