@@ -15,6 +15,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <mutex>
@@ -65,6 +66,8 @@ constexpr const char* kPassword = "111111";
 // Every wait of the soak is bounded by this.
 constexpr auto kBound = std::chrono::seconds(20);
 constexpr std::size_t kCheckpointEvery = 100;
+// How long the connection keeps its state before a checkpoint compares.
+constexpr auto kQuietConnection = std::chrono::milliseconds(100);
 // The downloads of the account's orders and of its trades.
 constexpr int kOrdersDownload = 5134;
 constexpr int kTradesDownload = 5003;
@@ -203,8 +206,10 @@ class Soak : public ::testing::Test {
     communicating_ = true;
     shell_.SetVersionText("1.0.0.1");
     shell_.SelectGateway("127.0.0.1", server_->Port());
-    backend::SetConnectionStateHook(
-        [this](int connection, int flag, int state) { engine_.OnConnectionState(state, flag, connection); });
+    backend::SetConnectionStateHook([this](int connection, int flag, int state) {
+      ++connectionChanges_;
+      engine_.OnConnectionState(state, flag, connection);
+    });
   }
 
   void TearDown() override {
@@ -542,8 +547,19 @@ class Soak : public ::testing::Test {
     // own price queries would empty its tables for a download mid-way.
     server_->HoldFaults(true);
     simbackend::AccountView book;
+    // A drop just before is seen by the transport a moment later: the
+    // connection must have kept its state a while, lest a reconnect
+    // download empty the engine's tables while they are compared.
+    std::size_t changesSeen = connectionChanges_.load();
+    auto quietSince = std::chrono::steady_clock::now();
     const bool caughtUp = PumpUntil([&] {
-      if (engine_.GetEngineState() != engine::EngineState::kReady) return false;
+      if (const std::size_t changes = connectionChanges_.load(); changes != changesSeen) {
+        changesSeen = changes;
+        quietSince = std::chrono::steady_clock::now();
+      }
+      if (std::chrono::steady_clock::now() - quietSince < kQuietConnection ||
+          engine_.GetEngineState() != engine::EngineState::kReady)
+        return false;
       book = *server_->Book(kCustomer);
       return engine_e2e::EngineOrderKeys(engine_, kCustomer) == engine_e2e::BookOrderKeys(book) &&
              engine_e2e::EngineTradeKeys(engine_, kCustomer) == engine_e2e::BookTradeKeys(book);
@@ -577,6 +593,7 @@ class Soak : public ::testing::Test {
   client::ReceivePump pump_{engine_, subscriptions_, {.orders = &engineOrders_, .orderStates = &module_}};
   std::size_t submitted_ = 0;
   std::size_t seenResults_ = 0;  // the results delivered up to the last one waited for
+  std::atomic<std::size_t> connectionChanges_{0};  // reported by the transport
   RecentLines engineLog_;
   std::string folder_;
   bool communicating_ = false;
