@@ -1,5 +1,6 @@
 // The push dispatcher: every pushed line that reaches the engine goes to
 // the handler of its push code.
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -39,9 +40,23 @@ bool ReplaysSafely(int code) {
 
 }  // namespace
 
-void COperationEngine::HoldPushForDownload(std::string_view line) {
+void COperationEngine::ApplyOrHoldPush(std::string_view line) {
   const std::optional<int> code = backend::ParseDecimal(LineFields(line).Field(kPushCodeField));
-  if (!code || !ReplaysSafely(*code)) return;
+  if (!code || !ReplaysSafely(*code)) {
+    // Other pushes may ask the user first: no download waits for them, and
+    // one that comes during a download is not applied.
+    if (engineState_.load() == EngineState::kReady) OnPushLine(line);
+    return;
+  }
+  std::lock_guard applying(applyLock_);
+  if (engineState_.load() == EngineState::kReady) {
+    OnPushLine(line);
+  } else {
+    HoldPushForDownload(line);
+  }
+}
+
+void COperationEngine::HoldPushForDownload(std::string_view line) {
   if (pushesHeldForDownload_.size() >= kMaxPushesHeldForDownload) {
     // Too much happened meanwhile to hold: the account is downloaded again
     // once this download has ended.
@@ -59,7 +74,7 @@ void COperationEngine::ReplayPushesHeldForDownload() {
     RequestFullDownload();
     return;
   }
-  for (const std::string& line : held) OnPushLine(line);
+  for (const std::string& line : held) ApplyOrHoldPush(line);
 }
 
 void COperationEngine::OnPushLine(std::string_view line) {

@@ -338,6 +338,17 @@ TEST_F(RequestDispatch, TooManyPushesForADownloadToHoldHaveTheAccountDownloadedA
   EXPECT_EQ(engine.GetEngineState(), EngineState::kInitialDownload);
 }
 
+TEST_F(RequestDispatch, AnAnswerThatComesOnceADownloadHasBegunIsLeftToIt) {
+  backEnd.Answer(5011, {kDone});
+  // The connection comes back from a drop while the order is answered.
+  backEnd.duringSend = [this] { engine.OnConnectionState(1, 2, 0); };
+  backend::RequestPtr order = MakeRequest(5011, Leading());
+  std::string error;
+  EXPECT_TRUE(engine.SendRequest(*order, error)) << error;
+  EXPECT_EQ(engine.GetEngineState(), EngineState::kReconnectDownload);
+  EXPECT_TRUE(engine.applied.empty());
+}
+
 TEST_F(RequestDispatch, SendFailuresAreLoggedAndReported) {
   backEnd.refuseAsync = true;
   backend::RequestPtr history = MakeRequest(5003, Leading());

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -277,12 +278,20 @@ class COperationEngine : public COperationEngineBase {
   void RunDownloadThread(platform::Event& stop);
   void RunDownloadStep(bool idleTick);
 
+  // Applies a pushed line while the engine is ready; an order-state, cancel
+  // or fill push that comes while it downloads is held.
+  void ApplyOrHoldPush(std::string_view line);
   // The pushes held while a download runs (GUI thread only), at most
   // kMaxPushesHeldForDownload; beyond that the account is downloaded again.
   void HoldPushForDownload(std::string_view line);
   void ReplayPushesHeldForDownload();
   std::vector<std::string> pushesHeldForDownload_;
   bool pushesHeldOverflowed_ = false;
+  // Held while a push or an answer is applied and while a download empties
+  // the tables it loads, so that neither lands in the middle of the other:
+  // a push that lets the engine lock go to fetch its order would otherwise
+  // add rows the download then loads again. Taken before the engine lock.
+  std::mutex applyLock_;
 
   void AnswerFeeRateLocally(backend::RequestRecord& record);
   // Tests and applies every answered sub-request of an account-changing
