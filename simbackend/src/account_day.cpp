@@ -231,7 +231,8 @@ Funds ComputeFunds(const BackendData& data, const Account& account, const DayBus
     (bought ? funds.buyMargin : funds.sellMargin) += RoundPerLot(sum.margin);
     const double m = Multiplier(data, contract);
     const double lots = static_cast<double>(sum.lots);
-    const double price = RoundPrice3(Fixed2(last(contract)));
+    // Read as the terminal reads a last price: money, half a cent up.
+    const double price = RoundPrice3(RoundMoney(last(contract)));
     const double cost = RoundPrice3(sum.cost);
     if (!IsOption(data, contract)) {
       funds.floatingProfit += RoundMoney(Fixed2(bought ? lots * m * price - m * cost : m * cost - lots * m * price));
