@@ -141,7 +141,9 @@ bool ReplayDay(const BackendData& data, const DayBusiness& business, const std::
     const double price = PriceValue(data, contract, trade->price);
     const PerLot perLot = PerLotAmounts(data, contract, {leg.buySell, order.openClose, order.hedge}, RoundMoney(price),
                                         RoundPrice4(underlying(UnderlyingOf(data, contract))));
-    day.fees += perLot.fee * lots;
+    // Each fill is charged its fee to the cent, as its trade row shows it:
+    // the day's fees are the sum of the fills' own.
+    day.fees += RoundMoney(perLot.fee * lots);
     if (IsOption(data, contract))
       (leg.buySell == "1" ? day.premiumIn : day.premiumOut) += Fixed2(lots * Multiplier(data, contract) * price);
     const HeldDetail traded{contract,
@@ -229,7 +231,8 @@ Funds ComputeFunds(const BackendData& data, const Account& account, const DayBus
     (bought ? funds.buyMargin : funds.sellMargin) += RoundPerLot(sum.margin);
     const double m = Multiplier(data, contract);
     const double lots = static_cast<double>(sum.lots);
-    const double price = RoundPrice3(Fixed2(last(contract)));
+    // Read as the terminal reads a last price: money, half a cent up.
+    const double price = RoundPrice3(RoundMoney(last(contract)));
     const double cost = RoundPrice3(sum.cost);
     if (!IsOption(data, contract)) {
       funds.floatingProfit += RoundMoney(Fixed2(bought ? lots * m * price - m * cost : m * cost - lots * m * price));

@@ -8,6 +8,7 @@
 
 #include "connection.h"
 #include "deferred_answers.h"
+#include "fault_injector.h"
 #include "functions.h"
 #include "listener.h"
 #include "message_lines.h"
@@ -71,7 +72,9 @@ class Server::Impl {
     accounts_.emplace(data_);
     floor_.emplace(
         data_, *feed_, *accounts_, FillBehaviour{},
-        [this](const std::string& customer, const std::vector<std::string>& lines) { Push(customer, lines); });
+        [this](const std::string& customer, const std::vector<std::string>& lines) {
+          Push(customer, faults_.Garble(lines));
+        });
     feed_->SetStepListener([this](const std::vector<std::size_t>& moved) { floor_->MatchMoved(moved); });
     functions_.emplace(data_, listener_.Port(), *feed_, *accounts_, *floor_);
     deferred_.Start();
@@ -143,6 +146,9 @@ class Server::Impl {
     }
     return reached;
   }
+
+  FaultInjector& Faults() { return faults_; }
+  const FaultInjector& Faults() const { return faults_; }
 
   QuoteFeed& Feed() { return *feed_; }
   TradingFloor& Floor() { return *floor_; }
@@ -231,6 +237,7 @@ class Server::Impl {
   void OnClosed(Connection& connection, const std::string& reason) {
     Log("connection " + std::to_string(connection.Id()) + " " + reason);
     feed_->Unsubscribe(connection.Id());
+    faults_.Forget(connection.Id());
     // Under the lock, so that a waiter cannot miss the change between its
     // count and its wait.
     std::lock_guard lock(connectionsMutex_);
@@ -241,10 +248,17 @@ class Server::Impl {
     const std::optional<Request> request = ParseRequest(frame.text);
     Session session = connection.CurrentSession();
     requests_.Add({connection.Id(), request ? request->function : -1, session.customer, frame.text});
-    const std::optional<Rule> rule = request ? FindRule(request->function) : std::nullopt;
+    const std::optional<Rule> rule = request ? RuleFor(request->function) : std::nullopt;
     Answer answer = Respond(connection, request, session, rule);
     if (request) {
       connection.SetSession(session);
+      if (faults_.DropsAt(connection.Id(), request->function, answer.rows.size())) {
+        // The request takes its full effect (the book is settled when the
+        // client sees the drop); only its answer is lost with the connection.
+        if (answer.then) answer.then();
+        connection.Shutdown();
+        return;
+      }
       if (!answer.rows.empty()) connection.KeepRows(request->Sequence(), std::move(answer.rows));
     }
     const std::string bytes = AnswerFrame(frame.sequence, answer.line);
@@ -292,6 +306,13 @@ class Server::Impl {
     return answer;
   }
 
+  // The script's rule, else a delay when the fault plan draws one.
+  std::optional<Rule> RuleFor(int function) {
+    std::optional<Rule> rule = FindRule(function);
+    if (!rule && faults_.Delays(function)) rule = Rule{Rule::Kind::kDelay, 0, {}, faults_.Delay()};
+    return rule;
+  }
+
   std::optional<Rule> FindRule(int function) const {
     std::lock_guard lock(rulesMutex_);
     const auto found = rules_.find(function);
@@ -319,6 +340,7 @@ class Server::Impl {
 
   RequestLog requests_;
   DeferredAnswers deferred_;
+  FaultInjector faults_;
   platform::WorkerThread acceptor_;
 };
 
@@ -377,6 +399,10 @@ std::size_t Server::PushMessageBox(std::string_view customer, std::string_view t
 }
 
 std::size_t Server::AdvanceQuotes() { return impl_->Feed().Advance(); }
+
+void Server::SetFaults(const FaultPlan& plan) { impl_->Faults().Set(plan); }
+FaultCounts Server::Faults() const { return impl_->Faults().Counts(); }
+void Server::HoldFaults(bool held) { impl_->Faults().Hold(held); }
 
 void Server::SetFillBehaviour(FillBehaviour fills) { impl_->Floor().SetFillBehaviour(fills); }
 

@@ -22,10 +22,11 @@ FundsView FundsViewOf(const Funds& f) {
 std::vector<PositionView> PositionsOf(const BackendData& data, const std::vector<HeldDetail>& details) {
   std::vector<PositionView> positions;
   std::vector<double> margins;  // of each position, as the funds sum them
+  std::vector<double> costs;
   for (const HeldDetail& d : details) {
     const Contract& contract = data.contracts[d.contract];
     const PositionView key{
-        data.ExchangeOf(contract).id, contract.code, d.buySell, d.hedge, d.tradeCode, d.seat, 0, 0, {}};
+        data.ExchangeOf(contract).id, contract.code, d.buySell, d.hedge, d.tradeCode, d.seat, 0, 0, {}, {}};
     auto found = std::find_if(positions.begin(), positions.end(), [&](const PositionView& p) {
       return p.exchange == key.exchange && p.contract == key.contract && p.buySell == key.buySell &&
              p.hedge == key.hedge && p.tradeCode == key.tradeCode && p.seat == key.seat;
@@ -33,12 +34,18 @@ std::vector<PositionView> PositionsOf(const BackendData& data, const std::vector
     if (found == positions.end()) {
       found = positions.insert(positions.end(), key);
       margins.push_back(0);
+      costs.push_back(0);
     }
     found->lots += d.lots;
     found->todayLots += d.today ? d.lots : 0;
-    margins[static_cast<std::size_t>(found - positions.begin())] += RoundMoney(d.margin);
+    const auto at = static_cast<std::size_t>(found - positions.begin());
+    margins[at] += RoundMoney(d.margin);
+    costs[at] = RoundMoney(costs[at] + static_cast<double>(d.lots) * PriceValue(data, d.contract, d.positionPrice));
   }
-  for (std::size_t i = 0; i < positions.size(); ++i) positions[i].margin = MoneyText(margins[i]);
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    positions[i].margin = MoneyText(margins[i]);
+    positions[i].cost = MoneyText(costs[i]);
+  }
   return positions;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <set>
 
@@ -121,6 +122,26 @@ TEST_F(OrderTest, AFillOrKillOrderFillsWholeOrNotAtAll) {
     ASSERT_FALSE(pushes.empty());
     EXPECT_EQ(PushCode(pushes.back()), c.filled > 0 ? 15005 : 15004);
   }
+}
+
+TEST_F(OrderTest, EachFillIsChargedItsFeeToTheCent) {
+  // rb is charged 0.0001 of the turnover, 10 tons a lot: the fee of a lot
+  // at price p is p thousandths, with a third decimal unless p ends in 0.
+  const auto cents = [](const std::string& money) { return std::llround(std::stod(money) * 100); };
+  const long long before = cents(server_->Book("10001")->funds.fees);
+  long long thousandths = 0;
+  long long charged = 0;  // each fill's fee rounded as money is: half a cent and more up
+  // Fills until the fills' rounded fees add up to other cents than the
+  // unrounded sum would.
+  for (int fill = 0; fill < 50 && std::llround(static_cast<double>(thousandths) / 10) == charged; ++fill) {
+    const std::string ask = Best("S", "rb2705").ask;
+    ASSERT_EQ(Field(Placed({"S", "rb2705", "0", "0", "1", ask}), 4), "Y");
+    thousandths += std::stoll(ask);
+    charged += static_cast<long long>(std::floor(std::stod(ask) / 10 + 0.55));
+    server_->AdvanceQuotes();
+  }
+  ASSERT_NE(std::llround(static_cast<double>(thousandths) / 10), charged) << "the market gave no such fills";
+  EXPECT_EQ(cents(server_->Book("10001")->funds.fees) - before, charged);
 }
 
 TEST_F(OrderTest, ACancelReleasesWhatTheRestingOrderFroze) {

@@ -31,6 +31,7 @@
 #include "client/login.h"
 #include "client/operation_frame.h"
 #include "client/testing/recording_shell.h"
+#include "engine_e2e.h"
 #include "engine/operation_engine.h"
 #include "engine/row_field.h"
 #include "platform/files.h"
@@ -41,46 +42,14 @@ namespace {
 
 using engine::Table;
 using engine::Text;
-using Key = std::vector<std::string>;
+using engine_e2e::Key;
+using engine_e2e::OfAccount;
+using engine_e2e::Sorted;
 
 constexpr auto kDownloadBound = std::chrono::seconds(60);
 
 const client::LoginRequest kTrader{backend::kTradingLogin, "10001", "111111"};
 const client::LoginRequest kManager{backend::kManagementLogin, "90001", "999999"};
-
-// The engine with its tables open for reading.
-class VisibleEngine : public engine::COperationEngine {
- public:
-  ~VisibleEngine() override { StopDownloadThread(); }
-
-  // The rows of a table, read under the engine lock.
-  template <engine::EngineRow Row>
-  std::vector<Row> Rows(Table table) const {
-    std::lock_guard guard(lock_);
-    const backend::CxDataSet& rows = TableAt(table);
-    std::vector<Row> result;
-    for (std::uint32_t index = 0; index < rows.GetCount(); ++index) {
-      if (const std::optional<Row> row = engine::RowFromBytes<Row>(rows.GetValue(index))) result.push_back(*row);
-    }
-    return result;
-  }
-};
-
-// The keys of a list, sorted, to compare as multisets.
-std::vector<Key> Sorted(std::vector<Key> keys) {
-  std::ranges::sort(keys);
-  return keys;
-}
-
-template <typename Row>
-std::vector<Key> OfAccount(const std::vector<Row>& rows, const std::string& account,
-                           const std::function<Key(const Row&)>& key) {
-  std::vector<Key> keys;
-  for (const Row& row : rows) {
-    if (Text(row.szTradeAccount) == account) keys.push_back(key(row));
-  }
-  return Sorted(std::move(keys));
-}
 
 class EngineDownloadEndToEnd : public ::testing::Test {
  protected:
@@ -147,20 +116,18 @@ class EngineDownloadEndToEnd : public ::testing::Test {
   // Drains the result queue as the GUI thread's timer does, the engine
   // seeing every item first and closing each drain, until `done` holds.
   bool PumpUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + kDownloadBound;
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      while (const backend::RequestPtr record = backend::TheResultQueue().TakeNext()) {
-        if (record->IsPush()) {
-          engine.OnPushData(*record);
-        } else {
-          engine.OnAsyncAnswer(*record);
-        }
-      }
-      engine.OnPushBatchDone();
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return engine_e2e::PumpUntil(
+        [this] {
+          while (const backend::RequestPtr record = backend::TheResultQueue().TakeNext()) {
+            if (record->IsPush()) {
+              engine.OnPushData(*record);
+            } else {
+              engine.OnAsyncAnswer(*record);
+            }
+          }
+          engine.OnPushBatchDone();
+        },
+        done, kDownloadBound);
   }
   bool PumpUntilReady() {
     return PumpUntil([this] { return engine.GetEngineState() == engine::EngineState::kReady; });
@@ -177,9 +144,9 @@ class EngineDownloadEndToEnd : public ::testing::Test {
     return functions;
   }
 
-  // The account's orders, trades, positions (as downloaded, and with the
-  // day's trades replayed) and trade codes in the engine equal those of the
-  // back end; so do its funds, to the cent, but for the figures `apart`.
+  // The account's day in the engine equals the book's (funds to the cent,
+  // but for the figures `apart`), and so do its positions as downloaded and
+  // its trade codes.
   void ExpectAccountAsTheBookHasIt(const std::string& customer, const std::set<std::string_view>& apart = {}) {
     SCOPED_TRACE(customer);
     const std::optional<simbackend::AccountView> book = server->Book(customer);
@@ -187,37 +154,7 @@ class EngineDownloadEndToEnd : public ::testing::Test {
 
     ASSERT_FALSE(book->orders.empty());
     ASSERT_FALSE(book->trades.empty());
-    std::vector<Key> bookOrders;
-    for (const simbackend::OrderView& order : book->orders) {
-      bookOrders.push_back({order.number, order.exchange, order.contract, order.buySell, order.openClose, order.hedge,
-                            std::to_string(order.lots), std::to_string(order.filled), order.state});
-    }
-    EXPECT_EQ(OfAccount<engine::OrderRow>(
-                  engine.Rows<engine::OrderRow>(Table::kOrders), customer,
-                  [](const engine::OrderRow& row) -> Key {
-                    return {std::string(Text(row.szOrderNo)),       std::string(Text(row.szExchangeCode)),
-                            std::string(Text(row.szContractCode)),  std::string(Text(row.szNameBS)),
-                            std::string(Text(row.szNameEO)),        std::string(Text(row.szNameSH)),
-                            std::string(Text(row.szOrderHands)),    std::string(Text(row.szDealHands)),
-                            std::string(Text(row.szFlagOrderState))};
-                  }),
-              Sorted(bookOrders));
-
-    std::vector<Key> bookTrades;
-    for (const simbackend::TradeView& trade : book->trades) {
-      bookTrades.push_back({trade.fillNumber, trade.orderNumber, trade.exchange, trade.contract, trade.buySell,
-                            trade.openClose, trade.hedge, std::to_string(trade.lots), trade.price});
-    }
-    EXPECT_EQ(OfAccount<engine::TradeRow>(
-                  engine.Rows<engine::TradeRow>(Table::kTrades), customer,
-                  [](const engine::TradeRow& row) -> Key {
-                    return {std::string(Text(row.szDealNo)),       std::string(Text(row.szOrderNo)),
-                            std::string(Text(row.szExchangeCode)), std::string(Text(row.szContractCode)),
-                            std::string(Text(row.szNameBS)),       std::string(Text(row.szNameEO)),
-                            std::string(Text(row.szNameSH)),       std::string(Text(row.szDealHands)),
-                            std::string(Text(row.szDealPrice))};
-                  }),
-              Sorted(bookTrades));
+    engine_e2e::ExpectDayAsTheBookHasIt(engine, *book, customer, apart);
 
     // The positions held before the market opened, as the data folder lists them.
     std::vector<Key> dataPositions;
@@ -237,26 +174,6 @@ class EngineDownloadEndToEnd : public ::testing::Test {
               Sorted(dataPositions));
 
     ASSERT_FALSE(dataPositions.empty());
-    std::vector<Key> bookPositions;
-    for (const simbackend::PositionView& position : book->positions) {
-      bookPositions.push_back({position.exchange, position.contract, position.buySell, position.hedge,
-                               position.tradeCode, position.seat, std::to_string(position.lots),
-                               std::to_string(position.todayLots), position.margin});
-    }
-    EXPECT_EQ(OfAccount<engine::PositionSummaryRow>(engine.Rows<engine::PositionSummaryRow>(Table::kPositionSummary),
-                                                    customer,
-                                                    [](const engine::PositionSummaryRow& row) -> Key {
-                                                      return {std::string(Text(row.szExchangeCode)),
-                                                              std::string(Text(row.szContractCode)),
-                                                              std::string(Text(row.szFlagBS)),
-                                                              std::string(Text(row.szFlagSH)),
-                                                              std::string(Text(row.szMapCode)),
-                                                              std::string(Text(row.szSeatCode)),
-                                                              std::to_string(engine::ReadInt(row.szPositionVolume)),
-                                                              std::to_string(engine::ReadInt(row.szTodayVolume)),
-                                                              std::string(Text(row.szEngrossCautionMoney))};
-                                                    }),
-              Sorted(bookPositions));
 
     std::vector<Key> dataTradeCodes;
     for (const simbackend::TradeCode& code : data.tradeCodes) {
@@ -268,40 +185,6 @@ class EngineDownloadEndToEnd : public ::testing::Test {
                     return {std::string(Text(row.szExchangeCode)), std::string(Text(row.szMapCode))};
                   }),
               Sorted(dataTradeCodes));
-
-    const std::vector<engine::FundRow> funds = engine.Rows<engine::FundRow>(Table::kFunds);
-    const auto fund =
-        std::ranges::find_if(funds, [&](const engine::FundRow& row) { return Text(row.szTradeAccount) == customer; });
-    ASSERT_NE(fund, funds.end());
-    EXPECT_EQ(
-        std::ranges::count_if(funds, [&](const engine::FundRow& row) { return Text(row.szTradeAccount) == customer; }),
-        1);
-    const simbackend::FundsView& money = book->funds;
-    const std::vector<std::tuple<std::string_view, std::string_view, std::string>> figures{
-        {"previous balance", Text(fund->szDepositYesterday), money.previousBalance},
-        {"deposits", Text(fund->szFundField11), money.deposits},
-        {"withdrawals", Text(fund->szFundField12), money.withdrawals},
-        {"buy frozen", Text(fund->szBFreeze), money.buyFrozen},
-        {"sell frozen", Text(fund->szSFreeze), money.sellFrozen},
-        {"frozen fee", Text(fund->szFreezeCommissionCharge), money.frozenFee},
-        {"frozen premium", Text(fund->szFrozenRoyalty), money.frozenPremium},
-        {"buy margin", Text(fund->szBCautionMoney), money.buyMargin},
-        {"sell margin", Text(fund->szSCautionMoney), money.sellMargin},
-        {"fees", Text(fund->szCommissionCharge), money.fees},
-        {"closing profit", Text(fund->szOffsetProfitAndLoss), money.closingProfit},
-        {"floating profit", Text(fund->szProfitAndLoss), money.floatingProfit},
-        {"premium paid", Text(fund->szRoyaltyOut), money.premiumPaid},
-        {"premium received", Text(fund->szRoyaltyIn), money.premiumReceived},
-        {"option value", Text(fund->szOptionMarketValue), money.optionValue},
-        {"credit", Text(fund->szCreditMoney), money.credit},
-        {"available", Text(fund->szUsableMoney), money.available},
-        {"equity", Text(fund->szDynamicRights), money.equity},
-    };
-    for (const auto& [name, engineFigure, bookFigure] : figures) {
-      if (!apart.contains(name)) {
-        EXPECT_EQ(engineFigure, bookFigure) << name;
-      }
-    }
   }
 
   // Every contract of the back end, once.
@@ -321,7 +204,7 @@ class EngineDownloadEndToEnd : public ::testing::Test {
   client_testing::ScopedShell installed{shell};
   simbackend::BackendData data;
   std::unique_ptr<simbackend::Server> server;
-  VisibleEngine engine;
+  engine_e2e::VisibleEngine engine;
 
  private:
   std::string folder_;

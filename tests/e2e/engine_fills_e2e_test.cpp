@@ -29,6 +29,7 @@
 #include "backend/transport.h"
 #include "engine/operation_engine.h"
 #include "engine/row_field.h"
+#include "engine_e2e.h"
 #include "platform/files.h"
 #include "simbackend/server.h"
 
@@ -40,27 +41,6 @@ using engine::Text;
 constexpr const char* kCustomer = "10001";
 constexpr const char* kPassword = "111111";
 constexpr auto kBound = std::chrono::seconds(20);
-
-// The engine with its tables open for reading and its price refresh for
-// calling.
-class VisibleEngine : public engine::COperationEngine {
- public:
-  ~VisibleEngine() override { StopDownloadThread(); }
-
-  using COperationEngine::RefreshPrices;
-
-  // The rows of a table, read under the engine lock.
-  template <engine::EngineRow Row>
-  std::vector<Row> Rows(Table table) const {
-    std::lock_guard guard(lock_);
-    std::vector<Row> rows;
-    const backend::CxDataSet& list = TableAt(table);
-    for (std::uint32_t index = 0; index < list.GetCount(); ++index) {
-      if (const std::optional<Row> row = engine::RowFromBytes<Row>(list.GetValue(index))) rows.push_back(*row);
-    }
-    return rows;
-  }
-};
 
 class EngineFills : public backend_testing::TransportFixture {
  protected:
@@ -159,20 +139,18 @@ class EngineFills : public backend_testing::TransportFixture {
   // seeing every push and answer first and closing each drain, until `done`
   // holds; false past the bound.
   bool ApplyPushesUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + kBound;
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      while (const backend::RequestPtr record = backend::TheResultQueue().TakeNext()) {
-        if (record->IsPush()) {
-          engine_.OnPushData(*record);
-        } else {
-          engine_.OnAsyncAnswer(*record);
-        }
-      }
-      engine_.OnPushBatchDone();
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+    return engine_e2e::PumpUntil(
+        [this] {
+          while (const backend::RequestPtr record = backend::TheResultQueue().TakeNext()) {
+            if (record->IsPush()) {
+              engine_.OnPushData(*record);
+            } else {
+              engine_.OnAsyncAnswer(*record);
+            }
+          }
+          engine_.OnPushBatchDone();
+        },
+        done, kBound);
   }
 
   simbackend::AccountView Book() const { return *server_->Book(kCustomer); }
@@ -330,7 +308,7 @@ class EngineFills : public backend_testing::TransportFixture {
   std::string folder_;
   std::unique_ptr<simbackend::Server> server_;
   backend::AccountTable accounts_;
-  VisibleEngine engine_;
+  engine_e2e::VisibleEngine engine_;
 };
 
 TEST_F(EngineFills, TheDownloadedAccountAgreesWithTheBook) { ASSERT_NO_FATAL_FAILURE(ExpectAccountAgrees()); }

@@ -94,6 +94,9 @@ struct PositionView {
   std::int64_t lots = 0;
   std::int64_t todayLots = 0;  // opened by the day's fills; the rest was held before the market opened
   std::string margin;
+  // The lots times their holding prices (a pre-open detail's the previous
+  // settlement price, a fill's its price), summed as the terminal sums them.
+  std::string cost;
 };
 
 // A profit/loss or condition order that stands at the back end.

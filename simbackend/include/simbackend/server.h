@@ -10,9 +10,10 @@
 // terminal does not place, are placed by the script.
 //
 // Tests start it in-process on port 0 and script it: refuse a function, hold
-// or delay its answers, drop connections, push lines or messages to an
-// account, move the quotes a step, set how orders fill, read an account's
-// book, and look at the requests that came in.
+// or delay its answers, drop connections, inject faults on a seeded
+// schedule, push lines or messages to an account, move the quotes a step,
+// set how orders fill, read an account's book, and look at the requests
+// that came in.
 // Every scripting call is thread-safe, every wait is bounded by its time-out,
 // and Stop() (or the destructor) closes every connection and joins every
 // thread the server started.
@@ -29,6 +30,7 @@
 #include <vector>
 
 #include "simbackend/account_view.h"
+#include "simbackend/fault_plan.h"
 #include "simbackend/fill_behaviour.h"
 
 namespace simbackend {
@@ -127,6 +129,14 @@ class Server {
   // the number of connections reached.
   std::size_t PushMessage(std::string_view customer, const MessagePush& message);
   std::size_t PushMessageBox(std::string_view customer, std::string_view title, std::string_view text);
+
+  // Injects the plan's faults from now on, its schedule started afresh and
+  // the counts from 0; a plan of no chances injects none.
+  void SetFaults(const FaultPlan& plan);
+  FaultCounts Faults() const;
+  // Holds the faults off (a checker looking at both sides) and lets them
+  // strike again; the schedule goes on where it stopped.
+  void HoldFaults(bool held);
 
   // Moves every subscribed contract one step and pushes the updates to the
   // connections that subscribed; the number of connections reached.

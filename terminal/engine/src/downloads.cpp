@@ -100,6 +100,9 @@ bool COperationEngine::DownloadInterrupted() {
 }
 
 void COperationEngine::EmptyDownloadTables(DownloadKind kind) {
+  // A push or answer being applied ends first; those after it wait for the
+  // download (the engine is no longer ready).
+  std::lock_guard applying(applyLock_);
   std::lock_guard guard(lock_);
   for (const Table table : {Table::kFunds, Table::kOrders, Table::kSpecialOrders, Table::kTrades, Table::kChangeQueue,
                             Table::kExercisableQuantities, Table::kExerciseOrders}) {

@@ -103,9 +103,11 @@ void COperationEngine::OnPushBatchDone() {
 
   std::vector<TableChangeRecord> reloads;
   bool initialDownloadEnded = false;
+  bool downloadEnded = false;
   {
     std::lock_guard downloadLock(downloadLock_);
     if (downloadState_.load() == DownloadState::kDone) {
+      downloadEnded = true;
       const EngineState finished = engineState_.exchange(EngineState::kReady);
       downloadState_.store(DownloadState::kIdle);
       initialDownloadEnded = finished == EngineState::kInitialDownload;
@@ -122,6 +124,7 @@ void COperationEngine::OnPushBatchDone() {
   DeliverChangeRecords(reloads);
   if (initialDownloadEnded && downloadDone_) downloadDone_();
   DeliverChangeRecords(held);
+  if (downloadEnded) ReplayPushesHeldForDownload();
 }
 
 void COperationEngine::OnConnectionState(int state, int flag, int connection) {

@@ -1,6 +1,10 @@
 // The push dispatcher: every pushed line that reaches the engine goes to
 // the handler of its push code.
+#include <mutex>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "backend/field_text.h"
 #include "engine/answer_fields.h"
@@ -39,7 +43,53 @@ std::string_view FirstFields(std::string_view line, int count) {
   return line.substr(0, end);
 }
 
+// The pushes that may be applied again after a download that already holds
+// what they tell: an order's state and cancel carry its state sequence, and
+// a stale one is passed over; a fill carries its fill number, and a fill the
+// engine holds is passed over.
+bool ReplaysSafely(int code) {
+  return code == push_code::kOrderState || code == push_code::kCancel || code == push_code::kTrade;
+}
+
 }  // namespace
+
+void COperationEngine::ApplyOrHoldPush(std::string_view line) {
+  const LineFields fields(FirstFields(line, kPushCodeField + 1));
+  const std::optional<int> code = backend::ParseDecimal(fields.Field(kPushCodeField));
+  if (!code || !ReplaysSafely(*code)) {
+    // Other pushes may ask the user first: no download waits for them, and
+    // one that comes during a download is not applied.
+    if (engineState_.load() == EngineState::kReady) OnPushLine(line);
+    return;
+  }
+  std::lock_guard applying(applyLock_);
+  if (engineState_.load() == EngineState::kReady) {
+    OnPushLine(line);
+  } else {
+    HoldPushForDownload(line);
+  }
+}
+
+void COperationEngine::HoldPushForDownload(std::string_view line) {
+  if (pushesHeldForDownload_.size() >= kMaxPushesHeldForDownload) {
+    // Too much happened meanwhile to hold: the account is downloaded again
+    // once this download has ended.
+    pushesHeldForDownload_.clear();
+    pushesHeldOverflowed_ = true;
+    return;
+  }
+  pushesHeldForDownload_.emplace_back(line);
+}
+
+void COperationEngine::ReplayPushesHeldForDownload() {
+  std::vector<std::string> held;
+  held.swap(pushesHeldForDownload_);
+  if (std::exchange(pushesHeldOverflowed_, false)) {
+    RequestFullDownload();
+    return;
+  }
+  for (const std::string& line : held) ApplyOrHoldPush(line);
+}
 
 void COperationEngine::OnPushLine(std::string_view line) {
   const LineFields fields(FirstFields(line, kDownloadAgainField));

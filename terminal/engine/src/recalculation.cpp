@@ -165,6 +165,8 @@ std::vector<AccountTotals> COperationEngineBase::ReplayTrades() {
     if (account == totals.end()) continue;
     account->fees += fee;
     account->closingProfit += closingProfit;
+    (Text(trade->szNameBS) == position_rows::kBuy ? account->premiumPaid : account->premiumReceived) +=
+        ReadMoney(trade->szRoyalty);
   }
   return totals;
 }
@@ -183,6 +185,10 @@ void COperationEngineBase::RecomputeFundRows(const std::vector<AccountTotals>& t
     const OptionValueSums positions = SumOptionValues(account);
     const double totalFrozen = frozen.sell + frozen.buy + frozen.fee + frozen.premium;
     const double totalMargin = margins.sell + margins.buy;
+    // The premiums of the trades replayed: the back end's figures may date
+    // from before a fill that the trades downloaded after them hold.
+    SetMoney(fund->szRoyaltyOut, day.premiumPaid);
+    SetMoney(fund->szRoyaltyIn, day.premiumReceived);
     const fund_balances::Balances balances = fund_balances::ComputeBalances(
         *fund,
         {.closingProfit = day.closingProfit, .fees = day.fees, .totalFrozen = totalFrozen, .totalMargin = totalMargin},

@@ -2,6 +2,7 @@
 // and the routing of answers to the updates of the engine's tables.
 #include <algorithm>
 #include <array>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -76,8 +77,10 @@ bool COperationEngine::SendRequest(backend::RequestRecord& record, std::string& 
   }
   if (!IsAccountChanging(functionNo)) return SendSync(record, error);
   if (!CheckBusy(error) || !SendSync(record, error)) return false;
-  // The request went out: its caller sees the outcome in the record.
-  ApplyAnswers(record, false);
+  // The request went out: its caller sees the outcome in the record. A
+  // download that began meanwhile brings what the answer tells.
+  std::lock_guard applying(applyLock_);
+  if (engineState_.load() == EngineState::kReady) ApplyAnswers(record, false);
   return true;
 }
 
@@ -94,15 +97,15 @@ int COperationEngine::SendRequestAsync(backend::RequestPtr& record, std::string&
 }
 
 void COperationEngine::OnAsyncAnswer(const backend::RequestRecord& record) {
+  std::lock_guard applying(applyLock_);
   if (!IsAsyncApplied(FunctionOf(record)) || engineState_.load() != EngineState::kReady) return;
   ApplyAnswers(record, true);
 }
 
 void COperationEngine::OnPushData(const backend::RequestRecord& record) {
-  if (engineState_.load() != EngineState::kReady) return;
   const backend::SubRequest* first = record.At(0);
   if (first == nullptr || first->answer.GetCount() == 0) return;
-  OnPushLine(backend::AnswerLine(*first, 0));
+  ApplyOrHoldPush(backend::AnswerLine(*first, 0));
 }
 
 template <typename Callback, typename Record>

@@ -125,8 +125,11 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
       const int lots = ReadInt(detail.szPositionVolume);
       volume += lots;
       if (Text(detail.szOpenDate) == tradingDate) todayVolume += lots;
-      openCost += lots * ReadMoney(detail.szOpenPrice);
-      positionCost += lots * ReadMoney(detail.szPositionPrice);
+      // The prices as they are, summed to the cent as the summary build
+      // sums them: a bond future's price has three decimals, and rounding
+      // it to two first would misprice every lot by half a tick.
+      openCost = RoundMoney(openCost + lots * ReadNumber(detail.szOpenPrice));
+      positionCost = RoundMoney(positionCost + lots * ReadNumber(detail.szPositionPrice));
       margin += ReadMoney(detail.szEngrossCautionMoney);
     };
     typed_rows::ForEachRow<PositionDetailRow>(TableAt(Table::kPositionDetails), mayHold, add);

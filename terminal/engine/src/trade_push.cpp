@@ -153,14 +153,16 @@ void COperationEngineBase::OnTradePush(std::string_view pushed) {
   const FillAmounts costs = FillCosts(*this, trade);
 
   std::unique_lock guard(lock_);
-  if (IsBooked(TableAt(Table::kTrades), trade)) return;
   const std::optional<FillOrder> order = FindOrFetchFillOrder(
       {line.Field(field::kOrderNo), line.Field(field::kExchangeCode), line.Field(field::kOrderSeat)},
       line.Field(field::kAccount), guard);
-  // The lock may have been let go meanwhile, and a download may have brought
-  // the fill.
-  if (IsBooked(TableAt(Table::kTrades), trade)) return;
 
+  // A fill the engine holds already (a push repeated, or a download that
+  // asked for the orders before the fill and for the trades after it) may
+  // still be news to its order, which is advanced below. An order advances
+  // only by the lots the push leaves open, so a fill it knows changes
+  // nothing.
+  const bool booked = IsBooked(TableAt(Table::kTrades), trade);
   FrozenSums released;  // of an ordinary order; a special order frees its legs itself
   std::optional<combination_fills::CombinationLeg> leg;
   if (order && order->table == Table::kOrders) {
@@ -173,6 +175,10 @@ void COperationEngineBase::OnTradePush(std::string_view pushed) {
       AdvanceSpecialOrder(order->index, line, kind);
       leg = combination_fills::LegOf(special, kind, Text(trade.szContractCode));
     }
+  }
+  if (booked) {
+    ReleaseToFund(Text(trade.szTradeAccount), released);
+    return;
   }
 
   // A combination leg holds its kind's share of the margin, as the back end

@@ -206,9 +206,13 @@ class ScriptedBackEnd {
   }
   void ClearAnswers() { answers_.clear(); }
 
+  // Runs inside every synchronous send, as the back end answers.
+  std::function<void()> duringSend;
+
   engine::SyncSendCallback Sync() {
     return [this](backend::RequestRecord& record, std::string& error) {
       ++syncSends;
+      if (duringSend) duringSend();
       if (transportError) {
         record.errorFlag = 1;
         record.errorText = error = "通讯连接中断！";

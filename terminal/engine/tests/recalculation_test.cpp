@@ -171,4 +171,19 @@ TEST(RecalculatedFunds, AreRecomputedFromTheDaysFiguresAndThePositions) {
   }
 }
 
+TEST(RecalculatedFunds, TakeThePremiumsOfTheDaysOptionTrades) {
+  // The back end's figures (none) were taken before the fills that the
+  // trades, downloaded after them, hold: 2 calls bought at 50 and 1 sold at
+  // 55, multiplier 10.
+  PositionsEngine engine;
+  LoadDownload(engine);
+  engine.Add(Table::kTrades, Trade("0", "0", "2", "50", "8", "m2609C3000"));
+  engine.Add(Table::kTrades, Trade("1", "1", "1", "55", "9", "m2609C3000"));
+  engine.Recalculate();
+
+  const FundRow recomputed = engine.Rows<FundRow>(Table::kFunds)[0];
+  EXPECT_EQ(Text(recomputed.szRoyaltyOut), "1000.00");
+  EXPECT_EQ(Text(recomputed.szRoyaltyIn), "550.00");
+}
+
 }  // namespace

@@ -310,6 +310,45 @@ TEST_F(RequestDispatch, PushesReachThePushDispatcherOnlyWhileTheEngineIsReady) {
   EXPECT_EQ(engine.pushLines, std::vector<std::string>{"A|1|2|15002|x|"});
 }
 
+TEST_F(RequestDispatch, OrderAndFillPushesOfADownloadsTimeAreAppliedOnceItHasEnded) {
+  Reconnecting();
+  for (const char* line : {"A|1|2|15005|y|", "A|1|2|15003|z|", "A|1|2|15002|x|", "A|1|2|15004|w|"}) {
+    engine.OnPushData(*PushRecord({line}));
+  }
+  engine.OnPushBatchDone();
+  EXPECT_TRUE(engine.pushLines.empty()) << "nothing while the download runs";
+
+  engine.FinishDownload();
+  engine.OnPushBatchDone();
+  // A condition-order push carries no sequence that would tell it stale.
+  EXPECT_EQ(engine.pushLines, (std::vector<std::string>{"A|1|2|15005|y|", "A|1|2|15002|x|", "A|1|2|15004|w|"}));
+  engine.pushLines.clear();
+  engine.OnPushBatchDone();
+  EXPECT_TRUE(engine.pushLines.empty()) << "each once";
+}
+
+TEST_F(RequestDispatch, TooManyPushesForADownloadToHoldHaveTheAccountDownloadedAgain) {
+  Reconnecting();
+  for (std::size_t push = 0; push <= engine::COperationEngine::kMaxPushesHeldForDownload; ++push) {
+    engine.OnPushData(*PushRecord({"A|1|2|15005|" + std::to_string(push) + "|"}));
+  }
+  engine.FinishDownload();
+  engine.OnPushBatchDone();
+  EXPECT_TRUE(engine.pushLines.empty());
+  EXPECT_EQ(engine.GetEngineState(), EngineState::kInitialDownload);
+}
+
+TEST_F(RequestDispatch, AnAnswerThatComesOnceADownloadHasBegunIsLeftToIt) {
+  backEnd.Answer(5011, {kDone});
+  // The connection comes back from a drop while the order is answered.
+  backEnd.duringSend = [this] { engine.OnConnectionState(1, 2, 0); };
+  backend::RequestPtr order = MakeRequest(5011, Leading());
+  std::string error;
+  EXPECT_TRUE(engine.SendRequest(*order, error)) << error;
+  EXPECT_EQ(engine.GetEngineState(), EngineState::kReconnectDownload);
+  EXPECT_TRUE(engine.applied.empty());
+}
+
 TEST_F(RequestDispatch, SendFailuresAreLoggedAndReported) {
   backEnd.refuseAsync = true;
   backend::RequestPtr history = MakeRequest(5003, Leading());

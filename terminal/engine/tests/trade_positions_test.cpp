@@ -189,6 +189,14 @@ TEST_F(TradePositions, TheDetailsOfOneSummaryRowAreSummed) {
   EXPECT_EQ(Text(row.szEngrossCautionMoney), "9003.00");
   EXPECT_EQ(Text(row.szTradeClass), "0");
 
+  // A bond future's price has three decimals: 2 x 108.455 holds 216.91,
+  // not 2 x 108.46, as the summary build sums it.
+  engine.Add(Table::kPositionDetails, Detail("1", "2", "108.455", "1.00", kYesterday, "4"));
+  const PositionSummaryRow bonds = engine.ApplyTradeToPositions(Position("1"));
+  EXPECT_EQ(Text(bonds.szPositionVolume), "7");
+  EXPECT_EQ(Text(bonds.szPositionCost), "15216.91");
+  EXPECT_EQ(Text(bonds.szOpenCost), "15216.91");
+
   const PositionSummaryRow none = engine.ApplyTradeToPositions(Position("0", "cu2612"));
   EXPECT_EQ(Text(none.szPositionVolume), "");
   EXPECT_EQ(Text(none.szTradeAccount), "");

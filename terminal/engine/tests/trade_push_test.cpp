@@ -280,6 +280,37 @@ TEST_F(TradePush, AFillPushedAgainIsBookedOnce) {
   }
 }
 
+TEST_F(TradePush, AFillTheEngineHoldsAlreadyStillBringsItsOrderForward) {
+  // A download asked for the orders before the fill and for the trades
+  // after it: the order has 3 lots open, and the fill is booked.
+  engine.Add(Table::kFunds, FundOf(kFreshFund));
+  ASSERT_TRUE(engine.AddOrder(KeyedOrder("0", "0", "3", "0", "9000.00", "16.00"), true));
+  TradeRow booked{};
+  SetText(booked.szTradeAccount, kAccount);
+  SetText(booked.szExchangeCode, kExchange);
+  SetText(booked.szNameBS, "0");
+  SetText(booked.szDealNo, "101");
+  engine.Add(Table::kTrades, booked);
+
+  Push(FillPush("101", "0", "0", 1, "3000").Order("p", 2, "101"));
+  const OrderRow order = OrderNow();
+  EXPECT_EQ(Text(order.szDealHands), "1");
+  EXPECT_EQ(Text(order.szFlagOrderState), "p");
+  EXPECT_EQ(Text(order.szFrozenCautionMoney), "6000.00");
+  EXPECT_EQ(Text(order.szFrozenCharge), "10.67");
+  // What the fill used of the frozen amounts goes back; its margin and fee
+  // are not booked a second time.
+  EXPECT_EQ(FundNow(),
+            (FundFigures{"93989.33", "100000.00", "6000.00", "0.00", "10.67", "6010.67", "0.00", "0.00", "0.00"}));
+  EXPECT_EQ(engine.Rows<TradeRow>(Table::kTrades).size(), 1u);
+  EXPECT_TRUE(engine.Rows<PositionDetailRow>(Table::kPositionDetails).empty());
+
+  // The same fill once more changes nothing.
+  Push(FillPush("101", "0", "0", 1, "3000").Order("p", 2, "101"));
+  EXPECT_EQ(Text(OrderNow().szFrozenCautionMoney), "6000.00");
+  EXPECT_EQ(FundNow().usable, "93989.33");
+}
+
 struct StaleFill {
   std::string_view name;
   std::string_view lots, traded;

@@ -14,9 +14,11 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "backend/account_table.h"
 #include "backend/request_record.h"
@@ -132,10 +134,16 @@ class COperationEngine : public COperationEngineBase {
   // while the engine is ready, delivering its records at once.
   void OnAsyncAnswer(const backend::RequestRecord& record);
   // Hands a pushed line to the push dispatcher while the engine is ready.
+  // While it downloads, the order-state, cancel and fill pushes are held
+  // and applied once the download has ended: a download that asked for the
+  // orders or the trades before such a change would otherwise never learn
+  // of it.
   void OnPushData(const backend::RequestRecord& record);
+  static constexpr std::size_t kMaxPushesHeldForDownload = 4096;
   // Closes a drain of the result queue: ends a finished download with its
-  // reload records, then delivers the held records. Skips its turn when
-  // another thread holds the engine lock.
+  // reload records, then delivers the held records and, after a download,
+  // applies the pushes held while it ran. Skips its turn when another
+  // thread holds the engine lock.
   void OnPushBatchDone();
 
   // --- Other entries
@@ -269,6 +277,21 @@ class COperationEngine : public COperationEngineBase {
   bool StartDownloadThread();
   void RunDownloadThread(platform::Event& stop);
   void RunDownloadStep(bool idleTick);
+
+  // Applies a pushed line while the engine is ready; an order-state, cancel
+  // or fill push that comes while it downloads is held.
+  void ApplyOrHoldPush(std::string_view line);
+  // The pushes held while a download runs (GUI thread only), at most
+  // kMaxPushesHeldForDownload; beyond that the account is downloaded again.
+  void HoldPushForDownload(std::string_view line);
+  void ReplayPushesHeldForDownload();
+  std::vector<std::string> pushesHeldForDownload_;
+  bool pushesHeldOverflowed_ = false;
+  // Held while a push or an answer is applied and while a download empties
+  // the tables it loads, so that neither lands in the middle of the other:
+  // a push that lets the engine lock go to fetch its order would otherwise
+  // add rows the download then loads again. Taken before the engine lock.
+  std::mutex applyLock_;
 
   void AnswerFeeRateLocally(backend::RequestRecord& record);
   // Tests and applies every answered sub-request of an account-changing

@@ -106,6 +106,9 @@ struct AccountTotals {
   std::string account{};
   double fees = 0.0;
   double closingProfit = 0.0;
+  // Of the options bought and sold.
+  double premiumPaid = 0.0;
+  double premiumReceived = 0.0;
 };
 
 }  // namespace engine
