@@ -247,6 +247,7 @@ void COperationEngineBase::ClearPerAccountDownloadTables() {
                             Table::kCombinationDetails, Table::kDownloadedCombinationDetails}) {
     TableAt(table).FreeBlock();
   }
+  ForgetRowIndexes();
 }
 
 void COperationEngineBase::LoadConditionOrders(const CxDataSetView& answer) {

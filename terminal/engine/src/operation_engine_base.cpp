@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "order_index.h"
+#include "typed_rows.h"
 #include "platform/gbk.h"
 
 namespace engine {
@@ -25,6 +26,17 @@ COperationEngineBase::~COperationEngineBase() = default;
 std::optional<std::uint32_t> COperationEngineBase::FindOrderRow(const OrderSelectors& order,
                                                                 std::string_view account) {
   return orderIndex_->Find(TableAt(Table::kOrders), order, account);
+}
+
+std::optional<OrderRow> COperationEngineBase::FindOrderByTexts(const OrderSelectors& order) {
+  std::lock_guard guard(lock_);
+  const backend::CxDataSet& orders = TableAt(Table::kOrders);
+  const std::optional<std::uint32_t> index = orderIndex_->FindExact(orders, order);
+  return index ? typed_rows::RowAt<OrderRow>(orders, *index) : std::nullopt;
+}
+
+void COperationEngineBase::ForgetRowIndexes() {
+  orderIndex_->Forget();
 }
 
 void COperationEngineBase::WriteLog(const char* text, int level) const {
@@ -56,6 +68,7 @@ void COperationEngineBase::ResetTables() {
   for (std::size_t table = 0; table < kTableCount; ++table) {
     if (table != static_cast<std::size_t>(Table::kTradeCodes)) tables_[table].FreeBlock();
   }
+  ForgetRowIndexes();
 }
 
 bool COperationEngineBase::QueryFeeRate(std::string_view, std::string_view, std::string_view, std::string_view,

@@ -143,6 +143,9 @@ class COperationEngineBase {
   // first exchange-seat row of an exchange code; false when there is none.
   bool FindExchangeAbbreviation(std::string_view exchangeCode, std::string& abbreviation) const;
   bool FindExchangeSeat(std::string_view exchangeCode, std::string& exchangeName) const;
+  // The first order row whose exchange, order seat and order number are
+  // these very texts, found through the order index.
+  std::optional<OrderRow> FindOrderByTexts(const OrderSelectors& order);
   // The order kind (combination definition) of the five keys, zero-filled
   // first. The built-in kinds "DS" (only with key 4 "0") and "SPD" answer
   // without the table; any other strategy is the table's first row of the
@@ -619,6 +622,9 @@ class COperationEngineBase {
 
   // The order table's row of an order, found through the order index.
   std::optional<std::uint32_t> FindOrderRow(const OrderSelectors& order, std::string_view account);
+  // The indexes beside the tables walk them afresh: for tables emptied or
+  // replaced (under the lock).
+  void ForgetRowIndexes();
 
   // Guards every table, the change queue and the texts.
   mutable platform::CriticalSection lock_;
