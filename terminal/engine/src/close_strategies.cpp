@@ -66,21 +66,14 @@ bool Precedes(const Candidate& a, const Candidate& b, CloseStrategy strategy) {
          std::tuple(b.openDate, b.dealNo, b.leg, b.combinationNo);
 }
 
-// The first of the best candidates.
-std::optional<std::uint32_t> BestCandidate(const backend::CxDataSet& details, const ClosingTrade& trade,
-                                           CloseStrategy strategy) {
+// The first of the best candidates among `rows`, the details that hold the
+// trade's contract in table order.
+std::optional<std::uint32_t> BestCandidate(const backend::CxDataSet& details, std::span<const std::uint32_t> rows,
+                                           const ClosingTrade& trade, CloseStrategy strategy) {
   std::optional<std::uint32_t> best;
   std::optional<PositionDetailRow> bestRow;
-  const std::string_view contract = backend::TrimBlanks(trade.contractCode);
-  const backend::CxDataSetView entries = details.View();
-  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
-    const std::span<const std::uint8_t> entry = entries.GetValue(index);
-    // Most details hold other contracts: their code is read in place before
-    // the detail is copied.
-    const std::string_view code = typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
-                                                      sizeof(PositionDetailRow::szContractCode));
-    if (backend::TrimBlanks(code) != contract) continue;
-    const std::optional<PositionDetailRow> row = RowFromBytes<PositionDetailRow>(entry);
+  for (const std::uint32_t index : rows) {
+    const std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, index);
     if (!row || !IsCandidate(*row, trade)) continue;
     if (!bestRow || Precedes(Candidate(*row), Candidate(*bestRow), strategy)) {
       best = index;
@@ -240,7 +233,8 @@ void COperationEngineBase::CloseByStrategy(CloseStrategy strategy, LegList& legs
     const std::size_t firstReleased = legs.size();
     {
       std::lock_guard guard(lock_);
-      const std::optional<std::uint32_t> best = BestCandidate(TableAt(Table::kPositionDetails), trade, strategy);
+      const std::optional<std::uint32_t> best = BestCandidate(
+          TableAt(Table::kPositionDetails), DetailRowsOf(backend::TrimBlanks(trade.contractCode)), trade, strategy);
       if (!best) break;
       remaining = ConsumeDetail(legs, *best, remaining);
     }
@@ -258,6 +252,7 @@ int COperationEngineBase::ConsumeDetail(LegList& legs, std::size_t detailIndex, 
   const int taken = std::clamp(lots, 0, std::max(held, 0));
   if (taken >= held) {
     details.RemoveEntry(detailIndex);
+    DetailRemoved(static_cast<std::uint32_t>(detailIndex));
   } else {
     const double margin = ReadMoney(row->szEngrossCautionMoney);
     const double released = RoundMoney(margin * taken / held);

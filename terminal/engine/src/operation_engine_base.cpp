@@ -3,7 +3,9 @@
 #include <cstring>
 #include <mutex>
 
+#include "backend/field_text.h"
 #include "order_index.h"
+#include "row_index.h"
 #include "typed_rows.h"
 #include "platform/gbk.h"
 
@@ -18,9 +20,18 @@ std::string Fit(std::string_view text, std::size_t size) {
   return std::string(text.substr(0, platform::GbkFitLength(text, size - 1)));
 }
 
+// The contract code of a position detail as the walks over the details
+// compare it, trimmed; read in place.
+std::optional<std::string> ContractOfDetail(std::span<const std::uint8_t> entry) {
+  if (entry.size() < sizeof(PositionDetailRow)) return std::nullopt;
+  return std::string(backend::TrimBlanks(typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
+                                                              sizeof(PositionDetailRow::szContractCode))));
+}
+
 }  // namespace
 
-COperationEngineBase::COperationEngineBase() : orderIndex_(std::make_unique<OrderIndex>()) {}
+COperationEngineBase::COperationEngineBase()
+    : orderIndex_(std::make_unique<OrderIndex>()), detailIndex_(std::make_unique<RowIndex>(ContractOfDetail)) {}
 COperationEngineBase::~COperationEngineBase() = default;
 
 std::optional<std::uint32_t> COperationEngineBase::FindOrderRow(const OrderSelectors& order,
@@ -35,8 +46,17 @@ std::optional<OrderRow> COperationEngineBase::FindOrderByTexts(const OrderSelect
   return index ? typed_rows::RowAt<OrderRow>(orders, *index) : std::nullopt;
 }
 
+const std::vector<std::uint32_t>& COperationEngineBase::DetailRowsOf(std::string_view contractCode) {
+  return detailIndex_->RowsOf(TableAt(Table::kPositionDetails), std::string(contractCode));
+}
+
+void COperationEngineBase::DetailRemoved(std::uint32_t index) {
+  detailIndex_->NoteRemoved(TableAt(Table::kPositionDetails), index);
+}
+
 void COperationEngineBase::ForgetRowIndexes() {
   orderIndex_->Forget();
+  detailIndex_->Forget();
 }
 
 void COperationEngineBase::WriteLog(const char* text, int level) const {

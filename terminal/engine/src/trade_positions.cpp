@@ -113,23 +113,17 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
   double margin = 0.0;
   {
     std::lock_guard guard(lock_);
-    // Most details hold other contracts: their code is read in place before
-    // the detail is copied.
-    const auto mayHold = [&](std::span<const std::uint8_t> entry) {
-      const std::string_view code = typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
-                                                        sizeof(PositionDetailRow::szContractCode));
-      return backend::TrimBlanks(code) == position.contractCode;
-    };
-    const auto add = [&](const PositionDetailRow& detail, std::uint32_t) {
-      if (!position_rows::HasKey(detail, position)) return;
-      const int lots = ReadInt(detail.szPositionVolume);
+    const backend::CxDataSet& details = TableAt(Table::kPositionDetails);
+    for (const std::uint32_t index : DetailRowsOf(position.contractCode)) {
+      const std::optional<PositionDetailRow> detail = typed_rows::RowAt<PositionDetailRow>(details, index);
+      if (!detail || !position_rows::HasKey(*detail, position)) continue;
+      const int lots = ReadInt(detail->szPositionVolume);
       volume += lots;
-      if (Text(detail.szOpenDate) == tradingDate) todayVolume += lots;
-      openCost += lots * ReadMoney(detail.szOpenPrice);
-      positionCost += lots * ReadMoney(detail.szPositionPrice);
-      margin += ReadMoney(detail.szEngrossCautionMoney);
-    };
-    typed_rows::ForEachRow<PositionDetailRow>(TableAt(Table::kPositionDetails), mayHold, add);
+      if (Text(detail->szOpenDate) == tradingDate) todayVolume += lots;
+      openCost += lots * ReadMoney(detail->szOpenPrice);
+      positionCost += lots * ReadMoney(detail->szPositionPrice);
+      margin += ReadMoney(detail->szEngrossCautionMoney);
+    }
   }
   PositionSummaryRow row{};
   if (volume == 0) return row;

@@ -40,6 +40,7 @@
 namespace engine {
 
 class OrderIndex;
+class RowIndex;
 
 // Writes one line to the program log at a level (1 events and failures, 3
 // user-visible steps).
@@ -622,6 +623,12 @@ class COperationEngineBase {
 
   // The order table's row of an order, found through the order index.
   std::optional<std::uint32_t> FindOrderRow(const OrderSelectors& order, std::string_view account);
+  // The rows of the position details whose contract code, trimmed, is
+  // `contractCode`, in table order; the answer lasts until the details
+  // change (under the lock).
+  const std::vector<std::uint32_t>& DetailRowsOf(std::string_view contractCode);
+  // Called right after the engine removed the position detail at `index`.
+  void DetailRemoved(std::uint32_t index);
   // The indexes beside the tables walk them afresh: for tables emptied or
   // replaced (under the lock).
   void ForgetRowIndexes();
@@ -633,6 +640,8 @@ class COperationEngineBase {
   std::array<backend::CxDataSet, kTableCount> tables_;
   // The pushes' way to their orders (under the lock).
   std::unique_ptr<OrderIndex> orderIndex_;
+  // The position details by trimmed contract code (under the lock).
+  std::unique_ptr<RowIndex> detailIndex_;
   BaseCallbacks callbacks_;
   std::atomic<int> connectionIndex_{-1};
   std::atomic<int> quoteConnectionIndex_{-1};
