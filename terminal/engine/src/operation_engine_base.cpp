@@ -5,6 +5,7 @@
 
 #include "backend/field_text.h"
 #include "order_index.h"
+#include "order_updates.h"
 #include "row_index.h"
 #include "typed_rows.h"
 #include "platform/gbk.h"
@@ -28,10 +29,19 @@ std::optional<std::string> ContractOfDetail(std::span<const std::uint8_t> entry)
                                                               sizeof(PositionDetailRow::szContractCode))));
 }
 
+// The fill number of a trade as OrderNoKey reads it; read in place.
+std::optional<std::string> FillNumberOfTrade(std::span<const std::uint8_t> entry) {
+  if (entry.size() < sizeof(TradeRow)) return std::nullopt;
+  return order_updates::OrderNoKey(
+      typed_rows::FieldAt(entry, offsetof(TradeRow, szDealNo), sizeof(TradeRow::szDealNo)));
+}
+
 }  // namespace
 
 COperationEngineBase::COperationEngineBase()
-    : orderIndex_(std::make_unique<OrderIndex>()), detailIndex_(std::make_unique<RowIndex>(ContractOfDetail)) {}
+    : orderIndex_(std::make_unique<OrderIndex>()),
+      detailIndex_(std::make_unique<RowIndex>(ContractOfDetail)),
+      tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)) {}
 COperationEngineBase::~COperationEngineBase() = default;
 
 std::optional<std::uint32_t> COperationEngineBase::FindOrderRow(const OrderSelectors& order,
@@ -54,9 +64,14 @@ void COperationEngineBase::DetailRemoved(std::uint32_t index) {
   detailIndex_->NoteRemoved(TableAt(Table::kPositionDetails), index);
 }
 
+const std::vector<std::uint32_t>& COperationEngineBase::TradeRowsOf(std::string_view dealNo) {
+  return tradeIndex_->RowsOf(TableAt(Table::kTrades), order_updates::OrderNoKey(dealNo));
+}
+
 void COperationEngineBase::ForgetRowIndexes() {
   orderIndex_->Forget();
   detailIndex_->Forget();
+  tradeIndex_->Forget();
 }
 
 void COperationEngineBase::WriteLog(const char* text, int level) const {

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "backend/field_text.h"
 #include "engine/row_field.h"
 #include "order_updates.h"
 #include "typed_rows.h"
@@ -17,13 +16,7 @@ std::string KeyOf(std::string_view exchangeCode, std::string_view orderSeat, std
   key.reserve(exchangeCode.size() + orderSeat.size() + orderNo.size() + 8);
   key.append(exchangeCode).push_back(kKeySeparator);
   key.append(orderSeat).push_back(kKeySeparator);
-  // A number and a text of the same digits must not meet: "#" and "=" keep
-  // them apart.
-  if (const std::optional<int> value = backend::ParseDecimal(orderNo)) {
-    key.append("#").append(std::to_string(*value));
-  } else {
-    key.append("=").append(orderNo);
-  }
+  key.append(order_updates::OrderNoKey(orderNo));
   return key;
 }
 

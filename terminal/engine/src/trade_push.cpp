@@ -67,20 +67,15 @@ TradeRow TradeRowOf(const LineFields& line) {
 
 // A fill is the same fill again when its account, exchange, fill number and
 // side are; a fill without a number cannot be told from another.
-bool IsBooked(const backend::CxDataSet& trades, const TradeRow& fill) {
+// `sameNumber` are the trades of the fill's number.
+bool IsBooked(const backend::CxDataSet& trades, std::span<const std::uint32_t> sameNumber, const TradeRow& fill) {
   if (!order_updates::NamesAnOrder(Text(fill.szDealNo))) return false;
-  const auto sameFill = [&](const TradeRow& trade) {
-    return Text(trade.szTradeAccount) == Text(fill.szTradeAccount) &&
-           Text(trade.szExchangeCode) == Text(fill.szExchangeCode) && Text(trade.szNameBS) == Text(fill.szNameBS) &&
-           order_updates::SameOrderNo(Text(trade.szDealNo), Text(fill.szDealNo));
-  };
-  // The day's trades grow with every fill: their fill numbers are compared
-  // in place first.
-  const auto maybeSameFill = [&](std::span<const std::uint8_t> entry) {
-    return order_updates::SameOrderNo(
-        typed_rows::FieldAt(entry, offsetof(TradeRow, szDealNo), sizeof(TradeRow::szDealNo)), Text(fill.szDealNo));
-  };
-  return typed_rows::FindIndex<TradeRow>(trades, maybeSameFill, sameFill).has_value();
+  return std::ranges::any_of(sameNumber, [&](std::uint32_t index) {
+    const std::optional<TradeRow> trade = RowAt<TradeRow>(trades, index);
+    return trade && Text(trade->szTradeAccount) == Text(fill.szTradeAccount) &&
+           Text(trade->szExchangeCode) == Text(fill.szExchangeCode) && Text(trade->szNameBS) == Text(fill.szNameBS) &&
+           order_updates::SameOrderNo(Text(trade->szDealNo), Text(fill.szDealNo));
+  });
 }
 
 // The margin, fee and premium of a fill's lots, each money-rounded.
@@ -153,13 +148,13 @@ void COperationEngineBase::OnTradePush(std::string_view pushed) {
   const FillAmounts costs = FillCosts(*this, trade);
 
   std::unique_lock guard(lock_);
-  if (IsBooked(TableAt(Table::kTrades), trade)) return;
+  if (IsBooked(TableAt(Table::kTrades), TradeRowsOf(Text(trade.szDealNo)), trade)) return;
   const std::optional<FillOrder> order = FindOrFetchFillOrder(
       {line.Field(field::kOrderNo), line.Field(field::kExchangeCode), line.Field(field::kOrderSeat)},
       line.Field(field::kAccount), guard);
   // The lock may have been let go meanwhile, and a download may have brought
   // the fill.
-  if (IsBooked(TableAt(Table::kTrades), trade)) return;
+  if (IsBooked(TableAt(Table::kTrades), TradeRowsOf(Text(trade.szDealNo)), trade)) return;
 
   FrozenSums released;  // of an ordinary order; a special order frees its legs itself
   std::optional<combination_fills::CombinationLeg> leg;

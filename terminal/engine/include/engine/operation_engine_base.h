@@ -629,6 +629,10 @@ class COperationEngineBase {
   const std::vector<std::uint32_t>& DetailRowsOf(std::string_view contractCode);
   // Called right after the engine removed the position detail at `index`.
   void DetailRemoved(std::uint32_t index);
+  // The rows of the day's trades whose fill number SameOrderNo calls the
+  // same as `dealNo`, in table order; the answer lasts until the trades
+  // change (under the lock).
+  const std::vector<std::uint32_t>& TradeRowsOf(std::string_view dealNo);
   // The indexes beside the tables walk them afresh: for tables emptied or
   // replaced (under the lock).
   void ForgetRowIndexes();
@@ -642,6 +646,8 @@ class COperationEngineBase {
   std::unique_ptr<OrderIndex> orderIndex_;
   // The position details by trimmed contract code (under the lock).
   std::unique_ptr<RowIndex> detailIndex_;
+  // The day's trades by fill number (under the lock).
+  std::unique_ptr<RowIndex> tradeIndex_;
   BaseCallbacks callbacks_;
   std::atomic<int> connectionIndex_{-1};
   std::atomic<int> quoteConnectionIndex_{-1};
