@@ -72,12 +72,20 @@ std::optional<std::uint32_t> BestCandidate(const backend::CxDataSet& details, st
                                            const ClosingTrade& trade, CloseStrategy strategy) {
   std::optional<std::uint32_t> best;
   std::optional<PositionDetailRow> bestRow;
+  std::optional<Candidate> bestCandidate;  // of bestRow
   for (const std::uint32_t index : rows) {
-    const std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, index);
+    const std::span<const std::uint8_t> entry = details.GetValue(index);
+    // Half the contract's details lie on the trade's own side: their side is
+    // read in place before the detail is copied.
+    const std::string_view side =
+        typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szFlagBS), sizeof(PositionDetailRow::szFlagBS));
+    if (side == trade.buySell) continue;
+    const std::optional<PositionDetailRow> row = RowFromBytes<PositionDetailRow>(entry);
     if (!row || !IsCandidate(*row, trade)) continue;
-    if (!bestRow || Precedes(Candidate(*row), Candidate(*bestRow), strategy)) {
+    if (!bestCandidate || Precedes(Candidate(*row), *bestCandidate, strategy)) {
       best = index;
       bestRow = row;
+      bestCandidate.emplace(*bestRow);
     }
   }
   return best;
@@ -322,6 +330,7 @@ int COperationEngineBase::ReleaseCombinationLegs(LegList& legs, std::string_view
 }
 
 void COperationEngineBase::BreakUpReleasedLegs(LegList& legs, std::size_t first) {
+  if (first >= legs.size()) return;  // no leg released: nothing to plan
   // A margin is quoted without the lock (a sold option's margin may ask the
   // quote table); the details are then planned again under the lock, and
   // once every planned margin is known the plan is carried out under it.

@@ -115,7 +115,14 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
     std::lock_guard guard(lock_);
     const backend::CxDataSet& details = TableAt(Table::kPositionDetails);
     for (const std::uint32_t index : DetailRowsOf(position.contractCode)) {
-      const std::optional<PositionDetailRow> detail = typed_rows::RowAt<PositionDetailRow>(details, index);
+      const std::span<const std::uint8_t> entry = details.GetValue(index);
+      // Half the contract's details lie on the other side: their side is
+      // read in place before the detail is copied.
+      if (typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szFlagBS), sizeof(PositionDetailRow::szFlagBS)) !=
+          position.buySell) {
+        continue;
+      }
+      const std::optional<PositionDetailRow> detail = RowFromBytes<PositionDetailRow>(entry);
       if (!detail || !position_rows::HasKey(*detail, position)) continue;
       const int lots = ReadInt(detail->szPositionVolume);
       volume += lots;
