@@ -106,6 +106,11 @@ std::span<const std::uint8_t> CxDataSetView::GetValue(std::size_t index) const {
   return {block_ + ValueArea(block_) + offset, length};
 }
 
+std::optional<std::uint32_t> CxDataSetView::GetId(std::size_t index) const {
+  if (index >= GetCount()) return std::nullopt;
+  return EntryId(Entry(block_, index));
+}
+
 std::size_t CxDataSetView::GetData(std::size_t index, std::size_t bufferSize, void* buffer) const {
   const std::span<const std::uint8_t> value = GetValue(index);
   if (value.data() == nullptr || buffer == nullptr || bufferSize < value.size()) return 0;

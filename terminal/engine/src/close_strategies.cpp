@@ -66,25 +66,26 @@ bool Precedes(const Candidate& a, const Candidate& b, CloseStrategy strategy) {
          std::tuple(b.openDate, b.dealNo, b.leg, b.combinationNo);
 }
 
-// The first of the best candidates.
-std::optional<std::uint32_t> BestCandidate(const backend::CxDataSet& details, const ClosingTrade& trade,
-                                           CloseStrategy strategy) {
+// The first of the best candidates among `rows`, the details that hold the
+// trade's contract in table order.
+std::optional<std::uint32_t> BestCandidate(const backend::CxDataSet& details, std::span<const std::uint32_t> rows,
+                                           const ClosingTrade& trade, CloseStrategy strategy) {
   std::optional<std::uint32_t> best;
   std::optional<PositionDetailRow> bestRow;
-  const std::string_view contract = backend::TrimBlanks(trade.contractCode);
-  const backend::CxDataSetView entries = details.View();
-  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
-    const std::span<const std::uint8_t> entry = entries.GetValue(index);
-    // Most details hold other contracts: their code is read in place before
-    // the detail is copied.
-    const std::string_view code = typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
-                                                      sizeof(PositionDetailRow::szContractCode));
-    if (backend::TrimBlanks(code) != contract) continue;
+  std::optional<Candidate> bestCandidate;  // of bestRow
+  for (const std::uint32_t index : rows) {
+    const std::span<const std::uint8_t> entry = details.GetValue(index);
+    // Half the contract's details lie on the trade's own side: their side is
+    // read in place before the detail is copied.
+    const std::string_view side =
+        typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szFlagBS), sizeof(PositionDetailRow::szFlagBS));
+    if (side == trade.buySell) continue;
     const std::optional<PositionDetailRow> row = RowFromBytes<PositionDetailRow>(entry);
     if (!row || !IsCandidate(*row, trade)) continue;
-    if (!bestRow || Precedes(Candidate(*row), Candidate(*bestRow), strategy)) {
+    if (!bestCandidate || Precedes(Candidate(*row), *bestCandidate, strategy)) {
       best = index;
       bestRow = row;
+      bestCandidate.emplace(*bestRow);
     }
   }
   return best;
@@ -240,7 +241,8 @@ void COperationEngineBase::CloseByStrategy(CloseStrategy strategy, LegList& legs
     const std::size_t firstReleased = legs.size();
     {
       std::lock_guard guard(lock_);
-      const std::optional<std::uint32_t> best = BestCandidate(TableAt(Table::kPositionDetails), trade, strategy);
+      const std::optional<std::uint32_t> best = BestCandidate(
+          TableAt(Table::kPositionDetails), DetailRowsOf(backend::TrimBlanks(trade.contractCode)), trade, strategy);
       if (!best) break;
       remaining = ConsumeDetail(legs, *best, remaining);
     }
@@ -258,6 +260,7 @@ int COperationEngineBase::ConsumeDetail(LegList& legs, std::size_t detailIndex, 
   const int taken = std::clamp(lots, 0, std::max(held, 0));
   if (taken >= held) {
     details.RemoveEntry(detailIndex);
+    DetailRemoved(static_cast<std::uint32_t>(detailIndex));
   } else {
     const double margin = ReadMoney(row->szEngrossCautionMoney);
     const double released = RoundMoney(margin * taken / held);
@@ -327,6 +330,7 @@ int COperationEngineBase::ReleaseCombinationLegs(LegList& legs, std::string_view
 }
 
 void COperationEngineBase::BreakUpReleasedLegs(LegList& legs, std::size_t first) {
+  if (first >= legs.size()) return;  // no leg released: nothing to plan
   // A margin is quoted without the lock (a sold option's margin may ask the
   // quote table); the details are then planned again under the lock, and
   // once every planned margin is known the plan is carried out under it.

@@ -224,6 +224,8 @@ void COperationEngineBase::LoadTrades(std::string_view account, const CxDataSetV
     return row;
   });
   SortTradesByDealNo(trades);
+  // The sort wrote the rows over each other in place.
+  ForgetRowIndexes();
 }
 
 void COperationEngineBase::LoadPositionDetails(const CxDataSetView& answer) {
@@ -247,6 +249,7 @@ void COperationEngineBase::ClearPerAccountDownloadTables() {
                             Table::kCombinationDetails, Table::kDownloadedCombinationDetails}) {
     TableAt(table).FreeBlock();
   }
+  ForgetRowIndexes();
 }
 
 void COperationEngineBase::LoadConditionOrders(const CxDataSetView& answer) {

@@ -108,6 +108,7 @@ void COperationEngine::EmptyDownloadTables(DownloadKind kind) {
                             Table::kExercisableQuantities, Table::kExerciseOrders}) {
     TableAt(table).FreeBlock();
   }
+  ForgetRowIndexes();
   // Loaded once per account, so emptied once before the first.
   if (kind == DownloadKind::kInitial) ClearPerAccountDownloadTables();
 }
@@ -242,6 +243,7 @@ void COperationEngine::RestoreDownloadedPositions() {
   TableAt(Table::kPositionDetails) = backend::CxDataSet::CloneBlock(TableAt(Table::kDownloadedPositionDetails).View());
   TableAt(Table::kCombinationDetails) =
       backend::CxDataSet::CloneBlock(TableAt(Table::kDownloadedCombinationDetails).View());
+  ForgetRowIndexes();
 }
 
 void COperationEngine::NoteConnectionLoss() {

@@ -3,7 +3,11 @@
 #include <cstring>
 #include <mutex>
 
+#include "backend/field_text.h"
 #include "order_index.h"
+#include "order_updates.h"
+#include "row_index.h"
+#include "typed_rows.h"
 #include "platform/gbk.h"
 
 namespace engine {
@@ -17,14 +21,57 @@ std::string Fit(std::string_view text, std::size_t size) {
   return std::string(text.substr(0, platform::GbkFitLength(text, size - 1)));
 }
 
+// The contract code of a position detail as the walks over the details
+// compare it, trimmed; read in place.
+std::optional<std::string> ContractOfDetail(std::span<const std::uint8_t> entry) {
+  if (entry.size() < sizeof(PositionDetailRow)) return std::nullopt;
+  return std::string(backend::TrimBlanks(typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
+                                                              sizeof(PositionDetailRow::szContractCode))));
+}
+
+// The fill number of a trade as OrderNoKey reads it; read in place.
+std::optional<std::string> FillNumberOfTrade(std::span<const std::uint8_t> entry) {
+  if (entry.size() < sizeof(TradeRow)) return std::nullopt;
+  return order_updates::OrderNoKey(
+      typed_rows::FieldAt(entry, offsetof(TradeRow, szDealNo), sizeof(TradeRow::szDealNo)));
+}
+
 }  // namespace
 
-COperationEngineBase::COperationEngineBase() : orderIndex_(std::make_unique<OrderIndex>()) {}
+COperationEngineBase::COperationEngineBase()
+    : orderIndex_(std::make_unique<OrderIndex>()),
+      detailIndex_(std::make_unique<RowIndex>(ContractOfDetail)),
+      tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)) {}
 COperationEngineBase::~COperationEngineBase() = default;
 
 std::optional<std::uint32_t> COperationEngineBase::FindOrderRow(const OrderSelectors& order,
                                                                 std::string_view account) {
   return orderIndex_->Find(TableAt(Table::kOrders), order, account);
+}
+
+std::optional<OrderRow> COperationEngineBase::FindOrderByTexts(const OrderSelectors& order) {
+  std::lock_guard guard(lock_);
+  const backend::CxDataSet& orders = TableAt(Table::kOrders);
+  const std::optional<std::uint32_t> index = orderIndex_->FindExact(orders, order);
+  return index ? typed_rows::RowAt<OrderRow>(orders, *index) : std::nullopt;
+}
+
+const std::vector<std::uint32_t>& COperationEngineBase::DetailRowsOf(std::string_view contractCode) {
+  return detailIndex_->RowsOf(TableAt(Table::kPositionDetails), std::string(contractCode));
+}
+
+void COperationEngineBase::DetailRemoved(std::uint32_t index) {
+  detailIndex_->NoteRemoved(TableAt(Table::kPositionDetails), index);
+}
+
+const std::vector<std::uint32_t>& COperationEngineBase::TradeRowsOf(std::string_view dealNo) {
+  return tradeIndex_->RowsOf(TableAt(Table::kTrades), order_updates::OrderNoKey(dealNo));
+}
+
+void COperationEngineBase::ForgetRowIndexes() {
+  orderIndex_->Forget();
+  detailIndex_->Forget();
+  tradeIndex_->Forget();
 }
 
 void COperationEngineBase::WriteLog(const char* text, int level) const {
@@ -56,6 +103,7 @@ void COperationEngineBase::ResetTables() {
   for (std::size_t table = 0; table < kTableCount; ++table) {
     if (table != static_cast<std::size_t>(Table::kTradeCodes)) tables_[table].FreeBlock();
   }
+  ForgetRowIndexes();
 }
 
 bool COperationEngineBase::QueryFeeRate(std::string_view, std::string_view, std::string_view, std::string_view,

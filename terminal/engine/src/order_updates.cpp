@@ -22,6 +22,13 @@ char LastNonBlank(std::string_view text) {
 
 }  // namespace
 
+std::string OrderNoKey(std::string_view orderNo) {
+  // A number and a text of the same digits must not meet: "#" and "=" keep
+  // them apart.
+  if (const std::optional<int> value = backend::ParseDecimal(orderNo)) return "#" + std::to_string(*value);
+  return "=" + std::string(orderNo);
+}
+
 bool SameOrderNo(std::string_view a, std::string_view b) {
   if (a == b) return true;
   // Two numbers of the same value end in the same digit: most other orders

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "backend/cx_data_set.h"
@@ -26,6 +27,10 @@ namespace engine::order_updates {
 // Two order (or application) numbers name the same order when their texts
 // are equal or both are decimal numbers of one value ("00123" and "123").
 bool SameOrderNo(std::string_view a, std::string_view b);
+
+// A text that order numbers share exactly when SameOrderNo calls them the
+// same: a decimal number's value, else the text; for indexes by number.
+std::string OrderNoKey(std::string_view orderNo);
 
 // An answer or push without an order number names no order.
 inline bool NamesAnOrder(std::string_view orderNo) { return !backend::TrimBlanks(orderNo).empty(); }

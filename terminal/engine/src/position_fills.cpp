@@ -2,8 +2,10 @@
 // fill shrinks one, and a broken-up combination moves margin; each is booked
 // into the account's fund row and told to the GUI at once.
 #include <algorithm>
+#include <cstddef>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "engine/operation_engine_base.h"
@@ -18,14 +20,19 @@ namespace {
 
 using fund_balances::AddMoney;
 using position_rows::kBuy;
-using position_rows::KeyOf;
 using typed_rows::RowAt;
 
 constexpr std::string_view kNoValue = "-";
 
 std::optional<std::uint32_t> FindSummaryRow(const backend::CxDataSet& summary, const PositionKey& key) {
-  return typed_rows::FindIndex<PositionSummaryRow>(summary,
-                                                   [&](const PositionSummaryRow& row) { return KeyOf(row) == key; });
+  // Most rows hold other contracts: their code is read in place before the
+  // row is copied.
+  const auto mayMatch = [&](std::span<const std::uint8_t> entry) {
+    return typed_rows::FieldAt(entry, offsetof(PositionSummaryRow, szContractCode),
+                               sizeof(PositionSummaryRow::szContractCode)) == key.contractCode;
+  };
+  return typed_rows::FindIndex<PositionSummaryRow>(
+      summary, mayMatch, [&](const PositionSummaryRow& row) { return position_rows::HasKey(row, key); });
 }
 
 std::optional<std::uint32_t> FindFundRow(const backend::CxDataSet& funds, std::string_view account) {

@@ -38,6 +38,12 @@ PositionKey KeyOf(const PositionSummaryRow& row) {
           .buySell = std::string(Text(row.szFlagBS))};
 }
 
+bool HasKey(const PositionSummaryRow& row, const PositionKey& key) {
+  return Text(row.szFlagBS) == key.buySell && Text(row.szContractCode) == key.contractCode &&
+         Text(row.szTradeAccount) == key.account && Text(row.szExchangeCode) == key.exchangeCode &&
+         Text(row.szSeatCode) == key.seatCode && Text(row.szMapCode) == key.tradeCode && Text(row.szFlagSH) == key.hedge;
+}
+
 PositionDetailRow NewDetail(const OpenedLots& opened) {
   PositionDetailRow row{};
   SetText(row.szTradeAccount, opened.account);

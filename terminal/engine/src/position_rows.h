@@ -27,6 +27,8 @@ PositionKey KeyOf(const PositionDetailRow& detail);
 // KeyOf(detail) == key, without building the detail's key.
 bool HasKey(const PositionDetailRow& detail, const PositionKey& key);
 PositionKey KeyOf(const PositionSummaryRow& row);
+// KeyOf(row) == key, without building the row's key.
+bool HasKey(const PositionSummaryRow& row, const PositionKey& key);
 
 // What an opening trade puts into its new position detail.
 struct OpenedLots {

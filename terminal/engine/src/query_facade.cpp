@@ -49,6 +49,10 @@ class FacadeQuery {
     return *this;
   }
 
+  bool KeysFit() const { return keysFit_; }
+  // A key's text as the query compares it.
+  std::string_view KeyText(std::size_t key) const { return record_.Key(key); }
+
   // The matching rows; nothing when a text did not fit its key (it could
   // match no row) or the query failed.
   std::optional<backend::CxDataSet> Run(const COperationEngine& engine) {
@@ -230,12 +234,19 @@ bool CheckPriceTick(COperationEngine& engine, std::string_view contractCode, std
 bool FindOrder(COperationEngine& engine, std::string_view exchangeCode, std::string_view account,
                std::string_view orderSeat, std::string_view orderNo, OrderRow& order) {
   if (!IsReady(engine)) return false;
-  const std::optional<OrderRow> row = FacadeQuery(table_id::kOrders)
-                                          .Account(account)
-                                          .Key(order_key::kExchangeCode, exchangeCode)
-                                          .Key(order_key::kOrderNo, orderNo)
-                                          .Key(order_key::kOrderSeat, orderSeat)
-                                          .FirstRow<OrderRow>(engine);
+  FacadeQuery query(table_id::kOrders);
+  query.Account(account)
+      .Key(order_key::kExchangeCode, exchangeCode)
+      .Key(order_key::kOrderNo, orderNo)
+      .Key(order_key::kOrderSeat, orderSeat);
+  const OrderSelectors wanted{.orderNo = query.KeyText(order_key::kOrderNo),
+                              .exchangeCode = query.KeyText(order_key::kExchangeCode),
+                              .orderSeat = query.KeyText(order_key::kOrderSeat)};
+  // An empty text matches every row, which only the query's walk answers; a
+  // text too long for its key matches none, which the query also tells.
+  const bool everyKeyNamed = !wanted.orderNo.empty() && !wanted.exchangeCode.empty() && !wanted.orderSeat.empty();
+  const std::optional<OrderRow> row =
+      everyKeyNamed && query.KeysFit() ? engine.FindOrderByTexts(wanted) : query.FirstRow<OrderRow>(engine);
   if (!row) return false;
   order = *row;
   return true;

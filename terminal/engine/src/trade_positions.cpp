@@ -113,26 +113,27 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
   double margin = 0.0;
   {
     std::lock_guard guard(lock_);
-    // Most details hold other contracts: their code is read in place before
-    // the detail is copied.
-    const auto mayHold = [&](std::span<const std::uint8_t> entry) {
-      const std::string_view code = typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
-                                                        sizeof(PositionDetailRow::szContractCode));
-      return backend::TrimBlanks(code) == position.contractCode;
-    };
-    const auto add = [&](const PositionDetailRow& detail, std::uint32_t) {
-      if (!position_rows::HasKey(detail, position)) return;
-      const int lots = ReadInt(detail.szPositionVolume);
+    const backend::CxDataSet& details = TableAt(Table::kPositionDetails);
+    for (const std::uint32_t index : DetailRowsOf(position.contractCode)) {
+      const std::span<const std::uint8_t> entry = details.GetValue(index);
+      // Half the contract's details lie on the other side: their side is
+      // read in place before the detail is copied.
+      if (typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szFlagBS), sizeof(PositionDetailRow::szFlagBS)) !=
+          position.buySell) {
+        continue;
+      }
+      const std::optional<PositionDetailRow> detail = RowFromBytes<PositionDetailRow>(entry);
+      if (!detail || !position_rows::HasKey(*detail, position)) continue;
+      const int lots = ReadInt(detail->szPositionVolume);
       volume += lots;
-      if (Text(detail.szOpenDate) == tradingDate) todayVolume += lots;
+      if (Text(detail->szOpenDate) == tradingDate) todayVolume += lots;
       // The prices as they are, summed to the cent as the summary build
       // sums them: a bond future's price has three decimals, and rounding
       // it to two first would misprice every lot by half a tick.
-      openCost = RoundMoney(openCost + lots * ReadNumber(detail.szOpenPrice));
-      positionCost = RoundMoney(positionCost + lots * ReadNumber(detail.szPositionPrice));
-      margin += ReadMoney(detail.szEngrossCautionMoney);
-    };
-    typed_rows::ForEachRow<PositionDetailRow>(TableAt(Table::kPositionDetails), mayHold, add);
+      openCost = RoundMoney(openCost + lots * ReadNumber(detail->szOpenPrice));
+      positionCost = RoundMoney(positionCost + lots * ReadNumber(detail->szPositionPrice));
+      margin += ReadMoney(detail->szEngrossCautionMoney);
+    }
   }
   PositionSummaryRow row{};
   if (volume == 0) return row;

@@ -67,20 +67,15 @@ TradeRow TradeRowOf(const LineFields& line) {
 
 // A fill is the same fill again when its account, exchange, fill number and
 // side are; a fill without a number cannot be told from another.
-bool IsBooked(const backend::CxDataSet& trades, const TradeRow& fill) {
+// `sameNumber` are the trades of the fill's number.
+bool IsBooked(const backend::CxDataSet& trades, std::span<const std::uint32_t> sameNumber, const TradeRow& fill) {
   if (!order_updates::NamesAnOrder(Text(fill.szDealNo))) return false;
-  const auto sameFill = [&](const TradeRow& trade) {
-    return Text(trade.szTradeAccount) == Text(fill.szTradeAccount) &&
-           Text(trade.szExchangeCode) == Text(fill.szExchangeCode) && Text(trade.szNameBS) == Text(fill.szNameBS) &&
-           order_updates::SameOrderNo(Text(trade.szDealNo), Text(fill.szDealNo));
-  };
-  // The day's trades grow with every fill: their fill numbers are compared
-  // in place first.
-  const auto maybeSameFill = [&](std::span<const std::uint8_t> entry) {
-    return order_updates::SameOrderNo(
-        typed_rows::FieldAt(entry, offsetof(TradeRow, szDealNo), sizeof(TradeRow::szDealNo)), Text(fill.szDealNo));
-  };
-  return typed_rows::FindIndex<TradeRow>(trades, maybeSameFill, sameFill).has_value();
+  return std::ranges::any_of(sameNumber, [&](std::uint32_t index) {
+    const std::optional<TradeRow> trade = RowAt<TradeRow>(trades, index);
+    return trade && Text(trade->szTradeAccount) == Text(fill.szTradeAccount) &&
+           Text(trade->szExchangeCode) == Text(fill.szExchangeCode) && Text(trade->szNameBS) == Text(fill.szNameBS) &&
+           order_updates::SameOrderNo(Text(trade->szDealNo), Text(fill.szDealNo));
+  });
 }
 
 // The margin, fee and premium of a fill's lots, each money-rounded.
@@ -162,7 +157,7 @@ void COperationEngineBase::OnTradePush(std::string_view pushed) {
   // still be news to its order, which is advanced below. An order advances
   // only by the lots the push leaves open, so a fill it knows changes
   // nothing.
-  const bool booked = IsBooked(TableAt(Table::kTrades), trade);
+  const bool booked = IsBooked(TableAt(Table::kTrades), TradeRowsOf(Text(trade.szDealNo)), trade);
   FrozenSums released;  // of an ordinary order; a special order frees its legs itself
   std::optional<combination_fills::CombinationLeg> leg;
   if (order && order->table == Table::kOrders) {

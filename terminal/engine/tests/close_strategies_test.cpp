@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,39 @@ TEST(CloseStrategies, EachStrategyTakesTheLotsInItsOwnOrder) {
     engine.Close(Closing("1", test.lots), test.openClose);
     EXPECT_EQ(DetailsLeft(engine), test.left);
   }
+}
+
+// Each close takes its lots from the details as the table holds them then,
+// however rows were removed or appended between the closes.
+TEST(CloseStrategies, EachCloseSeesTheDetailsAsTheyAreNow) {
+  PositionsEngine engine;
+  const auto add = [&](std::string_view lots, std::string_view openDate, std::string_view dealNo,
+                       std::string_view contract = "cu2609") {
+    engine.Add(Table::kPositionDetails, Detail("0", lots, "3000", "100.00", openDate, dealNo, "ordinary", contract));
+  };
+  const auto removeRow = [&](std::uint32_t index) {
+    std::lock_guard guard(engine.lock_);
+    ASSERT_TRUE(engine.TableAt(Table::kPositionDetails).RemoveEntry(index));
+  };
+  add("2", kYesterday, "1");
+  add("9", "20260801", "9", "cu2612");
+  add("1", kToday, "2");
+  add("1", kToday, "3");
+  engine.Close(Closing("1", 1));
+  EXPECT_EQ(DetailsLeft(engine), (std::vector<std::string>{"1:1", "9:9", "2:1", "3:1"}));
+
+  removeRow(1);  // the other contract's detail: the later rows move up
+  add("1", "20260801", "4");
+  engine.Close(Closing("1", 1));
+  EXPECT_EQ(DetailsLeft(engine), (std::vector<std::string>{"1:1", "2:1", "3:1"})) << "the oldest, appended last";
+
+  removeRow(2);  // the last detail, and another in its place
+  add("1", "20260701", "5");
+  engine.Close(Closing("1", 1));
+  EXPECT_EQ(DetailsLeft(engine), (std::vector<std::string>{"1:1", "2:1"}));
+
+  engine.Close(Closing("1", 2));
+  EXPECT_EQ(DetailsLeft(engine), std::vector<std::string>{});
 }
 
 TEST(CloseStrategies, APartlyClosedDetailKeepsItsShareOfTheMargin) {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -214,6 +215,54 @@ TEST_F(QueryFacade, FindsOrders) {
   SetText(order.szRemark, "untouched");
   EXPECT_FALSE(engine::FindOrder(engine, "F1", "8001", "S2", "1002", order));
   EXPECT_EQ(Text(order.szRemark), "untouched");
+}
+
+// The order lookup answers the table as it is now, however the rows moved
+// since the last lookup.
+TEST_F(QueryFacade, FindsTheFirstOrderOfTheVeryTextsAsTheTableChanges) {
+  const auto remarked = [](std::string_view orderNo, std::string_view remark) {
+    engine::OrderRow row = Order("F1", orderNo, "cu2609", "0", "S1");
+    SetText(row.szRemark, remark);
+    return row;
+  };
+  const auto found = [&](std::string_view orderNo, std::string_view seat = "S1") -> std::optional<std::string> {
+    engine::OrderRow order{};
+    if (!engine::FindOrder(engine, "F1", "another account", seat, orderNo, order)) return std::nullopt;
+    return std::string(Text(order.szRemark));
+  };
+  Add(Table::kOrders, remarked("00123", "padded"));
+  Add(Table::kOrders, remarked("123", "first plain"));
+  Add(Table::kOrders, remarked("123", "second plain"));
+  EXPECT_EQ(found("00123"), "padded");
+  EXPECT_EQ(found("123"), "first plain") << "the same number in other digits is another text";
+  EXPECT_EQ(found("0123"), std::nullopt);
+  EXPECT_EQ(found("123", "S9"), std::nullopt);
+
+  const auto removeRow = [&](std::uint32_t index) {
+    std::lock_guard guard(engine.lock_);
+    ASSERT_TRUE(engine.TableAt(Table::kOrders).RemoveEntry(index));
+  };
+  removeRow(0);  // "1001": every later row moves up
+  EXPECT_EQ(found("123"), "first plain");
+  EXPECT_EQ(found("00123"), "padded");
+  removeRow(3);  // the first plain "123"
+  EXPECT_EQ(found("123"), "second plain");
+  removeRow(2);  // the padded one
+  EXPECT_EQ(found("00123"), std::nullopt);
+
+  // The last row gone and another appended in its place.
+  removeRow(engine.TableAt(Table::kOrders).GetCount() - 1);
+  Add(Table::kOrders, remarked("123", "appended"));
+  EXPECT_EQ(found("123"), "appended");
+
+  // Emptied and loaded afresh, as a download does.
+  {
+    std::lock_guard guard(engine.lock_);
+    engine.TableAt(Table::kOrders).FreeBlock();
+  }
+  Add(Table::kOrders, remarked("555", "reloaded"));
+  EXPECT_EQ(found("123"), std::nullopt);
+  EXPECT_EQ(found("555"), "reloaded");
 }
 
 TEST_F(QueryFacade, ListsContractsWholeOrReduced) {

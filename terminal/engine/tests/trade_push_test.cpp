@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -309,6 +310,37 @@ TEST_F(TradePush, AFillTheEngineHoldsAlreadyStillBringsItsOrderForward) {
   Push(FillPush("101", "0", "0", 1, "3000").Order("p", 2, "101"));
   EXPECT_EQ(Text(OrderNow().szFrozenCautionMoney), "6000.00");
   EXPECT_EQ(FundNow().usable, "93989.33");
+}
+
+// The day's trades the booked fills are told from, however their rows moved
+// between the pushes.
+TEST_F(TradePush, AFillIsToldFromTheTradesAsTheyAreNow) {
+  PushEngine engine;
+  engine.Add(Table::kContracts, Contract("cu2609", "10"));
+  engine.backEndFeeRates.push_back(FeeRates("cu2609"));
+  engine.Add(Table::kFunds, FundOf(kFreshFund));
+  const auto push = [&](std::string_view dealNo) {
+    engine.OnTradePush(FillPush(dealNo, "0", "0", 1, "3000").Line());
+    std::vector<std::string> numbers;
+    for (const TradeRow& trade : engine.Rows<TradeRow>(Table::kTrades)) numbers.emplace_back(Text(trade.szDealNo));
+    return numbers;
+  };
+  const auto removeTrade = [&](std::uint32_t index) {
+    std::lock_guard guard(engine.lock_);
+    ASSERT_TRUE(engine.TableAt(Table::kTrades).RemoveEntry(index));
+  };
+  push("101");
+  push("102");
+  EXPECT_EQ(push("103"), (std::vector<std::string>{"101", "102", "103"}));
+
+  removeTrade(0);  // the later trades move up
+  EXPECT_EQ(push("0102"), (std::vector<std::string>{"102", "103"}));
+  EXPECT_EQ(push("101"), (std::vector<std::string>{"102", "103", "101"})) << "no longer among the trades";
+
+  removeTrade(2);  // the last trade, and another in its place
+  EXPECT_EQ(push("104"), (std::vector<std::string>{"102", "103", "104"}));
+  EXPECT_EQ(push("104"), (std::vector<std::string>{"102", "103", "104"}));
+  EXPECT_EQ(push("101"), (std::vector<std::string>{"102", "103", "104", "101"}));
 }
 
 struct StaleFill {

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -42,6 +43,10 @@ class CxDataSetView {
   // 0 and nothing copied when there is no such entry or the buffer is shorter
   // than the value.
   std::size_t GetData(std::size_t index, std::size_t bufferSize, void* buffer) const;
+  // The id of entry `index`, or nothing when there is no such entry. A list
+  // gives each appended entry the next id, so along a list that only grows
+  // and loses entries the ids rise.
+  std::optional<std::uint32_t> GetId(std::size_t index) const;
 
  private:
   const std::uint8_t* block_ = nullptr;

@@ -40,6 +40,7 @@
 namespace engine {
 
 class OrderIndex;
+class RowIndex;
 
 // Writes one line to the program log at a level (1 events and failures, 3
 // user-visible steps).
@@ -143,6 +144,9 @@ class COperationEngineBase {
   // first exchange-seat row of an exchange code; false when there is none.
   bool FindExchangeAbbreviation(std::string_view exchangeCode, std::string& abbreviation) const;
   bool FindExchangeSeat(std::string_view exchangeCode, std::string& exchangeName) const;
+  // The first order row whose exchange, order seat and order number are
+  // these very texts, found through the order index.
+  std::optional<OrderRow> FindOrderByTexts(const OrderSelectors& order);
   // The order kind (combination definition) of the five keys, zero-filled
   // first. The built-in kinds "DS" (only with key 4 "0") and "SPD" answer
   // without the table; any other strategy is the table's first row of the
@@ -619,6 +623,19 @@ class COperationEngineBase {
 
   // The order table's row of an order, found through the order index.
   std::optional<std::uint32_t> FindOrderRow(const OrderSelectors& order, std::string_view account);
+  // The rows of the position details whose contract code, trimmed, is
+  // `contractCode`, in table order; the answer lasts until the details
+  // change (under the lock).
+  const std::vector<std::uint32_t>& DetailRowsOf(std::string_view contractCode);
+  // Called right after the engine removed the position detail at `index`.
+  void DetailRemoved(std::uint32_t index);
+  // The rows of the day's trades whose fill number SameOrderNo calls the
+  // same as `dealNo`, in table order; the answer lasts until the trades
+  // change (under the lock).
+  const std::vector<std::uint32_t>& TradeRowsOf(std::string_view dealNo);
+  // The indexes beside the tables walk them afresh: for tables emptied or
+  // replaced (under the lock).
+  void ForgetRowIndexes();
 
   // Guards every table, the change queue and the texts.
   mutable platform::CriticalSection lock_;
@@ -627,6 +644,10 @@ class COperationEngineBase {
   std::array<backend::CxDataSet, kTableCount> tables_;
   // The pushes' way to their orders (under the lock).
   std::unique_ptr<OrderIndex> orderIndex_;
+  // The position details by trimmed contract code (under the lock).
+  std::unique_ptr<RowIndex> detailIndex_;
+  // The day's trades by fill number (under the lock).
+  std::unique_ptr<RowIndex> tradeIndex_;
   BaseCallbacks callbacks_;
   std::atomic<int> connectionIndex_{-1};
   std::atomic<int> quoteConnectionIndex_{-1};

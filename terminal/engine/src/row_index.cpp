@@ -1,0 +1,66 @@
+#include "row_index.h"
+
+#include <algorithm>
+
+namespace engine {
+
+const std::vector<std::uint32_t>& RowIndex::RowsOf(const backend::CxDataSet& table, const std::string& key) {
+  CatchUp(table);
+  static const Rows kNone;
+  const auto found = rows_.find(key);
+  return found == rows_.end() ? kNone : found->second;
+}
+
+void RowIndex::NoteRemoved(const backend::CxDataSet& table, std::uint32_t index) {
+  const backend::CxDataSetView entries = table.View();
+  const std::size_t count = entries.GetCount();
+  const std::size_t seen = idOfRow_.size();
+  // Exactly this row gone: the rows before it in place, the last one seen
+  // one up.
+  const bool onlyThisRemoval = count + 1 == seen && index < seen &&
+                               (index == 0 || entries.GetId(index - 1) == idOfRow_[index - 1]) &&
+                               (index == count || entries.GetId(count - 1) == idOfRow_.back());
+  if (!onlyThisRemoval) return;
+  if (Rows* list = listOfRow_[index]) std::erase(*list, index);
+  idOfRow_.erase(idOfRow_.begin() + index);
+  listOfRow_.erase(listOfRow_.begin() + index);
+  if (index == count) return;  // the last row: none moved
+  for (auto& [key, list] : rows_) {
+    for (std::uint32_t& row : list) {
+      if (row > index) --row;
+    }
+  }
+}
+
+void RowIndex::Forget() {
+  rows_.clear();
+  idOfRow_.clear();
+  listOfRow_.clear();
+}
+
+void RowIndex::Rebuild(const backend::CxDataSet& table) {
+  Forget();
+  CatchUp(table);
+}
+
+bool RowIndex::SeenRowsInPlace(const backend::CxDataSetView& entries) const {
+  return idOfRow_.empty() ||
+         (entries.GetCount() >= idOfRow_.size() && entries.GetId(idOfRow_.size() - 1) == idOfRow_.back());
+}
+
+void RowIndex::CatchUp(const backend::CxDataSet& table) {
+  const backend::CxDataSetView entries = table.View();
+  if (!SeenRowsInPlace(entries)) Forget();
+  for (auto index = static_cast<std::uint32_t>(idOfRow_.size()); index < entries.GetCount(); ++index) {
+    std::optional<std::string> key = keyOf_(entries.GetValue(index));
+    Rows* list = nullptr;
+    if (key) {
+      list = &rows_[std::move(*key)];
+      list->push_back(index);
+    }
+    idOfRow_.push_back(*entries.GetId(index));
+    listOfRow_.push_back(list);
+  }
+}
+
+}  // namespace engine
