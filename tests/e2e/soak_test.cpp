@@ -17,12 +17,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <deque>
-#include <mutex>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <regex>
@@ -38,6 +38,7 @@
 #include "backend/server_rotation.h"
 #include "backend/testing/request_texts.h"
 #include "backend/transport.h"
+#include "client/engine_order_lookup.h"
 #include "client/login.h"
 #include "client/operation_frame.h"
 #include "client/option_operations.h"
@@ -57,8 +58,6 @@
 
 namespace {
 
-using engine::Table;
-using engine::Text;
 using Texts = std::vector<std::string>;
 
 constexpr const char* kCustomer = "10001";
@@ -142,27 +141,6 @@ class OrderSettings : public order_module::OrderSettingsSource {
  public:
   order_module::OrderEntrySettings EntrySettings() const override { return {}; }
   std::span<const std::uint8_t> VarietyParamRows() const override { return {}; }
-};
-
-// The engine's order table as the trade pushes look orders up in it.
-class EngineOrders : public client::OrderLookup {
- public:
-  explicit EngineOrders(const engine_e2e::VisibleEngine& engine) : engine_(engine) {}
-
-  std::optional<client::KnownOrder> FindOrder(std::string_view exchange, std::string_view,
-                                              std::string_view orderingSeat, std::string_view orderNo) override {
-    for (const engine::OrderRow& row : engine_.Rows<engine::OrderRow>(Table::kOrders)) {
-      if (Text(row.szExchangeCode) == exchange && Text(row.szOrderSeat) == orderingSeat &&
-          Text(row.szOrderNo) == orderNo)
-        return client::KnownOrder{std::string(Text(row.szOrderNo)),      std::string(Text(row.szOrderSeat)),
-                                  std::string(Text(row.szSeatCode)),     std::string(Text(row.szContractCode)),
-                                  std::string(Text(row.szOrderHands)), std::string(Text(row.szOrderPrice))};
-    }
-    return std::nullopt;
-  }
-
- private:
-  const engine_e2e::VisibleEngine& engine_;
 };
 
 // The engine's latest log lines, for a failure to show what it did last.
@@ -589,7 +567,7 @@ class Soak : public ::testing::Test {
   OrderSettings settings_;
   order_module::OrderSubmission submission_{module_, settings_};
   client::SubscriptionList subscriptions_{client::QuoteSubscriptionSender()};
-  EngineOrders engineOrders_{engine_};
+  client::EngineOrderLookup engineOrders_{engine_};
   client::ReceivePump pump_{engine_, subscriptions_, {.orders = &engineOrders_, .orderStates = &module_}};
   std::size_t submitted_ = 0;
   std::size_t seenResults_ = 0;  // the results delivered up to the last one waited for
