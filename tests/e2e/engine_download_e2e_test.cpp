@@ -117,16 +117,7 @@ class EngineDownloadEndToEnd : public ::testing::Test {
   // seeing every item first and closing each drain, until `done` holds.
   bool PumpUntil(const std::function<bool()>& done) {
     return engine_e2e::PumpUntil(
-        [this] {
-          while (const backend::RequestPtr record = backend::TheResultQueue().TakeNext()) {
-            if (record->IsPush()) {
-              engine.OnPushData(*record);
-            } else {
-              engine.OnAsyncAnswer(*record);
-            }
-          }
-          engine.OnPushBatchDone();
-        },
+        [this] { engine_e2e::DrainIntoEngine(engine); },
         done, kDownloadBound);
   }
   bool PumpUntilReady() {

@@ -7,6 +7,9 @@
 #include <thread>
 #include <tuple>
 
+#include "backend/request_queue.h"
+#include "backend/request_record.h"
+
 namespace engine_e2e {
 namespace {
 
@@ -39,6 +42,17 @@ void ExpectSameRows(const std::vector<Key>& engineKeys, const std::vector<Key>& 
 }
 
 }  // namespace
+
+void DrainIntoEngine(engine::COperationEngine& engine) {
+  while (const backend::RequestPtr record = backend::TheResultQueue().TakeNext()) {
+    if (record->IsPush()) {
+      engine.OnPushData(*record);
+    } else {
+      engine.OnAsyncAnswer(*record);
+    }
+  }
+  engine.OnPushBatchDone();
+}
 
 bool PumpUntil(const std::function<void()>& drain, const std::function<bool()>& done,
                std::chrono::milliseconds bound) {

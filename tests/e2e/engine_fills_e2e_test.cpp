@@ -140,16 +140,7 @@ class EngineFills : public backend_testing::TransportFixture {
   // holds; false past the bound.
   bool ApplyPushesUntil(const std::function<bool()>& done) {
     return engine_e2e::PumpUntil(
-        [this] {
-          while (const backend::RequestPtr record = backend::TheResultQueue().TakeNext()) {
-            if (record->IsPush()) {
-              engine_.OnPushData(*record);
-            } else {
-              engine_.OnAsyncAnswer(*record);
-            }
-          }
-          engine_.OnPushBatchDone();
-        },
+        [this] { engine_e2e::DrainIntoEngine(engine_); },
         done, kBound);
   }
 
