@@ -67,7 +67,9 @@ bool ReadAddress(int (*read)(char*, int), std::string& text) {
 // One pushed line as a record of its own on the result queue.
 void QueuePushLine(int connection, std::string_view line) {
   RequestPtr record = CreateRequest("", connection, 0, kPushHandlerTag, 1);
-  if (!record || !record->subRequests[0].answer.AddText(line)) {
+  // The pump reads the line through its entry alone, so the rest of the
+  // list's block need not be cleared for it.
+  if (!record || !record->subRequests[0].answer.StartWithText(line)) {
     WriteLogLine(kLogConnectionError, ("无法保存推送数据：" + std::string(line)).c_str());
     return;
   }
