@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -18,10 +19,50 @@ std::string_view WithoutPlus(std::string_view text) {
   return text;
 }
 
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+// Digits whose integer a double holds exactly (below 2^53).
+constexpr int kMaxExactDigits = 15;
+
+// The common plain decimal, "[-]digits[.digits]" with at most 15 digits and
+// no exponent after it, read without from_chars: its digits as an integer
+// and its power of ten are both exact doubles, so their one quotient is the
+// correctly rounded value that from_chars gives too. Nothing for any other
+// text, which from_chars reads.
+std::optional<double> PlainDecimal(std::string_view text) {
+  std::size_t at = 0;
+  const bool negative = at < text.size() && text[at] == '-';
+  if (negative) ++at;
+  const auto isDigit = [&text](std::size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
+  if (!isDigit(at)) return std::nullopt;
+  std::int64_t digits = 0;
+  int count = 0;
+  // Takes the digits from `at` on; false once there are too many.
+  const auto readDigits = [&]() {
+    for (; isDigit(at); ++at) {
+      if (++count > kMaxExactDigits) return false;
+      digits = digits * 10 + (text[at] - '0');
+    }
+    return true;
+  };
+  if (!readDigits()) return std::nullopt;
+  const int integerDigits = count;
+  if (at < text.size() && text[at] == '.') {
+    ++at;
+    if (!readDigits()) return std::nullopt;
+  }
+  if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) return std::nullopt;
+  const int fractionDigits = count - integerDigits;
+  const double value = static_cast<double>(digits) / kExactPowersOfTen[static_cast<std::size_t>(fractionDigits)];
+  return negative ? -value : value;
+}
+
 }  // namespace
 
 std::optional<double> LeadingDecimal(std::string_view text) {
   text = WithoutPlus(text);
+  if (const std::optional<double> plain = PlainDecimal(text)) return plain;
   double value = 0;
   const std::from_chars_result read = std::from_chars(text.data(), text.data() + text.size(), value);
   // "inf" and "nan" are no prices.

@@ -1,7 +1,7 @@
 #include "client/quote_push.h"
 
+#include <array>
 #include <cstddef>
-#include <vector>
 
 #include "backend/field_text.h"
 #include "leading_number.h"
@@ -38,23 +38,30 @@ enum QuoteField : int {
   kDepthSellPrice = 50,
   kClose = 57,
   kPreviousOpenInterest = 58,
+  kLastFieldRead = kPreviousOpenInterest,
 };
+static_assert(kDepthSellPrice + 2 * (backend::QuoteRecord::kDepthLevels - 1) <= kLastFieldRead);
 
 // The fields of a line, each closed by a separator; a trailing piece without
-// one is no field.
+// one is no field. Only the fields up to the last one read are kept, in place
+// in the line.
 class QuoteLine {
  public:
   explicit QuoteLine(std::string_view line) {
-    for (std::size_t end = line.find(backend::kFieldSeparator); end != std::string_view::npos;
-         end = line.find(backend::kFieldSeparator)) {
-      fields_.push_back(line.substr(0, end));
+    for (std::size_t end = line.find(backend::kFieldSeparator);
+         end != std::string_view::npos && count_ < fields_.size(); end = line.find(backend::kFieldSeparator)) {
+      fields_[count_++] = line.substr(0, end);
       line.remove_prefix(end + 1);
     }
   }
 
   std::string_view Field(int n) const {
-    return n >= 1 && static_cast<std::size_t>(n) <= fields_.size() ? fields_[static_cast<std::size_t>(n) - 1]
-                                                                    : std::string_view();
+    return n >= 1 && static_cast<std::size_t>(n) <= count_ ? fields_[static_cast<std::size_t>(n) - 1]
+                                                             : std::string_view();
+  }
+  template <std::size_t N>
+  void Text(int n, char (&buffer)[N]) const {
+    backend::CopyFieldText(Field(n), buffer, N);
   }
   int Integer(int n) const { return LeadingInteger(Field(n)); }
   double Decimal(int n) const { return LeadingDecimal(Field(n)).value_or(0); }
@@ -72,7 +79,8 @@ class QuoteLine {
   }
 
  private:
-  std::vector<std::string_view> fields_;
+  std::array<std::string_view, kLastFieldRead> fields_;
+  std::size_t count_ = 0;
 };
 
 }  // namespace
@@ -83,9 +91,9 @@ bool ParseQuotePush(std::string_view line, backend::QuoteRecord& quote) {
   const double base = fields.Decimal(kBasePrice);
   const bool depthPrices = base == 0 || fields.Integer(kDepthFlag) != 0;
 
-  backend::GetSeparatedField(kExchange, line, backend::kFieldSeparator, quote.szExchange, sizeof quote.szExchange);
-  backend::GetSeparatedField(kCode, line, backend::kFieldSeparator, quote.szCode, sizeof quote.szCode);
-  backend::GetSeparatedField(kName, line, backend::kFieldSeparator, quote.szName, sizeof quote.szName);
+  fields.Text(kExchange, quote.szExchange);
+  fields.Text(kCode, quote.szCode);
+  fields.Text(kName, quote.szName);
 
   quote.fNewPrice = fields.Price(kLast, base);
   quote.dAmount = fields.Decimal(kTurnover);

@@ -156,6 +156,13 @@ bool CxDataSet::AddEntry(const char* name, const void* value, std::size_t length
 
 bool CxDataSet::AddText(std::string_view text) { return AppendEntry({}, text, true, kTextType, kAutoId); }
 
+bool CxDataSet::StartWithText(std::string_view text) {
+  const std::size_t length = text.size() + 1;
+  if (block_ != nullptr || length > kMaxValueLength || !CreateBlock(length, Clearing::kDirectory)) return false;
+  // The block is made to fit the value, so appending cannot fail.
+  return AppendEntry({}, text, true, kTextType, kAutoId);
+}
+
 bool CxDataSet::AppendEntry(std::string_view name, std::string_view value, bool addTerminator,
                             std::uint8_t type, std::uint32_t id) {
   const std::size_t length = value.size() + (addTerminator ? 1 : 0);
@@ -228,7 +235,7 @@ bool CxDataSet::RemoveEntry(std::size_t index) {
 
 bool CxDataSet::EnsureSpace(std::size_t length) {
   if (length > kMaxValueLength) return false;
-  if (block_ == nullptr) return CreateBlock(length);
+  if (block_ == nullptr) return CreateBlock(length, Clearing::kWholeBlock);
 
   Layout layout{BlockSize(block_), std::min<std::uint64_t>(BlockGrowth(block_), kMaxBlockGrowth), Capacity(block_),
                 DirectoryStep(block_)};
@@ -281,9 +288,14 @@ bool CxDataSet::Reshape(const Layout& layout) {
   return true;
 }
 
-bool CxDataSet::CreateBlock(std::size_t firstValueLength) {
+bool CxDataSet::CreateBlock(std::size_t firstValueLength, Clearing clearing) {
   const auto size = static_cast<std::uint32_t>(FirstBlockSize(firstValueLength));
-  block_ = static_cast<std::uint8_t*>(std::calloc(1, size));
+  if (clearing == Clearing::kWholeBlock) {
+    block_ = static_cast<std::uint8_t*>(std::calloc(1, size));
+  } else {
+    block_ = static_cast<std::uint8_t*>(std::malloc(size));
+    if (block_ != nullptr) std::memset(block_, 0, ValueAreaFor(kFirstCapacity));
+  }
   if (block_ == nullptr) return false;
   SetU32(block_, kBlockSizeOffset, size);
   SetU16(block_, kDirectoryStepOffset, kFirstCapacity);

@@ -62,7 +62,12 @@ char* GetSeparatedField(int n, std::string_view text, char separator, char* buff
   if (start >= text.size()) return buffer;
   const std::size_t end = text.find(separator, start);
   if (end == std::string_view::npos) return buffer;
-  const std::size_t length = CopyFitting(text.substr(start, end - start), buffer, bufferSize);
+  return CopyFieldText(text.substr(start, end - start), buffer, bufferSize);
+}
+
+char* CopyFieldText(std::string_view field, char* buffer, std::size_t bufferSize) {
+  if (buffer == nullptr || bufferSize == 0) return buffer;
+  const std::size_t length = CopyFitting(field, buffer, bufferSize);
   std::replace(buffer, buffer + length, kEscapedSeparator, kFieldSeparator);
   return buffer;
 }

@@ -29,12 +29,14 @@ constexpr ExtraPasswordFields kExtraPasswordFields[] = {
     {5013, {9, 0}}, {5014, {9, 0}}, {5301, {9, 0}}, {5050, {11, 12}}, {5137, {11, 0}},
 };
 
-// Replaces field n of `text` by the mask: up to its closing separator, or to
-// the end of the text when it has none. Nothing when there is no field n.
-void MaskField(std::string& text, int n) {
-  const std::ptrdiff_t previous = FindNthSeparator(text, kFieldSeparator, n - 1);
+// Replaces field n of the request that starts at `requestStart` in `text` by
+// the mask: up to its closing separator, or to the end of the text when it
+// has none. Nothing when there is no field n.
+void MaskField(std::string& text, std::size_t requestStart, int n) {
+  const std::ptrdiff_t previous =
+      FindNthSeparator(std::string_view(text).substr(requestStart), kFieldSeparator, n - 1);
   if (previous < 0) return;
-  const std::size_t start = static_cast<std::size_t>(previous) + 1;
+  const std::size_t start = requestStart + static_cast<std::size_t>(previous) + 1;
   const std::size_t end = std::min(text.find(kFieldSeparator, start), text.size());
   text.replace(start, end - start, kMask);
 }
@@ -49,19 +51,17 @@ std::string MaskPasswordFields(std::string_view line) {
   std::string masked(line);
   const std::size_t requestStart = masked.find("R|");
   if (requestStart == std::string::npos) return masked;
-  std::string request = masked.substr(requestStart);
 
   char code[32];
-  GetSeparatedField(4, request, kFieldSeparator, code, sizeof code);
+  GetSeparatedField(4, std::string_view(masked).substr(requestStart), kFieldSeparator, code, sizeof code);
   const long function = std::strtol(code, nullptr, 10);
   if (function == 0) return masked;  // an answer carries no password
-  MaskField(request, 8);
+  MaskField(masked, requestStart, 8);
   for (const ExtraPasswordFields& extra : kExtraPasswordFields) {
     if (extra.function != function) continue;
     for (int field : extra.fields)
-      if (field > 0) MaskField(request, field);
+      if (field > 0) MaskField(masked, requestStart, field);
   }
-  masked.replace(requestStart, std::string::npos, request);
   return masked;
 }
 

@@ -67,7 +67,9 @@ bool ReadAddress(int (*read)(char*, int), std::string& text) {
 // One pushed line as a record of its own on the result queue.
 void QueuePushLine(int connection, std::string_view line) {
   RequestPtr record = CreateRequest("", connection, 0, kPushHandlerTag, 1);
-  if (!record || !record->subRequests[0].answer.AddText(line)) {
+  // The pump reads the line through its entry alone, so the rest of the
+  // list's block need not be cleared for it.
+  if (!record || !record->subRequests[0].answer.StartWithText(line)) {
     WriteLogLine(kLogConnectionError, ("无法保存推送数据：" + std::string(line)).c_str());
     return;
   }
@@ -219,12 +221,16 @@ void OnPortalConnectionState(int connection, int flag, int state) {
 void OnReceivePushData(int connection, const char* data, int length) {
   if (data == nullptr || length <= 0) return;
   std::string_view block(data, static_cast<std::size_t>(length));
+  std::string lastLine;
   while (!block.empty()) {
     const std::size_t end = std::min(block.find('\0'), block.size());
-    const std::string line(block.substr(0, end));
+    // A line closed by its zero is logged in place; only a last line that
+    // the block cuts off unterminated is copied to be terminated.
+    const std::string_view line =
+        end < block.size() ? block.substr(0, end) : std::string_view(lastLine.assign(block));
     block.remove_prefix(std::min(end + 1, block.size()));
     if (line.empty()) continue;
-    WriteLogLine(kLogCommunication, line.c_str());
+    WriteLogLine(kLogCommunication, line.data());
     QueuePushLine(connection, line);
   }
 }

@@ -59,6 +59,40 @@ TEST(CxDataSet, FirstEntryMakesThe8192ByteBlock) {
   EXPECT_EQ(std::memcmp(b + 744, "0123456789", 11), 0);
 }
 
+// A list started with its text matches one given it by AddText in every byte
+// up to the end of the value: header, directory and value; a later entry is
+// appended as usual.
+TEST(CxDataSet, StartWithTextMatchesAddTextUpToTheEndOfTheValue) {
+  const std::string longLine(9000, 'x');
+  for (const std::string& text : {std::string(), std::string("R|p|0|15001|cu2405|"), longLine}) {
+    CxDataSet added;
+    CxDataSet started;
+    ASSERT_TRUE(added.AddText(text));
+    ASSERT_TRUE(started.StartWithText(text));
+    const std::size_t written = block::ValueArea(added.Block()) + text.size() + 1;
+    EXPECT_EQ(block::BlockSize(started.Block()), block::BlockSize(added.Block())) << text.size();
+    EXPECT_EQ(std::memcmp(started.Block(), added.Block(), written), 0) << text.size();
+    EXPECT_EQ(TextAt(started, 0), text);
+
+    ASSERT_TRUE(added.AddText("next"));
+    ASSERT_TRUE(started.AddText("next"));
+    EXPECT_EQ(TextAt(started, 1), "next");
+    EXPECT_EQ(std::memcmp(started.Block(), added.Block(), written + 5), 0) << text.size();
+  }
+}
+
+TEST(CxDataSet, StartWithTextRefusesAListWithABlockOrAnOverlongText) {
+  CxDataSet list;
+  ASSERT_TRUE(list.AddText("first"));
+  EXPECT_FALSE(list.StartWithText("second"));
+  EXPECT_EQ(list.GetCount(), 1u);
+
+  CxDataSet empty;
+  EXPECT_FALSE(empty.StartWithText(std::string(CxDataSet::kMaxValueLength, 'x')));
+  EXPECT_EQ(empty.Block(), nullptr);
+  EXPECT_TRUE(empty.StartWithText(std::string(CxDataSet::kMaxValueLength - 1, 'x')));
+}
+
 TEST(CxDataSet, FirstBlockSizeFollowsTheFirstValue) {
   struct Case {
     std::size_t length;

@@ -3,11 +3,11 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "backend/field_text.h"
-#include "engine/answer_fields.h"
 #include "engine/operation_engine.h"
 
 namespace engine {
@@ -30,17 +30,10 @@ constexpr int kExerciseOrder = 15012;
 constexpr int kExerciseCancel = 15013;
 }  // namespace push_code
 
-// The line up to and with its `count`th separator: its fields are the first
-// `count` fields of the line, read without splitting the rest (a quote push
-// has some sixty fields, and the dispatcher needs two).
-std::string_view FirstFields(std::string_view line, int count) {
-  std::size_t end = 0;
-  for (int field = 0; field < count; ++field) {
-    end = line.find(backend::kFieldSeparator, end);
-    if (end == std::string_view::npos) return line;
-    ++end;
-  }
-  return line.substr(0, end);
+// The number in field n of a pushed line, read without splitting the line
+// (a quote push has some sixty fields, and the dispatcher needs one or two).
+std::optional<int> NumberField(std::string_view line, int n) {
+  return backend::ParseDecimal(backend::GetSeparatedFieldText(n, line));
 }
 
 // The pushes that may be applied again after a download that already holds
@@ -54,8 +47,7 @@ bool ReplaysSafely(int code) {
 }  // namespace
 
 void COperationEngine::ApplyOrHoldPush(std::string_view line) {
-  const LineFields fields(FirstFields(line, kPushCodeField + 1));
-  const std::optional<int> code = backend::ParseDecimal(fields.Field(kPushCodeField));
+  const std::optional<int> code = NumberField(line, kPushCodeField);
   if (!code || !ReplaysSafely(*code)) {
     // Other pushes may ask the user first: no download waits for them, and
     // one that comes during a download is not applied.
@@ -92,8 +84,7 @@ void COperationEngine::ReplayPushesHeldForDownload() {
 }
 
 void COperationEngine::OnPushLine(std::string_view line) {
-  const LineFields fields(FirstFields(line, kDownloadAgainField));
-  const std::optional<int> code = backend::ParseDecimal(fields.Field(kPushCodeField));
+  const std::optional<int> code = NumberField(line, kPushCodeField);
   if (!code) return;
   switch (*code) {
     case push_code::kOrderState: OnOrderStatePush(line); break;
@@ -101,7 +92,7 @@ void COperationEngine::OnPushLine(std::string_view line) {
     case push_code::kCancel: OnCancelPush(line); break;
     case push_code::kTrade: OnTradePush(line); break;
     case push_code::kMessage:
-      if (backend::ParseDecimal(fields.Field(kDownloadAgainField)) == kDownloadAgain) RequestFullDownload();
+      if (NumberField(line, kDownloadAgainField) == kDownloadAgain) RequestFullDownload();
       break;
     case push_code::kSpecialOrder: OnSpecialOrderPush(line); break;
     case push_code::kSpecialOrderState: OnSpecialOrderStatePush(line); break;

@@ -79,6 +79,13 @@ class CxDataSet {
                 std::uint32_t id = kAutoId);
   // Appends `text` with a terminating zero as a nameless text entry.
   bool AddText(std::string_view text);
+  // Gives a list without a block `text` as its first entry, as AddText does,
+  // except that the block's free space after the value is left unwritten
+  // rather than cleared. For a list read only entry by entry (a pushed line
+  // handed from the receive thread to the pump), never taken whole through
+  // Bytes(), cloned or stored. False, with the list unchanged, when the list
+  // already has a block or AddText would fail.
+  bool StartWithText(std::string_view text);
   // Rebuilds the list with a nameless raw entry holding `item` at `position`
   // (appended when the position is beyond the count); the item takes the
   // next automatic id, and every other entry keeps its name, value, type and
@@ -115,7 +122,10 @@ class CxDataSet {
 
   bool AppendEntry(std::string_view name, std::string_view value, bool addTerminator, std::uint8_t type,
                    std::uint32_t id);
-  bool CreateBlock(std::size_t firstValueLength);
+  // Which bytes of a new block are cleared: all, or the header and the
+  // directory only.
+  enum class Clearing { kWholeBlock, kDirectory };
+  bool CreateBlock(std::size_t firstValueLength, Clearing clearing);
   bool Reshape(const Layout& layout);
 
   std::uint8_t* block_ = nullptr;

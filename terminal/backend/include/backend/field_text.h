@@ -29,6 +29,9 @@ std::ptrdiff_t FindNthSeparator(std::string_view text, char separator, int n);
 // boundary.
 char* GetSeparatedField(int n, std::string_view text, char separator, char* buffer,
                         std::size_t bufferSize);
+// Copies a field already cut from its line into `buffer` as GetSeparatedField
+// does, for a reader that has split the line once.
+char* CopyFieldText(std::string_view field, char* buffer, std::size_t bufferSize);
 
 // Field n of `text` as a whole string, with 0x01 turned into "|"; empty
 // when field n does not exist, as for GetSeparatedField.
