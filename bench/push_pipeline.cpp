@@ -13,10 +13,10 @@
 #include "client/engine_order_lookup.h"
 #include "client/push_dispatch.h"
 #include "client/subscription_list.h"
+#include "client/testing/push_lines.h"
 #include "engine/operation_engine.h"
 #include "engine/testing/account_rows.h"
 #include "order_module/order_module.h"
-#include "push_lines.h"
 #include "quotes/contract_key.h"
 #include "quotes/quotation_ctrl.h"
 

@@ -23,15 +23,15 @@
 #include "client/management_operations.h"
 #include "client/notice_operations.h"
 #include "client/option_operations.h"
-#include "client/order_push_hooks.h"
 #include "client/order_operations.h"
+#include "client/order_push_hooks.h"
+#include "client/push_handlers.h"
 #include "client/quote_operations.h"
 #include "client/quote_push.h"
 #include "client/session_operations.h"
-#include "client/push_handlers.h"
 #include "client/settlement_operations.h"
+#include "client/testing/push_lines.h"
 #include "client_test_support.h"
-#include "push_lines.h"
 #include "recording_backend.h"
 
 namespace {

@@ -14,10 +14,10 @@
 #include "client/order_push_hooks.h"
 #include "client/push_dispatch.h"
 #include "client/quote_subscription.h"
+#include "client/testing/push_lines.h"
 #include "client/testing/recording_shell.h"
 #include "engine_test_support.h"
 #include "platform/message.h"
-#include "push_lines.h"
 #include "quotes/quotation_ctrl.h"
 #include "quotes/watch_callback.h"
 

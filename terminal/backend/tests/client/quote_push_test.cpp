@@ -3,7 +3,7 @@
 #include <string>
 
 #include "client/quote_push.h"
-#include "push_lines.h"
+#include "client/testing/push_lines.h"
 
 namespace {
 
