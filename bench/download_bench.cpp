@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -19,7 +18,6 @@
 #include "backend/account_table.h"
 #include "backend/request_queue.h"
 #include "backend/sequence_number.h"
-#include "backend/testing/request_texts.h"
 #include "backend/testing/transport_calls.h"
 #include "backend/transport.h"
 #include "engine/operation_engine.h"
@@ -105,22 +103,7 @@ class Session {
                                          .quoteInterval = std::chrono::milliseconds(0)},
                                         error);
     if (!server_ || !backend::StartCommunication("1.0.0.1", error)) Fail(error);
-    OV_ConnectBlock block = backend_testing::LoopbackConnectBlock(0, server_->Port());
-    std::string answer;
-    if (!backend::ConnectSlot(block, answer, error,
-                              backend_testing::LoginText({.sequence = backend::GetNextSequenceNo(),
-                                                          .customer = kCustomer,
-                                                          .password = kPassword,
-                                                          .version = "1.0.0.1",
-                                                          .role = backend_testing::kTradingRole,
-                                                          .manager = ""})))
-      Fail(error);
-    backend::AccountKey key;
-    std::strcpy(key.customerNo, kCustomer);
-    std::strcpy(key.password, kPassword);
-    key.slot = 0;
-    accounts_.AddAccount(key);
-    accounts_.UpdateAccountFromAnswer(kCustomer, answer);
+    if (!backend_testing::LogInTrader(accounts_, server_->Port(), kCustomer, kPassword, error)) Fail(error);
   }
 
   ~Session() {

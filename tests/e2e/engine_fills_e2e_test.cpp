@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -78,23 +77,8 @@ class EngineFills : public backend_testing::TransportFixture {
   }
 
   void LogIn() {
-    OV_ConnectBlock block = backend_testing::LoopbackConnectBlock(0, server_->Port());
-    std::string answer;
-    std::string message;
-    ASSERT_TRUE(backend::ConnectSlot(block, answer, message,
-                                     backend_testing::LoginText({.sequence = backend::GetNextSequenceNo(),
-                                                                 .customer = kCustomer,
-                                                                 .password = kPassword,
-                                                                 .version = "1.0.0.1",
-                                                                 .role = backend_testing::kTradingRole,
-                                                                 .manager = ""})))
-        << message;
-    backend::AccountKey key;
-    std::strcpy(key.customerNo, kCustomer);
-    std::strcpy(key.password, kPassword);
-    key.slot = 0;
-    accounts_.AddAccount(key);
-    accounts_.UpdateAccountFromAnswer(kCustomer, answer);
+    std::string error;
+    ASSERT_TRUE(backend_testing::LogInTrader(accounts_, server_->Port(), kCustomer, kPassword, error)) << error;
   }
 
   // Started as start-up starts it: its download thread downloads the day.

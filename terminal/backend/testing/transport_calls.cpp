@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <thread>
 #include <utility>
 
 #include "backend/request_queue.h"
+#include "backend/sequence_number.h"
+#include "backend/testing/request_texts.h"
 #include "backend/transport.h"
 
 namespace backend_testing {
@@ -64,6 +67,27 @@ OV_ConnectBlock LoopbackConnectBlock(int slot, std::uint16_t port) {
   orvanet::SetText(block.serverAddress, "127.0.0.1");
   orvanet::SetI32(block.serverPort, port);
   return block;
+}
+
+bool LogInTrader(backend::AccountTable& accounts, std::uint16_t port, const char* customer, const char* password,
+                 std::string& error) {
+  OV_ConnectBlock block = LoopbackConnectBlock(0, port);
+  std::string answer;
+  if (!backend::ConnectSlot(block, answer, error,
+                            LoginText({.sequence = backend::GetNextSequenceNo(),
+                                       .customer = customer,
+                                       .password = password,
+                                       .version = "1.0.0.1",
+                                       .role = kTradingRole,
+                                       .manager = ""})))
+    return false;
+  backend::AccountKey key;
+  std::snprintf(key.customerNo, sizeof key.customerNo, "%s", customer);
+  std::snprintf(key.password, sizeof key.password, "%s", password);
+  key.slot = 0;
+  accounts.AddAccount(key);
+  accounts.UpdateAccountFromAnswer(customer, answer);
+  return true;
 }
 
 }  // namespace backend_testing

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "backend/account_table.h"
 #include "backend/request_record.h"
 #include "portal/Orvanet.h"
 
@@ -49,5 +50,11 @@ void ExpectWaitingAndQueuedRequestLost(std::future<Outcome>& pending);
 
 // A connect block for `slot` to a server on this machine's loopback address.
 OV_ConnectBlock LoopbackConnectBlock(int slot, std::uint16_t port);
+
+// Logs `customer` in as a trader on slot 0 of the back end listening on
+// `port` and enters the account, with what its log-in answer tells, in
+// `accounts`; false, with the reason in `error`, when the log-in fails.
+bool LogInTrader(backend::AccountTable& accounts, std::uint16_t port, const char* customer, const char* password,
+                 std::string& error);
 
 }  // namespace backend_testing
