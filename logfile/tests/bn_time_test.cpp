@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/fake_clock.h"
+#include "platform/testing/fake_clock.h"
 
 namespace {
 

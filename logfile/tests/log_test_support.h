@@ -18,7 +18,7 @@
 
 #include "logfile/bn_time.h"
 #include "logfile/log.h"
-#include "platform/fake_clock.h"
+#include "platform/testing/fake_clock.h"
 #include "platform/files.h"
 #include "platform/message.h"
 

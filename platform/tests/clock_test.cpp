@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/clock.h"
-#include "platform/fake_clock.h"
+#include "platform/testing/fake_clock.h"
 
 using platform::CivilDate;
 

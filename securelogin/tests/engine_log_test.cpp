@@ -6,7 +6,7 @@
 
 #include "engine_folder.h"
 #include "engine_log.h"
-#include "platform/fake_clock.h"
+#include "platform/testing/fake_clock.h"
 
 namespace {
 

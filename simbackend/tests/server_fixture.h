@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/fake_clock.h"
+#include "platform/testing/fake_clock.h"
 #include "raw_client.h"
 #include "simbackend/server.h"
 

@@ -13,7 +13,7 @@
 #include "backend/account_table.h"
 #include "backend/exercise_order_row.h"
 #include "backend/request_record.h"
-#include "download_test_support.h"
+#include "engine/testing/download_test_support.h"
 #include "engine/reference_rows.h"
 #include "engine/stored_order_row.h"
 #include "engine/table_catalogue.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake_clock.h"
+#include "platform/testing/fake_clock.h"
 #include "platform/files.h"
 
 namespace backend {

@@ -3,7 +3,7 @@
 #include "backend/sequence_number.h"
 #include "backend/server_rotation.h"
 #include "backend/transport.h"
-#include "platform/fake_clock.h"
+#include "platform/testing/fake_clock.h"
 
 namespace {
 

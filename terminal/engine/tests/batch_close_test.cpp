@@ -4,7 +4,7 @@
 #include <atomic>
 #include <vector>
 
-#include "engine_test_support.h"
+#include "engine/testing/engine_test_support.h"
 
 namespace {
 

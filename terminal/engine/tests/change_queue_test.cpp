@@ -9,7 +9,7 @@
 #include "backend/exercise_order_row.h"
 #include "engine/row_field.h"
 #include "engine/trading_rows.h"
-#include "engine_test_support.h"
+#include "engine/testing/engine_test_support.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "positions_test_support.h"
-#include "table_rows_support.h"
+#include "engine/testing/table_rows_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "engine/combination_contract_row.h"
 #include "engine/engine_query.h"
 #include "engine/trading_rows.h"
-#include "table_rows_support.h"
+#include "engine/testing/table_rows_support.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "engine/reference_rows.h"
 #include "engine/testing/account_rows.h"
 #include "engine/trading_rows.h"
-#include "engine_test_support.h"
+#include "engine/testing/engine_test_support.h"
 
 namespace costs_test {
 

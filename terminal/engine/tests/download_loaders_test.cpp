@@ -11,8 +11,8 @@
 #include "backend/testing/transport_calls.h"
 #include "backend/testing/transport_fixture.h"
 #include "backend/transport.h"
-#include "download_test_support.h"
-#include "platform/fake_clock.h"
+#include "engine/testing/download_test_support.h"
+#include "platform/testing/fake_clock.h"
 #include "simbackend/server.h"
 
 namespace {

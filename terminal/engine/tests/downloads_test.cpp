@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "backend/field_text.h"
-#include "download_test_support.h"
+#include "engine/testing/download_test_support.h"
 #include "engine/contract_cache.h"
-#include "engine_test_support.h"
+#include "engine/testing/engine_test_support.h"
 #include "platform/files.h"
 
 namespace {

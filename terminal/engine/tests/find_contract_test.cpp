@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "engine/reference_rows.h"
-#include "engine_test_support.h"
+#include "engine/testing/engine_test_support.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine_test_support.h"
+#include "engine/testing/engine_test_support.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "backend/request_record.h"
-#include "download_test_support.h"
+#include "engine/testing/download_test_support.h"
 
 namespace {
 

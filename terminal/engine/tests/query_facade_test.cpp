@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "engine/combination_contract_row.h"
-#include "table_rows_support.h"
+#include "engine/testing/table_rows_support.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "backend/field_text.h"
-#include "download_test_support.h"
+#include "engine/testing/download_test_support.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "engine/query_facade.h"
 #include "engine/reference_rows.h"
-#include "table_rows_support.h"
+#include "engine/testing/table_rows_support.h"
 
 namespace {
 
