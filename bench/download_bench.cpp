@@ -53,7 +53,7 @@ struct DayOrderPattern {
   const char* price;
 };
 constexpr DayOrderPattern kPatterns[] = {
-    {"sfe", "cu2701", "76400"}, {"sfe", "al2702", "20600"},  {"dce", "m2705", "2960"},
+    {"sfe", "cu2701", "76400"}, {"sfe", "al2702", "20600"},    {"dce", "m2705", "2960"},
     {"czce", "SR705", "5880"},  {"cffex", "IF2612", "3915.0"},
 };
 

@@ -69,8 +69,7 @@ void Add(backend::CxDataSet& table, const Row& row) {
 
 engine::OrderRow WorkingOrder(std::string_view orderNo, std::string_view buySell, std::string_view openClose,
                               std::string_view contract, int lots, std::string_view frozenMargin) {
-  engine::OrderRow order =
-      engine_testing::Order(contract, buySell, openClose, "a", std::to_string(lots), "0");
+  engine::OrderRow order = engine_testing::Order(contract, buySell, openClose, "a", std::to_string(lots), "0");
   SetText(order.szOrderNo, orderNo);
   SetText(order.szOrderSeat, kOrderSeat);
   SetText(order.szSeatCode, kSeat);
@@ -156,8 +155,8 @@ class LoadedEngine : public engine::COperationEngine {
     for (int index = 0; index < load.finishedOrders + load.restingOrders; ++index) {
       const bool finished = index < load.finishedOrders;
       const std::string& contract = contracts[static_cast<std::size_t>(index) % contracts.size()];
-      engine::OrderRow order = WorkingOrder((finished ? "F" : "R") + std::to_string(index),
-                                            index % 2 == 0 ? "0" : "1", "0", contract, 10, "50000.00");
+      engine::OrderRow order = WorkingOrder((finished ? "F" : "R") + std::to_string(index), index % 2 == 0 ? "0" : "1",
+                                            "0", contract, 10, "50000.00");
       if (finished) {
         SetText(order.szFlagOrderState, "c");
         SetText(order.szDealHands, "10");
@@ -360,11 +359,10 @@ class Pipeline::Parts {
   quotes::CtbQuotationCtrl quoteTable_;
   order_module::OrderModule orderModule_;
   client::SubscriptionList subscriptions_{[](std::string_view) { return true; }};
-  client::ReceivePump pump_{engine_, subscriptions_,
-                            {.quotes = &quoteTable_,
-                             .accounts = &accounts_,
-                             .orders = &orders_,
-                             .orderStates = &orderModule_}};
+  client::ReceivePump pump_{
+      engine_,
+      subscriptions_,
+      {.quotes = &quoteTable_, .accounts = &accounts_, .orders = &orders_, .orderStates = &orderModule_}};
   mutable std::mutex logMutex_;  // the download thread logs too
   std::size_t failedSends_ = 0;
 };

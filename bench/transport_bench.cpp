@@ -26,8 +26,8 @@ constexpr const char* kPassword = "111111";
 // The plain trading login's 28 fields:
 // "R|addr|seq|5001||Pellora|customer|password|ip|1|1||date|version|||||||1|||||||".
 std::string LoginText() {
-  std::string text = "R|" + backend::LocalMachineAddress() + "|1|5001||Pellora|" + kCustomer + "|" + kPassword +
-                     "|" + backend::LocalIpAddress() + "|1|1||20091204|1.0.0.1|";
+  std::string text = "R|" + backend::LocalMachineAddress() + "|1|5001||Pellora|" + kCustomer + "|" + kPassword + "|" +
+                     backend::LocalIpAddress() + "|1|1||20091204|1.0.0.1|";
   for (int field = 15; field <= 28; ++field) text += field == 21 ? "1|" : "|";
   return text;
 }

@@ -10,6 +10,7 @@ namespace {
 // A value of w bits (w <= 64) is held in the low bits of a word, bit 1 of the
 // standard's numbering being the highest of them.
 
+// clang-format off
 constexpr std::uint8_t kInitialPermutation[64] = {
     58, 50, 42, 34, 26, 18, 10, 2, 60, 52, 44, 36, 28, 20, 12, 4,
     62, 54, 46, 38, 30, 22, 14, 6, 64, 56, 48, 40, 32, 24, 16, 8,
@@ -78,6 +79,7 @@ constexpr std::uint8_t kSBoxes[8][64] = {
      1,  15, 13, 8, 10, 3,  7,  4,  12, 5,  6,  11, 0,  14, 9,  2,
      7,  11, 4,  1, 9,  12, 14, 2,  0,  6,  10, 13, 15, 3,  5,  8,
      2,  1,  14, 7, 4,  10, 8,  13, 15, 12, 9,  0,  3,  5,  6,  11}};
+// clang-format on
 
 // Output bit i is input bit table[i] of an input `inputBits` wide.
 std::uint64_t Permute(std::uint64_t input, int inputBits, std::span<const std::uint8_t> table) {

@@ -1,5 +1,7 @@
 // The DES core: the standard against published vectors, and this library's
 // variant against answers derived from the standard by the reference model.
+#include "des.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <span>
 #include <string>
 
-#include "des.h"
 #include "hex.h"
 #include "reference_des.h"
 

@@ -5,6 +5,7 @@
 namespace reference_des {
 namespace {
 
+// clang-format off
 const std::vector<int> IP = {
     58, 50, 42, 34, 26, 18, 10, 2,
     60, 52, 44, 36, 28, 20, 12, 4,
@@ -102,6 +103,7 @@ const int S[8][4][16] = {
      { 1, 15, 13,  8, 10,  3,  7,  4, 12,  5,  6, 11,  0, 14,  9,  2},
      { 7, 11,  4,  1,  9, 12, 14,  2,  0,  6, 10, 13, 15,  3,  5,  8},
      { 2,  1, 14,  7,  4, 10,  8, 13, 15, 12,  9,  0,  3,  5,  6, 11}}};
+// clang-format on
 
 Bits Select(const Bits& input, const std::vector<int>& table) {
   Bits output;

@@ -5,10 +5,10 @@
 
 #include "answer_text.h"
 #include "connect_record.h"
+#include "platform/format.h"
 #include "platform/gbk.h"
 #include "request_text.h"
 #include "text.h"
-#include "platform/format.h"
 
 namespace connpool {
 namespace {
@@ -52,14 +52,11 @@ std::string Name(std::string_view name) {
 // The middleware's states as the host sees them.
 int HostState(int middlewareState) {
   switch (middlewareState) {
-    case kHalvostConnected:
-      return LINKARA_STATE_CONNECTED;
+    case kHalvostConnected: return LINKARA_STATE_CONNECTED;
     case kHalvostConnecting:
     case kHalvostBroken:
-    case kHalvostClosed:
-      return LINKARA_STATE_NOT_CONNECTED;
-    default:
-      return LINKARA_STATE_UNKNOWN;
+    case kHalvostClosed: return LINKARA_STATE_NOT_CONNECTED;
+    default: return LINKARA_STATE_UNKNOWN;
   }
 }
 
@@ -280,7 +277,8 @@ int Library::TestServer(const ServerInfo& server) const {
 void Library::OnReceive(int connection, const char* data, int length) {
   Trace(TraceType::kEvent, platform::Format("收到推送数据(CID=%d)，长度为：%d。", connection, length));
   for (std::string_view line : PushLines(data, length)) {
-    Trace(TraceType::kCommunication, platform::Format("接收通讯推送(CID=%d)：%s", connection, std::string(line).c_str()));
+    Trace(TraceType::kCommunication,
+          platform::Format("接收通讯推送(CID=%d)：%s", connection, std::string(line).c_str()));
     DeliverPush(connection, line);
   }
 }

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "block_memory.h"
-#include "platform/little_endian.h"
 #include "platform/gbk.h"
+#include "platform/little_endian.h"
 
 namespace connpool {
 namespace {

@@ -4,9 +4,9 @@
 #include <charconv>
 
 #include "answer_text.h"
+#include "platform/format.h"
 #include "request_text.h"
 #include "text.h"
-#include "platform/format.h"
 
 namespace connpool {
 namespace {

@@ -3,10 +3,10 @@
 #include <atomic>
 
 #include "call_queue.h"
+#include "platform/format.h"
 #include "platform/sync.h"
 #include "platform/thread.h"
 #include "text.h"
-#include "platform/format.h"
 
 namespace connpool {
 namespace {
@@ -136,17 +136,12 @@ bool WorkerPool::Submit(int number, CallBlock* block, platform::Event* done, std
   if (done == nullptr) {
     const SubCall& first = block->SubCalls()[0];
     Trace(TraceType::kEvent, platform::Format("插入通讯队列：连接号 = %d, 请求编号 = %d, 功能号 = %d。", number,
-                                        first.requestNumber, first.functionNumber));
+                                              first.requestNumber, first.functionNumber));
   }
   switch (slot.queue.Push(block)) {
-    case PushResult::kQueued:
-      break;
-    case PushResult::kClosed:
-      block->done = nullptr;
-      return refuse(notConnected);
-    case PushResult::kNoRoom:
-      block->done = nullptr;
-      return refuse(std::string(kQueueFullText));
+    case PushResult::kQueued: break;
+    case PushResult::kClosed: block->done = nullptr; return refuse(notConnected);
+    case PushResult::kNoRoom: block->done = nullptr; return refuse(std::string(kQueueFullText));
   }
   if (block->priority == kPreemptingPriority) {
     std::lock_guard lock(slot.currentLock);
@@ -198,24 +193,16 @@ void WorkerPool::RunSubCall(Slot& slot, CallBlock& block, SubCall& subCall) {
   const int code = transport_.Call(request, slot.preempt, results, error);
   subCall.resultCode = code;
   switch (code) {
-    case kCallDone:
-      SetResults(subCall, std::move(results));
-      break;
-    case kNoResultData:
-      SetErrorText(subCall, "没有输出结果数据。");
-      break;
+    case kCallDone: SetResults(subCall, std::move(results)); break;
+    case kNoResultData: SetErrorText(subCall, "没有输出结果数据。"); break;
     case kCallInterrupted:
       block.retry = 1;
       SetErrorText(subCall, error);
       break;
     case kAnswerRefused:
     case kCallFailed:
-    case kCallException:
-      SetErrorText(subCall, error);
-      break;
-    default:
-      SetErrorText(subCall, "没有定义的错误类型。");
-      break;
+    case kCallException: SetErrorText(subCall, error); break;
+    default: SetErrorText(subCall, "没有定义的错误类型。"); break;
   }
 }
 
@@ -229,14 +216,9 @@ void WorkerPool::Finish(Slot& slot, CallBlock* block, const platform::Event& qui
   if (block->retry != 0 && block->priority > 0 && block->requeueCount < kMaxRequeues && !quit.IsSet()) {
     ClearForRetry(*block);
     switch (slot.queue.Push(block)) {
-      case PushResult::kQueued:
-        return;
-      case PushResult::kClosed:
-        FailFrom(*block, 0, kConnectionClosedText);
-        break;
-      case PushResult::kNoRoom:
-        FailFrom(*block, 0, kQueueFullText);
-        break;
+      case PushResult::kQueued: return;
+      case PushResult::kClosed: FailFrom(*block, 0, kConnectionClosedText); break;
+      case PushResult::kNoRoom: FailFrom(*block, 0, kQueueFullText); break;
     }
   }
   Complete(block);

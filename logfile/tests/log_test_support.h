@@ -18,9 +18,9 @@
 
 #include "logfile/bn_time.h"
 #include "logfile/log.h"
-#include "platform/testing/fake_clock.h"
 #include "platform/files.h"
 #include "platform/message.h"
+#include "platform/testing/fake_clock.h"
 
 namespace logtest {
 

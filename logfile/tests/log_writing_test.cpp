@@ -20,14 +20,14 @@ TEST_F(LogWriting, WriteLogAcceptsOnlyEnabledRegisteredTextApplications) {
     bool written;
   };
   const Case cases[] = {
-      {0, 1, true},                                    // registered
-      {1, 0, false},                                   // the pack types carry a name field
-      {12, 0, false},                                  // even when registered
-      {13, 0, false},                                  // pack type
-      {15, 0, false},                                  // pack type
-      {-1, 0, false},                                  // bit 15 set
-      {7, 0, false},                                   // not registered
-      {11, 1, false},                                  // disabled
+      {0, 1, true},    // registered
+      {1, 0, false},   // the pack types carry a name field
+      {12, 0, false},  // even when registered
+      {13, 0, false},  // pack type
+      {15, 0, false},  // pack type
+      {-1, 0, false},  // bit 15 set
+      {7, 0, false},   // not registered
+      {11, 1, false},  // disabled
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);

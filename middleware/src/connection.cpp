@@ -61,8 +61,7 @@ int Connection::Call(int function, std::string_view request, std::string& answer
     forget();
     return sent;
   }
-  const bool answered = preempt ? platform::WaitForAny({preempt, &call->done}, timeout) == 1
-                                : call->done.Wait(timeout);
+  const bool answered = preempt ? platform::WaitForAny({preempt, &call->done}, timeout) == 1 : call->done.Wait(timeout);
   forget();
   if (!answered) return preempt && preempt->IsSet() ? kHalvostPreempted : kHalvostTimedOut;
   std::lock_guard lock(mutex_);
@@ -80,8 +79,7 @@ int Connection::SendSession(std::string_view text) {
 }
 
 int Connection::SendFrame(int kind, std::uint32_t sequence, int function, std::string_view text) {
-  const std::string bytes =
-      wire::Encode({static_cast<wire::FrameKind>(kind), sequence, function, std::string(text)});
+  const std::string bytes = wire::Encode({static_cast<wire::FrameKind>(kind), sequence, function, std::string(text)});
   std::lock_guard lock(sendMutex_);
   if (!IsOpen()) return kHalvostTransport;
   return wire::WriteAll(fd_, bytes) ? kHalvostOk : kHalvostTransport;

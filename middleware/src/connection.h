@@ -67,7 +67,7 @@ class Connection {
   const int number_;
   const int fd_;
   ConnectionListener& listener_;
-  std::mutex sendMutex_;  // one frame at a time on the socket
+  std::mutex sendMutex_;      // one frame at a time on the socket
   mutable std::mutex mutex_;  // open_, closedByHost_, pending_, nextSequence_
   bool open_ = true;
   bool closedByHost_ = false;

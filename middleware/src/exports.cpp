@@ -4,8 +4,8 @@
 #include <string>
 
 #include "error_text.h"
-#include "platform/gbk.h"
 #include "middleware.h"
+#include "platform/gbk.h"
 #include "pool_exports.h"
 
 namespace {
@@ -30,24 +30,18 @@ int CallInto(int connection, const HalvostConnectRecord* record, int function, c
   }
 }
 
-const HalvostConnectRecord* RecordOf(HalvostParam a) {
-  return reinterpret_cast<const HalvostConnectRecord*>(a);
-}
+const HalvostConnectRecord* RecordOf(HalvostParam a) { return reinterpret_cast<const HalvostConnectRecord*>(a); }
 
-int TimeoutOf(HalvostParam f) {
-  return f > 0 && f < INT32_MAX ? static_cast<int>(f) : 0;
-}
+int TimeoutOf(HalvostParam f) { return f > 0 && f < INT32_MAX ? static_cast<int>(f) : 0; }
 
-int FunctionOf(HalvostParam b) {
-  return b >= INT32_MIN && b <= INT32_MAX ? static_cast<int>(b) : 0;
-}
+int FunctionOf(HalvostParam b) { return b >= INT32_MIN && b <= INT32_MAX ? static_cast<int>(b) : 0; }
 
 }  // namespace
 
 extern "C" {
 
-int HalvostLoginCall(int connection, HalvostParam a, HalvostParam b, HalvostParam, HalvostParam,
-                     const char* request, char* reply, int replySize, HalvostParam, HalvostParam f) {
+int HalvostLoginCall(int connection, HalvostParam a, HalvostParam b, HalvostParam, HalvostParam, const char* request,
+                     char* reply, int replySize, HalvostParam, HalvostParam f) {
   return CallInto(connection, RecordOf(a), FunctionOf(b), request, reply, replySize, nullptr, TimeoutOf(f), nullptr);
 }
 
@@ -59,8 +53,8 @@ int HalvostClose(int connection) {
   }
 }
 
-int HalvostCall(int connection, int function, const char* request, char* reply, int replySize,
-                platform::Event* preempt, int timeoutMs) {
+int HalvostCall(int connection, int function, const char* request, char* reply, int replySize, platform::Event* preempt,
+                int timeoutMs) {
   return CallInto(connection, nullptr, function, request, reply, replySize, preempt, timeoutMs, nullptr);
 }
 

@@ -26,8 +26,8 @@ class Middleware final : public ConnectionListener {
 
   // A call on connection `number`, opening it with `record` when it is not
   // open (null: kHalvostNotConnected). `hook`, when given, sees the answer.
-  int Call(int number, const HalvostConnectRecord* record, int function, std::string_view request,
-           std::string& answer, platform::Event* preempt, int timeoutMs);
+  int Call(int number, const HalvostConnectRecord* record, int function, std::string_view request, std::string& answer,
+           platform::Event* preempt, int timeoutMs);
   // Hands an answer to a reply hook and sends the session text it makes.
   void RunReplyHook(int number, HalvostReplyHook hook, const char* request, const std::string& answer);
   int Close(int number);

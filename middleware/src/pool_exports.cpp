@@ -103,23 +103,14 @@ int HalvostTestServer(int, const HalvostConnectRecord* record, int timeoutMs) {
 
 void* halvost::PoolProcByOrdinal(int ordinal) {
   switch (ordinal) {
-    case 1:
-      return reinterpret_cast<void*>(&HalvostInitialize);
-    case 2:
-      return reinterpret_cast<void*>(&HalvostStart);
-    case 3:
-      return reinterpret_cast<void*>(&HalvostStop);
-    case 5:
-      return reinterpret_cast<void*>(&HalvostCleanup);
-    case 7:
-      return reinterpret_cast<void*>(&HalvostSend);
-    case 18:
-      return reinterpret_cast<void*>(&HalvostLocalMac);
-    case 20:
-      return reinterpret_cast<void*>(&HalvostLocalIp);
-    case 22:
-      return reinterpret_cast<void*>(&HalvostTestServer);
-    default:
-      return nullptr;
+    case 1: return reinterpret_cast<void*>(&HalvostInitialize);
+    case 2: return reinterpret_cast<void*>(&HalvostStart);
+    case 3: return reinterpret_cast<void*>(&HalvostStop);
+    case 5: return reinterpret_cast<void*>(&HalvostCleanup);
+    case 7: return reinterpret_cast<void*>(&HalvostSend);
+    case 18: return reinterpret_cast<void*>(&HalvostLocalMac);
+    case 20: return reinterpret_cast<void*>(&HalvostLocalIp);
+    case 22: return reinterpret_cast<void*>(&HalvostTestServer);
+    default: return nullptr;
   }
 }

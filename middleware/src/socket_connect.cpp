@@ -38,8 +38,8 @@ int ConnectTo(const addrinfo& address, std::chrono::milliseconds timeout) {
   if (fd < 0) return -1;
   const int flags = ::fcntl(fd, F_GETFL);
   ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-  const bool connected = ::connect(fd, address.ai_addr, address.ai_addrlen) == 0 ||
-                         (errno == EINPROGRESS && WaitConnected(fd, timeout));
+  const bool connected =
+      ::connect(fd, address.ai_addr, address.ai_addrlen) == 0 || (errno == EINPROGRESS && WaitConnected(fd, timeout));
   if (!connected) {
     ::close(fd);
     return -1;

@@ -1,4 +1,6 @@
 // What a connection tells its listener: pushes and state changes.
+#include "connection.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "connection.h"
 #include "middleware.h"
 #include "middleware/test_server.h"
 #include "socket_connect.h"
@@ -75,8 +76,8 @@ TEST_F(ConnectionTest, PushedLinesReachTheListenerWithTheirTerminators) {
 TEST_F(ConnectionTest, ReportsConnectedThenClosedOrBroken) {
   auto closed = Open();
   closed->Close();
-  EXPECT_EQ(listener.WaitForStates(2),
-            (std::vector<std::vector<int>>{{7, kHalvostConnecting, kHalvostConnected}, {7, kHalvostConnected, kHalvostClosed}}));
+  EXPECT_EQ(listener.WaitForStates(2), (std::vector<std::vector<int>>{{7, kHalvostConnecting, kHalvostConnected},
+                                                                      {7, kHalvostConnected, kHalvostClosed}}));
 
   auto broken = Open();
   server.Answer(1, "Y|");
@@ -99,7 +100,8 @@ std::vector<std::string> hookEvents;
 
 void RecordPush(int connection, const char* data, int length) {
   std::lock_guard lock(hookMutex);
-  hookEvents.push_back("push " + std::to_string(connection) + ":" + std::string(data, static_cast<std::size_t>(length)));
+  hookEvents.push_back("push " + std::to_string(connection) + ":" +
+                       std::string(data, static_cast<std::size_t>(length)));
   hookCalled.notify_all();
 }
 
@@ -132,7 +134,8 @@ TEST(Middleware, HandsPushesAndStatesToTheHooksOfItsStartRecord) {
   server.Push("P|");
   WaitForHookEvents(2);
   middleware.CloseAll();
-  EXPECT_EQ(WaitForHookEvents(3), (std::vector<std::string>{"state 2:3>5", std::string("push 2:P|") + '\0', "state 2:5>6"}));
+  EXPECT_EQ(WaitForHookEvents(3),
+            (std::vector<std::string>{"state 2:3>5", std::string("push 2:P|") + '\0', "state 2:5>6"}));
 }
 
 TEST(Middleware, ClosingAllConnectionsEndsEveryWaitingCall) {

@@ -1,5 +1,7 @@
 // The middleware's functions as hosts see them: bound by ordinal, against the
 // loopback test server.
+#include "middleware/Halvost.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,7 +9,6 @@
 #include <future>
 #include <string>
 
-#include "middleware/Halvost.h"
 #include "middleware/test_server.h"
 #include "ordinals.h"
 #include "platform/sync.h"
@@ -29,7 +30,8 @@ class HalvostTest : public testing::Test {
   void Connect() {
     server.Answer(1258, "Y|welcome|");
     char reply[64];
-    ASSERT_EQ(LoginCall(kConnection, Address(record), 1258, 0, 0, "R|login|", reply, sizeof reply, 0, 60000), kHalvostOk);
+    ASSERT_EQ(LoginCall(kConnection, Address(record), 1258, 0, 0, "R|login|", reply, sizeof reply, 0, 60000),
+              kHalvostOk);
   }
 
   std::string Text(int code) {
@@ -74,7 +76,8 @@ TEST_F(HalvostTest, ConnectFailsWhenNoServerOfTheRecordListens) {
   std::strcpy(nowhere.servers[0].host, "127.0.0.1");
   nowhere.servers[0].port = 0;  // skipped: no port
   char reply[16];
-  EXPECT_EQ(LoginCall(kConnection, Address(nowhere), 1258, 0, 0, "R|", reply, sizeof reply, 0, 0), kHalvostConnectFailed);
+  EXPECT_EQ(LoginCall(kConnection, Address(nowhere), 1258, 0, 0, "R|", reply, sizeof reply, 0, 0),
+            kHalvostConnectFailed);
   nowhere.servers[2] = record.servers[0];
   server.Answer(1258, "Y|");
   EXPECT_EQ(LoginCall(kConnection, Address(nowhere), 1258, 0, 0, "R|", reply, sizeof reply, 0, 0), kHalvostOk)

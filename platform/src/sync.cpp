@@ -100,8 +100,8 @@ int WaitForAny(std::initializer_list<Event*> events, std::chrono::milliseconds t
     }
     std::unique_lock lock(waiter.mutex);
     auto signalled = [&] { return waiter.signalled; };
-    const bool woken = forever ? (waiter.wake.wait(lock, signalled), true)
-                               : waiter.wake.wait_until(lock, deadline, signalled);
+    const bool woken =
+        forever ? (waiter.wake.wait(lock, signalled), true) : waiter.wake.wait_until(lock, deadline, signalled);
     waiter.signalled = false;
     if (!woken) {
       lock.unlock();

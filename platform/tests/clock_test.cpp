@@ -1,6 +1,7 @@
+#include "platform/clock.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/clock.h"
 #include "platform/testing/fake_clock.h"
 
 using platform::CivilDate;
@@ -12,9 +13,8 @@ TEST(CivilDate, AddDaysCrossesMonthsYearsAndLeapDays) {
     CivilDate to;
   };
   const Case cases[] = {
-      {{2026, 3, 31}, -30, {2026, 3, 1}},   {{2026, 3, 1}, -1, {2026, 2, 28}},
-      {{2024, 3, 1}, -1, {2024, 2, 29}},    {{2026, 12, 31}, 1, {2027, 1, 1}},
-      {{2000, 2, 28}, 1, {2000, 2, 29}},    {{1900, 2, 28}, 1, {1900, 3, 1}},
+      {{2026, 3, 31}, -30, {2026, 3, 1}}, {{2026, 3, 1}, -1, {2026, 2, 28}}, {{2024, 3, 1}, -1, {2024, 2, 29}},
+      {{2026, 12, 31}, 1, {2027, 1, 1}},  {{2000, 2, 28}, 1, {2000, 2, 29}}, {{1900, 2, 28}, 1, {1900, 3, 1}},
   };
   for (const Case& c : cases) EXPECT_EQ(platform::AddDays(c.from, c.days), c.to);
 }

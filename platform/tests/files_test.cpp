@@ -1,7 +1,8 @@
+#include "platform/files.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,7 +10,6 @@
 #include <fstream>
 
 #include "platform/file_permissions.h"
-#include "platform/files.h"
 #include "platform/gbk.h"
 #include "platform/instance_lock.h"
 #include "platform/process.h"
@@ -30,13 +30,19 @@ TEST(Files, MatchesPatternWithQuestionMarksAndStars) {
     bool matches;
   };
   const Case cases[] = {
-      {"Q_20260305.wqz", "Q_20260305*.wqz", true},  {"Q_20260305-003.wqz", "Q_20260305*.wqz", true},
-      {"Q_20260305.txt", "Q_20260305*.wqz", false}, {"Q_20260305.wqz", "Q_????????*.wqz", true},
-      {"Q_2026.wqz", "Q_????????*.wqz", false},     {"abc", "*", true},
-      {"", "*", true},                              {"abc", "a?c", true},
-      {"ac", "a?c", false},                         {"a.b.c", "*.c", true},
+      {"Q_20260305.wqz", "Q_20260305*.wqz", true},
+      {"Q_20260305-003.wqz", "Q_20260305*.wqz", true},
+      {"Q_20260305.txt", "Q_20260305*.wqz", false},
+      {"Q_20260305.wqz", "Q_????????*.wqz", true},
+      {"Q_2026.wqz", "Q_????????*.wqz", false},
+      {"abc", "*", true},
+      {"", "*", true},
+      {"abc", "a?c", true},
+      {"ac", "a?c", false},
+      {"a.b.c", "*.c", true},
   };
-  for (const Case& c : cases) EXPECT_EQ(platform::MatchesPattern(c.name, c.pattern), c.matches) << c.name << " ~ " << c.pattern;
+  for (const Case& c : cases)
+    EXPECT_EQ(platform::MatchesPattern(c.name, c.pattern), c.matches) << c.name << " ~ " << c.pattern;
 }
 
 TEST(Files, ListDirectoryMatchesAndMarksFolders) {
@@ -98,7 +104,6 @@ TEST(Gbk, FitLengthNeverSplitsACharacter) {
   EXPECT_EQ(platform::GbkFitLength(text, 5), 4u);
   EXPECT_EQ(platform::GbkFitLength(text, 0), 0u);
 }
-
 
 namespace {
 

@@ -170,8 +170,10 @@ TEST_F(IniFileTest, RefusesWritesThatWouldNotReadBackAndLeavesTheFileAlone) {
     const char* value;
   };
   const Case cases[] = {
+      // clang-format off
       {"", "k", "v"},   {"A]", "k", "v"}, {" A", "k", "v"}, {"A\n", "k", "v"}, {"A", "", "v"},    {"A", "k=1", "v"},
       {"A", ";k", "v"}, {"A", "[k", "v"}, {"A", "k ", "v"}, {"A", "k\r", "v"}, {"A", "k", "v\n"}, {"A", "k", "v\r"},
+      // clang-format on
       // A lone GBK lead byte at the end would take the header's "]" as its
       // second half.
       {"A\xB4", "k", "v"},

@@ -14,7 +14,6 @@ namespace {
 using platform::ChooseLocalAddresses;
 using platform::NetworkInterface;
 
-
 // "00-1A-2B-3C-4D-5E": six pairs of upper-case hex digits.
 bool IsMachineAddress(const std::string& text) {
   if (text.size() != 17) return false;
@@ -56,13 +55,11 @@ TEST(LocalAddresses, TakeTheFirstInterfaceWithAHardwareAddressThatIsNotTheLoopba
        "00-11-22-33-4A-FF",
        "192.168.1.5"},
       {"first of two",
-       {Interface("eth0", false, {2, 0, 0, 0, 0, 1}, "10.0.0.1"), Interface("eth1", false, {2, 0, 0, 0, 0, 2}, "10.0.0.2")},
+       {Interface("eth0", false, {2, 0, 0, 0, 0, 1}, "10.0.0.1"),
+        Interface("eth1", false, {2, 0, 0, 0, 0, 2}, "10.0.0.2")},
        "02-00-00-00-00-01",
        "10.0.0.1"},
-      {"no IPv4 on it",
-       {Interface("eth0", false, {2, 0, 0, 0, 0, 1}, std::nullopt)},
-       "02-00-00-00-00-01",
-       "127.0.0.1"},
+      {"no IPv4 on it", {Interface("eth0", false, {2, 0, 0, 0, 0, 1}, std::nullopt)}, "02-00-00-00-00-01", "127.0.0.1"},
       {"all-zero address skipped",
        {Interface("tun0", false, zero, "10.8.0.1"), Interface("eth0", false, {2, 0, 0, 0, 0, 3}, "10.0.0.3")},
        "02-00-00-00-00-03",

@@ -1,10 +1,11 @@
+#include "platform/sync.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 
-#include "platform/sync.h"
 #include "platform/thread.h"
 
 using namespace std::chrono_literals;

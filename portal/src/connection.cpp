@@ -33,13 +33,10 @@ bool IsRefusal(std::string_view answer) {
 // `what` names the text sent: the login or a request with its function number.
 std::string WriteFailureText(TcpSocket::WriteResult result, const std::string& what, const std::string& reason) {
   switch (result) {
-    case TcpSocket::WriteResult::kAborted:
-      return kAbortedText;
-    case TcpSocket::WriteResult::kTimedOut:
-      return platform::Format("发送%s超时！", what.c_str());
+    case TcpSocket::WriteResult::kAborted: return kAbortedText;
+    case TcpSocket::WriteResult::kTimedOut: return platform::Format("发送%s超时！", what.c_str());
     case TcpSocket::WriteResult::kFailed:
-    case TcpSocket::WriteResult::kDone:
-      break;
+    case TcpSocket::WriteResult::kDone: break;
   }
   return platform::Format("发送%s失败：%s", what.c_str(), reason.c_str());
 }
@@ -71,8 +68,8 @@ bool Connection::Open(std::string& text) {
 }
 
 bool Connection::Establish(const ServerAddress& server, std::string& text) {
-  std::shared_ptr<TcpSocket> socket =
-      TcpSocket::Connect(server, settings_->connectTimeout, [this] { return IsClosing(); }, text);
+  std::shared_ptr<TcpSocket> socket = TcpSocket::Connect(
+      server, settings_->connectTimeout, [this] { return IsClosing(); }, text);
   if (!socket) return false;
   std::uint32_t sequence = 0;
   {
@@ -102,8 +99,7 @@ bool Connection::Establish(const ServerAddress& server, std::string& text) {
   return loggedIn;
 }
 
-bool Connection::AwaitLoginAnswer(TcpSocket& socket, std::uint32_t sequence, Deadline deadline,
-                                  std::string& text) {
+bool Connection::AwaitLoginAnswer(TcpSocket& socket, std::uint32_t sequence, Deadline deadline, std::string& text) {
   std::vector<char> buffer(kReadChunk);
   for (;;) {
     for (DecodeResult next = frames_.Next(); next.status != DecodeStatus::kIncomplete; next = frames_.Next()) {
@@ -120,7 +116,8 @@ bool Connection::AwaitLoginAnswer(TcpSocket& socket, std::uint32_t sequence, Dea
       if (frame.kind == FrameKind::kPush) earlyPushes_.push_back(std::move(frame.text));
     }
     if (!socket.WaitReadable(deadline)) {
-      text = platform::Format("等待登录应答超时（%lld毫秒）！", static_cast<long long>(settings_->answerTimeout.count()));
+      text =
+          platform::Format("等待登录应答超时（%lld毫秒）！", static_cast<long long>(settings_->answerTimeout.count()));
       return false;
     }
     std::string reason;
@@ -183,15 +180,15 @@ bool Connection::Call(int function, platform::Event* abort, std::string_view req
     return false;
   } else {
     text = platform::Format("等待%s的应答超时（%lld毫秒）！", RequestName(function).c_str(),
-                  static_cast<long long>(settings_->answerTimeout.count()));
+                            static_cast<long long>(settings_->answerTimeout.count()));
   }
   settings_->Log(kLogTransportError, text);
   return false;
 }
 
 void Connection::WaitForAnswer(PendingCall& call, platform::Event* abort, Deadline deadline) {
-  const auto left = std::max(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()),
-                             std::chrono::milliseconds{0});
+  const auto left =
+      std::max(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()), std::chrono::milliseconds{0});
   if (abort == nullptr)
     call.done.Wait(left);
   else
@@ -262,8 +259,8 @@ bool Connection::Reconnect(platform::Event& stop) {
     if (IsClosing()) return false;
     const ServerAddress server = NextServer();
     ChangeState(OV_STATE_RECONNECTING);
-    settings_->Log(kLogConnection,
-                   platform::Format("连接%d第%d次重连服务器%s:%u。", number_, attempt, server.host.c_str(), server.port));
+    settings_->Log(kLogConnection, platform::Format("连接%d第%d次重连服务器%s:%u。", number_, attempt,
+                                                    server.host.c_str(), server.port));
     std::string text;
     bool loggedIn = Establish(server, text);
     if (loggedIn && IsRefusal(text)) {
@@ -274,7 +271,8 @@ bool Connection::Reconnect(platform::Event& stop) {
     if (loggedIn) {
       server_ = server;
       ChangeState(OV_STATE_CONNECTED);
-      settings_->Log(kLogConnection, platform::Format("连接%d已重连到服务器%s:%u。", number_, server.host.c_str(), server.port));
+      settings_->Log(kLogConnection,
+                     platform::Format("连接%d已重连到服务器%s:%u。", number_, server.host.c_str(), server.port));
       DeliverEarlyPushes();
       return true;
     }
@@ -293,7 +291,7 @@ ServerAddress Connection::NextServer() {
   const std::optional<std::string_view> host = orvanet::GetText(address);
   if (!host || host->empty() || port == 0) {
     settings_->Log(kLogConnection, platform::Format("连接%d的下一个服务器地址无效，仍用%s:%u。", number_,
-                                          server_.host.c_str(), server_.port));
+                                                    server_.host.c_str(), server_.port));
     return server_;
   }
   return ServerAddress{std::string(*host), port};
@@ -305,9 +303,7 @@ void Connection::Dispatch(Frame frame) {
       if (!FinishCall(frame.sequence, std::move(frame.text)))
         settings_->Log(kLogNote, platform::Format("连接%d丢弃过期的应答[序号%u]。", number_, frame.sequence));
       break;
-    case FrameKind::kPush:
-      DeliverPush(frame.text);
-      break;
+    case FrameKind::kPush: DeliverPush(frame.text); break;
     case FrameKind::kRequest:
       settings_->Log(kLogConnection, platform::Format("连接%d忽略服务器发来的请求[序号%u]。", number_, frame.sequence));
       break;

@@ -48,7 +48,7 @@ class Connection {
     platform::Event done{platform::ResetMode::kManual};
     bool finished = false;  // under the connection's mutex, like the two below
     bool failed = false;
-    std::string text;       // the answer, or the reason of the failure
+    std::string text;  // the answer, or the reason of the failure
   };
 
   bool Establish(const ServerAddress& server, std::string& text);

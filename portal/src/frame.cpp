@@ -19,8 +19,7 @@ std::uint32_t ReadU32(std::string_view input, std::size_t offset) {
 
 bool IsKnownKind(unsigned char kind) {
   return kind == static_cast<unsigned char>(FrameKind::kRequest) ||
-         kind == static_cast<unsigned char>(FrameKind::kAnswer) ||
-         kind == static_cast<unsigned char>(FrameKind::kPush);
+         kind == static_cast<unsigned char>(FrameKind::kAnswer) || kind == static_cast<unsigned char>(FrameKind::kPush);
 }
 
 // Once this many bytes have been taken from the front of the reader's buffer,
@@ -83,12 +82,9 @@ DecodeResult FrameReader::Next() {
         start_ = 0;
       }
       break;
-    case DecodeStatus::kIncomplete:
-      break;
+    case DecodeStatus::kIncomplete: break;
     case DecodeStatus::kBadLength:
-    case DecodeStatus::kBadKind:
-      broken_ = result.status;
-      break;
+    case DecodeStatus::kBadKind: broken_ = result.status; break;
   }
   return result;
 }

@@ -1,5 +1,7 @@
 // The exported C functions: argument checks, texts handed to the caller's
 // sinks, and no exception let out of the library.
+#include "portal/Orvanet.h"
+
 #include <chrono>
 #include <cstring>
 #include <exception>
@@ -7,9 +9,8 @@
 #include <string_view>
 
 #include "platform/format.h"
-#include "portal.h"
 #include "platform/local_address.h"
-#include "portal/Orvanet.h"
+#include "portal.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ int OV_Start(const char* applicationTag, const char* versionText, int reconnectA
       return false;
     }
     settings.Log(portal::kLogNote, platform::Format("通讯库已启动：%s %s", applicationTag ? applicationTag : "",
-                                                  versionText ? versionText : ""));
+                                                    versionText ? versionText : ""));
     return true;
   });
 }
@@ -100,8 +101,8 @@ int OV_GetConnectionState(int connection) {
   }
 }
 
-int OV_SendAndRecv(int connection, int function, platform::Event* abortEvent, const char* request,
-                   int requestLength, OV_TextSink reply, void* replyContext) {
+int OV_SendAndRecv(int connection, int function, platform::Event* abortEvent, const char* request, int requestLength,
+                   OV_TextSink reply, void* replyContext) {
   return Guarded(reply, replyContext, [&] {
     std::string text;
     bool answered = false;
@@ -116,15 +117,11 @@ int OV_SendAndRecv(int connection, int function, platform::Event* abortEvent, co
 }
 
 int OV_GetLocalMachineAddr(char* buffer, int bufferSize) {
-  return Guarded(nullptr, nullptr, [&] {
-    return CopyOut(platform::FindLocalAddresses().machine, buffer, bufferSize);
-  });
+  return Guarded(nullptr, nullptr, [&] { return CopyOut(platform::FindLocalAddresses().machine, buffer, bufferSize); });
 }
 
 int OV_GetLocalIpAddr(char* buffer, int bufferSize) {
-  return Guarded(nullptr, nullptr, [&] {
-    return CopyOut(platform::FindLocalAddresses().ip, buffer, bufferSize);
-  });
+  return Guarded(nullptr, nullptr, [&] { return CopyOut(platform::FindLocalAddresses().ip, buffer, bufferSize); });
 }
 
 }  // extern "C"

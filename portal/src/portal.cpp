@@ -9,8 +9,7 @@ namespace {
 
 // Reads the server, the login text and the proxy kind from a connect block;
 // false with the reason in `text` when one of them is unusable.
-bool ReadConnectBlock(const OV_ConnectBlock& block, ServerAddress& server, std::string& loginText,
-                      std::string& text) {
+bool ReadConnectBlock(const OV_ConnectBlock& block, ServerAddress& server, std::string& loginText, std::string& text) {
   const std::optional<std::string_view> login = orvanet::GetText(block.loginText);
   if (!login || login->empty()) {
     text = login ? "登录请求为空！" : "登录请求超长！";
@@ -107,12 +106,13 @@ bool Portal::Connect(OV_ConnectBlock& block, std::string& text) {
     throw;
   }
   if (!opened) {
-    settings->Log(kLogConnection, platform::Format("连接%d连接服务器%s:%u失败：%s", number, server.host.c_str(), server.port,
-                                         text.c_str()));
+    settings->Log(kLogConnection, platform::Format("连接%d连接服务器%s:%u失败：%s", number, server.host.c_str(),
+                                                   server.port, text.c_str()));
     Forget(number, connection);
     return false;
   }
-  settings->Log(kLogConnection, platform::Format("连接%d已连接到服务器%s:%u。", number, server.host.c_str(), server.port));
+  settings->Log(kLogConnection,
+                platform::Format("连接%d已连接到服务器%s:%u。", number, server.host.c_str(), server.port));
   orvanet::SetI32(block.connection, number);
   return true;
 }

@@ -31,7 +31,7 @@ class Portal {
   // Takes a connection that failed to open out of the table.
   void Forget(int number, const std::shared_ptr<Connection>& connection);
 
-  mutable std::mutex mutex_;  // guards the two members below, never held across a connection's work
+  mutable std::mutex mutex_;                  // guards the two members below, never held across a connection's work
   std::shared_ptr<const Settings> settings_;  // null while stopped
   std::map<int, std::shared_ptr<Connection>> connections_;
 };

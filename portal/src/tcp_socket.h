@@ -46,8 +46,7 @@ class TcpSocket {
   // `abort` (may be null) and the deadline are watched while the socket
   // cannot take more. A write cut off part-way leaves the stream unusable,
   // so the socket is then shut down. kFailed gives the system's reason.
-  WriteResult WriteAll(std::string_view bytes, const platform::Event* abort, Deadline deadline,
-                       std::string& error);
+  WriteResult WriteAll(std::string_view bytes, const platform::Event* abort, Deadline deadline, std::string& error);
 
   // Blocks until bytes arrive. 0 at the end of the stream (also after
   // Shutdown), -1 on an error with the reason in `error`.

@@ -109,8 +109,7 @@ TEST(PushLines, BuildAndSplitSeveralLinesWithAnEmptyOne) {
   ASSERT_TRUE(AppendPushLine(push, ""));
   ASSERT_TRUE(AppendPushLine(push, "R|x|0|15006|委托被取消!|"));
   EXPECT_EQ(push, "R|x|0|15001|a|\0\0R|x|0|15006|委托被取消!|\0"s);
-  EXPECT_EQ(SplitPushLines(push),
-            (std::vector<std::string_view>{"R|x|0|15001|a|", "", "R|x|0|15006|委托被取消!|"}));
+  EXPECT_EQ(SplitPushLines(push), (std::vector<std::string_view>{"R|x|0|15001|a|", "", "R|x|0|15006|委托被取消!|"}));
 }
 
 TEST(PushLines, SplitKeepsAnUnterminatedTailAndBuildRefusesAZeroInsideALine) {

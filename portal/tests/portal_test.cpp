@@ -23,11 +23,11 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace std::string_literals;
-using testing::ElementsAre;
-using testing::HasSubstr;
 using portal_testing::Echo;
 using portal_testing::HoldAll;
 using portal_testing::LoopbackServer;
+using testing::ElementsAre;
+using testing::HasSubstr;
 
 constexpr auto kBound = 10s;  // no wait of a test lasts longer
 constexpr int kLongAnswerTimeoutMs = 60000;
@@ -278,7 +278,8 @@ TEST_F(PortalTest, DeliversEveryPushedLineOnThePortalsThread) {
 
   std::lock_guard lock(recorder_.mutex);
   EXPECT_EQ(recorder_.pushes[0], "R|x|0|15001|a|\0\0R|x|0|15006|委托被取消!|\0"s);
-  EXPECT_THAT(portal::SplitPushLines(recorder_.pushes[0]), ElementsAre("R|x|0|15001|a|", "", "R|x|0|15006|委托被取消!|"));
+  EXPECT_THAT(portal::SplitPushLines(recorder_.pushes[0]),
+              ElementsAre("R|x|0|15001|a|", "", "R|x|0|15006|委托被取消!|"));
   EXPECT_EQ(recorder_.pushes[1], "unterminated\0"s) << "every line handed over ends with a zero byte";
   EXPECT_NE(recorder_.pushThreads[0], std::this_thread::get_id());
 }
@@ -288,14 +289,15 @@ TEST_F(PortalTest, RefusesADisconnectFromInsideACallback) {
   result = -1;
   OV_Stop();
   std::string message;
-  ASSERT_EQ(OV_Start("Pellora", "1.0", 3, kLongAnswerTimeoutMs, 5, 0, 3, 3, nullptr,
-                     [](int connection, const char*, int) {
-                       // Joining its own thread would hang the connection for good.
-                       result = OV_DisConnect(connection);
-                       std::lock_guard lock(recorder->mutex);
-                       recorder->changed.notify_all();
-                     },
-                     nullptr, nullptr, OV_AppendToString, &message),
+  ASSERT_EQ(OV_Start(
+                "Pellora", "1.0", 3, kLongAnswerTimeoutMs, 5, 0, 3, 3, nullptr,
+                [](int connection, const char*, int) {
+                  // Joining its own thread would hang the connection for good.
+                  result = OV_DisConnect(connection);
+                  std::lock_guard lock(recorder->mutex);
+                  recorder->changed.notify_all();
+                },
+                nullptr, nullptr, OV_AppendToString, &message),
             1)
       << message;
   LoopbackServer server(Echo);
@@ -321,8 +323,8 @@ TEST_F(PortalTest, ReconnectsThroughTheNextServerAfterADropAndSendsTheLoginAgain
   EXPECT_FALSE(lost.ok);
   EXPECT_EQ(lost.text, "通讯连接中断！");
 
-  ASSERT_TRUE(recorder_.WaitUntil([&] { return recorder_.states.back().state == OV_STATE_CONNECTED &&
-                                               recorder_.states.size() > 1; }));
+  ASSERT_TRUE(recorder_.WaitUntil(
+      [&] { return recorder_.states.back().state == OV_STATE_CONNECTED && recorder_.states.size() > 1; }));
   EXPECT_THAT(States(), ElementsAre(StateChange{0, OV_STATE_DISCONNECTED, OV_STATE_CONNECTED},
                                     StateChange{0, OV_STATE_CONNECTED, OV_STATE_RETRY_WAIT},
                                     StateChange{0, OV_STATE_RETRY_WAIT, OV_STATE_RECONNECTING},
@@ -410,15 +412,15 @@ TEST_F(PortalTest, RefusesAConnectThatCannotWork) {
 
 TEST_F(PortalTest, StartsOnceWithUsableValues) {
   std::string message;
-  EXPECT_EQ(OV_Start("Pellora", "1.0", 999, 15000, 5, 3, 3, 3, nullptr, nullptr, nullptr, nullptr,
-                     OV_AppendToString, &message),
+  EXPECT_EQ(OV_Start("Pellora", "1.0", 999, 15000, 5, 3, 3, 3, nullptr, nullptr, nullptr, nullptr, OV_AppendToString,
+                     &message),
             0);
   EXPECT_EQ(message, "通讯库已经启动！");
   OV_Stop();
   message.clear();
-  EXPECT_EQ(OV_Start("Pellora", "1.0", 999, 0, 5, 3, 3, 3, nullptr, nullptr, nullptr, nullptr, OV_AppendToString,
-                     &message),
-            0);
+  EXPECT_EQ(
+      OV_Start("Pellora", "1.0", 999, 0, 5, 3, 3, 3, nullptr, nullptr, nullptr, nullptr, OV_AppendToString, &message),
+      0);
   EXPECT_EQ(message, "通讯库启动参数无效！");
 
   OV_ConnectBlock block = MakeBlock(0, DeadPort(), kLogin);

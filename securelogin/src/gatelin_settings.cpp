@@ -19,9 +19,7 @@ std::optional<int> ParseNumber(std::string_view text) {
   return value;
 }
 
-int NumberPart(std::string_view value, int part) {
-  return ParseNumber(FieldOrEmpty(value, part, ',')).value_or(0);
-}
+int NumberPart(std::string_view value, int part) { return ParseNumber(FieldOrEmpty(value, part, ',')).value_or(0); }
 
 template <typename Record, typename Fill>
 std::vector<Record> ReadRecords(const std::string& path, std::string_view section, Fill fill) {
@@ -60,7 +58,8 @@ GatelinSettings LoadGatelinSettings(const std::string& path) {
   settings.supplierPolicies =
       ReadRecords<SupplierPolicyRecord>(path, "SupplierPolicy", [&](int number, const std::string& value) {
         SupplierPolicyRecord record{number, NumberPart(value, 1), NumberPart(value, 0), {}};
-        if (const auto* supplier = FindById(settings.suppliers, record.supplierId)) record.displayName += supplier->name;
+        if (const auto* supplier = FindById(settings.suppliers, record.supplierId))
+          record.displayName += supplier->name;
         if (const auto* kind = FindById(settings.policies, record.kindId)) record.displayName += kind->name;
         return record;
       });

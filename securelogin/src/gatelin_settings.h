@@ -12,16 +12,16 @@ namespace gatelin {
 inline constexpr const char* kSettingsFileName = "Gatelin.ini";
 
 struct SafePolicyRecord {
-  int id = 0;                // the kind: 1 password, 2 certificate
-  std::uint32_t mask = 0;    // the kind's bit; 0 for an id below 1
+  int id = 0;              // the kind: 1 password, 2 certificate
+  std::uint32_t mask = 0;  // the kind's bit; 0 for an id below 1
   std::string name;
 };
 
 struct SafeSupplierRecord {
   int id = 0;
-  int capabilityMask = 0;    // not kept in the file
+  int capabilityMask = 0;  // not kept in the file
   int number = 0;
-  std::string appId;         // names the plug-in's folder and file
+  std::string appId;  // names the plug-in's folder and file
   std::string name;
 };
 
@@ -29,7 +29,7 @@ struct SupplierPolicyRecord {
   int policyNumber = 0;
   int kindId = 0;
   int supplierId = 0;
-  std::string displayName;   // the supplier's name, then the kind's name
+  std::string displayName;  // the supplier's name, then the kind's name
 };
 
 struct GatelinSettings {

@@ -16,8 +16,9 @@ std::string_view Trim(std::string_view text) {
 
 bool SameName(std::string_view a, std::string_view b) {
   const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [&](char x, char y) { return lower(static_cast<unsigned char>(x)) == lower(static_cast<unsigned char>(y)); });
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) {
+    return lower(static_cast<unsigned char>(x)) == lower(static_cast<unsigned char>(y));
+  });
 }
 
 // The name of a "[name]" line, or nullopt for any other line.

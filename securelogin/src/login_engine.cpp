@@ -321,8 +321,8 @@ int LoginEngine::CheckRandomEcho() {
   }
   const std::string keyText(key, ::strnlen(key, sizeof key - 1));
   const auto cipherText = FromBase64(handshake_.field31);
-  const auto plain = cipherText && cipherText->size() == handshake_.random.size() ? Decipher(*cipherText, keyText)
-                                                                                  : std::nullopt;
+  const auto plain =
+      cipherText && cipherText->size() == handshake_.random.size() ? Decipher(*cipherText, keyText) : std::nullopt;
   const bool echoed = plain && std::equal(handshake_.random.begin(), handshake_.random.end(), plain->begin());
   return echoed ? kLoggedIn : Fail("(BNM)验证服务端签名不正确");
 }

@@ -139,7 +139,8 @@ std::optional<Failure> SupplierManager::Load(int supplierId, const std::string& 
   auto module = PluginModule::Load(PluginPath(engineFolder_, appId));
   if (!module) return Failure{"不能获取厂商模块,可能没有安装", {}};
   PluginFunctions functions;
-  if (!module->Bind(functions.getSupplierInfo, "GetSupplierInfo")) return Failure{LoadInterfaceFailed("GetSupplierInfo"), {}};
+  if (!module->Bind(functions.getSupplierInfo, "GetSupplierInfo"))
+    return Failure{LoadInterfaceFailed("GetSupplierInfo"), {}};
   unsigned char info[GTN_SUPPLIER_INFO_SIZE] = {};
   functions.getSupplierInfo(info);
   std::uint32_t capabilities;
@@ -172,7 +173,8 @@ void SupplierManager::Unload() {
   currentSecret_.clear();
 }
 
-int SupplierManager::ChangeSupplierPassword(int policy, const char* oldSecret, const char* newSecret, Failure& failure) {
+int SupplierManager::ChangeSupplierPassword(int policy, const char* oldSecret, const char* newSecret,
+                                            Failure& failure) {
   const int supplierId = SupplierIdOf(policy);
   std::string appId;
   if (auto found = PluginAppId(supplierId, appId)) {
@@ -197,7 +199,8 @@ int SupplierManager::ChangeSupplierPassword(int policy, const char* oldSecret, c
   const char* oldText = oldSecret ? oldSecret : "";
   const char* newText = newSecret ? newSecret : "";
   int result = 0;
-  if (functions.initializeSession(SupplierFolder(engineFolder_, appId).c_str(), oldText, error.data(), kPluginErrorSize)) {
+  if (functions.initializeSession(SupplierFolder(engineFolder_, appId).c_str(), oldText, error.data(),
+                                  kPluginErrorSize)) {
     result = functions.changePassword(oldText, newText, error.data(), kPluginErrorSize);
     functions.clearSession();
   }

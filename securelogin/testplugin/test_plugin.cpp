@@ -7,8 +7,8 @@
 //   fail.txt    optional: names of functions that are to fail, one a line;
 //               "SignData:overlong" makes SignData claim more than its buffer
 // Builds with GTN_TEST_OMIT_<function> leave that function out.
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -135,7 +135,8 @@ GTN_PLUGIN_EXPORT int CheckServiceCertValid(const char* id, char* error, int err
 GTN_PLUGIN_EXPORT int SignData(const char* text, int length, char* signature, int* signatureLength,
                                std::int32_t* signatureNumber, char* error, int errorSize) {
   if (!Usable("SignData", error, errorSize)) return 0;
-  const auto signed_ = gtn_test::Sign(session->clientKey.get(), std::string_view(text, static_cast<std::size_t>(length)));
+  const auto signed_ =
+      gtn_test::Sign(session->clientKey.get(), std::string_view(text, static_cast<std::size_t>(length)));
   if (!signed_) return Refuse(error, errorSize, "签名运算失败");
   *signatureNumber = 1;
   if (session->failing.contains("SignData:overlong")) {

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "delimited_field.h"
+
+#include <gtest/gtest.h>
 
 using gatelin::DelimitedField;
 using gatelin::ReplaceExistingField;
@@ -22,7 +22,7 @@ TEST(DelimitedField, SettingAFieldReplacesItOrGrowsTheText) {
     std::string expected;
   };
   for (const Case& c : std::vector<Case>{
-           {"a|b|", 4, "a|b|||v|"},   // two empty fields, then the value and a separator
+           {"a|b|", 4, "a|b|||v|"},  // two empty fields, then the value and a separator
            {"a|b", 3, "a|b||v|"},
            {"", 0, "v|"},
            {"a|b|c", 1, "a|v|c"},

@@ -1,3 +1,5 @@
+#include "engine_log.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "engine_folder.h"
-#include "engine_log.h"
 #include "platform/testing/fake_clock.h"
 
 namespace {

@@ -1,4 +1,6 @@
 // The log-in flow against the loopback back end and the test plug-in.
+#include "login_engine.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +9,6 @@
 #include "delimited_field.h"
 #include "engine_folder.h"
 #include "fake_back_end.h"
-#include "login_engine.h"
 #include "middleware/Halvost.h"
 #include "middleware/test_server.h"
 
@@ -285,7 +286,8 @@ TEST_F(LoginEngineTest, AnUnknownClientCertificateIsUploadedInChunks) {
     EXPECT_EQ(FieldOrEmpty(uploads[i], 12), certificate.substr(i * 128, 128));
   }
   EXPECT_TRUE(backEnd->HasClientCertificate());
-  EXPECT_NE(LogText().find("[GTN][5492]请求(CID=5):R|00-11-22-33-44-55|1|5492|0|0|80001234|******|"), std::string::npos);
+  EXPECT_NE(LogText().find("[GTN][5492]请求(CID=5):R|00-11-22-33-44-55|1|5492|0|0|80001234|******|"),
+            std::string::npos);
   EXPECT_EQ(FieldOrEmpty(Requests(5001).back(), 22), "P01,,2002,#T1#T2") << "without serial: the detail";
 }
 
@@ -362,8 +364,8 @@ TEST_F(LoginEngineTest, APluginThatCannotBeMadeCurrentFailsBeforeAnyRound) {
 TEST_F(LoginEngineTest, AnUnknownKindFailsAndClosesTheConnection) {
   StartBackEnd({});
   char answer[16];
-  ASSERT_EQ(HalvostLoginCall(kConnection, reinterpret_cast<HalvostParam>(&record), 1, 0, 0, "R|", answer,
-                             sizeof answer, 0, 0),
+  ASSERT_EQ(HalvostLoginCall(kConnection, reinterpret_cast<HalvostParam>(&record), 1, 0, 0, "R|", answer, sizeof answer,
+                             0, 0),
             kHalvostOk);
   EXPECT_EQ(Login(7), GTN_FAILED);
   EXPECT_STREQ(reply, "未知类型的安全登录方式:");

@@ -61,13 +61,13 @@ TEST(GatelinSettings, MissingAndMalformedSectionsGiveWhatCanBeRead) {
   EngineFolder folder;
   folder.WriteSettings(
       "[SafeSupplier]\n"
-      "x=名字,APP,1\n"        // key is no number: passed over
-      "3=只有名字\n"          // no application id, no number
-      "4=名,APP4,abc\n"       // number malformed
+      "x=名字,APP,1\n"   // key is no number: passed over
+      "3=只有名字\n"     // no application id, no number
+      "4=名,APP4,abc\n"  // number malformed
       "[SupplierPolicy]\n"
-      "1=3\n"                  // no kind
+      "1=3\n"  // no kind
       "2=,\n"
-      "3=9,1\n");              // unknown supplier
+      "3=9,1\n");  // unknown supplier
   const auto settings = gatelin::LoadGatelinSettings(folder.Path() + "/Gatelin.ini");
   EXPECT_TRUE(settings.policies.empty()) << "[SafePolicy] is missing";
   ASSERT_EQ(settings.suppliers.size(), 2u);
@@ -139,7 +139,8 @@ TEST(PolicyList, KeepsTheFirstSixteenPoliciesAndCutsLongNamesOnACharacter) {
 TEST(PolicyList, ANameCutMidCharacterKeepsOnlyWholeCharacters) {
   // 126 ASCII bytes, then a two-byte character that would end at byte 128.
   EngineFolder folder;
-  folder.WriteSettings("[SafePolicy]\n1=" + std::string(126, 'k') + "中\n[SafeSupplier]\n1=,APP,5\n[SupplierPolicy]\n1=1,1\n");
+  folder.WriteSettings("[SafePolicy]\n1=" + std::string(126, 'k') +
+                       "中\n[SafeSupplier]\n1=,APP,5\n[SupplierPolicy]\n1=1,1\n");
   gatelin::SupplierManager suppliers;
   suppliers.Load(folder.Path());
   unsigned char list[GTN_POLICY_LIST_SIZE];

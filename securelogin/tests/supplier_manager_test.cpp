@@ -1,8 +1,9 @@
 // Loading supplier plug-ins and changing the secret of a supplier's key.
+#include "supplier_manager.h"
+
 #include <gtest/gtest.h>
 
 #include "engine_folder.h"
-#include "supplier_manager.h"
 
 namespace {
 

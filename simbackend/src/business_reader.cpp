@@ -42,8 +42,8 @@ class BusinessReader {
                                                                    : filled[index] == 0;
       if (!fits) {
         error = LineError(path, orderLines_.at(index),
-                          "the state '" + order.state + "' does not fit the " + std::to_string(filled[index]) +
-                              " of " + std::to_string(order.lots) + " lots its trades filled");
+                          "the state '" + order.state + "' does not fit the " + std::to_string(filled[index]) + " of " +
+                              std::to_string(order.lots) + " lots its trades filled");
         return false;
       }
     }
@@ -221,8 +221,8 @@ class BusinessReader {
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   BackendData& data_;
   std::set<std::string> fundsGiven_;
-  std::map<std::string, std::set<std::int64_t>> dealNumbers_;  // by customer
-  std::map<std::size_t, std::size_t> orderLines_;              // line by order index
+  std::map<std::string, std::set<std::int64_t>> dealNumbers_;               // by customer
+  std::map<std::size_t, std::size_t> orderLines_;                           // line by order index
   std::map<std::pair<std::string, std::int64_t>, std::size_t> orderIndex_;  // by customer and order number
 };
 

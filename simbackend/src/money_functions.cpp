@@ -118,8 +118,7 @@ Answer Functions::ReviewMoney(const Request& request, Session& session) {
       return Refusal(request, kNoSuchEntry, "出入金流水号" + serial + "不存在！");
     case AccountBook::ReviewResult::kAlreadyReviewed:
       return Refusal(request, kAlreadyDone, "出入金流水号" + serial + "已经复核！");
-    case AccountBook::ReviewResult::kReviewed:
-      break;
+    case AccountBook::ReviewResult::kReviewed: break;
   }
   return OneLine(AcceptedLine(request, {serial}));
 }

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 
+#include "combination_orders.h"
 #include "connection.h"
 #include "deferred_answers.h"
 #include "fault_injector.h"
@@ -19,7 +20,6 @@
 #include "request.h"
 #include "request_log.h"
 #include "simbackend/backend_data.h"
-#include "combination_orders.h"
 #include "trading_floor.h"
 
 namespace simbackend {
@@ -35,16 +35,11 @@ struct Rule {
 
 const char* SessionKindName(SessionKind kind) {
   switch (kind) {
-    case SessionKind::kTrading:
-      return "trading";
-    case SessionKind::kManagement:
-      return "management";
-    case SessionKind::kSubAccount:
-      return "sub-account";
-    case SessionKind::kQuote:
-      return "quote";
-    case SessionKind::kNone:
-      break;
+    case SessionKind::kTrading: return "trading";
+    case SessionKind::kManagement: return "management";
+    case SessionKind::kSubAccount: return "sub-account";
+    case SessionKind::kQuote: return "quote";
+    case SessionKind::kNone: break;
   }
   return "none";
 }
@@ -70,11 +65,10 @@ class Server::Impl {
     if (!LoadBackendData(options_.dataFolder, data_, error) || !listener_.Open(options_.port, error)) return false;
     feed_.emplace(data_, options_.quoteSeed, options_.quoteInterval);
     accounts_.emplace(data_);
-    floor_.emplace(
-        data_, *feed_, *accounts_, FillBehaviour{},
-        [this](const std::string& customer, const std::vector<std::string>& lines) {
-          Push(customer, faults_.Garble(lines));
-        });
+    floor_.emplace(data_, *feed_, *accounts_, FillBehaviour{},
+                   [this](const std::string& customer, const std::vector<std::string>& lines) {
+                     Push(customer, faults_.Garble(lines));
+                   });
     feed_->SetStepListener([this](const std::vector<std::size_t>& moved) { floor_->MatchMoved(moved); });
     functions_.emplace(data_, listener_.Port(), *feed_, *accounts_, *floor_);
     deferred_.Start();
@@ -191,8 +185,7 @@ class Server::Impl {
       int descriptor = -1;
       std::string peer;
       switch (listener_.Accept(descriptor, peer)) {
-        case Listener::AcceptResult::kClosed:
-          return;
+        case Listener::AcceptResult::kClosed: return;
         case Listener::AcceptResult::kRetry:
           // Out of descriptors, or the client gave up: try again shortly.
           stop.Wait(std::chrono::milliseconds(50));
@@ -277,12 +270,9 @@ class Server::Impl {
   // True when the rule keeps the answer back to send it later.
   bool Defer(Connection& connection, const Rule& rule, int function, const std::string& bytes) {
     switch (rule.kind) {
-      case Rule::Kind::kHold:
-        return deferred_.Hold(connection.weak_from_this(), function, bytes);
-      case Rule::Kind::kDelay:
-        return deferred_.Delay(connection.weak_from_this(), bytes, rule.delay);
-      case Rule::Kind::kRefuse:
-        break;
+      case Rule::Kind::kHold: return deferred_.Hold(connection.weak_from_this(), function, bytes);
+      case Rule::Kind::kDelay: return deferred_.Delay(connection.weak_from_this(), bytes, rule.delay);
+      case Rule::Kind::kRefuse: break;
     }
     return false;
   }

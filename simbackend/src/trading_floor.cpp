@@ -17,12 +17,9 @@ std::string LotsText(std::int64_t lots) { return std::to_string(lots) + "手"; }
 // What a close of that scope is called.
 std::string ClosableName(CloseScope scope) {
   switch (scope) {
-    case CloseScope::kToday:
-      return "可平今";
-    case CloseScope::kBeforeToday:
-      return "可平昨";
-    case CloseScope::kAny:
-      break;
+    case CloseScope::kToday: return "可平今";
+    case CloseScope::kBeforeToday: return "可平昨";
+    case CloseScope::kAny: break;
   }
   return "可平仓";
 }

@@ -222,8 +222,7 @@ void TradingFloor::FollowCondition(ConditionOrder& c) {
       if (c.askFirst == "1") return Ask(c, kConfirmation, "条件单" + c.number + "的触发条件已满足，是否发出委托？");
       return SendCondition(c);
     }
-    case CondState::kConfirmed:
-      return SendCondition(c);
+    case CondState::kConfirmed: return SendCondition(c);
     case CondState::kDeclined:
       c.state = CondState::kCancelled;
       c.message = "客户取消";
@@ -235,8 +234,7 @@ void TradingFloor::FollowCondition(ConditionOrder& c) {
       return PushState(c);
     case CondState::kAsking:
     case CondState::kSent:
-    case CondState::kCancelled:
-      return;
+    case CondState::kCancelled: return;
   }
 }
 

@@ -38,6 +38,7 @@ const std::vector<std::string> kAllOrders = {"", "", ""};
 const std::vector<std::string> kToday = {"20261210", "20261210", "", "", "", "", "", "", ""};
 
 TEST_F(AccountDownloadTest, TheDemoAccountsRowsComeInTheLayoutTheEngineLoads) {
+  // clang-format off
   const RowsCase cases[] = {
       {"trade code for hedging only", 5300, {"", ""}, 5, 6, "31000102",
        {{4, "10001"}, {5, "J"}, {7, "1"}, {8, "J001"}, {9, "0"}}},
@@ -68,6 +69,7 @@ TEST_F(AccountDownloadTest, TheDemoAccountsRowsComeInTheLayoutTheEngineLoads) {
       {"trades of other days", 5003, {"20261201", "20261209", "", "", "", "", "", "", ""}, 0, 4, "", {}},
       {"no exercise application yet", 5246, kAllOrders, 0, 4, "", {}},
   };
+  // clang-format on
   for (const RowsCase& c : cases) CheckRows(QueryDemo(c.function, c.parameters), c);
 }
 
@@ -75,10 +77,27 @@ TEST_F(AccountDownloadTest, AnExerciseApplicationIsListedWithItsKeys) {
   const std::string sent =
       CallDemo(5240, {"S", "cu2702C76000", "0", "0", "2", "81000101", "S001", "1", "", "", "", "", "", "", "A"});
   ASSERT_EQ(Field(sent, 4), "Y") << sent;
-  const RowsCase listed = {"applications", 5246, kAllOrders, 1, 5, "1",
-                           {{4, "10001"}, {6, "S"}, {7, "cu2702C76000"}, {8, "a"}, {9, "0"}, {10, "0"}, {11, "2"},
-                            {12, "81000101"}, {13, "09:30:05"}, {14, "20261210"}, {15, "S001"}, {21, "81000101"},
-                            {26, "S001"}, {31, "1"}, {35, "1"}}};
+  const RowsCase listed = {"applications",
+                           5246,
+                           kAllOrders,
+                           1,
+                           5,
+                           "1",
+                           {{4, "10001"},
+                            {6, "S"},
+                            {7, "cu2702C76000"},
+                            {8, "a"},
+                            {9, "0"},
+                            {10, "0"},
+                            {11, "2"},
+                            {12, "81000101"},
+                            {13, "09:30:05"},
+                            {14, "20261210"},
+                            {15, "S001"},
+                            {21, "81000101"},
+                            {26, "S001"},
+                            {31, "1"},
+                            {35, "1"}}};
   CheckRows(QueryDemo(5246, kAllOrders), listed);
   CheckRows(QueryDemo(5246, {"1", "sfe", "S001"}), listed);
   CheckRows(QueryDemo(5246, {"2", "", ""}), {"another number", 5246, {}, 0, 4, "", {}});
@@ -94,8 +113,8 @@ void ExpectConsistentFunds(const std::string& funds) {
   EXPECT_NEAR(Money(funds, 24), Money(funds, 7) + Money(funds, 8) + Money(funds, 23) + Money(funds, 33), 0.001);
   EXPECT_NEAR(Money(funds, 25), Money(funds, 9) + Money(funds, 10), 0.001);
   EXPECT_NEAR(Money(funds, 22), Money(funds, 11) - Money(funds, 12), 0.001);
-  const double common = Money(funds, 22) + Money(funds, 6) + Money(funds, 19) - Money(funds, 17) +
-                        Money(funds, 32) - Money(funds, 31);
+  const double common =
+      Money(funds, 22) + Money(funds, 6) + Money(funds, 19) - Money(funds, 17) + Money(funds, 32) - Money(funds, 31);
   const double floating = Money(funds, 18);
   // "T1": a floating profit is not available, a loss is subtracted.
   EXPECT_NEAR(Money(funds, 13),
@@ -111,10 +130,23 @@ TEST_F(AccountDownloadTest, TheDemoFundsFollowItsPositionsOrdersAndTrades) {
   EXPECT_EQ(FieldCount(funds), 35u);
   // Frozen by orders 1004 (2 lots working), 1006 and 1010; fees of the ten
   // trades; closes of cu2701 -300, cu2702 today +200, SR705 +300, al2702 -100.
-  ExpectFields(funds, {{5, ""},           {6, "1185620.50"}, {7, "4736.00"},   {8, "140940.00"}, {11, "0.00"},
-                       {12, "0.00"},      {16, "0"},          {17, "133.21"},    {19, "100.00"},   {22, "0.00"},
-                       {23, "35.41"},     {24, "153211.41"},  {28, "0.00"},      {29, "CNY"},      {31, "6180.00"},
-                       {32, "500.00"},    {33, "7500.00"}});
+  ExpectFields(funds, {{5, ""},
+                       {6, "1185620.50"},
+                       {7, "4736.00"},
+                       {8, "140940.00"},
+                       {11, "0.00"},
+                       {12, "0.00"},
+                       {16, "0"},
+                       {17, "133.21"},
+                       {19, "100.00"},
+                       {22, "0.00"},
+                       {23, "35.41"},
+                       {24, "153211.41"},
+                       {28, "0.00"},
+                       {29, "CNY"},
+                       {31, "6180.00"},
+                       {32, "500.00"},
+                       {33, "7500.00"}});
   ExpectConsistentFunds(funds);
 }
 
@@ -139,6 +171,7 @@ TEST_F(AccountDownloadTest, ASubAccountAnswersWithItsOwnBusinessAndTheManagerWit
   const auto query = [&](int function, const std::vector<std::string>& parameters) {
     return Query(*sub, function, parameters, "20001", "999999");
   };
+  // clang-format off
   const RowsCase cases[] = {
       {"trade codes", 5300, {"", ""}, 4, 5, "D", {{4, "20001"}, {6, "01000201"}}},
       {"hedge position on the index", 5132, {}, 4, 6, "71004",
@@ -146,11 +179,17 @@ TEST_F(AccountDownloadTest, ASubAccountAnswersWithItsOwnBusinessAndTheManagerWit
       {"working order", 5134, kAllOrders, 2, 5, "3002", {{7, "c2705"}, {48, "7488.00"}, {52, "4.80"}}},
       {"trade", 5003, kToday, 1, 20, "4001", {{7, "rb2705"}, {16, "3201"}}},
   };
+  // clang-format on
   for (const RowsCase& c : cases) CheckRows(query(c.function, c.parameters), c);
   // rb2705: 3 of 10 lots closed at 3201 against 3196, their margin released.
   const std::string funds = Call(*sub, 5002, {"20261210", ""}, "20001", "999999");
-  ExpectFields(funds, {{6, "498230.00"}, {7, "7488.00"}, {9, "101338.80"}, {10, "9964.00"}, {17, "9.60"},
-                       {19, "150.00"}, {23, "4.80"}});
+  ExpectFields(funds, {{6, "498230.00"},
+                       {7, "7488.00"},
+                       {9, "101338.80"},
+                       {10, "9964.00"},
+                       {17, "9.60"},
+                       {19, "150.00"},
+                       {23, "4.80"}});
   ExpectConsistentFunds(funds);
 
   auto manager = Connect();
@@ -175,6 +214,7 @@ TEST_F(SingleRowTest, RatesExercisableQuantitiesAndOptionParametersComeInOneLine
     std::size_t fieldCount;
     std::vector<ExpectedField> fields;
   };
+  // clang-format off
   const Case cases[] = {
       {"futures rates", 5016, {"S", "S001", "cu2702", "1", "20261210", "0"}, 31,
        {{4, "Y"}, {5, ""}, {6, "10001"}, {7, "S"}, {8, "S001"}, {9, "cu2702"}, {10, "0.00005"}, {11, "0"},
@@ -192,6 +232,7 @@ TEST_F(SingleRowTest, RatesExercisableQuantitiesAndOptionParametersComeInOneLine
       {"option held short only", 5242, {"D", "m2705-P-2900", "", "", "", "0"}, 14, {{14, "0"}}},
       {"quantity of a future", 5242, {"S", "cu2702", "", "", "", "0"}, 6, {{4, "N"}, {5, "2002"}}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string line = CallDemo(c.function, c.parameters);
@@ -203,9 +244,9 @@ TEST_F(SingleRowTest, RatesExercisableQuantitiesAndOptionParametersComeInOneLine
 TEST_F(SingleRowTest, ApplicationsFreezeTheirLotsOfTheExercisableQuantity) {
   // m2705-C-3000: 7 lots held long; the Dalian seat takes both instructions.
   const auto apply = [&](const std::string& lots, const std::string& type) {
-    return Field(CallDemo(5240, {"D", "m2705-C-3000", "0", "0", lots, "01000101", "D001", type, "", "", "", "", "",
-                                 "", "A"}),
-                 4);
+    return Field(
+        CallDemo(5240, {"D", "m2705-C-3000", "0", "0", lots, "01000101", "D001", type, "", "", "", "", "", "", "A"}),
+        4);
   };
   ASSERT_EQ(apply("3", "1"), "Y");
   ASSERT_EQ(apply("1", "2"), "Y");

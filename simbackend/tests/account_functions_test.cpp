@@ -149,12 +149,14 @@ TEST_F(AccountFunctionsTest, ExerciseApplicationsAreEnteredAndCancelledOnceWithT
   const std::string sent = call(5240, ExerciseParameters("S", "cu2702C76000", "0", "3", "1"));
   ASSERT_EQ(Field(sent, 4), "Y") << sent;
   EXPECT_EQ(FieldCount(sent), 38u);
+  // clang-format off
   ExpectFields(sent, {{5, "10001"},    {6, "1"},     {7, "S"},         {8, "cu2702C76000"}, {9, "a"},
                       {10, "0"},       {11, "0"},    {12, "3"},        {13, "81000101"},    {14, "09:30:05"},
                       {15, "20261210"}, {16, "S001"}, {19, ""},         {25, "S001"},        {34, "0.00"},
                       {35, "0.00"},    {38, "1"}});
   ExpectFields(ExercisePush(*client), {{4, "15012"}, {8, "10001"}, {9, "1"}, {10, "S"}, {11, "cu2702C76000"},
                                        {12, "a"}, {13, "0"}, {14, "0"}, {15, "3"}, {28, "1"}, {31, "S001"},
+                                       // clang-format on
                                        {42, "1"}});
   EXPECT_EQ(Field(call(5240, ExerciseParameters("sfe", "cu2702C76000", "0", "1", "1")), 6), "2");
 
@@ -165,8 +167,10 @@ TEST_F(AccountFunctionsTest, ExerciseApplicationsAreEnteredAndCancelledOnceWithT
                {{6, "1"}, {8, "cu2702C76000"}, {9, "d"}, {12, "3"}, {16, "09:30:05"}, {20, "S001"}, {25, "1"}});
   // The second application's push came before the cancel's.
   EXPECT_EQ(Field(ExercisePush(*client), 9), "2");
+  // clang-format off
   ExpectFields(ExercisePush(*client), {{4, "15013"}, {9, "1"}, {12, "d"}, {15, "3"}, {16, "81000101"},
                                        {25, "09:30:05"}, {28, "2"}, {31, "S001"}, {42, "1"}});
+  // clang-format on
 
   const Refused cancelRefusals[] = {
       {"cancelled twice", {"1", "S001", "10001", "S", "S001", "1"}, "2004"},
@@ -211,9 +215,11 @@ TEST_F(AccountFunctionsTest, OptionsHeldLongMayBeAbandonedOnTheirExerciseDay) {
   const std::vector<std::string> rows = abandonable("20261218");
   ASSERT_EQ(rows.size(), 1u);
   // Index 3915.2 above the strike 3900: 15.2 x 100 x 2 lots in the money.
+  // clang-format off
   ExpectFields(rows[0], {{4, "20261218"}, {5, "10001"}, {6, "J001"}, {7, "31000101"}, {8, "J"}, {9, "0"},
                          {10, "IO2612-C-3900"}, {11, "2"}, {12, "0"}, {13, "3040.00"}, {14, "0"}, {15, "2"},
                          {16, "0"}, {17, "3915.2"}});
+  // clang-format on
 
   const std::string applied = call(3, 5243, {"20261218", "J", "IO2612-C-3900", "1"});
   ASSERT_EQ(Field(applied, 4), "Y") << applied;

@@ -84,8 +84,7 @@ TEST_F(AccountServicesTest, AManagersNewPasswordSignsItsSubAccountsToo) {
 
 TEST_F(AccountServicesTest, StatementsShowTheBookOfTheDayAndOfTheMonthAndTheirConfirmationIsKept) {
   const auto statement = [&](const std::string& period, const std::string& date) {
-    const std::string status =
-        demo_->Call(RequestText(++sequence_, 5472, "10001", "111111", {period, date}));
+    const std::string status = demo_->Call(RequestText(++sequence_, 5472, "10001", "111111", {period, date}));
     EXPECT_EQ(Field(status, 4), "Y") << status;
     std::vector<std::string> lines;
     for (const std::string& row : FetchRows(*demo_, sequence_, status)) lines.push_back(Field(row, 4));
@@ -191,8 +190,16 @@ TEST_F(AccountServicesTest, AnOrdersStateIsAnsweredFromTheBook) {
   const auto state = [&](const std::vector<std::string>& parameters) {
     return demo_->Call(RequestText(++sequence_, 5010, "10001", "111111", parameters));
   };
-  ExpectFields(state({"0001012", "S001", "S"}), {{4, "Y"}, {5, "1012"}, {6, "S001"}, {7, "S"}, {8, "b"}, {9, "2"},
-                                                 {10, "0"}, {11, "部成部撤"}, {12, "al2702"}, {13, "3"},
+  ExpectFields(state({"0001012", "S001", "S"}), {{4, "Y"},
+                                                 {5, "1012"},
+                                                 {6, "S001"},
+                                                 {7, "S"},
+                                                 {8, "b"},
+                                                 {9, "2"},
+                                                 {10, "0"},
+                                                 {11, "部成部撤"},
+                                                 {12, "al2702"},
+                                                 {13, "3"},
                                                  {14, "09:40:00"}});
   ASSERT_EQ(Field(Placed({"D", "m2705", "0", "0", "2", "2900"}), 4), "Y");
   ExpectFields(state({"1013", "", ""}), {{8, "a"}, {9, "0"}, {10, "2"}});
@@ -202,8 +209,8 @@ TEST_F(AccountServicesTest, AnOrdersStateIsAnsweredFromTheBook) {
 }
 
 TEST_F(AccountServicesTest, FunctionsTheTerminalNeverSendsAreRefusedAsUnknown) {
-  for (const int function : {5321, 5322, 5460, 5462, 5463, 5464, 5465, 5466, 5467, 5474, 5475, 5476, 5478, 5479,
-                             5480, 5481}) {
+  for (const int function :
+       {5321, 5322, 5460, 5462, 5463, 5464, 5465, 5466, 5467, 5474, 5475, 5476, 5478, 5479, 5480, 5481}) {
     const std::string answer = demo_->Call(RequestText(2, function, "10001", "111111"));
     EXPECT_EQ(Field(answer, 5), "9001") << function;
     EXPECT_EQ(Field(answer, 6), "模拟后台不支持功能号" + std::to_string(function) + "！");

@@ -46,8 +46,8 @@ Decisions DrawAll(const FaultPlan& plan, bool interleaved) {
 }
 
 TEST(FaultSchedule, TheSameSeedDrawsTheSameFaultsWhateverTheOtherKindsDo) {
-  const FaultPlan plan{.seed = 42, .dropPerMille = 100, .duplicatePerMille = 100, .fillFirstPerMille = 100,
-                       .delayPerMille = 100};
+  const FaultPlan plan{
+      .seed = 42, .dropPerMille = 100, .duplicatePerMille = 100, .fillFirstPerMille = 100, .delayPerMille = 100};
   const Decisions first = DrawAll(plan, true);
   const Decisions again = DrawAll(plan, true);
   EXPECT_EQ(first.drops, again.drops);

@@ -30,25 +30,31 @@ TEST_F(OrderTest, ALimitOrderIsAnsweredThenTakenThenFilledWhenTheMarketCrossesIt
   ASSERT_EQ(first->kind, portal::FrameKind::kAnswer);
   ASSERT_EQ(first->sequence, sent);
   const std::string answer = first->text;
+  // clang-format off
   ExpectFields(answer, {{4, "Y"}, {5, "1013"}, {6, "D"}, {8, "m2705"}, {10, "n"}, {11, "等待发出"}, {12, "0"}, {14, "0"},
                         {16, "0"}, {18, "2"}, {19, limit}, {20, "0"}, {24, "01000101"}, {32, "D001"}, {34, "D001"},
                         {36, "0"}, {37, "0"}, {47, "0.00"}});
+  // clang-format on
   // 0.08 of the price times 10 a lot; fees of 1.5 and 0.2 a lot.
   EXPECT_EQ(Field(answer, 43), BookOrder("1013").frozenMargin);
   EXPECT_EQ(Field(answer, 44), "3.40");
 
   const std::vector<std::string> taken = PushesOfOrder(*demo_, "1013", 1);
   ASSERT_EQ(taken.size(), 1u);
+  // clang-format off
   ExpectFields(taken[0], {{4, "15002"}, {8, "10001"}, {10, "D"}, {12, "m2705"}, {14, "a"}, {15, "已经报入"}, {22, "2"},
                           {24, "0"}, {39, "1"}, {41, "0"}, {42, "D001"}});
+  // clang-format on
 
   // Nobody follows m2705: the order makes it move.
   ASSERT_TRUE(StepUntil("1013", "c"));
   const std::vector<std::string> filled = PushesOfOrder(*demo_, "1013", 2);
   ASSERT_EQ(filled.size(), 2u);
   ExpectFields(filled[0], {{4, "15002"}, {14, "c"}, {24, "2"}, {39, "2"}});
+  // clang-format off
   ExpectFields(filled[1], {{4, "15005"}, {8, "10001"}, {9, "D"}, {12, "c"}, {14, "m2705"}, {16, "0"}, {18, "0"},
                            {20, "0"}, {22, "2"}, {23, "0"}, {27, "01000101"}, {35, "2"}, {37, "D001"}});
+  // clang-format on
   // A limit fills at the best price of the other side, never worse than itself.
   EXPECT_LE(std::stoi(Field(filled[1], 24)), std::stoi(limit));
   const simbackend::OrderView order = BookOrder("1013");
@@ -93,8 +99,8 @@ TEST_F(OrderTest, AFillAndKillOrderCancelsWhatDoesNotFillInItsPieces) {
     if (PushCode(push) == 15005) lots += std::stoll(Field(push, 22));
   EXPECT_EQ(lots, order.filled);
   const std::string& cancel = pushes.back();
-  ExpectFields(cancel, {{4, "15004"}, {14, "b"}, {15, "部成部撤"}, {22, "5"}, {24, std::to_string(order.filled)},
-                        {41, "0"}});
+  ExpectFields(cancel,
+               {{4, "15004"}, {14, "b"}, {15, "部成部撤"}, {22, "5"}, {24, std::to_string(order.filled)}, {41, "0"}});
   EXPECT_EQ(order.frozenMargin, "0.00");
   for (std::size_t i = 1; i < pushes.size(); ++i) EXPECT_GE(StateSequence(pushes[i]), StateSequence(pushes[i - 1]));
   EXPECT_EQ(StateSequence(cancel), order.stateSequence);
@@ -156,8 +162,10 @@ TEST_F(OrderTest, ACancelReleasesWhatTheRestingOrderFroze) {
   EXPECT_EQ(frozen.frozenFee, "38.81");
 
   const std::string cancelled = Cancel("1013", "D001");
+  // clang-format off
   ExpectFields(cancelled, {{4, "Y"}, {5, "10001"}, {6, "1013"}, {7, "m2705"}, {8, "d"}, {9, "已经撤销"}, {11, "2"},
                            {12, "0"}, {14, "09:30:05"}, {15, "D"}, {16, "D001"}});
+  // clang-format on
   const std::vector<std::string> pushes = PushesOfOrder(*demo_, "1013", 1);
   ASSERT_EQ(pushes.size(), 1u);
   ExpectFields(pushes[0], {{4, "15004"}, {14, "d"}, {24, "0"}, {34, "09:30:05"}, {39, "2"}, {41, "0"}});
@@ -334,13 +342,16 @@ TEST_F(OrderTest, ASpecialOrderFillsBothLegsIntoTheBook) {
   // combination's new state; its release comes with the last.
   const std::vector<std::string> pushes = PushesWithCodes(*demo_, {15005, 15008, 15009}, 4);
   ASSERT_EQ(pushes.size(), 4u);
+  // clang-format off
   ExpectFields(pushes[0], {{4, "15008"}, {8, "10001"}, {9, "1013"}, {10, "a"}, {11, "1"}, {14, "D"}, {16, "D001"},
                            {41, "0"}});
   ExpectFields(pushes[1], {{4, "15005"}, {11, "1013"}, {14, "m2701"}, {16, "0"}, {18, "0"}, {22, "2"},
                            {24, first.ask}, {35, "2"}, {37, "D001"}, {44, "2"}, {45, "0"},
+                           // clang-format on
                            {46, std::to_string(spread)}});
-  ExpectFields(pushes[2], {{4, "15005"}, {11, "1013"}, {14, "m2705"}, {16, "1"}, {22, "2"}, {24, second.bid},
-                           {44, "2"}, {45, "0"}});
+  ExpectFields(
+      pushes[2],
+      {{4, "15005"}, {11, "1013"}, {14, "m2705"}, {16, "1"}, {22, "2"}, {24, second.bid}, {44, "2"}, {45, "0"}});
   EXPECT_NE(Field(pushes[1], 29), Field(pushes[2], 29));
   ExpectFields(pushes[3], {{4, "15009"}, {9, "1013"}, {10, "c"}, {11, "2"}, {26, "2"}, {41, "0"}});
 
@@ -378,8 +389,10 @@ TEST_F(OrderTest, ASpecialOrderFillsBothLegsIntoTheBook) {
   const std::string status = demo_->Call(RequestText(3, 5134, "10001", "111111", {"1013", "", ""}));
   const std::vector<std::string> rows = FetchRows(*demo_, 3, status);
   ASSERT_EQ(rows.size(), 1u);
+  // clang-format off
   ExpectFields(rows[0], {{5, "1013"}, {9, "c"}, {10, "0"}, {12, "0"}, {17, "2"}, {18, "1013"}, {34, "SPD"},
                          {35, "m2701"}, {36, "m2705"}, {41, "0"}, {48, "0.00"}, {49, "0.00"}});
+  // clang-format on
   const std::string tradesStatus = demo_->Call(RequestText(4, 5003, "10001", "111111", {"", ""}));
   const std::vector<std::string> trades = FetchRows(*demo_, 4, tradesStatus);
   ExpectFields(LineWith(trades, 20, secondFill.fillNumber), {{6, "1013"}, {7, "m2705"}, {9, "1"}, {19, "1013"}});
@@ -469,13 +482,15 @@ TEST_F(FundsTest, AnOpenAndItsCloseMoveTheFundsToTheCent) {
   // Bought 2 lots at 2342: margin 0.08 x 2342 x 10 x 2 = 3747.20, fees
   // 1.20 a lot; held at the last price 2342, no floating profit.
   // Available 100000 - 3747.20 - 2.40, equity 100000 - 2.40.
+  // clang-format off
   ExpectFields(Call(5002, {"20261210", ""}), {{7, "0.00"}, {9, "3747.20"}, {13, "96250.40"}, {14, "99997.60"},
                                               {17, "2.40"}, {18, "0.00"}, {19, "0.00"}, {23, "0.00"}, {25, "3747.20"}});
+  // clang-format on
   // Sold them at 2341 to close: a loss of 1 x 10 x 2 = 20.00 and 2.40 more
   // fees; the margin is free again. 100000 - 20 - 4.80.
   ASSERT_EQ(Field(Call(5011, OrderParameters({"D", "c2705", "1", "1", "2", "2340"})), 4), "Y");
-  ExpectFields(Call(5002, {"20261210", ""}), {{9, "0.00"}, {13, "99975.20"}, {14, "99975.20"}, {17, "4.80"},
-                                              {19, "-20.00"}, {25, "0.00"}});
+  ExpectFields(Call(5002, {"20261210", ""}),
+               {{9, "0.00"}, {13, "99975.20"}, {14, "99975.20"}, {17, "4.80"}, {19, "-20.00"}, {25, "0.00"}});
   const simbackend::AccountView book = *server_->Book("30001");
   EXPECT_EQ(book.funds.available, "99975.20");
   EXPECT_TRUE(book.positions.empty());

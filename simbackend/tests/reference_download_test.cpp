@@ -40,12 +40,14 @@ TEST_F(ReferenceDownloadTest, EachReferenceTableComesAsRowsInTheLayoutTheEngineL
       {"unknown parameter", 5127, parameter("NOSUCH"), 0, 4, "", {}},
       {"close strategies", 5131, {}, 4, 4, "J", {{5, "3"}, {6, "策略3"}}},
       {"order types", 5323, {"", "", ""}, 15, 4, "J", {{5, "0"}, {6, "0"}, {7, "1"}}},
+      // clang-format off
       {"an option", 5008, {"", "", ""}, data.contracts.size(), 6, "cu2702C76000",
        {{4, "S"}, {5, "上期所"}, {7, "铜期权2702C76000"}, {8, "5"}, {11, "2702"}, {12, "1489"}, {13, "cu2702"},
         {14, "cu"}, {15, "铜期权"}, {16, "1"}, {17, "sfe"}, {22, "1"}, {23, "C"}, {24, "76000"}}},
       {"a future", 5008, {"", "", ""}, data.contracts.size(), 6, "T2703",
        {{4, "J"}, {8, "10000"}, {9, "110.620"}, {10, "106.290"}, {12, "108.455"}, {13, ""}, {16, "0.005"},
         {22, "0"}, {23, ""}, {24, ""}}},
+      // clang-format on
   };
   for (const ReferenceCase& c : cases) {
     SCOPED_TRACE(c.what);

@@ -27,8 +27,8 @@ std::vector<std::string> ConditionParameters(const std::string& lots, const std:
                                              const std::string& comparison, const std::string& trigger,
                                              const std::string& goOn, const std::string& askFirst,
                                              const std::string& choice) {
-  return {"m2705", "D",   "D001", "",   "0", "0",   "0",      lots,   price,  "0",  comparison, trigger, "0",
-          "-1",    "-1",  "0",    "",   goOn, askFirst, choice, "备注", "x"};
+  return {"m2705", "D", "D001", "",   "0", "0", "0",  lots,     price,  "0",    comparison,
+          trigger, "0", "-1",   "-1", "0", "",  goOn, askFirst, choice, "备注", "x"};
 }
 
 std::vector<std::string> StandingPushes(RawClient& client, std::size_t count) {
@@ -36,8 +36,7 @@ std::vector<std::string> StandingPushes(RawClient& client, std::size_t count) {
 }
 
 TEST_F(StandingOrderTest, AProfitLossOrderWatchesItsFilledOpeningAndClosesItWhenTheMarketMeetsIt) {
-  const std::string opening = Placed({"D", "m2705", "0", "0", "2", Best("D", "m2705").ask, "0", "0", "0", "", "",
-                                      "N"});
+  const std::string opening = Placed({"D", "m2705", "0", "0", "2", Best("D", "m2705").ask, "0", "0", "0", "", "", "N"});
   ASSERT_EQ(Field(opening, 4), "Y") << opening;
   const std::string number = Field(opening, 5);
   EXPECT_EQ(Field(opening, 31), "N");
@@ -45,13 +44,15 @@ TEST_F(StandingOrderTest, AProfitLossOrderWatchesItsFilledOpeningAndClosesItWhen
     return demo_->Call(RequestText(++sequence_, 5473, "10001", "111111", parameters));
   };
   const std::string answer = call(ProfitLossParameters(number, "1", "1"));
+  // clang-format off
   ExpectFields(answer, {{4, "Y"}, {5, "1"}, {6, number}, {8, "m2705"}, {9, "D001"}, {10, "1"}, {11, "1"}, {14, "D"},
                         {16, "2"}, {20, "0"}, {21, "等待开仓成交"}, {27, "0"}, {29, "1"}, {30, "1"}});
+  // clang-format on
   // Its opening filled: it watches, one tick either side of the fill.
   const std::vector<std::string> watching = StandingPushes(*demo_, 1);
   ASSERT_EQ(watching.size(), 1u);
-  ExpectFields(watching[0], {{4, "15003"}, {8, "10001"}, {10, "1"}, {11, number}, {12, "1"},
-                             {14, "ZSZY#止损止盈监控中#"}});
+  ExpectFields(watching[0],
+               {{4, "15003"}, {8, "10001"}, {10, "1"}, {11, number}, {12, "1"}, {14, "ZSZY#止损止盈监控中#"}});
 
   struct Refused {
     const char* what;
@@ -89,10 +90,10 @@ TEST_F(StandingOrderTest, AProfitLossOrderWatchesItsFilledOpeningAndClosesItWhen
 TEST_F(StandingOrderTest, AProfitLossOrderWhoseOpeningEndsUnfilledIsDeleted) {
   const std::string opening = Placed({"D", "m2705", "0", "0", "1", "2900", "0", "0", "0", "", "", "N"});
   ASSERT_EQ(Field(opening, 4), "Y");
-  ASSERT_EQ(Field(demo_->Call(RequestText(3, 5473, "10001", "111111",
-                                          ProfitLossParameters(Field(opening, 5), "", "3000"))),
-                  20),
-            "0");
+  ASSERT_EQ(
+      Field(demo_->Call(RequestText(3, 5473, "10001", "111111", ProfitLossParameters(Field(opening, 5), "", "3000"))),
+            20),
+      "0");
   ASSERT_EQ(Field(Cancel(Field(opening, 5), "D001"), 4), "Y");
   const std::vector<std::string> deleted = StandingPushes(*demo_, 1);
   ASSERT_EQ(deleted.size(), 1u);
@@ -116,8 +117,10 @@ TEST_F(StandingOrderTest, AConditionMetAlreadyIsEnteredOnlyOnceConfirmedAndItsQu
   std::vector<std::string> confirmed = met;
   confirmed[17] = "1";
   const std::string entered = send(confirmed);
+  // clang-format off
   ExpectFields(entered, {{4, "Y"}, {5, "1"}, {7, "D"}, {8, "D001"}, {9, "m2705"}, {14, "2900"}, {15, "2"},
                          {20, "01000101"}, {23, "0"}, {29, trigger}, {39, "0"}, {41, "1"}, {42, "1"}, {44, "备注"}});
+  // clang-format on
   const std::vector<std::string> asked = StandingPushes(*demo_, 1);
   ASSERT_EQ(asked.size(), 1u);
   ExpectFields(asked[0], {{9, "1"}, {10, "1"}, {12, "3"}});

@@ -54,8 +54,7 @@ void DrainIntoEngine(engine::COperationEngine& engine) {
   engine.OnPushBatchDone();
 }
 
-bool PumpUntil(const std::function<void()>& drain, const std::function<bool()>& done,
-               std::chrono::milliseconds bound) {
+bool PumpUntil(const std::function<void()>& drain, const std::function<bool()>& done, std::chrono::milliseconds bound) {
   const auto deadline = std::chrono::steady_clock::now() + bound;
   while (!done()) {
     if (std::chrono::steady_clock::now() > deadline) return false;
@@ -73,18 +72,12 @@ std::vector<Key> Sorted(std::vector<Key> keys) {
 std::vector<Key> EngineOrderKeys(const VisibleEngine& engine, std::string_view customer) {
   return OfAccount<engine::OrderRow>(engine.Rows<engine::OrderRow>(Table::kOrders), customer,
                                      [](const engine::OrderRow& row) -> Key {
-                                       return {Str(Text(row.szOrderNo)),
-                                               Str(Text(row.szExchangeCode)),
-                                               Str(Text(row.szContractCode)),
-                                               Str(Text(row.szNameBS)),
-                                               Str(Text(row.szNameEO)),
-                                               Str(Text(row.szNameSH)),
-                                               Str(Text(row.szOrderHands)),
-                                               Str(Text(row.szDealHands)),
-                                               Str(Text(row.szFlagOrderState)),
-                                               Str(Text(row.szFrozenCautionMoney)),
-                                               Str(Text(row.szFrozenCharge)),
-                                               Str(Text(row.szFrozenPremium))};
+                                       return {Str(Text(row.szOrderNo)),        Str(Text(row.szExchangeCode)),
+                                               Str(Text(row.szContractCode)),   Str(Text(row.szNameBS)),
+                                               Str(Text(row.szNameEO)),         Str(Text(row.szNameSH)),
+                                               Str(Text(row.szOrderHands)),     Str(Text(row.szDealHands)),
+                                               Str(Text(row.szFlagOrderState)), Str(Text(row.szFrozenCautionMoney)),
+                                               Str(Text(row.szFrozenCharge)),   Str(Text(row.szFrozenPremium))};
                                      });
 }
 
@@ -99,21 +92,19 @@ std::vector<Key> BookOrderKeys(const simbackend::AccountView& book) {
 }
 
 std::vector<Key> EngineTradeKeys(const VisibleEngine& engine, std::string_view customer) {
-  return OfAccount<engine::TradeRow>(engine.Rows<engine::TradeRow>(Table::kTrades), customer,
-                                     [](const engine::TradeRow& row) -> Key {
-                                       return {Str(Text(row.szDealNo)),       Str(Text(row.szOrderNo)),
-                                               Str(Text(row.szExchangeCode)), Str(Text(row.szContractCode)),
-                                               Str(Text(row.szNameBS)),       Str(Text(row.szNameEO)),
-                                               Str(Text(row.szNameSH)),       Str(Text(row.szDealHands)),
-                                               Str(Text(row.szDealPrice))};
-                                     });
+  return OfAccount<engine::TradeRow>(
+      engine.Rows<engine::TradeRow>(Table::kTrades), customer, [](const engine::TradeRow& row) -> Key {
+        return {Str(Text(row.szDealNo)),       Str(Text(row.szOrderNo)),   Str(Text(row.szExchangeCode)),
+                Str(Text(row.szContractCode)), Str(Text(row.szNameBS)),    Str(Text(row.szNameEO)),
+                Str(Text(row.szNameSH)),       Str(Text(row.szDealHands)), Str(Text(row.szDealPrice))};
+      });
 }
 
 std::vector<Key> BookTradeKeys(const simbackend::AccountView& book) {
   std::vector<Key> keys;
   for (const simbackend::TradeView& trade : book.trades) {
-    keys.push_back({trade.fillNumber, trade.orderNumber, trade.exchange, trade.contract, trade.buySell,
-                    trade.openClose, trade.hedge, std::to_string(trade.lots), trade.price});
+    keys.push_back({trade.fillNumber, trade.orderNumber, trade.exchange, trade.contract, trade.buySell, trade.openClose,
+                    trade.hedge, std::to_string(trade.lots), trade.price});
   }
   return Sorted(std::move(keys));
 }
@@ -125,25 +116,25 @@ void ExpectDayAsTheBookHasIt(const VisibleEngine& engine, const simbackend::Acco
 
   std::vector<Key> bookPositions;
   for (const simbackend::PositionView& position : book.positions) {
-    bookPositions.push_back({position.exchange, position.contract, position.buySell, position.hedge,
-                             position.tradeCode, position.seat, std::to_string(position.lots),
-                             std::to_string(position.todayLots), position.margin, position.cost});
+    bookPositions.push_back({position.exchange, position.contract, position.buySell, position.hedge, position.tradeCode,
+                             position.seat, std::to_string(position.lots), std::to_string(position.todayLots),
+                             position.margin, position.cost});
   }
-  ExpectSameRows(OfAccount<engine::PositionSummaryRow>(
-                engine.Rows<engine::PositionSummaryRow>(Table::kPositionSummary), customer,
-                [](const engine::PositionSummaryRow& row) -> Key {
-                  return {Str(Text(row.szExchangeCode)),
-                          Str(Text(row.szContractCode)),
-                          Str(Text(row.szFlagBS)),
-                          Str(Text(row.szFlagSH)),
-                          Str(Text(row.szMapCode)),
-                          Str(Text(row.szSeatCode)),
-                          std::to_string(engine::ReadInt(row.szPositionVolume)),
-                          std::to_string(engine::ReadInt(row.szTodayVolume)),
-                          Str(Text(row.szEngrossCautionMoney)),
-                          Str(Text(row.szPositionCost))};
-                }),
-                 Sorted(bookPositions), "positions");
+  ExpectSameRows(
+      OfAccount<engine::PositionSummaryRow>(engine.Rows<engine::PositionSummaryRow>(Table::kPositionSummary), customer,
+                                            [](const engine::PositionSummaryRow& row) -> Key {
+                                              return {Str(Text(row.szExchangeCode)),
+                                                      Str(Text(row.szContractCode)),
+                                                      Str(Text(row.szFlagBS)),
+                                                      Str(Text(row.szFlagSH)),
+                                                      Str(Text(row.szMapCode)),
+                                                      Str(Text(row.szSeatCode)),
+                                                      std::to_string(engine::ReadInt(row.szPositionVolume)),
+                                                      std::to_string(engine::ReadInt(row.szTodayVolume)),
+                                                      Str(Text(row.szEngrossCautionMoney)),
+                                                      Str(Text(row.szPositionCost))};
+                                            }),
+      Sorted(bookPositions), "positions");
 
   const std::vector<engine::FundRow> funds = engine.Rows<engine::FundRow>(Table::kFunds);
   const auto fund =

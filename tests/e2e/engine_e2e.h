@@ -46,8 +46,7 @@ void DrainIntoEngine(engine::COperationEngine& engine);
 
 // Runs `drain` as the GUI thread's timer runs its drain of the result queue,
 // a short pause between, until `done` holds; false past `bound`.
-bool PumpUntil(const std::function<void()>& drain, const std::function<bool()>& done,
-               std::chrono::milliseconds bound);
+bool PumpUntil(const std::function<void()>& drain, const std::function<bool()>& done, std::chrono::milliseconds bound);
 
 using Key = std::vector<std::string>;
 

@@ -123,9 +123,7 @@ class EngineFills : public backend_testing::TransportFixture {
   // seeing every push and answer first and closing each drain, until `done`
   // holds; false past the bound.
   bool ApplyPushesUntil(const std::function<bool()>& done) {
-    return engine_e2e::PumpUntil(
-        [this] { engine_e2e::DrainIntoEngine(engine_); },
-        done, kBound);
+    return engine_e2e::PumpUntil([this] { engine_e2e::DrainIntoEngine(engine_); }, done, kBound);
   }
 
   simbackend::AccountView Book() const { return *server_->Book(kCustomer); }

@@ -261,7 +261,9 @@ class Soak : public ::testing::Test {
     module_.DeliverResults();
   }
 
-  bool PumpUntil(const std::function<bool()>& done) { return engine_e2e::PumpUntil([this] { Drain(); }, done, kBound); }
+  bool PumpUntil(const std::function<bool()>& done) {
+    return engine_e2e::PumpUntil([this] { Drain(); }, done, kBound);
+  }
 
   // Runs `actions` actions drawn from `seed`, with checkpoints.
   void RunSoak(std::uint64_t seed, std::size_t actions) {
@@ -278,10 +280,11 @@ class Soak : public ::testing::Test {
       }
     }
     const simbackend::FaultCounts faults = server_->Faults();
-    std::cout << "soak seed " << seed << ": " << actions << " actions, " << submitted_ << " order tasks, faults: "
-              << faults.dropsBeforeAnswer << " drops before an answer, " << faults.dropsWithinAnswer
-              << " within one, " << faults.duplicatedPushes << " pushes twice, " << faults.fillsFirst
-              << " fills first, " << faults.delayedAnswers << " answers late; and two drops within downloads\n";
+    std::cout << "soak seed " << seed << ": " << actions << " actions, " << submitted_
+              << " order tasks, faults: " << faults.dropsBeforeAnswer << " drops before an answer, "
+              << faults.dropsWithinAnswer << " within one, " << faults.duplicatedPushes << " pushes twice, "
+              << faults.fillsFirst << " fills first, " << faults.delayedAnswers
+              << " answers late; and two drops within downloads\n";
   }
 
  private:
@@ -291,22 +294,14 @@ class Soak : public ::testing::Test {
     // How often each action comes, in the order of Action.
     std::discrete_distribution<int> kind({26, 12, 8, 12, 8, 7, 5, 3, 19});
     switch (static_cast<Action>(kind(draw))) {
-      case Action::kOpen:
-        return Open(draw);
-      case Action::kClose:
-        return Close(draw, "1");
-      case Action::kCloseToday:
-        return Close(draw, "2");
-      case Action::kCancel:
-        return Cancel(draw);
-      case Action::kChangePrice:
-        return ChangePrice(draw);
-      case Action::kReverse:
-        return Reverse(draw);
-      case Action::kProfitLoss:
-        return ProfitLoss(draw);
-      case Action::kExercise:
-        return Exercise(draw);
+      case Action::kOpen: return Open(draw);
+      case Action::kClose: return Close(draw, "1");
+      case Action::kCloseToday: return Close(draw, "2");
+      case Action::kCancel: return Cancel(draw);
+      case Action::kChangePrice: return ChangePrice(draw);
+      case Action::kReverse: return Reverse(draw);
+      case Action::kProfitLoss: return ProfitLoss(draw);
+      case Action::kExercise: return Exercise(draw);
       case Action::kMarket:
         for (int step = Pick(draw, 1, 3); step > 0; --step) server_->AdvanceQuotes();
         return;
@@ -331,8 +326,7 @@ class Soak : public ::testing::Test {
 
   // The best bid and offer of a contract as the back end quotes it; none
   // when the query fails (the connection dropped).
-  std::optional<std::pair<std::string, std::string>> BestPrices(std::string_view exchange,
-                                                                std::string_view contract) {
+  std::optional<std::pair<std::string, std::string>> BestPrices(std::string_view exchange, std::string_view contract) {
     backend::CxDataSet parameters = backend_testing::BusinessFrame(kCustomer, kPassword);
     parameters.AddText(exchange);
     parameters.AddText(contract);
@@ -373,7 +367,8 @@ class Soak : public ::testing::Test {
         }
       }
       return false;
-    })) << "order task " << submitted_ << " gave no result";
+    })) << "order task "
+        << submitted_ << " gave no result";
   }
 
   void Open(std::mt19937_64& draw) {
@@ -391,8 +386,10 @@ class Soak : public ::testing::Test {
   void SubmitPlain(const Market& market, const std::string& contract, const std::string& buySell,
                    const std::string& openClose, const std::string& lots, const std::string& price) {
     Submit([&](const std::string& tag) {
+      // clang-format off
       const Texts panel = {"", "", tag, market.exchange, contract, buySell, openClose, "0", lots, price,
                            market.tradeCode, market.seat, "0", "0", "", "0", kCustomer, ""};
+      // clang-format on
       return submission_.SubmitOrder(List(panel));
     });
   }
@@ -433,9 +430,11 @@ class Soak : public ::testing::Test {
     if (!price) return;
     const std::string lots = std::to_string(Pick(draw, 1, static_cast<int>(std::min<std::int64_t>(position->lots, 3))));
     Submit([&](const std::string& tag) {
+      // clang-format off
       const Texts reverse = {"",  "",       tag,     market.exchange, position->contract, side, "1",
                              "0", lots,     *price,  market.tradeCode, market.seat,       "0",  "0",
                              "",  lots,     *price,  "0",             "0",                "0",  kCustomer};
+      // clang-format on
       return submission_.SubmitReverseOrder(List(reverse));
     });
   }
@@ -465,9 +464,11 @@ class Soak : public ::testing::Test {
     const std::optional<std::string> price = PriceFor(draw, order->exchange, order->contract, order->buySell);
     if (!price) return;
     Submit([&](const std::string& tag) {
+      // clang-format off
       const Texts change = {"", "", tag, order->number, order->seat, order->seat, order->exchange, order->contract,
                           order->buySell, order->openClose, order->hedge, std::to_string(order->lots - order->filled),
                             *price, order->tradeCode, "0", "0", "", kCustomer};
+      // clang-format on
       return submission_.SubmitChangePriceOrder(List(change));
     });
   }
@@ -513,9 +514,9 @@ class Soak : public ::testing::Test {
     const std::string lots = std::to_string(Pick(draw, 1, static_cast<int>(std::min<std::int64_t>(option.lots, 2))));
     backend::ExerciseOrderRow row{};
     std::string message;
-    client::SendOptionsExerciseOrder({option.exchange, option.contract, "0", "0", lots, option.tradeCode, option.seat,
-                                      "1"},
-                                     kCustomer, row, message);
+    client::SendOptionsExerciseOrder(
+        {option.exchange, option.contract, "0", "0", lots, option.tradeCode, option.seat, "1"}, kCustomer, row,
+        message);
   }
 
   // Lets the engine catch up with the book, then holds its day against it.
@@ -544,8 +545,8 @@ class Soak : public ::testing::Test {
     });
     EXPECT_TRUE(caughtUp) << "the engine's orders and trades did not come to the book's; engine state "
                           << static_cast<int>(engine_.GetEngineState()) << ", download state "
-                          << static_cast<int>(engine_.GetDownloadState()) << "; the engine's last lines:"
-                          << engineLog_.Last();
+                          << static_cast<int>(engine_.GetDownloadState())
+                          << "; the engine's last lines:" << engineLog_.Last();
     // The available funds take the option floating margin that the refresh
     // before stored: the second refresh prices them with the first's.
     engine_.RefreshPrices();
@@ -570,7 +571,7 @@ class Soak : public ::testing::Test {
   client::EngineOrderLookup engineOrders_{engine_};
   client::ReceivePump pump_{engine_, subscriptions_, {.orders = &engineOrders_, .orderStates = &module_}};
   std::size_t submitted_ = 0;
-  std::size_t seenResults_ = 0;  // the results delivered up to the last one waited for
+  std::size_t seenResults_ = 0;                    // the results delivered up to the last one waited for
   std::atomic<std::size_t> connectionChanges_{0};  // reported by the transport
   RecentLines engineLog_;
   std::string folder_;

@@ -49,7 +49,7 @@ struct Account {
   std::string password;
 };
 const Account kTrader{"10001", "111111"};
-const Account kManager{"90001", "999999"};  // manages 20001 and 20002
+const Account kManager{"90001", "999999"};      // manages 20001 and 20002
 const Account kLoneManager{"90002", "888888"};  // manages no account
 
 // The log-in text of this terminal's version, numbered as its next request.

@@ -13,10 +13,10 @@
 #include "backend/account_table.h"
 #include "backend/exercise_order_row.h"
 #include "backend/request_record.h"
-#include "engine/testing/download_test_support.h"
 #include "engine/reference_rows.h"
 #include "engine/stored_order_row.h"
 #include "engine/table_catalogue.h"
+#include "engine/testing/download_test_support.h"
 #include "engine/trading_rows.h"
 #include "fuzz_support.h"
 
@@ -60,8 +60,17 @@ class PushedEngine : public download_test::OpenEngine {
     LoadFunds(Answer({kStatusLine, DataLine(30, {{2, "8001"}, {5, "100000.00"}})}).View(), "8001", false);
     const backend::CxDataSet orders =
         Answer({kStatusLine, DataLine(57, {{5, "12"}, {6, "F1"}, {7, "cu2609"}, {48, "1.00"}}),
-                DataLine(57, {{5, "00321"}, {6, "D"}, {9, "a"}, {12, "0"}, {29, "3"}, {32, "D01"}, {34, "DS"},
-                              {48, "1000"}, {49, "800"}, {52, "3"}, {53, "3"}})});
+                DataLine(57, {{5, "00321"},
+                              {6, "D"},
+                              {9, "a"},
+                              {12, "0"},
+                              {29, "3"},
+                              {32, "D01"},
+                              {34, "DS"},
+                              {48, "1000"},
+                              {49, "800"},
+                              {52, "3"},
+                              {53, "3"}})});
     LoadOrders("8001", orders.View());
     LoadSpecialOrders("8001", orders.View());
     LoadTrades("8001", Answer({kStatusLine, DataLine(24, {{20, "1"}})}).View());

@@ -37,8 +37,7 @@ void FuzzFields(FuzzedDataProvider& input) {
   backend::FindNthSeparator(text, backend::kFieldSeparator, n);
 
   std::vector<char> field(bufferSize);
-  fuzz::Check(backend::GetSeparatedField(n, text, backend::kFieldSeparator, field.data(), field.size()) ==
-                  field.data(),
+  fuzz::Check(backend::GetSeparatedField(n, text, backend::kFieldSeparator, field.data(), field.size()) == field.data(),
               "GetSeparatedField returns its buffer");
   fuzz::Check(std::memchr(field.data(), '\0', field.size()) != nullptr, "a field buffer stays terminated");
   const std::string whole = backend::GetSeparatedFieldText(n, text);

@@ -2,8 +2,8 @@
 // settings file "Gatelin.ini".
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>

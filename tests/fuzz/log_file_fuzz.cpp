@@ -40,8 +40,8 @@ void ReadAll(CLog& log) {
     CheckRecord(buffers, length);
   }
   position = 0;
-  for (int n = 0; n < kMaxRecords && log.GetNextPack(position, buffers.name.data(), buffers.time.data(),
-                                                     buffers.data.data(), length);
+  for (int n = 0; n < kMaxRecords &&
+                  log.GetNextPack(position, buffers.name.data(), buffers.time.data(), buffers.data.data(), length);
        ++n) {
     CheckRecord(buffers, length);
     fuzz::Check(buffers.name[logfile::kPackNameSize] == '\0', "a pack name is terminated");

@@ -48,8 +48,7 @@ void CheckAgainst(const PackedList& list, const std::vector<ModelEntry>& model) 
       continue;
     }
     const std::span<const std::byte> value = list.ValueAt(at);
-    fuzz::Check(value.size() == entry.value.size() &&
-                    std::memcmp(value.data(), entry.value.data(), value.size()) == 0,
+    fuzz::Check(value.size() == entry.value.size() && std::memcmp(value.data(), entry.value.data(), value.size()) == 0,
                 "a value reads back");
     fuzz::Check(list.ChildAt(at) == nullptr, "a plain entry holds no child");
   }
@@ -109,7 +108,8 @@ void Change(PackedList& list, std::vector<ModelEntry>& model, FuzzedDataProvider
       other.AddInt32(input.ConsumeIntegral<std::int32_t>());
       if (list.AppendListAsValue(other)) {
         const std::span<const std::byte> block = list.ValueAt(count);
-        model.push_back({connpool::kBinaryEntry, std::string(reinterpret_cast<const char*>(block.data()), block.size())});
+        model.push_back(
+            {connpool::kBinaryEntry, std::string(reinterpret_cast<const char*>(block.data()), block.size())});
       }
       break;
     }
@@ -126,8 +126,9 @@ void Receive(const std::string& answer, int n) {
   }
   const std::vector<char> pushed(answer.begin(), answer.end());
   for (std::string_view line : connpool::PushLines(pushed.data(), static_cast<int>(pushed.size()))) {
-    fuzz::Check(!line.empty() && line.data() >= pushed.data() && line.data() + line.size() <= pushed.data() + pushed.size(),
-                "a pushed line lies within the data");
+    fuzz::Check(
+        !line.empty() && line.data() >= pushed.data() && line.data() + line.size() <= pushed.data() + pushed.size(),
+        "a pushed line lies within the data");
   }
 }
 

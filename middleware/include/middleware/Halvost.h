@@ -35,14 +35,14 @@ class Event;
 enum HalvostError : int {
   kHalvostOk = 0,
   kHalvostBadArgument = -1,
-  kHalvostNotConnected = -2,      // no open connection of that number
-  kHalvostConnectFailed = -3,     // no server of the record accepted
-  kHalvostTransport = -4,         // the connection broke or was closed during the call
-  kHalvostTimedOut = -5,          // no answer within the time-out
-  kHalvostReplyTooLong = -6,      // the answer does not fit the reply buffer
-  kHalvostRequestTooLong = -7,    // the request is longer than kHalvostMaxRequestLength
+  kHalvostNotConnected = -2,    // no open connection of that number
+  kHalvostConnectFailed = -3,   // no server of the record accepted
+  kHalvostTransport = -4,       // the connection broke or was closed during the call
+  kHalvostTimedOut = -5,        // no answer within the time-out
+  kHalvostReplyTooLong = -6,    // the answer does not fit the reply buffer
+  kHalvostRequestTooLong = -7,  // the request is longer than kHalvostMaxRequestLength
   kHalvostNotInitialised = -8,
-  kHalvostPreempted = -9,         // the caller's pre-empt event was set
+  kHalvostPreempted = -9,  // the caller's pre-empt event was set
   kHalvostServerUnreachable = -30,
 };
 
@@ -55,9 +55,9 @@ inline constexpr int kHalvostDefaultTimeoutMs = 15000;
 // Connection states reported to the connection-state hook.
 enum HalvostState : int {
   kHalvostConnecting = 3,
-  kHalvostBroken = 4,      // lost by the network or the server
+  kHalvostBroken = 4,  // lost by the network or the server
   kHalvostConnected = 5,
-  kHalvostClosed = 6,      // closed by the host
+  kHalvostClosed = 6,  // closed by the host
 };
 
 // ---------------------------------------------------------------------------
@@ -106,21 +106,21 @@ struct HalvostStartRecord {
   std::uint32_t size;
   char productName[30];
   char productVersion[30];
-  std::int32_t maxQueuedRequests;     // 999
-  std::int32_t answerTimeoutMs;       // 15000; the default time-out of calls
-  std::int32_t connectTimeoutSeconds; // 5
-  std::int32_t reconnectTries;        // 3
-  std::int32_t heartbeatSeconds;      // 3
-  std::int32_t compress;              // 1
-  std::int32_t sendBufferKb;          // 64
-  std::int32_t receiveBufferKb;       // 64
-  std::int32_t traceOn;               // 1
+  std::int32_t maxQueuedRequests;      // 999
+  std::int32_t answerTimeoutMs;        // 15000; the default time-out of calls
+  std::int32_t connectTimeoutSeconds;  // 5
+  std::int32_t reconnectTries;         // 3
+  std::int32_t heartbeatSeconds;       // 3
+  std::int32_t compress;               // 1
+  std::int32_t sendBufferKb;           // 64
+  std::int32_t receiveBufferKb;        // 64
+  std::int32_t traceOn;                // 1
   HalvostStateHook stateHook;
   HalvostReceiveHook receiveHook;
   HalvostTraceHook traceHook;
-  std::uint32_t reserved;             // 0
-  std::int32_t reportStates;          // 1
-  std::int32_t connectionCount;       // connection numbers 0 .. count - 1
+  std::uint32_t reserved;        // 0
+  std::int32_t reportStates;     // 1
+  std::int32_t connectionCount;  // connection numbers 0 .. count - 1
 };
 static_assert(offsetof(HalvostStartRecord, productName) == 4);
 static_assert(offsetof(HalvostStartRecord, productVersion) == 34);
@@ -151,8 +151,7 @@ extern "C" {
 // before the call returns; writes at most outSize - 1 bytes and a terminator
 // into `out` and returns the length written. A text returned (length > 0)
 // becomes the session text of the connection and is sent to the server.
-typedef int (*HalvostReplyHook)(int connection, const char* request, const char* reply, char* out,
-                                int outSize);
+typedef int (*HalvostReplyHook)(int connection, const char* request, const char* reply, char* out, int outSize);
 
 // Host parameters pass through the login flow unchanged; they are values of
 // the native width, so that one can carry a record's address.
@@ -177,9 +176,8 @@ typedef int (*HalvostCleanupFn)();
 // kHalvostNotConnected); an open connection ignores `a`. `b` is the function
 // number of the request, `c`, `d` and `e` are not used, `f` is the time-out
 // in milliseconds. The answer text goes into `reply` (replySize bytes).
-typedef int (*HalvostLoginCallFn)(int connection, HalvostParam a, HalvostParam b, HalvostParam c,
-                                  HalvostParam d, const char* request, char* reply, int replySize,
-                                  HalvostParam e, HalvostParam f);
+typedef int (*HalvostLoginCallFn)(int connection, HalvostParam a, HalvostParam b, HalvostParam c, HalvostParam d,
+                                  const char* request, char* reply, int replySize, HalvostParam e, HalvostParam f);
 // Ordinal 7: sends a request that gets no answer on an open connection
 // (kHalvostNotConnected otherwise).
 typedef int (*HalvostSendFn)(int connection, const char* request);
@@ -190,8 +188,8 @@ typedef int (*HalvostCloseFn)(int connection);
 // answer, at most `timeoutMs` (at or below 0: the default). `preempt`, when
 // given, is a manual-reset event waited on together with the answer: once it
 // is set the call returns kHalvostPreempted at once.
-typedef int (*HalvostCallFn)(int connection, int function, const char* request, char* reply,
-                             int replySize, platform::Event* preempt, int timeoutMs);
+typedef int (*HalvostCallFn)(int connection, int function, const char* request, char* reply, int replySize,
+                             platform::Event* preempt, int timeoutMs);
 // Ordinal 17: the text of an error code, cut to size - 1 bytes.
 typedef int (*HalvostErrorTextFn)(int code, char* buffer, int size);
 // Ordinal 18: the local MAC address text ("00-1A-2B-3C-4D-5E").
@@ -204,37 +202,36 @@ typedef int (*HalvostLocalIpFn)(char* buffer, int size);
 typedef int (*HalvostTestServerFn)(int connection, const HalvostConnectRecord* record, int timeoutMs);
 // Ordinal 24: ordinal 11 for a connection that is open, with a reply hook.
 // `e` is not used, `f` is the time-out in milliseconds.
-typedef int (*HalvostHookCallFn)(int connection, int function, const char* request, char* reply,
-                                 int replySize, HalvostParam e, HalvostParam f, HalvostReplyHook hook);
+typedef int (*HalvostHookCallFn)(int connection, int function, const char* request, char* reply, int replySize,
+                                 HalvostParam e, HalvostParam f, HalvostReplyHook hook);
 // Ordinal 25: ordinal 6 with a reply hook.
-typedef int (*HalvostLoginHookCallFn)(int connection, HalvostParam a, HalvostParam b, HalvostParam c,
-                                      HalvostParam d, const char* request, char* reply, int replySize,
-                                      HalvostParam e, HalvostParam f, HalvostReplyHook hook);
+typedef int (*HalvostLoginHookCallFn)(int connection, HalvostParam a, HalvostParam b, HalvostParam c, HalvostParam d,
+                                      const char* request, char* reply, int replySize, HalvostParam e, HalvostParam f,
+                                      HalvostReplyHook hook);
 
 // The function of an ordinal, or null when this build does not offer it.
 HALVOST_API void* HalvostGetProcByOrdinal(int ordinal);
 
-HALVOST_API int HalvostInitialize(const HalvostStartRecord* record);                   // 1
-HALVOST_API int HalvostStart();                                                         // 2
-HALVOST_API int HalvostStop();                                                          // 3
-HALVOST_API int HalvostCleanup();                                                       // 5
-HALVOST_API int HalvostLoginCall(int connection, HalvostParam a, HalvostParam b, HalvostParam c,
-                                 HalvostParam d, const char* request, char* reply, int replySize,
-                                 HalvostParam e, HalvostParam f);                       // 6
-HALVOST_API int HalvostSend(int connection, const char* request);                       // 7
-HALVOST_API int HalvostClose(int connection);                                           // 8
-HALVOST_API int HalvostCall(int connection, int function, const char* request, char* reply,
-                            int replySize, platform::Event* preempt, int timeoutMs);    // 11
-HALVOST_API int HalvostErrorText(int code, char* buffer, int size);                     // 17
-HALVOST_API int HalvostLocalMac(char* buffer, int size);                                // 18
-HALVOST_API int HalvostLocalIp(char* buffer, int size);                                 // 20
+HALVOST_API int HalvostInitialize(const HalvostStartRecord* record);  // 1
+HALVOST_API int HalvostStart();                                       // 2
+HALVOST_API int HalvostStop();                                        // 3
+HALVOST_API int HalvostCleanup();                                     // 5
+HALVOST_API int HalvostLoginCall(int connection, HalvostParam a, HalvostParam b, HalvostParam c, HalvostParam d,
+                                 const char* request, char* reply, int replySize, HalvostParam e, HalvostParam f);  // 6
+HALVOST_API int HalvostSend(int connection, const char* request);                                                   // 7
+HALVOST_API int HalvostClose(int connection);                                                                       // 8
+HALVOST_API int HalvostCall(int connection, int function, const char* request, char* reply, int replySize,
+                            platform::Event* preempt, int timeoutMs);  // 11
+HALVOST_API int HalvostErrorText(int code, char* buffer, int size);    // 17
+HALVOST_API int HalvostLocalMac(char* buffer, int size);               // 18
+HALVOST_API int HalvostLocalIp(char* buffer, int size);                // 20
 HALVOST_API int HalvostTestServer(int connection, const HalvostConnectRecord* record,
-                                  int timeoutMs);                                       // 22
-HALVOST_API int HalvostHookCall(int connection, int function, const char* request, char* reply,
-                                int replySize, HalvostParam e, HalvostParam f,
-                                HalvostReplyHook hook);                                 // 24
-HALVOST_API int HalvostLoginHookCall(int connection, HalvostParam a, HalvostParam b, HalvostParam c,
-                                     HalvostParam d, const char* request, char* reply, int replySize,
-                                     HalvostParam e, HalvostParam f, HalvostReplyHook hook);  // 25
+                                  int timeoutMs);  // 22
+HALVOST_API int HalvostHookCall(int connection, int function, const char* request, char* reply, int replySize,
+                                HalvostParam e, HalvostParam f,
+                                HalvostReplyHook hook);  // 24
+HALVOST_API int HalvostLoginHookCall(int connection, HalvostParam a, HalvostParam b, HalvostParam c, HalvostParam d,
+                                     const char* request, char* reply, int replySize, HalvostParam e, HalvostParam f,
+                                     HalvostReplyHook hook);  // 25
 
 }  // extern "C"

@@ -175,7 +175,8 @@ void TestServer::Reply(const ReceivedFrame& request) {
   }
   // The handler runs unlocked: it may script the server further.
   std::string text = handler ? handler(request) : std::string();
-  const std::string frame = wire::Encode({wire::FrameKind::kAnswer, request.sequence, request.function, std::move(text)});
+  const std::string frame =
+      wire::Encode({wire::FrameKind::kAnswer, request.sequence, request.function, std::move(text)});
   std::lock_guard lock(mutex_);
   if (held_.contains(request.function)) {
     heldAnswers_.push_back({request.client, request.function, frame});
@@ -192,7 +193,8 @@ void TestServer::SendToClient(int client, const std::string& frame) {
 
 void TestServer::RemoveClient(int fd) {
   std::lock_guard lock(mutex_);
-  const auto found = std::find_if(clients_.begin(), clients_.end(), [fd](const Client& client) { return client.fd == fd; });
+  const auto found =
+      std::find_if(clients_.begin(), clients_.end(), [fd](const Client& client) { return client.fd == fd; });
   if (found == clients_.end()) return;
   std::erase_if(heldAnswers_, [&](const HeldAnswer& held) { return held.client == found->number; });
   ::close(fd);

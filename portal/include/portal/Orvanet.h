@@ -50,19 +50,19 @@ enum : int { OV_SERVER_ADDRESS_SIZE = 100 };
 // read and written with the accessors in namespace orvanet below. Every
 // member not set stays zero.
 struct OV_ConnectBlock {
-  unsigned char connection[4];   // i32: the connection number (the caller's slot index)
+  unsigned char connection[4];  // i32: the connection number (the caller's slot index)
   unsigned char unused4[1];
-  char loginText[1027];          // zero-terminated login request, sent first on every connect
-  unsigned char proxyKind[4];    // i32: 0 none; others (socket and HTTP proxies) are refused
-  char proxyHost[100];           // zero-terminated
-  unsigned char proxyPort[2];    // u16
-  char proxyUser[50];            // zero-terminated
-  char proxyPassword[50];        // zero-terminated
+  char loginText[1027];        // zero-terminated login request, sent first on every connect
+  unsigned char proxyKind[4];  // i32: 0 none; others (socket and HTTP proxies) are refused
+  char proxyHost[100];         // zero-terminated
+  unsigned char proxyPort[2];  // u16
+  char proxyUser[50];          // zero-terminated
+  char proxyPassword[50];      // zero-terminated
   unsigned char unused1238[2];
-  unsigned char unused1240[4];   // always 0
+  unsigned char unused1240[4];  // always 0
   unsigned char unused1244[52];
-  char serverAddress[100];       // zero-terminated host name or IP address text
-  unsigned char serverPort[4];   // u32: TCP port, 1..65535
+  char serverAddress[100];      // zero-terminated host name or IP address text
+  unsigned char serverPort[4];  // u32: TCP port, 1..65535
 };
 
 static_assert(sizeof(OV_ConnectBlock) == 1400);
@@ -162,7 +162,9 @@ inline void SetI32(unsigned char (&bytes)[4], std::int32_t value) {
   platform::StoreLittleEndian(bytes, static_cast<std::uint32_t>(value));
 }
 
-inline std::uint16_t GetU16(const unsigned char (&bytes)[2]) { return platform::LoadLittleEndian<std::uint16_t>(bytes); }
+inline std::uint16_t GetU16(const unsigned char (&bytes)[2]) {
+  return platform::LoadLittleEndian<std::uint16_t>(bytes);
+}
 
 inline void SetU16(unsigned char (&bytes)[2], std::uint16_t value) { platform::StoreLittleEndian(bytes, value); }
 

@@ -39,8 +39,8 @@ typedef int (*GtnSignDataFn)(const char* text, int length, char* signature, int*
 /* Success in the low byte of the result. */
 typedef int (*GtnVerifySignDataFn)(const char* text, int length, const char* signature, int signatureLength,
                                    int signatureNumber, char* error, int errorSize);
-typedef int (*GtnEnvelopeFn)(int mode, const char* input, int inputLength, char* output, int* outputLength,
-                             char* error, int errorSize);
+typedef int (*GtnEnvelopeFn)(int mode, const char* input, int inputLength, char* output, int* outputLength, char* error,
+                             int errorSize);
 typedef int (*GtnDownLoadCertificateFn)(const char* certificate, int length, char* error, int errorSize);
 typedef int (*GtnUpTransCertificateFn)(char* certificate, int* length, char* error, int errorSize);
 /* 1 when the secret was changed. */

@@ -27,8 +27,8 @@ struct BackEndOptions {
   std::string kind1Token = "K1TOKEN";
   std::string sessionText = "SESSION2";  // sealed after R in round 2
   std::size_t downloadPacketSize = 200;
-  std::string downloadPackets = "";   // answer field 4 of 5493; empty: the true count
-  std::string downloadFiller = "";    // when set, every continuation packet carries it
+  std::string downloadPackets = "";  // answer field 4 of 5493; empty: the true count
+  std::string downloadFiller = "";   // when set, every continuation packet carries it
 };
 
 class FakeBackEnd {

@@ -15,9 +15,9 @@ constexpr int kFieldCount = AccountRecord::kLastAnswerField - AccountRecord::kFi
 
 // Widths of answer fields 5..43, in order.
 constexpr std::array<std::size_t, kFieldCount> kFieldWidths = {
-    64, 16, 16, 8,  9,  32,  9,  9,  32, 2,  2,  2, 512,  // 5..17
-    128, 16, 32, 32, 9, 32, 64, 16, 2,  16, 16, 16, 16,   // 18..30
-    256, 32, 32, 64, 32, 2, 8,  8,  8,  32, 2,  16, 64,   // 31..43
+    64,  16, 16, 8,  9,  32, 9,  9,  32, 2,  2,  2,  512,  // 5..17
+    128, 16, 32, 32, 9,  32, 64, 16, 2,  16, 16, 16, 16,   // 18..30
+    256, 32, 32, 64, 32, 2,  8,  8,  8,  32, 2,  16, 64,   // 31..43
 };
 static_assert(std::accumulate(kFieldWidths.begin(), kFieldWidths.end(), std::size_t{0}) ==
               sizeof(AccountRecord::answerFields));
@@ -123,7 +123,8 @@ bool AccountTable::CopyAccountKey(std::string_view customerNo, AccountKey& key) 
 void AccountTable::SetPassword(std::string_view customerNo, std::string_view password) {
   const std::string text(password);
   for (AccountRecord& record : records_) {
-    if (customerNo == record.key.customerNo) CopyTextBounded(text.c_str(), record.key.password, sizeof record.key.password);
+    if (customerNo == record.key.customerNo)
+      CopyTextBounded(text.c_str(), record.key.password, sizeof record.key.password);
   }
 }
 

@@ -142,8 +142,7 @@ void CommSlot::Run(platform::Event& stop, int connection) {
 void CommSlot::Serve(RequestRecord& record, int connection, std::unique_lock<std::mutex>& lock) {
   while (record.done < record.count) {
     std::string reply;
-    if (!SendSubRequest(record, record.subRequests[static_cast<std::size_t>(record.done)], connection, reply,
-                        lock)) {
+    if (!SendSubRequest(record, record.subRequests[static_cast<std::size_t>(record.done)], connection, reply, lock)) {
       OnSendFailed(record, reply);
       return;
     }
@@ -160,8 +159,8 @@ bool CommSlot::SendSubRequest(RequestRecord& record, SubRequest& subRequest, int
   if (subRequest.singlePacket == 0 && GetAnswerStatus(reply) == AnswerStatus::kDone) {
     // The rest of the answer comes one packet per follow-up request.
     std::string followUp;
-    for (const std::string& field : {std::string("R"), followUpTag_, std::to_string(subRequest.sequenceNo),
-                                     std::string("0")}) {
+    for (const std::string& field :
+         {std::string("R"), followUpTag_, std::to_string(subRequest.sequenceNo), std::string("0")}) {
       AppendSeparatedField(followUp, field);
     }
     for (int packet = PacketCount(reply); packet > 0; --packet) {

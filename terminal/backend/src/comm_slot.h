@@ -24,8 +24,8 @@ class CommSlot {
   // Connects with the block (its login text set from `loginText`) and
   // starts the worker; `followUpTag` names this terminal in follow-up
   // requests.
-  bool Open(OV_ConnectBlock& block, std::string_view loginText, std::string_view followUpTag,
-            std::string& answer, std::string& message);
+  bool Open(OV_ConnectBlock& block, std::string_view loginText, std::string_view followUpTag, std::string& answer,
+            std::string& message);
   // Finishes every queued and running request with a transport error, stops
   // and joins the worker, and closes the portal connection.
   bool Close(std::string& message);
@@ -44,8 +44,8 @@ class CommSlot {
   void Serve(RequestRecord& record, int connection, std::unique_lock<std::mutex>& lock);
   bool SendSubRequest(RequestRecord& record, SubRequest& subRequest, int connection, std::string& reply,
                       std::unique_lock<std::mutex>& lock);
-  bool Exchange(const RequestRecord& record, int connection, int function, const std::string& text,
-                std::string& reply, std::unique_lock<std::mutex>& lock);
+  bool Exchange(const RequestRecord& record, int connection, int function, const std::string& text, std::string& reply,
+                std::unique_lock<std::mutex>& lock);
   void OnSendFailed(RequestRecord& record, const std::string& reply);
   void Finish(RequestRecord& record);
   void Fail(RequestRecord& record, std::string text);

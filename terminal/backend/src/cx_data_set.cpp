@@ -131,8 +131,7 @@ struct CxDataSet::Layout {
   std::uint64_t Free(std::uint64_t used) const { return size - ValueArea() - used; }
   bool Fits() const {
     constexpr std::uint64_t kU32 = std::numeric_limits<std::uint32_t>::max();
-    return size <= kU32 && growth <= kU32 && capacity <= kU32 &&
-           step <= std::numeric_limits<std::uint16_t>::max();
+    return size <= kU32 && growth <= kU32 && capacity <= kU32 && step <= std::numeric_limits<std::uint16_t>::max();
   }
 };
 
@@ -146,8 +145,7 @@ CxDataSet& CxDataSet::operator=(CxDataSet&& other) noexcept {
   return *this;
 }
 
-bool CxDataSet::AddEntry(const char* name, const void* value, std::size_t length, std::uint8_t type,
-                         std::uint32_t id) {
+bool CxDataSet::AddEntry(const char* name, const void* value, std::size_t length, std::uint8_t type, std::uint32_t id) {
   if (value == nullptr && length > 0) return false;
   const std::string_view nameText =
       name == nullptr ? std::string_view() : std::string_view(name, strnlen(name, kNameSize));
@@ -163,8 +161,8 @@ bool CxDataSet::StartWithText(std::string_view text) {
   return AppendEntry({}, text, true, kTextType, kAutoId);
 }
 
-bool CxDataSet::AppendEntry(std::string_view name, std::string_view value, bool addTerminator,
-                            std::uint8_t type, std::uint32_t id) {
+bool CxDataSet::AppendEntry(std::string_view name, std::string_view value, bool addTerminator, std::uint8_t type,
+                            std::uint32_t id) {
   const std::size_t length = value.size() + (addTerminator ? 1 : 0);
   if (length > kMaxValueLength) return false;
   // Making room moves this list's values and may move its block, so a value
@@ -305,9 +303,7 @@ bool CxDataSet::CreateBlock(std::size_t firstValueLength, Clearing clearing) {
   return true;
 }
 
-std::uint8_t* CxDataSet::GetDataPtr(std::size_t index) {
-  return const_cast<std::uint8_t*>(View().GetDataPtr(index));
-}
+std::uint8_t* CxDataSet::GetDataPtr(std::size_t index) { return const_cast<std::uint8_t*>(View().GetDataPtr(index)); }
 
 CxDataSetView CxDataSet::View() const {
   if (block_ == nullptr) return {};

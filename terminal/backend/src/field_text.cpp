@@ -54,8 +54,7 @@ std::ptrdiff_t FindNthSeparator(std::string_view text, char separator, int n) {
   }
 }
 
-char* GetSeparatedField(int n, std::string_view text, char separator, char* buffer,
-                        std::size_t bufferSize) {
+char* GetSeparatedField(int n, std::string_view text, char separator, char* buffer, std::size_t bufferSize) {
   if (buffer == nullptr || bufferSize == 0) return buffer;
   buffer[0] = '\0';
   const std::size_t start = FieldStart(text, separator, n);
@@ -98,8 +97,7 @@ bool InsertSeparatedField(int n, char* text, std::size_t bufferSize, std::string
 void AppendSeparatedField(std::string& line, std::string_view value) {
   const std::size_t start = line.size();
   line.append(value);
-  std::replace(line.begin() + static_cast<std::ptrdiff_t>(start), line.end(), kFieldSeparator,
-               kEscapedSeparator);
+  std::replace(line.begin() + static_cast<std::ptrdiff_t>(start), line.end(), kFieldSeparator, kEscapedSeparator);
   line.push_back(kFieldSeparator);
 }
 
@@ -157,8 +155,7 @@ char* CopyTextBounded(const char* source, char* destination, std::size_t size) {
 bool CreateDirectoryPath(std::string_view path) {
   if (path.empty()) return false;
   const std::string resolved = platform::ResolvePath(path);
-  for (std::size_t end = resolved.find('/', 1); end != std::string::npos;
-       end = resolved.find('/', end + 1)) {
+  for (std::size_t end = resolved.find('/', 1); end != std::string::npos; end = resolved.find('/', end + 1)) {
     if (!EnsureFolder(resolved.substr(0, end))) return false;
   }
   return EnsureFolder(resolved);

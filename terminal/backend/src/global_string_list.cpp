@@ -24,9 +24,7 @@ std::uint32_t Count(const std::uint8_t* block) {
 void SetCapacity(std::uint8_t* block, std::uint32_t capacity) {
   platform::StoreLittleEndian(block + kCapacityOffset, capacity);
 }
-void SetCount(std::uint8_t* block, std::uint32_t count) {
-  platform::StoreLittleEndian(block + kCountOffset, count);
-}
+void SetCount(std::uint8_t* block, std::uint32_t count) { platform::StoreLittleEndian(block + kCountOffset, count); }
 
 std::uint8_t* Slot(std::uint8_t* block, std::size_t index) {
   return block + CGlobalStringList::kHeaderSize + index * CGlobalStringList::kSlotSize;
@@ -42,8 +40,7 @@ std::uint8_t* AllocateBlock(std::uint32_t capacity) {
 
 }  // namespace
 
-CGlobalStringList::CGlobalStringList(std::uint32_t growthStep)
-    : growthStep_(growthStep == 0 ? 1 : growthStep) {}
+CGlobalStringList::CGlobalStringList(std::uint32_t growthStep) : growthStep_(growthStep == 0 ? 1 : growthStep) {}
 
 CGlobalStringList::CGlobalStringList(CGlobalStringList&& other) noexcept
     : block_(std::exchange(other.block_, nullptr)), growthStep_(other.growthStep_) {}

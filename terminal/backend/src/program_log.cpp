@@ -33,8 +33,7 @@ constexpr ExtraPasswordFields kExtraPasswordFields[] = {
 // the mask: up to its closing separator, or to the end of the text when it
 // has none. Nothing when there is no field n.
 void MaskField(std::string& text, std::size_t requestStart, int n) {
-  const std::ptrdiff_t previous =
-      FindNthSeparator(std::string_view(text).substr(requestStart), kFieldSeparator, n - 1);
+  const std::ptrdiff_t previous = FindNthSeparator(std::string_view(text).substr(requestStart), kFieldSeparator, n - 1);
   if (previous < 0) return;
   const std::size_t start = requestStart + static_cast<std::size_t>(previous) + 1;
   const std::size_t end = std::min(text.find(kFieldSeparator, start), text.size());

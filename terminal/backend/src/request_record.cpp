@@ -86,15 +86,14 @@ std::string FormatRequestText(std::string_view machineAddress, int sequenceNo, i
 
 RequestPtr BuildRequestCommand(std::string_view title, int subRequestCount, int slot, int priority,
                                std::string_view handlerTag, std::string_view machineAddress, int sequenceNo,
-                               int functionNo, bool singlePacket, const CxDataSet& parameters,
-                               std::string& message) {
+                               int functionNo, bool singlePacket, const CxDataSet& parameters, std::string& message) {
   RequestPtr record = CreateRequest(title, slot, priority, handlerTag, subRequestCount);
   if (!record) {
     message = std::string(title) + "时，创建请求命令失败！";
     return nullptr;
   }
-  if (!SetRequestCommand(0, *record, FormatRequestText(machineAddress, sequenceNo, functionNo, parameters),
-                         sequenceNo, functionNo, singlePacket)) {
+  if (!SetRequestCommand(0, *record, FormatRequestText(machineAddress, sequenceNo, functionNo, parameters), sequenceNo,
+                         functionNo, singlePacket)) {
     message = std::string(title) + "时，增加请求命令失败！";
     return nullptr;
   }
@@ -114,9 +113,8 @@ bool SetRequestCommand(int index, RequestRecord& record, std::string text, int s
 
 bool AddCancelSubRequest(RequestRecord& record, const CxDataSet& parameters, std::string_view machineAddress,
                          int sequenceNo, int index) {
-  return SetRequestCommand(index, record,
-                           FormatRequestText(machineAddress, sequenceNo, kCancelFunction, parameters), sequenceNo,
-                           kCancelFunction, true);
+  return SetRequestCommand(index, record, FormatRequestText(machineAddress, sequenceNo, kCancelFunction, parameters),
+                           sequenceNo, kCancelFunction, true);
 }
 
 AnswerStatus GetAnswerStatus(std::string_view statusLine) {
@@ -142,14 +140,12 @@ int CheckReplyResult(int index, std::string& message, const RequestRecord* recor
   }
   const std::string_view status = AnswerLine(*subRequest, 0);
   switch (GetAnswerStatus(status)) {
-    case AnswerStatus::kDone:
-      return 0;
+    case AnswerStatus::kDone: return 0;
     case AnswerStatus::kInvalid:
       // Neither done nor refused: a broken answer must not pass for success.
       message = "IO返回数据格式错误：" + std::string(status);
       return kReplyFailureCode;
-    case AnswerStatus::kRefused:
-      break;
+    case AnswerStatus::kRefused: break;
   }
   message = GetSeparatedFieldText(kErrorTextField, status);
   // A refusal cut before its text must still tell the user something.

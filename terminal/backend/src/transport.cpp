@@ -226,8 +226,7 @@ void OnReceivePushData(int connection, const char* data, int length) {
     const std::size_t end = std::min(block.find('\0'), block.size());
     // A line closed by its zero is logged in place; only a last line that
     // the block cuts off unterminated is copied to be terminated.
-    const std::string_view line =
-        end < block.size() ? block.substr(0, end) : std::string_view(lastLine.assign(block));
+    const std::string_view line = end < block.size() ? block.substr(0, end) : std::string_view(lastLine.assign(block));
     block.remove_prefix(std::min(end + 1, block.size()));
     if (line.empty()) continue;
     WriteLogLine(kLogCommunication, line.data());

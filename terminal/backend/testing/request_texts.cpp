@@ -20,18 +20,20 @@ backend::CxDataSet BusinessFrame(std::string_view customer, std::string_view pas
 backend::RequestPtr BuildRequest(const char* title, int function, int priority, int slot, bool singlePacket,
                                  const backend::CxDataSet& parameters) {
   std::string message;
-  backend::RequestPtr record = backend::BuildRequestCommand(title, 1, slot, priority, "", backend::LocalMachineAddress(),
-                                                            backend::GetNextSequenceNo(), function, singlePacket,
-                                                            parameters, message);
+  backend::RequestPtr record =
+      backend::BuildRequestCommand(title, 1, slot, priority, "", backend::LocalMachineAddress(),
+                                   backend::GetNextSequenceNo(), function, singlePacket, parameters, message);
   EXPECT_TRUE(record) << message;
   return record;
 }
 
 std::string LoginText(const LoginFields& login) {
+  // clang-format off
   const std::vector<std::string> fields = {
       "R", backend::LocalMachineAddress(), std::to_string(login.sequence), "5001", "", "Pellora", login.customer,
       login.password, backend::LocalIpAddress(), "1", "1", "", "20091204", login.version, "", "", "", "", "", "",
       "1", "", "", "", "", "", login.role, login.manager};
+  // clang-format on
   std::string text;
   for (const std::string& field : fields) backend::AppendSeparatedField(text, field);
   return text;

@@ -18,10 +18,9 @@ void StateLog::Add(int connection, int flag, int state) {
 bool StateLog::WaitFor(int flag, int state, std::size_t skip) {
   std::unique_lock lock(mutex_);
   return changed_.wait_for(lock, kBound, [&] {
-    return std::any_of(changes_.begin() + static_cast<std::ptrdiff_t>(std::min(skip, changes_.size())),
-                       changes_.end(), [&](const Change& change) {
-                         return std::get<1>(change) == flag && std::get<2>(change) == state;
-                       });
+    return std::any_of(
+        changes_.begin() + static_cast<std::ptrdiff_t>(std::min(skip, changes_.size())), changes_.end(),
+        [&](const Change& change) { return std::get<1>(change) == flag && std::get<2>(change) == state; });
   });
 }
 

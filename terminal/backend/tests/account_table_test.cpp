@@ -1,10 +1,11 @@
+#include "backend/account_table.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "backend/account_table.h"
 #include "platform/little_endian.h"
 
 namespace {
@@ -98,7 +99,9 @@ TEST(AccountTable, AnswerFillsFieldsFiveToFortyThree) {
 
   // Each field is cut to its width less one; 0x01 reads as "|".
   AccountRecord wide;
-  backend::FillAccountFromAnswer(wide, "R|srv|1|Y|" + std::string(100, 'n') + "|12345678901234567890|a\x01" "b|");
+  backend::FillAccountFromAnswer(wide, "R|srv|1|Y|" + std::string(100, 'n') +
+                                           "|12345678901234567890|a\x01"
+                                           "b|");
   EXPECT_EQ(wide.Field(5), std::string(63, 'n'));
   EXPECT_EQ(wide.Field(6), "123456789012345");
   EXPECT_EQ(wide.Field(7), "a|b");

@@ -1,11 +1,11 @@
+#include "backend/cx_data_set.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include "backend/cx_data_set.h"
 
 namespace {
 
@@ -20,9 +20,7 @@ std::string TextAt(const CxDataSetView& list, std::size_t index) {
 
 std::string TextAt(const CxDataSet& list, std::size_t index) { return TextAt(list.View(), index); }
 
-const std::uint8_t* EntryOf(const CxDataSet& list, std::size_t index) {
-  return block::Entry(list.Block(), index);
-}
+const std::uint8_t* EntryOf(const CxDataSet& list, std::size_t index) { return block::Entry(list.Block(), index); }
 
 std::vector<std::uint8_t> Bytes(const CxDataSet& list) {
   const auto bytes = list.View().Bytes();
@@ -98,8 +96,7 @@ TEST(CxDataSet, FirstBlockSizeFollowsTheFirstValue) {
     std::size_t length;
     std::uint32_t blockSize;
   };
-  const Case cases[] = {{0, 8192},      {7448, 8192},  {7449, 16384},
-                        {15640, 16384}, {15641, 24576}, {65535, 73728}};
+  const Case cases[] = {{0, 8192}, {7448, 8192}, {7449, 16384}, {15640, 16384}, {15641, 24576}, {65535, 73728}};
   for (const Case& c : cases) {
     CxDataSet list;
     ASSERT_TRUE(AddRaw(list, c.length)) << c.length;

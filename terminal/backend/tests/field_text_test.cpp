@@ -1,3 +1,5 @@
+#include "backend/field_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -5,7 +7,6 @@
 #include <fstream>
 #include <string>
 
-#include "backend/field_text.h"
 #include "platform/files.h"
 
 namespace {
@@ -64,11 +65,13 @@ TEST(SeparatedField, GetSeparatedFieldReadsClosedFieldsOnly) {
     std::string_view field;
   };
   const Case cases[] = {
+      // clang-format off
       {"abc|def|", 1, "abc"}, {"abc|def|", 2, "def"},   {"abc|def|", 3, ""},
       {"abc|def", 2, ""},     {"abc|def", 1, "abc"},    {"x\x01y|", 1, "x|y"},
       {"abc|def|", 0, ""},    {"abc|def|", -1, ""},     {"a||c|", 2, ""},
       {"a||c|", 3, "c"},      {"|", 1, ""},             {"", 1, ""},
       {"R|1.2.3.4|7|5010|a||b|", 6, ""}, {"R|1.2.3.4|7|5010|a||b|", 7, "b"},
+      // clang-format on
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Field(c.n, c.text), c.field) << c.text << " field " << c.n;
@@ -95,7 +98,9 @@ TEST(SeparatedField, AppendedValuesReadBackUnchanged) {
   const std::string values[] = {"plain", "", "a|b", "\x81\x7C\xD6\xD0", "中文"};
   std::string line = "R|";
   for (const std::string& value : values) backend::AppendSeparatedField(line, value);
-  EXPECT_EQ(line, "R|plain||a\x01" "b|\x81\x01\xD6\xD0|中文|");
+  EXPECT_EQ(line,
+            "R|plain||a\x01"
+            "b|\x81\x01\xD6\xD0|中文|");
   for (int n = 0; n < 5; ++n) EXPECT_EQ(Field(n + 2, line), values[n]) << "field " << n + 2;
 }
 
@@ -165,8 +170,8 @@ TEST(TextHelpers, TrimBlanksAndTabs) {
     std::string_view right;
   };
   const Case cases[] = {
-      {" \t abc \t", "abc \t", " \t abc"}, {"abc", "abc", "abc"}, {" \t ", "", ""},
-      {"", "", ""},                          {" a b ", "a b ", " a b"},
+      {" \t abc \t", "abc \t", " \t abc"}, {"abc", "abc", "abc"}, {" \t ", "", ""}, {"", "", ""},
+      {" a b ", "a b ", " a b"},
   };
   for (const Case& c : cases) {
     std::string left(c.text), right(c.text);
@@ -186,8 +191,8 @@ TEST(TextHelpers, CopyTextBoundedCutsOnACharacterBoundary) {
     std::string_view result;
   };
   const Case cases[] = {
-      {"abcdef", 4, "abc"}, {"abc", 4, "abc"},   {"abc", 1, ""},        {"中文", 4, "中"},
-      {"中文", 5, "中文"},  {"a中", 3, "a"},     {nullptr, 4, ""},
+      {"abcdef", 4, "abc"}, {"abc", 4, "abc"}, {"abc", 1, ""},   {"中文", 4, "中"},
+      {"中文", 5, "中文"},  {"a中", 3, "a"},   {nullptr, 4, ""},
   };
   for (const Case& c : cases) {
     GuardedBuffer destination(c.size);

@@ -1,9 +1,9 @@
+#include "backend/global_string_list.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
-
-#include "backend/global_string_list.h"
 
 using backend::CGlobalStringList;
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/testing/fake_clock.h"
 #include "platform/files.h"
+#include "platform/testing/fake_clock.h"
 
 namespace backend {
 namespace {

@@ -1,9 +1,10 @@
+#include "backend/request_queue.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "backend/request_queue.h"
 #include "backend/transport.h"
 
 namespace {

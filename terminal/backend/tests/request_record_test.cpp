@@ -1,10 +1,11 @@
+#include "backend/request_record.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "backend/data_set_block.h"
-#include "backend/request_record.h"
 
 namespace {
 
@@ -50,8 +51,8 @@ TEST(RequestText, WritesAddressSequenceFunctionAndEveryParameter) {
 
 TEST(RequestRecord, BuildWritesSubRequestZeroAndReportsFailuresWithTheTitle) {
   std::string message;
-  RequestPtr record = backend::BuildRequestCommand("委托", 2, 1, 2, "_DeleteOrder", "mac", 9, 5012, true,
-                                                   Parameters({"p"}), message);
+  RequestPtr record =
+      backend::BuildRequestCommand("委托", 2, 1, 2, "_DeleteOrder", "mac", 9, 5012, true, Parameters({"p"}), message);
   ASSERT_TRUE(record);
   EXPECT_EQ(record->connection, 1);
   EXPECT_EQ(record->priority, 2);

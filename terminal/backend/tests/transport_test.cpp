@@ -1,3 +1,5 @@
+#include "backend/transport.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,7 +15,6 @@
 #include "backend/testing/request_texts.h"
 #include "backend/testing/transport_calls.h"
 #include "backend/testing/transport_fixture.h"
-#include "backend/transport.h"
 #include "portal/testing/loopback_server.h"
 
 namespace {
@@ -151,12 +152,9 @@ TEST_F(TransportTest, WaitingRequestsAreSentByPriority) {
 TEST_F(TransportTest, MultiPacketAnswersCollectOneLinePerFollowUp) {
   LoopbackServer server([](const std::string& request) -> std::optional<std::string> {
     switch (FunctionOf(request)) {
-      case 5300:
-        return "R|srv|0|Y|3|";
-      case 0:
-        return "R|row|" + backend::GetSeparatedFieldText(3, request) + "|";
-      default:
-        return kDone;
+      case 5300: return "R|srv|0|Y|3|";
+      case 0: return "R|row|" + backend::GetSeparatedFieldText(3, request) + "|";
+      default: return kDone;
     }
   });
   Connect(0, server);
@@ -185,14 +183,12 @@ TEST_F(TransportTest, APreemptedFollowUpIsRequeuedAtItsSubRequest) {
   std::atomic<int> followUps{0};
   LoopbackServer server([&](const std::string& request) -> std::optional<std::string> {
     switch (FunctionOf(request)) {
-      case 5400:
-        return "R|srv|0|Y|2|";
+      case 5400: return "R|srv|0|Y|2|";
       case 0:
         // The first follow-up is held until the request is pre-empted.
         if (followUps++ == 0) return std::nullopt;
         return "R|row|" + std::to_string(followUps.load()) + "|";
-      default:
-        return kDone;
+      default: return kDone;
     }
   });
   Connect(0, server);

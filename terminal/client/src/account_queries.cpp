@@ -4,13 +4,13 @@
 
 #include "backend/cx_data_set.h"
 #include "backend/field_text.h"
-#include "protocol/function_numbers.h"
 #include "client/operation_frame.h"
 #include "engine/operation_engine.h"
 #include "engine/query_facade.h"
 #include "engine/reference_rows.h"
 #include "engine/row_field.h"
 #include "engine/table_catalogue.h"
+#include "protocol/function_numbers.h"
 
 namespace client {
 namespace {

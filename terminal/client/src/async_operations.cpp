@@ -7,15 +7,17 @@
 #include "backend/sequence_number.h"
 #include "backend/transport.h"
 #include "cancel_parameters.h"
-#include "protocol/function_numbers.h"
 #include "client/operation_frame.h"
 #include "client/shell_services.h"
+#include "protocol/function_numbers.h"
 
 namespace client {
 namespace {
 
-constexpr Operation kHisIOFundQuery{
-    .title = "查询出入金", .functionNo = protocol::function_no::kQueryHisIOFund, .priority = 1, .handlerTag = kQueryHisIOFundTag};
+constexpr Operation kHisIOFundQuery{.title = "查询出入金",
+                                    .functionNo = protocol::function_no::kQueryHisIOFund,
+                                    .priority = 1,
+                                    .handlerTag = kQueryHisIOFundTag};
 constexpr Operation kOrderCancel{.title = "撤销委托[异步]",
                                  .functionNo = protocol::function_no::kCancelOrder,
                                  .singlePacket = true,

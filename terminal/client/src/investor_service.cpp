@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "backend/field_text.h"
-#include "protocol/function_numbers.h"
 #include "client/operation_frame.h"
 #include "leading_number.h"
 #include "platform/process.h"
+#include "protocol/function_numbers.h"
 
 namespace client {
 namespace {
@@ -112,9 +112,7 @@ void InvestorServiceThread::Run(const std::string& siteAddress, platform::Event&
   finished_.store(true);
 }
 
-bool StartInvestorServiceThread(std::string_view siteAddress) {
-  return TheInvestorServiceThread().Start(siteAddress);
-}
+bool StartInvestorServiceThread(std::string_view siteAddress) { return TheInvestorServiceThread().Start(siteAddress); }
 
 void StopInvestorServiceThread() { TheInvestorServiceThread().Stop(); }
 

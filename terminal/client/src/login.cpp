@@ -10,13 +10,13 @@
 #include "backend/program_log.h"
 #include "backend/sequence_number.h"
 #include "backend/transport.h"
-#include "protocol/function_numbers.h"
 #include "client/management_operations.h"
 #include "client/operation_frame.h"
 #include "client/shell_services.h"
 #include "engine/operation_engine.h"
 #include "platform/clock.h"
 #include "platform/gbk.h"
+#include "protocol/function_numbers.h"
 
 namespace client {
 namespace {
@@ -26,7 +26,8 @@ constexpr std::string_view kManagementRole = "1";
 constexpr std::string_view kSubAccountRole = "2";
 constexpr std::string_view kProtocolDate = "20091204";
 
-constexpr Operation kQuoteServersQuery{.title = "查询行情服务器信息", .functionNo = protocol::function_no::kQueryQuoteServerInfo};
+constexpr Operation kQuoteServersQuery{.title = "查询行情服务器信息",
+                                       .functionNo = protocol::function_no::kQueryQuoteServerInfo};
 // Widths of the 5451 fields as the list keeps them.
 constexpr int kGatewayUserField = 6;
 constexpr int kGatewayPasswordField = 7;
@@ -260,8 +261,7 @@ bool Login(std::string& message, const LoginRequest& request) {
       return LogInAccount(block, TradingLoginText(request.customerNo, request.password, kManagementRole), key,
                           message) &&
              LogInSubAccounts(block, request, slot, message);
-    default:
-      return false;
+    default: return false;
   }
 }
 

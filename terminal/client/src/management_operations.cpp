@@ -1,8 +1,8 @@
 #include "client/management_operations.h"
 
 #include "backend/transport.h"
-#include "protocol/function_numbers.h"
 #include "client/operation_frame.h"
+#include "protocol/function_numbers.h"
 
 namespace client {
 namespace {

@@ -1,8 +1,8 @@
 #include "client/notice_operations.h"
 
 #include "backend/field_text.h"
-#include "protocol/function_numbers.h"
 #include "client/operation_frame.h"
+#include "protocol/function_numbers.h"
 
 namespace client {
 namespace {

@@ -115,16 +115,14 @@ bool SendAsync(backend::RequestPtr record, std::string& message) {
   }
   const std::string title = record ? record->title : "";
   switch (engine->SendRequestAsync(record, message)) {
-    case 0:
-      return true;
+    case 0: return true;
     case 1:
       // Answered by the engine itself: it comes back as though the back end
       // had answered.
       if (backend::PostToResultQueue(std::move(record))) return true;
       message = title + "时，增加请求命令失败！";
       return false;
-    default:
-      return false;
+    default: return false;
   }
 }
 

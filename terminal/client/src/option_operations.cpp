@@ -5,16 +5,17 @@
 #include <cstdlib>
 
 #include "backend/field_text.h"
-#include "protocol/function_numbers.h"
 #include "client/operation_frame.h"
+#include "protocol/function_numbers.h"
 
 namespace client {
 namespace {
 
 constexpr Operation kAbandonApplication{
     .title = "期权放弃执行申请", .functionNo = protocol::function_no::kApplyOptionsAbandon, .singlePacket = true};
-constexpr Operation kExerciseOrder{
-    .title = "期权执行放弃委托发送", .functionNo = protocol::function_no::kSendOptionsExerciseOrder, .singlePacket = true};
+constexpr Operation kExerciseOrder{.title = "期权执行放弃委托发送",
+                                   .functionNo = protocol::function_no::kSendOptionsExerciseOrder,
+                                   .singlePacket = true};
 constexpr Operation kExerciseCancel{.title = "撤销期权执行放弃委托[同步]",
                                     .functionNo = protocol::function_no::kCancelOptionsExerciseOrder,
                                     .singlePacket = true};

@@ -4,19 +4,23 @@
 #include "backend/field_text.h"
 #include "backend/request_record.h"
 #include "cancel_parameters.h"
-#include "protocol/function_numbers.h"
 #include "client/operation_frame.h"
 #include "engine/row_field.h"
 #include "leading_number.h"
 #include "platform/format.h"
+#include "protocol/function_numbers.h"
 
 namespace client {
 namespace {
 
-constexpr Operation kOrderSend{.title = "委托发送", .functionNo = protocol::function_no::kSendOrder, .singlePacket = true};
-constexpr Operation kOrderStateQuery{
-    .title = "查询委托单状态", .functionNo = protocol::function_no::kQueryOrderState, .priority = 1, .singlePacket = true};
-constexpr Operation kOrderCancel{.title = "撤单", .functionNo = protocol::function_no::kCancelOrder, .singlePacket = true};
+constexpr Operation kOrderSend{
+    .title = "委托发送", .functionNo = protocol::function_no::kSendOrder, .singlePacket = true};
+constexpr Operation kOrderStateQuery{.title = "查询委托单状态",
+                                     .functionNo = protocol::function_no::kQueryOrderState,
+                                     .priority = 1,
+                                     .singlePacket = true};
+constexpr Operation kOrderCancel{
+    .title = "撤单", .functionNo = protocol::function_no::kCancelOrder, .singlePacket = true};
 constexpr Operation kProfitLossOrder{
     .title = "下盈损单", .functionNo = protocol::function_no::kSendProfitLossOrder, .singlePacket = true};
 

@@ -1,7 +1,5 @@
 #include "client/push_handlers.h"
 
-#include "platform/format.h"
-
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +12,7 @@
 #include "client/operation_frame.h"
 #include "client/shell_services.h"
 #include "leading_number.h"
+#include "platform/format.h"
 #include "platform/gbk.h"
 #include "platform/message.h"
 
@@ -97,18 +96,18 @@ void PushHandlers::QueueStateChange(const OrderStateChange& change) {
 void PushHandlers::OnOrderPush(std::string_view line) {
   QueueStateChange(StateChangeOf(line));
   PostOutputLine(kOrderLine, platform::Format("委托单：%s|%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
-                                    Field(line, 15).c_str(), Field(line, 12).c_str(), Field(line, 17).c_str(),
-                                    Field(line, 19).c_str(), Field(line, 21).c_str(), Field(line, 22).c_str(),
-                                    Field(line, 23).c_str(), Field(line, 40).c_str()));
+                                              Field(line, 15).c_str(), Field(line, 12).c_str(), Field(line, 17).c_str(),
+                                              Field(line, 19).c_str(), Field(line, 21).c_str(), Field(line, 22).c_str(),
+                                              Field(line, 23).c_str(), Field(line, 40).c_str()));
 }
 
 void PushHandlers::OnCancelPush(std::string_view line) {
   QueueStateChange(StateChangeOf(line));
   PostOutputLine(kCancelLine,
-                 platform::Format("撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(), Field(line, 10).c_str(),
-                        Field(line, 15).c_str(), Field(line, 12).c_str(), Field(line, 17).c_str(),
-                        Field(line, 19).c_str(), Field(line, 21).c_str(), Field(line, 36).c_str(),
-                        Field(line, 42).c_str(), Field(line, 40).c_str()));
+                 platform::Format("撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(),
+                                  Field(line, 10).c_str(), Field(line, 15).c_str(), Field(line, 12).c_str(),
+                                  Field(line, 17).c_str(), Field(line, 19).c_str(), Field(line, 21).c_str(),
+                                  Field(line, 36).c_str(), Field(line, 42).c_str(), Field(line, 40).c_str()));
 }
 
 void PushHandlers::OnTradePush(std::string_view line) {
@@ -119,49 +118,43 @@ void PushHandlers::OnTradePush(std::string_view line) {
   // A fill of an order this terminal does not hold is no business of its own.
   if (!order) return;
   const std::string stillOpen = Field(line, 23);
-  QueueStateChange(
-      MakeOrderStateChange(order->orderingSeat, order->orderNo, order->seatCode, Field(line, 12), order->lots,
-                           stillOpen));
-  PostOutputLine(kTradeLine,
-                 platform::Format("委托单：%s|委托%s手,本次成交%s手,共成交%s手|%s|%s|%s|%s|%s[%s]", order->orderNo.c_str(),
-                        order->lots.c_str(), Field(line, 22).c_str(), Difference(order->lots, stillOpen).c_str(),
-                        order->contractCode.c_str(), Field(line, 17).c_str(), Field(line, 19).c_str(),
-                        Field(line, 21).c_str(), order->price.c_str(), Field(line, 36, kTradeSeatCodeSize).c_str()));
+  QueueStateChange(MakeOrderStateChange(order->orderingSeat, order->orderNo, order->seatCode, Field(line, 12),
+                                        order->lots, stillOpen));
+  PostOutputLine(kTradeLine, platform::Format("委托单：%s|委托%s手,本次成交%s手,共成交%s手|%s|%s|%s|%s|%s[%s]",
+                                              order->orderNo.c_str(), order->lots.c_str(), Field(line, 22).c_str(),
+                                              Difference(order->lots, stillOpen).c_str(), order->contractCode.c_str(),
+                                              Field(line, 17).c_str(), Field(line, 19).c_str(), Field(line, 21).c_str(),
+                                              order->price.c_str(), Field(line, 36, kTradeSeatCodeSize).c_str()));
 }
 
 void PushHandlers::OnExerciseOrderPush(std::string_view line) {
-  PostOutputLine(kOrderLine, platform::Format("执行放弃委托单：%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
-                                    OrderStateText(Field(line, 12)), Field(line, 11).c_str(),
-                                    ExerciseWord(Field(line, 42)), BuySellText(Field(line, 13)),
-                                    HedgeText(Field(line, 14)), Field(line, 15).c_str(), Field(line, 29).c_str()));
+  PostOutputLine(kOrderLine,
+                 platform::Format("执行放弃委托单：%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
+                                  OrderStateText(Field(line, 12)), Field(line, 11).c_str(),
+                                  ExerciseWord(Field(line, 42)), BuySellText(Field(line, 13)),
+                                  HedgeText(Field(line, 14)), Field(line, 15).c_str(), Field(line, 29).c_str()));
 }
 
 void PushHandlers::OnExerciseCancelPush(std::string_view line) {
-  PostOutputLine(kCancelLine,
-                 platform::Format("执行放弃委托撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(),
-                        Field(line, 10).c_str(), OrderStateText(Field(line, 12)), Field(line, 11).c_str(),
-                        ExerciseWord(Field(line, 42)), BuySellText(Field(line, 13)), HedgeText(Field(line, 14)),
-                        Field(line, 25).c_str(), Field(line, 31).c_str(), Field(line, 29).c_str()));
+  PostOutputLine(
+      kCancelLine,
+      platform::Format("执行放弃委托撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(),
+                       Field(line, 10).c_str(), OrderStateText(Field(line, 12)), Field(line, 11).c_str(),
+                       ExerciseWord(Field(line, 42)), BuySellText(Field(line, 13)), HedgeText(Field(line, 14)),
+                       Field(line, 25).c_str(), Field(line, 31).c_str(), Field(line, 29).c_str()));
 }
 
 void PushHandlers::OnMessagePush(std::string_view line) {
   switch (LeadingInteger(Field(line, 9, kMessageCategorySize))) {
-    case kNotice:
-      OnNotice(line);
-      return;
+    case kNotice: OnNotice(line); return;
     case kRunMessage:
       if (runMessageShown_) return;
       runMessageShown_ = true;
       PostOutputLine(kNoticeLine, Field(line, 17, kMessageTextSize));
       return;
-    case kExchangeState:
-      OnExchangeState(line);
-      return;
-    case kIgnoredCategory:
-      return;
-    default:
-      PostOutputLine(kNoticeLine, Field(line, 17, kMessageTextSize));
-      return;
+    case kExchangeState: OnExchangeState(line); return;
+    case kIgnoredCategory: return;
+    default: PostOutputLine(kNoticeLine, Field(line, 17, kMessageTextSize)); return;
   }
 }
 
@@ -173,7 +166,8 @@ void PushHandlers::OnNotice(std::string_view line) {
   if (addressee != " " && !addressee.empty() && accounts_.FindAccountByCode(addressee) == nullptr) return;
   const std::string text = Field(line, 17, kMessageTextSize);
   const char* heading = NoticeFormat(LeadingInteger(Field(line, 14, kMessageLevelSize)));
-  PostOutputLine(kNoticeLine, heading == nullptr ? text : CutToLength(platform::Format(heading, text.c_str()), kNoticeLength));
+  PostOutputLine(kNoticeLine,
+                 heading == nullptr ? text : CutToLength(platform::Format(heading, text.c_str()), kNoticeLength));
 }
 
 // An exchange's new state (field 19 the exchange, field 20 the state): each
@@ -198,8 +192,8 @@ void PushHandlers::OnExchangeState(std::string_view line) {
 }
 
 void PushHandlers::OnMessageBoxPush(std::string_view line) {
-  const std::string text =
-      platform::Format("[%s]%s", Field(line, 8, kMessageBoxTitleSize).c_str(), Field(line, 9, kMessageBoxTextSize).c_str());
+  const std::string text = platform::Format("[%s]%s", Field(line, 8, kMessageBoxTitleSize).c_str(),
+                                            Field(line, 9, kMessageBoxTextSize).c_str());
   // The line is in the output pane before the box holds the GUI thread.
   PostOutputLine(kConnectionLine, text);
   platform::ShowMessage(text);

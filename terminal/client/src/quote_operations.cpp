@@ -8,10 +8,10 @@
 #include "backend/field_text.h"
 #include "backend/program_log.h"
 #include "backend/server_rotation.h"
-#include "protocol/function_numbers.h"
 #include "client/operation_frame.h"
 #include "client/shell_services.h"
 #include "leading_number.h"
+#include "protocol/function_numbers.h"
 #include "quotes/quote_object.h"
 
 namespace client {

@@ -57,7 +57,7 @@ class QuoteLine {
 
   std::string_view Field(int n) const {
     return n >= 1 && static_cast<std::size_t>(n) <= count_ ? fields_[static_cast<std::size_t>(n) - 1]
-                                                             : std::string_view();
+                                                           : std::string_view();
   }
   template <std::size_t N>
   void Text(int n, char (&buffer)[N]) const {

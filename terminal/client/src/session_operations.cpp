@@ -4,18 +4,20 @@
 
 #include "backend/account_table.h"
 #include "backend/program_log.h"
-#include "protocol/function_numbers.h"
 #include "client/login.h"
 #include "client/operation_frame.h"
 #include "engine/operation_engine.h"
+#include "protocol/function_numbers.h"
 
 namespace client {
 namespace {
 
-constexpr Operation kPasswordRulesQuery{.title = "查询密码规则", .functionNo = protocol::function_no::kQueryPasswordRules};
+constexpr Operation kPasswordRulesQuery{.title = "查询密码规则",
+                                        .functionNo = protocol::function_no::kQueryPasswordRules};
 constexpr Operation kKindPasswordChange{.title = "修改密码", .functionNo = protocol::function_no::kChangeKindPassword};
 constexpr Operation kPasswordChange{.title = "修改密码", .functionNo = protocol::function_no::kChangePassword};
-constexpr Operation kLogoutRequest{.title = "客户录出", .functionNo = protocol::function_no::kLogout, .singlePacket = true};
+constexpr Operation kLogoutRequest{
+    .title = "客户录出", .functionNo = protocol::function_no::kLogout, .singlePacket = true};
 
 // The field of an account's log-in answer that its log-out carries.
 constexpr int kSessionField = 42;

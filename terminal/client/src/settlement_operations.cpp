@@ -1,15 +1,16 @@
 #include "client/settlement_operations.h"
 
 #include "answer_lists.h"
-#include "protocol/function_numbers.h"
 #include "client/operation_frame.h"
+#include "protocol/function_numbers.h"
 
 namespace client {
 namespace {
 
 constexpr Operation kSettlementParamsQuery{.title = "查询交易结算参数",
                                            .functionNo = protocol::function_no::kQuerySettlementParams};
-constexpr Operation kStatementQuery{.title = "查询结算单", .functionNo = protocol::function_no::kQuerySettlementStatement};
+constexpr Operation kStatementQuery{.title = "查询结算单",
+                                    .functionNo = protocol::function_no::kQuerySettlementStatement};
 constexpr Operation kStatementConfirmation{
     .title = "确认结算单", .functionNo = protocol::function_no::kConfirmSettlementStatement, .singlePacket = true};
 

@@ -81,8 +81,6 @@ void SubscriptionList::RetrySubscriptionList() {
   SendSubscriptionList();
 }
 
-void SubscriptionList::SendSubscriptionList() {
-  busy_ = send_ && send_(BuildSubscriptionText(sent_));
-}
+void SubscriptionList::SendSubscriptionList() { busy_ = send_ && send_(BuildSubscriptionText(sent_)); }
 
 }  // namespace client

@@ -13,8 +13,8 @@
 #include "client/notice_operations.h"
 #include "client/session_operations.h"
 #include "client/settlement_operations.h"
-#include "platform/files.h"
 #include "client/testing/recording_backend.h"
+#include "platform/files.h"
 
 namespace {
 

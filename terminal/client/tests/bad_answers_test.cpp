@@ -17,7 +17,6 @@
 #include "backend/account_table.h"
 #include "backend/request_record.h"
 #include "client/account_queries.h"
-#include "protocol/function_numbers.h"
 #include "client/investor_service.h"
 #include "client/login.h"
 #include "client/management_operations.h"
@@ -30,9 +29,10 @@
 #include "client/quote_push.h"
 #include "client/session_operations.h"
 #include "client/settlement_operations.h"
-#include "client/testing/push_lines.h"
 #include "client/testing/client_test_support.h"
+#include "client/testing/push_lines.h"
 #include "client/testing/recording_backend.h"
+#include "protocol/function_numbers.h"
 
 namespace {
 
@@ -75,7 +75,12 @@ const std::vector<Damage>& Damages() {
       {"words in a numeric field", [](const std::string& line, int n, int) { return WithField(line, n, "nan"); }},
       {"infinity in a numeric field", [](const std::string& line, int n, int) { return WithField(line, n, "-inf"); }},
       {"8 KB line", [](const std::string& line, int, int t) { return WithField(line, t, std::string(8192, 'L')); }},
-      {"0x01 inside a value", [](const std::string& line, int, int t) { return WithField(line, t, "a\x01" "b\x01"); }},
+      {"0x01 inside a value",
+       [](const std::string& line, int, int t) {
+         return WithField(line, t,
+                          "a\x01"
+                          "b\x01");
+       }},
       {"| inside a value", [](const std::string& line, int, int t) { return WithField(line, t, "a|b"); }},
       {"empty line", [](const std::string&, int, int) { return std::string(); }},
   };
@@ -134,6 +139,7 @@ class BadAnswers : public client_test::ScriptedBackEndTest {
     const std::array<std::string_view, 8> taskValues{"1", "2", "3", "4", "5", "6", "7", "8"};
     const std::array<std::string_view, 8> exerciseTexts{"S", "cu2702C76000", "3", "S001", "1", "", "", ""};
     const std::array<std::string_view, 5> cancelTexts{"77", "S", "S001", "1", ""};
+    // clang-format off
     return {
         {"funds", fn::kQueryFunds, [](std::string& m) { return client::QueryFunds("10001", m); }, {AnswerLine(30)}, 22,
          15},
@@ -207,6 +213,7 @@ class BadAnswers : public client_test::ScriptedBackEndTest {
          [this](std::string& m) { return client::QueryQuoteRecord("S", "cu2701", quote, m); },
          {AnswerLine(52, {{13, "70000"}, {19, "3,4"}})}, 13, 8},
     };
+    // clang-format on
   }
 };
 
@@ -276,12 +283,12 @@ TEST_F(BadAnswers, AQuotationAnswerWithoutNumbersGivesNoInfiniteOrUndefinedPrice
     std::string line = AnswerLine(52);
     for (const int n : {9, 10, 11, 12, 13, 15, 17, 18, 21, 22, 23, 24, 30, 38}) line = WithField(line, n, word);
     ASSERT_TRUE(RunWith(quotation, {line}).first) << word;
-    for (const double price : {double{quote.fLastClosePrice}, double{quote.fOpenPrice}, double{quote.fHighestPrice},
-                               double{quote.fLowestPrice}, double{quote.fNewPrice}, quote.dAmount,
-                               double{quote.fBuyPrice1}, double{quote.fSellPrice1}, double{quote.fUpperLimitPrice},
-                               double{quote.fLowerLimitPrice}, double{quote.fPreSettlementPrice},
-                               double{quote.fSettlementPrice}, double{quote.depth[0].fBuyPrice},
-                               double{quote.depth[0].fSellPrice}}) {
+    for (const double price :
+         {double{quote.fLastClosePrice}, double{quote.fOpenPrice}, double{quote.fHighestPrice},
+          double{quote.fLowestPrice}, double{quote.fNewPrice}, quote.dAmount, double{quote.fBuyPrice1},
+          double{quote.fSellPrice1}, double{quote.fUpperLimitPrice}, double{quote.fLowerLimitPrice},
+          double{quote.fPreSettlementPrice}, double{quote.fSettlementPrice}, double{quote.depth[0].fBuyPrice},
+          double{quote.depth[0].fSellPrice}}) {
       EXPECT_TRUE(std::isfinite(price)) << word;
     }
   }
@@ -338,8 +345,9 @@ struct Push {
 TEST_F(BadAnswers, ThePushHandlersReadDamagedPushesWithinTheirBounds) {
   using client::PushHandlers;
   using client_testing::PushLine;
-  const client_testing::PushFields order{{8, "10001"}, {9, "123"}, {14, "a"}, {15, "已经报入"},
-                                         {22, "2"},     {24, "0"},   {36, "S001"}, {42, "S001"}};
+  const client_testing::PushFields order{{8, "10001"}, {9, "123"}, {14, "a"},    {15, "已经报入"},
+                                         {22, "2"},    {24, "0"},  {36, "S001"}, {42, "S001"}};
+  // clang-format off
   const std::vector<Push> pushes = {
       {"order push 15002", &PushHandlers::OnOrderPush, PushLine(15002, order), 22, 15},
       {"cancel push 15004", &PushHandlers::OnCancelPush, PushLine(15004, order), 24, 15},
@@ -357,6 +365,7 @@ TEST_F(BadAnswers, ThePushHandlersReadDamagedPushesWithinTheirBounds) {
       {"exercise cancel push 15013", &PushHandlers::OnExerciseCancelPush,
        PushLine(15013, {{9, "77"}, {12, "d"}, {25, "10:00:00"}, {42, "1"}}), 12, 25},
   };
+  // clang-format on
   EveryOrderKnown orders;
   PushHandlers handlers(backend::TheAccountTable(), &orders, &orders);
   for (const Push& push : pushes) {

@@ -1,9 +1,10 @@
+#include "client/engine_callbacks.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "client/engine_callbacks.h"
 #include "client/subscription_list.h"
 #include "client/testing/recording_shell.h"
 #include "engine/operation_engine.h"
@@ -79,10 +80,9 @@ TEST_F(EngineCallbacksTest, TheQuotesAreSubscribedAgainWhenTheQuoteConnectionCom
   callbacks.OnEngineConnectionState(kQuoteSlot, kConnected, kDisconnected);
   EXPECT_EQ(sent.size(), 1u);
 
-  EXPECT_EQ(shell.ConnectionStates(), (std::vector<ConnectionStateCall>{{kConnected, kQuoteSlot},
-                                                                        {kConnected, 0},
-                                                                        {kConnected, kQuoteSlot},
-                                                                        {kDisconnected, kQuoteSlot}}));
+  EXPECT_EQ(shell.ConnectionStates(),
+            (std::vector<ConnectionStateCall>{
+                {kConnected, kQuoteSlot}, {kConnected, 0}, {kConnected, kQuoteSlot}, {kDisconnected, kQuoteSlot}}));
 }
 
 TEST_F(EngineCallbacksTest, AReconnectGivesASubscriptionRefusedTwiceAnotherChance) {

@@ -1,11 +1,12 @@
 // The trade push handler's lookup of local orders in the engine's order
 // table: the running terminal's pump finds a fill's order through it.
+#include "client/engine_order_lookup.h"
+
 #include <gtest/gtest.h>
 
 #include <mutex>
 #include <optional>
 
-#include "client/engine_order_lookup.h"
 #include "engine/row_field.h"
 #include "engine/table_catalogue.h"
 #include "engine/testing/account_rows.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/sync.h"
 #include "client/testing/recording_backend.h"
+#include "platform/sync.h"
 
 namespace {
 

@@ -1,3 +1,5 @@
+#include "leading_number.h"
+
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -5,8 +7,6 @@
 #include <optional>
 #include <random>
 #include <string>
-
-#include "leading_number.h"
 
 namespace {
 
@@ -30,10 +30,12 @@ void ExpectSameAsFromChars(const std::string& text) {
 }
 
 TEST(LeadingDecimal, ReadsEveryFormExactlyAsFromChars) {
+  // clang-format off
   for (const std::string text :
        {"0", "-0", "-0.0", "12", "12.", "12.5", "+12.5", "-12.5", "0.1", "0.3", "1234.5678", "72150.0|", "5e3",
         "5.e3", "1.5e", "1.5E-2", ".5", "-.5", "-", "", "x", "inf", "nan", "0x1A", "12,3", "123456789012345",
         "1234567890123456", "0.000000000000001", "9007199254740993", "99999999999999.9", "1.2.3", "--1"}) {
+    // clang-format on
     ExpectSameAsFromChars(text);
   }
 }

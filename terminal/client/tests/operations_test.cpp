@@ -13,9 +13,9 @@
 #include "client/management_operations.h"
 #include "client/option_operations.h"
 #include "client/quote_operations.h"
-#include "client/testing/recording_shell.h"
 #include "client/testing/client_test_support.h"
 #include "client/testing/recording_backend.h"
+#include "client/testing/recording_shell.h"
 #include "quotes/contract_key.h"
 #include "quotes/quote_object.h"
 

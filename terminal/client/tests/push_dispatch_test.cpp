@@ -1,6 +1,8 @@
 // The result-queue pump over a started engine: every item reaches the engine
 // first, then its handler; pushes by code, asynchronous answers by handler
 // tag.
+#include "client/push_dispatch.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,7 +14,6 @@
 
 #include "backend/request_queue.h"
 #include "client/order_push_hooks.h"
-#include "client/push_dispatch.h"
 #include "client/quote_subscription.h"
 #include "client/testing/push_lines.h"
 #include "client/testing/recording_shell.h"
@@ -132,7 +133,8 @@ class PumpTest : public engine_test::StartedEngine {
     subscriptionsSent.emplace_back(text);
     return true;
   }};
-  client::ReceivePump pump{engine, subscriptions,
+  client::ReceivePump pump{engine,
+                           subscriptions,
                            {.results = &queue,
                             .quotes = &quoteTable,
                             .accounts = &accounts,
@@ -206,8 +208,8 @@ TEST_F(PumpTest, EachPushReachesTheEngineFirstAndThenItsHandler) {
 }
 
 TEST_F(PumpTest, OrderAndCancelPushesTellTheOrderModuleAndTheOutputPane) {
-  PushFields order{{9, "1001"},     {12, kCopper}, {14, "a"},   {15, "1"},    {17, "0"},  {19, "0"}, {21, "70000"},
-                   {22, "5"},       {23, "0"},     {24, "2"},   {36, "S01"},  {40, "成功"}, {42, "OS1"}};
+  PushFields order{{9, "1001"}, {12, kCopper}, {14, "a"}, {15, "1"},   {17, "0"},    {19, "0"},  {21, "70000"},
+                   {22, "5"},   {23, "0"},     {24, "2"}, {36, "S01"}, {40, "成功"}, {42, "OS1"}};
   Push(PushLine(client::push_code::kOrder, order));
   PushFields cancel = order;
   cancel[10] = "1";
@@ -230,8 +232,8 @@ TEST_F(PumpTest, ATradePushFindsItsOrderByItsWholeNumberAndIsDroppedWithoutOne) 
   // Longer than the seven characters the trade push was once read with.
   const std::string orderNo = "240612001234";
   orderSide.orders[{"1", "OS1", orderNo}] = {orderNo, "OS1", "S01", kCopper, "5", "70000"};
-  PushFields trade{{8, "8001"},  {9, "1"},  {11, orderNo}, {12, "p"},   {17, "0"},
-                   {19, "0"},    {21, "70010"}, {22, "2"},  {23, "3"}, {36, "S01"}, {37, "OS1"}};
+  PushFields trade{{8, "8001"},   {9, "1"},  {11, orderNo}, {12, "p"},   {17, "0"},  {19, "0"},
+                   {21, "70010"}, {22, "2"}, {23, "3"},     {36, "S01"}, {37, "OS1"}};
   Push(PushLine(client::push_code::kTrade, trade));
   trade[11] = "999";
   Push(PushLine(client::push_code::kTrade, trade));
@@ -240,23 +242,18 @@ TEST_F(PumpTest, ATradePushFindsItsOrderByItsWholeNumberAndIsDroppedWithoutOne) 
 
   ASSERT_EQ(orderSide.lookups.size(), 2u);
   EXPECT_EQ(orderSide.lookups[0], std::tuple("1", "8001", "OS1", orderNo));
-  EXPECT_EQ(Lines(), (std::vector<OutputLine>{
-                         {"委托单：240612001234|委托5手,本次成交2手,共成交2手|cu2607|0|0|70010|70000[S01]",
-                          client::kTradeLine},
-                     }));
+  EXPECT_EQ(Lines(),
+            (std::vector<OutputLine>{
+                {"委托单：240612001234|委托5手,本次成交2手,共成交2手|cu2607|0|0|70010|70000[S01]", client::kTradeLine},
+            }));
   ASSERT_EQ(orderSide.changes.size(), 1u);
   EXPECT_EQ(Texts(orderSide.changes[0]), (StateChange{orderNo, "OS1", "S01", "p", "5", "3"}));
 }
 
 TEST_F(PumpTest, ExercisePushesShowTheirCodesAsTexts) {
-  Push(PushLine(client::push_code::kExerciseOrder, {{9, "E1"},
-                                                    {11, "m2609-C-3000"},
-                                                    {12, "a"},
-                                                    {13, "0"},
-                                                    {14, "0"},
-                                                    {15, "2"},
-                                                    {29, "成功"},
-                                                    {42, "1"}}));
+  Push(
+      PushLine(client::push_code::kExerciseOrder,
+               {{9, "E1"}, {11, "m2609-C-3000"}, {12, "a"}, {13, "0"}, {14, "0"}, {15, "2"}, {29, "成功"}, {42, "1"}}));
   Push(PushLine(client::push_code::kExerciseCancel, {{9, "E1"},
                                                      {10, "1"},
                                                      {11, "m2609-C-3000"},
@@ -269,12 +266,12 @@ TEST_F(PumpTest, ExercisePushesShowTheirCodesAsTexts) {
                                                      {42, "2"}}));
   Push(PushLine(client::push_code::kExerciseOrder, {{9, "E2"}, {42, "3"}}));
   for (int item = 0; item < 3; ++item) EXPECT_TRUE(pump.ProcessReceiveQueue());
-  EXPECT_EQ(Lines(), (std::vector<OutputLine>{
-                         {"执行放弃委托单：E1|已经报入|m2609-C-3000|执行|买入|投机|2[成功]", client::kOrderLine},
-                         {"执行放弃委托撤单：E1|1|已经撤销|m2609-C-3000|放弃|卖出|保值|x25|x31|撤单成功|",
-                          client::kCancelLine},
-                         {"执行放弃委托单：E2||||||[]", client::kOrderLine},
-                     }));
+  EXPECT_EQ(Lines(),
+            (std::vector<OutputLine>{
+                {"执行放弃委托单：E1|已经报入|m2609-C-3000|执行|买入|投机|2[成功]", client::kOrderLine},
+                {"执行放弃委托撤单：E1|1|已经撤销|m2609-C-3000|放弃|卖出|保值|x25|x31|撤单成功|", client::kCancelLine},
+                {"执行放弃委托单：E2||||||[]", client::kOrderLine},
+            }));
 }
 
 TEST_F(PumpTest, NoticesAreHeadedByTheirLevelAndShownOnlyToTheirAddressee) {
@@ -283,9 +280,14 @@ TEST_F(PumpTest, NoticesAreHeadedByTheirLevelAndShownOnlyToTheirAddressee) {
     const char* level;
     std::optional<std::string> line;
   } cases[] = {
-      {"", "1", "普通信息：收盘提醒"},   {" ", "2", "警告信息：收盘提醒"}, {"8001", "3", "危险信息：收盘提醒"},
-      {"", "4", "滚动信息：收盘提醒"},   {"", "5", "风控信息：收盘提醒"}, {"", "9", "收盘提醒"},
-      {"", "", "收盘提醒"},              {"9999", "1", std::nullopt},
+      {"", "1", "普通信息：收盘提醒"},
+      {" ", "2", "警告信息：收盘提醒"},
+      {"8001", "3", "危险信息：收盘提醒"},
+      {"", "4", "滚动信息：收盘提醒"},
+      {"", "5", "风控信息：收盘提醒"},
+      {"", "9", "收盘提醒"},
+      {"", "", "收盘提醒"},
+      {"9999", "1", std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.addressee) + "/" + c.level);

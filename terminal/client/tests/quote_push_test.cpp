@@ -1,8 +1,9 @@
+#include "client/quote_push.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "client/quote_push.h"
 #include "client/testing/push_lines.h"
 
 namespace {
@@ -80,19 +81,29 @@ TEST(ParseQuotePush, BasePriceDepthFlagAndVolumePairs) {
   const PriceCase cases[] = {
       {"no base: prices as they stand",
        {{17, "5"}, {27, "4.5"}, {21, "4"}, {23, "12,7"}, {42, "3"}, {41, "8"}, {19, "99"}},
+       // clang-format off
        5, 4.5f, 4, 12, 7, 3, 8, 99},
+      // clang-format on
       {"base added to every price, not to volumes or turnover",
        {{17, "5"}, {27, "-2"}, {21, "4"}, {23, "12"}, {39, "1000"}, {40, "1"}, {42, "3"}, {41, "8"}, {19, "99"}},
+       // clang-format off
        1005, 998, 1004, 12, 0, 1003, 8, 99},
+      // clang-format on
       {"an empty price field stays 0 under a base",
        {{17, ""}, {27, "abc"}, {39, "1000"}, {40, "1"}, {42, ""}},
+       // clang-format off
        0, 0, 0, 0, 0, 0, 0, 0},
+      // clang-format on
       {"base without depth flag: deeper prices 0, their volumes and the best level still read",
        {{17, "5"}, {21, "4"}, {23, "12,7"}, {39, "1000"}, {40, "0"}, {42, "3"}, {41, "8"}},
+       // clang-format off
        1005, 0, 1004, 12, 7, 0, 8, 0},
+      // clang-format on
       {"blanks and trailing text around numbers",
        {{17, " 5.5 "}, {23, "12 ,x"}, {41, "8lots"}},
+       // clang-format off
        5.5f, 0, 0, 12, 0, 0, 8, 0},
+      // clang-format on
       {"a line cut short reads zeros beyond its end", {{17, "5"}}, 5, 0, 0, 0, 0, 0, 0, 0},
   };
   for (const PriceCase& c : cases) {

@@ -27,9 +27,9 @@ namespace {
 using client_test::Fields;
 using client_test::kBound;
 
-const std::vector<quotes::ContractKey> kContracts = {
-    quotes::MakeContractKey("S", "cu2701"), quotes::MakeContractKey("D", "m2701"),
-    quotes::MakeContractKey("Z", "SR701")};
+const std::vector<quotes::ContractKey> kContracts = {quotes::MakeContractKey("S", "cu2701"),
+                                                     quotes::MakeContractKey("D", "m2701"),
+                                                     quotes::MakeContractKey("Z", "SR701")};
 
 // The quotes the listener heard, per contract.
 class QuoteCounter : public quotes::CWatchCallback {

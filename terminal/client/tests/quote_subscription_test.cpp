@@ -1,9 +1,10 @@
+#include "client/quote_subscription.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "client/quote_subscription.h"
 #include "client/subscription_list.h"
 #include "client/testing/client_test_support.h"
 

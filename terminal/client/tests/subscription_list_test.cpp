@@ -1,9 +1,9 @@
+#include "client/subscription_list.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "client/subscription_list.h"
 
 namespace {
 

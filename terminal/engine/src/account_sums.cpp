@@ -5,9 +5,9 @@
 #include <mutex>
 #include <span>
 
+#include "combination_order_legs.h"
 #include "engine/operation_engine_base.h"
 #include "lots.h"
-#include "combination_order_legs.h"
 #include "typed_rows.h"
 
 namespace engine {

@@ -59,8 +59,7 @@ bool Precedes(const Candidate& a, const Candidate& b, CloseStrategy strategy) {
     case CloseStrategy::kNewestFirst:
       if (a.openDate != b.openDate) return a.openDate > b.openDate;
       return std::tuple(a.leg, a.combinationNo, a.dealNo) < std::tuple(b.leg, b.combinationNo, b.dealNo);
-    case CloseStrategy::kOldestFirst:
-      break;
+    case CloseStrategy::kOldestFirst: break;
   }
   return std::tuple(a.openDate, a.dealNo, a.leg, a.combinationNo) <
          std::tuple(b.openDate, b.dealNo, b.leg, b.combinationNo);

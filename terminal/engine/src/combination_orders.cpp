@@ -3,19 +3,19 @@
 // sending (5321) and cancelling (5322) one.
 #include <mutex>
 
+#include "combination_order_legs.h"
 #include "download_rows.h"
 #include "engine/answer_fields.h"
 #include "engine/operation_engine_base.h"
 #include "order_updates.h"
-#include "combination_order_legs.h"
 
 namespace engine {
 namespace {
 
 using backend::CxDataSetView;
-using download_rows::FillInOrder;
 using combination_order_legs::kFrozenCharge;
 using combination_order_legs::kFrozenMoney;
+using download_rows::FillInOrder;
 
 constexpr std::size_t kStatusLine = 0;
 constexpr bool kAtOnce = true;

@@ -15,13 +15,19 @@ namespace {
 
 // Reloaded after every download, in this order.
 constexpr std::array kReloadAfterDownload{
-    table_id::kFunds,  table_id::kOrders, table_id::kSpecialOrders, table_id::kTrades, table_id::kPositionSummary,
-    table_id::kCombinationPositionsView, table_id::kExercisableQuantities, table_id::kExerciseOrders,
+    table_id::kFunds,
+    table_id::kOrders,
+    table_id::kSpecialOrders,
+    table_id::kTrades,
+    table_id::kPositionSummary,
+    table_id::kCombinationPositionsView,
+    table_id::kExercisableQuantities,
+    table_id::kExerciseOrders,
 };
 // Reloaded after an initial download as well, after those above.
 constexpr std::array kReloadAfterInitialDownload{
-    table_id::kContracts, table_id::kCombinationContracts, table_id::kOrderKinds, table_id::kExchangeSeats,
-    table_id::kStoredOrders,
+    table_id::kContracts,     table_id::kCombinationContracts, table_id::kOrderKinds,
+    table_id::kExchangeSeats, table_id::kStoredOrders,
 };
 
 constexpr std::chrono::milliseconds kIdleTick{1000};

@@ -6,9 +6,9 @@
 #include "backend/field_text.h"
 #include "order_index.h"
 #include "order_updates.h"
+#include "platform/gbk.h"
 #include "row_index.h"
 #include "typed_rows.h"
-#include "platform/gbk.h"
 
 namespace engine {
 namespace {
@@ -26,7 +26,7 @@ std::string Fit(std::string_view text, std::size_t size) {
 std::optional<std::string> ContractOfDetail(std::span<const std::uint8_t> entry) {
   if (entry.size() < sizeof(PositionDetailRow)) return std::nullopt;
   return std::string(backend::TrimBlanks(typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
-                                                              sizeof(PositionDetailRow::szContractCode))));
+                                                             sizeof(PositionDetailRow::szContractCode))));
 }
 
 // The fill number of a trade as OrderNoKey reads it; read in place.
@@ -44,8 +44,7 @@ COperationEngineBase::COperationEngineBase()
       tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)) {}
 COperationEngineBase::~COperationEngineBase() = default;
 
-std::optional<std::uint32_t> COperationEngineBase::FindOrderRow(const OrderSelectors& order,
-                                                                std::string_view account) {
+std::optional<std::uint32_t> COperationEngineBase::FindOrderRow(const OrderSelectors& order, std::string_view account) {
   return orderIndex_->Find(TableAt(Table::kOrders), order, account);
 }
 
@@ -111,8 +110,8 @@ bool COperationEngineBase::QueryFeeRate(std::string_view, std::string_view, std:
   return false;
 }
 
-bool COperationEngineBase::QueryOptionParams(std::string_view, std::string_view, std::string_view,
-                                             std::string_view, OptionParamsRow&) {
+bool COperationEngineBase::QueryOptionParams(std::string_view, std::string_view, std::string_view, std::string_view,
+                                             OptionParamsRow&) {
   return false;
 }
 

@@ -33,8 +33,7 @@ std::optional<std::string> KeyOfEntry(std::span<const std::uint8_t> entry) {
 OrderIndex::OrderIndex() : rows_(KeyOfEntry) {}
 
 template <typename Is>
-std::optional<std::uint32_t> OrderIndex::FirstOf(const backend::CxDataSet& orders, const OrderSelectors& order,
-                                                 Is is) {
+std::optional<std::uint32_t> OrderIndex::FirstOf(const backend::CxDataSet& orders, const OrderSelectors& order, Is is) {
   const std::string key = KeyOf(order);
   for (bool walked : {false, true}) {
     if (walked) rows_.Rebuild(orders);
@@ -48,8 +47,7 @@ std::optional<std::uint32_t> OrderIndex::FirstOf(const backend::CxDataSet& order
 
 std::optional<std::uint32_t> OrderIndex::Find(const backend::CxDataSet& orders, const OrderSelectors& order,
                                               std::string_view account) {
-  return FirstOf(orders, order,
-                 [&](const OrderRow& row) { return order_updates::SameOrder(row, order, account); });
+  return FirstOf(orders, order, [&](const OrderRow& row) { return order_updates::SameOrder(row, order, account); });
 }
 
 std::optional<std::uint32_t> OrderIndex::FindExact(const backend::CxDataSet& orders, const OrderSelectors& order) {

@@ -41,7 +41,8 @@ PositionKey KeyOf(const PositionSummaryRow& row) {
 bool HasKey(const PositionSummaryRow& row, const PositionKey& key) {
   return Text(row.szFlagBS) == key.buySell && Text(row.szContractCode) == key.contractCode &&
          Text(row.szTradeAccount) == key.account && Text(row.szExchangeCode) == key.exchangeCode &&
-         Text(row.szSeatCode) == key.seatCode && Text(row.szMapCode) == key.tradeCode && Text(row.szFlagSH) == key.hedge;
+         Text(row.szSeatCode) == key.seatCode && Text(row.szMapCode) == key.tradeCode &&
+         Text(row.szFlagSH) == key.hedge;
 }
 
 PositionDetailRow NewDetail(const OpenedLots& opened) {

@@ -57,14 +57,9 @@ std::string RequestField(const backend::SubRequest& subRequest, int n, std::size
 
 bool COperationEngine::CheckBusy(std::string& error) const {
   switch (engineState_.load()) {
-    case EngineState::kReconnectDownload:
-      error = kReconnectBusyText;
-      return false;
-    case EngineState::kInitialDownload:
-      error = kInitialDownloadBusyText;
-      return false;
-    case EngineState::kReady:
-      break;
+    case EngineState::kReconnectDownload: error = kReconnectBusyText; return false;
+    case EngineState::kInitialDownload: error = kInitialDownloadBusyText; return false;
+    case EngineState::kReady: break;
   }
   return true;
 }

@@ -8,10 +8,10 @@
 
 #include "backend/field_text.h"
 #include "combination_fills.h"
+#include "combination_order_legs.h"
 #include "engine/operation_engine_base.h"
 #include "lots.h"
 #include "position_rows.h"
-#include "combination_order_legs.h"
 #include "typed_rows.h"
 
 namespace engine {

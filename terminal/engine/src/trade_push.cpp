@@ -9,13 +9,13 @@
 
 #include "backend/field_text.h"
 #include "combination_fills.h"
+#include "combination_order_legs.h"
 #include "download_rows.h"
 #include "engine/answer_fields.h"
 #include "engine/operation_engine_base.h"
 #include "lots.h"
 #include "order_updates.h"
 #include "position_rows.h"
-#include "combination_order_legs.h"
 #include "typed_rows.h"
 
 namespace engine {

@@ -61,7 +61,8 @@ void ForEachRow(const backend::CxDataSet& table, Prefilter mayMatch, Visit visit
 
 template <EngineRow Row, typename Visit>
 void ForEachRow(const backend::CxDataSet& table, Visit visit) {
-  ForEachRow<Row>(table, [](std::span<const std::uint8_t>) { return true; }, visit);
+  ForEachRow<Row>(
+      table, [](std::span<const std::uint8_t>) { return true; }, visit);
 }
 
 // The index of the first row that `matches`, among the entries `mayMatch`
@@ -84,7 +85,8 @@ std::optional<std::uint32_t> FindIndex(const backend::CxDataSet& table, Prefilte
 // The index of the first row that `matches`.
 template <EngineRow Row, typename Predicate>
 std::optional<std::uint32_t> FindIndex(const backend::CxDataSet& table, Predicate matches) {
-  return FindIndex<Row>(table, [](std::span<const std::uint8_t>) { return true; }, matches);
+  return FindIndex<Row>(
+      table, [](std::span<const std::uint8_t>) { return true; }, matches);
 }
 
 // The first row that `matches`.

@@ -70,9 +70,9 @@ const char* NameOf(Damage damage) {
 
 // How the tables must look after a damaged answer.
 enum class Outcome {
-  kUnchanged,    // as before it came
-  kAsWellFormed, // as the undamaged answer leaves them
-  kOwnTables,    // only the tables the answer updates changed, by one row at most added
+  kUnchanged,     // as before it came
+  kAsWellFormed,  // as the undamaged answer leaves them
+  kOwnTables,     // only the tables the answer updates changed, by one row at most added
 };
 
 // The families of parsers and the one way each is fed. A fetch is the
@@ -113,7 +113,11 @@ std::vector<std::string> Damaged(const Parser& parser, Damage damage) {
       lines.emplace_back();
       break;
     case Damage::kLongLine: last = WithField(last, parser.textField, std::string(8192, 'L')); break;
-    case Damage::kEscapeByte: last = WithField(last, parser.textField, "a\x01" "b\x01"); break;
+    case Damage::kEscapeByte:
+      last = WithField(last, parser.textField,
+                       "a\x01"
+                       "b\x01");
+      break;
     case Damage::kSeparator: last = WithField(last, parser.textField, "a|b"); break;
   }
   return lines;
@@ -145,10 +149,9 @@ std::string OrderAnswerLine(const std::string& orderNo) {
 
 // Two-leg order 321 of 8001 on strategy DS.
 std::string SpecialOrderAnswerLine(const std::string& orderNo) {
-  return DataLine(45, {{4, "Y"},         {5, "8001"},   {6, orderNo},     {7, "a"},  {8, "3"},  {11, "D"},
-                       {13, "D01"},      {18, "09:30:01"}, {23, "0"},     {25, "2"}, {27, "DS"}, {30, "0"},
-                       {31, "0"},        {32, "0"},     {34, "m2701"},    {35, "m2705"}, {38, "1000"}, {39, "800"},
-                       {42, "3"},        {43, "3.00"}});
+  return DataLine(45, {{4, "Y"},         {5, "8001"},   {6, orderNo}, {7, "a"},    {8, "3"},  {11, "D"},   {13, "D01"},
+                       {18, "09:30:01"}, {23, "0"},     {25, "2"},    {27, "DS"},  {30, "0"}, {31, "0"},   {32, "0"},
+                       {34, "m2701"},    {35, "m2705"}, {38, "1000"}, {39, "800"}, {42, "3"}, {43, "3.00"}});
 }
 
 // Exercise application 77 of 8001 on exchange S for 3 lots.
@@ -169,9 +172,22 @@ std::string ExerciseAnswerLine(const std::string& applicationNo) {
 }
 
 std::string StoredOrderAnswerLine(const std::string& storedNo) {
-  return DataLine(22, {{4, "Y"},   {5, storedNo}, {6, "f6"},   {7, "f7"},   {8, "f8"},   {9, "f9"},   {10, "0"},
-                       {12, "1"},  {14, "0"},     {16, "f16"}, {17, "f17"}, {18, "f18"}, {19, "f19"}, {20, "0"},
-                       {21, "f21"}, {22, "f22"}});
+  return DataLine(22, {{4, "Y"},
+                       {5, storedNo},
+                       {6, "f6"},
+                       {7, "f7"},
+                       {8, "f8"},
+                       {9, "f9"},
+                       {10, "0"},
+                       {12, "1"},
+                       {14, "0"},
+                       {16, "f16"},
+                       {17, "f17"},
+                       {18, "f18"},
+                       {19, "f19"},
+                       {20, "0"},
+                       {21, "f21"},
+                       {22, "f22"}});
 }
 
 std::string ProfitLossAnswerLine(const std::string& orderNo, const std::string& price) {
@@ -179,9 +195,9 @@ std::string ProfitLossAnswerLine(const std::string& orderNo, const std::string& 
 }
 
 std::string ConditionAnswerLine(const std::string& orderNo, const std::string& price) {
-  return DataLine(45, {{4, "Y"},   {5, orderNo}, {7, "f6"},   {8, "f7"},   {9, "f8"},   {11, "x"},   {12, "y"},
-                       {13, "z"},  {14, price},  {15, "f14"}, {20, "f19"}, {23, "a"},   {27, "f26"}, {28, "f27"},
-                       {29, "f28"}, {39, "0"},   {41, "f40"}, {42, "f41"}, {44, "f43"}, {45, "f44"}});
+  return DataLine(45, {{4, "Y"},    {5, orderNo}, {7, "f6"},   {8, "f7"},   {9, "f8"},   {11, "x"},   {12, "y"},
+                       {13, "z"},   {14, price},  {15, "f14"}, {20, "f19"}, {23, "a"},   {27, "f26"}, {28, "f27"},
+                       {29, "f28"}, {39, "0"},    {41, "f40"}, {42, "f41"}, {44, "f43"}, {45, "f44"}});
 }
 
 const std::string kStatus = "A|||Y|1|";
@@ -206,11 +222,10 @@ std::string OrderPushLine(const std::string& code, const std::string& state) {
 
 // A fill of 1 lot of order 123, opening a buy.
 std::string TradePushLine() {
-  return DataLine(46, {{4, "15005"},  {8, "8001"},  {9, "S"},        {10, "20261210"}, {11, "123"},
-                       {12, "p"},     {14, "cu2701"}, {16, "0"},     {18, "0"},        {20, "0"},
-                       {22, "1"},     {23, "1"},    {24, "70000"},   {27, "M1"},       {28, "S123"},
-                       {29, "D1"},    {30, "2701"}, {31, "09:30:05"}, {32, "S001"},    {35, "7"},
-                       {37, "S001"}});
+  return DataLine(
+      46, {{4, "15005"}, {8, "8001"}, {9, "S"},     {10, "20261210"}, {11, "123"},  {12, "p"},     {14, "cu2701"},
+           {16, "0"},    {18, "0"},   {20, "0"},    {22, "1"},        {23, "1"},    {24, "70000"}, {27, "M1"},
+           {28, "S123"}, {29, "D1"},  {30, "2701"}, {31, "09:30:05"}, {32, "S001"}, {35, "7"},     {37, "S001"}});
 }
 
 // A push of two-leg order 321 (15008, 15009).
@@ -254,6 +269,7 @@ std::string FeeRateAnswerLine(const std::string& contract) {
 }
 
 // The tables a fill may change.
+// clang-format off
 const std::vector<Table> kPositionTables{Table::kTrades,           Table::kOrders,          Table::kFunds,
                                          Table::kPositionDetails,  Table::kPositionSummary, Table::kCombinationDetails,
                                          Table::kExercisableQuantities, Table::kPriceContracts};
@@ -265,6 +281,7 @@ const std::vector<Table> kPositionTables{Table::kTrades,           Table::kOrder
 // "|". An answer that names no row (the head alone, a missing key) changes
 // nothing; a download replaces or extends its own table only.
 const std::vector<Parser>& Parsers() {
+  // clang-format off
   static const std::vector<Parser> parsers = {
       // --- Answers of the requests that change the account
       {"fund answer", Family::kAnswer, 5002,
@@ -367,6 +384,7 @@ const std::vector<Parser>& Parsers() {
                                {35, "1"}})},
        11, 24, {Table::kExerciseOrders, Table::kExercisableQuantities}, {U, O, G, O, U, O, O, O}},
   };
+  // clang-format on
   return parsers;
 }
 
@@ -395,13 +413,13 @@ class BadAnswers : public order_tables_test::OrderTables {
     engine.LoadContracts(Answer({"A|||Y|", DataLine(24, {{4, "S"}, {6, "cu2701"}, {22, "0"}})}).View());
     engine.LoadExchangeSeats(
         Answer({"A|||Y|", DataLine(9, {{4, "S"}, {5, "上期所"}, {6, "sfe"}, {7, "S001"}})}).View());
-    for (const auto& [functionNo, line] : std::vector<std::pair<int, std::string>>{
-             {5011, OrderAnswerLine("123")},
-             {5321, SpecialOrderAnswerLine("321")},
-             {5240, ExerciseAnswerLine("77")},
-             {5464, StoredOrderAnswerLine("S1")},
-             {5473, ProfitLossAnswerLine("P1", "3600")},
-             {5477, ConditionAnswerLine("C1", "f13")}}) {
+    for (const auto& [functionNo, line] :
+         std::vector<std::pair<int, std::string>>{{5011, OrderAnswerLine("123")},
+                                                  {5321, SpecialOrderAnswerLine("321")},
+                                                  {5240, ExerciseAnswerLine("77")},
+                                                  {5464, StoredOrderAnswerLine("S1")},
+                                                  {5473, ProfitLossAnswerLine("P1", "3600")},
+                                                  {5477, ConditionAnswerLine("C1", "f13")}}) {
       FeedAnswer(functionNo, {line});
     }
     delivered.clear();
@@ -414,8 +432,8 @@ class BadAnswers : public order_tables_test::OrderTables {
     backend::CxDataSet parameters;
     for (const char* parameter : {"", "Pellora", "8001", "secret"}) parameters.AddText(parameter);
     std::string message;
-    backend::RequestPtr record = backend::BuildRequestCommand(
-        "请求", 1, 0, 2, "", download_test::kMachineAddress, 1, functionNo, true, parameters, message);
+    backend::RequestPtr record = backend::BuildRequestCommand("请求", 1, 0, 2, "", download_test::kMachineAddress, 1,
+                                                              functionNo, true, parameters, message);
     ASSERT_NE(record, nullptr) << message;
     for (const std::string& line : lines) record->At(0)->answer.AddText(line);
     record->done = record->count;
@@ -478,8 +496,8 @@ class BadAnswers : public order_tables_test::OrderTables {
       parameters.AddText(parameter);
     }
     std::string message;
-    backend::RequestPtr record = backend::BuildRequestCommand(
-        "查询费率", 1, 0, 2, "", download_test::kMachineAddress, 1, 5016, true, parameters, message);
+    backend::RequestPtr record = backend::BuildRequestCommand("查询费率", 1, 0, 2, "", download_test::kMachineAddress,
+                                                              1, 5016, true, parameters, message);
     if (!record || !engine.SendRequest(*record, message)) return {};
     return std::string(backend::AnswerLine(*record->At(0), 0));
   }
@@ -557,6 +575,7 @@ class BadAnswers : public order_tables_test::OrderTables {
     }
   }
 };
+// clang-format on
 
 TEST_F(BadAnswers, EveryParserKeepsTheTablesWhole) {
   for (const Parser& parser : Parsers()) Check(parser);
@@ -575,8 +594,8 @@ TEST_F(BadAnswers, ADamagedAnswerInABatchCancelLeavesItsNeighboursApplied) {
     backend::CxDataSet parameters;
     for (const char* parameter : {"", "Pellora", "8001", "secret"}) parameters.AddText(parameter);
     std::string message;
-    backend::RequestPtr record = backend::BuildRequestCommand(
-        "批量撤单", 3, 0, 2, "", download_test::kMachineAddress, 1, 5012, true, parameters, message);
+    backend::RequestPtr record = backend::BuildRequestCommand("批量撤单", 3, 0, 2, "", download_test::kMachineAddress,
+                                                              1, 5012, true, parameters, message);
     ASSERT_NE(record, nullptr) << message;
     for (int index = 1; index < 3; ++index) {
       ASSERT_TRUE(backend::AddCancelSubRequest(*record, parameters, download_test::kMachineAddress, 1 + index, index));
@@ -612,9 +631,9 @@ TEST_F(BadAnswers, TheDownloadKeepsItsTradingDayWhenTheSystemDateIsDamaged) {
     std::string tradingDay;  // empty: any day within the width
   };
   const Case cases[] = {
-      {Damage::kHeadOnly, held},       {Damage::kCutShort, "20261211"}, {Damage::kExtraFields, "20261211"},
-      {Damage::kNotANumber, "x1O0"},   {Damage::kEmptyLines, held},     {Damage::kLongLine, ""},
-      {Damage::kEscapeByte, "a|b|"},   {Damage::kSeparator, "a"},
+      {Damage::kHeadOnly, held},     {Damage::kCutShort, "20261211"}, {Damage::kExtraFields, "20261211"},
+      {Damage::kNotANumber, "x1O0"}, {Damage::kEmptyLines, held},     {Damage::kLongLine, ""},
+      {Damage::kEscapeByte, "a|b|"}, {Damage::kSeparator, "a"},
   };
   for (const Case& c : cases) {
     backEnd[5122] = {WithField(parser.lines.front(), 5, held)};
@@ -644,8 +663,15 @@ TEST_F(BadAnswers, TheLocalFeeRateAnswerKeepsItsFieldsWhateverTheRatesHold) {
   const std::string wellFormed = FeeRateAnswerLine("cu2701");
   const Case cases[] = {
       {"well formed", "cu2701", wellFormed, "0.5"},
-      {"| inside the contract code", "cu|2701", FeeRateAnswerLine("cu\x01" "2701"), "0.5"},
-      {"| inside a rate", "cu2701", WithField(wellFormed, 10, "0\x01" "5"), "0.5"},
+      {"| inside the contract code", "cu|2701",
+       FeeRateAnswerLine("cu\x01"
+                         "2701"),
+       "0.5"},
+      {"| inside a rate", "cu2701",
+       WithField(wellFormed, 10,
+                 "0\x01"
+                 "5"),
+       "0.5"},
       {"8 KB rate", "cu2701", WithField(wellFormed, 10, std::string(8192, '9')), "0.5"},
       {"the head alone", "cu2701", "A|||Y||", ""},
   };

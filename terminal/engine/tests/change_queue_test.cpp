@@ -8,8 +8,8 @@
 
 #include "backend/exercise_order_row.h"
 #include "engine/row_field.h"
-#include "engine/trading_rows.h"
 #include "engine/testing/engine_test_support.h"
+#include "engine/trading_rows.h"
 
 namespace {
 
@@ -169,7 +169,8 @@ TEST_F(ChangeQueue, RecordsWithoutACurrentRowOrKeyAreDeliveredAsQueued) {
   const TableChangeRecord deletedOrder = TableChangeRecord::RowChange(table_id::kOrders, 'u', 1, 0, OrderRow("5", "a"));
   std::array<std::uint8_t, 308> summary{};
   PutText(summary, 0, "8001");
-  const TableChangeRecord summaryRecord = TableChangeRecord::RowChange(table_id::kPositionSummary, 'u', 1, 0, summary, 1);
+  const TableChangeRecord summaryRecord =
+      TableChangeRecord::RowChange(table_id::kPositionSummary, 'u', 1, 0, summary, 1);
   engine.RaiseChange(deletedOrder, false);
   engine.RaiseChange(summaryRecord, false);
 
@@ -186,9 +187,8 @@ TEST_F(ChangeQueue, ConnectionChangesOfOneConnectionMergeIntoItsFirstRecord) {
   EXPECT_TRUE(gui.connectionStates.empty());
 
   engine.OnPushBatchDone();
-  EXPECT_EQ(gui.connectionStates,
-            (std::vector<ConnectionStateCall>{{.connection = 1, .flag = 1, .state = 0},
-                                              {.connection = 2, .flag = 0, .state = 1}}));
+  EXPECT_EQ(gui.connectionStates, (std::vector<ConnectionStateCall>{{.connection = 1, .flag = 1, .state = 0},
+                                                                    {.connection = 2, .flag = 0, .state = 1}}));
   EXPECT_TRUE(gui.changes.empty()) << "connection states never reach the table-change callback";
 }
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "positions_test_support.h"
 #include "engine/testing/table_rows_support.h"
+#include "positions_test_support.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "engine/combination_contract_row.h"
 #include "engine/engine_query.h"
-#include "engine/trading_rows.h"
 #include "engine/testing/table_rows_support.h"
+#include "engine/trading_rows.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "engine/combination_summary_row.h"
 #include "engine/reference_rows.h"
 #include "engine/testing/account_rows.h"
-#include "engine/trading_rows.h"
 #include "engine/testing/engine_test_support.h"
+#include "engine/trading_rows.h"
 
 namespace costs_test {
 

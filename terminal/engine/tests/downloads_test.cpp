@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "backend/field_text.h"
-#include "engine/testing/download_test_support.h"
 #include "engine/contract_cache.h"
+#include "engine/testing/download_test_support.h"
 #include "engine/testing/engine_test_support.h"
 #include "platform/files.h"
 
@@ -75,36 +75,24 @@ struct SentRequest {
 // the trading parameters, by name), for whichever customer asks.
 std::vector<std::string> DayAnswer(int function, const std::string& customer, const std::string& parameter) {
   switch (function) {
-    case kSystemDate:
-      return {"A|||Y|20261211|20261211||||09:30:00|"};
-    case kExchangeSeats:
-      return {"A|||Y|2|", "A|a|1|S|上期所|sfe|S001|0|1,0,0|", "A|a|1|D|大商所|dce|D001|0|1,1,1|"};
+    case kSystemDate: return {"A|||Y|20261211|20261211||||09:30:00|"};
+    case kExchangeSeats: return {"A|||Y|2|", "A|a|1|S|上期所|sfe|S001|0|1,0,0|", "A|a|1|D|大商所|dce|D001|0|1,1,1|"};
     case kTradingParameter:
       if (parameter == "ACCFRZ") return {"A|||Y|1|", "A|a|1||ACCFRZ|T1|浮动盈利不计入可用资金|"};
       return {"A|||Y|1|", "A|a|1|D001|ZXZL|2|大商所：只能放弃|"};
-    case kCloseStrategies:
-      return {"A|||Y|1|", "A|a|1|S|1|策略1|"};
-    case kOrderTypes:
-      return {"A|||Y|1|", "A|a|1|S|0|0|1|"};
+    case kCloseStrategies: return {"A|||Y|1|", "A|a|1|S|1|策略1|"};
+    case kOrderTypes: return {"A|||Y|1|", "A|a|1|S|0|0|1|"};
     case kContracts:
       return {"A|||Y|2|", DataLine(24, {{4, "S"}, {6, "cu2701"}, {8, "5"}}),
               DataLine(24, {{4, "D"}, {6, "m2705-C-3000"}, {22, "1"}, {23, "C"}, {24, "3000"}})};
-    case kTradeCodes:
-      return {"A|||Y|1|", "A|a|1|" + customer + "|S|81" + customer + "|0|S001|0|"};
-    case kFunds:
-      return {"A|||Y||1000.00|"};
-    case kOrders:
-      return {"A|||Y|1|", DataLine(57, {{4, customer}, {5, "1"}, {6, "S"}, {7, "cu2701"}})};
-    case kExerciseOrders:
-      return {"A|||Y|0|"};
-    case kPositionDetails:
-      return {"A|||Y|1|", DataLine(25, {{8, customer}, {10, "S"}, {17, "3"}, {25, "cu2701"}})};
-    case kCombinationDetails:
-      return {"A|||Y|1|", DataLine(38, {{5, "D"}, {7, customer}})};
-    case kTrades:
-      return {"A|||Y|1|", DataLine(24, {{4, "S"}, {7, "cu2701"}, {20, "9"}})};
-    default:
-      return {};
+    case kTradeCodes: return {"A|||Y|1|", "A|a|1|" + customer + "|S|81" + customer + "|0|S001|0|"};
+    case kFunds: return {"A|||Y||1000.00|"};
+    case kOrders: return {"A|||Y|1|", DataLine(57, {{4, customer}, {5, "1"}, {6, "S"}, {7, "cu2701"}})};
+    case kExerciseOrders: return {"A|||Y|0|"};
+    case kPositionDetails: return {"A|||Y|1|", DataLine(25, {{8, customer}, {10, "S"}, {17, "3"}, {25, "cu2701"}})};
+    case kCombinationDetails: return {"A|||Y|1|", DataLine(38, {{5, "D"}, {7, customer}})};
+    case kTrades: return {"A|||Y|1|", DataLine(24, {{4, "S"}, {7, "cu2701"}, {20, "9"}})};
+    default: return {};
   }
 }
 

@@ -21,8 +21,8 @@
 #include "backend/account_table.h"
 #include "backend/data_set_block.h"
 #include "backend/field_text.h"
-#include "engine/testing/download_test_support.h"
 #include "engine/row_field.h"
+#include "engine/testing/download_test_support.h"
 #include "engine/user_prompt.h"
 
 namespace order_tables_test {

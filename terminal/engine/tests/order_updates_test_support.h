@@ -16,8 +16,8 @@
 #include "backend/account_table.h"
 #include "backend/data_set_block.h"
 #include "backend/field_text.h"
-#include "engine/testing/download_test_support.h"
 #include "engine/row_field.h"
+#include "engine/testing/download_test_support.h"
 
 namespace order_updates_test {
 

@@ -175,8 +175,8 @@ TEST_F(QueryFacade, AnswersSeatAndExchangeQuestions) {
     int instruction;
   };
   const Case cases[] = {
-      {"F1", "S1", false, true, 1},  {"F2", "S2", true, false, 1}, {"F3", "S3", false, false, 2},
-      {"F1", "S9", false, false, 3},                              // a seat not in the table
+      {"F1", "S1", false, true, 1},  {"F2", "S2", true, false, 1},
+      {"F3", "S3", false, false, 2}, {"F1", "S9", false, false, 3},  // a seat not in the table
       {"F9", "S1", false, false, 3}, {"F1", "", false, true, 3},  // an empty seat: any seat for the flags, none for the
                                                                   // instruction
   };

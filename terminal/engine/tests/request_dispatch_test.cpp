@@ -116,10 +116,10 @@ TEST_F(RequestDispatch, FeeRateQueriesAreAnsweredLocallyByEitherHook) {
     EXPECT_EQ(engine.applied[0].customer, "8001");
     EXPECT_EQ(engine.applied[0].texts, (std::vector<std::string>{"F1", "S01", "cu2601"}));
     // The request text is logged with its password masked.
-    EXPECT_EQ(gui.LogTexts(), (std::vector<std::string>{
-                                  "计算引擎：查询费率(5016)，本地后台联合处理。",
-                                  "计算引擎：R|00-11-22-33-44-55|1|5016||Pellora|8001|********|F1|S01|cu2601|1|"
-                                  "20261210|0|"}));
+    EXPECT_EQ(gui.LogTexts(),
+              (std::vector<std::string>{"计算引擎：查询费率(5016)，本地后台联合处理。",
+                                        "计算引擎：R|00-11-22-33-44-55|1|5016||Pellora|8001|********|F1|S01|cu2601|1|"
+                                        "20261210|0|"}));
   }
   EXPECT_EQ(backEnd.syncSends + backEnd.asyncSends, 0);
 
@@ -163,8 +163,8 @@ TEST_F(RequestDispatch, EachAnsweredCancelOfABatchIsCheckedOnItsOwn) {
   backend::CxDataSet parameters;
   for (const std::string& text : Leading({"F1", "17"})) parameters.AddText(text);
   std::string message;
-  backend::RequestPtr cancels = backend::BuildRequestCommand("撤单", 2, 0, 2, "", "00-11-22-33-44-55", 1, 5012, true,
-                                                             parameters, message);
+  backend::RequestPtr cancels =
+      backend::BuildRequestCommand("撤单", 2, 0, 2, "", "00-11-22-33-44-55", 1, 5012, true, parameters, message);
   ASSERT_TRUE(backend::AddCancelSubRequest(*cancels, parameters, "00-11-22-33-44-55", 2, 1));
   backEnd.Answer(5012, {kRefused}, 0);
   backEnd.Answer(5012, {kDone}, 1);
@@ -186,8 +186,7 @@ TEST_F(RequestDispatch, HeldRecordsOfASynchronousAnswerReachTheGuiAtTheBatchClos
     engine.RaiseChange(TableChangeRecord::RowChange(table_id::kOrders, 'i', 1, 0, row), deliverAtOnce);
     for (const char* state : {"a", "p"}) {
       std::memcpy(orders.GetDataPtr(0) + 132, state, 1);
-      engine.RaiseChange(TableChangeRecord::RowChange(table_id::kOrders, 'u', 1, 0, orders.GetValue(0)),
-                         deliverAtOnce);
+      engine.RaiseChange(TableChangeRecord::RowChange(table_id::kOrders, 'u', 1, 0, orders.GetValue(0)), deliverAtOnce);
     }
   };
   backEnd.Answer(5011, {kDone});
@@ -275,8 +274,9 @@ TEST_F(RequestDispatch, AProfitLossOrderListReloadsItsTableAtOnce) {
 TEST_F(RequestDispatch, StoredOrderChangeFieldsAreCutToTheFieldsTheyFill) {
   std::string wide;
   for (int i = 0; i < 20; ++i) wide += "中";
-  const std::vector<std::string> fields{"0000000000000000001", "SHFE", "cu2601", "cu2602", std::string(40, 'x'),
-                                        "0",  "1",    "0",      "12345678",  wide, "1234567890"};
+  const std::vector<std::string> fields{
+      "0000000000000000001", "SHFE", "cu2601", "cu2602", std::string(40, 'x'), "0", "1", "0", "12345678", wide,
+      "1234567890"};
   backEnd.Answer(5460, {kDone});
   backend::RequestPtr change = MakeRequest(5460, Leading(fields));
   std::string error;
@@ -367,8 +367,7 @@ TEST_F(RequestDispatch, CheckedSendsPassOnlyWithADoneAnswer) {
     std::string error;
   };
   for (const Case& c : {Case{{kDone}, false, true, ""}, Case{{kRefused}, false, false, "资金不足"},
-                        Case{{}, false, false, "IO返回数据为空！"},
-                        Case{{kDone}, true, false, "通讯连接中断！"}}) {
+                        Case{{}, false, false, "IO返回数据为空！"}, Case{{kDone}, true, false, "通讯连接中断！"}}) {
     backEnd.ClearAnswers();
     backEnd.Answer(5122, c.answer);
     backEnd.transportError = c.transportError;

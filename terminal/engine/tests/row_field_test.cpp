@@ -1,3 +1,5 @@
+#include "engine/row_field.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,7 +8,6 @@
 #include <string_view>
 
 #include "engine/reference_rows.h"
-#include "engine/row_field.h"
 #include "engine/table_catalogue.h"
 #include "engine/table_change_record.h"
 #include "engine/trading_rows.h"
@@ -75,10 +76,12 @@ struct NumberCase {
 
 TEST(RowField, ReadsNumbersAsTheCLibraryDoesButNeverAnythingNotFinite) {
   const NumberCase cases[] = {
+      // clang-format off
       {"", 0.0, 0},           {"abc", 0.0, 0},           {" \t12.5", 12.5, 12},   {"+3", 3.0, 3},
       {"-2.5x", -2.5, -2},    {"+-1", 0.0, 0},           {"1e3", 1000.0, 1},      {"1e999", 0.0, 1},
       {"nan", 0.0, 0},        {"inf", 0.0, 0},           {"99999999999", 99999999999.0, 0},
       {"-", 0.0, 0},          {"2147483647", 2147483647.0, 2147483647},
+      // clang-format on
   };
   for (const NumberCase& c : cases) {
     char field[16]{};
@@ -118,12 +121,12 @@ TEST(RowField, CountsAreStoredAsDecimalIntegers) {
 // A row survives being stored as bytes and handed over in a change record.
 template <typename Row>
 Row ThroughChangeRecord(const Row& row, int tableId) {
-  const TableChangeRecord record = TableChangeRecord::RowChange(tableId, TableChangeRecord::kUpdate, 1, 0,
-                                                                engine::RowBytes(row));
+  const TableChangeRecord record =
+      TableChangeRecord::RowChange(tableId, TableChangeRecord::kUpdate, 1, 0, engine::RowBytes(row));
   const auto copy = TableChangeRecord::FromBytes(record.Bytes());
   EXPECT_TRUE(copy.has_value());
-  EXPECT_TRUE(std::all_of(copy->Row().begin() + sizeof(Row), copy->Row().end(),
-                          [](std::uint8_t byte) { return byte == 0; }));
+  EXPECT_TRUE(
+      std::all_of(copy->Row().begin() + sizeof(Row), copy->Row().end(), [](std::uint8_t byte) { return byte == 0; }));
   return engine::RowFromBytes<Row>(copy->Row()).value();
 }
 

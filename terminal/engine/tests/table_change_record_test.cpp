@@ -1,10 +1,10 @@
+#include "engine/table_change_record.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 #include <vector>
-
-#include "engine/table_change_record.h"
 
 namespace {
 

@@ -113,14 +113,9 @@ void ClosePart::StartCancels(TaskMessages& messages) {
 
 void ClosePart::WaitForCancels(TaskMessages& messages) {
   switch (CheckCancelConfirmations(messages, cancels_, Account())) {
-    case CancelWait::kWaiting:
-      return;
-    case CancelWait::kSettled:
-      step_ = Step::kCancelsSettled;
-      return;
-    case CancelWait::kFailed:
-      progress_.Fail(kModuleFailureCode);
-      return;
+    case CancelWait::kWaiting: return;
+    case CancelWait::kSettled: step_ = Step::kCancelsSettled; return;
+    case CancelWait::kFailed: progress_.Fail(kModuleFailureCode); return;
   }
 }
 
@@ -141,13 +136,9 @@ bool ClosePart::SplitCloseOrder(TaskContext& context, TaskMessages& messages) {
     return false;
   }
   switch (ResolveOpenClose(closable, messages)) {
-    case Resolution::kRefused:
-      return false;
-    case Resolution::kNothingToSend:
-      SetLots(order_, 0);
-      return !confirm_ || ConfirmCloseOrders(context, messages);
-    case Resolution::kResolved:
-      break;
+    case Resolution::kRefused: return false;
+    case Resolution::kNothingToSend: SetLots(order_, 0); return !confirm_ || ConfirmCloseOrders(context, messages);
+    case Resolution::kResolved: break;
   }
   int lots = Lots(order_);
   const std::string openClose = Str(order_.openClose);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "client/testing/client_test_support.h"
+#include "client/testing/recording_backend.h"
 #include "engine/reference_rows.h"
 #include "engine/row_field.h"
 #include "engine/table_catalogue.h"
@@ -25,7 +26,6 @@
 #include "order_module/order_module.h"
 #include "platform/message.h"
 #include "platform/question.h"
-#include "client/testing/recording_backend.h"
 
 namespace order_module_test {
 

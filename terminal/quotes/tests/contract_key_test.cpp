@@ -1,8 +1,8 @@
+#include "quotes/contract_key.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "quotes/contract_key.h"
 
 namespace {
 

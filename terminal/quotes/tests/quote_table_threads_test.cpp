@@ -25,8 +25,9 @@ QuoteRecord QuoteNumber(const quotes::ContractKey& key, int n) {
 
 bool WholeQuote(const QuoteRecord& quote) {
   const int n = quote.dwVolume;
-  return quote.fNewPrice == static_cast<float>(n) && quote.dAmount == n && quote.fHighestPrice == static_cast<float>(n) &&
-         quote.fBuyPrice1 == static_cast<float>(n) && quote.depth[3].dwSellVolume == n && quote.dwSellVolumeSecond == n;
+  return quote.fNewPrice == static_cast<float>(n) && quote.dAmount == n &&
+         quote.fHighestPrice == static_cast<float>(n) && quote.fBuyPrice1 == static_cast<float>(n) &&
+         quote.depth[3].dwSellVolume == n && quote.dwSellVolumeSecond == n;
 }
 
 // The GUI thread applies quotes and moves references while another thread

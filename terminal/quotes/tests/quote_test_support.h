@@ -40,9 +40,7 @@ inline std::vector<std::string> Codes(std::span<const backend::QuoteSlot> slots)
 
 class RecordingSubscriber : public QuoteSubscriber {
  public:
-  void SetSubscriptionList(std::span<const backend::QuoteSlot> slots) override {
-    lists.emplace_back(Codes(slots));
-  }
+  void SetSubscriptionList(std::span<const backend::QuoteSlot> slots) override { lists.emplace_back(Codes(slots)); }
   std::vector<std::vector<std::string>> lists;
 };
 

@@ -12,14 +12,10 @@ wxColour ColourOf(std::uint32_t rgb) { return wxColour((rgb >> 16) & 0xFF, (rgb 
 
 wxAuiPaneInfo& Dock(wxAuiPaneInfo& pane, DockSide side) {
   switch (side) {
-    case DockSide::kLeft:
-      return pane.Left();
-    case DockSide::kRight:
-      return pane.Right();
-    case DockSide::kTop:
-      return pane.Top();
-    case DockSide::kBottom:
-      break;
+    case DockSide::kLeft: return pane.Left();
+    case DockSide::kRight: return pane.Right();
+    case DockSide::kTop: return pane.Top();
+    case DockSide::kBottom: break;
   }
   return pane.Bottom();
 }

@@ -53,14 +53,10 @@ unsigned long KeySymOfVirtualKey(int virtualKey) {
 
 std::string HotKeyProblemText(HotKeyResult result) {
   switch (result) {
-    case HotKeyResult::kRegistered:
-      return {};
-    case HotKeyResult::kNoDisplay:
-      return "当前桌面不支持全局热键。";
-    case HotKeyResult::kUnknownKey:
-      return "热键无效，请重新设置。";
-    case HotKeyResult::kTaken:
-      return "热键已被其他程序占用，请重新设置。";
+    case HotKeyResult::kRegistered: return {};
+    case HotKeyResult::kNoDisplay: return "当前桌面不支持全局热键。";
+    case HotKeyResult::kUnknownKey: return "热键无效，请重新设置。";
+    case HotKeyResult::kTaken: return "热键已被其他程序占用，请重新设置。";
   }
   return {};
 }

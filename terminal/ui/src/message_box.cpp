@@ -1,6 +1,7 @@
 #include "ui/message_box.h"
 
 #include <wx/msgdlg.h>
+// The generic dialog builds on the declarations of the native one.
 #include <wx/generic/msgdlgg.h>
 
 #include "ui/gbk_text.h"

@@ -11,9 +11,9 @@ namespace {
 class RegistryStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("registry_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ =
+        std::filesystem::temp_directory_path() / ("registry_" + std::to_string(::getpid()) + "_" +
+                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
     const char* old = std::getenv("XDG_CONFIG_HOME");
@@ -72,8 +72,9 @@ TEST_F(RegistryStoreTest, ImportTakesStringsAndDwordsBelowTheKeyOnly) {
 }
 
 TEST_F(RegistryStoreTest, AUtf16FileImportsAndAMissingFileIsReported) {
-  const std::string ascii = "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Brennark\\Quentara\\Settings]\r\n"
-                            "\"OneNoteTabs\"=dword:00000000\r\n";
+  const std::string ascii =
+      "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Tolvane\\Brennark\\Quentara\\Settings]\r\n"
+      "\"OneNoteTabs\"=dword:00000000\r\n";
   std::string utf16 = "\xFF\xFE";
   for (const char c : ascii) {
     utf16 += c;

@@ -12,8 +12,7 @@ TEST(SoundService, WithoutAPlayerNothingStartsAndTheMissIsLoggedOnce) {
   std::vector<std::string> log;
   int started = 0;
   ui::SoundService sounds([&](std::string_view line) { log.emplace_back(line); },
-                          [&](const std::vector<std::string>&) { return ++started > 0; },
-                          {"no-such-player-anywhere"});
+                          [&](const std::vector<std::string>&) { return ++started > 0; }, {"no-such-player-anywhere"});
   EXPECT_FALSE(sounds.PlayFile("/tmp/a.wav"));
   EXPECT_FALSE(sounds.PlayFile("/tmp/a.wav"));
   EXPECT_EQ(started, 0);
@@ -21,7 +20,8 @@ TEST(SoundService, WithoutAPlayerNothingStartsAndTheMissIsLoggedOnce) {
 }
 
 TEST(SoundService, TheFirstPlayerFoundPlaysAnExistingFile) {
-  const std::string file = (std::filesystem::temp_directory_path() / ("beep_" + std::to_string(::getpid()) + ".wav")).string();
+  const std::string file =
+      (std::filesystem::temp_directory_path() / ("beep_" + std::to_string(::getpid()) + ".wav")).string();
   std::ofstream(file) << "RIFF";
   std::vector<std::string> argv;
   ui::SoundService sounds([](std::string_view) {},

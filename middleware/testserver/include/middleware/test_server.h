@@ -23,8 +23,8 @@ namespace halvost {
 
 // A frame the server received.
 struct ReceivedFrame {
-  int client = 0;         // numbered from 1 in the order of connecting
-  int kind = 0;           // 1 request, 4 session text
+  int client = 0;              // numbered from 1 in the order of connecting
+  int kind = 0;                // 1 request, 4 session text
   std::uint32_t sequence = 0;  // 0: the request gets no answer
   int function = 0;
   std::string text;

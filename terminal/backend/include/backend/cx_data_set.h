@@ -75,8 +75,7 @@ class CxDataSet {
   // and `id`, where kAutoId takes the next automatic id. False, with the list
   // unchanged, when the value is longer than kMaxValueLength or the block
   // cannot grow.
-  bool AddEntry(const char* name, const void* value, std::size_t length, std::uint8_t type,
-                std::uint32_t id = kAutoId);
+  bool AddEntry(const char* name, const void* value, std::size_t length, std::uint8_t type, std::uint32_t id = kAutoId);
   // Appends `text` with a terminating zero as a nameless text entry.
   bool AddText(std::string_view text);
   // Gives a list without a block `text` as its first entry, as AddText does,

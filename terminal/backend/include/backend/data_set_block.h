@@ -16,24 +16,24 @@
 namespace backend::data_set_block {
 
 // Header fields.
-inline constexpr std::size_t kBlockSizeOffset = 0;         // u32 bytes of the whole block
-inline constexpr std::size_t kHeapOffset = 4;              // u32 heap handle; 0 here
-inline constexpr std::size_t kDirectoryStepOffset = 8;     // u16 entries added per directory growth
-inline constexpr std::size_t kBlockGrowthOffset = 12;      // u32 bytes added per block enlargement
-inline constexpr std::size_t kValueAreaOffset = 16;        // u32 start of the values in the block
-inline constexpr std::size_t kValueBytesOffset = 20;       // u32 bytes of values in use
-inline constexpr std::size_t kCapacityOffset = 24;         // u32 directory capacity in entries
-inline constexpr std::size_t kCountOffset = 28;            // u32 entries
-inline constexpr std::size_t kNextIdOffset = 32;           // u32 next automatic id
+inline constexpr std::size_t kBlockSizeOffset = 0;      // u32 bytes of the whole block
+inline constexpr std::size_t kHeapOffset = 4;           // u32 heap handle; 0 here
+inline constexpr std::size_t kDirectoryStepOffset = 8;  // u16 entries added per directory growth
+inline constexpr std::size_t kBlockGrowthOffset = 12;   // u32 bytes added per block enlargement
+inline constexpr std::size_t kValueAreaOffset = 16;     // u32 start of the values in the block
+inline constexpr std::size_t kValueBytesOffset = 20;    // u32 bytes of values in use
+inline constexpr std::size_t kCapacityOffset = 24;      // u32 directory capacity in entries
+inline constexpr std::size_t kCountOffset = 28;         // u32 entries
+inline constexpr std::size_t kNextIdOffset = 32;        // u32 next automatic id
 inline constexpr std::size_t kHeaderSize = 40;
 
 // Directory entry fields.
-inline constexpr std::size_t kEntryNameOffset = 0;         // char[32], zero-terminated
-inline constexpr std::size_t kEntryValueOffset = 32;       // u32 offset within the values
-inline constexpr std::size_t kEntryLengthOffset = 36;      // u16 value bytes
-inline constexpr std::size_t kEntryTypeOffset = 38;        // byte
-inline constexpr std::size_t kEntryFlagOffset = 39;        // byte
-inline constexpr std::size_t kEntryIdOffset = 40;          // u32
+inline constexpr std::size_t kEntryNameOffset = 0;     // char[32], zero-terminated
+inline constexpr std::size_t kEntryValueOffset = 32;   // u32 offset within the values
+inline constexpr std::size_t kEntryLengthOffset = 36;  // u16 value bytes
+inline constexpr std::size_t kEntryTypeOffset = 38;    // byte
+inline constexpr std::size_t kEntryFlagOffset = 39;    // byte
+inline constexpr std::size_t kEntryIdOffset = 40;      // u32
 inline constexpr std::size_t kEntrySize = 44;
 inline constexpr std::size_t kNameSize = 32;
 
@@ -73,9 +73,7 @@ constexpr std::size_t ValueAreaFor(std::size_t capacity) { return kHeaderSize + 
 inline const std::uint8_t* Entry(const std::uint8_t* block, std::size_t index) {
   return block + kHeaderSize + index * kEntrySize;
 }
-inline std::uint8_t* Entry(std::uint8_t* block, std::size_t index) {
-  return block + kHeaderSize + index * kEntrySize;
-}
+inline std::uint8_t* Entry(std::uint8_t* block, std::size_t index) { return block + kHeaderSize + index * kEntrySize; }
 
 inline std::string_view EntryName(const std::uint8_t* entry) {
   const char* name = reinterpret_cast<const char*>(entry + kEntryNameOffset);

@@ -27,8 +27,7 @@ std::ptrdiff_t FindNthSeparator(std::string_view text, char separator, int n);
 // field n does not exist: n below 1, too few separators, or no separator
 // closing the field. A field longer than the buffer is cut on a character
 // boundary.
-char* GetSeparatedField(int n, std::string_view text, char separator, char* buffer,
-                        std::size_t bufferSize);
+char* GetSeparatedField(int n, std::string_view text, char separator, char* buffer, std::size_t bufferSize);
 // Copies a field already cut from its line into `buffer` as GetSeparatedField
 // does, for a reader that has split the line once.
 char* CopyFieldText(std::string_view field, char* buffer, std::size_t bufferSize);

@@ -18,8 +18,8 @@ enum LogLineType : int {
   kLogNothing = 0,
   kLogTransportError = 1,
   kLogConnectionError = 2,
-  kLogNote = 3,            // user actions, notes of the connection workers
-  kLogCommunication = 4,   // requests, answers and pushes
+  kLogNote = 3,           // user actions, notes of the connection workers
+  kLogCommunication = 4,  // requests, answers and pushes
 };
 
 // A copy of a communication line with its password fields replaced by

@@ -96,8 +96,7 @@ std::string FormatRequestText(std::string_view machineAddress, int sequenceNo, i
 // "<title>时，创建请求命令失败！" or "<title>时，增加请求命令失败！" in `message`.
 RequestPtr BuildRequestCommand(std::string_view title, int subRequestCount, int slot, int priority,
                                std::string_view handlerTag, std::string_view machineAddress, int sequenceNo,
-                               int functionNo, bool singlePacket, const CxDataSet& parameters,
-                               std::string& message);
+                               int functionNo, bool singlePacket, const CxDataSet& parameters, std::string& message);
 
 // Stores a ready request text into sub-request `index`; false outside the count.
 bool SetRequestCommand(int index, RequestRecord& record, std::string text, int sequenceNo, int functionNo,

@@ -216,12 +216,9 @@ class COperationEngineBase {
   // customer is that of the account on the request's connection slot; the
   // answer is lent. With `deliverAtOnce` the records go to the GUI at once,
   // else to the change queue.
-  virtual void ApplyFundAnswer(std::string_view customer, const backend::CxDataSetView& answer,
-                               bool deliverAtOnce);
-  virtual void ApplyOrderAnswer(std::string_view customer, const backend::CxDataSetView& answer,
-                                bool deliverAtOnce);
-  virtual void ApplyCancelAnswer(std::string_view customer, const backend::CxDataSetView& answer,
-                                 bool deliverAtOnce);
+  virtual void ApplyFundAnswer(std::string_view customer, const backend::CxDataSetView& answer, bool deliverAtOnce);
+  virtual void ApplyOrderAnswer(std::string_view customer, const backend::CxDataSetView& answer, bool deliverAtOnce);
+  virtual void ApplyCancelAnswer(std::string_view customer, const backend::CxDataSetView& answer, bool deliverAtOnce);
   virtual void OnExerciseOrderAnswer(std::string_view customer, const backend::CxDataSetView& answer,
                                      bool deliverAtOnce);
   virtual void OnExerciseCancelAnswer(std::string_view customer, const backend::CxDataSetView& answer,
@@ -248,8 +245,7 @@ class COperationEngineBase {
   virtual void LoadConditionOrders(const backend::CxDataSetView& answer);
   // Fills `answer` with the engine's own answer to a fee-rate query (5016).
   virtual void LocalFeeRateAnswer(std::string_view exchangeCode, std::string_view seatCode,
-                                  std::string_view contractCode, std::string_view customer,
-                                  backend::CxDataSet& answer);
+                                  std::string_view contractCode, std::string_view customer, backend::CxDataSet& answer);
   // Refreshes last prices, floating profit and funds while the engine idles.
   virtual void RefreshPrices();
 
@@ -291,8 +287,8 @@ class COperationEngineBase {
   // combination details, merged and sorted; the details stay unchanged.
   void BuildCombinationTable(backend::CxDataSet& output) const;
   // The margin of one lot of an option sold to open.
-  std::optional<double> SoldOptionMargin(const LotCostQuery& query, const ContractRow& option,
-                                         const FeeRateRow& rates, double premium);
+  std::optional<double> SoldOptionMargin(const LotCostQuery& query, const ContractRow& option, const FeeRateRow& rates,
+                                         double premium);
   // The option parameters asked so far; only ever appended to. The engine
   // lock guards them.
   std::vector<OptionParamsRow> optionParams_;
@@ -313,12 +309,12 @@ class COperationEngineBase {
   // The builders of the engine's requests, one per function number. Those
   // of the reference tables and of last prices are signed by the engine's
   // own account; the others by the account they are for.
-  backend::RequestPtr BuildSystemDateRequest() const;                               // 5122
-  backend::RequestPtr BuildTradingParameterRequest(std::string_view name) const;    // 5127
-  backend::RequestPtr BuildCloseStrategyRequest() const;                            // 5131
-  backend::RequestPtr BuildOrderTypeRequest() const;                                // 5323
-  backend::RequestPtr BuildExchangeSeatRequest() const;                             // 5454
-  backend::RequestPtr BuildContractRequest() const;                                 // 5008
+  backend::RequestPtr BuildSystemDateRequest() const;                                           // 5122
+  backend::RequestPtr BuildTradingParameterRequest(std::string_view name) const;                // 5127
+  backend::RequestPtr BuildCloseStrategyRequest() const;                                        // 5131
+  backend::RequestPtr BuildOrderTypeRequest() const;                                            // 5323
+  backend::RequestPtr BuildExchangeSeatRequest() const;                                         // 5454
+  backend::RequestPtr BuildContractRequest() const;                                             // 5008
   backend::RequestPtr BuildTradeCodeRequest(const backend::AccountKey& account) const;          // 5300
   backend::RequestPtr BuildFundRequest(const backend::AccountKey& account) const;               // 5002
   backend::RequestPtr BuildPositionDetailRequest(const backend::AccountKey& account) const;     // 5132
@@ -547,8 +543,7 @@ class COperationEngineBase {
   // is newer than the row: `change` writes the pushed fields, the legs'
   // frozen amounts are released when `release` says so, and the order's
   // record goes at once.
-  void ApplySpecialOrderPush(const LineFields& line, bool release,
-                             const std::function<void(SpecialOrderRow&)>& change);
+  void ApplySpecialOrderPush(const LineFields& line, bool release, const std::function<void(SpecialOrderRow&)>& change);
   // The parts of the condition-order push (15003): a profit/loss order's
   // new state and status text, the back end's two questions, and a
   // condition order's new state.

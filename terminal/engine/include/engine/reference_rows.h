@@ -25,12 +25,12 @@ struct FundRow {
   char szSCautionMoney[16];     // margin of sell positions
   char szFundField11[16];
   char szFundField12[16];
-  char szUsableMoney[24];       // "可用资金"
-  char szDynamicRights[24];     // "动态权益"
-  char szDynamicRiskLevel[16];  // the company's risk ratio, a fraction
-  char szSecurity[16];          // risk level code: "1" 追加, "2" 强平, "3" 穿仓, "4" 低权, else 正常
-  char szCommissionCharge[16];  // fees of the day
-  char szProfitAndLoss[16];     // floating profit and loss
+  char szUsableMoney[24];          // "可用资金"
+  char szDynamicRights[24];        // "动态权益"
+  char szDynamicRiskLevel[16];     // the company's risk ratio, a fraction
+  char szSecurity[16];             // risk level code: "1" 追加, "2" 强平, "3" 穿仓, "4" 低权, else 正常
+  char szCommissionCharge[16];     // fees of the day
+  char szProfitAndLoss[16];        // floating profit and loss
   char szOffsetProfitAndLoss[16];  // profit and loss of closed positions
   char szFundField20[16];
   char szFundField21[16];
@@ -81,8 +81,8 @@ struct ContractRow {
   char szVarietyCode[8];
   char szVarietyName[32];
   char szMinPriceStep[8];
-  char szTradeClass[4];   // "1" option, anything else futures
-  char szOptionType[4];   // "C" call, anything else put
+  char szTradeClass[4];  // "1" option, anything else futures
+  char szOptionType[4];  // "C" call, anything else put
   char szStrikePrice[16];
 };
 static_assert(sizeof(ContractRow) == 196);
@@ -161,8 +161,8 @@ struct OptionParamsRow {
 };
 static_assert(sizeof(OptionParamsRow) == 93);
 
-static_assert(EngineRow<FundRow> && EngineRow<CloseStrategyRow> && EngineRow<OrderTypeRow> &&
-              EngineRow<ContractRow> && EngineRow<ExchangeSeatRow> && EngineRow<TradeCodeRow> &&
-              EngineRow<FeeRateRow> && EngineRow<OptionParamsRow>);
+static_assert(EngineRow<FundRow> && EngineRow<CloseStrategyRow> && EngineRow<OrderTypeRow> && EngineRow<ContractRow> &&
+              EngineRow<ExchangeSeatRow> && EngineRow<TradeCodeRow> && EngineRow<FeeRateRow> &&
+              EngineRow<OptionParamsRow>);
 
 }  // namespace engine

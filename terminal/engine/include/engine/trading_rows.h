@@ -149,7 +149,7 @@ static_assert(sizeof(TradeRow) == 358);
 struct PositionDetailRow {
   char szTradeAccount[32];
   char szPosField4[16];
-  char szOpenDate[16];  // the trading date the detail was opened
+  char szOpenDate[16];   // the trading date the detail was opened
   char szPosField6[16];  // the opening trade's number
   char szSeatCode[16];
   char szPosField9[16];
@@ -166,7 +166,7 @@ struct PositionDetailRow {
   char szEngrossCautionMoney[16];  // money
   char szPosField21[16];
   char szPosField22[8];
-  char szPosKind[32];  // "ordinary", else the combination kind of a leg
+  char szPosKind[32];     // "ordinary", else the combination kind of a leg
   char szPosField24[32];  // combination number of a leg
   char szContractCode[32];
 };

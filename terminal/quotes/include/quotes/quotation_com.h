@@ -101,7 +101,7 @@ class CtbQuotationCom {
   QuoteSubscriber* subscriber_ = nullptr;
 };
 
-static_assert(sizeof(std::array<backend::QuoteSlot, CtbQuotationCom::kMaxSlots>) ==
-              CtbQuotationCom::kMaxSlots * 232, "slots lie back to back with a 232-byte stride");
+static_assert(sizeof(std::array<backend::QuoteSlot, CtbQuotationCom::kMaxSlots>) == CtbQuotationCom::kMaxSlots * 232,
+              "slots lie back to back with a 232-byte stride");
 
 }  // namespace quotes

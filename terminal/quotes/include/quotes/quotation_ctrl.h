@@ -28,7 +28,7 @@ class CtbQuotationCtrl : public CtbQuotationCom {
 
  private:
   std::vector<CWatchCallback*> watchers_;  // null: left during a notification
-  int notifyDepth_ = 0;                     // notifications under way (a listener may cause another)
+  int notifyDepth_ = 0;                    // notifications under way (a listener may cause another)
 };
 
 }  // namespace quotes

@@ -11,10 +11,10 @@ namespace quotes {
 struct ContractGroupList;
 
 // Events passed to the listeners.
-inline constexpr int kQuoteEvent = 1;              // OnQuote
-inline constexpr int kContractsAddedEvent = 4;     // OnGroupChanged
-inline constexpr int kContractsRemovedEvent = 8;   // OnGroupChanged
-inline constexpr int kCurrentGroupEvent = 16;      // OnGroupChanged: current kind or group changed
+inline constexpr int kQuoteEvent = 1;             // OnQuote
+inline constexpr int kContractsAddedEvent = 4;    // OnGroupChanged
+inline constexpr int kContractsRemovedEvent = 8;  // OnGroupChanged
+inline constexpr int kCurrentGroupEvent = 16;     // OnGroupChanged: current kind or group changed
 
 // Each operation answers a flag that no caller reads; a listener overrides
 // only what it listens for.

@@ -15,10 +15,10 @@ inline constexpr int kTradingStatePane = 59143;
 inline constexpr int kQuoteStatePane = 59144;
 
 struct ConnectionDisplay {
-  bool shown = false;     // false: states of 4 and above are ignored
-  std::string line;       // the output line (type 4)
-  int pane = 0;           // the status pane, 0 for none
-  std::string paneText;   // its text and tip
+  bool shown = false;    // false: states of 4 and above are ignored
+  std::string line;      // the output line (type 4)
+  int pane = 0;          // the status pane, 0 for none
+  std::string paneText;  // its text and tip
 };
 
 // State 1 connected, 2 and 3 reconnecting, others disconnected; slot 0 is the

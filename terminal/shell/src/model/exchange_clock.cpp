@@ -29,8 +29,8 @@ bool CalendarSeconds(int year, int month, int day, int hour, int minute, int sec
       second < 0 || second > 59) {
     return false;
   }
-  seconds = static_cast<long long>(sys_days(date).time_since_epoch().count()) * 86400 + hour * 3600 + minute * 60 +
-            second;
+  seconds =
+      static_cast<long long>(sys_days(date).time_since_epoch().count()) * 86400 + hour * 3600 + minute * 60 + second;
   return true;
 }
 
@@ -86,8 +86,8 @@ std::string ExchangeClockStrip::Text(const platform::LocalTime& now) const {
   for (const ExchangeClock& clock : clocks_) {
     const long long at = ((secondOfDay + clock.difference) % 86400 + 86400) % 86400;
     char item[160];
-    std::snprintf(item, sizeof item, "%s:%02lld:%02lld:%02lld%s|", clock.name.c_str(), at / 3600, at / 60 % 60,
-                  at % 60, client::MarketStateText(clock.state));
+    std::snprintf(item, sizeof item, "%s:%02lld:%02lld:%02lld%s|", clock.name.c_str(), at / 3600, at / 60 % 60, at % 60,
+                  client::MarketStateText(clock.state));
     text += Trimmed(item) + " ";
   }
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();

@@ -54,20 +54,13 @@ ConnectionDisplay DescribeConnectionState(int state, int slot, int quoteSlot) {
 
 std::vector<TableView> RouteTableChange(int tableId) {
   switch (tableId) {
-    case 1:
-      return {TableView::kFundBar};
-    case 2:
-      return {TableView::kOrderBar};
-    case 4:
-      return {TableView::kTradeBar};
-    case 5:
-      return {TableView::kPositionBar, TableView::kExerciseApplyView};
-    case 20:
-      return {TableView::kExerciseApplyView};
-    case 21:
-      return {TableView::kExerciseOrdersView};
-    default:
-      return {};
+    case 1: return {TableView::kFundBar};
+    case 2: return {TableView::kOrderBar};
+    case 4: return {TableView::kTradeBar};
+    case 5: return {TableView::kPositionBar, TableView::kExerciseApplyView};
+    case 20: return {TableView::kExerciseApplyView};
+    case 21: return {TableView::kExerciseOrdersView};
+    default: return {};
   }
 }
 
@@ -93,10 +86,10 @@ std::vector<std::string> CancelResultLines(const backend::RequestRecord& record)
 }
 
 std::vector<int> TabMenuItems(bool dropping, unsigned allowedItems) {
-  std::vector<int> items = dropping ? std::vector<int>{kNewVerticalGroup, kNewHorizontalGroup, kNextGroup,
-                                                       kPreviousGroup, kCancel}
-                                    : std::vector<int>{kTabbedDocument, kNewVerticalGroup, kNewHorizontalGroup,
-                                                       kNextGroup, kPreviousGroup, kClose};
+  std::vector<int> items =
+      dropping ? std::vector<int>{kNewVerticalGroup, kNewHorizontalGroup, kNextGroup, kPreviousGroup, kCancel}
+               : std::vector<int>{kTabbedDocument, kNewVerticalGroup, kNewHorizontalGroup,
+                                  kNextGroup,      kPreviousGroup,    kClose};
   const auto drop = [&](int id) { items.erase(std::remove(items.begin(), items.end(), id), items.end()); };
   if (!(allowedItems & 2)) drop(kNewVerticalGroup);
   if (!(allowedItems & 1)) drop(kNewHorizontalGroup);

@@ -96,9 +96,9 @@ bool TraderServerArea::ToPage() {
   auto* page = dynamic_cast<ServerListPage*>(Page());
   if (Record() == nullptr || page == nullptr) return false;
   for (const TraderServerRecord& row : Record()->gateways) {
-    page->AddServerRow({std::string(trader_server::Name(row)), std::string(row.Address()),
-                        std::to_string(row.Port()), std::to_string(trader_server::Ping(row)),
-                        Formatted("%.2f", trader_server::Load(row)), Formatted("%.2f", trader_server::Composite(row))});
+    page->AddServerRow({std::string(trader_server::Name(row)), std::string(row.Address()), std::to_string(row.Port()),
+                        std::to_string(trader_server::Ping(row)), Formatted("%.2f", trader_server::Load(row)),
+                        Formatted("%.2f", trader_server::Composite(row))});
   }
   return true;
 }

@@ -19,13 +19,16 @@ KeypadDialog::KeypadDialog(wxWindow* parent, wxTextCtrl* target)
   target_->Clear();
   auto* grid = new wxGridSizer(4, 4, 4, 4);
   for (std::size_t i = 0; i < buttons_.size(); ++i) {
-    buttons_[i] = new wxButton(this, kKeypadDigitIds[i], wxString::Format("%d", model_.Digits()[i]),
-                               wxDefaultPosition, wxSize(40, 30));
+    buttons_[i] = new wxButton(this, kKeypadDigitIds[i], wxString::Format("%d", model_.Digits()[i]), wxDefaultPosition,
+                               wxSize(40, 30));
     grid->Add(buttons_[i], 0, wxEXPAND);
-    Bind(wxEVT_BUTTON, [this, i](wxCommandEvent&) {
-      model_.PressButton(static_cast<int>(i));
-      ShowText();
-    }, kKeypadDigitIds[i]);
+    Bind(
+        wxEVT_BUTTON,
+        [this, i](wxCommandEvent&) {
+          model_.PressButton(static_cast<int>(i));
+          ShowText();
+        },
+        kKeypadDigitIds[i]);
   }
   const auto add = [&](int id, const char* label, auto action) {
     grid->Add(new wxButton(this, id, ui::FromGbk(label), wxDefaultPosition, wxSize(60, 30)), 0, wxEXPAND);

@@ -91,10 +91,13 @@ LoginDialog::LoginDialog(wxWindow* parent, ShellSettings& settings, client::Conf
   });
   codePicture_->Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent&) { NewCode(); });
   Bind(wxEVT_BUTTON, &LoginDialog::OnLogin, this, 1084);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-    openSettings_(this, "设置", 1);
-    FillGateways();
-  }, 1083);
+  Bind(
+      wxEVT_BUTTON,
+      [this](wxCommandEvent&) {
+        openSettings_(this, "设置", 1);
+        FillGateways();
+      },
+      1083);
 
   NewCode();
   settings_.RegisterAndLoad(registry);
@@ -121,20 +124,11 @@ void LoginDialog::FillGateways() {
 
 void LoginDialog::Focus(LoginField field) {
   switch (field) {
-    case LoginField::kCustomerNo:
-      customerNo_->SetFocus();
-      break;
-    case LoginField::kPassword:
-      password_->Edit()->SetFocus();
-      break;
-    case LoginField::kCode:
-      codeEdit_->SetFocus();
-      break;
-    case LoginField::kGateway:
-      gateway_->SetFocus();
-      break;
-    case LoginField::kNone:
-      break;
+    case LoginField::kCustomerNo: customerNo_->SetFocus(); break;
+    case LoginField::kPassword: password_->Edit()->SetFocus(); break;
+    case LoginField::kCode: codeEdit_->SetFocus(); break;
+    case LoginField::kGateway: gateway_->SetFocus(); break;
+    case LoginField::kNone: break;
   }
 }
 
@@ -142,8 +136,7 @@ void LoginDialog::OnLogin(wxCommandEvent&) {
   const LoginInput input{CustomerNoText(), password_->Text(), ui::ToGbk(codeEdit_->GetValue()), GatewayText()};
   const LoginResult result = SubmitLogin(input, code_, settings_.records.traderServers, services_);
   switch (result.outcome) {
-    case LoginOutcome::kUnknownGateway:
-      return;
+    case LoginOutcome::kUnknownGateway: return;
     case LoginOutcome::kInputRejected:
     case LoginOutcome::kRefused:
       ui::ShowMessageBox(this, result.message, kApplicationTitle);

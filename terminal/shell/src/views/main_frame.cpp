@@ -53,19 +53,28 @@ struct BarCommand {
   int bar;
 };
 constexpr BarCommand kBarCommands[] = {
-    {command::kOptionBoard, 32908}, {command::kOutputBar, 32873}, {command::kOrderDock, 142},
-    {command::kFundBar, 32861},     {command::kOrderBar, 32862},  {command::kTradeBar, 32863},
-    {command::kPositionBar, 32864}, {32898, 181},                 {32906, 183},
-    {32907, 185},                   {command::kContractBar, 32865}, {32868, 167},
-    {32869, 166},                   {32870, 168},                 {32896, kAccountStatusDock},
+    {command::kOptionBoard, 32908},
+    {command::kOutputBar, 32873},
+    {command::kOrderDock, 142},
+    {command::kFundBar, 32861},
+    {command::kOrderBar, 32862},
+    {command::kTradeBar, 32863},
+    {command::kPositionBar, 32864},
+    {32898, 181},
+    {32906, 183},
+    {32907, 185},
+    {command::kContractBar, 32865},
+    {32868, 167},
+    {32869, 166},
+    {32870, 168},
+    {32896, kAccountStatusDock},
     {command::kAbout, 100},
 };
 
-const char* const kLookNames[] = {"Office 2000",        "Office XP",          "Office 2003",
-                                  "Visual Studio 2005", "Windows XP",         "Office 2007 (蓝色)",
-                                  "Office 2007 (黑色)", "Office 2007 (水绿色)", "Office 2007 (银色)",
-                                  "Visual Studio 2008", "Visual Studio 2010", "Office 2010 (蓝色)",
-                                  "Office 2010 (黑色)", "Office 2010 (银色)"};
+const char* const kLookNames[] = {
+    "Office 2000",        "Office XP",          "Office 2003",          "Visual Studio 2005", "Windows XP",
+    "Office 2007 (蓝色)", "Office 2007 (黑色)", "Office 2007 (水绿色)", "Office 2007 (银色)", "Visual Studio 2008",
+    "Visual Studio 2010", "Office 2010 (蓝色)", "Office 2010 (黑色)",   "Office 2010 (银色)"};
 
 int BarOfCommand(int id) {
   for (const BarCommand& entry : kBarCommands) {
@@ -85,8 +94,10 @@ class TrayIcon : public wxTaskBarIcon {
     auto* menu = new wxMenu;
     menu->Append(command::kTrayOpen, ui::FromGbk("打开Quentara(&O)"));
     menu->Append(command::kTrayClose, ui::FromGbk("关闭Quentara(&C)"));
-    menu->Bind(wxEVT_MENU, [this](wxCommandEvent&) { frame_.RestoreFromTray(); }, command::kTrayOpen);
-    menu->Bind(wxEVT_MENU, [this](wxCommandEvent&) { frame_.CloseFromTray(); }, command::kTrayClose);
+    menu->Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { frame_.RestoreFromTray(); }, command::kTrayOpen);
+    menu->Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { frame_.CloseFromTray(); }, command::kTrayClose);
     return menu;
   }
 
@@ -95,8 +106,8 @@ class TrayIcon : public wxTaskBarIcon {
 };
 
 std::string FrameTitle(int role, const std::string& customerNo) {
-  const std::string title = (role == 1 ? "机构监控管理终端[客户号：" : "布伦纳克期权模拟交易终端[客户号：") +
-                            customerNo + "]";
+  const std::string title =
+      (role == 1 ? "机构监控管理终端[客户号：" : "布伦纳克期权模拟交易终端[客户号：") + customerNo + "]";
   return title.substr(0, platform::GbkFitLength(title, 127));
 }
 
@@ -204,10 +215,14 @@ void MainFrame::BuildMenu() {
   SetMenuBar(menuBar);
 
   wxAcceleratorEntry keys[] = {
-      {wxACCEL_NORMAL, WXK_F1, ui::ToolkitId(command::kHelp)},      {wxACCEL_NORMAL, WXK_F2, ui::ToolkitId(command::kOutputBar)},
-      {wxACCEL_NORMAL, WXK_F3, ui::ToolkitId(command::kMarketArea)}, {wxACCEL_NORMAL, WXK_F4, ui::ToolkitId(command::kOrderDock)},
-      {wxACCEL_NORMAL, WXK_F6, ui::ToolkitId(command::kFundBar)},   {wxACCEL_NORMAL, WXK_F7, ui::ToolkitId(command::kOrderBar)},
-      {wxACCEL_NORMAL, WXK_F8, ui::ToolkitId(command::kTradeBar)},  {wxACCEL_NORMAL, WXK_F9, ui::ToolkitId(command::kPositionBar)},
+      {wxACCEL_NORMAL, WXK_F1, ui::ToolkitId(command::kHelp)},
+      {wxACCEL_NORMAL, WXK_F2, ui::ToolkitId(command::kOutputBar)},
+      {wxACCEL_NORMAL, WXK_F3, ui::ToolkitId(command::kMarketArea)},
+      {wxACCEL_NORMAL, WXK_F4, ui::ToolkitId(command::kOrderDock)},
+      {wxACCEL_NORMAL, WXK_F6, ui::ToolkitId(command::kFundBar)},
+      {wxACCEL_NORMAL, WXK_F7, ui::ToolkitId(command::kOrderBar)},
+      {wxACCEL_NORMAL, WXK_F8, ui::ToolkitId(command::kTradeBar)},
+      {wxACCEL_NORMAL, WXK_F9, ui::ToolkitId(command::kPositionBar)},
   };
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
 }
@@ -306,7 +321,8 @@ std::string MainFrame::RegisterHotKey() {
 
 void MainFrame::Hide(bool locked) {
   if (tray_) {
-    tray_->SetIcon(wxArtProvider::GetIcon(wxART_INFORMATION), ui::FromGbk("Pellora:" + context_.customerName + " -已登录"));
+    tray_->SetIcon(wxArtProvider::GetIcon(wxART_INFORMATION),
+                   ui::FromGbk("Pellora:" + context_.customerName + " -已登录"));
     wxFrame::Show(false);
   } else {
     // No tray on this desktop: the window goes to the task bar instead.
@@ -342,9 +358,7 @@ void MainFrame::OnCommand(wxCommandEvent& event) {
     case command::kLock:
       if (hideState_.Lock()) Hide(true);
       return;
-    case command::kExit:
-      Close();
-      return;
+    case command::kExit: Close(); return;
     case command::kStatusBar:
       status_->Show(!status_->IsShown());
       SendSizeEvent();
@@ -365,14 +379,9 @@ void MainFrame::OnCommand(wxCommandEvent& event) {
       }
       return;
     }
-    case command::kLogFolder:
-      platform::StartProcess({"xdg-open", platform::ResolvePath(".\\Log")});
-      return;
-    case command::kMarketArea:
-      ToggleCentre();
-      return;
-    default:
-      event.Skip();
+    case command::kLogFolder: platform::StartProcess({"xdg-open", platform::ResolvePath(".\\Log")}); return;
+    case command::kMarketArea: ToggleCentre(); return;
+    default: event.Skip();
   }
 }
 

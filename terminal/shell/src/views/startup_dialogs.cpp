@@ -13,9 +13,8 @@ namespace shell {
 CustomerInfoDialog::CustomerInfoDialog(wxWindow* parent, const CustomerInformation& texts)
     : ui::BaseDialog(parent, 159, ui::FromGbk("登录信息及重要通知")) {
   SetName("CTQCustInformation");
-  static constexpr const char* kLabels[] = {"客户姓名",     "客 户 号",     "风险级别",
-                                            "风 险 度",     "上次登录地址", "上次登录日期",
-                                            "上次登录时间", "上次登录方式"};
+  static constexpr const char* kLabels[] = {"客户姓名",     "客 户 号",     "风险级别",     "风 险 度",
+                                            "上次登录地址", "上次登录日期", "上次登录时间", "上次登录方式"};
   auto* grid = new wxFlexGridSizer(2, 6, 10);
   for (std::size_t i = 0; i < std::size(kLabels); ++i) {
     grid->Add(new wxStaticText(this, wxID_ANY, ui::FromGbk(kLabels[i])));

@@ -111,8 +111,8 @@ bool Terminal::OpenLog() { return backend::OpenProgramLog(); }
 void Terminal::CloseLog() { backend::CloseProgramLog(); }
 
 bool Terminal::ReadVersion(std::string& version) {
-  version = version_ = shell::ProgramVersionText(QUENTARA_VERSION_MAJOR, QUENTARA_VERSION_MINOR,
-                                                 QUENTARA_VERSION_BUILD, QUENTARA_VERSION_REVISION);
+  version = version_ = shell::ProgramVersionText(QUENTARA_VERSION_MAJOR, QUENTARA_VERSION_MINOR, QUENTARA_VERSION_BUILD,
+                                                 QUENTARA_VERSION_REVISION);
   return true;
 }
 
@@ -204,11 +204,10 @@ const backend::AccountRecord* Terminal::TradingAccount() const {
 void Terminal::ShowCustomerInformation() {
   const backend::AccountRecord* account = TradingAccount();
   if (account == nullptr) return;
-  const CustomerInformation texts =
-      DescribeCustomer(*account, backend::GetLoginType(), [](std::string& notices) {
-        std::string message;
-        return client::QueryImportantNotices(notices, message);
-      });
+  const CustomerInformation texts = DescribeCustomer(*account, backend::GetLoginType(), [](std::string& notices) {
+    std::string message;
+    return client::QueryImportantNotices(notices, message);
+  });
   CustomerInfoDialog dialog(nullptr, texts);
   dialog.ShowModal();
 }
@@ -250,7 +249,8 @@ bool Terminal::FirstLoginOfTheDay() {
 // The page is off unless the site is set ("Configs.ini", [InvestorService]
 // Address=https://...).
 void Terminal::StartInvestorServicePage() {
-  client::StartInvestorServiceThread(platform::ReadIniString("\\Config\\Configs.ini", "InvestorService", "Address", ""));
+  client::StartInvestorServiceThread(
+      platform::ReadIniString("\\Config\\Configs.ini", "InvestorService", "Address", ""));
 }
 
 bool Terminal::CreateMainFrame() {

@@ -21,14 +21,17 @@ UnlockPrompt::UnlockPrompt(wxWindow* parent, std::string password)
   sizer->Add(edit_, 0, wxEXPAND | wxLEFT | wxRIGHT, 8);
   sizer->Add(confirm, 0, wxALIGN_RIGHT | wxALL, 8);
   SetSizerAndFit(sizer);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-    if (edit_->Text() == password_) {
-      EndModal(wxID_OK);
-      return;
-    }
-    ui::ShowMessageBox(this, "交易密码不正确", "Quentara");
-    edit_->Edit()->SetFocus();
-  }, 1239);
+  Bind(
+      wxEVT_BUTTON,
+      [this](wxCommandEvent&) {
+        if (edit_->Text() == password_) {
+          EndModal(wxID_OK);
+          return;
+        }
+        ui::ShowMessageBox(this, "交易密码不正确", "Quentara");
+        edit_->Edit()->SetFocus();
+      },
+      1239);
 }
 
 }  // namespace shell

@@ -10,6 +10,7 @@
 #include <wx/button.h>
 #include <wx/listbox.h>
 #include <wx/msgdlg.h>
+// The generic dialog builds on the declarations of the native one.
 #include <wx/generic/msgdlgg.h>
 #include <wx/textctrl.h>
 
@@ -46,11 +47,21 @@ class TestApp : public wxApp {
 // The terminal with its shut-down steps recorded.
 class RecordingTerminal : public shell::Terminal {
  public:
-  void Logout() override { Note("logout", [this] { Terminal::Logout(); }); }
-  void StopEngine() override { Note("stop engine", [this] { Terminal::StopEngine(); }); }
-  void StopOrderModule() override { Note("stop order module", [this] { Terminal::StopOrderModule(); }); }
-  void StopCommunication() override { Note("stop communication", [this] { Terminal::StopCommunication(); }); }
-  void CloseLog() override { Note("close log", [this] { Terminal::CloseLog(); }); }
+  void Logout() override {
+    Note("logout", [this] { Terminal::Logout(); });
+  }
+  void StopEngine() override {
+    Note("stop engine", [this] { Terminal::StopEngine(); });
+  }
+  void StopOrderModule() override {
+    Note("stop order module", [this] { Terminal::StopOrderModule(); });
+  }
+  void StopCommunication() override {
+    Note("stop communication", [this] { Terminal::StopCommunication(); });
+  }
+  void CloseLog() override {
+    Note("close log", [this] { Terminal::CloseLog(); });
+  }
 
   std::vector<std::string> steps;
 
@@ -193,8 +204,8 @@ TEST_F(TerminalWindows, LogInSeeTheFrameCancelTheSettingsAndCloseInOrder) {
         // A limit buy of one lot, as the order panel lists it: the order
         // thread sends it and its result comes back on the frame's timer.
         backend::CGlobalStringList order;
-        for (const char* item : {"", "", "", "S", "cu2701", "0", "0", "0", "1", "80000", "81000101", "S001", "0",
-                                 "0", "", "0", "10001"}) {
+        for (const char* item :
+             {"", "", "", "S", "cu2701", "0", "0", "0", "1", "80000", "81000101", "S001", "0", "0", "", "0", "10001"}) {
           order.Append(item);
         }
         if (!terminal.Orders().SubmitOrder(order)) failure = "the order module refused the order";
@@ -225,8 +236,7 @@ TEST_F(TerminalWindows, LogInSeeTheFrameCancelTheSettingsAndCloseInOrder) {
           step = Step::kDone;
         }
         return;
-      case Step::kDone:
-        return;
+      case Step::kDone: return;
     }
   });
   driver.Start(100);
@@ -262,12 +272,12 @@ wxIMPLEMENT_APP_NO_MAIN(TestApp);
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   // A failed toolkit check ends the run instead of waiting on a dialog.
-  wxSetAssertHandler([](const wxString& file, int line, const wxString&, const wxString& condition,
-                        const wxString& message) {
-    std::fprintf(stderr, "%s:%d: %s %s\n", file.utf8_str().data(), line, condition.utf8_str().data(),
-                 message.utf8_str().data());
-    std::abort();
-  });
+  wxSetAssertHandler(
+      [](const wxString& file, int line, const wxString&, const wxString& condition, const wxString& message) {
+        std::fprintf(stderr, "%s:%d: %s %s\n", file.utf8_str().data(), line, condition.utf8_str().data(),
+                     message.utf8_str().data());
+        std::abort();
+      });
   if (!wxEntryStart(argc, argv)) {
     std::fprintf(stderr, "no display for the windows\n");
     return 1;

@@ -80,7 +80,8 @@ TEST(ConnectionState, LinesAndPanesByStateAndSlot) {
 
 TEST(TableRouting, APositionChangeReachesTheBarAndTheExerciseView) {
   using shell::TableView;
-  EXPECT_EQ(shell::RouteTableChange(5), (std::vector<TableView>{TableView::kPositionBar, TableView::kExerciseApplyView}));
+  EXPECT_EQ(shell::RouteTableChange(5),
+            (std::vector<TableView>{TableView::kPositionBar, TableView::kExerciseApplyView}));
   EXPECT_EQ(shell::RouteTableChange(1), std::vector<TableView>{TableView::kFundBar});
   EXPECT_EQ(shell::RouteTableChange(21), std::vector<TableView>{TableView::kExerciseOrdersView});
   EXPECT_TRUE(shell::RouteTableChange(14).empty());

@@ -1,3 +1,5 @@
+#include "shell/settings_areas.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +10,6 @@
 
 #include "platform/files.h"
 #include "platform/ini_file.h"
-#include "shell/settings_areas.h"
 
 namespace {
 

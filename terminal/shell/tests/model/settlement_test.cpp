@@ -81,8 +81,7 @@ TEST_F(StatementTest, AFailedQueryIsReportedAndStartUpGoesOn) {
   queryWorks = false;
   EXPECT_TRUE(shell::ConfirmSettlementStatementAtLogin(Account("2", "0"), 2, services));
   EXPECT_EQ(log, std::vector<std::string>{"结算单服务器未启动"});
-  EXPECT_EQ(messages,
-            std::vector<std::string>{"提示:查询结算单不成功，可能原因为结算单不存在或结算单服务器未启动。"});
+  EXPECT_EQ(messages, std::vector<std::string>{"提示:查询结算单不成功，可能原因为结算单不存在或结算单服务器未启动。"});
   EXPECT_TRUE(shown.empty());
 }
 
@@ -94,8 +93,8 @@ TEST(CustomerInformation, TextsFromTheLoginAnswerAndNoticesOnlyForTradingRole) {
     return true;
   };
   const shell::CustomerInformation texts = shell::DescribeCustomer(Account("0", "0", "1"), 2, notices);
-  EXPECT_EQ(texts, (shell::CustomerInformation{"张三", "10001", "强平", "12.34%", "127.0.0.1", "20260308",
-                                                "15:00:00", "单帐户版", "重要通知"}));
+  EXPECT_EQ(texts, (shell::CustomerInformation{"张三", "10001", "强平", "12.34%", "127.0.0.1", "20260308", "15:00:00",
+                                               "单帐户版", "重要通知"}));
   EXPECT_EQ(shell::DescribeCustomer(Account("0", "0", "1"), 1, notices)[8], "");
   EXPECT_EQ(shell::DescribeCustomer(Account("0", "0", "0"), 2, notices)[8], "");
   EXPECT_EQ(noticeQueries, 1);

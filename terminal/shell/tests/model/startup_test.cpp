@@ -87,13 +87,15 @@ TEST(Startup, EachFailingStepGivesItsMessageAndUndoesExactlyWhatStarted) {
       {"communication", {"message: 通讯模块启动失败", "stop order module", "close log"}},
       {"login", {"stop order module", "stop communication", "close log"}},
       {"engine", {"message: 启动计算引擎失败！", "logout", "stop order module", "stop communication", "close log"}},
-      {"quote servers", [&] {
+      {"quote servers",
+       [&] {
          std::vector<std::string> after{"message: 查询行情服务器失败"};
          after.insert(after.end(), fullShutdown.begin(), fullShutdown.end());
          return after;
        }()},
       {"statement", fullShutdown},
-      {"quote login", [&] {
+      {"quote login",
+       [&] {
          std::vector<std::string> after{"message: 行情登录失败"};
          after.insert(after.end(), fullShutdown.begin(), fullShutdown.end());
          return after;

@@ -15,9 +15,9 @@ inline constexpr int kDefaultLookId = 32848;
 
 // Colours as 0xRRGGBB.
 struct LookColours {
-  std::uint32_t background;      // frame and dock background
-  std::uint32_t caption;         // inactive bar captions
-  std::uint32_t activeCaption;   // the bar that has the focus
+  std::uint32_t background;     // frame and dock background
+  std::uint32_t caption;        // inactive bar captions
+  std::uint32_t activeCaption;  // the bar that has the focus
   std::uint32_t captionText;
   std::uint32_t activeCaptionText;
   std::uint32_t border;

@@ -11,7 +11,7 @@ namespace ui {
 
 struct PaneSpec {
   int id = 0;
-  int width = -1;  // negative: stretches
+  int width = -1;    // negative: stretches
   std::string text;  // GBK
 };
 

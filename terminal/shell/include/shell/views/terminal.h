@@ -77,9 +77,7 @@ class Terminal : public StartupServices, public client::ShellServices {
   void OnOrderResults(const backend::CGlobalStringList& result) override;
   void UpdateExchangeClockState(const backend::CGlobalStringList& exchangeState) override;
   std::string ProgramVersionText() const override { return version_; }
-  const client::TraderServerConfigData& TraderServerConfig() const override {
-    return settings_.records.traderServers;
-  }
+  const client::TraderServerConfigData& TraderServerConfig() const override { return settings_.records.traderServers; }
   const client::ProxyServerConfigData& ProxyServerConfig() const override { return settings_.records.proxy.server; }
 
  private:

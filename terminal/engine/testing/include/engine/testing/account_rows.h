@@ -9,9 +9,9 @@
 
 #include "backend/cx_data_set.h"
 #include "backend/data_set_block.h"
+#include "engine/reference_rows.h"
 #include "engine/row_field.h"
 #include "engine/trading_rows.h"
-#include "engine/reference_rows.h"
 
 namespace engine_testing {
 

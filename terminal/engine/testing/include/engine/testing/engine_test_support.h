@@ -101,10 +101,10 @@ class TestEngine : public engine::COperationEngine {
  public:
   ~TestEngine() override { StopDownloadThread(); }
 
+  using COperationEngine::lock_;
   using COperationEngine::OnGuiThread;
   using COperationEngine::RaiseChange;
   using COperationEngine::TableAt;
-  using COperationEngine::lock_;
 
   // What the download thread does when a download succeeds.
   void FinishDownload(engine::DownloadState state = engine::DownloadState::kDone) { SetDownloadState(state); }
@@ -164,19 +164,15 @@ class TestEngine : public engine::COperationEngine {
     Record("profit/loss delete", "", Lines(answer), false);
   }
   void ApplyConditionOrderAnswer(const View& answer) override { Record("condition add", "", Lines(answer), false); }
-  void ApplyConditionOrderChange(const View& answer) override {
-    Record("condition change", "", Lines(answer), false);
-  }
-  void ApplyConditionOrderCancel(const View& answer) override {
-    Record("condition cancel", "", Lines(answer), false);
-  }
+  void ApplyConditionOrderChange(const View& answer) override { Record("condition change", "", Lines(answer), false); }
+  void ApplyConditionOrderCancel(const View& answer) override { Record("condition cancel", "", Lines(answer), false); }
   void ApplyConditionOrderState(const View& answer) override { Record("condition state", "", Lines(answer), false); }
   void LoadProfitLossOrders(const View& answer) override { Record("profit/loss load", "", Lines(answer), false); }
   void LoadConditionOrders(const View& answer) override { Record("condition load", "", Lines(answer), false); }
   void LocalFeeRateAnswer(std::string_view exchangeCode, std::string_view seatCode, std::string_view contractCode,
                           std::string_view customer, backend::CxDataSet& answer) override {
-    Record("local fee rate", customer,
-           {std::string(exchangeCode), std::string(seatCode), std::string(contractCode)}, false);
+    Record("local fee rate", customer, {std::string(exchangeCode), std::string(seatCode), std::string(contractCode)},
+           false);
     answer.AddText(feeRateAnswer);
   }
   void OnPushLine(std::string_view line) override { pushLines.emplace_back(line); }
@@ -264,8 +260,8 @@ inline backend::RequestPtr MakeRequest(int functionNo, const std::vector<std::st
   backend::CxDataSet list;
   for (const std::string& parameter : parameters) list.AddText(parameter);
   std::string message;
-  backend::RequestPtr record = backend::BuildRequestCommand("请求", 1, 0, 2, "", "00-11-22-33-44-55", 1, functionNo,
-                                                            true, list, message);
+  backend::RequestPtr record =
+      backend::BuildRequestCommand("请求", 1, 0, 2, "", "00-11-22-33-44-55", 1, functionNo, true, list, message);
   EXPECT_NE(record, nullptr) << message;
   return record;
 }

@@ -12,8 +12,8 @@
 #include "backend/data_set_block.h"
 #include "engine/row_field.h"
 #include "engine/table_catalogue.h"
-#include "engine/trading_rows.h"
 #include "engine/testing/engine_test_support.h"
+#include "engine/trading_rows.h"
 
 namespace engine_test {
 
