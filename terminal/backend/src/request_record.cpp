@@ -7,11 +7,11 @@
 #include "backend/data_set_block.h"
 #include "backend/field_text.h"
 #include "platform/gbk.h"
+#include "protocol/function_numbers.h"
 
 namespace backend {
 namespace {
 
-constexpr int kCancelFunction = 5012;
 constexpr int kStatusField = 4;
 constexpr int kCodeField = 5;
 constexpr int kErrorTextField = 6;
@@ -113,8 +113,9 @@ bool SetRequestCommand(int index, RequestRecord& record, std::string text, int s
 
 bool AddCancelSubRequest(RequestRecord& record, const CxDataSet& parameters, std::string_view machineAddress,
                          int sequenceNo, int index) {
-  return SetRequestCommand(index, record, FormatRequestText(machineAddress, sequenceNo, kCancelFunction, parameters),
-                           sequenceNo, kCancelFunction, true);
+  const int function = protocol::function_no::kCancelOrder;
+  return SetRequestCommand(index, record, FormatRequestText(machineAddress, sequenceNo, function, parameters),
+                           sequenceNo, function, true);
 }
 
 AnswerStatus GetAnswerStatus(std::string_view statusLine) {

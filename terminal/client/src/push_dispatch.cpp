@@ -9,6 +9,7 @@
 #include "client/quote_subscription.h"
 #include "client/shell_services.h"
 #include "engine/operation_engine.h"
+#include "protocol/push_codes.h"
 
 namespace client {
 namespace {
@@ -78,19 +79,19 @@ void ReceivePump::DispatchPush(const backend::RequestRecord& record) {
   if (first == nullptr || first->answer.GetCount() == 0) return;
   const std::string_view line = backend::AnswerLine(*first, 0);
   switch (GetPushCode(line)) {
-    case push_code::kQuote: {
+    case protocol::push_code::kQuote: {
       backend::QuoteRecord quote;
       ParseQuotePush(line, quote);
       parts_.quotes->ApplyQuote(quote);
       break;
     }
-    case push_code::kOrder: handlers_.OnOrderPush(line); break;
-    case push_code::kCancel: handlers_.OnCancelPush(line); break;
-    case push_code::kTrade: handlers_.OnTradePush(line); break;
-    case push_code::kMessage: handlers_.OnMessagePush(line); break;
-    case push_code::kMessageBox: handlers_.OnMessageBoxPush(line); break;
-    case push_code::kExerciseOrder: handlers_.OnExerciseOrderPush(line); break;
-    case push_code::kExerciseCancel: handlers_.OnExerciseCancelPush(line); break;
+    case protocol::push_code::kOrderState: handlers_.OnOrderPush(line); break;
+    case protocol::push_code::kOrderCancel: handlers_.OnCancelPush(line); break;
+    case protocol::push_code::kTrade: handlers_.OnTradePush(line); break;
+    case protocol::push_code::kMessage: handlers_.OnMessagePush(line); break;
+    case protocol::push_code::kMessageBox: handlers_.OnMessageBoxPush(line); break;
+    case protocol::push_code::kExerciseOrderState: handlers_.OnExerciseOrderPush(line); break;
+    case protocol::push_code::kExerciseOrderCancel: handlers_.OnExerciseCancelPush(line); break;
     // Special-order, condition-order and profit/loss-order pushes are the
     // engine's alone.
     default: break;

@@ -2,12 +2,13 @@
 
 #include "client/operation_frame.h"
 #include "engine/operation_engine.h"
+#include "protocol/function_numbers.h"
 
 namespace client {
 namespace {
 
 constexpr Operation kSubscribeQuotation{.title = "注册行情",
-                                        .functionNo = kSubscribeQuotationFunction,
+                                        .functionNo = protocol::function_no::kSubscribeQuotation,
                                         .priority = kUrgentPriority,
                                         .singlePacket = true,
                                         .handlerTag = kSubscribeQuotationTag};

@@ -19,6 +19,8 @@
 #include "client/testing/recording_shell.h"
 #include "engine/testing/engine_test_support.h"
 #include "platform/message.h"
+#include "protocol/function_numbers.h"
+#include "protocol/push_codes.h"
 #include "quotes/quotation_ctrl.h"
 #include "quotes/watch_callback.h"
 
@@ -152,7 +154,7 @@ TEST_F(PumpTest, AnEmptyQueueClosesTheEnginesBatchOncePerEmptyCall) {
 
   // A push first: handled without closing the batch.
   engine.RaiseChange(engine::TableChangeRecord::Reload(engine::table_id::kTrades), false);
-  Push(PushLine(client::push_code::kSpecialOrder, {}));
+  Push(PushLine(protocol::push_code::kConditionOrder, {}));
   EXPECT_TRUE(pump.ProcessReceiveQueue());
   EXPECT_EQ(gui.ChangedTableIds().size(), 1u);
   EXPECT_FALSE(pump.ProcessReceiveQueue());
@@ -170,17 +172,17 @@ struct RouteCase {
 TEST_F(PumpTest, EachPushReachesTheEngineFirstAndThenItsHandler) {
   orderSide.orders[{"1", "OS1", "1001"}] = {"1001", "OS1", "S01", kCopper, "5", "70000"};
   const RouteCase cases[] = {
-      {client::push_code::kQuote, {{9, "1"}, {11, kCopper}, {12, "沪铜"}, {17, "70000"}}, {}, 0, 1},
-      {client::push_code::kOrder, {{9, "1001"}, {14, "a"}, {22, "5"}}, {client::kOrderLine}, 1, 0},
-      {client::push_code::kSpecialOrder, {{9, "1001"}}, {}, 0, 0},
-      {client::push_code::kCancel, {{9, "1001"}, {14, "d"}}, {client::kCancelLine}, 1, 0},
-      {client::push_code::kTrade, {{9, "1"}, {11, "1001"}, {37, "OS1"}, {22, "1"}}, {client::kTradeLine}, 1, 0},
-      {client::push_code::kMessage, {{9, "9"}, {17, "系统通知"}}, {client::kNoticeLine}, 0, 0},
-      {client::push_code::kMessageBox, {{8, "风控"}, {9, "请注意"}}, {client::kConnectionLine}, 0, 0},
-      {client::push_code::kConditionOrder, {{9, "1"}}, {}, 0, 0},
-      {client::push_code::kProfitLossOrder, {{14, "ZSZY"}}, {}, 0, 0},
-      {client::push_code::kExerciseOrder, {{9, "E1"}}, {client::kOrderLine}, 0, 0},
-      {client::push_code::kExerciseCancel, {{9, "E1"}}, {client::kCancelLine}, 0, 0},
+      {protocol::push_code::kQuote, {{9, "1"}, {11, kCopper}, {12, "沪铜"}, {17, "70000"}}, {}, 0, 1},
+      {protocol::push_code::kOrderState, {{9, "1001"}, {14, "a"}, {22, "5"}}, {client::kOrderLine}, 1, 0},
+      {protocol::push_code::kConditionOrder, {{14, "ZSZY"}}, {}, 0, 0},
+      {protocol::push_code::kOrderCancel, {{9, "1001"}, {14, "d"}}, {client::kCancelLine}, 1, 0},
+      {protocol::push_code::kTrade, {{9, "1"}, {11, "1001"}, {37, "OS1"}, {22, "1"}}, {client::kTradeLine}, 1, 0},
+      {protocol::push_code::kMessage, {{9, "9"}, {17, "系统通知"}}, {client::kNoticeLine}, 0, 0},
+      {protocol::push_code::kMessageBox, {{8, "风控"}, {9, "请注意"}}, {client::kConnectionLine}, 0, 0},
+      {protocol::push_code::kSpecialOrder, {{9, "1001"}}, {}, 0, 0},
+      {protocol::push_code::kSpecialOrderState, {{9, "1001"}}, {}, 0, 0},
+      {protocol::push_code::kExerciseOrderState, {{9, "E1"}}, {client::kOrderLine}, 0, 0},
+      {protocol::push_code::kExerciseOrderCancel, {{9, "E1"}}, {client::kCancelLine}, 0, 0},
       {16000, {{9, "1"}}, {}, 0, 0},
   };
   for (const RouteCase& c : cases) {
@@ -210,12 +212,12 @@ TEST_F(PumpTest, EachPushReachesTheEngineFirstAndThenItsHandler) {
 TEST_F(PumpTest, OrderAndCancelPushesTellTheOrderModuleAndTheOutputPane) {
   PushFields order{{9, "1001"}, {12, kCopper}, {14, "a"}, {15, "1"},   {17, "0"},    {19, "0"},  {21, "70000"},
                    {22, "5"},   {23, "0"},     {24, "2"}, {36, "S01"}, {40, "成功"}, {42, "OS1"}};
-  Push(PushLine(client::push_code::kOrder, order));
+  Push(PushLine(protocol::push_code::kOrderState, order));
   PushFields cancel = order;
   cancel[10] = "1";
   cancel[14] = "d";
   cancel[40] = "撤单成功";
-  Push(PushLine(client::push_code::kCancel, cancel));
+  Push(PushLine(protocol::push_code::kOrderCancel, cancel));
   EXPECT_TRUE(pump.ProcessReceiveQueue());
   EXPECT_TRUE(pump.ProcessReceiveQueue());
 
@@ -234,9 +236,9 @@ TEST_F(PumpTest, ATradePushFindsItsOrderByItsWholeNumberAndIsDroppedWithoutOne) 
   orderSide.orders[{"1", "OS1", orderNo}] = {orderNo, "OS1", "S01", kCopper, "5", "70000"};
   PushFields trade{{8, "8001"},   {9, "1"},  {11, orderNo}, {12, "p"},   {17, "0"},  {19, "0"},
                    {21, "70010"}, {22, "2"}, {23, "3"},     {36, "S01"}, {37, "OS1"}};
-  Push(PushLine(client::push_code::kTrade, trade));
+  Push(PushLine(protocol::push_code::kTrade, trade));
   trade[11] = "999";
-  Push(PushLine(client::push_code::kTrade, trade));
+  Push(PushLine(protocol::push_code::kTrade, trade));
   EXPECT_TRUE(pump.ProcessReceiveQueue());
   EXPECT_TRUE(pump.ProcessReceiveQueue());
 
@@ -252,19 +254,19 @@ TEST_F(PumpTest, ATradePushFindsItsOrderByItsWholeNumberAndIsDroppedWithoutOne) 
 
 TEST_F(PumpTest, ExercisePushesShowTheirCodesAsTexts) {
   Push(
-      PushLine(client::push_code::kExerciseOrder,
+      PushLine(protocol::push_code::kExerciseOrderState,
                {{9, "E1"}, {11, "m2609-C-3000"}, {12, "a"}, {13, "0"}, {14, "0"}, {15, "2"}, {29, "成功"}, {42, "1"}}));
-  Push(PushLine(client::push_code::kExerciseCancel, {{9, "E1"},
-                                                     {10, "1"},
-                                                     {11, "m2609-C-3000"},
-                                                     {12, "d"},
-                                                     {13, "1"},
-                                                     {14, "1"},
-                                                     {25, "x25"},
-                                                     {29, "撤单成功"},
-                                                     {31, "x31"},
-                                                     {42, "2"}}));
-  Push(PushLine(client::push_code::kExerciseOrder, {{9, "E2"}, {42, "3"}}));
+  Push(PushLine(protocol::push_code::kExerciseOrderCancel, {{9, "E1"},
+                                                            {10, "1"},
+                                                            {11, "m2609-C-3000"},
+                                                            {12, "d"},
+                                                            {13, "1"},
+                                                            {14, "1"},
+                                                            {25, "x25"},
+                                                            {29, "撤单成功"},
+                                                            {31, "x31"},
+                                                            {42, "2"}}));
+  Push(PushLine(protocol::push_code::kExerciseOrderState, {{9, "E2"}, {42, "3"}}));
   for (int item = 0; item < 3; ++item) EXPECT_TRUE(pump.ProcessReceiveQueue());
   EXPECT_EQ(Lines(),
             (std::vector<OutputLine>{
@@ -292,7 +294,7 @@ TEST_F(PumpTest, NoticesAreHeadedByTheirLevelAndShownOnlyToTheirAddressee) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.addressee) + "/" + c.level);
     shell.Clear();
-    Push(PushLine(client::push_code::kMessage, {{9, "0"}, {11, c.addressee}, {14, c.level}, {17, "收盘提醒"}}));
+    Push(PushLine(protocol::push_code::kMessage, {{9, "0"}, {11, c.addressee}, {14, c.level}, {17, "收盘提醒"}}));
     EXPECT_TRUE(pump.ProcessReceiveQueue());
     if (c.line) {
       EXPECT_EQ(Lines(), (std::vector<OutputLine>{{*c.line, client::kNoticeLine}}));
@@ -304,7 +306,7 @@ TEST_F(PumpTest, NoticesAreHeadedByTheirLevelAndShownOnlyToTheirAddressee) {
 
 TEST_F(PumpTest, OnceMessagesAndExchangeStatesAreShownOnceInTheRun) {
   auto message = [](const char* category, const char* exchange, const char* state, const char* text) {
-    return PushLine(client::push_code::kMessage, {{9, category}, {17, text}, {19, exchange}, {20, state}});
+    return PushLine(protocol::push_code::kMessage, {{9, category}, {17, text}, {19, exchange}, {20, state}});
   };
   Push(message("1", "", "", "欢迎"));
   Push(message("1", "", "", "欢迎"));
@@ -331,8 +333,8 @@ TEST_F(PumpTest, OnceMessagesAndExchangeStatesAreShownOnceInTheRun) {
 }
 
 TEST_F(PumpTest, AMessageBoxShowsAfterItsLineAndItsTimersDoNotReenterThePump) {
-  Push(PushLine(client::push_code::kMessageBox, {{8, "风控"}, {9, "请注意仓位"}}));
-  Push(PushLine(client::push_code::kMessage, {{9, "3"}, {17, "其他消息"}}));
+  Push(PushLine(protocol::push_code::kMessageBox, {{8, "风控"}, {9, "请注意仓位"}}));
+  Push(PushLine(protocol::push_code::kMessage, {{9, "3"}, {17, "其他消息"}}));
   std::vector<bool> nested;
   onBox = [&] { nested.push_back(pump.ProcessReceiveQueue()); };
 
@@ -386,12 +388,12 @@ TEST_F(PumpTest, TheSubscriptionsAnswerCommitsOrRollsBackWithoutALine) {
   subscriptions.SetSubscriptionList(slots);
   ASSERT_EQ(subscriptionsSent.size(), 1u);
 
-  Answer(client::kSubscribeQuotationFunction, client::kSubscribeQuotationTag, "A|sim|1|N|1|行情服务未就绪|");
+  Answer(protocol::function_no::kSubscribeQuotation, client::kSubscribeQuotationTag, "A|sim|1|N|1|行情服务未就绪|");
   EXPECT_FALSE(pump.ProcessReceiveQueue());
   EXPECT_EQ(subscriptionsSent.size(), 2u);  // sent once more
   EXPECT_TRUE(subscriptions.Busy());
 
-  Answer(client::kSubscribeQuotationFunction, client::kSubscribeQuotationTag, "A|sim|1|Y|0|");
+  Answer(protocol::function_no::kSubscribeQuotation, client::kSubscribeQuotationTag, "A|sim|1|Y|0|");
   EXPECT_TRUE(pump.ProcessReceiveQueue());
   EXPECT_FALSE(subscriptions.Busy());
   EXPECT_EQ(subscriptionsSent.size(), 2u);

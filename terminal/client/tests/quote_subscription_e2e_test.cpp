@@ -19,6 +19,7 @@
 #include "client/quote_subscription.h"
 #include "client/subscription_list.h"
 #include "client/testing/client_test_support.h"
+#include "protocol/function_numbers.h"
 #include "quotes/quotation_ctrl.h"
 #include "quotes/watch_callback.h"
 
@@ -121,7 +122,7 @@ TEST_F(QuoteSubscriptionEndToEnd, ThreeSubscribedContractsReceiveTheirQuotes) {
     EXPECT_GE(quote.fNewPrice, quote.fLowerLimitPrice);
     EXPECT_LE(quote.fNewPrice, quote.fUpperLimitPrice);
   }
-  const std::vector<std::string> subscriptionTexts = RequestsOf(client::kSubscribeQuotationFunction);
+  const std::vector<std::string> subscriptionTexts = RequestsOf(protocol::function_no::kSubscribeQuotation);
   ASSERT_FALSE(subscriptionTexts.empty());
   for (const std::string& text : subscriptionTexts) {
     const std::vector<std::string> fields = Fields(text);

@@ -17,21 +17,6 @@
 
 namespace client {
 
-// The push codes.
-namespace push_code {
-inline constexpr int kQuote = 15001;
-inline constexpr int kOrder = 15002;
-inline constexpr int kSpecialOrder = 15003;
-inline constexpr int kCancel = 15004;
-inline constexpr int kTrade = 15005;
-inline constexpr int kMessage = 15006;
-inline constexpr int kMessageBox = 15007;
-inline constexpr int kConditionOrder = 15008;
-inline constexpr int kProfitLossOrder = 15009;
-inline constexpr int kExerciseOrder = 15012;
-inline constexpr int kExerciseCancel = 15013;
-}  // namespace push_code
-
 class PushHandlers {
  public:
   // The account table decides which addressed notices are shown. The order

@@ -11,7 +11,6 @@
 
 namespace client {
 
-inline constexpr int kSubscribeQuotationFunction = 5450;
 // The handler tag of the subscription's record, spelt as the back end and
 // the shell have always known it.
 inline constexpr std::string_view kSubscribeQuotationTag = "_SubscibeQuotation";
