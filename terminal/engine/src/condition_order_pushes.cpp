@@ -8,6 +8,7 @@
 #include "engine/answer_fields.h"
 #include "engine/operation_engine_base.h"
 #include "order_updates.h"
+#include "protocol/function_numbers.h"
 
 namespace engine {
 namespace {
@@ -34,10 +35,11 @@ constexpr char kStatusDelimiter = '#';
 // Pushes whose text begins with this marker concern no table of the engine.
 constexpr std::string_view kIgnoredMarker = "WTHB";
 
-constexpr EngineRequest kConfirmAnswer{"条件单确认相应", 5482, AnswerForm::kSingleLine};
+constexpr EngineRequest kConfirmAnswer{"条件单确认相应", protocol::function_no::kConfirmConditionOrder,
+                                       AnswerForm::kSingleLine};
 constexpr std::string_view kChoiceCreateFailure = "时，创建请求命令失败！";
-constexpr EngineRequest kChoiceAnswer{"条件单选择操作", 5483, AnswerForm::kSingleLine, kChoiceCreateFailure,
-                                      kChoiceCreateFailure};
+constexpr EngineRequest kChoiceAnswer{"条件单选择操作", protocol::function_no::kChooseConditionOrderAction,
+                                      AnswerForm::kSingleLine, kChoiceCreateFailure, kChoiceCreateFailure};
 
 // The status between the first "#" of a marked text and the next "#" or
 // the text's end.

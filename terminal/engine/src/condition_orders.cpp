@@ -8,6 +8,7 @@
 #include "engine/answer_fields.h"
 #include "engine/operation_engine_base.h"
 #include "order_updates.h"
+#include "protocol/function_numbers.h"
 #include "row_changes.h"
 
 namespace engine {
@@ -23,7 +24,8 @@ constexpr std::string_view kCancelled = "d";
 constexpr std::string_view kTriggerMet = "1";
 
 constexpr std::string_view kTriggerMetQuestion = "下条件单时, 触发条件已经满足。是否继续？";
-constexpr EngineRequest kConfirmTriggered{"条件下单条件满足确认", 5477, AnswerForm::kSingleLine};
+constexpr EngineRequest kConfirmTriggered{"条件下单条件满足确认", protocol::function_no::kSendConditionOrder,
+                                          AnswerForm::kSingleLine};
 constexpr std::string_view kConfirmedText = "条件下单条件满足确认成功！";
 constexpr std::string_view kConfirmFailedText = "条件下单条件满足确认：";
 

@@ -9,26 +9,17 @@
 
 #include "backend/field_text.h"
 #include "engine/operation_engine.h"
+#include "protocol/push_codes.h"
 
 namespace engine {
 namespace {
 
 constexpr int kPushCodeField = 4;
-// A message push (15006) whose field 9 is 1 asks for everything again.
+// A message push whose field 9 is 1 asks for everything again.
 constexpr int kDownloadAgainField = 9;
 constexpr int kDownloadAgain = 1;
 
-namespace push_code {
-constexpr int kOrderState = 15002;
-constexpr int kConditionOrder = 15003;
-constexpr int kCancel = 15004;
-constexpr int kTrade = 15005;
-constexpr int kMessage = 15006;
-constexpr int kSpecialOrder = 15008;
-constexpr int kSpecialOrderState = 15009;
-constexpr int kExerciseOrder = 15012;
-constexpr int kExerciseCancel = 15013;
-}  // namespace push_code
+namespace push_code = protocol::push_code;
 
 // The number in field n of a pushed line, read without splitting the line
 // (a quote push has some sixty fields, and the dispatcher needs one or two).
@@ -41,7 +32,7 @@ std::optional<int> NumberField(std::string_view line, int n) {
 // a stale one is passed over; a fill carries its fill number, and a fill the
 // engine holds is passed over.
 bool ReplaysSafely(int code) {
-  return code == push_code::kOrderState || code == push_code::kCancel || code == push_code::kTrade;
+  return code == push_code::kOrderState || code == push_code::kOrderCancel || code == push_code::kTrade;
 }
 
 }  // namespace
@@ -89,16 +80,16 @@ void COperationEngine::OnPushLine(std::string_view line) {
   switch (*code) {
     case push_code::kOrderState: OnOrderStatePush(line); break;
     case push_code::kConditionOrder: OnConditionOrderPush(line); break;
-    case push_code::kCancel: OnCancelPush(line); break;
+    case push_code::kOrderCancel: OnCancelPush(line); break;
     case push_code::kTrade: OnTradePush(line); break;
     case push_code::kMessage:
       if (NumberField(line, kDownloadAgainField) == kDownloadAgain) RequestFullDownload();
       break;
     case push_code::kSpecialOrder: OnSpecialOrderPush(line); break;
     case push_code::kSpecialOrderState: OnSpecialOrderStatePush(line); break;
-    case push_code::kExerciseOrder: OnExerciseOrderPush(line); break;
-    case push_code::kExerciseCancel: OnExerciseCancelPush(line); break;
-    default: break;  // quotes (15001), 15007 and codes without a handler
+    case push_code::kExerciseOrderState: OnExerciseOrderPush(line); break;
+    case push_code::kExerciseOrderCancel: OnExerciseCancelPush(line); break;
+    default: break;  // quotes, message boxes and codes without a handler
   }
 }
 

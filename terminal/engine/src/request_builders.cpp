@@ -7,6 +7,7 @@
 
 #include "backend/field_text.h"
 #include "engine/operation_engine_base.h"
+#include "protocol/function_numbers.h"
 
 namespace engine {
 namespace {
@@ -14,28 +15,29 @@ namespace {
 using backend::AccountKey;
 using backend::RequestPtr;
 using enum AnswerForm;
+namespace fn = protocol::function_no;
 
 // The reference tables and the system date.
-constexpr EngineRequest kSystemDate{"查询系统日期", 5122, kSingleLine};
-constexpr EngineRequest kTradingParameter{"查询交易(结算)参数", 5127, kRows};
-constexpr EngineRequest kCloseStrategies{"查询平仓策略", 5131, kRows};
-constexpr EngineRequest kOrderTypes{"查询定单类型", 5323, kRows};
-constexpr EngineRequest kExchangeSeats{"查询交易所席位信息", 5454, kRows};
-constexpr EngineRequest kContracts{"查询合约", 5008, kRows};
+constexpr EngineRequest kSystemDate{"查询系统日期", fn::kQuerySystemDate, kSingleLine};
+constexpr EngineRequest kTradingParameter{"查询交易(结算)参数", fn::kQuerySettlementParams, kRows};
+constexpr EngineRequest kCloseStrategies{"查询平仓策略", fn::kQueryCloseStrategies, kRows};
+constexpr EngineRequest kOrderTypes{"查询定单类型", fn::kQueryOrderTypes, kRows};
+constexpr EngineRequest kExchangeSeats{"查询交易所席位信息", fn::kQueryExchangeSeats, kRows};
+constexpr EngineRequest kContracts{"查询合约", fn::kQueryContracts, kRows};
 // Each account's tables.
-constexpr EngineRequest kTradeCodes{"查询交易编码", 5300, kRows};
-constexpr EngineRequest kFunds{"查询资金", 5002, kSingleLine};
-constexpr EngineRequest kPositionDetails{"查询持仓明细", 5132, kRows};
-constexpr EngineRequest kCombinationDetails{"查询组合持仓明细", 5133, kRows};
-constexpr EngineRequest kTrades{"查询成交", 5003, kRows};
-constexpr EngineRequest kOrders{"查询综合委托", 5134, kRows};
-constexpr EngineRequest kExerciseOrders{"查询期权执行/放弃委托", 5246, kRows};
+constexpr EngineRequest kTradeCodes{"查询交易编码", fn::kQueryTradeCodes, kRows};
+constexpr EngineRequest kFunds{"查询资金", fn::kQueryFunds, kSingleLine};
+constexpr EngineRequest kPositionDetails{"查询持仓明细", fn::kQueryPositionDetails, kRows};
+constexpr EngineRequest kCombinationDetails{"查询组合持仓明细", fn::kQueryCombinationDetails, kRows};
+constexpr EngineRequest kTrades{"查询成交", fn::kQueryTrades, kRows};
+constexpr EngineRequest kOrders{"查询综合委托", fn::kQueryOrders, kRows};
+constexpr EngineRequest kExerciseOrders{"查询期权执行/放弃委托", fn::kQueryExerciseOrders, kRows};
 // Single rows.
 constexpr std::string_view kInitialCreateFailure = "时，初始化创建请求命令失败！";
-constexpr EngineRequest kExercisableQuantity{"查询期权可执行/放弃数量", 5242, kSingleLine};
-constexpr EngineRequest kFeeRate{"查询费率", 5016, kSingleLine, kInitialCreateFailure};
-constexpr EngineRequest kOptionParams{"查询期权相关参数", 5245, kSingleLine, kInitialCreateFailure};
-constexpr EngineRequest kLastPrices{"查询行情最新价", 5128, kSingleLine, kInitialCreateFailure};
+constexpr EngineRequest kExercisableQuantity{"查询期权可执行/放弃数量", fn::kQueryExercisableQuantity, kSingleLine};
+constexpr EngineRequest kFeeRate{"查询费率", fn::kQueryFeeRate, kSingleLine, kInitialCreateFailure};
+constexpr EngineRequest kOptionParams{"查询期权相关参数", fn::kQueryOptionParams, kSingleLine, kInitialCreateFailure};
+constexpr EngineRequest kLastPrices{"查询行情最新价", fn::kQueryLastPrice, kSingleLine, kInitialCreateFailure};
 
 // The fee-rate request's fourth parameter.
 constexpr std::string_view kFeeRateQueryKind = "1";
