@@ -2,6 +2,7 @@
 // and the routing of answers to the updates of the engine's tables.
 #include <algorithm>
 #include <array>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -9,36 +10,49 @@
 #include "backend/field_text.h"
 #include "backend/program_log.h"
 #include "engine/operation_engine.h"
+#include "protocol/function_numbers.h"
 
 namespace engine {
 namespace {
 
-constexpr int kFeeRateQuery = 5016;
-
-// Requests that change the account: refused while the engine downloads, and
-// their answers applied to the engine's tables.
-constexpr std::array kAccountChangingFunctions{5002, 5011, 5012, 5240, 5241, 5321, 5322, 5460, 5464,
-                                               5466, 5467, 5473, 5475, 5476, 5477, 5479, 5480, 5481};
-// Asynchronous queries whose answers reload a table.
-constexpr std::array kAsyncTableLoads{5474, 5478};
+namespace fn = protocol::function_no;
 
 constexpr std::string_view kNotStartedText = "计算前移未初始化！";
 
 // The longest texts taken from a request.
 constexpr std::size_t kFeeRateKeyLength = 29;
 constexpr std::size_t kStoredOrderNoLength = 29;
-// Fields 9 to 19 of a stored-order change (5460), each cut to the width of
-// the stored-order field it fills, terminator included.
+// Fields 9 to 19 of a stored-order change, each cut to the width of the
+// stored-order field it fills, terminator included.
 constexpr std::array<std::size_t, 11> kStoredOrderChangeWidths{16, 4, 16, 16, 32, 2, 2, 2, 8, 16, 8};
 constexpr int kStoredOrderChangeFirstField = 9;
+constexpr int kStoredOrderNoField = 9;
 
-bool Contains(std::span<const int> functions, int functionNo) {
-  return std::find(functions.begin(), functions.end(), functionNo) != functions.end();
+// The answers whose lines change the engine's tables. An account-changing
+// request is refused while the engine downloads, however it is sent, and its
+// answers are applied; a table load is refused and its answer applied only
+// when it is sent asynchronously.
+enum class AnswerKind { kAccountChange, kTableLoad };
+
+// One answered sub-request to apply.
+struct AnswerToApply {
+  const backend::SubRequest& subRequest;
+  backend::CxDataSetView lines;
+  // The customer of the slot the request went on.
+  std::string_view customer;
+  bool deliverAtOnce;
+};
+
+// Appliers of the updates that take the answer's lines, with the customer
+// and the delivery flag or alone.
+template <auto update>
+void ApplyForCustomer(COperationEngine& engine, const AnswerToApply& answer) {
+  (engine.*update)(answer.customer, answer.lines, answer.deliverAtOnce);
 }
-
-bool IsAccountChanging(int functionNo) { return Contains(kAccountChangingFunctions, functionNo); }
-
-bool IsAsyncApplied(int functionNo) { return IsAccountChanging(functionNo) || Contains(kAsyncTableLoads, functionNo); }
+template <auto update>
+void ApplyLines(COperationEngine& engine, const AnswerToApply& answer) {
+  (engine.*update)(answer.lines);
+}
 
 int FunctionOf(const backend::RequestRecord& record) {
   const backend::SubRequest* first = record.At(0);
@@ -55,6 +69,75 @@ std::string RequestField(const backend::SubRequest& subRequest, int n, std::size
 
 }  // namespace
 
+struct COperationEngine::AnswerRoute {
+  AnswerKind kind;
+  void (*apply)(COperationEngine& engine, const AnswerToApply& answer);
+};
+
+const COperationEngine::AnswerRoute* COperationEngine::FindAnswerRoute(int functionNo) {
+  using enum AnswerKind;
+  using Engine = COperationEngine;
+  static const std::map<int, AnswerRoute> routes{
+      {fn::kQueryFunds, {kAccountChange, ApplyForCustomer<&Engine::ApplyFundAnswer>}},
+      {fn::kSendOrder, {kAccountChange, ApplyForCustomer<&Engine::ApplyOrderAnswer>}},
+      {fn::kCancelOrder, {kAccountChange, ApplyForCustomer<&Engine::ApplyCancelAnswer>}},
+      {fn::kSendOptionsExerciseOrder, {kAccountChange, ApplyForCustomer<&Engine::OnExerciseOrderAnswer>}},
+      {fn::kCancelOptionsExerciseOrder, {kAccountChange, ApplyForCustomer<&Engine::OnExerciseCancelAnswer>}},
+      {fn::kSendSpecialOrder, {kAccountChange, ApplyForCustomer<&Engine::ApplySpecialOrderAnswer>}},
+      {fn::kCancelSpecialOrder, {kAccountChange, ApplyForCustomer<&Engine::ApplySpecialCancelAnswer>}},
+      // A stored-order change takes its fields from the request; a delete
+      // and a send name their stored order there.
+      {fn::kChangeStoredOrder,
+       {kAccountChange,
+        [](Engine& engine, const AnswerToApply& answer) {
+          std::vector<std::string> fields;
+          for (std::size_t k = 0; k < kStoredOrderChangeWidths.size(); ++k) {
+            fields.push_back(RequestField(answer.subRequest, kStoredOrderChangeFirstField + static_cast<int>(k),
+                                          kStoredOrderChangeWidths[k] - 1));
+          }
+          engine.ApplyStoredOrderChange(answer.customer, fields);
+        }}},
+      {fn::kAddStoredOrder,
+       {kAccountChange,
+        [](Engine& engine, const AnswerToApply& answer) {
+          engine.ApplyStoredOrderAdd(answer.customer, answer.lines);
+        }}},
+      {fn::kDeleteStoredOrder,
+       {kAccountChange,
+        [](Engine& engine, const AnswerToApply& answer) {
+          engine.ApplyStoredOrderDelete(answer.customer,
+                                        RequestField(answer.subRequest, kStoredOrderNoField, kStoredOrderNoLength));
+        }}},
+      {fn::kSendStoredOrder,
+       {kAccountChange,
+        [](Engine& engine, const AnswerToApply& answer) {
+          engine.ApplyStoredOrderSend(answer.customer, answer.lines,
+                                      RequestField(answer.subRequest, kStoredOrderNoField, kStoredOrderNoLength));
+        }}},
+      {fn::kSendProfitLossOrder, {kAccountChange, ApplyLines<&Engine::ApplyProfitLossOrderAdd>}},
+      {fn::kQueryProfitLossOrders,
+       {kTableLoad,
+        [](Engine& engine, const AnswerToApply& answer) {
+          engine.LoadProfitLossOrders(answer.lines);
+          engine.RaiseChange(TableChangeRecord::Reload(table_id::kProfitLossOrders), answer.deliverAtOnce);
+        }}},
+      {fn::kChangeProfitLossOrder, {kAccountChange, ApplyLines<&Engine::ApplyProfitLossOrderChange>}},
+      {fn::kDeleteProfitLossOrder, {kAccountChange, ApplyLines<&Engine::ApplyProfitLossOrderDelete>}},
+      {fn::kSendConditionOrder, {kAccountChange, ApplyLines<&Engine::ApplyConditionOrderAnswer>}},
+      {fn::kQueryConditionOrders,
+       {kTableLoad,
+        [](Engine& engine, const AnswerToApply& answer) {
+          engine.LoadConditionOrders(answer.lines);
+          engine.RaiseChange(TableChangeRecord::Reload(table_id::kConditionOrders), answer.deliverAtOnce);
+        }}},
+      {fn::kChangeConditionOrder, {kAccountChange, ApplyLines<&Engine::ApplyConditionOrderChange>}},
+      {fn::kCancelConditionOrder, {kAccountChange, ApplyLines<&Engine::ApplyConditionOrderCancel>}},
+      {fn::kUpdateConditionOrderState, {kAccountChange, ApplyLines<&Engine::ApplyConditionOrderState>}},
+  };
+  const auto route = routes.find(functionNo);
+  return route == routes.end() ? nullptr : &route->second;
+}
+
 bool COperationEngine::CheckBusy(std::string& error) const {
   switch (engineState_.load()) {
     case EngineState::kReconnectDownload: error = kReconnectBusyText; return false;
@@ -66,35 +149,37 @@ bool COperationEngine::CheckBusy(std::string& error) const {
 
 bool COperationEngine::SendRequest(backend::RequestRecord& record, std::string& error) {
   const int functionNo = FunctionOf(record);
-  if (functionNo == kFeeRateQuery) {
+  if (functionNo == fn::kQueryFeeRate) {
     AnswerFeeRateLocally(record);
     return true;
   }
-  if (!IsAccountChanging(functionNo)) return SendSync(record, error);
+  const AnswerRoute* route = FindAnswerRoute(functionNo);
+  if (route == nullptr || route->kind != AnswerKind::kAccountChange) return SendSync(record, error);
   if (!CheckBusy(error) || !SendSync(record, error)) return false;
   // The request went out: its caller sees the outcome in the record. A
   // download that began meanwhile brings what the answer tells.
   std::lock_guard applying(applyLock_);
-  if (engineState_.load() == EngineState::kReady) ApplyAnswers(record, false);
+  if (engineState_.load() == EngineState::kReady) ApplyAnswers(record, *route, false);
   return true;
 }
 
 int COperationEngine::SendRequestAsync(backend::RequestPtr& record, std::string& error) {
   if (!record) return -1;
   const int functionNo = FunctionOf(*record);
-  if (functionNo == kFeeRateQuery) {
+  if (functionNo == fn::kQueryFeeRate) {
     if (!CheckBusy(error)) return -1;
     AnswerFeeRateLocally(*record);
     return 1;
   }
-  if (IsAsyncApplied(functionNo) && !CheckBusy(error)) return -1;
+  if (FindAnswerRoute(functionNo) != nullptr && !CheckBusy(error)) return -1;
   return SendAsync(record, error) ? 0 : -1;
 }
 
 void COperationEngine::OnAsyncAnswer(const backend::RequestRecord& record) {
   std::lock_guard applying(applyLock_);
-  if (!IsAsyncApplied(FunctionOf(record)) || engineState_.load() != EngineState::kReady) return;
-  ApplyAnswers(record, true);
+  const AnswerRoute* route = FindAnswerRoute(FunctionOf(record));
+  if (route == nullptr || engineState_.load() != EngineState::kReady) return;
+  ApplyAnswers(record, *route, true);
 }
 
 void COperationEngine::OnPushData(const backend::RequestRecord& record) {
@@ -144,7 +229,8 @@ void COperationEngine::AnswerFeeRateLocally(backend::RequestRecord& record) {
   ++record.done;
 }
 
-void COperationEngine::ApplyAnswers(const backend::RequestRecord& record, bool deliverAtOnce) {
+void COperationEngine::ApplyAnswers(const backend::RequestRecord& record, const AnswerRoute& route,
+                                    bool deliverAtOnce) {
   if (record.errorFlag != 0) {
     WriteLog(record.errorText.c_str(), 1);
     return;
@@ -157,49 +243,8 @@ void COperationEngine::ApplyAnswers(const backend::RequestRecord& record, bool d
       WriteLog(message.c_str(), 1);
       continue;
     }
-    ApplyAnswer(FunctionOf(record), *record.At(index), customer, deliverAtOnce);
-  }
-}
-
-void COperationEngine::ApplyAnswer(int functionNo, const backend::SubRequest& subRequest, std::string_view customer,
-                                   bool deliverAtOnce) {
-  const backend::CxDataSetView answer = subRequest.answer.View();
-  switch (functionNo) {
-    case 5002: ApplyFundAnswer(customer, answer, deliverAtOnce); break;
-    case 5011: ApplyOrderAnswer(customer, answer, deliverAtOnce); break;
-    case 5012: ApplyCancelAnswer(customer, answer, deliverAtOnce); break;
-    case 5240: OnExerciseOrderAnswer(customer, answer, deliverAtOnce); break;
-    case 5241: OnExerciseCancelAnswer(customer, answer, deliverAtOnce); break;
-    case 5321: ApplySpecialOrderAnswer(customer, answer, deliverAtOnce); break;
-    case 5322: ApplySpecialCancelAnswer(customer, answer, deliverAtOnce); break;
-    case 5460: {
-      std::vector<std::string> fields;
-      for (std::size_t k = 0; k < kStoredOrderChangeWidths.size(); ++k) {
-        fields.push_back(RequestField(subRequest, kStoredOrderChangeFirstField + static_cast<int>(k),
-                                      kStoredOrderChangeWidths[k] - 1));
-      }
-      ApplyStoredOrderChange(customer, fields);
-      break;
-    }
-    case 5464: ApplyStoredOrderAdd(customer, answer); break;
-    case 5466: ApplyStoredOrderDelete(customer, RequestField(subRequest, 9, kStoredOrderNoLength)); break;
-    case 5467: ApplyStoredOrderSend(customer, answer, RequestField(subRequest, 9, kStoredOrderNoLength)); break;
-    case 5473: ApplyProfitLossOrderAdd(answer); break;
-    case 5474:
-      LoadProfitLossOrders(answer);
-      RaiseChange(TableChangeRecord::Reload(table_id::kProfitLossOrders), deliverAtOnce);
-      break;
-    case 5475: ApplyProfitLossOrderChange(answer); break;
-    case 5476: ApplyProfitLossOrderDelete(answer); break;
-    case 5477: ApplyConditionOrderAnswer(answer); break;
-    case 5478:
-      LoadConditionOrders(answer);
-      RaiseChange(TableChangeRecord::Reload(table_id::kConditionOrders), deliverAtOnce);
-      break;
-    case 5479: ApplyConditionOrderChange(answer); break;
-    case 5480: ApplyConditionOrderCancel(answer); break;
-    case 5481: ApplyConditionOrderState(answer); break;
-    default: break;
+    const backend::SubRequest& subRequest = *record.At(index);
+    route.apply(*this, {subRequest, subRequest.answer.View(), customer, deliverAtOnce});
   }
 }
 

@@ -294,11 +294,13 @@ class COperationEngine : public COperationEngineBase {
   std::mutex applyLock_;
 
   void AnswerFeeRateLocally(backend::RequestRecord& record);
-  // Tests and applies every answered sub-request of an account-changing
-  // request.
-  void ApplyAnswers(const backend::RequestRecord& record, bool deliverAtOnce);
-  void ApplyAnswer(int functionNo, const backend::SubRequest& subRequest, std::string_view customer,
-                   bool deliverAtOnce);
+  // The table from function number to the update of the engine's tables
+  // that its answers get; null for a number whose answers change none.
+  struct AnswerRoute;
+  static const AnswerRoute* FindAnswerRoute(int functionNo);
+  // Tests every answered sub-request of a request and applies it by its
+  // route.
+  void ApplyAnswers(const backend::RequestRecord& record, const AnswerRoute& route, bool deliverAtOnce);
   // One send callback's call, its failure logged.
   template <typename Callback, typename Record>
   bool Send(const Callback& send, Record& record, std::string& error);
