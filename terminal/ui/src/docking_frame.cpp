@@ -126,7 +126,7 @@ bool DockingFrame::IsBarOpen(int id) const {
 bool DockingFrame::IsBarInFront(int id) const {
   if (!IsBarOpen(id)) return false;
   const QDockWidget* dock = Bar(id);
-  if (dock->isFloating() || tabifiedDockWidgets(const_cast<QDockWidget*>(dock)).isEmpty()) return true;
+  if (dock->isFloating() || TabGroupOf(id).size() == 1) return true;
   // The tab bar of the group shows the bar's title on its current tab.
   for (const QTabBar* tabs : findChildren<QTabBar*>(Qt::FindDirectChildrenOnly)) {
     for (int i = 0; i < tabs->count(); ++i) {
@@ -157,8 +157,10 @@ void DockingFrame::ToggleBar(int id) {
 std::vector<int> DockingFrame::TabGroupOf(int id) const {
   QDockWidget* dock = Bar(id);
   if (dock == nullptr) return {};
-  const QList<QDockWidget*> others = tabifiedDockWidgets(dock);
-  if (others.isEmpty()) return {id};
+  // A closed bar keeps its place in the group but has no tab.
+  QList<QDockWidget*> others = tabifiedDockWidgets(dock);
+  others.removeIf([](const QDockWidget* other) { return other->isHidden(); });
+  if (others.isEmpty() || dock->isHidden()) return {id};
   for (const QTabBar* tabs : findChildren<QTabBar*>(Qt::FindDirectChildrenOnly)) {
     std::vector<int> group;
     bool holds = false;

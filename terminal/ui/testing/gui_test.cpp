@@ -87,15 +87,26 @@ void WhenShown(const QString& objectName, std::function<void(QWidget* window)> a
       timeout);
 }
 
+// Presses the answer on the box shown, if any; true when there was one.
+bool AnswerShownBox(Answer answer, const std::function<void(const std::string& text)>& seen) {
+  QMessageBox* box = ShownMessageBox();
+  if (box == nullptr) return false;
+  if (seen) seen(BoxText(box));
+  PressBoxButton(box, answer);
+  return true;
+}
+
 void WhenMessageBox(Answer answer, std::function<void(const std::string& text)> seen,
                     std::chrono::milliseconds timeout) {
+  Watch([answer, seen = std::move(seen)] { return AnswerShownBox(answer, seen); }, timeout);
+}
+
+void WhenMessageBoxes(Answer answer, std::function<void(const std::string& text)> seen,
+                      std::chrono::milliseconds timeout) {
   Watch(
       [answer, seen = std::move(seen)] {
-        QMessageBox* box = ShownMessageBox();
-        if (box == nullptr) return false;
-        if (seen) seen(BoxText(box));
-        PressBoxButton(box, answer);
-        return true;
+        AnswerShownBox(answer, seen);
+        return false;
       },
       timeout);
 }

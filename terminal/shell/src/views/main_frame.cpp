@@ -195,7 +195,7 @@ void MainFrame::BuildMenu() {
   }
 }
 
-QWidget* MainFrame::BarContent(const ui::BarSpec& spec) {
+QWidget* MainFrame::MakeBarContent(const ui::BarSpec& spec) {
   if (spec.id == kOutputBarId) {
     auto* holder = new QWidget;
     outputList_ = new QListWidget(holder);
@@ -220,7 +220,7 @@ QWidget* MainFrame::BarContent(const ui::BarSpec& spec) {
 void MainFrame::BuildBars() {
   for (const ui::BarSpec& spec : kBars) {
     if (spec.id == bar::kAccountStatus && context_.role != 1) continue;
-    AddBar(spec, BarContent(spec));
+    AddBar(spec, MakeBarContent(spec));
   }
   FinishDefaultLayout();
   // A bar's menu check follows whether it is open.
@@ -351,8 +351,10 @@ QAction* MainFrame::CommandAction(int commandId) const {
 }
 
 void MainFrame::RunCommand(int id) {
-  if (const QAction* action = CommandAction(id); action != nullptr && action->property("bar").toInt() != 0) {
-    ToggleBar(action->property("bar").toInt());
+  if (QAction* action = CommandAction(id); action != nullptr && action->property("bar").toInt() != 0) {
+    const int barId = action->property("bar").toInt();
+    ToggleBar(barId);
+    action->setChecked(IsBarOpen(barId));
     return;
   }
   if (ui::IsLookId(id)) {

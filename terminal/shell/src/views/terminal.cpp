@@ -157,6 +157,8 @@ Terminal::Terminal()
 }
 
 Terminal::~Terminal() {
+  // The frame works with what this owns: it goes first.
+  delete frame_;
   lifecycle_.Shutdown();
   quotes::TheQuoteObject().SetQuoteSubscriber(nullptr);
   client::InstallShellServices(nullptr);

@@ -43,6 +43,11 @@ void CancelWatches();
 void WhenMessageBox(Answer answer, std::function<void(const std::string& text)> seen = {},
                     std::chrono::milliseconds timeout = kDefaultWait);
 
+// Answers every message box that shows with the button, until the time is
+// up or the watches are cancelled; `seen` gets each text.
+void WhenMessageBoxes(Answer answer, std::function<void(const std::string& text)> seen = {},
+                      std::chrono::milliseconds timeout = kDefaultWait);
+
 // Saves what the window shows as a PNG file; false when it could not.
 bool SaveWindowPng(QWidget* window, const std::string& path);
 // Saves what the window shows as "<name>.png" in the screenshot folder
