@@ -342,7 +342,9 @@ std::string MainFrame::RegisterHotKey() {
   hotKey_.Unregister();
   const HotKeySettings& settings = context_.settings->records.hotKey;
   if (!settings.use) return {};
-  return ui::HotKeyProblemText(hotKey_.Register(settings.modifiers, settings.virtualKey));
+  const std::string problem = ui::HotKeyProblemText(hotKey_.Register(settings.modifiers, settings.virtualKey));
+  if (!problem.empty()) context_.output->Push(client::kNoticeLine, StampOutputLine(platform::LocalNow(), problem));
+  return problem;
 }
 
 QAction* MainFrame::CommandAction(int commandId) const {
@@ -370,8 +372,7 @@ void MainFrame::RunCommand(int id) {
     case command::kSettings: {
       SettingsSheet sheet(this, "系统设置", kCommunicationPages | kOtherPages, *context_.registry);
       sheet.exec();
-      const std::string problem = RegisterHotKey();
-      if (!problem.empty()) context_.output->Push(client::kNoticeLine, StampOutputLine(platform::LocalNow(), problem));
+      RegisterHotKey();
       return;
     }
     case command::kHelp: {

@@ -17,6 +17,7 @@
 
 #include "client/shell_services.h"
 #include "order_module/order_module.h"
+#include "platform/ini_file.h"
 #include "shell/frame_routing.h"
 #include "shell/testing/terminal_session.h"
 #include "ui/dialog_base.h"
@@ -211,9 +212,15 @@ TEST_F(MainFrameSession, LogsInShowsTheBarsInTheirGroupsRoutesToTheViewsAndClose
 }
 
 TEST_F(MainFrameSession, TheHotKeyHidesAndRestoresAsTheTrayDoesAndTheLockAsksForThePassword) {
+  const std::string sysParam = (folder_ / "Config" / "SysParam.ini").string();
+  platform::WriteIniString(sysParam, "SysHotKey", "UseHotKey", "1");
+  platform::WriteIniString(sysParam, "SysHotKey", "key", "81");
+  platform::WriteIniString(sysParam, "SysHotKey", "Mod", "3");
   shell::Terminal terminal;
   ASSERT_TRUE(shell::testing::StartLoggedIn(terminal));
   MainFrame* frame = terminal.Frame();
+  // The offscreen platform is no X11 desktop: the output pane says so.
+  EXPECT_TRUE(shell::testing::WaitForOutputLine(*frame, "当前桌面不支持全局热键。"));
 
   frame->OnHotKey();
   EXPECT_EQ(frame->HideStateNow(), shell::WindowState::kHiddenUnlocked);

@@ -134,7 +134,8 @@ class MainFrame : public ui::DockingFrame {
 
   int LookId() const { return lookId_; }
   void SetLook(int lookId);
-  // Registers the hide hot key from the settings; why not, when it failed.
+  // Registers the hide hot key from the settings; why not, when it failed
+  // (also said in the output pane).
   std::string RegisterHotKey();
 
   // The menu command's action (null for none), and running a command as
