@@ -20,6 +20,7 @@
 #include "platform/ini_file.h"
 #include "shell/frame_routing.h"
 #include "shell/testing/terminal_session.h"
+#include "ui/context_menus.h"
 #include "ui/dialog_base.h"
 #include "ui/gbk_text.h"
 #include "ui/order_form.h"
@@ -132,6 +133,13 @@ TEST_F(MainFrameSession, LogsInShowsTheBarsInTheirGroupsRoutesToTheViewsAndClose
   }
   EXPECT_EQ(frame->PaneText(shell::kTradingStatePane).rfind("交易:", 0), 0u);
   EXPECT_TRUE(order_module::TheOrderModule().IsRunning());
+  // The grids' sort and filter menu is there by name from the start.
+  const std::unique_ptr<QMenu> filter = ui::TheContextMenus().Create("过滤菜单");
+  ASSERT_NE(filter, nullptr);
+  std::vector<std::pair<int, std::string>> items;
+  for (const QAction* action : filter->actions()) items.emplace_back(ui::CommandOf(action), ui::ToGbk(action->text()));
+  EXPECT_EQ(items, (std::vector<std::pair<int, std::string>>{
+                       {61508, "&S升序"}, {61509, "&O降序"}, {61510, "&F设置过滤..."}, {61511, "&C清除过滤"}}));
 
   // The market gateway's line comes once the engine listens; the market
   // window once the contracts are in.
