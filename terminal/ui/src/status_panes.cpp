@@ -1,5 +1,8 @@
 #include "ui/status_panes.h"
 
+#include <algorithm>
+
+#include "ui/colours_fonts.h"
 #include "ui/gbk_text.h"
 
 namespace ui {
@@ -12,7 +15,8 @@ StatusPanes::StatusPanes(QWidget* parent, const std::vector<PaneSpec>& panes) : 
       label->setMinimumWidth(1);
       addWidget(label, 1);
     } else {
-      label->setFixedWidth(spec.width);
+      // At least as wide as its first text in this desktop's font.
+      label->setFixedWidth(std::max(spec.width, TextWidth(label->font(), spec.text) + 8));
       addPermanentWidget(label);
     }
     panes_.emplace_back(spec.id, label);

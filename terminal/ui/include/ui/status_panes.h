@@ -10,7 +10,7 @@ namespace ui {
 
 struct PaneSpec {
   int id = 0;
-  int width = -1;    // negative: stretches
+  int width = -1;    // negative: stretches; else at least its text's width
   std::string text;  // GBK
 };
 
