@@ -1,56 +1,45 @@
 #include "ui/gbk_text.h"
 
-#include <wx/strconv.h>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace ui {
 namespace {
 
-// GB18030 reads every GBK byte pair as GBK does and never fails on the
-// few extra characters, so one converter serves both directions.
-wxCSConv& GbkConverter() {
-  static wxCSConv converter("GB18030");
-  return converter;
-}
-
-bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
+// The length of the text without a character cut off at its end: GBK and
+// GB18030 characters are one byte below 0x80, four when the second byte is a
+// digit, else two.
+std::size_t CompleteLength(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const unsigned char byte = static_cast<unsigned char>(text[at]);
+    std::size_t length = 1;
+    if (byte >= 0x80) {
+      const bool fourBytes = at + 1 < text.size() && text[at + 1] >= '0' && text[at + 1] <= '9';
+      length = fourBytes ? 4 : 2;
+    }
+    if (at + length > text.size()) return at;
+    at += length;
   }
-  return true;
+  return at;
 }
 
 }  // namespace
 
-wxString FromGbk(std::string_view text) {
-  if (IsAscii(text)) return wxString::FromAscii(text.data(), text.size());
-  wxString whole(text.data(), GbkConverter(), text.size());
-  if (!whole.empty()) return whole;
-  // A broken pair: convert character by character, so one bad byte costs
-  // one character only.
-  wxString result;
-  for (std::size_t at = 0; at < text.size();) {
-    const unsigned char byte = static_cast<unsigned char>(text[at]);
-    const std::size_t length = (byte >= 0x81 && byte <= 0xFE && at + 1 < text.size()) ? 2 : 1;
-    const wxString piece(text.data() + at, GbkConverter(), length);
-    if (byte < 0x80) {
-      result += static_cast<wxChar>(byte);
-    } else {
-      result += piece.empty() ? wxString(wxUniChar(0xFFFD)) : piece;
-    }
-    at += length;
-  }
+QString FromGbk(std::string_view text) {
+  const std::size_t complete = CompleteLength(text);
+  // GB18030 reads every GBK byte pair as GBK does, and the few extra
+  // characters too. Each call has its own decoder: they keep state.
+  QStringDecoder decoder("GB18030", QStringConverter::Flag::Stateless);
+  QString result = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(complete)));
+  if (complete < text.size()) result += QChar(QChar::ReplacementCharacter);
   return result;
 }
 
-std::string ToGbk(const wxString& text) {
-  const wxCharBuffer bytes = text.mb_str(GbkConverter());
-  if (bytes.length() > 0 || text.empty()) return std::string(bytes.data(), bytes.length());
-  std::string result;
-  for (const wxUniChar c : text) {
-    const wxCharBuffer one = wxString(c).mb_str(GbkConverter());
-    result += one.length() > 0 ? std::string(one.data(), one.length()) : std::string("?");
-  }
-  return result;
+std::string ToGbk(const QString& text) {
+  QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+  const QByteArray bytes = encoder.encode(text);
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 }  // namespace ui

@@ -1,26 +1,50 @@
 #include "ui/global_hot_key.h"
 
-#include <X11/XKBlib.h>
-#include <X11/Xlib.h>
 #include <X11/keysym.h>
+#include <xcb/xcb.h>
 
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdlib>
-#include <initializer_list>
+#include <memory>
 
 namespace ui {
 namespace {
 
-bool grabRefused = false;
+// X11's modifier bits.
+constexpr std::uint16_t kShiftMask = XCB_MOD_MASK_SHIFT;
+constexpr std::uint16_t kLockMask = XCB_MOD_MASK_LOCK;
+constexpr std::uint16_t kControlMask = XCB_MOD_MASK_CONTROL;
+constexpr std::uint16_t kAltMask = XCB_MOD_MASK_1;
+constexpr std::uint16_t kNumLockMask = XCB_MOD_MASK_2;
+// The lock modifiers a grab must ignore: Caps Lock, Num Lock and both.
+constexpr std::uint16_t kLockVariants[] = {0, kLockMask, kNumLockMask, kLockMask | kNumLockMask};
 
-int NoteGrabError(Display*, XErrorEvent* error) {
-  if (error->error_code == BadAccess) grabRefused = true;
-  return 0;
+xcb_connection_t* ToolkitConnection() {
+  auto* x11 = qApp == nullptr ? nullptr : qApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 == nullptr ? nullptr : x11->connection();
 }
 
-Display* AsDisplay(void* display) { return static_cast<Display*>(display); }
+xcb_window_t RootWindow(xcb_connection_t* connection) {
+  return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+}
 
-// The lock modifiers a grab must ignore: Caps Lock, Num Lock (Mod2) and both.
-constexpr unsigned int kLockVariants[] = {0, LockMask, Mod2Mask, LockMask | Mod2Mask};
+// The first key code whose mapping holds the symbol; 0 when none does.
+std::uint8_t KeyCodeOf(xcb_connection_t* connection, unsigned long sym) {
+  const xcb_setup_t* setup = xcb_get_setup(connection);
+  const int count = setup->max_keycode - setup->min_keycode + 1;
+  const auto cookie = xcb_get_keyboard_mapping(connection, setup->min_keycode, static_cast<std::uint8_t>(count));
+  std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> reply(
+      xcb_get_keyboard_mapping_reply(connection, cookie, nullptr), &std::free);
+  if (!reply) return 0;
+  const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply.get());
+  const int perCode = reply->keysyms_per_keycode;
+  const int length = xcb_get_keyboard_mapping_keysyms_length(reply.get());
+  for (int i = 0; i < length; ++i) {
+    if (syms[i] == sym) return static_cast<std::uint8_t>(setup->min_keycode + i / perCode);
+  }
+  return 0;
+}
 
 }  // namespace
 
@@ -61,66 +85,79 @@ std::string HotKeyProblemText(HotKeyResult result) {
   return {};
 }
 
+std::uint16_t X11ModifiersOf(int modifiers) {
+  std::uint16_t mask = 0;
+  if (modifiers & kHotKeyAlt) mask |= kAltMask;
+  if (modifiers & kHotKeyControl) mask |= kControlMask;
+  if (modifiers & kHotKeyShift) mask |= kShiftMask;
+  return mask;
+}
+
+GlobalHotKey::GlobalHotKey(std::function<void()> pressed) : pressed_(std::move(pressed)) {}
+
 GlobalHotKey::~GlobalHotKey() {
   Unregister();
-  if (display_ != nullptr) XCloseDisplay(AsDisplay(display_));
+  if (filtering_ && QCoreApplication::instance() != nullptr) {
+    QCoreApplication::instance()->removeNativeEventFilter(this);
+  }
 }
 
 HotKeyResult GlobalHotKey::Register(int modifiers, int virtualKey) {
   Unregister();
-  const char* session = std::getenv("XDG_SESSION_TYPE");
-  if (session != nullptr && std::string(session) == "wayland") return HotKeyResult::kNoDisplay;
-  if (display_ == nullptr) display_ = XOpenDisplay(nullptr);
-  if (display_ == nullptr) return HotKeyResult::kNoDisplay;
-  Display* display = AsDisplay(display_);
+  xcb_connection_t* connection = ToolkitConnection();
+  if (connection == nullptr) return HotKeyResult::kNoDisplay;
   const unsigned long sym = KeySymOfVirtualKey(virtualKey);
-  const KeyCode code = sym == 0 ? 0 : XKeysymToKeycode(display, sym);
+  const std::uint8_t code = sym == 0 ? 0 : KeyCodeOf(connection, sym);
   if (code == 0) return HotKeyResult::kUnknownKey;
 
-  unsigned int mask = 0;
-  if (modifiers & kHotKeyAlt) mask |= Mod1Mask;
-  if (modifiers & kHotKeyControl) mask |= ControlMask;
-  if (modifiers & kHotKeyShift) mask |= ShiftMask;
-
-  const Window root = DefaultRootWindow(display);
-  XSync(display, False);
-  grabRefused = false;
-  XErrorHandler previous = XSetErrorHandler(NoteGrabError);
-  for (const unsigned int lock : kLockVariants) {
-    XGrabKey(display, code, mask | lock, root, False, GrabModeAsync, GrabModeAsync);
+  const std::uint16_t mask = X11ModifiersOf(modifiers);
+  const xcb_window_t root = RootWindow(connection);
+  bool refused = false;
+  for (const std::uint16_t lock : kLockVariants) {
+    const auto cookie =
+        xcb_grab_key_checked(connection, 1, root, mask | lock, code, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    if (xcb_generic_error_t* error = xcb_request_check(connection, cookie)) {
+      refused = true;
+      std::free(error);
+    }
   }
-  XSync(display, False);
-  XSetErrorHandler(previous);
   keyCode_ = code;
   modifiers_ = mask;
-  if (grabRefused) {
+  if (refused) {
     Unregister();
     return HotKeyResult::kTaken;
   }
-  XSelectInput(display, root, KeyPressMask);
+  if (!filtering_) {
+    QCoreApplication::instance()->installNativeEventFilter(this);
+    filtering_ = true;
+  }
   return HotKeyResult::kRegistered;
 }
 
 void GlobalHotKey::Unregister() {
-  if (display_ == nullptr || keyCode_ == 0) return;
-  Display* display = AsDisplay(display_);
-  const Window root = DefaultRootWindow(display);
-  for (const unsigned int lock : kLockVariants) XUngrabKey(display, keyCode_, modifiers_ | lock, root);
-  XSync(display, False);
+  if (keyCode_ == 0) return;
+  if (xcb_connection_t* connection = ToolkitConnection()) {
+    const xcb_window_t root = RootWindow(connection);
+    for (const std::uint16_t lock : kLockVariants) xcb_ungrab_key(connection, keyCode_, root, modifiers_ | lock);
+    xcb_flush(connection);
+  }
   keyCode_ = 0;
   modifiers_ = 0;
 }
 
-bool GlobalHotKey::Poll() {
-  if (display_ == nullptr) return false;
-  Display* display = AsDisplay(display_);
-  bool pressed = false;
-  while (XPending(display) > 0) {
-    XEvent event;
-    XNextEvent(display, &event);
-    if (event.type == KeyPress && event.xkey.keycode == keyCode_ && keyCode_ != 0) pressed = true;
-  }
-  return pressed;
+bool GlobalHotKey::OnKeyPress(std::uint8_t keyCode, std::uint16_t state) {
+  const std::uint16_t relevant = kShiftMask | kControlMask | kAltMask;
+  if (keyCode_ == 0 || keyCode != keyCode_ || (state & relevant) != modifiers_) return false;
+  if (pressed_) pressed_();
+  return true;
+}
+
+bool GlobalHotKey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+  if (eventType != "xcb_generic_event_t") return false;
+  const auto* event = static_cast<const xcb_generic_event_t*>(message);
+  if ((event->response_type & 0x7F) != XCB_KEY_PRESS) return false;
+  const auto* press = static_cast<const xcb_key_press_event_t*>(message);
+  return OnKeyPress(press->detail, press->state);
 }
 
 }  // namespace ui

@@ -1,53 +1,55 @@
 #include "ui/tree_sheet.h"
 
-#include <wx/button.h>
-#include <wx/sizer.h>
-#include <wx/treectrl.h>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "ui/gbk_text.h"
 
 namespace ui {
 
-TreeSheet::TreeSheet(wxWindow* parent, const std::string& caption, int navigationWidth)
-    : BaseDialog(parent, wxID_ANY, FromGbk(caption), wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER) {
-  book_ = new wxTreebook(this, wxID_ANY);
-  book_->GetTreeCtrl()->SetMinSize(wxSize(navigationWidth, -1));
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  sizer->Add(book_, 1, wxEXPAND | wxALL, 6);
-  auto* buttons = new wxStdDialogButtonSizer();
-  buttons->AddButton(new wxButton(this, wxID_OK, FromGbk("确定")));
-  buttons->AddButton(new wxButton(this, wxID_CANCEL, FromGbk("取消")));
-  buttons->Realize();
-  sizer->Add(buttons, 0, wxEXPAND | wxALL, 6);
-  SetSizer(sizer);
-  SetSize(wxSize(640, 460));
-  book_->Bind(wxEVT_TREEBOOK_PAGE_CHANGED, &TreeSheet::OnPageChanged, this);
-  Bind(wxEVT_BUTTON, &TreeSheet::OnOk, this, wxID_OK);
+TreeSheet::TreeSheet(QWidget* parent, const std::string& caption, int navigationWidth)
+    : BaseDialog(parent, 0, caption), tree_(new QTreeWidget(this)), pages_(new QStackedWidget(this)) {
+  tree_->setHeaderHidden(true);
+  tree_->setFixedWidth(navigationWidth);
+  auto* body = new QHBoxLayout;
+  body->addWidget(tree_);
+  body->addWidget(pages_, 1);
+  auto* buttons = new QDialogButtonBox(this);
+  QPushButton* ok = buttons->addButton(FromGbk("确定"), QDialogButtonBox::AcceptRole);
+  ok->setObjectName("ok");
+  buttons->addButton(FromGbk("取消"), QDialogButtonBox::RejectRole)->setObjectName("cancel");
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(body, 1);
+  layout->addWidget(buttons);
+  resize(640, 460);
+  connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { Select(item); });
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    if (OnConfirm()) accept();
+  });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 void TreeSheet::AddCategory(const std::string& caption) {
-  auto* holder = new wxPanel(book_);
-  book_->AddPage(holder, FromGbk(caption));
-  nodes_.push_back({nullptr, holder, true});
+  category_ = new QTreeWidgetItem(tree_, QStringList(FromGbk(caption)));
+  auto* holder = new QWidget(pages_);
+  pages_->addWidget(holder);
+  nodes_.push_back({nullptr, holder, category_, true});
 }
 
 void TreeSheet::AddPage(const std::string& caption, PageFactory factory) {
-  auto* holder = new wxPanel(book_);
-  holder->SetSizer(new wxBoxSizer(wxVERTICAL));
-  if (nodes_.empty()) {
-    book_->AddPage(holder, FromGbk(caption));
-  } else {
-    book_->AddSubPage(holder, FromGbk(caption));
-  }
-  nodes_.push_back({std::move(factory), holder, false});
+  QTreeWidgetItem* item = category_ != nullptr ? new QTreeWidgetItem(category_, QStringList(FromGbk(caption)))
+                                               : new QTreeWidgetItem(tree_, QStringList(FromGbk(caption)));
+  auto* holder = new QWidget(pages_);
+  new QVBoxLayout(holder);
+  pages_->addWidget(holder);
+  nodes_.push_back({std::move(factory), holder, item, false});
 }
 
 void TreeSheet::ExpandAll() {
-  for (std::size_t i = 0; i < nodes_.size(); ++i) book_->ExpandNode(i, true);
-  if (!nodes_.empty()) {
-    book_->SetSelection(0);
-    CreatePage(0);
-  }
+  tree_->expandAll();
+  if (!nodes_.empty()) tree_->setCurrentItem(nodes_.front().item);
 }
 
 int TreeSheet::CreatedPageCount() const {
@@ -56,24 +58,27 @@ int TreeSheet::CreatedPageCount() const {
   return count;
 }
 
-void TreeSheet::CreatePage(std::size_t index) {
-  if (index >= nodes_.size()) return;
-  Node& node = nodes_[index];
-  if (node.created) return;
-  node.created = true;
-  if (wxWindow* page = node.factory(node.holder)) {
-    node.holder->GetSizer()->Add(page, 1, wxEXPAND);
-    node.holder->Layout();
+std::vector<std::pair<int, std::string>> TreeSheet::NodeCaptions() const {
+  std::vector<std::pair<int, std::string>> captions;
+  for (const Node& node : nodes_) {
+    captions.emplace_back(node.item->parent() == nullptr ? 0 : 1, ToGbk(node.item->text(0)));
+  }
+  return captions;
+}
+
+void TreeSheet::Select(QTreeWidgetItem* item) {
+  for (Node& node : nodes_) {
+    if (node.item != item) continue;
+    CreatePage(node);
+    pages_->setCurrentWidget(node.holder);
+    return;
   }
 }
 
-void TreeSheet::OnPageChanged(wxBookCtrlEvent& event) {
-  if (event.GetSelection() >= 0) CreatePage(static_cast<std::size_t>(event.GetSelection()));
-  event.Skip();
-}
-
-void TreeSheet::OnOk(wxCommandEvent&) {
-  if (OnConfirm()) EndModal(wxID_OK);
+void TreeSheet::CreatePage(Node& node) {
+  if (node.created) return;
+  node.created = true;
+  if (QWidget* page = node.factory(node.holder)) node.holder->layout()->addWidget(page);
 }
 
 }  // namespace ui

@@ -1,7 +1,6 @@
 #include "shell/views/keypad_dialog.h"
 
-#include <wx/sizer.h>
-
+#include <QGridLayout>
 #include <chrono>
 
 #include "ui/gbk_text.h"
@@ -13,49 +12,49 @@ std::mt19937& ShellRandom() {
   return random;
 }
 
-KeypadDialog::KeypadDialog(wxWindow* parent, wxTextCtrl* target)
-    : ui::BaseDialog(parent, 135, ui::FromGbk("密码输入")), target_(target), model_(ShellRandom()) {
+KeypadDialog::KeypadDialog(QWidget* parent, QLineEdit* target)
+    : ui::BaseDialog(parent, 135, "密码输入"), target_(target), model_(ShellRandom()) {
+  setObjectName("CInputPasswordDlg");
   model_.Open();
-  target_->Clear();
-  auto* grid = new wxGridSizer(4, 4, 4, 4);
-  for (std::size_t i = 0; i < buttons_.size(); ++i) {
-    buttons_[i] = new wxButton(this, kKeypadDigitIds[i], wxString::Format("%d", model_.Digits()[i]), wxDefaultPosition,
-                               wxSize(40, 30));
-    grid->Add(buttons_[i], 0, wxEXPAND);
-    Bind(
-        wxEVT_BUTTON,
-        [this, i](wxCommandEvent&) {
-          model_.PressButton(static_cast<int>(i));
-          ShowText();
-        },
-        kKeypadDigitIds[i]);
-  }
-  const auto add = [&](int id, const char* label, auto action) {
-    grid->Add(new wxButton(this, id, ui::FromGbk(label), wxDefaultPosition, wxSize(60, 30)), 0, wxEXPAND);
-    Bind(wxEVT_BUTTON, action, id);
+  target_->clear();
+  auto* grid = new QGridLayout(this);
+  grid->setSpacing(4);
+  int cell = 0;
+  const auto place = [&](int id, const QString& label, int width, auto action) {
+    auto* button = new QPushButton(label, this);
+    ui::SetControlId(button, id);
+    button->setAutoDefault(false);
+    button->setMinimumSize(width, 30);
+    grid->addWidget(button, cell / 4, cell % 4);
+    ++cell;
+    QObject::connect(button, &QPushButton::clicked, this, action);
   };
-  add(1070, "← 退格", [this](wxCommandEvent&) {
+  for (std::size_t i = 0; i < kKeypadDigitIds.size(); ++i) {
+    place(kKeypadDigitIds[i], QString::number(model_.Digits()[i]), 40, [this, i] {
+      model_.PressButton(static_cast<int>(i));
+      ShowText();
+    });
+  }
+  place(1070, ui::FromGbk("← 退格"), 60, [this] {
     model_.Backspace();
     ShowText();
   });
-  add(1080, "清除", [this](wxCommandEvent&) {
+  place(1080, ui::FromGbk("清除"), 60, [this] {
     model_.Clear();
     ShowText();
   });
-  add(1074, "取消", [this](wxCommandEvent&) {
+  place(1074, ui::FromGbk("取消"), 60, [this] {
     model_.Clear();
     ShowText();
-    EndModal(wxID_CANCEL);
+    reject();
   });
-  add(1078, "确认", [this](wxCommandEvent&) { EndModal(wxID_OK); });
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  sizer->Add(grid, 1, wxEXPAND | wxALL, 6);
-  SetSizerAndFit(sizer);
+  place(1078, ui::FromGbk("确认"), 60, [this] { accept(); });
+  adjustSize();
   // Beside the edit: the left edge at its right edge, the bottom at its bottom.
-  const wxRect edit = target_->GetScreenRect();
-  SetPosition(wxPoint(edit.GetRight(), edit.GetBottom() - GetSize().GetHeight()));
+  const QPoint corner = target_->mapToGlobal(QPoint(target_->width(), target_->height()));
+  move(corner.x(), corner.y() - height());
 }
 
-void KeypadDialog::ShowText() { target_->ChangeValue(ui::FromGbk(model_.Text())); }
+void KeypadDialog::ShowText() { target_->setText(ui::FromGbk(model_.Text())); }
 
 }  // namespace shell

@@ -1,11 +1,15 @@
 #include "shell/views/login_dialog.h"
 
-#include <wx/button.h>
-#include <wx/dcclient.h>
-#include <wx/sizer.h>
-#include <wx/stattext.h>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "shell/views/keypad_dialog.h"
+#include "ui/colours_fonts.h"
 #include "ui/gbk_text.h"
 #include "ui/message_box.h"
 
@@ -14,126 +18,149 @@ namespace {
 
 constexpr const char* kApplicationTitle = "Quentara";
 
-void SelectText(wxChoice* choice, const std::string& text) {
-  const int index = choice->FindString(ui::FromGbk(text), true);
-  if (index != wxNOT_FOUND) choice->SetSelection(index);
+// The verification code on a noisy grey ground; a click draws a new code.
+class CodePicture : public QWidget {
+ public:
+  CodePicture(QWidget* parent, const std::string& code, std::function<void()> clicked)
+      : QWidget(parent), code_(code), clicked_(std::move(clicked)) {
+    setFixedSize(80, 28);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(200, 200, 200));
+    painter.setFont(ui::FontOf("宋体", 14));
+    painter.drawText(rect().adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, ui::FromGbk(code_));
+    std::uniform_int_distribution<int> x(0, std::max(0, width() - 1)), y(0, std::max(0, height() - 1)), c(0, 254);
+    for (int i = 0; i < 300; ++i) {
+      painter.setPen(QColor(c(ShellRandom()), c(ShellRandom()), c(ShellRandom())));
+      painter.drawPoint(x(ShellRandom()), y(ShellRandom()));
+    }
+  }
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton) clicked_();
+  }
+
+ private:
+  const std::string& code_;
+  std::function<void()> clicked_;
+};
+
+void SelectText(QComboBox* combo, const std::string& text) {
+  const int index = combo->findText(ui::FromGbk(text), Qt::MatchExactly);
+  if (index >= 0) combo->setCurrentIndex(index);
 }
 
-std::string SelectedText(const wxChoice* choice) { return ui::ToGbk(choice->GetStringSelection()); }
+std::string SelectedText(const QComboBox* combo) { return ui::ToGbk(combo->currentText()); }
+
+template <class Control>
+Control* Numbered(Control* control, int id) {
+  ui::SetControlId(control, id);
+  return control;
+}
 
 }  // namespace
 
-LoginDialog::LoginDialog(wxWindow* parent, ShellSettings& settings, client::ConfigRegistry& registry,
+LoginDialog::LoginDialog(QWidget* parent, ShellSettings& settings, client::ConfigRegistry& registry,
                          LoginServices services, SettingsOpener openSettings)
-    : ui::BaseDialog(parent, 130, ui::FromGbk("客户登录")),
+    : ui::BaseDialog(parent, 130, "客户登录"),
       settings_(settings),
       services_(std::move(services)),
-      openSettings_(std::move(openSettings)) {
-  SetName("CTQLoginDialog");
-  customerNo_ = new wxTextCtrl(this, 1000);
-  customerNo_->SetMaxLength(kLoginTextMax);
-  password_ = new PasswordEdit(this, 1002, kLoginTextMax);
-  role_ = new wxChoice(this, 1001);
-  role_->Append(ui::FromGbk(kTradingRoleText));
-  role_->Append(ui::FromGbk(kManagementRoleText));
-  role_->SetSelection(0);
-  codeKind_ = new wxChoice(this, 1004);
-  codeKind_->Append(ui::FromGbk(kCodeKindText));
-  codeKind_->SetSelection(0);
-  codeEdit_ = new wxTextCtrl(this, 1005);
-  codePicture_ = new wxWindow(this, 1165, wxDefaultPosition, wxSize(80, 28));
-  gateway_ = new wxChoice(this, 1168);
-  autoSelect_ = new wxCheckBox(this, 1169, ui::FromGbk("自动选择"));
-  saveUser_ = new wxCheckBox(this, 1003, ui::FromGbk("记住账号"));
-  auto* settingsButton = new wxButton(this, 1083, ui::FromGbk("配置"));
-  auto* loginButton = new wxButton(this, 1084, ui::FromGbk("登录"));
+      openSettings_(std::move(openSettings)),
+      customerNo_(Numbered(new QLineEdit(this), 1000)),
+      password_(new PasswordEdit(this, 1002, kLoginTextMax)),
+      role_(Numbered(new QComboBox(this), 1001)),
+      codeKind_(Numbered(new QComboBox(this), 1004)),
+      codeEdit_(Numbered(new QLineEdit(this), 1005)),
+      codePicture_(Numbered(new CodePicture(this, code_, [this] { NewCode(); }), 1165)),
+      gateway_(Numbered(new QComboBox(this), 1168)),
+      autoSelect_(Numbered(new QCheckBox(ui::FromGbk("自动选择"), this), 1169)),
+      saveUser_(Numbered(new QCheckBox(ui::FromGbk("记住账号"), this), 1003)) {
+  setObjectName("CTQLoginDialog");
+  customerNo_->setMaxLength(static_cast<int>(kLoginTextMax));
+  role_->addItem(ui::FromGbk(kTradingRoleText));
+  role_->addItem(ui::FromGbk(kManagementRoleText));
+  codeKind_->addItem(ui::FromGbk(kCodeKindText));
+  auto* settingsButton = Numbered(new QPushButton(ui::FromGbk("配置"), this), 1083);
+  auto* loginButton = Numbered(new QPushButton(ui::FromGbk("登录"), this), 1084);
+  settingsButton->setAutoDefault(false);
+  loginButton->setAutoDefault(false);
 
-  auto* grid = new wxFlexGridSizer(2, 6, 8);
-  grid->AddGrowableCol(1);
-  const auto row = [&](const char* label, wxWindow* control) {
-    grid->Add(new wxStaticText(this, wxID_ANY, ui::FromGbk(label)), 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(control, 1, wxEXPAND);
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(6);
+  grid->setVerticalSpacing(8);
+  int row = 0;
+  const auto addRow = [&](QWidget* label, QWidget* control) {
+    grid->addWidget(label, row, 0);
+    grid->addWidget(control, row++, 1);
   };
-  row("账号", customerNo_);
-  row("密码", password_);
-  row("角色", role_);
-  auto* codeRow = new wxBoxSizer(wxHORIZONTAL);
-  codeRow->Add(codeEdit_, 1, wxEXPAND);
-  codeRow->Add(codePicture_, 0, wxLEFT, 4);
-  grid->Add(codeKind_, 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(codeRow, 1, wxEXPAND);
-  row("网关", gateway_);
-  auto* checks = new wxBoxSizer(wxHORIZONTAL);
-  checks->Add(autoSelect_);
-  checks->Add(saveUser_, 0, wxLEFT, 12);
-  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  buttons->Add(settingsButton);
-  buttons->AddStretchSpacer();
-  buttons->Add(loginButton);
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  sizer->Add(grid, 0, wxEXPAND | wxALL, 12);
-  sizer->Add(checks, 0, wxLEFT | wxRIGHT, 12);
-  sizer->Add(buttons, 0, wxEXPAND | wxALL, 12);
-  SetSizerAndFit(sizer);
+  addRow(new QLabel(ui::FromGbk("账号"), this), customerNo_);
+  addRow(new QLabel(ui::FromGbk("密码"), this), password_);
+  addRow(new QLabel(ui::FromGbk("角色"), this), role_);
+  auto* codeRow = new QWidget(this);
+  auto* codeLayout = new QHBoxLayout(codeRow);
+  codeLayout->setContentsMargins(0, 0, 0, 0);
+  codeLayout->addWidget(codeEdit_, 1);
+  codeLayout->addWidget(codePicture_);
+  addRow(codeKind_, codeRow);
+  addRow(new QLabel(ui::FromGbk("网关"), this), gateway_);
+  auto* checks = new QHBoxLayout;
+  checks->addWidget(autoSelect_);
+  checks->addSpacing(12);
+  checks->addWidget(saveUser_);
+  checks->addStretch();
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(settingsButton);
+  buttons->addStretch();
+  buttons->addWidget(loginButton);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(12, 12, 12, 12);
+  layout->addLayout(grid);
+  layout->addLayout(checks);
+  layout->addLayout(buttons);
 
-  codePicture_->Bind(wxEVT_PAINT, [this](wxPaintEvent&) {
-    wxPaintDC dc(codePicture_);
-    const wxSize size = codePicture_->GetClientSize();
-    dc.SetBackground(wxBrush(wxColour(200, 200, 200)));
-    dc.Clear();
-    dc.SetFont(wxFont(wxFontInfo(14).FaceName(ui::FromGbk("宋体"))));
-    dc.DrawText(ui::FromGbk(code_), 2, 2);
-    std::uniform_int_distribution<int> x(0, std::max(0, size.x - 1)), y(0, std::max(0, size.y - 1)), c(0, 254);
-    for (int i = 0; i < 300; ++i) {
-      dc.SetPen(wxPen(wxColour(c(ShellRandom()), c(ShellRandom()), c(ShellRandom()))));
-      dc.DrawPoint(x(ShellRandom()), y(ShellRandom()));
-    }
+  QObject::connect(loginButton, &QPushButton::clicked, this, [this] { OnLogin(); });
+  QObject::connect(settingsButton, &QPushButton::clicked, this, [this] {
+    openSettings_(this, "设置", 1);
+    FillGateways();
   });
-  codePicture_->Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent&) { NewCode(); });
-  Bind(wxEVT_BUTTON, &LoginDialog::OnLogin, this, 1084);
-  Bind(
-      wxEVT_BUTTON,
-      [this](wxCommandEvent&) {
-        openSettings_(this, "设置", 1);
-        FillGateways();
-      },
-      1083);
 
   NewCode();
   settings_.RegisterAndLoad(registry);
   FillGateways();
   settings_.login.BindPage(this);
   settings_.login.ToPage();
-  Focus(customerNo_->IsEmpty() ? LoginField::kCustomerNo : LoginField::kPassword);
+  Focus(customerNo_->text().isEmpty() ? LoginField::kCustomerNo : LoginField::kPassword);
 }
 
 LoginDialog::~LoginDialog() { settings_.login.BindPage(nullptr); }
 
 void LoginDialog::NewCode() {
   code_ = MakeVerificationCode(ShellRandom());
-  codePicture_->Refresh();
+  codePicture_->update();
 }
 
 void LoginDialog::FillGateways() {
-  gateway_->Clear();
+  gateway_->clear();
   for (const TraderServerRecord& row : settings_.records.traderServers.gateways) {
-    gateway_->Append(ui::FromGbk(trader_server::Name(row)));
+    gateway_->addItem(ui::FromGbk(trader_server::Name(row)));
   }
-  if (gateway_->GetCount() > 0) gateway_->SetSelection(0);
+  if (gateway_->count() > 0) gateway_->setCurrentIndex(0);
 }
 
 void LoginDialog::Focus(LoginField field) {
   switch (field) {
-    case LoginField::kCustomerNo: customerNo_->SetFocus(); break;
-    case LoginField::kPassword: password_->Edit()->SetFocus(); break;
-    case LoginField::kCode: codeEdit_->SetFocus(); break;
-    case LoginField::kGateway: gateway_->SetFocus(); break;
+    case LoginField::kCustomerNo: customerNo_->setFocus(); break;
+    case LoginField::kPassword: password_->Edit()->setFocus(); break;
+    case LoginField::kCode: codeEdit_->setFocus(); break;
+    case LoginField::kGateway: gateway_->setFocus(); break;
     case LoginField::kNone: break;
   }
 }
 
-void LoginDialog::OnLogin(wxCommandEvent&) {
-  const LoginInput input{CustomerNoText(), password_->Text(), ui::ToGbk(codeEdit_->GetValue()), GatewayText()};
+void LoginDialog::OnLogin() {
+  const LoginInput input{CustomerNoText(), password_->Text(), ui::ToGbk(codeEdit_->text()), GatewayText()};
   const LoginResult result = SubmitLogin(input, code_, settings_.records.traderServers, services_);
   switch (result.outcome) {
     case LoginOutcome::kUnknownGateway: return;
@@ -146,21 +173,21 @@ void LoginDialog::OnLogin(wxCommandEvent&) {
     case LoginOutcome::kLoggedIn:
       settings_.login.FromPage();
       settings_.login.Save();
-      EndModal(wxID_OK);
+      accept();
       return;
   }
 }
 
 void LoginDialog::SetRememberChecks(bool saveUser, bool autoSelectServer) {
-  saveUser_->SetValue(saveUser);
-  autoSelect_->SetValue(autoSelectServer);
+  saveUser_->setChecked(saveUser);
+  autoSelect_->setChecked(autoSelectServer);
 }
-void LoginDialog::SetCustomerNo(const std::string& customerNo) { customerNo_->ChangeValue(ui::FromGbk(customerNo)); }
+void LoginDialog::SetCustomerNo(const std::string& customerNo) { customerNo_->setText(ui::FromGbk(customerNo)); }
 void LoginDialog::SelectRoleText(const std::string& text) { SelectText(role_, text); }
 void LoginDialog::SelectGatewayText(const std::string& text) { SelectText(gateway_, text); }
-bool LoginDialog::SaveUserChecked() const { return saveUser_->GetValue(); }
-bool LoginDialog::AutoSelectChecked() const { return autoSelect_->GetValue(); }
-std::string LoginDialog::CustomerNoText() const { return ui::ToGbk(customerNo_->GetValue()); }
+bool LoginDialog::SaveUserChecked() const { return saveUser_->isChecked(); }
+bool LoginDialog::AutoSelectChecked() const { return autoSelect_->isChecked(); }
+std::string LoginDialog::CustomerNoText() const { return ui::ToGbk(customerNo_->text()); }
 std::string LoginDialog::RoleText() const { return SelectedText(role_); }
 std::string LoginDialog::GatewayText() const { return SelectedText(gateway_); }
 

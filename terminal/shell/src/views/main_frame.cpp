@@ -1,74 +1,49 @@
 #include "shell/views/main_frame.h"
 
-#include <wx/accel.h>
-#include <wx/artprov.h>
-#include <wx/menu.h>
-#include <wx/panel.h>
-#include <wx/sizer.h>
-#include <wx/utils.h>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QVBoxLayout>
 
+#include "client/shell_services.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/gbk.h"
 #include "platform/process.h"
 #include "shell/frame_routing.h"
 #include "shell/views/settings_sheet.h"
 #include "shell/views/unlock_prompt.h"
-#include "ui/command_ids.h"
+#include "ui/context_menus.h"
 #include "ui/gbk_text.h"
 #include "ui/looks.h"
 #include "ui/message_box.h"
+#include "ui/order_form.h"
 
 namespace shell {
 namespace {
 
 constexpr const char* kTitle = "Quentara";
-constexpr const char* kLayoutKey = "MainFrameLayout";
 
-// The bars in the order the frame docks them: id, caption, size, side.
-// Their contents come with the modules that fill them; until then each is
-// an empty pane in its place.
+// The bars: id, caption, size, side. Bars of one side dock together as tabs
+// in this order, the first in front.
 const ui::BarSpec kBars[] = {
-    {142, "普通下单", 1800, 200, ui::DockSide::kLeft},
-    {32873, "信息输出", 200, 100, ui::DockSide::kBottom},
-    {32863, "成交", 300, 200, ui::DockSide::kRight},
-    {32862, "委托", 300, 200, ui::DockSide::kRight},
-    {32861, "资金", 200, 100, ui::DockSide::kBottom},
-    {32864, "持仓", 200, 100, ui::DockSide::kBottom},
-    {32865, "合约", 200, 100, ui::DockSide::kBottom},
-    {181, "可放弃执行现货期权", 1800, 200, ui::DockSide::kBottom},
-    {183, "可申请执行商品期权", 900, 1300, ui::DockSide::kBottom},
-    {185, "商品期权申请委托单", 800, 1000, ui::DockSide::kBottom},
-    {32908, "期权T型报价", 500, 500, ui::DockSide::kLeft},
-    {166, "结算单", 1800, 200, ui::DockSide::kBottom},
-    {167, "出入金", 1800, 200, ui::DockSide::kBottom},
-    {168, "公告板", 1800, 200, ui::DockSide::kBottom},
-    {100, "关于Quentara", 1800, 200, ui::DockSide::kBottom},
-    {179, "帐号状态设置", 1800, 200, ui::DockSide::kBottom},
-};
-constexpr int kAccountStatusDock = 179;
-
-// Menu commands that show or hide a bar, and the bar.
-struct BarCommand {
-  int command;
-  int bar;
-};
-constexpr BarCommand kBarCommands[] = {
-    {command::kOptionBoard, 32908},
-    {command::kOutputBar, 32873},
-    {command::kOrderDock, 142},
-    {command::kFundBar, 32861},
-    {command::kOrderBar, 32862},
-    {command::kTradeBar, 32863},
-    {command::kPositionBar, 32864},
-    {32898, 181},
-    {32906, 183},
-    {32907, 185},
-    {command::kContractBar, 32865},
-    {32868, 167},
-    {32869, 166},
-    {32870, 168},
-    {32896, kAccountStatusDock},
-    {command::kAbout, 100},
+    {bar::kOrderDock, "普通下单", 1800, 200, ui::DockSide::kLeft},
+    {bar::kOutput, "信息输出", 200, 100, ui::DockSide::kBottom},
+    {bar::kTrade, "成交", 300, 200, ui::DockSide::kRight},
+    {bar::kOrder, "委托", 300, 200, ui::DockSide::kRight},
+    {bar::kFund, "资金", 200, 100, ui::DockSide::kBottom},
+    {bar::kPosition, "持仓", 200, 100, ui::DockSide::kBottom},
+    {bar::kContract, "合约", 200, 100, ui::DockSide::kBottom},
+    {bar::kAbandonableOptions, "可放弃执行现货期权", 1800, 200, ui::DockSide::kBottom},
+    {bar::kExercisableOptions, "可申请执行商品期权", 900, 1300, ui::DockSide::kBottom},
+    {bar::kExerciseOrders, "商品期权申请委托单", 800, 1000, ui::DockSide::kBottom},
+    {bar::kOptionBoard, "期权T型报价", 500, 500, ui::DockSide::kLeft},
+    {bar::kStatement, "结算单", 1800, 200, ui::DockSide::kBottom},
+    {bar::kFundInOut, "出入金", 1800, 200, ui::DockSide::kBottom},
+    {bar::kNoticeBoard, "公告板", 1800, 200, ui::DockSide::kBottom},
+    {bar::kAbout, "关于Quentara", 1800, 200, ui::DockSide::kBottom},
+    {bar::kAccountStatus, "帐号状态设置", 1800, 200, ui::DockSide::kBottom},
 };
 
 const char* const kLookNames[] = {
@@ -76,177 +51,188 @@ const char* const kLookNames[] = {
     "Office 2007 (蓝色)", "Office 2007 (黑色)", "Office 2007 (水绿色)", "Office 2007 (银色)", "Visual Studio 2008",
     "Visual Studio 2010", "Office 2010 (蓝色)", "Office 2010 (黑色)",   "Office 2010 (银色)"};
 
-int BarOfCommand(int id) {
-  for (const BarCommand& entry : kBarCommands) {
-    if (entry.command == id) return entry.bar;
-  }
-  return 0;
-}
-
-class TrayIcon : public wxTaskBarIcon {
- public:
-  explicit TrayIcon(MainFrame& frame) : frame_(frame) {
-    Bind(wxEVT_TASKBAR_LEFT_DCLICK, [this](wxTaskBarIconEvent&) { frame_.RestoreFromTray(); });
-  }
-
- protected:
-  wxMenu* CreatePopupMenu() override {
-    auto* menu = new wxMenu;
-    menu->Append(command::kTrayOpen, ui::FromGbk("打开Quentara(&O)"));
-    menu->Append(command::kTrayClose, ui::FromGbk("关闭Quentara(&C)"));
-    menu->Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { frame_.RestoreFromTray(); }, command::kTrayOpen);
-    menu->Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { frame_.CloseFromTray(); }, command::kTrayClose);
-    return menu;
-  }
-
- private:
-  MainFrame& frame_;
-};
-
 std::string FrameTitle(int role, const std::string& customerNo) {
   const std::string title =
       (role == 1 ? "机构监控管理终端[客户号：" : "布伦纳克期权模拟交易终端[客户号：") + customerNo + "]";
   return title.substr(0, platform::GbkFitLength(title, 127));
 }
 
+// The market window's frame: it cannot be closed.
+class FixedSubWindow : public QMdiSubWindow {
+ public:
+  using QMdiSubWindow::QMdiSubWindow;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
 }  // namespace
 
 MainFrame::MainFrame(FrameContext context)
-    : ui::DockingFrame(nullptr, ui::FromGbk(FrameTitle(context.role, context.customerNo)), wxSize(1280, 800)),
+    : ui::DockingFrame(FrameTitle(context.role, context.customerNo), QSize(1280, 800)),
       context_(std::move(context)),
-      clockTimer_([this] {
-        const std::string text = context_.clocks->Text(platform::LocalNow());
-        if (context_.clocks->Built()) SetPaneText(kClockPane, text, false);
-      }),
-      pumpTimer_([this] { PumpQueue(); }),
-      outputTimer_([this] {
-        DrainOutputLines();
-        if (hotKey_.Poll() && hideState_.HotKey()) {
-          if (hideState_.State() == WindowState::kShown) {
-            Show(true);
-            Raise();
-          } else {
-            Hide(false);
-          }
-        }
-      }),
       lookId_(context_.registryStore->GetInt(kFrameSettingsSection, "ApplicationLook", ui::kDefaultLookId)),
       hideState_([this] {
         UnlockPrompt prompt(this, context_.password);
-        return prompt.ShowModal() == wxID_OK;
-      }) {
-  SetName("CMainFrame");
+        return prompt.exec() == QDialog::Accepted;
+      }),
+      hotKey_([this] { OnHotKey(); }) {
+  setObjectName("CMainFrame");
+  setAttribute(Qt::WA_DeleteOnClose);
+  context_.views.receivers = &receivers_;
+  // Batch cancels are answered in the output pane unless a view takes them.
+  receivers_.SetAsyncReceiver(client::kDeleteAllOrderTag, [this](const backend::RequestRecord& record) {
+    for (const std::string& line : CancelResultLines(record)) {
+      context_.output->Push(client::kCancelLine, StampOutputLine(platform::LocalNow(), line));
+    }
+  });
   BuildMenu();
-  status_ = new ui::StatusPanes(this, wxID_ANY,
-                                {{0, -1, ""},
-                                 {kClockPane, 396, std::string(kClockPaneInitialText)},
-                                 {kTradingStatePane, 90, "交易:正常"},
-                                 {kQuoteStatePane, 90, "行情:正常"}});
-  SetStatusBar(status_);
+  status_ = new ui::StatusPanes(this, {{0, -1, ""},
+                                       {kClockPane, 396, std::string(kClockPaneInitialText)},
+                                       {kTradingStatePane, 90, "交易:正常"},
+                                       {kQuoteStatePane, 90, "行情:正常"}});
+  setStatusBar(status_);
   BuildBars();
   SetLook(ui::IsLookId(lookId_) ? lookId_ : ui::kDefaultLookId);
+  LoadPlacement(context_.registryStore->GetString(kFrameSettingsSection, kPlacementKey, ""));
   LoadLayout(context_.registryStore->GetString(kFrameSettingsSection, kLayoutKey, ""));
-  if (wxTaskBarIcon::IsAvailable()) {
-    tray_ = std::make_unique<TrayIcon>(*this);
-  }
+
+  trayMenu_ = std::make_unique<QMenu>();
+  QObject::connect(ui::AddCommand(trayMenu_.get(), command::kTrayOpen, "打开Quentara(&O)"), &QAction::triggered, this,
+                   [this] { RestoreFromTray(); });
+  QObject::connect(ui::AddCommand(trayMenu_.get(), command::kTrayClose, "关闭Quentara(&C)"), &QAction::triggered, this,
+                   [this] { CloseFromTray(); });
+  tray_ = std::make_unique<ui::TrayIcon>(trayMenu_.get(), [this] { RestoreFromTray(); });
   RegisterHotKey();
-  clockTimer_.Start(1000);
-  pumpTimer_.Start(10);
-  outputTimer_.Start(100);
-  Bind(wxEVT_MENU, &MainFrame::OnCommand, this);
-  Bind(wxEVT_UPDATE_UI, &MainFrame::OnUpdateCommand, this);
-  Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+
+  QObject::connect(&clockTimer_, &QTimer::timeout, this, [this] {
+    const std::string text = context_.clocks->Text(platform::LocalNow());
+    if (context_.clocks->Built()) SetPaneText(kClockPane, text, false);
+  });
+  QObject::connect(&pumpTimer_, &QTimer::timeout, this, [this] { PumpQueue(); });
+  QObject::connect(&outputTimer_, &QTimer::timeout, this, [this] { DrainOutputLines(); });
+  clockTimer_.start(1000);
+  pumpTimer_.start(10);
+  outputTimer_.start(100);
 }
 
-MainFrame::~MainFrame() {
-  clockTimer_.Stop();
-  pumpTimer_.Stop();
-  outputTimer_.Stop();
-  if (tray_) tray_->RemoveIcon();
+MainFrame::~MainFrame() { FinishShutdown(); }
+
+void MainFrame::AddBarCommand(QMenu* menu, int commandId, int barId, std::string_view text, const char* key) {
+  QAction* action = ui::AddCommand(menu, commandId, text);
+  action->setCheckable(true);
+  if (key != nullptr) action->setShortcut(QKeySequence(key));
+  commands_[commandId] = action;
+  action->setProperty("bar", barId);
 }
 
 void MainFrame::BuildMenu() {
-  auto* menuBar = new wxMenuBar;
-  auto* system = new wxMenu;
-  system->Append(ui::ToolkitId(command::kChangePassword), ui::FromGbk("修改密码(&C)"));
-  system->Append(ui::ToolkitId(command::kLock), ui::FromGbk("锁屏(&L)"));
-  system->Append(ui::ToolkitId(command::kSettings), ui::FromGbk("设置(&C)"));
-  system->AppendSeparator();
-  system->Append(ui::ToolkitId(command::kExit), ui::FromGbk("退出(&X)"));
-  menuBar->Append(system, ui::FromGbk("系统(&S)"));
-
-  auto* view = new wxMenu;
-  const auto check = [&](int id, const char* text) { view->AppendCheckItem(ui::ToolkitId(id), ui::FromGbk(text)); };
-  check(command::kOrderDock, "普通下单\tF4");
-  check(command::kFundBar, "资金\tF6");
-  check(command::kOrderBar, "委托\tF7");
-  check(command::kTradeBar, "成交\tF8");
-  check(command::kPositionBar, "持仓\tF9");
-  check(command::kContractBar, "合约(&C)");
-  check(command::kOptionBoard, "期权T型报价");
-  view->AppendSeparator();
-  check(32868, "出入金(&O)");
-  check(32869, "结算单(&S)");
-  check(32870, "公告板(&B)");
-  check(32898, "可放弃执行现货期权查询");
-  check(32906, "可申请执行商品期权查询");
-  check(32907, "商品期权申请委托单查询");
-  view->AppendSeparator();
-  check(command::kOutputBar, "信息输出栏\tF2");
-  check(command::kStatusBar, "状态栏(&S)");
-  view->Append(ui::ToolkitId(command::kMarketArea), ui::FromGbk("行情区\tF3"));
-  menuBar->Append(view, ui::FromGbk("视图(&V)"));
-
-  auto* looks = new wxMenu;
-  for (int id = ui::kFirstLookId; id <= ui::kLastLookId; ++id) {
-    looks->AppendRadioItem(ui::ToolkitId(id), ui::FromGbk(kLookNames[id - ui::kFirstLookId]));
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("menuBar");
+  QMenu* system = bar->addMenu(ui::FromGbk("系统(&S)"));
+  for (const auto& [id, text] : {std::pair{command::kChangePassword, "修改密码(&C)"},
+                                 std::pair{command::kLock, "锁屏(&L)"}, std::pair{command::kSettings, "设置(&C)"}}) {
+    commands_[id] = ui::AddCommand(system, id, text);
   }
-  menuBar->Append(looks, ui::FromGbk("外观(&L)"));
+  system->addSeparator();
+  commands_[command::kExit] = ui::AddCommand(system, command::kExit, "退出(&X)");
 
-  auto* help = new wxMenu;
-  help->Append(ui::ToolkitId(command::kHelp), ui::FromGbk("帮助\tF1"));
-  help->Append(ui::ToolkitId(command::kLogFolder), ui::FromGbk("打开日志目录(&D)"));
-  help->Append(ui::ToolkitId(command::kCheckUpdate), ui::FromGbk("检查更新(&U)"));
-  help->AppendSeparator();
-  help->AppendCheckItem(ui::ToolkitId(command::kAbout), ui::FromGbk("关于 Quentara(&A)..."));
-  menuBar->Append(help, ui::FromGbk("帮助(&H)"));
-  SetMenuBar(menuBar);
+  QMenu* view = bar->addMenu(ui::FromGbk("视图(&V)"));
+  AddBarCommand(view, command::kOrderDock, bar::kOrderDock, "普通下单", "F4");
+  AddBarCommand(view, command::kFundBar, bar::kFund, "资金", "F6");
+  AddBarCommand(view, command::kOrderBar, bar::kOrder, "委托", "F7");
+  AddBarCommand(view, command::kTradeBar, bar::kTrade, "成交", "F8");
+  AddBarCommand(view, command::kPositionBar, bar::kPosition, "持仓", "F9");
+  AddBarCommand(view, command::kContractBar, bar::kContract, "合约(&C)");
+  AddBarCommand(view, command::kOptionBoard, bar::kOptionBoard, "期权T型报价");
+  view->addSeparator();
+  AddBarCommand(view, 32868, bar::kFundInOut, "出入金(&O)");
+  AddBarCommand(view, 32869, bar::kStatement, "结算单(&S)");
+  AddBarCommand(view, 32870, bar::kNoticeBoard, "公告板(&B)");
+  AddBarCommand(view, 32898, bar::kAbandonableOptions, "可放弃执行现货期权查询");
+  AddBarCommand(view, 32906, bar::kExercisableOptions, "可申请执行商品期权查询");
+  AddBarCommand(view, 32907, bar::kExerciseOrders, "商品期权申请委托单查询");
+  view->addSeparator();
+  AddBarCommand(view, command::kOutputBar, bar::kOutput, "信息输出栏", "F2");
+  QAction* status = ui::AddCommand(view, command::kStatusBar, "状态栏(&S)");
+  status->setCheckable(true);
+  status->setChecked(true);
+  commands_[command::kStatusBar] = status;
+  QAction* market = ui::AddCommand(view, command::kMarketArea, "行情区");
+  market->setShortcut(QKeySequence("F3"));
+  commands_[command::kMarketArea] = market;
+  // The account-status dock has no menu item, only its command.
+  auto* accountStatus = new QAction(this);
+  accountStatus->setData(32896);
+  accountStatus->setCheckable(true);
+  accountStatus->setProperty("bar", bar::kAccountStatus);
+  commands_[32896] = accountStatus;
 
-  wxAcceleratorEntry keys[] = {
-      {wxACCEL_NORMAL, WXK_F1, ui::ToolkitId(command::kHelp)},
-      {wxACCEL_NORMAL, WXK_F2, ui::ToolkitId(command::kOutputBar)},
-      {wxACCEL_NORMAL, WXK_F3, ui::ToolkitId(command::kMarketArea)},
-      {wxACCEL_NORMAL, WXK_F4, ui::ToolkitId(command::kOrderDock)},
-      {wxACCEL_NORMAL, WXK_F6, ui::ToolkitId(command::kFundBar)},
-      {wxACCEL_NORMAL, WXK_F7, ui::ToolkitId(command::kOrderBar)},
-      {wxACCEL_NORMAL, WXK_F8, ui::ToolkitId(command::kTradeBar)},
-      {wxACCEL_NORMAL, WXK_F9, ui::ToolkitId(command::kPositionBar)},
-  };
-  SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
+  QMenu* looks = bar->addMenu(ui::FromGbk("外观(&L)"));
+  auto* lookGroup = new QActionGroup(this);
+  for (int id = ui::kFirstLookId; id <= ui::kLastLookId; ++id) {
+    QAction* action = ui::AddCommand(looks, id, kLookNames[id - ui::kFirstLookId]);
+    action->setCheckable(true);
+    lookGroup->addAction(action);
+    commands_[id] = action;
+  }
+
+  QMenu* help = bar->addMenu(ui::FromGbk("帮助(&H)"));
+  commands_[command::kHelp] = ui::AddCommand(help, command::kHelp, "帮助");
+  commands_[command::kHelp]->setShortcut(QKeySequence("F1"));
+  commands_[command::kLogFolder] = ui::AddCommand(help, command::kLogFolder, "打开日志目录(&D)");
+  commands_[command::kCheckUpdate] = ui::AddCommand(help, command::kCheckUpdate, "检查更新(&U)");
+  help->addSeparator();
+  AddBarCommand(help, command::kAbout, bar::kAbout, "关于 Quentara(&A)...");
+
+  // No handler: these stay disabled.
+  commands_[command::kCheckUpdate]->setEnabled(false);
+  commands_[command::kChangePassword]->setEnabled(false);
+  for (const auto& [id, action] : commands_) {
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    if (action->parent() == this) addAction(action);
+    QObject::connect(action, &QAction::triggered, this, [this, id = id] { RunCommand(id); });
+  }
+}
+
+QWidget* MainFrame::MakeBarContent(const ui::BarSpec& spec) {
+  if (spec.id == kOutputBarId) {
+    auto* holder = new QWidget;
+    outputList_ = new QListWidget(holder);
+    outputList_->setObjectName("COutputList");
+    outputList_->setContextMenuPolicy(Qt::NoContextMenu);
+    outputList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    auto* layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->addWidget(outputList_);
+    return holder;
+  }
+  QWidget* content =
+      context_.factories == nullptr ? nullptr : context_.factories->CreateBarContent(spec.id, this, context_.views);
+  if (content == nullptr) {
+    // The module that fills this bar is not there: an empty pane in its place.
+    content = new QWidget;
+    content->setObjectName(ui::FromGbk(spec.caption));
+  }
+  return content;
 }
 
 void MainFrame::BuildBars() {
   for (const ui::BarSpec& spec : kBars) {
-    if (spec.id == kAccountStatusDock && context_.role != 1) continue;
-    wxWindow* content = nullptr;
-    if (spec.id == kOutputBarId) {
-      auto* panel = new wxPanel(this, ui::ToolkitId(kOutputBarId));
-      outputList_ = new wxListBox(panel, 1, wxDefaultPosition, wxDefaultSize, 0, nullptr,
-                                  wxLB_HSCROLL | wxLB_NEEDED_SB | wxLB_SINGLE);
-      outputList_->Bind(wxEVT_RIGHT_DOWN, [this](wxMouseEvent&) { outputList_->SetFocus(); });
-      auto* sizer = new wxBoxSizer(wxVERTICAL);
-      sizer->Add(outputList_, 1, wxEXPAND | wxALL, 1);
-      panel->SetSizer(sizer);
-      content = panel;
-    } else {
-      content = new wxPanel(this, ui::ToolkitId(spec.id));
-      content->SetName(ui::FromGbk(spec.caption));
-    }
-    AddBar(spec, content);
+    if (spec.id == bar::kAccountStatus && context_.role != 1) continue;
+    AddBar(spec, MakeBarContent(spec));
   }
-  UpdateLayout();
+  FinishDefaultLayout();
+  // A bar's menu check follows whether it is open.
+  for (const auto& [id, action] : commands_) {
+    const int barId = action->property("bar").toInt();
+    if (barId == 0) continue;
+    QDockWidget* dock = Bar(barId);
+    action->setEnabled(dock != nullptr);
+    if (dock == nullptr) continue;
+    action->setChecked(!dock->isHidden());
+    QObject::connect(dock->toggleViewAction(), &QAction::toggled, action, &QAction::setChecked);
+  }
 }
 
 void MainFrame::SetPaneText(int paneId, const std::string& text, bool withTip) {
@@ -255,6 +241,7 @@ void MainFrame::SetPaneText(int paneId, const std::string& text, bool withTip) {
 }
 
 std::string MainFrame::PaneText(int paneId) const { return status_->PaneText(paneId); }
+std::string MainFrame::PaneTip(int paneId) const { return status_->PaneTip(paneId); }
 
 void MainFrame::PumpQueue() {
   // A message box inside the pump runs this timer again: the inner tick
@@ -271,41 +258,81 @@ void MainFrame::DrainOutputLines() {
   if (outputList_ == nullptr) return;
   std::string newest;
   for (const OutputLine& line : context_.output->TakeBatch()) {
-    outputList_->Append(ui::FromGbk(line.text));
+    outputList_->addItem(ui::FromGbk(line.text));
     PlayAlert(line.type);
     newest = line.text;
   }
   if (!newest.empty()) {
-    outputList_->EnsureVisible(static_cast<int>(outputList_->GetCount()) - 1);
+    outputList_->scrollToBottom();
     status_->SetPaneText(0, StatusTextOf(newest));
   }
 }
 
 void MainFrame::PlayAlert(int lineType) {
   const Alert alert = AlertFor(context_.settings->records.voice, lineType);
-  if (alert.kind == Alert::kBeep) wxBell();
+  if (alert.kind == Alert::kBeep) QApplication::beep();
   if (alert.kind == Alert::kSoundFile) context_.sounds->PlayFile(alert.soundFile);
 }
 
+void MainFrame::CreateMarketWindow() {
+  marketTabs_ = new QTabWidget;
+  marketTabs_->setObjectName("CQuentaraTabView");
+  marketTabs_->setTabPosition(QTabWidget::North);
+  for (const auto& [kind, caption] :
+       {std::pair{ui::kOptionMarketKind, "期权合约"}, std::pair{ui::kFutureMarketKind, "期货合约"}}) {
+    QWidget* tab = context_.factories == nullptr
+                       ? nullptr
+                       : context_.factories->CreateMarketTab(marketTabs_, context_.views, kind);
+    if (tab == nullptr) tab = new QWidget;
+    tab->setObjectName(QString("CQuentaraView%1").arg(kind));
+    marketTabs_->addTab(tab, ui::FromGbk(caption));
+  }
+  marketTabs_->setCurrentIndex(0);
+  marketWindow_ = new FixedSubWindow;
+  marketWindow_->setObjectName("CChildFrame");
+  marketWindow_->setWidget(marketTabs_);
+  marketWindow_->setWindowTitle(ui::FromGbk("普通行情"));
+  marketWindow_->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint);
+  Centre()->addSubWindow(marketWindow_);
+  marketWindow_->showMaximized();
+}
+
 void MainFrame::OnContractsReady() {
-  if (market_ == nullptr) {
-    market_ = new wxNotebook(Centre(), wxID_ANY);
-    market_->SetName("CQuentaraTabView");
-    market_->AddPage(new wxPanel(market_), ui::FromGbk("期权合约"), true);
-    market_->AddPage(new wxPanel(market_), ui::FromGbk("期货合约"));
-    Centre()->AddPage(market_, ui::FromGbk("普通行情"), true);
+  if (marketWindow_ == nullptr) {
+    CreateMarketWindow();
     context_.clocks->Refresh(context_.clockSources);
   }
+  if (ui::OrderForm* form = receivers_.Form()) form->ReloadContracts();
+  receivers_.NotifyContractsReady();
   if (client::CTQConfig* varieties = context_.registry->Find("VarietyParamSet")) varieties->Load();
 }
 
+void MainFrame::OnTableChanged(const engine::TableChangeRecord& record) {
+  // Only the tables that a bar or view shows are routed.
+  if (RouteTableChange(record.TableId()).empty()) return;
+  receivers_.DeliverTableChange(record);
+}
+
+bool MainFrame::OnAsyncRequestDone(const backend::RequestRecord& record, std::string_view handlerTag) {
+  receivers_.DeliverAsyncAnswer(handlerTag, record);
+  return true;
+}
+
+void MainFrame::AfterOrderResult(const ui::OrderResult& result) {
+  if (ui::OrderForm* form = receivers_.Form()) {
+    form->ResetAfterOrder();
+    const int position = context_.settings->records.orders.OrderReturnCursorPos;
+    if (position >= 0 && position <= 4) form->FocusFieldAfterOrder(position);
+  }
+  receivers_.DeliverOrderResult(result);
+}
+
 void MainFrame::SetLook(int lookId) {
-  wxBusyCursor busy;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
   lookId_ = lookId;
-  Freeze();
   ApplyLook(lookId);
-  Thaw();
-  if (wxMenuItem* item = GetMenuBar()->FindItem(ui::ToolkitId(lookId))) item->Check(true);
+  if (QAction* action = CommandAction(lookId)) action->setChecked(true);
+  QApplication::restoreOverrideCursor();
   context_.registryStore->SetInt(kFrameSettingsSection, "ApplicationLook", lookId);
   context_.registryStore->SetInt(kFrameSettingsSection, "OneNoteTabs",
                                  context_.registryStore->GetInt(kFrameSettingsSection, "OneNoteTabs", 1));
@@ -315,39 +342,21 @@ std::string MainFrame::RegisterHotKey() {
   hotKey_.Unregister();
   const HotKeySettings& settings = context_.settings->records.hotKey;
   if (!settings.use) return {};
-  const ui::HotKeyResult result = hotKey_.Register(settings.modifiers, settings.virtualKey);
-  return ui::HotKeyProblemText(result);
+  const std::string problem = ui::HotKeyProblemText(hotKey_.Register(settings.modifiers, settings.virtualKey));
+  if (!problem.empty()) context_.output->Push(client::kNoticeLine, StampOutputLine(platform::LocalNow(), problem));
+  return problem;
 }
 
-void MainFrame::Hide(bool locked) {
-  if (tray_) {
-    tray_->SetIcon(wxArtProvider::GetIcon(wxART_INFORMATION),
-                   ui::FromGbk("Pellora:" + context_.customerName + " -已登录"));
-    wxFrame::Show(false);
-  } else {
-    // No tray on this desktop: the window goes to the task bar instead.
-    Iconize(true);
-  }
-  (void)locked;
+QAction* MainFrame::CommandAction(int commandId) const {
+  const auto found = commands_.find(commandId);
+  return found == commands_.end() ? nullptr : found->second;
 }
 
-void MainFrame::RestoreFromTray() {
-  if (!hideState_.Restore()) return;
-  if (tray_) tray_->RemoveIcon();
-  Iconize(false);
-  wxFrame::Show(true);
-  Raise();
-}
-
-void MainFrame::CloseFromTray() {
-  FinishShutdown();
-  Destroy();
-}
-
-void MainFrame::OnCommand(wxCommandEvent& event) {
-  const int id = ui::CommandOf(event.GetId());
-  if (const int bar = BarOfCommand(id)) {
-    ToggleBar(bar);
+void MainFrame::RunCommand(int id) {
+  if (QAction* action = CommandAction(id); action != nullptr && action->property("bar").toInt() != 0) {
+    const int barId = action->property("bar").toInt();
+    ToggleBar(barId);
+    action->setChecked(IsBarOpen(barId));
     return;
   }
   if (ui::IsLookId(id)) {
@@ -356,18 +365,14 @@ void MainFrame::OnCommand(wxCommandEvent& event) {
   }
   switch (id) {
     case command::kLock:
-      if (hideState_.Lock()) Hide(true);
+      if (hideState_.Lock()) HideToTray();
       return;
-    case command::kExit: Close(); return;
-    case command::kStatusBar:
-      status_->Show(!status_->IsShown());
-      SendSizeEvent();
-      return;
+    case command::kExit: close(); return;
+    case command::kStatusBar: status_->setVisible(status_->isHidden()); return;
     case command::kSettings: {
       SettingsSheet sheet(this, "系统设置", kCommunicationPages | kOtherPages, *context_.registry);
-      sheet.ShowModal();
-      const std::string problem = RegisterHotKey();
-      if (!problem.empty()) context_.output->Push(5, StampOutputLine(platform::LocalNow(), problem));
+      sheet.exec();
+      RegisterHotKey();
       return;
     }
     case command::kHelp: {
@@ -381,44 +386,68 @@ void MainFrame::OnCommand(wxCommandEvent& event) {
     }
     case command::kLogFolder: platform::StartProcess({"xdg-open", platform::ResolvePath(".\\Log")}); return;
     case command::kMarketArea: ToggleCentre(); return;
-    default: event.Skip();
+    case command::kTrayOpen: RestoreFromTray(); return;
+    case command::kTrayClose: CloseFromTray(); return;
+    default: return;
   }
 }
 
-void MainFrame::OnUpdateCommand(wxUpdateUIEvent& event) {
-  const int id = ui::CommandOf(event.GetId());
-  if (const int bar = BarOfCommand(id)) {
-    event.Enable(HasBar(bar));
-    event.Check(IsBarShown(bar));
-  } else if (id == command::kStatusBar) {
-    event.Check(status_->IsShown());
-  } else if (ui::IsLookId(id)) {
-    event.Check(id == lookId_);
-  } else if (id == command::kCheckUpdate || id == command::kChangePassword) {
-    event.Enable(false);
+void MainFrame::HideToTray() {
+  tray_->Add("Pellora:" + context_.customerName + " -已登录");
+  if (ui::TrayIcon::Available()) {
+    hide();
   } else {
-    event.Skip();
+    // No notification area on this desktop: the window goes to the task bar.
+    showMinimized();
   }
 }
 
-void MainFrame::OnClose(wxCloseEvent& event) {
-  if (event.CanVeto() && !ui::AskYesNo(this, "确定退出程序吗？", kTitle)) {
-    event.Veto();
+// The one way back, for the tray and the hot key alike: the icon goes, the
+// window comes back in front.
+void MainFrame::ShowFromTray() {
+  tray_->Remove();
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void MainFrame::OnHotKey() {
+  if (!hideState_.HotKey()) return;
+  if (hideState_.State() == WindowState::kShown) {
+    ShowFromTray();
+  } else {
+    HideToTray();
+  }
+}
+
+void MainFrame::RestoreFromTray() {
+  if (hideState_.Restore()) ShowFromTray();
+}
+
+void MainFrame::CloseFromTray() {
+  FinishShutdown();
+  close();
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+  if (!shutDown_ && !ui::AskYesNo(this, "确定退出程序吗？", kTitle)) {
+    event->ignore();
     return;
   }
   FinishShutdown();
-  Destroy();
+  event->accept();
 }
 
 void MainFrame::FinishShutdown() {
   if (shutDown_) return;
   shutDown_ = true;
   context_.shutdown();
-  pumpTimer_.Stop();
-  clockTimer_.Stop();
-  outputTimer_.Stop();
+  pumpTimer_.stop();
+  clockTimer_.stop();
+  outputTimer_.stop();
   context_.registryStore->SetString(kFrameSettingsSection, kLayoutKey, SaveLayout());
-  if (tray_) tray_->RemoveIcon();
+  context_.registryStore->SetString(kFrameSettingsSection, kPlacementKey, SavePlacement());
+  tray_->Remove();
   hotKey_.Unregister();
 }
 

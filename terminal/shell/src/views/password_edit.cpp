@@ -1,32 +1,43 @@
 #include "shell/views/password_edit.h"
 
-#include <wx/sizer.h>
+#include <QHBoxLayout>
 
 #include "shell/views/keypad_dialog.h"
+#include "ui/dialog_base.h"
 #include "ui/gbk_text.h"
 
 namespace shell {
 
-PasswordEdit::PasswordEdit(wxWindow* parent, int id, std::size_t maxLength) : wxPanel(parent, wxID_ANY) {
-  edit_ = new wxTextCtrl(this, id, wxEmptyString, wxDefaultPosition, wxSize(150, -1), wxTE_PASSWORD);
-  edit_->SetMaxLength(static_cast<unsigned long>(maxLength));
-  browse_ = new wxButton(this, wxID_ANY, "...", wxDefaultPosition, wxSize(40, -1), wxBU_EXACTFIT);
-  auto* sizer = new wxBoxSizer(wxHORIZONTAL);
-  sizer->Add(edit_, 1, wxEXPAND);
-  sizer->Add(browse_, 0, wxLEFT, 2);
-  SetSizer(sizer);
-  browse_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OpenKeypad(); });
+PasswordEdit::PasswordEdit(QWidget* parent, int id, std::size_t maxLength)
+    : QWidget(parent), edit_(new QLineEdit(this)), browse_(new QPushButton("...", this)) {
+  ui::SetControlId(edit_, id);
+  edit_->setEchoMode(QLineEdit::Password);
+  edit_->setMaxLength(static_cast<int>(maxLength));
+  edit_->setMinimumWidth(150);
+  browse_->setFixedWidth(40);
+  browse_->setObjectName("browse");
+  browse_->setAutoDefault(false);
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  layout->addWidget(edit_, 1);
+  layout->addWidget(browse_);
+  setFocusProxy(edit_);
+  QObject::connect(browse_, &QPushButton::clicked, this, [this] { OpenKeypad(); });
 }
 
-std::string PasswordEdit::Text() const { return ui::ToGbk(edit_->GetValue()); }
-void PasswordEdit::SetText(const std::string& text) { edit_->ChangeValue(ui::FromGbk(text)); }
+std::string PasswordEdit::Text() const { return ui::ToGbk(edit_->text()); }
+void PasswordEdit::SetText(const std::string& text) { edit_->setText(ui::FromGbk(text)); }
 
 void PasswordEdit::OpenKeypad() {
-  KeypadDialog keypad(wxGetTopLevelParent(this), edit_);
-  keypad.ShowModal();
+  KeypadDialog keypad(window(), edit_);
+  keypad.exec();
   // The focus moves on past the "..." button to the dialog's next control.
-  browse_->SetFocus();
-  browse_->Navigate(wxNavigationKeyEvent::IsForward);
+  QWidget* next = browse_->nextInFocusChain();
+  while (next != browse_ && (!next->isVisible() || !next->isEnabled() || !(next->focusPolicy() & Qt::TabFocus))) {
+    next = next->nextInFocusChain();
+  }
+  next->setFocus(Qt::TabFocusReason);
 }
 
 }  // namespace shell

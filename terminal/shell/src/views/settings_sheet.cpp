@@ -7,9 +7,9 @@ std::vector<SheetPage>& TheSheetPages() {
   return pages;
 }
 
-SettingsSheet::SettingsSheet(wxWindow* parent, const std::string& caption, int mask, client::ConfigRegistry& registry)
+SettingsSheet::SettingsSheet(QWidget* parent, const std::string& caption, int mask, client::ConfigRegistry& registry)
     : ui::TreeSheet(parent, caption), registry_(registry) {
-  SetName("CTQPropertySheet");
+  setObjectName("CTQPropertySheet");
   std::vector<std::string> categories;
   if (mask & kCommunicationPages) categories.push_back("通讯设置");
   if (mask & kOtherPages) {

@@ -1,8 +1,6 @@
 #include "shell/views/terminal.h"
 
-#include <wx/app.h>
-#include <wx/image.h>
-
+#include <QApplication>
 #include <cstdio>
 #include <set>
 
@@ -18,6 +16,9 @@
 #include "client/settlement_operations.h"
 #include "engine/query_facade.h"
 #include "engine/reference_rows.h"
+#include "engine/user_prompt.h"
+#include "gridctl/views/register_views.h"
+#include "marketviews/views/register_views.h"
 #include "order_module/order_module.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -31,8 +32,11 @@
 #include "shell/views/main_frame.h"
 #include "shell/views/settings_sheet.h"
 #include "shell/views/startup_dialogs.h"
+#include "tradeviews/views/register_views.h"
+#include "ui/context_menus.h"
 #include "ui/gbk_text.h"
 #include "ui/message_box.h"
+#include "ui/order_form.h"
 
 namespace shell {
 namespace {
@@ -56,6 +60,63 @@ std::vector<std::string> RowTexts(std::span<const std::uint8_t> entry) {
 template <std::size_t N>
 std::string Field(const char (&field)[N]) {
   return std::string(field, strnlen(field, N));
+}
+
+ui::Buttons ButtonsOf(engine::PromptButtons buttons) {
+  switch (buttons) {
+    case engine::PromptButtons::kOk: return ui::Buttons::kOk;
+    case engine::PromptButtons::kYesNo: return ui::Buttons::kYesNo;
+    case engine::PromptButtons::kOkCancel: return ui::Buttons::kOkCancel;
+    case engine::PromptButtons::kRetryCancel: return ui::Buttons::kRetryCancel;
+    case engine::PromptButtons::kAbortRetryIgnore: return ui::Buttons::kAbortRetryIgnore;
+  }
+  return ui::Buttons::kOk;
+}
+
+ui::BoxIcon IconOf(engine::PromptIcon icon) {
+  switch (icon) {
+    case engine::PromptIcon::kNone: return ui::BoxIcon::kNone;
+    case engine::PromptIcon::kQuestion: return ui::BoxIcon::kQuestion;
+    case engine::PromptIcon::kStop: return ui::BoxIcon::kStop;
+  }
+  return ui::BoxIcon::kNone;
+}
+
+engine::PromptAnswer AnswerOf(ui::Answer answer) {
+  switch (answer) {
+    case ui::Answer::kOk: return engine::PromptAnswer::kOk;
+    case ui::Answer::kCancel: return engine::PromptAnswer::kCancel;
+    case ui::Answer::kYes: return engine::PromptAnswer::kYes;
+    case ui::Answer::kNo: return engine::PromptAnswer::kNo;
+    case ui::Answer::kRetry: return engine::PromptAnswer::kRetry;
+    case ui::Answer::kAbort: return engine::PromptAnswer::kAbort;
+    case ui::Answer::kIgnore: return engine::PromptAnswer::kIgnore;
+  }
+  return engine::PromptAnswer::kCancel;
+}
+
+// The engine's questions on condition orders, in message boxes with the
+// application's title and the buttons the engine asks for.
+class EnginePrompt final : public engine::UserPrompt {
+ public:
+  explicit EnginePrompt(std::shared_ptr<ui::QuestionBridge> questions) : questions_(std::move(questions)) {}
+
+  engine::PromptAnswer Ask(const engine::UserQuestion& question) override {
+    return AnswerOf(questions_->Ask({question.text, kTitle, ButtonsOf(question.buttons), IconOf(question.icon)}));
+  }
+
+ private:
+  std::shared_ptr<ui::QuestionBridge> questions_;
+};
+
+// The grids' sort and filter menu, which they ask for by name.
+std::unique_ptr<QMenu> FilterMenu() {
+  auto menu = std::make_unique<QMenu>();
+  ui::AddCommand(menu.get(), 61508, "&S升序");
+  ui::AddCommand(menu.get(), 61509, "&O降序");
+  ui::AddCommand(menu.get(), 61510, "&F设置过滤...");
+  ui::AddCommand(menu.get(), 61511, "&C清除过滤");
+  return menu;
 }
 
 }  // namespace
@@ -90,9 +151,14 @@ Terminal::Terminal()
       orderSubmission_(order_module::TheOrderModule(), orderSettings_),
       lifecycle_(*this) {
   client::InstallShellServices(this);
+  gridctl::RegisterViews(factories_);
+  marketviews::RegisterViews(factories_);
+  tradeviews::RegisterViews(factories_);
 }
 
 Terminal::~Terminal() {
+  // The frame works with what this owns: it goes first.
+  delete frame_;
   lifecycle_.Shutdown();
   quotes::TheQuoteObject().SetQuoteSubscriber(nullptr);
   client::InstallShellServices(nullptr);
@@ -101,10 +167,25 @@ Terminal::~Terminal() {
 bool Terminal::Start() { return lifecycle_.Start(); }
 
 bool Terminal::InitialiseToolkit() {
-  wxInitAllImageHandlers();
-  platform::SetMessageHandler(
-      [](std::string_view text, std::string_view caption) { ui::ShowMessageBox(nullptr, text, caption); });
+  if (QApplication::instance() == nullptr) return false;
+  questions_ = std::make_shared<ui::QuestionBridge>([this](const ui::Question& question) {
+    return ui::RunMessageBox(frame_, question.text, question.caption, question.buttons, question.icon);
+  });
+  platform::SetMessageHandler([this](std::string_view text, std::string_view caption) {
+    Ask(text, caption.empty() ? std::string_view(kTitle) : caption, ui::Buttons::kOk, ui::BoxIcon::kNone);
+  });
   return true;
+}
+
+ui::Answer Terminal::Ask(std::string_view text, std::string_view caption, ui::Buttons buttons, ui::BoxIcon icon) {
+  if (questions_ == nullptr) return ui::DecliningAnswer(buttons);
+  return questions_->Ask({std::string(text), std::string(caption), buttons, icon});
+}
+
+// Threads that shut-down joins may wait on a question: the wait ends here,
+// and later questions are declined.
+void Terminal::StopQuestions() {
+  if (questions_ != nullptr) questions_->Stop();
 }
 
 bool Terminal::OpenLog() { return backend::OpenProgramLog(); }
@@ -118,12 +199,13 @@ bool Terminal::ReadVersion(std::string& version) {
 
 void Terminal::WriteLog(int type, const std::string& text) { backend::WriteLogLine(type, text.c_str()); }
 
-// The order thread's questions are asked on the GUI thread (the order
-// module's delivery, the order submission), so the box is a modal one over
-// the main frame once it is there.
+// The order module's questions (asked on the GUI thread by its delivery and
+// the order submission) are Yes/No boxes over the main frame once it is
+// there.
 void Terminal::StartOrderModule() {
   platform::SetQuestionHandler([this](std::string_view question, std::string_view caption) {
-    return ui::AskYesNo(frame_, question, caption.empty() ? std::string_view(kTitle) : caption);
+    return Ask(question, caption.empty() ? std::string_view(kTitle) : caption, ui::Buttons::kYesNo,
+               ui::BoxIcon::kQuestion) == ui::Answer::kYes;
   });
   if (!order_module::StartOrderModule()) WriteLog(backend::kLogNote, "启动委托线程失败。");
 }
@@ -131,6 +213,7 @@ void Terminal::StartOrderModule() {
 // The thread goes first: a question it waits on ends with the stop, and none
 // is asked after the handler is gone.
 void Terminal::StopOrderModule() {
+  StopQuestions();
   order_module::StopOrderModule();
   platform::SetQuestionHandler(nullptr);
 }
@@ -149,11 +232,11 @@ bool Terminal::RunLoginDialog() {
       [](std::string& message, const client::LoginRequest& request) { return client::Login(message, request); },
       [this](int type, const std::string& text) { WriteLog(type, text); }};
   LoginDialog dialog(nullptr, settings_, client::TheConfigRegistry(), services,
-                     [](wxWindow* parent, const std::string& caption, int mask) {
+                     [](QWidget* parent, const std::string& caption, int mask) {
                        SettingsSheet sheet(parent, caption, mask, client::TheConfigRegistry());
-                       sheet.ShowModal();
+                       sheet.exec();
                      });
-  return dialog.ShowModal() == wxID_OK;
+  return dialog.exec() == QDialog::Accepted;
 }
 
 bool Terminal::StartEngine(std::string& message) {
@@ -177,10 +260,12 @@ bool Terminal::StartEngine(std::string& message) {
       [this](int connection, int flag, int state) { engine_.OnConnectionState(state, flag, connection); });
   client::InstallOperationEngine(&engine_);
   quotes::TheQuoteObject().SetQuoteSubscriber(&subscriptions_);
+  if (questions_ != nullptr) engine_.SetUserPrompt(std::make_shared<EnginePrompt>(questions_));
   return true;
 }
 
 void Terminal::StopEngine() {
+  StopQuestions();
   backend::SetConnectionStateHook(nullptr);
   engine_.Stop();
   engine_.SetQuoteConnectionIndex(-1);
@@ -209,7 +294,7 @@ void Terminal::ShowCustomerInformation() {
     return client::QueryImportantNotices(notices, message);
   });
   CustomerInfoDialog dialog(nullptr, texts);
-  dialog.ShowModal();
+  dialog.exec();
 }
 
 bool Terminal::ConfirmSettlementStatement() {
@@ -227,7 +312,7 @@ bool Terminal::ConfirmSettlementStatement() {
   };
   services.showReport = [](const std::vector<std::string>& lines) {
     StatementDialog dialog(nullptr, lines);
-    return dialog.ShowModal() == wxID_OK;
+    return dialog.exec() == QDialog::Accepted;
   };
   services.confirm = [](std::string& message) { return client::ConfirmSettlementStatement(message); };
   services.log = [this](int type, const std::string& text) { WriteLog(type, text); };
@@ -275,19 +360,34 @@ bool Terminal::CreateMainFrame() {
   context.processReceiveQueue = [this] { return pump_.ProcessReceiveQueue(); };
   context.deliverOrderResults = [] { order_module::DeliverOrderModuleResults(); };
   context.shutdown = [this] { lifecycle_.Shutdown(); };
+  context.views = {.engine = &engine_,
+                   .quotes = &quotes::TheQuoteObject(),
+                   .orders = &orderSubmission_,
+                   .orderModule = &order_module::TheOrderModule(),
+                   .settings = &client::TheConfigRegistry(),
+                   .registry = &registryStore_,
+                   .role = context.role,
+                   .customerNo = context.customerNo,
+                   .customerName = context.customerName,
+                   .output = [this](int type, std::string_view text) { AppendOutputLine(text, type); },
+                   .receivers = nullptr};
+  context.factories = &factories_;
   frame_ = new MainFrame(std::move(context));
-  frame_->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& event) {
-    if (event.GetEventObject() == frame_) frame_ = nullptr;
-    event.Skip();
+  // The program ends with its main window, not with the last window shown
+  // (the frame may be hidden in the tray while a prompt closes).
+  QApplication::setQuitOnLastWindowClosed(false);
+  QObject::connect(frame_, &QObject::destroyed, [this] {
+    frame_ = nullptr;
+    QCoreApplication::quit();
   });
-  wxTheApp->SetTopWindow(frame_);
-  frame_->Show(true);
+  frame_->show();
+  ui::TheContextMenus().Register("过滤菜单", FilterMenu);
   return true;
 }
 
 void Terminal::Logout() { client::Logout(); }
 
-void Terminal::ShowMessage(const std::string& text) { ui::ShowMessageBox(nullptr, text, kTitle); }
+void Terminal::ShowMessage(const std::string& text) { ui::ShowMessageBox(frame_, text, kTitle); }
 
 int Terminal::AppendOutputLine(std::string_view text, int lineType) {
   output_.Push(lineType, StampOutputLine(platform::LocalNow(), text));
@@ -305,15 +405,12 @@ void Terminal::OnContractsReady() {
   if (frame_ != nullptr) frame_->OnContractsReady();
 }
 
-// The bars and views that show the tables come with their own modules;
-// until they are there, a change has nowhere to go.
-void Terminal::OnTableChanged(const engine::TableChangeRecord&) {}
+void Terminal::OnTableChanged(const engine::TableChangeRecord& record) {
+  if (frame_ != nullptr) frame_->OnTableChanged(record);
+}
 
 bool Terminal::OnAsyncRequestDone(const backend::RequestRecord& record, std::string_view handlerTag) {
-  if (handlerTag == client::kDeleteAllOrderTag) {
-    for (const std::string& line : CancelResultLines(record)) AppendOutputLine(line, client::kCancelLine);
-  }
-  return true;
+  return frame_ != nullptr && frame_->OnAsyncRequestDone(record, handlerTag);
 }
 
 void Terminal::OnOrderResults(const backend::CGlobalStringList& result) {
@@ -322,14 +419,19 @@ void Terminal::OnOrderResults(const backend::CGlobalStringList& result) {
   if (result.GetCount() < 3) return;
   const backend::CxDataSet* messages = order_module::TheOrderModule().DeliveredMessages(result.GetAt(2));
   if (messages == nullptr) return;
-  const bool failed = backend::ParseDecimal(result.GetAt(1)).value_or(0) != 0;
+  ui::OrderResult shown;
+  shown.callerTag = result.GetAt(0);
+  shown.failed = backend::ParseDecimal(result.GetAt(1)).value_or(0) != 0;
+  shown.prompt = result.GetCount() > 3 ? std::string(result.GetAt(3)) : std::string();
   std::string joined;
   for (std::size_t i = 0; i < messages->GetCount(); ++i) {
     const std::string_view line = TextOf(messages->GetValue(i));
-    AppendOutputLine(line, failed ? client::kFailureLine : client::kOrderLine);
+    AppendOutputLine(line, shown.failed ? client::kFailureLine : client::kOrderLine);
     joined.append(line).append("\n");
+    shown.lines.emplace_back(line);
   }
   if (!joined.empty() && settings_.records.orders.OrderReturnHintBox) ui::ShowMessageBox(frame_, joined, kTitle);
+  if (frame_ != nullptr) frame_->AfterOrderResult(shown);
 }
 
 void Terminal::UpdateExchangeClockState(const backend::CGlobalStringList& exchangeState) {

@@ -1,34 +1,56 @@
-// The base of the terminal's dialogs and settings pages: Enter moves the
-// focus to the next control in tab order instead of closing the window.
+// The bases of the terminal's dialogs and settings pages: Enter moves the
+// focus to the next control in tab order instead of pressing the default
+// button or closing the window.
 #pragma once
 
-#include <wx/dialog.h>
-#include <wx/panel.h>
+#include <QDialog>
+#include <QWidget>
+#include <string_view>
 
 namespace ui {
 
-// Moves the focus on from the focused child of `container` when the key is
-// Enter; true when the key was consumed.
-bool MoveFocusOnEnter(wxKeyEvent& event, wxWindow* container);
+// Controls keep their resource numbers as their object names ("id1084"),
+// so that the code and the tests find them by number.
+void SetControlId(QWidget* control, int id);
+QString ControlName(int id);
+template <class Control>
+Control* FindControl(const QWidget* window, int id) {
+  return window->findChild<Control*>(ControlName(id));
+}
 
-class BaseDialog : public wxDialog {
+// Watches the key presses of the application for one window: Enter in any
+// control inside `window` moves the focus on.
+class EnterMovesFocus : public QObject {
  public:
-  BaseDialog(wxWindow* parent, int id, const wxString& title, long style = wxDEFAULT_DIALOG_STYLE);
+  explicit EnterMovesFocus(QWidget* window);
 
-  void SetEnterMovesFocus(bool on) { enterMovesFocus_ = on; }
+  void SetEnabled(bool on) { enabled_ = on; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void OnCharHook(wxKeyEvent& event);
-  bool enterMovesFocus_ = true;
+  QWidget* window_;
+  bool enabled_ = true;
 };
 
-class BasePage : public wxPanel {
+class BaseDialog : public QDialog {
  public:
-  explicit BasePage(wxWindow* parent, int id = wxID_ANY);
+  // `id` is the dialog's resource number, kept as a property "dialogId".
+  BaseDialog(QWidget* parent, int id, std::string_view caption);
+
+  void SetEnterMovesFocus(bool on) { enter_->SetEnabled(on); }
 
  private:
-  void OnCharHook(wxKeyEvent& event);
-  bool enterMovesFocus_ = true;
+  EnterMovesFocus* enter_;
+};
+
+class BasePage : public QWidget {
+ public:
+  explicit BasePage(QWidget* parent = nullptr);
+
+ private:
+  EnterMovesFocus* enter_;
 };
 
 }  // namespace ui

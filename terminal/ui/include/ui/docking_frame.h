@@ -1,18 +1,21 @@
-// The terminal's top-level window: docking bars around a tabbed centre area,
-// over the toolkit's AUI manager. Bars are named by their command ids; each
-// can float, dock on any side, be closed (hidden) and shown again. The centre
-// is a notebook whose pages are the documents (the market window).
+// The terminal's top-level window: dock bars around the market area. Bars
+// are named by their command ids; each can float, dock on any side, be
+// closed (hidden) and shown again, and bars added on the same side dock
+// together as tabs. The centre is a tabbed document area whose documents are
+// the market window. The arrangement of the bars and the window's place are
+// saved as text and restored.
 //
-// What the AUI manager does not have: bars docked together form a row of
-// panes rather than tabs, and there is no auto-hide; a bar that would
-// auto-hide is closed and shown again by its menu command instead.
+// Bars do not auto-hide: a bar is closed and opened again by its command.
 #pragma once
 
-#include <wx/aui/aui.h>
-#include <wx/frame.h>
-
+#include <QDockWidget>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace ui {
 
@@ -26,44 +29,55 @@ struct BarSpec {
   DockSide side = DockSide::kBottom;
 };
 
-class DockingFrame : public wxFrame {
+class DockingFrame : public QMainWindow {
  public:
-  DockingFrame(wxWindow* parent, const wxString& title, const wxSize& size);
-  ~DockingFrame() override;
+  DockingFrame(std::string_view title, QSize size);
 
-  // Adds `content` (a child of this frame) as the bar; false when the id is
-  // taken or the content is missing.
-  bool AddBar(const BarSpec& spec, wxWindow* content);
-  bool HasBar(int id) const;
-  wxWindow* BarWindow(int id) const;
+  // Adds `content` as the bar, docked as a tab beside the bars already on
+  // its side; false when the id is taken or the content is missing.
+  bool AddBar(const BarSpec& spec, QWidget* content);
+  // Brings the first bar of each side to the front of its tabs and gives
+  // the sides their sizes; call once the bars are added.
+  void FinishDefaultLayout();
+
+  bool HasBar(int id) const { return bars_.count(id) != 0; }
+  QDockWidget* Bar(int id) const;
+  QWidget* BarContent(int id) const;
   int BarCount() const { return static_cast<int>(bars_.size()); }
-  bool IsBarShown(int id) const;
+  std::vector<int> BarIds() const;
+  // Open: not closed, though perhaps behind another tab.
+  bool IsBarOpen(int id) const;
+  // Open and in front of its tabs.
+  bool IsBarInFront(int id) const;
   void ShowBar(int id, bool show);
-  // Shows a hidden bar and hides a shown one.
+  // A closed bar opens in front, a bar behind another tab comes to the
+  // front, a bar in front closes.
   void ToggleBar(int id);
+  // The bars docked together with this one as tabs, this one included, in
+  // tab order; just this one when it has no tabs beside it.
+  std::vector<int> TabGroupOf(int id) const;
+  DockSide SideOf(int id) const;
 
-  // The tabbed centre area.
-  wxAuiNotebook* Centre() const { return centre_; }
-  bool IsCentreShown() const;
-  void ToggleCentre();
+  QMdiArea* Centre() const { return centre_; }
+  bool IsCentreShown() const { return !centre_->isHidden(); }
+  void ToggleCentre() { centre_->setVisible(centre_->isHidden()); }
 
-  // Colours the docking art and the centre's tabs after the look.
+  // Colours the frame, the bars' captions and the tabs after the look.
   void ApplyLook(int lookId);
 
-  // The arrangement of the bars as text, and back; false when the text does
-  // not describe this frame's bars.
-  std::string SaveLayout();
+  // The arrangement of the bars, and the window's size and place, as text;
+  // the loads answer false when the text is not one of these.
+  std::string SaveLayout() const;
   bool LoadLayout(const std::string& layout);
-
-  // Lays the bars out again after changes.
-  void UpdateLayout() { manager_.Update(); }
+  std::string SavePlacement() const;
+  bool LoadPlacement(const std::string& placement);
 
  private:
-  static wxString PaneName(int id);
+  int IdOf(const QDockWidget* dock) const;
 
-  wxAuiManager manager_;
-  wxAuiNotebook* centre_ = nullptr;
-  std::map<int, wxWindow*> bars_;
+  QMdiArea* centre_;
+  std::map<int, QDockWidget*> bars_;
+  std::vector<BarSpec> specs_;
 };
 
 }  // namespace ui

@@ -3,17 +3,17 @@
 // in and on the way out, and nowhere else.
 #pragma once
 
-#include <wx/string.h>
-
+#include <QString>
 #include <string>
 #include <string_view>
 
 namespace ui {
 
 // GBK bytes as a toolkit string; bytes that are no GBK text become U+FFFD
-// each instead of emptying the whole text.
-wxString FromGbk(std::string_view text);
+// each instead of emptying the whole text, and so does a character cut in
+// half at the end.
+QString FromGbk(std::string_view text);
 // A toolkit string as GBK bytes; a character GBK cannot hold becomes "?".
-std::string ToGbk(const wxString& text);
+std::string ToGbk(const QString& text);
 
 }  // namespace ui

@@ -1,11 +1,12 @@
-// The program-wide hot key, grabbed on the X11 root window by our own
-// connection to the display (the toolkit offers no global hot key on this
-// desktop). The owner polls it from a GUI timer. Where the display refuses
-// the grab (another program holds the key, or the session is no X11 one)
-// the registration says why.
+// The program-wide hot key: grabbed on the X11 root window through the
+// toolkit's own display connection, its presses seen by a native event
+// filter on the GUI thread. Where the desktop is no X11 one (Wayland, the
+// offscreen platform) registering answers kNoDisplay and says so.
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace ui {
@@ -17,7 +18,7 @@ inline constexpr int kHotKeyShift = 4;
 
 enum class HotKeyResult {
   kRegistered,
-  kNoDisplay,   // no X11 display to grab on (none, or a Wayland session)
+  kNoDisplay,   // no X11 display to grab on (Wayland, offscreen)
   kUnknownKey,  // the virtual key has no key on this keyboard
   kTaken,       // the display refused the grab
 };
@@ -29,10 +30,14 @@ unsigned long KeySymOfVirtualKey(int virtualKey);
 // The text shown for a registration result (empty for kRegistered).
 std::string HotKeyProblemText(HotKeyResult result);
 
-class GlobalHotKey {
+// The X11 modifier mask of the settings' modifier bits.
+std::uint16_t X11ModifiersOf(int modifiers);
+
+class GlobalHotKey : public QAbstractNativeEventFilter {
  public:
-  GlobalHotKey() = default;
-  ~GlobalHotKey();
+  // `pressed` runs on the GUI thread at each press of the key.
+  explicit GlobalHotKey(std::function<void()> pressed);
+  ~GlobalHotKey() override;
   GlobalHotKey(const GlobalHotKey&) = delete;
   GlobalHotKey& operator=(const GlobalHotKey&) = delete;
 
@@ -41,13 +46,17 @@ class GlobalHotKey {
   void Unregister();
   bool Registered() const { return keyCode_ != 0; }
 
-  // True when the key was pressed since the last poll.
-  bool Poll();
+  // A key press of the display: runs `pressed` when it is the grabbed key
+  // with its modifiers (Caps Lock and Num Lock aside); true when it was.
+  bool OnKeyPress(std::uint8_t keyCode, std::uint16_t state);
+
+  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
  private:
-  void* display_ = nullptr;  // Display*
-  unsigned int keyCode_ = 0;
-  unsigned int modifiers_ = 0;
+  std::function<void()> pressed_;
+  std::uint8_t keyCode_ = 0;
+  std::uint16_t modifiers_ = 0;
+  bool filtering_ = false;
 };
 
 }  // namespace ui

@@ -1,9 +1,8 @@
-// A status bar whose panes are named by ids, each with its text and its own
-// tool tip (the toolkit's status bar has one tip for the whole bar).
+// A status bar whose panes are named by ids, each with its own text and tip.
 #pragma once
 
-#include <wx/statusbr.h>
-
+#include <QLabel>
+#include <QStatusBar>
 #include <string>
 #include <vector>
 
@@ -11,26 +10,24 @@ namespace ui {
 
 struct PaneSpec {
   int id = 0;
-  int width = -1;    // negative: stretches
+  int width = -1;    // negative: stretches; else at least its text's width
   std::string text;  // GBK
 };
 
-class StatusPanes : public wxStatusBar {
+class StatusPanes : public QStatusBar {
  public:
-  StatusPanes(wxWindow* parent, int id, const std::vector<PaneSpec>& panes);
+  StatusPanes(QWidget* parent, const std::vector<PaneSpec>& panes);
 
   // False when no pane has the id.
   bool SetPaneText(int id, const std::string& text);
   bool SetPaneTip(int id, const std::string& tip);
   std::string PaneText(int id) const;
-  int PaneIndex(int id) const;
+  std::string PaneTip(int id) const;
 
  private:
-  void OnMotion(wxMouseEvent& event);
+  QLabel* Pane(int id) const;
 
-  std::vector<int> ids_;
-  std::vector<wxString> tips_;
-  int tipShown_ = -1;
+  std::vector<std::pair<int, QLabel*>> panes_;
 };
 
 }  // namespace ui

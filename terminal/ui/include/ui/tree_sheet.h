@@ -4,8 +4,8 @@
 // is confirmed.
 #pragma once
 
-#include <wx/treebook.h>
-
+#include <QStackedWidget>
+#include <QTreeWidget>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,21 +16,23 @@ namespace ui {
 
 class TreeSheet : public BaseDialog {
  public:
-  using PageFactory = std::function<wxWindow*(wxWindow* parent)>;
+  using PageFactory = std::function<QWidget*(QWidget* parent)>;
 
-  TreeSheet(wxWindow* parent, const std::string& caption, int navigationWidth = 150);
+  TreeSheet(QWidget* parent, const std::string& caption, int navigationWidth = 150);
 
   // A top-level node; its own page is empty.
   void AddCategory(const std::string& caption);
   // A page below the last category.
   void AddPage(const std::string& caption, PageFactory factory);
 
-  // Expands every node and selects the first; call before ShowModal.
+  // Expands every node and selects the first; call before exec().
   void ExpandAll();
 
-  wxTreebook* Book() const { return book_; }
+  QTreeWidget* Tree() const { return tree_; }
   // The pages that have been created so far.
   int CreatedPageCount() const;
+  // The captions of the nodes, depth first, each with its depth.
+  std::vector<std::pair<int, std::string>> NodeCaptions() const;
 
  protected:
   // Called on OK before the sheet closes; false keeps it open.
@@ -39,16 +41,18 @@ class TreeSheet : public BaseDialog {
  private:
   struct Node {
     PageFactory factory;
-    wxWindow* holder = nullptr;
+    QWidget* holder = nullptr;
+    QTreeWidgetItem* item = nullptr;
     bool created = false;
   };
 
-  void CreatePage(std::size_t index);
-  void OnPageChanged(wxBookCtrlEvent& event);
-  void OnOk(wxCommandEvent& event);
+  void Select(QTreeWidgetItem* item);
+  void CreatePage(Node& node);
 
-  wxTreebook* book_ = nullptr;
+  QTreeWidget* tree_;
+  QStackedWidget* pages_;
   std::vector<Node> nodes_;
+  QTreeWidgetItem* category_ = nullptr;
 };
 
 }  // namespace ui

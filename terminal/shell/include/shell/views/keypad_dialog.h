@@ -2,9 +2,8 @@
 // opening, backspace, clear, cancel and confirm, typing into its edit.
 #pragma once
 
-#include <wx/button.h>
-#include <wx/textctrl.h>
-
+#include <QLineEdit>
+#include <QPushButton>
 #include <array>
 #include <random>
 
@@ -17,16 +16,15 @@ inline constexpr std::array<int, 10> kKeypadDigitIds{1079, 1063, 1068, 1069, 107
 
 class KeypadDialog : public ui::BaseDialog {
  public:
-  KeypadDialog(wxWindow* parent, wxTextCtrl* target);
+  KeypadDialog(QWidget* parent, QLineEdit* target);
 
   const KeypadModel& Model() const { return model_; }
 
  private:
   void ShowText();
 
-  wxTextCtrl* target_;
+  QLineEdit* target_;
   KeypadModel model_;
-  std::array<wxButton*, 10> buttons_{};
 };
 
 // The program's random source for codes and keypads, seeded once.

@@ -4,10 +4,9 @@
 // successful login.
 #pragma once
 
-#include <wx/checkbox.h>
-#include <wx/choice.h>
-#include <wx/textctrl.h>
-
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <functional>
 #include <string>
 
@@ -22,9 +21,9 @@ namespace shell {
 class LoginDialog : public ui::BaseDialog, public LoginPage {
  public:
   // Opens the settings sheet of the mask on the parent.
-  using SettingsOpener = std::function<void(wxWindow* parent, const std::string& caption, int mask)>;
+  using SettingsOpener = std::function<void(QWidget* parent, const std::string& caption, int mask)>;
 
-  LoginDialog(wxWindow* parent, ShellSettings& settings, client::ConfigRegistry& registry, LoginServices services,
+  LoginDialog(QWidget* parent, ShellSettings& settings, client::ConfigRegistry& registry, LoginServices services,
               SettingsOpener openSettings);
   ~LoginDialog() override;
 
@@ -46,22 +45,22 @@ class LoginDialog : public ui::BaseDialog, public LoginPage {
 
  private:
   void FillGateways();
-  void OnLogin(wxCommandEvent& event);
+  void OnLogin();
   void Focus(LoginField field);
 
   ShellSettings& settings_;
   LoginServices services_;
   SettingsOpener openSettings_;
   std::string code_;
-  wxTextCtrl* customerNo_;
+  QLineEdit* customerNo_;
   PasswordEdit* password_;
-  wxChoice* role_;
-  wxChoice* codeKind_;
-  wxTextCtrl* codeEdit_;
-  wxWindow* codePicture_;
-  wxChoice* gateway_;
-  wxCheckBox* autoSelect_;
-  wxCheckBox* saveUser_;
+  QComboBox* role_;
+  QComboBox* codeKind_;
+  QLineEdit* codeEdit_;
+  QWidget* codePicture_;
+  QComboBox* gateway_;
+  QCheckBox* autoSelect_;
+  QCheckBox* saveUser_;
 };
 
 }  // namespace shell

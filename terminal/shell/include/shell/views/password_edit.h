@@ -2,27 +2,27 @@
 // that opens the on-screen keypad on it, then moves the focus on.
 #pragma once
 
-#include <wx/button.h>
-#include <wx/panel.h>
-#include <wx/textctrl.h>
-
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
 #include <string>
 
 namespace shell {
 
-class PasswordEdit : public wxPanel {
+class PasswordEdit : public QWidget {
  public:
-  PasswordEdit(wxWindow* parent, int id, std::size_t maxLength);
+  PasswordEdit(QWidget* parent, int id, std::size_t maxLength);
 
   std::string Text() const;  // GBK
   void SetText(const std::string& text);
-  wxTextCtrl* Edit() const { return edit_; }
+  QLineEdit* Edit() const { return edit_; }
+  QPushButton* BrowseButton() const { return browse_; }
   // Opens the keypad on the edit, as the "..." button does.
   void OpenKeypad();
 
  private:
-  wxTextCtrl* edit_;
-  wxButton* browse_;
+  QLineEdit* edit_;
+  QPushButton* browse_;
 };
 
 }  // namespace shell

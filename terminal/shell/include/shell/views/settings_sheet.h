@@ -28,7 +28,7 @@ std::vector<SheetPage>& TheSheetPages();
 
 class SettingsSheet : public ui::TreeSheet {
  public:
-  SettingsSheet(wxWindow* parent, const std::string& caption, int mask, client::ConfigRegistry& registry);
+  SettingsSheet(QWidget* parent, const std::string& caption, int mask, client::ConfigRegistry& registry);
 
  private:
   bool OnConfirm() override;

@@ -1,6 +1,7 @@
 // The dialogs between the login and the main window: the customer's login
 // information with the important notices (dialog 159) and the settlement
-// statement to confirm (dialog 158).
+// statement to confirm (dialog 158), shown in a fixed-pitch font so that its
+// columns line up.
 #pragma once
 
 #include <string>
@@ -13,12 +14,12 @@ namespace shell {
 
 class CustomerInfoDialog : public ui::BaseDialog {
  public:
-  CustomerInfoDialog(wxWindow* parent, const CustomerInformation& texts);
+  CustomerInfoDialog(QWidget* parent, const CustomerInformation& texts);
 };
 
 class StatementDialog : public ui::BaseDialog {
  public:
-  StatementDialog(wxWindow* parent, const std::vector<std::string>& lines);
+  StatementDialog(QWidget* parent, const std::vector<std::string>& lines);
 };
 
 }  // namespace shell

@@ -19,8 +19,10 @@
 #include "shell/output_lines.h"
 #include "shell/settings_areas.h"
 #include "shell/startup.h"
+#include "ui/question_bridge.h"
 #include "ui/registry_store.h"
 #include "ui/sound_service.h"
+#include "ui/view_factories.h"
 
 namespace shell {
 
@@ -43,6 +45,13 @@ class Terminal : public StartupServices, public client::ShellServices {
   Lifecycle& Life() { return lifecycle_; }
   // Where the order panels hand in their orders.
   order_module::OrderSubmission& Orders() { return orderSubmission_; }
+  engine::COperationEngine& Engine() { return engine_; }
+  // The bar and market-tab factories of the view modules, registered when
+  // the terminal is made; the frame takes them when it is created.
+  ui::ViewFactories& Factories() { return factories_; }
+  // The questions of the engine, the order module and the code below the
+  // windows; null before the toolkit is set up.
+  ui::QuestionBridge* Questions() const { return questions_.get(); }
 
   // StartupServices
   bool InitialiseToolkit() override;
@@ -83,7 +92,12 @@ class Terminal : public StartupServices, public client::ShellServices {
  private:
   ClockSources MakeClockSources();
   const backend::AccountRecord* TradingAccount() const;
+  // A question asked by any thread, declined once shut-down has begun.
+  ui::Answer Ask(std::string_view text, std::string_view caption, ui::Buttons buttons, ui::BoxIcon icon);
+  void StopQuestions();
 
+  std::shared_ptr<ui::QuestionBridge> questions_;
+  ui::ViewFactories factories_;
   std::string version_;
   ShellSettings settings_;
   ui::RegistryStore registryStore_;

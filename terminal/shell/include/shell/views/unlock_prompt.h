@@ -11,7 +11,7 @@ namespace shell {
 
 class UnlockPrompt : public ui::BaseDialog {
  public:
-  UnlockPrompt(wxWindow* parent, std::string password);
+  UnlockPrompt(QWidget* parent, std::string password);
 
  private:
   std::string password_;

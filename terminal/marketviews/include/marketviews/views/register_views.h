@@ -1,0 +1,11 @@
+// The factories of this module's bars and views, registered with the main
+// frame's factories when the terminal is made.
+#pragma once
+
+#include "ui/view_factories.h"
+
+namespace marketviews {
+
+void RegisterViews(ui::ViewFactories& factories);
+
+}  // namespace marketviews
