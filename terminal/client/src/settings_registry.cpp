@@ -38,6 +38,10 @@ bool ConfigRegistry::Register(const ConfigEntry& entry) {
   return true;
 }
 
+void ConfigRegistry::Unregister(const CTQConfig* config) {
+  std::erase_if(entries_, [config](const ConfigEntry& entry) { return entry.config == config; });
+}
+
 CTQConfig* ConfigRegistry::Find(std::string_view name) const {
   const std::string_view kept = KeptName(name);
   const auto found =

@@ -41,6 +41,9 @@ class ConfigRegistry {
   // Appends the entry unless its name is registered already (the first
   // registration wins); false when it was ignored.
   bool Register(const ConfigEntry& entry);
+  // Removes every entry of the object, so that an object that goes away
+  // leaves no entry behind that points at it.
+  void Unregister(const CTQConfig* config);
   // The object of the first entry with the name (compared as its first 127
   // bytes, as the names are kept), or null.
   CTQConfig* Find(std::string_view name) const;

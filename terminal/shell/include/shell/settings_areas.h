@@ -188,6 +188,8 @@ struct SettingsRecords {
 class ShellSettings {
  public:
   explicit ShellSettings(VarietyContractSource contracts);
+  // Takes the areas out of the registry they were registered in.
+  ~ShellSettings();
   ShellSettings(const ShellSettings&) = delete;
   ShellSettings& operator=(const ShellSettings&) = delete;
 
@@ -204,6 +206,9 @@ class ShellSettings {
   EntrustAdvancedArea entrustAdvanced;
   SysParamArea sysParam;
   VoiceArea voice;
+
+ private:
+  client::ConfigRegistry* registry_ = nullptr;
 };
 
 }  // namespace shell

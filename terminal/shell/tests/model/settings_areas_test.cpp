@@ -311,3 +311,20 @@ TEST_F(SettingsAreasTest, AnAreaWithoutRecordOrPageDoesNothing) {
 }
 
 }  // namespace
+
+// The program's registry outlives a terminal's areas: a second terminal in
+// the same process finds its own areas, not the first one's.
+TEST(ShellSettingsRegistry, AreasLeaveTheRegistryWithTheirSettings) {
+  client::ConfigRegistry registry;
+  const auto noContracts = [](std::vector<shell::VarietyContract>&) { return false; };
+  {
+    shell::ShellSettings first(noContracts);
+    first.RegisterAndLoad(registry);
+    EXPECT_EQ(registry.Find("LoginSet"), &first.login);
+  }
+  EXPECT_TRUE(registry.Entries().empty());
+  shell::ShellSettings second(noContracts);
+  second.RegisterAndLoad(registry);
+  EXPECT_EQ(registry.Find("LoginSet"), &second.login);
+  EXPECT_EQ(registry.Entries().size(), 8u);
+}
