@@ -21,6 +21,7 @@
 #include "backend/testing/transport_calls.h"
 #include "backend/transport.h"
 #include "engine/operation_engine.h"
+#include "engine/testing/started_engine.h"
 #include "figures.h"
 #include "platform/files.h"
 #include "simbackend/backend_data.h"
@@ -125,18 +126,9 @@ class Session {
     std::filesystem::create_directory(program);
     platform::SetProgramFolder(program.string());
     auto engine = std::make_unique<engine::COperationEngine>();
-    engine::EngineCallbacks callbacks;
-    callbacks.sendSync = backend::ExecuteRequest;
-    callbacks.sendAsync = backend::PostRequest;
-    callbacks.nextSequenceNo = backend::GetNextSequenceNo;
-    const std::string machine = backend::LocalMachineAddress();
     const auto start = std::chrono::steady_clock::now();
-    if (!engine->Start({.machineAddress = machine,
-                        .requestPrefix = "",
-                        .applicationTag = "Pellora",
-                        .accounts = &accounts_,
-                        .loginType = backend::kTradingLogin},
-                       std::move(callbacks)))
+    if (!engine_testing::StartEngine(*engine, accounts_, backend::kTradingLogin, engine_testing::TransportCallbacks(),
+                                     backend::LocalMachineAddress()))
       Fail("the engine did not start");
     PumpUntilReady(*engine, start + kDownloadBound);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -15,7 +15,8 @@
 #include "client/subscription_list.h"
 #include "client/testing/push_lines.h"
 #include "engine/operation_engine.h"
-#include "engine/testing/account_rows.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 #include "order_module/order_module.h"
 #include "quotes/contract_key.h"
 #include "quotes/quotation_ctrl.h"
@@ -69,16 +70,18 @@ void Add(backend::CxDataSet& table, const Row& row) {
 
 engine::OrderRow WorkingOrder(std::string_view orderNo, std::string_view buySell, std::string_view openClose,
                               std::string_view contract, int lots, std::string_view frozenMargin) {
-  engine::OrderRow order = engine_testing::Order(contract, buySell, openClose, "a", std::to_string(lots), "0");
-  SetText(order.szOrderNo, orderNo);
-  SetText(order.szOrderSeat, kOrderSeat);
-  SetText(order.szSeatCode, kSeat);
-  SetText(order.szOrderPrice, kFillPrice);
-  SetText(order.szFrozenCautionMoney, frozenMargin);
-  SetText(order.szFrozenCharge, "0.00");
-  SetText(order.szFrozenPremium, "0.00");
-  SetText(order.szOrderField29, "1");
-  return order;
+  return engine_testing::Order({.orderNo = orderNo,
+                                .contract = contract,
+                                .buySell = buySell,
+                                .openClose = openClose,
+                                .lots = std::to_string(lots),
+                                .price = kFillPrice,
+                                .seat = kSeat,
+                                .sequence = "1",
+                                .orderSeat = kOrderSeat,
+                                .frozenMargin = frozenMargin,
+                                .frozenFee = "0.00",
+                                .frozenPremium = "0.00"});
 }
 
 // The engine of the running terminal, its download replaced by the rows it
@@ -127,24 +130,25 @@ class LoadedEngine : public engine::COperationEngine {
  private:
   void LoadReferenceRows() {
     for (const std::string& contract : Contracts()) {
-      engine::ContractRow row = engine_testing::Contract(contract, "10");
-      SetText(row.szVarietyCode, std::string_view(contract).substr(0, 2));
-      SetText(row.szAccountDay, std::string_view(contract).substr(2));
-      Add(TableAt(Table::kContracts), row);
+      Add(TableAt(Table::kContracts), engine_testing::Contract({.code = contract,
+                                                                .multiplier = "10",
+                                                                .period = std::string_view(contract).substr(2),
+                                                                .variety = std::string_view(contract).substr(0, 2)}));
       Add(TableAt(Table::kFeeRates), engine_testing::FeeRates(contract));
     }
-    engine::FundRow fund = engine_testing::Fund("900000000.00");
-    SetText(fund.szDynamicRights, "900000000.00");
-    Add(TableAt(Table::kFunds), fund);
+    Add(TableAt(Table::kFunds), engine_testing::Fund({.usable = "900000000.00", .equity = "900000000.00"}));
   }
 
   void LoadPositions(int count) {
     backend::CxDataSet& details = TableAt(Table::kPositionDetails);
     const std::vector<std::string>& contracts = Contracts();
     for (int index = 0; index < count; ++index) {
-      Add(details, engine_testing::Detail(index % 2 == 0 ? "0" : "1", "10", kFillPrice, "500000.00",
-                                          engine_testing::kYesterday, "P" + std::to_string(index), "ordinary",
-                                          contracts[static_cast<std::size_t>(index) % contracts.size()]));
+      Add(details, engine_testing::Detail({.dealNo = "P" + std::to_string(index),
+                                           .buySell = index % 2 == 0 ? "0" : "1",
+                                           .lots = "10",
+                                           .price = kFillPrice,
+                                           .margin = "500000.00",
+                                           .contract = contracts[static_cast<std::size_t>(index) % contracts.size()]}));
     }
     TableAt(Table::kDownloadedPositionDetails) = backend::CxDataSet::CloneBlock(details.View());
   }
@@ -340,12 +344,7 @@ class Pipeline::Parts {
       price = quote.fNewPrice;
       return true;
     };
-    if (!engine_.Start({.machineAddress = "00-11-22-33-44-55",
-                        .requestPrefix = "",
-                        .applicationTag = "Pellora",
-                        .accounts = &accounts_,
-                        .loginType = backend::kTradingLogin},
-                       std::move(callbacks))) {
+    if (!engine_testing::StartEngine(engine_, accounts_, backend::kTradingLogin, std::move(callbacks))) {
       std::fprintf(stderr, "push_pipeline: the engine did not start\n");
       std::exit(1);
     }

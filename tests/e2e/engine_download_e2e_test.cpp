@@ -33,6 +33,7 @@
 #include "client/testing/recording_shell.h"
 #include "engine/operation_engine.h"
 #include "engine/row_field.h"
+#include "engine/testing/started_engine.h"
 #include "engine_e2e.h"
 #include "platform/files.h"
 #include "simbackend/backend_data.h"
@@ -96,21 +97,13 @@ class EngineDownloadEndToEnd : public ::testing::Test {
   void LogInAndStart(const client::LoginRequest& request) {
     std::string message;
     ASSERT_TRUE(client::Login(message, request)) << message;
-    engine::EngineCallbacks callbacks;
-    callbacks.sendSync = backend::ExecuteRequest;
-    callbacks.sendAsync = backend::PostRequest;
-    callbacks.nextSequenceNo = backend::GetNextSequenceNo;
+    engine::EngineCallbacks callbacks = engine_testing::TransportCallbacks();
     callbacks.log = [this](int, const char* text) {
       std::lock_guard guard(logMutex_);
       logLines_.emplace_back(text);
     };
-    const std::string machine = backend::LocalMachineAddress();
-    ASSERT_TRUE(engine.Start({.machineAddress = machine,
-                              .requestPrefix = client::kReservedLeadingText,
-                              .applicationTag = client::kApplicationTag,
-                              .accounts = &backend::TheAccountTable(),
-                              .loginType = backend::GetLoginType()},
-                             std::move(callbacks)));
+    ASSERT_TRUE(engine_testing::StartEngine(engine, backend::TheAccountTable(), backend::GetLoginType(),
+                                            std::move(callbacks), backend::LocalMachineAddress()));
   }
 
   // Drains the result queue as the GUI thread's timer does, the engine

@@ -5,8 +5,6 @@
 
 #include <chrono>
 #include <functional>
-#include <mutex>
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -15,29 +13,16 @@
 #include "backend/cx_data_set.h"
 #include "engine/operation_engine.h"
 #include "engine/row_field.h"
+#include "engine/testing/open_engine.h"
 #include "simbackend/account_view.h"
 
 namespace engine_e2e {
 
-// The engine with its tables open for reading and its price refresh for
-// calling.
-class VisibleEngine : public engine::COperationEngine {
+// The engine downloading on its own thread, with its tables open for reading
+// and its price refresh for calling.
+class VisibleEngine : public engine_testing::OpenEngine {
  public:
-  ~VisibleEngine() override { StopDownloadThread(); }
-
-  using COperationEngine::RefreshPrices;
-
-  // The rows of a table, read under the engine lock.
-  template <engine::EngineRow Row>
-  std::vector<Row> Rows(engine::Table table) const {
-    std::lock_guard guard(lock_);
-    const backend::CxDataSet& rows = TableAt(table);
-    std::vector<Row> result;
-    for (std::uint32_t index = 0; index < rows.GetCount(); ++index) {
-      if (const std::optional<Row> row = engine::RowFromBytes<Row>(rows.GetValue(index))) result.push_back(*row);
-    }
-    return result;
-  }
+  VisibleEngine() : OpenEngine(/*runsOwnDownloads=*/true) {}
 };
 
 // One drain of the result queue as the GUI thread's timer runs it with the

@@ -28,6 +28,7 @@
 #include "backend/transport.h"
 #include "engine/operation_engine.h"
 #include "engine/row_field.h"
+#include "engine/testing/started_engine.h"
 #include "engine_e2e.h"
 #include "platform/files.h"
 #include "simbackend/server.h"
@@ -83,16 +84,8 @@ class EngineFills : public backend_testing::TransportFixture {
 
   // Started as start-up starts it: its download thread downloads the day.
   void StartEngine() {
-    engine::EngineCallbacks callbacks;
-    callbacks.sendSync = backend::ExecuteRequest;
-    callbacks.sendAsync = backend::PostRequest;
-    callbacks.nextSequenceNo = backend::GetNextSequenceNo;
-    ASSERT_TRUE(engine_.Start({.machineAddress = backend::LocalMachineAddress(),
-                               .requestPrefix = "",
-                               .applicationTag = "Pellora",
-                               .accounts = &accounts_,
-                               .loginType = backend::kTradingLogin},
-                              std::move(callbacks)));
+    ASSERT_TRUE(engine_testing::StartEngine(engine_, accounts_, backend::kTradingLogin,
+                                            engine_testing::TransportCallbacks(), backend::LocalMachineAddress()));
   }
 
   // The best bid and offer of a contract, as the back end quotes it.

@@ -48,6 +48,7 @@
 #include "client/subscription_list.h"
 #include "client/testing/recording_shell.h"
 #include "engine/row_field.h"
+#include "engine/testing/started_engine.h"
 #include "engine_e2e.h"
 #include "order_module/order_module.h"
 #include "order_module/order_submission.h"
@@ -217,18 +218,10 @@ class Soak : public ::testing::Test {
     // Whatever the schedule draws, the initial download loses its
     // connection once with the orders asked for and not yet answered.
     server_->HoldAnswers(kOrdersDownload);
-    engine::EngineCallbacks callbacks;
-    callbacks.sendSync = backend::ExecuteRequest;
-    callbacks.sendAsync = backend::PostRequest;
-    callbacks.nextSequenceNo = backend::GetNextSequenceNo;
+    engine::EngineCallbacks callbacks = engine_testing::TransportCallbacks();
     callbacks.log = [this](int, const char* text) { engineLog_.Add(text); };
-    const std::string machine = backend::LocalMachineAddress();
-    ASSERT_TRUE(engine_.Start({.machineAddress = machine,
-                               .requestPrefix = client::kReservedLeadingText,
-                               .applicationTag = client::kApplicationTag,
-                               .accounts = &backend::TheAccountTable(),
-                               .loginType = backend::GetLoginType()},
-                              std::move(callbacks)));
+    ASSERT_TRUE(engine_testing::StartEngine(engine_, backend::TheAccountTable(), backend::GetLoginType(),
+                                            std::move(callbacks), backend::LocalMachineAddress()));
     client::InstallOperationEngine(&engine_);
     ASSERT_TRUE(module_.Start());
     ASSERT_NO_FATAL_FAILURE(DropWithinTheDownload());

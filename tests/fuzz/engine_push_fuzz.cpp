@@ -5,7 +5,6 @@
 // of its kind; the sanitizers watch for the rest.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -16,27 +15,24 @@
 #include "engine/reference_rows.h"
 #include "engine/stored_order_row.h"
 #include "engine/table_catalogue.h"
-#include "engine/testing/download_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/open_engine.h"
+#include "engine/testing/started_engine.h"
 #include "engine/trading_rows.h"
 #include "fuzz_support.h"
 
 namespace {
 
-using download_test::Answer;
-using download_test::DataLine;
-using download_test::kStatusLine;
 using engine::Table;
+using engine_testing::Answer;
+using engine_testing::DataLine;
+using engine_testing::kStatusLine;
 
 // Lines of one input given to the engine; more add little but time.
 constexpr int kMaxPushLines = 32;
 
-class PushedEngine : public download_test::OpenEngine {
+class PushedEngine : public engine_testing::OpenEngine {
  public:
-  using COperationEngine::lock_;
-  using COperationEngine::ResetTables;
-  using COperationEngine::SetDownloadState;
-  using COperationEngine::StopDownloadThread;
-
   // The tables as a download of account 8001 leaves them: two contracts, an
   // open order and an open special order (order 00321 on seat D01, strategy DS), a trade
   // and a position; and the engine ready, also when the input before asked
@@ -117,23 +113,14 @@ void CheckTables(PushedEngine& engine) {
 // the run on threads. Each input starts from the same loaded tables.
 struct Fixture {
   Fixture() {
-    backend::AccountKey key;
-    std::strcpy(key.customerNo, "8001");
-    std::strcpy(key.password, "secret");
-    accounts.AddAccount(key);
-    accounts.UpdateAccountFromAnswer("8001", "A|||Y|||||20261210|");
+    engine_testing::LogIn(accounts, {.loginAnswer = "A|||Y|||||20261210|"});
     engine::EngineCallbacks callbacks;
     // The back end knows no order it is asked about.
     callbacks.sendSync = [](backend::RequestRecord& record, std::string&) {
       record.done = record.count;
       return true;
     };
-    fuzz::Check(engine.Start({.machineAddress = download_test::kMachineAddress,
-                              .requestPrefix = "",
-                              .applicationTag = "Pellora",
-                              .accounts = &accounts,
-                              .loginType = backend::kTradingLogin},
-                             std::move(callbacks)),
+    fuzz::Check(engine_testing::StartEngine(engine, accounts, backend::kTradingLogin, std::move(callbacks)),
                 "the engine starts");
     // The download thread stops, so that every input runs on this thread
     // alone and the same input always does the same; each input ends the

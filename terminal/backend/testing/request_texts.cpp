@@ -10,6 +10,14 @@
 
 namespace backend_testing {
 
+std::vector<std::string> Fields(std::string_view line) {
+  std::vector<std::string> fields;
+  for (int n = 1; backend::FindNthSeparator(line, '|', n) >= 0; ++n) {
+    fields.push_back(backend::GetSeparatedFieldText(n, line));
+  }
+  return fields;
+}
+
 backend::CxDataSet BusinessFrame(std::string_view customer, std::string_view password) {
   backend::CxDataSet parameters;
   for (const std::string_view text : {std::string_view(), std::string_view("Pellora"), customer, password})

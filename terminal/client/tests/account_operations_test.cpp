@@ -11,22 +11,23 @@
 #include "client/account_queries.h"
 #include "client/module_directory.h"
 #include "client/notice_operations.h"
+#include "client/operation_frame.h"
 #include "client/session_operations.h"
 #include "client/settlement_operations.h"
-#include "client/testing/recording_backend.h"
+#include "client/testing/client_test.h"
 #include "platform/files.h"
 
 namespace {
 
-using client_test::AddAccount;
-using client_test::Fields;
-using client_test::ListRows;
-using client_test::RecordingBackEndTest;
+using client_testing::AddAccount;
+using client_testing::Fields;
+using client_testing::ListRows;
+using client_testing::ScriptedBackEndTest;
 
-class AccountOperations : public RecordingBackEndTest {
+class AccountOperations : public ScriptedBackEndTest {
  protected:
   void SetUp() override {
-    RecordingBackEndTest::SetUp();
+    ScriptedBackEndTest::SetUp();
     AddTwoAccounts();
   }
 
@@ -44,7 +45,7 @@ TEST_F(AccountOperations, RequestsAreSignedByTheAccountTheirOperationNames) {
   for (const int function : {5126, 5013, 5050, 5127, 5472, 5471, 5491, 5122, 5002, 5017, 5125}) {
     Answer(function, {"A|m|1|Y|0|"});
   }
-  const client_test::ExpectedRequest cases[] = {
+  const client_testing::ExpectedRequest cases[] = {
       {[&] { return client::QueryPasswordRules("1", message) != nullptr; }, "查询密码规则", 1, 2, 0,
        "5126||Pellora|20001|222222|1|"},
       {[&] { return client::ChangePassword("old", 2, "new", message); }, "修改密码", 0, 2, 0,
@@ -80,7 +81,7 @@ TEST_F(AccountOperations, APasswordChangeSucceedsOnlyWhenTheBackEndTookIt) {
   EXPECT_FALSE(client::ChangePassword("bad", 2, "new", message));
   EXPECT_EQ(message, "原密码错误！");
 
-  transportError = true;
+  backEnd.transportError = true;
   EXPECT_FALSE(client::ChangePassword("old", 0, "new", message));
   EXPECT_EQ(message, "通讯连接中断！");
 }
@@ -101,10 +102,10 @@ TEST_F(AccountOperations, ANewLogInPasswordSignsTheLaterRequests) {
   }
   ASSERT_TRUE(engine.MakeReady());
   Answer(5002, {"A|m|1|Y|"});
-  sent.clear();
+  backEnd.ClearSent();
   client::QueryFunds("10001", message);
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_NE(sent[0].text.find("|10001|new1|"), std::string::npos) << sent[0].text;
+  ASSERT_EQ(backEnd.Sent().size(), 1u);
+  EXPECT_NE(backEnd.Sent()[0].text.find("|10001|new1|"), std::string::npos) << backEnd.Sent()[0].text;
 }
 
 TEST_F(AccountOperations, RefusalsComeBackWithTheBackEndsText) {
@@ -184,16 +185,16 @@ TEST_F(AccountOperations, BulletinFieldsAreCutToTheirWidthsAndTheTextIsWhole) {
 
 // --- Log-out
 
-class Logout : public RecordingBackEndTest {
+class Logout : public ScriptedBackEndTest {
  protected:
   // The requests' texts with the online seconds (field 9) taken out.
   std::vector<std::string> SentWithoutSeconds() const {
     std::vector<std::string> texts;
-    for (const client_test::SentRequest& request : sent) {
+    for (const engine_testing::SentRequest& request : backEnd.Sent()) {
       std::vector<std::string> fields = Fields(request.text);
       EXPECT_FALSE(fields.at(8).empty());
       EXPECT_EQ(fields.at(8).find_first_not_of("0123456789"), std::string::npos) << request.text;
-      std::string text = request.Expected("");
+      std::string text = client_testing::ExpectedText(request, "");
       for (std::size_t n = 3; n < fields.size(); ++n) text += (n == 8 ? "<s>" : fields[n]) + "|";
       texts.push_back(text);
     }
@@ -208,11 +209,11 @@ TEST_F(Logout, LogsOutThePlainAccount) {
   backend::TheAccountTable().UpdateAccountFromAnswer("10001", answer);
 
   EXPECT_TRUE(client::Logout());
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].title, "客户录出");
-  EXPECT_EQ(sent[0].singlePacket, 1);
-  EXPECT_EQ(SentWithoutSeconds(),
-            (std::vector<std::string>{sent[0].Expected("5461||Pellora|10001|111111|<s>|S42|||")}));
+  ASSERT_EQ(backEnd.Sent().size(), 1u);
+  EXPECT_EQ(backEnd.Sent()[0].title, "客户录出");
+  EXPECT_EQ(backEnd.Sent()[0].singlePacket, 1);
+  EXPECT_EQ(SentWithoutSeconds(), (std::vector<std::string>{client_testing::ExpectedText(
+                                      backEnd.Sent()[0], "5461||Pellora|10001|111111|<s>|S42|||")}));
 }
 
 TEST_F(Logout, LogsOutTheManagementAccountAndEachSubAccount) {
@@ -222,26 +223,27 @@ TEST_F(Logout, LogsOutTheManagementAccountAndEachSubAccount) {
   AddAccount("20002", "999999", 2);
 
   EXPECT_TRUE(client::Logout());
-  ASSERT_EQ(sent.size(), 3u);
+  ASSERT_EQ(backEnd.Sent().size(), 3u);
   EXPECT_EQ(SentWithoutSeconds(),
-            (std::vector<std::string>{sent[0].Expected("5461||Pellora|90001|999999|<s>||1|90001|"),
-                                      sent[1].Expected("5461||Pellora|20001|999999|<s>||2|90001|"),
-                                      sent[2].Expected("5461||Pellora|20002|999999|<s>||2|90001|")}));
-  for (int slot = 0; slot < 3; ++slot) EXPECT_EQ(sent[static_cast<std::size_t>(slot)].slot, slot);
+            (std::vector<std::string>{
+                client_testing::ExpectedText(backEnd.Sent()[0], "5461||Pellora|90001|999999|<s>||1|90001|"),
+                client_testing::ExpectedText(backEnd.Sent()[1], "5461||Pellora|20001|999999|<s>||2|90001|"),
+                client_testing::ExpectedText(backEnd.Sent()[2], "5461||Pellora|20002|999999|<s>||2|90001|")}));
+  for (int slot = 0; slot < 3; ++slot) EXPECT_EQ(backEnd.Sent()[static_cast<std::size_t>(slot)].slot, slot);
 }
 
 TEST_F(Logout, ReportsTheLastSend) {
   EXPECT_TRUE(client::Logout()) << "nobody to log out";
-  EXPECT_TRUE(sent.empty());
+  EXPECT_TRUE(backEnd.Sent().empty());
 
   AddAccount("10001", "111111", 0);
-  transportError = true;
+  backEnd.transportError = true;
   EXPECT_FALSE(client::Logout());
 
-  transportError = false;
+  backEnd.transportError = false;
   client::InstallOperationEngine(nullptr);
   EXPECT_FALSE(client::Logout());
-  EXPECT_EQ(sent.size(), 1u);
+  EXPECT_EQ(backEnd.Sent().size(), 1u);
 }
 
 // --- The program's folder

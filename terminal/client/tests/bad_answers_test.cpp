@@ -21,6 +21,7 @@
 #include "client/login.h"
 #include "client/management_operations.h"
 #include "client/notice_operations.h"
+#include "client/operation_frame.h"
 #include "client/option_operations.h"
 #include "client/order_operations.h"
 #include "client/order_push_hooks.h"
@@ -29,15 +30,14 @@
 #include "client/quote_push.h"
 #include "client/session_operations.h"
 #include "client/settlement_operations.h"
-#include "client/testing/client_test_support.h"
+#include "client/testing/client_test.h"
 #include "client/testing/push_lines.h"
-#include "client/testing/recording_backend.h"
 #include "protocol/function_numbers.h"
 
 namespace {
 
-using client_test::AddAccount;
-using client_test::AnswerLine;
+using client_testing::AddAccount;
+using client_testing::AnswerLine;
 namespace fn = protocol::function_no;
 
 // --- Damage done to the line that carries an answer's values
@@ -53,7 +53,7 @@ int FieldCount(const std::string& line) { return static_cast<int>(std::count(lin
 
 // Field n of a line replaced (the line grows to n fields when shorter).
 std::string WithField(const std::string& line, int n, const std::string& text) {
-  std::vector<std::string> fields = client_test::Fields(line);
+  std::vector<std::string> fields = client_testing::Fields(line);
   if (fields.size() < static_cast<std::size_t>(n)) fields.resize(static_cast<std::size_t>(n));
   fields[static_cast<std::size_t>(n) - 1] = text;
   std::string damaged;
@@ -101,7 +101,7 @@ struct Operation {
   int textField;
 };
 
-class BadAnswers : public client_test::ScriptedBackEndTest {
+class BadAnswers : public client_testing::ScriptedBackEndTest {
  protected:
   void SetUp() override {
     ScriptedBackEndTest::SetUp();

@@ -9,25 +9,20 @@
 
 #include "engine/row_field.h"
 #include "engine/table_catalogue.h"
-#include "engine/testing/account_rows.h"
-#include "engine/testing/engine_test_support.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
 using engine::SetText;
 
-class EngineOrderLookupTest : public engine_test::StartedEngine {
+class EngineOrderLookupTest : public engine_testing::StartedEngine<> {
  protected:
   void SetUp() override {
     StartedEngine::SetUp();
-    engine::OrderRow order = engine_testing::Order("cu2609", "0", "0", "a", "3");
-    SetText(order.szTradeAccount, "8001");
-    SetText(order.szOrderNo, "00123");
-    SetText(order.szOrderSeat, "OS1");
-    SetText(order.szSeatCode, "S01");
-    SetText(order.szOrderPrice, "71230");
-    std::lock_guard guard(engine.lock_);
-    ASSERT_TRUE(engine_testing::AddRow(engine.TableAt(engine::Table::kOrders), order));
+    engine.Add(
+        engine::Table::kOrders,
+        engine_testing::Order({.orderNo = "00123", .lots = "3", .price = "71230", .seat = "S01", .orderSeat = "OS1"}));
   }
 
   client::EngineOrderLookup lookup{engine};

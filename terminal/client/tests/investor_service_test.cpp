@@ -7,20 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "client/testing/recording_backend.h"
+#include "client/testing/client_test.h"
 #include "platform/sync.h"
 
 namespace {
 
-using client_test::RecordingBackEndTest;
+using client_testing::ScriptedBackEndTest;
 
 constexpr const char* kSite = "https://investor.example";
 constexpr const char* kBarePage = "https://investor.example/loginByKey.do";
 
-class InvestorService : public RecordingBackEndTest {
+class InvestorService : public ScriptedBackEndTest {
  protected:
   void SetUp() override {
-    RecordingBackEndTest::SetUp();
+    ScriptedBackEndTest::SetUp();
     AddTwoAccounts();
   }
 
@@ -46,12 +46,12 @@ TEST_F(InvestorService, TheKeyComesFromTheStatusLine) {
     EXPECT_EQ(key.keyId, 12345);
     EXPECT_STREQ(key.password, test.password);
   }
-  ASSERT_EQ(sent.size(), 3u);
-  EXPECT_EQ(sent[0].text, sent[0].Expected("5406||Pellora|10001|111111|"));
-  EXPECT_EQ(sent[0].title, "查询监控中心密钥");
-  EXPECT_EQ(sent[0].slot, 0);
-  EXPECT_EQ(sent[0].priority, 2);
-  EXPECT_EQ(sent[0].singlePacket, 1);
+  ASSERT_EQ(backEnd.Sent().size(), 3u);
+  EXPECT_EQ(backEnd.Sent()[0].text, client_testing::ExpectedText(backEnd.Sent()[0], "5406||Pellora|10001|111111|"));
+  EXPECT_EQ(backEnd.Sent()[0].title, "查询监控中心密钥");
+  EXPECT_EQ(backEnd.Sent()[0].slot, 0);
+  EXPECT_EQ(backEnd.Sent()[0].priority, 2);
+  EXPECT_EQ(backEnd.Sent()[0].singlePacket, 1);
 }
 
 TEST_F(InvestorService, AFailedKeyQueryLeavesTheKeyAlone) {
@@ -88,7 +88,7 @@ class PageWorker : public InvestorService {
   void RunOnce() {
     opened_.Reset();
     ASSERT_TRUE(worker_.Start(kSite));
-    EXPECT_TRUE(opened_.Wait(client_test::kBound)) << "the page was not opened";
+    EXPECT_TRUE(opened_.Wait(client_testing::kBound)) << "the page was not opened";
     worker_.Stop();
   }
 
@@ -114,7 +114,7 @@ class PageWorker : public InvestorService {
 TEST_F(PageWorker, WithoutASiteThePageIsOff) {
   Answer(5406, {"A|m|1|Y|U77|C01|9|pw|||"});
   EXPECT_FALSE(worker_.Start(""));
-  EXPECT_TRUE(sent.empty());
+  EXPECT_TRUE(backEnd.Sent().empty());
 }
 
 TEST_F(PageWorker, OpensThePageLoggedInByTheKeyOrElseBare) {
@@ -124,8 +124,8 @@ TEST_F(PageWorker, OpensThePageLoggedInByTheKeyOrElseBare) {
   RunOnce();
   EXPECT_EQ(Addresses(), (std::vector<std::string>{
                              std::string(kBarePage) + "?companyID=C01&userid=U77&keyid=9&passwd=pw", kBarePage}));
-  ASSERT_EQ(sent.size(), 2u);
-  EXPECT_EQ(sent[0].slot, 0);
+  ASSERT_EQ(backEnd.Sent().size(), 2u);
+  EXPECT_EQ(backEnd.Sent()[0].slot, 0);
 }
 
 }  // namespace

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "client/login.h"
-#include "client/testing/client_test_support.h"
+#include "client/testing/client_test.h"
 
 namespace {
 
-using client_test::AddAccount;
-using client_test::ClientTest;
-using client_test::Fields;
-using client_test::ScriptedBackEndTest;
+using client_testing::AddAccount;
+using client_testing::ClientTest;
+using client_testing::Fields;
+using client_testing::ScriptedBackEndTest;
 
 TEST(AnswerRoutines, ReadTheStatusAndNumberFields) {
   std::string message = "old";
@@ -71,19 +71,18 @@ TEST_F(QuoteServerList, IsAskedForByTheFirstTradingAccount) {
   Answer(5451, {"A|m|1|Y|0|quote|secret|"});
   for (const auto& test : cases) {
     backend::SetLoginType(test.loginType);
-    sent.clear();
-    sentSlots.clear();
+    backEnd.ClearSent();
     client::QuoteServerInfo info;
     std::string message;
     ASSERT_TRUE(client::QueryQuoteServerInfo(info, message)) << message;
-    ASSERT_EQ(sent.size(), 1u);
-    const std::vector<std::string> fields = Fields(sent[0]);
-    ASSERT_EQ(fields.size(), 8u) << sent[0];
+    ASSERT_EQ(backEnd.Sent().size(), 1u);
+    const std::vector<std::string> fields = Fields(backEnd.SentTexts()[0]);
+    ASSERT_EQ(fields.size(), 8u) << backEnd.SentTexts()[0];
     EXPECT_EQ(fields[3], "5451");
     EXPECT_EQ(fields[4], "");
     EXPECT_EQ(fields[5], "Pellora");
     EXPECT_EQ(fields[6], test.customer);
-    EXPECT_EQ(sentSlots[0], test.slot);
+    EXPECT_EQ(backEnd.Sent()[0].slot, test.slot);
   }
 }
 
@@ -96,7 +95,7 @@ TEST_F(QuoteServerList, FailuresComeBackWithTheirMessage) {
   EXPECT_FALSE(client::QueryQuoteServerInfo(info, message));
   EXPECT_EQ(message, "没有行情服务器！");
 
-  transportError = true;
+  backEnd.transportError = true;
   EXPECT_FALSE(client::QueryQuoteServerInfo(info, message));
   EXPECT_EQ(message, "通讯连接中断！");
 }

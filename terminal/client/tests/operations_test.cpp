@@ -8,24 +8,25 @@
 
 #include "backend/global_string_list.h"
 #include "backend/quote_record.h"
+#include "backend/request_queue.h"
 #include "backend/server_rotation.h"
+#include "backend/transport.h"
 #include "client/async_operations.h"
 #include "client/management_operations.h"
 #include "client/option_operations.h"
 #include "client/quote_operations.h"
-#include "client/testing/client_test_support.h"
-#include "client/testing/recording_backend.h"
+#include "client/testing/client_test.h"
 #include "client/testing/recording_shell.h"
 #include "quotes/contract_key.h"
 #include "quotes/quote_object.h"
 
 namespace {
 
-using client_test::AddAccount;
-using client_test::AnswerLine;
-using client_test::Fields;
-using client_test::ScriptedBackEndTest;
+using client_testing::AddAccount;
+using client_testing::AnswerLine;
+using client_testing::Fields;
 using client_testing::OutputLine;
+using client_testing::ScriptedBackEndTest;
 
 // The fields of a request after the four leading ones.
 std::vector<std::string> OwnParameters(const std::string& text) {
@@ -69,7 +70,7 @@ TEST_F(Operations, AQuotationInTheQuoteTableIsTakenWithoutARequest) {
   ASSERT_TRUE(found) << message;
   EXPECT_STREQ(quote.szName, "沪深300");
   EXPECT_FLOAT_EQ(quote.fNewPrice, 3850.2f);
-  EXPECT_TRUE(sent.empty());
+  EXPECT_TRUE(backEnd.Sent().empty());
 }
 
 TEST_F(Operations, AQuotationAnswerFillsTheMembersThatTheQuotePushFills) {
@@ -96,10 +97,10 @@ TEST_F(Operations, AQuotationAnswerFillsTheMembersThatTheQuotePushFills) {
   std::string message;
   ASSERT_TRUE(client::GetQuoteOrQuery("F", "IF2612", quote, message)) << message;
 
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sentSlots[0], 2) << "the quote connection carries the query";
-  EXPECT_EQ(Fields(sent[0])[6], "10001");
-  EXPECT_EQ(OwnParameters(sent[0]), (std::vector<std::string>{"F", "IF2612"}));
+  ASSERT_EQ(backEnd.Sent().size(), 1u);
+  EXPECT_EQ(backEnd.Sent()[0].slot, 2) << "the quote connection carries the query";
+  EXPECT_EQ(Fields(backEnd.SentTexts()[0])[6], "10001");
+  EXPECT_EQ(OwnParameters(backEnd.SentTexts()[0]), (std::vector<std::string>{"F", "IF2612"}));
   EXPECT_STREQ(quote.szExchange, "F");
   EXPECT_STREQ(quote.szCode, "IF2612");
   EXPECT_STREQ(quote.szName, "沪深300");
@@ -156,7 +157,7 @@ TEST_F(Operations, AMissingQuotationIsReportedAsANoticeLine) {
   EXPECT_FALSE(client::GetQuoteOrQuery("F", "IF2699", quote, message));
   EXPECT_EQ(message, "查询合约IF2699 价格失败！");
 
-  transportError = true;
+  backEnd.transportError = true;
   EXPECT_FALSE(client::GetQuoteOrQuery("F", "IF2699", quote, message));
   EXPECT_EQ(message, "通讯连接中断！");
   EXPECT_EQ(shell.OutputLines(), (std::vector<OutputLine>{{"查询合约IF2699 价格失败！", client::kNoticeLine},
@@ -178,8 +179,8 @@ TEST_F(Operations, ABatchCancelSendsOneRecordWithOneCancelPerOrder) {
                                      List({"O1", "O2", "O3"}), message))
       << message;
 
-  ASSERT_EQ(posted.size(), 1u);
-  const backend::RequestRecord& record = *posted[0];
+  ASSERT_EQ(backEnd.posted.size(), 1u);
+  const backend::RequestRecord& record = *backEnd.posted[0];
   EXPECT_STREQ(record.handlerTag, "_DeleteAllOrder");
   EXPECT_STREQ(record.title, "批量撤销委托[异步]");
   EXPECT_EQ(record.connection, 1);
@@ -215,7 +216,7 @@ TEST_F(Operations, ABatchCancelOfEmptyOrUnequalListsIsRefused) {
         client::DeleteAllOrder("20001", List(test.orders), List(test.seats), List(test.orderingSeats), message));
     EXPECT_EQ(message, test.message);
   }
-  EXPECT_TRUE(posted.empty());
+  EXPECT_TRUE(backEnd.posted.empty());
 }
 
 TEST_F(Operations, AsynchronousRequestsCarryTheirHandlerTagPriorityAndParameters) {
@@ -225,7 +226,7 @@ TEST_F(Operations, AsynchronousRequestsCarryTheirHandlerTagPriorityAndParameters
   ASSERT_TRUE(client::DeleteOrder("10001", "555", "S9", "O9", message)) << message;
   ASSERT_TRUE(client::QueryOptionsExercise(message)) << message;
 
-  ASSERT_EQ(posted.size(), 3u);
+  ASSERT_EQ(backEnd.posted.size(), 3u);
   const struct {
     const char* tag;
     int priority;
@@ -237,8 +238,8 @@ TEST_F(Operations, AsynchronousRequestsCarryTheirHandlerTagPriorityAndParameters
       {"_DeleteOrder", 2, 0, 1, {"", "", "", "", "", "", "", "555", "", "", "S9", "O9"}},
       {"_QueryOptionsExercise", 2, 0, 0, {"LV9", "LV9", "", "", ""}},
   };
-  for (std::size_t index = 0; index < posted.size(); ++index) {
-    const backend::RequestRecord& record = *posted[index];
+  for (std::size_t index = 0; index < backEnd.posted.size(); ++index) {
+    const backend::RequestRecord& record = *backEnd.posted[index];
     EXPECT_STREQ(record.handlerTag, expected[index].tag);
     EXPECT_EQ(record.priority, expected[index].priority) << record.handlerTag;
     EXPECT_EQ(record.connection, expected[index].slot) << record.handlerTag;
@@ -253,10 +254,10 @@ TEST_F(Operations, AnAsynchronousRequestTheEngineRefusesIsNotSent) {
   EXPECT_EQ(message, "计算引擎正在处理初始化下载数据。");
 
   MakeReady();
-  refuseAsync = true;
+  backEnd.refuseAsync = true;
   EXPECT_FALSE(client::QueryHisIOFund("20001", "a", "b", "c", message));
   EXPECT_EQ(message, "执行操作[查询出入金]时，还没有建立通讯连接！");
-  EXPECT_TRUE(posted.empty());
+  EXPECT_TRUE(backEnd.posted.empty());
   EXPECT_EQ(backend::TheResultQueue().Count(), 0u);
 }
 
@@ -287,14 +288,13 @@ TEST_F(Operations, ManagementOperationsAreSignedOnSlotZeroAndReadTheirAnswers) {
       {"5059", [&] { return client::ReviewCustomerIOMoney("E42", message); }, {"10001", "LV9", "E42"}},
   };
   for (const auto& test : cases) {
-    sent.clear();
-    sentSlots.clear();
+    backEnd.ClearSent();
     EXPECT_TRUE(test.call()) << test.name << ": " << message;
-    ASSERT_EQ(sent.size(), 1u) << test.name;
-    EXPECT_EQ(Fields(sent[0])[3], test.name);
-    EXPECT_EQ(Fields(sent[0])[6], "10001") << test.name;
-    EXPECT_EQ(sentSlots[0], 0) << test.name;
-    EXPECT_EQ(OwnParameters(sent[0]), test.parameters) << test.name;
+    ASSERT_EQ(backEnd.Sent().size(), 1u) << test.name;
+    EXPECT_EQ(Fields(backEnd.SentTexts()[0])[3], test.name);
+    EXPECT_EQ(Fields(backEnd.SentTexts()[0])[6], "10001") << test.name;
+    EXPECT_EQ(backEnd.Sent()[0].slot, 0) << test.name;
+    EXPECT_EQ(OwnParameters(backEnd.SentTexts()[0]), test.parameters) << test.name;
   }
   EXPECT_EQ(result, "CTP-7");
   EXPECT_EQ(entryNo, "E42");
@@ -316,8 +316,8 @@ TEST_F(Operations, AnAbandonApplicationSendsThreeMembersAndTakesAllFourteenBack)
   Answer(5243, {"A|m|1|Y|a|b|c|d|e|f|g|h|i|j|k|l|m|n|o|"});
   std::string message;
   ASSERT_TRUE(client::ApplyOptionsAbandon(application, message)) << message;
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(OwnParameters(sent[0]), (std::vector<std::string>{"LV9", "1", "m1709-C-3000", "2"}));
+  ASSERT_EQ(backEnd.Sent().size(), 1u);
+  EXPECT_EQ(OwnParameters(backEnd.SentTexts()[0]), (std::vector<std::string>{"LV9", "1", "m1709-C-3000", "2"}));
   EXPECT_EQ(application.members,
             (std::array<std::string, 14>{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n"}));
 }
@@ -334,9 +334,9 @@ TEST_F(Operations, AnExerciseOrderAnswerFillsTheApplicationRow) {
   ASSERT_TRUE(client::SendOptionsExerciseOrder({"t1", "t2", "t3", "t4", "t5", "t6", "t7", "t8"}, "20001", row, message))
       << message;
 
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sentSlots[0], 1);
-  EXPECT_EQ(OwnParameters(sent[0]),
+  ASSERT_EQ(backEnd.Sent().size(), 1u);
+  EXPECT_EQ(backEnd.Sent()[0].slot, 1);
+  EXPECT_EQ(OwnParameters(backEnd.SentTexts()[0]),
             (std::vector<std::string>{"t1", "t2", "t3", "t4", "t5", "t6", "t7", "t8", "", "", "", "", "", "", "A"}));
   EXPECT_STREQ(row.szAccount, "20001");
   EXPECT_STREQ(row.szApplicationNo, "77");
@@ -373,7 +373,7 @@ TEST_F(Operations, AnExerciseCancelAnswerFillsItsOwnColumns) {
   std::string message;
   ASSERT_TRUE(client::CancelOptionsExerciseOrder({"c1", "c2", "c3", "c4", "c5"}, "20001", row, message)) << message;
 
-  EXPECT_EQ(OwnParameters(sent.at(0)), (std::vector<std::string>{"c1", "c2", "c3", "c4", "c5"}));
+  EXPECT_EQ(OwnParameters(backEnd.SentTexts().at(0)), (std::vector<std::string>{"c1", "c2", "c3", "c4", "c5"}));
   EXPECT_STREQ(row.szAccount, "20001");
   EXPECT_STREQ(row.szText32, "f15");
   EXPECT_STREQ(row.szTexts16B[0], "");
@@ -396,7 +396,7 @@ TEST_F(Operations, ExerciseOrdersWaitForTheEnginesDownload) {
   EXPECT_EQ(message, "计算引擎正在处理初始化下载数据。");
   EXPECT_FALSE(client::CancelOptionsExerciseOrder({}, "20001", row, message));
   EXPECT_EQ(message, "计算引擎正在处理初始化下载数据。");
-  EXPECT_TRUE(sent.empty());
+  EXPECT_TRUE(backEnd.Sent().empty());
 }
 
 }  // namespace

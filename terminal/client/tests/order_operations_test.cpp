@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "client/testing/recording_backend.h"
+#include "client/testing/client_test.h"
 
 namespace {
 
-using client_test::AnswerLine;
-using client_test::ListTexts;
-using client_test::RecordingBackEndTest;
+using client_testing::AnswerLine;
+using client_testing::ListTexts;
+using client_testing::ScriptedBackEndTest;
 
 constexpr client::OrderFields kOrder{.exchangeCode = "S",
                                      .contractCode = "cu2701",
@@ -29,10 +29,10 @@ constexpr client::OrderFields kOrder{.exchangeCode = "S",
                                      .triggerPrice = "76000",
                                      .orderKind = "A"};
 
-class OrderOperations : public RecordingBackEndTest {
+class OrderOperations : public ScriptedBackEndTest {
  protected:
   void SetUp() override {
-    RecordingBackEndTest::SetUp();
+    ScriptedBackEndTest::SetUp();
     AddTwoAccounts();
   }
 
@@ -48,7 +48,7 @@ class OrderOperations : public RecordingBackEndTest {
 TEST_F(OrderOperations, RequestsGoOutOnTheNamedAccountsSlotAsTheBackEndReadsThem) {
   MakeReady();
   for (const int function : {5010, 5011, 5012, 5473}) Answer(function, {"A|m|1|Y|"});
-  const client_test::ExpectedRequest cases[] = {
+  const client_testing::ExpectedRequest cases[] = {
       {[&] { return client::SendOrder(kOrder, "20001", row, message, errorCode); }, "委托发送", 1, 2, 1,
        "5011||Pellora|20001|222222|S|cu2701|0|1|0|3|76500|TC01|SEAT1|0|2|76000||||A|"},
       {[&] { return client::QueryOrderState("20001", "701", "S", "OS1", state, message); }, "查询委托单状态", 1, 1, 1,
@@ -147,7 +147,7 @@ TEST_F(OrderOperations, AFailedOrderGivesItsCodeAndLeavesTheRow) {
   };
   for (const auto& test : cases) {
     Answer(5011, test.answer);
-    transportError = test.lostConnection;
+    backEnd.transportError = test.lostConnection;
     std::memset(&row, 0x5A, sizeof row);
     EXPECT_FALSE(client::SendOrder(kOrder, "20001", row, message, errorCode)) << test.name;
     EXPECT_EQ(errorCode, test.code) << test.name;
@@ -162,7 +162,7 @@ TEST_F(OrderOperations, OrdersWaitForTheEnginesDownload) {
   EXPECT_EQ(message, "计算引擎正在处理初始化下载数据。");
   EXPECT_FALSE(client::CancelOrder("20001", "701", "SEAT1", "OS1", list, message));
   EXPECT_EQ(message, "计算引擎正在处理初始化下载数据。");
-  EXPECT_TRUE(sent.empty());
+  EXPECT_TRUE(backEnd.Sent().empty());
 }
 
 TEST_F(OrderOperations, AnOrderStateIsReadOnlyFromAWholeAnswer) {
@@ -184,7 +184,7 @@ TEST_F(OrderOperations, AnOrderStateIsReadOnlyFromAWholeAnswer) {
   };
   for (const auto& test : failures) {
     Answer(5010, test.answer);
-    transportError = test.lostConnection;
+    backEnd.transportError = test.lostConnection;
     state = {};
     EXPECT_FALSE(client::QueryOrderState("20001", "701", "S", "OS1", state, message));
     EXPECT_EQ(message, test.message);

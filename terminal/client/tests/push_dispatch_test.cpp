@@ -17,7 +17,9 @@
 #include "client/quote_subscription.h"
 #include "client/testing/push_lines.h"
 #include "client/testing/recording_shell.h"
-#include "engine/testing/engine_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/recording_engine.h"
+#include "engine/testing/started_engine.h"
 #include "platform/message.h"
 #include "protocol/function_numbers.h"
 #include "protocol/push_codes.h"
@@ -33,7 +35,7 @@ using client_testing::PushLine;
 // The shell, noting for every call how much the engine had seen by then.
 class WitnessShell : public client_testing::RecordingShell {
  public:
-  explicit WitnessShell(const engine_test::TestEngine& engine) : engine_(engine) {}
+  explicit WitnessShell(const engine_testing::RecordingEngine& engine) : engine_(engine) {}
 
   int AppendOutputLine(std::string_view text, int lineType) override {
     enginePushesSeen.push_back(engine_.pushLines.size());
@@ -48,7 +50,7 @@ class WitnessShell : public client_testing::RecordingShell {
   std::vector<std::size_t> engineAnswersSeen;
 
  private:
-  const engine_test::TestEngine& engine_;
+  const engine_testing::RecordingEngine& engine_;
 };
 
 // The order module's queue and the engine's order table.
@@ -90,7 +92,7 @@ class QuoteListener : public quotes::CWatchCallback {
 
 constexpr const char* kCopper = "cu2607";
 
-class PumpTest : public engine_test::StartedEngine {
+class PumpTest : public engine_testing::StartedEngine<engine_testing::RecordingEngine> {
  protected:
   void SetUp() override {
     StartedEngine::SetUp();
@@ -115,7 +117,7 @@ class PumpTest : public engine_test::StartedEngine {
 
   // An asynchronous request of `function` under `tag`, answered with `status`.
   void Answer(int function, std::string_view tag, const std::string& status) {
-    backend::RequestPtr record = engine_test::MakeRequest(function, engine_test::Leading());
+    backend::RequestPtr record = engine_testing::MakeRequest(function, engine_testing::Leading());
     std::strcpy(record->handlerTag, std::string(tag).c_str());
     record->subRequests[0].answer.AddText(status);
     record->done = 1;
@@ -369,7 +371,7 @@ TEST_F(PumpTest, AnAnswerReachesTheShellAfterTheEngineAppliedIt) {
 
 TEST_F(PumpTest, AFailedAnswerBecomesAnOutputLineAndStopsThisDrain) {
   Answer(5012, client::kDeleteOrderTag, "A|sim|1|N|3021|委托已成交，不能撤单|");
-  backend::RequestPtr lost = engine_test::MakeRequest(5006, engine_test::Leading());
+  backend::RequestPtr lost = engine_testing::MakeRequest(5006, engine_testing::Leading());
   std::strcpy(lost->handlerTag, std::string(client::kQueryHisIOFundTag).c_str());
   lost->errorFlag = 1;
   lost->errorText = "通讯连接中断！";

@@ -18,15 +18,15 @@
 #include "client/push_dispatch.h"
 #include "client/quote_subscription.h"
 #include "client/subscription_list.h"
-#include "client/testing/client_test_support.h"
+#include "client/testing/client_test.h"
 #include "protocol/function_numbers.h"
 #include "quotes/quotation_ctrl.h"
 #include "quotes/watch_callback.h"
 
 namespace {
 
-using client_test::Fields;
-using client_test::kBound;
+using client_testing::Fields;
+using client_testing::kBound;
 
 const std::vector<quotes::ContractKey> kContracts = {quotes::MakeContractKey("S", "cu2701"),
                                                      quotes::MakeContractKey("D", "m2701"),
@@ -50,7 +50,7 @@ class QuoteCounter : public quotes::CWatchCallback {
   std::map<std::string, int> counts;
 };
 
-class QuoteSubscriptionEndToEnd : public client_test::SimulatedBackEndTest {
+class QuoteSubscriptionEndToEnd : public client_testing::SimulatedBackEndTest {
  protected:
   void TearDown() override {
     backend::SetConnectionStateHook(nullptr);

@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "client/operation_frame.h"
 #include "client/subscription_list.h"
-#include "client/testing/client_test_support.h"
+#include "client/testing/client_test.h"
 
 namespace {
 
-using client_test::AddAccount;
-using client_test::Fields;
-using client_test::ScriptedBackEndTest;
+using client_testing::AddAccount;
+using client_testing::Fields;
+using client_testing::ScriptedBackEndTest;
 
 constexpr int kQuoteSlot = 1;
 
@@ -35,8 +36,8 @@ TEST_F(QuoteSubscription, GoesOutOnTheQuoteConnectionSignedBySlotZerosAccount) {
   list.SetSubscriptionList(slots);
 
   EXPECT_TRUE(list.Busy());
-  ASSERT_EQ(posted.size(), 1u);
-  const backend::RequestRecord& record = *posted[0];
+  ASSERT_EQ(backEnd.posted.size(), 1u);
+  const backend::RequestRecord& record = *backEnd.posted[0];
   EXPECT_STREQ(record.title, "注册行情");
   EXPECT_STREQ(record.handlerTag, "_SubscibeQuotation");
   EXPECT_EQ(record.connection, kQuoteSlot);
@@ -51,7 +52,7 @@ TEST_F(QuoteSubscription, GoesOutOnTheQuoteConnectionSignedBySlotZerosAccount) {
 
 TEST_F(QuoteSubscription, ARefusedSendLeavesTheListIdle) {
   client::SubscriptionList list(client::QuoteSubscriptionSender());
-  refuseAsync = true;
+  backEnd.refuseAsync = true;
   list.SetSubscriptionList({});
   EXPECT_FALSE(list.Busy());
 
@@ -60,10 +61,10 @@ TEST_F(QuoteSubscription, ARefusedSendLeavesTheListIdle) {
   EXPECT_EQ(message, "执行操作[注册行情]时，还没有建立通讯连接！");
 
   client::InstallOperationEngine(nullptr);
-  refuseAsync = false;
+  backEnd.refuseAsync = false;
   list.SetSubscriptionList({});
   EXPECT_FALSE(list.Busy());
-  EXPECT_TRUE(posted.empty());
+  EXPECT_TRUE(backEnd.posted.empty());
 }
 
 }  // namespace

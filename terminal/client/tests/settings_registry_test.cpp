@@ -69,7 +69,7 @@ const char* const kAreaNames[] = {
     "EntrustParamSetCommon", "EntrustParamSetAdv", "SyssetSysParam", "SyssetSysParamVoiceSet",
 };
 
-class SettingsRegistryTest : public client_test::ProgramFolderTest {
+class SettingsRegistryTest : public platform_testing::ProgramFolderTest {
  protected:
   std::vector<std::string> log_;
   ShellAreas shell_{log_};

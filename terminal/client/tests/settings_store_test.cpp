@@ -22,7 +22,7 @@ class OwnFileArea : public CTQConfig {
   OwnFileArea() { SetIniPath("\\Config\\EntrustParam.ini"); }
 };
 
-class SettingsStoreTest : public client_test::ProgramFolderTest {};
+class SettingsStoreTest : public platform_testing::ProgramFolderTest {};
 
 TEST_F(SettingsStoreTest, AnAreaCreatesTheConfigFolderAndTakesItsIniFileThere) {
   const BaseArea area;

@@ -10,13 +10,12 @@
 #include "client/login.h"
 #include "client/session_operations.h"
 #include "client/settlement_operations.h"
-#include "client/testing/client_test_support.h"
-#include "client/testing/recording_backend.h"
+#include "client/testing/client_test.h"
 
 namespace {
 
-using client_test::ListRows;
-using client_test::SimulatedBackEndTest;
+using client_testing::ListRows;
+using client_testing::SimulatedBackEndTest;
 
 using SimulatedAccountOperations = SimulatedBackEndTest;
 

@@ -18,7 +18,7 @@
 #include "backend/transport.h"
 #include "client/async_operations.h"
 #include "client/login.h"
-#include "client/testing/client_test_support.h"
+#include "client/testing/client_test.h"
 #include "platform/testing/fake_clock.h"
 #include "simbackend/backend_data.h"
 
@@ -30,10 +30,10 @@ using backend_testing::kManagementRole;
 using backend_testing::kSubAccountRole;
 using backend_testing::kTradingRole;
 using backend_testing::TakeResults;
-using client_test::ClientTest;
-using client_test::Fields;
-using client_test::kBound;
-using client_test::SimulatedBackEndTest;
+using client_testing::ClientTest;
+using client_testing::Fields;
+using client_testing::kBound;
+using client_testing::SimulatedBackEndTest;
 
 backend::CGlobalStringList List(const std::vector<std::string>& items) {
   backend::CGlobalStringList list;

@@ -9,15 +9,16 @@
 #include "client/async_operations.h"
 #include "client/login.h"
 #include "client/management_operations.h"
+#include "client/operation_frame.h"
 #include "client/option_operations.h"
 #include "client/quote_operations.h"
-#include "client/testing/client_test_support.h"
+#include "client/testing/client_test.h"
 
 namespace {
 
 using backend_testing::NextResult;
-using client_test::SimulatedBackEndTest;
 using client_testing::OutputLine;
+using client_testing::SimulatedBackEndTest;
 
 class SimulatedOperations : public SimulatedBackEndTest {
  protected:

@@ -8,14 +8,14 @@
 #include "engine/reference_rows.h"
 #include "engine/row_field.h"
 #include "engine/table_catalogue.h"
-#include "engine/testing/engine_test_support.h"
-#include "engine/testing/table_rows_support.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
 using engine::Table;
 
-class TradingCode : public engine_test::StartedEngine {
+class TradingCode : public engine_testing::StartedEngine<> {
  protected:
   void SetUp() override {
     StartedEngine::SetUp();
@@ -34,10 +34,7 @@ class TradingCode : public engine_test::StartedEngine {
   void TearDown() override { client::InstallOperationEngine(nullptr); }
 
   void AddContract(const char* exchange, const char* code) {
-    engine::ContractRow row{};
-    engine::SetText(row.szExchangeCode, exchange);
-    engine::SetText(row.szContractCode, code);
-    engine_test::AddRow(engine, Table::kContracts, row);
+    engine.Add(Table::kContracts, engine_testing::Contract({.exchange = exchange, .code = code}));
   }
 
   void AddTradeCode(const char* customer, const char* exchange, const char* tradeCode, const char* seat,
@@ -48,7 +45,7 @@ class TradingCode : public engine_test::StartedEngine {
     engine::SetText(row.szMapCode, tradeCode);
     engine::SetText(row.szSeatCode, seat);
     engine::SetText(row.szTradeCodeType, kind);
-    engine_test::AddRow(engine, Table::kTradeCodes, row);
+    engine.Add(Table::kTradeCodes, row);
   }
 
   client::ContractTradingCode code;

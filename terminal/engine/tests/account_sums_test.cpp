@@ -2,24 +2,26 @@
 
 #include <gtest/gtest.h>
 
-#include "costs_test_support.h"
+#include "engine/testing/calculation_engine.h"
 
 namespace {
 
-using namespace costs_test;
+using namespace engine_testing;
 using engine::OrderKindRow;
 using engine::PositionSummaryRow;
+using engine::Table;
+using engine::Text;
 
 // A summary row priced by the refresh: lots, direction, kind, costs and
 // holding price.
 PositionSummaryRow Held(std::string_view buySell, std::string_view tradeClass, std::string_view lots,
                         std::string_view openCost, std::string_view positionCost, std::string_view positionPrice = "") {
-  PositionSummaryRow row = Summary("cu2609", buySell, lots);
-  SetText(row.szTradeClass, tradeClass);
-  SetText(row.szOpenCost, openCost);
-  SetText(row.szPositionCost, positionCost);
-  SetText(row.szPositionPrice, positionPrice);
-  return row;
+  return Summary({.lots = lots,
+                  .positionPrice = positionPrice,
+                  .buySell = buySell,
+                  .positionCost = positionCost,
+                  .openCost = openCost,
+                  .tradeClass = tradeClass});
 }
 
 struct ProfitTexts {
@@ -37,7 +39,7 @@ void ExpectProfit(const PositionSummaryRow& row, const ProfitTexts& expected) {
 class ContractProfit : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine.Add(Table::kContracts, Contract("cu2609", "10"));
+    engine.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
     // Sold and bought futures, bought and sold options (the kind comes from
     // the row), and a row of another contract that stays as it is.
     engine.Add(Table::kPositionSummary, Held("1", "0", "2", "6100", "6000"));
@@ -54,7 +56,7 @@ class ContractProfit : public ::testing::Test {
     return engine.Rows<PositionSummaryRow>(Table::kPositionSummary);
   }
 
-  CostsEngine engine;
+  CalculationEngine engine;
 };
 
 TEST_F(ContractProfit, AListedPriceRefreshesEveryRowOfTheContract) {
@@ -85,20 +87,20 @@ TEST_F(ContractProfit, WithoutAListedPriceTheQuoteGivesTheProfitsOrEveryValueIsU
 }
 
 TEST(PendingCloseLots, OnlyPendingCloseOrdersOfTheContractAndDirectionCount) {
-  CostsEngine engine;
+  CalculationEngine engine;
   using engine::OrderRow;
   const OrderRow counted[] = {
-      Order("cu2609", "0", "1", "p", "5", "2"),  // 3 pending
-      Order("cu2609", "0", "2", "a", "4"),       // 4 pending, closing today
+      Order({.state = "p", .openClose = "1", .lots = "5", .traded = "2"}),  // 3 pending
+      Order({.openClose = "2", .lots = "4"}),                               // 4 pending, closing today
   };
-  OrderRow otherTradeCode = Order("cu2609", "0", "1", "n", "100");
+  OrderRow otherTradeCode = Order({.state = "n", .openClose = "1", .lots = "100"});
   SetText(otherTradeCode.szMapCode, "T02");
   const OrderRow ignored[] = {
-      Order("cu2609", "0", "1", "c", "5", "5"),  // fully traded
-      Order("cu2609", "0", "1", "d", "5"),       // cancelled
-      Order("cu2609", "0", "0", "n", "5"),       // opening
-      Order("cu2609", "1", "1", "n", "5"),       // the other direction
-      Order("cu2612", "0", "1", "n", "5"),       // another contract
+      Order({.state = "c", .openClose = "1", .lots = "5", .traded = "5"}),         // fully traded
+      Order({.state = "d", .openClose = "1", .lots = "5"}),                        // cancelled
+      Order({.state = "n", .lots = "5"}),                                          // opening
+      Order({.state = "n", .buySell = "1", .openClose = "1", .lots = "5"}),        // the other direction
+      Order({.contract = "cu2612", .state = "n", .openClose = "1", .lots = "5"}),  // another contract
       otherTradeCode,
   };
   for (const OrderRow& order : counted) engine.Add(Table::kOrders, order);
@@ -120,21 +122,16 @@ TEST(PendingCloseLots, OnlyPendingCloseOrdersOfTheContractAndDirectionCount) {
 }
 
 TEST(PendingCloseLots, ASpecialOrderAddsTheRatioTimesItsOpenCombinationsForItsClosingLeg) {
-  CostsEngine engine;
+  CalculationEngine engine;
   // "DS" closing ("1" as key 5): buy leg cu2609, sell leg cu2612.
-  engine::SpecialOrderRow order{};
-  SetText(order.szTradeAccount, kAccount);
-  SetText(order.szExchangeCode, kExchange);
-  SetText(order.szSpecField21, "T01");
-  SetText(order.szStrategyCode, "DS");
-  SetText(order.szSpecField12, "0");
-  SetText(order.szSpecField10, "1");
-  SetText(order.szFlagOrderState, "p");
-  SetText(order.szOrderHands, "6");
-  SetText(order.szDealHands, "2");
-  SetText(order.szLegContractCode1, "cu2609");
-  SetText(order.szLegContractCode2, "cu2612");
-  engine.Add(Table::kSpecialOrders, order);
+  engine.Add(Table::kSpecialOrders, SpecialOrder({.state = "p",
+                                                  .tradeCode = kTradeCode,
+                                                  .traded = "2",
+                                                  .lots = "6",
+                                                  .strategy = "DS",
+                                                  .key4 = "0",
+                                                  .key5 = "1",
+                                                  .legContracts = {"cu2609", "cu2612"}}));
 
   engine::PendingCloseKey key{.account = kAccount,
                               .exchangeCode = kExchange,
@@ -150,29 +147,21 @@ TEST(PendingCloseLots, ASpecialOrderAddsTheRatioTimesItsOpenCombinationsForItsCl
 }
 
 TEST(AccountSums, FrozenAmountsCountEveryOrderAndEveryLegOfASpecialOrderOnce) {
-  CostsEngine engine;
-  engine::OrderRow buy = Order("cu2609", "0", "0", "n", "1");
-  SetText(buy.szFrozenCautionMoney, "3000.00");
-  SetText(buy.szFrozenCharge, "5.00");
-  SetText(buy.szFrozenPremium, "255.00");
-  engine::OrderRow sell = Order("cu2609", "1", "0", "n", "1");
-  SetText(sell.szFrozenCautionMoney, "3600.004");
-  SetText(sell.szFrozenCharge, "5.00");
+  CalculationEngine engine;
+  engine::OrderRow buy =
+      Order({.state = "n", .lots = "1", .frozenMargin = "3000.00", .frozenFee = "5.00", .frozenPremium = "255.00"});
+  engine::OrderRow sell =
+      Order({.state = "n", .buySell = "1", .lots = "1", .frozenMargin = "3600.004", .frozenFee = "5.00"});
   engine::OrderRow otherAccount = buy;
   SetText(otherAccount.szTradeAccount, "8002");
   for (const engine::OrderRow& order : {buy, sell, otherAccount}) engine.Add(Table::kOrders, order);
 
   // "SPD" with key 4 "1": the first leg sells, the second buys.
-  engine::SpecialOrderRow spread{};
-  SetText(spread.szTradeAccount, kAccount);
-  SetText(spread.szExchangeCode, kExchange);
-  SetText(spread.szStrategyCode, "SPD");
-  SetText(spread.szSpecField12, "1");
-  SetText(spread.szSpecField10, "0");
-  SetText(spread.szLegFrozenMoney1, "100.00");
-  SetText(spread.szLegFrozenMoney2, "50.00");
-  SetText(spread.szLegFrozenCharge1, "1.00");
-  SetText(spread.szLegFrozenCharge2, "2.00");
+  engine::SpecialOrderRow spread = SpecialOrder({.strategy = "SPD",
+                                                 .key4 = "1",
+                                                 .key5 = "0",
+                                                 .legFrozenMoney = {"100.00", "50.00"},
+                                                 .legFrozenFees = {"1.00", "2.00"}});
   engine.Add(Table::kSpecialOrders, spread);
   // A special order of no known kind freezes nothing here.
   SetText(spread.szStrategyCode, "XYZ");
@@ -188,13 +177,13 @@ TEST(AccountSums, FrozenAmountsCountEveryOrderAndEveryLegOfASpecialOrderOnce) {
 }
 
 TEST(AccountSums, MarginsAndOptionValuesSumTheAccountsSummaryRows) {
-  CostsEngine engine;
-  PositionSummaryRow buy = Summary("cu2609", "0", "1");
+  CalculationEngine engine;
+  PositionSummaryRow buy = Summary({.lots = "1"});
   SetText(buy.szEngrossCautionMoney, "3000.123456");
   SetText(buy.szProfitAndLoss_CC, "200.00");
   SetText(buy.szOptionMarketValue, "-");
   SetText(buy.szFLOATINGMARGIN, "-");
-  PositionSummaryRow sold = Summary("m2609-C-3000", "1", "1");
+  PositionSummaryRow sold = Summary({.contract = "m2609-C-3000", .lots = "1", .buySell = "1"});
   SetText(sold.szEngrossCautionMoney, "1900");
   SetText(sold.szProfitAndLoss_CC, "-");
   SetText(sold.szOptionMarketValue, "-375.00");
@@ -213,7 +202,7 @@ TEST(AccountSums, MarginsAndOptionValuesSumTheAccountsSummaryRows) {
 }
 
 TEST(OrderKinds, TheBuiltInKindsAnswerWithoutTheTable) {
-  CostsEngine engine;
+  CalculationEngine engine;
   struct Case {
     std::string_view strategy, key4;
     bool found;
@@ -248,17 +237,9 @@ TEST(OrderKinds, TheBuiltInKindsAnswerWithoutTheTable) {
 }
 
 TEST(OrderKinds, AnyOtherStrategyIsTheFirstTableRowOfAllFiveKeys) {
-  CostsEngine engine;
-  OrderKindRow row{};
-  SetText(row.szExchangeCode, kExchange);
-  SetText(row.szStrategyCode, "BFLY");
-  SetText(row.szKindKey3, "0");
-  SetText(row.szKindKey4, "0");
-  SetText(row.szKindKey5, "0");
-  SetText(row.szLegCount, "3");
-  engine.Add(Table::kOrderKinds, row);
-  SetText(row.szLegCount, "4");
-  engine.Add(Table::kOrderKinds, row);
+  CalculationEngine engine;
+  engine.Add(Table::kOrderKinds, OrderKind({.strategy = "BFLY", .legCount = "3"}));
+  engine.Add(Table::kOrderKinds, OrderKind({.strategy = "BFLY", .legCount = "4"}));
 
   OrderKindRow kind{};
   ASSERT_TRUE(engine.FindOrderKind(kExchange, "BFLY", "0", "0", "0", kind));

@@ -12,13 +12,15 @@
 #include <vector>
 
 #include "backend/request_record.h"
-#include "order_tables_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
 using engine::Table;
-using order_tables_test::Answer;
-using order_tables_test::DataLine;
+using engine_testing::Answer;
+using engine_testing::DataLine;
 
 // --- Lines and their damage
 
@@ -38,7 +40,7 @@ std::string WithField(const std::string& line, int n, const std::string& text) {
   }
   if (fields.size() < static_cast<std::size_t>(n)) fields.resize(static_cast<std::size_t>(n));
   fields[static_cast<std::size_t>(n) - 1] = text;
-  return download_test::Line(fields);
+  return engine_testing::Line(fields);
 }
 
 // Fields 1 to n of a line, the rest cut off mid-field.
@@ -393,10 +395,12 @@ const std::vector<Parser>& Parsers() {
 // The tables as bytes, the change queue left out.
 using Snapshot = std::vector<std::vector<std::vector<std::uint8_t>>>;
 
-class BadAnswers : public order_tables_test::OrderTables {
+class BadAnswers : public engine_testing::StartedEngine<> {
  protected:
+  BadAnswers() : StartedEngine({.customers = {"8001", "8002"}, .scriptedUser = true}) {}
+
   void SetUp() override {
-    OrderTables::SetUp();
+    StartedEngine::SetUp();
     engine.SetDownloadState(engine::DownloadState::kDone);
     engine.OnPushBatchDone();
     ASSERT_EQ(engine.GetEngineState(), engine::EngineState::kReady);
@@ -408,8 +412,8 @@ class BadAnswers : public order_tables_test::OrderTables {
   void Seed() {
     Reset();
     engine.ClearPerAccountDownloadTables();
-    Add(Table::kFunds, order_tables_test::Fund("8001"));
-    Add(Table::kFunds, order_tables_test::Fund("8002"));
+    engine.Add(Table::kFunds, engine_testing::SellFrozenFund("8001"));
+    engine.Add(Table::kFunds, engine_testing::SellFrozenFund("8002"));
     engine.LoadContracts(Answer({"A|||Y|", DataLine(24, {{4, "S"}, {6, "cu2701"}, {22, "0"}})}).View());
     engine.LoadExchangeSeats(
         Answer({"A|||Y|", DataLine(9, {{4, "S"}, {5, "上期所"}, {6, "sfe"}, {7, "S001"}})}).View());
@@ -422,7 +426,7 @@ class BadAnswers : public order_tables_test::OrderTables {
                                                   {5477, ConditionAnswerLine("C1", "f13")}}) {
       FeedAnswer(functionNo, {line});
     }
-    delivered.clear();
+    gui.changes.clear();
     engine.TakeChangeQueue();
   }
 
@@ -432,7 +436,7 @@ class BadAnswers : public order_tables_test::OrderTables {
     backend::CxDataSet parameters;
     for (const char* parameter : {"", "Pellora", "8001", "secret"}) parameters.AddText(parameter);
     std::string message;
-    backend::RequestPtr record = backend::BuildRequestCommand("请求", 1, 0, 2, "", download_test::kMachineAddress, 1,
+    backend::RequestPtr record = backend::BuildRequestCommand("请求", 1, 0, 2, "", engine_testing::kMachineAddress, 1,
                                                               functionNo, true, parameters, message);
     ASSERT_NE(record, nullptr) << message;
     for (const std::string& line : lines) record->At(0)->answer.AddText(line);
@@ -454,7 +458,7 @@ class BadAnswers : public order_tables_test::OrderTables {
   // The back end answers the query with the lines while the engine applies
   // the cancel answer of order 999 or application 99, which it does not know.
   void Fetch(int functionNo, const std::vector<std::string>& lines) {
-    backEnd[functionNo] = lines;
+    backEnd.Answer(functionNo, lines);
     if (functionNo == 5016) {
       localFeeRateAnswer = AskLocalFeeRate("cu2701");
     } else if (functionNo == 5134) {
@@ -462,7 +466,7 @@ class BadAnswers : public order_tables_test::OrderTables {
     } else {
       FeedAnswer(5241, {DataLine(25, {{4, "Y"}, {6, "99"}, {7, "S"}, {9, "d"}, {20, "S001"}, {25, "1"}})});
     }
-    backEnd.erase(functionNo);
+    backEnd.Forget(functionNo);
   }
 
   // The loader of a download as its download step calls it, for account
@@ -496,7 +500,7 @@ class BadAnswers : public order_tables_test::OrderTables {
       parameters.AddText(parameter);
     }
     std::string message;
-    backend::RequestPtr record = backend::BuildRequestCommand("查询费率", 1, 0, 2, "", download_test::kMachineAddress,
+    backend::RequestPtr record = backend::BuildRequestCommand("查询费率", 1, 0, 2, "", engine_testing::kMachineAddress,
                                                               1, 5016, true, parameters, message);
     if (!record || !engine.SendRequest(*record, message)) return {};
     return std::string(backend::AnswerLine(*record->At(0), 0));
@@ -594,18 +598,18 @@ TEST_F(BadAnswers, ADamagedAnswerInABatchCancelLeavesItsNeighboursApplied) {
     backend::CxDataSet parameters;
     for (const char* parameter : {"", "Pellora", "8001", "secret"}) parameters.AddText(parameter);
     std::string message;
-    backend::RequestPtr record = backend::BuildRequestCommand("批量撤单", 3, 0, 2, "", download_test::kMachineAddress,
+    backend::RequestPtr record = backend::BuildRequestCommand("批量撤单", 3, 0, 2, "", engine_testing::kMachineAddress,
                                                               1, 5012, true, parameters, message);
     ASSERT_NE(record, nullptr) << message;
     for (int index = 1; index < 3; ++index) {
-      ASSERT_TRUE(backend::AddCancelSubRequest(*record, parameters, download_test::kMachineAddress, 1 + index, index));
+      ASSERT_TRUE(backend::AddCancelSubRequest(*record, parameters, engine_testing::kMachineAddress, 1 + index, index));
     }
     record->At(0)->answer.AddText(cancelOf("123"));
     record->At(1)->answer.AddText(damaged);
     record->At(2)->answer.AddText(cancelOf("124"));
     record->done = record->count;
     engine.OnAsyncAnswer(*record);
-    const std::vector<engine::OrderRow> orders = RowsOf<engine::OrderRow>(Table::kOrders);
+    const std::vector<engine::OrderRow> orders = engine.Rows<engine::OrderRow>(Table::kOrders);
     ASSERT_EQ(orders.size(), 2u) << damaged.substr(0, 20);
     for (const engine::OrderRow& order : orders) {
       EXPECT_EQ(engine::Text(order.szFlagOrderState), "d") << engine::Text(order.szOrderNo);
@@ -636,10 +640,10 @@ TEST_F(BadAnswers, TheDownloadKeepsItsTradingDayWhenTheSystemDateIsDamaged) {
       {Damage::kEscapeByte, "a|b|"}, {Damage::kSeparator, "a"},
   };
   for (const Case& c : cases) {
-    backEnd[5122] = {WithField(parser.lines.front(), 5, held)};
+    backEnd.Answer(5122, {WithField(parser.lines.front(), 5, held)});
     engine.RunInitialDownload();
     ASSERT_EQ(engine.GetLoginTexts().tradingDate, held);
-    backEnd[5122] = Damaged(parser, c.damage);
+    backEnd.Answer(5122, Damaged(parser, c.damage));
     engine.RunInitialDownload();
     const std::string tradingDay = engine.GetLoginTexts().tradingDate;
     if (c.tradingDay.empty()) {
@@ -677,9 +681,9 @@ TEST_F(BadAnswers, TheLocalFeeRateAnswerKeepsItsFieldsWhateverTheRatesHold) {
   };
   for (const Case& c : cases) {
     Seed();
-    backEnd[5016] = {c.backEndLine};
+    backEnd.Answer(5016, {c.backEndLine});
     const engine::LineFields answer(AskLocalFeeRate(c.contract));
-    backEnd.erase(5016);
+    backEnd.Forget(5016);
     EXPECT_EQ(answer.Count(), 31u) << c.name;
     EXPECT_EQ(answer.Field(4), "Y") << c.name;
     EXPECT_LE(answer.Field(10).size(), 15u) << c.name;

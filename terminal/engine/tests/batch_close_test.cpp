@@ -4,15 +4,14 @@
 #include <atomic>
 #include <vector>
 
-#include "engine/testing/engine_test_support.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
 using engine::DownloadState;
 using engine::EngineState;
 using engine::TableChangeRecord;
-using engine_test::ConnectionStateCall;
-using engine_test::StartedEngine;
+using engine_testing::ConnectionStateCall;
 namespace table_id = engine::table_id;
 
 const std::vector<int> kReconnectReloads{1, 2, 3, 4, 5, 7, 20, 21};
@@ -24,7 +23,7 @@ bool OnlyReloads(const std::vector<TableChangeRecord>& records) {
   });
 }
 
-using BatchClose = StartedEngine;
+using BatchClose = engine_testing::StartedEngine<>;
 
 TEST_F(BatchClose, TheInitialDownloadEndsWithEveryReloadAndThePostDownloadHook) {
   EXPECT_EQ(engine.GetEngineState(), EngineState::kInitialDownload);
@@ -132,11 +131,11 @@ class DownloadingEngine : public engine::COperationEngine {
 };
 
 TEST(DownloadThread, RunsTheDownloadTheEngineStateAsksForAndWaitsForTheClose) {
-  engine_test::RecordingGui gui;
+  engine_testing::RecordingGui gui;
   backend::AccountTable accounts;
   DownloadingEngine engine;
   ASSERT_TRUE(engine.Start({.accounts = &accounts}, gui.Callbacks()));
-  ASSERT_TRUE(engine_test::Eventually([&] { return engine.GetDownloadState() == DownloadState::kDone; }));
+  ASSERT_TRUE(engine_testing::Eventually([&] { return engine.GetDownloadState() == DownloadState::kDone; }));
   EXPECT_EQ(engine.initialDownloads.load(), 1);
   EXPECT_EQ(gui.LogTexts().front(), "计算引擎：下载线程启动。");
   EXPECT_EQ(engine.GetEngineState(), EngineState::kInitialDownload) << "ready only after the close";
@@ -145,7 +144,7 @@ TEST(DownloadThread, RunsTheDownloadTheEngineStateAsksForAndWaitsForTheClose) {
 
   gui.Clear();
   engine.OnConnectionState(1, 2, 0);
-  ASSERT_TRUE(engine_test::Eventually([&] { return engine.GetDownloadState() == DownloadState::kDone; }));
+  ASSERT_TRUE(engine_testing::Eventually([&] { return engine.GetDownloadState() == DownloadState::kDone; }));
   EXPECT_EQ(engine.reconnectDownloads.load(), 1);
   engine.OnPushBatchDone();
   EXPECT_EQ(gui.ChangedTableIds(), kReconnectReloads);

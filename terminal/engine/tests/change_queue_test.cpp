@@ -8,15 +8,15 @@
 
 #include "backend/exercise_order_row.h"
 #include "engine/row_field.h"
-#include "engine/testing/engine_test_support.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 #include "engine/trading_rows.h"
 
 namespace {
 
 using engine::Table;
 using engine::TableChangeRecord;
-using engine_test::ConnectionStateCall;
-using engine_test::StartedEngine;
+using engine_testing::ConnectionStateCall;
 namespace table_id = engine::table_id;
 
 constexpr std::size_t kOrderRowSize = 1126;
@@ -53,7 +53,7 @@ void AddRow(backend::CxDataSet& table, std::span<const std::uint8_t> row) {
   ASSERT_TRUE(table.AddEntry(nullptr, row.data(), row.size(), backend::data_set_block::kRawType));
 }
 
-class ChangeQueue : public StartedEngine {
+class ChangeQueue : public engine_testing::StartedEngine<> {
  protected:
   void SetUp() override {
     StartedEngine::SetUp();
@@ -121,13 +121,11 @@ TEST_F(ChangeQueue, HeldFundRecordIsRefreshedByItsAccount) {
 // text; a held record takes its own account's row.
 TEST_F(ChangeQueue, HeldExercisableQuantityIsRefreshedFromItsOwnAccountsRow) {
   const auto quantityRow = [](std::string_view account, int frozen) {
-    engine::ExercisableQuantityRow row{};
-    engine::SetText(row.szTradeAccount, account);
-    engine::SetText(row.szExchangeCode, "F2");
-    engine::SetText(row.szContractCode, "m2609-C-3000");
-    engine::SetText(row.szExerciseKey, "K1");
-    engine::SetInt(row.szFrozenHands, frozen);
-    return row;
+    return engine_testing::ExercisableQuantity({.account = account,
+                                                .exchange = "F2",
+                                                .contract = "m2609-C-3000",
+                                                .key = "K1",
+                                                .frozenLots = std::to_string(frozen)});
   };
   AddRow(engine.TableAt(Table::kExercisableQuantities), engine::RowBytes(quantityRow("8002", 5)));
   AddRow(engine.TableAt(Table::kExercisableQuantities), engine::RowBytes(quantityRow("8001", 2)));
@@ -144,12 +142,7 @@ TEST_F(ChangeQueue, HeldExercisableQuantityIsRefreshedFromItsOwnAccountsRow) {
 
 TEST_F(ChangeQueue, HeldExerciseOrderIsRefreshedFromItsOwnAccountsRow) {
   const auto applicationRow = [](std::string_view account, std::string_view state) {
-    backend::ExerciseOrderRow row{};
-    engine::SetText(row.szAccount, account);
-    engine::SetText(row.szExchangeCode, "F2");
-    engine::SetText(row.szApplicationNo, "100");
-    engine::SetText(row.szStateCode, state);
-    return row;
+    return engine_testing::Application({.account = account, .applicationNo = "100", .exchange = "F2", .state = state});
   };
   AddRow(engine.TableAt(Table::kExerciseOrders), engine::RowBytes(applicationRow("8002", "d")));
   AddRow(engine.TableAt(Table::kExerciseOrders), engine::RowBytes(applicationRow("8001", "a")));

@@ -5,13 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "engine/testing/table_rows_support.h"
-#include "positions_test_support.h"
+#include "engine/testing/calculation_engine.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
-using namespace positions_test;
+using namespace engine_testing;
 using engine::CombinationDetailRow;
+using engine::PositionDetailRow;
+using engine::Table;
+using engine::Text;
 
 // A detail of one lot, of its deal number, kind and combination number.
 struct DetailSpec {
@@ -31,7 +34,7 @@ struct ConsumptionCase {
   std::vector<std::string> left;  // "<deal number>:<lots>" of the details left, in table order
 };
 
-std::vector<std::string> DetailsLeft(PositionsEngine& engine) {
+std::vector<std::string> DetailsLeft(CalculationEngine& engine) {
   std::vector<std::string> left;
   for (const PositionDetailRow& row : engine.Rows<PositionDetailRow>(Table::kPositionDetails)) {
     left.push_back(std::string(Text(row.szPosField6)) + ":" + std::string(Text(row.szPositionVolume)));
@@ -85,7 +88,7 @@ TEST(CloseStrategies, EachStrategyTakesTheLotsInItsOwnOrder) {
   };
   for (const ConsumptionCase& test : cases) {
     SCOPED_TRACE(test.name);
-    PositionsEngine engine;
+    CalculationEngine engine;
     if (!test.strategyText.empty()) {
       engine::CloseStrategyRow strategy{};
       SetText(strategy.szExchangeCode, kExchange);
@@ -93,7 +96,12 @@ TEST(CloseStrategies, EachStrategyTakesTheLotsInItsOwnOrder) {
       engine.Add(Table::kCloseStrategies, strategy);
     }
     for (const DetailSpec& spec : test.details) {
-      PositionDetailRow row = Detail("0", spec.lots, "3000", "100.00", spec.openDate, spec.dealNo, spec.kind);
+      PositionDetailRow row = Detail({.openDate = spec.openDate,
+                                      .dealNo = spec.dealNo,
+                                      .lots = spec.lots,
+                                      .price = "3000",
+                                      .margin = "100.00",
+                                      .kind = spec.kind});
       SetText(row.szPosField24, spec.combinationNo);
       engine.Add(Table::kPositionDetails, row);
     }
@@ -105,10 +113,15 @@ TEST(CloseStrategies, EachStrategyTakesTheLotsInItsOwnOrder) {
 // Each close takes its lots from the details as the table holds them then,
 // however rows were removed or appended between the closes.
 TEST(CloseStrategies, EachCloseSeesTheDetailsAsTheyAreNow) {
-  PositionsEngine engine;
+  CalculationEngine engine;
   const auto add = [&](std::string_view lots, std::string_view openDate, std::string_view dealNo,
                        std::string_view contract = "cu2609") {
-    engine.Add(Table::kPositionDetails, Detail("0", lots, "3000", "100.00", openDate, dealNo, "ordinary", contract));
+    engine.Add(Table::kPositionDetails, Detail({.openDate = openDate,
+                                                .dealNo = dealNo,
+                                                .lots = lots,
+                                                .price = "3000",
+                                                .margin = "100.00",
+                                                .contract = contract}));
   };
   const auto removeRow = [&](std::uint32_t index) {
     std::lock_guard guard(engine.lock_);
@@ -136,12 +149,20 @@ TEST(CloseStrategies, EachCloseSeesTheDetailsAsTheyAreNow) {
 }
 
 TEST(CloseStrategies, APartlyClosedDetailKeepsItsShareOfTheMargin) {
-  PositionsEngine engine;
-  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "100.00", kYesterday, "1"));
-  engine.Add(Table::kPositionDetails, Detail("0", "5", "3000", "333.33", kToday, "2"));
+  CalculationEngine engine;
+  engine.Add(Table::kPositionDetails, Detail({.lots = "2", .price = "3000", .margin = "100.00"}));
+  engine.Add(Table::kPositionDetails,
+             Detail({.openDate = kToday, .dealNo = "2", .lots = "5", .price = "3000", .margin = "333.33"}));
   // A detail of another side, account or contract is never a candidate.
-  engine.Add(Table::kPositionDetails, Detail("1", "9", "3000", "1.00", "20260901", "0"));
-  engine.Add(Table::kPositionDetails, Detail("0", "9", "3000", "1.00", "20260901", "0", "ordinary", "cu2612"));
+  engine.Add(
+      Table::kPositionDetails,
+      Detail({.openDate = "20260901", .dealNo = "0", .buySell = "1", .lots = "9", .price = "3000", .margin = "1.00"}));
+  engine.Add(Table::kPositionDetails, Detail({.openDate = "20260901",
+                                              .dealNo = "0",
+                                              .lots = "9",
+                                              .price = "3000",
+                                              .margin = "1.00",
+                                              .contract = "cu2612"}));
 
   engine.Close(Closing("1", 3));
 
@@ -153,9 +174,10 @@ TEST(CloseStrategies, APartlyClosedDetailKeepsItsShareOfTheMargin) {
 }
 
 TEST(CloseStrategies, ADetailOfNoLotsGoesWithoutTakingAnyLots) {
-  PositionsEngine engine;
-  engine.Add(Table::kPositionDetails, Detail("0", "0", "3000", "100.00", kYesterday, "1"));
-  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "200.00", kToday, "2"));
+  CalculationEngine engine;
+  engine.Add(Table::kPositionDetails, Detail({.lots = "0", .price = "3000", .margin = "100.00"}));
+  engine.Add(Table::kPositionDetails,
+             Detail({.openDate = kToday, .dealNo = "2", .lots = "2", .price = "3000", .margin = "200.00"}));
 
   engine.Close(Closing("1", 1));
 
@@ -163,22 +185,18 @@ TEST(CloseStrategies, ADetailOfNoLotsGoesWithoutTakingAnyLots) {
   EXPECT_EQ(Text(engine.Rows<PositionDetailRow>(Table::kPositionDetails)[0].szEngrossCautionMoney), "100.00");
 }
 
-class CloseWithoutPositions : public engine_test::StartedEngine {};
+class CloseWithoutPositions : public StartedEngine<> {};
 
 TEST_F(CloseWithoutPositions, HasTheEngineDownloadTheAccountAgain) {
   MakeReady();
-  engine_test::AddRow(engine, Table::kPositionDetails, Detail("0", "1", "3000", "100.00"));
-  // The started engine's protected close, through the public alias of the
-  // test engine of the position steps.
-  constexpr auto closeByStrategy = &PositionsEngine::CloseByStrategy;
+  engine.Add(Table::kPositionDetails, Detail({.lots = "1", .price = "3000", .margin = "100.00"}));
   engine::LegList legs;
   // A buy closes sell positions, and there are none.
-  (engine.*closeByStrategy)(engine::CloseStrategy::kOldestFirst, legs, Closing("0", 1));
+  engine.CloseByStrategy(engine::CloseStrategy::kOldestFirst, legs, Closing("0", 1));
 
   EXPECT_EQ(engine.GetEngineState(), engine::EngineState::kInitialDownload);
   EXPECT_EQ(engine.GetDownloadState(), engine::DownloadState::kScheduled);
-  std::lock_guard guard(engine.lock_);
-  const auto rows = engine_test::RowsOf<PositionDetailRow>(engine.TableAt(Table::kPositionDetails));
+  const auto rows = engine.Rows<PositionDetailRow>(Table::kPositionDetails);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(Text(rows[0].szPositionVolume), "1");
   EXPECT_TRUE(legs.empty());
@@ -189,30 +207,36 @@ TEST_F(CloseWithoutPositions, HasTheEngineDownloadTheAccountAgain) {
 class CombinationRelease : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine.Add(Table::kContracts, Contract("cu2609", "10"));
-    engine.Add(Table::kContracts, Contract("cu2612", "10"));
+    engine.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
+    engine.Add(Table::kContracts, Contract({.code = "cu2612", .multiplier = "10"}));
     engine.backEndFeeRates.push_back(FeeRates("cu2612"));
-    engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00", kToday, "11", "0", "cu2609"));
-    engine.Add(Table::kPositionDetails, Detail("1", "2", "3100", "0.00", kToday, "12", "0", "cu2612"));
-    engine.Add(Table::kCombinationDetails, Leg("1", "11", "cu2609"));
-    engine.Add(Table::kCombinationDetails, Leg("2", "12", "cu2612"));
-  }
-
-  static CombinationDetailRow Leg(std::string_view legNumber, std::string_view dealNo, std::string_view contract) {
-    CombinationDetailRow row{};
-    SetText(row.szTradeAccount, kAccount);
-    SetText(row.szExchangeCode, kExchange);
-    SetText(row.szCombField4, kToday);
-    SetText(row.szCombField8, "0");
-    SetText(row.szCombField9, legNumber);
-    SetText(row.szCombField11, "S9");
-    SetText(row.szCombField12, dealNo);
-    SetText(row.szCombField16, contract.substr(0, 2));
-    SetText(row.szCombField17, contract.substr(2));
-    SetText(row.szCombField19, "2");
-    SetText(row.szCombField36, "SPD");
-    SetText(row.szCombField37, "0");
-    return row;
+    engine.Add(
+        Table::kPositionDetails,
+        Detail({.openDate = kToday, .dealNo = "11", .lots = "2", .price = "3000", .margin = "6000.00", .kind = "0"}));
+    engine.Add(Table::kPositionDetails, Detail({.openDate = kToday,
+                                                .dealNo = "12",
+                                                .buySell = "1",
+                                                .lots = "2",
+                                                .price = "3100",
+                                                .margin = "0.00",
+                                                .kind = "0",
+                                                .contract = "cu2612"}));
+    engine.Add(Table::kCombinationDetails, Leg({.openDate = kToday,
+                                                .kind = "0",
+                                                .legNumber = "1",
+                                                .combinationNo = "S9",
+                                                .dealNo = "11",
+                                                .contract = "cu2609",
+                                                .lots = "2",
+                                                .strategy = "SPD"}));
+    engine.Add(Table::kCombinationDetails, Leg({.openDate = kToday,
+                                                .kind = "0",
+                                                .legNumber = "2",
+                                                .combinationNo = "S9",
+                                                .dealNo = "12",
+                                                .contract = "cu2612",
+                                                .lots = "2",
+                                                .strategy = "SPD"}));
   }
 
   std::vector<std::string> LegLots() {
@@ -223,7 +247,7 @@ class CombinationRelease : public ::testing::Test {
     return lots;
   }
 
-  PositionsEngine engine;
+  CalculationEngine engine;
 };
 
 TEST_F(CombinationRelease, ClosingOneLotOfALegFreesOneLotOfTheOtherLeg) {
@@ -263,16 +287,7 @@ TEST_F(CombinationRelease, ClosingAWholeLegMakesTheOtherLegOrdinary) {
 }
 
 TEST_F(CombinationRelease, ALegOfRatioZeroCountsOneLotPerCombination) {
-  engine::OrderKindRow kind{};
-  SetText(kind.szExchangeCode, kExchange);
-  SetText(kind.szStrategyCode, "SP0");
-  SetText(kind.szKindKey3, "0");
-  SetText(kind.szKindKey4, "0");
-  SetText(kind.szKindKey5, "0");
-  SetText(kind.szLegCount, "2");
-  SetText(kind.legs[0].szVolumeRatio, "0");
-  SetText(kind.legs[1].szVolumeRatio, "0");
-  engine.Add(Table::kOrderKinds, kind);
+  engine.Add(Table::kOrderKinds, OrderKind({.strategy = "SP0", .legs = {{.ratio = "0"}, {.ratio = "0"}}}));
   {
     std::lock_guard guard(engine.lock_);
     backend::CxDataSet& legs = engine.TableAt(Table::kCombinationDetails);
@@ -293,7 +308,13 @@ TEST_F(CombinationRelease, ALegOfRatioZeroCountsOneLotPerCombination) {
 TEST_F(CombinationRelease, TheMarginOfAFreedSoldOptionIsQuotedWithoutTheLock) {
   // The other leg is a sold call whose underlying has no price: its margin
   // asks the quote table.
-  engine.Add(Table::kContracts, Option("m2609C3000", "10", "C", "3000", "m", "2609"));
+  engine.Add(Table::kContracts, Contract({.code = "m2609C3000",
+                                          .multiplier = "10",
+                                          .period = "2609",
+                                          .variety = "m",
+                                          .tradeClass = "1",
+                                          .optionType = "C",
+                                          .strike = "3000"}));
   engine.backEndFeeRates.push_back(FeeRates("m2609C3000"));
   engine.quotes["F1,m2609"] = 2900.0;
   {
@@ -301,8 +322,22 @@ TEST_F(CombinationRelease, TheMarginOfAFreedSoldOptionIsQuotedWithoutTheLock) {
     engine.TableAt(Table::kPositionDetails).RemoveEntry(1);
     engine.TableAt(Table::kCombinationDetails).RemoveEntry(1);
   }
-  engine.Add(Table::kPositionDetails, Detail("1", "2", "50", "0.00", kToday, "12", "0", "m2609C3000"));
-  engine.Add(Table::kCombinationDetails, Leg("2", "12", "m2609C3000"));
+  engine.Add(Table::kPositionDetails, Detail({.openDate = kToday,
+                                              .dealNo = "12",
+                                              .buySell = "1",
+                                              .lots = "2",
+                                              .price = "50",
+                                              .margin = "0.00",
+                                              .kind = "0",
+                                              .contract = "m2609C3000"}));
+  engine.Add(Table::kCombinationDetails, Leg({.openDate = kToday,
+                                              .kind = "0",
+                                              .legNumber = "2",
+                                              .combinationNo = "S9",
+                                              .dealNo = "12",
+                                              .contract = "m2609C3000",
+                                              .lots = "2",
+                                              .strategy = "SPD"}));
 
   engine.Close(Closing("1", 2));
 

@@ -1,23 +1,46 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
-#include "order_tables_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
 using engine::SpecialOrderRow;
 using engine::Table;
 using engine::Text;
-using order_tables_test::AmountsOf;
-using order_tables_test::Answer;
-using order_tables_test::Change;
-using order_tables_test::DataLine;
-using order_tables_test::Fund;
-using order_tables_test::FundAmounts;
-using order_tables_test::kUntouchedFund;
+using engine_testing::Answer;
+using engine_testing::Change;
+using engine_testing::DataLine;
+using engine_testing::SellFrozenFund;
+
+// The fund amounts that frozen orders move.
+struct FundAmounts {
+  std::string usable;
+  std::string buyFrozen;
+  std::string sellFrozen;
+  std::string totalFrozen;
+  std::string feeFrozen;
+  bool operator==(const FundAmounts&) const = default;
+};
+
+FundAmounts AmountsOf(const engine::FundRow& fund) {
+  return {std::string(Text(fund.szUsableMoney)), std::string(Text(fund.szBFreeze)), std::string(Text(fund.szSFreeze)),
+          std::string(Text(fund.szTotalFreeze)), std::string(Text(fund.szFreezeCommissionCharge))};
+}
+
+[[maybe_unused]] std::ostream& operator<<(std::ostream& out, const FundAmounts& amounts) {
+  return out << amounts.usable << "/" << amounts.buyFrozen << "/" << amounts.sellFrozen << "/" << amounts.totalFrozen
+             << "/" << amounts.feeFrozen;
+}
+
+// What SellFrozenFund holds.
+const FundAmounts kUntouchedFund{"10000.00", "0.00", "200.00", "200.00", "0.00"};
 
 constexpr bool kHeld = false;
 constexpr bool kAtOnce = true;
@@ -82,21 +105,23 @@ std::vector<std::string> LegAmounts(const SpecialOrderRow& row) {
 const std::vector<std::string> kSentLegs{"1000.00", "800.00", "0.00", "0.00", "3.00", "3.00", "0.00", "0.00"};
 const std::vector<std::string> kReleasedLegs(8, "0.00");
 
-class SpecialOrders : public order_tables_test::OrderTables {
+class SpecialOrders : public engine_testing::StartedEngine<> {
  protected:
+  SpecialOrders() : StartedEngine({.customers = {"8001", "8002"}, .scriptedUser = true}) {}
+
   // The fund rows of 8002 and 8001, in this order, so that only the order's
   // own account can take its amounts.
   void TwoFunds() {
-    Add(Table::kFunds, Fund("8002"));
-    Add(Table::kFunds, Fund("8001"));
+    engine.Add(Table::kFunds, SellFrozenFund("8002"));
+    engine.Add(Table::kFunds, SellFrozenFund("8001"));
   }
   FundAmounts FundOf(std::string_view account) {
-    for (const engine::FundRow& fund : RowsOf<engine::FundRow>(Table::kFunds)) {
+    for (const engine::FundRow& fund : engine.Rows<engine::FundRow>(Table::kFunds)) {
       if (Text(fund.szTradeAccount) == account) return AmountsOf(fund);
     }
     return {};
   }
-  std::vector<SpecialOrderRow> Orders() { return RowsOf<SpecialOrderRow>(Table::kSpecialOrders); }
+  std::vector<SpecialOrderRow> Orders() { return engine.Rows<SpecialOrderRow>(Table::kSpecialOrders); }
 
   // The sent order in the table with its legs frozen, its records forgotten.
   void SentOrder() {
@@ -104,7 +129,7 @@ class SpecialOrders : public order_tables_test::OrderTables {
     TwoFunds();
     engine.ApplySpecialOrderAnswer("8001", SendAnswer("00321").View(), kAtOnce);
     ASSERT_EQ(FundOf("8001"), kLegsFrozen);
-    delivered.clear();
+    gui.changes.clear();
   }
 };
 
@@ -128,7 +153,7 @@ TEST_F(SpecialOrders, ASentOrderIsAddedOnceWithItsLegsFrozenByTheirSides) {
   EXPECT_EQ(FundOf("8001"), kLegsFrozen);
   EXPECT_EQ(FundOf("8002"), kUntouchedFund);
   EXPECT_EQ(Held(), (std::vector<Change>{{3, 'i', 0}, {1, 'u', 0}}));
-  EXPECT_TRUE(Delivered().empty());
+  EXPECT_TRUE(gui.Changes().empty());
 
   // The same answer again, its number written another way.
   engine.ApplySpecialOrderAnswer("8001", SendAnswer("321").View(), kHeld);
@@ -142,14 +167,14 @@ TEST_F(SpecialOrders, AnOrderOfAnUnknownKindFreezesNothingAndItsCancelReleasesNo
   engine.ApplySpecialOrderAnswer("8001", SendAnswer("00321", "XYZ").View(), kAtOnce);
   EXPECT_EQ(Orders().size(), 1u);
   EXPECT_EQ(FundOf("8001"), kUntouchedFund);
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{3, 'i', 0}}));
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{3, 'i', 0}}));
 
-  delivered.clear();
+  gui.changes.clear();
   engine.ApplySpecialCancelAnswer("8001", CancelAnswer("d", "4").View(), kAtOnce);
   EXPECT_EQ(Text(Orders()[0].szFlagOrderState), "d");
   EXPECT_EQ(LegAmounts(Orders()[0]), kSentLegs);
   EXPECT_EQ(FundOf("8001"), kUntouchedFund);
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{3, 'u', 0}}));
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{3, 'u', 0}}));
 }
 
 TEST_F(SpecialOrders, ACancelAnswerTakesOnlyANewerStateAndACancelGivesTheLegsBackToTheOrdersAccount) {
@@ -171,7 +196,7 @@ TEST_F(SpecialOrders, ACancelAnswerTakesOnlyANewerStateAndACancelGivesTheLegsBac
   EXPECT_EQ(FundOf("8001"), kUntouchedFund);
   EXPECT_EQ(FundOf("8002"), kUntouchedFund);
   // The fund record goes at once, the order's by the answer's delivery.
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{1, 'u', 0}}));
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{1, 'u', 0}}));
   EXPECT_EQ(Held(), (std::vector<Change>{{3, 'u', 0}}));
 }
 
@@ -199,22 +224,22 @@ TEST_F(SpecialOrders, EachPushAdvancesTheOrderAndReleasesByItsOwnFlagRule) {
     EXPECT_EQ(Text(order.szDealHands), std::string(c.code) == "15009" ? "2" : "0");
     EXPECT_EQ(LegAmounts(order), c.releases ? kReleasedLegs : kSentLegs);
     EXPECT_EQ(FundOf("8001"), c.releases ? kUntouchedFund : kLegsFrozen);
-    EXPECT_EQ(Delivered(),
+    EXPECT_EQ(gui.Changes(),
               c.releases ? (std::vector<Change>{{1, 'u', 0}, {3, 'u', 0}}) : (std::vector<Change>{{3, 'u', 0}}));
     // The record shows the row as stored.
-    EXPECT_EQ(LegAmounts(*engine::RowFromBytes<SpecialOrderRow>(delivered.back().Row())), LegAmounts(order));
+    EXPECT_EQ(LegAmounts(*engine::RowFromBytes<SpecialOrderRow>(gui.changes.back().Row())), LegAmounts(order));
 
     // The same push again is not newer.
-    delivered.clear();
+    gui.changes.clear();
     engine.OnSpecialOrderStatePush(Push("15009", "4", "0"));
-    EXPECT_TRUE(Delivered().empty());
+    EXPECT_TRUE(gui.Changes().empty());
   }
 }
 
 TEST_F(SpecialOrders, AnOrderTheEngineLacksIsFetchedWithoutHoldingTheLock) {
   struct Case {
     const char* name;
-    std::function<void(order_tables_test::OrderTablesEngine&)> apply;
+    std::function<void(engine_testing::OpenEngine&)> apply;
     const char* state;
   };
   const std::vector<Case> cases{
@@ -227,19 +252,19 @@ TEST_F(SpecialOrders, AnOrderTheEngineLacksIsFetchedWithoutHoldingTheLock) {
     Reset();
     TwoFunds();
     // The back end does not know it either: nothing changes.
-    backEnd[5134] = {"A|||Y|0|"};
+    backEnd.Answer(5134, {"A|||Y|0|"});
     c.apply(engine);
     EXPECT_TRUE(Orders().empty());
-    EXPECT_EQ(sent.size(), 1u);
+    EXPECT_EQ(backEnd.Sent().size(), 1u);
 
-    backEnd[5134] = {"A|||Y|1|", DownloadedOrderLine()};
+    backEnd.Answer(5134, {"A|||Y|1|", DownloadedOrderLine()});
     c.apply(engine);
     ASSERT_EQ(Orders().size(), 1u);
     EXPECT_EQ(Text(Orders()[0].szFlagOrderState), c.state);
     // Added with its legs frozen, then cancelled or filled and released.
     EXPECT_EQ(FundOf("8001"), kUntouchedFund);
-    EXPECT_EQ(Delivered(), (std::vector<Change>{{3, 'i', 0}, {1, 'u', 0}, {1, 'u', 0}, {3, 'u', 0}}));
-    EXPECT_TRUE(lockFreeWhenSent);
+    EXPECT_EQ(gui.Changes(), (std::vector<Change>{{3, 'i', 0}, {1, 'u', 0}, {1, 'u', 0}, {3, 'u', 0}}));
+    EXPECT_TRUE(backEnd.LockFreeWhenSent());
   }
 }
 

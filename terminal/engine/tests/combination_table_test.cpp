@@ -1,64 +1,51 @@
 #include <gtest/gtest.h>
 
-#include "costs_test_support.h"
+#include "engine/combination_summary_row.h"
+#include "engine/testing/calculation_engine.h"
 
 namespace {
 
-using namespace costs_test;
+using namespace engine_testing;
 using engine::CombinationDetailRow;
 using engine::CombinationSummaryRow;
-
-CombinationDetailRow Leg(std::string_view combination, std::string_view legNumber, std::string_view contract,
-                         std::string_view buySell, std::string_view lots, std::string_view price,
-                         std::string_view margin, std::string_view strategy = "SP") {
-  CombinationDetailRow row{};
-  SetText(row.szTradeAccount, kAccount);
-  SetText(row.szExchangeCode, kExchange);
-  SetText(row.szCombField9, legNumber);
-  SetText(row.szCombField11, combination);
-  SetText(row.szCombField16, contract.substr(0, 2));
-  SetText(row.szCombField17, contract.substr(2));
-  SetText(row.szCombField19, lots);
-  SetText(row.szCombField22, buySell);
-  SetText(row.szCombField23, price);
-  SetText(row.szCombField31, margin);
-  SetText(row.szCombField36, strategy);
-  SetText(row.szCombField37, "0");
-  return row;
-}
+using engine::Table;
+using engine::Text;
 
 class CombinationTable : public ::testing::Test {
  protected:
   void SetUp() override {
     // "SP": leg 1 of ratio 1 and leg 2 of ratio 2, priced leg 1 - leg 2.
-    engine::OrderKindRow kind{};
-    SetText(kind.szExchangeCode, kExchange);
-    SetText(kind.szStrategyCode, "SP");
-    SetText(kind.szKindKey3, "0");
-    SetText(kind.szKindKey4, "0");
-    SetText(kind.szKindKey5, "0");
-    SetText(kind.szLegCount, "2");
-    const char* const ratios[] = {"1", "2"};
-    const char* const signs[] = {"1", "-1"};
-    for (std::size_t leg = 0; leg < 2; ++leg) {
-      SetText(kind.legs[leg].szVolumeRatio, ratios[leg]);
-      SetText(kind.legs[leg].szPriceSign, signs[leg]);
-    }
-    engine.Add(Table::kOrderKinds, kind);
+    engine.Add(
+        Table::kOrderKinds,
+        OrderKind({.strategy = "SP", .legs = {{.ratio = "1", .priceSign = "1"}, {.ratio = "2", .priceSign = "-1"}}}));
   }
 
   std::vector<CombinationSummaryRow> Build() {
     backend::CxDataSet output;
     engine.BuildCombinationTable(output);
-    return CostsEngine::RowsOf<CombinationSummaryRow>(output);
+    return RowsOf<CombinationSummaryRow>(output);
   }
 
-  CostsEngine engine;
+  CalculationEngine engine;
 };
 
 TEST_F(CombinationTable, TheLegsOfACombinationMakeOneRowBoundByTheirRatios) {
-  engine.Add(Table::kCombinationDetails, Leg("C1", "2", "cu2612", "1", "6", "2990", "1000"));
-  engine.Add(Table::kCombinationDetails, Leg("C1", "1", "cu2609", "0", "4", "3000", "1200"));
+  engine.Add(Table::kCombinationDetails, Leg({.legNumber = "2",
+                                              .combinationNo = "C1",
+                                              .contract = "cu2612",
+                                              .lots = "6",
+                                              .buySell = "1",
+                                              .price = "2990",
+                                              .margin = "1000",
+                                              .strategy = "SP"}));
+  engine.Add(Table::kCombinationDetails, Leg({.legNumber = "1",
+                                              .combinationNo = "C1",
+                                              .contract = "cu2609",
+                                              .lots = "4",
+                                              .buySell = "0",
+                                              .price = "3000",
+                                              .margin = "1200",
+                                              .strategy = "SP"}));
   const std::vector<CombinationSummaryRow> rows = Build();
   ASSERT_EQ(rows.size(), 1u);
   const CombinationSummaryRow& row = rows[0];
@@ -77,10 +64,62 @@ TEST_F(CombinationTable, TheLegsOfACombinationMakeOneRowBoundByTheirRatios) {
 
 TEST_F(CombinationTable, EqualPositionsAreMergedAndTheRowsSorted) {
   const CombinationDetailRow legs[] = {
-      Leg("C3", "1", "cu2610", "0", "1", "3000", "100"),   Leg("C3", "2", "cu2612", "1", "2", "2990", "100"),
-      Leg("C1", "1", "cu2609", "0", "1", "3000", "100"),   Leg("C1", "2", "cu2612", "1", "2", "2990", "100"),
-      Leg("C2", "1", "cu2609", "0", "3", "3004", "300"),   Leg("C2", "2", "cu2612", "1", "6", "2990", "300"),
-      Leg("C4", "1", "cu2609", "0", "1", "1", "1", "XYZ"),  // of no known kind
+      Leg({.legNumber = "1",
+           .combinationNo = "C3",
+           .contract = "cu2610",
+           .lots = "1",
+           .buySell = "0",
+           .price = "3000",
+           .margin = "100",
+           .strategy = "SP"}),
+      Leg({.legNumber = "2",
+           .combinationNo = "C3",
+           .contract = "cu2612",
+           .lots = "2",
+           .buySell = "1",
+           .price = "2990",
+           .margin = "100",
+           .strategy = "SP"}),
+      Leg({.legNumber = "1",
+           .combinationNo = "C1",
+           .contract = "cu2609",
+           .lots = "1",
+           .buySell = "0",
+           .price = "3000",
+           .margin = "100",
+           .strategy = "SP"}),
+      Leg({.legNumber = "2",
+           .combinationNo = "C1",
+           .contract = "cu2612",
+           .lots = "2",
+           .buySell = "1",
+           .price = "2990",
+           .margin = "100",
+           .strategy = "SP"}),
+      Leg({.legNumber = "1",
+           .combinationNo = "C2",
+           .contract = "cu2609",
+           .lots = "3",
+           .buySell = "0",
+           .price = "3004",
+           .margin = "300",
+           .strategy = "SP"}),
+      Leg({.legNumber = "2",
+           .combinationNo = "C2",
+           .contract = "cu2612",
+           .lots = "6",
+           .buySell = "1",
+           .price = "2990",
+           .margin = "300",
+           .strategy = "SP"}),
+      Leg({.legNumber = "1",
+           .combinationNo = "C4",
+           .contract = "cu2609",
+           .lots = "1",
+           .buySell = "0",
+           .price = "1",
+           .margin = "1",
+           .strategy = "XYZ"}),  // of no known kind
   };
   for (const CombinationDetailRow& leg : legs) engine.Add(Table::kCombinationDetails, leg);
   const std::vector<CombinationSummaryRow> rows = Build();
@@ -103,9 +142,30 @@ TEST_F(CombinationTable, LegsOfOneSlotAverageTheirPricesAndALegOfRatioZeroSetsNo
   SetText(kind.szStrategyCode, "Z");
   SetText(kind.legs[1].szVolumeRatio, "0");
   engine.Add(Table::kOrderKinds, kind);
-  engine.Add(Table::kCombinationDetails, Leg("C1", "1", "cu2609", "0", "1", "3000", "100", "Z"));
-  engine.Add(Table::kCombinationDetails, Leg("C1", "1", "cu2609", "0", "2", "3003", "50", "Z"));
-  engine.Add(Table::kCombinationDetails, Leg("C1", "2", "cu2612", "1", "7", "2990", "10", "Z"));
+  engine.Add(Table::kCombinationDetails, Leg({.legNumber = "1",
+                                              .combinationNo = "C1",
+                                              .contract = "cu2609",
+                                              .lots = "1",
+                                              .buySell = "0",
+                                              .price = "3000",
+                                              .margin = "100",
+                                              .strategy = "Z"}));
+  engine.Add(Table::kCombinationDetails, Leg({.legNumber = "1",
+                                              .combinationNo = "C1",
+                                              .contract = "cu2609",
+                                              .lots = "2",
+                                              .buySell = "0",
+                                              .price = "3003",
+                                              .margin = "50",
+                                              .strategy = "Z"}));
+  engine.Add(Table::kCombinationDetails, Leg({.legNumber = "2",
+                                              .combinationNo = "C1",
+                                              .contract = "cu2612",
+                                              .lots = "7",
+                                              .buySell = "1",
+                                              .price = "2990",
+                                              .margin = "10",
+                                              .strategy = "Z"}));
   const std::vector<CombinationSummaryRow> rows = Build();
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(Text(rows[0].szLegVolume[0]), "3");

@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "order_tables_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
@@ -13,12 +15,20 @@ using engine::PromptButtons;
 using engine::PromptIcon;
 using engine::Table;
 using engine::Text;
-using order_tables_test::Answer;
-using order_tables_test::Change;
-using order_tables_test::DataLine;
-using order_tables_test::kAccepted;
-using order_tables_test::kRefused;
-using order_tables_test::RequestHead;
+using engine_testing::Answer;
+using engine_testing::Change;
+using engine_testing::DataLine;
+
+constexpr const char* kAccepted = "A|||Y|";
+constexpr const char* kRefused = "A|||N|1002|资金不足|";
+
+// The start of every request the engine signs: "R", the machine address,
+// the sequence number, the function, the empty request prefix, the
+// application tag and account 8001 with its password.
+std::string RequestHead(int functionNo) {
+  return "R|" + std::string(engine_testing::kMachineAddress) + "|" + std::to_string(engine_testing::kSequenceNo) + "|" +
+         std::to_string(functionNo) + "||Pellora|8001|secret|";
+}
 
 // The answer line (5477, 5479) of condition order C1: field n + 1 carries
 // the row's field n, here "f<n>" (or one letter where the row keeps one),
@@ -38,16 +48,18 @@ std::string Push(const std::string& kind, const std::string& state, const std::s
   return DataLine(14, {{4, "15003"}, {9, kind}, {10, "C1"}, {11, "K2"}, {12, state}, {13, choiceKind}, {14, text}});
 }
 
-class ConditionOrders : public order_tables_test::OrderTables {
+class ConditionOrders : public engine_testing::StartedEngine<> {
  protected:
-  std::vector<ConditionOrderRow> Orders() { return RowsOf<ConditionOrderRow>(Table::kConditionOrders); }
+  ConditionOrders() : StartedEngine({.customers = {"8001", "8002"}, .scriptedUser = true}) {}
+
+  std::vector<ConditionOrderRow> Orders() { return engine.Rows<ConditionOrderRow>(Table::kConditionOrders); }
 
   // Condition order C1 in the table, its record forgotten.
   void StoredOrder() {
     Reset();
     engine.ApplyConditionOrderAnswer(Answer({OrderLine("0")}).View());
     ASSERT_EQ(Orders().size(), 1u);
-    delivered.clear();
+    gui.changes.clear();
   }
 };
 
@@ -57,9 +69,9 @@ TEST_F(ConditionOrders, AnOrderWhoseTriggerIsNotMetIsStoredWithoutAQuestion) {
   EXPECT_EQ(Text(Orders()[0].szCondField4), "C1");
   EXPECT_EQ(Text(Orders()[0].szCondField22), "a");
   EXPECT_EQ(Text(Orders()[0].szCondField44), "f44");
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{19, 'i', 0}}));
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{19, 'i', 0}}));
   EXPECT_TRUE(prompt->asked.empty());
-  EXPECT_TRUE(sent.empty());
+  EXPECT_TRUE(backEnd.Sent().empty());
 }
 
 TEST_F(ConditionOrders, AnOrderWhoseTriggerIsMetIsStoredOnceWhenTheUserConfirmsIt) {
@@ -83,18 +95,18 @@ TEST_F(ConditionOrders, AnOrderWhoseTriggerIsMetIsStoredOnceWhenTheUserConfirmsI
     SCOPED_TRACE(c.name);
     Reset();
     prompt->answers = {c.answer};
-    backEnd[5477] = c.backEndAnswer;
+    backEnd.Answer(5477, c.backEndAnswer);
     engine.ApplyConditionOrderAnswer(Answer({OrderLine("1")}).View());
     EXPECT_EQ(Orders().size(), c.stored);
     EXPECT_EQ(prompt->Texts(), c.told);
     EXPECT_EQ(prompt->asked[0].buttons, PromptButtons::kYesNo);
     EXPECT_EQ(prompt->asked[0].icon, PromptIcon::kQuestion);
-    EXPECT_EQ(sent,
+    EXPECT_EQ(backEnd.SentTexts(),
               c.answer == PromptAnswer::kYes ? std::vector<std::string>{kConfirmation} : std::vector<std::string>{});
-    EXPECT_EQ(Delivered(), (c.stored == 1 ? std::vector<Change>{{19, 'i', 0}} : std::vector<Change>{}));
+    EXPECT_EQ(gui.Changes(), (c.stored == 1 ? std::vector<Change>{{19, 'i', 0}} : std::vector<Change>{}));
   }
   EXPECT_TRUE(prompt->lockFreeWhenAsked);
-  EXPECT_TRUE(lockFreeWhenSent);
+  EXPECT_TRUE(backEnd.LockFreeWhenSent());
 }
 
 TEST_F(ConditionOrders, ChangeCancelAndStateAnswersChangeTheOrderOfTheirNumberAtOnce) {
@@ -105,14 +117,14 @@ TEST_F(ConditionOrders, ChangeCancelAndStateAnswersChangeTheOrderOfTheirNumberAt
   EXPECT_EQ(Text(Orders()[0].szCondField22), "t");
   engine.ApplyConditionOrderCancel(Answer({DataLine(5, {{4, "Y"}, {5, "C1"}})}).View());
   EXPECT_EQ(Text(Orders()[0].szCondField22), "d");
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{19, 'u', 0}, {19, 'u', 0}, {19, 'u', 0}}));
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{19, 'u', 0}, {19, 'u', 0}, {19, 'u', 0}}));
 
   // Answers for a number no row holds change nothing.
-  delivered.clear();
+  gui.changes.clear();
   engine.ApplyConditionOrderCancel(Answer({DataLine(5, {{4, "Y"}, {5, "C9"}})}).View());
   engine.ApplyConditionOrderState(Answer({DataLine(23, {{4, "Y"}, {5, "C9"}, {23, "a"}})}).View());
   EXPECT_EQ(Text(Orders()[0].szCondField22), "d");
-  EXPECT_TRUE(Delivered().empty());
+  EXPECT_TRUE(gui.Changes().empty());
 }
 
 TEST_F(ConditionOrders, AConfirmationQuestionIsAnsweredWith5482) {
@@ -128,18 +140,18 @@ TEST_F(ConditionOrders, AConfirmationQuestionIsAnsweredWith5482) {
     SCOPED_TRACE(c.sentAnswer + std::string(" ") + c.backEndAnswer);
     Reset();
     prompt->answers = {c.answer};
-    backEnd[5482] = {c.backEndAnswer};
+    backEnd.Answer(5482, {c.backEndAnswer});
     engine.OnConditionOrderPush(Push("1", "", "", "条件单已触发，是否下单？"));
     ASSERT_EQ(prompt->asked.size(), 2u);
     EXPECT_EQ(prompt->asked[0].text, "条件单已触发，是否下单？");
     EXPECT_EQ(prompt->asked[0].buttons, PromptButtons::kOkCancel);
     EXPECT_EQ(prompt->asked[0].icon, PromptIcon::kStop);
-    EXPECT_EQ(sent, std::vector<std::string>{RequestHead(5482) + "C1|K2|" + c.sentAnswer + "|"});
+    EXPECT_EQ(backEnd.SentTexts(), std::vector<std::string>{RequestHead(5482) + "C1|K2|" + c.sentAnswer + "|"});
     EXPECT_EQ(prompt->asked[1].text, c.told);
     EXPECT_EQ(prompt->asked[1].buttons, PromptButtons::kOk);
   }
   EXPECT_TRUE(prompt->lockFreeWhenAsked);
-  EXPECT_TRUE(lockFreeWhenSent);
+  EXPECT_TRUE(backEnd.LockFreeWhenSent());
 }
 
 TEST_F(ConditionOrders, AChoiceQuestionIsAnsweredWith5483ByTheButtonsItsKindOffers) {
@@ -157,12 +169,12 @@ TEST_F(ConditionOrders, AChoiceQuestionIsAnsweredWith5483ByTheButtonsItsKindOffe
     SCOPED_TRACE(c.choiceKind + std::string(" ") + c.sentAnswer);
     Reset();
     prompt->answers = {c.answer};
-    backEnd[5483] = {kAccepted};
+    backEnd.Answer(5483, {kAccepted});
     engine.OnConditionOrderPush(Push("2", "", c.choiceKind, "委托失败，是否重试？"));
     ASSERT_EQ(prompt->asked.size(), 2u);
     EXPECT_EQ(prompt->asked[0].buttons, c.buttons);
     EXPECT_EQ(prompt->asked[0].icon, PromptIcon::kStop);
-    EXPECT_EQ(sent, std::vector<std::string>{RequestHead(5483) + "C1|K2|" + c.sentAnswer + "|"});
+    EXPECT_EQ(backEnd.SentTexts(), std::vector<std::string>{RequestHead(5483) + "C1|K2|" + c.sentAnswer + "|"});
     EXPECT_EQ(prompt->asked[1].text, "选择成功！");
   }
 
@@ -170,21 +182,22 @@ TEST_F(ConditionOrders, AChoiceQuestionIsAnsweredWith5483ByTheButtonsItsKindOffe
   Reset();
   engine.OnConditionOrderPush(Push("2", "", "3", "委托失败，是否重试？"));
   EXPECT_TRUE(prompt->asked.empty());
-  EXPECT_TRUE(sent.empty());
+  EXPECT_TRUE(backEnd.Sent().empty());
 }
 
 TEST_F(ConditionOrders, WithoutAPromptEveryQuestionIsDeclined) {
   engine.SetUserPrompt(nullptr);
-  backEnd[5482] = {kAccepted};
-  backEnd[5483] = {kAccepted};
+  backEnd.Answer(5482, {kAccepted});
+  backEnd.Answer(5483, {kAccepted});
   engine.OnConditionOrderPush(Push("1", "", "", "条件单已触发，是否下单？"));
   engine.OnConditionOrderPush(Push("2", "", "2", "委托失败，是否重试？"));
-  EXPECT_EQ(sent, (std::vector<std::string>{RequestHead(5482) + "C1|K2|0|", RequestHead(5483) + "C1|K2|2|"}));
+  EXPECT_EQ(backEnd.SentTexts(),
+            (std::vector<std::string>{RequestHead(5482) + "C1|K2|0|", RequestHead(5483) + "C1|K2|2|"}));
 
   // A condition order whose trigger is met is then neither sent nor stored.
-  sent.clear();
+  backEnd.ClearSent();
   engine.ApplyConditionOrderAnswer(Answer({OrderLine("1")}).View());
-  EXPECT_TRUE(sent.empty());
+  EXPECT_TRUE(backEnd.Sent().empty());
   EXPECT_TRUE(Orders().empty());
 }
 
@@ -199,14 +212,14 @@ TEST_F(ConditionOrders, AStatePushStoresTheCodeOfThePushedState) {
     StoredOrder();
     engine.OnConditionOrderPush(Push("3", c.pushed, "", ""));
     EXPECT_EQ(Text(Orders()[0].szCondField22), c.stored);
-    EXPECT_EQ(Delivered(), (std::vector<Change>{{19, 'u', 0}}));
+    EXPECT_EQ(gui.Changes(), (std::vector<Change>{{19, 'u', 0}}));
   }
 
   // A push marked "WTHB" changes nothing.
   StoredOrder();
   engine.OnConditionOrderPush(Push("3", "2", "", "WTHB#合并"));
   EXPECT_EQ(Text(Orders()[0].szCondField22), "a");
-  EXPECT_TRUE(Delivered().empty());
+  EXPECT_TRUE(gui.Changes().empty());
 }
 
 }  // namespace

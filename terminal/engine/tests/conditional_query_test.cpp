@@ -6,12 +6,13 @@
 
 #include "engine/combination_contract_row.h"
 #include "engine/engine_query.h"
-#include "engine/testing/table_rows_support.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 #include "engine/trading_rows.h"
 
 namespace {
 
-using engine_test::Order;
+using engine_testing::Order;
 
 using engine::EngineQueryRecord;
 using engine::SetText;
@@ -82,9 +83,10 @@ TEST(EngineQueryRecord, RefusesKeysItCannotHold) {
 class ConditionalQuery : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine_test::AddRow(engine, Table::kOrders, Order("F1", "1001", "cu2609", "0", "S1"));
-    engine_test::AddRow(engine, Table::kOrders, Order("F1", "1002", "cu2609", "1", "S1"));
-    engine_test::AddRow(engine, Table::kOrders, Order("F2", "1001", "m2609", "0", "S2"));
+    engine.Add(Table::kOrders, Order({.exchange = "F1", .orderNo = "1001", .contract = "cu2609", .orderSeat = "S1"}));
+    engine.Add(Table::kOrders,
+               Order({.exchange = "F1", .orderNo = "1002", .contract = "cu2609", .buySell = "1", .orderSeat = "S1"}));
+    engine.Add(Table::kOrders, Order({.exchange = "F2", .orderNo = "1001", .contract = "m2609", .orderSeat = "S2"}));
   }
 
   // The order numbers and seats of the rows the query gives, after checking
@@ -103,7 +105,7 @@ class ConditionalQuery : public ::testing::Test {
     return found;
   }
 
-  engine_test::TestEngine engine;  // never started: busy with the initial download
+  engine_testing::OpenEngine engine;  // never started: busy with the initial download
 };
 
 TEST_F(ConditionalQuery, FindsTheRowsWhoseKeysAllMatch) {
@@ -131,10 +133,10 @@ TEST_F(ConditionalQuery, FindsTheRowsWhoseKeysAllMatch) {
 
 TEST_F(ConditionalQuery, ComparesFullFieldsWithinTheirWidth) {
   // A seat filling its 16 bytes runs straight into the next field.
-  engine::OrderRow full = Order("F3", "2001", "cu2609", "0", "");
+  engine::OrderRow full = Order({.exchange = "F3", .orderNo = "2001", .contract = "cu2609", .orderSeat = ""});
   std::memset(full.szOrderSeat, 'A', sizeof full.szOrderSeat);
   SetText(full.szOrderField33, "BBBB");
-  engine_test::AddRow(engine, Table::kOrders, full);
+  engine.Add(Table::kOrders, full);
   for (const std::string& seat : {std::string(15, 'A'), std::string("A")}) {
     EngineQueryRecord query(table_id::kOrders);
     ASSERT_TRUE(query.SetKey(order_key::kOrderSeat, seat));
@@ -147,7 +149,7 @@ TEST_F(ConditionalQuery, ComparesFullFieldsWithinTheirWidth) {
   SetText(kind.szExchangeCode, "F1");
   std::memcpy(kind.szKindKey5, "AB", 2);
   SetText(kind.szLegCount, "2");
-  engine_test::AddRow(engine, Table::kOrderKinds, kind);
+  engine.Add(Table::kOrderKinds, kind);
   EngineQueryRecord kinds(table_id::kOrderKinds);
   ASSERT_TRUE(kinds.SetKey(engine::order_kind_key::kKindKey5, "AB"));
   std::string error;
@@ -156,7 +158,7 @@ TEST_F(ConditionalQuery, ComparesFullFieldsWithinTheirWidth) {
 }
 
 TEST_F(ConditionalQuery, SkipsEntriesShorterThanTheRow) {
-  const engine::OrderRow row = Order("F1", "1009", "cu2609", "0", "S1");
+  const engine::OrderRow row = Order({.exchange = "F1", .orderNo = "1009", .contract = "cu2609", .orderSeat = "S1"});
   {
     std::lock_guard guard(engine.lock_);
     ASSERT_TRUE(
@@ -181,12 +183,12 @@ TEST_F(ConditionalQuery, ReadsTheStoredOrderKindAndCombinationTables) {
   engine::OrderKindRow kind{};
   SetText(kind.szExchangeCode, "F1");
   SetText(kind.szStrategyCode, "SP");
-  engine_test::AddRow(engine, Table::kOrderKinds, kind);
+  engine.Add(Table::kOrderKinds, kind);
   engine::CombinationContractRow combination{};
   SetText(combination.szExchangeCode, "F2");
   SetText(combination.szStrategyCode, "SP");
   SetText(combination.szContractCode, "SP m2609&m2701");
-  engine_test::AddRow(engine, Table::kCombinationContracts, combination);
+  engine.Add(Table::kCombinationContracts, combination);
 
   EngineQueryRecord kinds(table_id::kOrderKinds);
   ASSERT_TRUE(kinds.SetKey(engine::order_kind_key::kStrategyCode, "SP"));

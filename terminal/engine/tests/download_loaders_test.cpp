@@ -11,25 +11,28 @@
 #include "backend/testing/transport_calls.h"
 #include "backend/testing/transport_fixture.h"
 #include "backend/transport.h"
-#include "engine/testing/download_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/started_engine.h"
 #include "platform/testing/fake_clock.h"
 #include "simbackend/server.h"
 
 namespace {
 
-using download_test::Answer;
-using download_test::DataLine;
-using download_test::kStatusLine;
-using download_test::Rows;
 using engine::Table;
 using engine::TableChangeRecord;
 using engine::Text;
+using engine_testing::Answer;
+using engine_testing::DataLine;
+using engine_testing::kStatusLine;
 
-class DownloadLoaders : public download_test::ScriptedEngine {
+class DownloadLoaders : public engine_testing::StartedEngine<> {
  protected:
-  std::vector<engine::OrderRow> Orders() { return Rows<engine::OrderRow>(engine.TableAt(Table::kOrders)); }
+  // Field 9 of the log-in answer is the trading date.
+  DownloadLoaders() : StartedEngine({.loginAnswer = "A|||Y|||||20261210|"}) {}
+
+  std::vector<engine::OrderRow> Orders() { return engine.Rows<engine::OrderRow>(Table::kOrders); }
   std::vector<engine::SpecialOrderRow> SpecialOrders() {
-    return Rows<engine::SpecialOrderRow>(engine.TableAt(Table::kSpecialOrders));
+    return engine.Rows<engine::SpecialOrderRow>(Table::kSpecialOrders);
   }
 };
 
@@ -71,7 +74,7 @@ TEST_F(DownloadLoaders, TradesEndInTheNumericOrderOfTheirDealNumbers) {
   engine.LoadTrades("8001", Answer({kStatusLine, DataLine(24, {{20, "12"}}), DataLine(24, {{20, "3"}})}).View());
   engine.LoadTrades("8002", Answer({kStatusLine, DataLine(24, {{20, "100"}}), DataLine(24, {{20, "5"}})}).View());
   std::vector<std::string> dealNos;
-  for (const engine::TradeRow& trade : Rows<engine::TradeRow>(engine.TableAt(Table::kTrades))) {
+  for (const engine::TradeRow& trade : engine.Rows<engine::TradeRow>(Table::kTrades)) {
     dealNos.emplace_back(Text(trade.szDealNo));
   }
   EXPECT_EQ(dealNos, (std::vector<std::string>{"3", "5", "12", "100"}));
@@ -81,7 +84,7 @@ TEST_F(DownloadLoaders, APositionDetailTakesItsAccountFromTheLine) {
   engine.LoadPositionDetails(
       Answer({kStatusLine, DataLine(25, {{8, "8002"}, {25, "cu2701"}}), DataLine(25, {{25, "cu2702"}})}).View());
   const std::vector<engine::PositionDetailRow> details =
-      Rows<engine::PositionDetailRow>(engine.TableAt(Table::kPositionDetails));
+      engine.Rows<engine::PositionDetailRow>(Table::kPositionDetails);
   ASSERT_EQ(details.size(), 2u);
   EXPECT_EQ(Text(details[0].szTradeAccount), "8002");
   EXPECT_EQ(Text(details[1].szTradeAccount), "");
@@ -100,8 +103,7 @@ TEST_F(DownloadLoaders, AnExchangeSeatSplitsItsFlagsAndTakesTheInstructionOfItsA
   };
   for (const Case& c : cases) {
     engine.LoadExchangeSeats(Answer({kStatusLine, DataLine(9, {{6, c.abbreviation}, {9, c.flags}})}).View());
-    const std::vector<engine::ExchangeSeatRow> seats =
-        Rows<engine::ExchangeSeatRow>(engine.TableAt(Table::kExchangeSeats));
+    const std::vector<engine::ExchangeSeatRow> seats = engine.Rows<engine::ExchangeSeatRow>(Table::kExchangeSeats);
     ASSERT_EQ(seats.size(), 1u);
     EXPECT_EQ((std::vector<std::string>{
                   std::string(Text(seats[0].szCloseTodayFlag)), std::string(Text(seats[0].szMarketOrderFlag)),
@@ -116,7 +118,7 @@ TEST_F(DownloadLoaders, AContractWithoutOptionFlagIsFuturesAndALongNameIsCutOnAC
   // Nineteen characters of two bytes each; the name field holds 31 bytes.
   const std::string name = "沪铜二七零一期货合约测试名称太长了吧对";
   engine.LoadContracts(Answer({kStatusLine, DataLine(24, {{4, "S"}, {6, "cu2701"}, {7, name}})}).View());
-  const std::vector<engine::ContractRow> contracts = Rows<engine::ContractRow>(engine.TableAt(Table::kContracts));
+  const std::vector<engine::ContractRow> contracts = engine.Rows<engine::ContractRow>(Table::kContracts);
   ASSERT_EQ(contracts.size(), 1u);
   EXPECT_EQ(Text(contracts[0].szTradeClass), "0");
   EXPECT_EQ(Text(contracts[0].szContractName), name.substr(0, 30));
@@ -126,10 +128,10 @@ TEST_F(DownloadLoaders, OrderTypesAndTradeCodesAreStoredWithoutBlanks) {
   engine.LoadOrderTypes(Answer({kStatusLine, DataLine(7, {{4, " S\t"}, {5, "\t0 "}})}).View());
   engine.LoadTradeCodes(
       Answer({kStatusLine, DataLine(9, {{4, " 8001 "}, {5, "S"}, {6, "81000101 "}, {7, " 0"}, {8, "\tS001"}})}).View());
-  const engine::OrderTypeRow orderType = Rows<engine::OrderTypeRow>(engine.TableAt(Table::kOrderTypes)).at(0);
+  const engine::OrderTypeRow orderType = engine.Rows<engine::OrderTypeRow>(Table::kOrderTypes).at(0);
   EXPECT_EQ(Text(orderType.szExchangeCode), "S");
   EXPECT_EQ(Text(orderType.szOrderFormType), "0");
-  const engine::TradeCodeRow tradeCode = Rows<engine::TradeCodeRow>(engine.TableAt(Table::kTradeCodes)).at(0);
+  const engine::TradeCodeRow tradeCode = engine.Rows<engine::TradeCodeRow>(Table::kTradeCodes).at(0);
   EXPECT_EQ(Text(tradeCode.szTradeAccount), "8001");
   EXPECT_EQ(Text(tradeCode.szMapCode), "81000101");
   EXPECT_EQ(Text(tradeCode.szSeatCode), "S001");
@@ -138,16 +140,16 @@ TEST_F(DownloadLoaders, OrderTypesAndTradeCodesAreStoredWithoutBlanks) {
 
 TEST_F(DownloadLoaders, FundsOfABareStatusLineGiveTheAccountsRowAndOneUpdate) {
   for (const bool notifyNow : {false, true}) {
-    changes.clear();
+    gui.changes.clear();
     engine.TableAt(Table::kFunds).FreeBlock();
     engine.LoadFunds(Answer({"A|||Y|"}).View(), "8001", notifyNow);
 
-    const std::vector<engine::FundRow> funds = Rows<engine::FundRow>(engine.TableAt(Table::kFunds));
+    const std::vector<engine::FundRow> funds = engine.Rows<engine::FundRow>(Table::kFunds);
     ASSERT_EQ(funds.size(), 1u);
     engine::FundRow expected{};
     engine::SetText(expected.szTradeAccount, "8001");
     EXPECT_EQ(std::memcmp(&funds[0], &expected, sizeof expected), 0);
-    const std::vector<TableChangeRecord> records = notifyNow ? changes : engine.TakeChangeQueue();
+    const std::vector<TableChangeRecord> records = notifyNow ? gui.changes : engine.TakeChangeQueue();
     ASSERT_EQ(records.size(), 1u) << notifyNow;
     EXPECT_EQ(records[0].TableId(), 1);
     EXPECT_EQ(records[0].Operation(), 'u');
@@ -161,7 +163,7 @@ TEST_F(DownloadLoaders, ReferenceTablesAreReplacedByEachLoad) {
   engine.LoadCloseStrategies(Answer({kStatusLine, "A|||S|1|策略1|", "A|||D|1|策略1|"}).View());
   engine.LoadCloseStrategies(Answer({kStatusLine, "A|||J|3|策略3|"}).View());
   const std::vector<engine::CloseStrategyRow> strategies =
-      Rows<engine::CloseStrategyRow>(engine.TableAt(Table::kCloseStrategies));
+      engine.Rows<engine::CloseStrategyRow>(Table::kCloseStrategies);
   ASSERT_EQ(strategies.size(), 1u);
   EXPECT_EQ(Text(strategies[0].szExchangeCode), "J");
   EXPECT_EQ(Text(strategies[0].szCloseStrategy), "策略3");
@@ -171,7 +173,7 @@ TEST_F(DownloadLoaders, ProfitLossOrdersReplaceTheTableWithFieldTenBeforeFieldNi
   engine.LoadProfitLossOrders(Answer({kStatusLine, DataLine(35, {{4, "1"}})}).View());
   engine.LoadProfitLossOrders(Answer({kStatusLine, DataLine(35, {{4, "2"}, {9, "nine"}, {10, "ten"}})}).View());
   const std::vector<engine::ProfitLossOrderRow> rows =
-      Rows<engine::ProfitLossOrderRow>(engine.TableAt(Table::kProfitLossOrders));
+      engine.Rows<engine::ProfitLossOrderRow>(Table::kProfitLossOrders);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(Text(rows[0].szPLField4), "2");
   EXPECT_EQ(Text(rows[0].szPLField9), "nine");
@@ -203,7 +205,7 @@ TEST_F(DownloadLoaders, PerAccountTablesKeepEveryAccountAndARepeatedDownloadAdds
       ExpectSameBytes(engine.TableAt(Table::kCombinationDetails), engine.TableAt(Table::kDownloadedCombinationDetails));
     }
     std::vector<std::string> accounts;
-    for (const auto& detail : Rows<engine::PositionDetailRow>(engine.TableAt(Table::kPositionDetails))) {
+    for (const auto& detail : engine.Rows<engine::PositionDetailRow>(Table::kPositionDetails)) {
       accounts.emplace_back(Text(detail.szTradeAccount));
     }
     EXPECT_EQ(accounts, (std::vector<std::string>{"8001", "8001", "8002"})) << download;
@@ -252,16 +254,8 @@ class SimulatedDownload : public backend_testing::TransportFixture {
   }
 
   void StartEngine(int loginType) {
-    engine::EngineCallbacks callbacks;
-    callbacks.sendSync = backend::ExecuteRequest;
-    callbacks.nextSequenceNo = backend::GetNextSequenceNo;
-    const std::string machine = backend::LocalMachineAddress();
-    ASSERT_TRUE(engine.Start({.machineAddress = machine,
-                              .requestPrefix = "",
-                              .applicationTag = "Pellora",
-                              .accounts = &accounts,
-                              .loginType = loginType},
-                             std::move(callbacks)));
+    ASSERT_TRUE(engine_testing::StartEngine(engine, accounts, loginType, engine_testing::TransportCallbacks(),
+                                            backend::LocalMachineAddress()));
   }
 
   backend::CxDataSet Ask(backend::RequestPtr record) {
@@ -295,14 +289,9 @@ class SimulatedDownload : public backend_testing::TransportFixture {
   }
 
   template <engine::EngineRow Row>
-  std::vector<Row> RowsOf(Table table) {
-    return Rows<Row>(engine.TableAt(table));
-  }
-
-  template <engine::EngineRow Row>
   std::vector<std::string> AccountsOf(Table table) {
     std::vector<std::string> accountsFound;
-    for (const Row& row : RowsOf<Row>(table)) accountsFound.emplace_back(Text(row.szTradeAccount));
+    for (const Row& row : engine.Rows<Row>(table)) accountsFound.emplace_back(Text(row.szTradeAccount));
     return accountsFound;
   }
 
@@ -310,7 +299,7 @@ class SimulatedDownload : public backend_testing::TransportFixture {
   platform::FakeClock clock_{{2026, 12, 10, 4, 9, 30, 5, 0}, 1000};
   std::unique_ptr<simbackend::Server> server_;
   backend::AccountTable accounts;
-  download_test::OpenEngine engine;
+  engine_testing::OpenEngine engine;
 };
 
 TEST_F(SimulatedDownload, TheDemoAccountLoadsAsTheBackEndAnswersIt) {
@@ -319,28 +308,28 @@ TEST_F(SimulatedDownload, TheDemoAccountLoadsAsTheBackEndAnswersIt) {
   DownloadReferenceTables();
   DownloadAccounts(0);
 
-  const std::vector<engine::ExchangeSeatRow> seats = RowsOf<engine::ExchangeSeatRow>(Table::kExchangeSeats);
+  const std::vector<engine::ExchangeSeatRow> seats = engine.Rows<engine::ExchangeSeatRow>(Table::kExchangeSeats);
   ASSERT_EQ(seats.size(), 4u);
   EXPECT_EQ(Text(seats[0].szExchangeAbbr), "sfe");
   EXPECT_EQ(Text(seats[0].szSeatCode), "S001");
   EXPECT_EQ(Text(seats[0].szCloseTodayFlag), "1");
   EXPECT_EQ(Text(seats[0].szExerciseInstruction), "1");
-  EXPECT_EQ(RowsOf<engine::CloseStrategyRow>(Table::kCloseStrategies).size(), 4u);
-  EXPECT_FALSE(RowsOf<engine::OrderTypeRow>(Table::kOrderTypes).empty());
+  EXPECT_EQ(engine.Rows<engine::CloseStrategyRow>(Table::kCloseStrategies).size(), 4u);
+  EXPECT_FALSE(engine.Rows<engine::OrderTypeRow>(Table::kOrderTypes).empty());
   engine::ContractRow option{};
   ASSERT_TRUE(engine.FindContract("S", "cu2702C76000", option));
   EXPECT_EQ(Text(option.szTradeClass), "1");
   EXPECT_EQ(Text(option.szOptionType), "C");
 
   EXPECT_EQ(AccountsOf<engine::TradeCodeRow>(Table::kTradeCodes), std::vector<std::string>(5, "10001"));
-  const std::vector<engine::FundRow> funds = RowsOf<engine::FundRow>(Table::kFunds);
+  const std::vector<engine::FundRow> funds = engine.Rows<engine::FundRow>(Table::kFunds);
   ASSERT_EQ(funds.size(), 1u);
   EXPECT_EQ(Text(funds[0].szTradeAccount), "10001");
   EXPECT_EQ(Text(funds[0].szDepositYesterday), "1185620.50");
 
-  const std::vector<engine::OrderRow> orders = RowsOf<engine::OrderRow>(Table::kOrders);
+  const std::vector<engine::OrderRow> orders = engine.Rows<engine::OrderRow>(Table::kOrders);
   ASSERT_EQ(orders.size(), 12u);
-  EXPECT_TRUE(RowsOf<engine::SpecialOrderRow>(Table::kSpecialOrders).empty());
+  EXPECT_TRUE(engine.Rows<engine::SpecialOrderRow>(Table::kSpecialOrders).empty());
   EXPECT_EQ(Text(orders[0].szOrderNo), "1001");
   EXPECT_EQ(Text(orders[0].szExchangeCode), "S");
   EXPECT_EQ(Text(orders[0].szContractCode), "cu2701");
@@ -350,7 +339,7 @@ TEST_F(SimulatedDownload, TheDemoAccountLoadsAsTheBackEndAnswersIt) {
   EXPECT_EQ(engine.TableAt(Table::kDownloadedPositionDetails).GetCount(), 20u);
   EXPECT_EQ(engine.TableAt(Table::kCombinationDetails).GetCount(), 0u);
 
-  const std::vector<engine::TradeRow> trades = RowsOf<engine::TradeRow>(Table::kTrades);
+  const std::vector<engine::TradeRow> trades = engine.Rows<engine::TradeRow>(Table::kTrades);
   ASSERT_FALSE(trades.empty());
   EXPECT_TRUE(std::is_sorted(trades.begin(), trades.end(), [](const auto& a, const auto& b) {
     return engine::ReadInt(a.szDealNo) < engine::ReadInt(b.szDealNo);

@@ -19,17 +19,18 @@
 
 #include "backend/field_text.h"
 #include "engine/contract_cache.h"
-#include "engine/testing/download_test_support.h"
-#include "engine/testing/engine_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/started_engine.h"
 #include "platform/files.h"
 
 namespace {
 
-using download_test::DataLine;
 using engine::DownloadState;
 using engine::EngineState;
 using engine::Table;
 using engine::Text;
+using engine_testing::DataLine;
+using engine_testing::SentRequest;
 
 constexpr int kSystemDate = 5122;
 constexpr int kExchangeSeats = 5454;
@@ -63,14 +64,6 @@ std::vector<int> Concat(std::initializer_list<std::vector<int>> parts) {
   return all;
 }
 
-// One request the engine sent.
-struct SentRequest {
-  int function = 0;
-  std::string customer;   // field 7
-  std::string parameter;  // field 11: a trading parameter's name
-  std::string text;
-};
-
 // The back end's answers of one trading day, by function number (and, for
 // the trading parameters, by name), for whichever customer asks.
 std::vector<std::string> DayAnswer(int function, const std::string& customer, const std::string& parameter) {
@@ -96,131 +89,25 @@ std::vector<std::string> DayAnswer(int function, const std::string& customer, co
   }
 }
 
-// The engine's synchronous send as a back end with the day's answers, whose
-// script a test changes; safe to use from the download thread.
-class DayBackEnd {
- public:
-  engine::SyncSendCallback Sync() {
-    return [this](backend::RequestRecord& record, std::string& error) { return Answer(record, error); };
-  }
-
-  // Answers `function` (of the parameter name, when given) with these lines.
-  void Script(int function, std::vector<std::string> lines, std::string parameter = "") {
-    std::lock_guard guard(mutex_);
-    scripted_[{function, std::move(parameter)}] = std::move(lines);
-  }
-  // Refuses `function` as the back end refuses a request.
-  void Refuse(int function) { Script(function, {"A|||N|-1|拒绝|"}); }
-  // Fails `function` as the connection layer fails a lost request.
-  void Lose(int function) {
-    std::lock_guard guard(mutex_);
-    lost_.insert(function);
-  }
-  // Runs `hook` (on the sending thread) when `function` is asked for.
-  void OnRequest(int function, std::function<void()> hook) {
-    std::lock_guard guard(mutex_);
-    hooks_[function] = std::move(hook);
-  }
-  void Reset() {
-    std::lock_guard guard(mutex_);
-    scripted_.clear();
-    lost_.clear();
-    hooks_.clear();
-    sent_.clear();
-  }
-
-  std::vector<SentRequest> Sent() const {
-    std::lock_guard guard(mutex_);
-    return sent_;
-  }
-  // The functions of the download's own requests, in order (the
-  // recalculation's lookups left out).
-  std::vector<int> Functions() const {
-    std::vector<int> functions;
-    for (const SentRequest& request : Sent()) {
-      if (request.function != kFeeRate && request.function != kLastPrices) functions.push_back(request.function);
-    }
-    return functions;
-  }
-  std::vector<std::string> CustomersOf(int function) const {
-    std::vector<std::string> customers;
-    for (const SentRequest& request : Sent()) {
-      if (request.function == function) customers.push_back(request.customer);
-    }
-    return customers;
-  }
-
- private:
-  bool Answer(backend::RequestRecord& record, std::string& error) {
-    backend::SubRequest& subRequest = *record.At(0);
-    const std::string& text = subRequest.requestText;
-    const SentRequest request{subRequest.functionNo, backend::GetSeparatedFieldText(7, text),
-                              backend::GetSeparatedFieldText(11, text), text};
-    std::function<void()> hook;
-    std::vector<std::string> lines;
-    bool lost = false;
-    {
-      std::lock_guard guard(mutex_);
-      sent_.push_back(request);
-      if (const auto found = hooks_.find(request.function); found != hooks_.end()) hook = found->second;
-      lost = lost_.contains(request.function);
-      auto scripted = scripted_.find({request.function, request.parameter});
-      if (scripted == scripted_.end()) scripted = scripted_.find({request.function, ""});
-      lines = scripted != scripted_.end() ? scripted->second
-                                          : DayAnswer(request.function, request.customer, request.parameter);
-    }
-    if (hook) hook();
-    if (lost) {
-      record.errorFlag = 1;
-      record.errorText = error = "通讯连接中断！";
-      return false;
-    }
-    for (const std::string& line : lines) subRequest.answer.AddText(line);
-    record.done = record.count;
-    return true;
-  }
-
-  mutable std::mutex mutex_;
-  std::map<std::pair<int, std::string>, std::vector<std::string>> scripted_;
-  std::set<int> lost_;
-  std::map<int, std::function<void()>> hooks_;
-  std::vector<SentRequest> sent_;
-};
-
-// The engine with its downloads opened. `runsOwnDownloads` false: its thread
-// never downloads, and the test runs each download on its own thread.
-class DownloadEngine : public engine::COperationEngine {
- public:
-  explicit DownloadEngine(bool runsOwnDownloads) : runsOwnDownloads_(runsOwnDownloads) {}
-  ~DownloadEngine() override { StopDownloadThread(); }
-
-  bool RunInitialDownload() { return COperationEngine::DownloadAll(); }
-  bool RunReconnectDownload() { return COperationEngine::DownloadAfterReconnect(); }
-  using COperationEngine::FloatingProfitCounts;
-  using COperationEngine::lock_;
-  using COperationEngine::TableAt;
-
- protected:
-  bool DownloadAll() override { return runsOwnDownloads_ && COperationEngine::DownloadAll(); }
-  bool DownloadAfterReconnect() override { return runsOwnDownloads_ && COperationEngine::DownloadAfterReconnect(); }
-
- private:
-  const bool runsOwnDownloads_;
-};
-
 constexpr std::string_view kLogPrefix = "计算引擎：";
 
-// Accounts logged in, an engine started for them, and a fresh program folder
-// for the contract cache.
-class Downloads : public ::testing::Test {
+// The day's answer to a request.
+std::vector<std::string> DayAnswerTo(const SentRequest& request) {
+  return DayAnswer(request.function, request.Field(7), request.Field(11));
+}
+
+// Accounts logged in, an engine started for them against a back end with
+// the day's answers, and a fresh program folder for the contract cache.
+class Downloads : public engine_testing::StartedEngine<> {
  protected:
-  explicit Downloads(bool runsOwnDownloads = false) : engine(runsOwnDownloads) {}
+  explicit Downloads(bool runsOwnDownloads = false) : StartedEngine({}, runsOwnDownloads) {}
 
   void SetUp() override {
     std::string pattern = ::testing::TempDir() + "downloads-XXXXXX";
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     folder_ = pattern;
     platform::SetProgramFolder(folder_);
+    backEnd.Otherwise(DayAnswerTo);
   }
   void TearDown() override {
     engine.Stop();
@@ -230,33 +117,46 @@ class Downloads : public ::testing::Test {
 
   // Logs in 8001 alone, or (management) 9001 managing 8001 and 8002.
   void Start(int loginType = backend::kTradingLogin) {
-    const std::vector<std::string> customers = loginType == backend::kTradingLogin
-                                                   ? std::vector<std::string>{"8001"}
-                                                   : std::vector<std::string>{"9001", "8001", "8002"};
-    for (std::size_t slot = 0; slot < customers.size(); ++slot) {
-      backend::AccountKey key;
-      std::strcpy(key.customerNo, customers[slot].c_str());
-      std::strcpy(key.password, "secret");
-      key.slot = static_cast<int>(slot);
-      accounts.AddAccount(key);
-      // Field 9 of the log-in answer is the trading date, field 24 the
-      // contract-cache tag.
-      accounts.UpdateAccountFromAnswer(customers[slot], DataLine(24, {{4, "Y"}, {9, "20261210"}, {24, "TAG-1"}}));
-    }
-    engine::EngineCallbacks callbacks = gui.Callbacks();
-    callbacks.sendSync = backEnd.Sync();
-    ASSERT_TRUE(engine.Start({.machineAddress = "00-11-22-33-44-55",
-                              .applicationTag = "Pellora",
-                              .accounts = &accounts,
-                              .loginType = loginType},
-                             std::move(callbacks)));
+    // Field 9 of the log-in answer is the trading date, field 24 the
+    // contract-cache tag.
+    start_ = {.customers = loginType == backend::kTradingLogin ? std::vector<std::string>{"8001"}
+                                                               : std::vector<std::string>{"9001", "8001", "8002"},
+              .loginAnswer = DataLine(24, {{4, "Y"}, {9, "20261210"}, {24, "TAG-1"}}),
+              .loginType = loginType};
+    StartEngine();
   }
 
-  template <engine::EngineRow Row>
-  std::vector<Row> RowsOf(Table table) {
-    std::lock_guard guard(engine.lock_);
-    return download_test::Rows<Row>(engine.TableAt(table));
+  // The day's answers again, and nothing scripted or sent.
+  void ResetBackEnd() {
+    backEnd.Reset();
+    backEnd.Otherwise(DayAnswerTo);
   }
+  // Answers the trading parameter ACCFRZ with these lines.
+  void ScriptAccfrz(std::vector<std::string> lines) {
+    backEnd.Answer(kTradingParameter, [lines = std::move(lines)](const SentRequest& request) {
+      return request.Field(11) == "ACCFRZ" ? lines : DayAnswerTo(request);
+    });
+  }
+  // Refuses `function` as the back end refuses a request.
+  void Refuse(int function) { backEnd.Answer(function, {"A|||N|-1|拒绝|"}); }
+
+  // The functions of the download's own requests, in order (the
+  // recalculation's lookups left out).
+  std::vector<int> Functions() const {
+    std::vector<int> functions;
+    for (const int function : backEnd.SentFunctions()) {
+      if (function != kFeeRate && function != kLastPrices) functions.push_back(function);
+    }
+    return functions;
+  }
+  std::vector<std::string> CustomersOf(int function) const {
+    std::vector<std::string> customers;
+    for (const SentRequest& request : backEnd.Sent()) {
+      if (request.function == function) customers.push_back(request.Field(7));
+    }
+    return customers;
+  }
+
   std::size_t CountOf(Table table) {
     std::lock_guard guard(engine.lock_);
     return engine.TableAt(table).GetCount();
@@ -264,7 +164,7 @@ class Downloads : public ::testing::Test {
   template <engine::EngineRow Row>
   std::vector<std::string> AccountsOf(Table table) {
     std::vector<std::string> accountsSeen;
-    for (const Row& row : RowsOf<Row>(table)) accountsSeen.emplace_back(Text(row.szTradeAccount));
+    for (const Row& row : engine.Rows<Row>(table)) accountsSeen.emplace_back(Text(row.szTradeAccount));
     return accountsSeen;
   }
 
@@ -284,11 +184,6 @@ class Downloads : public ::testing::Test {
     return static_cast<int>(std::ranges::count(texts, std::string(kLogPrefix) + std::string(text)));
   }
 
-  engine_test::RecordingGui gui;
-  DayBackEnd backEnd;
-  backend::AccountTable accounts;
-  DownloadEngine engine;
-
  private:
   std::string folder_;
 };
@@ -297,10 +192,10 @@ TEST_F(Downloads, TheInitialDownloadLoadsTheDayStepByStep) {
   Start();
   ASSERT_TRUE(engine.RunInitialDownload());
 
-  EXPECT_EQ(backEnd.Functions(), Concat({kReferenceSteps, kInitialAccountSteps}));
+  EXPECT_EQ(Functions(), Concat({kReferenceSteps, kInitialAccountSteps}));
   const std::vector<SentRequest> sent = backEnd.Sent();
-  EXPECT_EQ(sent[2].parameter, "ACCFRZ");
-  EXPECT_EQ(sent[3].parameter, "ZXZL");
+  EXPECT_EQ(sent[2].Field(11), "ACCFRZ");
+  EXPECT_EQ(sent[3].Field(11), "ZXZL");
   const std::vector<std::pair<int, std::string>> expectedLines{
       {3, "初始化下载。"},
       {1, "下载系统日期。"},
@@ -344,7 +239,7 @@ TEST_F(Downloads, TheInitialDownloadLoadsTheDayStepByStep) {
   }
   // The exercise instructions a seat takes ("ZXZL") replace those of its
   // exchange's abbreviation.
-  const std::vector<engine::ExchangeSeatRow> seats = RowsOf<engine::ExchangeSeatRow>(Table::kExchangeSeats);
+  const std::vector<engine::ExchangeSeatRow> seats = engine.Rows<engine::ExchangeSeatRow>(Table::kExchangeSeats);
   ASSERT_EQ(seats.size(), 2u);
   EXPECT_EQ(Text(seats[0].szExerciseInstruction), "1");
   EXPECT_EQ(Text(seats[1].szExerciseInstruction), "2");
@@ -354,7 +249,7 @@ TEST_F(Downloads, TheFloatingProfitFlagFollowsTheAccfrzParameter) {
   Start();
   for (const auto& [value, counts] : std::vector<std::pair<std::string, bool>>{{"T0", true}, {"T1", false}}) {
     SCOPED_TRACE(value);
-    backEnd.Script(kTradingParameter, {"A|||Y|1|", "A|a|1||ACCFRZ|" + value + "|说明|"}, "ACCFRZ");
+    ScriptAccfrz({"A|||Y|1|", "A|a|1||ACCFRZ|" + value + "|说明|"});
     ASSERT_TRUE(engine.RunInitialDownload());
     EXPECT_EQ(engine.FloatingProfitCounts(), counts);
   }
@@ -362,13 +257,13 @@ TEST_F(Downloads, TheFloatingProfitFlagFollowsTheAccfrzParameter) {
 
 TEST_F(Downloads, AnAccfrzAnswerWithoutItsRowEndsTheDownloadUntilItIsThere) {
   Start();
-  backEnd.Script(kTradingParameter, {"A|||Y|0|"}, "ACCFRZ");
+  ScriptAccfrz({"A|||Y|0|"});
   EXPECT_FALSE(engine.RunInitialDownload());
-  EXPECT_EQ(backEnd.Functions(), (std::vector<int>{kSystemDate, kExchangeSeats, kTradingParameter}));
+  EXPECT_EQ(Functions(), (std::vector<int>{kSystemDate, kExchangeSeats, kTradingParameter}));
 
-  backEnd.Reset();
+  ResetBackEnd();
   EXPECT_TRUE(engine.RunInitialDownload());
-  EXPECT_EQ(backEnd.Functions(), Concat({kReferenceSteps, kInitialAccountSteps})) << "again from the first step";
+  EXPECT_EQ(Functions(), Concat({kReferenceSteps, kInitialAccountSteps})) << "again from the first step";
 }
 
 TEST_F(Downloads, AFailedStepEndsTheDownloadButARefusedExerciseOrderQueryDoesNot) {
@@ -380,39 +275,39 @@ TEST_F(Downloads, AFailedStepEndsTheDownloadButARefusedExerciseOrderQueryDoesNot
     int lastFunction;
   };
   const std::vector<Case> cases{
-      {"refused position details", [&] { backEnd.Refuse(kPositionDetails); }, false, kPositionDetails},
+      {"refused position details", [&] { Refuse(kPositionDetails); }, false, kPositionDetails},
       {"lost funds", [&] { backEnd.Lose(kFunds); }, false, kFunds},
-      {"refused exercise orders", [&] { backEnd.Refuse(kExerciseOrders); }, true, kTrades},
+      {"refused exercise orders", [&] { Refuse(kExerciseOrders); }, true, kTrades},
       // A lost connection is no refusal: the rest would come from a
       // connection that had a gap.
       {"lost exercise orders", [&] { backEnd.Lose(kExerciseOrders); }, false, kExerciseOrders},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
-    backEnd.Reset();
+    ResetBackEnd();
     test.script();
     EXPECT_EQ(engine.RunInitialDownload(), test.succeeds);
-    EXPECT_EQ(backEnd.Functions().back(), test.lastFunction);
+    EXPECT_EQ(Functions().back(), test.lastFunction);
   }
 
   // The reconnect download passes over the same refusal.
-  backEnd.Reset();
-  backEnd.Refuse(kExerciseOrders);
+  ResetBackEnd();
+  Refuse(kExerciseOrders);
   EXPECT_TRUE(engine.RunReconnectDownload());
-  EXPECT_EQ(backEnd.Functions(), kReconnectAccountSteps);
+  EXPECT_EQ(Functions(), kReconnectAccountSteps);
 }
 
 TEST_F(Downloads, AManagementLoginDownloadsEachSubAccountAndKeepsAllTheirRowsOnce) {
   Start(backend::kManagementLogin);
   for (int run = 1; run <= 2; ++run) {
     SCOPED_TRACE(run);
-    backEnd.Reset();
+    ResetBackEnd();
     ASSERT_TRUE(engine.RunInitialDownload());
 
-    EXPECT_EQ(backEnd.Functions(),
+    EXPECT_EQ(Functions(),
               Concat({run == 1 ? kReferenceSteps : kCachedReferenceSteps, kInitialAccountSteps, kInitialAccountSteps}));
     for (const int function : kInitialAccountSteps) {
-      EXPECT_EQ(backEnd.CustomersOf(function), (std::vector<std::string>{"8001", "8002"})) << function;
+      EXPECT_EQ(CustomersOf(function), (std::vector<std::string>{"8001", "8002"})) << function;
     }
     const std::vector<std::string> both{"8001", "8002"};
     EXPECT_EQ(AccountsOf<engine::FundRow>(Table::kFunds), both);
@@ -434,11 +329,11 @@ TEST_F(Downloads, AReconnectDownloadReloadsTheBusinessOverThePositionsAsDownload
     engine.TableAt(Table::kPositionDetails).FreeBlock();
     engine.TableAt(Table::kPositionSummary).AddText("a summary row");
   }
-  backEnd.Reset();
+  ResetBackEnd();
   gui.Clear();
   ASSERT_TRUE(engine.RunReconnectDownload());
 
-  EXPECT_EQ(backEnd.Functions(), kReconnectAccountSteps);
+  EXPECT_EQ(Functions(), kReconnectAccountSteps);
   const std::vector<std::pair<int, std::string>> expectedLines{
       {1, "断线重连处理。"},          {1, "重新下载资金:8001。"},
       {1, "重新下载综合委托:8001。"}, {1, "重新下载期权执行/放弃委托:8001。"},
@@ -459,7 +354,7 @@ TEST_F(Downloads, ADownloadOverAConnectionThatDroppedFailsUntilItRunsAgain) {
   for (const bool initial : {true, false}) {
     SCOPED_TRACE(initial ? "initial" : "reconnect");
     const auto run = [&] { return initial ? engine.RunInitialDownload() : engine.RunReconnectDownload(); };
-    backEnd.Reset();
+    ResetBackEnd();
     // The trades' answer comes after the connection was lost and back.
     backEnd.OnRequest(kTrades, [&] {
       engine.OnConnectionState(2, 1, 0);
@@ -468,7 +363,7 @@ TEST_F(Downloads, ADownloadOverAConnectionThatDroppedFailsUntilItRunsAgain) {
     EXPECT_FALSE(run());
     EXPECT_EQ(CountOf(Table::kTrades), 0u) << "the answer after the gap is not loaded";
 
-    backEnd.Reset();
+    ResetBackEnd();
     EXPECT_TRUE(run());
     EXPECT_EQ(CountOf(Table::kTrades), 1u);
   }
@@ -478,14 +373,14 @@ TEST_F(Downloads, ContractsComeFromTheCacheFileOfTheSameDayAndTag) {
   Start();
   const std::string path = engine::ContractCachePath();
   ASSERT_TRUE(engine.RunInitialDownload());
-  const std::vector<engine::ContractRow> asked = RowsOf<engine::ContractRow>(Table::kContracts);
+  const std::vector<engine::ContractRow> asked = engine.Rows<engine::ContractRow>(Table::kContracts);
   ASSERT_EQ(asked.size(), 2u);
   EXPECT_TRUE(engine::ReadContractCache(path, {"20261211", "TAG-1"}).has_value()) << "written for the day";
 
-  backEnd.Reset();
+  ResetBackEnd();
   ASSERT_TRUE(engine.RunInitialDownload());
-  EXPECT_EQ(std::ranges::count(backEnd.Functions(), kContracts), 0);
-  const std::vector<engine::ContractRow> cached = RowsOf<engine::ContractRow>(Table::kContracts);
+  EXPECT_EQ(std::ranges::count(Functions(), kContracts), 0);
+  const std::vector<engine::ContractRow> cached = engine.Rows<engine::ContractRow>(Table::kContracts);
   ASSERT_EQ(cached.size(), asked.size());
   for (std::size_t index = 0; index < cached.size(); ++index) {
     EXPECT_EQ(std::memcmp(&cached[index], &asked[index], sizeof(engine::ContractRow)), 0) << index;
@@ -493,15 +388,15 @@ TEST_F(Downloads, ContractsComeFromTheCacheFileOfTheSameDayAndTag) {
 
   // A damaged file, and then another day, make the engine ask again.
   std::filesystem::resize_file(path, std::filesystem::file_size(path) - 1);
-  backEnd.Reset();
+  ResetBackEnd();
   ASSERT_TRUE(engine.RunInitialDownload());
-  EXPECT_EQ(std::ranges::count(backEnd.Functions(), kContracts), 1);
+  EXPECT_EQ(std::ranges::count(Functions(), kContracts), 1);
   EXPECT_TRUE(engine::ReadContractCache(path, {"20261211", "TAG-1"}).has_value()) << "written again";
 
-  backEnd.Reset();
-  backEnd.Script(kSystemDate, {"A|||Y|20261214|20261214|"});
+  ResetBackEnd();
+  backEnd.Answer(kSystemDate, {"A|||Y|20261214|20261214|"});
   ASSERT_TRUE(engine.RunInitialDownload());
-  EXPECT_EQ(std::ranges::count(backEnd.Functions(), kContracts), 1);
+  EXPECT_EQ(std::ranges::count(Functions(), kContracts), 1);
   EXPECT_EQ(CountOf(Table::kContracts), 2u);
 }
 
@@ -511,7 +406,7 @@ class DownloadsOnTheirThread : public Downloads {
   DownloadsOnTheirThread() : Downloads(true) {}
 
   bool DownloadDone() {
-    return engine_test::Eventually([&] { return engine.GetDownloadState() == DownloadState::kDone; });
+    return engine_testing::Eventually([&] { return engine.GetDownloadState() == DownloadState::kDone; });
   }
 };
 
@@ -523,7 +418,7 @@ TEST_F(DownloadsOnTheirThread, ADropDuringTheDownloadMakesItRunAgainWhenTheConne
     dropped = true;
   });
   Start();
-  ASSERT_TRUE(engine_test::Eventually([&] { return dropped.load(); }));
+  ASSERT_TRUE(engine_testing::Eventually([&] { return dropped.load(); }));
   engine.OnConnectionState(1, 2, 0);
   ASSERT_TRUE(DownloadDone());
 
@@ -552,12 +447,13 @@ TEST_F(DownloadsOnTheirThread, AFinishedDownloadADropMadeOutOfDateRunsAgainBefor
 
 TEST_F(DownloadsOnTheirThread, StoppingTheEngineEndsARunningDownloadAtItsNextStep) {
   // The position details' answer comes only once the engine is stopping.
-  backEnd.OnRequest(kPositionDetails, [&] { engine_test::Eventually([&] { return engine.ConnectionIndex() < 0; }); });
+  backEnd.OnRequest(kPositionDetails,
+                    [&] { engine_testing::Eventually([&] { return engine.ConnectionIndex() < 0; }); });
   Start();
-  ASSERT_TRUE(engine_test::Eventually([&] { return LinesSaying("下载昨日持仓明细:8001。") == 1; }));
+  ASSERT_TRUE(engine_testing::Eventually([&] { return LinesSaying("下载昨日持仓明细:8001。") == 1; }));
   engine.Stop();
 
-  EXPECT_EQ(backEnd.Functions().back(), kPositionDetails);
+  EXPECT_EQ(Functions().back(), kPositionDetails);
   EXPECT_EQ(LinesSaying("初始化下载完成。"), 0);
   EXPECT_EQ(LinesSaying("下载线程退出。"), 1);
 }

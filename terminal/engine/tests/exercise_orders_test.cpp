@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "order_updates_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
@@ -12,9 +14,9 @@ using engine::ExercisableQuantityRow;
 using engine::SetText;
 using engine::Table;
 using engine::Text;
-using order_updates_test::Answer;
-using order_updates_test::Change;
-using order_updates_test::DataLine;
+using engine_testing::Answer;
+using engine_testing::Change;
+using engine_testing::DataLine;
 
 // The two frozen quantities of an exercisable row: of kinds other than "1",
 // and of kind "1".
@@ -26,31 +28,22 @@ constexpr bool kAtOnce = true;
 // Application 77 of account 8001 on option cu2702C76000 at exchange "S", key
 // "S001", waiting ("a") with 3 lots of kind "1".
 ExerciseOrderRow Application(std::string_view state = "a", std::string_view kind = "1") {
-  ExerciseOrderRow row{};
-  SetText(row.szAccount, "8001");
-  SetText(row.szApplicationNo, "77");
-  SetText(row.szExchangeCode, "S");
-  SetText(row.szContractCode, "cu2702C76000");
-  SetText(row.szStateCode, state);
-  SetText(row.szTexts10[0], "81000101");
-  SetText(row.szTexts10[1], "S001");
-  SetText(row.szLots, "3");
-  SetText(row.szKey, "S001");
-  SetText(row.szKindFlag, kind);
-  return row;
+  return engine_testing::Application({.applicationNo = "77",
+                                      .exchange = "S",
+                                      .contract = "cu2702C76000",
+                                      .state = state,
+                                      .tradeCode = "81000101",
+                                      .seat = "S001",
+                                      .lots = "3",
+                                      .key = "S001",
+                                      .kind = kind});
 }
 
 // The exercisable quantity of that option position: 4 lots frozen by
 // abandon applications and 5 by exercise applications.
 ExercisableQuantityRow Quantity() {
-  ExercisableQuantityRow row{};
-  SetText(row.szTradeAccount, "8001");
-  SetText(row.szExchangeCode, "S");
-  SetText(row.szContractCode, "cu2702C76000");
-  SetText(row.szExerciseKey, "S001");
-  SetText(row.szFrozenHands, "4");
-  SetText(row.szFrozenHandsKind1, "5");
-  return row;
+  return engine_testing::ExercisableQuantity(
+      {.exchange = "S", .contract = "cu2702C76000", .key = "S001", .frozenLots = "4", .frozenLotsOfKind1 = "5"});
 }
 
 // The application's line of the exercise-order answer (5246).
@@ -77,11 +70,18 @@ backend::CxDataSet CancelAnswer(const char* kind) {
       {{4, "Y"}, {6, "77"}, {7, "S"}, {9, "d"}, {12, "3"}, {16, "10:00:01"}, {17, "x17"}, {20, "S001"}, {25, kind}})});
 }
 
-class ExerciseOrders : public order_updates_test::OrderUpdates {
+class ExerciseOrders : public engine_testing::StartedEngine<> {
  protected:
-  std::vector<ExerciseOrderRow> Applications() { return RowsOf<ExerciseOrderRow>(Table::kExerciseOrders); }
+  // The status line alone answers every query, as the back end answers for
+  // a row it does not know.
+  void SetUp() override {
+    StartedEngine::SetUp();
+    backEnd.OtherwiseRows({});
+  }
+
+  std::vector<ExerciseOrderRow> Applications() { return engine.Rows<ExerciseOrderRow>(Table::kExerciseOrders); }
   std::vector<ExercisableQuantityRow> Quantities() {
-    return RowsOf<ExercisableQuantityRow>(Table::kExercisableQuantities);
+    return engine.Rows<ExercisableQuantityRow>(Table::kExercisableQuantities);
   }
   // The two frozen quantities of the first exercisable row.
   FrozenLots FrozenNow() {
@@ -111,7 +111,7 @@ TEST_F(ExerciseOrders, TheDownloadAddsOneApplicationPerDataLineWithItsExchangeNa
   EXPECT_EQ(Text(applications[0].szText256), "note");
   // A download freezes nothing and tells nothing: its end reloads the tables.
   EXPECT_TRUE(Quantities().empty());
-  EXPECT_TRUE(Delivered().empty());
+  EXPECT_TRUE(gui.Changes().empty());
   EXPECT_TRUE(Held().empty());
 }
 
@@ -148,7 +148,7 @@ TEST_F(ExerciseOrders, ASendAnswerAddsItsApplicationOnceAndFreezesItsLots) {
   EXPECT_EQ(Text(quantities[0].szExerciseField10), "S001");
   EXPECT_EQ(FrozenNow(), (FrozenLots{"", "3"}));
   EXPECT_EQ(Held(), (std::vector<Change>{{21, 'i', 0}}));
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{20, 'u', 0}}));
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{20, 'u', 0}}));
 }
 
 TEST_F(ExerciseOrders, ACancelAnswerLowersTheQuantityOfItsKindOnceAndTellsItAtOnce) {
@@ -159,44 +159,44 @@ TEST_F(ExerciseOrders, ACancelAnswerLowersTheQuantityOfItsKindOnceAndTellsItAtOn
   };
   for (const Case& c : {Case{"1", {"4", "8"}, {"4", "5"}}, Case{"2", {"7", "5"}, {"4", "5"}}}) {
     Reset();
-    Add(Table::kExercisableQuantities, Quantity());
+    engine.Add(Table::kExercisableQuantities, Quantity());
     ASSERT_TRUE(engine.AddExerciseOrder(Application("a", c.kind), kHeld).has_value());
     EXPECT_EQ(FrozenNow(), c.added) << c.kind;
-    delivered.clear();
+    gui.changes.clear();
     (void)Held();
 
     for (int repeat = 0; repeat < 2; ++repeat) {
       engine.OnExerciseCancelAnswer("8001", CancelAnswer(c.kind).View(), kHeld);
       EXPECT_EQ(FrozenNow(), c.cancelled) << c.kind << repeat;
     }
-    EXPECT_EQ(Delivered(), (std::vector<Change>{{20, 'u', 0}})) << c.kind;
+    EXPECT_EQ(gui.Changes(), (std::vector<Change>{{20, 'u', 0}})) << c.kind;
     EXPECT_EQ(Held(), (std::vector<Change>{{21, 'u', 0}, {21, 'u', 0}})) << c.kind;
     const ExerciseOrderRow application = Applications().at(0);
     EXPECT_EQ(Text(application.szStateCode), "d");
     EXPECT_EQ(Text(application.szTexts16B[3]), "10:00:01");
     EXPECT_EQ(Text(application.szTexts16B[4]), "x17");
-    EXPECT_TRUE(askedFunctions.empty());
+    EXPECT_TRUE(backEnd.SentFunctions().empty());
   }
 }
 
 TEST_F(ExerciseOrders, ACancelAnswerForAnUnknownApplicationAsksTheBackEndOnce) {
   // The back end knows no such application.
   engine.OnExerciseCancelAnswer("8001", CancelAnswer("1").View(), kHeld);
-  EXPECT_EQ(askedFunctions, std::vector<int>{5246});
+  EXPECT_EQ(backEnd.SentFunctions(), std::vector<int>{5246});
   EXPECT_TRUE(Applications().empty());
-  EXPECT_TRUE(Delivered().empty());
+  EXPECT_TRUE(gui.Changes().empty());
   EXPECT_TRUE(Held().empty());
 
   // It does: the application is added at once, frozen, and then cancelled.
   Reset();
-  Add(Table::kExercisableQuantities, Quantity());
-  BackEndAnswers({DownloadedLine("a", "4", "1")});
+  engine.Add(Table::kExercisableQuantities, Quantity());
+  backEnd.OtherwiseRows({DownloadedLine("a", "4", "1")});
   engine.OnExerciseCancelAnswer("8001", CancelAnswer("1").View(), kHeld);
-  EXPECT_EQ(askedFunctions, std::vector<int>{5246});
-  EXPECT_TRUE(lockFreeWhileAsked);
+  EXPECT_EQ(backEnd.SentFunctions(), std::vector<int>{5246});
+  EXPECT_TRUE(backEnd.LockFreeWhenSent());
   EXPECT_EQ(Text(Applications().at(0).szStateCode), "d");
   EXPECT_EQ(FrozenNow(), (FrozenLots{"4", "5"}));
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{21, 'i', 0}, {20, 'u', 0}, {20, 'u', 0}}));
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{21, 'i', 0}, {20, 'u', 0}, {20, 'u', 0}}));
   EXPECT_EQ(Held(), (std::vector<Change>{{21, 'u', 0}}));
 }
 
@@ -235,10 +235,10 @@ TEST_F(ExerciseOrders, PushesFreezeTheLotsOnTheWayIntoWaitingAndReleaseThemOnThe
       {"15013", "d", "7", "4", {{21, 'u', 0}}},  // cancelled already
       {"15013", "d", "6", "4", {}},              // not newer
   };
-  Add(Table::kExercisableQuantities, Quantity());
-  BackEndAnswers({DownloadedLine("n", "3", "2")});
+  engine.Add(Table::kExercisableQuantities, Quantity());
+  backEnd.OtherwiseRows({DownloadedLine("n", "3", "2")});
   for (const Step& step : steps) {
-    delivered.clear();
+    gui.changes.clear();
     const std::string line = ExercisePush(step.code, step.state, step.sequence);
     if (std::string_view(step.code) == "15012") {
       engine.OnExerciseOrderPush(line);
@@ -247,9 +247,9 @@ TEST_F(ExerciseOrders, PushesFreezeTheLotsOnTheWayIntoWaitingAndReleaseThemOnThe
     }
     EXPECT_EQ(FrozenNow().first, step.frozenAfter) << step.code << step.state << step.sequence;
     EXPECT_EQ(FrozenNow().second, "5");
-    EXPECT_EQ(Delivered(), step.delivered) << step.code << step.state << step.sequence;
+    EXPECT_EQ(gui.Changes(), step.delivered) << step.code << step.state << step.sequence;
   }
-  EXPECT_EQ(askedFunctions, std::vector<int>{5246});
+  EXPECT_EQ(backEnd.SentFunctions(), std::vector<int>{5246});
   const ExerciseOrderRow application = Applications().at(0);
   EXPECT_EQ(Text(application.szStateCode), "d");
   EXPECT_EQ(Text(application.szText12B), "7");

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "engine/reference_rows.h"
-#include "engine/testing/engine_test_support.h"
+#include "engine/testing/open_engine.h"
 
 namespace {
 
@@ -14,16 +14,10 @@ using engine::Text;
 class FindContract : public ::testing::Test {
  protected:
   void AddContract(std::string_view exchange, std::string_view code, std::string_view name) {
-    ContractRow row{};
-    SetText(row.szExchangeCode, exchange);
-    SetText(row.szContractCode, code);
-    SetText(row.szContractName, name);
-    const auto bytes = engine::RowBytes(row);
-    ASSERT_TRUE(engine.TableAt(engine::Table::kContracts)
-                    .AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType));
+    engine.Add(engine::Table::kContracts, engine_testing::Contract({.exchange = exchange, .code = code, .name = name}));
   }
 
-  engine_test::TestEngine engine;
+  engine_testing::OpenEngine engine;
 };
 
 TEST_F(FindContract, FindsTheFirstRowOfTheExactKey) {

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "engine/testing/engine_test_support.h"
+#include "engine/testing/open_engine.h"
+#include "engine/testing/recording_gui.h"
 
 namespace {
 
@@ -36,8 +37,8 @@ class Lifecycle : public ::testing::Test {
   }
 
   backend::AccountTable accounts;
-  engine_test::RecordingGui gui;
-  engine_test::TestEngine engine;
+  engine_testing::RecordingGui gui;
+  engine_testing::OpenEngine engine;
 };
 
 TEST_F(Lifecycle, StartServesTheAccountOfTheLoginsSlot) {

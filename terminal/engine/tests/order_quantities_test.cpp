@@ -4,14 +4,16 @@
 
 #include <cstring>
 
-#include "costs_test_support.h"
+#include "engine/testing/calculation_engine.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
-using namespace costs_test;
+using namespace engine_testing;
 using engine::CombinationQuantities;
 using engine::CombinationQuantityQuery;
 using engine::QuantityRecord;
+using engine::Table;
 
 QuantityRecord Query(std::string_view contract, std::string_view price, std::string_view tradeCode = "T01") {
   QuantityRecord record;
@@ -29,8 +31,8 @@ QuantityRecord Query(std::string_view contract, std::string_view price, std::str
 class OrderQuantities : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine.Add(Table::kFunds, Fund("100000.00"));
-    engine.Add(Table::kContracts, Contract("cu2609", "10"));
+    engine.Add(Table::kFunds, Fund({.usable = "100000.00"}));
+    engine.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
     engine.backEndFeeRates.push_back(FeeRates("cu2609"));
   }
 
@@ -40,7 +42,7 @@ class OrderQuantities : public ::testing::Test {
     return record;
   }
 
-  CostsEngine engine;
+  CalculationEngine engine;
 };
 
 TEST_F(OrderQuantities, OpenableLotsAreTheFundsOverTheCostOfOneLot) {
@@ -70,7 +72,7 @@ TEST_F(OrderQuantities, ALotThatCostsNothingOrFundsBelowZeroOpenNothing) {
   EXPECT_EQ(record.openableSell, 0);
 
   engine.TableAt(Table::kFunds).FreeBlock();
-  engine.Add(Table::kFunds, Fund("-500.00"));
+  engine.Add(Table::kFunds, Fund({.usable = "-500.00"}));
   engine.backEndFeeRates[0] = FeeRates("cu2609");
   record = Quantities(Query("cu2609", "3000"));
   EXPECT_EQ(record.openableBuy, 0);
@@ -78,8 +80,14 @@ TEST_F(OrderQuantities, ALotThatCostsNothingOrFundsBelowZeroOpenNothing) {
 }
 
 TEST_F(OrderQuantities, ABoughtOptionPaysItsPremiumOnceAndASoldOneItsMargin) {
-  engine.Add(Table::kExchangeSeats, ExchangeSeat(kExchange, "dce"));
-  engine.Add(Table::kContracts, Option("m2609-P-2000", "10", "P", "2000", "m", "2609"));
+  engine.Add(Table::kExchangeSeats, ExchangeSeat({.abbreviation = "dce"}));
+  engine.Add(Table::kContracts, Contract({.code = "m2609-P-2000",
+                                          .multiplier = "10",
+                                          .period = "2609",
+                                          .variety = "m",
+                                          .tradeClass = "1",
+                                          .optionType = "P",
+                                          .strike = "2000"}));
   engine.backEndFeeRates.push_back(FeeRates("m2609-P-2000"));
   engine.quotes["F1,m2609"] = 2100;
   // A buy lot costs the premium 300 and the fee 2.03: 100000 / 302.03 = 331.09.
@@ -93,17 +101,17 @@ TEST_F(OrderQuantities, ABoughtOptionPaysItsPremiumOnceAndASoldOneItsMargin) {
 }
 
 TEST_F(OrderQuantities, ClosableLotsAreTheOtherSidesHeldLotsLessPendingCloses) {
-  engine.Add(Table::kPositionSummary, Summary("cu2609", "0", "5", "2"));
-  engine.Add(Table::kPositionSummary, Summary("cu2609", "1", "3", "1"));
-  engine.Add(Table::kPositionSummary, Summary("cu2612", "1", "9", "9"));
-  engine::PositionSummaryRow otherSeat = Summary("cu2609", "0", "7", "7");
+  engine.Add(Table::kPositionSummary, Summary({.lots = "5", .todayLots = "2"}));
+  engine.Add(Table::kPositionSummary, Summary({.lots = "3", .todayLots = "1", .buySell = "1"}));
+  engine.Add(Table::kPositionSummary, Summary({.contract = "cu2612", .lots = "9", .todayLots = "9", .buySell = "1"}));
+  engine::PositionSummaryRow otherSeat = Summary({.lots = "7", .todayLots = "7"});
   SetText(otherSeat.szSeatCode, "S02");
   engine.Add(Table::kPositionSummary, otherSeat);
-  engine::PositionSummaryRow otherTradeCode = Summary("cu2609", "0", "4");
+  engine::PositionSummaryRow otherTradeCode = Summary({.lots = "4"});
   SetText(otherTradeCode.szMapCode, "T02");
   engine.Add(Table::kPositionSummary, otherTradeCode);
   // A sell closing one of the buy lots is pending.
-  engine.Add(Table::kOrders, Order("cu2609", "1", "1", "n", "1"));
+  engine.Add(Table::kOrders, Order({.state = "n", .buySell = "1", .openClose = "1", .lots = "1"}));
 
   QuantityRecord record = Quantities(Query("cu2609", "3000"));
   EXPECT_EQ(record.heldBuy, 5);
@@ -120,23 +128,24 @@ TEST_F(OrderQuantities, ClosableLotsAreTheOtherSidesHeldLotsLessPendingCloses) {
   EXPECT_EQ(record.heldBuy, 9);
 
   // Pending closes above the held lots close nothing more.
-  engine.Add(Table::kOrders, Order("cu2609", "0", "2", "n", "5"));
+  engine.Add(Table::kOrders, Order({.state = "n", .openClose = "2", .lots = "5"}));
   record = Quantities(Query("cu2609", "3000"));
   EXPECT_EQ(record.closableBuy, 0);
   EXPECT_EQ(record.closableTodayBuy, 0);
 }
 
 TEST_F(OrderQuantities, CombinationsAreBoundByTheFundsAndTheLegsTheyClose) {
-  engine.Add(Table::kContracts, Contract("cu2612", "10"));
+  engine.Add(Table::kContracts, Contract({.code = "cu2612", .multiplier = "10"}));
   engine.backEndFeeRates.push_back(FeeRates("cu2612"));
   engine.Add(Table::kPriceContracts, PriceRow("cu2609", "3000"));
   engine.Add(Table::kPriceContracts, PriceRow("cu2612", "3000"));
   // "SPD" with key 4 "0": buy cu2609, sell cu2612; only the first leg is
   // margined. Held: 4 sell lots of cu2609 and 6 buy lots of cu2612, of
   // which a pending order closes 1.
-  engine.Add(Table::kPositionSummary, Summary("cu2609", "1", "4"));
-  engine.Add(Table::kPositionSummary, Summary("cu2612", "0", "6"));
-  engine.Add(Table::kOrders, Order("cu2612", "1", "1", "n", "1"));
+  engine.Add(Table::kPositionSummary, Summary({.lots = "4", .buySell = "1"}));
+  engine.Add(Table::kPositionSummary, Summary({.contract = "cu2612", .lots = "6"}));
+  engine.Add(Table::kOrders,
+             Order({.contract = "cu2612", .state = "n", .buySell = "1", .openClose = "1", .lots = "1"}));
 
   const CombinationQuantityQuery query{.account = kAccount,
                                        .exchangeCode = kExchange,
@@ -187,7 +196,7 @@ TEST_F(OrderQuantities, ACombinationLegOfRatioZeroSetsNoBound) {
 }
 
 TEST(ClosableVolume, IsRefusedWhileTheEngineDownloads) {
-  CostsEngine engine;
+  CalculationEngine engine;
   QuantityRecord record = Query("cu2609", "3000");
   record.heldBuy = 42;
   std::string error;
@@ -200,11 +209,11 @@ TEST(ClosableVolume, IsRefusedWhileTheEngineDownloads) {
   EXPECT_EQ(error, engine::kInitialDownloadBusyText);
 }
 
-class ClosableVolumeWhenReady : public engine_test::StartedEngine {};
+class ClosableVolumeWhenReady : public engine_testing::StartedEngine<> {};
 
 TEST_F(ClosableVolumeWhenReady, AnswersFromTheEnginesTables) {
   MakeReady();
-  const engine::PositionSummaryRow held = Summary("cu2609", "0", "5");
+  const engine::PositionSummaryRow held = Summary({.lots = "5"});
   const auto bytes = engine::RowBytes(held);
   ASSERT_TRUE(engine.TableAt(Table::kPositionSummary)
                   .AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType));

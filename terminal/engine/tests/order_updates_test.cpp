@@ -1,22 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
-#include "order_updates_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
 using engine::SetText;
 using engine::Table;
 using engine::Text;
-using order_updates_test::AmountsOf;
-using order_updates_test::Answer;
-using order_updates_test::Change;
-using order_updates_test::DataLine;
-using order_updates_test::Fund;
-using order_updates_test::FundAmounts;
-using order_updates_test::kUntouchedFund;
+using engine_testing::Answer;
+using engine_testing::Change;
+using engine_testing::DataLine;
 
 constexpr bool kHeld = false;
 constexpr bool kAtOnce = true;
@@ -24,37 +23,68 @@ constexpr bool kAtOnce = true;
 // A buy order of account 8001 freezing 1000.00 margin, 5.00 fee and 2.50
 // premium; its number is stored as "00123".
 engine::OrderRow BuyOrder(std::string_view state, std::string_view sequence = "5") {
-  engine::OrderRow row{};
-  SetText(row.szTradeAccount, "8001");
-  SetText(row.szExchangeCode, "S");
-  SetText(row.szOrderNo, "00123");
-  SetText(row.szContractCode, "cu2701");
-  SetText(row.szFlagOrderState, state);
-  SetText(row.szNameBS, "0");
-  SetText(row.szOrderSeat, "S001");
-  SetText(row.szOrderField29, sequence);
-  SetText(row.szFrozenCautionMoney, "1000.00");
-  SetText(row.szFrozenCharge, "5.00");
-  SetText(row.szFrozenPremium, "2.50");
-  return row;
+  return engine_testing::Order({.exchange = "S",
+                                .orderNo = "00123",
+                                .contract = "cu2701",
+                                .state = state,
+                                .sequence = sequence,
+                                .orderSeat = "S001",
+                                .frozenMargin = "1000.00",
+                                .frozenFee = "5.00",
+                                .frozenPremium = "2.50"});
 }
+
+// The fund amounts the order updates move.
+struct FundAmounts {
+  std::string usable;
+  std::string buyFrozen;
+  std::string sellFrozen;
+  std::string totalFrozen;
+  std::string feeFrozen;
+  std::string premiumFrozen;
+  bool operator==(const FundAmounts&) const = default;
+};
+
+FundAmounts AmountsOf(const engine::FundRow& fund) {
+  return {std::string(Text(fund.szUsableMoney)),
+          std::string(Text(fund.szBFreeze)),
+          std::string(Text(fund.szSFreeze)),
+          std::string(Text(fund.szTotalFreeze)),
+          std::string(Text(fund.szFreezeCommissionCharge)),
+          std::string(Text(fund.szFrozenRoyalty))};
+}
+
+[[maybe_unused]] std::ostream& operator<<(std::ostream& out, const FundAmounts& amounts) {
+  return out << amounts.usable << "/" << amounts.buyFrozen << "/" << amounts.sellFrozen << "/" << amounts.totalFrozen
+             << "/" << amounts.feeFrozen << "/" << amounts.premiumFrozen;
+}
+
+// What SellFrozenFund holds.
+const FundAmounts kUntouchedFund{"10000.00", "0.00", "200.00", "200.00", "0.00", "0.00"};
 
 // The fund with that order's amounts frozen, and with them given back.
 const FundAmounts kBuyFrozen{"8992.50", "1000.00", "200.00", "1207.50", "5.00", "2.50"};
 const FundAmounts kReleased{"10000.00", "0.00", "200.00", "200.00", "0.00", "0.00"};
 
-class OrderAnswersAndPushes : public order_updates_test::OrderUpdates {
+class OrderAnswersAndPushes : public engine_testing::StartedEngine<> {
  protected:
-  FundAmounts FundNow() { return AmountsOf(RowsOf<engine::FundRow>(Table::kFunds).at(0)); }
-  std::vector<engine::OrderRow> Orders() { return RowsOf<engine::OrderRow>(Table::kOrders); }
+  // The status line alone answers every query, as the back end answers for
+  // a row it does not know.
+  void SetUp() override {
+    StartedEngine::SetUp();
+    backEnd.OtherwiseRows({});
+  }
+
+  FundAmounts FundNow() { return AmountsOf(engine.Rows<engine::FundRow>(Table::kFunds).at(0)); }
+  std::vector<engine::OrderRow> Orders() { return engine.Rows<engine::OrderRow>(Table::kOrders); }
 
   // The fund row and the buy order, frozen, with their records forgotten.
   void FundAndBuyOrder(std::string_view state, std::string_view sequence = "5") {
     Reset();
-    Add(Table::kFunds, Fund());
+    engine.Add(Table::kFunds, engine_testing::SellFrozenFund());
     ASSERT_TRUE(engine.AddOrder(BuyOrder(state, sequence), kAtOnce).has_value());
     ASSERT_EQ(FundNow(), kBuyFrozen);
-    delivered.clear();
+    gui.changes.clear();
   }
 };
 
@@ -71,7 +101,7 @@ TEST_F(OrderAnswersAndPushes, AFundAnswerMovesUsableMoneyByTheDaysDepositsAndCre
   for (const Case& c : {Case{"1300.00", "0", "11000.00", "11000.00"}, Case{"300", "500.00", "10500.00", "10000.00"},
                         Case{"300.00", "0.00", "10000.00", "10000.00"}}) {
     Reset();
-    Add(Table::kFunds, Fund());
+    engine.Add(Table::kFunds, engine_testing::SellFrozenFund());
     // The answer's own usable money, equity and frozen amounts are not taken.
     engine.ApplyFundAnswer("8001",
                            Answer({DataLine(35, {{4, "Y"},
@@ -86,7 +116,7 @@ TEST_F(OrderAnswersAndPushes, AFundAnswerMovesUsableMoneyByTheDaysDepositsAndCre
                                                  {30, "0.29"}})})
                                .View(),
                            kHeld);
-    const engine::FundRow fund = RowsOf<engine::FundRow>(Table::kFunds).at(0);
+    const engine::FundRow fund = engine.Rows<engine::FundRow>(Table::kFunds).at(0);
     EXPECT_EQ(Text(fund.szUsableMoney), c.usable) << c.deposits << " " << c.credit;
     EXPECT_EQ(Text(fund.szDynamicRights), c.equity) << c.deposits << " " << c.credit;
     EXPECT_EQ(Text(fund.szDynamicRiskLevel), "0.31");
@@ -95,20 +125,20 @@ TEST_F(OrderAnswersAndPushes, AFundAnswerMovesUsableMoneyByTheDaysDepositsAndCre
     EXPECT_EQ(Text(fund.szSFreeze), "200.00");
     EXPECT_EQ(Text(fund.szTotalFreeze), "200.00");
     EXPECT_EQ(Held(), (std::vector<Change>{{1, 'u', 0}}));
-    EXPECT_TRUE(Delivered().empty());
+    EXPECT_TRUE(gui.Changes().empty());
   }
 }
 
 TEST_F(OrderAnswersAndPushes, AFundAnswerWithoutTheAccountsRowOrWithoutItsFieldsChangesNothing) {
   const backend::CxDataSet full = Answer({DataLine(35, {{4, "Y"}, {22, "5000"}})});
   engine.ApplyFundAnswer("8001", full.View(), kAtOnce);
-  EXPECT_TRUE(RowsOf<engine::FundRow>(Table::kFunds).empty());
+  EXPECT_TRUE(engine.Rows<engine::FundRow>(Table::kFunds).empty());
 
-  Add(Table::kFunds, Fund());
+  engine.Add(Table::kFunds, engine_testing::SellFrozenFund());
   // A bare status line would read as no deposits at all.
   engine.ApplyFundAnswer("8001", Answer({"A|||Y|0|"}).View(), kAtOnce);
-  EXPECT_EQ(Text(RowsOf<engine::FundRow>(Table::kFunds).at(0).szUsableMoney), "10000.00");
-  EXPECT_TRUE(Delivered().empty());
+  EXPECT_EQ(Text(engine.Rows<engine::FundRow>(Table::kFunds).at(0).szUsableMoney), "10000.00");
+  EXPECT_TRUE(gui.Changes().empty());
   EXPECT_TRUE(Held().empty());
 }
 
@@ -116,7 +146,7 @@ TEST_F(OrderAnswersAndPushes, AFundAnswerWithoutTheAccountsRowOrWithoutItsFields
 
 TEST_F(OrderAnswersAndPushes, AnOrderAnswerAddsItsOrderOnceAndFreezesItsAmounts) {
   engine.LoadContracts(Answer({"A|||Y|", DataLine(24, {{4, "S"}, {6, "cu2701"}, {22, "0"}})}).View());
-  Add(Table::kFunds, Fund());
+  engine.Add(Table::kFunds, engine_testing::SellFrozenFund());
   const auto answer = [](const char* orderNo) {
     return Answer({DataLine(47, {{4, "Y"},
                                  {5, orderNo},
@@ -195,7 +225,7 @@ TEST_F(OrderAnswersAndPushes, ACancelAnswerUpdatesAWorkingOrderAndReleasesOnlyWh
     EXPECT_EQ(Text(order.szFlagOrderState), c.stateAfter) << c.storedState << c.answeredState;
     EXPECT_EQ(FundNow(), c.fund) << c.storedState << c.answeredState;
     EXPECT_EQ(Held(), c.held) << c.storedState << c.answeredState;
-    EXPECT_TRUE(Delivered().empty());
+    EXPECT_TRUE(gui.Changes().empty());
     if (c.held.empty()) continue;
     EXPECT_EQ(Text(order.szDealHands), "1");
     EXPECT_EQ(Text(order.szDelOrderTime), "10:01:02");
@@ -246,15 +276,15 @@ TEST_F(OrderAnswersAndPushes, AStatePushChangesTheOrderOnlyWhenItIsNewerAndRelea
   SetText(placing.szCondField5, "00123");
   for (const Case& c : cases) {
     FundAndBuyOrder("a");
-    Add(Table::kConditionOrders, other);
-    Add(Table::kConditionOrders, placing);
+    engine.Add(Table::kConditionOrders, other);
+    engine.Add(Table::kConditionOrders, placing);
     engine.OnOrderStatePush(Push("p", c.sequence, c.releaseFlag));
 
     const engine::OrderRow order = Orders().at(0);
     EXPECT_EQ(Text(order.szFlagOrderState), c.stateAfter) << c.sequence << c.releaseFlag;
     EXPECT_EQ(FundNow(), c.fund) << c.sequence << c.releaseFlag;
-    EXPECT_EQ(Delivered(), c.delivered) << c.sequence << c.releaseFlag;
-    EXPECT_TRUE(askedFunctions.empty());
+    EXPECT_EQ(gui.Changes(), c.delivered) << c.sequence << c.releaseFlag;
+    EXPECT_TRUE(backEnd.SentFunctions().empty());
     if (c.delivered.empty()) {
       EXPECT_EQ(Text(order.szDeclareTime), "");
       continue;
@@ -262,7 +292,7 @@ TEST_F(OrderAnswersAndPushes, AStatePushChangesTheOrderOnlyWhenItIsNewerAndRelea
     EXPECT_EQ(Text(order.szOrderStateText), "已经撤销");
     EXPECT_EQ(Text(order.szDeclareTime), "10:00:09");
     EXPECT_EQ(Text(order.szOrderField29), "6");
-    EXPECT_EQ(Text(RowsOf<engine::ConditionOrderRow>(Table::kConditionOrders).at(1).szCondField9), "p");
+    EXPECT_EQ(Text(engine.Rows<engine::ConditionOrderRow>(Table::kConditionOrders).at(1).szCondField9), "p");
   }
 }
 
@@ -284,7 +314,7 @@ TEST_F(OrderAnswersAndPushes, AStatePushFindsItsOrderWhereverTheTableHasMovedIt)
   };
 
   FundAndBuyOrder("a");
-  Add(Table::kOrders, otherNumber);
+  engine.Add(Table::kOrders, otherNumber);
   engine.OnOrderStatePush(Push("p", "6", "0"));
   EXPECT_EQ(sequenceOf("S001", "00123"), "6");
 
@@ -292,13 +322,13 @@ TEST_F(OrderAnswersAndPushes, AStatePushFindsItsOrderWhereverTheTableHasMovedIt)
     std::lock_guard guard(engine.lock_);
     engine.TableAt(Table::kOrders).RemoveEntry(0);
   }
-  Add(Table::kOrders, sameNumberOtherSeat);
+  engine.Add(Table::kOrders, sameNumberOtherSeat);
   ASSERT_TRUE(engine.AddOrder(BuyOrder("p", "6"), kAtOnce).has_value());
   engine.OnOrderStatePush(Push("p", "7", "0"));
   EXPECT_EQ(sequenceOf("S001", "00123"), "7");
   EXPECT_EQ(sequenceOf("S002", "00123"), "5");
   EXPECT_EQ(sequenceOf("S001", "124"), "5");
-  EXPECT_TRUE(askedFunctions.empty());
+  EXPECT_TRUE(backEnd.SentFunctions().empty());
 }
 
 TEST_F(OrderAnswersAndPushes, ACancelPushReleasesWhenItsFlagIsZeroAndNeverTwice) {
@@ -317,10 +347,10 @@ TEST_F(OrderAnswersAndPushes, ACancelPushReleasesWhenItsFlagIsZeroAndNeverTwice)
   for (const std::vector<Step>& steps : scenarios) {
     FundAndBuyOrder("a");
     for (const Step& step : steps) {
-      delivered.clear();
+      gui.changes.clear();
       engine.OnCancelPush(Push("d", step.sequence, step.releaseFlag));
       EXPECT_EQ(FundNow(), step.fund) << step.sequence << step.releaseFlag;
-      EXPECT_EQ(Delivered(), step.delivered) << step.sequence << step.releaseFlag;
+      EXPECT_EQ(gui.Changes(), step.delivered) << step.sequence << step.releaseFlag;
     }
     const engine::OrderRow order = Orders().at(0);
     if (steps[0].delivered.empty()) {
@@ -355,20 +385,20 @@ std::string FetchedOrder(const char* strategyCode = "") {
 }
 
 TEST_F(OrderAnswersAndPushes, APushForAnUnknownOrderFetchesItWithoutHoldingTheLockAndThenApplies) {
-  Add(Table::kFunds, Fund());
-  BackEndAnswers({FetchedOrder()});
+  engine.Add(Table::kFunds, engine_testing::SellFrozenFund());
+  backEnd.OtherwiseRows({FetchedOrder()});
   engine.OnCancelPush(Push("d", "6", "0"));
 
-  EXPECT_EQ(askedFunctions, std::vector<int>{5134});
-  EXPECT_TRUE(lockFreeWhileAsked);
+  EXPECT_EQ(backEnd.SentFunctions(), std::vector<int>{5134});
+  EXPECT_TRUE(backEnd.LockFreeWhenSent());
   const std::vector<engine::OrderRow> orders = Orders();
   ASSERT_EQ(orders.size(), 1u);
   EXPECT_EQ(Text(orders[0].szOrderNo), "123");
   EXPECT_EQ(Text(orders[0].szFlagOrderState), "d");
   EXPECT_EQ(Text(orders[0].szFrozenCautionMoney), "0.00");
   // Frozen when it was added, given back by the push.
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{2, 'i', 0}, {1, 'u', 0}, {1, 'u', 0}, {2, 'u', 0}}));
-  EXPECT_EQ(Text(engine::RowFromBytes<engine::FundRow>(delivered[1].Row())->szSFreeze), "500.00");
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{2, 'i', 0}, {1, 'u', 0}, {1, 'u', 0}, {2, 'u', 0}}));
+  EXPECT_EQ(Text(engine::RowFromBytes<engine::FundRow>(gui.changes[1].Row())->szSFreeze), "500.00");
   EXPECT_EQ(FundNow(), kUntouchedFund);
 }
 
@@ -384,31 +414,31 @@ TEST_F(OrderAnswersAndPushes, AnOrderTheBackEndDoesNotGiveChangesNothing) {
   };
   for (const Case& c : cases) {
     Reset();
-    Add(Table::kFunds, Fund());
-    BackEndAnswers(c.backEndLines);
+    engine.Add(Table::kFunds, engine_testing::SellFrozenFund());
+    backEnd.OtherwiseRows(c.backEndLines);
     engine.OnOrderStatePush(Push("p", "6", "1"));
     engine.ApplyCancelAnswer(
         "8001", Answer({DataLine(16, {{4, "Y"}, {6, "123"}, {8, "d"}, {15, "S"}, {16, "S001"}})}).View(), kHeld);
-    EXPECT_EQ(askedFunctions, (std::vector<int>{5134, 5134})) << c.name;
+    EXPECT_EQ(backEnd.SentFunctions(), (std::vector<int>{5134, 5134})) << c.name;
     EXPECT_TRUE(Orders().empty()) << c.name;
     EXPECT_EQ(FundNow(), kUntouchedFund) << c.name;
-    EXPECT_TRUE(Delivered().empty()) << c.name;
+    EXPECT_TRUE(gui.Changes().empty()) << c.name;
     EXPECT_TRUE(Held().empty()) << c.name;
   }
 }
 
 TEST_F(OrderAnswersAndPushes, ACancelAnswerForAnUnknownOrderAddsTheFetchedOrderAtOnce) {
-  Add(Table::kFunds, Fund());
-  BackEndAnswers({FetchedOrder()});
+  engine.Add(Table::kFunds, engine_testing::SellFrozenFund());
+  backEnd.OtherwiseRows({FetchedOrder()});
   // A bare status line names no order: the back end is not asked for all.
   engine.ApplyCancelAnswer("8001", Answer({"A|||Y|"}).View(), kHeld);
-  EXPECT_TRUE(askedFunctions.empty());
+  EXPECT_TRUE(backEnd.SentFunctions().empty());
   EXPECT_TRUE(Orders().empty());
 
   engine.ApplyCancelAnswer(
       "8001", Answer({DataLine(16, {{4, "Y"}, {6, "123"}, {8, "d"}, {15, "S"}, {16, "S001"}})}).View(), kHeld);
-  EXPECT_EQ(askedFunctions, std::vector<int>{5134});
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{2, 'i', 0}, {1, 'u', 0}}));
+  EXPECT_EQ(backEnd.SentFunctions(), std::vector<int>{5134});
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{2, 'i', 0}, {1, 'u', 0}}));
   EXPECT_EQ(Held(), (std::vector<Change>{{1, 'u', 0}, {2, 'u', 0}}));
   EXPECT_EQ(Text(Orders().at(0).szFlagOrderState), "d");
   EXPECT_EQ(FundNow(), kUntouchedFund);

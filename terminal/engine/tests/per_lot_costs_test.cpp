@@ -2,18 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include "costs_test_support.h"
+#include "engine/testing/calculation_engine.h"
 
 namespace {
 
-using namespace costs_test;
+using namespace engine_testing;
 using engine::LotCostQuery;
 using engine::LotCosts;
+using engine::Table;
+using engine::Text;
 
 class PerLotCosts : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine.Add(Table::kContracts, Contract("cu2609", "10"));
+    engine.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
     engine.backEndFeeRates.push_back(FeeRates("cu2609"));
   }
 
@@ -35,7 +37,7 @@ class PerLotCosts : public ::testing::Test {
     EXPECT_DOUBLE_EQ(costs.premium, premium);
   }
 
-  CostsEngine engine;
+  CalculationEngine engine;
 };
 
 TEST_F(PerLotCosts, FuturesTakeTheMarginPairOfTheirSideAndHedgeAndTheFeeSetOfTheirOpenCloseCode) {
@@ -62,7 +64,13 @@ TEST_F(PerLotCosts, FuturesTakeTheMarginPairOfTheirSideAndHedgeAndTheFeeSetOfThe
 }
 
 TEST_F(PerLotCosts, AnOptionBoughtToOpenPaysItsPremiumAndNoMargin) {
-  engine.Add(Table::kContracts, Option("m2609-C-3000", "10", "C", "3000", "m", "2609"));
+  engine.Add(Table::kContracts, Contract({.code = "m2609-C-3000",
+                                          .multiplier = "10",
+                                          .period = "2609",
+                                          .variety = "m",
+                                          .tradeClass = "1",
+                                          .optionType = "C",
+                                          .strike = "3000"}));
   engine.backEndFeeRates.push_back(FeeRates("m2609-C-3000"));
   LotCosts costs;
   ASSERT_TRUE(engine.CalcOptionMargin(Lot("m2609-C-3000", "0", "0", 25.5), costs));
@@ -71,8 +79,14 @@ TEST_F(PerLotCosts, AnOptionBoughtToOpenPaysItsPremiumAndNoMargin) {
 }
 
 TEST_F(PerLotCosts, ASoldCffexCallTakesTheExchangesRuleWithItsParameters) {
-  engine.Add(Table::kExchangeSeats, ExchangeSeat(kExchange, "cffex"));
-  engine.Add(Table::kContracts, Option("IO2609-C-3000", "100", "C", "3000", "IO", "2609"));
+  engine.Add(Table::kExchangeSeats, ExchangeSeat({.abbreviation = "cffex"}));
+  engine.Add(Table::kContracts, Contract({.code = "IO2609-C-3000",
+                                          .multiplier = "100",
+                                          .period = "2609",
+                                          .variety = "IO",
+                                          .tradeClass = "1",
+                                          .optionType = "C",
+                                          .strike = "3000"}));
   engine.backEndFeeRates.push_back(FeeRates("IO2609-C-3000"));
   engine::OptionParamsRow params{};
   SetText(params.szExchangeCode, kExchange);
@@ -92,15 +106,27 @@ TEST_F(PerLotCosts, ASoldCffexCallTakesTheExchangesRuleWithItsParameters) {
   // A guarantee denominator that reads as integer 0 has no ratio.
   SetText(engine.backEndOptionParams[0].szContractCode, "IO2609-P-3000");
   SetText(engine.backEndOptionParams[0].szGuaranteeDenominator, "0.5");
-  engine.Add(Table::kContracts, Option("IO2609-P-3000", "100", "P", "3000", "IO", "2609"));
+  engine.Add(Table::kContracts, Contract({.code = "IO2609-P-3000",
+                                          .multiplier = "100",
+                                          .period = "2609",
+                                          .variety = "IO",
+                                          .tradeClass = "1",
+                                          .optionType = "P",
+                                          .strike = "3000"}));
   engine.backEndFeeRates.push_back(FeeRates("IO2609-P-3000"));
   EXPECT_FALSE(engine.CalcOptionMargin(Lot("IO2609-P-3000", "1", "0", 50), costs));
   ExpectCosts(costs, 0, 0, 0);
 }
 
 TEST_F(PerLotCosts, ASoldPutOfAnyOtherExchangeTakesTheGeneralRuleAtTheUnderlyingsPrice) {
-  engine.Add(Table::kExchangeSeats, ExchangeSeat(kExchange, "dce"));
-  engine.Add(Table::kContracts, Option("m2609-P-2000", "10", "P", "2000", "m", "2609"));
+  engine.Add(Table::kExchangeSeats, ExchangeSeat({.abbreviation = "dce"}));
+  engine.Add(Table::kContracts, Contract({.code = "m2609-P-2000",
+                                          .multiplier = "10",
+                                          .period = "2609",
+                                          .variety = "m",
+                                          .tradeClass = "1",
+                                          .optionType = "P",
+                                          .strike = "2000"}));
   engine.backEndFeeRates.push_back(FeeRates("m2609-P-2000"));
   engine.Add(Table::kPriceContracts, PriceRow("m2609", "2100"));
 
@@ -114,7 +140,13 @@ TEST_F(PerLotCosts, ASoldPutOfAnyOtherExchangeTakesTheGeneralRuleAtTheUnderlying
 }
 
 TEST_F(PerLotCosts, WithoutAnyLastPriceTheUnderlyingIsQuotedOutsideTheEngineLock) {
-  engine.Add(Table::kContracts, Option("m2609-P-2000", "10", "P", "2000", "m", "2609"));
+  engine.Add(Table::kContracts, Contract({.code = "m2609-P-2000",
+                                          .multiplier = "10",
+                                          .period = "2609",
+                                          .variety = "m",
+                                          .tradeClass = "1",
+                                          .optionType = "P",
+                                          .strike = "2000"}));
   engine.backEndFeeRates.push_back(FeeRates("m2609-P-2000"));
   engine.quotes["F1,m2609"] = 2100;
 
@@ -127,7 +159,7 @@ TEST_F(PerLotCosts, WithoutAnyLastPriceTheUnderlyingIsQuotedOutsideTheEngineLock
 }
 
 TEST_F(PerLotCosts, AnUnknownContractKindCostsNothingAndAMissingFeeRateFails) {
-  engine.Add(Table::kContracts, Contract("x2609", "10", "2"));
+  engine.Add(Table::kContracts, Contract({.code = "x2609", .multiplier = "10", .tradeClass = "2"}));
   engine.backEndFeeRates.push_back(FeeRates("x2609"));
   LotCosts costs{.margin = 1, .fee = 1, .premium = 1};
   EXPECT_TRUE(engine.CalcOptionMargin(Lot("x2609", "0", "0", 3000), costs));
@@ -150,7 +182,7 @@ TEST_F(PerLotCosts, EachAmountIsRoundedByThePerLotRule) {
 }
 
 TEST(RateLookups, ASecondLookupOfAKeyIsAnsweredFromTheCache) {
-  CostsEngine engine;
+  CalculationEngine engine;
   engine.backEndFeeRates.push_back(FeeRates("cu2609"));
   engine::OptionParamsRow params{};
   SetText(params.szExchangeCode, kExchange);
@@ -178,7 +210,7 @@ TEST(RateLookups, ASecondLookupOfAKeyIsAnsweredFromTheCache) {
 }
 
 TEST(RateLookups, ALastPriceComesFromTheContractsToPriceElseFromTheBackEnd) {
-  CostsEngine engine;
+  CalculationEngine engine;
   engine.Add(Table::kPriceContracts, PriceRow("cu2609", "3001.23456"));
   engine.Add(Table::kPriceContracts, PriceRow("cu2612", "0.00"));
   engine.backEndLastPrices["F1,cu2612;"] = "2990.5;";
@@ -193,10 +225,10 @@ TEST(RateLookups, ALastPriceComesFromTheContractsToPriceElseFromTheBackEnd) {
 }
 
 TEST(RateLookups, ExchangeSeatTextsComeFromTheFirstRowOfTheExchange) {
-  CostsEngine engine;
-  engine.Add(Table::kExchangeSeats, ExchangeSeat("F2", "dce", "大商所"));
-  engine.Add(Table::kExchangeSeats, ExchangeSeat(kExchange, "cffex", "中金所"));
-  engine.Add(Table::kExchangeSeats, ExchangeSeat(kExchange, "sfe", "second"));
+  CalculationEngine engine;
+  engine.Add(Table::kExchangeSeats, ExchangeSeat({.exchange = "F2", .name = "大商所", .abbreviation = "dce"}));
+  engine.Add(Table::kExchangeSeats, ExchangeSeat({.name = "中金所", .abbreviation = "cffex"}));
+  engine.Add(Table::kExchangeSeats, ExchangeSeat({.name = "second", .abbreviation = "sfe"}));
   std::string text = "untouched";
   ASSERT_TRUE(engine.FindExchangeAbbreviation(kExchange, text));
   EXPECT_EQ(text, "cffex");

@@ -1,22 +1,33 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
-#include "positions_test_support.h"
+#include "engine/testing/calculation_engine.h"
 
 namespace {
 
-using namespace positions_test;
+using namespace engine_testing;
 using engine::ClosingFill;
+using engine::FundRow;
 using engine::OpeningFill;
+using engine::PositionDetailRow;
+using engine::PositionSummaryRow;
+using engine::Table;
+using engine::Text;
 
 class PositionFills : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine.Add(Table::kContracts, Contract("cu2609", "10"));
-    engine.Add(Table::kContracts, Option("m2609C3000", "10", "C", "3000", "m", "2609"));
+    engine.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
+    engine.Add(Table::kContracts, Contract({.code = "m2609C3000",
+                                            .multiplier = "10",
+                                            .period = "2609",
+                                            .variety = "m",
+                                            .tradeClass = "1",
+                                            .optionType = "C",
+                                            .strike = "3000"}));
   }
 
   FundRow FundNow() { return engine.Rows<FundRow>(Table::kFunds).at(0); }
@@ -32,7 +43,7 @@ class PositionFills : public ::testing::Test {
     return told;
   }
 
-  PositionsEngine engine;
+  CalculationEngine engine;
 };
 
 OpeningFill Opening(std::string_view buySell, int lots, std::string_view price, std::string_view contract = "cu2609") {
@@ -64,10 +75,11 @@ ClosingFill Closing(std::string_view buySell, std::string_view price, std::strin
 
 TEST_F(PositionFills, OpeningFillsAddAPositionAndBookItsMarginAndFee) {
   // A buy order of 2 lots froze a margin of 6000.00 and a fee of 10.00.
-  engine.Add(Table::kFunds, FundWith("93990.00", "100000.00",
-                                     {{&FundRow::szBFreeze, "6000.00"},
-                                      {&FundRow::szFreezeCommissionCharge, "10.00"},
-                                      {&FundRow::szTotalFreeze, "6010.00"}}));
+  engine.Add(Table::kFunds, Fund({.buyFrozen = "6000.00",
+                                  .usable = "93990.00",
+                                  .equity = "100000.00",
+                                  .feeFrozen = "10.00",
+                                  .totalFrozen = "6010.00"}));
   OpeningFill first = Opening("0", 2, "3000");
   first.releasedFrozenMargin = 6000.0;
   first.releasedFrozenFee = 10.0;
@@ -106,6 +118,12 @@ TEST_F(PositionFills, OpeningFillsAddAPositionAndBookItsMarginAndFee) {
   EXPECT_EQ(engine.notified[0].record.RowIndex(), 0);
 }
 
+// One fund row field and its text.
+struct FundField {
+  char (FundRow::*field)[16];
+  std::string_view text;
+};
+
 struct OptionOpeningCase {
   std::string_view name;
   std::string_view buySell;
@@ -132,10 +150,11 @@ TEST_F(PositionFills, AnOptionFillPaysOrTakesItsPremiumOnce) {
   const OptionOpeningCase cases[] = {
       {"bought: 10000 less the premium and the fee",
        "0",
-       FundWith("9497.95", "10000.00",
-                {{&FundRow::szFrozenRoyalty, "500.00"},
-                 {&FundRow::szFreezeCommissionCharge, "2.05"},
-                 {&FundRow::szTotalFreeze, "502.05"}}),
+       Fund({.usable = "9497.95",
+             .equity = "10000.00",
+             .feeFrozen = "2.05",
+             .totalFrozen = "502.05",
+             .premiumFrozen = "500.00"}),
        bought,
        {{&FundRow::szRoyaltyOut, "500.00"},
         {&FundRow::szRoyaltyIn, ""},
@@ -145,10 +164,11 @@ TEST_F(PositionFills, AnOptionFillPaysOrTakesItsPremiumOnce) {
         {&FundRow::szCommissionCharge, "2.05"}}},
       {"sold: the premium comes in, the margin is held",
        "1",
-       FundWith("7997.95", "10000.00",
-                {{&FundRow::szSFreeze, "2000.00"},
-                 {&FundRow::szFreezeCommissionCharge, "2.05"},
-                 {&FundRow::szTotalFreeze, "2002.05"}}),
+       Fund({.sellFrozen = "2000.00",
+             .usable = "7997.95",
+             .equity = "10000.00",
+             .feeFrozen = "2.05",
+             .totalFrozen = "2002.05"}),
        sold,
        {{&FundRow::szRoyaltyIn, "500.00"},
         {&FundRow::szRoyaltyOut, ""},
@@ -162,7 +182,7 @@ TEST_F(PositionFills, AnOptionFillPaysOrTakesItsPremiumOnce) {
   for (std::size_t index = 0; index < std::size(cases); ++index) {
     const OptionOpeningCase& test = cases[index];
     SCOPED_TRACE(test.name);
-    PositionsEngine fresh;
+    CalculationEngine fresh;
     fresh.Add(Table::kFunds, test.before);
     fresh.AddTradePosition(test.fill);
     const FundRow fund = fresh.Rows<FundRow>(Table::kFunds).at(0);
@@ -193,22 +213,23 @@ TEST_F(PositionFills, AFuturesCloseBooksItsProfitAndReleasesItsMargin) {
   };
   for (const FuturesCloseCase& test : cases) {
     SCOPED_TRACE(test.name);
-    PositionsEngine fresh;
-    fresh.Add(Table::kContracts, Contract("cu2609", "10"));
+    CalculationEngine fresh;
+    fresh.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
     fresh.SetFloatingProfitCounts(test.floatingProfitCounts);
-    fresh.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00"));
+    fresh.Add(Table::kPositionDetails, Detail({.lots = "2", .price = "3000", .margin = "6000.00"}));
     PositionSummaryRow position = fresh.ApplyTradeToPositions(Position("0"));
     SetText(position.szProfitAndLoss_CC, test.oldFloating);
     fresh.Add(Table::kPositionSummary, position);
     fresh.Add(Table::kPriceContracts, PriceRow("cu2609", "3100"));
-    fresh.Add(Table::kFunds, FundWith("50000.00", "100000.00",
-                                      {{&FundRow::szProfitAndLoss, test.oldFloating},
-                                       {&FundRow::szBCautionMoney, "6000.00"},
-                                       {&FundRow::szTotalCautionMoney, "6000.00"},
-                                       {&FundRow::szFreezeCommissionCharge, "5.10"},
-                                       {&FundRow::szTotalFreeze, "5.10"}}));
+    fresh.Add(Table::kFunds, Fund({.buyMargin = "6000.00",
+                                   .usable = "50000.00",
+                                   .equity = "100000.00",
+                                   .floatingProfit = test.oldFloating,
+                                   .feeFrozen = "5.10",
+                                   .totalFrozen = "5.10",
+                                   .totalMargin = "6000.00"}));
 
-    fresh.Close(positions_test::Closing("1", 1));
+    fresh.Close(engine_testing::Closing("1", 1));
     ClosingFill fill = Closing("1", "3100");
     fill.releasedFrozenFee = 5.10;
     fill.fee = 5.10;
@@ -233,13 +254,13 @@ TEST_F(PositionFills, AFuturesCloseBooksItsProfitAndReleasesItsMargin) {
 }
 
 TEST_F(PositionFills, LotsLeftWithoutAPriceShowNoFloatingResult) {
-  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00"));
+  engine.Add(Table::kPositionDetails, Detail({.lots = "2", .price = "3000", .margin = "6000.00"}));
   PositionSummaryRow position = engine.ApplyTradeToPositions(Position("0"));
   SetText(position.szProfitAndLoss_CC, "300.00");
   engine.Add(Table::kPositionSummary, position);
-  engine.Add(Table::kFunds, FundWith("50000.00", "100000.00", {{&FundRow::szProfitAndLoss, "300.00"}}));
+  engine.Add(Table::kFunds, Fund({.usable = "50000.00", .equity = "100000.00", .floatingProfit = "300.00"}));
 
-  engine.Close(positions_test::Closing("1", 1));
+  engine.Close(engine_testing::Closing("1", 1));
   engine.UpdatePositionSummary(Closing("1", "3100"));
 
   // Neither the contracts to price nor the back end know a price: the lot
@@ -252,7 +273,7 @@ TEST_F(PositionFills, LotsLeftWithoutAPriceShowNoFloatingResult) {
 }
 
 TEST_F(PositionFills, AnOpeningFillOfNoLotsAveragesToZero) {
-  engine.Add(Table::kPositionSummary, Summary("cu2609", "0", "0"));
+  engine.Add(Table::kPositionSummary, Summary({.lots = "0"}));
   engine.AddTradePosition(Opening("0", 0, "3000"));
   const PositionSummaryRow row = SummaryNow();
   EXPECT_EQ(Text(row.szPositionVolume), "0");
@@ -262,15 +283,14 @@ TEST_F(PositionFills, AnOpeningFillOfNoLotsAveragesToZero) {
 
 TEST_F(PositionFills, AClosedOutPositionIsDeletedAfterTheGuiHearsOfIt) {
   // Sold at 3000 and bought back at 2900: 2 * 100 * 10 = 2000.00.
-  engine.Add(Table::kPositionDetails, Detail("1", "2", "3000", "6000.00"));
+  engine.Add(Table::kPositionDetails, Detail({.buySell = "1", .lots = "2", .price = "3000", .margin = "6000.00"}));
   engine.Add(Table::kPositionSummary, engine.ApplyTradeToPositions(Position("1")));
   engine.Add(Table::kPriceContracts, PriceRow("cu2609", "2950"));
   engine.Add(Table::kPriceContracts, PriceRow("cu2612", "3100"));
   engine.Add(Table::kFunds,
-             FundWith("50000.00", "100000.00",
-                      {{&FundRow::szSCautionMoney, "6000.00"}, {&FundRow::szTotalCautionMoney, "6000.00"}}));
+             Fund({.sellMargin = "6000.00", .usable = "50000.00", .equity = "100000.00", .totalMargin = "6000.00"}));
 
-  engine.Close(positions_test::Closing("0", 2));
+  engine.Close(engine_testing::Closing("0", 2));
   engine.UpdatePositionSummary(Closing("0", "2900"));
 
   ASSERT_EQ(Told(), (std::vector<std::string>{"5d", "1u"}));
@@ -291,17 +311,19 @@ TEST_F(PositionFills, AClosedOutPositionIsDeletedAfterTheGuiHearsOfIt) {
 TEST_F(PositionFills, BuyingBackASoldOptionReleasesThePremiumItsOrderFroze) {
   // One sold call (margin 2000.00) bought back at 60: a premium of 600.00,
   // frozen by the order with a fee of 2.05.
-  engine.Add(Table::kPositionDetails, Detail("1", "1", "50", "2000.00", kYesterday, "1", "ordinary", "m2609C3000"));
+  engine.Add(Table::kPositionDetails,
+             Detail({.buySell = "1", .lots = "1", .price = "50", .margin = "2000.00", .contract = "m2609C3000"}));
   engine.Add(Table::kPositionSummary, engine.ApplyTradeToPositions(Position("1", "m2609C3000")));
-  engine.Add(Table::kFunds, FundWith("7000.00", "10000.00",
-                                     {{&FundRow::szSCautionMoney, "2000.00"},
-                                      {&FundRow::szTotalCautionMoney, "2000.00"},
-                                      {&FundRow::szFrozenRoyalty, "600.00"},
-                                      {&FundRow::szFreezeCommissionCharge, "2.05"},
-                                      {&FundRow::szTotalFreeze, "602.05"},
-                                      {&FundRow::szOptionMarketValue, "-500.00"}}));
+  engine.Add(Table::kFunds, Fund({.sellMargin = "2000.00",
+                                  .usable = "7000.00",
+                                  .equity = "10000.00",
+                                  .feeFrozen = "2.05",
+                                  .totalFrozen = "602.05",
+                                  .totalMargin = "2000.00",
+                                  .premiumFrozen = "600.00",
+                                  .optionValue = "-500.00"}));
 
-  engine.Close(positions_test::Closing("0", 1, "m2609C3000"));
+  engine.Close(engine_testing::Closing("0", 1, "m2609C3000"));
   ClosingFill fill = Closing("0", "60", "m2609C3000");
   fill.releasedFrozenFee = 2.05;
   fill.fee = 2.05;
@@ -321,32 +343,35 @@ TEST_F(PositionFills, BuyingBackASoldOptionReleasesThePremiumItsOrderFroze) {
 }
 
 TEST_F(PositionFills, AFreedLegMovesItsNewMarginIntoTheFunds) {
-  engine.Add(Table::kContracts, Contract("cu2612", "10"));
+  engine.Add(Table::kContracts, Contract({.code = "cu2612", .multiplier = "10"}));
   engine.backEndFeeRates.push_back(FeeRates("cu2612"));
-  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00", kToday, "11", "0", "cu2609"));
-  engine.Add(Table::kPositionDetails, Detail("1", "2", "3100", "0.00", kToday, "12", "0", "cu2612"));
-  for (const auto& [legNumber, dealNo, contract] : {std::tuple("1", "11", "cu2609"), std::tuple("2", "12", "cu2612")}) {
-    engine::CombinationDetailRow leg{};
-    SetText(leg.szTradeAccount, kAccount);
-    SetText(leg.szExchangeCode, kExchange);
-    SetText(leg.szCombField4, kToday);
-    SetText(leg.szCombField8, "0");
-    SetText(leg.szCombField9, legNumber);
-    SetText(leg.szCombField11, "S9");
-    SetText(leg.szCombField12, dealNo);
-    SetText(leg.szCombField19, "2");
-    SetText(leg.szCombField36, "SPD");
-    SetText(leg.szCombField37, "0");
-    engine.Add(Table::kCombinationDetails, leg);
+  engine.Add(
+      Table::kPositionDetails,
+      Detail({.openDate = kToday, .dealNo = "11", .lots = "2", .price = "3000", .margin = "6000.00", .kind = "0"}));
+  engine.Add(Table::kPositionDetails, Detail({.openDate = kToday,
+                                              .dealNo = "12",
+                                              .buySell = "1",
+                                              .lots = "2",
+                                              .price = "3100",
+                                              .margin = "0.00",
+                                              .kind = "0",
+                                              .contract = "cu2612"}));
+  for (const auto& [legNumber, dealNo] : {std::pair("1", "11"), std::pair("2", "12")}) {
+    engine.Add(Table::kCombinationDetails, Leg({.openDate = kToday,
+                                                .kind = "0",
+                                                .legNumber = legNumber,
+                                                .combinationNo = "S9",
+                                                .dealNo = dealNo,
+                                                .lots = "2",
+                                                .strategy = "SPD"}));
   }
   PositionSummaryRow sold = engine.ApplyTradeToPositions(Position("1", "cu2612"));
   SetText(sold.szProfitAndLoss_CC, "-100.00");
   engine.Add(Table::kPositionSummary, sold);
   engine.Add(Table::kFunds,
-             FundWith("50000.00", "100000.00",
-                      {{&FundRow::szBCautionMoney, "6000.00"}, {&FundRow::szTotalCautionMoney, "6000.00"}}));
+             Fund({.buyMargin = "6000.00", .usable = "50000.00", .equity = "100000.00", .totalMargin = "6000.00"}));
 
-  const engine::LegList legs = engine.Close(positions_test::Closing("1", 1));
+  const engine::LegList legs = engine.Close(engine_testing::Closing("1", 1));
   ASSERT_EQ(legs.size(), 1u);
   engine.RecomputeSummaryMargin(legs[0].position);
 

@@ -1,54 +1,36 @@
 #include <gtest/gtest.h>
 
-#include "costs_test_support.h"
+#include "engine/testing/calculation_engine.h"
 
 namespace {
 
-using namespace costs_test;
+using namespace engine_testing;
 using engine::PositionDetailRow;
 using engine::PositionKinds;
 using engine::PositionSummaryRow;
-
-constexpr std::string_view kToday = "20260915";
-
-PositionDetailRow Detail(std::string_view contract, std::string_view buySell, std::string_view lots,
-                         std::string_view openPrice, std::string_view openDate = "20260914") {
-  PositionDetailRow row{};
-  SetText(row.szTradeAccount, kAccount);
-  SetText(row.szExchangeCode, kExchange);
-  SetText(row.szContractCode, contract);
-  SetText(row.szFlagBS, buySell);
-  SetText(row.szFlagSH, "0");
-  SetText(row.szMapCode, "T01");
-  SetText(row.szSeatCode, kSeat);
-  SetText(row.szPositionVolume, lots);
-  SetText(row.szOpenPrice, openPrice);
-  SetText(row.szPositionPrice, openPrice);
-  SetText(row.szEngrossCautionMoney, "100.00");
-  SetText(row.szOpenDate, openDate);
-  SetText(row.szPosKind, "ordinary");
-  return row;
-}
+using engine::Table;
+using engine::Text;
 
 class PositionSummary : public ::testing::Test {
  protected:
   void SetUp() override {
     engine.SetLoginTexts({.tradingDate = std::string(kToday)});
-    engine.Add(Table::kContracts, Contract("cu2609", "10", "0"));
+    engine.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
   }
 
   std::vector<PositionSummaryRow> Build(PositionKinds kinds = PositionKinds::kAll) {
     backend::CxDataSet output;
     engine.BuildPositionSummary(output, kinds);
-    return CostsEngine::RowsOf<PositionSummaryRow>(output);
+    return RowsOf<PositionSummaryRow>(output);
   }
 
-  CostsEngine engine;
+  CalculationEngine engine;
 };
 
 TEST_F(PositionSummary, DetailsOfOneKeyAreSummedIntoOneRowWithAveragePrices) {
-  engine.Add(Table::kPositionDetails, Detail("cu2609", "0", "2", "10"));
-  engine.Add(Table::kPositionDetails, Detail(" cu2609\t", "0", "3", "20", kToday));
+  engine.Add(Table::kPositionDetails, Detail({.lots = "2", .price = "10", .margin = "100.00"}));
+  engine.Add(Table::kPositionDetails,
+             Detail({.openDate = kToday, .lots = "3", .price = "20", .margin = "100.00", .contract = " cu2609\t"}));
   const std::vector<PositionSummaryRow> rows = Build();
   ASSERT_EQ(rows.size(), 1u);
   const PositionSummaryRow& row = rows[0];
@@ -66,13 +48,15 @@ TEST_F(PositionSummary, DetailsOfOneKeyAreSummedIntoOneRowWithAveragePrices) {
 }
 
 TEST_F(PositionSummary, EachSideSeatAndKindOfDetailKeepsItsOwnRow) {
-  PositionDetailRow otherSeat = Detail("cu2609", "0", "1", "10");
+  PositionDetailRow otherSeat = Detail({.lots = "1", .price = "10", .margin = "100.00"});
   SetText(otherSeat.szSeatCode, "S02");
-  PositionDetailRow leg = Detail("cu2609", "0", "4", "10");
+  PositionDetailRow leg = Detail({.lots = "4", .price = "10", .margin = "100.00"});
   SetText(leg.szPosKind, "SPD");
   SetText(leg.szSeatCode, "S03");
-  const PositionDetailRow details[] = {Detail("cu2609", "0", "2", "10"), Detail("cu2609", "1", "2", "10"), otherSeat,
-                                       leg, Detail(" \t", "0", "9", "10")};
+  const PositionDetailRow details[] = {Detail({.lots = "2", .price = "10", .margin = "100.00"}),
+                                       Detail({.buySell = "1", .lots = "2", .price = "10", .margin = "100.00"}),
+                                       otherSeat, leg,
+                                       Detail({.lots = "9", .price = "10", .margin = "100.00", .contract = " \t"})};
   for (const PositionDetailRow& detail : details) engine.Add(Table::kPositionDetails, detail);
 
   EXPECT_EQ(Build().size(), 4u);
@@ -84,8 +68,8 @@ TEST_F(PositionSummary, EachSideSeatAndKindOfDetailKeepsItsOwnRow) {
 }
 
 TEST_F(PositionSummary, NoLotsHaveAveragePricesOfZero) {
-  engine.Add(Table::kPositionDetails, Detail("cu2609", "0", "0", "10"));
-  engine.Add(Table::kPositionDetails, Detail("cu2609", "0", "0", "20"));
+  engine.Add(Table::kPositionDetails, Detail({.lots = "0", .price = "10", .margin = "100.00"}));
+  engine.Add(Table::kPositionDetails, Detail({.lots = "0", .price = "20", .margin = "100.00"}));
   const std::vector<PositionSummaryRow> rows = Build();
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(Text(rows[0].szPositionVolume), "0");
@@ -94,7 +78,7 @@ TEST_F(PositionSummary, NoLotsHaveAveragePricesOfZero) {
 }
 
 TEST_F(PositionSummary, TheRowsArePricedFromTheContractsToPrice) {
-  engine.Add(Table::kPositionDetails, Detail("cu2609", "1", "2", "3000"));
+  engine.Add(Table::kPositionDetails, Detail({.buySell = "1", .lots = "2", .price = "3000", .margin = "100.00"}));
   engine.Add(Table::kPriceContracts, PriceRow("cu2609", "2990"));
   const std::vector<PositionSummaryRow> rows = Build();
   ASSERT_EQ(rows.size(), 1u);

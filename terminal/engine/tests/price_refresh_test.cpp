@@ -4,12 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "positions_test_support.h"
+#include "engine/testing/calculation_engine.h"
 
 namespace {
 
-using namespace positions_test;
+using namespace engine_testing;
+using engine::FundRow;
+using engine::PositionSummaryRow;
 using engine::PriceContractRow;
+using engine::Table;
+using engine::TableChangeRecord;
+using engine::Text;
 
 // The items of a contract list or a price answer ("a;b;c;").
 std::vector<std::string> Items(std::string_view list) {
@@ -36,7 +41,7 @@ TEST(PriceRefresh, ContractsArePricedInBatchesThatFitTheirListText) {
   };
   for (const BatchCase& test : cases) {
     SCOPED_TRACE(test.name);
-    PositionsEngine engine;
+    CalculationEngine engine;
     std::vector<std::string> codes;
     for (std::size_t index = 0; index < test.contracts; ++index) {
       const std::string number = std::to_string(1000 + index).substr(1);  // three digits
@@ -67,10 +72,10 @@ TEST(PriceRefresh, ContractsArePricedInBatchesThatFitTheirListText) {
 }
 
 TEST(PriceRefresh, AShortAnswerPricesTheRestAtZeroAndAFailedQueryChangesNoPrice) {
-  PositionsEngine engine;
+  CalculationEngine engine;
   engine.Add(Table::kPriceContracts, PriceRow("cu2609", "2900.00"));
   engine.Add(Table::kPriceContracts, PriceRow("cu2612", "2900.00"));
-  engine.Add(Table::kPositionSummary, Summary("cu2612", "0", "1"));
+  engine.Add(Table::kPositionSummary, Summary({.contract = "cu2612", .lots = "1"}));
   engine.quotes["F1,cu2612"] = 3050.0;
   engine.lastPrices = [](std::string_view) -> std::optional<std::string> { return "3000;"; };
   engine.RefreshPrices();
@@ -108,20 +113,21 @@ TEST(PriceRefresh, TheFloatingResultReachesTheFundsByTheFloatingProfitRule) {
   };
   for (const FloatingCase& test : cases) {
     SCOPED_TRACE(test.name);
-    PositionsEngine engine;
+    CalculationEngine engine;
     engine.SetFloatingProfitCounts(test.floatingProfitCounts);
-    engine.Add(Table::kContracts, Contract("cu2609", "10"));
-    engine.Add(Table::kPositionDetails, Detail("1", "2", "3000", "6000.00"));
+    engine.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
+    engine.Add(Table::kPositionDetails, Detail({.buySell = "1", .lots = "2", .price = "3000", .margin = "6000.00"}));
     engine.Add(Table::kPositionSummary, engine.ApplyTradeToPositions(Position("1")));
     engine.Add(Table::kPriceContracts, PriceRow("cu2609", ""));
-    const std::vector<FundField> balances{{&FundRow::szDepositYesterday, "100000.00"},
-                                          {&FundRow::szCommissionCharge, "10.00"},
-                                          {&FundRow::szTotalCautionMoney, "6000.00"}};
-    engine.Add(Table::kFunds, FundWith("1.00", "1.00", balances));
+    engine.Add(Table::kFunds, Fund({.previousBalance = "100000.00",
+                                    .usable = "1.00",
+                                    .equity = "1.00",
+                                    .fees = "10.00",
+                                    .totalMargin = "6000.00"}));
     // An account without positions keeps its balances less the option
     // floating margin it held.
     FundRow idle =
-        FundWith("1.00", "1.00", {{&FundRow::szDepositYesterday, "500.00"}, {&FundRow::szFLOATINGMARGIN, "300.00"}});
+        Fund({.previousBalance = "500.00", .usable = "1.00", .equity = "1.00", .optionFloatingMargin = "300.00"});
     SetText(idle.szTradeAccount, "8002");
     engine.Add(Table::kFunds, idle);
     const std::string answer = std::string(test.price) + ";";
@@ -144,11 +150,11 @@ TEST(PriceRefresh, TheFloatingResultReachesTheFundsByTheFloatingProfitRule) {
 }
 
 TEST(PriceRefresh, TheGuiHearsOfEachSummaryRowAndEachFundRowAtTheNextBatchClose) {
-  PositionsEngine engine;
-  engine.Add(Table::kPositionSummary, Summary("cu2609", "0", "1"));
-  engine.Add(Table::kPositionSummary, Summary("cu2612", "0", "1"));
+  CalculationEngine engine;
+  engine.Add(Table::kPositionSummary, Summary({.lots = "1"}));
+  engine.Add(Table::kPositionSummary, Summary({.contract = "cu2612", .lots = "1"}));
   engine.Add(Table::kPriceContracts, PriceRow("cu2609", ""));
-  engine.Add(Table::kFunds, Fund("1.00"));
+  engine.Add(Table::kFunds, Fund({.usable = "1.00"}));
   engine.lastPrices = [](std::string_view) -> std::optional<std::string> { return "3000;"; };
 
   engine.RefreshPrices();
@@ -163,9 +169,9 @@ TEST(PriceRefresh, TheGuiHearsOfEachSummaryRowAndEachFundRowAtTheNextBatchClose)
 }
 
 TEST(PriceRefresh, NothingToPriceLeavesEverythingAsItIs) {
-  PositionsEngine engine;
+  CalculationEngine engine;
   engine.SetFloatingProfitCounts(true);
-  engine.Add(Table::kFunds, FundWith("1.00", "2.00", {{&FundRow::szDepositYesterday, "500.00"}}));
+  engine.Add(Table::kFunds, Fund({.previousBalance = "500.00", .usable = "1.00", .equity = "2.00"}));
   engine.RefreshPrices();
   EXPECT_TRUE(engine.lastPriceQueries.empty());
   EXPECT_TRUE(engine.TakeChangeQueue().empty());
@@ -173,10 +179,10 @@ TEST(PriceRefresh, NothingToPriceLeavesEverythingAsItIs) {
 }
 
 TEST(LocalFeeRateAnswer, AnswersFromTheCacheInTheBackEndsLayout) {
-  PositionsEngine engine;
+  CalculationEngine engine;
   engine.Add(Table::kFeeRates, FeeRates("cu2609"));
   backend::CxDataSet answer;
-  engine.EngineFeeRateAnswer(kExchange, kSeat, "cu2609", kAccount, answer);
+  engine.LocalFeeRateAnswer(kExchange, kSeat, "cu2609", kAccount, answer);
 
   const std::string expected = "A|||Y||8001|F1|S01|cu2609|0.0001|0|0|2|0|0|0.0002|0|0|1|0|0|||0.1|0|0.1|0|0.1|0|0.1|0|";
   ASSERT_EQ(answer.GetCount(), 1u);
@@ -187,15 +193,15 @@ TEST(LocalFeeRateAnswer, AnswersFromTheCacheInTheBackEndsLayout) {
 }
 
 TEST(LocalFeeRateAnswer, AsksTheBackEndOnAMissAndSaysNWhenItHasNoRate) {
-  PositionsEngine engine;
+  CalculationEngine engine;
   engine.backEndFeeRates.push_back(FeeRates("cu2609"));
   backend::CxDataSet found;
-  engine.EngineFeeRateAnswer(kExchange, kSeat, "cu2609", kAccount, found);
+  engine.LocalFeeRateAnswer(kExchange, kSeat, "cu2609", kAccount, found);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(found.GetDataPtr(0))).substr(0, 7), "A|||Y||");
   EXPECT_EQ(engine.Rows<engine::FeeRateRow>(Table::kFeeRates).size(), 1u);
 
   backend::CxDataSet missing;
-  engine.EngineFeeRateAnswer(kExchange, kSeat, "cu2612", kAccount, missing);
+  engine.LocalFeeRateAnswer(kExchange, kSeat, "cu2612", kAccount, missing);
   ASSERT_EQ(missing.GetCount(), 1u);
   EXPECT_STREQ(reinterpret_cast<const char*>(missing.GetDataPtr(0)), "A|||N||查询费率失败！|");
   EXPECT_EQ(engine.feeRateQueries, 2);

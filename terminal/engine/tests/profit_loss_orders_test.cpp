@@ -3,16 +3,18 @@
 #include <string>
 #include <vector>
 
-#include "order_tables_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
 using engine::ProfitLossOrderRow;
 using engine::Table;
 using engine::Text;
-using order_tables_test::Answer;
-using order_tables_test::Change;
-using order_tables_test::DataLine;
+using engine_testing::Answer;
+using engine_testing::Change;
+using engine_testing::DataLine;
 
 // An add or change answer (5473, 5475) of profit/loss order P1: its fields
 // are those of the order list (5474) one later.
@@ -25,9 +27,20 @@ std::string StatePush(const std::string& orderNo, const std::string& state, cons
   return DataLine(14, {{4, "15003"}, {9, "3"}, {10, orderNo}, {12, state}, {14, text}});
 }
 
-class ProfitLossOrders : public order_tables_test::OrderTables {
+class ProfitLossOrders : public engine_testing::StartedEngine<> {
  protected:
-  std::vector<ProfitLossOrderRow> Orders() { return RowsOf<ProfitLossOrderRow>(Table::kProfitLossOrders); }
+  ProfitLossOrders() : StartedEngine({.customers = {"8001", "8002"}, .scriptedUser = true}) {}
+
+  std::vector<ProfitLossOrderRow> Orders() { return engine.Rows<ProfitLossOrderRow>(Table::kProfitLossOrders); }
+
+  // The engine's log lines of level 3, without the download thread's.
+  std::vector<std::string> Notes() const {
+    std::vector<std::string> notes;
+    for (const auto& [level, text] : gui.LogLines()) {
+      if (level == 3 && text.find("下载") == std::string::npos) notes.push_back(text);
+    }
+    return notes;
+  }
 };
 
 TEST_F(ProfitLossOrders, AnAddReachesTheGuiWithTheNextFlushAChangeOrDeleteAtOnce) {
@@ -38,19 +51,19 @@ TEST_F(ProfitLossOrders, AnAddReachesTheGuiWithTheNextFlushAChangeOrDeleteAtOnce
   EXPECT_EQ(Text(Orders()[0].szPLField9), "f9");
   EXPECT_EQ(Text(Orders()[0].szPLField10), "f10");
   EXPECT_EQ(Text(Orders()[0].szPLField35), "f35");
-  EXPECT_TRUE(Delivered().empty());
+  EXPECT_TRUE(gui.Changes().empty());
   EXPECT_EQ(Held(), (std::vector<Change>{{18, 'i', 0}}));
 
   engine.ApplyProfitLossOrderChange(OrderAnswer("3700").View());
   EXPECT_EQ(Text(Orders()[0].szPLField11), "3700");
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{18, 'u', 0}}));
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{18, 'u', 0}}));
 
-  delivered.clear();
+  gui.changes.clear();
   engine.ApplyProfitLossOrderDelete(Answer({DataLine(5, {{4, "Y"}, {5, "P9"}})}).View());
   EXPECT_EQ(Orders().size(), 1u);
   engine.ApplyProfitLossOrderDelete(Answer({DataLine(5, {{4, "Y"}, {5, "P1"}})}).View());
   EXPECT_TRUE(Orders().empty());
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{18, 'd', 0}}));
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{18, 'd', 0}}));
   EXPECT_TRUE(Held().empty());
 }
 
@@ -72,7 +85,7 @@ TEST_F(ProfitLossOrders, AStatePushStoresTheStatesCodeAndStatusAndLogsIt) {
     EXPECT_EQ(Text(Orders()[0].szPLField20), "止损已触发");
     EXPECT_EQ(Notes(), (std::vector<std::string>{"计算引擎：盈损单(P1)：" + std::string(c.note),
                                                  "计算引擎：盈损单(P1)：状态变更通知界面更新。"}));
-    EXPECT_TRUE(Delivered().empty());
+    EXPECT_TRUE(gui.Changes().empty());
     EXPECT_EQ(Held(), (std::vector<Change>{{18, 'u', 0}}));
   }
 }
@@ -85,7 +98,7 @@ TEST_F(ProfitLossOrders, AStatePushForAnOrderNotYetAddedIsOnlyLogged) {
   EXPECT_EQ(Notes(), (std::vector<std::string>{"计算引擎：盈损单(P2)：已删除。",
                                                "计算引擎：收到盈损单(P2)状态推送时，盈损单还没有生成！"}));
   EXPECT_TRUE(Held().empty());
-  EXPECT_TRUE(sent.empty());
+  EXPECT_TRUE(backEnd.Sent().empty());
   EXPECT_TRUE(prompt->asked.empty());
 }
 

@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "backend/request_record.h"
-#include "engine/testing/download_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/open_engine.h"
 
 namespace {
 
@@ -13,13 +14,11 @@ using engine::DownloadState;
 using engine::EngineState;
 
 // Records which handler each pushed line reached.
-class PushEngine : public download_test::OpenEngine {
+class PushEngine : public engine_testing::OpenEngine {
  public:
   // The download thread calls virtual members: it stops before this class
   // goes, so that no base destructor changes the object under it.
   ~PushEngine() override { StopDownloadThread(); }
-
-  using COperationEngine::SetDownloadState;
 
   std::vector<std::pair<std::string, std::string>> handled;
 
@@ -42,7 +41,7 @@ class PushDispatch : public ::testing::Test {
   void SetUp() override {
     engine::EngineCallbacks callbacks;
     callbacks.tableChanged = [this](const engine::TableChangeRecord& record) { reloads.push_back(record.TableId()); };
-    ASSERT_TRUE(engine.Start({.machineAddress = download_test::kMachineAddress}, std::move(callbacks)));
+    ASSERT_TRUE(engine.Start({.machineAddress = engine_testing::kMachineAddress}, std::move(callbacks)));
     // The initial download of the start ends.
     engine.SetDownloadState(DownloadState::kDone);
     engine.OnPushBatchDone();

@@ -10,32 +10,18 @@
 #include <thread>
 
 #include "engine/combination_contract_row.h"
-#include "engine/testing/table_rows_support.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
-using engine_test::Order;
+using engine_testing::Contract;
+using engine_testing::ExchangeSeat;
+using engine_testing::Order;
 
 using engine::SetText;
 using engine::Table;
 using engine::Text;
-
-struct ContractSpec {
-  std::string exchange, code, name, multiplier, tick, optionFlag;
-};
-
-engine::ContractRow Contract(const ContractSpec& spec) {
-  engine::ContractRow row{};
-  SetText(row.szExchangeCode, spec.exchange);
-  SetText(row.szContractCode, spec.code);
-  SetText(row.szContractName, spec.name);
-  SetText(row.szVolumePerHand, spec.multiplier);
-  SetText(row.szMinPriceStep, spec.tick);
-  SetText(row.szTradeClass, spec.optionFlag);
-  SetText(row.szVarietyCode, "v-" + spec.code.substr(0, 2));
-  SetText(row.szVarietyName, "品种");
-  return row;
-}
 
 engine::CombinationContractRow Combination(std::string_view exchange, std::string_view code, std::string_view name,
                                            std::string_view tick) {
@@ -47,43 +33,49 @@ engine::CombinationContractRow Combination(std::string_view exchange, std::strin
   return row;
 }
 
-struct SeatSpec {
-  std::string exchange, seat, abbr, name, closeToday, marketOrder, instruction;
-};
-
-engine::ExchangeSeatRow Seat(const SeatSpec& spec) {
-  engine::ExchangeSeatRow row{};
-  SetText(row.szExchangeCode, spec.exchange);
-  SetText(row.szSeatCode, spec.seat);
-  SetText(row.szExchangeAbbr, spec.abbr);
-  SetText(row.szExchangeName, spec.name);
-  SetText(row.szCloseTodayFlag, spec.closeToday);
-  SetText(row.szMarketOrderFlag, spec.marketOrder);
-  SetText(row.szExerciseInstruction, spec.instruction);
-  return row;
-}
-
 // A ready engine holding two contracts, one combination contract, three
 // seats and three orders.
-class QueryFacade : public engine_test::StartedEngine {
+class QueryFacade : public engine_testing::StartedEngine<> {
  protected:
   void SetUp() override {
     StartedEngine::SetUp();
     MakeReady();
-    Add(Table::kContracts, Contract({"F1", "cu2609", "沪铜2609", "5", "10", "0"}));
-    Add(Table::kContracts, Contract({"F3", "IO2609-C-4000", "沪深300购4000", "100", "0.2", "1"}));
-    Add(Table::kCombinationContracts, Combination("F2", "SP m2609&m2701", "豆粕价差", "0.125"));
-    Add(Table::kExchangeSeats, Seat({"F1", "S1", "sfe", "上期所", "1", "", "1"}));
-    Add(Table::kExchangeSeats, Seat({"F2", "S2", "dce", "大商所", "", "1", "1"}));
-    Add(Table::kExchangeSeats, Seat({"F3", "S3", "cffex", "中金所", "", "", "2"}));
-    Add(Table::kOrders, Order("F1", "1001", "cu2609", "0", "S1"));
-    Add(Table::kOrders, Order("F1", "1002", "cu2609", "1", "S1"));
-    Add(Table::kOrders, Order("F1", "1003", "cu2609", "0", "S9"));
-  }
-
-  template <engine::EngineRow Row>
-  void Add(Table table, const Row& row) {
-    engine_test::AddRow(engine, table, row);
+    engine.Add(Table::kContracts, Contract({.exchange = "F1",
+                                            .code = "cu2609",
+                                            .name = "沪铜2609",
+                                            .multiplier = "5",
+                                            .variety = "v-cu",
+                                            .varietyName = "品种",
+                                            .tick = "10"}));
+    engine.Add(Table::kContracts, Contract({.exchange = "F3",
+                                            .code = "IO2609-C-4000",
+                                            .name = "沪深300购4000",
+                                            .multiplier = "100",
+                                            .variety = "v-IO",
+                                            .varietyName = "品种",
+                                            .tick = "0.2",
+                                            .tradeClass = "1"}));
+    engine.Add(Table::kCombinationContracts, Combination("F2", "SP m2609&m2701", "豆粕价差", "0.125"));
+    engine.Add(Table::kExchangeSeats, ExchangeSeat({.exchange = "F1",
+                                                    .name = "上期所",
+                                                    .abbreviation = "sfe",
+                                                    .seat = "S1",
+                                                    .closeToday = "1",
+                                                    .exerciseInstruction = "1"}));
+    engine.Add(Table::kExchangeSeats, ExchangeSeat({.exchange = "F2",
+                                                    .name = "大商所",
+                                                    .abbreviation = "dce",
+                                                    .seat = "S2",
+                                                    .marketOrders = "1",
+                                                    .exerciseInstruction = "1"}));
+    engine.Add(
+        Table::kExchangeSeats,
+        ExchangeSeat(
+            {.exchange = "F3", .name = "中金所", .abbreviation = "cffex", .seat = "S3", .exerciseInstruction = "2"}));
+    engine.Add(Table::kOrders, Order({.exchange = "F1", .orderNo = "1001", .contract = "cu2609", .orderSeat = "S1"}));
+    engine.Add(Table::kOrders,
+               Order({.exchange = "F1", .orderNo = "1002", .contract = "cu2609", .buySell = "1", .orderSeat = "S1"}));
+    engine.Add(Table::kOrders, Order({.exchange = "F1", .orderNo = "1003", .contract = "cu2609", .orderSeat = "S9"}));
   }
 
   void MakeReconnecting() {
@@ -121,8 +113,9 @@ TEST_F(QueryFacade, AnswersContractQuestions) {
 }
 
 TEST_F(QueryFacade, CodesWithAmpersandAreOnlyCombinations) {
-  Add(Table::kContracts, Contract({"F8", "SP m2609&m2701", "decoy", "1", "1", "0"}));
-  Add(Table::kCombinationContracts, Combination("F9", "m2609", "decoy", "1"));
+  engine.Add(Table::kContracts,
+             Contract({.exchange = "F8", .code = "SP m2609&m2701", .name = "decoy", .multiplier = "1", .tick = "1"}));
+  engine.Add(Table::kCombinationContracts, Combination("F9", "m2609", "decoy", "1"));
   struct Case {
     std::string code, exchange, name;
   };
@@ -138,10 +131,12 @@ TEST_F(QueryFacade, CodesWithAmpersandAreOnlyCombinations) {
 }
 
 TEST_F(QueryFacade, ChecksPricesAgainstTheTick) {
-  Add(Table::kContracts, Contract({"F4", "tick-0.2", "", "10", "0.2", "0"}));
-  Add(Table::kContracts, Contract({"F4", "tick-0.5", "", "10", "0.5", "0"}));
-  Add(Table::kContracts, Contract({"F4", "tick-0.0004", "", "10", "0.0004", "0"}));
-  Add(Table::kContracts, Contract({"F4", "tick-0.001", "", "10", "0.001", "0"}));
+  engine.Add(Table::kContracts, Contract({.exchange = "F4", .code = "tick-0.2", .multiplier = "10", .tick = "0.2"}));
+  engine.Add(Table::kContracts, Contract({.exchange = "F4", .code = "tick-0.5", .multiplier = "10", .tick = "0.5"}));
+  engine.Add(Table::kContracts,
+             Contract({.exchange = "F4", .code = "tick-0.0004", .multiplier = "10", .tick = "0.0004"}));
+  engine.Add(Table::kContracts,
+             Contract({.exchange = "F4", .code = "tick-0.001", .multiplier = "10", .tick = "0.001"}));
   struct Case {
     std::string code, price;
     bool onTick;
@@ -199,7 +194,7 @@ TEST_F(QueryFacade, FindsOrders) {
   backend::CxDataSet orders;
   ASSERT_TRUE(orders.AddText("replaced"));
   ASSERT_TRUE(engine::EngineQueryOrders(engine, "0", "F1", "cu2609", "another account", orders));
-  const auto rows = engine_test::RowsOf<engine::OrderRow>(orders);
+  const auto rows = engine_testing::RowsOf<engine::OrderRow>(orders);
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(Text(rows[0].szOrderNo), "1001");
   EXPECT_EQ(Text(rows[1].szOrderNo), "1003");
@@ -221,7 +216,7 @@ TEST_F(QueryFacade, FindsOrders) {
 // since the last lookup.
 TEST_F(QueryFacade, FindsTheFirstOrderOfTheVeryTextsAsTheTableChanges) {
   const auto remarked = [](std::string_view orderNo, std::string_view remark) {
-    engine::OrderRow row = Order("F1", orderNo, "cu2609", "0", "S1");
+    engine::OrderRow row = Order({.exchange = "F1", .orderNo = orderNo, .contract = "cu2609", .orderSeat = "S1"});
     SetText(row.szRemark, remark);
     return row;
   };
@@ -230,9 +225,9 @@ TEST_F(QueryFacade, FindsTheFirstOrderOfTheVeryTextsAsTheTableChanges) {
     if (!engine::FindOrder(engine, "F1", "another account", seat, orderNo, order)) return std::nullopt;
     return std::string(Text(order.szRemark));
   };
-  Add(Table::kOrders, remarked("00123", "padded"));
-  Add(Table::kOrders, remarked("123", "first plain"));
-  Add(Table::kOrders, remarked("123", "second plain"));
+  engine.Add(Table::kOrders, remarked("00123", "padded"));
+  engine.Add(Table::kOrders, remarked("123", "first plain"));
+  engine.Add(Table::kOrders, remarked("123", "second plain"));
   EXPECT_EQ(found("00123"), "padded");
   EXPECT_EQ(found("123"), "first plain") << "the same number in other digits is another text";
   EXPECT_EQ(found("0123"), std::nullopt);
@@ -252,7 +247,7 @@ TEST_F(QueryFacade, FindsTheFirstOrderOfTheVeryTextsAsTheTableChanges) {
 
   // The last row gone and another appended in its place.
   removeRow(engine.TableAt(Table::kOrders).GetCount() - 1);
-  Add(Table::kOrders, remarked("123", "appended"));
+  engine.Add(Table::kOrders, remarked("123", "appended"));
   EXPECT_EQ(found("123"), "appended");
 
   // Emptied and loaded afresh, as a download does.
@@ -260,7 +255,7 @@ TEST_F(QueryFacade, FindsTheFirstOrderOfTheVeryTextsAsTheTableChanges) {
     std::lock_guard guard(engine.lock_);
     engine.TableAt(Table::kOrders).FreeBlock();
   }
-  Add(Table::kOrders, remarked("555", "reloaded"));
+  engine.Add(Table::kOrders, remarked("555", "reloaded"));
   EXPECT_EQ(found("123"), std::nullopt);
   EXPECT_EQ(found("555"), "reloaded");
 }
@@ -316,7 +311,7 @@ TEST_F(QueryFacade, BusyEngineAnswersItsDefaults) {
 }
 
 TEST(QueryFacadeBeforeStart, AnswersAsDuringTheInitialDownload) {
-  engine_test::TestEngine engine;
+  engine_testing::OpenEngine engine;
   std::string error, exchange;
   EXPECT_FALSE(engine::GetContractExchange(engine, "cu2609", error, exchange));
   EXPECT_EQ(error, engine::kInitialDownloadBusyText);
@@ -328,7 +323,13 @@ TEST(QueryFacadeBeforeStart, AnswersAsDuringTheInitialDownload) {
 TEST_F(QueryFacade, ReadsTablesUnderTheEngineLock) {
   std::atomic<bool> stop{false};
   std::thread writer([this, &stop] {
-    const engine::ExchangeSeatRow seat = Seat({"F4", "S4", "czce", "郑商所", "1", "1", "3"});
+    const engine::ExchangeSeatRow seat = ExchangeSeat({.exchange = "F4",
+                                                       .name = "郑商所",
+                                                       .abbreviation = "czce",
+                                                       .seat = "S4",
+                                                       .closeToday = "1",
+                                                       .marketOrders = "1",
+                                                       .exerciseInstruction = "3"});
     while (!stop.load()) {
       {
         std::lock_guard guard(engine.lock_);

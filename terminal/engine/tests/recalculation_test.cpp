@@ -8,12 +8,18 @@
 #include <vector>
 
 #include "engine/combination_contract_row.h"
-#include "positions_test_support.h"
+#include "engine/testing/calculation_engine.h"
 
 namespace {
 
-using namespace positions_test;
+using namespace engine_testing;
+using engine::FundRow;
+using engine::PositionDetailRow;
+using engine::PositionSummaryRow;
 using engine::PriceContractRow;
+using engine::Table;
+using engine::Text;
+using engine::TradeRow;
 
 // A download as the recalculation finds it.
 //
@@ -23,41 +29,55 @@ using engine::PriceContractRow;
 // Account 8002 holds a call on F1 and one on F2, the "cffex" exchange, and
 // the call is at 60. The fund rows hold the back end's own figures, which
 // the recalculation replaces.
-void LoadDownload(PositionsEngine& engine) {
-  engine::ContractRow futures = Contract("cu2609", "10");
+void LoadDownload(CalculationEngine& engine) {
+  engine::ContractRow futures = Contract({.code = "cu2609", .multiplier = "10"});
   SetText(futures.szVarietyCode, "cu");
   engine.Add(Table::kContracts, futures);
-  engine.Add(Table::kContracts, Option("m2609C3000", "10", "C", "3000", "m", "2609"));
-  engine::ContractRow index = Option("io2609C4000", "100", "C", "4000", "io", "2609");
+  engine.Add(Table::kContracts, Contract({.code = "m2609C3000",
+                                          .multiplier = "10",
+                                          .period = "2609",
+                                          .variety = "m",
+                                          .tradeClass = "1",
+                                          .optionType = "C",
+                                          .strike = "3000"}));
+  engine::ContractRow index = Contract({.code = "io2609C4000",
+                                        .multiplier = "100",
+                                        .period = "2609",
+                                        .variety = "io",
+                                        .tradeClass = "1",
+                                        .optionType = "C",
+                                        .strike = "4000"});
   SetText(index.szExchangeCode, "F2");
   engine.Add(Table::kContracts, index);
   engine.backEndFeeRates.push_back(FeeRates("cu2609"));
-  engine.Add(Table::kExchangeSeats, ExchangeSeat(kExchange, "sfe"));
-  engine.Add(Table::kExchangeSeats, ExchangeSeat("F2", "cffex"));
+  engine.Add(Table::kExchangeSeats, ExchangeSeat({.abbreviation = "sfe"}));
+  engine.Add(Table::kExchangeSeats, ExchangeSeat({.exchange = "F2", .abbreviation = "cffex"}));
   engine::CombinationContractRow combination{};
   SetText(combination.szExchangeCode, kExchange);
   engine.Add(Table::kCombinationContracts, combination);
 
-  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00", kYesterday, "1"));
+  engine.Add(Table::kPositionDetails, Detail({.lots = "2", .price = "3000", .margin = "6000.00"}));
   const std::pair<std::string_view, std::string_view> calls[] = {{kExchange, "m2609C3000"}, {"F2", "io2609C4000"}};
   for (const auto& [exchange, contract] : calls) {
-    PositionDetailRow option = Detail("0", "1", "50", "0.00", kYesterday, "2", "ordinary", contract);
+    PositionDetailRow option =
+        Detail({.dealNo = "2", .lots = "1", .price = "50", .margin = "0.00", .contract = contract});
     SetText(option.szTradeAccount, "8002");
     SetText(option.szExchangeCode, exchange);
     engine.Add(Table::kPositionDetails, option);
   }
-  engine.Add(Table::kTrades, Trade("1", "1", "1", "3100", "5"));
-  engine.Add(Table::kTrades, Trade("0", "0", "1", "3050", "6"));
-  engine::OrderRow order = Order("cu2609", "0", "0", "a", "1");
+  engine.Add(Table::kTrades, Trade({.buySell = "1", .openClose = "1", .lots = "1", .price = "3100", .dealNo = "5"}));
+  engine.Add(Table::kTrades, Trade({.lots = "1", .price = "3050", .dealNo = "6"}));
+  engine::OrderRow order = Order({.lots = "1"});
   SetText(order.szFrozenCautionMoney, "3050.00");
   SetText(order.szFrozenCharge, "5.05");
   engine.Add(Table::kOrders, order);
 
-  engine.Add(Table::kFunds, FundWith("1.00", "1.00",
-                                     {{&FundRow::szDepositYesterday, "100000.00"},
-                                      {&FundRow::szCommissionCharge, "99.00"},
-                                      {&FundRow::szTotalCautionMoney, "99.00"}}));
-  FundRow options = FundWith("1.00", "1.00", {{&FundRow::szDepositYesterday, "10000.00"}});
+  engine.Add(Table::kFunds, Fund({.previousBalance = "100000.00",
+                                  .usable = "1.00",
+                                  .equity = "1.00",
+                                  .fees = "99.00",
+                                  .totalMargin = "99.00"}));
+  FundRow options = Fund({.previousBalance = "10000.00", .usable = "1.00", .equity = "1.00"});
   SetText(options.szTradeAccount, "8002");
   engine.Add(Table::kFunds, options);
 
@@ -78,7 +98,7 @@ class Recalculation : public ::testing::Test {
  protected:
   void SetUp() override { LoadDownload(engine); }
 
-  PositionsEngine engine;
+  CalculationEngine engine;
 };
 
 TEST_F(Recalculation, ReplaysTheDaysTradesOverThePositionsBeforeTheOpen) {
@@ -141,7 +161,7 @@ TEST(RecalculatedFunds, AreRecomputedFromTheDaysFiguresAndThePositions) {
   };
   for (const FundCase& test : cases) {
     SCOPED_TRACE(test.name);
-    PositionsEngine engine;
+    CalculationEngine engine;
     LoadDownload(engine);
     engine.SetFloatingProfitCounts(test.floatingProfitCounts);
     engine.Recalculate();
@@ -175,10 +195,12 @@ TEST(RecalculatedFunds, TakeThePremiumsOfTheDaysOptionTrades) {
   // The back end's figures (none) were taken before the fills that the
   // trades, downloaded after them, hold: 2 calls bought at 50 and 1 sold at
   // 55, multiplier 10.
-  PositionsEngine engine;
+  CalculationEngine engine;
   LoadDownload(engine);
-  engine.Add(Table::kTrades, Trade("0", "0", "2", "50", "8", "m2609C3000"));
-  engine.Add(Table::kTrades, Trade("1", "1", "1", "55", "9", "m2609C3000"));
+  engine.Add(Table::kTrades, Trade({.contract = "m2609C3000", .lots = "2", .price = "50", .dealNo = "8"}));
+  engine.Add(
+      Table::kTrades,
+      Trade({.contract = "m2609C3000", .buySell = "1", .openClose = "1", .lots = "1", .price = "55", .dealNo = "9"}));
   engine.Recalculate();
 
   const FundRow recomputed = engine.Rows<FundRow>(Table::kFunds)[0];

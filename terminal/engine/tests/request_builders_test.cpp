@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "backend/field_text.h"
-#include "engine/testing/download_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
-using download_test::Answer;
-using download_test::DataLine;
-using download_test::kStatusLine;
-using download_test::Rows;
-using download_test::ScriptedEngine;
 using engine::TableChangeRecord;
+using engine_testing::Answer;
+using engine_testing::DataLine;
+using engine_testing::kStatusLine;
+using engine_testing::SentRequest;
 
 const std::string kHead = "R|00-11-22-33-44-55|7|";
 
@@ -29,8 +29,11 @@ backend::AccountKey Key(const char* customer, const char* password, int slot) {
   return key;
 }
 
-class RequestBuilders : public ScriptedEngine {
+class RequestBuilders : public engine_testing::StartedEngine<> {
  protected:
+  // Field 9 of the log-in answer is the trading date.
+  RequestBuilders() : StartedEngine({.loginAnswer = "A|||Y|||||20261210|"}) {}
+
   // An option contract in the contract table.
   void LoadOptionContract() {
     engine.LoadContracts(Answer({kStatusLine, DataLine(24, {{4, "sfe"}, {6, "cu2702C76000"}, {22, "1"}})}).View());
@@ -39,7 +42,7 @@ class RequestBuilders : public ScriptedEngine {
 
 struct BuiltRequest {
   const char* name;
-  std::function<backend::RequestPtr(download_test::OpenEngine&)> build;
+  std::function<backend::RequestPtr(engine_testing::OpenEngine&)> build;
   std::string title;
   int slot;
   bool singlePacket;
@@ -123,8 +126,8 @@ std::string PriceAnswer(const std::vector<std::string>& codes, std::size_t count
   return "A|||Y|" + prices + "|";
 }
 
-std::vector<std::string> EchoPrices(const std::string& requestText) {
-  const std::vector<std::string> codes = ListedCodes(requestText);
+std::vector<std::string> EchoPrices(const SentRequest& request) {
+  const std::vector<std::string> codes = ListedCodes(request.text);
   return {PriceAnswer(codes, codes.size())};
 }
 
@@ -149,9 +152,9 @@ std::string ExpectedPrices(const std::vector<std::string>& codes) {
   return prices;
 }
 
-std::vector<std::size_t> ListedCounts(const std::vector<download_test::SentRequest>& requests) {
+std::vector<std::size_t> ListedCounts(const std::vector<SentRequest>& requests) {
   std::vector<std::size_t> counts;
-  for (const download_test::SentRequest& request : requests) {
+  for (const SentRequest& request : requests) {
     EXPECT_LE(request.text.size(), engine::kMaxRequestTextLength) << request.text;
     counts.push_back(ListedCodes(request.text).size());
   }
@@ -159,30 +162,30 @@ std::vector<std::size_t> ListedCounts(const std::vector<download_test::SentReque
 }
 
 TEST_F(RequestBuilders, LastPricesOfALongListComeInRequestsOfAtMostAHundredContracts) {
-  respond = EchoPrices;
+  backEnd.Otherwise(EchoPrices);
   const std::vector<std::string> codes = Codes(250);
   std::string prices;
   ASSERT_TRUE(engine.QueryLastPrice(ContractList(codes), prices));
   EXPECT_EQ(prices, ExpectedPrices(codes));
-  EXPECT_EQ(ListedCounts(sent), (std::vector<std::size_t>{100, 100, 50}));
+  EXPECT_EQ(ListedCounts(backEnd.Sent()), (std::vector<std::size_t>{100, 100, 50}));
 }
 
 TEST_F(RequestBuilders, LastPricesOfLongContractCodesComeInRequestsThatFitTheirText) {
-  respond = EchoPrices;
+  backEnd.Otherwise(EchoPrices);
   const std::vector<std::string> codes = Codes(40, 30);
   std::string prices;
   ASSERT_TRUE(engine.QueryLastPrice(ContractList(codes), prices));
   EXPECT_EQ(prices, ExpectedPrices(codes));
   // "x," and 30 characters and ";" each: 14 of them would pass 511 bytes.
-  EXPECT_EQ(ListedCounts(sent), (std::vector<std::size_t>{13, 13, 13, 1}));
+  EXPECT_EQ(ListedCounts(backEnd.Sent()), (std::vector<std::size_t>{13, 13, 13, 1}));
 }
 
 TEST_F(RequestBuilders, AShortPriceAnswerKeepsTheLaterPricesInTheirPlaces) {
   // The first request's answer lacks its last price.
-  respond = [](const std::string& requestText) {
-    const std::vector<std::string> codes = ListedCodes(requestText);
+  backEnd.Otherwise([](const SentRequest& request) {
+    const std::vector<std::string> codes = ListedCodes(request.text);
     return std::vector<std::string>{PriceAnswer(codes, codes.size() == 100 ? 99 : codes.size())};
-  };
+  });
   std::vector<std::string> codes = Codes(101);
   std::string prices;
   ASSERT_TRUE(engine.QueryLastPrice(ContractList(codes), prices));
@@ -191,7 +194,7 @@ TEST_F(RequestBuilders, AShortPriceAnswerKeepsTheLaterPricesInTheirPlaces) {
 }
 
 TEST_F(RequestBuilders, AFailedPriceRequestFailsTheQuery) {
-  respond = [](const std::string&) { return std::vector<std::string>{"A|||N|2001|合约不存在！|"}; };
+  backEnd.Otherwise([](const SentRequest&) { return std::vector<std::string>{"A|||N|2001|合约不存在！|"}; });
   std::string prices = "kept";
   EXPECT_FALSE(engine.QueryLastPrice("sfe,cu2701;", prices));
   EXPECT_EQ(prices, "kept");
@@ -200,19 +203,19 @@ TEST_F(RequestBuilders, AFailedPriceRequestFailsTheQuery) {
 // --- Single-row queries
 
 TEST_F(RequestBuilders, AnOrderQueryAnsweredWithItsStatusLineAloneFindsNothing) {
-  respond = [](const std::string&) { return std::vector<std::string>{kStatusLine}; };
+  backEnd.Otherwise([](const SentRequest&) { return std::vector<std::string>{kStatusLine}; });
   TableChangeRecord record;
   EXPECT_FALSE(engine.QueryOrderRecord({"1001", "sfe", "S001"}, "8001", record));
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_FALSE(sent[0].singlePacket);
+  ASSERT_EQ(backEnd.Sent().size(), 1u);
+  EXPECT_FALSE(backEnd.Sent()[0].singlePacket);
 }
 
 TEST_F(RequestBuilders, AnOrderQueryGivesAnOrderOrASpecialOrderByTheStrategyCode) {
   for (const auto& [strategyCode, tableId] : {std::pair{"", 2}, std::pair{"SP", 3}}) {
-    respond = [&](const std::string&) {
+    backEnd.Otherwise([&](const SentRequest&) {
       return std::vector<std::string>{"A|||Y|1|",
                                       DataLine(57, {{5, "1001"}, {6, "sfe"}, {7, "cu2701"}, {34, strategyCode}})};
-    };
+    });
     TableChangeRecord record;
     ASSERT_TRUE(engine.QueryOrderRecord({"1001", "sfe", ""}, "8001", record));
     EXPECT_EQ(record.TableId(), tableId);
@@ -230,17 +233,17 @@ TEST_F(RequestBuilders, AnOrderQueryGivesAnOrderOrASpecialOrderByTheStrategyCode
 TEST_F(RequestBuilders, AQueryForAnAccountNotLoggedInSendsNothing) {
   TableChangeRecord record;
   EXPECT_FALSE(engine.QueryOrderRecord({}, "9999", record));
-  EXPECT_TRUE(sent.empty());
-  const std::vector<std::string> log = LogLines();
+  EXPECT_TRUE(backEnd.Sent().empty());
+  const std::vector<std::string> log = gui.LogTexts();
   EXPECT_NE(std::find(log.begin(), log.end(), "计算引擎：查询综合委托时，账号9999没有登录！"), log.end());
 }
 
 TEST_F(RequestBuilders, AFeeRateRowTakesItsKeysAndTwentyTwoRates) {
-  respond = [](const std::string&) {
+  backEnd.Otherwise([](const SentRequest&) {
     std::vector<std::string> fields = {"A", "", "", "Y", "", "8001", "sfe", "S001", "cu2701"};
     for (int rate = 1; rate <= 22; ++rate) fields.push_back("0." + std::to_string(rate));
-    return std::vector<std::string>{download_test::Line(fields)};
-  };
+    return std::vector<std::string>{engine_testing::Line(fields)};
+  });
   engine::FeeRateRow row{};
   ASSERT_TRUE(engine.QueryFeeRate("sfe", "S001", "cu2701", "8001", row));
   EXPECT_EQ(engine::Text(row.szTradeAccount), "8001");
@@ -255,11 +258,11 @@ TEST_F(RequestBuilders, AFeeRateRowTakesItsKeysAndTwentyTwoRates) {
 
 TEST_F(RequestBuilders, AnExercisableQuantityIsAddedOnceAndThenUpdated) {
   int held = 3;
-  respond = [&](const std::string&) {
+  backEnd.Otherwise([&](const SentRequest&) {
     return std::vector<std::string>{
-        download_test::Line({"A", "", "", "Y", "8001", "sfe", "铜期权", "cu2702C76000", "81000101", "S001",
-                             std::to_string(held), "1", "cu2702", "2"})};
-  };
+        engine_testing::Line({"A", "", "", "Y", "8001", "sfe", "铜期权", "cu2702C76000", "81000101", "S001",
+                              std::to_string(held), "1", "cu2702", "2"})};
+  });
   engine::PositionSummaryRow position{};
   engine::SetText(position.szTradeAccount, "8001");
   engine::SetText(position.szExchangeCode, "sfe");
@@ -269,18 +272,18 @@ TEST_F(RequestBuilders, AnExercisableQuantityIsAddedOnceAndThenUpdated) {
   engine.UpsertExercisableQuantity(&position);
   engine.UpsertExercisableQuantity(nullptr);
 
-  EXPECT_EQ(sent.size(), 2u);
-  EXPECT_EQ(sent[0].text, kHead + "5242||Pellora|8001|secret|sfe|cu2702C76000|||||");
+  EXPECT_EQ(backEnd.Sent().size(), 2u);
+  EXPECT_EQ(backEnd.Sent()[0].text, kHead + "5242||Pellora|8001|secret|sfe|cu2702C76000|||||");
   const std::vector<engine::ExercisableQuantityRow> rows =
-      Rows<engine::ExercisableQuantityRow>(engine.TableAt(engine::Table::kExercisableQuantities));
+      engine.Rows<engine::ExercisableQuantityRow>(engine::Table::kExercisableQuantities);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(engine::Text(rows[0].szExerciseKey), "铜期权");
   EXPECT_EQ(engine::Text(rows[0].szFrozenHands), "5");
   EXPECT_EQ(engine::Text(rows[0].szFrozenHandsKind1), "1");
   EXPECT_EQ(engine::Text(rows[0].szExerciseField13), "cu2702");
   EXPECT_EQ(engine::Text(rows[0].szExerciseField14), "2");
-  ASSERT_EQ(changes.size(), 2u);
-  for (const TableChangeRecord& change : changes) {
+  ASSERT_EQ(gui.changes.size(), 2u);
+  for (const TableChangeRecord& change : gui.changes) {
     EXPECT_EQ(change.TableId(), 20);
     EXPECT_EQ(change.Operation(), 'u');
     EXPECT_EQ(change.RowCount(), 1);

@@ -4,16 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "engine/testing/engine_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/recording_engine.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
 using engine::EngineState;
 using engine::TableChangeRecord;
-using engine_test::AppliedAnswer;
-using engine_test::Leading;
-using engine_test::MakeRequest;
-using engine_test::StartedEngine;
+using engine_testing::AppliedAnswer;
+using engine_testing::Leading;
+using engine_testing::MakeRequest;
 namespace table_id = engine::table_id;
 
 const std::vector<int> kAccountChanging{5002, 5011, 5012, 5240, 5241, 5321, 5322, 5460, 5464,
@@ -35,7 +36,7 @@ backend::RequestPtr PushRecord(const std::vector<std::string>& lines) {
   return record;
 }
 
-class RequestDispatch : public StartedEngine {
+class RequestDispatch : public engine_testing::StartedEngine<engine_testing::RecordingEngine> {
  protected:
   void SetUp() override {
     StartedEngine::SetUp();
@@ -84,7 +85,7 @@ TEST_F(RequestDispatch, OtherRequestsAreSentWhileTheEngineDownloads) {
 }
 
 TEST(RequestDispatchBeforeStart, TheEngineStartsBusyWithItsInitialDownload) {
-  engine_test::TestEngine engine;
+  engine_testing::OpenEngine engine;
   backend::RequestPtr order = MakeRequest(5011, Leading());
   std::string error;
   EXPECT_FALSE(engine.CheckBusy(error));
@@ -341,7 +342,7 @@ TEST_F(RequestDispatch, TooManyPushesForADownloadToHoldHaveTheAccountDownloadedA
 TEST_F(RequestDispatch, AnAnswerThatComesOnceADownloadHasBegunIsLeftToIt) {
   backEnd.Answer(5011, {kDone});
   // The connection comes back from a drop while the order is answered.
-  backEnd.duringSend = [this] { engine.OnConnectionState(1, 2, 0); };
+  backEnd.OnRequest(5011, [this] { engine.OnConnectionState(1, 2, 0); });
   backend::RequestPtr order = MakeRequest(5011, Leading());
   std::string error;
   EXPECT_TRUE(engine.SendRequest(*order, error)) << error;
@@ -368,7 +369,6 @@ TEST_F(RequestDispatch, CheckedSendsPassOnlyWithADoneAnswer) {
   };
   for (const Case& c : {Case{{kDone}, false, true, ""}, Case{{kRefused}, false, false, "资金不足"},
                         Case{{}, false, false, "IO返回数据为空！"}, Case{{kDone}, true, false, "通讯连接中断！"}}) {
-    backEnd.ClearAnswers();
     backEnd.Answer(5122, c.answer);
     backEnd.transportError = c.transportError;
     backend::RequestPtr date = MakeRequest(5122, Leading());

@@ -4,16 +4,18 @@
 #include <vector>
 
 #include "engine/stored_order_row.h"
-#include "order_tables_test_support.h"
+#include "engine/testing/answers.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
 using engine::StoredOrderRow;
 using engine::Table;
 using engine::Text;
-using order_tables_test::Answer;
-using order_tables_test::Change;
-using order_tables_test::DataLine;
+using engine_testing::Answer;
+using engine_testing::Change;
+using engine_testing::DataLine;
 
 // The add answer (5464) of stored order S1; field n carries "f<n>" where
 // the row keeps it, the sent flag "0".
@@ -54,9 +56,11 @@ std::vector<std::string> Texts(const StoredOrderRow& row) {
 const std::vector<std::string> kAdded{"8001", "S1",  "f6",  "f7",  "f8",  "f9", "0",   "1",
                                       "0",    "f16", "f17", "f18", "f19", "0",  "f21", "f22"};
 
-class StoredOrders : public order_tables_test::OrderTables {
+class StoredOrders : public engine_testing::StartedEngine<> {
  protected:
-  std::vector<StoredOrderRow> Stored() { return RowsOf<StoredOrderRow>(Table::kStoredOrders); }
+  StoredOrders() : StartedEngine({.customers = {"8001", "8002"}, .scriptedUser = true}) {}
+
+  std::vector<StoredOrderRow> Stored() { return engine.Rows<StoredOrderRow>(Table::kStoredOrders); }
 };
 
 TEST_F(StoredOrders, AStoredOrderIsKnownByItsAccountAndNumberThroughAddChangeSendAndDelete) {
@@ -65,19 +69,19 @@ TEST_F(StoredOrders, AStoredOrderIsKnownByItsAccountAndNumberThroughAddChangeSen
   ASSERT_EQ(Stored().size(), 2u);
   EXPECT_EQ(Texts(Stored()[0]), kAdded);
   EXPECT_EQ(Text(Stored()[1].szTradeAccount), "8002");
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{17, 'i', 0}, {17, 'i', 1}}));
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{17, 'i', 0}, {17, 'i', 1}}));
 
   // The change of 8002's S1: request fields 9 to 19.
-  delivered.clear();
+  gui.changes.clear();
   const std::vector<std::string> change{"S1", "g6", "g7", "g8", "g9", "1", "0", "1", "g16", "g17", "g19"};
   engine.ApplyStoredOrderChange("8002", change);
   EXPECT_EQ(Texts(Stored()[1]), (std::vector<std::string>{"8002", "S1", "g6", "g7", "g8", "g9", "1", "0", "1", "g16",
                                                           "g17", "f18", "g19", "0", "f21", "f22"}));
   EXPECT_EQ(Texts(Stored()[0]), kAdded);
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{17, 'u', 1}}));
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{17, 'u', 1}}));
 
   // Numbers no row holds change nothing.
-  delivered.clear();
+  gui.changes.clear();
   std::vector<std::string> unknown = change;
   unknown[0] = "S9";
   engine.ApplyStoredOrderChange("8001", unknown);
@@ -85,25 +89,25 @@ TEST_F(StoredOrders, AStoredOrderIsKnownByItsAccountAndNumberThroughAddChangeSen
   engine.ApplyStoredOrderSend("8001", Answer({DataLine(34, {{4, "Y"}})}).View(), "S9");
   EXPECT_EQ(Stored().size(), 2u);
   EXPECT_EQ(Texts(Stored()[0]), kAdded);
-  EXPECT_TRUE(Delivered().empty());
+  EXPECT_TRUE(gui.Changes().empty());
 
   // The send of 8001's S1 placed order 00077, which no push has brought:
   // it is fetched and added before the stored order is marked sent.
-  backEnd[5134] = {"A|||Y|1|", DataLine(40, {{5, "00077"}, {6, "S"}, {9, "a"}, {12, "0"}, {32, "S001"}})};
+  backEnd.Answer(5134, {"A|||Y|1|", DataLine(40, {{5, "00077"}, {6, "S"}, {9, "a"}, {12, "0"}, {32, "S001"}})});
   engine.ApplyStoredOrderSend("8001", Answer({DataLine(34, {{4, "Y"}, {5, "77"}, {6, "S"}, {34, "S001"}})}).View(),
                               "S1");
-  ASSERT_EQ(RowsOf<engine::OrderRow>(Table::kOrders).size(), 1u);
+  ASSERT_EQ(engine.Rows<engine::OrderRow>(Table::kOrders).size(), 1u);
   EXPECT_EQ(Text(Stored()[0].szStoredField20), "1");
   EXPECT_EQ(Text(Stored()[1].szStoredField20), "0");
-  EXPECT_EQ(Delivered(), (std::vector<Change>{{2, 'i', 0}, {17, 'u', 0}}));
-  EXPECT_TRUE(lockFreeWhenSent);
+  EXPECT_EQ(gui.Changes(), (std::vector<Change>{{2, 'i', 0}, {17, 'u', 0}}));
+  EXPECT_TRUE(backEnd.LockFreeWhenSent());
 
   // The delete's record carries the row it removes.
-  delivered.clear();
+  gui.changes.clear();
   engine.ApplyStoredOrderDelete("8001", "S1");
-  ASSERT_EQ(Delivered(), (std::vector<Change>{{17, 'd', 0}}));
-  EXPECT_EQ(delivered[0].RowCount(), 2);
-  EXPECT_EQ(Text(engine::RowFromBytes<StoredOrderRow>(delivered[0].Row())->szTradeAccount), "8001");
+  ASSERT_EQ(gui.Changes(), (std::vector<Change>{{17, 'd', 0}}));
+  EXPECT_EQ(gui.changes[0].RowCount(), 2);
+  EXPECT_EQ(Text(engine::RowFromBytes<StoredOrderRow>(gui.changes[0].Row())->szTradeAccount), "8001");
   ASSERT_EQ(Stored().size(), 1u);
   EXPECT_EQ(Text(Stored()[0].szTradeAccount), "8002");
 }

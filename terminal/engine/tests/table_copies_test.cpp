@@ -4,7 +4,8 @@
 
 #include "engine/query_facade.h"
 #include "engine/reference_rows.h"
-#include "engine/testing/table_rows_support.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
@@ -12,16 +13,10 @@ using engine::ContractRow;
 using engine::SetText;
 using engine::Table;
 using engine::Text;
+using engine_testing::Contract;
 namespace table_id = engine::table_id;
 
-ContractRow Contract(std::string_view exchange, std::string_view code) {
-  ContractRow row{};
-  SetText(row.szExchangeCode, exchange);
-  SetText(row.szContractCode, code);
-  return row;
-}
-
-class TableCopies : public engine_test::StartedEngine {
+class TableCopies : public engine_testing::StartedEngine<> {
  protected:
   void SetUp() override {
     StartedEngine::SetUp();
@@ -30,22 +25,22 @@ class TableCopies : public engine_test::StartedEngine {
 };
 
 TEST_F(TableCopies, CopyIsTheCallersToKeep) {
-  engine_test::AddRow(engine, Table::kContracts, Contract("F1", "cu2609"));
-  engine_test::AddRow(engine, Table::kContracts, Contract("F2", "m2609"));
+  engine.Add(Table::kContracts, Contract({.exchange = "F1", .code = "cu2609"}));
+  engine.Add(Table::kContracts, Contract({.exchange = "F2", .code = "m2609"}));
   backend::CxDataSet copy;
   ASSERT_TRUE(copy.AddText("replaced by the copy"));
   std::string error;
   ASSERT_TRUE(engine.GetTableCopy(table_id::kContracts, copy, error)) << error;
 
-  engine_test::AddRow(engine, Table::kContracts, Contract("F3", "SR609"));
-  const auto rows = engine_test::RowsOf<ContractRow>(copy);
+  engine.Add(Table::kContracts, Contract({.exchange = "F3", .code = "SR609"}));
+  const auto rows = engine_testing::RowsOf<ContractRow>(copy);
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(Text(rows[0].szContractCode), "cu2609");
   EXPECT_EQ(Text(rows[1].szContractCode), "m2609");
 }
 
 TEST_F(TableCopies, AnswersEveryIdOfTheCatalogue) {
-  engine_test::AddRow(engine, Table::kExchangeSeats, engine::ExchangeSeatRow{});
+  engine.Add(Table::kExchangeSeats, engine::ExchangeSeatRow{});
   struct Case {
     int tableId;
     bool copied;
@@ -78,7 +73,7 @@ TEST_F(TableCopies, AnswersEveryIdOfTheCatalogue) {
 }
 
 TEST_F(TableCopies, BusyEngineRefusesTheGuardedCopies) {
-  engine_test::AddRow(engine, Table::kContracts, Contract("F1", "cu2609"));
+  engine.Add(Table::kContracts, Contract({.exchange = "F1", .code = "cu2609"}));
   engine.OnConnectionState(engine::connection_state::kConnected, 2, 0);  // a reconnection
   ASSERT_EQ(engine.GetEngineState(), engine::EngineState::kReconnectDownload);
 
@@ -94,7 +89,7 @@ TEST_F(TableCopies, BusyEngineRefusesTheGuardedCopies) {
 
   // The engine's own copy is not guarded.
   ASSERT_TRUE(engine.COperationEngineBase::GetTableCopy(table_id::kContracts, copy, error));
-  EXPECT_EQ(engine_test::RowsOf<ContractRow>(copy).size(), 1u);
+  EXPECT_EQ(engine_testing::RowsOf<ContractRow>(copy).size(), 1u);
 }
 
 }  // namespace

@@ -3,24 +3,35 @@
 #include <string>
 #include <vector>
 
-#include "positions_test_support.h"
+#include "engine/testing/calculation_engine.h"
 
 namespace {
 
-using namespace positions_test;
+using namespace engine_testing;
 using engine::CombinationDetailRow;
+using engine::PositionDetailRow;
+using engine::PositionSummaryRow;
+using engine::Table;
+using engine::Text;
+using engine::TradeRow;
 
 // cu2609 and cu2612: futures of multiplier 10; m2609C3000: a call of
 // multiplier 10. Rates (costs_test_support.h): a lot pays 0.0001 of its
 // value plus 2 to open or close, 0.0002 plus 1 to close today, and a margin
 // of 0.1 of its value.
-void AddContractsAndRates(PositionsEngine& engine) {
+void AddContractsAndRates(CalculationEngine& engine) {
   for (const std::string_view code : {"cu2609", "cu2612"}) {
-    engine::ContractRow futures = Contract(code, "10");
+    engine::ContractRow futures = Contract({.code = code, .multiplier = "10"});
     SetText(futures.szVarietyCode, "cu");
     engine.Add(Table::kContracts, futures);
   }
-  engine.Add(Table::kContracts, Option("m2609C3000", "10", "C", "3000", "m", "2609"));
+  engine.Add(Table::kContracts, Contract({.code = "m2609C3000",
+                                          .multiplier = "10",
+                                          .period = "2609",
+                                          .variety = "m",
+                                          .tradeClass = "1",
+                                          .optionType = "C",
+                                          .strike = "3000"}));
   for (const std::string_view contract : {"cu2609", "cu2612", "m2609C3000"}) {
     engine.backEndFeeRates.push_back(FeeRates(contract));
   }
@@ -30,7 +41,7 @@ class TradePositions : public ::testing::Test {
  protected:
   void SetUp() override { AddContractsAndRates(engine); }
 
-  PositionsEngine engine;
+  CalculationEngine engine;
 };
 
 struct TradeCase {
@@ -47,20 +58,32 @@ TEST(TradeReplay, ADownloadedTradeIsCostedAndAppliedToTheDetails) {
   const TradeCase cases[] = {
       // 2 lots of 30000: fee 2 * (3 + 2), margin 2 * 3000.
       {"futures bought to open",
-       Trade("0", "0", "2", "3000", "7"),
+       Trade({.lots = "2", .price = "3000", .dealNo = "7"}),
        10.0,
        "6000.00",
        "10.00",
        "0.00",
        {"1:1:3000.00", "2:1:3000.00", "7:2:6000.00"}},
       // A lot of 30000 closed: 3 + 2; the oldest lot goes.
-      {"futures sold to close", Trade("1", "1", "1", "3000", "7"), 5.0, "", "5.00", "0.00", {"2:1:3000.00"}},
+      {"futures sold to close",
+       Trade({.buySell = "1", .openClose = "1", .lots = "1", .price = "3000", .dealNo = "7"}),
+       5.0,
+       "",
+       "5.00",
+       "0.00",
+       {"2:1:3000.00"}},
       // Closed today: 6 + 1; today's lot goes.
-      {"futures sold to close today", Trade("1", "2", "1", "3000", "7"), 7.0, "", "7.00", "0.00", {"1:1:3000.00"}},
+      {"futures sold to close today",
+       Trade({.buySell = "1", .openClose = "2", .lots = "1", .price = "3000", .dealNo = "7"}),
+       7.0,
+       "",
+       "7.00",
+       "0.00",
+       {"1:1:3000.00"}},
       // A premium of 2 * 10 * 50 = 1000 and a fee of 2 * (0.05 + 2); a bought
       // option holds no margin.
       {"option bought to open",
-       Trade("0", "0", "2", "50", "7", "m2609C3000"),
+       Trade({.contract = "m2609C3000", .lots = "2", .price = "50", .dealNo = "7"}),
        4.1,
        "0.00",
        "4.10",
@@ -69,10 +92,11 @@ TEST(TradeReplay, ADownloadedTradeIsCostedAndAppliedToTheDetails) {
   };
   for (const TradeCase& test : cases) {
     SCOPED_TRACE(test.name);
-    PositionsEngine engine;
+    CalculationEngine engine;
     AddContractsAndRates(engine);
-    engine.Add(Table::kPositionDetails, Detail("0", "1", "3000", "3000.00", kYesterday, "1"));
-    engine.Add(Table::kPositionDetails, Detail("0", "1", "3000", "3000.00", kToday, "2"));
+    engine.Add(Table::kPositionDetails, Detail({.lots = "1", .price = "3000", .margin = "3000.00"}));
+    engine.Add(Table::kPositionDetails,
+               Detail({.openDate = kToday, .dealNo = "2", .lots = "1", .price = "3000", .margin = "3000.00"}));
 
     TradeRow trade = test.trade;
     EXPECT_DOUBLE_EQ(engine.CalcTradeFee(trade), test.fee);
@@ -89,7 +113,7 @@ TEST(TradeReplay, ADownloadedTradeIsCostedAndAppliedToTheDetails) {
 }
 
 TEST_F(TradePositions, AnOpeningTradeBecomesADetailOfTheTradingDate) {
-  TradeRow trade = Trade("1", "0", "3", "3010", "42");
+  TradeRow trade = Trade({.buySell = "1", .lots = "3", .price = "3010", .dealNo = "42"});
   SetText(trade.szTradeField24, "X");
   engine.CalcTradeFee(trade);
 
@@ -120,20 +144,15 @@ TEST_F(TradePositions, AnOpeningTradeBecomesADetailOfTheTradingDate) {
 }
 
 TEST_F(TradePositions, ALegOfASpecialOrderOpensACombinationLeg) {
-  engine::SpecialOrderRow order{};
-  SetText(order.szTradeAccount, kAccount);
-  SetText(order.szExchangeCode, kExchange);
-  SetText(order.szSpecField18, "S9");
-  SetText(order.szStrategyCode, "SPD");
-  SetText(order.szSpecField41, "0");
-  SetText(order.szSpecField12, "0");
-  SetText(order.szSpecField10, "0");
-  SetText(order.szLegContractCode1, "cu2609");
-  SetText(order.szLegContractCode2, "cu2612");
-  engine.Add(Table::kSpecialOrders, order);
+  engine.Add(Table::kSpecialOrders, SpecialOrder({.systemNo = "S9",
+                                                  .strategy = "SPD",
+                                                  .key3 = "0",
+                                                  .key4 = "0",
+                                                  .key5 = "0",
+                                                  .legContracts = {"cu2609", "cu2612"}}));
 
-  TradeRow first = Trade("0", "0", "2", "3000", "11");
-  TradeRow second = Trade("1", "0", "2", "3100", "12", "cu2612");
+  TradeRow first = Trade({.lots = "2", .price = "3000", .dealNo = "11"});
+  TradeRow second = Trade({.contract = "cu2612", .buySell = "1", .lots = "2", .price = "3100", .dealNo = "12"});
   SetText(first.szSysNo, "S9");
   SetText(second.szSysNo, "S9");
   engine.CalcTradeFee(first);
@@ -176,9 +195,12 @@ TEST_F(TradePositions, ALegOfASpecialOrderOpensACombinationLeg) {
 }
 
 TEST_F(TradePositions, TheDetailsOfOneSummaryRowAreSummed) {
-  engine.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00", kYesterday, "1"));
-  engine.Add(Table::kPositionDetails, Detail("0", "1", "3003", "3003.00", kToday, "2"));
-  engine.Add(Table::kPositionDetails, Detail("1", "5", "3000", "1.00", kToday, "3"));
+  engine.Add(Table::kPositionDetails, Detail({.lots = "2", .price = "3000", .margin = "6000.00"}));
+  engine.Add(Table::kPositionDetails,
+             Detail({.openDate = kToday, .dealNo = "2", .lots = "1", .price = "3003", .margin = "3003.00"}));
+  engine.Add(
+      Table::kPositionDetails,
+      Detail({.openDate = kToday, .dealNo = "3", .buySell = "1", .lots = "5", .price = "3000", .margin = "1.00"}));
 
   const PositionSummaryRow row = engine.ApplyTradeToPositions(Position("0"));
   EXPECT_EQ(Text(row.szPositionVolume), "3");
@@ -191,7 +213,8 @@ TEST_F(TradePositions, TheDetailsOfOneSummaryRowAreSummed) {
 
   // A bond future's price has three decimals: 2 x 108.455 holds 216.91,
   // not 2 x 108.46, as the summary build sums it.
-  engine.Add(Table::kPositionDetails, Detail("1", "2", "108.455", "1.00", kYesterday, "4"));
+  engine.Add(Table::kPositionDetails,
+             Detail({.dealNo = "4", .buySell = "1", .lots = "2", .price = "108.455", .margin = "1.00"}));
   const PositionSummaryRow bonds = engine.ApplyTradeToPositions(Position("1"));
   EXPECT_EQ(Text(bonds.szPositionVolume), "7");
   EXPECT_EQ(Text(bonds.szPositionCost), "15216.91");

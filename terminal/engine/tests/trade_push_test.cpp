@@ -8,21 +8,28 @@
 #include <thread>
 #include <vector>
 
-#include "positions_test_support.h"
+#include "engine/testing/calculation_engine.h"
 
 namespace {
 
-using namespace positions_test;
+using namespace engine_testing;
 using engine::CombinationDetailRow;
+using engine::FundRow;
 using engine::OrderRow;
+using engine::PositionDetailRow;
+using engine::PositionSummaryRow;
 using engine::SpecialOrderRow;
+using engine::Table;
+using engine::TableChangeRecord;
+using engine::Text;
+using engine::TradeRow;
 
 constexpr std::string_view kOrderNo = "12";
 constexpr std::string_view kOrderSeat = "OS1";
 
 // The positions engine whose back end answers the query for one order as
 // the test sets it.
-class PushEngine : public PositionsEngine {
+class PushEngine : public CalculationEngine {
  public:
   using COperationEngineBase::AddOrder;
   using COperationEngineBase::OnTradePush;
@@ -108,42 +115,43 @@ const FundFigures kFreshFund{"100000.00", "100000.00", "0.00", "0.00", "0.00", "
 
 // A fund row of these figures; every other amount 0.00.
 FundRow FundOf(const FundFigures& figures) {
-  FundRow fund{};
-  SetText(fund.szTradeAccount, kAccount);
-  for (auto* field : {&fund.szProfitAndLoss, &fund.szOffsetProfitAndLoss, &fund.szFrozenRoyalty,
-                      &fund.szTotalCautionMoney, &fund.szRoyaltyIn, &fund.szRoyaltyOut}) {
-    SetText(*field, "0.00");
-  }
-  SetText(fund.szUsableMoney, figures.usable);
-  SetText(fund.szDynamicRights, figures.equity);
-  SetText(fund.szBFreeze, figures.buyFrozen);
-  SetText(fund.szSFreeze, figures.sellFrozen);
-  SetText(fund.szFreezeCommissionCharge, figures.feeFrozen);
-  SetText(fund.szTotalFreeze, figures.totalFrozen);
-  SetText(fund.szBCautionMoney, figures.buyMargin);
-  SetText(fund.szSCautionMoney, figures.sellMargin);
-  SetText(fund.szCommissionCharge, figures.fees);
-  return fund;
+  return Fund({.buyFrozen = figures.buyFrozen,
+               .sellFrozen = figures.sellFrozen,
+               .buyMargin = figures.buyMargin,
+               .sellMargin = figures.sellMargin,
+               .usable = figures.usable,
+               .equity = figures.equity,
+               .fees = figures.fees,
+               .floatingProfit = "0.00",
+               .closingProfit = "0.00",
+               .feeFrozen = figures.feeFrozen,
+               .totalFrozen = figures.totalFrozen,
+               .totalMargin = "0.00",
+               .premiumPaid = "0.00",
+               .premiumReceived = "0.00",
+               .premiumFrozen = "0.00"});
 }
 
 // An order of the usual keys with its frozen margin, fee and premium.
 OrderRow KeyedOrder(std::string_view buySell, std::string_view openClose, std::string_view lots,
                     std::string_view traded, std::string_view margin, std::string_view fee) {
-  OrderRow order = costs_test::Order("cu2609", buySell, openClose, "a", lots, traded);
-  SetText(order.szOrderNo, kOrderNo);
-  SetText(order.szOrderSeat, kOrderSeat);
-  SetText(order.szSeatCode, kSeat);
-  SetText(order.szFrozenCautionMoney, margin);
-  SetText(order.szFrozenCharge, fee);
-  SetText(order.szFrozenPremium, "0.00");
-  return order;
+  return Order({.orderNo = kOrderNo,
+                .buySell = buySell,
+                .openClose = openClose,
+                .lots = lots,
+                .traded = traded,
+                .seat = kSeat,
+                .orderSeat = kOrderSeat,
+                .frozenMargin = margin,
+                .frozenFee = fee,
+                .frozenPremium = "0.00"});
 }
 
 class TradePush : public ::testing::Test {
  protected:
   void SetUp() override {
     for (std::string_view contract : {"cu2609", "cu2612"}) {
-      engine::ContractRow row = Contract(contract, "10");
+      engine::ContractRow row = Contract({.code = contract, .multiplier = "10"});
       SetText(row.szVarietyCode, "cu");
       SetText(row.szAccountDay, contract.substr(2));
       engine.Add(Table::kContracts, row);
@@ -266,7 +274,7 @@ TEST_F(TradePush, AFillPushedAgainIsBookedOnce) {
   for (const RepeatedFill& test : cases) {
     SCOPED_TRACE(test.name);
     PushEngine fresh;
-    fresh.Add(Table::kContracts, Contract("cu2609", "10"));
+    fresh.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
     fresh.backEndFeeRates.push_back(FeeRates("cu2609"));
     fresh.Add(Table::kFunds, FundOf(kFreshFund));
     fresh.OnTradePush(FillPush("101", "0", "0", 1, "3000").Line());
@@ -316,7 +324,7 @@ TEST_F(TradePush, AFillTheEngineHoldsAlreadyStillBringsItsOrderForward) {
 // between the pushes.
 TEST_F(TradePush, AFillIsToldFromTheTradesAsTheyAreNow) {
   PushEngine engine;
-  engine.Add(Table::kContracts, Contract("cu2609", "10"));
+  engine.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
   engine.backEndFeeRates.push_back(FeeRates("cu2609"));
   engine.Add(Table::kFunds, FundOf(kFreshFund));
   const auto push = [&](std::string_view dealNo) {
@@ -410,14 +418,15 @@ TEST_F(TradePush, AClosingFillTakesLotsByItsStrategyAndCloseTodayTakesTheNewest)
   for (const ClosingCase& test : cases) {
     SCOPED_TRACE(test.name);
     PushEngine fresh;
-    fresh.Add(Table::kContracts, Contract("cu2609", "10"));
+    fresh.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
     fresh.backEndFeeRates.push_back(FeeRates("cu2609"));
     engine::CloseStrategyRow strategy{};
     SetText(strategy.szExchangeCode, kExchange);
     SetText(strategy.szCloseStrategy, test.strategyText);
     fresh.Add(Table::kCloseStrategies, strategy);
-    fresh.Add(Table::kPositionDetails, Detail("0", "2", "2900", "5800.00", kYesterday, "1"));
-    fresh.Add(Table::kPositionDetails, Detail("0", "2", "3000", "6000.00", kToday, "5"));
+    fresh.Add(Table::kPositionDetails, Detail({.lots = "2", .price = "2900", .margin = "5800.00"}));
+    fresh.Add(Table::kPositionDetails,
+              Detail({.openDate = kToday, .dealNo = "5", .lots = "2", .price = "3000", .margin = "6000.00"}));
     PositionSummaryRow position = fresh.ApplyTradeToPositions(Position("0"));
     SetText(position.szNewPrice, "3100.00");
     SetText(position.szProfitAndLoss_CC, "6000.00");
@@ -452,7 +461,13 @@ TEST_F(TradePush, ASoldOptionsMarginIsReckonedWithTheLockFreeForTheQuoteTable) {
   // One call sold at 50 against the underlying's quote of 3100: margin
   // max(0.1 * 31000 + 500, 500 + 0.5 * 3100) = 3600.00, fee 0.0001 * 500 +
   // 2 = 2.05, and the premium of 500.00 comes in.
-  engine.Add(Table::kContracts, Option("m2609C3000", "10", "C", "3000", "m", "2609"));
+  engine.Add(Table::kContracts, Contract({.code = "m2609C3000",
+                                          .multiplier = "10",
+                                          .period = "2609",
+                                          .variety = "m",
+                                          .tradeClass = "1",
+                                          .optionType = "C",
+                                          .strike = "3000"}));
   engine.backEndFeeRates.push_back(FeeRates("m2609C3000"));
   engine.quotes["F1,m2609"] = 3100;
   engine.Add(Table::kFunds, FundOf(kFreshFund));
@@ -474,47 +489,27 @@ TEST_F(TradePush, ASoldOptionsMarginIsReckonedWithTheLockFreeForTheQuoteTable) {
 // margin, leg 2 sells cu2612 and holds half of it; one lot of each a
 // combination.
 engine::OrderKindRow TwoLegKind() {
-  engine::OrderKindRow kind{};
-  SetText(kind.szExchangeCode, kExchange);
-  SetText(kind.szStrategyCode, "SP");
-  SetText(kind.szKindKey3, "0");
-  SetText(kind.szKindKey4, "0");
-  SetText(kind.szKindKey5, "0");
-  SetText(kind.szLegCount, "2");
-  const std::string_view sides[] = {"0", "1"};
-  const std::string_view factors[] = {"1", "0.5"};
-  for (std::size_t leg = 0; leg < 2; ++leg) {
-    SetText(kind.legs[leg].szFlagBS, sides[leg]);
-    SetText(kind.legs[leg].szFlagEO, "0");
-    SetText(kind.legs[leg].szVolumeRatio, "1");
-    SetText(kind.legs[leg].szMarginFactor, factors[leg]);
-  }
-  return kind;
+  return OrderKind({.strategy = "SP",
+                    .legs = {{.buySell = "0", .openClose = "0", .ratio = "1", .marginFactor = "1"},
+                             {.buySell = "1", .openClose = "0", .ratio = "1", .marginFactor = "0.5"}}});
 }
 
 // A special order of 2 combinations on the two-leg kind, as its answer
 // froze them: leg 1 6000.00 and 10.00, leg 2 3000.00 and 10.00.
 SpecialOrderRow TwoLegOrder(std::string_view strategy = "SP") {
-  SpecialOrderRow order{};
-  SetText(order.szTradeAccount, kAccount);
-  SetText(order.szOrderNo, "30");
-  SetText(order.szFlagOrderState, "a");
-  SetText(order.szSpecField29, "1");
-  SetText(order.szExchangeCode, kExchange);
-  SetText(order.szOrderSeat, kOrderSeat);
-  SetText(order.szOrderHands, "2");
-  SetText(order.szDealHands, "0");
-  SetText(order.szStrategyCode, strategy);
-  SetText(order.szSpecField41, "0");
-  SetText(order.szSpecField12, "0");
-  SetText(order.szSpecField10, "0");
-  SetText(order.szLegContractCode1, "cu2609");
-  SetText(order.szLegContractCode2, "cu2612");
-  SetText(order.szLegFrozenMoney1, "6000.00");
-  SetText(order.szLegFrozenMoney2, "3000.00");
-  SetText(order.szLegFrozenCharge1, "10.00");
-  SetText(order.szLegFrozenCharge2, "10.00");
-  return order;
+  return SpecialOrder({.orderNo = "30",
+                       .state = "a",
+                       .sequence = "1",
+                       .orderSeat = kOrderSeat,
+                       .traded = "0",
+                       .lots = "2",
+                       .strategy = strategy,
+                       .key3 = "0",
+                       .key4 = "0",
+                       .key5 = "0",
+                       .legContracts = {"cu2609", "cu2612"},
+                       .legFrozenMoney = {"6000.00", "3000.00"},
+                       .legFrozenFees = {"10.00", "10.00"}});
 }
 
 // The push of one leg's fill of special order 30: the combinations filled
@@ -623,7 +618,7 @@ TEST_F(TradePush, ASpecialOrderOfAnUnknownKindIsLeftAndItsFillBookedAsASingleCon
 TEST_F(TradePush, AFillOnNoneOfASpecialOrdersLegsAdvancesItAndIsBookedAsASingleContractOne) {
   engine.Add(Table::kOrderKinds, TwoLegKind());
   engine.Add(Table::kSpecialOrders, TwoLegOrder());
-  engine.Add(Table::kContracts, Contract("cu2701", "10"));
+  engine.Add(Table::kContracts, Contract({.code = "cu2701", .multiplier = "10"}));
   engine.backEndFeeRates.push_back(FeeRates("cu2701"));
   Push(LegFill("201", 1, 1, 1).Set(14, "cu2701"));
   EXPECT_EQ(Text(engine.Rows<SpecialOrderRow>(Table::kSpecialOrders).at(0).szDealHands), "1");

@@ -18,48 +18,45 @@
 #include "client/push_dispatch.h"
 #include "client/quote_subscription.h"
 #include "client/subscription_list.h"
-#include "client/testing/client_test_support.h"
+#include "client/testing/client_test.h"
 #include "order_module/order_module.h"
 #include "order_module/order_submission.h"
-#include "order_module_test_support.h"
+#include "order_module/testing/order_module_test.h"
 
 namespace {
 
 using engine::SetText;
-using order_module_test::DeliveredResult;
-using order_module_test::ResultShell;
+using order_module_testing::DeliveredResult;
+using order_module_testing::ResultShell;
 using Texts = std::vector<std::string>;
 
-// The engine with the tables an order needs, loaded from the back end as
-// the initial download loads them.
-class DownloadedEngine : public client_test::ReadyEngine {
- public:
-  bool Download(std::string& error) {
-    const backend::AccountRecord* account = backend::TheAccountTable().FindAccountBySlot(0);
-    if (account == nullptr) return false;
-    const backend::AccountKey& key = account->key;
-    backend::CxDataSet answer;
-    const auto ask = [&](backend::RequestPtr request) {
-      answer.FreeBlock();
-      return AskBackEnd(std::move(request), answer, error);
-    };
-    if (!ask(BuildExchangeSeatRequest())) return false;
-    LoadExchangeSeats(answer.View());
-    if (!ask(BuildContractRequest())) return false;
-    LoadContracts(answer.View());
-    if (!ask(BuildTradeCodeRequest(key))) return false;
-    LoadTradeCodes(answer.View());
-    if (!ask(BuildOrderRequest(key))) return false;
-    LoadOrders(key.customerNo, answer.View());
-    if (!ask(BuildPositionDetailRequest(key))) return false;
-    LoadPositionDetails(answer.View());
-    backend::CxDataSet summary;
-    BuildPositionSummary(summary, engine::PositionKinds::kOrdinaryOnly);
-    std::lock_guard guard(lock_);
-    TableAt(engine::Table::kPositionSummary) = std::move(summary);
-    return true;
-  }
-};
+// Loads the tables an order needs from the back end as the initial download
+// loads them.
+bool Download(engine_testing::OpenEngine& engine, std::string& error) {
+  const backend::AccountRecord* account = backend::TheAccountTable().FindAccountBySlot(0);
+  if (account == nullptr) return false;
+  const backend::AccountKey& key = account->key;
+  backend::CxDataSet answer;
+  const auto ask = [&](backend::RequestPtr request) {
+    answer.FreeBlock();
+    return engine.AskBackEnd(std::move(request), answer, error);
+  };
+  if (!ask(engine.BuildExchangeSeatRequest())) return false;
+  engine.LoadExchangeSeats(answer.View());
+  if (!ask(engine.BuildContractRequest())) return false;
+  engine.LoadContracts(answer.View());
+  if (!ask(engine.BuildTradeCodeRequest(key))) return false;
+  engine.LoadTradeCodes(answer.View());
+  if (!ask(engine.BuildOrderRequest(key))) return false;
+  engine.LoadOrders(key.customerNo, answer.View());
+  if (!ask(engine.BuildPositionDetailRequest(key))) return false;
+  engine.LoadPositionDetails(answer.View());
+  backend::CxDataSet summary;
+  engine.BuildPositionSummary(summary, engine::PositionKinds::kOrdinaryOnly);
+  std::lock_guard guard(engine.lock_);
+  engine.TableAt(engine::Table::kPositionSummary) = std::move(summary);
+  return true;
+}
 
 class Settings : public order_module::OrderSettingsSource {
  public:
@@ -74,7 +71,7 @@ backend::CGlobalStringList List(const Texts& items) {
   return list;
 }
 
-class OrdersEndToEnd : public client_test::SimulatedBackEndTest {
+class OrdersEndToEnd : public client_testing::SimulatedBackEndTest {
  protected:
   OrdersEndToEnd() : resultShell(module), installedShell_(resultShell) {}
 
@@ -84,15 +81,9 @@ class OrdersEndToEnd : public client_test::SimulatedBackEndTest {
     resultShell.SelectGateway("127.0.0.1", server->Port());
     std::string message;
     ASSERT_TRUE(client::Login(message, {backend::kTradingLogin, "10001", "111111"})) << message;
-    ASSERT_TRUE(tables.Start({.machineAddress = machine_,
-                              .requestPrefix = client::kReservedLeadingText,
-                              .applicationTag = client::kApplicationTag,
-                              .accounts = &backend::TheAccountTable(),
-                              .loginType = backend::GetLoginType()},
-                             SendingCallbacks(backend::ExecuteRequest, backend::PostRequest)));
-    client::InstallOperationEngine(&tables);
-    ASSERT_TRUE(tables.Download(message)) << message;
-    ASSERT_TRUE(tables.MakeReady());
+    StartEngine(SendingCallbacks(backend::ExecuteRequest, backend::PostRequest));
+    ASSERT_TRUE(Download(engine, message)) << message;
+    ASSERT_TRUE(engine.MakeReady());
     client::QuoteServerInfo quoteServers;
     ASSERT_TRUE(client::QueryQuoteServerInfo(quoteServers, message)) << message;
     ASSERT_TRUE(client::LoginQuoteGateway(message, quoteServers)) << message;
@@ -101,15 +92,13 @@ class OrdersEndToEnd : public client_test::SimulatedBackEndTest {
 
   void TearDown() override {
     module.Stop();
-    client::InstallOperationEngine(nullptr);
-    tables.Stop();
     SimulatedBackEndTest::TearDown();
   }
 
   // The main frame's timer: pushes and answers, then the module's results,
   // until `done` holds within the bound.
   bool PumpUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + client_test::kBound;
+    const auto deadline = std::chrono::steady_clock::now() + client_testing::kBound;
     while (!done()) {
       if (std::chrono::steady_clock::now() > deadline) return false;
       while (pump.ProcessReceiveQueue()) {
@@ -135,15 +124,13 @@ class OrdersEndToEnd : public client_test::SimulatedBackEndTest {
 
   order_module::OrderModule module;
   ResultShell resultShell;
-  DownloadedEngine tables;
   Settings settings;
   order_module::OrderSubmission submission{module, settings};
   client::SubscriptionList subscriptions{client::QuoteSubscriptionSender()};
-  client::ReceivePump pump{tables, subscriptions, {.orderStates = &module}};
+  client::ReceivePump pump{engine, subscriptions, {.orderStates = &module}};
 
  private:
   client_testing::ScopedShell installedShell_;
-  std::string machine_ = backend::LocalMachineAddress();
 };
 
 TEST_F(OrdersEndToEnd, AMarketOrderFromThePanelGoesOutAtTheLimitPriceAndFills) {

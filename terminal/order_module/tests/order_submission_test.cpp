@@ -8,13 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "order_module_test_support.h"
+#include "order_module/testing/order_module_test.h"
 #include "platform/little_endian.h"
 
 namespace {
 
-using namespace order_module_test;
+using namespace order_module_testing;
 using client_testing::OutputLine;
+using engine::SetText;
+using engine::Table;
 using order_module::OrderEntrySettings;
 using Texts = std::vector<std::string>;
 
@@ -41,7 +43,7 @@ Texts PlainList(const char* buySell, const char* price, const char* priceType, c
 
 // The quotation of cu2701 with its two limit prices.
 std::string Quotation(const char* upper, const char* lower) {
-  return client_test::AnswerLine(52, {{5, "S"}, {7, "cu2701"}, {21, upper}, {22, lower}});
+  return client_testing::AnswerLine(52, {{5, "S"}, {7, "cu2701"}, {21, upper}, {22, lower}});
 }
 
 constexpr const char* kMarketQuestion = "上期所交易所不支持市价，是否以反向涨跌停价发出?";
@@ -56,7 +58,7 @@ class OrderSubmission : public OrderModuleTest {
   // The price, price type and deal attribute of each order sent.
   std::vector<Texts> SentPrices() const {
     std::vector<Texts> prices;
-    for (const auto& fields : backEnd.Requests(5011)) {
+    for (const auto& fields : Requests(5011)) {
       prices.push_back({Parameter(fields, 11), Parameter(fields, 14), Parameter(fields, 15)});
     }
     return prices;
@@ -114,7 +116,7 @@ TEST_F(OrderSubmission, TheMarketPriceRuleOfAPlainOrder) {
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(test.name);
-    tables.Set(Table::kExchangeSeats, Seat("S", "S001", "1", test.marketSeat));
+    engine.Replace(Table::kExchangeSeats, Seat("S", "S001", "1", test.marketSeat));
     settings.entry = {.sendOrderAffirmBox = test.affirm, .affirmOverrideSwitch = test.overrideSwitch};
     user.WillAnswer(test.answers);
     const std::size_t questions = user.Questions().size();
@@ -139,7 +141,7 @@ TEST_F(OrderSubmission, TheMarketPriceRuleOfAPlainOrder) {
 }
 
 TEST_F(OrderSubmission, AMarketOrderWithoutAUsableQuotationIsNotSent) {
-  tables.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
+  engine.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
   const struct {
     const char* name;
     std::vector<std::string> answer;
@@ -159,20 +161,20 @@ TEST_F(OrderSubmission, AMarketOrderWithoutAUsableQuotationIsNotSent) {
     EXPECT_FALSE(submission.SubmitOrder(List(PlainList("0", "0", "0"))));
     EXPECT_EQ(resultShell.OutputLines(), test.lines);
   }
-  EXPECT_TRUE(backEnd.Requests(5011).empty());
+  EXPECT_TRUE(Requests(5011).empty());
 }
 
 TEST_F(OrderSubmission, ReverseAndChangePriceOrdersKeepTheDecimalsOfTheLimitPrice) {
-  tables.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
-  tables.Add(Table::kPositionSummary, Position("0", 5, 0));
-  tables.Add(Table::kOrders, Order(kAccount, "701", "1", "0", "a", 2));
+  engine.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
+  engine.Add(Table::kPositionSummary, Position("0", 5, 0));
+  engine.Add(Table::kOrders, Order(kAccount, "701", "1", "0", "a", 2));
   // Close the 5 lots held and open 5 on the sell side, both at the market.
   const Texts reverse = {"",     "",  "",  "S", "cu2701", "1", "1", "0", "5", "0",     "TC01",
                          "S001", "0", "0", "",  "5",      "0", "0", "0", "0", kAccount};
   ASSERT_TRUE(submission.SubmitReverseOrder(List(reverse)));
   ASSERT_EQ(NextResult().code, "0");
   EXPECT_EQ(SentPrices(), (std::vector<Texts>{{"72610.50", "0", "0"}, {"72610.50", "0", "0"}}));
-  EXPECT_EQ(backEnd.Parameters(5011, 8), (Texts{"1", "0"}));
+  EXPECT_EQ(Parameters(5011, 8), (Texts{"1", "0"}));
 
   const Texts changePrice = {"",  "",  "",  "701", "S001", "S001", "S", "cu2701", "1",
                              "0", "0", "2", "0",   "TC01", "0",    "0", "",       kAccount};
@@ -184,7 +186,7 @@ TEST_F(OrderSubmission, ReverseAndChangePriceOrdersKeepTheDecimalsOfTheLimitPric
 }
 
 TEST_F(OrderSubmission, TheUsersNoToAReverseOrChangePriceOrderIsACancelLine) {
-  tables.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
+  engine.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
   settings.entry.sendOrderAffirmBox = true;
   const Texts reverse = {"",     "",  "",  "S", "cu2701", "1", "1", "0", "5", "0",     "TC01",
                          "S001", "0", "0", "",  "5",      "0", "0", "0", "0", kAccount};
@@ -196,11 +198,11 @@ TEST_F(OrderSubmission, TheUsersNoToAReverseOrChangePriceOrderIsACancelLine) {
   EXPECT_EQ(user.Questions(), Texts(2, kMarketQuestion));
   EXPECT_EQ(resultShell.OutputLines(),
             (std::vector<OutputLine>{{"委托被取消！", client::kCancelLine}, {"委托被取消！", client::kCancelLine}}));
-  EXPECT_TRUE(backEnd.Requests(5007).empty());
+  EXPECT_TRUE(Requests(5007).empty());
 }
 
 TEST_F(OrderSubmission, TheModulesRefusalIsShownInABoxOrAsAFailureLine) {
-  tables.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "1"));
+  engine.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "1"));
   EXPECT_FALSE(submission.SubmitOrder(List(PlainList("0", "76500", "0", "2"))));
   EXPECT_EQ(user.Boxes(), Texts{"一键下单方式参数错误！"});
   const Texts changePrice = {"",  "",  "",  "799",   "S001", "S001", "S", "cu2701", "1",

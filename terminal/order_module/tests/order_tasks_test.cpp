@@ -9,12 +9,14 @@
 #include <thread>
 #include <vector>
 
-#include "order_module_test_support.h"
+#include "order_module/testing/order_module_test.h"
 #include "platform/testing/fake_clock.h"
 
 namespace {
 
-using namespace order_module_test;
+using namespace order_module_testing;
+using engine::SetText;
+using engine::Table;
 using order_module::CloseOrderTask;
 using order_module::OrderRecord;
 using Texts = std::vector<std::string>;
@@ -45,12 +47,12 @@ constexpr const char* kOrder701 = "席位代码=S001, 下单席位=S001, 委托�
 class OrderTasks : public OrderModuleTest {};
 
 TEST_F(OrderTasks, ACloseShortOfLotsCancelsItsAccountsPendingOrdersThenClosesTodayFirstInPieces) {
-  tables.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
+  engine.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
   // 6 lots held, 4 of them bought today.
-  tables.Add(Table::kPositionSummary, Position("0", 6, 4));
-  tables.Add(Table::kOrders, Order(kAccount, "701", "1", "0", "a", 2));
-  tables.Add(Table::kOrders, Order("20001", "702", "1", "0", "a", 2));   // another account's
-  tables.Add(Table::kOrders, Order(kAccount, "703", "1", "0", "c", 1));  // no longer pending
+  engine.Add(Table::kPositionSummary, Position("0", 6, 4));
+  engine.Add(Table::kOrders, Order(kAccount, "701", "1", "0", "a", 2));
+  engine.Add(Table::kOrders, Order("20001", "702", "1", "0", "a", 2));   // another account's
+  engine.Add(Table::kOrders, Order(kAccount, "703", "1", "0", "c", 1));  // no longer pending
 
   CloseOrderTask task;
   task.caller = {.tag = 7, .prompt = "平仓"};
@@ -64,17 +66,17 @@ TEST_F(OrderTasks, ACloseShortOfLotsCancelsItsAccountsPendingOrdersThenClosesTod
   ASSERT_TRUE(module.AddCloseAutoCancelTask(task, message)) << message;
 
   ASSERT_TRUE(WaitForRequests(5012, 1));
-  EXPECT_EQ(backEnd.Parameters(5012, 12), Texts{"701"});
-  EXPECT_TRUE(backEnd.Requests(5011).empty()) << "nothing is sent before the cancel is confirmed";
+  EXPECT_EQ(Parameters(5012, 12), Texts{"701"});
+  EXPECT_TRUE(Requests(5011).empty()) << "nothing is sent before the cancel is confirmed";
   QueueState("701", "d", "2", "2");
 
   const DeliveredResult result = NextResult();
   EXPECT_EQ(result.tag, "7");
   EXPECT_EQ(result.code, "0");
   EXPECT_EQ(result.prompt, "平仓");
-  EXPECT_EQ(backEnd.Parameters(5011, 10), (Texts{"3", "1", "2"}));
-  EXPECT_EQ(backEnd.Parameters(5011, 8), (Texts{"2", "2", "1"}));
-  EXPECT_EQ(backEnd.Parameters(5011, 20), (Texts{"", "", ""}));
+  EXPECT_EQ(Parameters(5011, 10), (Texts{"3", "1", "2"}));
+  EXPECT_EQ(Parameters(5011, 8), (Texts{"2", "2", "1"}));
+  EXPECT_EQ(Parameters(5011, 20), (Texts{"", "", ""}));
   EXPECT_EQ(result.messages,
             (Texts{std::string("撤销委托单：") + kOrder701, std::string("撤单请求发送成功(") + kOrder701 + ")",
                    "等待交易所撤单回报......", std::string("撤单成功：") + kOrder701,
@@ -100,18 +102,18 @@ TEST_F(OrderTasks, CancelsNotConfirmedWithinTheWaitAreAskedFor) {
       {"e", "99999", "撤单超时："},
       {"d", "0", "撤单成功："},
   };
-  tables.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
-  tables.Add(Table::kPositionSummary, Position("0", 6, 0));
-  tables.Add(Table::kOrders, Order(kAccount, "701", "1", "0", "a", 2));
+  engine.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
+  engine.Add(Table::kPositionSummary, Position("0", 6, 0));
+  engine.Add(Table::kOrders, Order(kAccount, "701", "1", "0", "a", 2));
   platform::FakeClock clock({2026, 12, 10, 5, 9, 30, 0, 0}, 1000);
   for (const auto& test : cases) {
     SCOPED_TRACE(test.askedState);
-    backEnd.Answer(5010, {client_test::AnswerLine(9, {{5, "701"}, {6, "S001"}, {8, test.askedState}})});
+    backEnd.Answer(5010, {client_testing::AnswerLine(9, {{5, "701"}, {6, "S001"}, {8, test.askedState}})});
     CloseOrderTask task;
     task.order = CopperOrder("1", "1", "10", "76500");
     task.checkMode = order_module::kCancelPending;
     std::string message;
-    const std::size_t cancels = backEnd.Requests(5012).size();
+    const std::size_t cancels = Requests(5012).size();
     ASSERT_TRUE(module.AddCloseAutoCancelTask(task, message)) << message;
     // The wait counts from the cancel's request.
     ASSERT_TRUE(WaitForRequests(5012, cancels + 1));
@@ -124,8 +126,8 @@ TEST_F(OrderTasks, CancelsNotConfirmedWithinTheWaitAreAskedFor) {
     EXPECT_EQ(result.messages[3], std::string(test.line) + kOrder701);
     clock.SetTick(1000);
   }
-  EXPECT_EQ(backEnd.Parameters(5010, 5), (Texts{"701", "701"}));
-  EXPECT_EQ(backEnd.Requests(5011).size(), 1u) << "only the settled cancel lets the close go out";
+  EXPECT_EQ(Parameters(5010, 5), (Texts{"701", "701"}));
+  EXPECT_EQ(Requests(5011).size(), 1u) << "only the settled cancel lets the close go out";
   module.Stop();  // before the clock goes
 }
 
@@ -138,15 +140,15 @@ TEST_F(OrderTasks, AnOpeningOrderGoesOutInPiecesOnceTheUserAgrees) {
     task.lotsPerSend = 3;
     task.confirm = true;
     user.WillAnswer({yes});
-    const std::size_t sent = backEnd.Requests(5011).size();
+    const std::size_t sent = Requests(5011).size();
     std::string message;
     ASSERT_TRUE(module.AddCloseAutoCancelTask(task, message)) << message;
     const DeliveredResult result = NextResult();
-    const std::vector<std::string> lots = backEnd.Parameters(5011, 10);
+    const std::vector<std::string> lots = Parameters(5011, 10);
     if (yes) {
       EXPECT_EQ(result.code, "0");
       EXPECT_EQ(Texts(lots.begin() + static_cast<std::ptrdiff_t>(sent), lots.end()), (Texts{"3", "3", "1"}));
-      EXPECT_EQ(backEnd.Parameters(5011, 20).back(), "A");
+      EXPECT_EQ(Parameters(5011, 20).back(), "A");
     } else {
       EXPECT_EQ(result.code, "99999");
       EXPECT_EQ(result.messages, Texts{"委托被取消！\t\t"});
@@ -177,16 +179,16 @@ TEST_F(OrderTasks, TheOneKeyModeDecidesWhatACloseBecomes) {
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(std::string(test.openClose) + " in one-key mode " + std::to_string(test.oneKeyMode));
-    tables.Set(Table::kExchangeSeats, Seat("S", "S001", test.closeTodaySeat, "0"));
-    tables.Set(Table::kPositionSummary, Position("0", test.heldLots, test.todayLots));
+    engine.Replace(Table::kExchangeSeats, Seat("S", "S001", test.closeTodaySeat, "0"));
+    engine.Replace(Table::kPositionSummary, Position("0", test.heldLots, test.todayLots));
     CloseOrderTask task;
     task.order = CopperOrder("1", test.openClose, "2", "76500");
     task.oneKeyMode = test.oneKeyMode;
-    const std::size_t sent = backEnd.Requests(5011).size();
+    const std::size_t sent = Requests(5011).size();
     std::string message;
     ASSERT_TRUE(module.AddCloseAutoCancelTask(task, message)) << message;
     const DeliveredResult result = NextResult();
-    const Texts codes = backEnd.Parameters(5011, 8);
+    const Texts codes = Parameters(5011, 8);
     EXPECT_EQ(Texts(codes.begin() + static_cast<std::ptrdiff_t>(sent), codes.end()), test.sentCodes);
     if (test.refusal) {
       EXPECT_EQ(result.code, "99999");
@@ -198,7 +200,7 @@ TEST_F(OrderTasks, TheOneKeyModeDecidesWhatACloseBecomes) {
 }
 
 TEST_F(OrderTasks, AReverseWithNothingToCloseInOneKeyModeTwoOnlyOpens) {
-  tables.Add(Table::kExchangeSeats, Seat("S", "S001", "0", "0"));
+  engine.Add(Table::kExchangeSeats, Seat("S", "S001", "0", "0"));
   order_module::ReverseOrderTask task;
   task.close.order = CopperOrder("1", "1", "5", "76500");
   task.close.oneKeyMode = order_module::kCloseOrNothing;
@@ -211,15 +213,15 @@ TEST_F(OrderTasks, AReverseWithNothingToCloseInOneKeyModeTwoOnlyOpens) {
   ASSERT_TRUE(module.AddReverseOrderTask(task, message)) << message;
   const DeliveredResult result = NextResult();
   EXPECT_EQ(result.code, "0");
-  EXPECT_EQ(backEnd.Parameters(5011, 8), Texts{"0"});
-  EXPECT_EQ(backEnd.Parameters(5011, 10), Texts{"3"});
+  EXPECT_EQ(Parameters(5011, 8), Texts{"0"});
+  EXPECT_EQ(Parameters(5011, 10), Texts{"3"});
   EXPECT_EQ(user.Questions(), Texts{"　客户号：10001\n　交易所：S\n　席位号：S001\n交易编码：TC01\n　　合约：cu2701\n　"
                                     "　操作：投机  卖出 开仓\n　　价格：76400\n　　数量：3"});
 }
 
 TEST_F(OrderTasks, AReverseOrderOpensEachFillOfItsCloseOnceWhateverPushesRepeat) {
-  tables.Add(Table::kExchangeSeats, Seat("S", "S001", "0", "0"));
-  tables.Add(Table::kPositionSummary, Position("0", 5, 0));
+  engine.Add(Table::kExchangeSeats, Seat("S", "S001", "0", "0"));
+  engine.Add(Table::kPositionSummary, Position("0", 5, 0));
   order_module::ReverseOrderTask task;
   task.close.order = CopperOrder("1", "1", "5", "76500");
   task.openAfterFills = true;
@@ -239,19 +241,19 @@ TEST_F(OrderTasks, AReverseOrderOpensEachFillOfItsCloseOnceWhateverPushesRepeat)
 
   const DeliveredResult result = NextResult();
   EXPECT_EQ(result.code, "0");
-  EXPECT_EQ(backEnd.Parameters(5011, 10), (Texts{"5", "2", "3"}));
-  EXPECT_EQ(backEnd.Parameters(5011, 8), (Texts{"1", "0", "0"}));
-  EXPECT_EQ(backEnd.Parameters(5011, 7), (Texts{"1", "1", "1"}));
-  EXPECT_EQ(backEnd.Parameters(5011, 11), (Texts{"76500", "76400", "76400"}));
+  EXPECT_EQ(Parameters(5011, 10), (Texts{"5", "2", "3"}));
+  EXPECT_EQ(Parameters(5011, 8), (Texts{"1", "0", "0"}));
+  EXPECT_EQ(Parameters(5011, 7), (Texts{"1", "1", "1"}));
+  EXPECT_EQ(Parameters(5011, 11), (Texts{"76500", "76400", "76400"}));
   EXPECT_EQ(result.messages,
             (Texts{Sent("卖出|平仓|投机", "5", "76500", "801"), Sent("卖出|开仓|投机", "2", "76400", "802"),
                    Sent("卖出|开仓|投机", "3", "76400", "803")}));
 }
 
 TEST_F(OrderTasks, AReverseCancelsThePendingOrdersOfItsDirectionAsACloseDoes) {
-  tables.Add(Table::kExchangeSeats, Seat("S", "S001", "0", "0"));
-  tables.Add(Table::kPositionSummary, Position("0", 5, 0));
-  tables.Add(Table::kOrders, Order(kAccount, "701", "1", "0", "a", 2));
+  engine.Add(Table::kExchangeSeats, Seat("S", "S001", "0", "0"));
+  engine.Add(Table::kPositionSummary, Position("0", 5, 0));
+  engine.Add(Table::kOrders, Order(kAccount, "701", "1", "0", "a", 2));
   order_module::ReverseOrderTask task;
   task.close.order = CopperOrder("1", "1", "5", "76500");
   task.close.checkMode = order_module::kCancelPending;
@@ -260,17 +262,17 @@ TEST_F(OrderTasks, AReverseCancelsThePendingOrdersOfItsDirectionAsACloseDoes) {
   std::string message;
   ASSERT_TRUE(module.AddReverseOrderTask(task, message)) << message;
   ASSERT_TRUE(WaitForRequests(5012, 1));
-  EXPECT_EQ(backEnd.Parameters(5012, 12), Texts{"701"});
-  EXPECT_TRUE(backEnd.Requests(5011).empty());
+  EXPECT_EQ(Parameters(5012, 12), Texts{"701"});
+  EXPECT_TRUE(Requests(5011).empty());
   QueueState("701", "d", "2", "2");
   const DeliveredResult result = NextResult();
   EXPECT_EQ(result.code, "0");
-  EXPECT_EQ(backEnd.Parameters(5011, 8), (Texts{"1", "0"}));
+  EXPECT_EQ(Parameters(5011, 8), (Texts{"1", "0"}));
 }
 
 TEST_F(OrderTasks, AReverseWhoseCloseIsCancelledUnfilledFails) {
-  tables.Add(Table::kExchangeSeats, Seat("S", "S001", "0", "0"));
-  tables.Add(Table::kPositionSummary, Position("0", 5, 0));
+  engine.Add(Table::kExchangeSeats, Seat("S", "S001", "0", "0"));
+  engine.Add(Table::kPositionSummary, Position("0", 5, 0));
   order_module::ReverseOrderTask task;
   task.close.order = CopperOrder("1", "1", "5", "76500");
   task.openAfterFills = true;
@@ -283,7 +285,7 @@ TEST_F(OrderTasks, AReverseWhoseCloseIsCancelledUnfilledFails) {
   const DeliveredResult result = NextResult();
   EXPECT_EQ(result.code, "99999");
   EXPECT_EQ(result.messages.back(), "委托被撤消，或错误委托！");
-  EXPECT_EQ(backEnd.Requests(5011).size(), 1u);
+  EXPECT_EQ(Requests(5011).size(), 1u);
 }
 
 TEST_F(OrderTasks, AChangeOfPriceResendsWhatTheCancelLeftAndNothingOfAFilledOrder) {
@@ -300,18 +302,18 @@ TEST_F(OrderTasks, AChangeOfPriceResendsWhatTheCancelLeftAndNothingOfAFilledOrde
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(test.state);
-    tables.Add(Table::kOrders, Order(kAccount, test.orderNo, "0", "0", "a", 5));
+    engine.Add(Table::kOrders, Order(kAccount, test.orderNo, "0", "0", "a", 5));
     order_module::ChangePriceTask task;
     task.caller.tag = 3;
     task.orderNo = test.orderNo;
     task.orderingSeat = "S001";
     task.order = CopperOrder("0", "0", "5", "76600");
-    const std::size_t cancels = backEnd.Requests(5012).size();
-    const std::size_t sent = backEnd.Requests(5011).size();
+    const std::size_t cancels = Requests(5012).size();
+    const std::size_t sent = Requests(5011).size();
     std::string message;
     ASSERT_TRUE(module.AddChangePriceOrderTask(task, message)) << message;
     ASSERT_TRUE(WaitForRequests(5012, cancels + 1));
-    EXPECT_EQ(backEnd.Parameters(5012, 12).back(), test.orderNo);
+    EXPECT_EQ(Parameters(5012, 12).back(), test.orderNo);
     QueueState(test.orderNo, test.state, "5", test.remaining);
 
     const DeliveredResult result = NextResult();
@@ -321,13 +323,13 @@ TEST_F(OrderTasks, AChangeOfPriceResendsWhatTheCancelLeftAndNothingOfAFilledOrde
     EXPECT_EQ(result.messages[0], "撤销委托单：" + keys);
     if (!test.resentLots) {
       EXPECT_EQ(result.messages[3], "该委托单已经全部成交：" + keys);
-      EXPECT_EQ(backEnd.Requests(5011).size(), sent);
+      EXPECT_EQ(Requests(5011).size(), sent);
       continue;
     }
     EXPECT_EQ(result.messages[3], "撤单成功：" + keys);
-    ASSERT_EQ(backEnd.Requests(5011).size(), sent + 1);
-    EXPECT_EQ(backEnd.Parameters(5011, 10).back(), test.resentLots);
-    EXPECT_EQ(backEnd.Parameters(5011, 11).back(), "76600");
+    ASSERT_EQ(Requests(5011).size(), sent + 1);
+    EXPECT_EQ(Parameters(5011, 10).back(), test.resentLots);
+    EXPECT_EQ(Parameters(5011, 11).back(), "76600");
     const std::string orderNo = std::to_string(801 + sent);
     EXPECT_EQ(result.messages[5],
               std::string("改价单发送成功：买入开仓，") + test.resentLots + "手，76600元(委托号 = " + orderNo + ")");
@@ -335,7 +337,7 @@ TEST_F(OrderTasks, AChangeOfPriceResendsWhatTheCancelLeftAndNothingOfAFilledOrde
 }
 
 TEST_F(OrderTasks, AProfitLossOrderFollowsItsOpeningOrder) {
-  backEnd.Answer(5473, {client_test::AnswerLine(40, {{5, "PL9"}})});
+  backEnd.Answer(5473, {client_testing::AnswerLine(40, {{5, "PL9"}})});
   order_module::ProfitLossTask task;
   task.order = CopperOrder("0", "0", "2", "76500");
   task.stopLoss = "100";
@@ -353,8 +355,8 @@ TEST_F(OrderTasks, AProfitLossOrderFollowsItsOpeningOrder) {
 
   const DeliveredResult result = NextResult();
   EXPECT_EQ(result.code, "0");
-  EXPECT_EQ(backEnd.Parameters(5011, 20), Texts{"N"});
-  const std::vector<std::vector<std::string>> placed = backEnd.Requests(5473);
+  EXPECT_EQ(Parameters(5011, 20), Texts{"N"});
+  const std::vector<std::vector<std::string>> placed = Requests(5473);
   ASSERT_EQ(placed.size(), 1u);
   EXPECT_EQ(Texts(placed[0].begin() + 8, placed[0].end()),
             (Texts{"801", "100", "200", "1", "10", "", "S", "S001", "1", "0", "3", "50"}));
@@ -367,7 +369,7 @@ TEST_F(OrderTasks, AProfitLossOrderFollowsItsOpeningOrder) {
 }
 
 TEST_F(OrderTasks, TasksTheModuleCannotCarryOutAreRefused) {
-  tables.Add(Table::kOrders, Order(kAccount, "701", "0", "0", "a", 5));
+  engine.Add(Table::kOrders, Order(kAccount, "701", "0", "0", "a", 5));
   CloseOrderTask close;
   close.order = CopperOrder("1", "1", "1", "76500");
   close.oneKeyMode = order_module::kCloseOrNothing;
@@ -402,7 +404,7 @@ TEST_F(OrderTasks, TheGuiThreadNeverWaitsForASendUnderWay) {
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::atomic<bool> sending = false;
-  backEnd.Answer(5011, [&sending, released](const std::vector<std::string>&) {
+  backEnd.Answer(5011, [&sending, released](const engine_testing::SentRequest&) {
     sending = true;
     released.wait();
     return std::vector<std::string>{"A|m|1|N|1001|refused|"};
@@ -417,7 +419,7 @@ TEST_F(OrderTasks, TheGuiThreadNeverWaitsForASendUnderWay) {
   // calls below find the send over.
   std::atomic<bool> watchdogReleased = false;
   std::thread watchdog([&] {
-    if (released.wait_for(client_test::kBound) == std::future_status::timeout) {
+    if (released.wait_for(client_testing::kBound) == std::future_status::timeout) {
       watchdogReleased = true;
       release.set_value();
     }
@@ -444,13 +446,13 @@ TEST_F(OrderTasks, AStopEndsTheWaitForTheUsersAnswer) {
   ASSERT_TRUE(module.AddCloseAutoCancelTask(task, message)) << message;
   // Nobody asks the question: the GUI thread does not pump.
   auto stopped = std::async(std::launch::async, [&] { module.Stop(); });
-  if (stopped.wait_for(client_test::kBound) != std::future_status::ready) {
+  if (stopped.wait_for(client_testing::kBound) != std::future_status::ready) {
     ADD_FAILURE() << "the stop waited for the user";
     PumpUntil([&] { return stopped.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
   }
   stopped.get();
   EXPECT_FALSE(module.IsRunning());
-  EXPECT_TRUE(backEnd.Requests(5011).empty());
+  EXPECT_TRUE(Requests(5011).empty());
   EXPECT_TRUE(user.Questions().empty());
 }
 

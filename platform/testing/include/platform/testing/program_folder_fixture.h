@@ -10,7 +10,7 @@
 
 #include "platform/files.h"
 
-namespace client_test {
+namespace platform_testing {
 
 class ProgramFolderTest : public ::testing::Test {
  protected:
@@ -28,4 +28,4 @@ class ProgramFolderTest : public ::testing::Test {
   std::string folder_;
 };
 
-}  // namespace client_test
+}  // namespace platform_testing

@@ -4,11 +4,15 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "backend/cx_data_set.h"
 #include "backend/request_record.h"
 
 namespace backend_testing {
+
+// The field values of a separated-field line.
+std::vector<std::string> Fields(std::string_view line);
 
 // The leading parameters of the business frame: the application tag and
 // the credentials of the customer who signs the request.
