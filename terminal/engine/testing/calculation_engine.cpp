@@ -73,6 +73,31 @@ void CalculationEngine::UpsertExercisableQuantity(const engine::PositionSummaryR
   exercisableUpdates.emplace_back(Text(position->szContractCode));
 }
 
+void AddCombinationPosition(OpenEngine& engine) {
+  struct LegOpened {
+    std::string_view legNumber, dealNo, contract, buySell, price, margin;
+  };
+  for (const LegOpened& leg :
+       {LegOpened{"1", "11", "cu2609", "0", "3000", "6000.00"}, LegOpened{"2", "12", "cu2612", "1", "3100", "0.00"}}) {
+    engine.Add(engine::Table::kPositionDetails, Detail({.openDate = kToday,
+                                                        .dealNo = leg.dealNo,
+                                                        .buySell = leg.buySell,
+                                                        .lots = "2",
+                                                        .price = leg.price,
+                                                        .margin = leg.margin,
+                                                        .kind = "0",
+                                                        .contract = leg.contract}));
+    engine.Add(engine::Table::kCombinationDetails, Leg({.openDate = kToday,
+                                                        .kind = "0",
+                                                        .legNumber = leg.legNumber,
+                                                        .combinationNo = "S9",
+                                                        .dealNo = leg.dealNo,
+                                                        .contract = leg.contract,
+                                                        .lots = "2",
+                                                        .strategy = "SPD"}));
+  }
+}
+
 engine::ClosingTrade Closing(std::string_view buySell, int lots, std::string_view contract) {
   return {.account = kAccount,
           .exchangeCode = kExchange,

@@ -37,6 +37,27 @@ engine::ContractRow Contract(const ContractFields& fields) {
   return row;
 }
 
+engine::ContractRow Option(std::string_view code, std::string_view multiplier) {
+  constexpr std::string_view kDigits = "0123456789";
+  std::string_view rest = code;
+  const auto take = [&rest](std::size_t length) {
+    const std::string_view taken = rest.substr(0, length);
+    rest.remove_prefix(taken.size());
+    if (rest.starts_with('-')) rest.remove_prefix(1);
+    return taken;
+  };
+  const std::string_view variety = take(rest.find_first_of(kDigits));
+  const std::string_view period = take(rest.find_first_not_of(kDigits));
+  const std::string_view type = take(1);
+  return Contract({.code = code,
+                   .multiplier = multiplier,
+                   .period = period,
+                   .variety = variety,
+                   .tradeClass = "1",
+                   .optionType = type,
+                   .strike = rest});
+}
+
 engine::ExchangeSeatRow ExchangeSeat(const ExchangeSeatFields& fields) {
   engine::ExchangeSeatRow row{};
   SetText(row.szExchangeCode, fields.exchange);

@@ -210,33 +210,7 @@ class CombinationRelease : public ::testing::Test {
     engine.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
     engine.Add(Table::kContracts, Contract({.code = "cu2612", .multiplier = "10"}));
     engine.backEndFeeRates.push_back(FeeRates("cu2612"));
-    engine.Add(
-        Table::kPositionDetails,
-        Detail({.openDate = kToday, .dealNo = "11", .lots = "2", .price = "3000", .margin = "6000.00", .kind = "0"}));
-    engine.Add(Table::kPositionDetails, Detail({.openDate = kToday,
-                                                .dealNo = "12",
-                                                .buySell = "1",
-                                                .lots = "2",
-                                                .price = "3100",
-                                                .margin = "0.00",
-                                                .kind = "0",
-                                                .contract = "cu2612"}));
-    engine.Add(Table::kCombinationDetails, Leg({.openDate = kToday,
-                                                .kind = "0",
-                                                .legNumber = "1",
-                                                .combinationNo = "S9",
-                                                .dealNo = "11",
-                                                .contract = "cu2609",
-                                                .lots = "2",
-                                                .strategy = "SPD"}));
-    engine.Add(Table::kCombinationDetails, Leg({.openDate = kToday,
-                                                .kind = "0",
-                                                .legNumber = "2",
-                                                .combinationNo = "S9",
-                                                .dealNo = "12",
-                                                .contract = "cu2612",
-                                                .lots = "2",
-                                                .strategy = "SPD"}));
+    AddCombinationPosition(engine);
   }
 
   std::vector<std::string> LegLots() {
@@ -308,13 +282,7 @@ TEST_F(CombinationRelease, ALegOfRatioZeroCountsOneLotPerCombination) {
 TEST_F(CombinationRelease, TheMarginOfAFreedSoldOptionIsQuotedWithoutTheLock) {
   // The other leg is a sold call whose underlying has no price: its margin
   // asks the quote table.
-  engine.Add(Table::kContracts, Contract({.code = "m2609C3000",
-                                          .multiplier = "10",
-                                          .period = "2609",
-                                          .variety = "m",
-                                          .tradeClass = "1",
-                                          .optionType = "C",
-                                          .strike = "3000"}));
+  engine.Add(Table::kContracts, Option("m2609C3000", "10"));
   engine.backEndFeeRates.push_back(FeeRates("m2609C3000"));
   engine.quotes["F1,m2609"] = 2900.0;
   {

@@ -11,6 +11,20 @@ using engine::CombinationSummaryRow;
 using engine::Table;
 using engine::Text;
 
+// Leg `legNumber` of combination `combination` on the strategy.
+CombinationDetailRow LegOf(std::string_view combination, std::string_view legNumber, std::string_view contract,
+                           std::string_view buySell, std::string_view lots, std::string_view price,
+                           std::string_view margin, std::string_view strategy = "SP") {
+  return Leg({.legNumber = legNumber,
+              .combinationNo = combination,
+              .contract = contract,
+              .lots = lots,
+              .buySell = buySell,
+              .price = price,
+              .margin = margin,
+              .strategy = strategy});
+}
+
 class CombinationTable : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -30,22 +44,8 @@ class CombinationTable : public ::testing::Test {
 };
 
 TEST_F(CombinationTable, TheLegsOfACombinationMakeOneRowBoundByTheirRatios) {
-  engine.Add(Table::kCombinationDetails, Leg({.legNumber = "2",
-                                              .combinationNo = "C1",
-                                              .contract = "cu2612",
-                                              .lots = "6",
-                                              .buySell = "1",
-                                              .price = "2990",
-                                              .margin = "1000",
-                                              .strategy = "SP"}));
-  engine.Add(Table::kCombinationDetails, Leg({.legNumber = "1",
-                                              .combinationNo = "C1",
-                                              .contract = "cu2609",
-                                              .lots = "4",
-                                              .buySell = "0",
-                                              .price = "3000",
-                                              .margin = "1200",
-                                              .strategy = "SP"}));
+  engine.Add(Table::kCombinationDetails, LegOf("C1", "2", "cu2612", "1", "6", "2990", "1000"));
+  engine.Add(Table::kCombinationDetails, LegOf("C1", "1", "cu2609", "0", "4", "3000", "1200"));
   const std::vector<CombinationSummaryRow> rows = Build();
   ASSERT_EQ(rows.size(), 1u);
   const CombinationSummaryRow& row = rows[0];
@@ -64,62 +64,10 @@ TEST_F(CombinationTable, TheLegsOfACombinationMakeOneRowBoundByTheirRatios) {
 
 TEST_F(CombinationTable, EqualPositionsAreMergedAndTheRowsSorted) {
   const CombinationDetailRow legs[] = {
-      Leg({.legNumber = "1",
-           .combinationNo = "C3",
-           .contract = "cu2610",
-           .lots = "1",
-           .buySell = "0",
-           .price = "3000",
-           .margin = "100",
-           .strategy = "SP"}),
-      Leg({.legNumber = "2",
-           .combinationNo = "C3",
-           .contract = "cu2612",
-           .lots = "2",
-           .buySell = "1",
-           .price = "2990",
-           .margin = "100",
-           .strategy = "SP"}),
-      Leg({.legNumber = "1",
-           .combinationNo = "C1",
-           .contract = "cu2609",
-           .lots = "1",
-           .buySell = "0",
-           .price = "3000",
-           .margin = "100",
-           .strategy = "SP"}),
-      Leg({.legNumber = "2",
-           .combinationNo = "C1",
-           .contract = "cu2612",
-           .lots = "2",
-           .buySell = "1",
-           .price = "2990",
-           .margin = "100",
-           .strategy = "SP"}),
-      Leg({.legNumber = "1",
-           .combinationNo = "C2",
-           .contract = "cu2609",
-           .lots = "3",
-           .buySell = "0",
-           .price = "3004",
-           .margin = "300",
-           .strategy = "SP"}),
-      Leg({.legNumber = "2",
-           .combinationNo = "C2",
-           .contract = "cu2612",
-           .lots = "6",
-           .buySell = "1",
-           .price = "2990",
-           .margin = "300",
-           .strategy = "SP"}),
-      Leg({.legNumber = "1",
-           .combinationNo = "C4",
-           .contract = "cu2609",
-           .lots = "1",
-           .buySell = "0",
-           .price = "1",
-           .margin = "1",
-           .strategy = "XYZ"}),  // of no known kind
+      LegOf("C3", "1", "cu2610", "0", "1", "3000", "100"),   LegOf("C3", "2", "cu2612", "1", "2", "2990", "100"),
+      LegOf("C1", "1", "cu2609", "0", "1", "3000", "100"),   LegOf("C1", "2", "cu2612", "1", "2", "2990", "100"),
+      LegOf("C2", "1", "cu2609", "0", "3", "3004", "300"),   LegOf("C2", "2", "cu2612", "1", "6", "2990", "300"),
+      LegOf("C4", "1", "cu2609", "0", "1", "1", "1", "XYZ"),  // of no known kind
   };
   for (const CombinationDetailRow& leg : legs) engine.Add(Table::kCombinationDetails, leg);
   const std::vector<CombinationSummaryRow> rows = Build();
@@ -142,30 +90,9 @@ TEST_F(CombinationTable, LegsOfOneSlotAverageTheirPricesAndALegOfRatioZeroSetsNo
   SetText(kind.szStrategyCode, "Z");
   SetText(kind.legs[1].szVolumeRatio, "0");
   engine.Add(Table::kOrderKinds, kind);
-  engine.Add(Table::kCombinationDetails, Leg({.legNumber = "1",
-                                              .combinationNo = "C1",
-                                              .contract = "cu2609",
-                                              .lots = "1",
-                                              .buySell = "0",
-                                              .price = "3000",
-                                              .margin = "100",
-                                              .strategy = "Z"}));
-  engine.Add(Table::kCombinationDetails, Leg({.legNumber = "1",
-                                              .combinationNo = "C1",
-                                              .contract = "cu2609",
-                                              .lots = "2",
-                                              .buySell = "0",
-                                              .price = "3003",
-                                              .margin = "50",
-                                              .strategy = "Z"}));
-  engine.Add(Table::kCombinationDetails, Leg({.legNumber = "2",
-                                              .combinationNo = "C1",
-                                              .contract = "cu2612",
-                                              .lots = "7",
-                                              .buySell = "1",
-                                              .price = "2990",
-                                              .margin = "10",
-                                              .strategy = "Z"}));
+  engine.Add(Table::kCombinationDetails, LegOf("C1", "1", "cu2609", "0", "1", "3000", "100", "Z"));
+  engine.Add(Table::kCombinationDetails, LegOf("C1", "1", "cu2609", "0", "2", "3003", "50", "Z"));
+  engine.Add(Table::kCombinationDetails, LegOf("C1", "2", "cu2612", "1", "7", "2990", "10", "Z"));
   const std::vector<CombinationSummaryRow> rows = Build();
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(Text(rows[0].szLegVolume[0]), "3");

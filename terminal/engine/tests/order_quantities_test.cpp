@@ -81,13 +81,7 @@ TEST_F(OrderQuantities, ALotThatCostsNothingOrFundsBelowZeroOpenNothing) {
 
 TEST_F(OrderQuantities, ABoughtOptionPaysItsPremiumOnceAndASoldOneItsMargin) {
   engine.Add(Table::kExchangeSeats, ExchangeSeat({.abbreviation = "dce"}));
-  engine.Add(Table::kContracts, Contract({.code = "m2609-P-2000",
-                                          .multiplier = "10",
-                                          .period = "2609",
-                                          .variety = "m",
-                                          .tradeClass = "1",
-                                          .optionType = "P",
-                                          .strike = "2000"}));
+  engine.Add(Table::kContracts, Option("m2609-P-2000", "10"));
   engine.backEndFeeRates.push_back(FeeRates("m2609-P-2000"));
   engine.quotes["F1,m2609"] = 2100;
   // A buy lot costs the premium 300 and the fee 2.03: 100000 / 302.03 = 331.09.

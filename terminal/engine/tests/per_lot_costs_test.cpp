@@ -64,13 +64,7 @@ TEST_F(PerLotCosts, FuturesTakeTheMarginPairOfTheirSideAndHedgeAndTheFeeSetOfThe
 }
 
 TEST_F(PerLotCosts, AnOptionBoughtToOpenPaysItsPremiumAndNoMargin) {
-  engine.Add(Table::kContracts, Contract({.code = "m2609-C-3000",
-                                          .multiplier = "10",
-                                          .period = "2609",
-                                          .variety = "m",
-                                          .tradeClass = "1",
-                                          .optionType = "C",
-                                          .strike = "3000"}));
+  engine.Add(Table::kContracts, Option("m2609-C-3000", "10"));
   engine.backEndFeeRates.push_back(FeeRates("m2609-C-3000"));
   LotCosts costs;
   ASSERT_TRUE(engine.CalcOptionMargin(Lot("m2609-C-3000", "0", "0", 25.5), costs));
@@ -80,13 +74,7 @@ TEST_F(PerLotCosts, AnOptionBoughtToOpenPaysItsPremiumAndNoMargin) {
 
 TEST_F(PerLotCosts, ASoldCffexCallTakesTheExchangesRuleWithItsParameters) {
   engine.Add(Table::kExchangeSeats, ExchangeSeat({.abbreviation = "cffex"}));
-  engine.Add(Table::kContracts, Contract({.code = "IO2609-C-3000",
-                                          .multiplier = "100",
-                                          .period = "2609",
-                                          .variety = "IO",
-                                          .tradeClass = "1",
-                                          .optionType = "C",
-                                          .strike = "3000"}));
+  engine.Add(Table::kContracts, Option("IO2609-C-3000", "100"));
   engine.backEndFeeRates.push_back(FeeRates("IO2609-C-3000"));
   engine::OptionParamsRow params{};
   SetText(params.szExchangeCode, kExchange);
@@ -106,13 +94,7 @@ TEST_F(PerLotCosts, ASoldCffexCallTakesTheExchangesRuleWithItsParameters) {
   // A guarantee denominator that reads as integer 0 has no ratio.
   SetText(engine.backEndOptionParams[0].szContractCode, "IO2609-P-3000");
   SetText(engine.backEndOptionParams[0].szGuaranteeDenominator, "0.5");
-  engine.Add(Table::kContracts, Contract({.code = "IO2609-P-3000",
-                                          .multiplier = "100",
-                                          .period = "2609",
-                                          .variety = "IO",
-                                          .tradeClass = "1",
-                                          .optionType = "P",
-                                          .strike = "3000"}));
+  engine.Add(Table::kContracts, Option("IO2609-P-3000", "100"));
   engine.backEndFeeRates.push_back(FeeRates("IO2609-P-3000"));
   EXPECT_FALSE(engine.CalcOptionMargin(Lot("IO2609-P-3000", "1", "0", 50), costs));
   ExpectCosts(costs, 0, 0, 0);
@@ -120,13 +102,7 @@ TEST_F(PerLotCosts, ASoldCffexCallTakesTheExchangesRuleWithItsParameters) {
 
 TEST_F(PerLotCosts, ASoldPutOfAnyOtherExchangeTakesTheGeneralRuleAtTheUnderlyingsPrice) {
   engine.Add(Table::kExchangeSeats, ExchangeSeat({.abbreviation = "dce"}));
-  engine.Add(Table::kContracts, Contract({.code = "m2609-P-2000",
-                                          .multiplier = "10",
-                                          .period = "2609",
-                                          .variety = "m",
-                                          .tradeClass = "1",
-                                          .optionType = "P",
-                                          .strike = "2000"}));
+  engine.Add(Table::kContracts, Option("m2609-P-2000", "10"));
   engine.backEndFeeRates.push_back(FeeRates("m2609-P-2000"));
   engine.Add(Table::kPriceContracts, PriceRow("m2609", "2100"));
 
@@ -140,13 +116,7 @@ TEST_F(PerLotCosts, ASoldPutOfAnyOtherExchangeTakesTheGeneralRuleAtTheUnderlying
 }
 
 TEST_F(PerLotCosts, WithoutAnyLastPriceTheUnderlyingIsQuotedOutsideTheEngineLock) {
-  engine.Add(Table::kContracts, Contract({.code = "m2609-P-2000",
-                                          .multiplier = "10",
-                                          .period = "2609",
-                                          .variety = "m",
-                                          .tradeClass = "1",
-                                          .optionType = "P",
-                                          .strike = "2000"}));
+  engine.Add(Table::kContracts, Option("m2609-P-2000", "10"));
   engine.backEndFeeRates.push_back(FeeRates("m2609-P-2000"));
   engine.quotes["F1,m2609"] = 2100;
 

@@ -21,13 +21,7 @@ class PositionFills : public ::testing::Test {
  protected:
   void SetUp() override {
     engine.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
-    engine.Add(Table::kContracts, Contract({.code = "m2609C3000",
-                                            .multiplier = "10",
-                                            .period = "2609",
-                                            .variety = "m",
-                                            .tradeClass = "1",
-                                            .optionType = "C",
-                                            .strike = "3000"}));
+    engine.Add(Table::kContracts, Option("m2609C3000", "10"));
   }
 
   FundRow FundNow() { return engine.Rows<FundRow>(Table::kFunds).at(0); }
@@ -345,26 +339,7 @@ TEST_F(PositionFills, BuyingBackASoldOptionReleasesThePremiumItsOrderFroze) {
 TEST_F(PositionFills, AFreedLegMovesItsNewMarginIntoTheFunds) {
   engine.Add(Table::kContracts, Contract({.code = "cu2612", .multiplier = "10"}));
   engine.backEndFeeRates.push_back(FeeRates("cu2612"));
-  engine.Add(
-      Table::kPositionDetails,
-      Detail({.openDate = kToday, .dealNo = "11", .lots = "2", .price = "3000", .margin = "6000.00", .kind = "0"}));
-  engine.Add(Table::kPositionDetails, Detail({.openDate = kToday,
-                                              .dealNo = "12",
-                                              .buySell = "1",
-                                              .lots = "2",
-                                              .price = "3100",
-                                              .margin = "0.00",
-                                              .kind = "0",
-                                              .contract = "cu2612"}));
-  for (const auto& [legNumber, dealNo] : {std::pair("1", "11"), std::pair("2", "12")}) {
-    engine.Add(Table::kCombinationDetails, Leg({.openDate = kToday,
-                                                .kind = "0",
-                                                .legNumber = legNumber,
-                                                .combinationNo = "S9",
-                                                .dealNo = dealNo,
-                                                .lots = "2",
-                                                .strategy = "SPD"}));
-  }
+  AddCombinationPosition(engine);
   PositionSummaryRow sold = engine.ApplyTradeToPositions(Position("1", "cu2612"));
   SetText(sold.szProfitAndLoss_CC, "-100.00");
   engine.Add(Table::kPositionSummary, sold);

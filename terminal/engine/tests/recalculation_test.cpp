@@ -33,20 +33,8 @@ void LoadDownload(CalculationEngine& engine) {
   engine::ContractRow futures = Contract({.code = "cu2609", .multiplier = "10"});
   SetText(futures.szVarietyCode, "cu");
   engine.Add(Table::kContracts, futures);
-  engine.Add(Table::kContracts, Contract({.code = "m2609C3000",
-                                          .multiplier = "10",
-                                          .period = "2609",
-                                          .variety = "m",
-                                          .tradeClass = "1",
-                                          .optionType = "C",
-                                          .strike = "3000"}));
-  engine::ContractRow index = Contract({.code = "io2609C4000",
-                                        .multiplier = "100",
-                                        .period = "2609",
-                                        .variety = "io",
-                                        .tradeClass = "1",
-                                        .optionType = "C",
-                                        .strike = "4000"});
+  engine.Add(Table::kContracts, Option("m2609C3000", "10"));
+  engine::ContractRow index = Option("io2609C4000", "100");
   SetText(index.szExchangeCode, "F2");
   engine.Add(Table::kContracts, index);
   engine.backEndFeeRates.push_back(FeeRates("cu2609"));

@@ -25,13 +25,7 @@ void AddContractsAndRates(CalculationEngine& engine) {
     SetText(futures.szVarietyCode, "cu");
     engine.Add(Table::kContracts, futures);
   }
-  engine.Add(Table::kContracts, Contract({.code = "m2609C3000",
-                                          .multiplier = "10",
-                                          .period = "2609",
-                                          .variety = "m",
-                                          .tradeClass = "1",
-                                          .optionType = "C",
-                                          .strike = "3000"}));
+  engine.Add(Table::kContracts, Option("m2609C3000", "10"));
   for (const std::string_view contract : {"cu2609", "cu2612", "m2609C3000"}) {
     engine.backEndFeeRates.push_back(FeeRates(contract));
   }

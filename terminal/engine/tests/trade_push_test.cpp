@@ -461,13 +461,7 @@ TEST_F(TradePush, ASoldOptionsMarginIsReckonedWithTheLockFreeForTheQuoteTable) {
   // One call sold at 50 against the underlying's quote of 3100: margin
   // max(0.1 * 31000 + 500, 500 + 0.5 * 3100) = 3600.00, fee 0.0001 * 500 +
   // 2 = 2.05, and the premium of 500.00 comes in.
-  engine.Add(Table::kContracts, Contract({.code = "m2609C3000",
-                                          .multiplier = "10",
-                                          .period = "2609",
-                                          .variety = "m",
-                                          .tradeClass = "1",
-                                          .optionType = "C",
-                                          .strike = "3000"}));
+  engine.Add(Table::kContracts, Option("m2609C3000", "10"));
   engine.backEndFeeRates.push_back(FeeRates("m2609C3000"));
   engine.quotes["F1,m2609"] = 3100;
   engine.Add(Table::kFunds, FundOf(kFreshFund));

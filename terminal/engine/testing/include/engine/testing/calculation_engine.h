@@ -59,6 +59,12 @@ class CalculationEngine : public OpenEngine {
   void UpsertExercisableQuantity(const engine::PositionSummaryRow* position) override;
 };
 
+// Combination position S9 of strategy SPD, its legs of ratio 1, each of 2
+// lots opened today: a buy of cu2609 by deal 11 holding 6000.00 of margin and
+// a sell of cu2612 by deal 12 holding none; their position details and
+// combination legs.
+void AddCombinationPosition(OpenEngine& engine);
+
 // The usual account's closing trade of `lots`.
 engine::ClosingTrade Closing(std::string_view buySell, int lots, std::string_view contract = kContract);
 

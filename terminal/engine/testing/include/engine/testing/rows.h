@@ -70,6 +70,10 @@ struct ContractFields {
   std::string_view strike{};
 };
 engine::ContractRow Contract(const ContractFields& fields);
+// An option of the usual exchange whose code names its underlying's variety
+// and delivery period, "C" (call) or "P" (put) and the strike, the last two
+// set off by "-" or not: "m2609C3000", "IO2609-P-3000".
+engine::ContractRow Option(std::string_view code, std::string_view multiplier);
 
 struct ExchangeSeatFields {
   std::string_view exchange = kExchange;
