@@ -24,6 +24,7 @@
 #include "engine/testing/started_engine.h"
 #include "figures.h"
 #include "platform/files.h"
+#include "platform/testing/temporary_folder.h"
 #include "simbackend/backend_data.h"
 #include "simbackend/server.h"
 
@@ -38,12 +39,6 @@ constexpr std::int64_t kLargest = 100'000;
 [[noreturn]] void Fail(const std::string& message) {
   std::fprintf(stderr, "download_bench: %s\n", message.c_str());
   std::exit(1);
-}
-
-std::filesystem::path MakeTempFolder(const char* name) {
-  std::string pattern = (std::filesystem::temp_directory_path() / name).string() + "-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) Fail("cannot make a temporary folder");
-  return pattern;
 }
 
 // Day orders of one lot each, every one filled by one trade at its price,
@@ -94,15 +89,13 @@ void WriteDataFolder(const std::filesystem::path& folder, std::int64_t count) {
 // for the benchmark of one size.
 class Session {
  public:
-  explicit Session(std::int64_t count) : folder_(MakeTempFolder("download-bench")) {
-    WriteDataFolder(folder_ / "data", count);
+  explicit Session(std::int64_t count) {
+    WriteDataFolder(folder_.PathOf("data"), count);
     std::string error;
     // Quotes that stand still: the download alone is timed.
-    server_ = simbackend::Server::Start({.dataFolder = (folder_ / "data").string(),
-                                         .port = 0,
-                                         .log = {},
-                                         .quoteInterval = std::chrono::milliseconds(0)},
-                                        error);
+    server_ = simbackend::Server::Start(
+        {.dataFolder = folder_.PathOf("data"), .port = 0, .log = {}, .quoteInterval = std::chrono::milliseconds(0)},
+        error);
     if (!server_ || !backend::StartCommunication("1.0.0.1", error)) Fail(error);
     if (!backend_testing::LogInTrader(accounts_, server_->Port(), kCustomer, kPassword, error)) Fail(error);
   }
@@ -113,7 +106,6 @@ class Session {
     }
     server_.reset();
     platform::SetProgramFolder("");
-    std::filesystem::remove_all(folder_);
   }
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -121,7 +113,7 @@ class Session {
   // One initial download into a new engine, as at the terminal's first
   // start: no contract cache yet. The seconds from the start until ready.
   double Download() {
-    const std::filesystem::path program = folder_ / "program";
+    const std::filesystem::path program = folder_.PathOf("program");
     std::filesystem::remove_all(program);
     std::filesystem::create_directory(program);
     platform::SetProgramFolder(program.string());
@@ -154,7 +146,7 @@ class Session {
     }
   }
 
-  std::filesystem::path folder_;
+  platform_testing::TemporaryFolder folder_{"download-bench"};
   std::unique_ptr<simbackend::Server> server_;
   backend::AccountTable accounts_;
 };

@@ -14,6 +14,7 @@
 #include "backend/program_log.h"
 #include "figures.h"
 #include "platform/files.h"
+#include "platform/testing/temporary_folder.h"
 
 namespace {
 
@@ -31,17 +32,9 @@ constexpr const char* kLines[] = {
 class LogFolder {
  public:
   LogFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "program-log-bench").string() + "-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) Fail("cannot make a temporary folder");
-    folder_ = pattern;
-    platform::SetProgramFolder(folder_.string());
-    if (!log_.Open()) Fail("cannot open the program log in " + folder_.string());
+    if (!log_.Open()) Fail("cannot open the program log in " + folder_.Path());
   }
-  ~LogFolder() {
-    log_.Close();
-    platform::SetProgramFolder("");
-    std::filesystem::remove_all(folder_);
-  }
+  ~LogFolder() { log_.Close(); }
   LogFolder(const LogFolder&) = delete;
   LogFolder& operator=(const LogFolder&) = delete;
 
@@ -53,7 +46,7 @@ class LogFolder {
     std::exit(1);
   }
 
-  std::filesystem::path folder_;
+  platform_testing::ScopedProgramFolder folder_{"program-log-bench"};
   backend::ProgramLog log_;
 };
 

@@ -1,7 +1,12 @@
 // The bytes a writer leaves on disk, read without the library.
-#include "log_test_support.h"
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
-using namespace logtest;
+#include "logfile/testing/log_files.h"
+
+using namespace logfile_testing;
 
 namespace {
 

@@ -4,11 +4,15 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
+#include <vector>
 
-#include "log_test_support.h"
+#include "logfile/testing/log_files.h"
 
-using namespace logtest;
+using namespace logfile_testing;
 
 namespace {
 

@@ -1,10 +1,14 @@
 // Reading log files back, malformed ones included, and the scrivane viewer.
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <string>
+#include <vector>
 
-#include "log_test_support.h"
+#include "logfile/testing/log_files.h"
 
-using namespace logtest;
+using namespace logfile_testing;
 
 namespace {
 

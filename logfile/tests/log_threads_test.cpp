@@ -1,9 +1,13 @@
 // One log object written from several threads at once.
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
+#include <vector>
 
-#include "log_test_support.h"
+#include "logfile/testing/log_files.h"
 
-using namespace logtest;
+using namespace logfile_testing;
 
 namespace {
 

@@ -1,9 +1,14 @@
 // Opening, closing and the writing operations.
 #include <unistd.h>
 
-#include "log_test_support.h"
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
-using namespace logtest;
+#include "logfile/testing/log_files.h"
+
+using namespace logfile_testing;
 
 namespace {
 

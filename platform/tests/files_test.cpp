@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -13,15 +12,7 @@
 #include "platform/gbk.h"
 #include "platform/instance_lock.h"
 #include "platform/process.h"
-
-namespace {
-
-std::string MakeTempFolder() {
-  std::string pattern = ::testing::TempDir() + "platform-XXXXXX";
-  return ::mkdtemp(pattern.data());
-}
-
-}  // namespace
+#include "platform/testing/temporary_folder.h"
 
 TEST(Files, MatchesPatternWithQuestionMarksAndStars) {
   struct Case {
@@ -46,7 +37,8 @@ TEST(Files, MatchesPatternWithQuestionMarksAndStars) {
 }
 
 TEST(Files, ListDirectoryMatchesAndMarksFolders) {
-  const std::string folder = MakeTempFolder();
+  const platform_testing::TemporaryFolder temporary("platform");
+  const std::string& folder = temporary.Path();
   std::ofstream(folder + "/b.wqz") << "x";
   std::ofstream(folder + "/a.wqz") << "x";
   std::ofstream(folder + "/c.txt") << "x";
@@ -58,7 +50,6 @@ TEST(Files, ListDirectoryMatchesAndMarksFolders) {
   EXPECT_EQ(entries[2].name, "d.wqz");
   EXPECT_TRUE(entries[2].isDirectory);
   EXPECT_TRUE(platform::ListDirectory(folder + "/missing", "*").empty());
-  std::filesystem::remove_all(folder);
 }
 
 TEST(Files, ResolvePathTakesWindowsAndRelativePathsFromTheProgramFolder) {
@@ -73,7 +64,8 @@ TEST(Files, ResolvePathTakesWindowsAndRelativePathsFromTheProgramFolder) {
 }
 
 TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstReleases) {
-  const std::string folder = MakeTempFolder();
+  const platform_testing::TemporaryFolder temporary("platform");
+  const std::string& folder = temporary.Path();
   const std::string path = folder + "/Quentara_0.lock";
   platform::InstanceLock first, second;
   ASSERT_TRUE(first.TryAcquire(path));
@@ -81,18 +73,17 @@ TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstReleases) {
   first.Release();
   EXPECT_TRUE(second.TryAcquire(path));
   EXPECT_FALSE(platform::InstanceLock().TryAcquire(folder + "/missing/x.lock"));
-  std::filesystem::remove_all(folder);
 }
 
 TEST(Process, StartsAProgramWithItsArguments) {
-  const std::string folder = MakeTempFolder();
+  const platform_testing::TemporaryFolder temporary("platform");
+  const std::string& folder = temporary.Path();
   const std::string target = folder + "/touched file";
   ASSERT_TRUE(platform::StartProcess({"touch", target}));
   for (int i = 0; i < 200 && !platform::PathExists(target); ++i) ::usleep(10000);
   EXPECT_TRUE(platform::PathExists(target));
   EXPECT_FALSE(platform::StartProcess({"no-such-program-anywhere"}));
   EXPECT_FALSE(platform::StartProcess({}));
-  std::filesystem::remove_all(folder);
 }
 
 TEST(Gbk, FitLengthNeverSplitsACharacter) {

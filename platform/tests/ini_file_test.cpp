@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/testing/temporary_folder.h"
 
 namespace {
 
@@ -20,22 +21,15 @@ using namespace std::string_literals;
 
 class IniFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "ini-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    path_ = folder_ + "/settings.ini";
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-
   void Put(const std::string& text) const { std::ofstream(path_, std::ios::binary) << text; }
   std::string Contents() const {
     std::ifstream in(path_, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  std::string folder_;
-  std::string path_;
+  const platform_testing::TemporaryFolder temporary_{"ini"};
+  const std::string folder_ = temporary_.Path();
+  const std::string path_ = temporary_.PathOf("settings.ini");
 };
 
 struct ReadCase {

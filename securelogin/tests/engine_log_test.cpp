@@ -6,8 +6,8 @@
 #include <iterator>
 #include <vector>
 
-#include "engine_folder.h"
 #include "platform/testing/fake_clock.h"
+#include "securelogin/testing/engine_folder.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "delimited_field.h"
-#include "engine_folder.h"
-#include "fake_back_end.h"
 #include "middleware/Halvost.h"
 #include "middleware/test_server.h"
 #include "platform/files.h"
 #include "securelogin/bnGatelin.h"
+#include "securelogin/testing/engine_folder.h"
+#include "securelogin/testing/fake_back_end.h"
 
 namespace {
 

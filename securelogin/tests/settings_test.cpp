@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "engine_folder.h"
 #include "gatelin_settings.h"
 #include "ini_section.h"
 #include "policy_list.h"
+#include "securelogin/testing/engine_folder.h"
 #include "supplier_manager.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine_folder.h"
+#include "securelogin/testing/engine_folder.h"
 
 namespace {
 

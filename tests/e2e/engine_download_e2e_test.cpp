@@ -5,7 +5,6 @@
 // back end's book holds. The back end's scripting (held
 // answers, dropped connections) stands in for a failing network.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -36,6 +35,7 @@
 #include "engine/testing/started_engine.h"
 #include "engine_e2e.h"
 #include "platform/files.h"
+#include "platform/testing/temporary_folder.h"
 #include "simbackend/backend_data.h"
 #include "simbackend/server.h"
 
@@ -54,13 +54,10 @@ const client::LoginRequest kManager{backend::kManagementLogin, "90001", "999999"
 
 class EngineDownloadEndToEnd : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "engine-e2e-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    // The contract cache goes there.
-    platform::SetProgramFolder(folder_);
+  // The contract cache goes there.
+  platform_testing::ScopedProgramFolder programFolder_{"engine-e2e"};
 
+  void SetUp() override {
     // The demo's own data, with the business of its accounts.
     const std::string dataFolder = simbackend::DefaultDataFolder();
     std::string error;
@@ -88,8 +85,6 @@ class EngineDownloadEndToEnd : public ::testing::Test {
     backend::SetLoginType(backend::kTradingLogin);
     backend::TheServerRotation().SetGateways({}, 0);
     server.reset();
-    platform::SetProgramFolder("");
-    std::filesystem::remove_all(folder_);
   }
 
   // Logs in as the log-in dialog does and starts the engine as start-up
@@ -189,7 +184,6 @@ class EngineDownloadEndToEnd : public ::testing::Test {
   engine_e2e::VisibleEngine engine;
 
  private:
-  std::string folder_;
   bool communicating_ = false;
   std::mutex logMutex_;
   std::vector<std::string> logLines_;

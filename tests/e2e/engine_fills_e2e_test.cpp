@@ -4,7 +4,6 @@
 // engine's orders, trades, positions and funds compared with the back end's
 // book to the cent.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -31,6 +30,7 @@
 #include "engine/testing/started_engine.h"
 #include "engine_e2e.h"
 #include "platform/files.h"
+#include "platform/testing/temporary_folder.h"
 #include "simbackend/server.h"
 
 namespace {
@@ -46,12 +46,10 @@ class EngineFills : public backend_testing::TransportFixture {
  protected:
   EngineFills() : TransportFixture("1.0.0.1") {}
 
+  // The contract cache goes there, and the back end takes the demo's data.
+  platform_testing::ScopedProgramFolder programFolder_{"engine-fills"};
+
   void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "engine-fills-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    // The contract cache goes there, and the back end takes the demo's data.
-    platform::SetProgramFolder(folder_);
     TransportFixture::SetUp();
     simbackend::ServerOptions options;
     // The market moves only when the test moves it.
@@ -73,8 +71,6 @@ class EngineFills : public backend_testing::TransportFixture {
     while (backend::TheResultQueue().TakeNext()) {
     }
     server_.reset();
-    platform::SetProgramFolder("");
-    std::filesystem::remove_all(folder_);
   }
 
   void LogIn() {
@@ -271,7 +267,6 @@ class EngineFills : public backend_testing::TransportFixture {
 
   static double Money(const std::string& text) { return engine::RoundMoney(std::stod(text)); }
 
-  std::string folder_;
   std::unique_ptr<simbackend::Server> server_;
   backend::AccountTable accounts_;
   engine_e2e::VisibleEngine engine_;

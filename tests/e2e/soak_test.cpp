@@ -55,6 +55,7 @@
 #include "platform/files.h"
 #include "platform/message.h"
 #include "platform/question.h"
+#include "platform/testing/temporary_folder.h"
 #include "simbackend/server.h"
 
 namespace {
@@ -167,11 +168,9 @@ class RecentLines {
 
 class Soak : public ::testing::Test {
  protected:
+  platform_testing::ScopedProgramFolder programFolder_{"soak"};
+
   void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "soak-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    platform::SetProgramFolder(folder_);
     // No user at the keyboard: every question is answered no, every box shut.
     platform::SetQuestionHandler([](std::string_view, std::string_view) { return false; });
     platform::SetMessageHandler([](std::string_view, std::string_view) {});
@@ -204,8 +203,6 @@ class Soak : public ::testing::Test {
     server_.reset();
     platform::SetQuestionHandler(nullptr);
     platform::SetMessageHandler(nullptr);
-    platform::SetProgramFolder("");
-    std::filesystem::remove_all(folder_);
   }
 
   // Logs in, then starts the engine, whose initial download already meets
@@ -567,7 +564,6 @@ class Soak : public ::testing::Test {
   std::size_t seenResults_ = 0;                    // the results delivered up to the last one waited for
   std::atomic<std::size_t> connectionChanges_{0};  // reported by the transport
   RecentLines engineLog_;
-  std::string folder_;
   bool communicating_ = false;
 };
 

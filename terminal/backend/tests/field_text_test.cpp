@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "platform/files.h"
+#include "platform/testing/temporary_folder.h"
 
 namespace {
 
@@ -39,11 +39,6 @@ std::string Field(int n, std::string_view text, std::size_t bufferSize = 64) {
   EXPECT_EQ(result, buffer.data());
   EXPECT_TRUE(buffer.GuardIntact()) << "wrote past a buffer of " << bufferSize << " bytes";
   return buffer.Text();
-}
-
-std::string MakeTempFolder() {
-  std::string pattern = ::testing::TempDir() + "backend-XXXXXX";
-  return ::mkdtemp(pattern.data());
 }
 
 }  // namespace
@@ -207,7 +202,8 @@ TEST(TextHelpers, CopyTextBoundedCutsOnACharacterBoundary) {
 }
 
 TEST(TextHelpers, CreateDirectoryPathMakesEveryFolderAndReplacesAFileInTheWay) {
-  const std::string folder = MakeTempFolder();
+  const platform_testing::TemporaryFolder temporary("backend");
+  const std::string& folder = temporary.Path();
   EXPECT_TRUE(CreateDirectoryPath(folder + "/a/b\\c"));
   EXPECT_TRUE(std::filesystem::is_directory(folder + "/a/b/c"));
   EXPECT_TRUE(CreateDirectoryPath(folder + "/a/b/c/"));  // already there
@@ -220,12 +216,11 @@ TEST(TextHelpers, CreateDirectoryPathMakesEveryFolderAndReplacesAFileInTheWay) {
   EXPECT_TRUE(CreateDirectoryPath("\\Config\\Common"));
   platform::SetProgramFolder("");
   EXPECT_TRUE(std::filesystem::is_directory(folder + "/Config/Common"));
-  std::filesystem::remove_all(folder);
 }
 
 TEST(TextHelpers, CreateDirectoryPathReportsAFolderItCannotMake) {
-  const std::string folder = MakeTempFolder();
+  const platform_testing::TemporaryFolder temporary("backend");
+  const std::string& folder = temporary.Path();
   EXPECT_FALSE(CreateDirectoryPath(folder + "/" + std::string(300, 'n') + "/inner"));
   EXPECT_FALSE(CreateDirectoryPath(""));
-  std::filesystem::remove_all(folder);
 }

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "logfile/testing/log_files.h"
 #include "platform/files.h"
 #include "platform/testing/fake_clock.h"
+#include "platform/testing/program_folder_fixture.h"
 
 namespace backend {
 namespace {
@@ -47,32 +49,10 @@ TEST(MaskPasswordFields, MasksThePasswordFieldsOfRequestsAndPushesOnly) {
   for (const MaskCase& c : cases) EXPECT_EQ(MaskPasswordFields(c.line), c.logged) << c.line;
 }
 
-class ProgramLogTest : public ::testing::Test {
+class ProgramLogTest : public platform_testing::ProgramFolderTest {
  protected:
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "programlog-XXXXXX";
-    folder_ = ::mkdtemp(pattern.data());
-    platform::SetProgramFolder(folder_);
-  }
-  void TearDown() override {
-    platform::SetProgramFolder("");
-    std::filesystem::remove_all(folder_);
-  }
+  static std::vector<std::string> ReadTexts(const std::string& file) { return logfile_testing::TextsReadBack(file); }
 
-  // The texts of the records of a log file, in order.
-  static std::vector<std::string> ReadTexts(const std::string& file) {
-    CLog reader;
-    std::vector<std::string> texts;
-    if (reader.OpenLogFile(file.c_str()) != 1) return texts;
-    std::uint32_t position = 0;
-    short type = 0, length = 0;
-    char time[64];
-    std::vector<char> data(20000);
-    while (reader.GetNextLog(position, type, time, data.data(), length) == 1) texts.emplace_back(data.data(), length);
-    return texts;
-  }
-
-  std::string folder_;
   platform::FakeClock clock_{{2026, 3, 5, 5, 9, 30, 0, 0}, 1000};
 };
 

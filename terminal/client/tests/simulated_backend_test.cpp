@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -20,6 +19,7 @@
 #include "client/login.h"
 #include "client/testing/client_test.h"
 #include "platform/testing/fake_clock.h"
+#include "platform/testing/temporary_folder.h"
 #include "simbackend/backend_data.h"
 
 namespace {
@@ -75,12 +75,9 @@ void ExpectAccount(int slot, const char* customer, const char* password) {
 class LoginTest : public SimulatedBackEndTest {
  protected:
   // A copy of the simulated back end's data folder with these accounts.
-  static std::string MakeDataFolder(const std::string& accounts) {
-    std::string folder = ::testing::TempDir() + "client-data-XXXXXX";
-    if (::mkdtemp(folder.data()) == nullptr) return {};
-    std::filesystem::copy(simbackend::DefaultDataFolder(), folder);
-    std::ofstream(folder + "/accounts.txt", std::ios::binary | std::ios::trunc) << accounts;
-    return folder;
+  static void WriteDataFolder(const platform_testing::TemporaryFolder& folder, const std::string& accounts) {
+    std::filesystem::copy(simbackend::DefaultDataFolder(), folder.Path());
+    std::ofstream(folder.PathOf("accounts.txt"), std::ios::binary | std::ios::trunc) << accounts;
   }
 
   void RestartServer(const std::string& dataFolder) {
@@ -274,13 +271,13 @@ TEST_F(LoginTest, AFailedListOfSubAccountsDisconnectsTheManagementSlot) {
 }
 
 TEST_F(LoginTest, AManagementAccountWithoutSubAccountsIsRefusedAndDisconnected) {
-  const std::string folder = MakeDataFolder("manager|90009|999999|孤立经理|\n");
-  RestartServer(folder);
+  const platform_testing::TemporaryFolder folder("client-data");
+  WriteDataFolder(folder, "manager|90009|999999|孤立经理|\n");
+  RestartServer(folder.Path());
   std::string message;
   EXPECT_FALSE(client::Login(message, {kManagementLogin, "90009", "999999"}));
   EXPECT_EQ(message, "请设置管理角色对应的交易角色账号！");
   EXPECT_EQ(ConnectedSlots(), 0);
-  std::filesystem::remove_all(folder);
 }
 
 TEST_F(LoginTest, AnUnknownRoleIsRefusedWithoutAMessage) {

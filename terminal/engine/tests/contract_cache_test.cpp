@@ -1,7 +1,6 @@
 #include "engine/contract_cache.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstring>
 #include <filesystem>
@@ -12,6 +11,7 @@
 
 #include "engine/answer_fields.h"
 #include "platform/files.h"
+#include "platform/testing/program_folder_fixture.h"
 
 namespace {
 
@@ -110,24 +110,11 @@ TEST(ContractCache, LinesTheFileCouldNotGiveBackAreNotWritten) {
 }
 
 // Reading and writing the file in a fresh folder of each test.
-class ContractCacheFile : public ::testing::Test {
+class ContractCacheFile : public platform_testing::ProgramFolderTest {
  protected:
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "contract-cache-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    platform::SetProgramFolder(folder_);
-  }
-  void TearDown() override {
-    platform::SetProgramFolder("");
-    std::filesystem::remove_all(folder_);
-  }
-
   static void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
   }
-
-  std::string folder_;
 };
 
 TEST_F(ContractCacheFile, AWrittenFileReadsBackInTheProgramsConfigFolder) {

@@ -2,7 +2,6 @@
 // steps in their order, what each loads, which failures end a download, the
 // contract cache, and the download thread around a connection that drops.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <atomic>
@@ -22,6 +21,7 @@
 #include "engine/testing/answers.h"
 #include "engine/testing/started_engine.h"
 #include "platform/files.h"
+#include "platform/testing/temporary_folder.h"
 
 namespace {
 
@@ -102,18 +102,8 @@ class Downloads : public engine_testing::StartedEngine<> {
  protected:
   explicit Downloads(bool runsOwnDownloads = false) : StartedEngine({}, runsOwnDownloads) {}
 
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "downloads-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    platform::SetProgramFolder(folder_);
-    backEnd.Otherwise(DayAnswerTo);
-  }
-  void TearDown() override {
-    engine.Stop();
-    platform::SetProgramFolder("");
-    std::filesystem::remove_all(folder_);
-  }
+  void SetUp() override { backEnd.Otherwise(DayAnswerTo); }
+  void TearDown() override { engine.Stop(); }
 
   // Logs in 8001 alone, or (management) 9001 managing 8001 and 8002.
   void Start(int loginType = backend::kTradingLogin) {
@@ -184,8 +174,7 @@ class Downloads : public engine_testing::StartedEngine<> {
     return static_cast<int>(std::ranges::count(texts, std::string(kLogPrefix) + std::string(text)));
   }
 
- private:
-  std::string folder_;
+  platform_testing::ScopedProgramFolder programFolder_{"downloads"};
 };
 
 TEST_F(Downloads, TheInitialDownloadLoadsTheDayStepByStep) {

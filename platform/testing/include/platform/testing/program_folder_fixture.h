@@ -3,29 +3,17 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <string>
 
-#include "platform/files.h"
+#include "platform/testing/temporary_folder.h"
 
 namespace platform_testing {
 
 class ProgramFolderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "settings-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    platform::SetProgramFolder(folder_);
-  }
-  void TearDown() override {
-    platform::SetProgramFolder("");
-    std::filesystem::remove_all(folder_);
-  }
-
-  std::string folder_;
+  ScopedProgramFolder programFolder_{"settings"};
+  const std::string folder_ = programFolder_.Path();
 };
 
 }  // namespace platform_testing

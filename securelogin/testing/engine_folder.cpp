@@ -1,9 +1,7 @@
-#include "engine_folder.h"
+#include "securelogin/testing/engine_folder.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 
 namespace gatelin_test {
 namespace fs = std::filesystem;
@@ -15,10 +13,7 @@ std::string PluginFile(const std::string& appId) {
 }
 
 EngineFolder::EngineFolder(const std::vector<std::string>& appIds) {
-  std::string pattern = (fs::temp_directory_path() / "gatelin-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
-  path_ = pattern;
-  fs::copy_file(DataFolder() + "/Gatelin.ini", path_ + "/Gatelin.ini");
+  fs::copy_file(DataFolder() + "/Gatelin.ini", folder_.PathOf("Gatelin.ini"));
   for (const std::string& appId : appIds) {
     const std::string folder = SupplierFolder(appId);
     fs::create_directory(folder);
@@ -29,13 +24,8 @@ EngineFolder::EngineFolder(const std::vector<std::string>& appIds) {
   }
 }
 
-EngineFolder::~EngineFolder() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
 void EngineFolder::WriteSettings(const std::string& text) const {
-  std::ofstream(path_ + "/Gatelin.ini", std::ios::binary | std::ios::trunc) << text;
+  std::ofstream(folder_.PathOf("Gatelin.ini"), std::ios::binary | std::ios::trunc) << text;
 }
 
 void EngineFolder::FailInPlugin(const std::string& appId, const std::string& functions) const {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/testing/temporary_folder.h"
+
 namespace gatelin_test {
 
 // Where the test keys and the settings file are (the tests' data folder).
@@ -17,19 +19,16 @@ class EngineFolder {
   // Copies the tests' "Gatelin.ini" and sets up the given suppliers.
   explicit EngineFolder(const std::vector<std::string>& appIds);
   EngineFolder() : EngineFolder(std::vector<std::string>{}) {}
-  ~EngineFolder();
-  EngineFolder(const EngineFolder&) = delete;
-  EngineFolder& operator=(const EngineFolder&) = delete;
 
-  const std::string& Path() const { return path_; }
-  std::string SupplierFolder(const std::string& appId) const { return path_ + "/" + appId; }
+  const std::string& Path() const { return folder_.Path(); }
+  std::string SupplierFolder(const std::string& appId) const { return folder_.PathOf(appId); }
   void WriteSettings(const std::string& text) const;
   // Names the plug-in functions of a supplier that are to fail.
   void FailInPlugin(const std::string& appId, const std::string& functions) const;
   void RemoveServerCertificate(const std::string& appId) const;
 
  private:
-  std::string path_;
+  platform_testing::TemporaryFolder folder_{"gatelin"};
 };
 
 }  // namespace gatelin_test

@@ -1,4 +1,4 @@
-#include "fake_back_end.h"
+#include "securelogin/testing/fake_back_end.h"
 
 #include <fstream>
 #include <iterator>
