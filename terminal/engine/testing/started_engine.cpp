@@ -48,9 +48,9 @@ bool Eventually(const std::function<bool()>& done) {
   return true;
 }
 
-void EngineFixture::Start(engine::COperationEngine& engine, platform::CriticalSection& engineLock) {
+void EngineFixture::Start(OpenEngine& engine) {
   LogIn(accounts, start_);
-  backEnd.WatchLock(engineLock);
+  backEnd.WatchLock(engine.lock_);
   engine::EngineCallbacks callbacks = gui.Callbacks();
   callbacks.sendSync = backEnd.Sync();
   callbacks.sendAsync = backEnd.Async();

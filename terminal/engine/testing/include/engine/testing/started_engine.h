@@ -59,7 +59,7 @@ class EngineFixture : public ::testing::Test {
   // Logs the accounts in and starts the engine with the GUI's and the back
   // end's callbacks; returns once the download thread has written its first
   // log line, which then cannot come between the lines a test looks for.
-  void Start(engine::COperationEngine& engine, platform::CriticalSection& engineLock);
+  void Start(OpenEngine& engine);
 
   // Everything the engine's callbacks touch is declared before the engine,
   // whose download thread logs until it stops.
@@ -79,7 +79,7 @@ class StartedEngine : public EngineFixture {
   void SetUp() override { StartEngine(); }
 
   void StartEngine() {
-    Start(engine, engine.lock_);
+    Start(engine);
     if (start_.scriptedUser) engine.SetUserPrompt(prompt);
   }
 
