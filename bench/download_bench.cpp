@@ -21,6 +21,7 @@
 #include "backend/testing/transport_calls.h"
 #include "backend/transport.h"
 #include "engine/operation_engine.h"
+#include "engine/testing/over_transport.h"
 #include "engine/testing/started_engine.h"
 #include "figures.h"
 #include "platform/files.h"
@@ -134,14 +135,7 @@ class Session {
   static void PumpUntilReady(engine::COperationEngine& engine, std::chrono::steady_clock::time_point deadline) {
     while (engine.GetEngineState() != engine::EngineState::kReady) {
       if (std::chrono::steady_clock::now() > deadline) Fail("the download did not end in time");
-      while (const backend::RequestPtr record = backend::TheResultQueue().TakeNext()) {
-        if (record->IsPush()) {
-          engine.OnPushData(*record);
-        } else {
-          engine.OnAsyncAnswer(*record);
-        }
-      }
-      engine.OnPushBatchDone();
+      engine_testing::DrainIntoEngine(engine);
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }

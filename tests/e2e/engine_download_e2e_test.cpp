@@ -32,6 +32,7 @@
 #include "client/testing/recording_shell.h"
 #include "engine/operation_engine.h"
 #include "engine/row_field.h"
+#include "engine/testing/over_transport.h"
 #include "engine/testing/started_engine.h"
 #include "engine_e2e.h"
 #include "platform/files.h"
@@ -104,7 +105,7 @@ class EngineDownloadEndToEnd : public ::testing::Test {
   // Drains the result queue as the GUI thread's timer does, the engine
   // seeing every item first and closing each drain, until `done` holds.
   bool PumpUntil(const std::function<bool()>& done) {
-    return engine_e2e::PumpUntil([this] { engine_e2e::DrainIntoEngine(engine); }, done, kDownloadBound);
+    return engine_e2e::PumpUntil([this] { engine_testing::DrainIntoEngine(engine); }, done, kDownloadBound);
   }
   bool PumpUntilReady() {
     return PumpUntil([this] { return engine.GetEngineState() == engine::EngineState::kReady; });

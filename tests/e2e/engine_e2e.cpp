@@ -7,9 +7,6 @@
 #include <thread>
 #include <tuple>
 
-#include "backend/request_queue.h"
-#include "backend/request_record.h"
-
 namespace engine_e2e {
 namespace {
 
@@ -42,17 +39,6 @@ void ExpectSameRows(const std::vector<Key>& engineKeys, const std::vector<Key>& 
 }
 
 }  // namespace
-
-void DrainIntoEngine(engine::COperationEngine& engine) {
-  while (const backend::RequestPtr record = backend::TheResultQueue().TakeNext()) {
-    if (record->IsPush()) {
-      engine.OnPushData(*record);
-    } else {
-      engine.OnAsyncAnswer(*record);
-    }
-  }
-  engine.OnPushBatchDone();
-}
 
 bool PumpUntil(const std::function<void()>& drain, const std::function<bool()>& done, std::chrono::milliseconds bound) {
   const auto deadline = std::chrono::steady_clock::now() + bound;

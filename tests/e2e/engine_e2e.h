@@ -25,10 +25,6 @@ class VisibleEngine : public engine_testing::OpenEngine {
   VisibleEngine() : OpenEngine(/*runsOwnDownloads=*/true) {}
 };
 
-// One drain of the result queue as the GUI thread's timer runs it with the
-// engine alone: the engine sees every push and answer, then closes the drain.
-void DrainIntoEngine(engine::COperationEngine& engine);
-
 // Runs `drain` as the GUI thread's timer runs its drain of the result queue,
 // a short pause between, until `done` holds; false past `bound`.
 bool PumpUntil(const std::function<void()>& drain, const std::function<bool()>& done, std::chrono::milliseconds bound);

@@ -27,6 +27,7 @@
 #include "backend/transport.h"
 #include "engine/operation_engine.h"
 #include "engine/row_field.h"
+#include "engine/testing/over_transport.h"
 #include "engine/testing/started_engine.h"
 #include "engine_e2e.h"
 #include "platform/files.h"
@@ -112,7 +113,7 @@ class EngineFills : public backend_testing::TransportFixture {
   // seeing every push and answer first and closing each drain, until `done`
   // holds; false past the bound.
   bool ApplyPushesUntil(const std::function<bool()>& done) {
-    return engine_e2e::PumpUntil([this] { engine_e2e::DrainIntoEngine(engine_); }, done, kBound);
+    return engine_e2e::PumpUntil([this] { engine_testing::DrainIntoEngine(engine_); }, done, kBound);
   }
 
   simbackend::AccountView Book() const { return *server_->Book(kCustomer); }

@@ -48,6 +48,7 @@
 #include "client/subscription_list.h"
 #include "client/testing/recording_shell.h"
 #include "engine/row_field.h"
+#include "engine/testing/over_transport.h"
 #include "engine/testing/started_engine.h"
 #include "engine_e2e.h"
 #include "order_module/order_module.h"

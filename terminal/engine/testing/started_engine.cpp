@@ -4,8 +4,6 @@
 #include <thread>
 
 #include "backend/field_text.h"
-#include "backend/sequence_number.h"
-#include "backend/transport.h"
 
 namespace engine_testing {
 
@@ -18,14 +16,6 @@ void LogIn(backend::AccountTable& accounts, const EngineStart& start) {
     accounts.AddAccount(key);
     if (!start.loginAnswer.empty()) accounts.UpdateAccountFromAnswer(start.customers[slot], start.loginAnswer);
   }
-}
-
-engine::EngineCallbacks TransportCallbacks() {
-  engine::EngineCallbacks callbacks;
-  callbacks.sendSync = backend::ExecuteRequest;
-  callbacks.sendAsync = backend::PostRequest;
-  callbacks.nextSequenceNo = backend::GetNextSequenceNo;
-  return callbacks;
 }
 
 bool StartEngine(engine::COperationEngine& engine, const backend::AccountTable& accounts, int loginType,

@@ -12,6 +12,7 @@
 #include "backend/testing/transport_fixture.h"
 #include "backend/transport.h"
 #include "engine/testing/answers.h"
+#include "engine/testing/over_transport.h"
 #include "engine/testing/started_engine.h"
 #include "platform/testing/fake_clock.h"
 #include "simbackend/server.h"

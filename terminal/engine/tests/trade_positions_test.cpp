@@ -16,7 +16,7 @@ using engine::Text;
 using engine::TradeRow;
 
 // cu2609 and cu2612: futures of multiplier 10; m2609C3000: a call of
-// multiplier 10. Rates (costs_test_support.h): a lot pays 0.0001 of its
+// multiplier 10. Rates (engine_testing::FeeRates): a lot pays 0.0001 of its
 // value plus 2 to open or close, 0.0002 plus 1 to close today, and a margin
 // of 0.1 of its value.
 void AddContractsAndRates(CalculationEngine& engine) {

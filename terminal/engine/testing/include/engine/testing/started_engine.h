@@ -38,10 +38,6 @@ struct EngineStart {
 // Enters the accounts in the table.
 void LogIn(backend::AccountTable& accounts, const EngineStart& start);
 
-// The terminal's transport as the engine's send callbacks: requests
-// executed and posted through it, numbered as the terminal numbers its own.
-engine::EngineCallbacks TransportCallbacks();
-
 // Starts the engine for the accounts logged in, its requests signed as the
 // terminal signs them: by `machineAddress`, the empty request prefix and
 // kApplicationTag, numbered kSequenceNo unless the callbacks number them.
