@@ -69,25 +69,26 @@ OV_ConnectBlock LoopbackConnectBlock(int slot, std::uint16_t port) {
   return block;
 }
 
+bool LogIn(backend::AccountTable& accounts, std::uint16_t port, int slot, const LoginFields& login,
+           std::string& error) {
+  OV_ConnectBlock block = LoopbackConnectBlock(slot, port);
+  std::string answer;
+  if (!backend::ConnectSlot(block, answer, error, LoginText(login))) return false;
+  backend::AccountKey key;
+  std::snprintf(key.customerNo, sizeof key.customerNo, "%s", login.customer.c_str());
+  std::snprintf(key.password, sizeof key.password, "%s", login.password.c_str());
+  key.slot = slot;
+  accounts.AddAccount(key);
+  accounts.UpdateAccountFromAnswer(login.customer, answer);
+  return true;
+}
+
 bool LogInTrader(backend::AccountTable& accounts, std::uint16_t port, const char* customer, const char* password,
                  std::string& error) {
-  OV_ConnectBlock block = LoopbackConnectBlock(0, port);
-  std::string answer;
-  if (!backend::ConnectSlot(block, answer, error,
-                            LoginText({.sequence = backend::GetNextSequenceNo(),
-                                       .customer = customer,
-                                       .password = password,
-                                       .version = "1.0.0.1",
-                                       .role = kTradingRole,
-                                       .manager = ""})))
-    return false;
-  backend::AccountKey key;
-  std::snprintf(key.customerNo, sizeof key.customerNo, "%s", customer);
-  std::snprintf(key.password, sizeof key.password, "%s", password);
-  key.slot = 0;
-  accounts.AddAccount(key);
-  accounts.UpdateAccountFromAnswer(customer, answer);
-  return true;
+  return LogIn(
+      accounts, port, 0,
+      {.sequence = backend::GetNextSequenceNo(), .customer = customer, .password = password, .version = "1.0.0.1"},
+      error);
 }
 
 }  // namespace backend_testing

@@ -235,23 +235,16 @@ class SimulatedDownload : public backend_testing::TransportFixture {
 
   void LogIn(int slot, const char* customer, const char* password, const char* role = backend_testing::kTradingRole,
              const char* manager = "") {
-    OV_ConnectBlock block = backend_testing::LoopbackConnectBlock(slot, server_->Port());
-    std::string answer;
     std::string message;
-    ASSERT_TRUE(backend::ConnectSlot(block, answer, message,
-                                     backend_testing::LoginText({.sequence = 1,
-                                                                 .customer = customer,
-                                                                 .password = password,
-                                                                 .version = "5.2.0.1",
-                                                                 .role = role,
-                                                                 .manager = manager})))
+    ASSERT_TRUE(backend_testing::LogIn(accounts, server_->Port(), slot,
+                                       {.sequence = 1,
+                                        .customer = customer,
+                                        .password = password,
+                                        .version = "5.2.0.1",
+                                        .role = role,
+                                        .manager = manager},
+                                       message))
         << message;
-    backend::AccountKey key;
-    std::strcpy(key.customerNo, customer);
-    std::strcpy(key.password, password);
-    key.slot = slot;
-    accounts.AddAccount(key);
-    accounts.UpdateAccountFromAnswer(customer, answer);
   }
 
   void StartEngine(int loginType) {

@@ -32,11 +32,11 @@ inline constexpr const char* kSubAccountRole = "2";
 
 struct LoginFields {
   int sequence = 0;
-  std::string customer;
-  std::string password;
-  std::string version;  // the terminal's own
+  std::string customer{};
+  std::string password{};
+  std::string version{};  // the terminal's own
   std::string role = kTradingRole;
-  std::string manager;  // the management account that signs a trading account
+  std::string manager{};  // the management account that signs a trading account
 };
 
 // The 28-field log-in text: the business frame with the customer's

@@ -12,6 +12,7 @@
 
 #include "backend/account_table.h"
 #include "backend/request_record.h"
+#include "backend/testing/request_texts.h"
 #include "portal/Orvanet.h"
 
 namespace backend_testing {
@@ -51,9 +52,13 @@ void ExpectWaitingAndQueuedRequestLost(std::future<Outcome>& pending);
 // A connect block for `slot` to a server on this machine's loopback address.
 OV_ConnectBlock LoopbackConnectBlock(int slot, std::uint16_t port);
 
-// Logs `customer` in as a trader on slot 0 of the back end listening on
-// `port` and enters the account, with what its log-in answer tells, in
-// `accounts`; false, with the reason in `error`, when the log-in fails.
+// Logs an account in on `slot` of the back end listening on `port` and
+// enters it, with what its log-in answer tells, in `accounts`; false, with
+// the reason in `error`, when the log-in fails.
+bool LogIn(backend::AccountTable& accounts, std::uint16_t port, int slot, const LoginFields& login, std::string& error);
+
+// Logs `customer` in as a trader on slot 0, numbered as the terminal numbers
+// its requests.
 bool LogInTrader(backend::AccountTable& accounts, std::uint16_t port, const char* customer, const char* password,
                  std::string& error);
 
