@@ -1,8 +1,9 @@
 // Rows of the engine's tables for tests and benchmarks: one builder for each
-// kind of row, taking the fields a test sets (in the row's order) and giving
-// the others the usual account, exchange, seat, trade code and contract;
-// every field not named stays empty. A row goes into a table with AddRow and
-// comes out with RowsOf.
+// kind of row, taking the fields a test sets, named in the row's order. A
+// field the test leaves out takes its default below (the usual account,
+// exchange, seat, trade code and contract, speculation, an order that works
+// with nothing traded) or stays empty. A row goes into a table with AddRow
+// and comes out with RowsOf.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -45,7 +46,7 @@ bool AddRow(backend::CxDataSet& table, const Row& row) {
 // row fails the test.
 template <engine::EngineRow Row>
 std::vector<Row> RowsOf(const backend::CxDataSet& table) {
-  std::vector<Row> rows{};
+  std::vector<Row> rows;
   for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
     const std::optional<Row> row = engine::RowFromBytes<Row>(table.GetValue(index));
     EXPECT_TRUE(row.has_value()) << "entry " << index;
