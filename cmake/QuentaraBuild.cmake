@@ -49,6 +49,15 @@ if(QUENTARA_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Each shared library and plug-in stands alone: every symbol it uses is
+# defined in it or in a library it names, or its link fails (rather than a
+# host's load). Not in the fuzz build, whose libraries leave the sanitizer
+# runtime to the program, where clang links it.
+if(NOT QUENTARA_FUZZ)
+  string(APPEND CMAKE_SHARED_LINKER_FLAGS " -Wl,-z,defs")
+  string(APPEND CMAKE_MODULE_LINKER_FLAGS " -Wl,-z,defs")
+endif()
+
 find_program(QUENTARA_CCACHE ccache)
 if(QUENTARA_CCACHE)
   set(CMAKE_C_COMPILER_LAUNCHER ${QUENTARA_CCACHE})
