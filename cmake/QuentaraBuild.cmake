@@ -122,6 +122,14 @@ function(quentara_use_pch target set)
   endif()
 endfunction()
 
+# quentara_test_program(<target>)
+# Compile settings of a test program. In an optimised build it compiles at
+# -O1: a test's own code is thin, the code under test is the libraries', at
+# the build's level, and -O2 costs a third more compile time for test sources.
+function(quentara_test_program target)
+  target_compile_options(${target} PRIVATE $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-O1>)
+endfunction()
+
 # quentara_add_tests(<name> SOURCES <files...> LIBS <targets...> [THREADS] [PCH <set>])
 # One GoogleTest executable per module, registered with CTest. THREADS labels
 # the tests "threads": the ThreadSanitizer build runs those. The sources
@@ -130,6 +138,7 @@ function(quentara_add_tests name)
   cmake_parse_arguments(ARG "THREADS" "PCH" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock Threads::Threads)
+  quentara_test_program(${name})
   set(label unit)
   if(ARG_THREADS)
     set(label threads)
