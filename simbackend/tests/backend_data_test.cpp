@@ -202,10 +202,8 @@ struct MalformedCase {
 
 void PrintTo(const MalformedCase& c, std::ostream* out) { *out << c.what; }
 
-class MalformedDataTest : public ::testing::TestWithParam<MalformedCase> {};
-
-TEST_P(MalformedDataTest, IsRefusedWithTheFileLineAndFaultAndLeavesTheDataAsItWas) {
-  const MalformedCase& c = GetParam();
+// The data is refused with the file, line and fault, and left as it was.
+void ExpectRefused(const MalformedCase& c) {
   DataFolder folder;
   folder.Write(kAccountsFile, c.accounts);
   if (!c.quotes.empty()) folder.Write(kQuoteServersFile, c.quotes);
@@ -218,6 +216,17 @@ TEST_P(MalformedDataTest, IsRefusedWithTheFileLineAndFaultAndLeavesTheDataAsItWa
   EXPECT_THAT(error, HasSubstr(c.error)) << c.what;
   EXPECT_EQ(data.quoteUser, "before");
   EXPECT_TRUE(data.accounts.empty());
+}
+
+class MalformedDataTest : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(MalformedDataTest, IsRefusedWithTheFileLineAndFaultAndLeavesTheDataAsItWas) { ExpectRefused(GetParam()); }
+
+// Outside the table of cases, which GoogleTest copies several times whenever
+// the test program starts, even to list its tests: 32 MiB each time.
+TEST(BackendDataTest, AFileLargerThan32MiBIsRefused) {
+  ExpectRefused(
+      MalformedCase{"file too large", std::string((32 << 20) + 1, '\n'), kGoodQuotes, "larger than 33554432 bytes"});
 }
 
 const std::string kGood = kGoodAccounts;
@@ -277,7 +286,6 @@ INSTANTIATE_TEST_SUITE_P(
                       "the quote user '10001' is also a customer number"},
         MalformedCase{"line too long", "#" + std::string(5000, 'x') + "\n", kGoodQuotes,
                       "line 1: longer than 4096 bytes"},
-        MalformedCase{"file too large", std::string((32 << 20) + 1, '\n'), kGoodQuotes, "larger than 33554432 bytes"},
         MalformedCase{"money of a manager", kGood + "money|90001|20261120|1|1|10.00|3|01|x|\n", kGoodQuotes,
                       "line 6: '90001' is not a trading account"},
         MalformedCase{"money on no day", kGood + "money|10001|20261131|1|1|10.00|3|01|x|\n", kGoodQuotes,
