@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <array>
 #include <asio/ip/tcp.hpp>
 #include <asio/steady_timer.hpp>
 #include <asio/write.hpp>
@@ -13,7 +12,6 @@
 namespace simbackend {
 namespace {
 
-constexpr std::size_t kReadChunk = 64 * 1024;
 // A write takes at most about this much of the queue at a time, so that the
 // rest can still take newer quotes in place of older ones.
 constexpr std::size_t kWriteBatch = 64 * 1024;
@@ -27,14 +25,15 @@ struct Connection::Io {
     asio::error_code failure;
     socket.assign(asio::ip::tcp::v4(), descriptor, failure);
     if (failure) ::close(descriptor);
+    // Read when readable, never waiting in the read itself.
+    socket.non_blocking(true, failure);
   }
 
   asio::ip::tcp::socket socket;
   // The login deadline; once the connection closes, the end of the drain.
   asio::steady_timer timer;
   std::uint64_t deadlineGeneration = 0;  // names the deadline that counts
-  std::array<char, kReadChunk> buffer{};
-  std::string writing;  // the batch being written
+  std::string writing;                   // the batch being written
   std::string closeReason;
 };
 
@@ -147,21 +146,36 @@ std::optional<std::string> Connection::TakeRow(const std::string& sequence) {
 }
 
 void Connection::ReadNext() {
-  io_->socket.async_read_some(asio::buffer(io_->buffer),
-                              [self = shared_from_this()](const asio::error_code& failure, std::size_t received) {
-                                // While the connection drains, what the client sends is no longer read.
-                                if (self->finished_ || self->closing_) return;
-                                if (failure == asio::error::eof)
-                                  self->Finish("closed by the client");
-                                else if (failure)
-                                  self->Finish("read failed (" + failure.message() + ")");
-                                else
-                                  self->OnRead(received);
-                              });
+  // Waits for bytes without a buffer of its own: an idle connection costs
+  // its socket and little more.
+  io_->socket.async_wait(asio::socket_base::wait_read, [self = shared_from_this()](const asio::error_code& failure) {
+    // While the connection drains, what the client sends is no longer read.
+    if (self->finished_ || self->closing_) return;
+    if (failure) {
+      self->Finish("read failed (" + failure.message() + ")");
+      return;
+    }
+    self->OnReadable();
+  });
 }
 
-void Connection::OnRead(std::size_t received) {
-  frames_.Append(std::string_view(io_->buffer.data(), received));
+void Connection::OnReadable() {
+  auto& buffer = loop_.ReadBuffer();
+  asio::error_code failure;
+  const std::size_t received = io_->socket.read_some(asio::buffer(buffer), failure);
+  if (failure == asio::error::would_block || failure == asio::error::interrupted) {
+    ReadNext();
+    return;
+  }
+  if (failure == asio::error::eof) {
+    Finish("closed by the client");
+    return;
+  }
+  if (failure) {
+    Finish("read failed (" + failure.message() + ")");
+    return;
+  }
+  frames_.Append(std::string_view(buffer.data(), received));
   for (auto next = frames_.Next(); next.status != portal::DecodeStatus::kIncomplete && !closing_;
        next = frames_.Next()) {
     if (next.status != portal::DecodeStatus::kComplete && next.status != portal::DecodeStatus::kOversized) {

@@ -89,7 +89,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
   // What the loop thread does, each step on it.
   void ReadNext();
-  void OnRead(std::size_t received);
+  void OnReadable();
   void WriteNext();
   void ArmLoginDeadline();
   // Closing: the writer drains the queue (within kDrainTime), then Finish().

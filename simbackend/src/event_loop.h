@@ -5,9 +5,11 @@
 // For the sources of the network layer only: it brings in Asio.
 #pragma once
 
+#include <array>
 #include <asio/executor_work_guard.hpp>
 #include <asio/io_context.hpp>
 #include <asio/post.hpp>
+#include <cstddef>
 #include <thread>
 #include <utility>
 
@@ -33,6 +35,10 @@ class EventLoop {
 
   asio::io_context& Context() { return context_; }
 
+  // Where the loop thread reads whatever socket is readable: one buffer for
+  // all, so that a connection that waits costs no buffer of its own.
+  std::array<char, 64 * 1024>& ReadBuffer() { return readBuffer_; }
+
   // Runs `handler` on the loop thread, after the handlers queued before it.
   template <typename Handler>
   void Post(Handler&& handler) {
@@ -42,6 +48,7 @@ class EventLoop {
  private:
   asio::io_context context_;
   asio::executor_work_guard<asio::io_context::executor_type> work_;
+  std::array<char, 64 * 1024> readBuffer_{};
   std::thread thread_;
 };
 
