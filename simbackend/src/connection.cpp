@@ -92,10 +92,7 @@ void Connection::Shutdown() {
   loop_.Post([self = shared_from_this()] { self->Close("closed by the server"); });
 }
 
-void Connection::Abort(const std::string& reason) {
-  closing_ = true;
-  Finish(reason);
-}
+void Connection::Abort(const std::string& reason) { Finish(reason); }
 
 Session Connection::CurrentSession() const {
   std::lock_guard lock(sessionMutex_);
