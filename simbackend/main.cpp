@@ -6,6 +6,7 @@
 // "simbackend listening on 127.0.0.1:PORT" once it accepts connections. Runs
 // until SIGINT or SIGTERM, then closes every connection and ends.
 #include <pthread.h>
+#include <sys/resource.h>
 
 #include <cerrno>
 #include <csignal>
@@ -49,6 +50,15 @@ bool ParseArguments(int argc, char** argv, simbackend::ServerOptions& options) {
   return true;
 }
 
+// Every connection takes a descriptor: the program may use as many as the
+// system lets it.
+void RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_NOFILE, &limit);
+}
+
 void PrintLine(const std::string& line) {
   std::printf("%s\n", line.c_str());
   std::fflush(stdout);
@@ -67,6 +77,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   options.log = PrintLine;
+  RaiseDescriptorLimit();
 
   // Every thread the server starts inherits the blocked signals, so they
   // reach the sigwait below and nowhere else.

@@ -16,12 +16,15 @@ std::unique_ptr<LogFileHandle> LogFileHandle::OpenForReading(const std::string& 
 }
 
 std::unique_ptr<LogFileHandle> LogFileHandle::OpenForWriting(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  // A log tells what its program did: only its owner reads it.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
   if (fd < 0) return nullptr;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
     return nullptr;
   }
+  // A file that an earlier version left readable by all is closed to them.
+  ::fchmod(fd, S_IRUSR | S_IWUSR);
   return std::unique_ptr<LogFileHandle>(new LogFileHandle(fd));
 }
 

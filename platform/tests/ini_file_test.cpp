@@ -1,9 +1,13 @@
 #include "platform/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/files.h"
 #include "platform/testing/temporary_folder.h"
 
@@ -196,6 +201,77 @@ TEST_F(IniFileTest, WriteKeepsPermissionsAndLeavesNoTemporaryFile) {
   const auto entries = platform::ListDirectory(folder_, "*");
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].name, "settings.ini");
+}
+
+TEST_F(IniFileTest, AFileWrittenForTheFirstTimeIsTheOwnersAlone) {
+  EXPECT_TRUE(platform::WriteIniString(path_, "Proxy", "UserPwd", "secret"));
+  struct stat info {};
+  ASSERT_EQ(::stat(path_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// A process that is gone: a child that has ended and been waited for.
+pid_t DeadProcess() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
+TEST_F(IniFileTest, AWriteRemovesTheTemporaryFilesOfWritersThatDiedAndNoOtherFile) {
+  Put("[A]\nk=1\n");
+  const std::string dead = std::to_string(DeadProcess());
+  const std::vector<std::string> stale = {"settings.ini." + dead + ".0.tmp", "settings.ini." + dead + ".17.tmp"};
+  const std::vector<std::string> kept = {
+      "settings.ini." + std::to_string(::getppid()) + ".3.tmp",  // its writer still runs
+      "settings.ini." + std::to_string(::getpid()) + ".99.tmp",  // this process's own
+      "other.ini." + dead + ".0.tmp",                            // another file's
+      "settings.ini." + dead + ".tmp",                           // not a temporary name
+      "settings.ini.x." + dead + ".0.tmp",
+      "settings.ini." + dead + ".0.tmp.bak",
+  };
+  for (const std::string& name : stale) std::ofstream(folder_ + "/" + name) << "half";
+  for (const std::string& name : kept) std::ofstream(folder_ + "/" + name) << "other";
+
+  EXPECT_TRUE(platform::WriteIniString(path_, "A", "k", "2"));
+  std::vector<std::string> names;
+  for (const auto& entry : platform::ListDirectory(folder_, "*")) names.push_back(entry.name);
+  std::vector<std::string> expected = kept;
+  expected.push_back("settings.ini");
+  std::sort(names.begin(), names.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
+}
+
+TEST_F(IniFileTest, AWriteKilledMidwayLeavesATemporaryAsClosedAsItsTargetThatTheNextWriteRemoves) {
+  Put("[A]\nk=1\n");
+  ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
+  const mode_t mask = ::umask(022);  // a umask that leaves new files open to every reader
+  const std::string contents(32 << 20, 'x');
+  std::string leftover;
+  // Killed while its temporary file is being written; a write that won the
+  // race is tried again.
+  for (int attempt = 0; attempt < 20 && leftover.empty(); ++attempt) {
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+      for (;;) platform::WriteFileAtomically(path_, contents);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (leftover.empty() && std::chrono::steady_clock::now() < deadline)
+      for (const auto& entry : platform::ListDirectory(folder_, "*.tmp")) leftover = entry.name;
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    if (!std::filesystem::exists(folder_ + "/" + leftover)) leftover.clear();
+  }
+  ::umask(mask);
+  ASSERT_FALSE(leftover.empty()) << "no write was caught mid-way";
+
+  struct stat info {};
+  ASSERT_EQ(::stat((folder_ + "/" + leftover).c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u) << "the secret being written was open to others";
+  EXPECT_TRUE(platform::WriteIniString(path_, "A", "k", "2"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ + "/" + leftover));
+  EXPECT_TRUE(platform::ListDirectory(folder_, "*.tmp").empty());
 }
 
 TEST_F(IniFileTest, DeletesKeysAndSectionsKeepingTheRest) {

@@ -101,7 +101,7 @@ bool Connection::Establish(const ServerAddress& server, std::string& text) {
 
 bool Connection::AwaitLoginAnswer(TcpSocket& socket, std::uint32_t sequence, Deadline deadline, std::string& text) {
   std::vector<char> buffer(kReadChunk);
-  for (;;) {
+  for (std::size_t bytes = 0;;) {
     for (DecodeResult next = frames_.Next(); next.status != DecodeStatus::kIncomplete; next = frames_.Next()) {
       if (next.status != DecodeStatus::kComplete) {
         text = "登录应答格式错误！";
@@ -109,7 +109,6 @@ bool Connection::AwaitLoginAnswer(TcpSocket& socket, std::uint32_t sequence, Dea
       }
       Frame& frame = next.frame;
       if (frame.kind == FrameKind::kAnswer && frame.sequence == sequence) {
-        settings_->Log(kLogCommunication, frame.text);
         text = std::move(frame.text);
         return true;
       }
@@ -128,6 +127,13 @@ bool Connection::AwaitLoginAnswer(TcpSocket& socket, std::uint32_t sequence, Dea
     }
     if (received <= 0) {
       text = received == 0 ? "登录时服务器断开了连接！" : platform::Format("登录时读取应答失败：%s", reason.c_str());
+      return false;
+    }
+    // A back end pushes little, if anything, before it answers the login:
+    // one that goes on is not followed any further.
+    bytes += static_cast<std::size_t>(received);
+    if (bytes > kMaxBytesBeforeLoginAnswer) {
+      text = platform::Format("登录应答之前收到的数据超过%zu字节，协议错误，连接被拒绝！", kMaxBytesBeforeLoginAnswer);
       return false;
     }
     frames_.Append(std::string_view(buffer.data(), static_cast<std::size_t>(received)));
@@ -169,7 +175,6 @@ bool Connection::Call(int function, platform::Event* abort, std::string_view req
   if (call->finished) {
     // An answer that beat the abort or the time-out is still the answer.
     text = std::move(call->text);
-    if (!call->failed) settings_->Log(kLogCommunication, text);
     return !call->failed;
   }
   pending_.erase(sequence);

@@ -3,6 +3,7 @@
 // matching send, hands pushes to the caller and reconnects after a drop.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -43,6 +44,11 @@ class Connection {
   // True on the reader thread of any connection, that is inside a callback.
   static bool OnReaderThread();
 
+  // Bytes a back end may send before the answer to the login (pushes that
+  // come first are held until the login is answered); past them the login
+  // fails as a protocol error and the connection is dropped.
+  static constexpr std::size_t kMaxBytesBeforeLoginAnswer = std::size_t{1} << 20;
+
  private:
   struct PendingCall {
     platform::Event done{platform::ResetMode::kManual};
@@ -77,7 +83,7 @@ class Connection {
   // reader thread starts, the reader thread afterwards.
   ServerAddress server_;
   FrameReader frames_;
-  std::vector<std::string> earlyPushes_;  // pushes that came before the login answer
+  std::vector<std::string> earlyPushes_;  // pushes that came before the login answer (bounded)
 
   mutable std::mutex mutex_;  // guards everything below
   std::shared_ptr<TcpSocket> socket_;

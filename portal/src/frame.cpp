@@ -1,5 +1,6 @@
 #include "portal/frame.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/little_endian.h"
@@ -38,7 +39,7 @@ bool AppendFrame(std::string& out, FrameKind kind, std::uint32_t sequence, std::
   return true;
 }
 
-DecodeResult DecodeFrame(std::string_view input) {
+DecodeResult DecodeFrame(std::string_view input, std::size_t maxTextSize) {
   DecodeResult result;
   if (input.size() < kFrameLengthSize) return result;
   const std::uint32_t length = ReadU32(input, 0);
@@ -50,16 +51,22 @@ DecodeResult DecodeFrame(std::string_view input) {
     result.status = DecodeStatus::kBadKind;
     return result;
   }
-  if (input.size() - kFrameLengthSize < length) return result;
-  result.status = DecodeStatus::kComplete;
-  result.consumed = kFrameLengthSize + length;
+  const bool oversized = length - kFrameHeadSize > maxTextSize;
+  if (input.size() < kFrameLengthSize + (oversized ? kFrameHeadSize : length)) return result;
+  result.status = oversized ? DecodeStatus::kOversized : DecodeStatus::kComplete;
+  result.consumed = kFrameLengthSize + (oversized ? kFrameHeadSize : length);
   result.frame.kind = static_cast<FrameKind>(input[kFrameLengthSize]);
   result.frame.sequence = ReadU32(input, kFrameLengthSize + 1);
-  result.frame.text.assign(input.substr(kFrameLengthSize + kFrameHeadSize, length - kFrameHeadSize));
+  if (!oversized) result.frame.text.assign(input.substr(kFrameLengthSize + kFrameHeadSize, length - kFrameHeadSize));
   return result;
 }
 
+FrameReader::FrameReader(std::size_t maxTextSize) : maxTextSize_(std::min(maxTextSize, kMaxFrameTextSize)) {}
+
 void FrameReader::Append(std::string_view bytes) {
+  const std::size_t dropped = std::min(skipping_, bytes.size());
+  skipping_ -= dropped;
+  bytes.remove_prefix(dropped);
   if (start_ >= kCompactThreshold) {
     buffer_.erase(0, start_);
     start_ = 0;
@@ -73,20 +80,32 @@ DecodeResult FrameReader::Next() {
     result.status = broken_;
     return result;
   }
-  DecodeResult result = DecodeFrame(std::string_view(buffer_).substr(start_));
+  if (skipping_ > 0) return DecodeResult{};
+  DecodeResult result = DecodeFrame(std::string_view(buffer_).substr(start_), maxTextSize_);
   switch (result.status) {
-    case DecodeStatus::kComplete:
-      start_ += result.consumed;
-      if (start_ == buffer_.size()) {
-        buffer_.clear();
-        start_ = 0;
-      }
+    case DecodeStatus::kComplete: Take(result.consumed); break;
+    case DecodeStatus::kOversized: {
+      skipping_ = ReadU32(buffer_, start_) - kFrameHeadSize;
+      Take(result.consumed);
+      // The text that is already in goes now, the rest as it arrives.
+      const std::size_t dropped = std::min(skipping_, Pending());
+      skipping_ -= dropped;
+      Take(dropped);
       break;
+    }
     case DecodeStatus::kIncomplete: break;
     case DecodeStatus::kBadLength:
     case DecodeStatus::kBadKind: broken_ = result.status; break;
   }
   return result;
+}
+
+void FrameReader::Take(std::size_t bytes) {
+  start_ += bytes;
+  if (start_ == buffer_.size()) {
+    buffer_.clear();
+    start_ = 0;
+  }
 }
 
 bool AppendPushLine(std::string& pushText, std::string_view line) {

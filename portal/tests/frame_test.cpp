@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,50 @@ TEST(FrameReader, StaysBrokenAfterABadFrame) {
   EXPECT_EQ(reader.Next().status, DecodeStatus::kComplete);
   EXPECT_EQ(reader.Next().status, DecodeStatus::kBadLength);
   EXPECT_EQ(reader.Next().status, DecodeStatus::kBadLength) << "a broken stream cannot be resynchronised";
+}
+
+// What a reader that takes texts of at most 8 bytes makes of a stream fed in
+// pieces of `piece` bytes: each frame's status, kind, sequence and text.
+std::vector<std::string> ReadBounded(const std::string& stream, std::size_t piece, std::size_t& largestPending) {
+  FrameReader reader(8);
+  std::vector<std::string> seen;
+  largestPending = 0;
+  for (std::size_t at = 0; at < stream.size(); at += piece) {
+    reader.Append(std::string_view(stream).substr(at, piece));
+    largestPending = std::max(largestPending, reader.Pending());
+    for (auto next = reader.Next(); next.status != DecodeStatus::kIncomplete; next = reader.Next()) {
+      if (next.status != DecodeStatus::kComplete && next.status != DecodeStatus::kOversized) {
+        seen.push_back("broken");
+        return seen;
+      }
+      const char* status = next.status == DecodeStatus::kComplete ? "complete" : "oversized";
+      seen.push_back(std::string(status) + " " + std::to_string(static_cast<int>(next.frame.kind)) + " " +
+                     std::to_string(next.frame.sequence) + " " + next.frame.text);
+    }
+  }
+  return seen;
+}
+
+TEST(FrameReader, ReportsAnOversizedFrameByItsHeadDropsItsTextAndGoesOn) {
+  const std::string stream = Encode(FrameKind::kRequest, 1, "12345678") + Encode(FrameKind::kRequest, 2, "123456789") +
+                             Encode(FrameKind::kRequest, 3, std::string(100000, '|')) +
+                             Encode(FrameKind::kPush, 0, "") + Encode(FrameKind::kRequest, 4, "next");
+  const std::vector<std::string> expected = {"complete 1 1 12345678", "oversized 1 2 ", "oversized 1 3 ",
+                                             "complete 3 0 ", "complete 1 4 next"};
+  for (const std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{9}, std::size_t{4096}, stream.size()}) {
+    std::size_t largestPending = 0;
+    EXPECT_EQ(ReadBounded(stream, piece, largestPending), expected) << "pieces of " << piece;
+    // An oversized text never stays in the reader beyond the piece it came in.
+    EXPECT_LE(largestPending, piece + 4 * (portal::kFrameLengthSize + portal::kFrameHeadSize + 8)) << piece;
+  }
+  // The head of an oversized frame is all it takes to report it.
+  const std::string head = Encode(FrameKind::kRequest, 9, std::string(9, 'x')).substr(0, 9);
+  EXPECT_EQ(DecodeFrame(head, 8).status, DecodeStatus::kOversized);
+  EXPECT_EQ(DecodeFrame(head, 8).consumed, head.size());
+  EXPECT_EQ(DecodeFrame(head.substr(0, 8), 8).status, DecodeStatus::kIncomplete);
+  // A length beyond any frame still breaks the stream.
+  std::size_t ignored = 0;
+  EXPECT_EQ(ReadBounded("\xFF\xFF\xFF\xFF\x01"s, 5, ignored), std::vector<std::string>{"broken"});
 }
 
 TEST(PushLines, BuildAndSplitSeveralLinesWithAnEmptyOne) {

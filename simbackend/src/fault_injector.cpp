@@ -9,8 +9,6 @@
 namespace simbackend {
 namespace {
 
-constexpr int kLoginFunction = 5001;
-
 // The push code of a pushed line, "R||0|code|..."; 0 when it has none.
 int PushCode(std::string_view line) {
   std::size_t start = 0;

@@ -1,74 +1,81 @@
 #include "listener.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <asio/ip/tcp.hpp>
+#include <asio/steady_timer.hpp>
+#include <chrono>
 
-#include <cerrno>
-#include <cstring>
+#include "event_loop.h"
 
 namespace simbackend {
 namespace {
 
-std::string SystemError(const char* what) {
-  char text[256];
-  return std::string(what) + ": " + strerror_r(errno, text, sizeof text);
-}
+// Pause before accepting again after a passing failure.
+constexpr std::chrono::milliseconds kRetryPause{50};
 
 }  // namespace
 
-Listener::~Listener() { Close(); }
+struct Listener::Acceptor {
+  explicit Acceptor(asio::io_context& context) : socket(context), retry(context) {}
+  asio::ip::tcp::acceptor socket;
+  asio::steady_timer retry;
+};
 
-void Listener::Close() {
-  if (descriptor_ >= 0) ::close(descriptor_);
-  descriptor_ = -1;
-}
+Listener::Listener(EventLoop& loop) : acceptor_(std::make_unique<Acceptor>(loop.Context())) {}
+
+Listener::~Listener() = default;
 
 bool Listener::Open(std::uint16_t port, std::string& error) {
-  descriptor_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (descriptor_ < 0) {
-    error = SystemError("cannot create a socket");
+  const asio::ip::tcp::endpoint endpoint(asio::ip::address_v4::loopback(), port);
+  asio::error_code failure;
+  asio::ip::tcp::acceptor& socket = acceptor_->socket;
+  socket.open(endpoint.protocol(), failure);
+  if (!failure) socket.set_option(asio::socket_base::reuse_address(true), failure);
+  if (failure) {
+    error = "cannot create a socket: " + failure.message();
     return false;
   }
-  const int reuse = 1;
-  ::setsockopt(descriptor_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(port);
-  socklen_t length = sizeof address;
-  if (::bind(descriptor_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    error = SystemError(("cannot listen on 127.0.0.1:" + std::to_string(port)).c_str());
+  socket.bind(endpoint, failure);
+  if (failure) {
+    error = "cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + failure.message();
     return false;
   }
-  if (::listen(descriptor_, SOMAXCONN) != 0 ||
-      ::getsockname(descriptor_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    error = SystemError("cannot listen");
+  socket.listen(asio::socket_base::max_listen_connections, failure);
+  if (failure) {
+    error = "cannot listen: " + failure.message();
     return false;
   }
-  port_ = ntohs(address.sin_port);
+  port_ = socket.local_endpoint().port();
   return true;
 }
 
-Listener::AcceptResult Listener::Accept(int& descriptor, std::string& peer) {
-  sockaddr_in address{};
-  socklen_t length = sizeof address;
-  descriptor = ::accept4(descriptor_, reinterpret_cast<sockaddr*>(&address), &length, SOCK_CLOEXEC);
-  if (descriptor < 0) return errno == EINVAL ? AcceptResult::kClosed : AcceptResult::kRetry;
-  const timeval timeout{kWriteTimeoutSeconds, 0};
-  ::setsockopt(descriptor, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-  const int noDelay = 1;
-  ::setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
-  char text[INET_ADDRSTRLEN] = "?";
-  ::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
-  peer = std::string(text) + ":" + std::to_string(ntohs(address.sin_port));
-  return AcceptResult::kAccepted;
+void Listener::Start(AcceptHandler onAccept) {
+  onAccept_ = std::move(onAccept);
+  asio::post(acceptor_->socket.get_executor(), [this] { AcceptNext(); });
 }
 
-void Listener::Shutdown() {
-  if (descriptor_ >= 0) ::shutdown(descriptor_, SHUT_RDWR);
+void Listener::Close() {
+  asio::error_code ignored;
+  acceptor_->retry.cancel();
+  acceptor_->socket.close(ignored);
+}
+
+void Listener::AcceptNext() {
+  acceptor_->socket.async_accept([this](const asio::error_code& failure, asio::ip::tcp::socket client) {
+    if (failure == asio::error::operation_aborted || !acceptor_->socket.is_open()) return;
+    if (failure) {
+      // Out of descriptors, or the client gave up: try again shortly.
+      acceptor_->retry.expires_after(kRetryPause);
+      acceptor_->retry.async_wait([this](const asio::error_code& cancelled) {
+        if (!cancelled) AcceptNext();
+      });
+      return;
+    }
+    asio::error_code ignored;
+    client.set_option(asio::ip::tcp::no_delay(true), ignored);
+    const asio::ip::tcp::endpoint peer = client.remote_endpoint(ignored);
+    onAccept_(client.release(), peer.address().to_string() + ":" + std::to_string(peer.port()));
+    AcceptNext();
+  });
 }
 
 }  // namespace simbackend

@@ -1,14 +1,19 @@
-// The listening socket of the back end on the loopback interface.
+// The listening socket of the back end on the loopback interface, accepting
+// on the network loop.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace simbackend {
 
+class EventLoop;
+
 class Listener {
  public:
-  Listener() = default;
+  explicit Listener(EventLoop& loop);
   ~Listener();
   Listener(const Listener&) = delete;
   Listener& operator=(const Listener&) = delete;
@@ -17,22 +22,24 @@ class Listener {
   bool Open(std::uint16_t port, std::string& error);
   std::uint16_t Port() const { return port_; }
 
-  enum class AcceptResult { kAccepted, kRetry, kClosed };
-  // Blocks until a client connects; its socket (with the write time-out set)
-  // and "address:port" go to the out parameters. kRetry for a passing
-  // failure, kClosed once Shutdown() was called.
-  AcceptResult Accept(int& descriptor, std::string& peer);
-  // Wakes a blocked Accept for good.
-  void Shutdown();
-  // Closes the socket once no thread can be in Accept: later connects are refused.
+  // Called on the loop thread with each accepted socket's descriptor (the
+  // callee owns it) and "address:port".
+  using AcceptHandler = std::function<void(int descriptor, const std::string& peer)>;
+  // Accepts from now on; a passing failure (out of descriptors) is retried
+  // shortly.
+  void Start(AcceptHandler onAccept);
+  // On the loop thread: stops accepting and closes the socket, so that later
+  // connects are refused.
   void Close();
 
-  // A write stalled this long means the client stopped reading.
-  static constexpr int kWriteTimeoutSeconds = 10;
-
  private:
-  int descriptor_ = -1;
+  struct Acceptor;
+
+  void AcceptNext();
+
+  std::unique_ptr<Acceptor> acceptor_;
   std::uint16_t port_ = 0;
+  AcceptHandler onAccept_;
 };
 
 }  // namespace simbackend

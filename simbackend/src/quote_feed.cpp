@@ -59,7 +59,7 @@ std::size_t QuoteFeed::Advance() {
     // A subscription that came in since the step has sent newer quotes.
     if (delivery.subscriber->generation != delivery.generation) continue;
     const std::shared_ptr<Connection> connection = delivery.subscriber->connection.lock();
-    if (connection && connection->Send(delivery.frame)) ++reached;
+    if (connection && connection->SendQuoteUpdates(delivery.updates)) ++reached;
   }
   if (stepListener_) stepListener_(moved);
   return reached;
@@ -83,7 +83,7 @@ std::shared_ptr<QuoteFeed::Subscriber> QuoteFeed::SubscriberOf(const std::shared
 std::vector<QuoteFeed::Delivery> QuoteFeed::StepLocked(std::vector<std::size_t>& moved) {
   std::erase_if(subscribers_, [](const auto& entry) {
     const std::shared_ptr<Connection> connection = entry.second->connection.lock();
-    return !connection || connection->Finished();
+    return !connection || connection->Closed();
   });
   // Each contract moves once, however many connections follow it.
   moved = waitedFor_;
@@ -96,10 +96,10 @@ std::vector<QuoteFeed::Delivery> QuoteFeed::StepLocked(std::vector<std::size_t>&
   std::vector<Delivery> deliveries;
   for (const auto& [id, subscriber] : subscribers_) {
     if (subscriber->contracts.empty()) continue;
-    std::vector<std::string> lines;
+    std::vector<QuoteUpdate> updates;
     for (const std::size_t contract : subscriber->contracts)
-      lines.push_back(QuoteUpdateLine(data_, contract, market_.QuoteOf(contract)));
-    deliveries.push_back({subscriber, subscriber->generation, PushFrame(lines)});
+      updates.push_back({contract, QuoteUpdateLine(data_, contract, market_.QuoteOf(contract))});
+    deliveries.push_back({subscriber, subscriber->generation, std::move(updates)});
   }
   return deliveries;
 }

@@ -3,9 +3,10 @@
 // (and those that orders wait for) and pushes their updates.
 //
 // A subscription replaces the connection's set and is answered by one push
-// of full quotes of the new set; every later step pushes one update line per
-// followed contract. A connection never receives an update of a contract
-// before the full quote of its latest subscription.
+// of full quotes of the new set; every later step queues one update line per
+// followed contract, which replaces the contract's update still waiting for
+// a slow client. A connection never receives an update of a contract before
+// the full quote of its latest subscription, and no step waits for a client.
 #pragma once
 
 #include <chrono>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "market.h"
+#include "outgoing_queue.h"
 #include "platform/thread.h"
 #include "simbackend/backend_data.h"
 
@@ -75,7 +77,7 @@ class QuoteFeed {
   struct Delivery {
     std::shared_ptr<Subscriber> subscriber;
     std::uint64_t generation;
-    std::string frame;
+    std::vector<QuoteUpdate> updates;
   };
 
   std::shared_ptr<Subscriber> SubscriberOf(const std::shared_ptr<Connection>& connection);

@@ -1,8 +1,10 @@
 #include "request.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "simbackend/field_line.h"
+#include "simbackend/server.h"
 
 namespace simbackend {
 namespace {
@@ -30,6 +32,10 @@ const std::string& Request::Field(std::size_t n) const {
 }
 
 std::optional<Request> ParseRequest(std::string_view text) {
+  // Counted before anything is split, so that a flood of separators costs
+  // one pass over the text.
+  if (static_cast<std::size_t>(std::count(text.begin(), text.end(), '|')) > Server::kMaxRequestFields)
+    return std::nullopt;
   Request request;
   request.fields = SplitFields(text);
   if (request.fields.size() < kHeadFields || request.fields[0] != "R") return std::nullopt;

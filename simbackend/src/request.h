@@ -23,6 +23,9 @@ inline constexpr std::size_t kPasswordField = 8;
 // The function number of a follow-up request, which fetches the next row of
 // the multi-row answer named by its sequence number.
 inline constexpr int kFollowUpFunction = 0;
+// The function number of every login (trading, management, sub-account and
+// quote gateway).
+inline constexpr int kLoginFunction = 5001;
 
 struct Request {
   std::vector<std::string> fields;  // "|" read back from 0x01
@@ -35,7 +38,7 @@ struct Request {
 };
 
 // Null when the text is not "R|...|...|<number>|" with at least these four
-// fields closed.
+// fields closed, or when it has more fields than Server::kMaxRequestFields.
 std::optional<Request> ParseRequest(std::string_view text);
 
 // The function number of a text as far as it can be read; -1 when it cannot.

@@ -3,10 +3,15 @@
 namespace simbackend {
 
 void RequestLog::Add(ReceivedRequest request) {
+  if (request.text.size() > maxTextBytes_) request.text.resize(maxTextBytes_);
   {
     std::lock_guard lock(mutex_);
-    if (requests_.size() >= capacity_) requests_.pop_front();
+    bytes_ += request.text.size();
     requests_.push_back(std::move(request));
+    while (requests_.size() > capacity_ || bytes_ > maxBytes_) {
+      bytes_ -= requests_.front().text.size();
+      requests_.pop_front();
+    }
     ++added_;
   }
   changed_.notify_all();
@@ -25,6 +30,7 @@ bool RequestLog::WaitFor(std::size_t count, std::chrono::milliseconds timeout) c
 void RequestLog::Clear() {
   std::lock_guard lock(mutex_);
   requests_.clear();
+  bytes_ = 0;
   added_ = 0;
 }
 

@@ -14,8 +14,10 @@ namespace simbackend {
 
 class RequestLog {
  public:
-  // Keeps the latest `capacity` requests.
-  explicit RequestLog(std::size_t capacity) : capacity_(capacity) {}
+  // Keeps the latest `capacity` requests whose texts take no more than
+  // `maxBytes` together, each text cut to `maxTextBytes`.
+  RequestLog(std::size_t capacity, std::size_t maxBytes, std::size_t maxTextBytes)
+      : capacity_(capacity), maxBytes_(maxBytes), maxTextBytes_(maxTextBytes) {}
 
   void Add(ReceivedRequest request);
   std::vector<ReceivedRequest> Requests() const;
@@ -25,9 +27,12 @@ class RequestLog {
 
  private:
   const std::size_t capacity_;
-  mutable std::mutex mutex_;  // guards requests_ and added_
+  const std::size_t maxBytes_;
+  const std::size_t maxTextBytes_;
+  mutable std::mutex mutex_;  // guards requests_, bytes_ and added_
   mutable std::condition_variable changed_;
   std::deque<ReceivedRequest> requests_;
+  std::size_t bytes_ = 0;  // of the texts kept
   std::size_t added_ = 0;
 };
 

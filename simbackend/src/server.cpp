@@ -1,5 +1,7 @@
 #include "simbackend/server.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <condition_variable>
 #include <map>
@@ -9,11 +11,11 @@
 #include "combination_orders.h"
 #include "connection.h"
 #include "deferred_answers.h"
+#include "event_loop.h"
 #include "fault_injector.h"
 #include "functions.h"
 #include "listener.h"
 #include "message_lines.h"
-#include "platform/thread.h"
 #include "portal/frame.h"
 #include "quote_feed.h"
 #include "record_kinds.h"
@@ -57,7 +59,10 @@ std::string AnswerFrame(std::uint32_t sequence, const std::string& text) {
 class Server::Impl {
  public:
   explicit Impl(ServerOptions options)
-      : options_(std::move(options)), requests_(kMaxRecordedRequests), deferred_(kMaxDeferredAnswers) {}
+      : options_(std::move(options)),
+        listener_(loop_),
+        requests_(kMaxRecordedRequests, kMaxRecordedBytes, kMaxRecordedTextBytes),
+        deferred_(kMaxDeferredAnswers) {}
   ~Impl() { Stop(); }
 
   bool Start(std::string& error) {
@@ -73,7 +78,8 @@ class Server::Impl {
     functions_.emplace(data_, listener_.Port(), *feed_, *accounts_, *floor_);
     deferred_.Start();
     feed_->Start();
-    acceptor_.Start([this](platform::Event& stop) { Accept(stop); });
+    listener_.Start([this](int descriptor, const std::string& peer) { Admit(descriptor, peer); });
+    loop_.Start();
     return true;
   }
 
@@ -83,19 +89,14 @@ class Server::Impl {
     std::lock_guard stopping(stopMutex_);
     if (stopped_) return;
     stopped_ = true;
-    // No quote goes out to connections that are closing.
+    // No quote or late answer goes out to connections that are closing.
     if (feed_) feed_->Stop();
-    listener_.Shutdown();
-    acceptor_.Stop();
-    listener_.Close();
-    std::vector<std::shared_ptr<Connection>> connections;
-    {
-      std::lock_guard lock(connectionsMutex_);
-      connections.swap(connections_);
-    }
-    for (const auto& connection : connections) connection->Shutdown();
-    for (const auto& connection : connections) connection->Join();
     deferred_.Stop();
+    loop_.Post([this] {
+      listener_.Close();
+      for (const auto& connection : LiveConnections()) connection->Abort("closed by the server");
+    });
+    loop_.Stop();
     connectionsChanged_.notify_all();
   }
 
@@ -169,59 +170,35 @@ class Server::Impl {
 
   std::size_t CountLiveLocked() const {
     return static_cast<std::size_t>(
-        std::count_if(connections_.begin(), connections_.end(), [](const auto& c) { return !c->Finished(); }));
+        std::count_if(connections_.begin(), connections_.end(), [](const auto& c) { return !c.second->Closed(); }));
   }
 
   std::vector<std::shared_ptr<Connection>> LiveConnections() const {
     std::lock_guard lock(connectionsMutex_);
     std::vector<std::shared_ptr<Connection>> live;
-    for (const auto& connection : connections_)
-      if (!connection->Finished()) live.push_back(connection);
+    for (const auto& [id, connection] : connections_)
+      if (!connection->Closed()) live.push_back(connection);
     return live;
   }
 
-  void Accept(platform::Event& stop) {
-    while (!stop.IsSet()) {
-      int descriptor = -1;
-      std::string peer;
-      switch (listener_.Accept(descriptor, peer)) {
-        case Listener::AcceptResult::kClosed: return;
-        case Listener::AcceptResult::kRetry:
-          // Out of descriptors, or the client gave up: try again shortly.
-          stop.Wait(std::chrono::milliseconds(50));
-          continue;
-        case Listener::AcceptResult::kAccepted:
-          ReapFinished();
-          Admit(descriptor, peer);
-          break;
-      }
-    }
-  }
-
-  // Joins the readers of connections that have ended and lets them go.
-  void ReapFinished() {
-    std::vector<std::shared_ptr<Connection>> finished;
-    {
-      std::lock_guard lock(connectionsMutex_);
-      const auto ended =
-          std::stable_partition(connections_.begin(), connections_.end(), [](const auto& c) { return !c->Finished(); });
-      finished.assign(std::make_move_iterator(ended), std::make_move_iterator(connections_.end()));
-      connections_.erase(ended, connections_.end());
-    }
-    for (const auto& connection : finished) connection->Join();
-  }
-
+  // On the loop thread, for each accepted socket.
   void Admit(int descriptor, const std::string& peer) {
-    auto connection = std::make_shared<Connection>(++lastConnectionId_, descriptor, peer);
+    const std::uint64_t id = ++lastConnectionId_;
+    std::shared_ptr<Connection> connection;
     {
       std::lock_guard lock(connectionsMutex_);
-      if (CountLiveLocked() >= kMaxConnections) {
-        Log("connection " + std::to_string(connection->Id()) + " from " + peer + " refused: too many connections");
-        return;  // the connection closes its socket as it goes
+      if (CountLiveLocked() < options_.maxConnections) {
+        connection = std::make_shared<Connection>(
+            loop_, id, descriptor, peer, Connection::Limits{kMaxRequestBytes, kMaxQueuedBytes, options_.loginDeadline});
+        connections_.emplace(id, connection);
       }
-      connections_.push_back(connection);
     }
-    Log("connection " + std::to_string(connection->Id()) + " opened from " + peer);
+    if (!connection) {
+      ::close(descriptor);
+      Log("connection " + std::to_string(id) + " from " + peer + " refused: too many connections");
+      return;
+    }
+    Log("connection " + std::to_string(id) + " opened from " + peer);
     connection->Start([this](Connection& c, portal::Frame& frame) { OnRequest(c, frame); },
                       [this](Connection& c, const std::string& reason) { OnClosed(c, reason); });
     connectionsChanged_.notify_all();
@@ -234,15 +211,21 @@ class Server::Impl {
     // Under the lock, so that a waiter cannot miss the change between its
     // count and its wait.
     std::lock_guard lock(connectionsMutex_);
+    connections_.erase(connection.Id());
     connectionsChanged_.notify_all();
   }
 
   void OnRequest(Connection& connection, portal::Frame& frame) {
     const std::optional<Request> request = ParseRequest(frame.text);
-    Session session = connection.CurrentSession();
-    requests_.Add({connection.Id(), request ? request->function : -1, session.customer, frame.text});
+    const Session before = connection.CurrentSession();
+    Session session = before;
     const std::optional<Rule> rule = request ? RuleFor(request->function) : std::nullopt;
     Answer answer = Respond(connection, request, session, rule);
+    // Kept before the answer goes out, so that a client that has its answer
+    // finds its request. Only logins and what logged-in sessions send are
+    // kept: anything else an anonymous client sends leaves no trace.
+    if (before.kind != SessionKind::kNone || (request && request->function == kLoginFunction))
+      requests_.Add({connection.Id(), request ? request->function : -1, before.customer, frame.text});
     if (request) {
       connection.SetSession(session);
       if (faults_.DropsAt(connection.Id(), request->function, answer.rows.size())) {
@@ -311,6 +294,9 @@ class Server::Impl {
 
   ServerOptions options_;
   BackendData data_;
+  // Declared before everything that holds connections, so that it outlives
+  // their sockets.
+  EventLoop loop_;
   Listener listener_;
   std::optional<QuoteFeed> feed_;
   std::optional<AccountBook> accounts_;
@@ -322,8 +308,8 @@ class Server::Impl {
 
   mutable std::mutex connectionsMutex_;  // guards connections_
   mutable std::condition_variable connectionsChanged_;
-  std::vector<std::shared_ptr<Connection>> connections_;
-  std::uint64_t lastConnectionId_ = 0;  // acceptor thread only
+  std::map<std::uint64_t, std::shared_ptr<Connection>> connections_;  // by id, until closed
+  std::uint64_t lastConnectionId_ = 0;                                // loop thread only
 
   mutable std::mutex rulesMutex_;  // guards rules_
   std::map<int, Rule> rules_;
@@ -331,7 +317,6 @@ class Server::Impl {
   RequestLog requests_;
   DeferredAnswers deferred_;
   FaultInjector faults_;
-  platform::WorkerThread acceptor_;
 };
 
 std::unique_ptr<Server> Server::Start(ServerOptions options, std::string& error) {

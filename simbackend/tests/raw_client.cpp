@@ -39,8 +39,11 @@ std::string Joined(const std::vector<std::string>& fields) { return simbackend::
 
 }  // namespace
 
-RawClient::RawClient(std::uint16_t port) {
+RawClient::RawClient(std::uint16_t port, int receiveBuffer) {
   const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  // Set before the connect, so that the window offered to the server is small from the start.
+  if (descriptor >= 0 && receiveBuffer > 0)
+    ::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

@@ -23,7 +23,9 @@ inline constexpr const char* kClientIp = "192.168.1.20";
 
 class RawClient {
  public:
-  explicit RawClient(std::uint16_t port);
+  // `receiveBuffer` not 0: the socket's receive buffer is made that small,
+  // so that a client that stops reading soon stalls the server's writes.
+  explicit RawClient(std::uint16_t port, int receiveBuffer = 0);
   ~RawClient();
   RawClient(const RawClient&) = delete;
   RawClient& operator=(const RawClient&) = delete;

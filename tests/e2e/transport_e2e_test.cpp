@@ -3,7 +3,10 @@
 // simulated back end. The back end's scripting (held answers, dropped
 // connections, pushes) stands in for a slow or failing network.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <stdexcept>
@@ -17,10 +20,13 @@
 #include "backend/request_record.h"
 #include "backend/sequence_number.h"
 #include "backend/server_rotation.h"
+#include "backend/testing/log_texts.h"
 #include "backend/testing/request_texts.h"
 #include "backend/testing/transport_calls.h"
 #include "backend/testing/transport_fixture.h"
 #include "backend/transport.h"
+#include "platform/files.h"
+#include "simbackend/backend_data.h"
 #include "simbackend/server.h"
 
 namespace {
@@ -358,6 +364,77 @@ TEST_F(TransportEndToEnd, AManagementLoginWithTwoTradingAccountsTakesAllThreeSlo
   }
   EXPECT_EQ(connections.size(), 3u);
   EXPECT_EQ(customers, (std::set<std::string>{"90001", "20001", "20002"}));
+}
+
+// Every password of the test data goes over the wire, in logins accepted or
+// refused, in the quote server list and the quote gateway's login, in a
+// password change and in the monitoring centre's key; none of them reaches
+// the program log, which only its owner can read.
+TEST_F(TransportEndToEnd, NoPasswordReachesTheProgramLog) {
+  std::string folder = ::testing::TempDir() + "passwordlog-XXXXXX";
+  ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+  platform::SetProgramFolder(folder);
+  ASSERT_TRUE(backend::OpenProgramLog());
+  simbackend::BackendData data;
+  std::string error;
+  ASSERT_TRUE(simbackend::LoadBackendData(E2E_DATA_FOLDER, data, error)) << error;
+  simbackend::Server& server = StartServer();
+
+  std::vector<std::string> passwords = {data.quotePassword};
+  for (const simbackend::Account& account : data.accounts) {
+    passwords.push_back(account.password);
+    const bool manager = account.kind == simbackend::AccountKind::kManagement;
+    OV_ConnectBlock block = backend_testing::LoopbackConnectBlock(0, server.Port());
+    std::string answer, message;
+    ASSERT_TRUE(
+        backend::ConnectSlot(block, answer, message,
+                             LoginText({account.customer, account.password}, manager ? kManagementRole : kTradingRole)))
+        << message;
+    ASSERT_TRUE(backend::CloseSlot(0, message)) << message;
+  }
+  ASSERT_TRUE(Connect(0, server, LoginText(kTrader, kTradingRole)));
+  RequestPtr servers = Request("查询行情服务器信息", kQuoteServersQuery, 2, kTrader);
+  Execute(*servers);
+  const std::string status(backend::AnswerLine(servers->subRequests[0], 0));
+  ASSERT_EQ(Field(7, status), data.quotePassword) << "the quote gateway's password came";
+  const std::string quoteUser = Field(6, status);
+  ASSERT_TRUE(Connect(1, server,
+                      "R|" + backend::LocalMachineAddress() + "|" + std::to_string(backend::GetNextSequenceNo()) +
+                          "|5001||Pellora|" + quoteUser + "|" + data.quotePassword + "|" + backend::LocalIpAddress() +
+                          "|||1|20091204|9.0.20110712.1|"));
+
+  RequestPtr key = Request("查询监控中心密钥", 5406, 2, kTrader, 0, true);
+  Execute(*key);
+  const std::string keyLine(backend::AnswerLine(key->subRequests[0], 0));
+  for (const int part : {8, 9, 10}) passwords.push_back(Field(part, keyLine));
+
+  const std::string next = "7" + kTrader.password + "7";
+  passwords.push_back(next);
+  backend::CxDataSet change = backend_testing::BusinessFrame(kTrader.customer, kTrader.password);
+  for (const std::string& parameter : {kTrader.customer, kTrader.customer, kTrader.password, next})
+    change.AddText(parameter);
+  RequestPtr changed = backend_testing::BuildRequest("修改密码", 5050, 2, 0, true, change);
+  Execute(*changed);
+
+  const std::string file = backend::TheProgramLog().FileName();
+  for (int slot = 0; slot < backend::kSlotCount; ++slot) {
+    std::string ignored;
+    backend::DisconnectSlot(slot, ignored);
+  }
+  backend::CloseProgramLog();
+  std::string log;
+  for (const std::string& text : backend_testing::ReadLogTexts(file)) log += text + "\n";
+  platform::SetProgramFolder("");
+  struct stat info {};
+  EXPECT_EQ(::stat(file.c_str(), &info), 0);
+  std::filesystem::remove_all(folder);
+
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_NE(log.find("|" + quoteUser + "|********|"), std::string::npos) << "the quote server list is logged, masked";
+  for (const std::string& password : passwords) {
+    ASSERT_FALSE(password.empty());
+    EXPECT_EQ(log.find(password), std::string::npos) << password << " is in the log:\n" << log;
+  }
 }
 
 }  // namespace

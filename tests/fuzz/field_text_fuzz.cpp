@@ -1,7 +1,7 @@
-// The separated-field helpers and the reading of an answer's lines
-// (CheckReplyResult, SplitReplyRows) on arbitrary bytes. Every buffer is
-// allocated at exactly its stated size, so that AddressSanitizer sees a
-// write or read one byte past it.
+// The separated-field helpers, the masking of an answer's password and the
+// reading of an answer's lines (CheckReplyResult, SplitReplyRows) on
+// arbitrary bytes. Every buffer is allocated at exactly its stated size, so
+// that AddressSanitizer sees a write or read one byte past it.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "backend/field_text.h"
+#include "backend/program_log.h"
 #include "backend/request_record.h"
 #include "fuzz_support.h"
 
@@ -35,6 +36,19 @@ void FuzzFields(FuzzedDataProvider& input) {
   const std::string text = input.ConsumeRandomLengthString(512);
 
   backend::FindNthSeparator(text, backend::kFieldSeparator, n);
+
+  // Answers of the functions that carry a password: its field holds the
+  // mask wherever the line has it, and a line without it stays.
+  const int function = input.ConsumeBool() ? 5451 : 5406;
+  const std::string answer = backend::MaskAnswerPasswordFields(function, text);
+  const int passwordField = function == 5451 ? 7 : 8;
+  const std::ptrdiff_t before = backend::FindNthSeparator(answer, backend::kFieldSeparator, passwordField - 1);
+  if (backend::FindNthSeparator(text, backend::kFieldSeparator, passwordField - 1) >= 0) {
+    fuzz::Check(before >= 0 && answer.compare(static_cast<std::size_t>(before) + 1, 8, "********") == 0,
+                "an answer's password is masked");
+  } else {
+    fuzz::Check(answer == text, "an answer without a password field stays");
+  }
 
   std::vector<char> field(bufferSize);
   fuzz::Check(backend::GetSeparatedField(n, text, backend::kFieldSeparator, field.data(), field.size()) == field.data(),

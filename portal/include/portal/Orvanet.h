@@ -88,7 +88,9 @@ typedef void (*OV_ConnectionStateCallback)(int connection, int flag, int state);
 // byte (an empty line is a lone zero byte). Valid during the call only.
 typedef void (*OV_PushDataCallback)(int connection, const char* data, int length);
 // A log line: 1 transport errors, 2 connection errors and events, 3 notes,
-// 4 communication lines (requests and answers; the callee masks passwords).
+// 4 communication lines: the requests sent (the callee masks passwords).
+// Answers are not logged: only the caller knows the function an answer
+// belongs to, and so which of its fields to mask.
 typedef void (*OV_LogCallback)(int type, const char* text);
 // Names the server for the next reconnect try of `connection`: writes a
 // zero-terminated address into `address` (`addressSize` bytes) and the port,

@@ -42,32 +42,49 @@ enum class DecodeStatus {
   kIncomplete,  // the input ends inside a frame: wait for more bytes
   kBadLength,   // the length cannot be a frame's (too short or absurdly long)
   kBadKind,     // the kind byte is none of the three kinds
+  kOversized,   // a well-formed frame whose text is longer than the reader takes
 };
 
 struct DecodeResult {
   DecodeStatus status = DecodeStatus::kIncomplete;
-  std::size_t consumed = 0;  // bytes of the input that the frame took (kComplete only)
-  Frame frame;               // valid for kComplete only
+  // Bytes of the input that the frame took: the whole frame (kComplete) or
+  // its length and head (kOversized).
+  std::size_t consumed = 0;
+  // kComplete: the frame; kOversized: its kind and sequence, without text.
+  Frame frame;
 };
 
 // Decodes the frame at the start of `input` and never reads beyond it. A bad
 // length or kind is reported as soon as its bytes are in, so that a broken
-// stream is never buffered up to its announced length.
-DecodeResult DecodeFrame(std::string_view input);
+// stream is never buffered up to its announced length; so is a text longer
+// than `maxTextSize` (at most kMaxFrameTextSize), as soon as the head is in.
+DecodeResult DecodeFrame(std::string_view input, std::size_t maxTextSize = kMaxFrameTextSize);
 
 // Collects the bytes of a stream as they arrive and cuts them into frames.
 class FrameReader {
  public:
+  // A frame whose text is longer than `maxTextSize` (at most
+  // kMaxFrameTextSize) is reported once as kOversized, with its head, and
+  // its text is dropped as it arrives, never kept; the stream goes on after
+  // it.
+  explicit FrameReader(std::size_t maxTextSize = kMaxFrameTextSize);
+
   void Append(std::string_view bytes);
   // The next frame when one is complete. Once a frame is bad the stream cannot
   // be resynchronised: every later call reports the same bad status.
   DecodeResult Next();
-  // Bytes received but not yet taken as frames.
+  // Bytes received but not yet taken as frames (the text of an oversized
+  // frame is never counted: it is not kept).
   std::size_t Pending() const { return buffer_.size() - start_; }
 
  private:
+  // Drops `bytes` taken from the front of the buffer.
+  void Take(std::size_t bytes);
+
+  std::size_t maxTextSize_;
   std::string buffer_;
   std::size_t start_ = 0;
+  std::size_t skipping_ = 0;  // text bytes of an oversized frame still to drop
   DecodeStatus broken_ = DecodeStatus::kComplete;
 };
 

@@ -57,6 +57,24 @@ std::vector<ReceivedRequest> LoopbackServer::Requests() const {
   return requests_;
 }
 
+void LoopbackServer::SetLoginPrelude(std::string block, std::size_t count) {
+  std::lock_guard lock(mutex_);
+  preludeBlock_ = std::move(block);
+  preludeCount_ = count;
+}
+
+void LoopbackServer::SendPrelude() {
+  std::string frame;
+  std::size_t count = 0;
+  {
+    std::lock_guard lock(mutex_);
+    portal::AppendFrame(frame, portal::FrameKind::kPush, 0, preludeBlock_);
+    count = preludeCount_;
+  }
+  for (std::size_t i = 0; i < count && Send(frame); ++i) {
+  }
+}
+
 void LoopbackServer::Answer(std::uint32_t sequence, const std::string& text) {
   std::string frame;
   portal::AppendFrame(frame, portal::FrameKind::kAnswer, sequence, text);
@@ -81,9 +99,10 @@ void LoopbackServer::Close() {
   if (client_ >= 0) ::shutdown(client_, SHUT_RDWR);
 }
 
-void LoopbackServer::Send(const std::string& bytes) {
+bool LoopbackServer::Send(const std::string& bytes) {
   std::lock_guard lock(mutex_);
-  if (client_ >= 0) ::send(client_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  return client_ >= 0 &&
+         ::send(client_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
 }
 
 void LoopbackServer::Serve(platform::Event& stop) {
@@ -125,6 +144,7 @@ void LoopbackServer::ServeClient(int client, int connection) {
         requests_.push_back({connection, frame.sequence, frame.text});
         changed_.notify_all();
       }
+      if (!loggedIn) SendPrelude();
       loggedIn = true;
       if (answer) Answer(frame.sequence, *answer);
     }

@@ -17,6 +17,10 @@
 // Every scripting call is thread-safe, every wait is bounded by its time-out,
 // and Stop() (or the destructor) closes every connection and joins every
 // thread the server started.
+//
+// Connections are served by one network thread; none waits for another, nor
+// does the market or its matching wait for any client: each connection
+// writes from a bounded queue of its own (see kMaxQueuedBytes).
 #pragma once
 
 #include <chrono>
@@ -47,6 +51,11 @@ struct ServerOptions {
   // How often the subscribed contracts move and their updates go out; 0:
   // only on AdvanceQuotes().
   std::chrono::milliseconds quoteInterval{500};
+  // A connection that has not logged in this long after it opened (or after
+  // its logout) is closed. A logged-in one is never closed for being quiet.
+  std::chrono::milliseconds loginDeadline{10000};
+  // Connections served at once; one more is closed as soon as it is accepted.
+  std::size_t maxConnections = 4096;
 };
 
 // A message push (15006) as the terminal reads it.
@@ -76,11 +85,12 @@ struct SpecialOrder {
   std::string price;  // may be 0 or below
 };
 
+// A login, or a request of a logged-in session, as the tests look at it.
 struct ReceivedRequest {
   std::uint64_t connection = 0;  // 1 for the first connection accepted, 2 for the next ...
   int function = 0;              // field 4 of the text; 0 for a follow-up; -1 when unreadable
   std::string customer;          // the customer logged in on the connection, empty before
-  std::string text;
+  std::string text;              // its first kMaxRecordedTextBytes bytes
 };
 
 class Server {
@@ -158,10 +168,13 @@ class Server {
   // customer number that is no trading account.
   std::optional<AccountView> Book(std::string_view customer) const;
 
-  // The requests received, oldest first (the latest kMaxRecordedRequests).
+  // The logins and the requests of logged-in sessions, oldest first: the
+  // latest kMaxRecordedRequests, and fewer when their texts take more than
+  // kMaxRecordedBytes. Nothing else that a connection sends before it logs
+  // in is kept.
   std::vector<ReceivedRequest> Requests() const;
-  // Waits until `count` requests have arrived since the start or the last
-  // ClearRequests().
+  // Waits until `count` such requests have arrived since the start or the
+  // last ClearRequests().
   bool WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
   void ClearRequests();
 
@@ -170,10 +183,21 @@ class Server {
 
   static constexpr std::chrono::milliseconds kMaxDelay{60000};
   static constexpr std::size_t kMaxRecordedRequests = 4096;
+  static constexpr std::size_t kMaxRecordedBytes = std::size_t{1} << 20;
+  static constexpr std::size_t kMaxRecordedTextBytes = 2048;
   // Answers held or delayed at once; beyond it an answer goes out at once.
   static constexpr std::size_t kMaxDeferredAnswers = 1024;
-  // Connections served at once; one more is closed as soon as it is accepted.
-  static constexpr std::size_t kMaxConnections = 256;
+  // A request frame's text beyond this (the terminal's longest, its login,
+  // takes about 1 KiB) or with more fields than this (no function takes
+  // more than 30) gets the refusal of a malformed request, unread; the
+  // connection goes on.
+  static constexpr std::size_t kMaxRequestBytes = 64 * 1024;
+  static constexpr std::size_t kMaxRequestFields = 256;
+  // Bytes that may wait to be written to one connection. Quote updates of a
+  // contract replace each other while they wait; answers and pushes of
+  // orders, cancels and fills are never dropped, so past the bound the
+  // connection is closed.
+  static constexpr std::size_t kMaxQueuedBytes = std::size_t{4} << 20;
 
   class Impl;
 

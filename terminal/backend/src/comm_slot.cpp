@@ -1,9 +1,12 @@
 #include "comm_slot.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
+#include <cstdint>
 #include <utility>
 
+#include "backend/answer_bounds.h"
 #include "backend/field_text.h"
 #include "backend/program_log.h"
 
@@ -15,10 +18,16 @@ constexpr int kFollowUpFunction = 0;
 
 void Log(int type, const std::string& text) { WriteLogLine(type, text.c_str()); }
 
-// The follow-up packets an answer announces (field 5); none when the field
-// is no number.
-int PacketCount(std::string_view reply) {
-  return std::max(0, ParseDecimal(GetSeparatedFieldText(5, reply)).value_or(0));
+// The follow-up packets an answer announces (field 5): none when the field
+// is no count; bound + 1 for any count beyond `bound`, however large.
+std::size_t PacketCount(std::string_view reply, std::size_t bound) {
+  const std::string field = GetSeparatedFieldText(5, reply);
+  const std::string_view digits = TrimBlanks(field);
+  std::uint64_t count = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
+  if (error == std::errc::result_out_of_range) return bound + 1;
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) return 0;
+  return count > bound ? bound + 1 : static_cast<std::size_t>(count);
 }
 
 // Adds one answer line; false, with the reason in `reply`, when it is too
@@ -52,6 +61,7 @@ bool CommSlot::Open(OV_ConnectBlock& block, std::string_view loginText, std::str
     message = std::move(reply);
     return false;
   }
+  WriteAnswerLine(ParseDecimal(GetSeparatedFieldText(4, loginText)).value_or(0), reply);
   answer = std::move(reply);
   const int connection = orvanet::GetI32(block.connection);
   {
@@ -154,19 +164,33 @@ void CommSlot::Serve(RequestRecord& record, int connection, std::unique_lock<std
 bool CommSlot::SendSubRequest(RequestRecord& record, SubRequest& subRequest, int connection, std::string& reply,
                               std::unique_lock<std::mutex>& lock) {
   if (!Exchange(record, connection, subRequest.functionNo, subRequest.requestText, reply, lock)) return false;
+  WriteAnswerLine(subRequest.functionNo, reply);
   CxDataSet lines;
   if (!AddAnswerLine(lines, reply)) return false;
   if (subRequest.singlePacket == 0 && GetAnswerStatus(reply) == AnswerStatus::kDone) {
+    const AnswerBound bound = AnswerBoundFor(subRequest.functionNo);
+    std::size_t packets = PacketCount(reply, bound.packets);
+    if (packets > bound.packets) {
+      reply = "功能号" + std::to_string(subRequest.functionNo) + "的应答宣称" + GetSeparatedFieldText(5, reply) +
+              "个后续数据包，超过上限" + std::to_string(bound.packets) + "个，请求失败！";
+      return false;
+    }
     // The rest of the answer comes one packet per follow-up request.
     std::string followUp;
     for (const std::string& field :
          {std::string("R"), followUpTag_, std::to_string(subRequest.sequenceNo), std::string("0")}) {
       AppendSeparatedField(followUp, field);
     }
-    for (int packet = PacketCount(reply); packet > 0; --packet) {
-      if (!Exchange(record, connection, kFollowUpFunction, followUp, reply, lock) || !AddAnswerLine(lines, reply)) {
+    for (std::size_t bytes = reply.size(); packets > 0; --packets) {
+      if (!Exchange(record, connection, kFollowUpFunction, followUp, reply, lock)) return false;
+      WriteAnswerLine(kFollowUpFunction, reply);
+      bytes += reply.size();
+      if (bytes > bound.bytes) {
+        reply = "功能号" + std::to_string(subRequest.functionNo) + "的应答超过上限" + std::to_string(bound.bytes) +
+                "字节，请求失败！";
         return false;
       }
+      if (!AddAnswerLine(lines, reply)) return false;
     }
   }
   subRequest.answer = std::move(lines);

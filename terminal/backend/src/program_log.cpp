@@ -19,25 +19,43 @@ constexpr int kMaxInstances = 1000;
 
 constexpr std::string_view kMask = "********";
 
-struct ExtraPasswordFields {
+struct PasswordFields {
   long function;
-  std::array<int, 2> fields;  // 0 where unused
+  std::array<int, 3> fields;  // 0 where unused
 };
 
-// Password fields beyond field 8, by function number.
-constexpr ExtraPasswordFields kExtraPasswordFields[] = {
-    {5013, {9, 0}}, {5014, {9, 0}}, {5301, {9, 0}}, {5050, {11, 12}}, {5137, {11, 0}},
+// Password fields of requests beyond field 8, by function number.
+constexpr PasswordFields kExtraRequestPasswordFields[] = {
+    {5013, {9, 0, 0}}, {5014, {9, 0, 0}}, {5301, {9, 0, 0}}, {5050, {11, 12, 0}}, {5137, {11, 0, 0}},
 };
 
-// Replaces field n of the request that starts at `requestStart` in `text` by
-// the mask: up to its closing separator, or to the end of the text when it
-// has none. Nothing when there is no field n.
-void MaskField(std::string& text, std::size_t requestStart, int n) {
-  const std::ptrdiff_t previous = FindNthSeparator(std::string_view(text).substr(requestStart), kFieldSeparator, n - 1);
+// Password fields of the status lines of answers, by function number: the
+// quote gateway's password in the quote server list, and the three parts of
+// the monitoring centre key's password.
+constexpr PasswordFields kAnswerPasswordFields[] = {
+    {5451, {7, 0, 0}},
+    {5406, {8, 9, 10}},
+};
+
+// Replaces field n of the line that starts at `lineStart` in `text` by the
+// mask: up to its closing separator, or to the end of the text when it has
+// none. Nothing when there is no field n.
+void MaskField(std::string& text, std::size_t lineStart, int n) {
+  const std::ptrdiff_t previous = FindNthSeparator(std::string_view(text).substr(lineStart), kFieldSeparator, n - 1);
   if (previous < 0) return;
-  const std::size_t start = requestStart + static_cast<std::size_t>(previous) + 1;
+  const std::size_t start = lineStart + static_cast<std::size_t>(previous) + 1;
   const std::size_t end = std::min(text.find(kFieldSeparator, start), text.size());
   text.replace(start, end - start, kMask);
+}
+
+// Masks the fields that the table names for `function`.
+template <std::size_t N>
+void MaskListedFields(std::string& text, std::size_t lineStart, long function, const PasswordFields (&table)[N]) {
+  for (const PasswordFields& entry : table) {
+    if (entry.function != function) continue;
+    for (const int field : entry.fields)
+      if (field > 0) MaskField(text, lineStart, field);
+  }
 }
 
 std::string LockFileName(const std::string& folder, int instance) {
@@ -54,13 +72,15 @@ std::string MaskPasswordFields(std::string_view line) {
   char code[32];
   GetSeparatedField(4, std::string_view(masked).substr(requestStart), kFieldSeparator, code, sizeof code);
   const long function = std::strtol(code, nullptr, 10);
-  if (function == 0) return masked;  // an answer carries no password
+  if (function == 0) return masked;  // an answer: see MaskAnswerPasswordFields
   MaskField(masked, requestStart, 8);
-  for (const ExtraPasswordFields& extra : kExtraPasswordFields) {
-    if (extra.function != function) continue;
-    for (int field : extra.fields)
-      if (field > 0) MaskField(masked, requestStart, field);
-  }
+  MaskListedFields(masked, requestStart, function, kExtraRequestPasswordFields);
+  return masked;
+}
+
+std::string MaskAnswerPasswordFields(int function, std::string_view statusLine) {
+  std::string masked(statusLine);
+  MaskListedFields(masked, 0, function, kAnswerPasswordFields);
   return masked;
 }
 
@@ -106,5 +126,9 @@ bool OpenProgramLog() { return TheProgramLog().Open(); }
 void CloseProgramLog() { TheProgramLog().Close(); }
 
 void WriteLogLine(int type, const char* text) { TheProgramLog().WriteLine(type, text); }
+
+void WriteAnswerLine(int function, std::string_view line) {
+  WriteLogLine(kLogCommunication, MaskAnswerPasswordFields(function, line).c_str());
+}
 
 }  // namespace backend

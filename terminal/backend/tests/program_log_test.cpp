@@ -1,6 +1,7 @@
 #include "backend/program_log.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -49,6 +50,27 @@ TEST(MaskPasswordFields, MasksThePasswordFieldsOfRequestsAndPushesOnly) {
   for (const MaskCase& c : cases) EXPECT_EQ(MaskPasswordFields(c.line), c.logged) << c.line;
 }
 
+TEST(MaskAnswerPasswordFields, MasksThePasswordsThatAnswersCarry) {
+  struct AnswerCase {
+    int function;
+    const char* line;
+    const char* logged;
+  };
+  const AnswerCase cases[] = {
+      // The quote server list's status line: the quote gateway's user and password.
+      {5451, "A|m|600001|Y|1|quote|quote123|", "A|m|600001|Y|1|quote|********|"},
+      {5451, "A|m|600001|Y|1|quote", "A|m|600001|Y|1|quote"},
+      // The monitoring centre key: its password in three parts.
+      {5406, "A|m|600002|Y|10001|C01|7|pa|rt|s|", "A|m|600002|Y|10001|C01|7|********|********|********|"},
+      {5406, "A|m|600002|Y|10001|C01|7|pass", "A|m|600002|Y|10001|C01|7|********"},
+      // The answers of other functions and the rows of follow-up requests
+      // carry none.
+      {5001, "A|m|600003|Y|name|a|b|c|d|", "A|m|600003|Y|name|a|b|c|d|"},
+      {0, "A|m|600001|1|server|127.0.0.1|5100|", "A|m|600001|1|server|127.0.0.1|5100|"},
+  };
+  for (const AnswerCase& c : cases) EXPECT_EQ(MaskAnswerPasswordFields(c.function, c.line), c.logged) << c.line;
+}
+
 class ProgramLogTest : public platform_testing::ProgramFolderTest {
  protected:
   static std::vector<std::string> ReadTexts(const std::string& file) { return logfile_testing::TextsReadBack(file); }
@@ -69,12 +91,24 @@ TEST_F(ProgramLogTest, WritesMaskedCommunicationLinesAndSkipsTypeZero) {
 
   // The head on disk is current after every line: a reader sees the lines
   // while the writer still has the file open.
-  const auto texts = ReadTexts(log.FileName());
+  const std::string file = log.FileName();
+  const auto texts = ReadTexts(file);
   log.Close();
   ASSERT_GE(texts.size(), 3u);
   EXPECT_EQ(texts[1], "R|m|600001|5001||Pellora|10001|********|x|");
   EXPECT_EQ(texts[2], request) << "only communication lines are masked";
   EXPECT_EQ(texts.size(), 3u);
+
+  // Only its owner reads the file, also one that an earlier run left open to all.
+  struct stat info {};
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+  ProgramLog again;
+  ASSERT_TRUE(again.Open());
+  again.Close();
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST_F(ProgramLogTest, TheViewerShowsTheProgramLogWithPasswordsMasked) {

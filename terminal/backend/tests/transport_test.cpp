@@ -8,8 +8,10 @@
 #include <tuple>
 #include <vector>
 
+#include "backend/answer_bounds.h"
 #include "backend/field_text.h"
 #include "backend/program_log.h"
+#include "backend/request_queue.h"
 #include "backend/request_record.h"
 #include "backend/server_rotation.h"
 #include "backend/testing/request_texts.h"
@@ -292,6 +294,107 @@ TEST_F(TransportTest, ADroppedConnectionMovesOnThroughTheGatewayList) {
     EXPECT_EQ(Functions(*next), (std::vector<int>{5011}));
   }
   EXPECT_EQ(backend::TheServerRotation().CurrentGateway(), 2);
+}
+
+// A back end that announces and sends whatever the test asks of an answer:
+// the status line announces `announced` packets; each follow-up is answered
+// with a row of `rowBytes` bytes, or held when `rowBytes` is 0.
+struct HostileAnswers {
+  std::string announced;
+  std::size_t rowBytes = 0;
+
+  std::optional<std::string> operator()(const std::string& request) const {
+    if (FunctionOf(request) == 0) {
+      if (rowBytes == 0) return std::nullopt;
+      return "R|row|" + std::string(rowBytes, 'r') + "|";
+    }
+    return "R|srv|0|Y|" + announced + "|";
+  }
+};
+
+TEST_F(TransportTest, AnAnswerPastWhatItsFunctionCanReturnFailsAtOnceAndFreesTheSlot) {
+  constexpr int kOrders = 5134;   // a long list
+  constexpr int kServers = 5451;  // a short one
+  struct Case {
+    const char* what;
+    int function;
+    HostileAnswers answers;
+    bool ok;
+    std::size_t followUps;  // sent before the request ended
+    const char* message;
+  };
+  const HostileAnswers wideRows{"10000", 60000};
+  const std::size_t statusBytes = wideRows("R|m|1|5451|")->size();
+  const std::size_t rowBytes = wideRows("R|m|1|0|")->size();
+  const std::size_t rowsPastBytes = (backend::kShortListBound.bytes - statusBytes) / rowBytes + 1;
+  const Case cases[] = {
+      {"a million packets",
+       kOrders,
+       {"1000000", 0},
+       false,
+       0,
+       "功能号5134的应答宣称1000000个后续数据包，超过上限100000个，请求失败！"},
+      {"more packets than any number holds",
+       kOrders,
+       {"99999999999999999999999", 0},
+       false,
+       0,
+       "功能号5134的应答宣称99999999999999999999999个后续数据包，超过上限100000个，请求失败！"},
+      {"one packet past a short list's bound",
+       kServers,
+       {"10001", 0},
+       false,
+       0,
+       "功能号5451的应答宣称10001个后续数据包，超过上限10000个，请求失败！"},
+      {"rows past a short list's bytes", kServers, wideRows, false, rowsPastBytes,
+       "功能号5451的应答超过上限8388608字节，请求失败！"},
+      {"a count that is no number: the status line alone", kServers, {"x", 0}, true, 0, ""},
+      {"a short list within its bounds", kServers, {"3", 60000}, true, 3, ""},
+  };
+  LoopbackServer server(HoldSlowRequests);
+  Connect(0, server);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    server.SetScript(c.answers);
+    const std::size_t before = server.Requests().size();
+    // A follow-up that went out would wait for its held answer past the bound.
+    RequestPtr record = Request("查询", c.function, 2, false);
+    auto pending = ExecuteOnAnotherThread(*record);
+    const Outcome outcome = Await(pending);
+    EXPECT_EQ(outcome.ok, c.ok) << outcome.message;
+    EXPECT_EQ(outcome.message, c.message);
+    std::string message;
+    EXPECT_EQ(backend::CheckReplyResult(0, message, record.get()), c.ok ? 0 : backend::kReplyFailureCode);
+    EXPECT_EQ(server.Requests().size() - before, 1 + c.followUps);
+
+    // The slot serves the next request at once.
+    server.SetScript(HoldSlowRequests);
+    RequestPtr next = Request("下单", 5011, 2);
+    EXPECT_TRUE(backend::ExecuteRequest(*next, message)) << message;
+  }
+}
+
+TEST_F(TransportTest, PushesBeforeTheLoginAnswerAreKeptWithinTheirBoundAndPastItTheLoginIsRefused) {
+  LoopbackServer server(HoldSlowRequests);
+  const std::string notice = std::string("R|p|0|15006|early|\0", 19);
+  server.SetLoginPrelude(notice, 3);
+  Connect(0, server);
+  const std::vector<RequestPtr> early = TakeResults(3);
+  ASSERT_EQ(early.size(), 3u);
+  for (const RequestPtr& push : early) EXPECT_EQ(backend::AnswerLine(push->subRequests[0], 0), "R|p|0|15006|early|");
+
+  // 150 MB of pushes, and the login answer only after them.
+  LoopbackServer flooding(HoldSlowRequests);
+  flooding.SetLoginPrelude(std::string(1 << 20, 'p'), 150);
+  OV_ConnectBlock block = backend_testing::LoopbackConnectBlock(1, flooding.Port());
+  std::string answer, message;
+  EXPECT_FALSE(backend::ConnectSlot(block, answer, message, "R|mac|2|5001||Pellora|c01|pw|"));
+  EXPECT_EQ(message, "登录应答之前收到的数据超过1048576字节，协议错误，连接被拒绝！");
+  EXPECT_FALSE(backend::IsSlotConnected(1));
+  EXPECT_EQ(backend::TheResultQueue().TakeNext(), nullptr) << "none of the flood was kept";
+
+  flooding.SetLoginPrelude("", 0);
+  Connect(1, flooding);
 }
 
 }  // namespace

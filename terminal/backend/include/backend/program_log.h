@@ -1,7 +1,8 @@
 // The terminal's program log: one log file a day, named per running instance,
 // through which the terminal, the connection workers and the portal library
-// write their lines. Lines that carry a request are written with their
-// password fields masked.
+// write their lines. Lines that carry a request, and the answers of the
+// functions that answer with a password, are written with their password
+// fields masked. Its files are readable by their owner only.
 #pragma once
 
 #include <string>
@@ -27,6 +28,12 @@ enum LogLineType : int {
 // counted from that "R": for a request or push (field 4 a non-zero number)
 // field 8, and the further password fields of the functions that carry them.
 std::string MaskPasswordFields(std::string_view line);
+
+// A copy of the status line of an answer to `function` (fields counted from
+// the line's start) with its password fields replaced by "********": field 7
+// of the quote server list (5451), fields 8 to 10 of the monitoring centre
+// key (5406). The rows that follow a status line carry no password.
+std::string MaskAnswerPasswordFields(int function, std::string_view statusLine);
 
 // The instance's name prefix: "Quentara_" for the first running instance,
 // "Quentara_1_", "Quentara_2_", ... for the next, numbered by lock files in
@@ -58,5 +65,10 @@ void CloseProgramLog();
 // Also the log function handed to the portal library, which calls it from
 // its own threads.
 void WriteLogLine(int type, const char* text);
+// Writes an answer line to a request of `function` as a communication line,
+// its password fields masked. The connection workers log every answer line
+// through it (the rows of a multi-packet answer as answers to follow-up
+// requests, function 0); the portal library logs none.
+void WriteAnswerLine(int function, std::string_view line);
 
 }  // namespace backend

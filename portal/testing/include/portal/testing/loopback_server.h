@@ -47,6 +47,9 @@ class LoopbackServer {
   // Both take effect from the next request on.
   void SetScript(Script script);
   void SetLoginAnswer(std::string answer);
+  // From the next login on, `count` push frames holding `block` go out
+  // before its answer, as long as the client takes them.
+  void SetLoginPrelude(std::string block, std::size_t count);
 
   // Waits until `count` requests (logins included) have come in; false after
   // the time-out.
@@ -65,7 +68,9 @@ class LoopbackServer {
  private:
   void Serve(platform::Event& stop);
   void ServeClient(int client, int connection);
-  void Send(const std::string& bytes);
+  void SendPrelude();
+  // False when the client is gone.
+  bool Send(const std::string& bytes);
 
   int listener_ = -1;
   std::uint16_t port_ = 0;
@@ -73,6 +78,8 @@ class LoopbackServer {
   std::condition_variable changed_;
   Script script_;
   std::string loginAnswer_ = kLoginAnswer;
+  std::string preludeBlock_;
+  std::size_t preludeCount_ = 0;
   int client_ = -1;
   bool closed_ = false;
   std::vector<ReceivedRequest> requests_;
