@@ -2,7 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
+#include <QStyleOptionHeader>
 
 #include "ui/colours_fonts.h"
 #include "ui/context_menus.h"
@@ -13,6 +13,7 @@ namespace ui {
 namespace {
 
 constexpr int kMarkSize = 12;
+constexpr int kArrowWidth = 9;
 constexpr int kRowHeaderWidth = 30;
 constexpr int kRowHeight = 20;
 constexpr int kFontPixels = 14;
@@ -42,6 +43,15 @@ QPolygonF Funnel(const QRectF& box) {
                     {middle - neck, waist}});
 }
 
+// The menu button in a section's rectangle: at its right, centred.
+QRect ButtonIn(const QRect& section) {
+  return QRect(section.right() - kMarkSize - 2, section.top() + (section.height() - kMarkSize) / 2, kMarkSize,
+               kMarkSize);
+}
+
+// What the marks take of a section's right end.
+int MarksWidth(int mark) { return kMarkSize + 4 + (mark % 3 != 0 ? kArrowWidth : 0); }
+
 // The mark of a menu button: a drop-down arrow, or a funnel when the column
 // filters; beside it an arrow of the sort direction.
 void PaintMark(QPainter& painter, const QRect& button, int mark) {
@@ -58,7 +68,7 @@ void PaintMark(QPainter& painter, const QRect& button, int mark) {
   }
   const int sort = mark % 3;
   if (sort != 0) {
-    const QRectF arrow(button.left() - 9, button.top() + 1, 8, button.height() - 2);
+    const QRectF arrow(button.left() - kArrowWidth, button.top() + 1, kArrowWidth - 1, button.height() - 2);
     painter.setPen(QPen(kMarkColour, 1.5));
     const qreal x = arrow.center().x();
     painter.drawLine(QPointF(x, arrow.top() + 1), QPointF(x, arrow.bottom() - 1));
@@ -80,17 +90,24 @@ FilterHeader::FilterHeader(CFilterGridCtrl* grid) : QHeaderView(Qt::Horizontal, 
 }
 
 QRect FilterHeader::MenuButtonRect(int column) const {
-  if (column < 0 || isSectionHidden(column)) return {};
-  const int right = sectionViewportPosition(column) + sectionSize(column);
-  return QRect(right - kMarkSize - 3, (height() - kMarkSize) / 2, kMarkSize, kMarkSize);
+  if (column < 0 || column >= count() || isSectionHidden(column)) return {};
+  return ButtonIn(QRect(sectionViewportPosition(column), 0, sectionSize(column), height()));
 }
 
 void FilterHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+  if (!rect.isValid()) return;
+  const int mark = grid_->GetHeaderMenuButtonImageIndex(logicalIndex);
+  // The caption is centred in what the marks leave of the section.
+  QStyleOptionHeader option;
+  initStyleOptionForIndex(&option, logicalIndex);
+  option.rect = rect;
+  option.sortIndicator = QStyleOptionHeader::None;
   painter->save();
-  QHeaderView::paintSection(painter, rect, logicalIndex);
+  style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
+  option.rect = rect.adjusted(0, 0, -MarksWidth(mark), 0);
+  style()->drawControl(QStyle::CE_HeaderLabel, &option, painter, this);
   painter->restore();
-  const QRect button(rect.right() - kMarkSize - 2, rect.top() + (rect.height() - kMarkSize) / 2, kMarkSize, kMarkSize);
-  PaintMark(*painter, button, grid_->GetHeaderMenuButtonImageIndex(logicalIndex));
+  PaintMark(*painter, ButtonIn(rect), mark);
 }
 
 void FilterHeader::mousePressEvent(QMouseEvent* event) {
