@@ -120,6 +120,7 @@ RowId GridModel::AddRow(GridRow row, RowKey key) {
 void GridModel::ReplaceRows(std::vector<std::pair<GridRow, RowKey>> rows) {
   RemoveAllRows();
   slots_.reserve(rows.size());
+  keys_.reserve(rows.size());
   for (auto& [row, key] : rows) Hold(std::move(row), std::move(key));
   std::vector<RowId> shown = OrderedRows(true);
   if (shown.empty()) return;

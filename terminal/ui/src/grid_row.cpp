@@ -9,53 +9,72 @@
 namespace ui {
 namespace {
 
-constexpr std::size_t kEndBytes = sizeof(std::uint16_t);
+constexpr std::size_t kCellBytes = 2 * sizeof(std::uint16_t);
 constexpr std::size_t kMaxBlock = std::numeric_limits<std::uint16_t>::max();
+// Room made for the texts of a new row, per column.
+constexpr std::size_t kTextBytesPerColumn = 8;
 
 }  // namespace
 
-GridRow::GridRow(int columnCount)
-    : block_(static_cast<std::size_t>(std::clamp(columnCount, 0, kMaxColumns)) * kEndBytes, '\0'),
-      count_(static_cast<std::uint16_t>(std::clamp(columnCount, 0, kMaxColumns))) {
-  // Every cell ends where the texts begin.
-  for (int column = 0; column < count_; ++column) SetEnd(column, block_.size());
+GridRow::GridRow(int columnCount) : count_(static_cast<std::uint16_t>(std::clamp(columnCount, 0, kMaxColumns))) {
+  const std::size_t table = count_ * kCellBytes;
+  block_.reserve(table + count_ * kTextBytesPerColumn);
+  // Every cell is empty at the end of the table.
+  block_.assign(table, '\0');
+  for (int column = 0; column < count_; ++column) SetCell(column, {static_cast<std::uint16_t>(table), 0});
 }
 
-std::size_t GridRow::EndOf(int column) const {
-  std::uint16_t end = 0;
-  std::memcpy(&end, block_.data() + static_cast<std::size_t>(column) * kEndBytes, kEndBytes);
-  return end;
+GridRow::Cell GridRow::CellAt(int column) const {
+  Cell cell;
+  std::memcpy(&cell.offset, block_.data() + static_cast<std::size_t>(column) * kCellBytes, sizeof cell.offset);
+  std::memcpy(&cell.length, block_.data() + static_cast<std::size_t>(column) * kCellBytes + 2, sizeof cell.length);
+  return cell;
 }
 
-std::size_t GridRow::StartOf(int column) const {
-  return column == 0 ? static_cast<std::size_t>(count_) * kEndBytes : EndOf(column - 1);
-}
-
-void GridRow::SetEnd(int column, std::size_t end) {
-  const auto value = static_cast<std::uint16_t>(end);
-  std::memcpy(block_.data() + static_cast<std::size_t>(column) * kEndBytes, &value, kEndBytes);
+void GridRow::SetCell(int column, Cell cell) {
+  std::memcpy(block_.data() + static_cast<std::size_t>(column) * kCellBytes, &cell.offset, sizeof cell.offset);
+  std::memcpy(block_.data() + static_cast<std::size_t>(column) * kCellBytes + 2, &cell.length, sizeof cell.length);
 }
 
 std::string_view GridRow::Text(int column) const {
   if (column < 0 || column >= count_) return {};
-  const std::size_t start = StartOf(column);
-  return std::string_view(block_).substr(start, EndOf(column) - start);
+  const Cell cell = CellAt(column);
+  return std::string_view(block_).substr(cell.offset, cell.length);
 }
 
 void GridRow::SetText(int column, std::string_view text) {
   if (column < 0 || column >= count_) return;
-  const std::size_t start = StartOf(column);
-  const std::size_t oldLength = EndOf(column) - start;
-  // The block's offsets are 16 bits: a text that would overflow it is cut,
-  // on a character boundary.
-  const std::size_t room = kMaxBlock - (block_.size() - oldLength);
-  text = text.substr(0, platform::GbkFitLength(text, room));
-  block_.replace(start, oldLength, text);
-  const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(oldLength);
-  if (shift == 0) return;
-  for (int later = column; later < count_; ++later) {
-    SetEnd(later, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(EndOf(later)) + shift));
+  Cell cell = CellAt(column);
+  if (text.size() <= cell.length) {
+    // A text no longer than the old one takes its place.
+    text.copy(block_.data() + cell.offset, text.size());
+    dead_ = static_cast<std::uint16_t>(dead_ + cell.length - text.size());
+    cell.length = static_cast<std::uint16_t>(text.size());
+    SetCell(column, cell);
+    return;
   }
+  dead_ = static_cast<std::uint16_t>(dead_ + cell.length);
+  SetCell(column, {cell.offset, 0});
+  const std::size_t live = block_.size() - dead_;
+  if (dead_ > live - count_ * kCellBytes || block_.size() + text.size() > kMaxBlock) Pack();
+  text = text.substr(0, platform::GbkFitLength(text, kMaxBlock - block_.size()));
+  SetCell(column, {static_cast<std::uint16_t>(block_.size()), static_cast<std::uint16_t>(text.size())});
+  block_.append(text);
+}
+
+void GridRow::Pack() {
+  std::string packed(block_, 0, count_ * kCellBytes);
+  packed.reserve(block_.size() - dead_);
+  const std::string old = std::move(block_);
+  block_ = std::move(packed);
+  for (int column = 0; column < count_; ++column) {
+    Cell cell;
+    std::memcpy(&cell, old.data() + static_cast<std::size_t>(column) * kCellBytes, sizeof cell);
+    const std::uint16_t offset = static_cast<std::uint16_t>(block_.size());
+    block_.append(old, cell.offset, cell.length);
+    SetCell(column, {offset, cell.length});
+  }
+  dead_ = 0;
 }
 
 std::uint32_t GridRow::Colour(int column) const {
@@ -78,6 +97,14 @@ void GridRow::SetEditable(int column, bool editable) {
   if (column < 0 || column >= count_) return;
   const std::uint64_t bit = std::uint64_t{1} << column;
   editable_ = editable ? editable_ | bit : editable_ & ~bit;
+}
+
+bool operator==(const GridRow& a, const GridRow& b) {
+  if (a.count_ != b.count_ || a.editable_ != b.editable_) return false;
+  for (int column = 0; column < a.count_; ++column) {
+    if (a.Text(column) != b.Text(column) || a.Colour(column) != b.Colour(column)) return false;
+  }
+  return true;
 }
 
 }  // namespace ui

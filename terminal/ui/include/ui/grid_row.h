@@ -1,8 +1,8 @@
 // One row of a toolkit grid: a text per column, each with its text colour
-// and whether the user may edit it in place. The texts are GBK and lie back
-// to back in one block, so that a grid of 100,000 rows holds little more
-// than its texts. A new row's cells are empty, in the default colour and
-// read-only. No toolkit.
+// and whether the user may edit it in place. The texts are GBK and lie in
+// one block, so that a grid of 100,000 rows holds little more than its
+// texts. A new row's cells are empty, in the default colour and read-only.
+// No toolkit.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +28,8 @@ class GridRow {
   // Every accessor ignores a column outside the row (an empty text, the
   // default colour, not editable).
   std::string_view Text(int column) const;
+  // The block holds at most 64 KiB of text: a text that would not fit is
+  // cut, on a character boundary.
   void SetText(int column, std::string_view text);
 
   std::uint32_t Colour(int column) const;  // 0x00BBGGRR or kDefaultColour
@@ -36,19 +38,28 @@ class GridRow {
   bool IsEditable(int column) const;
   void SetEditable(int column, bool editable);
 
-  friend bool operator==(const GridRow&, const GridRow&) = default;
+  // The same texts, colours and editability.
+  friend bool operator==(const GridRow& a, const GridRow& b);
 
  private:
-  std::size_t EndOf(int column) const;
-  std::size_t StartOf(int column) const;
-  void SetEnd(int column, std::size_t end);
+  struct Cell {
+    std::uint16_t offset;
+    std::uint16_t length;
+  };
+  Cell CellAt(int column) const;
+  void SetCell(int column, Cell cell);
+  // Puts the texts back to back in column order, without dead bytes.
+  void Pack();
 
-  // The end offset of each cell's text (16 bits each), then the texts.
+  // A (offset, length) pair per cell, then the texts. A text that grows
+  // goes to the end of the block; what it leaves behind is dead until the
+  // block is packed, once the dead bytes outweigh the live ones.
   std::string block_;
   // Empty while every cell has the default colour.
   std::vector<std::uint32_t> colours_;
   std::uint64_t editable_ = 0;
   std::uint16_t count_ = 0;
+  std::uint16_t dead_ = 0;
 };
 
 }  // namespace ui
