@@ -331,6 +331,28 @@ TEST(GridRow, CellsAreSetInAnyOrderWithTheirColoursAndEditability) {
   EXPECT_EQ(ui::GridRow(100).ColumnCount(), ui::GridRow::kMaxColumns);
 }
 
+TEST(GridRow, TextsThatGrowAndShrinkOverAndOverKeepEveryCellRight) {
+  ui::GridRow row(3);
+  ui::GridRow fresh(3);
+  row.SetText(0, "IF2406");
+  row.SetText(2, "tail");
+  for (int i = 0; i < 2000; ++i) {
+    // Longer, shorter and longer again: the row packs its dead bytes away.
+    row.SetText(1, std::string(static_cast<std::size_t>(i % 37), static_cast<char>('a' + i % 26)));
+    row.SetText(0, i % 2 ? "IF2406" : "IF2406-C-3500");
+  }
+  EXPECT_EQ(row.Text(0), "IF2406");
+  EXPECT_EQ(row.Text(1), std::string(1999 % 37, static_cast<char>('a' + 1999 % 26)));
+  EXPECT_EQ(row.Text(2), "tail");
+  // Rows compare by what they hold, not by how it was written.
+  fresh.SetText(0, "IF2406");
+  fresh.SetText(1, row.Text(1));
+  fresh.SetText(2, "tail");
+  EXPECT_EQ(row, fresh);
+  fresh.SetColour(2, 0x0000FF);
+  EXPECT_NE(row, fresh);
+}
+
 TEST(GridRow, AnOverlongTextIsCutOnACharacterBoundary) {
   ui::GridRow row(2);
   row.SetText(1, "ab");
