@@ -200,6 +200,22 @@ TEST_F(FilterGridTest, TheHeaderMenuSortsAndItsPickListFiltersTheColumn) {
   EXPECT_EQ(grid_.GetHeaderMenuButtonImageIndex(1), 0);
 }
 
+TEST_F(FilterGridTest, TheMenuCommandsDoNothingBeforeAHeaderMenuWasOpened) {
+  ASSERT_EQ(grid_.HeaderMenuColumn(), -1);
+  grid_.OnSortAscending();
+  grid_.OnSortDescending();
+  bool pickListShown = false;
+  ui::testing::WhenShown("CFilterListDlg", [&](QWidget* window) {
+    pickListShown = true;
+    static_cast<QDialog*>(window)->reject();
+  });
+  grid_.OnSetFilter();
+  EXPECT_FALSE(pickListShown);
+  EXPECT_TRUE(rows_.SortColumns().empty());
+  EXPECT_EQ(rows_.Filter(), ui::ColumnFilterState{});
+  EXPECT_EQ(Shown(0).front(), "IF2406");
+}
+
 TEST_F(FilterGridTest, CancellingThePickListKeepsTheFilterAndAllChecksKeepEveryRow) {
   rows_.SetFilter({0, false, {"IF2406"}});
   grid_.selectRow(0);
