@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -242,10 +243,27 @@ TEST_F(FilterGridTest, CancellingThePickListKeepsTheFilterAndAllChecksKeepEveryR
 }
 
 TEST_F(FilterGridTest, AFilteredSortedGridExportsWhatItShowsToCsvAndHtml) {
-  rows_.Sort(3, false, false);
-  rows_.SetFilter({1, false, {"卖出"}});
-  grid_.Header().moveSection(3, 0);  // lots first
-  rows_.SetColumnVisible(2, false);
+  // Sorted by lots, descending, with the header menu; only sells, with the
+  // pick list; the lots column dragged to the front; the price hidden.
+  PickHeaderCommand(3, ui::kSortDescendingCommand);
+  ui::testing::WhenShown("CFilterListDlg", [](QWidget* window) {
+    auto& dialog = *static_cast<ui::CFilterListDlg*>(window);
+    ClickCheck(dialog.List(), EntryOf(dialog.List(), "买入"));
+    QTest::mouseClick(ui::FindControl<QPushButton>(&dialog, 1), Qt::LeftButton);
+  });
+  PickHeaderCommand(1, ui::kSetFilterCommand);
+  ASSERT_EQ(grid_.model()->rowCount(), 4);
+  QHeaderView& header = grid_.Header();
+  const QPoint from = SectionCentre(3);
+  const QPoint to(header.sectionViewportPosition(0) + 5, from.y());
+  QTest::mousePress(header.viewport(), Qt::LeftButton, {}, from);
+  QMouseEvent drag(QEvent::MouseMove, to, header.viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(header.viewport(), &drag);
+  QTest::mouseRelease(header.viewport(), Qt::LeftButton, {}, to);
+  ASSERT_EQ(grid_.ShownColumns().front(), 3);
+  grid_.SetColumnVisible(2, false);
+  EXPECT_FALSE(ui::testing::SaveScreenshot(&grid_, "filter_grid_exported").empty());
 
   const std::filesystem::path csv = home_.Folder() / "orders.csv";
   EXPECT_EQ(Export(ui::ExportKind::kCsv, csv), "保存文件" + csv.string() + "成功！");
