@@ -104,6 +104,7 @@ RowId GridModel::Hold(GridRow row, RowKey key) {
   }
   Slot& slot = slots_[id];
   slot.row = Fitted(std::move(row), ColumnCount());
+  slot.row.Compact();
   slot.key = std::move(key);
   slot.rank = nextRank_++;
   slot.held = true;

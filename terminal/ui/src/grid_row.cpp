@@ -77,6 +77,12 @@ void GridRow::Pack() {
   dead_ = 0;
 }
 
+void GridRow::Compact() {
+  if (dead_ != 0) Pack();
+  // A little room is not worth a copy of the block.
+  if (block_.capacity() > block_.size() + block_.size() / 4) block_.shrink_to_fit();
+}
+
 std::uint32_t GridRow::Colour(int column) const {
   if (column < 0 || column >= count_ || colours_.empty()) return kDefaultColour;
   return colours_[static_cast<std::size_t>(column)];

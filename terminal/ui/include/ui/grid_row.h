@@ -38,6 +38,10 @@ class GridRow {
   bool IsEditable(int column) const;
   void SetEditable(int column, bool editable);
 
+  // Gives back most of the room the block keeps beyond its live texts, as
+  // a row does when a grid takes it to hold.
+  void Compact();
+
   // The same texts, colours and editability.
   friend bool operator==(const GridRow& a, const GridRow& b);
 
