@@ -85,14 +85,6 @@ void GridModel::SetColumnVisible(int column, bool visible) {
   if (listener_ != nullptr) listener_->HeaderChanged();
 }
 
-std::vector<int> GridModel::VisibleColumns() const {
-  std::vector<int> visible;
-  for (int column = 0; column < ColumnCount(); ++column) {
-    if (columns_[static_cast<std::size_t>(column)].visible) visible.push_back(column);
-  }
-  return visible;
-}
-
 RowId GridModel::Hold(GridRow row, RowKey key) {
   RowId id;
   if (free_.empty()) {
@@ -200,8 +192,6 @@ std::optional<RowId> GridModel::FindRow(const RowKey& key) const {
 const GridRow* GridModel::Row(RowId id) const {
   return id < slots_.size() && slots_[id].held ? &slots_[id].row : nullptr;
 }
-
-const RowKey* GridModel::KeyOf(RowId id) const { return Row(id) == nullptr ? nullptr : &slots_[id].key; }
 
 std::vector<RowId> GridModel::RowsInGridOrder() const { return OrderedRows(false); }
 

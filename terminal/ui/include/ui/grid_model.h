@@ -104,8 +104,6 @@ class GridModel {
   int ColumnCount() const { return static_cast<int>(columns_.size()); }
   const ColumnSpec& Column(int column) const { return columns_.at(static_cast<std::size_t>(column)); }
   void SetColumnVisible(int column, bool visible);
-  // The shown columns in column order.
-  std::vector<int> VisibleColumns() const;
 
   // Adds the row (cut or padded to the column count); it shows in its
   // sorted place unless the filter hides it.
@@ -123,7 +121,6 @@ class GridModel {
   std::optional<RowId> FindRow(const RowKey& key) const;
   // Null for an unknown id.
   const GridRow* Row(RowId id) const;
-  const RowKey* KeyOf(RowId id) const;
   // Rows held, shown or not.
   int RowCount() const { return static_cast<int>(slots_.size() - free_.size()); }
   // Every held row in the grid's order, the hidden ones included.
