@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace ui {
 namespace {
@@ -27,10 +28,15 @@ std::size_t CompleteLength(std::string_view text) {
 }  // namespace
 
 QString FromGbk(std::string_view text) {
+  // Grids show many texts of digits and letters only: they need no decoder.
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  }
   const std::size_t complete = CompleteLength(text);
   // GB18030 reads every GBK byte pair as GBK does, and the few extra
-  // characters too. Each call has its own decoder: they keep state.
-  QStringDecoder decoder("GB18030", QStringConverter::Flag::Stateless);
+  // characters too. A stateless decoder carries nothing from one call to
+  // the next, so each thread keeps one.
+  thread_local QStringDecoder decoder("GB18030", QStringConverter::Flag::Stateless);
   QString result = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(complete)));
   if (complete < text.size()) result += QChar(QChar::ReplacementCharacter);
   return result;

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QPainter>
+#include <QPixmap>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -122,13 +124,35 @@ bool SaveWindowPng(QWidget* window, const std::string& path) {
   return window != nullptr && window->grab().save(QString::fromStdString(path), "PNG");
 }
 
-std::string SaveScreenshot(QWidget* window, std::string_view name) {
+namespace {
+
+// "<name>.png" in the screenshot folder, which is made when missing.
+QString ScreenshotPath(std::string_view name) {
   const char* folder = std::getenv("QUENTARA_SCREENSHOT_DIR");
   const QString dir = folder != nullptr && *folder != '\0' ? QString::fromLocal8Bit(folder)
                                                            : QString::fromUtf8(QUENTARA_SCREENSHOT_DIR);
   QDir().mkpath(dir);
-  const QString path = dir + "/" + QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) + ".png";
+  return dir + "/" + QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) + ".png";
+}
+
+}  // namespace
+
+std::string SaveScreenshot(QWidget* window, std::string_view name) {
+  const QString path = ScreenshotPath(name);
   return SaveWindowPng(window, path.toStdString()) ? path.toStdString() : std::string();
+}
+
+std::string SaveScreenshot(const std::vector<QWidget*>& windows, std::string_view name) {
+  QRect bounds;
+  for (QWidget* window : windows) bounds |= QRect(window->mapToGlobal(QPoint(0, 0)), window->size());
+  QPixmap picture(bounds.size());
+  picture.fill(Qt::darkGray);
+  QPainter painter(&picture);
+  for (QWidget* window : windows)
+    painter.drawPixmap(window->mapToGlobal(QPoint(0, 0)) - bounds.topLeft(), window->grab());
+  painter.end();
+  const QString path = ScreenshotPath(name);
+  return picture.save(path, "PNG") ? path.toStdString() : std::string();
 }
 
 }  // namespace ui::testing

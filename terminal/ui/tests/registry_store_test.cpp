@@ -1,41 +1,24 @@
 #include "ui/registry_store.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include "temp_config_home.h"
 
 namespace {
 
 class RegistryStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ =
-        std::filesystem::temp_directory_path() / ("registry_" + std::to_string(::getpid()) + "_" +
-                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    if (old != nullptr) saved_ = old;
-    ::setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (saved_.empty()) {
-      ::unsetenv("XDG_CONFIG_HOME");
-    } else {
-      ::setenv("XDG_CONFIG_HOME", saved_.c_str(), 1);
-    }
-    std::filesystem::remove_all(folder_);
-  }
   std::string WriteFile(const std::string& name, const std::string& text) {
     const std::string path = (folder_ / name).string();
     std::ofstream(path, std::ios::binary) << text;
     return path;
   }
 
-  std::filesystem::path folder_;
-  std::string saved_;
+  ui::testing::TempConfigHome home_;
+  const std::filesystem::path& folder_ = home_.Folder();
 };
 
 TEST_F(RegistryStoreTest, TheKeyPathIsAFileUnderTheConfigurationFolder) {

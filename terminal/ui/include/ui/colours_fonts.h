@@ -11,10 +11,9 @@
 #include <string>
 #include <string_view>
 
-namespace ui {
+#include "ui/colour_ref.h"
 
-// "The grid's default" where a colour is asked for.
-inline constexpr std::uint32_t kDefaultColour = 0x7FFFFFFF;
+namespace ui {
 
 // 0x00BBGGRR as a colour; an invalid colour for kDefaultColour.
 QColor ColourFromRef(std::uint32_t value);

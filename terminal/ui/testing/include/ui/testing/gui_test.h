@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/message_box.h"
 
@@ -54,5 +55,9 @@ bool SaveWindowPng(QWidget* window, const std::string& path);
 // (QUENTARA_SCREENSHOT_DIR, else the test's build folder); the file's path,
 // empty when it could not be written.
 std::string SaveScreenshot(QWidget* window, std::string_view name);
+// The same of several windows as they lie on the screen, each drawn over
+// those before it: a window with the popup menu it opened, a dialog over
+// its owner.
+std::string SaveScreenshot(const std::vector<QWidget*>& windows, std::string_view name);
 
 }  // namespace ui::testing
