@@ -1,13 +1,19 @@
 #include "gridctl/views/paint_support.h"
 
 #include <QFontMetrics>
+#include <map>
+#include <string>
 
 #include "ui/colours_fonts.h"
 
 namespace gridctl {
 
 QFont ToQFont(const FontSpec& font) {
-  QFont qfont(ui::InstalledFace(font.face));
+  // Painters ask for fonts all the time; the installed faces do not change.
+  static std::map<std::string, QString> faces;
+  auto face = faces.find(font.face);
+  if (face == faces.end()) face = faces.emplace(font.face, ui::InstalledFace(font.face)).first;
+  QFont qfont(face->second);
   qfont.setPixelSize(font.height > 0 ? font.height : 12);
   qfont.setWeight(font.weight >= 700 ? QFont::Bold : QFont::Normal);
   return qfont;
