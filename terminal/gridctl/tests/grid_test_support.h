@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTest>
 #include <QWidget>
+#include <QWindow>
 #include <string>
 #include <vector>
 
@@ -64,5 +66,15 @@ inline bool ShowActive(QWidget& window) {
   QApplication::setActiveWindow(&window);
   return ui::testing::WaitUntil([&] { return window.isVisible() && QApplication::activeWindow() == &window; });
 }
+
+// Mouse input as the platform delivers it at a screen point to the window
+// of `under`, routed by the toolkit (an open pop-up gets all of it).
+inline void Mouse(QTest::MouseAction action, QWidget* under, QPoint global, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers modifiers = {}) {
+  QWindow* window = under->window()->windowHandle();
+  QTest::mouseEvent(action, window, button, modifiers, window->mapFromGlobal(global));
+}
+
+inline QPoint GlobalCentre(const QWidget* widget, const QRect& local) { return widget->mapToGlobal(local.center()); }
 
 }  // namespace gridctl::testing
