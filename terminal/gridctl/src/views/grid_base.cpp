@@ -225,16 +225,20 @@ void CxGridBase::OnScrollAction(Qt::Orientation orientation, int sliderAction) {
   const std::optional<ScrollAction> action = ActionOf(sliderAction);
   if (!action || scrolling_) return;
   scrolling_ = true;
-  EndInPlaceEditors();
   QScrollBar* bar = orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
-  if (orientation == Qt::Vertical) {
-    model_.ScrollVertical(*action, bar->sliderPosition());
-    bar->setSliderPosition(model_.Layout().verticalPosition);
-  } else {
-    model_.ScrollHorizontal(*action, bar->sliderPosition());
-    bar->setSliderPosition(model_.Layout().horizontalPosition);
-  }
+  Scroll(orientation, *action, bar->sliderPosition());
+  bar->setSliderPosition(orientation == Qt::Vertical ? model_.Layout().verticalPosition
+                                                     : model_.Layout().horizontalPosition);
   scrolling_ = false;
+}
+
+void CxGridBase::Scroll(Qt::Orientation orientation, ScrollAction action, int thumbPosition) {
+  EndInPlaceEditors();
+  if (orientation == Qt::Vertical) {
+    model_.ScrollVertical(action, thumbPosition);
+  } else {
+    model_.ScrollHorizontal(action, thumbPosition);
+  }
 }
 
 // The scroll bars' values follow the model; painting reads it.
@@ -304,6 +308,10 @@ void CxGridBase::paintEvent(QPaintEvent* event) {
   const int bottom = settings.headerHeight + visible * settings.rowHeight;
   painter.fillRect(QRect(contentRight, 0, viewport()->width() - contentRight, viewport()->height()), background);
   painter.fillRect(QRect(0, bottom, contentRight, viewport()->height() - bottom), background);
+  if (mouseMode_ == MouseMode::kResizing && resizeBandX_ >= 0) {
+    // The band where the divider would go, over everything.
+    painter.fillRect(QRect(resizeBandX_ - 2, 0, 4, viewport()->height()), QColor(0, 0, 0, 128));
+  }
 }
 
 void CxGridBase::PaintHeaderCell(QPainter& painter, int column, const QRect& rect) const {

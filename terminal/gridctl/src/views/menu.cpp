@@ -42,6 +42,10 @@ bool CxMenu::AppendItem(std::string_view text, std::uint16_t id, int kind, std::
 
 bool CxMenu::RemoveItem(std::uint16_t id) { return table_ && table_->RemoveItem(id); }
 
+void CxMenu::SetIdentifier(int identifier) {
+  if (table_) table_->SetIdentifier(identifier);
+}
+
 CxMenu* CxMenu::ParentMenu() const { return dynamic_cast<CxMenu*>(parentObject_); }
 
 int CxMenu::OnMouseOver(QPoint global) {

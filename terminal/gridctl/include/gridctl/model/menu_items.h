@@ -55,6 +55,7 @@ class MenuItemTable {
   bool RemoveItem(std::uint16_t id);
 
   int Identifier() const { return identifier_; }
+  void SetIdentifier(int identifier) { identifier_ = identifier; }
   int Capacity() const { return capacity_; }
   int Count() const { return static_cast<int>(items_.size()); }
   const MenuItem& Item(int index) const { return items_[static_cast<std::size_t>(index)]; }

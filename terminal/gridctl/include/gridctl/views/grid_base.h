@@ -61,7 +61,7 @@ class CxGridBase : public QAbstractScrollArea, protected GridModelObserver {
   GridModel& Model() { return model_; }
   const GridModel& Model() const { return model_; }
 
-  void SetControlId(int id) { controlId_ = id; }
+  virtual void SetControlId(int id) { controlId_ = id; }
   int ControlId() const { return controlId_; }
   // Notifications and commands go to the owner, else to the parent.
   void SetOwner(QWidget* owner) { owner_ = owner; }
@@ -89,6 +89,9 @@ class CxGridBase : public QAbstractScrollArea, protected GridModelObserver {
   CxInPlaceEdit* RunningEdit() const;
   CxInPlaceComboBox* RunningCombo() const;
 
+  // Scrolls as the scroll bars would, ending any running editor first.
+  void Scroll(Qt::Orientation orientation, ScrollAction action, int thumbPosition = 0);
+
   // The column's header cell as it is painted, one pixel less high: the
   // image of a dragged column.
   QImage RenderHeaderCell(int column) const;
@@ -115,6 +118,8 @@ class CxGridBase : public QAbstractScrollArea, protected GridModelObserver {
   // The mouse as CxGrid tracks it; the header paints pressed in mode 3.
   MouseMode mouseMode_ = MouseMode::kIdle;
   int pressedHeader_ = -1;
+  // Where the band of a column being resized is painted.
+  int resizeBandX_ = -1;
 
  private:
   static QFont ToFont(const FontSpec& font);

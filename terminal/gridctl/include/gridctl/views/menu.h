@@ -38,6 +38,8 @@ class CxMenu : public QWidget, public MenuNode {
   // Sends the parent object the command.
   virtual void OnItemCommand(int identifier, int itemId);
 
+  // The identifier its commands carry.
+  void SetIdentifier(int identifier);
   const MenuItemTable* Table() const { return table_ ? &*table_ : nullptr; }
   CxMenu* ParentMenu() const;
   QWidget* ParentObject() const { return parentObject_; }
