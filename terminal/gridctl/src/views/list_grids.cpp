@@ -140,7 +140,7 @@ void CxVarietyGrid::BuildVarietyImages(int imageWidth) {
   const int count = varieties_.Count();
   const FontSpec font{"宋体", 12};
   CxBitmap strip(imageWidth * count, kHeight);
-  {
+  if (count > 0) {
     QPainter painter(&strip.Image());
     painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
     const int size = static_cast<int>(std::lround(imageWidth * std::sqrt(2.0)));
