@@ -208,26 +208,21 @@ int GridModel::PositionOfRow(int row) const {
   return position;
 }
 
-int GridModel::ColumnAt(int x) const {
+int GridModel::ColumnInside(int x, int margin) const {
   int left = 0;
   for (const int column : ShownColumns()) {
     const int right = left + columns_[column].ShownWidth();
-    if (left < x && x < right) return column;
+    if (left + margin < x && x < right - margin) return column;
     left = right;
   }
   return -1;
 }
 
+int GridModel::ColumnAt(int x) const { return ColumnInside(x, 0); }
+
 int GridModel::HeaderColumnAt(Point point) const {
   if (point.y < 0 || point.y >= settings_.headerHeight) return -1;
-  const int tolerance = settings_.dividerTolerance;
-  int left = 0;
-  for (const int column : ShownColumns()) {
-    const int right = left + columns_[column].ShownWidth();
-    if (left + tolerance < point.x && point.x < right - tolerance) return column;
-    left = right;
-  }
-  return -1;
+  return ColumnInside(point.x, settings_.dividerTolerance);
 }
 
 int GridModel::DividerAt(Point point) const {

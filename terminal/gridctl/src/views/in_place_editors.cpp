@@ -50,16 +50,20 @@ QFont EditorFont(const CxGridBase* grid) {
   return ToQFont({"宋体", EditorFontHeight(grid->Model().Settings().rowHeight)});
 }
 
-void Report(CxGridBase* grid, int id, int kind, int row, std::int32_t field, int extra, const QString& text, int code) {
-  if (grid == nullptr) return;
-  SendNotify(grid, {grid, id, code, kind, row, field, extra, ui::ToGbk(text)});
-}
-
 }  // namespace
+
+CxGridBase* EditedCell::Grid() const { return grid_; }
+
+bool EditedCell::Report(int controlId, int kind, int code, int extra, const QString& text) {
+  if (ended_) return false;
+  ended_ = code == notify::kEditEnded;
+  if (grid_) SendNotify(grid_, {grid_, controlId, code, kind, row_, field_, extra, ui::ToGbk(text)});
+  return true;
+}
 
 CxInPlaceEdit::CxInPlaceEdit(CxGridBase* grid, int row, std::int32_t field, const QRect& cell, const std::string& text,
                              std::int32_t style, int textLimit)
-    : QLineEdit(grid->viewport()), grid_(grid), row_(row), field_(field), textLimit_(textLimit) {
+    : QLineEdit(grid->viewport()), cell_(grid, row, field), textLimit_(textLimit) {
   setGeometry(cell);
   setFont(EditorFont(grid));
   if ((style & kPasswordStyle) != 0) setEchoMode(QLineEdit::Password);
@@ -70,7 +74,7 @@ void CxInPlaceEdit::Start() {
   show();
   setFocus(Qt::MouseFocusReason);
   selectAll();
-  Report(grid_, CxGridBase::kEditId, static_cast<int>(CellKind::kEdit), row_, field_, 0, text(), notify::kEditStarted);
+  cell_.Report(CxGridBase::kEditId, static_cast<int>(CellKind::kEdit), notify::kEditStarted, 0, text());
 }
 
 bool CxInPlaceEdit::event(QEvent* event) {
@@ -91,12 +95,12 @@ void CxInPlaceEdit::keyPressEvent(QKeyEvent* event) {
   if (endKey != 0) {
     endKey_ = endKey;
     // The grid taking the focus ends the edit.
-    if (grid_) grid_->setFocus(Qt::OtherFocusReason);
+    if (CxGridBase* grid = cell_.Grid()) grid->setFocus(Qt::OtherFocusReason);
     End();
     event->accept();
     return;
   }
-  if (!TakesTyping(grid_, *this, *event, textLimit_)) {
+  if (!TakesTyping(cell_.Grid(), *this, *event, textLimit_)) {
     event->accept();
     return;
   }
@@ -109,10 +113,9 @@ void CxInPlaceEdit::focusOutEvent(QFocusEvent* event) {
 }
 
 void CxInPlaceEdit::End() {
-  if (ended_) return;
-  ended_ = true;
-  Report(grid_, CxGridBase::kEditId, static_cast<int>(CellKind::kEdit), row_, field_, endKey_, text(),
-         notify::kEditEnded);
+  if (!cell_.Report(CxGridBase::kEditId, static_cast<int>(CellKind::kEdit), notify::kEditEnded, endKey_, text())) {
+    return;
+  }
   hide();
   deleteLater();
 }
@@ -141,9 +144,7 @@ void CxInPlaceComboEdit::focusOutEvent(QFocusEvent* event) {
 CxInPlaceComboBox::CxInPlaceComboBox(CxGridBase* grid, int row, std::int32_t field, const QRect& cell,
                                      const CellAttributes& attributes, std::string_view stored)
     : QComboBox(grid->viewport()),
-      grid_(grid),
-      row_(row),
-      field_(field),
+      cell_(grid, row, field),
       textLimit_(attributes.textLimit > 0 ? attributes.textLimit : 255),
       dropHeight_(attributes.dropHeight),
       items_(SplitComboItems(stored)) {
@@ -199,14 +200,13 @@ void CxInPlaceComboBox::focusOutEvent(QFocusEvent* event) {
 }
 
 void CxInPlaceComboBox::End() {
-  if (ended_) return;
-  ended_ = true;
   const QString text = currentText();
   // Typing over the edit part leaves the list's selection where it was.
   int chosen = currentIndex();
   if (chosen < 0 || itemText(chosen) != text) chosen = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  Report(grid_, CxGridBase::kComboId, static_cast<int>(CellKind::kCombo), row_, field_, chosen, text,
-         notify::kEditEnded);
+  if (!cell_.Report(CxGridBase::kComboId, static_cast<int>(CellKind::kCombo), notify::kEditEnded, chosen, text)) {
+    return;
+  }
   hide();
   deleteLater();
 }

@@ -252,6 +252,9 @@ class GridModel {
   void MarkRange(int from, int to, bool selected);
   int LastScrollableTop() const;
   int ColumnLeft(int column) const;
+  // The shown column whose span holds x more than `margin` inside its
+  // edges.
+  int ColumnInside(int x, int margin) const;
   void Notify(int code, int row, int column) const;
   // Lays the grid out again in the client it last had, and tells the
   // window.

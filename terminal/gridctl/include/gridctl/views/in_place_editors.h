@@ -16,6 +16,25 @@ namespace gridctl {
 
 class CxGridBase;
 
+// The cell an editor works on, and how it reports to its grid: once, with
+// the record of its kind.
+class EditedCell {
+ public:
+  EditedCell(CxGridBase* grid, int row, std::int32_t field) : grid_(grid), row_(row), field_(field) {}
+  CxGridBase* Grid() const;
+  // The grid is going: report nothing more.
+  void Detach() { grid_ = nullptr; }
+  // Sends the notification from the editor of that control id and kind;
+  // false once it was sent with the end code.
+  bool Report(int controlId, int kind, int code, int extra, const QString& text);
+
+ private:
+  QPointer<CxGridBase> grid_;
+  int row_;
+  std::int32_t field_;
+  bool ended_ = false;
+};
+
 class CxInPlaceEdit : public QLineEdit {
  public:
   // Over the cell's rectangle (in the grid's viewport), showing the text
@@ -28,7 +47,7 @@ class CxInPlaceEdit : public QLineEdit {
   // Reports the text and the end key to the grid and closes; once.
   void End();
   // The grid is going: end without reporting.
-  void Detach() { grid_ = nullptr; }
+  void Detach() { cell_.Detach(); }
   int EndKey() const { return endKey_; }
 
  protected:
@@ -37,12 +56,9 @@ class CxInPlaceEdit : public QLineEdit {
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  QPointer<CxGridBase> grid_;
-  int row_;
-  std::int32_t field_;
+  EditedCell cell_;
   int textLimit_;
   int endKey_ = 0;
-  bool ended_ = false;
 };
 
 class CxInPlaceComboBox;
@@ -77,10 +93,10 @@ class CxInPlaceComboBox : public QComboBox {
   // Reports the text and the chosen item (or -1) to the grid and closes;
   // once.
   void End();
-  void Detach() { grid_ = nullptr; }
+  void Detach() { cell_.Detach(); }
   int TextLimit() const { return textLimit_; }
   const std::vector<std::string>& Items() const { return items_; }
-  CxGridBase* Grid() const { return grid_; }
+  CxGridBase* Grid() const { return cell_.Grid(); }
   // Whether the focus went somewhere outside the combo, its edit part and
   // its list.
   bool FocusLeft() const;
@@ -90,13 +106,10 @@ class CxInPlaceComboBox : public QComboBox {
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  QPointer<CxGridBase> grid_;
-  int row_;
-  std::int32_t field_;
+  EditedCell cell_;
   int textLimit_;
   int dropHeight_;
   std::vector<std::string> items_;
-  bool ended_ = false;
 };
 
 }  // namespace gridctl
