@@ -228,3 +228,32 @@ TEST_F(CxGridTest, ATruncatedCellShowsItsTitleTipUnderThePointer) {
 }
 
 }  // namespace
+
+namespace {
+
+// An owner whose handler of the current-row notification fails.
+class FailingOwner : public RecordingOwner {
+ protected:
+  bool event(QEvent* event) override {
+    if (event->type() == gridctl::NotifyEvent::EventType())
+      throw gridctl::CxException("设置数据操作时，指定的记录号不存在。");
+    return RecordingOwner::event(event);
+  }
+};
+
+TEST(CxGridFailures, AnExceptionInAHandlerStaysInsideTheGridsEvent) {
+  FailingOwner owner;
+  auto* grid = new CxGrid(&owner);
+  grid->setGeometry(0, 0, 200, 100);
+  grid->Model().SetColumnCapacity(1);
+  grid->Model().AddColumn(8, 80);
+  grid->Model().AddRow();
+  grid->Model().AddRow();
+  ASSERT_TRUE(gridctl::testing::ShowActive(owner));
+  Mouse(QTest::MouseClick, &owner, grid->viewport()->mapToGlobal(grid->CellRectOf(1, 0).center()));
+  EXPECT_EQ(grid->Model().CurrentRow(), 1);  // the press was handled up to the failing notification
+  QTest::keyClick(grid, Qt::Key_Up);
+  EXPECT_EQ(grid->Model().CurrentRow(), 0);
+}
+
+}  // namespace

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "gridctl/model/in_place_rules.h"
+#include "gridctl/views/guarded.h"
 #include "gridctl/views/in_place_editors.h"
 #include "gridctl/views/paint_support.h"
 #include "ui/gbk_text.h"
@@ -263,11 +264,19 @@ void CxGridBase::RepaintRow(int row) {
 }
 
 bool CxGridBase::event(QEvent* event) {
-  if (event->type() == NotifyEvent::EventType()) {
-    OnEditorNotify(static_cast<NotifyEvent*>(event)->Record());
-    return true;
-  }
-  return QAbstractScrollArea::event(event);
+  return Guarded(
+      [&] {
+        if (event->type() == NotifyEvent::EventType()) {
+          OnEditorNotify(static_cast<NotifyEvent*>(event)->Record());
+          return true;
+        }
+        return QAbstractScrollArea::event(event);
+      },
+      true);
+}
+
+bool CxGridBase::viewportEvent(QEvent* event) {
+  return Guarded([&] { return QAbstractScrollArea::viewportEvent(event); }, true);
 }
 
 void CxGridBase::OnGridNotify(int code, int kind, int row, int column, int extra) {

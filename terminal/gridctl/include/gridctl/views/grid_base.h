@@ -108,7 +108,9 @@ class CxGridBase : public QAbstractScrollArea, protected GridModelObserver {
   void scrollContentsBy(int dx, int dy) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  // Both run their handlers guarded: no exception leaves them.
   bool event(QEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
   void OnGridNotify(int code, int kind, int row, int column, int extra) override;
   void OnGridLayout() override;
