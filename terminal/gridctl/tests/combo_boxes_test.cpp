@@ -81,6 +81,13 @@ TEST_F(ComboBoxesTest, TheDealAttributeComboStaysAtItsEnds) {
   EXPECT_EQ(combo->currentIndex(), 2);
   QTest::keyClick(combo, Qt::Key_Up);
   EXPECT_EQ(combo->currentIndex(), 1);
+  // While the list holds fewer entries, Down keeps to the last one.
+  combo->ResetContent();
+  combo->AddItem("当日有效[GFD]");
+  combo->AddItem("全成或全撤[FOK]");
+  combo->SetCurSel(1);
+  QTest::keyClick(combo, Qt::Key_Down);
+  EXPECT_EQ(combo->currentIndex(), 1);
 }
 
 TEST_F(ComboBoxesTest, AComboWithoutItemsDrawsNothing) {
