@@ -20,11 +20,11 @@
 #include "backend/request_record.h"
 #include "backend/sequence_number.h"
 #include "backend/server_rotation.h"
-#include "backend/testing/log_texts.h"
 #include "backend/testing/request_texts.h"
 #include "backend/testing/transport_calls.h"
 #include "backend/testing/transport_fixture.h"
 #include "backend/transport.h"
+#include "logfile/testing/log_files.h"
 #include "platform/files.h"
 #include "simbackend/backend_data.h"
 #include "simbackend/server.h"
@@ -423,7 +423,7 @@ TEST_F(TransportEndToEnd, NoPasswordReachesTheProgramLog) {
   }
   backend::CloseProgramLog();
   std::string log;
-  for (const std::string& text : backend_testing::ReadLogTexts(file)) log += text + "\n";
+  for (const std::string& text : logfile_testing::TextsReadBack(file)) log += text + "\n";
   platform::SetProgramFolder("");
   struct stat info {};
   EXPECT_EQ(::stat(file.c_str(), &info), 0);
