@@ -1,6 +1,7 @@
 // The order-state push (15002) and the cancel push (15004) applied to the
 // engine's orders, and through them to the account's funds and condition
 // orders. Every record goes to the GUI at once.
+#include <compare>
 #include <mutex>
 
 #include "engine/answer_fields.h"
@@ -46,16 +47,23 @@ void COperationEngineBase::OnOrderStatePush(std::string_view pushed) {
   if (!index) return;
   backend::CxDataSet& orders = TableAt(Table::kOrders);
   OrderRow order = *typed_rows::RowAt<OrderRow>(orders, *index);
-  if (!order_updates::IsNewer(line.Field(field::kSequence), order.szOrderField29)) return;
-  // The state push releases when the flag is set, the cancel push when it
-  // is not.
-  if (ReleaseFlagSet(line)) ReleaseOrderFrozen(order, kAtOnce);
-  SetText(order.szFlagOrderState, line.Field(field::kState));
-  SetText(order.szOrderStateText, line.Field(field::kStateText));
+  const std::strong_ordering sequence =
+      order_updates::CompareSequence(line.Field(field::kSequence), order.szOrderField29);
+  // An older state is passed over. The state the row holds, told again,
+  // brings only the time it was reported.
+  if (sequence < 0) return;
+  if (sequence > 0) {
+    // The state push releases when the flag is set, the cancel push when it
+    // is not.
+    if (ReleaseFlagSet(line)) ReleaseOrderFrozen(order, kAtOnce);
+    SetText(order.szFlagOrderState, line.Field(field::kState));
+    SetText(order.szOrderStateText, line.Field(field::kStateText));
+    SetText(order.szOrderField29, line.Field(field::kSequence));
+  }
   SetText(order.szDeclareTime, line.Field(field::kDeclareTime));
-  SetText(order.szOrderField29, line.Field(field::kSequence));
   typed_rows::StoreRow(orders, *index, order);
   RaiseChange(order_updates::RowUpdate(table_id::kOrders, orders, *index, RowBytes(order)), kAtOnce);
+  if (sequence == 0) return;
 
   // The condition order that placed this order shows its state.
   backend::CxDataSet& conditionOrders = TableAt(Table::kConditionOrders);

@@ -4,6 +4,7 @@
 // engine lock while the back end answers.
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -47,10 +48,15 @@ long long LeadingInteger(std::string_view text);
 // it; 0 when there is none.
 double NumberOf(std::string_view text);
 
-// A pushed state sequence is newer than the row's when it is greater.
+// How a pushed state sequence stands to the row's: a greater one is newer.
+template <std::size_t Width>
+std::strong_ordering CompareSequence(std::string_view pushedSequence, const char (&rowSequence)[Width]) {
+  return LeadingInteger(pushedSequence) <=> LeadingInteger(Text(rowSequence));
+}
+
 template <std::size_t Width>
 bool IsNewer(std::string_view pushedSequence, const char (&rowSequence)[Width]) {
-  return LeadingInteger(pushedSequence) > LeadingInteger(Text(rowSequence));
+  return CompareSequence(pushedSequence, rowSequence) > 0;
 }
 
 // Stores an amount of an answer as money: "%.2f" of its money-rounded value.
