@@ -7,11 +7,24 @@
 #include "backend/request_record.h"
 #include "engine/testing/answers.h"
 #include "engine/testing/open_engine.h"
+#include "engine/testing/rows.h"
+#include "engine/testing/started_engine.h"
 
 namespace {
 
 using engine::DownloadState;
 using engine::EngineState;
+using engine::Table;
+using engine::Text;
+using engine_testing::Change;
+using engine_testing::DataLine;
+
+// A pushed line as the GUI thread's drain hands it to the engine.
+void PushLine(engine::COperationEngine& engine, const std::string& line) {
+  backend::RequestPtr record = backend::CreateRequest("", 0, 0, backend::kPushHandlerTag, 1);
+  record->At(0)->answer.AddText(line);
+  engine.OnPushData(*record);
+}
 
 // Records which handler each pushed line reached.
 class PushEngine : public engine_testing::OpenEngine {
@@ -49,11 +62,7 @@ class PushDispatch : public ::testing::Test {
     reloads.clear();
   }
 
-  void Push(const std::string& line) {
-    backend::RequestPtr record = backend::CreateRequest("", 0, 0, backend::kPushHandlerTag, 1);
-    record->At(0)->answer.AddText(line);
-    engine.OnPushData(*record);
-  }
+  void Push(const std::string& line) { PushLine(engine, line); }
 
   std::vector<int> reloads;
   PushEngine engine;
@@ -101,6 +110,70 @@ TEST_F(PushDispatch, AMessagePushWithFieldNineOneDownloadsEverythingAgain) {
   engine.SetDownloadState(DownloadState::kDone);
   engine.OnPushBatchDone();
   EXPECT_EQ(reloads, (std::vector<int>{1, 2, 3, 4, 5, 7, 20, 21, 11, 12, 8, 10, 17}));
+}
+
+// --- Pushes that come during a download, through their handlers
+
+class PushesDuringADownload : public engine_testing::StartedEngine<> {
+ protected:
+  PushesDuringADownload() : StartedEngine({.scriptedUser = true}) {}
+
+  void SetUp() override {
+    StartedEngine::SetUp();
+    MakeReady();
+  }
+
+  void Push(const std::string& line) { PushLine(engine, line); }
+
+  // The records delivered but for the reloads that end a download.
+  std::vector<Change> Updates() const {
+    std::vector<Change> updates;
+    for (const Change& change : gui.Changes()) {
+      if (change.operation != 'f') updates.push_back(change);
+    }
+    return updates;
+  }
+};
+
+TEST_F(PushesDuringADownload, AQuestionASpecialOrderStateAndAnApplicationStateAreEachAppliedOnceItHasEnded) {
+  // Special order 321 at exchange D, order seat D01, at state sequence 1,
+  // and application 77 at exchange S, key S001, of the usual account.
+  engine.Add(Table::kSpecialOrders,
+             engine_testing::SpecialOrder(
+                 {.orderNo = "321", .state = "a", .sequence = "1", .exchange = "D", .orderSeat = "D01"}));
+  engine.Add(Table::kExerciseOrders,
+             engine_testing::Application({.applicationNo = "77", .exchange = "S", .state = "n", .key = "S001"}));
+  prompt->answers = {engine::PromptAnswer::kOk};
+  backEnd.Answer(5482, {"A|||Y|"});
+
+  engine.RequestFullDownload();
+  ASSERT_EQ(engine.GetEngineState(), EngineState::kInitialDownload);
+  const std::string question = "条件单已触发，是否下单？";
+  Push(DataLine(14, {{4, "15003"}, {9, "1"}, {10, "C1"}, {11, "K2"}, {14, question}}));
+  Push(DataLine(41, {{4, "15009"}, {8, "8001"}, {9, "321"}, {10, "c"}, {11, "2"}, {14, "D"}, {16, "D01"}, {41, "1"}}));
+  Push(DataLine(31, {{4, "15012"}, {8, "8001"}, {9, "77"}, {10, "S"}, {12, "p"}, {28, "2"}, {31, "S001"}}));
+  engine.OnPushBatchDone();
+  EXPECT_TRUE(prompt->asked.empty()) << "nothing while the download runs";
+  EXPECT_EQ(Text(engine.Rows<engine::SpecialOrderRow>(Table::kSpecialOrders).at(0).szFlagOrderState), "a");
+  EXPECT_EQ(Text(engine.Rows<backend::ExerciseOrderRow>(Table::kExerciseOrders).at(0).szStateCode), "n");
+
+  engine.FinishDownload();
+  engine.OnPushBatchDone();
+  EXPECT_EQ(prompt->Texts(), (std::vector<std::string>{question, "确认成功！"}));
+  EXPECT_TRUE(prompt->lockFreeWhenAsked);
+  ASSERT_EQ(backEnd.SentFunctions(), std::vector<int>{5482});
+  EXPECT_EQ(backEnd.Sent()[0].Field(9) + backEnd.Sent()[0].Field(10) + backEnd.Sent()[0].Field(11), "C1K21");
+  EXPECT_EQ(Text(engine.Rows<engine::SpecialOrderRow>(Table::kSpecialOrders).at(0).szFlagOrderState), "c");
+  EXPECT_EQ(Text(engine.Rows<backend::ExerciseOrderRow>(Table::kExerciseOrders).at(0).szStateCode), "p");
+  // After the reloads that end the download.
+  EXPECT_EQ(Updates(), (std::vector<Change>{{3, 'u', 0}, {21, 'u', 0}}));
+  EXPECT_EQ(gui.Changes().back(), (Change{21, 'u', 0}));
+
+  gui.Clear();
+  engine.OnPushBatchDone();
+  EXPECT_EQ(prompt->asked.size(), 2u) << "asked once";
+  EXPECT_EQ(backEnd.SentFunctions().size(), 1u);
+  EXPECT_TRUE(gui.Changes().empty());
 }
 
 }  // namespace

@@ -311,18 +311,24 @@ TEST_F(RequestDispatch, PushesReachThePushDispatcherOnlyWhileTheEngineIsReady) {
   EXPECT_EQ(engine.pushLines, std::vector<std::string>{"A|1|2|15002|x|"});
 }
 
-TEST_F(RequestDispatch, OrderAndFillPushesOfADownloadsTimeAreAppliedOnceItHasEnded) {
+TEST_F(RequestDispatch, ThePushesOfTheTablesThatComeDuringADownloadAreAppliedInTheirOrderOnceItHasEnded) {
   Reconnecting();
-  for (const char* line : {"A|1|2|15005|y|", "A|1|2|15003|z|", "A|1|2|15002|x|", "A|1|2|15004|w|"}) {
-    engine.OnPushData(*PushRecord({line}));
+  const std::vector<std::string> tablePushes{"A|1|2|15005|a|", "A|1|2|15003|b|", "A|1|2|15009|c|",
+                                             "A|1|2|15002|d|", "A|1|2|15012|e|", "A|1|2|15008|f|",
+                                             "A|1|2|15004|g|", "A|1|2|15013|h|", "A|1|2|15003|i|"};
+  // Between them a quote, a message box and a message that asks for a
+  // download, which change no table and are not held.
+  const std::vector<std::string> others{"A|1|2|15001|q|", "A|1|2|15007|box|", "A|1|2|15006|m||||1|"};
+  for (std::size_t push = 0; push < tablePushes.size(); ++push) {
+    engine.OnPushData(*PushRecord({tablePushes[push]}));
+    engine.OnPushData(*PushRecord({others[push % others.size()]}));
   }
   engine.OnPushBatchDone();
   EXPECT_TRUE(engine.pushLines.empty()) << "nothing while the download runs";
 
   engine.FinishDownload();
   engine.OnPushBatchDone();
-  // A condition-order push carries no sequence that would tell it stale.
-  EXPECT_EQ(engine.pushLines, (std::vector<std::string>{"A|1|2|15005|y|", "A|1|2|15002|x|", "A|1|2|15004|w|"}));
+  EXPECT_EQ(engine.pushLines, tablePushes);
   engine.pushLines.clear();
   engine.OnPushBatchDone();
   EXPECT_TRUE(engine.pushLines.empty()) << "each once";
@@ -330,13 +336,20 @@ TEST_F(RequestDispatch, OrderAndFillPushesOfADownloadsTimeAreAppliedOnceItHasEnd
 
 TEST_F(RequestDispatch, TooManyPushesForADownloadToHoldHaveTheAccountDownloadedAgain) {
   Reconnecting();
+  // No download brings back a condition-order push: it waits for the next.
+  engine.OnPushData(*PushRecord({"A|1|2|15003|question|"}));
   for (std::size_t push = 0; push <= engine::COperationEngine::kMaxPushesHeldForDownload; ++push) {
     engine.OnPushData(*PushRecord({"A|1|2|15005|" + std::to_string(push) + "|"}));
   }
+  engine.OnPushData(*PushRecord({"A|1|2|15009|after|"}));
   engine.FinishDownload();
   engine.OnPushBatchDone();
   EXPECT_TRUE(engine.pushLines.empty());
   EXPECT_EQ(engine.GetEngineState(), EngineState::kInitialDownload);
+
+  engine.FinishDownload();
+  engine.OnPushBatchDone();
+  EXPECT_EQ(engine.pushLines, std::vector<std::string>{"A|1|2|15003|question|"});
 }
 
 TEST_F(RequestDispatch, AnAnswerThatComesOnceADownloadHasBegunIsLeftToIt) {

@@ -134,10 +134,10 @@ class COperationEngine : public COperationEngineBase {
   // while the engine is ready, delivering its records at once.
   void OnAsyncAnswer(const backend::RequestRecord& record);
   // Hands a pushed line to the push dispatcher while the engine is ready.
-  // While it downloads, the order-state, cancel and fill pushes are held
-  // and applied once the download has ended: a download that asked for the
-  // orders or the trades before such a change would otherwise never learn
-  // of it.
+  // While it downloads, every push that the dispatcher applies to the
+  // tables is held, and applied in the order they came once the download
+  // has ended: a download that asked for a table before such a change would
+  // otherwise never learn of it, and a question would never be answered.
   void OnPushData(const backend::RequestRecord& record);
   static constexpr std::size_t kMaxPushesHeldForDownload = 4096;
   // Closes a drain of the result queue: ends a finished download with its
@@ -278,14 +278,22 @@ class COperationEngine : public COperationEngineBase {
   void RunDownloadThread(platform::Event& stop);
   void RunDownloadStep(bool idleTick);
 
-  // Applies a pushed line while the engine is ready; an order-state, cancel
-  // or fill push that comes while it downloads is held.
+  // The pushes applied to the tables, each with its handler (push_dispatch.cpp).
+  struct PushRoute;
+  static const PushRoute* FindPushRoute(int code);
+  // Applies a pushed line while the engine is ready; a push applied to the
+  // tables that comes while it downloads is held.
   void ApplyOrHoldPush(std::string_view line);
-  // The pushes held while a download runs (GUI thread only), at most
-  // kMaxPushesHeldForDownload; beyond that the account is downloaded again.
-  void HoldPushForDownload(std::string_view line);
+  // The pushes held while a download runs (GUI thread only), in the order
+  // they came, at most kMaxPushesHeldForDownload; beyond that the account
+  // is downloaded again once this download has ended.
+  void HoldPushForDownload(const PushRoute& route, std::string_view line);
   void ReplayPushesHeldForDownload();
-  std::vector<std::string> pushesHeldForDownload_;
+  struct HeldPush {
+    const PushRoute* route;
+    std::string line;
+  };
+  std::vector<HeldPush> pushesHeldForDownload_;
   bool pushesHeldOverflowed_ = false;
   // Held while a push or an answer is applied and while a download empties
   // the tables it loads, so that neither lands in the middle of the other:
