@@ -46,11 +46,11 @@ class ChangePriceOrderTask final : public OrderTask {
 
   void CancelReplaced() {
     messages_.Add("撤销委托单：" + Replaced().Keys());
-    cancels_.StartWait();
     if (!CancelOrderForTask(messages_, Replaced(), Account())) {
       progress_.Fail(kModuleFailureCode);
       return;
     }
+    cancels_.StartWait();
     messages_.Add("等待交易所撤单回报......");
     step_ = Step::kWaitingForCancel;
   }

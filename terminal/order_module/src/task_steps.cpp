@@ -133,11 +133,12 @@ bool CancelList::TakeStateChange(const client::OrderStateChange& change) {
 }
 
 void CancelList::CancelAll(TaskMessages& messages, std::string_view account) {
-  StartWait();
   for (const CancelEntry& entry : entries_) {
     messages.Add("撤销委托单：" + entry.Keys());
     CancelOrderForTask(messages, entry, account);
   }
+  // However long the sends took, the exchange has its full time to confirm.
+  StartWait();
   messages.Add("等待交易所撤单回报......");
 }
 

@@ -94,10 +94,10 @@ class CancelList {
   // state is the one known.
   bool TakeStateChange(const client::OrderStateChange& change);
 
-  // Starts the wait and cancels every order, each with its lines (a failed
-  // cancel is only noted).
+  // Cancels every order, each with its lines (a failed cancel is only
+  // noted), then starts the wait.
   void CancelAll(TaskMessages& messages, std::string_view account);
-  // The wait counts from now, when the cancels go out.
+  // The wait counts from now, once the cancels have gone out.
   void StartWait();
   bool WaitOver() const;
 

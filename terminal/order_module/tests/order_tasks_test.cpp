@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <future>
 #include <string>
 #include <thread>
@@ -44,7 +45,19 @@ std::string Sent(const char* what, const char* lots, const char* price, const ch
 
 constexpr const char* kOrder701 = "席位代码=S001, 下单席位=S001, 委托单号=701";
 
-class OrderTasks : public OrderModuleTest {};
+class OrderTasks : public OrderModuleTest {
+ protected:
+  // Hands an opening order to the module and waits for its result: each
+  // task handed over before has had its turn after this call began.
+  void RunAnotherTask() {
+    CloseOrderTask opening;
+    opening.order = CopperOrder("0", "0", "1", "76500");
+    opening.checkMode = order_module::kOpeningOrder;
+    std::string message;
+    ASSERT_TRUE(module.AddCloseAutoCancelTask(opening, message)) << message;
+    EXPECT_EQ(NextResult().code, "0");
+  }
+};
 
 TEST_F(OrderTasks, ACloseShortOfLotsCancelsItsAccountsPendingOrdersThenClosesTodayFirstInPieces) {
   engine.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
@@ -115,8 +128,9 @@ TEST_F(OrderTasks, CancelsNotConfirmedWithinTheWaitAreAskedFor) {
     std::string message;
     const std::size_t cancels = Requests(5012).size();
     ASSERT_TRUE(module.AddCloseAutoCancelTask(task, message)) << message;
-    // The wait counts from the cancel's request.
     ASSERT_TRUE(WaitForRequests(5012, cancels + 1));
+    // The wait counts from the cancel's answer.
+    ASSERT_NO_FATAL_FAILURE(RunAnotherTask());
     clock.SetTick(1000 + 2000);
     // A part filled meanwhile: the state moved, the task looks again.
     QueueState("701", "p", "2", "1");
@@ -127,7 +141,64 @@ TEST_F(OrderTasks, CancelsNotConfirmedWithinTheWaitAreAskedFor) {
     clock.SetTick(1000);
   }
   EXPECT_EQ(Parameters(5010, 5), (Texts{"701", "701"}));
-  EXPECT_EQ(Requests(5011).size(), 1u) << "only the settled cancel lets the close go out";
+  EXPECT_EQ(Requests(5011).size(), 3u) << "only the settled cancel lets the close go out";
+  module.Stop();  // before the clock goes
+}
+
+TEST_F(OrderTasks, TheWaitForACancelCountsFromItsSend) {
+  engine.Add(Table::kExchangeSeats, Seat("S", "S001", "1", "0"));
+  engine.Add(Table::kPositionSummary, Position("0", 6, 0));
+  platform::FakeClock clock({2026, 12, 10, 5, 9, 30, 0, 0}, 1000);
+  // Each cancel takes 1.5 s to be answered.
+  backEnd.Answer(5012, [&clock](const engine_testing::SentRequest&) {
+    clock.SetTick(2500);
+    return std::vector<std::string>{"A|m|1|Y|"};
+  });
+  backEnd.Answer(5010, {client_testing::AnswerLine(9, {{5, "701"}, {6, "S001"}, {8, "d"}})});
+  const struct {
+    const char* task;
+    std::function<bool(std::string& message)> add;
+  } cases[] = {
+      {"close",
+       [this](std::string& message) {
+         CloseOrderTask task;
+         task.order = CopperOrder("1", "1", "2", "76500");
+         task.checkMode = order_module::kCancelPending;
+         return module.AddCloseAutoCancelTask(task, message);
+       }},
+      {"change of price",
+       [this](std::string& message) {
+         order_module::ChangePriceTask task;
+         task.orderNo = "701";
+         task.orderingSeat = "S001";
+         task.order = CopperOrder("1", "1", "2", "76600");
+         return module.AddChangePriceOrderTask(task, message);
+       }},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.task);
+    engine.Replace(Table::kOrders, Order(kAccount, "701", "1", "0", "a", 2));
+    clock.SetTick(1000);
+    const std::size_t cancels = Requests(5012).size();
+    const std::size_t asked = Requests(5010).size();
+    std::string message;
+    ASSERT_TRUE(test.add(message)) << message;
+    ASSERT_TRUE(WaitForRequests(5012, cancels + 1));
+    ASSERT_NO_FATAL_FAILURE(RunAnotherTask());
+
+    // 2 s after the task began, 0.5 s after the cancel was answered: the
+    // waiting task looks again.
+    clock.SetTick(3000);
+    ASSERT_NO_FATAL_FAILURE(RunAnotherTask());
+    EXPECT_EQ(Requests(5010).size(), asked) << "the state was asked for within the wait";
+
+    // The 2 s wait is over: the state moved, the task looks again and asks.
+    clock.SetTick(4500);
+    QueueState("701", "p", "2", "1");
+    const DeliveredResult result = NextResult();
+    EXPECT_EQ(result.code, "0");
+    EXPECT_EQ(Requests(5010).size(), asked + 1);
+  }
   module.Stop();  // before the clock goes
 }
 
