@@ -6,6 +6,7 @@ namespace simbackend {
 namespace {
 
 constexpr std::int64_t kMaxLots = 99'999;
+constexpr std::int64_t kMaxOrderNumber = 999'999'999;
 // "DS" buys the combination only.
 constexpr const char* kBuyOnlyStrategy = "DS";
 
@@ -67,6 +68,40 @@ std::optional<Refused> ReadSpecialOrder(const BackendData& data, const std::stri
   order.tradeCode = code->code;
   order.seat = code->seat;
   return std::nullopt;
+}
+
+std::optional<std::string> PlaceSpecialOrder(const BackendData& data, TradingFloor& floor, const std::string& customer,
+                                             const SpecialOrder& order, std::string& refusal) {
+  TradingFloor::OrderRequest request;
+  std::optional<Refused> refused = ReadSpecialOrder(data, customer, order, request);
+  BookOrder entered;
+  OrderProgress progress;
+  if (!refused) refused = floor.Enter(request, entered, progress);
+  if (refused) {
+    refusal = refused->text;
+    return std::nullopt;
+  }
+  floor.Take(entered.order.customer, entered.order.number);
+  return std::to_string(entered.order.number);
+}
+
+bool CancelSpecialOrder(TradingFloor& floor, const std::string& customer, std::string_view number,
+                        std::string& refusal) {
+  std::int64_t value = 0;
+  const std::string text(number);
+  if (!ParseWholeNumber("", text, 1, kMaxOrderNumber, value).empty()) {
+    refusal = "委托单号'" + text + "'无效！";
+    return false;
+  }
+  BookOrder cancelled;
+  OrderProgress progress;
+  std::string push;
+  if (const std::optional<Refused> refused = floor.Cancel(customer, value, "", true, cancelled, progress, push)) {
+    refusal = refused->text;
+    return false;
+  }
+  floor.Publish(customer, {push});
+  return true;
 }
 
 }  // namespace simbackend

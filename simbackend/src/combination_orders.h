@@ -1,9 +1,11 @@
-// The special orders that the scripting places for another client of an
-// account (simbackend/server.h), read into the trading floor's order.
+// The special orders that another client of an account places and cancels
+// (the scripting of simbackend/server.h, and the fault plan's other client),
+// read into the trading floor's order.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "error_codes.h"
 #include "simbackend/backend_data.h"
@@ -18,5 +20,14 @@ namespace simbackend {
 // A refusal otherwise.
 std::optional<Refused> ReadSpecialOrder(const BackendData& data, const std::string& customer,
                                         const SpecialOrder& fields, TradingFloor::OrderRequest& order);
+
+// Places the special order of the trading account `customer`: the exchange
+// takes it at once (15008) and fills both legs as the market crosses it.
+// Its number, or none with the refusal's text in `refusal`.
+std::optional<std::string> PlaceSpecialOrder(const BackendData& data, TradingFloor& floor, const std::string& customer,
+                                             const SpecialOrder& order, std::string& refusal);
+// Cancels the account's working special order with that number (15009).
+bool CancelSpecialOrder(TradingFloor& floor, const std::string& customer, std::string_view number,
+                        std::string& refusal);
 
 }  // namespace simbackend

@@ -9,6 +9,9 @@
 namespace simbackend {
 namespace {
 
+// The last step of a terminal's download of an account.
+constexpr int kTradesFunction = 5003;
+
 // The push code of a pushed line, "R||0|code|..."; 0 when it has none.
 int PushCode(std::string_view line) {
   std::size_t start = 0;
@@ -83,6 +86,13 @@ bool FaultInjector::Delays(int function) {
   std::lock_guard lock(mutex_);
   if (function == kLoginFunction || !StrikesLocked(kDelay, plan_.delayPerMille)) return false;
   ++counts_.delayedAnswers;
+  return true;
+}
+
+bool FaultInjector::OtherClientActsAt(int function) {
+  std::lock_guard lock(mutex_);
+  if (function != kTradesFunction || !StrikesLocked(kOtherClient, plan_.otherClientPerMille)) return false;
+  ++counts_.otherClientActs;
   return true;
 }
 

@@ -36,9 +36,12 @@ class FaultInjector {
   // The lines of a push as they go out: order-state, cancel and fill lines
   // may be doubled, an order state's fill may come first.
   std::vector<std::string> Garble(std::vector<std::string> lines);
+  // Whether another client of the account acts before the answer to a
+  // request of `function` goes out.
+  bool OtherClientActsAt(int function);
 
  private:
-  enum Stream { kDrop, kDuplicate, kFillFirst, kDelay, kStreamCount };
+  enum Stream { kDrop, kDuplicate, kFillFirst, kDelay, kOtherClient, kStreamCount };
 
   bool StrikesLocked(Stream stream, int perMille);
 

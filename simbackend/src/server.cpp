@@ -16,6 +16,7 @@
 #include "functions.h"
 #include "listener.h"
 #include "message_lines.h"
+#include "other_client.h"
 #include "portal/frame.h"
 #include "quote_feed.h"
 #include "record_kinds.h"
@@ -45,8 +46,6 @@ const char* SessionKindName(SessionKind kind) {
   }
   return "none";
 }
-
-constexpr std::int64_t kMaxOrderNumber = 999'999'999;
 
 std::string AnswerFrame(std::uint32_t sequence, const std::string& text) {
   std::string frame;
@@ -236,6 +235,10 @@ class Server::Impl {
         return;
       }
       if (!answer.rows.empty()) connection.KeepRows(request->Sequence(), std::move(answer.rows));
+      // Its pushes go out before the answer, on every connection of the
+      // account: a client that downloads it sees them while it downloads.
+      if (session.kind == SessionKind::kTrading && faults_.OtherClientActsAt(request->function))
+        ActAsOtherClient(data_, *floor_, session.customer);
     }
     const std::string bytes = AnswerFrame(frame.sequence, answer.line);
     const auto sendAnswer = [&] {
@@ -383,37 +386,11 @@ void Server::SetFillBehaviour(FillBehaviour fills) { impl_->Floor().SetFillBehav
 
 std::optional<std::string> Server::PlaceSpecialOrder(std::string_view customer, const SpecialOrder& order,
                                                      std::string& refusal) {
-  TradingFloor::OrderRequest request;
-  std::optional<Refused> refused = ReadSpecialOrder(impl_->Data(), std::string(customer), order, request);
-  BookOrder entered;
-  OrderProgress progress;
-  if (!refused) refused = impl_->Floor().Enter(request, entered, progress);
-  if (refused) {
-    refusal = refused->text;
-    return std::nullopt;
-  }
-  impl_->Floor().Take(entered.order.customer, entered.order.number);
-  return std::to_string(entered.order.number);
+  return simbackend::PlaceSpecialOrder(impl_->Data(), impl_->Floor(), std::string(customer), order, refusal);
 }
 
 bool Server::CancelSpecialOrder(std::string_view customer, std::string_view number, std::string& refusal) {
-  std::int64_t value = 0;
-  const std::string text(number);
-  if (!ParseWholeNumber("", text, 1, kMaxOrderNumber, value).empty()) {
-    refusal = "委托单号'" + text + "'无效！";
-    return false;
-  }
-  BookOrder cancelled;
-  OrderProgress progress;
-  std::string push;
-  const std::string account(customer);
-  if (const std::optional<Refused> refused =
-          impl_->Floor().Cancel(account, value, "", true, cancelled, progress, push)) {
-    refusal = refused->text;
-    return false;
-  }
-  impl_->Floor().Publish(account, {push});
-  return true;
+  return simbackend::CancelSpecialOrder(impl_->Floor(), std::string(customer), number, refusal);
 }
 
 std::optional<AccountView> Server::Book(std::string_view customer) const {

@@ -98,6 +98,9 @@ TradingFloor::AccountSnapshot TradingFloor::Snapshot(const Account& account) con
                            data_.PriceText(contract, trade.price), trade.time, o.tradeCode, o.seat});
   }
   view.positions = PositionsOf(data_, DayLocked(account.customer).details);
+  for (const ExerciseApplication& a : business_.exercises)
+    if (a.customer == account.customer)
+      view.applications.push_back({a.number, a.exchange, a.contract, a.state, a.lots, a.type});
   const auto number = [&](std::size_t order) {
     return order == kNoOrder ? std::string() : std::to_string(business_.orders[order].order.number);
   };

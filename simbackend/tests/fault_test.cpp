@@ -27,6 +27,7 @@ std::string Fill(int number) { return "R||0|15005|10001|" + std::to_string(numbe
 struct Decisions {
   std::vector<bool> drops;
   std::vector<bool> delays;
+  std::vector<bool> otherClients;
   std::vector<std::vector<std::string>> pushes;
   FaultCounts counts;
 };
@@ -40,24 +41,31 @@ Decisions DrawAll(const FaultPlan& plan, bool interleaved) {
     if (interleaved || i % 2 == 0) seen.pushes.push_back(faults.Garble({OrderState(i, "p"), Fill(i)}));
     seen.drops.push_back(faults.DropsAt(1, 5011, 0));
     if (interleaved) seen.delays.push_back(faults.Delays(5011));
+    if (interleaved) seen.otherClients.push_back(faults.OtherClientActsAt(5003));
   }
   seen.counts = faults.Counts();
   return seen;
 }
 
 TEST(FaultSchedule, TheSameSeedDrawsTheSameFaultsWhateverTheOtherKindsDo) {
-  const FaultPlan plan{
-      .seed = 42, .dropPerMille = 100, .duplicatePerMille = 100, .fillFirstPerMille = 100, .delayPerMille = 100};
+  const FaultPlan plan{.seed = 42,
+                       .dropPerMille = 100,
+                       .duplicatePerMille = 100,
+                       .fillFirstPerMille = 100,
+                       .delayPerMille = 100,
+                       .otherClientPerMille = 100};
   const Decisions first = DrawAll(plan, true);
   const Decisions again = DrawAll(plan, true);
   EXPECT_EQ(first.drops, again.drops);
   EXPECT_EQ(first.delays, again.delays);
+  EXPECT_EQ(first.otherClients, again.otherClients);
   EXPECT_EQ(first.pushes, again.pushes);
   EXPECT_EQ(first.counts.Total(), again.counts.Total());
   EXPECT_GT(first.counts.dropsBeforeAnswer, 0u);
   EXPECT_GT(first.counts.delayedAnswers, 0u);
   EXPECT_GT(first.counts.duplicatedPushes, 0u);
   EXPECT_GT(first.counts.fillsFirst, 0u);
+  EXPECT_GT(first.counts.otherClientActs, 0u);
 
   EXPECT_EQ(DrawAll(plan, false).drops, first.drops);
   FaultPlan other = plan;
@@ -174,6 +182,43 @@ TEST_F(FaultsOnTheWire, AConnectionDropsBetweenTheRowsOfAnAnswer) {
   EXPECT_TRUE(demo_->WaitClosed());
   EXPECT_LT(rows, static_cast<std::size_t>(std::stoi(Field(status, 5))));
   EXPECT_EQ(server_->Faults().dropsWithinAnswer, 1u);
+}
+
+TEST_F(FaultsOnTheWire, AnotherClientActsBeforeTheTradesOfADownloadAreAnswered) {
+  server_->SetFaults({.seed = 1, .otherClientPerMille = 1000});
+  ASSERT_EQ(Field(demo_->Call(RequestText(++sequence_, 5134, "10001", "111111", {"", "", ""})), 4), "Y");
+  EXPECT_EQ(server_->Faults().otherClientActs, 0u) << "only the trades bring it";
+
+  demo_->Send(RequestText(++sequence_, 5003, "10001", "111111", {"", ""}));
+  std::vector<std::string> pushed;
+  std::optional<portal::Frame> frame = demo_->NextFrame();
+  for (; frame && frame->kind == portal::FrameKind::kPush; frame = demo_->NextFrame()) {
+    for (std::size_t start = 0; start < frame->text.size();) {
+      const std::size_t end = frame->text.find('\0', start);
+      pushed.push_back(frame->text.substr(start, end - start));
+      start = end == std::string::npos ? frame->text.size() : end + 1;
+    }
+  }
+  ASSERT_TRUE(frame) << "no answer";
+  EXPECT_EQ(Field(frame->text, 4), "Y");
+  std::vector<int> codes;
+  for (const std::string& line : pushed) codes.push_back(PushCode(line));
+  EXPECT_EQ(codes, (std::vector<int>{15003, 15008, 15009, 15012}));
+  EXPECT_EQ(server_->Faults().otherClientActs, 1u);
+
+  const simbackend::AccountView book = *server_->Book("10001");
+  ASSERT_EQ(book.conditionOrders.size(), 1u);
+  EXPECT_EQ(Field(pushed[0], 9), "1") << "a question to confirm";
+  EXPECT_EQ(Field(pushed[0], 10), book.conditionOrders[0].number);
+  EXPECT_EQ(book.conditionOrders[0].state, "2") << "it waits for the answer";
+  ASSERT_FALSE(book.orders.empty());
+  EXPECT_EQ(book.orders.back().strategy, "SPD");
+  EXPECT_EQ(book.orders.back().state, "d");
+  EXPECT_EQ(book.orders.back().filled, 0);
+  ASSERT_EQ(book.applications.size(), 1u);
+  EXPECT_EQ(book.applications[0].state, "a");
+  EXPECT_EQ(book.applications[0].lots, 1);
+  EXPECT_EQ(Field(pushed[3], 9), book.applications[0].number);
 }
 
 }  // namespace

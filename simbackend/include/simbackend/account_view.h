@@ -107,11 +107,22 @@ struct StandingOrderView {
   std::string sentOrder;     // the order it sent; empty before
 };
 
+// An option exercise or abandon application.
+struct ApplicationView {
+  std::string number;
+  std::string exchange;  // the exchange id
+  std::string contract;
+  std::string state;  // "a" entered, "d" cancelled
+  std::int64_t lots = 0;
+  std::string type;  // "1" exercise, "2" abandon
+};
+
 struct AccountView {
   FundsView funds;
   std::vector<OrderView> orders;  // in the order they were entered
   std::vector<TradeView> trades;  // in the order they were done
   std::vector<PositionView> positions;
+  std::vector<ApplicationView> applications;        // in the order they were entered
   std::vector<StandingOrderView> profitLossOrders;  // in the order they were entered
   std::vector<StandingOrderView> conditionOrders;
 };

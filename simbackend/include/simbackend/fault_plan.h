@@ -2,7 +2,8 @@
 // an exchange gateway that repeats itself would: connections dropped before
 // an answer or between the rows of a multi-row answer, order-state and fill
 // pushes sent twice, a fill pushed before the order state that goes with
-// it, and answers sent late, after the pushes of their request.
+// it, answers sent late, after the pushes of their request, and another
+// client of an account acting while the account's client downloads it.
 #pragma once
 
 #include <chrono>
@@ -28,6 +29,15 @@ struct FaultPlan {
   // Per request but a log-in: its answer goes out `delay` late.
   int delayPerMille = 0;
   std::chrono::milliseconds delay{20};
+  // Per request of an account's trades (5003), the last step of a
+  // terminal's download of an account, after its orders and applications:
+  // before the answer goes out, another client of the account acts, and its
+  // pushes reach the account's connections while the download still runs.
+  // A condition order whose condition holds asks its question (15003), a
+  // special order is entered and cancelled (15008, 15009), and an exercise
+  // application of a long option with a lot free is entered (15012); each
+  // that the account's data cannot back is left out.
+  int otherClientPerMille = 0;
 };
 
 // The faults injected since the plan was set.
@@ -37,9 +47,10 @@ struct FaultCounts {
   std::size_t duplicatedPushes = 0;
   std::size_t fillsFirst = 0;
   std::size_t delayedAnswers = 0;
+  std::size_t otherClientActs = 0;
 
   std::size_t Drops() const { return dropsBeforeAnswer + dropsWithinAnswer; }
-  std::size_t Total() const { return Drops() + duplicatedPushes + fillsFirst + delayedAnswers; }
+  std::size_t Total() const { return Drops() + duplicatedPushes + fillsFirst + delayedAnswers + otherClientActs; }
 };
 
 }  // namespace simbackend
