@@ -7,6 +7,9 @@
 #include <thread>
 #include <tuple>
 
+#include "backend/exercise_order_row.h"
+#include "engine/money.h"
+
 namespace engine_e2e {
 namespace {
 
@@ -55,50 +58,82 @@ std::vector<Key> Sorted(std::vector<Key> keys) {
   return keys;
 }
 
-std::vector<Key> EngineOrderKeys(const VisibleEngine& engine, std::string_view customer) {
-  return OfAccount<engine::OrderRow>(engine.Rows<engine::OrderRow>(Table::kOrders), customer,
-                                     [](const engine::OrderRow& row) -> Key {
-                                       return {Str(Text(row.szOrderNo)),        Str(Text(row.szExchangeCode)),
-                                               Str(Text(row.szContractCode)),   Str(Text(row.szNameBS)),
-                                               Str(Text(row.szNameEO)),         Str(Text(row.szNameSH)),
-                                               Str(Text(row.szOrderHands)),     Str(Text(row.szDealHands)),
-                                               Str(Text(row.szFlagOrderState)), Str(Text(row.szFrozenCautionMoney)),
-                                               Str(Text(row.szFrozenCharge)),   Str(Text(row.szFrozenPremium))};
-                                     });
-}
-
-std::vector<Key> BookOrderKeys(const simbackend::AccountView& book) {
-  std::vector<Key> keys;
+std::vector<KeyedRows> KeyedBusiness(const VisibleEngine& engine, const simbackend::AccountView& book,
+                                     std::string_view customer) {
+  std::vector<Key> bookOrders;
+  std::vector<Key> bookSpecialOrders;
   for (const simbackend::OrderView& order : book.orders) {
-    keys.push_back({order.number, order.exchange, order.contract, order.buySell, order.openClose, order.hedge,
-                    std::to_string(order.lots), std::to_string(order.filled), order.state, order.frozenMargin,
-                    order.frozenFee, order.frozenPremium});
+    if (order.strategy.empty()) {
+      bookOrders.push_back({order.number, order.exchange, order.contract, order.buySell, order.openClose, order.hedge,
+                            std::to_string(order.lots), std::to_string(order.filled), order.state, order.frozenMargin,
+                            order.frozenFee, order.frozenPremium});
+    } else {
+      bookSpecialOrders.push_back({order.number, order.exchange, std::to_string(order.lots),
+                                   std::to_string(order.filled), order.state, order.frozenMargin, order.frozenFee});
+    }
   }
-  return Sorted(std::move(keys));
-}
-
-std::vector<Key> EngineTradeKeys(const VisibleEngine& engine, std::string_view customer) {
-  return OfAccount<engine::TradeRow>(
-      engine.Rows<engine::TradeRow>(Table::kTrades), customer, [](const engine::TradeRow& row) -> Key {
-        return {Str(Text(row.szDealNo)),       Str(Text(row.szOrderNo)),   Str(Text(row.szExchangeCode)),
-                Str(Text(row.szContractCode)), Str(Text(row.szNameBS)),    Str(Text(row.szNameEO)),
-                Str(Text(row.szNameSH)),       Str(Text(row.szDealHands)), Str(Text(row.szDealPrice))};
-      });
-}
-
-std::vector<Key> BookTradeKeys(const simbackend::AccountView& book) {
-  std::vector<Key> keys;
+  std::vector<Key> bookTrades;
   for (const simbackend::TradeView& trade : book.trades) {
-    keys.push_back({trade.fillNumber, trade.orderNumber, trade.exchange, trade.contract, trade.buySell, trade.openClose,
-                    trade.hedge, std::to_string(trade.lots), trade.price});
+    bookTrades.push_back({trade.fillNumber, trade.orderNumber, trade.exchange, trade.contract, trade.buySell,
+                          trade.openClose, trade.hedge, std::to_string(trade.lots), trade.price});
   }
-  return Sorted(std::move(keys));
+  std::vector<Key> bookApplications;
+  for (const simbackend::ApplicationView& application : book.applications) {
+    bookApplications.push_back({application.number, application.exchange, application.contract, application.state,
+                                std::to_string(application.lots)});
+  }
+
+  std::vector<Key> engineApplications;
+  for (const backend::ExerciseOrderRow& row : engine.Rows<backend::ExerciseOrderRow>(Table::kExerciseOrders)) {
+    if (Text(row.szAccount) != customer) continue;
+    engineApplications.push_back({Str(Text(row.szApplicationNo)), Str(Text(row.szExchangeCode)),
+                                  Str(Text(row.szContractCode)), Str(Text(row.szStateCode)), Str(Text(row.szLots))});
+  }
+
+  using engine::ReadMoney;
+  return {
+      {"orders",
+       OfAccount<engine::OrderRow>(engine.Rows<engine::OrderRow>(Table::kOrders), customer,
+                                   [](const engine::OrderRow& row) -> Key {
+                                     return {Str(Text(row.szOrderNo)),        Str(Text(row.szExchangeCode)),
+                                             Str(Text(row.szContractCode)),   Str(Text(row.szNameBS)),
+                                             Str(Text(row.szNameEO)),         Str(Text(row.szNameSH)),
+                                             Str(Text(row.szOrderHands)),     Str(Text(row.szDealHands)),
+                                             Str(Text(row.szFlagOrderState)), Str(Text(row.szFrozenCautionMoney)),
+                                             Str(Text(row.szFrozenCharge)),   Str(Text(row.szFrozenPremium))};
+                                   }),
+       Sorted(std::move(bookOrders))},
+      {"special orders",
+       OfAccount<engine::SpecialOrderRow>(
+           engine.Rows<engine::SpecialOrderRow>(Table::kSpecialOrders), customer,
+           [](const engine::SpecialOrderRow& row) -> Key {
+             // The book's amounts are both legs'.
+             return {Str(Text(row.szOrderNo)),
+                     Str(Text(row.szExchangeCode)),
+                     Str(Text(row.szOrderHands)),
+                     Str(Text(row.szDealHands)),
+                     Str(Text(row.szFlagOrderState)),
+                     engine::MoneyText(ReadMoney(row.szLegFrozenMoney1) + ReadMoney(row.szLegFrozenMoney2)),
+                     engine::MoneyText(ReadMoney(row.szLegFrozenCharge1) + ReadMoney(row.szLegFrozenCharge2))};
+           }),
+       Sorted(std::move(bookSpecialOrders))},
+      {"trades",
+       OfAccount<engine::TradeRow>(engine.Rows<engine::TradeRow>(Table::kTrades), customer,
+                                   [](const engine::TradeRow& row) -> Key {
+                                     return {Str(Text(row.szDealNo)),       Str(Text(row.szOrderNo)),
+                                             Str(Text(row.szExchangeCode)), Str(Text(row.szContractCode)),
+                                             Str(Text(row.szNameBS)),       Str(Text(row.szNameEO)),
+                                             Str(Text(row.szNameSH)),       Str(Text(row.szDealHands)),
+                                             Str(Text(row.szDealPrice))};
+                                   }),
+       Sorted(std::move(bookTrades))},
+      {"applications", Sorted(std::move(engineApplications)), Sorted(std::move(bookApplications))},
+  };
 }
 
 void ExpectDayAsTheBookHasIt(const VisibleEngine& engine, const simbackend::AccountView& book,
                              std::string_view customer, const std::set<std::string_view>& apart) {
-  ExpectSameRows(EngineOrderKeys(engine, customer), BookOrderKeys(book), "orders");
-  ExpectSameRows(EngineTradeKeys(engine, customer), BookTradeKeys(book), "trades");
+  for (const KeyedRows& rows : KeyedBusiness(engine, book, customer)) ExpectSameRows(rows.engine, rows.book, rows.what);
 
   std::vector<Key> bookPositions;
   for (const simbackend::PositionView& position : book.positions) {

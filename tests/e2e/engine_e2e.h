@@ -45,15 +45,25 @@ std::vector<Key> OfAccount(const std::vector<Row>& rows, std::string_view accoun
   return Sorted(std::move(keys));
 }
 
-// The account's orders and trades, keyed as the book's are below.
-std::vector<Key> EngineOrderKeys(const VisibleEngine& engine, std::string_view customer);
-std::vector<Key> EngineTradeKeys(const VisibleEngine& engine, std::string_view customer);
-std::vector<Key> BookOrderKeys(const simbackend::AccountView& book);
-std::vector<Key> BookTradeKeys(const simbackend::AccountView& book);
+// Rows of one kind of the account, keyed alike as the engine and as the
+// book hold them, sorted.
+struct KeyedRows {
+  std::string_view what;
+  std::vector<Key> engine;
+  std::vector<Key> book;
 
-// The account's day in the engine as the book holds it: every order (with
-// what it still freezes), every trade, every position of the summary and
-// every amount of the funds to the cent, but for the amounts named `apart`.
+  bool Same() const { return engine == book; }
+};
+
+// The account's orders and special orders (with what each still freezes),
+// trades and option exercise and abandon applications.
+std::vector<KeyedRows> KeyedBusiness(const VisibleEngine& engine, const simbackend::AccountView& book,
+                                     std::string_view customer);
+
+// The account's day in the engine as the book holds it: every order and
+// special order (with what it still freezes), every trade and application,
+// every position of the summary and every amount of the funds to the cent,
+// but for the amounts named `apart`.
 void ExpectDayAsTheBookHasIt(const VisibleEngine& engine, const simbackend::AccountView& book,
                              std::string_view customer, const std::set<std::string_view>& apart = {});
 

@@ -4,10 +4,13 @@
 // its market moves, its orders fill in random pieces, and it injects faults
 // on a seeded schedule — dropped connections (also within the initial and
 // the reconnect download), order and fill pushes sent twice, fills pushed
-// before their order state, answers sent late. The terminal reconnects and
+// before their order state, answers sent late, and another client of the
+// account acting while the terminal downloads it: a condition order's
+// question, a special order entered and cancelled and an exercise
+// application pushed while the download runs. The terminal reconnects and
 // downloads again as it does in production. At checkpoints and at the end
-// the engine's day equals the back end's book to the cent, and the back end
-// received no order twice.
+// the engine's day equals the back end's book to the cent, the back end
+// received no order twice, and no question was asked twice.
 //
 // QUENTARA_SOAK_SEED and QUENTARA_SOAK_ACTIONS choose the seed and the size
 // of the first run; the seeds kept below run as well.
@@ -16,16 +19,17 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <random>
-#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +54,7 @@
 #include "engine/row_field.h"
 #include "engine/testing/over_transport.h"
 #include "engine/testing/started_engine.h"
+#include "engine/user_prompt.h"
 #include "engine_e2e.h"
 #include "order_module/order_module.h"
 #include "order_module/order_submission.h"
@@ -112,9 +117,25 @@ const std::vector<Market>& Markets() {
 
 // An option's code: variety, delivery, "C" or "P" and the strike, with or
 // without dashes between.
-bool IsOption(std::string_view contract) {
-  static const std::regex kOption("[A-Za-z]+[0-9]+-?[CP]-?[0-9]+");
-  return std::regex_match(contract.begin(), contract.end(), kOption);
+bool IsOption(std::string_view code) {
+  // Takes a run of at least one character of the kind off the front.
+  const auto run = [&code](auto of) {
+    std::size_t length = 0;
+    while (length < code.size() && of(static_cast<unsigned char>(code[length])) != 0) ++length;
+    code.remove_prefix(length);
+    return length > 0;
+  };
+  const auto letters = [](int c) { return std::isalpha(c); };
+  const auto digits = [](int c) { return std::isdigit(c); };
+  const auto dash = [&code] {
+    if (code.starts_with('-')) code.remove_prefix(1);
+  };
+  if (!run(letters) || !run(digits)) return false;
+  dash();
+  if (!code.starts_with('C') && !code.starts_with('P')) return false;
+  code.remove_prefix(1);
+  dash();
+  return run(digits) && code.empty();
 }
 
 std::uint64_t FromEnvironment(const char* name, std::uint64_t fallback) {
@@ -137,8 +158,40 @@ simbackend::FaultPlan FaultsOf(std::uint64_t seed) {
           .duplicatePerMille = 30,
           .fillFirstPerMille = 100,
           .delayPerMille = 20,
-          .delay = std::chrono::milliseconds(15)};
+          .delay = std::chrono::milliseconds(15),
+          // Every download of the account meets the other client.
+          .otherClientPerMille = 1000};
 }
+
+// The user at the terminal as the engine asks them: declines every question
+// and counts each, to find one asked twice. Called on the GUI thread.
+class DecliningUser : public engine::UserPrompt {
+ public:
+  engine::PromptAnswer Ask(const engine::UserQuestion& question) override {
+    if (question.buttons != engine::PromptButtons::kOk) {
+      std::lock_guard lock(mutex_);
+      ++asked_[question.text];
+    }
+    return engine::DeclinedAnswer(question.buttons);
+  }
+
+  std::size_t Asked() const {
+    std::lock_guard lock(mutex_);
+    return asked_.size();
+  }
+  std::vector<std::string> AskedAgain() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> again;
+    for (const auto& [text, times] : asked_) {
+      if (times > 1) again.push_back(text);
+    }
+    return again;
+  }
+
+ private:
+  mutable std::mutex mutex_;  // guards asked_
+  std::map<std::string, int> asked_;
+};
 
 class OrderSettings : public order_module::OrderSettingsSource {
  public:
@@ -220,6 +273,7 @@ class Soak : public ::testing::Test {
     callbacks.log = [this](int, const char* text) { engineLog_.Add(text); };
     ASSERT_TRUE(engine_testing::StartEngine(engine_, backend::TheAccountTable(), backend::GetLoginType(),
                                             std::move(callbacks), backend::LocalMachineAddress()));
+    engine_.SetUserPrompt(user_);
     client::InstallOperationEngine(&engine_);
     ASSERT_TRUE(module_.Start());
     ASSERT_NO_FATAL_FAILURE(DropWithinTheDownload());
@@ -274,8 +328,10 @@ class Soak : public ::testing::Test {
     std::cout << "soak seed " << seed << ": " << actions << " actions, " << submitted_
               << " order tasks, faults: " << faults.dropsBeforeAnswer << " drops before an answer, "
               << faults.dropsWithinAnswer << " within one, " << faults.duplicatedPushes << " pushes twice, "
-              << faults.fillsFirst << " fills first, " << faults.delayedAnswers
-              << " answers late; and two drops within downloads\n";
+              << faults.fillsFirst << " fills first, " << faults.delayedAnswers << " answers late, "
+              << faults.otherClientActs << " downloads met by another client (" << user_->Asked()
+              << " questions asked); and two drops within downloads\n";
+    EXPECT_GT(user_->Asked(), 0u) << "no question came during a download";
   }
 
  private:
@@ -531,8 +587,8 @@ class Soak : public ::testing::Test {
           engine_.GetEngineState() != engine::EngineState::kReady)
         return false;
       book = *server_->Book(kCustomer);
-      return engine_e2e::EngineOrderKeys(engine_, kCustomer) == engine_e2e::BookOrderKeys(book) &&
-             engine_e2e::EngineTradeKeys(engine_, kCustomer) == engine_e2e::BookTradeKeys(book);
+      return std::ranges::all_of(engine_e2e::KeyedBusiness(engine_, book, kCustomer),
+                                 [](const engine_e2e::KeyedRows& rows) { return rows.Same(); });
     });
     EXPECT_TRUE(caughtUp) << "the engine's orders and trades did not come to the book's; engine state "
                           << static_cast<int>(engine_.GetEngineState()) << ", download state "
@@ -547,6 +603,9 @@ class Soak : public ::testing::Test {
     for (const simbackend::OrderView& order : book.orders) {
       EXPECT_LE(order.timesReceived, 1u) << "order " << order.number << " was received again";
     }
+    // A question pushed on a connection that drops may be lost with it, as
+    // on a real network; one that came is asked once.
+    for (const std::string& question : user_->AskedAgain()) ADD_FAILURE() << "asked again: " << question;
     server_->HoldFaults(false);
     ASSERT_FALSE(HasFailure()) << "the engine and the book are apart";
   }
@@ -555,6 +614,7 @@ class Soak : public ::testing::Test {
   client_testing::ScopedShell installedShell_{shell_};
   std::unique_ptr<simbackend::Server> server_;
   engine_e2e::VisibleEngine engine_;
+  std::shared_ptr<DecliningUser> user_ = std::make_shared<DecliningUser>();
   order_module::OrderModule module_;
   OrderSettings settings_;
   order_module::OrderSubmission submission_{module_, settings_};
