@@ -20,6 +20,9 @@ class CalculationEngine : public OpenEngine {
  public:
   // Trading on kToday, logging into `logLines`, the quote table as `quotes`.
   CalculationEngine();
+  // The download thread calls virtual members: it stops before this class
+  // goes, so that no base destructor changes the object under it.
+  ~CalculationEngine() override { StopDownloadThread(); }
 
   // Closes by the strategy the trade's exchange and open/close code choose.
   engine::LegList Close(const engine::ClosingTrade& trade, std::string_view openClose = "1");

@@ -23,6 +23,9 @@ struct AppliedAnswer {
 
 class RecordingEngine : public OpenEngine {
  public:
+  // The download thread calls virtual members: it stops before this class
+  // goes, so that no base destructor changes the object under it.
+  ~RecordingEngine() override { StopDownloadThread(); }
   std::vector<AppliedAnswer> applied;
   std::vector<std::string> pushLines;
   // Runs inside the order answer update (5011), under the engine lock.
