@@ -147,7 +147,7 @@ class EngineDownloadEndToEnd : public ::testing::Test {
                   [](const engine::PositionDetailRow& row) -> Key {
                     return {std::string(Text(row.szExchangeCode)),   std::string(Text(row.szContractCode)),
                             std::string(Text(row.szFlagBS)),         std::string(Text(row.szFlagSH)),
-                            std::string(Text(row.szPositionVolume)), std::string(Text(row.szPosField6))};
+                            std::string(Text(row.szPositionVolume)), std::string(Text(row.szDealNo))};
                   }),
               Sorted(dataPositions));
 

@@ -167,8 +167,8 @@ void ExpectDayAsTheBookHasIt(const VisibleEngine& engine, const simbackend::Acco
   const simbackend::FundsView& money = book.funds;
   const std::vector<std::tuple<std::string_view, std::string_view, std::string>> figures{
       {"previous balance", Text(fund->szDepositYesterday), money.previousBalance},
-      {"deposits", Text(fund->szFundField11), money.deposits},
-      {"withdrawals", Text(fund->szFundField12), money.withdrawals},
+      {"deposits", Text(fund->szAnswerField11), money.deposits},
+      {"withdrawals", Text(fund->szAnswerField12), money.withdrawals},
       {"buy frozen", Text(fund->szBFreeze), money.buyFrozen},
       {"sell frozen", Text(fund->szSFreeze), money.sellFrozen},
       {"frozen fee", Text(fund->szFreezeCommissionCharge), money.frozenFee},

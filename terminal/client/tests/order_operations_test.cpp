@@ -95,16 +95,16 @@ TEST_F(OrderOperations, AnOrderAnswerFillsTheOrderRow) {
   EXPECT_STREQ(row.szDealHands, "0");
   EXPECT_STREQ(row.szDealPrice, "76510.46");
   // Fields 23 to 42 in the row's order; field 22 is not read.
-  const char* const carried[] = {row.szOrderField18, row.szMapCode,       row.szOrderField8,  row.szOrderTime,
-                                 row.szDeclareTime,  row.szOrderField22,  row.szOrderField23, row.szDelOrderTime,
-                                 row.szOrderType,    row.szSeatCode,      row.szOrderField27, row.szOrderSeat,
-                                 row.szOrderField33, row.szOrderFormType, row.szDealAttr,     row.szWinLossPrice,
-                                 row.szSpringTime,   row.szOrderField45,  row.szOrderField46, row.szOrderField47};
+  const char* const carried[] = {row.szSysNo,         row.szMapCode,       row.szAnswerField8,  row.szOrderTime,
+                                 row.szDeclareTime,   row.szAnswerField22, row.szAnswerField23, row.szDelOrderTime,
+                                 row.szOrderType,     row.szSeatCode,      row.szAnswerField27, row.szOrderSeat,
+                                 row.szAnswerField33, row.szOrderFormType, row.szDealAttr,      row.szWinLossPrice,
+                                 row.szSpringTime,    row.szAnswerField45, row.szAnswerField46, row.szAnswerField47};
   for (int k = 0; k < 20; ++k) EXPECT_EQ(std::string(carried[k]), "f" + std::to_string(23 + k));
   EXPECT_STREQ(row.szFrozenCautionMoney, "12.35");
   EXPECT_STREQ(row.szFrozenCharge, "0.00");
   EXPECT_STREQ(row.szRemark, "");
-  EXPECT_STREQ(row.szOrderField29, "");
+  EXPECT_STREQ(row.szStateSequence, "");
   EXPECT_STREQ(row.szFrozenPremium, "");
   EXPECT_STREQ(row.szTradeClass, "");
 }

@@ -39,7 +39,7 @@ bool IsPendingClose(const OrderRow& order, const PendingCloseKey& key) {
 
 bool IsPendingSpecial(const SpecialOrderRow& order, const PendingCloseKey& key) {
   return Text(order.szTradeAccount) == key.account && Text(order.szExchangeCode) == key.exchangeCode &&
-         KeyMatches(key.tradeCode, Text(order.szSpecField21)) &&
+         KeyMatches(key.tradeCode, Text(order.szMapCode)) &&
          KeyMatches(key.combinationCode, Text(order.szStrategyCode)) && IsPendingState(Text(order.szFlagOrderState));
 }
 

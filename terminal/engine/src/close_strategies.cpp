@@ -41,9 +41,9 @@ struct Candidate {
 
   explicit Candidate(const PositionDetailRow& row)
       : openDate(Text(row.szOpenDate)),
-        dealNo(ReadNumber(row.szPosField6)),
+        dealNo(ReadNumber(row.szDealNo)),
         leg(Text(row.szPosKind) != kOrdinaryKind),
-        combinationNo(leg ? Text(row.szPosField24) : std::string_view{}) {}
+        combinationNo(leg ? Text(row.szCombinationNo) : std::string_view{}) {}
 };
 
 // Whether `a` comes strictly before `b`.
@@ -145,7 +145,7 @@ std::vector<BreakUp> PlanBreakUps(const backend::CxDataSet& details, const LegLi
     int toFree = legs[leg].lots;
     for (std::uint32_t index = 0; index < details.GetCount() && toFree > 0; ++index) {
       const std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, index);
-      if (!row || Text(row->szOpenDate) != legs[leg].openDate || Text(row->szPosField6) != legs[leg].dealNo ||
+      if (!row || Text(row->szOpenDate) != legs[leg].openDate || Text(row->szDealNo) != legs[leg].dealNo ||
           Text(row->szPosKind) != legs[leg].combinationKind) {
         continue;
       }
@@ -163,7 +163,7 @@ std::vector<BreakUp> PlanBreakUps(const backend::CxDataSet& details, const LegLi
            .opening = {.account = std::string(Text(row->szTradeAccount)),
                        .exchangeCode = std::string(Text(row->szExchangeCode)),
                        .seatCode = std::string(Text(row->szSeatCode)),
-                       .contractCode = split ? std::string(Text(row->szPosField13)).append(Text(row->szPosField14))
+                       .contractCode = split ? std::string(Text(row->szVarietyCode)).append(Text(row->szAccountDay))
                                              : std::string(Text(row->szContractCode)),
                        .buySell = std::string(Text(row->szFlagBS)),
                        .hedge = std::string(Text(row->szFlagSH)),
@@ -268,7 +268,7 @@ int COperationEngineBase::ConsumeDetail(LegList& legs, std::size_t detailIndex, 
     typed_rows::StoreRow(details, detailIndex, *row);
   }
   if (taken > 0 && Text(row->szPosKind) != kOrdinaryKind) {
-    ReleaseCombinationLegs(legs, Text(row->szOpenDate), Text(row->szPosField6), Text(row->szPosKind), taken);
+    ReleaseCombinationLegs(legs, Text(row->szOpenDate), Text(row->szDealNo), Text(row->szPosKind), taken);
   }
   return lots - taken;
 }

@@ -12,7 +12,7 @@ std::optional<CombinationLeg> LegOf(const SpecialOrderRow& order, const OrderKin
     return CombinationLeg{.legNumber = static_cast<int>(leg) + 1,
                           .marginFactor = ReadMoney(kind.legs[leg].szMarginFactor),
                           .strategyCode = std::string(Text(order.szStrategyCode)),
-                          .kindKey4 = std::string(Text(order.szSpecField12))};
+                          .kindKey4 = std::string(Text(order.szNameBS))};
   }
   return std::nullopt;
 }
@@ -31,7 +31,7 @@ CombinationDetailRow NewCombinationLeg(const TradeRow& trade, const ContractRow&
   SetText(row.*field::kCombinationNo, Text(trade.szSysNo));
   SetText(row.*field::kDealNo, Text(trade.szDealNo));
   SetText(row.*field::kContractPart1, Text(contract.szVarietyCode));
-  SetText(row.*field::kContractPart2, Text(trade.szTradeField21));
+  SetText(row.*field::kContractPart2, Text(trade.szAccountDay));
   SetText(row.*field::kTradeCode, Text(trade.szMapCode));
   SetText(row.*field::kLots, Text(trade.szDealHands));
   SetText(row.*field::kMultiplier, Text(contract.szVolumePerHand));

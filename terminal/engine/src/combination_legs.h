@@ -14,25 +14,25 @@
 
 namespace engine::combination_leg {
 
-inline constexpr auto kOpenDate = &CombinationDetailRow::szCombField4;
-inline constexpr auto kSeatCode = &CombinationDetailRow::szCombField6;
-inline constexpr auto kCombinationKind = &CombinationDetailRow::szCombField8;
-inline constexpr auto kLegNumber = &CombinationDetailRow::szCombField9;  // 1 to 4
-inline constexpr auto kSystemNo = &CombinationDetailRow::szCombField10;
-inline constexpr auto kCombinationNo = &CombinationDetailRow::szCombField11;
-inline constexpr auto kDealNo = &CombinationDetailRow::szCombField12;
-inline constexpr auto kContractPart1 = &CombinationDetailRow::szCombField16;  // the variety
-inline constexpr auto kContractPart2 = &CombinationDetailRow::szCombField17;  // the delivery period
-inline constexpr auto kTradeCode = &CombinationDetailRow::szCombField18;
-inline constexpr auto kLots = &CombinationDetailRow::szCombField19;
-inline constexpr auto kMultiplier = &CombinationDetailRow::szCombField20;
-inline constexpr auto kHedge = &CombinationDetailRow::szCombField21;
-inline constexpr auto kBuySell = &CombinationDetailRow::szCombField22;
-inline constexpr auto kPrice = &CombinationDetailRow::szCombField23;
-inline constexpr auto kOpenPrice = &CombinationDetailRow::szCombField24;
-inline constexpr auto kMargin = &CombinationDetailRow::szCombField31;
-inline constexpr auto kStrategyCode = &CombinationDetailRow::szCombField36;
-inline constexpr auto kKindKey4 = &CombinationDetailRow::szCombField37;
+inline constexpr auto kOpenDate = &CombinationDetailRow::szOpenDate;
+inline constexpr auto kSeatCode = &CombinationDetailRow::szSeatCode;
+inline constexpr auto kCombinationKind = &CombinationDetailRow::szPosKind;
+inline constexpr auto kLegNumber = &CombinationDetailRow::szLegNo;  // 1 to 4
+inline constexpr auto kSystemNo = &CombinationDetailRow::szSysNo;
+inline constexpr auto kCombinationNo = &CombinationDetailRow::szCombinationNo;
+inline constexpr auto kDealNo = &CombinationDetailRow::szDealNo;
+inline constexpr auto kContractPart1 = &CombinationDetailRow::szVarietyCode;  // the variety
+inline constexpr auto kContractPart2 = &CombinationDetailRow::szAccountDay;   // the delivery period
+inline constexpr auto kTradeCode = &CombinationDetailRow::szMapCode;
+inline constexpr auto kLots = &CombinationDetailRow::szPositionVolume;
+inline constexpr auto kMultiplier = &CombinationDetailRow::szVolumePerHand;
+inline constexpr auto kHedge = &CombinationDetailRow::szFlagSH;
+inline constexpr auto kBuySell = &CombinationDetailRow::szFlagBS;
+inline constexpr auto kPrice = &CombinationDetailRow::szPositionPrice;
+inline constexpr auto kOpenPrice = &CombinationDetailRow::szOpenPrice;
+inline constexpr auto kMargin = &CombinationDetailRow::szEngrossCautionMoney;
+inline constexpr auto kStrategyCode = &CombinationDetailRow::szStrategyCode;
+inline constexpr auto kKindKey4 = &CombinationDetailRow::szKindKey4;
 
 // The key 3 and key 5 of a leg's order-kind lookup.
 inline constexpr std::string_view kKindKey3 = "0";

@@ -32,8 +32,8 @@ inline constexpr std::array<LegText, 4> kFrozenCharge{
 
 // The kind of a special order, by its exchange, strategy and kind keys.
 inline bool FindKindOf(const COperationEngineBase& engine, const SpecialOrderRow& order, OrderKindRow& kind) {
-  return engine.FindOrderKind(Text(order.szExchangeCode), Text(order.szStrategyCode), Text(order.szSpecField41),
-                              Text(order.szSpecField12), Text(order.szSpecField10), kind);
+  return engine.FindOrderKind(Text(order.szExchangeCode), Text(order.szStrategyCode), Text(order.szKindKey3),
+                              Text(order.szNameBS), Text(order.szNameEO), kind);
 }
 
 // Adds the frozen margin of each leg the kind defines to the side of its

@@ -21,7 +21,7 @@ constexpr int kOrderSeat = 16;
 constexpr int kOrderTime = 21;
 constexpr int kDeclareTime = 22;
 constexpr int kDelOrderTime = 23;
-constexpr int kField23 = 24;
+constexpr int kAnswerField23 = 24;
 constexpr int kDealHands = 26;
 constexpr int kDealPrice = 27;
 constexpr int kReleaseFlag = 41;
@@ -42,9 +42,9 @@ void COperationEngineBase::ApplySpecialOrderPush(const LineFields& line, bool re
   if (!index) return;
   backend::CxDataSet& orders = TableAt(Table::kSpecialOrders);
   SpecialOrderRow order = *typed_rows::RowAt<SpecialOrderRow>(orders, *index);
-  if (!order_updates::IsNewer(line.Field(field::kSequence), order.szSpecField29)) return;
+  if (!order_updates::IsNewer(line.Field(field::kSequence), order.szStateSequence)) return;
   SetText(order.szFlagOrderState, line.Field(field::kState));
-  SetText(order.szSpecField29, line.Field(field::kSequence));
+  SetText(order.szStateSequence, line.Field(field::kSequence));
   SetText(order.szOrderTime, line.Field(field::kOrderTime));
   SetText(order.szDeclareTime, line.Field(field::kDeclareTime));
   change(order);
@@ -66,7 +66,7 @@ void COperationEngineBase::OnSpecialOrderStatePush(std::string_view pushed) {
   ApplySpecialOrderPush(line, !ReleaseFlagSet(line), [&](SpecialOrderRow& order) {
     SetText(order.szDealHands, line.Field(field::kDealHands));
     SetText(order.szDealPrice, line.Field(field::kDealPrice));
-    SetText(order.szOrderField23, line.Field(field::kField23));
+    SetText(order.szAnswerField23, line.Field(field::kAnswerField23));
     SetText(order.szDelOrderTime, line.Field(field::kDelOrderTime));
   });
 }

@@ -44,14 +44,14 @@ constexpr std::string_view kCancelled = "d";
 // either.
 SpecialOrderRow RowFromAnswer(const LineFields& line) {
   SpecialOrderRow row{};
-  FillInOrder(line, 5, row.szTradeAccount, row.szOrderNo, row.szFlagOrderState, row.szSpecField29, row.szSpecField18,
-              row.szSpecField21, row.szExchangeCode, row.szSpecField26, row.szOrderSeat, row.szSpecField33,
-              row.szSpecField30);
-  FillInOrder(line, 17, row.szSpecField27, row.szOrderTime, row.szDeclareTime, row.szDelOrderTime, row.szOrderField23);
-  FillInOrder(line, 23, row.szDealHands, row.szDealPrice, row.szOrderHands, row.szSpecField13, row.szStrategyCode,
-              row.szSpecField39, row.szSpecField40, row.szSpecField41, row.szSpecField12, row.szSpecField10,
-              row.szSpecField11, row.szLegContractCode1, row.szLegContractCode2, row.szLegContractCode3,
-              row.szLegContractCode4);
+  FillInOrder(line, 5, row.szTradeAccount, row.szOrderNo, row.szFlagOrderState, row.szStateSequence, row.szSysNo,
+              row.szMapCode, row.szExchangeCode, row.szSeatCode, row.szOrderSeat, row.szAnswerField33,
+              row.szAnswerField30);
+  FillInOrder(line, 17, row.szAnswerField27, row.szOrderTime, row.szDeclareTime, row.szDelOrderTime,
+              row.szAnswerField23);
+  FillInOrder(line, 23, row.szDealHands, row.szDealPrice, row.szOrderHands, row.szOrderPrice, row.szStrategyCode,
+              row.szOrderFormType, row.szDealAttr, row.szKindKey3, row.szNameBS, row.szNameEO, row.szNameSH,
+              row.szLegContractCode1, row.szLegContractCode2, row.szLegContractCode3, row.szLegContractCode4);
   for (std::size_t leg = 0; leg < kFrozenMoney.size(); ++leg) {
     const int offset = static_cast<int>(leg);
     order_updates::SetMoneyText(row.*kFrozenMoney[leg], line.Field(kFirstFrozenMoneyField + offset));
@@ -158,9 +158,9 @@ void COperationEngineBase::ApplySpecialCancelAnswer(std::string_view customer, c
   if (!index) return;
   backend::CxDataSet& orders = TableAt(Table::kSpecialOrders);
   SpecialOrderRow order = *typed_rows::RowAt<SpecialOrderRow>(orders, *index);
-  if (!order_updates::IsNewer(line.Field(kSequence), order.szSpecField29)) return;
+  if (!order_updates::IsNewer(line.Field(kSequence), order.szStateSequence)) return;
   SetText(order.szFlagOrderState, line.Field(kState));
-  SetText(order.szSpecField29, line.Field(kSequence));
+  SetText(order.szStateSequence, line.Field(kSequence));
   SetText(order.szDelOrderTime, line.Field(kDelOrderTime));
   SetText(order.szDealHands, line.Field(kDealHands));
   SetText(order.szDealPrice, line.Field(kDealPrice));

@@ -32,7 +32,7 @@ std::string PlainTwoDecimals(double value) {
 double Average(double sum, long long lots) { return lots == 0 ? 0.0 : sum / static_cast<double>(lots); }
 
 std::string LegContract(const CombinationDetailRow& leg) {
-  return std::string(Text(leg.szCombField16)).append(Text(leg.szCombField17));
+  return std::string(Text(leg.szVarietyCode)).append(Text(leg.szAccountDay));
 }
 
 // The legs of one combination row as they fill up from the detail rows.
@@ -43,25 +43,25 @@ class LegSlots {
   // Puts the leg into the slot of its leg number (1 to 4; any other number
   // fills none); a filled slot takes its lots, average price and margin in.
   void Add(const CombinationDetailRow& leg) {
-    const int number = ReadInt(leg.szCombField9);
+    const int number = ReadInt(leg.szLegNo);
     if (number < 1 || number > static_cast<int>(kMaxLegs)) return;
     const std::size_t slot = static_cast<std::size_t>(number - 1);
-    const int lots = ReadInt(leg.szCombField19);
+    const int lots = ReadInt(leg.szPositionVolume);
     if (!filled_[slot]) {
       filled_[slot] = true;
       SetText(row_.szLegContractCode[slot], LegContract(leg));
-      SetText(row_.szLegFlagBS[slot], Text(leg.szCombField22));
+      SetText(row_.szLegFlagBS[slot], Text(leg.szFlagBS));
       SetInt(row_.szLegVolume[slot], lots);
-      SetMoney(row_.szLegPrice[slot], ReadNumber(leg.szCombField23));
-      SetMoney(row_.szLegMargin[slot], ReadNumber(leg.szCombField31));
+      SetMoney(row_.szLegPrice[slot], ReadNumber(leg.szPositionPrice));
+      SetMoney(row_.szLegMargin[slot], ReadNumber(leg.szEngrossCautionMoney));
       return;
     }
     const int held = ReadInt(row_.szLegVolume[slot]);
     const long long total = static_cast<long long>(held) + lots;
     const double heldValue = ReadNumber(row_.szLegPrice[slot]) * held;
     SetInt(row_.szLegVolume[slot], SaturateLots(total));
-    SetMoney(row_.szLegPrice[slot], Average(heldValue + ReadMoney(leg.szCombField23) * lots, total));
-    SetMoney(row_.szLegMargin[slot], ReadNumber(row_.szLegMargin[slot]) + ReadMoney(leg.szCombField31));
+    SetMoney(row_.szLegPrice[slot], Average(heldValue + ReadMoney(leg.szPositionPrice) * lots, total));
+    SetMoney(row_.szLegMargin[slot], ReadNumber(row_.szLegMargin[slot]) + ReadMoney(leg.szEngrossCautionMoney));
   }
 
  private:
@@ -101,13 +101,13 @@ void WriteTotals(CombinationSummaryRow& row, const OrderKindRow& kind) {
 }
 
 auto MergeKey(const CombinationSummaryRow& row) {
-  return std::tuple(Text(row.szExchangeCode), Text(row.szStrategyCode), Text(row.szCombField18),
-                    Text(row.szCombinationCode), Text(row.szCombField37));
+  return std::tuple(Text(row.szExchangeCode), Text(row.szStrategyCode), Text(row.szMapCode),
+                    Text(row.szCombinationCode), Text(row.szKindKey4));
 }
 
 auto SortKey(const CombinationSummaryRow& row) {
   return std::tuple(Text(row.szExchangeCode), Text(row.szStrategyCode), Text(row.szCombinationCode),
-                    Text(row.szCombField18), Text(row.szCombField37));
+                    Text(row.szMapCode), Text(row.szKindKey4));
 }
 
 // Sums of the rows of one merge group: lots, margins and lot-weighted prices.
@@ -180,19 +180,19 @@ void COperationEngineBase::BuildCombinationTable(backend::CxDataSet& output) con
     taken[first] = true;
     const CombinationDetailRow& leg = details[first];
     OrderKindRow kind{};
-    if (!FindOrderKind(Text(leg.szExchangeCode), Text(leg.szCombField36), "0", Text(leg.szCombField37), "0", kind)) {
+    if (!FindOrderKind(Text(leg.szExchangeCode), Text(leg.szStrategyCode), "0", Text(leg.szKindKey4), "0", kind)) {
       continue;
     }
     CombinationSummaryRow row{};
     SetText(row.szExchangeCode, Text(leg.szExchangeCode));
-    SetText(row.szStrategyCode, Text(leg.szCombField36));
-    SetText(row.szCombField18, Text(leg.szCombField18));
-    SetText(row.szCombField6, Text(leg.szCombField6));
-    SetText(row.szCombField37, Text(leg.szCombField37));
+    SetText(row.szStrategyCode, Text(leg.szStrategyCode));
+    SetText(row.szMapCode, Text(leg.szMapCode));
+    SetText(row.szSeatCode, Text(leg.szSeatCode));
+    SetText(row.szKindKey4, Text(leg.szKindKey4));
     LegSlots slots(row);
     slots.Add(leg);
     for (std::size_t later = first + 1; later < details.size(); ++later) {
-      if (taken[later] || Text(details[later].szCombField11) != Text(leg.szCombField11)) continue;
+      if (taken[later] || Text(details[later].szCombinationNo) != Text(leg.szCombinationNo)) continue;
       taken[later] = true;
       slots.Add(details[later]);
     }

@@ -34,7 +34,7 @@ ConditionOrderRow RowFromAnswer(const CxDataSetView& answer) {
 }
 
 auto WithOrderNo(std::string_view orderNo) {
-  return [orderNo](const ConditionOrderRow& row) { return Text(row.szCondField4) == orderNo; };
+  return [orderNo](const ConditionOrderRow& row) { return Text(row.szConditionOrderNo) == orderNo; };
 }
 
 }  // namespace
@@ -49,8 +49,8 @@ void COperationEngineBase::AddConditionOrder(const ConditionOrderRow& row) {
 void COperationEngineBase::ApplyConditionOrderAnswer(const CxDataSetView& answer) {
   const ConditionOrderRow row = RowFromAnswer(answer);
   // An answer without an order number names no order to add.
-  if (!order_updates::NamesAnOrder(Text(row.szCondField4))) return;
-  if (Text(row.szCondField38) == kTriggerMet) {
+  if (!order_updates::NamesAnOrder(Text(row.szConditionOrderNo))) return;
+  if (Text(row.szTriggerMetFlag) == kTriggerMet) {
     ConfirmTriggeredConditionOrder(row);
   } else {
     AddConditionOrder(row);
@@ -63,28 +63,28 @@ void COperationEngineBase::ConfirmTriggeredConditionOrder(const ConditionOrderRo
   }
   // The order as the user placed it, confirmed: the back end places it now.
   const backend::RequestPtr record = BuildEngineRequest(kConfirmTriggered, EngineAccountKey(),
-                                                        {Text(row.szCondField8),
-                                                         Text(row.szCondField6),
-                                                         Text(row.szCondField7),
-                                                         Text(row.szCondField19),
-                                                         Text(row.szCondField12),
-                                                         Text(row.szCondField10),
-                                                         Text(row.szCondField11),
-                                                         Text(row.szCondField14),
-                                                         Text(row.szCondField13),
-                                                         Text(row.szCondField26),
-                                                         Text(row.szCondField27),
-                                                         Text(row.szCondField28),
+                                                        {Text(row.szAnswerField8),
+                                                         Text(row.szAnswerField6),
+                                                         Text(row.szAnswerField7),
+                                                         Text(row.szAnswerField19),
+                                                         Text(row.szAnswerField12),
+                                                         Text(row.szAnswerField10),
+                                                         Text(row.szAnswerField11),
+                                                         Text(row.szAnswerField14),
+                                                         Text(row.szAnswerField13),
+                                                         Text(row.szAnswerField26),
+                                                         Text(row.szAnswerField27),
+                                                         Text(row.szAnswerField28),
                                                          "0",
                                                          "-1",
                                                          "-1",
                                                          "0",
                                                          "",
                                                          "1",
-                                                         Text(row.szCondField40),
-                                                         Text(row.szCondField41),
-                                                         Text(row.szCondField43),
-                                                         Text(row.szCondField44)});
+                                                         Text(row.szAnswerField40),
+                                                         Text(row.szAnswerField41),
+                                                         Text(row.szAnswerField43),
+                                                         Text(row.szAnswerField44)});
   if (!record) return;
   // The confirmed order is stored as answered, even when its answer still
   // reports the trigger met: the user has confirmed it once.
@@ -96,7 +96,7 @@ void COperationEngineBase::ApplyConditionOrderChange(const CxDataSetView& answer
   const ConditionOrderRow changed = RowFromAnswer(answer);
   std::lock_guard guard(lock_);
   if (const auto record = row_changes::UpdateFirst<ConditionOrderRow>(
-          table_id::kConditionOrders, TableAt(Table::kConditionOrders), WithOrderNo(Text(changed.szCondField4)),
+          table_id::kConditionOrders, TableAt(Table::kConditionOrders), WithOrderNo(Text(changed.szConditionOrderNo)),
           [&](ConditionOrderRow& row) { row = changed; })) {
     NotifyTableChange(*record);
   }
@@ -106,7 +106,7 @@ void COperationEngineBase::SetConditionOrderState(std::string_view orderNo, std:
   std::lock_guard guard(lock_);
   if (const auto record = row_changes::UpdateFirst<ConditionOrderRow>(
           table_id::kConditionOrders, TableAt(Table::kConditionOrders), WithOrderNo(orderNo),
-          [&](ConditionOrderRow& row) { SetText(row.szCondField22, stateCode); })) {
+          [&](ConditionOrderRow& row) { SetText(row.szFlagConditionState, stateCode); })) {
     NotifyTableChange(*record);
   }
 }

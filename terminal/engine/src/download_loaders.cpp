@@ -32,11 +32,11 @@ std::string SeatFlag(std::string_view flags, int k) {
 
 ExchangeSeatRow ExchangeSeatRowFromLine(const LineFields& line) {
   ExchangeSeatRow row{};
-  FillInOrder(line, 4, row.szExchangeCode, row.szExchangeName, row.szExchangeAbbr, row.szSeatCode, row.szSeatField8);
+  FillInOrder(line, 4, row.szExchangeCode, row.szExchangeName, row.szExchangeAbbr, row.szSeatCode, row.szAnswerField8);
   const std::string_view flags = line.Field(kSeatFlagsField);
   SetText(row.szCloseTodayFlag, SeatFlag(flags, 1));
   SetText(row.szMarketOrderFlag, SeatFlag(flags, 2));
-  SetText(row.szSeatFlag3, SeatFlag(flags, 3));
+  SetText(row.szGroupFlag, SeatFlag(flags, 3));
   SetText(row.szExerciseInstruction, ExerciseInstructionFor(line.Field(6)));
   return row;
 }
@@ -45,7 +45,7 @@ ContractRow ContractRowFromLine(const LineFields& line) {
   ContractRow row{};
   FillInOrder(line, 4, row.szExchangeCode, row.szExchangeName, row.szContractCode, row.szContractName,
               row.szVolumePerHand);
-  FillInOrder(line, 11, row.szAccountDay, row.szContractField12, row.szContractField13, row.szVarietyCode,
+  FillInOrder(line, 11, row.szAccountDay, row.szAnswerField12, row.szAnswerField13, row.szVarietyCode,
               row.szVarietyName, row.szMinPriceStep);
   FillInOrder(line, 22, row.szTradeClass, row.szOptionType, row.szStrikePrice);
   if (line.Field(22).empty()) SetText(row.szTradeClass, kFuturesTradeClass);
@@ -56,8 +56,8 @@ OrderTypeRow OrderTypeRowFromLine(const LineFields& line) {
   OrderTypeRow row{};
   SetText(row.szExchangeCode, line.Trimmed(4));
   SetText(row.szOrderFormType, line.Trimmed(5));
-  SetText(row.szOrderTypeField6, line.Trimmed(6));
-  SetText(row.szOrderTypeField7, line.Trimmed(7));
+  SetText(row.szAnswerField6, line.Trimmed(6));
+  SetText(row.szAnswerField7, line.Trimmed(7));
   return row;
 }
 
@@ -75,12 +75,12 @@ TradeCodeRow TradeCodeRowFromLine(const LineFields& line) {
 FundRow FundRowFromLine(std::string_view account, const LineFields& line) {
   FundRow row{};
   SetText(row.szTradeAccount, account);
-  FillInOrder(line, 5, row.szFundField5, row.szDepositYesterday, row.szBFreeze, row.szSFreeze, row.szBCautionMoney,
-              row.szSCautionMoney, row.szFundField11, row.szFundField12, row.szUsableMoney, row.szDynamicRights,
+  FillInOrder(line, 5, row.szAnswerField5, row.szDepositYesterday, row.szBFreeze, row.szSFreeze, row.szBCautionMoney,
+              row.szSCautionMoney, row.szAnswerField11, row.szAnswerField12, row.szUsableMoney, row.szDynamicRights,
               row.szDynamicRiskLevel, row.szSecurity, row.szCommissionCharge, row.szProfitAndLoss,
-              row.szOffsetProfitAndLoss, row.szFundField20, row.szFundField21, row.szIOMoneyToday,
-              row.szFreezeCommissionCharge, row.szTotalFreeze, row.szTotalCautionMoney, row.szFundField26,
-              row.szFundField27, row.szCreditMoney, row.szFundField29, row.szDynamicRiskLevel2, row.szRoyaltyOut,
+              row.szOffsetProfitAndLoss, row.szAnswerField20, row.szAnswerField21, row.szIOMoneyToday,
+              row.szFreezeCommissionCharge, row.szTotalFreeze, row.szTotalCautionMoney, row.szAnswerField26,
+              row.szAnswerField27, row.szCreditMoney, row.szAnswerField29, row.szDynamicRiskLevel2, row.szRoyaltyOut,
               row.szRoyaltyIn, row.szFrozenRoyalty, row.szOptionMarketValue, row.szFLOATINGMARGIN);
   return row;
 }
@@ -88,20 +88,20 @@ FundRow FundRowFromLine(std::string_view account, const LineFields& line) {
 TradeRow TradeRowFromLine(std::string_view account, const LineFields& line) {
   TradeRow row{};
   SetText(row.szTradeAccount, account);
-  FillInOrder(line, 4, row.szExchangeCode, row.szTradeField5, row.szOrderNo, row.szContractCode, row.szTradeField8,
-              row.szNameBS, row.szTradeField10, row.szNameEO, row.szTradeField12, row.szNameSH, row.szTradeField14,
-              row.szDealHands, row.szDealPrice, row.szTradeField17, row.szMapCode, row.szSysNo, row.szDealNo,
-              row.szTradeField21, row.szDealTime, row.szSeatCode, row.szTradeField24);
+  FillInOrder(line, 4, row.szExchangeCode, row.szAnswerField5, row.szOrderNo, row.szContractCode, row.szAnswerField8,
+              row.szNameBS, row.szAnswerField10, row.szNameEO, row.szAnswerField12, row.szNameSH, row.szAnswerField14,
+              row.szDealHands, row.szDealPrice, row.szAnswerField17, row.szMapCode, row.szSysNo, row.szDealNo,
+              row.szAccountDay, row.szDealTime, row.szSeatCode, row.szAnswerField24);
   return row;
 }
 
 PositionDetailRow PositionDetailRowFromLine(const LineFields& line) {
   PositionDetailRow row{};
   SetText(row.szTradeAccount, line.Field(8));
-  FillInOrder(line, 4, row.szPosField4, row.szOpenDate, row.szPosField6, row.szSeatCode);
-  FillInOrder(line, 9, row.szPosField9, row.szExchangeCode, row.szPosField11, row.szMapCode, row.szPosField13,
-              row.szPosField14, row.szFlagBS, row.szFlagSH, row.szPositionVolume, row.szPositionPrice, row.szOpenPrice,
-              row.szEngrossCautionMoney, row.szPosField21, row.szPosField22, row.szPosKind, row.szPosField24,
+  FillInOrder(line, 4, row.szTradingDate, row.szOpenDate, row.szDealNo, row.szSeatCode);
+  FillInOrder(line, 9, row.szAnswerField9, row.szExchangeCode, row.szAnswerField11, row.szMapCode, row.szVarietyCode,
+              row.szAccountDay, row.szFlagBS, row.szFlagSH, row.szPositionVolume, row.szPositionPrice, row.szOpenPrice,
+              row.szEngrossCautionMoney, row.szAnswerField21, row.szVolumePerHand, row.szPosKind, row.szCombinationNo,
               row.szContractCode);
   return row;
 }
@@ -109,14 +109,14 @@ PositionDetailRow PositionDetailRowFromLine(const LineFields& line) {
 CombinationDetailRow CombinationDetailRowFromLine(const LineFields& line) {
   CombinationDetailRow row{};
   SetText(row.szTradeAccount, line.Field(7));
-  FillInOrder(line, 4, row.szCombField4, row.szExchangeCode, row.szCombField6);
-  FillInOrder(line, 8, row.szCombField8, row.szCombField9, row.szCombField10, row.szCombField11, row.szCombField12,
-              row.szCombField13, row.szCombField14, row.szCombField15, row.szCombField16, row.szCombField17,
-              row.szCombField18, row.szCombField19, row.szCombField20, row.szCombField21, row.szCombField22,
-              row.szCombField23, row.szCombField24, row.szCombField25, row.szCombField26, row.szCombField27,
-              row.szCombField28, row.szCombField29, row.szCombField30, row.szCombField31, row.szCombField32,
-              row.szCombField33, row.szCombField34, row.szCombField35, row.szCombField36, row.szCombField37,
-              row.szCombField38);
+  FillInOrder(line, 4, row.szOpenDate, row.szExchangeCode, row.szSeatCode);
+  FillInOrder(line, 8, row.szPosKind, row.szLegNo, row.szSysNo, row.szCombinationNo, row.szDealNo, row.szAnswerField13,
+              row.szAnswerField14, row.szAnswerField15, row.szVarietyCode, row.szAccountDay, row.szMapCode,
+              row.szPositionVolume, row.szVolumePerHand, row.szFlagSH, row.szFlagBS, row.szPositionPrice,
+              row.szOpenPrice, row.szAnswerField25, row.szAnswerField26, row.szAnswerField27, row.szAnswerField28,
+              row.szAnswerField29, row.szAnswerField30, row.szEngrossCautionMoney, row.szAnswerField32,
+              row.szAnswerField33, row.szAnswerField34, row.szAnswerField35, row.szStrategyCode, row.szKindKey4,
+              row.szAnswerField38);
   return row;
 }
 

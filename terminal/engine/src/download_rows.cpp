@@ -46,16 +46,16 @@ OrderRow OrderRowFromLine(std::string_view account, const LineFields& line, cons
   SetText(row.szOrderPrice, line.Field(13));
   SetText(row.szDealHands, line.Field(17));
   SetText(row.szDealPrice, line.Field(16));
-  SetText(row.szOrderField18, line.Field(18));
+  SetText(row.szSysNo, line.Field(18));
   SetText(row.szMapCode, line.Field(21));
-  SetText(row.szOrderField8, line.Field(8));
+  SetText(row.szAnswerField8, line.Field(8));
   FillInOrder(line, 19, row.szOrderTime, row.szDeclareTime);
-  FillInOrder(line, 22, row.szOrderField22, row.szOrderField23, row.szDelOrderTime, row.szOrderType, row.szSeatCode,
-              row.szOrderField27, row.szRemark, row.szOrderField29);
-  FillInOrder(line, 32, row.szOrderSeat, row.szOrderField33);
+  FillInOrder(line, 22, row.szAnswerField22, row.szAnswerField23, row.szDelOrderTime, row.szOrderType, row.szSeatCode,
+              row.szAnswerField27, row.szRemark, row.szStateSequence);
+  FillInOrder(line, 32, row.szOrderSeat, row.szAnswerField33);
   FillInOrder(line, 39, row.szOrderFormType, row.szDealAttr);
   FillInOrder(line, 42, row.szWinLossPrice, row.szSpringTime);
-  FillInOrder(line, 45, row.szOrderField45, row.szOrderField46, row.szOrderField47);
+  FillInOrder(line, 45, row.szAnswerField45, row.szAnswerField46, row.szAnswerField47);
   SetMoneyField(row.szFrozenCautionMoney, line, 48);
   SetMoneyField(row.szFrozenCharge, line, 52);
   SetMoneyField(row.szFrozenPremium, line, 57);
@@ -71,26 +71,26 @@ SpecialOrderRow SpecialOrderRowFromLine(std::string_view account, const LineFiel
   SetText(row.szTradeAccount, account);
   SetText(row.szOrderNo, line.Field(5));
   SetText(row.szFlagOrderState, line.Field(9));
-  SetText(row.szSpecField29, line.Field(29));
-  SetText(row.szSpecField18, line.Field(18));
-  SetText(row.szSpecField21, line.Field(21));
+  SetText(row.szStateSequence, line.Field(29));
+  SetText(row.szSysNo, line.Field(18));
+  SetText(row.szMapCode, line.Field(21));
   SetText(row.szExchangeCode, line.Field(6));
-  SetText(row.szSpecField26, line.Field(26));
+  SetText(row.szSeatCode, line.Field(26));
   SetText(row.szOrderSeat, line.Field(32));
-  SetText(row.szSpecField33, line.Field(33));
-  SetText(row.szSpecField30, line.Field(30));
-  SetText(row.szSpecField27, line.Field(27));
+  SetText(row.szAnswerField33, line.Field(33));
+  SetText(row.szAnswerField30, line.Field(30));
+  SetText(row.szAnswerField27, line.Field(27));
   FillInOrder(line, 19, row.szOrderTime, row.szDeclareTime);
   SetText(row.szDelOrderTime, line.Field(24));
-  SetText(row.szOrderField23, line.Field(23));
+  SetText(row.szAnswerField23, line.Field(23));
   SetText(row.szDealHands, line.Field(17));
   SetText(row.szDealPrice, line.Field(16));
   SetText(row.szOrderHands, line.Field(14));
-  SetText(row.szSpecField13, line.Field(13));
+  SetText(row.szOrderPrice, line.Field(13));
   SetText(row.szStrategyCode, line.Field(kStrategyCodeField));
-  FillInOrder(line, 39, row.szSpecField39, row.szSpecField40, row.szSpecField41);
-  SetText(row.szSpecField12, line.Field(12));
-  FillInOrder(line, 10, row.szSpecField10, row.szSpecField11);
+  FillInOrder(line, 39, row.szOrderFormType, row.szDealAttr, row.szKindKey3);
+  SetText(row.szNameBS, line.Field(12));
+  FillInOrder(line, 10, row.szNameEO, row.szNameSH);
   FillInOrder(line, 35, row.szLegContractCode1, row.szLegContractCode2, row.szLegContractCode3, row.szLegContractCode4);
   int field = 48;
   for (auto* money :
@@ -98,32 +98,35 @@ SpecialOrderRow SpecialOrderRowFromLine(std::string_view account, const LineFiel
         &row.szLegFrozenCharge1, &row.szLegFrozenCharge2, &row.szLegFrozenCharge3, &row.szLegFrozenCharge4}) {
     SetMoneyField(*money, line, field++);
   }
-  SetText(row.szSpecField56, line.Field(56));
+  SetText(row.szContractCode, line.Field(56));
   return row;
 }
 
 ConditionOrderRow ConditionOrderRowFromLine(const LineFields& line) {
   ConditionOrderRow row{};
-  FillInOrder(
-      line, 4, row.szCondField4, row.szCondField5, row.szCondField6, row.szCondField7, row.szCondField8,
-      row.szCondField9, row.szCondField10, row.szCondField11, row.szCondField12, row.szCondField13, row.szCondField14,
-      row.szCondField15, row.szCondField16, row.szCondField17, row.szCondField18, row.szCondField19, row.szCondField20,
-      row.szCondField21, row.szCondField22, row.szCondField23, row.szCondField24, row.szCondField25, row.szCondField26,
-      row.szCondField27, row.szCondField28, row.szCondField29, row.szCondField30, row.szCondField31, row.szCondField32,
-      row.szCondField33, row.szCondField34, row.szCondField35, row.szCondField36, row.szCondField37, row.szCondField38,
-      row.szCondField39, row.szCondField40, row.szCondField41, row.szCondField42, row.szCondField43, row.szCondField44);
+  FillInOrder(line, 4, row.szConditionOrderNo, row.szOrderNo, row.szAnswerField6, row.szAnswerField7,
+              row.szAnswerField8, row.szFlagOrderState, row.szAnswerField10, row.szAnswerField11, row.szAnswerField12,
+              row.szAnswerField13, row.szAnswerField14, row.szAnswerField15, row.szAnswerField16, row.szAnswerField17,
+              row.szAnswerField18, row.szAnswerField19, row.szAnswerField20, row.szAnswerField21,
+              row.szFlagConditionState, row.szAnswerField23, row.szAnswerField24, row.szAnswerField25,
+              row.szAnswerField26, row.szAnswerField27, row.szAnswerField28, row.szAnswerField29, row.szAnswerField30,
+              row.szAnswerField31, row.szAnswerField32, row.szAnswerField33, row.szAnswerField34, row.szAnswerField35,
+              row.szAnswerField36, row.szAnswerField37, row.szTriggerMetFlag, row.szAnswerField39, row.szAnswerField40,
+              row.szAnswerField41, row.szAnswerField42, row.szAnswerField43, row.szAnswerField44);
   return row;
 }
 
 ProfitLossOrderRow ProfitLossOrderRowFromLine(const LineFields& line) {
   ProfitLossOrderRow row{};
-  FillInOrder(line, 4, row.szPLField4, row.szPLField5, row.szPLField6, row.szPLField7, row.szPLField8);
-  FillInOrder(line, 9, row.szPLField9, row.szPLField10);
-  FillInOrder(line, 11, row.szPLField11, row.szPLField12, row.szPLField13, row.szPLField14, row.szPLField15,
-              row.szPLField16, row.szPLField17, row.szPLField18, row.szPLField19, row.szPLField20, row.szPLField21,
-              row.szPLField22, row.szPLField23, row.szPLField24, row.szPLField25, row.szPLField26, row.szPLField27,
-              row.szPLField28, row.szPLField29, row.szPLField30, row.szPLField31, row.szPLField32, row.szPLField33,
-              row.szPLField34, row.szPLField35);
+  FillInOrder(line, 4, row.szProfitLossOrderNo, row.szAnswerField5, row.szAnswerField6, row.szAnswerField7,
+              row.szAnswerField8);
+  FillInOrder(line, 9, row.szAnswerField9, row.szAnswerField10);
+  FillInOrder(line, 11, row.szAnswerField11, row.szAnswerField12, row.szAnswerField13, row.szAnswerField14,
+              row.szAnswerField15, row.szAnswerField16, row.szAnswerField17, row.szAnswerField18,
+              row.szFlagProfitLossState, row.szProfitLossStateText, row.szAnswerField21, row.szAnswerField22,
+              row.szAnswerField23, row.szAnswerField24, row.szAnswerField25, row.szAnswerField26, row.szAnswerField27,
+              row.szAnswerField28, row.szAnswerField29, row.szAnswerField30, row.szAnswerField31, row.szAnswerField32,
+              row.szAnswerField33, row.szAnswerField34, row.szAnswerField35);
   return row;
 }
 
@@ -149,8 +152,8 @@ ExercisableQuantityRow ExercisableQuantityRowFromLine(const LineFields& line) {
   ExercisableQuantityRow row{};
   FillInOrder(line, 5, row.szTradeAccount, row.szExchangeCode);
   SetText(row.szExerciseKey, line.Field(7));
-  FillInOrder(line, 8, row.szContractCode, row.szExerciseField9, row.szExerciseField10, row.szFrozenHands,
-              row.szFrozenHandsKind1, row.szExerciseField13, row.szExerciseField14);
+  FillInOrder(line, 8, row.szContractCode, row.szFlagBS, row.szFlagSH, row.szFrozenHands, row.szFrozenHandsKind1,
+              row.szAnswerField13, row.szAnswerField14);
   return row;
 }
 

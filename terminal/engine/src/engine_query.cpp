@@ -34,11 +34,11 @@ constexpr std::array kOrderKeys{
     QueryKey{16, ROW_FIELD(OrderRow, szOrderSeat)},
 };
 constexpr std::array kSpecialOrderKeys{
-    QueryKey{16, ROW_FIELD(SpecialOrderRow, szOrderNo)},     QueryKey{16, ROW_FIELD(SpecialOrderRow, szSpecField21)},
-    QueryKey{4, ROW_FIELD(SpecialOrderRow, szExchangeCode)}, QueryKey{16, ROW_FIELD(SpecialOrderRow, szSpecField26)},
+    QueryKey{16, ROW_FIELD(SpecialOrderRow, szOrderNo)},     QueryKey{16, ROW_FIELD(SpecialOrderRow, szMapCode)},
+    QueryKey{4, ROW_FIELD(SpecialOrderRow, szExchangeCode)}, QueryKey{16, ROW_FIELD(SpecialOrderRow, szSeatCode)},
     QueryKey{16, ROW_FIELD(SpecialOrderRow, szOrderSeat)},   QueryKey{8, ROW_FIELD(SpecialOrderRow, szStrategyCode)},
-    QueryKey{2, ROW_FIELD(SpecialOrderRow, szSpecField12)},  QueryKey{2, ROW_FIELD(SpecialOrderRow, szSpecField10)},
-    QueryKey{2, ROW_FIELD(SpecialOrderRow, szSpecField11)},
+    QueryKey{2, ROW_FIELD(SpecialOrderRow, szNameBS)},       QueryKey{2, ROW_FIELD(SpecialOrderRow, szNameEO)},
+    QueryKey{2, ROW_FIELD(SpecialOrderRow, szNameSH)},
 };
 constexpr std::array kPositionSummaryKeys{
     QueryKey{4, ROW_FIELD(PositionSummaryRow, szExchangeCode)},
@@ -54,7 +54,7 @@ constexpr std::array kOrderKindKeys{
 };
 constexpr std::array kOrderTypeKeys{
     QueryKey{4, ROW_FIELD(OrderTypeRow, szExchangeCode)},
-    QueryKey{2, ROW_FIELD(OrderTypeRow, szOrderTypeField7)},
+    QueryKey{2, ROW_FIELD(OrderTypeRow, szAnswerField7)},
     QueryKey{4, ROW_FIELD(OrderTypeRow, szOrderFormType)},
 };
 constexpr std::array kExchangeSeatKeys{
@@ -63,8 +63,8 @@ constexpr std::array kExchangeSeatKeys{
     QueryKey{16, ROW_FIELD(ExchangeSeatRow, szExchangeName)},
     QueryKey{2, ROW_FIELD(ExchangeSeatRow, szCloseTodayFlag)},
     QueryKey{2, ROW_FIELD(ExchangeSeatRow, szMarketOrderFlag)},
-    QueryKey{2, ROW_FIELD(ExchangeSeatRow, szSeatFlag3)},
-    QueryKey{2, ROW_FIELD(ExchangeSeatRow, szSeatFlag3)},
+    QueryKey{2, ROW_FIELD(ExchangeSeatRow, szGroupFlag)},
+    QueryKey{2, ROW_FIELD(ExchangeSeatRow, szGroupFlag)},
 };
 constexpr std::array kContractKeys{
     QueryKey{8, ROW_FIELD(ContractRow, szVarietyCode)},
@@ -77,10 +77,10 @@ constexpr std::array kCombinationContractKeys{
     QueryKey{4, ROW_FIELD(CombinationContractRow, szExchangeCode)},
 };
 constexpr std::array kStoredOrderKeys{
-    QueryKey{16, ROW_FIELD(StoredOrderRow, szStoredField5)}, QueryKey{4, ROW_FIELD(StoredOrderRow, szStoredField6)},
-    QueryKey{16, ROW_FIELD(StoredOrderRow, szStoredField7)}, QueryKey{16, ROW_FIELD(StoredOrderRow, szStoredField8)},
-    QueryKey{32, ROW_FIELD(StoredOrderRow, szStoredField9)}, QueryKey{2, ROW_FIELD(StoredOrderRow, szStoredField10)},
-    QueryKey{2, ROW_FIELD(StoredOrderRow, szStoredField12)}, QueryKey{2, ROW_FIELD(StoredOrderRow, szStoredField14)},
+    QueryKey{16, ROW_FIELD(StoredOrderRow, szStoredOrderNo)}, QueryKey{4, ROW_FIELD(StoredOrderRow, szAnswerField6)},
+    QueryKey{16, ROW_FIELD(StoredOrderRow, szAnswerField7)},  QueryKey{16, ROW_FIELD(StoredOrderRow, szAnswerField8)},
+    QueryKey{32, ROW_FIELD(StoredOrderRow, szAnswerField9)},  QueryKey{2, ROW_FIELD(StoredOrderRow, szAnswerField10)},
+    QueryKey{2, ROW_FIELD(StoredOrderRow, szAnswerField12)},  QueryKey{2, ROW_FIELD(StoredOrderRow, szAnswerField14)},
 };
 
 #undef ROW_FIELD

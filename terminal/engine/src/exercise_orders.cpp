@@ -87,8 +87,8 @@ ExercisableQuantityRow NewQuantityRow(const ExerciseOrderRow& application) {
   SetText(quantity.szExchangeCode, Text(application.szExchangeCode));
   SetText(quantity.szContractCode, Text(application.szContractCode));
   SetText(quantity.szExerciseKey, Text(application.szKey));
-  SetText(quantity.szExerciseField9, Text(application.szTexts10[0]));
-  SetText(quantity.szExerciseField10, Text(application.szTexts10[1]));
+  SetText(quantity.szFlagBS, Text(application.szTexts10[0]));
+  SetText(quantity.szFlagSH, Text(application.szTexts10[1]));
   return quantity;
 }
 

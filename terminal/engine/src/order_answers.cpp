@@ -55,10 +55,10 @@ OrderRow OrderRowFromAnswer(std::string_view account, const LineFields& line, co
   SetText(row.szNameSH, line.Field(16));
   FillInOrder(line, 18, row.szOrderHands, row.szOrderPrice, row.szDealHands);
   SetMoneyText(row.szDealPrice, line.Field(21));
-  FillInOrder(line, 23, row.szOrderField18, row.szMapCode, row.szOrderField8, row.szOrderTime, row.szDeclareTime,
-              row.szOrderField22, row.szOrderField23, row.szDelOrderTime, row.szOrderType, row.szSeatCode,
-              row.szOrderField27, row.szOrderSeat, row.szOrderField33, row.szOrderFormType, row.szDealAttr,
-              row.szWinLossPrice, row.szSpringTime, row.szOrderField45, row.szOrderField46, row.szOrderField47);
+  FillInOrder(line, 23, row.szSysNo, row.szMapCode, row.szAnswerField8, row.szOrderTime, row.szDeclareTime,
+              row.szAnswerField22, row.szAnswerField23, row.szDelOrderTime, row.szOrderType, row.szSeatCode,
+              row.szAnswerField27, row.szOrderSeat, row.szAnswerField33, row.szOrderFormType, row.szDealAttr,
+              row.szWinLossPrice, row.szSpringTime, row.szAnswerField45, row.szAnswerField46, row.szAnswerField47);
   SetMoneyText(row.szFrozenCautionMoney, line.Field(43));
   SetMoneyText(row.szFrozenCharge, line.Field(44));
   SetMoneyText(row.szFrozenPremium, line.Field(47));

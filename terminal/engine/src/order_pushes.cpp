@@ -23,7 +23,7 @@ constexpr int kStateText = 15;
 constexpr int kDealHands = 24;
 constexpr int kDealPrice = 25;
 constexpr int kDeclareTime = 31;
-constexpr int kField23 = 33;
+constexpr int kAnswerField23 = 33;
 constexpr int kDelOrderTime = 34;
 constexpr int kSequence = 39;
 constexpr int kReleaseFlag = 41;
@@ -48,7 +48,7 @@ void COperationEngineBase::OnOrderStatePush(std::string_view pushed) {
   backend::CxDataSet& orders = TableAt(Table::kOrders);
   OrderRow order = *typed_rows::RowAt<OrderRow>(orders, *index);
   const std::strong_ordering sequence =
-      order_updates::CompareSequence(line.Field(field::kSequence), order.szOrderField29);
+      order_updates::CompareSequence(line.Field(field::kSequence), order.szStateSequence);
   // An older state is passed over. The state the row holds, told again,
   // brings only the time it was reported.
   if (sequence < 0) return;
@@ -58,7 +58,7 @@ void COperationEngineBase::OnOrderStatePush(std::string_view pushed) {
     if (ReleaseFlagSet(line)) ReleaseOrderFrozen(order, kAtOnce);
     SetText(order.szFlagOrderState, line.Field(field::kState));
     SetText(order.szOrderStateText, line.Field(field::kStateText));
-    SetText(order.szOrderField29, line.Field(field::kSequence));
+    SetText(order.szStateSequence, line.Field(field::kSequence));
   }
   SetText(order.szDeclareTime, line.Field(field::kDeclareTime));
   typed_rows::StoreRow(orders, *index, order);
@@ -68,10 +68,10 @@ void COperationEngineBase::OnOrderStatePush(std::string_view pushed) {
   // The condition order that placed this order shows its state.
   backend::CxDataSet& conditionOrders = TableAt(Table::kConditionOrders);
   const std::optional<std::uint32_t> condition = order_updates::FindIndex<ConditionOrderRow>(
-      conditionOrders, [&](const ConditionOrderRow& row) { return Text(row.szCondField5) == Text(order.szOrderNo); });
+      conditionOrders, [&](const ConditionOrderRow& row) { return Text(row.szOrderNo) == Text(order.szOrderNo); });
   if (!condition) return;
   ConditionOrderRow conditionOrder = *typed_rows::RowAt<ConditionOrderRow>(conditionOrders, *condition);
-  SetText(conditionOrder.szCondField9, line.Field(field::kState));
+  SetText(conditionOrder.szFlagOrderState, line.Field(field::kState));
   typed_rows::StoreRow(conditionOrders, *condition, conditionOrder);
   RaiseChange(
       order_updates::RowUpdate(table_id::kConditionOrders, conditionOrders, *condition, RowBytes(conditionOrder)),
@@ -85,14 +85,14 @@ void COperationEngineBase::OnCancelPush(std::string_view pushed) {
   if (!index) return;
   backend::CxDataSet& orders = TableAt(Table::kOrders);
   OrderRow order = *typed_rows::RowAt<OrderRow>(orders, *index);
-  if (!order_updates::IsNewer(line.Field(field::kSequence), order.szOrderField29)) return;
+  if (!order_updates::IsNewer(line.Field(field::kSequence), order.szStateSequence)) return;
   SetText(order.szFlagOrderState, line.Field(field::kState));
   SetText(order.szOrderStateText, line.Field(field::kStateText));
   SetText(order.szDealHands, line.Field(field::kDealHands));
   SetText(order.szDealPrice, line.Field(field::kDealPrice));
-  SetText(order.szOrderField23, line.Field(field::kField23));
+  SetText(order.szAnswerField23, line.Field(field::kAnswerField23));
   SetText(order.szDelOrderTime, line.Field(field::kDelOrderTime));
-  SetText(order.szOrderField29, line.Field(field::kSequence));
+  SetText(order.szStateSequence, line.Field(field::kSequence));
   if (!ReleaseFlagSet(line)) ReleaseOrderFrozen(order, kAtOnce);
   typed_rows::StoreRow(orders, *index, order);
   RaiseChange(order_updates::RowUpdate(table_id::kOrders, orders, *index, RowBytes(order)), kAtOnce);

@@ -91,9 +91,9 @@ PositionSummaryRow NewSummaryRow(const OpeningFill& fill, const ContractRow& con
   SetText(row.szPositionPrice, fill.price);
   SetText(row.szOpenPrice, fill.price);
   SetText(row.szMapCode, fill.tradeCode);
-  SetText(row.szSumField142, Text(contract.szVarietyCode));
+  SetText(row.szVarietyCode, Text(contract.szVarietyCode));
   SetText(row.szFlagBS, fill.buySell);
-  SetText(row.szSumField192, Text(contract.szAccountDay));
+  SetText(row.szAccountDay, Text(contract.szAccountDay));
   SetText(row.szSeatCode, fill.seatCode);
   SetMoney(row.szEngrossCautionMoney, fill.margin);
   SetText(row.szTradeClass, Text(contract.szTradeClass));

@@ -60,8 +60,8 @@ PositionSummaryRow NewSummaryRow(const PositionDetailRow& detail, bool openedTod
   SetText(row.szFlagSH, Text(detail.szFlagSH));
   SetText(row.szPositionVolume, Text(detail.szPositionVolume));
   SetText(row.szMapCode, Text(detail.szMapCode));
-  SetText(row.szSumField142, Text(detail.szPosField13));
-  SetText(row.szSumField192, Text(detail.szPosField14));
+  SetText(row.szVarietyCode, Text(detail.szVarietyCode));
+  SetText(row.szAccountDay, Text(detail.szAccountDay));
   SetText(row.szPositionPrice, Text(detail.szPositionPrice));
   SetText(row.szOpenPrice, Text(detail.szOpenPrice));
   SetText(row.szFlagBS, Text(detail.szFlagBS));

@@ -24,7 +24,7 @@ ProfitLossOrderRow RowFromAnswer(const CxDataSetView& answer) {
 }
 
 auto WithOrderNo(std::string_view orderNo) {
-  return [orderNo](const ProfitLossOrderRow& row) { return Text(row.szPLField4) == orderNo; };
+  return [orderNo](const ProfitLossOrderRow& row) { return Text(row.szProfitLossOrderNo) == orderNo; };
 }
 
 // A pushed state: the code the row stores and what the log says of it.
@@ -59,7 +59,7 @@ std::string AboutOrder(std::string_view orderNo, std::string_view text) {
 void COperationEngineBase::ApplyProfitLossOrderAdd(const CxDataSetView& answer) {
   const ProfitLossOrderRow row = RowFromAnswer(answer);
   // An answer without an order number names no order to add.
-  if (!order_updates::NamesAnOrder(Text(row.szPLField4))) return;
+  if (!order_updates::NamesAnOrder(Text(row.szProfitLossOrderNo))) return;
   std::lock_guard guard(lock_);
   if (const auto record = row_changes::Append(table_id::kProfitLossOrders, TableAt(Table::kProfitLossOrders), row)) {
     AppendToChangeQueue(*record);
@@ -70,8 +70,8 @@ void COperationEngineBase::ApplyProfitLossOrderChange(const CxDataSetView& answe
   const ProfitLossOrderRow changed = RowFromAnswer(answer);
   std::lock_guard guard(lock_);
   if (const auto record = row_changes::UpdateFirst<ProfitLossOrderRow>(
-          table_id::kProfitLossOrders, TableAt(Table::kProfitLossOrders), WithOrderNo(Text(changed.szPLField4)),
-          [&](ProfitLossOrderRow& row) { row = changed; })) {
+          table_id::kProfitLossOrders, TableAt(Table::kProfitLossOrders),
+          WithOrderNo(Text(changed.szProfitLossOrderNo)), [&](ProfitLossOrderRow& row) { row = changed; })) {
     NotifyTableChange(*record);
   }
 }
@@ -92,8 +92,8 @@ void COperationEngineBase::OnProfitLossOrderState(std::string_view orderNo, std:
   const auto record =
       row_changes::UpdateFirst<ProfitLossOrderRow>(table_id::kProfitLossOrders, TableAt(Table::kProfitLossOrders),
                                                    WithOrderNo(orderNo), [&](ProfitLossOrderRow& row) {
-                                                     SetText(row.szPLField19, pushed.stored);
-                                                     SetText(row.szPLField20, statusText);
+                                                     SetText(row.szFlagProfitLossState, pushed.stored);
+                                                     SetText(row.szProfitLossStateText, statusText);
                                                    });
   if (!record) {
     WriteLog(("收到" + AboutOrder(orderNo, "状态推送时，盈损单还没有生成！")).c_str(), 3);

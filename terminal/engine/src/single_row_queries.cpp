@@ -154,8 +154,8 @@ bool COperationEngine::QueryOptionParams(std::string_view exchangeCode, std::str
   }
   row = {};
   download_rows::FillInOrder(LineFields(AnswerLineAt(answer.View(), kSingleLineRow)), kOptionParamsFirstField,
-                             row.szExchangeCode, row.szOptionParamField6, row.szContractCode, row.szUnderlyingPrice,
-                             row.szGuaranteeNumerator, row.szGuaranteeDenominator, row.szOptionParamField11);
+                             row.szExchangeCode, row.szAnswerField6, row.szContractCode, row.szUnderlyingPrice,
+                             row.szGuaranteeNumerator, row.szGuaranteeDenominator, row.szAnswerField11);
   return true;
 }
 

@@ -33,27 +33,27 @@ constexpr char kSent = '1';
 StoredOrderRow RowFromAnswer(std::string_view account, const LineFields& line) {
   StoredOrderRow row{};
   SetText(row.szTradeAccount, account);
-  FillInOrder(line, 5, row.szStoredField5, row.szStoredField6, row.szStoredField7, row.szStoredField8,
-              row.szStoredField9, row.szStoredField10);
-  SetText(row.szStoredField12, line.Field(12));
-  SetText(row.szStoredField14, line.Field(14));
-  FillInOrder(line, 16, row.szStoredField16, row.szStoredField17, row.szStoredField18, row.szStoredField19,
-              row.szStoredField20, row.szStoredField21, row.szStoredField22);
+  FillInOrder(line, 5, row.szStoredOrderNo, row.szAnswerField6, row.szAnswerField7, row.szAnswerField8,
+              row.szAnswerField9, row.szAnswerField10);
+  SetText(row.szAnswerField12, line.Field(12));
+  SetText(row.szAnswerField14, line.Field(14));
+  FillInOrder(line, 16, row.szAnswerField16, row.szAnswerField17, row.szAnswerField18, row.szAnswerField19,
+              row.szSentFlag, row.szAnswerField21, row.szAnswerField22);
   return row;
 }
 
 auto StoredOrder(std::string_view account, std::string_view storedOrderNo) {
   return [account, storedOrderNo](const StoredOrderRow& row) {
-    return Text(row.szTradeAccount) == account && Text(row.szStoredField5) == storedOrderNo;
+    return Text(row.szTradeAccount) == account && Text(row.szStoredOrderNo) == storedOrderNo;
   };
 }
 
 // Marks the row sent: the first character of its sent flag becomes "1".
 void MarkSent(StoredOrderRow& row) {
-  std::string flag(Text(row.szStoredField20));
+  std::string flag(Text(row.szSentFlag));
   if (flag.empty()) flag.push_back(kSent);
   flag.front() = kSent;
-  SetText(row.szStoredField20, flag);
+  SetText(row.szSentFlag, flag);
 }
 
 }  // namespace
@@ -64,16 +64,16 @@ void COperationEngineBase::ApplyStoredOrderChange(std::string_view customer, std
   const auto record =
       row_changes::UpdateFirst<StoredOrderRow>(table_id::kStoredOrders, TableAt(Table::kStoredOrders),
                                                StoredOrder(customer, fields[0]), [&](StoredOrderRow& row) {
-                                                 SetText(row.szStoredField6, fields[1]);
-                                                 SetText(row.szStoredField7, fields[2]);
-                                                 SetText(row.szStoredField8, fields[3]);
-                                                 SetText(row.szStoredField9, fields[4]);
-                                                 SetText(row.szStoredField10, fields[5]);
-                                                 SetText(row.szStoredField12, fields[6]);
-                                                 SetText(row.szStoredField14, fields[7]);
-                                                 SetText(row.szStoredField16, fields[8]);
-                                                 SetText(row.szStoredField17, fields[9]);
-                                                 SetText(row.szStoredField19, fields[10]);
+                                                 SetText(row.szAnswerField6, fields[1]);
+                                                 SetText(row.szAnswerField7, fields[2]);
+                                                 SetText(row.szAnswerField8, fields[3]);
+                                                 SetText(row.szAnswerField9, fields[4]);
+                                                 SetText(row.szAnswerField10, fields[5]);
+                                                 SetText(row.szAnswerField12, fields[6]);
+                                                 SetText(row.szAnswerField14, fields[7]);
+                                                 SetText(row.szAnswerField16, fields[8]);
+                                                 SetText(row.szAnswerField17, fields[9]);
+                                                 SetText(row.szAnswerField19, fields[10]);
                                                });
   if (record) NotifyTableChange(*record);
 }
@@ -81,7 +81,7 @@ void COperationEngineBase::ApplyStoredOrderChange(std::string_view customer, std
 void COperationEngineBase::ApplyStoredOrderAdd(std::string_view customer, const CxDataSetView& answer) {
   const StoredOrderRow row = RowFromAnswer(customer, LineFields(AnswerLineAt(answer, kStatusLine)));
   // An answer without a stored-order number names no order to add.
-  if (!order_updates::NamesAnOrder(Text(row.szStoredField5))) return;
+  if (!order_updates::NamesAnOrder(Text(row.szStoredOrderNo))) return;
   std::lock_guard guard(lock_);
   if (const auto record = row_changes::Append(table_id::kStoredOrders, TableAt(Table::kStoredOrders), row)) {
     NotifyTableChange(*record);

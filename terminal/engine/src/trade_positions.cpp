@@ -66,8 +66,8 @@ double COperationEngineBase::CalcTradeFee(TradeRow& trade) {
   std::optional<combination_fills::CombinationLeg> leg;
   const std::optional<SpecialOrderRow> order =
       typed_rows::FindRow<SpecialOrderRow>(TableAt(Table::kSpecialOrders), [&](const SpecialOrderRow& row) {
-        return Text(row.szExchangeCode) == Text(trade.szExchangeCode) &&
-               Text(row.szSpecField18) == Text(trade.szSysNo) && Text(row.szTradeAccount) == Text(trade.szTradeAccount);
+        return Text(row.szExchangeCode) == Text(trade.szExchangeCode) && Text(row.szSysNo) == Text(trade.szSysNo) &&
+               Text(row.szTradeAccount) == Text(trade.szTradeAccount);
       });
   if (OrderKindRow kind{}; order && combination_order_legs::FindKindOf(*this, *order, kind)) {
     leg = combination_fills::LegOf(*order, kind, Text(trade.szContractCode));
@@ -83,10 +83,10 @@ double COperationEngineBase::CalcTradeFee(TradeRow& trade) {
                                                   .dealNo = Text(trade.szDealNo),
                                                   .seatCode = Text(trade.szSeatCode),
                                                   .exchangeCode = Text(trade.szExchangeCode),
-                                                  .posField11 = Text(trade.szTradeField24),
+                                                  .answerField11 = Text(trade.szAnswerField24),
                                                   .tradeCode = Text(trade.szMapCode),
                                                   .variety = Text(contract.szVarietyCode),
-                                                  .deliveryPeriod = Text(trade.szTradeField21),
+                                                  .deliveryPeriod = Text(trade.szAccountDay),
                                                   .buySell = Text(trade.szNameBS),
                                                   .hedge = Text(trade.szNameSH),
                                                   .lots = lots,
@@ -144,8 +144,8 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
   SetText(row.szMapCode, position.tradeCode);
   SetText(row.szFlagBS, position.buySell);
   SetText(row.szSeatCode, position.seatCode);
-  SetText(row.szSumField142, Text(contract.szVarietyCode));
-  SetText(row.szSumField192, Text(contract.szAccountDay));
+  SetText(row.szVarietyCode, Text(contract.szVarietyCode));
+  SetText(row.szAccountDay, Text(contract.szAccountDay));
   SetText(row.szTradeClass, Text(contract.szTradeClass));
   SetInt(row.szPositionVolume, SaturateLots(volume));
   SetInt(row.szTodayVolume, SaturateLots(todayVolume));

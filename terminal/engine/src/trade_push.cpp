@@ -34,13 +34,13 @@ constexpr int kOrderNo = 11;
 constexpr int kOrderState = 12;
 constexpr int kOrderStateText = 13;
 constexpr int kContractCode = 14;
-constexpr int kTradeField8 = 15;
+constexpr int kAnswerField8 = 15;
 constexpr int kOrderLotsOpen = 23;  // of the order, after this fill
 constexpr int kPrice = 24;
 constexpr int kOrderAveragePrice = 25;
-constexpr int kTradeField17 = 26;
+constexpr int kAnswerField17 = 26;
 constexpr int kSystemNo = 28;
-constexpr int kTradeField21 = 30;
+constexpr int kAccountDay = 30;
 constexpr int kStateSequence = 35;
 constexpr int kOrderSeat = 37;
 // A leg of a special order: the order's combinations filled and still open
@@ -52,16 +52,16 @@ constexpr int kCombinationAveragePrice = 46;
 
 TradeRow TradeRowOf(const LineFields& line) {
   TradeRow trade{};
-  FillInOrder(line, field::kAccount, trade.szTradeAccount, trade.szExchangeCode, trade.szTradeField5, trade.szOrderNo);
-  FillInOrder(line, field::kContractCode, trade.szContractCode, trade.szTradeField8, trade.szNameBS,
-              trade.szTradeField10, trade.szNameEO, trade.szTradeField12, trade.szNameSH, trade.szTradeField14,
+  FillInOrder(line, field::kAccount, trade.szTradeAccount, trade.szExchangeCode, trade.szAnswerField5, trade.szOrderNo);
+  FillInOrder(line, field::kContractCode, trade.szContractCode, trade.szAnswerField8, trade.szNameBS,
+              trade.szAnswerField10, trade.szNameEO, trade.szAnswerField12, trade.szNameSH, trade.szAnswerField14,
               trade.szDealHands);
   FillInOrder(line, field::kPrice, trade.szDealPrice);
-  FillInOrder(line, field::kTradeField17, trade.szTradeField17, trade.szMapCode, trade.szSysNo, trade.szDealNo,
-              trade.szTradeField21, trade.szDealTime, trade.szSeatCode, trade.szTradeField24);
+  FillInOrder(line, field::kAnswerField17, trade.szAnswerField17, trade.szMapCode, trade.szSysNo, trade.szDealNo,
+              trade.szAccountDay, trade.szDealTime, trade.szSeatCode, trade.szAnswerField24);
   SetText(trade.szContractCode, line.Trimmed(field::kContractCode));
-  SetText(trade.szTradeField8, line.Trimmed(field::kTradeField8));
-  SetText(trade.szTradeField21, line.Trimmed(field::kTradeField21));
+  SetText(trade.szAnswerField8, line.Trimmed(field::kAnswerField8));
+  SetText(trade.szAccountDay, line.Trimmed(field::kAccountDay));
   return trade;
 }
 
@@ -266,8 +266,8 @@ FrozenSums COperationEngineBase::AdvanceOrder(std::uint32_t index, const LineFie
   SetText(order.szOrderStateText, line.Field(field::kOrderStateText));
   SetInt(order.szDealHands, SaturateLots(static_cast<long long>(lots) - after));
   SetText(order.szDealPrice, line.Field(field::kOrderAveragePrice));
-  SetText(order.szOrderField29, line.Field(field::kStateSequence));
-  SetText(order.szOrderField18, line.Field(field::kSystemNo));
+  SetText(order.szStateSequence, line.Field(field::kStateSequence));
+  SetText(order.szSysNo, line.Field(field::kSystemNo));
   typed_rows::StoreRow(orders, index, order);
   RaiseChange(order_updates::RowUpdate(table_id::kOrders, orders, index, RowBytes(order)), kAtOnce);
   return released;
@@ -289,7 +289,7 @@ void COperationEngineBase::AdvanceSpecialOrder(std::uint32_t index, const LineFi
     (IsBuy(Text(legs[leg].szFlagBS)) ? released.buy : released.sell) += margin;
     released.fee += FreeFilledPart(order.*combination_order_legs::kFrozenCharge[leg], before, after);
   }
-  SetText(order.szSpecField29, line.Field(field::kStateSequence));
+  SetText(order.szStateSequence, line.Field(field::kStateSequence));
   SetText(order.szDealHands, line.Field(field::kCombinationsFilled));
   SetText(order.szDealPrice, line.Field(field::kCombinationAveragePrice));
   if (after == 0) {
@@ -297,7 +297,7 @@ void COperationEngineBase::AdvanceSpecialOrder(std::uint32_t index, const LineFi
   } else if (ReadInt(order.szDealHands) > 0) {
     SetText(order.szFlagOrderState, "p");
   }
-  SetText(order.szSpecField18, line.Field(field::kSystemNo));
+  SetText(order.szSysNo, line.Field(field::kSystemNo));
   typed_rows::StoreRow(specialOrders, index, order);
   RaiseChange(order_updates::RowUpdate(table_id::kSpecialOrders, specialOrders, index, RowBytes(order)), kAtOnce);
   ReleaseToFund(Text(order.szTradeAccount), released);

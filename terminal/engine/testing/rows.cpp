@@ -176,7 +176,7 @@ engine::OrderRow Order(const OrderFields& fields) {
   SetText(row.szDealHands, fields.traded);
   SetText(row.szMapCode, fields.tradeCode);
   SetText(row.szSeatCode, fields.seat);
-  SetText(row.szOrderField29, fields.sequence);
+  SetText(row.szStateSequence, fields.sequence);
   SetText(row.szOrderSeat, fields.orderSeat);
   SetText(row.szFrozenCautionMoney, fields.frozenMargin);
   SetText(row.szFrozenCharge, fields.frozenFee);
@@ -189,17 +189,17 @@ engine::SpecialOrderRow SpecialOrder(const SpecialOrderFields& fields) {
   SetText(row.szTradeAccount, fields.account);
   SetText(row.szOrderNo, fields.orderNo);
   SetText(row.szFlagOrderState, fields.state);
-  SetText(row.szSpecField29, fields.sequence);
-  SetText(row.szSpecField18, fields.systemNo);
-  SetText(row.szSpecField21, fields.tradeCode);
+  SetText(row.szStateSequence, fields.sequence);
+  SetText(row.szSysNo, fields.systemNo);
+  SetText(row.szMapCode, fields.tradeCode);
   SetText(row.szExchangeCode, fields.exchange);
   SetText(row.szOrderSeat, fields.orderSeat);
   SetText(row.szDealHands, fields.traded);
   SetText(row.szOrderHands, fields.lots);
   SetText(row.szStrategyCode, fields.strategy);
-  SetText(row.szSpecField41, fields.key3);
-  SetText(row.szSpecField12, fields.key4);
-  SetText(row.szSpecField10, fields.key5);
+  SetText(row.szKindKey3, fields.key3);
+  SetText(row.szNameBS, fields.key4);
+  SetText(row.szNameEO, fields.key5);
   SetTexts({&row.szLegContractCode1, &row.szLegContractCode2, &row.szLegContractCode3, &row.szLegContractCode4},
            fields.legContracts);
   SetTexts({&row.szLegFrozenMoney1, &row.szLegFrozenMoney2, &row.szLegFrozenMoney3, &row.szLegFrozenMoney4},
@@ -222,7 +222,7 @@ engine::TradeRow Trade(const TradeFields& fields) {
   SetText(row.szMapCode, fields.tradeCode);
   SetText(row.szSysNo, "S" + std::string(fields.dealNo));
   SetText(row.szDealNo, fields.dealNo);
-  SetText(row.szTradeField21, PeriodPart(fields.contract));
+  SetText(row.szAccountDay, PeriodPart(fields.contract));
   SetText(row.szSeatCode, fields.seat);
   return row;
 }
@@ -231,12 +231,12 @@ engine::PositionDetailRow Detail(const DetailFields& fields) {
   engine::PositionDetailRow row{};
   SetText(row.szTradeAccount, fields.account);
   SetText(row.szOpenDate, fields.openDate);
-  SetText(row.szPosField6, fields.dealNo);
+  SetText(row.szDealNo, fields.dealNo);
   SetText(row.szSeatCode, fields.seat);
   SetText(row.szExchangeCode, fields.exchange);
   SetText(row.szMapCode, fields.tradeCode);
-  SetText(row.szPosField13, VarietyPart(fields.contract));
-  SetText(row.szPosField14, PeriodPart(fields.contract));
+  SetText(row.szVarietyCode, VarietyPart(fields.contract));
+  SetText(row.szAccountDay, PeriodPart(fields.contract));
   SetText(row.szFlagBS, fields.buySell);
   SetText(row.szFlagSH, fields.hedge);
   SetText(row.szPositionVolume, fields.lots);
@@ -269,20 +269,20 @@ engine::PositionSummaryRow Summary(const SummaryFields& fields) {
 engine::CombinationDetailRow Leg(const LegFields& fields) {
   engine::CombinationDetailRow row{};
   SetText(row.szTradeAccount, fields.account);
-  SetText(row.szCombField4, fields.openDate);
+  SetText(row.szOpenDate, fields.openDate);
   SetText(row.szExchangeCode, fields.exchange);
-  SetText(row.szCombField8, fields.kind);
-  SetText(row.szCombField9, fields.legNumber);
-  SetText(row.szCombField11, fields.combinationNo);
-  SetText(row.szCombField12, fields.dealNo);
-  SetText(row.szCombField16, VarietyPart(fields.contract));
-  SetText(row.szCombField17, PeriodPart(fields.contract));
-  SetText(row.szCombField19, fields.lots);
-  SetText(row.szCombField22, fields.buySell);
-  SetText(row.szCombField23, fields.price);
-  SetText(row.szCombField31, fields.margin);
-  SetText(row.szCombField36, fields.strategy);
-  SetText(row.szCombField37, fields.key4);
+  SetText(row.szPosKind, fields.kind);
+  SetText(row.szLegNo, fields.legNumber);
+  SetText(row.szCombinationNo, fields.combinationNo);
+  SetText(row.szDealNo, fields.dealNo);
+  SetText(row.szVarietyCode, VarietyPart(fields.contract));
+  SetText(row.szAccountDay, PeriodPart(fields.contract));
+  SetText(row.szPositionVolume, fields.lots);
+  SetText(row.szFlagBS, fields.buySell);
+  SetText(row.szPositionPrice, fields.price);
+  SetText(row.szEngrossCautionMoney, fields.margin);
+  SetText(row.szStrategyCode, fields.strategy);
+  SetText(row.szKindKey4, fields.key4);
   return row;
 }
 

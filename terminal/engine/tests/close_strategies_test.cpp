@@ -37,7 +37,7 @@ struct ConsumptionCase {
 std::vector<std::string> DetailsLeft(CalculationEngine& engine) {
   std::vector<std::string> left;
   for (const PositionDetailRow& row : engine.Rows<PositionDetailRow>(Table::kPositionDetails)) {
-    left.push_back(std::string(Text(row.szPosField6)) + ":" + std::string(Text(row.szPositionVolume)));
+    left.push_back(std::string(Text(row.szDealNo)) + ":" + std::string(Text(row.szPositionVolume)));
   }
   return left;
 }
@@ -102,7 +102,7 @@ TEST(CloseStrategies, EachStrategyTakesTheLotsInItsOwnOrder) {
                                       .price = "3000",
                                       .margin = "100.00",
                                       .kind = spec.kind});
-      SetText(row.szPosField24, spec.combinationNo);
+      SetText(row.szCombinationNo, spec.combinationNo);
       engine.Add(Table::kPositionDetails, row);
     }
     engine.Close(Closing("1", test.lots), test.openClose);
@@ -216,7 +216,7 @@ class CombinationRelease : public ::testing::Test {
   std::vector<std::string> LegLots() {
     std::vector<std::string> lots;
     for (const CombinationDetailRow& row : engine.Rows<CombinationDetailRow>(Table::kCombinationDetails)) {
-      lots.push_back(std::string(Text(row.szCombField9)) + ":" + std::string(Text(row.szCombField19)));
+      lots.push_back(std::string(Text(row.szLegNo)) + ":" + std::string(Text(row.szPositionVolume)));
     }
     return lots;
   }
@@ -267,7 +267,7 @@ TEST_F(CombinationRelease, ALegOfRatioZeroCountsOneLotPerCombination) {
     backend::CxDataSet& legs = engine.TableAt(Table::kCombinationDetails);
     for (std::uint32_t index = 0; index < legs.GetCount(); ++index) {
       CombinationDetailRow row = *engine::RowFromBytes<CombinationDetailRow>(legs.GetValue(index));
-      SetText(row.szCombField36, "SP0");
+      SetText(row.szStrategyCode, "SP0");
       std::memcpy(legs.GetDataPtr(index), &row, sizeof row);
     }
   }

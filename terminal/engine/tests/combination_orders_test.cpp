@@ -141,7 +141,7 @@ TEST_F(SpecialOrders, ASentOrderIsAddedOnceWithItsLegsFrozenByTheirSides) {
   EXPECT_EQ(Text(order.szTradeAccount), "8001");
   EXPECT_EQ(Text(order.szOrderNo), "00321");
   EXPECT_EQ(Text(order.szFlagOrderState), "a");
-  EXPECT_EQ(Text(order.szSpecField29), "3");
+  EXPECT_EQ(Text(order.szStateSequence), "3");
   EXPECT_EQ(Text(order.szExchangeCode), "D");
   EXPECT_EQ(Text(order.szOrderSeat), "D01");
   EXPECT_EQ(Text(order.szOrderTime), "09:30:01");
@@ -218,7 +218,7 @@ TEST_F(SpecialOrders, EachPushAdvancesTheOrderAndReleasesByItsOwnFlagRule) {
     }
     const SpecialOrderRow order = Orders().at(0);
     EXPECT_EQ(Text(order.szFlagOrderState), "c");
-    EXPECT_EQ(Text(order.szSpecField29), "4");
+    EXPECT_EQ(Text(order.szStateSequence), "4");
     EXPECT_EQ(Text(order.szDeclareTime), "09:30:02");
     // Only the state-and-deal push carries the deal.
     EXPECT_EQ(Text(order.szDealHands), std::string(c.code) == "15009" ? "2" : "0");

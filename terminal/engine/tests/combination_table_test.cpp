@@ -59,7 +59,7 @@ TEST_F(CombinationTable, TheLegsOfACombinationMakeOneRowBoundByTheirRatios) {
   EXPECT_EQ(Text(row.szLegVolume[1]), "6");
   EXPECT_EQ(Text(row.szLegPrice[1]), "2990.00");
   // The details are left as they were.
-  EXPECT_EQ(Text(engine.Rows<CombinationDetailRow>(Table::kCombinationDetails)[0].szCombField38), "");
+  EXPECT_EQ(Text(engine.Rows<CombinationDetailRow>(Table::kCombinationDetails)[0].szAnswerField38), "");
 }
 
 TEST_F(CombinationTable, EqualPositionsAreMergedAndTheRowsSorted) {

@@ -66,9 +66,9 @@ class ConditionOrders : public engine_testing::StartedEngine<> {
 TEST_F(ConditionOrders, AnOrderWhoseTriggerIsNotMetIsStoredWithoutAQuestion) {
   engine.ApplyConditionOrderAnswer(Answer({OrderLine("0")}).View());
   ASSERT_EQ(Orders().size(), 1u);
-  EXPECT_EQ(Text(Orders()[0].szCondField4), "C1");
-  EXPECT_EQ(Text(Orders()[0].szCondField22), "a");
-  EXPECT_EQ(Text(Orders()[0].szCondField44), "f44");
+  EXPECT_EQ(Text(Orders()[0].szConditionOrderNo), "C1");
+  EXPECT_EQ(Text(Orders()[0].szFlagConditionState), "a");
+  EXPECT_EQ(Text(Orders()[0].szAnswerField44), "f44");
   EXPECT_EQ(gui.Changes(), (std::vector<Change>{{19, 'i', 0}}));
   EXPECT_TRUE(prompt->asked.empty());
   EXPECT_TRUE(backEnd.Sent().empty());
@@ -112,18 +112,18 @@ TEST_F(ConditionOrders, AnOrderWhoseTriggerIsMetIsStoredOnceWhenTheUserConfirmsI
 TEST_F(ConditionOrders, ChangeCancelAndStateAnswersChangeTheOrderOfTheirNumberAtOnce) {
   StoredOrder();
   engine.ApplyConditionOrderChange(Answer({OrderLine("0", "3650")}).View());
-  EXPECT_EQ(Text(Orders()[0].szCondField13), "3650");
+  EXPECT_EQ(Text(Orders()[0].szAnswerField13), "3650");
   engine.ApplyConditionOrderState(Answer({DataLine(23, {{4, "Y"}, {5, "C1"}, {23, "t"}})}).View());
-  EXPECT_EQ(Text(Orders()[0].szCondField22), "t");
+  EXPECT_EQ(Text(Orders()[0].szFlagConditionState), "t");
   engine.ApplyConditionOrderCancel(Answer({DataLine(5, {{4, "Y"}, {5, "C1"}})}).View());
-  EXPECT_EQ(Text(Orders()[0].szCondField22), "d");
+  EXPECT_EQ(Text(Orders()[0].szFlagConditionState), "d");
   EXPECT_EQ(gui.Changes(), (std::vector<Change>{{19, 'u', 0}, {19, 'u', 0}, {19, 'u', 0}}));
 
   // Answers for a number no row holds change nothing.
   gui.changes.clear();
   engine.ApplyConditionOrderCancel(Answer({DataLine(5, {{4, "Y"}, {5, "C9"}})}).View());
   engine.ApplyConditionOrderState(Answer({DataLine(23, {{4, "Y"}, {5, "C9"}, {23, "a"}})}).View());
-  EXPECT_EQ(Text(Orders()[0].szCondField22), "d");
+  EXPECT_EQ(Text(Orders()[0].szFlagConditionState), "d");
   EXPECT_TRUE(gui.Changes().empty());
 }
 
@@ -211,14 +211,14 @@ TEST_F(ConditionOrders, AStatePushStoresTheCodeOfThePushedState) {
     SCOPED_TRACE(c.pushed);
     StoredOrder();
     engine.OnConditionOrderPush(Push("3", c.pushed, "", ""));
-    EXPECT_EQ(Text(Orders()[0].szCondField22), c.stored);
+    EXPECT_EQ(Text(Orders()[0].szFlagConditionState), c.stored);
     EXPECT_EQ(gui.Changes(), (std::vector<Change>{{19, 'u', 0}}));
   }
 
   // A push marked "WTHB" changes nothing.
   StoredOrder();
   engine.OnConditionOrderPush(Push("3", "2", "", "WTHB#合并"));
-  EXPECT_EQ(Text(Orders()[0].szCondField22), "a");
+  EXPECT_EQ(Text(Orders()[0].szFlagConditionState), "a");
   EXPECT_TRUE(gui.Changes().empty());
 }
 

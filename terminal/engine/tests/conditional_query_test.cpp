@@ -66,7 +66,7 @@ TEST(EngineQueryRecord, RefusesKeysItCannotHold) {
       {table_id::kOrders, order_key::kExchangeCode, "F12", true},
       {table_id::kOrders, order_key::kExchangeCode, "F123", false},
       {table_id::kOrders, order_key::kOrderSeat + 1, "x", false},  // the order table has nine keys
-      {table_id::kExchangeSeats, engine::exchange_seat_key::kSeatFlag3Again, "1", true},
+      {table_id::kExchangeSeats, engine::exchange_seat_key::kGroupFlagAgain, "1", true},
       {table_id::kTrades, 0, "x", false},  // no conditional query of trades
   };
   for (const Case& c : cases) {
@@ -135,7 +135,7 @@ TEST_F(ConditionalQuery, ComparesFullFieldsWithinTheirWidth) {
   // A seat filling its 16 bytes runs straight into the next field.
   engine::OrderRow full = Order({.exchange = "F3", .orderNo = "2001", .contract = "cu2609", .orderSeat = ""});
   std::memset(full.szOrderSeat, 'A', sizeof full.szOrderSeat);
-  SetText(full.szOrderField33, "BBBB");
+  SetText(full.szAnswerField33, "BBBB");
   engine.Add(Table::kOrders, full);
   for (const std::string& seat : {std::string(15, 'A'), std::string("A")}) {
     EngineQueryRecord query(table_id::kOrders);

@@ -108,7 +108,7 @@ TEST_F(DownloadLoaders, AnExchangeSeatSplitsItsFlagsAndTakesTheInstructionOfItsA
     ASSERT_EQ(seats.size(), 1u);
     EXPECT_EQ((std::vector<std::string>{
                   std::string(Text(seats[0].szCloseTodayFlag)), std::string(Text(seats[0].szMarketOrderFlag)),
-                  std::string(Text(seats[0].szSeatFlag3)), std::string(Text(seats[0].szExerciseInstruction))}),
+                  std::string(Text(seats[0].szGroupFlag)), std::string(Text(seats[0].szExerciseInstruction))}),
               c.expected)
         << c.abbreviation;
     EXPECT_EQ(Text(seats[0].szCombinationFlag), "");
@@ -176,9 +176,9 @@ TEST_F(DownloadLoaders, ProfitLossOrdersReplaceTheTableWithFieldTenBeforeFieldNi
   const std::vector<engine::ProfitLossOrderRow> rows =
       engine.Rows<engine::ProfitLossOrderRow>(Table::kProfitLossOrders);
   ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(Text(rows[0].szPLField4), "2");
-  EXPECT_EQ(Text(rows[0].szPLField9), "nine");
-  EXPECT_EQ(Text(rows[0].szPLField10), "ten");
+  EXPECT_EQ(Text(rows[0].szProfitLossOrderNo), "2");
+  EXPECT_EQ(Text(rows[0].szAnswerField9), "nine");
+  EXPECT_EQ(Text(rows[0].szAnswerField10), "ten");
 }
 
 // The current and the downloaded copy of a detail table hold the same rows.

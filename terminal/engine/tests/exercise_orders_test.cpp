@@ -144,8 +144,8 @@ TEST_F(ExerciseOrders, ASendAnswerAddsItsApplicationOnceAndFreezesItsLots) {
   const std::vector<ExercisableQuantityRow> quantities = Quantities();
   ASSERT_EQ(quantities.size(), 1u);
   EXPECT_EQ(Text(quantities[0].szExerciseKey), "S001");
-  EXPECT_EQ(Text(quantities[0].szExerciseField9), "81000101");
-  EXPECT_EQ(Text(quantities[0].szExerciseField10), "S001");
+  EXPECT_EQ(Text(quantities[0].szFlagBS), "81000101");
+  EXPECT_EQ(Text(quantities[0].szFlagSH), "S001");
   EXPECT_EQ(FrozenNow(), (FrozenLots{"", "3"}));
   EXPECT_EQ(Held(), (std::vector<Change>{{21, 'i', 0}}));
   EXPECT_EQ(gui.Changes(), (std::vector<Change>{{20, 'u', 0}}));

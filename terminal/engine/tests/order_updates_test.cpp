@@ -274,8 +274,8 @@ TEST_F(OrderAnswersAndPushes, AStatePushChangesTheOrderWhenItIsNewerAndReleasesW
   };
   engine::ConditionOrderRow other{};
   engine::ConditionOrderRow placing{};
-  SetText(other.szCondField5, "124");
-  SetText(placing.szCondField5, "00123");
+  SetText(other.szOrderNo, "124");
+  SetText(placing.szOrderNo, "00123");
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.sequence) + c.releaseFlag);
     FundAndBuyOrder("a");
@@ -287,8 +287,8 @@ TEST_F(OrderAnswersAndPushes, AStatePushChangesTheOrderWhenItIsNewerAndReleasesW
     EXPECT_EQ(Text(order.szDeclareTime), c.declareTimeAfter);
     EXPECT_EQ(Text(order.szFlagOrderState), c.newer ? "p" : "a");
     EXPECT_EQ(Text(order.szOrderStateText), c.newer ? "已经撤销" : "");
-    EXPECT_EQ(Text(order.szOrderField29), c.newer ? "6" : "5");
-    EXPECT_EQ(Text(engine.Rows<engine::ConditionOrderRow>(Table::kConditionOrders).at(1).szCondField9),
+    EXPECT_EQ(Text(order.szStateSequence), c.newer ? "6" : "5");
+    EXPECT_EQ(Text(engine.Rows<engine::ConditionOrderRow>(Table::kConditionOrders).at(1).szFlagOrderState),
               c.newer ? "p" : "");
     EXPECT_EQ(FundNow(), c.fund);
     EXPECT_EQ(gui.Changes(), c.delivered);
@@ -307,7 +307,7 @@ TEST_F(OrderAnswersAndPushes, AStatePushFindsItsOrderWhereverTheTableHasMovedIt)
   const auto sequenceOf = [this](std::string_view seat, std::string_view orderNo) {
     for (const engine::OrderRow& order : Orders()) {
       if (Text(order.szOrderSeat) == seat && Text(order.szOrderNo) == orderNo) {
-        return std::string(Text(order.szOrderField29));
+        return std::string(Text(order.szStateSequence));
       }
     }
     return std::string("none");
@@ -360,7 +360,7 @@ TEST_F(OrderAnswersAndPushes, ACancelPushReleasesWhenItsFlagIsZeroAndNeverTwice)
     EXPECT_EQ(Text(order.szFlagOrderState), "d");
     EXPECT_EQ(Text(order.szDealHands), "1");
     EXPECT_EQ(Text(order.szDealPrice), "70000.5");
-    EXPECT_EQ(Text(order.szOrderField23), "x33");
+    EXPECT_EQ(Text(order.szAnswerField23), "x33");
     EXPECT_EQ(Text(order.szDelOrderTime), "10:00:10");
   }
 }

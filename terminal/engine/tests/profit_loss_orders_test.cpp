@@ -46,16 +46,16 @@ class ProfitLossOrders : public engine_testing::StartedEngine<> {
 TEST_F(ProfitLossOrders, AnAddReachesTheGuiWithTheNextFlushAChangeOrDeleteAtOnce) {
   engine.ApplyProfitLossOrderAdd(OrderAnswer("3600").View());
   ASSERT_EQ(Orders().size(), 1u);
-  EXPECT_EQ(Text(Orders()[0].szPLField4), "P1");
-  EXPECT_EQ(Text(Orders()[0].szPLField8), "m2701");
-  EXPECT_EQ(Text(Orders()[0].szPLField9), "f9");
-  EXPECT_EQ(Text(Orders()[0].szPLField10), "f10");
-  EXPECT_EQ(Text(Orders()[0].szPLField35), "f35");
+  EXPECT_EQ(Text(Orders()[0].szProfitLossOrderNo), "P1");
+  EXPECT_EQ(Text(Orders()[0].szAnswerField8), "m2701");
+  EXPECT_EQ(Text(Orders()[0].szAnswerField9), "f9");
+  EXPECT_EQ(Text(Orders()[0].szAnswerField10), "f10");
+  EXPECT_EQ(Text(Orders()[0].szAnswerField35), "f35");
   EXPECT_TRUE(gui.Changes().empty());
   EXPECT_EQ(Held(), (std::vector<Change>{{18, 'i', 0}}));
 
   engine.ApplyProfitLossOrderChange(OrderAnswer("3700").View());
-  EXPECT_EQ(Text(Orders()[0].szPLField11), "3700");
+  EXPECT_EQ(Text(Orders()[0].szAnswerField11), "3700");
   EXPECT_EQ(gui.Changes(), (std::vector<Change>{{18, 'u', 0}}));
 
   gui.changes.clear();
@@ -81,8 +81,8 @@ TEST_F(ProfitLossOrders, AStatePushStoresTheStatesCodeAndStatusAndLogsIt) {
     engine.ApplyProfitLossOrderAdd(OrderAnswer("3600").View());
     Held();
     engine.OnConditionOrderPush(StatePush("P1", c.pushed, "ZSZY#止损已触发#"));
-    EXPECT_EQ(Text(Orders()[0].szPLField19), c.stored);
-    EXPECT_EQ(Text(Orders()[0].szPLField20), "止损已触发");
+    EXPECT_EQ(Text(Orders()[0].szFlagProfitLossState), c.stored);
+    EXPECT_EQ(Text(Orders()[0].szProfitLossStateText), "止损已触发");
     EXPECT_EQ(Notes(), (std::vector<std::string>{"计算引擎：盈损单(P1)：" + std::string(c.note),
                                                  "计算引擎：盈损单(P1)：状态变更通知界面更新。"}));
     EXPECT_TRUE(gui.Changes().empty());
@@ -94,7 +94,7 @@ TEST_F(ProfitLossOrders, AStatePushForAnOrderNotYetAddedIsOnlyLogged) {
   engine.ApplyProfitLossOrderAdd(OrderAnswer("3600").View());
   Held();
   engine.OnConditionOrderPush(StatePush("P2", "4", "ZSZY#已删除"));
-  EXPECT_EQ(Text(Orders()[0].szPLField19), "");
+  EXPECT_EQ(Text(Orders()[0].szFlagProfitLossState), "");
   EXPECT_EQ(Notes(), (std::vector<std::string>{"计算引擎：盈损单(P2)：已删除。",
                                                "计算引擎：收到盈损单(P2)状态推送时，盈损单还没有生成！"}));
   EXPECT_TRUE(Held().empty());

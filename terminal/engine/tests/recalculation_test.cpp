@@ -104,7 +104,7 @@ TEST_F(Recalculation, ReplaysTheDaysTradesOverThePositionsBeforeTheOpen) {
   ASSERT_EQ(details.size(), 4u);
   EXPECT_EQ(Text(details[0].szPositionVolume), "1");
   EXPECT_EQ(Text(details[0].szEngrossCautionMoney), "3000.00");
-  EXPECT_EQ(Text(details[3].szPosField6), "6");
+  EXPECT_EQ(Text(details[3].szDealNo), "6");
   EXPECT_EQ(Text(details[3].szOpenDate), kToday);
 
   const std::vector<PositionSummaryRow> summary = engine.Rows<PositionSummaryRow>(Table::kPositionSummary);

@@ -280,8 +280,8 @@ TEST_F(RequestBuilders, AnExercisableQuantityIsAddedOnceAndThenUpdated) {
   EXPECT_EQ(engine::Text(rows[0].szExerciseKey), "铜期权");
   EXPECT_EQ(engine::Text(rows[0].szFrozenHands), "5");
   EXPECT_EQ(engine::Text(rows[0].szFrozenHandsKind1), "1");
-  EXPECT_EQ(engine::Text(rows[0].szExerciseField13), "cu2702");
-  EXPECT_EQ(engine::Text(rows[0].szExerciseField14), "2");
+  EXPECT_EQ(engine::Text(rows[0].szAnswerField13), "cu2702");
+  EXPECT_EQ(engine::Text(rows[0].szAnswerField14), "2");
   ASSERT_EQ(gui.changes.size(), 2u);
   for (const TableChangeRecord& change : gui.changes) {
     EXPECT_EQ(change.TableId(), 20);

@@ -44,10 +44,10 @@ backend::CxDataSet AddAnswer() {
 std::vector<std::string> Texts(const StoredOrderRow& row) {
   std::vector<std::string> texts;
   for (const std::string_view text :
-       {Text(row.szTradeAccount), Text(row.szStoredField5), Text(row.szStoredField6), Text(row.szStoredField7),
-        Text(row.szStoredField8), Text(row.szStoredField9), Text(row.szStoredField10), Text(row.szStoredField12),
-        Text(row.szStoredField14), Text(row.szStoredField16), Text(row.szStoredField17), Text(row.szStoredField18),
-        Text(row.szStoredField19), Text(row.szStoredField20), Text(row.szStoredField21), Text(row.szStoredField22)}) {
+       {Text(row.szTradeAccount), Text(row.szStoredOrderNo), Text(row.szAnswerField6), Text(row.szAnswerField7),
+        Text(row.szAnswerField8), Text(row.szAnswerField9), Text(row.szAnswerField10), Text(row.szAnswerField12),
+        Text(row.szAnswerField14), Text(row.szAnswerField16), Text(row.szAnswerField17), Text(row.szAnswerField18),
+        Text(row.szAnswerField19), Text(row.szSentFlag), Text(row.szAnswerField21), Text(row.szAnswerField22)}) {
     texts.emplace_back(text);
   }
   return texts;
@@ -97,8 +97,8 @@ TEST_F(StoredOrders, AStoredOrderIsKnownByItsAccountAndNumberThroughAddChangeSen
   engine.ApplyStoredOrderSend("8001", Answer({DataLine(34, {{4, "Y"}, {5, "77"}, {6, "S"}, {34, "S001"}})}).View(),
                               "S1");
   ASSERT_EQ(engine.Rows<engine::OrderRow>(Table::kOrders).size(), 1u);
-  EXPECT_EQ(Text(Stored()[0].szStoredField20), "1");
-  EXPECT_EQ(Text(Stored()[1].szStoredField20), "0");
+  EXPECT_EQ(Text(Stored()[0].szSentFlag), "1");
+  EXPECT_EQ(Text(Stored()[1].szSentFlag), "0");
   EXPECT_EQ(gui.Changes(), (std::vector<Change>{{2, 'i', 0}, {17, 'u', 0}}));
   EXPECT_TRUE(backEnd.LockFreeWhenSent());
 

@@ -99,7 +99,7 @@ TEST(TradeReplay, ADownloadedTradeIsCostedAndAppliedToTheDetails) {
     EXPECT_EQ(Text(trade.szRoyalty), test.royalty);
     std::vector<std::string> details;
     for (const PositionDetailRow& row : engine.Rows<PositionDetailRow>(Table::kPositionDetails)) {
-      details.push_back(std::string(Text(row.szPosField6)) + ":" + std::string(Text(row.szPositionVolume)) + ":" +
+      details.push_back(std::string(Text(row.szDealNo)) + ":" + std::string(Text(row.szPositionVolume)) + ":" +
                         std::string(Text(row.szEngrossCautionMoney)));
     }
     EXPECT_EQ(details, test.details);
@@ -108,31 +108,31 @@ TEST(TradeReplay, ADownloadedTradeIsCostedAndAppliedToTheDetails) {
 
 TEST_F(TradePositions, AnOpeningTradeBecomesADetailOfTheTradingDate) {
   TradeRow trade = Trade({.buySell = "1", .lots = "3", .price = "3010", .dealNo = "42"});
-  SetText(trade.szTradeField24, "X");
+  SetText(trade.szAnswerField24, "X");
   engine.CalcTradeFee(trade);
 
   const std::vector<PositionDetailRow> rows = engine.Rows<PositionDetailRow>(Table::kPositionDetails);
   ASSERT_EQ(rows.size(), 1u);
   const PositionDetailRow& row = rows[0];
   EXPECT_EQ(Text(row.szTradeAccount), kAccount);
-  EXPECT_EQ(Text(row.szPosField4), kToday);
+  EXPECT_EQ(Text(row.szTradingDate), kToday);
   EXPECT_EQ(Text(row.szOpenDate), kToday);
-  EXPECT_EQ(Text(row.szPosField6), "42");
+  EXPECT_EQ(Text(row.szDealNo), "42");
   EXPECT_EQ(Text(row.szSeatCode), kSeat);
   EXPECT_EQ(Text(row.szExchangeCode), kExchange);
-  EXPECT_EQ(Text(row.szPosField11), "X");
+  EXPECT_EQ(Text(row.szAnswerField11), "X");
   EXPECT_EQ(Text(row.szMapCode), kTradeCode);
-  EXPECT_EQ(Text(row.szPosField14), "2609");
+  EXPECT_EQ(Text(row.szAccountDay), "2609");
   EXPECT_EQ(Text(row.szFlagBS), "1");
   EXPECT_EQ(Text(row.szFlagSH), "0");
   EXPECT_EQ(Text(row.szPositionVolume), "3");
   EXPECT_EQ(Text(row.szPositionPrice), "3010");
   EXPECT_EQ(Text(row.szOpenPrice), "3010");
   EXPECT_EQ(Text(row.szEngrossCautionMoney), "9030.00");
-  EXPECT_EQ(Text(row.szPosField21), "9030.00");
-  EXPECT_EQ(Text(row.szPosField22), "10");
+  EXPECT_EQ(Text(row.szAnswerField21), "9030.00");
+  EXPECT_EQ(Text(row.szVolumePerHand), "10");
   EXPECT_EQ(Text(row.szPosKind), "ordinary");
-  EXPECT_EQ(Text(row.szPosField24), "");
+  EXPECT_EQ(Text(row.szCombinationNo), "");
   EXPECT_EQ(Text(row.szContractCode), "cu2609");
   EXPECT_TRUE(engine.Rows<CombinationDetailRow>(Table::kCombinationDetails).empty());
 }
@@ -164,19 +164,19 @@ TEST_F(TradePositions, ALegOfASpecialOrderOpensACombinationLeg) {
   ASSERT_EQ(legs.size(), 2u);
   const CombinationDetailRow& leg = legs[1];
   EXPECT_EQ(Text(leg.szTradeAccount), kAccount);
-  EXPECT_EQ(Text(leg.szCombField4), kToday);  // open date
-  EXPECT_EQ(Text(leg.szCombField6), kSeat);
-  EXPECT_EQ(Text(leg.szCombField8), "0");    // combination kind
-  EXPECT_EQ(Text(leg.szCombField9), "2");    // leg number
-  EXPECT_EQ(Text(leg.szCombField11), "S9");  // combination number
-  EXPECT_EQ(Text(leg.szCombField12), "12");  // deal number
-  EXPECT_EQ(Text(leg.szCombField16), "cu");
-  EXPECT_EQ(Text(leg.szCombField17), "2612");
-  EXPECT_EQ(Text(leg.szCombField19), "2");
-  EXPECT_EQ(Text(leg.szCombField22), "1");
-  EXPECT_EQ(Text(leg.szCombField23), "3100");
-  EXPECT_EQ(Text(leg.szCombField31), "0.00");
-  EXPECT_EQ(Text(leg.szCombField36), "SPD");
+  EXPECT_EQ(Text(leg.szOpenDate), kToday);  // open date
+  EXPECT_EQ(Text(leg.szSeatCode), kSeat);
+  EXPECT_EQ(Text(leg.szPosKind), "0");         // combination kind
+  EXPECT_EQ(Text(leg.szLegNo), "2");           // leg number
+  EXPECT_EQ(Text(leg.szCombinationNo), "S9");  // combination number
+  EXPECT_EQ(Text(leg.szDealNo), "12");         // deal number
+  EXPECT_EQ(Text(leg.szVarietyCode), "cu");
+  EXPECT_EQ(Text(leg.szAccountDay), "2612");
+  EXPECT_EQ(Text(leg.szPositionVolume), "2");
+  EXPECT_EQ(Text(leg.szFlagBS), "1");
+  EXPECT_EQ(Text(leg.szPositionPrice), "3100");
+  EXPECT_EQ(Text(leg.szEngrossCautionMoney), "0.00");
+  EXPECT_EQ(Text(leg.szStrategyCode), "SPD");
 
   // Closing the first leg frees the second into an ordinary position.
   const engine::LegList freed = engine.Close(Closing("1", 2));

@@ -235,8 +235,8 @@ TEST_F(TradePush, PartialFillsFreeTheirShareOfTheFrozenAmountsAndTheLastFillFree
     EXPECT_EQ(Text(order.szFrozenPremium), "0.00");
     EXPECT_EQ(Text(order.szDealHands), fill.traded);
     EXPECT_EQ(Text(order.szFlagOrderState), fill.state);
-    EXPECT_EQ(Text(order.szOrderField29), fill.dealNo);
-    EXPECT_EQ(Text(order.szOrderField18), "S12");
+    EXPECT_EQ(Text(order.szStateSequence), fill.dealNo);
+    EXPECT_EQ(Text(order.szSysNo), "S12");
     EXPECT_EQ(FundNow(), fill.fund);
     EXPECT_EQ(Told(), fill.told);
   }
@@ -250,7 +250,7 @@ TEST_F(TradePush, PartialFillsFreeTheirShareOfTheFrozenAmountsAndTheLastFillFree
   EXPECT_EQ(Text(first.szDealNo), "101");
   EXPECT_EQ(Text(first.szDealHands), "1");
   EXPECT_EQ(Text(first.szDealPrice), "3000");
-  EXPECT_EQ(Text(first.szTradeField21), "2609");
+  EXPECT_EQ(Text(first.szAccountDay), "2609");
   EXPECT_EQ(Text(first.szSeatCode), kSeat);
   EXPECT_EQ(Text(first.szMargin), "3000.00");
   EXPECT_EQ(Text(first.szCommission), "5.00");
@@ -568,8 +568,8 @@ TEST_F(TradePush, ASpecialOrdersLegsFreeTheirFrozenAmountsByLegAndHoldTheirKinds
     const SpecialOrderRow order = engine.Rows<SpecialOrderRow>(Table::kSpecialOrders).at(0);
     EXPECT_EQ(Text(order.szDealHands), std::to_string(fill.filled));
     EXPECT_EQ(Text(order.szFlagOrderState), fill.state);
-    EXPECT_EQ(Text(order.szSpecField29), std::to_string(fill.filled + 1));
-    EXPECT_EQ(Text(order.szSpecField18), "S30");
+    EXPECT_EQ(Text(order.szStateSequence), std::to_string(fill.filled + 1));
+    EXPECT_EQ(Text(order.szSysNo), "S30");
     EXPECT_EQ(Text(order.szLegFrozenMoney1), fill.legFrozen1);
     EXPECT_EQ(Text(order.szLegFrozenMoney2), fill.legFrozen2);
     EXPECT_EQ(Text(order.szLegFrozenCharge1), fill.legFee);
@@ -583,13 +583,13 @@ TEST_F(TradePush, ASpecialOrdersLegsFreeTheirFrozenAmountsByLegAndHoldTheirKinds
   const std::string_view margins[] = {"3000.00", "1500.00", "3000.00", "1500.00"};
   for (std::size_t index = 0; index < legs.size(); ++index) {
     SCOPED_TRACE(index);
-    EXPECT_EQ(Text(legs[index].szCombField9), legNumbers[index]);
-    EXPECT_EQ(Text(legs[index].szCombField11), "S30");
-    EXPECT_EQ(Text(legs[index].szCombField4), kToday);
-    EXPECT_EQ(Text(legs[index].szCombField8), "0");
-    EXPECT_EQ(Text(legs[index].szCombField19), "1");
-    EXPECT_EQ(Text(legs[index].szCombField31), margins[index]);
-    EXPECT_EQ(Text(legs[index].szCombField36), "SP");
+    EXPECT_EQ(Text(legs[index].szLegNo), legNumbers[index]);
+    EXPECT_EQ(Text(legs[index].szCombinationNo), "S30");
+    EXPECT_EQ(Text(legs[index].szOpenDate), kToday);
+    EXPECT_EQ(Text(legs[index].szPosKind), "0");
+    EXPECT_EQ(Text(legs[index].szPositionVolume), "1");
+    EXPECT_EQ(Text(legs[index].szEngrossCautionMoney), margins[index]);
+    EXPECT_EQ(Text(legs[index].szStrategyCode), "SP");
   }
   const std::vector<PositionDetailRow> details = engine.Rows<PositionDetailRow>(Table::kPositionDetails);
   ASSERT_EQ(details.size(), 4u);

@@ -12,10 +12,10 @@ namespace engine {
 struct CombinationSummaryRow {
   char szExchangeCode[4];
   char szStrategyCode[8];
-  char szCombField18[16];
-  char szCombField6[16];
+  char szMapCode[16];
+  char szSeatCode[16];
   char szCombinationCode[64];  // "<strategy> <leg 1>&<leg 2>[&<leg 3>[&<leg 4>]]"
-  char szCombField37[2];
+  char szKindKey4[2];
   char szPositionVolume[8];  // combination lots
   char szCombinationPrice[16];
   char szEngrossCautionMoney[16];  // margin of all legs

@@ -58,14 +58,14 @@ enum : std::size_t {
 namespace special_order_key {
 enum : std::size_t {
   kOrderNo,       // szOrderNo
-  kSpecField21,   // szSpecField21
+  kTradeCode,     // szMapCode
   kExchangeCode,  // szExchangeCode
-  kSpecField26,   // szSpecField26
+  kSeat,          // szSeatCode
   kOrderSeat,     // szOrderSeat
   kStrategyCode,  // szStrategyCode
-  kSpecField12,   // szSpecField12
-  kSpecField10,   // szSpecField10
-  kSpecField11,   // szSpecField11
+  kBuySell,       // szNameBS
+  kOpenClose,     // szNameEO
+  kHedge,         // szNameSH
 };
 }  // namespace special_order_key
 
@@ -94,9 +94,9 @@ enum : std::size_t {
 // GUI table 9, OrderTypeRow.
 namespace order_type_key {
 enum : std::size_t {
-  kExchangeCode,     // szExchangeCode
-  kOrderTypeField7,  // szOrderTypeField7
-  kOrderFormType,    // szOrderFormType
+  kExchangeCode,   // szExchangeCode
+  kAnswerField7,   // szAnswerField7
+  kOrderFormType,  // szOrderFormType
 };
 }  // namespace order_type_key
 
@@ -109,8 +109,8 @@ enum : std::size_t {
   kExchangeName,     // szExchangeName
   kCloseTodayFlag,   // szCloseTodayFlag
   kMarketOrderFlag,  // szMarketOrderFlag
-  kSeatFlag3,        // szSeatFlag3
-  kSeatFlag3Again,   // szSeatFlag3
+  kGroupFlag,        // szGroupFlag
+  kGroupFlagAgain,   // szGroupFlag
 };
 }  // namespace exchange_seat_key
 
@@ -136,14 +136,14 @@ enum : std::size_t {
 // stored-order change (5460) fill.
 namespace stored_order_key {
 enum : std::size_t {
-  kStoredField5,
-  kStoredField6,
-  kStoredField7,
-  kStoredField8,
-  kStoredField9,
-  kStoredField10,
-  kStoredField12,
-  kStoredField14,
+  kStoredOrderNo,
+  kAnswerField6,
+  kAnswerField7,
+  kAnswerField8,
+  kAnswerField9,
+  kAnswerField10,
+  kAnswerField12,
+  kAnswerField14,
 };
 }  // namespace stored_order_key
 

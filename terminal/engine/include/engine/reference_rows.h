@@ -17,14 +17,14 @@ namespace engine {
 // after the account.
 struct FundRow {
   char szTradeAccount[32];  // the key
-  char szFundField5[16];
+  char szAnswerField5[16];
   char szDepositYesterday[16];  // "上日结存"
   char szBFreeze[16];           // frozen for buy orders
   char szSFreeze[16];           // frozen for sell orders
   char szBCautionMoney[16];     // margin of buy positions
   char szSCautionMoney[16];     // margin of sell positions
-  char szFundField11[16];
-  char szFundField12[16];
+  char szAnswerField11[16];
+  char szAnswerField12[16];
   char szUsableMoney[24];          // "可用资金"
   char szDynamicRights[24];        // "动态权益"
   char szDynamicRiskLevel[16];     // the company's risk ratio, a fraction
@@ -32,16 +32,16 @@ struct FundRow {
   char szCommissionCharge[16];     // fees of the day
   char szProfitAndLoss[16];        // floating profit and loss
   char szOffsetProfitAndLoss[16];  // profit and loss of closed positions
-  char szFundField20[16];
-  char szFundField21[16];
+  char szAnswerField20[16];
+  char szAnswerField21[16];
   char szIOMoneyToday[16];  // deposits less withdrawals of the day
   char szFreezeCommissionCharge[16];
   char szTotalFreeze[16];
   char szTotalCautionMoney[16];
-  char szFundField26[16];
-  char szFundField27[16];
+  char szAnswerField26[16];
+  char szAnswerField27[16];
   char szCreditMoney[16];
-  char szFundField29[8];
+  char szAnswerField29[8];
   char szDynamicRiskLevel2[16];  // the exchange's risk ratio, a fraction
   char szRoyaltyOut[16];         // option premium paid
   char szRoyaltyIn[16];          // option premium received
@@ -63,8 +63,8 @@ static_assert(sizeof(CloseStrategyRow) == 36);
 struct OrderTypeRow {
   char szExchangeCode[4];
   char szOrderFormType[4];  // "定单类型"
-  char szOrderTypeField6[4];
-  char szOrderTypeField7[2];
+  char szAnswerField6[4];
+  char szAnswerField7[2];
 };
 static_assert(sizeof(OrderTypeRow) == 14);
 
@@ -76,8 +76,8 @@ struct ContractRow {
   char szContractName[32];
   char szVolumePerHand[8];  // the multiplier: units per lot
   char szAccountDay[16];    // delivery period
-  char szContractField12[8];
-  char szContractField13[8];
+  char szAnswerField12[8];
+  char szAnswerField13[8];
   char szVarietyCode[8];
   char szVarietyName[32];
   char szMinPriceStep[8];
@@ -94,10 +94,10 @@ struct ExchangeSeatRow {
   char szExchangeName[16];
   char szExchangeAbbr[8];  // "sfe", "dce", "czce" or "cffex"
   char szSeatCode[16];
-  char szSeatField8[2];
+  char szAnswerField8[2];
   char szCloseTodayFlag[2];   // "1": close-today orders taken on this seat
   char szMarketOrderFlag[2];  // "1": market orders taken on this seat
-  char szSeatFlag3[2];
+  char szGroupFlag[2];
   char szCombinationFlag[2];      // "1" when the exchange has combination contracts
   char szExerciseInstruction[2];  // exercise_instruction below
 };
@@ -152,12 +152,12 @@ static_assert(offsetof(FeeRateRow, buySpeculationMargin) == 84 + 14 * 16);
 // decimal texts, the fourth not used by the calculation.
 struct OptionParamsRow {
   char szExchangeCode[4];
-  char szOptionParamField6[9];
+  char szAnswerField6[9];
   char szContractCode[32];
   char szUnderlyingPrice[12];
   char szGuaranteeNumerator[12];
   char szGuaranteeDenominator[12];
-  char szOptionParamField11[12];
+  char szAnswerField11[12];
 };
 static_assert(sizeof(OptionParamsRow) == 93);
 

@@ -31,28 +31,28 @@ struct OrderRow {
   char szOrderPrice[16];
   char szDealHands[8];
   char szDealPrice[16];
-  char szOrderField18[16];  // the order's system number
+  char szSysNo[16];  // the order's system number
   char szMapCode[16];
-  char szOrderField8[16];
+  char szAnswerField8[16];
   char szOrderTime[16];
   char szDeclareTime[16];
-  char szOrderField22[16];
-  char szOrderField23[16];
+  char szAnswerField22[16];
+  char szAnswerField23[16];
   char szDelOrderTime[16];
   char szOrderType[8];
   char szSeatCode[16];
-  char szOrderField27[16];
+  char szAnswerField27[16];
   char szRemark[64];
-  char szOrderField29[32];  // the state sequence the pushes compare
-  char szOrderSeat[16];     // the seat the order was placed through
-  char szOrderField33[16];
+  char szStateSequence[32];  // the state sequence the pushes compare
+  char szOrderSeat[16];      // the seat the order was placed through
+  char szAnswerField33[16];
   char szOrderFormType[8];
   char szDealAttr[380];  // validity: "0" GFD, "1" FOK, "2" FAK
   char szWinLossPrice[16];
   char szSpringTime[16];
-  char szOrderField45[64];
-  char szOrderField46[16];
-  char szOrderField47[32];
+  char szAnswerField45[64];
+  char szAnswerField46[16];
+  char szAnswerField47[32];
   char szFrozenCautionMoney[16];  // money
   char szFrozenCharge[16];        // money
   char szFrozenPremium[16];       // money
@@ -70,30 +70,30 @@ struct SpecialOrderRow {
   char szTradeAccount[32];
   char szOrderNo[16];
   char szFlagOrderState[4];
-  char szSpecField29[16];  // the state sequence, as OrderRow::szOrderField29
-  char szSpecField18[16];  // as OrderRow::szOrderField18
-  char szSpecField21[16];
+  char szStateSequence[16];  // the state sequence, as OrderRow::szStateSequence
+  char szSysNo[16];          // as OrderRow::szSysNo
+  char szMapCode[16];
   char szExchangeCode[4];  // first key of the order-kind lookup
-  char szSpecField26[16];
+  char szSeatCode[16];
   char szOrderSeat[16];
-  char szSpecField33[16];
-  char szSpecField30[12];
-  char szSpecField27[8];
+  char szAnswerField33[16];
+  char szAnswerField30[12];
+  char szAnswerField27[8];
   char szOrderTime[16];
   char szDeclareTime[16];
   char szDelOrderTime[16];
-  char szOrderField23[16];
+  char szAnswerField23[16];
   char szDealHands[8];
   char szDealPrice[16];
   char szOrderHands[8];
-  char szSpecField13[16];
+  char szOrderPrice[16];
   char szStrategyCode[8];  // second key of the order-kind lookup
-  char szSpecField39[4];
-  char szSpecField40[4];
-  char szSpecField41[2];  // third key of the order-kind lookup
-  char szSpecField12[2];  // fourth key
-  char szSpecField10[2];  // fifth key
-  char szSpecField11[2];
+  char szOrderFormType[4];
+  char szDealAttr[4];
+  char szKindKey3[2];  // third key of the order-kind lookup
+  char szNameBS[2];    // fourth key
+  char szNameEO[2];    // fifth key
+  char szNameSH[2];
   char szLegContractCode1[16];
   char szLegContractCode2[16];
   char szLegContractCode3[16];
@@ -106,7 +106,7 @@ struct SpecialOrderRow {
   char szLegFrozenCharge2[16];
   char szLegFrozenCharge3[16];
   char szLegFrozenCharge4[16];
-  char szSpecField56[32];
+  char szContractCode[32];
 };
 static_assert(sizeof(SpecialOrderRow) == 532);
 static_assert(offsetof(SpecialOrderRow, szOrderNo) == 32);
@@ -117,26 +117,26 @@ static_assert(offsetof(SpecialOrderRow, szOrderSeat) == 120);
 struct TradeRow {
   char szTradeAccount[32];
   char szExchangeCode[4];
-  char szTradeField5[16];
+  char szAnswerField5[16];
   char szOrderNo[16];
   char szContractCode[32];
-  char szTradeField8[32];
+  char szAnswerField8[32];
   char szNameBS[2];
-  char szTradeField10[8];
+  char szAnswerField10[8];
   char szNameEO[2];
-  char szTradeField12[8];
+  char szAnswerField12[8];
   char szNameSH[2];
-  char szTradeField14[8];
+  char szAnswerField14[8];
   char szDealHands[8];
   char szDealPrice[16];
-  char szTradeField17[16];
+  char szAnswerField17[16];
   char szMapCode[16];
   char szSysNo[16];
   char szDealNo[16];  // a decimal number
-  char szTradeField21[16];
+  char szAccountDay[16];
   char szDealTime[16];
   char szSeatCode[16];
-  char szTradeField24[8];
+  char szAnswerField24[8];
   char szMargin[16];      // money, from the fee calculation
   char szCommission[16];  // money, from the fee calculation
   char szRoyalty[16];     // money, from the fee calculation
@@ -148,26 +148,26 @@ static_assert(sizeof(TradeRow) == 358);
 // the current details and the details as downloaded.
 struct PositionDetailRow {
   char szTradeAccount[32];
-  char szPosField4[16];
-  char szOpenDate[16];   // the trading date the detail was opened
-  char szPosField6[16];  // the opening trade's number
+  char szTradingDate[16];
+  char szOpenDate[16];  // the trading date the detail was opened
+  char szDealNo[16];    // the opening trade's number
   char szSeatCode[16];
-  char szPosField9[16];
+  char szAnswerField9[16];
   char szExchangeCode[4];
-  char szPosField11[8];
+  char szAnswerField11[8];
   char szMapCode[16];
-  char szPosField13[8];
-  char szPosField14[16];
+  char szVarietyCode[8];
+  char szAccountDay[16];
   char szFlagBS[2];
   char szFlagSH[2];
   char szPositionVolume[8];
   char szPositionPrice[16];
   char szOpenPrice[16];
   char szEngrossCautionMoney[16];  // money
-  char szPosField21[16];
-  char szPosField22[8];
-  char szPosKind[32];     // "ordinary", else the combination kind of a leg
-  char szPosField24[32];  // combination number of a leg
+  char szAnswerField21[16];
+  char szVolumePerHand[8];
+  char szPosKind[32];        // "ordinary", else the combination kind of a leg
+  char szCombinationNo[32];  // combination number of a leg
   char szContractCode[32];
 };
 static_assert(sizeof(PositionDetailRow) == 344);
@@ -184,12 +184,12 @@ struct PositionSummaryRow {
   char szProfitAndLoss_KC[16];  // floating profit and loss
   char szProfitAndLoss_CC[16];  // mark-to-market profit and loss
   char szMapCode[16];
-  char szSumField142[8];  // the detail's szPosField13
+  char szVarietyCode[8];  // the detail's szVarietyCode
   char szTodayVolume[8];
   char szPositionPrice[16];  // average holding price, money
   char szOpenPrice[16];      // average open price, money
   char szFlagBS[2];
-  char szSumField192[16];  // the detail's szPosField14
+  char szAccountDay[16];  // the detail's szAccountDay
   char szSeatCode[16];
   char szEngrossCautionMoney[16];  // money
   char szPositionCost[16];         // money
@@ -212,40 +212,40 @@ static_assert(sizeof(PriceContractRow) == 52);
 // keeps the current details and the details as downloaded.
 struct CombinationDetailRow {
   char szTradeAccount[32];
-  char szCombField4[16];
+  char szOpenDate[16];
   char szExchangeCode[4];  // first key of the order-kind lookup
-  char szCombField6[16];
-  char szCombField8[2];
-  char szCombField9[32];  // leg number 1 to 4
-  char szCombField10[32];
-  char szCombField11[16];  // combination number, shared by its legs
-  char szCombField12[16];
-  char szCombField13[16];
-  char szCombField14[16];
-  char szCombField15[16];
-  char szCombField16[8];   // first part of the leg's contract code
-  char szCombField17[16];  // second part of the leg's contract code
-  char szCombField18[16];
-  char szCombField19[8];  // lots of the leg
-  char szCombField20[8];
-  char szCombField21[2];
-  char szCombField22[2];   // buy/sell code of the leg
-  char szCombField23[16];  // price of the leg
-  char szCombField24[16];
-  char szCombField25[16];
-  char szCombField26[16];
-  char szCombField27[16];
-  char szCombField28[16];
-  char szCombField29[8];
-  char szCombField30[16];
-  char szCombField31[16];  // margin of the leg, money
-  char szCombField32[16];
-  char szCombField33[16];
-  char szCombField34[16];
-  char szCombField35[16];
-  char szCombField36[8];  // combination strategy code: second key of the order-kind lookup
-  char szCombField37[2];  // fourth key of the order-kind lookup
-  char szCombField38[3];  // its last byte is the combination build's done mark
+  char szSeatCode[16];
+  char szPosKind[2];
+  char szLegNo[32];  // leg number 1 to 4
+  char szSysNo[32];
+  char szCombinationNo[16];  // combination number, shared by its legs
+  char szDealNo[16];
+  char szAnswerField13[16];
+  char szAnswerField14[16];
+  char szAnswerField15[16];
+  char szVarietyCode[8];  // first part of the leg's contract code
+  char szAccountDay[16];  // second part of the leg's contract code
+  char szMapCode[16];
+  char szPositionVolume[8];  // lots of the leg
+  char szVolumePerHand[8];
+  char szFlagSH[2];
+  char szFlagBS[2];          // buy/sell code of the leg
+  char szPositionPrice[16];  // price of the leg
+  char szOpenPrice[16];
+  char szAnswerField25[16];
+  char szAnswerField26[16];
+  char szAnswerField27[16];
+  char szAnswerField28[16];
+  char szAnswerField29[8];
+  char szAnswerField30[16];
+  char szEngrossCautionMoney[16];  // margin of the leg, money
+  char szAnswerField32[16];
+  char szAnswerField33[16];
+  char szAnswerField34[16];
+  char szAnswerField35[16];
+  char szStrategyCode[8];   // combination strategy code: second key of the order-kind lookup
+  char szKindKey4[2];       // fourth key of the order-kind lookup
+  char szAnswerField38[3];  // its last byte is the combination build's done mark
 };
 static_assert(sizeof(CombinationDetailRow) == 487);
 
@@ -271,87 +271,87 @@ struct OrderKindRow {
 static_assert(sizeof(OrderKindLeg) == 40);
 static_assert(sizeof(OrderKindRow) == 182);
 
-// GUI table 19: answer 5478, fields 4 to 44 in order. Keyed by szCondField4.
+// GUI table 19: answer 5478, fields 4 to 44 in order. Keyed by szConditionOrderNo.
 struct ConditionOrderRow {
-  char szCondField4[16];  // the condition order's number
-  char szCondField5[16];
-  char szCondField6[4];
-  char szCondField7[16];
-  char szCondField8[32];
-  char szCondField9[4];
-  char szCondField10[2];
-  char szCondField11[2];
-  char szCondField12[2];
-  char szCondField13[16];
-  char szCondField14[8];
-  char szCondField15[16];
-  char szCondField16[8];
-  char szCondField17[16];
-  char szCondField18[16];
-  char szCondField19[16];
-  char szCondField20[8];
-  char szCondField21[8];
-  char szCondField22[8];  // state, an order state code
-  char szCondField23[128];
-  char szCondField24[32];
-  char szCondField25[32];
-  char szCondField26[8];
-  char szCondField27[16];
-  char szCondField28[16];
-  char szCondField29[16];
-  char szCondField30[16];
-  char szCondField31[16];
-  char szCondField32[16];
-  char szCondField33[16];
-  char szCondField34[16];
-  char szCondField35[16];
-  char szCondField36[8];
-  char szCondField37[16];
-  char szCondField38[4];  // "1" when the trigger condition is already met
-  char szCondField39[16];
-  char szCondField40[8];
-  char szCondField41[16];
-  char szCondField42[16];
-  char szCondField43[16];
-  char szCondField44[16];
+  char szConditionOrderNo[16];  // the condition order's number
+  char szOrderNo[16];
+  char szAnswerField6[4];
+  char szAnswerField7[16];
+  char szAnswerField8[32];
+  char szFlagOrderState[4];
+  char szAnswerField10[2];
+  char szAnswerField11[2];
+  char szAnswerField12[2];
+  char szAnswerField13[16];
+  char szAnswerField14[8];
+  char szAnswerField15[16];
+  char szAnswerField16[8];
+  char szAnswerField17[16];
+  char szAnswerField18[16];
+  char szAnswerField19[16];
+  char szAnswerField20[8];
+  char szAnswerField21[8];
+  char szFlagConditionState[8];  // state, an order state code
+  char szAnswerField23[128];
+  char szAnswerField24[32];
+  char szAnswerField25[32];
+  char szAnswerField26[8];
+  char szAnswerField27[16];
+  char szAnswerField28[16];
+  char szAnswerField29[16];
+  char szAnswerField30[16];
+  char szAnswerField31[16];
+  char szAnswerField32[16];
+  char szAnswerField33[16];
+  char szAnswerField34[16];
+  char szAnswerField35[16];
+  char szAnswerField36[8];
+  char szAnswerField37[16];
+  char szTriggerMetFlag[4];  // "1" when the trigger condition is already met
+  char szAnswerField39[16];
+  char szAnswerField40[8];
+  char szAnswerField41[16];
+  char szAnswerField42[16];
+  char szAnswerField43[16];
+  char szAnswerField44[16];
 };
 static_assert(sizeof(ConditionOrderRow) == 674);
 
 // GUI table 18: answer 5474, fields 4 to 35 in order but field 10 before
-// field 9. Keyed by szPLField4.
+// field 9. Keyed by szProfitLossOrderNo.
 struct ProfitLossOrderRow {
-  char szPLField4[16];  // the profit/loss order's number
-  char szPLField5[16];
-  char szPLField6[16];
-  char szPLField7[32];
-  char szPLField8[16];
-  char szPLField10[16];
-  char szPLField9[16];
-  char szPLField11[16];
-  char szPLField12[16];
-  char szPLField13[4];
-  char szPLField14[16];
-  char szPLField15[16];
-  char szPLField16[16];
-  char szPLField17[16];
-  char szPLField18[16];
-  char szPLField19[16];  // state code
-  char szPLField20[16];  // state text
-  char szPLField21[16];
-  char szPLField22[4];
-  char szPLField23[16];
-  char szPLField24[16];
-  char szPLField25[32];
-  char szPLField26[2];
-  char szPLField27[2];
-  char szPLField28[2];
-  char szPLField29[8];
-  char szPLField30[16];
-  char szPLField31[4];
-  char szPLField32[16];
-  char szPLField33[8];
-  char szPLField34[8];
-  char szPLField35[16];
+  char szProfitLossOrderNo[16];  // the profit/loss order's number
+  char szAnswerField5[16];
+  char szAnswerField6[16];
+  char szAnswerField7[32];
+  char szAnswerField8[16];
+  char szAnswerField10[16];
+  char szAnswerField9[16];
+  char szAnswerField11[16];
+  char szAnswerField12[16];
+  char szAnswerField13[4];
+  char szAnswerField14[16];
+  char szAnswerField15[16];
+  char szAnswerField16[16];
+  char szAnswerField17[16];
+  char szAnswerField18[16];
+  char szFlagProfitLossState[16];  // state code
+  char szProfitLossStateText[16];  // state text
+  char szAnswerField21[16];
+  char szAnswerField22[4];
+  char szAnswerField23[16];
+  char szAnswerField24[16];
+  char szAnswerField25[32];
+  char szAnswerField26[2];
+  char szAnswerField27[2];
+  char szAnswerField28[2];
+  char szAnswerField29[8];
+  char szAnswerField30[16];
+  char szAnswerField31[4];
+  char szAnswerField32[16];
+  char szAnswerField33[8];
+  char szAnswerField34[8];
+  char szAnswerField35[16];
 };
 static_assert(sizeof(ProfitLossOrderRow) == 442);
 
@@ -368,7 +368,7 @@ static_assert(sizeof(ProfitLossOrderRow) == 442);
 //   application's order seat) equal these four.
 // - A new row made from an application copies the application's two texts
 //   of answer 5246 fields 9 and 10 (ExerciseOrderRow::szTexts10) into
-//   szExerciseField9 and szExerciseField10, the same columns of answer 5242.
+//   szFlagBS and szFlagSH, the same columns of answer 5242.
 // - The two quantities are answer 5242 fields 11 and 12: szFrozenHands sums
 //   the lots of applications whose kind flag is not "1", szFrozenHandsKind1
 //   those whose kind flag is "1". Both are "%d" texts.
@@ -376,13 +376,13 @@ struct ExercisableQuantityRow {
   char szTradeAccount[32];
   char szExchangeCode[4];
   char szContractCode[32];
-  char szExerciseField9[12];
-  char szExerciseField10[12];
+  char szFlagBS[12];
+  char szFlagSH[12];
   char szExerciseKey[42];
   char szFrozenHands[12];
   char szFrozenHandsKind1[12];
-  char szExerciseField14[12];
-  char szExerciseField13[28];
+  char szAnswerField14[12];
+  char szAnswerField13[28];
 };
 static_assert(sizeof(ExercisableQuantityRow) == 198);
 static_assert(offsetof(ExercisableQuantityRow, szExchangeCode) == 32);

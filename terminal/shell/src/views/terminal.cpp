@@ -454,7 +454,7 @@ ClockSources Terminal::MakeClockSources() {
       std::memcpy(&row, value.data(), sizeof row);
       const std::string code = Field(row.szExchangeCode);
       if (!seen.insert(code).second) continue;
-      seats.push_back({Field(row.szExchangeName), code, Field(row.szSeatFlag3) == "1"});
+      seats.push_back({Field(row.szExchangeName), code, Field(row.szGroupFlag) == "1"});
     }
     return true;
   };
