@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "backend/field_text.h"
-#include "combination_legs.h"
 #include "engine/operation_engine.h"
 #include "position_rows.h"
 #include "typed_rows.h"
@@ -24,6 +23,10 @@ using position_rows::kOrdinaryKind;
 using typed_rows::RowAt;
 
 constexpr std::string_view kCloseToday = "2";
+// The third and fifth keys of a combination leg's order kind, which the
+// combination position table looks up by the same keys.
+constexpr std::string_view kLegKindKey3 = "0";
+constexpr std::string_view kLegKindKey5 = "0";
 
 bool IsCandidate(const PositionDetailRow& row, const ClosingTrade& trade) {
   return backend::TrimBlanks(Text(row.szContractCode)) == backend::TrimBlanks(trade.contractCode) &&
@@ -275,41 +278,39 @@ int COperationEngineBase::ConsumeDetail(LegList& legs, std::size_t detailIndex, 
 
 int COperationEngineBase::ReleaseCombinationLegs(LegList& legs, std::string_view openDate, std::string_view dealNo,
                                                  std::string_view combinationKind, int lots) {
-  namespace leg = combination_leg;
   std::lock_guard guard(lock_);
   backend::CxDataSet& combinations = TableAt(Table::kCombinationDetails);
   const std::optional<std::uint32_t> consumedIndex =
       typed_rows::FindIndex<CombinationDetailRow>(combinations, [&](const CombinationDetailRow& row) {
-        return Text(row.*leg::kOpenDate) == openDate && Text(row.*leg::kDealNo) == dealNo &&
-               Text(row.*leg::kCombinationKind) == combinationKind;
+        return Text(row.szOpenDate) == openDate && Text(row.szDealNo) == dealNo &&
+               Text(row.szPosKind) == combinationKind;
       });
   if (!consumedIndex) return 0;
   const CombinationDetailRow consumed = *RowAt<CombinationDetailRow>(combinations, *consumedIndex);
 
   OrderKindRow definition{};
   std::optional<OrderKindRow> kind;
-  if (FindOrderKind(Text(consumed.szExchangeCode), Text(consumed.*leg::kStrategyCode), leg::kKindKey3,
-                    Text(consumed.*leg::kKindKey4), leg::kKindKey5, definition)) {
+  if (FindOrderKind(Text(consumed.szExchangeCode), Text(consumed.szStrategyCode), kLegKindKey3,
+                    Text(consumed.szKindKey4), kLegKindKey5, definition)) {
     kind = definition;
   }
-  const int combinationsClosed = lots / LegRatio(kind, ReadInt(consumed.*leg::kLegNumber));
+  const int combinationsClosed = lots / LegRatio(kind, ReadInt(consumed.szLegNo));
 
   // The rows' lots after the release, by row index.
-  std::vector<std::pair<std::uint32_t, int>> lotsLeft{{*consumedIndex, ReadInt(consumed.*leg::kLots) - lots}};
+  std::vector<std::pair<std::uint32_t, int>> lotsLeft{{*consumedIndex, ReadInt(consumed.szPositionVolume) - lots}};
   int written = 0;
   for (std::uint32_t index = 0; index < combinations.GetCount(); ++index) {
     const std::optional<CombinationDetailRow> row = RowAt<CombinationDetailRow>(combinations, index);
     if (!row || index == *consumedIndex || Text(row->szTradeAccount) != Text(consumed.szTradeAccount) ||
-        Text((*row).*leg::kCombinationNo) != Text(consumed.*leg::kCombinationNo) ||
-        Text((*row).*leg::kLegNumber) == Text(consumed.*leg::kLegNumber)) {
+        Text(row->szCombinationNo) != Text(consumed.szCombinationNo) || Text(row->szLegNo) == Text(consumed.szLegNo)) {
       continue;
     }
-    const int released = combinationsClosed * LegRatio(kind, ReadInt((*row).*leg::kLegNumber));
+    const int released = combinationsClosed * LegRatio(kind, ReadInt(row->szLegNo));
     if (released <= 0) continue;
-    lotsLeft.emplace_back(index, ReadInt((*row).*leg::kLots) - released);
-    legs.push_back({.openDate = std::string(Text((*row).*leg::kOpenDate)),
-                    .dealNo = std::string(Text((*row).*leg::kDealNo)),
-                    .combinationKind = std::string(Text((*row).*leg::kCombinationKind)),
+    lotsLeft.emplace_back(index, ReadInt(row->szPositionVolume) - released);
+    legs.push_back({.openDate = std::string(Text(row->szOpenDate)),
+                    .dealNo = std::string(Text(row->szDealNo)),
+                    .combinationKind = std::string(Text(row->szPosKind)),
                     .lots = released,
                     .position = {}});
     ++written;
@@ -322,7 +323,7 @@ int COperationEngineBase::ReleaseCombinationLegs(LegList& legs, std::string_view
       continue;
     }
     CombinationDetailRow row = *RowAt<CombinationDetailRow>(combinations, index);
-    SetInt(row.*leg::kLots, left);
+    SetInt(row.szPositionVolume, left);
     typed_rows::StoreRow(combinations, index, row);
   }
   return written;

@@ -1,6 +1,5 @@
 #include "combination_fills.h"
 
-#include "combination_legs.h"
 #include "combination_order_legs.h"
 
 namespace engine::combination_fills {
@@ -19,29 +18,28 @@ std::optional<CombinationLeg> LegOf(const SpecialOrderRow& order, const OrderKin
 
 CombinationDetailRow NewCombinationLeg(const TradeRow& trade, const ContractRow& contract, std::string_view tradingDate,
                                        const CombinationLeg& leg, double margin) {
-  namespace field = combination_leg;
   CombinationDetailRow row{};
   SetText(row.szTradeAccount, Text(trade.szTradeAccount));
-  SetText(row.*field::kOpenDate, tradingDate);
+  SetText(row.szOpenDate, tradingDate);
   SetText(row.szExchangeCode, Text(trade.szExchangeCode));
-  SetText(row.*field::kSeatCode, Text(trade.szSeatCode));
-  SetText(row.*field::kCombinationKind, kLegKind);
-  SetInt(row.*field::kLegNumber, leg.legNumber);
-  SetText(row.*field::kSystemNo, Text(trade.szSysNo));
-  SetText(row.*field::kCombinationNo, Text(trade.szSysNo));
-  SetText(row.*field::kDealNo, Text(trade.szDealNo));
-  SetText(row.*field::kContractPart1, Text(contract.szVarietyCode));
-  SetText(row.*field::kContractPart2, Text(trade.szAccountDay));
-  SetText(row.*field::kTradeCode, Text(trade.szMapCode));
-  SetText(row.*field::kLots, Text(trade.szDealHands));
-  SetText(row.*field::kMultiplier, Text(contract.szVolumePerHand));
-  SetText(row.*field::kHedge, Text(trade.szNameSH));
-  SetText(row.*field::kBuySell, Text(trade.szNameBS));
-  SetText(row.*field::kPrice, Text(trade.szDealPrice));
-  SetText(row.*field::kOpenPrice, Text(trade.szDealPrice));
-  SetMoney(row.*field::kMargin, margin);
-  SetText(row.*field::kStrategyCode, leg.strategyCode);
-  SetText(row.*field::kKindKey4, leg.kindKey4);
+  SetText(row.szSeatCode, Text(trade.szSeatCode));
+  SetText(row.szPosKind, kLegKind);
+  SetInt(row.szLegNo, leg.legNumber);
+  SetText(row.szSysNo, Text(trade.szSysNo));
+  SetText(row.szCombinationNo, Text(trade.szSysNo));
+  SetText(row.szDealNo, Text(trade.szDealNo));
+  SetText(row.szVarietyCode, Text(contract.szVarietyCode));
+  SetText(row.szAccountDay, Text(trade.szAccountDay));
+  SetText(row.szMapCode, Text(trade.szMapCode));
+  SetText(row.szPositionVolume, Text(trade.szDealHands));
+  SetText(row.szVolumePerHand, Text(contract.szVolumePerHand));
+  SetText(row.szFlagSH, Text(trade.szNameSH));
+  SetText(row.szFlagBS, Text(trade.szNameBS));
+  SetText(row.szPositionPrice, Text(trade.szDealPrice));
+  SetText(row.szOpenPrice, Text(trade.szDealPrice));
+  SetMoney(row.szEngrossCautionMoney, margin);
+  SetText(row.szStrategyCode, leg.strategyCode);
+  SetText(row.szKindKey4, leg.kindKey4);
   return row;
 }
 
