@@ -37,7 +37,7 @@ struct OpenedLots {
   std::string_view dealNo{};
   std::string_view seatCode{};
   std::string_view exchangeCode{};
-  std::string_view answerField11{};  // carried from the trade
+  std::string_view answerField11{};  // the trade's szAnswerField24, carried
   std::string_view tradeCode{};
   std::string_view variety{};
   std::string_view deliveryPeriod{};

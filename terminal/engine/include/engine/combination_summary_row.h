@@ -8,7 +8,8 @@
 
 namespace engine {
 
-// Money fields hold "%.2f", lots "%d".
+// Money fields hold "%.2f", lots "%d". The trade code, seat and fourth kind
+// key are those of the position's first leg.
 struct CombinationSummaryRow {
   char szExchangeCode[4];
   char szStrategyCode[8];

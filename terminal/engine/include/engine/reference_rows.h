@@ -1,9 +1,9 @@
 // Rows of the engine's account and reference tables: funds, close strategies,
 // order types, contracts, exchange seats, trade codes and the fee-rate cache.
-// Fields are read and written through engine/row_field.h. A field named
-// sz...Field<N> is carried as the back end sends answer field N; nothing in
-// the engine gives it a meaning. A field name means the same quantity in
-// every row of the engine.
+// Fields are read and written through engine/row_field.h. A field name means
+// the same quantity in every row of the engine, except szAnswerField<N>: field
+// N of the answer that fills the row, carried as the back end sends it, to
+// which nothing in the engine gives a meaning.
 #pragma once
 
 #include <cstddef>
@@ -59,7 +59,7 @@ struct CloseStrategyRow {
 };
 static_assert(sizeof(CloseStrategyRow) == 36);
 
-// GUI table 9.
+// GUI table 9. Answer 5323, fields 4 to 7 in order, trimmed.
 struct OrderTypeRow {
   char szExchangeCode[4];
   char szOrderFormType[4];  // "定单类型"
@@ -68,7 +68,8 @@ struct OrderTypeRow {
 };
 static_assert(sizeof(OrderTypeRow) == 14);
 
-// GUI table 11; keyed by exchange code and contract code.
+// GUI table 11; keyed by exchange code and contract code. Answer 5008 (or the
+// contract cache), fields 4 to 8, 11 to 16 and 22 to 24 in order.
 struct ContractRow {
   char szExchangeCode[4];
   char szExchangeName[16];
@@ -88,16 +89,16 @@ struct ContractRow {
 static_assert(sizeof(ContractRow) == 196);
 static_assert(offsetof(ContractRow, szContractCode) == 20);
 
-// GUI table 10.
+// GUI table 10. Answer 5454: fields 4 to 8, then the three items of field 9.
 struct ExchangeSeatRow {
   char szExchangeCode[4];
   char szExchangeName[16];
   char szExchangeAbbr[8];  // "sfe", "dce", "czce" or "cffex"
   char szSeatCode[16];
   char szAnswerField8[2];
-  char szCloseTodayFlag[2];   // "1": close-today orders taken on this seat
-  char szMarketOrderFlag[2];  // "1": market orders taken on this seat
-  char szGroupFlag[2];
+  char szCloseTodayFlag[2];       // "1": close-today orders taken on this seat
+  char szMarketOrderFlag[2];      // "1": market orders taken on this seat
+  char szGroupFlag[2];            // "1": the views give the exchange its futures and option groups
   char szCombinationFlag[2];      // "1" when the exchange has combination contracts
   char szExerciseInstruction[2];  // exercise_instruction below
 };

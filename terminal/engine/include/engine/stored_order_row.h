@@ -1,8 +1,8 @@
-// The row of the stored-order table (GUI table 17). Each field is named
-// after the field of answer 5464 that fills it; a stored-order change (5460)
-// fills the fields from szStoredOrderNo to szAnswerField17 and szAnswerField19
-// from its request fields 9 to 19. A row is identified by its account and
-// szStoredOrderNo.
+// The row of the stored-order table (GUI table 17), filled from answer 5464:
+// szStoredOrderNo from its field 5, szAnswerField<N> from its field N, which
+// the engine only carries. A stored-order change (5460) fills the fields from
+// szStoredOrderNo to szAnswerField17 and szAnswerField19 from its request
+// fields 9 to 19. A row is identified by its account and szStoredOrderNo.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +13,7 @@ namespace engine {
 
 struct StoredOrderRow {
   char szTradeAccount[32];
-  char szStoredOrderNo[16];  // the stored order's number
+  char szStoredOrderNo[16];
   char szAnswerField6[4];
   char szAnswerField7[16];
   char szAnswerField8[16];

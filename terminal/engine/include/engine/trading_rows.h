@@ -2,9 +2,9 @@
 // (combination) orders, trades, position details and summary, contracts to
 // price, combination position details, order kinds, condition and
 // profit/loss orders, and the exercisable option quantities. The rules of
-// engine/reference_rows.h hold: fields through engine/row_field.h, a field
-// named sz...Field<N> carried as answer field N, and one name for one
-// quantity in every row.
+// engine/reference_rows.h hold: fields through engine/row_field.h, one name
+// for one quantity in every row, and szAnswerField<N> carrying field N of the
+// answer that fills the row.
 //
 // The key offsets asserted below are those by which the change queue finds
 // a held row again.
@@ -16,7 +16,8 @@
 
 namespace engine {
 
-// GUI table 2. Key: exchange code, order number, placing seat.
+// GUI table 2. Key: exchange code, order number, placing seat. Answer 5134,
+// the lines without a strategy code.
 struct OrderRow {
   char szTradeAccount[32];
   char szExchangeCode[20];
@@ -31,7 +32,7 @@ struct OrderRow {
   char szOrderPrice[16];
   char szDealHands[8];
   char szDealPrice[16];
-  char szSysNo[16];  // the order's system number
+  char szSysNo[16];  // the order's system number, as its trades carry it
   char szMapCode[16];
   char szAnswerField8[16];
   char szOrderTime[16];
@@ -43,7 +44,7 @@ struct OrderRow {
   char szSeatCode[16];
   char szAnswerField27[16];
   char szRemark[64];
-  char szStateSequence[32];  // the state sequence the pushes compare
+  char szStateSequence[32];  // the pushes apply only a greater sequence
   char szOrderSeat[16];      // the seat the order was placed through
   char szAnswerField33[16];
   char szOrderFormType[8];
@@ -65,13 +66,14 @@ static_assert(offsetof(OrderRow, szOrderNo) == 52);
 static_assert(offsetof(OrderRow, szOrderSeat) == 496);
 
 // GUI table 3: an order on a combination strategy of up to four legs. Key:
-// exchange code, order number, placing seat.
+// exchange code, order number, placing seat. Answer 5134, the lines with a
+// strategy code, whose fields mean what they mean in OrderRow.
 struct SpecialOrderRow {
   char szTradeAccount[32];
   char szOrderNo[16];
   char szFlagOrderState[4];
-  char szStateSequence[16];  // the state sequence, as OrderRow::szStateSequence
-  char szSysNo[16];          // as OrderRow::szSysNo
+  char szStateSequence[16];
+  char szSysNo[16];
   char szMapCode[16];
   char szExchangeCode[4];  // first key of the order-kind lookup
   char szSeatCode[16];
@@ -106,14 +108,15 @@ struct SpecialOrderRow {
   char szLegFrozenCharge2[16];
   char szLegFrozenCharge3[16];
   char szLegFrozenCharge4[16];
-  char szContractCode[32];
+  char szContractCode[32];  // answer field 56, which replaces an order's contract
 };
 static_assert(sizeof(SpecialOrderRow) == 532);
 static_assert(offsetof(SpecialOrderRow, szOrderNo) == 32);
 static_assert(offsetof(SpecialOrderRow, szExchangeCode) == 100);
 static_assert(offsetof(SpecialOrderRow, szOrderSeat) == 120);
 
-// GUI table 4, in ascending order of szDealNo after a load.
+// GUI table 4, in ascending order of szDealNo after a load. Answer 5003,
+// fields 4 to 24 in order.
 struct TradeRow {
   char szTradeAccount[32];
   char szExchangeCode[4];
@@ -132,8 +135,8 @@ struct TradeRow {
   char szAnswerField17[16];
   char szMapCode[16];
   char szSysNo[16];
-  char szDealNo[16];  // a decimal number
-  char szAccountDay[16];
+  char szDealNo[16];      // a decimal number
+  char szAccountDay[16];  // the contract's delivery period
   char szDealTime[16];
   char szSeatCode[16];
   char szAnswerField24[8];
@@ -144,8 +147,8 @@ struct TradeRow {
 };
 static_assert(sizeof(TradeRow) == 358);
 
-// An open position lot group as the back end reports it; the engine keeps
-// the current details and the details as downloaded.
+// An open position lot group as the back end reports it (answer 5132); the
+// engine keeps the current details and the details as downloaded.
 struct PositionDetailRow {
   char szTradeAccount[32];
   char szTradingDate[16];
@@ -156,7 +159,7 @@ struct PositionDetailRow {
   char szExchangeCode[4];
   char szAnswerField11[8];
   char szMapCode[16];
-  char szVarietyCode[8];
+  char szVarietyCode[8];  // joined with szAccountDay: the contract code
   char szAccountDay[16];
   char szFlagBS[2];
   char szFlagSH[2];
@@ -164,7 +167,7 @@ struct PositionDetailRow {
   char szPositionPrice[16];
   char szOpenPrice[16];
   char szEngrossCautionMoney[16];  // money
-  char szAnswerField21[16];
+  char szAnswerField21[16];        // a detail opened by a trade carries its margin here too
   char szVolumePerHand[8];
   char szPosKind[32];        // "ordinary", else the combination kind of a leg
   char szCombinationNo[32];  // combination number of a leg
@@ -184,12 +187,12 @@ struct PositionSummaryRow {
   char szProfitAndLoss_KC[16];  // floating profit and loss
   char szProfitAndLoss_CC[16];  // mark-to-market profit and loss
   char szMapCode[16];
-  char szVarietyCode[8];  // the detail's szVarietyCode
+  char szVarietyCode[8];
   char szTodayVolume[8];
   char szPositionPrice[16];  // average holding price, money
   char szOpenPrice[16];      // average open price, money
   char szFlagBS[2];
-  char szAccountDay[16];  // the detail's szAccountDay
+  char szAccountDay[16];
   char szSeatCode[16];
   char szEngrossCautionMoney[16];  // money
   char szPositionCost[16];         // money
@@ -208,29 +211,30 @@ struct PriceContractRow {
 };
 static_assert(sizeof(PriceContractRow) == 52);
 
-// One leg of a combination position as the back end reports it; the engine
-// keeps the current details and the details as downloaded.
+// One leg of a combination position as the back end reports it (answer
+// 5133); the engine keeps the current details and the details as downloaded.
+// A leg and its position detail share szOpenDate, szDealNo and szPosKind.
 struct CombinationDetailRow {
   char szTradeAccount[32];
   char szOpenDate[16];
   char szExchangeCode[4];  // first key of the order-kind lookup
   char szSeatCode[16];
-  char szPosKind[2];
-  char szLegNo[32];  // leg number 1 to 4
+  char szPosKind[2];  // the combination kind
+  char szLegNo[32];   // 1 to 4
   char szSysNo[32];
   char szCombinationNo[16];  // combination number, shared by its legs
   char szDealNo[16];
   char szAnswerField13[16];
   char szAnswerField14[16];
   char szAnswerField15[16];
-  char szVarietyCode[8];  // first part of the leg's contract code
-  char szAccountDay[16];  // second part of the leg's contract code
+  char szVarietyCode[8];  // joined with szAccountDay: the leg's contract code
+  char szAccountDay[16];
   char szMapCode[16];
   char szPositionVolume[8];  // lots of the leg
   char szVolumePerHand[8];
   char szFlagSH[2];
-  char szFlagBS[2];          // buy/sell code of the leg
-  char szPositionPrice[16];  // price of the leg
+  char szFlagBS[2];
+  char szPositionPrice[16];
   char szOpenPrice[16];
   char szAnswerField25[16];
   char szAnswerField26[16];
@@ -271,14 +275,15 @@ struct OrderKindRow {
 static_assert(sizeof(OrderKindLeg) == 40);
 static_assert(sizeof(OrderKindRow) == 182);
 
-// GUI table 19: answer 5478, fields 4 to 44 in order. Keyed by szConditionOrderNo.
+// GUI table 19: answer 5478, fields 4 to 44 in order. Keyed by
+// szConditionOrderNo.
 struct ConditionOrderRow {
-  char szConditionOrderNo[16];  // the condition order's number
-  char szOrderNo[16];
+  char szConditionOrderNo[16];
+  char szOrderNo[16];  // the order it placed
   char szAnswerField6[4];
   char szAnswerField7[16];
   char szAnswerField8[32];
-  char szFlagOrderState[4];
+  char szFlagOrderState[4];  // the state of the order it placed
   char szAnswerField10[2];
   char szAnswerField11[2];
   char szAnswerField12[2];
@@ -291,7 +296,7 @@ struct ConditionOrderRow {
   char szAnswerField19[16];
   char szAnswerField20[8];
   char szAnswerField21[8];
-  char szFlagConditionState[8];  // state, an order state code
+  char szFlagConditionState[8];  // an order state code
   char szAnswerField23[128];
   char szAnswerField24[32];
   char szAnswerField25[32];
@@ -320,7 +325,7 @@ static_assert(sizeof(ConditionOrderRow) == 674);
 // GUI table 18: answer 5474, fields 4 to 35 in order but field 10 before
 // field 9. Keyed by szProfitLossOrderNo.
 struct ProfitLossOrderRow {
-  char szProfitLossOrderNo[16];  // the profit/loss order's number
+  char szProfitLossOrderNo[16];
   char szAnswerField5[16];
   char szAnswerField6[16];
   char szAnswerField7[32];
@@ -335,8 +340,8 @@ struct ProfitLossOrderRow {
   char szAnswerField16[16];
   char szAnswerField17[16];
   char szAnswerField18[16];
-  char szFlagProfitLossState[16];  // state code
-  char szProfitLossStateText[16];  // state text
+  char szFlagProfitLossState[16];
+  char szProfitLossStateText[16];
   char szAnswerField21[16];
   char szAnswerField22[4];
   char szAnswerField23[16];
@@ -366,9 +371,9 @@ static_assert(sizeof(ProfitLossOrderRow) == 442);
 //   (backend::ExerciseOrderRow) matches the row when its szAccount,
 //   szExchangeCode, szContractCode and szKey (answer 5246 field 26, the
 //   application's order seat) equal these four.
-// - A new row made from an application copies the application's two texts
-//   of answer 5246 fields 9 and 10 (ExerciseOrderRow::szTexts10) into
-//   szFlagBS and szFlagSH, the same columns of answer 5242.
+// - A new row made from an application copies the application's buy/sell
+//   and hedge codes (answer 5246 fields 9 and 10, ExerciseOrderRow::szTexts10)
+//   into szFlagBS and szFlagSH, the same columns of answer 5242.
 // - The two quantities are answer 5242 fields 11 and 12: szFrozenHands sums
 //   the lots of applications whose kind flag is not "1", szFrozenHandsKind1
 //   those whose kind flag is "1". Both are "%d" texts.
