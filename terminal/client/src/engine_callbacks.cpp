@@ -4,15 +4,15 @@
 #include "client/quote_operations.h"
 #include "client/shell_services.h"
 #include "platform/files.h"
-#include "quotes/quotation_com.h"
+#include "quotes/group_tables.h"
+#include "quotes/optional_contract.h"
 
 namespace client {
 
 std::string ContractGroupsFolder() { return platform::ResolvePath("\\Config\\Common"); }
 
-EngineGuiCallbacks::EngineGuiCallbacks(const engine::COperationEngine& engine, quotes::CtbQuotationCom& quotes,
-                                       ContractGroupsHook* contractGroups)
-    : engine_(engine), quotes_(quotes), contractGroups_(contractGroups) {}
+EngineGuiCallbacks::EngineGuiCallbacks(engine::COperationEngine& engine, quotes::CtbOptionalContract& quotes)
+    : engine_(engine), quotes_(quotes) {}
 
 void EngineGuiCallbacks::OnEngineConnectionState(int slot, int flag, int state) {
   // A slot whose connection is gone for good is closed, so that its waiting
@@ -30,10 +30,8 @@ void EngineGuiCallbacks::OnEngineConnectionState(int slot, int flag, int state) 
 }
 
 void EngineGuiCallbacks::OnEngineDownloadDone() {
-  if (contractGroups_ != nullptr) {
-    contractGroups_->Load(ContractGroupsFolder());
-    contractGroups_->StartWatching();
-  }
+  quotes_.Load(ContractGroupsFolder(), quotes::ReadGroupTables(engine_));
+  quotes_.StartWatching();
   if (ShellServices* shell = TheShellServices()) shell->OnContractsReady();
 }
 

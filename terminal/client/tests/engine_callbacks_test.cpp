@@ -9,7 +9,8 @@
 #include "client/testing/recording_shell.h"
 #include "engine/operation_engine.h"
 #include "platform/files.h"
-#include "quotes/quotation_com.h"
+#include "platform/testing/temporary_folder.h"
+#include "quotes/optional_contract.h"
 
 namespace {
 
@@ -20,27 +21,20 @@ using engine::connection_state::kDisconnected;
 constexpr int kQuoteSlot = 1;
 constexpr int kReconnecting = 3;
 
-// Every step of the download's end, in order.
-class RecordingGroups : public client::ContractGroupsHook {
- public:
-  explicit RecordingGroups(std::vector<std::string>& steps) : steps_(steps) {}
-  void Load(const std::string& folder) override { steps_.push_back("load " + folder); }
-  void StartWatching() override { steps_.push_back("watch"); }
-
- private:
-  std::vector<std::string>& steps_;
-};
-
+// The views learn of the contracts once the groups are loaded and watched.
 class StepShell : public client_testing::RecordingShell {
  public:
-  explicit StepShell(std::vector<std::string>& steps) : steps_(steps) {}
+  StepShell(std::vector<std::string>& steps, const quotes::CtbOptionalContract& groups)
+      : steps_(steps), groups_(groups) {}
   void OnContractsReady() override {
-    steps_.push_back("contracts ready");
+    steps_.push_back("contracts ready, load " + std::to_string(groups_.LoadCount()) +
+                     (groups_.IsWatching() ? ", watched" : ""));
     RecordingShell::OnContractsReady();
   }
 
  private:
   std::vector<std::string>& steps_;
+  const quotes::CtbOptionalContract& groups_;
 };
 
 class EngineCallbacksTest : public ::testing::Test {
@@ -55,8 +49,10 @@ class EngineCallbacksTest : public ::testing::Test {
     sent.clear();
   }
 
+  platform_testing::ScopedProgramFolder programFolder{"engine_callbacks"};
+  quotes::CtbOptionalContract quoteTable;
   std::vector<std::string> steps;
-  StepShell shell{steps};
+  StepShell shell{steps, quoteTable};
   client_testing::ScopedShell installed{shell};
   engine::COperationEngine engine;
   std::vector<std::string> sent;
@@ -64,9 +60,7 @@ class EngineCallbacksTest : public ::testing::Test {
     sent.emplace_back(text);
     return true;
   }};
-  quotes::CtbQuotationCom quoteTable;
-  RecordingGroups groups{steps};
-  client::EngineGuiCallbacks callbacks{engine, quoteTable, &groups};
+  client::EngineGuiCallbacks callbacks{engine, quoteTable};
 };
 
 TEST_F(EngineCallbacksTest, TheQuotesAreSubscribedAgainWhenTheQuoteConnectionComesBack) {
@@ -97,16 +91,12 @@ TEST_F(EngineCallbacksTest, AReconnectGivesASubscriptionRefusedTwiceAnotherChanc
   EXPECT_TRUE(subscriptions.Busy());
 }
 
-TEST_F(EngineCallbacksTest, TheDownloadsEndLoadsAndWatchesTheGroupsBeforeTheContractViews) {
+TEST_F(EngineCallbacksTest, EachDownloadsEndLoadsAndWatchesTheGroupsBeforeTheContractViews) {
   callbacks.OnEngineDownloadDone();
-  EXPECT_EQ(steps, (std::vector<std::string>{"load " + platform::ProgramFolder() + "/Config/Common", "watch",
-                                             "contracts ready"}));
-
-  // Before the groups layer exists, the views still learn of the contracts.
-  steps.clear();
-  client::EngineGuiCallbacks withoutGroups(engine, quoteTable);
-  withoutGroups.OnEngineDownloadDone();
-  EXPECT_EQ(steps, (std::vector<std::string>{"contracts ready"}));
+  callbacks.OnEngineDownloadDone();
+  EXPECT_EQ(steps, (std::vector<std::string>{"contracts ready, load 1, watched", "contracts ready, load 2, watched"}));
+  EXPECT_EQ(quoteTable.FilePath(), platform::ProgramFolder() + "/Config/Common/tbOptionalContractMQ.dat");
+  EXPECT_TRUE(platform::IsRegularFile(quoteTable.FilePath()));  // saved before the second load
 }
 
 TEST_F(EngineCallbacksTest, TheEnginesCallbacksReachTheShell) {

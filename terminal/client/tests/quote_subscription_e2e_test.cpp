@@ -20,7 +20,7 @@
 #include "client/subscription_list.h"
 #include "client/testing/client_test.h"
 #include "protocol/function_numbers.h"
-#include "quotes/quotation_ctrl.h"
+#include "quotes/optional_contract.h"
 #include "quotes/watch_callback.h"
 
 namespace {
@@ -80,7 +80,7 @@ class QuoteSubscriptionEndToEnd : public client_testing::SimulatedBackEndTest {
     return true;
   }
 
-  quotes::CtbQuotationCtrl quoteTable;
+  quotes::CtbOptionalContract quoteTable;
   QuoteCounter listener;
   client::SubscriptionList subscriptions{client::QuoteSubscriptionSender()};
   client::EngineGuiCallbacks guiCallbacks{engine, quoteTable};

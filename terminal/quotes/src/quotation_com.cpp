@@ -92,20 +92,24 @@ bool CtbQuotationCom::FindQuote(std::string_view exchange, std::string_view code
 }
 
 bool CtbQuotationCom::AddQuoteRefs(const backend::CxDataSetView& keys) {
-  AddRefs(ReadContractKeys(keys));
+  MoveRefs({}, ReadContractKeys(keys));
   return true;
 }
 
 bool CtbQuotationCom::ReleaseQuoteRefs(const backend::CxDataSetView& keys) {
-  return ReleaseRefs(ReadContractKeys(keys));
+  return MoveRefs(ReadContractKeys(keys), {});
 }
 
 int CtbQuotationCom::ReplaceWatchedContracts(const std::vector<ContractKey>& oldKeys,
                                              const std::vector<ContractKey>& newKeys) {
   if (oldKeys.empty() && newKeys.empty()) return 0;
-  if (!oldKeys.empty()) ReleaseRefs(oldKeys);
-  if (!newKeys.empty()) AddRefs(newKeys);
+  if (!oldKeys.empty()) MoveRefs(oldKeys, {});
+  if (!newKeys.empty()) MoveRefs({}, newKeys);
   return 1;
+}
+
+void CtbQuotationCom::MoveQuoteRefs(std::span<const ContractKey> release, std::span<const ContractKey> add) {
+  MoveRefs(release, add);
 }
 
 void CtbQuotationCom::ResendSubscription() { Subscribe(CopySlots()); }
@@ -115,14 +119,19 @@ std::vector<QuoteSlot> CtbQuotationCom::CopySlots() const {
   return SnapshotSlots();
 }
 
-void CtbQuotationCom::AddRefs(std::span<const ContractKey> keys) {
+// The added contracts that hold a slot are counted before any reference is
+// dropped, so that a contract in both lists never leaves the table; new
+// slots are made once the dropped ones are gone, so that a full table makes
+// room first.
+bool CtbQuotationCom::MoveRefs(std::span<const ContractKey> release, std::span<const ContractKey> add) {
   std::vector<QuoteRecord> held;
   std::vector<QuoteSlot> subscription;
+  bool slotsRemoved = false;
   bool slotsCreated = false;
   {
     std::lock_guard lock(mutex_);
     std::vector<ContractKey> newContracts;
-    for (const ContractKey& key : keys) {
+    for (const ContractKey& key : add) {
       if (QuoteSlot* slot = FindSlot(key)) {
         ++slot->refCount;
         held.push_back(slot->quote);
@@ -130,6 +139,14 @@ void CtbQuotationCom::AddRefs(std::span<const ContractKey> keys) {
         newContracts.push_back(key);
       }
     }
+    for (const ContractKey& key : release) {
+      if (QuoteSlot* slot = FindSlot(key)) {
+        slotsRemoved |= --slot->refCount < 1;
+      } else {
+        CountUnslotted(key, -1);
+      }
+    }
+    if (slotsRemoved) RemoveUnreferencedSlots();
     // A key may come twice in one list: its first turn makes the slot.
     for (const ContractKey& key : newContracts) {
       if (QuoteSlot* slot = FindSlot(key)) {
@@ -140,30 +157,11 @@ void CtbQuotationCom::AddRefs(std::span<const ContractKey> keys) {
         CountUnslotted(key, +1);
       }
     }
-    if (slotsCreated) subscription = SnapshotSlots();
+    if (slotsRemoved || slotsCreated) subscription = SnapshotSlots();
   }
   for (const QuoteRecord& quote : held) NotifyQuote(quote);
-  if (slotsCreated) Subscribe(subscription);
-}
-
-bool CtbQuotationCom::ReleaseRefs(std::span<const ContractKey> keys) {
-  std::vector<QuoteSlot> subscription;
-  bool slotsRemoved = false;
-  {
-    std::lock_guard lock(mutex_);
-    for (const ContractKey& key : keys) {
-      if (QuoteSlot* slot = FindSlot(key)) {
-        slotsRemoved |= --slot->refCount < 1;
-      } else {
-        CountUnslotted(key, -1);
-      }
-    }
-    if (!slotsRemoved) return false;
-    RemoveUnreferencedSlots();
-    subscription = SnapshotSlots();
-  }
-  Subscribe(subscription);
-  return true;
+  if (slotsRemoved || slotsCreated) Subscribe(subscription);
+  return slotsRemoved;
 }
 
 void CtbQuotationCom::Subscribe(std::span<const QuoteSlot> slots) {

@@ -2,8 +2,8 @@
 
 namespace quotes {
 
-CtbQuotationCtrl& TheQuoteObject() {
-  static CtbQuotationCtrl quoteObject;
+CtbOptionalContract& TheQuoteObject() {
+  static CtbOptionalContract quoteObject;
   return quoteObject;
 }
 

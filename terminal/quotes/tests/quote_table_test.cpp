@@ -302,6 +302,37 @@ TEST_F(QuoteTable, ReplacingWatchedContractsReleasesTheOldBeforeAddingTheNew) {
   EXPECT_TRUE(table.CopySlots().empty());
 }
 
+TEST_F(QuoteTable, MovingReferencesKeepsTheContractsOfBothListsWithTheirQuotes) {
+  Add({kCopper, kAluminium});
+  ASSERT_TRUE(table.ApplyQuote(Quote(kAluminium, "沪铝2409", 7)));
+  subscriber.lists.clear();
+  listener.quotes.clear();
+
+  const std::vector<ContractKey> before = {kCopper, kAluminium};
+  const std::vector<ContractKey> after = {kAluminium, kZinc};
+  table.MoveQuoteRefs(before, after);
+  EXPECT_EQ(subscriber.lists, (Lists{{"al2409", "zn2409"}}));
+  EXPECT_EQ(Held(kAluminium).fNewPrice, 7);
+  EXPECT_EQ(RefCounts(), (std::vector<int>{1, 1}));
+  ASSERT_EQ(listener.quotes.size(), 1u);  // the held quote of the contract that stays
+  EXPECT_STREQ(listener.quotes[0].szCode, "al2409");
+
+  // Nothing that changes the set of contracts: no subscription.
+  table.MoveQuoteRefs(after, after);
+  EXPECT_EQ(subscriber.lists.size(), 1u);
+
+  // A full table makes room before it takes the new contracts.
+  std::vector<ContractKey> fill;
+  for (int i = 0; i < 38; ++i) fill.push_back(MakeContractKey("D", "m" + std::to_string(2400 + i)));
+  table.MoveQuoteRefs({}, fill);
+  const std::vector<ContractKey> dropped = {kZinc};
+  const std::vector<ContractKey> late = {MakeContractKey("D", "y2409")};
+  table.MoveQuoteRefs(dropped, late);
+  EXPECT_TRUE(Holds(late[0]));
+  EXPECT_FALSE(Holds(kZinc));
+  EXPECT_EQ(table.CopySlots().size(), 40u);
+}
+
 TEST(QuoteObject, ChangeQuoteContractsMovesTheOneQuoteObjectsReferences) {
   const ContractKey key = MakeContractKey("Z", "SR409");
   QuoteRecord quote;

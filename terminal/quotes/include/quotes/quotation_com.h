@@ -59,6 +59,12 @@ class CtbQuotationCom {
   // Releases the old keys, then adds the new ones. 0, doing nothing, when
   // both are empty; else 1.
   int ReplaceWatchedContracts(const std::vector<ContractKey>& oldKeys, const std::vector<ContractKey>& newKeys);
+  // Drops one reference per key of `release` and takes one per key of `add`
+  // in one step, as a window that moves over a list of contracts does: a
+  // contract in both lists keeps its slot and its quote, the listeners hear
+  // the held quotes of the added contracts that had a slot, and the
+  // subscription goes out once, when the set of contracts changed.
+  void MoveQuoteRefs(std::span<const ContractKey> release, std::span<const ContractKey> add);
 
   // Sends the current slots to the subscriber again (after the quote
   // connection comes back).
@@ -79,8 +85,8 @@ class CtbQuotationCom {
     int count = 0;
   };
 
-  void AddRefs(std::span<const ContractKey> keys);
-  bool ReleaseRefs(std::span<const ContractKey> keys);
+  // MoveQuoteRefs; true when a slot was removed.
+  bool MoveRefs(std::span<const ContractKey> release, std::span<const ContractKey> add);
   void Subscribe(std::span<const backend::QuoteSlot> slots);
 
   // The helpers below expect the lock held.

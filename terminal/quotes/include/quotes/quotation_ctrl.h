@@ -7,10 +7,9 @@
 // that leaves is not called again.
 #pragma once
 
-#include <vector>
-
 #include "quotes/quotation_com.h"
 #include "quotes/watch_callback.h"
+#include "quotes/watch_list.h"
 
 namespace quotes {
 
@@ -18,17 +17,16 @@ class CtbQuotationCtrl : public CtbQuotationCom {
  public:
   // Appends the listener, also when it is already registered. False when the
   // listener is null or the list cannot grow; the list stays as it was.
-  bool RegisterWatch(CWatchCallback* watcher);
+  bool RegisterWatch(CWatchCallback* watcher) { return watchers_.Register(watcher); }
   // Removes the first registration of the listener, closing the gap; a
   // listener that is not registered is ignored.
-  void UnregisterWatch(CWatchCallback* watcher);
+  void UnregisterWatch(CWatchCallback* watcher) { watchers_.Unregister(watcher); }
 
  protected:
   void NotifyQuote(const backend::QuoteRecord& quote) override;
 
  private:
-  std::vector<CWatchCallback*> watchers_;  // null: left during a notification
-  int notifyDepth_ = 0;                    // notifications under way (a listener may cause another)
+  WatchList watchers_;
 };
 
 }  // namespace quotes

@@ -1,15 +1,16 @@
-// The terminal's one quote object, built before the message loop and kept to
-// the end of the program.
+// The terminal's one quote object: the quote table, its listeners and the
+// contract groups; built before the message loop and kept to the end of the
+// program.
 #pragma once
 
 #include <vector>
 
 #include "quotes/contract_key.h"
-#include "quotes/quotation_ctrl.h"
+#include "quotes/optional_contract.h"
 
 namespace quotes {
 
-CtbQuotationCtrl& TheQuoteObject();
+CtbOptionalContract& TheQuoteObject();
 
 // Moves the quote object's references from the old contracts to the new ones
 // (ReplaceWatchedContracts on the one quote object); 0 when both are empty.

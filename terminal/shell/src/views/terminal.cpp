@@ -270,6 +270,9 @@ void Terminal::StopEngine() {
   engine_.Stop();
   engine_.SetQuoteConnectionIndex(-1);
   client::InstallOperationEngine(nullptr);
+  // The contract groups are saved with the end of the session; no quote
+  // subscription goes out any more.
+  quotes::TheQuoteObject().StopWatching();
 }
 
 bool Terminal::QueryQuoteServers(client::QuoteServerInfo& info, std::string& message) {
