@@ -167,7 +167,10 @@ TEST_F(MarketTabsTest, ContractsAddedToTheUsersGroupShowInItsTab) {
   std::unique_ptr<MarketTabs> futures = Tabs(quotes::kFutureKind);
   std::unique_ptr<MarketTabs> options = Tabs(quotes::kOptionKind);
   std::vector<int> refilled;
-  futures->SetRefilledHandler([&](int index) { refilled.push_back(index); });
+  futures->SetRefilledHandler([&](int index, int windowTop) {
+    refilled.push_back(index);
+    EXPECT_EQ(windowTop, 0);
+  });
   futures->OnTabActivated(2);
   quotes::ContractGroup record;
   record.name = "自选";

@@ -8,6 +8,7 @@
 #include "ui/context_menus.h"
 #include "ui/filter_list_dialog.h"
 #include "ui/grid_state.h"
+#include "ui/header_layout.h"
 
 namespace ui {
 namespace {
@@ -251,13 +252,7 @@ bool CFilterGridCtrl::RunPickList(std::vector<std::string> values, ColumnFilterS
 }
 
 bool CFilterGridCtrl::SaveState(RegistryStore& registry, std::string_view gridName) const {
-  GridState state;
-  for (int visual = 0; visual < header_->count(); ++visual) state.order.push_back(header_->logicalIndex(visual));
-  for (int column = 0; column < rows_.ColumnCount(); ++column) {
-    // A hidden section measures 0; its width is the one it comes back with.
-    state.widths.push_back(header_->isSectionHidden(column) ? rows_.Column(column).width
-                                                            : header_->sectionSize(column));
-  }
+  GridState state = CaptureHeaderLayout(*header_, rows_);
   state.sort = rows_.SortColumns();
   return SaveGridState(registry, gridName, state);
 }
@@ -265,12 +260,7 @@ bool CFilterGridCtrl::SaveState(RegistryStore& registry, std::string_view gridNa
 bool CFilterGridCtrl::LoadState(const RegistryStore& registry, std::string_view gridName) {
   const std::optional<GridState> state = LoadGridState(registry, gridName, rows_.ColumnCount());
   if (!state) return false;
-  for (int visual = 0; visual < static_cast<int>(state->order.size()); ++visual) {
-    header_->moveSection(header_->visualIndex(state->order[static_cast<std::size_t>(visual)]), visual);
-  }
-  for (int column = 0; column < rows_.ColumnCount(); ++column) {
-    header_->resizeSection(column, state->widths[static_cast<std::size_t>(column)]);
-  }
+  ApplyHeaderLayout(*header_, *state);
   rows_.SetSortColumns(state->sort);
   return true;
 }

@@ -23,7 +23,7 @@ MarketTabs::~MarketTabs() {
 }
 
 bool MarketTabs::Refresh() {
-  if (builtFromLoad_ == quotes_.LoadCount()) return false;
+  if (!Stale()) return false;
   builtFromLoad_ = quotes_.LoadCount();
   tabs_.clear();
   active_ = -1;
@@ -96,7 +96,7 @@ bool MarketTabs::OnGroupChanged(int event, int, const quotes::ContractGroupList*
   for (int index = 0; index < TabCount(); ++index) {
     if (Tab(index).Title() != quotes::kOptionalGroupName) continue;
     Tab(index).Fill(*group, catalogue_);
-    if (refilled_) refilled_(index);
+    if (refilled_) refilled_(index, group->topRow);
   }
   return true;
 }

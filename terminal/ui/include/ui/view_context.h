@@ -12,7 +12,7 @@ namespace engine {
 class COperationEngine;
 }
 namespace quotes {
-class CtbQuotationCtrl;
+class CtbOptionalContract;
 }
 namespace order_module {
 class OrderSubmission;
@@ -29,7 +29,7 @@ class ViewReceivers;
 
 struct ViewContext {
   engine::COperationEngine* engine = nullptr;
-  quotes::CtbQuotationCtrl* quotes = nullptr;
+  quotes::CtbOptionalContract* quotes = nullptr;
   order_module::OrderSubmission* orders = nullptr;
   order_module::OrderModule* orderModule = nullptr;
   // The settings areas, found by name ("EntrustParam", "VarietyParamSet", ...).

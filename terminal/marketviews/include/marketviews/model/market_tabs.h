@@ -40,8 +40,10 @@ class MarketTabs final : public quotes::CWatchCallback {
   MarketTabs& operator=(const MarketTabs&) = delete;
 
   int Kind() const { return kind_; }
-  // Builds the tabs anew when the groups were loaded since they were built
-  // (or never were); true when it did.
+  // The groups were loaded since the tabs were built (or they never were).
+  bool Stale() const { return builtFromLoad_ != quotes_.LoadCount(); }
+  // Builds the tabs anew when they are stale; true when it did. The rows of
+  // the tabs before are gone: the windows over them must go first.
   bool Refresh();
   int TabCount() const { return static_cast<int>(tabs_.size()); }
   MarketRows& Tab(int index) { return *tabs_.at(static_cast<std::size_t>(index)); }
@@ -62,9 +64,9 @@ class MarketTabs final : public quotes::CWatchCallback {
   std::optional<order_module::OrderRecord> ClickOrder(int index, int shownRow, int column,
                                                       const ClickContext& context) const;
 
-  // Told after a tab's rows were refilled from its changed group (the
-  // view lays its grid out again).
-  void SetRefilledHandler(std::function<void(int index)> handler) { refilled_ = std::move(handler); }
+  // Told after a tab's rows were refilled from its changed group, with the
+  // group's quote window top row (the view shows its rows from there again).
+  void SetRefilledHandler(std::function<void(int index, int windowTop)> handler) { refilled_ = std::move(handler); }
 
   bool OnQuote(int event, const backend::QuoteRecord* quote) override;
   bool OnGroupChanged(int event, int kind, const quotes::ContractGroupList* groups) override;
@@ -77,7 +79,7 @@ class MarketTabs final : public quotes::CWatchCallback {
   std::vector<std::unique_ptr<MarketRows>> tabs_;
   std::optional<std::uint64_t> builtFromLoad_;
   int active_ = -1;
-  std::function<void(int)> refilled_;
+  std::function<void(int, int)> refilled_;
 };
 
 }  // namespace marketviews

@@ -1,0 +1,128 @@
+#include "marketviews/views/market_grid.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include "ui/colours_fonts.h"
+
+namespace marketviews {
+namespace {
+
+constexpr int kFontPixels = 15;
+
+// Figures on black; the flat colour is the text's, the rows alternate in
+// two near-blacks, and the grid lines and the selection stay quiet.
+void ApplyLook(QTableView& view) {
+  QFont font = ui::FontOf("Tahoma", 10);
+  font.setPixelSize(kFontPixels);
+  font.setWeight(QFont::Normal);
+  view.setFont(font);
+  QPalette palette = view.palette();
+  palette.setColor(QPalette::Base, Qt::black);
+  palette.setColor(QPalette::AlternateBase, QColor(0x14, 0x14, 0x14));
+  palette.setColor(QPalette::Text, ui::ColourFromRef(MarketColours{}.flat));
+  palette.setColor(QPalette::Highlight, QColor(0x1E, 0x3C, 0x78));
+  palette.setColor(QPalette::HighlightedText, Qt::white);
+  palette.setColor(QPalette::Mid, QColor(0x40, 0x40, 0x40));  // the grid lines
+  view.setPalette(palette);
+  view.setAlternatingRowColors(true);
+  view.setSelectionBehavior(QAbstractItemView::SelectRows);
+  view.setSelectionMode(QAbstractItemView::SingleSelection);
+  view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view.setWordWrap(false);
+  view.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  view.setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view.verticalHeader()->setDefaultSectionSize(CTQMarketGridCtrl::kRowHeight);
+  view.horizontalHeader()->setHighlightSections(false);
+  view.horizontalHeader()->setStretchLastSection(false);
+  view.horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+}
+
+}  // namespace
+
+CTQMarketGridCtrl::CTQMarketGridCtrl(ui::GridModel& rows, QWidget* parent)
+    : QTableView(parent), table_(new ui::GridTableModel(rows, this)), frozen_(new QTableView(this)) {
+  setObjectName("CTQMarketGridCtrl");
+  setModel(table_);
+  ApplyLook(*this);
+  verticalHeader()->setFixedWidth(kRowHeaderWidth);
+  for (int column = 0; column < rows.ColumnCount(); ++column) setColumnWidth(column, rows.Column(column).width);
+
+  // The contract column stays in place over the grid's left edge; the two
+  // views share the model, the selection and the row they start at.
+  frozen_->setObjectName("frozenColumn");
+  frozen_->setModel(table_);
+  frozen_->setSelectionModel(selectionModel());
+  ApplyLook(*frozen_);
+  frozen_->setFocusPolicy(Qt::NoFocus);
+  frozen_->verticalHeader()->hide();
+  frozen_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  for (int column = 1; column < rows.ColumnCount(); ++column) frozen_->setColumnHidden(column, true);
+  frozen_->setColumnWidth(0, columnWidth(0));
+  frozen_->viewport()->installEventFilter(this);
+  viewport()->stackUnder(frozen_);
+  frozen_->show();
+
+  connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
+    if (column != 0) return;
+    frozen_->setColumnWidth(0, size);
+    PlaceFrozenColumn();
+  });
+  connect(frozen_->verticalScrollBar(), &QScrollBar::valueChanged, verticalScrollBar(), &QScrollBar::setValue);
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, frozen_->verticalScrollBar(), &QScrollBar::setValue);
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int top) { OnScrolled(top); });
+  PlaceFrozenColumn();
+}
+
+CTQMarketGridCtrl::~CTQMarketGridCtrl() { frozen_->viewport()->removeEventFilter(this); }
+
+int CTQMarketGridCtrl::LastVisibleRow() const { return rowAt(viewport()->height() - kRowHeight / 2); }
+
+void CTQMarketGridCtrl::OnScrolled(int top) {
+  const ScrollPosition scroll{top, top_, LastVisibleRow()};
+  top_ = top;
+  if (scrolled_) scrolled_(scroll);
+}
+
+void CTQMarketGridCtrl::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && pressed_) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid()) pressed_(index.row(), index.column());
+  }
+  QTableView::mousePressEvent(event);
+}
+
+bool CTQMarketGridCtrl::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == frozen_->viewport() && event->type() == QEvent::MouseButtonPress && pressed_) {
+    const auto* press = static_cast<QMouseEvent*>(event);
+    const QModelIndex index = frozen_->indexAt(press->position().toPoint());
+    if (press->button() == Qt::LeftButton && index.isValid()) pressed_(index.row(), index.column());
+  }
+  return QTableView::eventFilter(watched, event);
+}
+
+void CTQMarketGridCtrl::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  PlaceFrozenColumn();
+}
+
+void CTQMarketGridCtrl::updateGeometries() {
+  QTableView::updateGeometries();
+  PlaceFrozenColumn();
+}
+
+void CTQMarketGridCtrl::PlaceFrozenColumn() {
+  frozen_->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), columnWidth(0),
+                       viewport()->height() + horizontalHeader()->height());
+}
+
+CTQMarketOptionGridCtrl::CTQMarketOptionGridCtrl(ui::GridModel& rows, QWidget* parent)
+    : CTQMarketGridCtrl(rows, parent) {
+  setObjectName("CTQMarketOptionGridCtrl");
+}
+
+}  // namespace marketviews
