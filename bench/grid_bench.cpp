@@ -5,8 +5,6 @@
 // memory the grid holds per row.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <stdlib.h>
-#include <time.h>
 
 #include <QApplication>
 #include <chrono>
@@ -18,35 +16,15 @@
 
 #include "engine/trading_rows.h"
 #include "figures.h"
+#include "gui_thread.h"
 #include "ui/filter_grid.h"
 #include "ui/grid_model.h"
 
 namespace {
 
-// The GUI thread's own time: what the figures are about, and what other
-// programs on a busy machine do not stretch.
-struct Clock {
-  using duration = std::chrono::nanoseconds;
-  using time_point = std::chrono::time_point<Clock, duration>;
-  static time_point now() {
-    timespec now{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return time_point(std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
-  }
-};
+using Clock = bench::ThreadClock;
 
 int RowCount() { return bench::Quick() ? 1'000 : 100'000; }
-
-// The application of the benchmark's windows. Each grid makes its own and
-// ends it before main() returns: ended among the toolkit's own globals
-// after main(), it would find some of them gone.
-std::unique_ptr<QApplication> MakeApplication() {
-  static int argc = 1;
-  static char name[] = "grid_bench";
-  static char* argv[] = {name, nullptr};
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  return std::make_unique<QApplication>(argc, argv);
-}
 
 const char* const kCodes[] = {"IF2406", "IF2407", "IH2406",        "IC2406",      "cu2405", "cu2406",
                               "al2405", "zn2405", "au2406",        "ag2406",      "rb2410", "hc2410",
@@ -156,7 +134,7 @@ struct ShownGrid {
     QApplication::processEvents();
     QApplication::sendPostedEvents();
   }
-  std::unique_ptr<QApplication> application = MakeApplication();  // before any window
+  std::unique_ptr<QApplication> application = bench::MakeOffscreenApplication();  // before any window
   ui::GridModel rows;
   ui::CFilterGridCtrl grid{rows};
 };

@@ -1,5 +1,6 @@
 #include "push_pipeline.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -42,7 +43,6 @@ constexpr std::string_view kOpeningOrder = "900001";
 constexpr std::string_view kClosingOrder = "900002";
 constexpr std::string_view kCloseToday = "2";
 // The quote table holds at most 40 contracts; a quote window shows fewer.
-constexpr std::size_t kWatchedContracts = 20;
 
 // Every contract the account trades: five varieties, twelve months each.
 const std::vector<std::string>& Contracts() {
@@ -203,11 +203,19 @@ void LineCounter::Arrived() {
   if (noting_) arrivals_.push_back(Clock::now());
 }
 
+std::vector<quotes::ContractKey> WatchedContracts(std::size_t count) {
+  std::vector<quotes::ContractKey> keys;
+  for (std::size_t index = 0; index < std::min(count, Contracts().size()); ++index) {
+    keys.push_back(quotes::MakeContractKey(kExchange, Contracts()[index]));
+  }
+  return keys;
+}
+
 // --- PushLines
 
 std::string PushLines::NextQuote() {
   const std::size_t step = quotes_++;
-  const std::string& contract = Contracts()[step % kWatchedContracts];
+  const std::string& contract = Contracts()[step % watched_];
   const int tick = static_cast<int>(step % 97);
   const auto price = [tick](int offset) { return std::to_string(50000 + tick + offset); };
   return client_testing::PushLine(15001, {{9, std::string(kExchange)},
@@ -285,7 +293,8 @@ std::vector<std::string> PushLines::NextFill(bool withState) {
 
 class Pipeline::Parts {
  public:
-  Parts(const AccountLoad& load, LineCounter& counter) : counter_(counter), installed_(counter), orders_(engine_) {
+  Parts(const AccountLoad& load, std::size_t watchedContracts, LineCounter& counter)
+      : counter_(counter), installed_(counter), orders_(engine_) {
     backend::AccountKey key;
     std::strcpy(key.customerNo, std::string(kAccount).c_str());
     std::strcpy(key.password, "secret");
@@ -294,11 +303,7 @@ class Pipeline::Parts {
     accounts_.UpdateAccountFromAnswer(kAccount, "A|||Y|||||" + std::string(kToday) + "|");
     StartEngine();
     engine_.Load(load);
-    backend::CxDataSet keys;
-    for (std::size_t index = 0; index < kWatchedContracts; ++index) {
-      quotes::AppendContractKey(keys, quotes::MakeContractKey(kExchange, Contracts()[index]));
-    }
-    quoteTable_.AddQuoteRefs(keys.View());
+    quoteTable_.MoveQuoteRefs({}, WatchedContracts(watchedContracts));
     quoteTable_.RegisterWatch(&counter);
     orderModule_.Start();
   }
@@ -315,6 +320,7 @@ class Pipeline::Parts {
   }
 
   std::size_t Rows(Table table) const { return engine_.Rows(table); }
+  quotes::CtbOptionalContract& Quotes() { return quoteTable_; }
 
   std::size_t FailedSends() const {
     std::lock_guard guard(logMutex_);
@@ -355,7 +361,7 @@ class Pipeline::Parts {
   backend::AccountTable accounts_;
   LoadedEngine engine_;
   client::EngineOrderLookup orders_;
-  quotes::CtbQuotationCtrl quoteTable_;
+  quotes::CtbOptionalContract quoteTable_;
   order_module::OrderModule orderModule_;
   client::SubscriptionList subscriptions_{[](std::string_view) { return true; }};
   client::ReceivePump pump_{
@@ -366,7 +372,8 @@ class Pipeline::Parts {
   std::size_t failedSends_ = 0;
 };
 
-Pipeline::Pipeline(const AccountLoad& load) : parts_(std::make_unique<Parts>(load, counter_)) {}
+Pipeline::Pipeline(const AccountLoad& load, std::size_t watchedContracts)
+    : parts_(std::make_unique<Parts>(load, watchedContracts, counter_)) {}
 
 Pipeline::~Pipeline() = default;
 
@@ -380,6 +387,8 @@ void Pipeline::Receive(const std::vector<std::string>& lines) {
 }
 
 void Pipeline::PumpTick() { parts_->Drain(); }
+
+quotes::CtbOptionalContract& Pipeline::Quotes() { return parts_->Quotes(); }
 
 std::size_t Pipeline::TableRows(Table table) const { return parts_->Rows(table); }
 

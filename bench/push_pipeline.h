@@ -19,6 +19,8 @@
 
 #include "client/testing/recording_shell.h"
 #include "engine/table_catalogue.h"
+#include "quotes/contract_key.h"
+#include "quotes/optional_contract.h"
 #include "quotes/watch_callback.h"
 
 namespace push_bench {
@@ -60,12 +62,21 @@ class LineCounter : public client_testing::RecordingShell, public quotes::CWatch
   std::vector<Clock::time_point> arrivals_;
 };
 
+// The contracts the quote table watches unless a benchmark asks for others.
+inline constexpr std::size_t kDefaultWatchedContracts = 20;
+
+// The first `count` contracts of the account (at most 60), as the quote
+// table keys them.
+std::vector<quotes::ContractKey> WatchedContracts(std::size_t count);
+
 // The pushed lines of the benchmarks' account: quotes of the contracts the
 // quote table watches, and the fills of two working orders of many lots on
 // one contract, a buy that opens and a sell that closes today's lots, taken
 // in turn so that the positions stay as loaded.
 class PushLines {
  public:
+  // Quotes of the first `watchedContracts` contracts in turn.
+  explicit PushLines(std::size_t watchedContracts = kDefaultWatchedContracts) : watched_(watchedContracts) {}
   // The next quote, of the next watched contract, its prices moving.
   std::string NextQuote();
   // The next fill, with the order-state push (15002) the back end sends
@@ -73,6 +84,7 @@ class PushLines {
   std::vector<std::string> NextFill(bool withState);
 
  private:
+  std::size_t watched_;
   std::size_t quotes_ = 0;
   std::size_t fills_ = 0;
 };
@@ -80,7 +92,8 @@ class PushLines {
 // The path and the engine behind it, on the calling thread as the GUI thread.
 class Pipeline {
  public:
-  explicit Pipeline(const AccountLoad& load);
+  // The quote table holds the first `watchedContracts` contracts.
+  explicit Pipeline(const AccountLoad& load, std::size_t watchedContracts = kDefaultWatchedContracts);
   ~Pipeline();
   Pipeline(const Pipeline&) = delete;
   Pipeline& operator=(const Pipeline&) = delete;
@@ -92,6 +105,8 @@ class Pipeline {
   void PumpTick();
 
   LineCounter& Counter() { return counter_; }
+  // The quote object of the path, for more listeners and contract groups.
+  quotes::CtbOptionalContract& Quotes();
   const LineCounter& Counter() const { return counter_; }
   // The rows of a table of the engine.
   std::size_t TableRows(engine::Table table) const;

@@ -4,15 +4,15 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include "marketviews/views/quote_cell_painter.h"
 #include "ui/colours_fonts.h"
 
 namespace marketviews {
 namespace {
 
 constexpr int kFontPixels = 15;
-
-// Figures on black; the flat colour is the text's, the rows alternate in
-// two near-blacks, and the grid lines and the selection stay quiet.
+// Figures on black; the flat colour is the text's, and the grid lines and the
+// selection stay quiet.
 void ApplyLook(QTableView& view) {
   QFont font = ui::FontOf("Tahoma", 10);
   font.setPixelSize(kFontPixels);
@@ -20,13 +20,11 @@ void ApplyLook(QTableView& view) {
   view.setFont(font);
   QPalette palette = view.palette();
   palette.setColor(QPalette::Base, Qt::black);
-  palette.setColor(QPalette::AlternateBase, QColor(0x14, 0x14, 0x14));
   palette.setColor(QPalette::Text, ui::ColourFromRef(MarketColours{}.flat));
   palette.setColor(QPalette::Highlight, QColor(0x1E, 0x3C, 0x78));
   palette.setColor(QPalette::HighlightedText, Qt::white);
   palette.setColor(QPalette::Mid, QColor(0x40, 0x40, 0x40));  // the grid lines
   view.setPalette(palette);
-  view.setAlternatingRowColors(true);
   view.setSelectionBehavior(QAbstractItemView::SelectRows);
   view.setSelectionMode(QAbstractItemView::SingleSelection);
   view.setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -40,10 +38,21 @@ void ApplyLook(QTableView& view) {
   view.horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
 }
 
+// The frozen contract column: a row's code is set when the row is made, so a
+// change of its quote leaves the column as it is (the grid repaints a code
+// that changes all the same).
+class FrozenColumnView final : public QTableView {
+ public:
+  using QTableView::QTableView;
+
+ protected:
+  void dataChanged(const QModelIndex&, const QModelIndex&, const QList<int>&) override {}
+};
+
 }  // namespace
 
 CTQMarketGridCtrl::CTQMarketGridCtrl(ui::GridModel& rows, QWidget* parent)
-    : QTableView(parent), table_(new ui::GridTableModel(rows, this)), frozen_(new QTableView(this)) {
+    : QTableView(parent), table_(new ui::GridTableModel(rows, this)), frozen_(new FrozenColumnView(this)) {
   setObjectName("CTQMarketGridCtrl");
   setModel(table_);
   ApplyLook(*this);
@@ -52,10 +61,12 @@ CTQMarketGridCtrl::CTQMarketGridCtrl(ui::GridModel& rows, QWidget* parent)
 
   // The contract column stays in place over the grid's left edge; the two
   // views share the model, the selection and the row they start at.
+  setItemDelegate(new QuoteCellPainter(*table_, this));
   frozen_->setObjectName("frozenColumn");
   frozen_->setModel(table_);
   frozen_->setSelectionModel(selectionModel());
   ApplyLook(*frozen_);
+  frozen_->setItemDelegate(new QuoteCellPainter(*table_, frozen_));
   frozen_->setFocusPolicy(Qt::NoFocus);
   frozen_->verticalHeader()->hide();
   frozen_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -86,6 +97,45 @@ void CTQMarketGridCtrl::OnScrolled(int top) {
   const ScrollPosition scroll{top, top_, LastVisibleRow()};
   top_ = top;
   if (scrolled_) scrolled_(scroll);
+}
+
+void CTQMarketGridCtrl::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                                    const QList<int>& roles) {
+  if (state() == QAbstractItemView::EditingState || !topLeft.isValid() || !bottomRight.isValid()) {
+    QTableView::dataChanged(topLeft, bottomRight, roles);
+    return;
+  }
+  // Per row one span, from the first changed cell to the last: neighbouring
+  // rows' spans merge into few rectangles.
+  QRegion cells;
+  bool codeChanged = false;
+  for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+    const std::optional<ui::RowId> id = table_->RowAt(row);
+    const ui::GridRow* now = id ? table_->Rows().Row(*id) : nullptr;
+    if (now == nullptr) continue;
+    const auto [told, first] = told_.try_emplace(*id, *now);
+    int from = bottomRight.column() + 1;
+    int to = topLeft.column() - 1;
+    for (int column = topLeft.column(); column <= bottomRight.column(); ++column) {
+      if (first || now->Text(column) != told->second.Text(column) ||
+          now->Colour(column) != told->second.Colour(column)) {
+        from = std::min(from, column);
+        to = column;
+      }
+    }
+    if (from > to) continue;
+    cells += visualRect(table_->index(row, from)).united(visualRect(table_->index(row, to)));
+    codeChanged |= from == 0;
+    if (!first) told->second = *now;
+  }
+  viewport()->update(cells);
+  if (codeChanged) frozen_->viewport()->update();
+}
+
+// A row's id may serve another contract after a refill.
+void CTQMarketGridCtrl::rowsInserted(const QModelIndex& parent, int first, int last) {
+  told_.clear();
+  QTableView::rowsInserted(parent, first, last);
 }
 
 void CTQMarketGridCtrl::mousePressEvent(QMouseEvent* event) {

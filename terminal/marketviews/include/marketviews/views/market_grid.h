@@ -4,11 +4,13 @@
 // of 35 pixels, and the contract column frozen at the left while the other
 // columns scroll. Rows repaint once per pump tick, however often their
 // quotes changed. The owner learns of scrolls (to move the quote window) and
-// of the left button pressed on a cell (to fill the order form).
+// of the left button pressed on a cell (to fill the order form). Of a row
+// whose quote changed only the cells whose text or colour changed repaint.
 #pragma once
 
 #include <QTableView>
 #include <functional>
+#include <unordered_map>
 
 #include "marketviews/model/market_tabs.h"
 #include "ui/grid_model.h"
@@ -39,6 +41,9 @@ class CTQMarketGridCtrl : public QTableView {
   static constexpr int kRowHeaderWidth = 35;
 
  protected:
+  void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                   const QList<int>& roles = QList<int>()) override;
+  void rowsInserted(const QModelIndex& parent, int first, int last) override;
   void mousePressEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void updateGeometries() override;
@@ -50,6 +55,9 @@ class CTQMarketGridCtrl : public QTableView {
 
   ui::GridTableModel* table_;
   QTableView* frozen_;
+  // Each row as it was last told changed: only its cells that differ from
+  // it are painted again.
+  std::unordered_map<ui::RowId, ui::GridRow> told_;
   int top_ = 0;
   std::function<void(const ScrollPosition&)> scrolled_;
   std::function<void(int, int)> pressed_;

@@ -1,0 +1,91 @@
+#include "marketviews/views/quote_cell_painter.h"
+
+#include <QGlyphRun>
+#include <QPainter>
+
+#include "ui/colours_fonts.h"
+#include "ui/gbk_text.h"
+
+namespace marketviews {
+namespace {
+
+constexpr int kTextMargin = 3;
+constexpr char kFirstAscii = ' ';
+constexpr char kLastAscii = '~';
+
+bool IsPrintableAscii(std::string_view text) {
+  for (const char c : text) {
+    if (c < kFirstAscii || c > kLastAscii) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+QuoteCellPainter::QuoteCellPainter(const ui::GridTableModel& table, QObject* parent)
+    : QStyledItemDelegate(parent), table_(table) {}
+
+const QuoteCellPainter::AsciiGlyphs& QuoteCellPainter::GlyphsFor(const QFont& font) const {
+  if (glyphs_.raw.isValid() && glyphs_.font == font) return glyphs_;
+  glyphs_.font = font;
+  glyphs_.raw = QRawFont::fromFont(font);
+  QString characters;
+  for (char c = kFirstAscii; c <= kLastAscii; ++c) characters += QChar(c);
+  const QList<quint32> indexes = glyphs_.raw.glyphIndexesForString(characters);
+  const QList<QPointF> advances = glyphs_.raw.advancesForGlyphIndexes(indexes);
+  for (qsizetype i = 0; i < indexes.size() && i < static_cast<qsizetype>(glyphs_.indexes.size()); ++i) {
+    glyphs_.indexes[static_cast<std::size_t>(i)] = indexes[i];
+    glyphs_.advances[static_cast<std::size_t>(i)] = advances.value(i).x();
+  }
+  glyphs_.ascent = glyphs_.raw.ascent();
+  glyphs_.descent = glyphs_.raw.descent();
+  return glyphs_;
+}
+
+bool QuoteCellPainter::DrawAscii(QPainter& painter, const QRect& rect, Qt::Alignment alignment,
+                                 std::string_view text) const {
+  if (!IsPrintableAscii(text)) return false;
+  const AsciiGlyphs& glyphs = GlyphsFor(painter.font());
+  if (!glyphs.raw.isValid()) return false;
+  QList<quint32> indexes;
+  QList<QPointF> positions;
+  indexes.reserve(static_cast<qsizetype>(text.size()));
+  positions.reserve(static_cast<qsizetype>(text.size()));
+  qreal x = 0;
+  for (const char c : text) {
+    const std::size_t at = static_cast<std::size_t>(c - kFirstAscii);
+    indexes.push_back(glyphs.indexes[at]);
+    positions.emplace_back(x, 0);
+    x += glyphs.advances[at];
+  }
+  QGlyphRun run;
+  run.setRawFont(glyphs.raw);
+  run.setGlyphIndexes(indexes);
+  run.setPositions(positions);
+  const qreal left = alignment.testFlag(Qt::AlignLeft)      ? rect.left()
+                     : alignment.testFlag(Qt::AlignHCenter) ? rect.left() + (rect.width() - x) / 2
+                                                            : rect.right() + 1 - x;
+  const qreal baseline = rect.top() + (rect.height() - glyphs.ascent - glyphs.descent) / 2 + glyphs.ascent;
+  painter.drawGlyphRun(QPointF(left, baseline), run);
+  return true;
+}
+
+void QuoteCellPainter::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  const std::optional<ui::RowId> id = table_.RowAt(index.row());
+  const ui::GridRow* row = id ? table_.Rows().Row(*id) : nullptr;
+  if (row == nullptr) return;
+  const bool selected = option.state.testFlag(QStyle::State_Selected);
+  if (selected) painter->fillRect(option.rect, option.palette.brush(QPalette::Highlight));
+  const std::uint32_t colour = row->Colour(index.column());
+  painter->setPen(selected                       ? option.palette.color(QPalette::HighlightedText)
+                  : colour == ui::kDefaultColour ? option.palette.color(QPalette::Text)
+                                                 : ui::ColourFromRef(colour));
+  painter->setFont(option.font);
+  const QRect rect = option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0);
+  const auto alignment = index.data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+  const std::string_view text = row->Text(index.column());
+  if (text.empty() || DrawAscii(*painter, rect, alignment, text)) return;
+  painter->drawText(rect, static_cast<int>(alignment), ui::FromGbk(text));
+}
+
+}  // namespace marketviews
