@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "order_module/order_submission.h"
 #include "ui/gbk_text.h"
 #include "ui/grid_state.h"
 #include "ui/header_layout.h"
@@ -121,6 +122,8 @@ void CQuentaraView::OnRefilled(int tab, int windowTop) {
   if (CTQMarketView* view = TabView(tab)) view->Grid().verticalScrollBar()->setValue(windowTop);
 }
 
-int OrderPriceLevel(const ui::ViewContext&) { return 0; }
+int OrderPriceLevel(const ui::ViewContext& context) {
+  return context.orderSettings == nullptr ? 0 : context.orderSettings->EntrySettings().priceLevel;
+}
 
 }  // namespace marketviews

@@ -197,12 +197,18 @@ TEST_F(MarketWindow, LiveQuotesStreamIntoTheWindowsRowsWhichFollowTheScrollAndAC
   EXPECT_EQ(Codes(futureTab, 0, rows), order);
   ui::testing::SaveScreenshot(frame_, "market_window_futures");
 
+  // The order settings' price level, read at the click, moves a bought ask
+  // up by its ticks.
+  terminal_->Settings().records.orders.PriceLevel = 2;
   ClickCell(futureTab.Grid(), 1, column::kAskVolume);
   ASSERT_EQ(form_->filled.size(), 3u);
-  EXPECT_EQ(engine::Text(form_->filled[2].contractCode), Cell(futureTab, 1, column::kCode));
+  const std::string code = Cell(futureTab, 1, column::kCode);
+  EXPECT_EQ(engine::Text(form_->filled[2].contractCode), code);
   EXPECT_EQ(engine::Text(form_->filled[2].buySell), "0");
+  const double tick = futures_->Model().Catalogue().TickOf(code);
+  ASSERT_GT(tick, 0);
   EXPECT_EQ(engine::Text(form_->filled[2].price),
-            marketviews::FormatFixed(std::stod(Cell(futureTab, 1, column::kAsk)), 3));
+            marketviews::FormatFixed(std::stod(Cell(futureTab, 1, column::kAsk)) + 2 * tick, 3));
 }
 
 TEST_F(MarketWindow, TheUsersGroupShowsWhatIsAddedAndTheTabsComeAgainWithTheContracts) {

@@ -29,7 +29,8 @@
 
 namespace order_module {
 
-// What the submissions read of the order settings ("\Config\EntrustParam.ini").
+// What the submissions and the quote grids read of the order settings
+// ("\Config\EntrustParam.ini").
 struct OrderEntrySettings {
   bool sendOrderAffirmBox = false;          // ask before sending
   bool firstTodayLastTomorrow = false;      // close today's positions first
@@ -41,6 +42,9 @@ struct OrderEntrySettings {
   // the confirmation of plain and reverse orders.
   int affirmOverrideSwitch = 0;
   int affirmOverrideValue = 0;
+  // The ticks a price taken from a quote (a click on a quoted price) moves
+  // towards the other side, so that the order is likelier to trade.
+  int priceLevel = 0;
 };
 
 // Where the submissions read the settings, at each order.

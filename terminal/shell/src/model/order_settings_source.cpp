@@ -16,7 +16,8 @@ order_module::OrderEntrySettings ShellOrderSettings::EntrySettings() const {
           .exceededMaxHandsSplitOrder = orders_.ExceededMaxHandsSplitOrder != 0,
           .enableAutoDelOrder = orders_.EnableAotoDelOrder != 0,
           .autoDelOrderType = orders_.AutoDelOrderType,
-          .wayOfReverseOrder = orders_.WayOfReverseOrder};
+          .wayOfReverseOrder = orders_.WayOfReverseOrder,
+          .priceLevel = orders_.PriceLevel};
 }
 
 std::span<const std::uint8_t> ShellOrderSettings::VarietyParamRows() const {

@@ -367,6 +367,7 @@ bool Terminal::CreateMainFrame() {
                    .quotes = &quotes::TheQuoteObject(),
                    .orders = &orderSubmission_,
                    .orderModule = &order_module::TheOrderModule(),
+                   .orderSettings = &orderSettings_,
                    .settings = &client::TheConfigRegistry(),
                    .registry = &registryStore_,
                    .role = context.role,

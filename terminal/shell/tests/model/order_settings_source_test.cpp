@@ -28,6 +28,8 @@ TEST(ShellOrderSettingsTest, EntrySettingsFollowTheStoredRecord) {
        [](const OrderEntrySettings& s) { return s.autoDelOrderType == 2; }},
       {"WayOfReverseOrder", [](OrderSettings& o) { o.WayOfReverseOrder = 1; },
        [](const OrderEntrySettings& s) { return s.wayOfReverseOrder == 1; }},
+      {"PriceLevel", [](OrderSettings& o) { o.PriceLevel = -2; },
+       [](const OrderEntrySettings& s) { return s.priceLevel == -2; }},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);

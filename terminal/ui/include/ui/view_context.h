@@ -17,6 +17,7 @@ class CtbOptionalContract;
 namespace order_module {
 class OrderSubmission;
 class OrderModule;
+class OrderSettingsSource;
 }  // namespace order_module
 namespace client {
 class ConfigRegistry;
@@ -32,6 +33,8 @@ struct ViewContext {
   quotes::CtbOptionalContract* quotes = nullptr;
   order_module::OrderSubmission* orders = nullptr;
   order_module::OrderModule* orderModule = nullptr;
+  // The order settings as the order entry reads them, afresh at each use.
+  const order_module::OrderSettingsSource* orderSettings = nullptr;
   // The settings areas, found by name ("EntrustParam", "VarietyParamSet", ...).
   client::ConfigRegistry* settings = nullptr;
   // The window layout and grid states.

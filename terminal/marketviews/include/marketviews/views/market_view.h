@@ -77,8 +77,8 @@ class CQuentaraView final : public QTabWidget {
   bool building_ = false;
 };
 
-// The order settings' price level ("PriceLevel"); 0 when no settings area
-// holds it.
+// The order settings' price level ("PriceLevel"), read at each click; 0
+// without order settings.
 int OrderPriceLevel(const ui::ViewContext& context);
 
 }  // namespace marketviews
