@@ -138,7 +138,9 @@ void CTQMarketGridCtrl::rowsInserted(const QModelIndex& parent, int first, int l
   QTableView::rowsInserted(parent, first, last);
 }
 
+// The right button neither selects nor clicks: the grids have no menu.
 void CTQMarketGridCtrl::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) return;
   if (event->button() == Qt::LeftButton && pressed_) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid()) pressed_(index.row(), index.column());
@@ -147,10 +149,11 @@ void CTQMarketGridCtrl::mousePressEvent(QMouseEvent* event) {
 }
 
 bool CTQMarketGridCtrl::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == frozen_->viewport() && event->type() == QEvent::MouseButtonPress && pressed_) {
+  if (watched == frozen_->viewport() && event->type() == QEvent::MouseButtonPress) {
     const auto* press = static_cast<QMouseEvent*>(event);
+    if (press->button() == Qt::RightButton) return true;
     const QModelIndex index = frozen_->indexAt(press->position().toPoint());
-    if (press->button() == Qt::LeftButton && index.isValid()) pressed_(index.row(), index.column());
+    if (press->button() == Qt::LeftButton && index.isValid() && pressed_) pressed_(index.row(), index.column());
   }
   return QTableView::eventFilter(watched, event);
 }

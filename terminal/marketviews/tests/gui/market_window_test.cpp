@@ -106,9 +106,9 @@ class MarketWindow : public shell::testing::TerminalSession {
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
     ASSERT_TRUE(ui::testing::WaitUntil([&] { return frame_->MarketTabs()->currentIndex() == index; }));
   }
-  static void ClickCell(CTQMarketGridCtrl& grid, int row, int col) {
+  static void ClickCell(CTQMarketGridCtrl& grid, int row, int col, Qt::MouseButton button = Qt::LeftButton) {
     const QRect cell = grid.visualRect(grid.model()->index(row, col));
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseClick(grid.viewport(), button, {}, cell.center());
   }
 
   void TearDown() override {
@@ -209,6 +209,12 @@ TEST_F(MarketWindow, LiveQuotesStreamIntoTheWindowsRowsWhichFollowTheScrollAndAC
   ASSERT_GT(tick, 0);
   EXPECT_EQ(engine::Text(form_->filled[2].price),
             marketviews::FormatFixed(std::stod(Cell(futureTab, 1, column::kAsk)) + 2 * tick, 3));
+  EXPECT_EQ(futureTab.Grid().currentIndex().row(), 1);
+
+  // The right button neither fills the form nor selects.
+  ClickCell(futureTab.Grid(), 3, column::kBid, Qt::RightButton);
+  EXPECT_EQ(form_->filled.size(), 3u);
+  EXPECT_EQ(futureTab.Grid().currentIndex().row(), 1);
 }
 
 TEST_F(MarketWindow, TheUsersGroupShowsWhatIsAddedAndTheTabsComeAgainWithTheContracts) {
