@@ -102,33 +102,36 @@ std::optional<order_module::OrderRecord> MarketRows::ClickOrder(int shownRow, in
   const std::string_view code = rows_.ShownText(shownRow, column::kCode);
   if (code.empty()) return std::nullopt;
 
-  order_module::OrderRecord order{};
-  engine::SetText(order.contractCode, code);
   // The bid sells to the buyers, the ask buys from the sellers; any other
   // cell buys, at the bid or, in an option grid, at the last price.
-  std::string_view direction = kBuy;
+  bool sell = false;
   int priceColumn = optionGrid_ ? column::kLast : column::kBid;
   if (column == column::kBid || column == column::kBidVolume) {
-    direction = kSell;
+    sell = true;
     priceColumn = column::kBid;
   } else if (column == column::kAsk || column == column::kAskVolume) {
     priceColumn = column::kAsk;
   }
-  engine::SetText(order.buySell, direction);
+  return PriceClickOrder(code, sell, rows_.ShownText(shownRow, priceColumn), catalogue.TickOf(code),
+                         optionGrid_ ? kOptionPriceDecimals : kFuturePriceDecimals, context);
+}
+
+order_module::OrderRecord PriceClickOrder(std::string_view code, bool sell, std::string_view shownPrice, double tick,
+                                          int minDecimals, const ClickContext& context) {
+  order_module::OrderRecord order{};
+  engine::SetText(order.contractCode, code);
+  engine::SetText(order.buySell, sell ? kSell : kBuy);
   engine::SetText(order.openClose, kOpen);
   engine::SetText(order.hedge, kSpeculation);
 
   // A price moves by the price level's ticks towards the other side, so
   // that the order meets the market.
-  const std::string_view shown = rows_.ShownText(shownRow, priceColumn);
-  const double price = engine::ParseNumber(shown).value_or(0);
-  if (shown != "-" && price == 0) {
-    engine::SetText(order.price, shown);
+  const double price = engine::ParseNumber(shownPrice).value_or(0);
+  if (shownPrice != "-" && price == 0) {
+    engine::SetText(order.price, shownPrice);
   } else if (price != 0) {
-    const double tick = catalogue.TickOf(code);
-    const double moved = price + (direction == kSell ? -1 : 1) * context.priceLevel * tick;
-    const int decimals = std::max(optionGrid_ ? kOptionPriceDecimals : kFuturePriceDecimals, PriceDecimals(tick));
-    engine::SetText(order.price, FormatFixed(moved, decimals));
+    const double moved = price + (sell ? -1 : 1) * context.priceLevel * tick;
+    engine::SetText(order.price, FormatFixed(moved, std::max(minDecimals, PriceDecimals(tick))));
   }
   if (context.role == 2) engine::SetText(order.customerNo, context.customerNo);
   return order;

@@ -71,6 +71,13 @@ class MarketRows {
   QuoteCells cells_;  // reused for every quote
 };
 
+// The order of a click on a shown price of the contract: a sale when `sell`,
+// else a purchase; the price moved by the price level's ticks towards the
+// other side and written with at least `minDecimals` decimals (more when
+// the tick has more); a price shown as "-" leaves the order's price empty.
+order_module::OrderRecord PriceClickOrder(std::string_view code, bool sell, std::string_view shownPrice, double tick,
+                                          int minDecimals, const ClickContext& context);
+
 // Updates the cells of a held row from the quote; false for an unknown row.
 // The grids that show quotes in the market columns share it.
 bool UpdateQuoteRow(ui::GridModel& rows, ui::RowId id, const backend::QuoteRecord& quote, int decimals,
