@@ -110,13 +110,14 @@ void OptionBoard::OnRowsShown(int first, int last) { TellUnquoted(grid_.PreferRo
 
 bool OptionBoard::OnQuote(int event, const backend::QuoteRecord* quote) {
   if (event != quotes::kQuoteEvent || quote == nullptr) return true;
+  const int shaded = grid_.ShadedRow();
+  bool changed = false;
   if (underlying_ && quotes::KeyOf(*quote) == *underlying_) {
-    Reshade();
-    return true;
+    changed = Reshade() != shaded;
+  } else if (grid_.OnQuote(*quote, catalogue_)) {
+    changed = detail_.SetQuote(*quote, catalogue_.DecimalsOf(quotes::FieldText(quote->szCode)));
   }
-  if (grid_.OnQuote(*quote, catalogue_)) {
-    detail_.SetQuote(*quote, catalogue_.DecimalsOf(quotes::FieldText(quote->szCode)));
-  }
+  if (changed && refresh_) refresh_();
   return true;
 }
 

@@ -25,16 +25,28 @@ void CField::Fill(const backend::QuoteRecord& q) {
   const bool comparable = !NearZero(last) && !NearZero(reference);
   const State rise = !comparable ? kFlat : reference < last ? kUp : reference > last ? kDown : kFlat;
   switch (kind_) {
-    case kind::kLast: value_ = last; state_ = rise; break;
+    case kind::kLast:
+      value_ = last;
+      state_ = rise;
+      break;
     case kind::kOpen: value_ = q.fOpenPrice; break;
-    case kind::kChange: value_ = comparable ? last - reference : 0; state_ = rise; break;
-    case kind::kChangeRatio: value_ = comparable ? (last - reference) / reference : 0; state_ = rise; break;
+    case kind::kChange:
+      value_ = comparable ? last - reference : 0;
+      state_ = rise;
+      break;
+    case kind::kChangeRatio:
+      value_ = comparable ? (last - reference) / reference : 0;
+      state_ = rise;
+      break;
     case kind::kHigh: value_ = q.fHighestPrice; break;
     case kind::kLow: value_ = q.fLowestPrice; break;
     case kind::kUpperLimit: value_ = q.fUpperLimitPrice; break;
     case kind::kLowerLimit: value_ = q.fLowerLimitPrice; break;
     case kind::kVolume: value_ = q.dwVolume; break;
-    case kind::kTurnover: value_ = q.dAmount; decimals_ = kMoneyDecimals; break;
+    case kind::kTurnover:
+      value_ = q.dAmount;
+      decimals_ = kMoneyDecimals;
+      break;
     case kind::kPreviousClose: value_ = q.fLastClosePrice; break;
     case kind::kClose: value_ = q.fClosePrice; break;
     case kind::kPreSettlement: value_ = q.fPreSettlementPrice; break;

@@ -70,7 +70,8 @@ OptionTRows::~OptionTRows() { quotes_.ReplaceWatchedContracts(Keys(), {}); }
 std::vector<quotes::ContractKey> OptionTRows::Keys() const {
   std::vector<quotes::ContractKey> keys;
   keys.reserve(contracts_.size());
-  for (const OptionContract& contract : contracts_) keys.push_back(quotes::MakeContractKey(contract.exchange, contract.code));
+  for (const OptionContract& contract : contracts_)
+    keys.push_back(quotes::MakeContractKey(contract.exchange, contract.code));
   return keys;
 }
 
@@ -179,8 +180,9 @@ std::uint32_t OptionTRows::Background(int row, int column) const {
 std::string OptionTRows::CodeAt(int row, std::string_view letter) const {
   if (row < 0 || row >= rows_.ShownRowCount()) return {};
   const std::string_view strike = rows_.ShownText(row, column::kStrike);
-  const auto found = std::ranges::find_if(
-      contracts_, [&](const OptionContract& contract) { return contract.strike == strike && contract.letter == letter; });
+  const auto found = std::ranges::find_if(contracts_, [&](const OptionContract& contract) {
+    return contract.strike == strike && contract.letter == letter;
+  });
   return found == contracts_.end() ? std::string() : found->code;
 }
 

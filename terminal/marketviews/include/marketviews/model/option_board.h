@@ -82,6 +82,9 @@ class OptionBoard final : public quotes::CWatchCallback {
   // The shown rows changed: their contracts come first for the quote slots.
   void OnRowsShown(int first, int last);
 
+  // Told when a quote changed the shading or the detail panel's values.
+  void SetRefreshHandler(std::function<void()> handler) { refresh_ = std::move(handler); }
+
   bool OnQuote(int event, const backend::QuoteRecord* quote) override;
 
  private:
@@ -102,6 +105,7 @@ class OptionBoard final : public quotes::CWatchCallback {
   OptionTRows grid_;
   OptionDetail detail_;
   std::vector<std::string> unquoted_;
+  std::function<void()> refresh_;
 };
 
 }  // namespace marketviews
