@@ -220,8 +220,8 @@ TEST_F(OptionTRowsTest, WithTheQuoteTableFullTheRowsShownTakeTheSlotsOfTheRowsFa
                                                         "cu2702C3200", "cu2702P3200"}));
 
   const std::vector<std::string> left = rows->PreferRows(3, 4);
-  EXPECT_EQ(left, (std::vector<std::string>{"cu2702C2800", "cu2702P2800", "cu2702C2900", "cu2702P2900",
-                                            "cu2702C3000", "cu2702P3000"}));
+  EXPECT_EQ(left, (std::vector<std::string>{"cu2702C2800", "cu2702P2800", "cu2702C2900", "cu2702P2900", "cu2702C3000",
+                                            "cu2702P3000"}));
   EXPECT_EQ(rows->Unquoted(), left);
   EXPECT_EQ(References(table, "cu2702C3200"), 1);
 

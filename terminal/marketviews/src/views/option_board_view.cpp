@@ -73,9 +73,7 @@ CTMarketOptionDlg::CTMarketOptionDlg(const ui::ViewContext& context, QWidget* pa
   connect(combo_->lineEdit(), &QLineEdit::returnPressed, this, [this] { OnEnter(); });
   picker_->SetChosenHandler([this](const std::string&) { ShowSelectedSeries(); });
   grid_->SetCellPressHandler([this](int row, int column) { OnCellPressed(row, column); });
-  grid_->SetRowsShownHandler([this](int first, int last) {
-    model_->OnRowsShown(first, last);
-  });
+  grid_->SetRowsShownHandler([this](int first, int last) { model_->OnRowsShown(first, last); });
   // Quotes change the shading of the rows and the panel's values.
   model_->SetRefreshHandler([this] { Refresh(); });
 
