@@ -181,8 +181,7 @@ void CTMarketOptionDlg::OnComboFocusLost() {
 
 void CTMarketOptionDlg::OnEnter() {
   const std::string chosen = picker_->SelectedLeaf();
-  if (picker_->isVisible() && !chosen.empty() && chosen != picker_->CurrentText() &&
-      model_->Map().FindSeries(chosen) != nullptr) {
+  if (!chosen.empty() && chosen != picker_->CurrentText() && model_->Map().FindSeries(chosen) != nullptr) {
     picker_->SetCurrentText(chosen);
     ShowSelectedSeries();
     combo_->lineEdit()->selectAll();

@@ -20,6 +20,7 @@
 #include "marketviews/views/market_view.h"
 #include "quotes/group_tables.h"
 #include "quotes/quote_object.h"
+#include "recording_order_form.h"
 #include "shell/testing/terminal_session.h"
 #include "ui/gbk_text.h"
 #include "ui/order_form.h"
@@ -33,20 +34,7 @@ using marketviews::CTQMarketView;
 using Strings = std::vector<std::string>;
 namespace column = marketviews::market_column;
 
-// The order dock's form, as the order panel registers itself: it keeps the
-// records the grids fill it from.
-class RecordingOrderForm : public QLineEdit, public ui::OrderForm {
- public:
-  bool FillFromOrderRecord(const order_module::OrderRecord& record) override {
-    filled.push_back(record);
-    return true;
-  }
-  void ResetAfterOrder() override {}
-  void FocusFieldAfterOrder(int) override {}
-  void ReloadContracts() override {}
-
-  std::vector<order_module::OrderRecord> filled;
-};
+using marketviews::testing::RecordingOrderForm;
 
 class MarketWindow : public shell::testing::TerminalSession {
  protected:
@@ -59,6 +47,10 @@ class MarketWindow : public shell::testing::TerminalSession {
       context.receivers->SetOrderForm(form_);
       return form_;
     });
+    // The option board holds the quotes of its series: without it the
+    // quote table holds only the market window's.
+    terminal_->Factories().SetBarFactory(shell::bar::kOptionBoard,
+                                         [](QWidget*, const ui::ViewContext&) -> QWidget* { return nullptr; });
     ASSERT_TRUE(shell::testing::StartLoggedIn(*terminal_));
     frame_ = terminal_->Frame();
     ASSERT_TRUE(ui::testing::WaitUntil([&] { return frame_->MarketWindow() != nullptr; }));

@@ -19,6 +19,7 @@
 #include "engine/row_field.h"
 #include "marketviews/views/option_board_view.h"
 #include "quotes/quote_object.h"
+#include "recording_order_form.h"
 #include "shell/testing/terminal_session.h"
 #include "ui/gbk_text.h"
 #include "ui/order_form.h"
@@ -30,19 +31,7 @@ using marketviews::CTMarketOptionDlg;
 namespace column = marketviews::option_column;
 
 constexpr int kPriceLevel = 2;
-
-class RecordingOrderForm : public QLineEdit, public ui::OrderForm {
- public:
-  bool FillFromOrderRecord(const order_module::OrderRecord& record) override {
-    filled.push_back(record);
-    return true;
-  }
-  void ResetAfterOrder() override {}
-  void FocusFieldAfterOrder(int) override {}
-  void ReloadContracts() override {}
-
-  std::vector<order_module::OrderRecord> filled;
-};
+using marketviews::testing::RecordingOrderForm;
 
 class OptionBoard : public shell::testing::TerminalSession {
  protected:

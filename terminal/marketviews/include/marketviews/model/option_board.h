@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "gridctl/model/grid_types.h"
 #include "marketviews/model/contract_catalogue.h"
 #include "marketviews/model/option_detail.h"
 #include "marketviews/model/option_series.h"
@@ -22,14 +23,7 @@
 
 namespace marketviews {
 
-struct Rect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int Width() const { return right - left; }
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
+using gridctl::Rect;
 
 // Where the board's parts stand in its client rectangle.
 struct BoardLayout {
