@@ -8,7 +8,9 @@
 
 #include <QDockWidget>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +29,7 @@
 
 namespace {
 
+using marketviews::CMyBCGPComboBox;
 using marketviews::CTMarketOptionDlg;
 namespace column = marketviews::option_column;
 
@@ -89,6 +92,12 @@ class OptionBoard : public shell::testing::TerminalSession {
     marketviews::CTMarketOptionGridCtrl& grid = board_->Grid();
     grid.scrollTo(grid.model()->index(row, col));
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(row, col)).center());
+  }
+  // A double click as the user's: the first click presses the item.
+  static void DoubleClick(QTreeWidget& tree, const QTreeWidgetItem* item) {
+    const QPoint centre = tree.visualItemRect(item).center();
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, centre);
   }
   // The references the quote table counts for the contract.
   static int References(const std::string& code) {
@@ -195,6 +204,53 @@ TEST_F(OptionBoard, ATypedSeriesIsPickedInTheTreeAndReplacesTheRowsAndTheirQuote
   ASSERT_TRUE(board_->Picker().isVisible());
   QTest::keyClick(edit, Qt::Key_Backspace);
   EXPECT_FALSE(board_->Picker().isVisible());
+}
+
+TEST_F(OptionBoard, CentringScrollsTheMoneyRowToTheMiddleAndADoubleClickedSeriesShowsOnTheBoard) {
+  // A board too low for all its rows.
+  auto* bar = qobject_cast<QDockWidget*>(board_->parentWidget());
+  bar->resize(1400, 150);
+  marketviews::CTMarketOptionGridCtrl& grid = board_->Grid();
+  ASSERT_TRUE(ui::testing::WaitUntil([&] { return grid.verticalScrollBar()->maximum() > 0; }));
+  ASSERT_TRUE(ui::testing::WaitUntil([&] { return board_->Model().UnderlyingPrice() > 0; }));
+  QTest::mouseClick(&board_->CentreButton(), Qt::LeftButton);
+  const int row = Rows().ShadedRow();
+  ASSERT_GE(row, 0);
+  const int page = grid.viewport()->height();
+  const int position = row * marketviews::CTMarketOptionGridCtrl::kRowHeight;
+  const int expected = position < page / 2 ? 0 : std::min(position - page / 2, grid.verticalScrollBar()->maximum());
+  EXPECT_EQ(grid.verticalScrollBar()->value(), expected);
+  EXPECT_GE(grid.LastShownRow(), row);
+  EXPECT_LE(grid.FirstShownRow(), row);
+  ui::testing::SaveScreenshot(board_, "option_board_centred");
+
+  // The combo's arrow drops the picker down at the series shown.
+  CMyBCGPComboBox& combo = board_->SeriesCombo();
+  QTest::mouseClick(&combo, Qt::LeftButton, {}, QPoint(combo.width() - 5, combo.height() / 2));
+  ASSERT_TRUE(board_->Picker().isVisible());
+  EXPECT_EQ(board_->Picker().SelectedLeaf(), board_->Model().CurrentSeries());
+  QTreeWidget& tree = board_->Picker().Tree();
+  const QTreeWidgetItem* shown = tree.currentItem();
+  ASSERT_NE(shown, nullptr);
+  QTreeWidgetItem* group = shown->parent();
+  ASSERT_NE(group, nullptr);
+  // A double click on a group is no choice.
+  DoubleClick(tree, group);
+  EXPECT_TRUE(board_->Picker().isVisible());
+  group->setExpanded(true);
+  QTreeWidgetItem* other = nullptr;
+  for (int index = 0; index < group->childCount() && other == nullptr; ++index) {
+    if (group->child(index) != shown) other = group->child(index);
+  }
+  ASSERT_NE(other, nullptr) << "the series' group has one series only";
+  const std::string chosen = ui::ToGbk(other->text(0));
+  tree.scrollToItem(other);
+  ASSERT_TRUE(ui::testing::WaitUntil([&] { return tree.viewport()->rect().contains(tree.visualItemRect(other)); }));
+  DoubleClick(tree, other);
+  EXPECT_FALSE(board_->Picker().isVisible());
+  EXPECT_EQ(board_->Model().CurrentSeries(), chosen);
+  EXPECT_EQ(ui::ToGbk(combo.currentText()), chosen);
+  EXPECT_EQ(Rows().Contracts().front().series, chosen);
 }
 
 TEST_F(OptionBoard, HidingTheDetailGivesTheGridTheWidthLessTheToggle) {
