@@ -1,6 +1,8 @@
 #include "marketviews/views/contract_tree.h"
 
 #include <QEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 #include "ui/gbk_text.h"
@@ -9,6 +11,25 @@ namespace marketviews {
 namespace {
 
 constexpr int kInitialHeight = 260;
+// The selected series while the focus is elsewhere (in the combo, where the
+// user types): white and centred on blue.
+const QColor kSelectedWithoutFocus(0x33, 0x99, 0xFF);
+
+class SelectionPainter final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    const auto* view = qobject_cast<const QWidget*>(parent());
+    if (!option.state.testFlag(QStyle::State_Selected) || view == nullptr || view->hasFocus()) {
+      QStyledItemDelegate::paint(painter, option, index);
+      return;
+    }
+    painter->fillRect(option.rect, kSelectedWithoutFocus);
+    painter->setPen(Qt::white);
+    painter->drawText(option.rect, Qt::AlignCenter, index.data().toString());
+  }
+};
 
 // Depth first from the item: the first item without children whose text
 // holds the text.
@@ -29,10 +50,7 @@ CContractTreeDlg::CContractTreeDlg(QWidget* owner)
   setAttribute(Qt::WA_ShowWithoutActivating);
   tree_->setObjectName(QString::number(kTreeId));
   tree_->setHeaderHidden(true);
-  // A selected series stays marked while the focus is in the combo.
-  tree_->setStyleSheet(
-      "QTreeView::item:selected:!active { background: #3399FF; color: white; }"
-      "QTreeView::item:selected:active { background: #3399FF; color: white; }");
+  tree_->setItemDelegate(new SelectionPainter(tree_));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(tree_);
