@@ -195,19 +195,28 @@ TEST_F(OptionBoardTest, AnIndexOptionTakesTheIndexPriceOnceTheBackgroundLookUpHa
   EXPECT_EQ(Board().Reshade(), 0);
 }
 
-TEST_F(OptionBoardTest, AFullQuoteTableIsToldWithTheOptionsLeftWithoutQuotes) {
+TEST_F(OptionBoardTest, TheRowsShownWinAFullQuoteTableAndWhatIsLeftWithoutQuotesIsTold) {
   std::vector<quotes::ContractKey> others;
   for (int index = 0; index < 35; ++index) others.push_back(quotes::MakeContractKey("S", "cu" + std::to_string(index)));
   quotes.MoveQuoteRefs({}, others);
   ASSERT_TRUE(Board().LoadOptionContracts(SampleMap(), {}));
+  const std::string told = "期权T型报价：行情表已满40个合约，以下合约收不到行情：";
   ASSERT_EQ(notices.size(), 1u);
-  EXPECT_EQ(notices[0], "期权T型报价：行情表已满40个合约，以下合约收不到行情：m2703-C-3100,m2703-P-3100");
-  // Told again only when what is left out changes.
-  Board().OnRowsShown(0, 2);
-  EXPECT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0], told + "m2703-C-3100,m2703-P-3100");
+
+  // The last row shown: the first row, farthest from it, gives up its slots.
   Board().OnRowsShown(2, 2);
   ASSERT_EQ(notices.size(), 2u);
-  EXPECT_NE(notices[1].find("m2703-C-2900,m2703-P-2900"), std::string::npos) << notices[1];
+  EXPECT_EQ(notices[1], told + "m2703-C-2900,m2703-P-2900");
+  // Every row shown: the other holders' contracts made last give theirs.
+  Board().OnRowsShown(0, 2);
+  ASSERT_EQ(notices.size(), 3u);
+  EXPECT_EQ(notices[2], told + "cu34,cu33");
+  EXPECT_TRUE(Board().Grid().Unquoted().empty());
+  EXPECT_EQ(References("m2703"), 1);
+  // Told again only when what is left out changes.
+  Board().OnRowsShown(0, 1);
+  EXPECT_EQ(notices.size(), 3u);
 }
 
 }  // namespace

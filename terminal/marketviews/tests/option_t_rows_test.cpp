@@ -219,7 +219,7 @@ TEST_F(OptionTRowsTest, WithTheQuoteTableFullTheRowsShownTakeTheSlotsOfTheRowsFa
   EXPECT_EQ(rows->Unquoted(), (std::vector<std::string>{"cu2702C3000", "cu2702P3000", "cu2702C3100", "cu2702P3100",
                                                         "cu2702C3200", "cu2702P3200"}));
 
-  const std::vector<std::string> left = rows->PreferRows(3, 4);
+  const std::vector<std::string> left = rows->PreferRows(3, 4, {});
   EXPECT_EQ(left, (std::vector<std::string>{"cu2702C2800", "cu2702P2800", "cu2702C2900", "cu2702P2900", "cu2702C3000",
                                             "cu2702P3000"}));
   EXPECT_EQ(rows->Unquoted(), left);

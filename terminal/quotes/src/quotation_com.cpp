@@ -112,6 +112,46 @@ void CtbQuotationCom::MoveQuoteRefs(std::span<const ContractKey> release, std::s
   MoveRefs(release, add);
 }
 
+std::vector<ContractKey> CtbQuotationCom::TakeSlots(std::span<const ContractKey> wanted,
+                                                    std::span<const ContractKey> keep) {
+  const auto listed = [](std::span<const ContractKey> keys, const ContractKey& key) {
+    return std::find(keys.begin(), keys.end(), key) != keys.end();
+  };
+  std::vector<ContractKey> given;
+  std::vector<QuoteSlot> subscription;
+  {
+    std::lock_guard lock(mutex_);
+    for (const ContractKey& key : wanted) {
+      if (FindSlot(key) != nullptr || FindUnslotted(key) == unslotted_.end()) continue;
+      auto victim = std::make_reverse_iterator(slots_.begin() + static_cast<std::ptrdiff_t>(slotCount_));
+      const auto first = std::make_reverse_iterator(slots_.begin());
+      victim = std::find_if(victim, first, [&](const QuoteSlot& slot) {
+        const ContractKey held = KeyOf(slot.quote);
+        return !listed(keep, held) && !listed(wanted, held);
+      });
+      if (victim == first) break;
+      const ContractKey evicted = KeyOf(victim->quote);
+      CountUnslotted(evicted, victim->refCount);
+      victim->refCount = 0;
+      RemoveUnreferencedSlots();
+      const int references = TakeUnslotted(key);
+      CreateSlot(key);
+      FindSlot(key)->refCount = references;
+      given.push_back(evicted);
+    }
+    if (!given.empty()) subscription = SnapshotSlots();
+  }
+  if (!given.empty()) Subscribe(subscription);
+  return given;
+}
+
+std::vector<ContractKey> CtbQuotationCom::UnslottedContracts() const {
+  std::lock_guard lock(mutex_);
+  std::vector<ContractKey> keys;
+  for (const UnslottedRefs& refs : unslotted_) keys.push_back(refs.key);
+  return keys;
+}
+
 void CtbQuotationCom::ResendSubscription() { Subscribe(CopySlots()); }
 
 std::vector<QuoteSlot> CtbQuotationCom::CopySlots() const {

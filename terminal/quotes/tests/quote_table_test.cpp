@@ -224,6 +224,41 @@ TEST_F(QuoteTable, FullTableKeepsCountingSoOneOwnerCannotSilenceAnother) {
   EXPECT_FALSE(Holds(late));
 }
 
+std::vector<std::string> KeyCodes(const std::vector<ContractKey>& keys) {
+  std::vector<std::string> codes;
+  for (const ContractKey& key : keys) codes.emplace_back(key.Code());
+  return codes;
+}
+
+TEST_F(QuoteTable, AWantedContractTakesTheLastSlotOutsideTheKeptOnesWhoseReferencesWait) {
+  std::vector<ContractKey> fill;
+  for (int n = 0; n < 40; ++n) fill.push_back(MakeContractKey("S", "c" + std::to_string(n)));
+  table.ReplaceWatchedContracts({}, fill);
+  Add({kCopper, kCopper, kZinc});
+  EXPECT_EQ(KeyCodes(table.UnslottedContracts()), (std::vector<std::string>{"cu2409", "zn2409"}));
+  const std::size_t sent = subscriber.lists.size();
+
+  // c39 is kept: c38 gives up its slot, and a contract without references
+  // takes none.
+  const std::vector<ContractKey> wanted = {kCopper, kAluminium};
+  const std::vector<ContractKey> keep = {fill.back()};
+  EXPECT_EQ(KeyCodes(table.TakeSlots(wanted, keep)), (std::vector<std::string>{"c38"}));
+  EXPECT_EQ(subscriber.lists.size(), sent + 1);
+  ASSERT_TRUE(Holds(kCopper));
+  EXPECT_EQ(table.CopySlots().back().refCount, 2);
+  EXPECT_FALSE(Holds(kAluminium));
+  EXPECT_FALSE(Holds(fill[38]));
+  EXPECT_EQ(KeyCodes(table.UnslottedContracts()), (std::vector<std::string>{"zn2409", "c38"}));
+
+  // The contract that gave up its slot keeps its references: it takes a
+  // slot again when asked once more after room is made.
+  EXPECT_TRUE(Release({kCopper, kCopper}));
+  Add({fill[38]});
+  ASSERT_TRUE(Holds(fill[38]));
+  EXPECT_EQ(table.CopySlots().back().refCount, 2);
+  EXPECT_EQ(KeyCodes(table.UnslottedContracts()), (std::vector<std::string>{"zn2409"}));
+}
+
 TEST_F(QuoteTable, ReferenceToAHeldContractNotifiesAtOnceWithItsQuote) {
   Add({kCopper, kAluminium});
   ASSERT_TRUE(table.ApplyQuote(Quote(kCopper, "沪铜2409", 71)));

@@ -73,7 +73,7 @@ bool OptionBoard::ShowSeries(const std::string& name) {
   const OptionContract& first = series->contracts.front();
   detail_.SetContract(first.code, first.letter);
   detail_.SetQuote(grid_.GetStoredQuote(first.code), catalogue_.DecimalsOf(first.code));
-  TellUnquoted(grid_.Unquoted());
+  TellUnquoted();
   return true;
 }
 
@@ -106,7 +106,12 @@ int OptionBoard::Reshade() {
   return row;
 }
 
-void OptionBoard::OnRowsShown(int first, int last) { TellUnquoted(grid_.PreferRows(first, last)); }
+void OptionBoard::OnRowsShown(int first, int last) {
+  std::vector<quotes::ContractKey> keep;
+  if (underlying_) keep.push_back(*underlying_);
+  grid_.PreferRows(first, last, keep);
+  TellUnquoted();
+}
 
 bool OptionBoard::OnQuote(int event, const backend::QuoteRecord* quote) {
   if (event != quotes::kQuoteEvent || quote == nullptr) return true;
@@ -130,8 +135,11 @@ void OptionBoard::HoldUnderlying(const std::optional<quotes::ContractKey>& key) 
   quotes_.MoveQuoteRefs(released, added);
 }
 
-// A full quote table is said once per change of what it leaves out.
-void OptionBoard::TellUnquoted(std::vector<std::string> codes) {
+// A full quote table is said once per change of what it leaves out, the
+// contracts of other holders with the board's own.
+void OptionBoard::TellUnquoted() {
+  std::vector<std::string> codes;
+  for (const quotes::ContractKey& key : quotes_.UnslottedContracts()) codes.emplace_back(key.Code());
   if (codes == unquoted_) return;
   unquoted_ = std::move(codes);
   if (unquoted_.empty() || !notice_) return;

@@ -227,18 +227,40 @@ std::vector<std::string> OptionTRows::Unquoted() const {
   return codes;
 }
 
-std::vector<std::string> OptionTRows::PreferRows(int first, int last) {
-  std::vector<quotes::ContractKey> wanted;
+std::vector<std::string> OptionTRows::PreferRows(int first, int last, std::span<const quotes::ContractKey> keep) {
+  const auto shownWithoutSlot = [&] {
+    std::vector<quotes::ContractKey> keys;
+    for (const OptionContract& contract : contracts_) {
+      const int row = RowOf(contract);
+      if (row >= first && row <= last && !HasSlot(contract)) {
+        keys.push_back(quotes::MakeContractKey(contract.exchange, contract.code));
+      }
+    }
+    return keys;
+  };
+  const std::vector<quotes::ContractKey> wanted = shownWithoutSlot();
+  if (wanted.empty()) return Unquoted();
+  GiveFarRowsSlots(first, last, wanted);
+
+  // What the series cannot spare itself the other holders give.
+  if (const std::vector<quotes::ContractKey> still = shownWithoutSlot(); !still.empty()) {
+    std::vector<quotes::ContractKey> kept = Keys();
+    kept.insert(kept.end(), keep.begin(), keep.end());
+    quotes_.TakeSlots(still, kept);
+  }
+  return Unquoted();
+}
+
+void OptionTRows::GiveFarRowsSlots(int first, int last, const std::vector<quotes::ContractKey>& wanted) {
   std::vector<std::pair<int, quotes::ContractKey>> spare;  // distance from the rows, key
   for (const OptionContract& contract : contracts_) {
     const int row = RowOf(contract);
-    const bool shown = row >= first && row <= last;
-    const bool slotted = HasSlot(contract);
-    const quotes::ContractKey key = quotes::MakeContractKey(contract.exchange, contract.code);
-    if (shown && !slotted) wanted.push_back(key);
-    if (!shown && slotted) spare.emplace_back(row < first ? first - row : row - last, key);
+    if ((row < first || row > last) && HasSlot(contract)) {
+      spare.emplace_back(row < first ? first - row : row - last,
+                         quotes::MakeContractKey(contract.exchange, contract.code));
+    }
   }
-  if (wanted.empty() || spare.empty()) return Unquoted();
+  if (spare.empty()) return;
   std::ranges::sort(spare, std::greater<>(), &std::pair<int, quotes::ContractKey>::first);
   spare.resize(std::min(spare.size(), wanted.size()));
   std::vector<quotes::ContractKey> released(wanted);
@@ -250,7 +272,6 @@ std::vector<std::string> OptionTRows::PreferRows(int first, int last) {
   // theirs, without a slot now.
   quotes_.MoveQuoteRefs(released, wanted);
   quotes_.MoveQuoteRefs({}, given);
-  return Unquoted();
 }
 
 }  // namespace marketviews

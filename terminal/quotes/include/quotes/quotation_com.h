@@ -66,6 +66,13 @@ class CtbQuotationCom {
   // subscription goes out once, when the set of contracts changed.
   void MoveQuoteRefs(std::span<const ContractKey> release, std::span<const ContractKey> add);
 
+  // Gives each wanted contract that holds references but found no slot the
+  // slot of a contract outside `keep` and `wanted`, the slot made last
+  // first; that contract's references then wait without a slot. The
+  // contracts that gave up their slots; the subscription goes out once.
+  std::vector<ContractKey> TakeSlots(std::span<const ContractKey> wanted, std::span<const ContractKey> keep);
+  // The contracts that hold references without a slot (the table was full).
+  std::vector<ContractKey> UnslottedContracts() const;
   // Sends the current slots to the subscriber again (after the quote
   // connection comes back).
   void ResendSubscription();

@@ -73,7 +73,8 @@ class OptionBoard final : public quotes::CWatchCallback {
   double UnderlyingPrice() const;
   // Shades the rows around the strike at the money; the row.
   int Reshade();
-  // The shown rows changed: their contracts come first for the quote slots.
+  // The shown rows changed: their contracts come first for the quote slots,
+  // before the series' other rows and before other holders' contracts.
   void OnRowsShown(int first, int last);
 
   // Told when a quote changed the shading or the detail panel's values.
@@ -83,7 +84,7 @@ class OptionBoard final : public quotes::CWatchCallback {
 
  private:
   void HoldUnderlying(const std::optional<quotes::ContractKey>& key);
-  void TellUnquoted(std::vector<std::string> codes);
+  void TellUnquoted();
   std::string LetterOf(const std::string& code) const;
 
   quotes::CtbOptionalContract& quotes_;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -106,8 +107,9 @@ class OptionTRows {
 
   // Makes the contracts of rows first to last hold quote slots where the
   // quote table is full: the contracts of the other rows, farthest first,
-  // give up theirs. The codes of the series that hold no slot afterwards.
-  std::vector<std::string> PreferRows(int first, int last);
+  // give up theirs, then other holders' contracts outside `keep`. The codes
+  // of the series that hold no slot afterwards.
+  std::vector<std::string> PreferRows(int first, int last, std::span<const quotes::ContractKey> keep);
   // The contracts of the series that hold no quote slot.
   std::vector<std::string> Unquoted() const;
 
@@ -117,6 +119,9 @@ class OptionTRows {
   int RowOf(const OptionContract& contract) const;
   void ShowSide(int row, std::string_view letter, const backend::QuoteRecord& quote, int decimals);
   bool HasSlot(const OptionContract& contract) const;
+  // The wanted contracts take the slots of the series' contracts farthest
+  // from rows first to last.
+  void GiveFarRowsSlots(int first, int last, const std::vector<quotes::ContractKey>& wanted);
 
   quotes::CtbQuotationCom& quotes_;
   std::vector<OptionContract> contracts_;
