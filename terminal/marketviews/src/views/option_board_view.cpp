@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPointer>
 
+#include "client/shell_services.h"
 #include "engine/operation_engine.h"
 #include "engine/row_field.h"
 #include "marketviews/views/market_view.h"
@@ -19,7 +20,6 @@ namespace {
 
 constexpr const char* kShowDetailTip = "显示详细行情";
 constexpr const char* kHideDetailTip = "隐藏详细行情";
-constexpr int kNoticeLine = 5;  // an output line of notices
 
 QRect ToQRect(const Rect& rect) { return QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1)); }
 
@@ -45,7 +45,7 @@ CTMarketOptionDlg::CTMarketOptionDlg(const ui::ViewContext& context, QWidget* pa
       model_(std::make_unique<OptionBoard>(
           *context.quotes, [this](const OptionContract& option) { return IndexPrice(option); },
           [output = context.output](const std::string& text) {
-            if (output) output(kNoticeLine, text);
+            if (output) output(client::kNoticeLine, text);
           })),
       centre_(new QPushButton(ui::FromGbk("定位平值期权"), this)),
       toggle_(new QToolButton(this)),
