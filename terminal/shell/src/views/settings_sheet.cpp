@@ -18,7 +18,8 @@ SettingsSheet::SettingsSheet(QWidget* parent, const std::string& caption, int ma
   for (const std::string& category : categories) {
     AddCategory(category);
     for (const SheetPage& page : TheSheetPages()) {
-      if (page.category == category) AddPage(page.caption, page.factory);
+      if (page.category != category) continue;
+      AddPage(page.caption, [this, factory = page.factory](QWidget* parent) { return factory(parent, registry_); });
     }
   }
   ExpandAll();
