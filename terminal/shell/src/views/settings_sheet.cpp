@@ -10,6 +10,8 @@ std::vector<SheetPage>& TheSheetPages() {
 SettingsSheet::SettingsSheet(QWidget* parent, const std::string& caption, int mask, client::ConfigRegistry& registry)
     : ui::TreeSheet(parent, caption), registry_(registry) {
   setObjectName("CTQPropertySheet");
+  // Room for the two grids of the watch list side by side.
+  resize(820, 520);
   std::vector<std::string> categories;
   if (mask & kCommunicationPages) categories.push_back("通讯设置");
   if (mask & kOtherPages) {

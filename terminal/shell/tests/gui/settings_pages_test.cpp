@@ -2,11 +2,15 @@
 // mouse and the keyboard: each page shows the stored settings, edits reach
 // the ini files on OK, Cancel leaves every file as it was, and the watch
 // list changes the market window's user group at once.
+#include "shell/views/settings_pages.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QTabBar>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -20,7 +24,6 @@
 #include "platform/ini_file.h"
 #include "quotes/quote_object.h"
 #include "shell/testing/terminal_session.h"
-#include "shell/views/settings_pages.h"
 #include "shell/views/settings_sheet.h"
 #include "ui/gbk_text.h"
 #include "ui/registry_store.h"
@@ -319,9 +322,9 @@ TEST_F(SettingsPages, TheGatewayPageRefusesWrongFieldsAndStoresTheListAsSorted) 
         Retype(name, "别的网关");
         Click(Find<QPushButton>(page, 1014));
         ui::testing::CancelWatches();
-        EXPECT_EQ(messages, (Strings{"网关名称不能为空", "IP地址不正确", "端口必须是1到65535之间的数字",
-                                     "端口不能为空", " " + demo + " 名称 在列表已存在",
-                                     "别的网关的名称 和选中行 " + demo + "的名称 不一致"}));
+        EXPECT_EQ(messages,
+                  (Strings{"网关名称不能为空", "IP地址不正确", "端口必须是1到65535之间的数字", "端口不能为空",
+                           " " + demo + " 名称 在列表已存在", "别的网关的名称 和选中行 " + demo + "的名称 不一致"}));
 
         // The first click on the first column sorts it descending.
         QHeaderView* header = list->horizontalHeader();
@@ -405,6 +408,8 @@ TEST_F(SettingsPages, TheVarietyPageChecksTheTickAndKeepsItsEditsWithTheBatchUnt
         EXPECT_EQ(question, "是否确认对铁矿石品种设置默认手数为5手？");
         EXPECT_EQ(grid.Rows().ShownText(RowOf(grid, "i2701"), 3), "5");
         EXPECT_EQ(grid.Rows().ShownText(RowOf(grid, "i2701"), 7), "1.50");
+        grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum() / 2);
+        ui::testing::SaveScreenshot(&sheet, "settings_varieties");
         // Another exchange keeps the variety it still lists; other filters
         // show the edits still.
         ASSERT_NO_FATAL_FAILURE(Choose(exchange, "全部"));
@@ -413,7 +418,6 @@ TEST_F(SettingsPages, TheVarietyPageChecksTheTickAndKeepsItsEditsWithTheBatchUnt
         ASSERT_NO_FATAL_FAILURE(Choose(variety, "全部"));
         EXPECT_GE(RowOf(grid, "m2701"), 0);
         EXPECT_EQ(grid.Rows().ShownText(RowOf(grid, "i2701"), 7), "1.50");
-        ui::testing::SaveScreenshot(&sheet, "settings_varieties");
       },
       "ok");
   EXPECT_EQ(messages, Strings{"你输入的价格不符合最小变动价位"});
@@ -466,6 +470,12 @@ TEST_F(SettingsPages, TheWatchListAddsAndRemovesContractsInTheMarketWindowAtOnce
   };
   ASSERT_EQ(ui::ToGbk(futures->tabText(futures->count() - 1)), "自选");
   ASSERT_TRUE(optionalCodes().empty());
+  // The market window shows the futures' user group.
+  QTabBar* outer = frame_->MarketTabs()->tabBar();
+  QTest::mouseClick(outer, Qt::LeftButton, {}, outer->tabRect(1).center());
+  QTabBar* inner = futures->tabBar();
+  QTest::mouseClick(inner, Qt::LeftButton, {}, inner->tabRect(futures->count() - 1).center());
+  ASSERT_EQ(futures->currentIndex(), futures->count() - 1);
 
   RunSheet(
       [&](shell::SettingsSheet& sheet) {
