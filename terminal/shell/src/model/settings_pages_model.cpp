@@ -12,8 +12,8 @@
 #include "engine/query_facade.h"
 #include "engine/reference_rows.h"
 #include "engine/row_field.h"
-#include "engine/table_catalogue.h"
 #include "ini_values.h"
+#include "quotes/group_tables.h"
 #include "quotes/optional_contract.h"
 
 namespace shell {
@@ -31,17 +31,6 @@ int CompareWithoutCase(std::string_view left, std::string_view right) {
     if (l != r) return l < r ? -1 : 1;
   }
   return left.size() == right.size() ? 0 : (left.size() < right.size() ? -1 : 1);
-}
-
-// The table's rows read as `Row`; none while the engine is busy.
-template <engine::EngineRow Row, typename Take>
-void ForEachRow(engine::COperationEngine& engine, int tableId, Take take) {
-  backend::CxDataSet copy;
-  std::string error;
-  if (!engine::QueryEngineTable(engine, tableId, copy, error)) return;
-  for (std::uint32_t index = 0; index < copy.GetCount(); ++index) {
-    if (const std::optional<Row> row = engine::RowFromBytes<Row>(copy.GetValue(index))) take(*row);
-  }
 }
 
 std::string Formatted(const char* format, double value) {
@@ -129,17 +118,20 @@ std::uint8_t HotKeyModifiersOfText(std::string_view text) {
 PageTables ReadPageTables(engine::COperationEngine& engine) {
   PageTables tables;
   std::set<std::string> seen;
-  ForEachRow<engine::ExchangeSeatRow>(engine, engine::table_id::kExchangeSeats, [&](const auto& row) {
-    std::string name(engine::Text(row.szExchangeName));
-    if (engine::Text(row.szGroupFlag) == "1" && seen.insert(name).second) tables.exchanges.push_back(name);
-  });
-  ForEachRow<engine::ContractRow>(engine, engine::table_id::kContracts, [&](const auto& row) {
+  for (const quotes::GroupExchange& exchange : quotes::ReadGroupTables(engine).exchanges) {
+    if (exchange.contractGroups && seen.insert(exchange.name).second) tables.exchanges.push_back(exchange.name);
+  }
+  backend::CxDataSet rows;
+  if (!engine::EngineQueryContracts(engine, rows, true)) return tables;
+  for (std::uint32_t index = 0; index < rows.GetCount(); ++index) {
+    const std::optional<engine::ContractRow> row = engine::RowFromBytes<engine::ContractRow>(rows.GetValue(index));
+    if (!row) continue;
     tables.contracts.push_back(
-        {std::string(engine::Text(row.szExchangeName)), std::string(engine::Text(row.szExchangeCode)),
-         std::string(engine::Text(row.szContractCode)), std::string(engine::Text(row.szContractName)),
-         std::string(engine::Text(row.szVarietyCode)), std::string(engine::Text(row.szVarietyName)),
-         engine::Text(row.szTradeClass) == "1"});
-  });
+        {std::string(engine::Text(row->szExchangeName)), std::string(engine::Text(row->szExchangeCode)),
+         std::string(engine::Text(row->szContractCode)), std::string(engine::Text(row->szContractName)),
+         std::string(engine::Text(row->szVarietyCode)), std::string(engine::Text(row->szVarietyName)),
+         engine::Text(row->szTradeClass) == "1"});
+  }
   return tables;
 }
 

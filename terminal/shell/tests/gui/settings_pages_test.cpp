@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
+#include <QToolButton>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -184,6 +186,8 @@ TEST_F(SettingsPages, TheOrderProxyAndSystemPagesShowWhatIsStoredAndOkWritesTheE
   const std::string sound = platform::ProgramFolder() + "/Res/成交通知.wav";
   fs::create_directories(folder_ / "Res");
   std::ofstream(sound) << "RIFF";
+  const std::string chosen = platform::ProgramFolder() + "/Res/custom.wav";
+  std::ofstream(chosen) << "RIFF";
 
   RunSheet(
       [&](shell::SettingsSheet& sheet) {
@@ -255,6 +259,22 @@ TEST_F(SettingsPages, TheOrderProxyAndSystemPagesShowWhatIsStoredAndOkWritesTheE
         ASSERT_NE(listen, nullptr);
         Click(listen);
         EXPECT_EQ(played_, Strings{sound});
+        // "..." of "报单成功" takes the file chosen in the file dialog as an edit
+        // of the cell.
+        ui::testing::WhenShown("soundFileDialog", [&](QWidget* window) {
+          auto* dialog = qobject_cast<QFileDialog*>(window);
+          ASSERT_NE(dialog, nullptr);
+          auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+          ASSERT_NE(name, nullptr);
+          name->setFocus();
+          QTest::keyClicks(name, QString::fromStdString(chosen));
+          QTest::keyClick(name, Qt::Key_Return);
+        });
+        auto* browse = grid->indexWidget(grid->model()->index(0, 1))->findChild<QToolButton*>("browse");
+        ASSERT_NE(browse, nullptr);
+        Click(browse);
+        EXPECT_EQ(grid->Rows().ShownText(0, 1), chosen);
+        EXPECT_EQ(grid->LastEditedValue(), chosen);
         ui::testing::SaveScreenshot(&sheet, "settings_system");
       },
       "ok");
@@ -279,6 +299,7 @@ TEST_F(SettingsPages, TheOrderProxyAndSystemPagesShowWhatIsStoredAndOkWritesTheE
   EXPECT_EQ(Config("SysParam.ini", "SysHotKey", "HotkeyStr"), "Ctrl+Alt+H");
   EXPECT_EQ(Config("SysParam.ini", "MediaVoice", "VoiceType"), "2");
   EXPECT_EQ(Config("SysParam.ini", "MediaVoice", "Media_2"), sound);
+  EXPECT_EQ(Config("SysParam.ini", "MediaVoice", "Media_0"), chosen);
 }
 
 TEST_F(SettingsPages, TheGatewayPageRefusesWrongFieldsAndStoresTheListAsSorted) {
