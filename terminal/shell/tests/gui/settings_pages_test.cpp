@@ -142,6 +142,7 @@ class SettingsPages : public shell::testing::TerminalSession {
     bool seen = false;
     ui::testing::WhenShown("CTQPropertySheet", [&](QWidget* window) {
       seen = true;
+      QApplication::setActiveWindow(window);
       auto* sheet = dynamic_cast<shell::SettingsSheet*>(window);
       if (sheet != nullptr) act(*sheet);
       ui::testing::CancelWatches();
@@ -203,7 +204,11 @@ TEST_F(SettingsPages, TheOrderProxyAndSystemPagesShowWhatIsStoredAndOkWritesTheE
         Choose(Find<QComboBox>(common, 1119), "触发价格");
         Retype(Find<QLineEdit>(common, 1116), "");
         // Enter moves on to the next control and leaves the sheet open.
-        QTest::keyClick(Find<QLineEdit>(common, 1116), Qt::Key_Return);
+        QLineEdit* closeToday = Find<QLineEdit>(common, 1116);
+        closeToday->setFocus();
+        ASSERT_TRUE(ui::testing::WaitUntil([&] { return closeToday->hasFocus(); }));
+        QTest::keyClick(closeToday, Qt::Key_Return);
+        EXPECT_TRUE(Find<QLineEdit>(common, 1117)->hasFocus());
         EXPECT_TRUE(sheet.isVisible());
         ui::testing::SaveScreenshot(&sheet, "settings_order_common");
 
