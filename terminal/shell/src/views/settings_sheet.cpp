@@ -25,6 +25,10 @@ SettingsSheet::SettingsSheet(QWidget* parent, const std::string& caption, int ma
     }
   }
   ExpandAll();
+  // The sheet opens on its first page rather than on a category.
+  if (QTreeWidgetItem* first = Tree()->topLevelItem(0); first != nullptr && first->childCount() > 0) {
+    Tree()->setCurrentItem(first->child(0));
+  }
 }
 
 bool SettingsSheet::OnConfirm() {

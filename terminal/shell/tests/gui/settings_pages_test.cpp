@@ -25,8 +25,10 @@
 #include "marketviews/views/market_view.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "platform/testing/temporary_folder.h"
 #include "quotes/quote_object.h"
 #include "shell/testing/terminal_session.h"
+#include "shell/views/login_dialog.h"
 #include "shell/views/settings_sheet.h"
 #include "ui/gbk_text.h"
 #include "ui/registry_store.h"
@@ -545,6 +547,47 @@ TEST_F(SettingsPages, TheWatchListAddsAndRemovesContractsInTheMarketWindowAtOnce
   ASSERT_NE(group, nullptr);
   ASSERT_EQ(group->Count(), 1);
   EXPECT_EQ(group->keys[0].Code(), "m2705");
+}
+
+// Before the log-in: the login dialog's "配置" shows the communication pages
+// alone, and a gateway added there is offered at once.
+TEST(LoginSettings, TheLoginDialogsSettingsShowTheCommunicationPagesAndOfferTheAddedGateway) {
+  platform_testing::ScopedProgramFolder program("login_settings");
+  client::ConfigRegistry registry;
+  shell::ShellSettings settings([](std::vector<shell::VarietyContract>&) { return false; });
+  shell::RegisterSettingsPages({});
+  shell::LoginDialog dialog(nullptr, settings, registry, {},
+                            [&](QWidget* parent, const std::string& caption, int mask) {
+                              shell::SettingsSheet sheet(parent, caption, mask, registry);
+                              sheet.exec();
+                            });
+  dialog.show();
+  QComboBox* gateways = Find<QComboBox>(&dialog, 1168);
+  ASSERT_EQ(gateways->count(), 0);
+
+  std::vector<std::pair<int, std::string>> nodes;
+  ui::testing::WhenShown("CTQPropertySheet", [&](QWidget* window) {
+    auto* sheet = dynamic_cast<shell::SettingsSheet*>(window);
+    if (sheet != nullptr) {
+      nodes = sheet->NodeCaptions();
+      // The first page shows when the sheet opens.
+      EXPECT_EQ(sheet->CreatedPageCount(), 1);
+      if (QWidget* page = sheet->findChild<QWidget*>("CTQTraderServerSet")) {
+        Retype(Find<QLineEdit>(page, 1011), "夜盘网关");
+        Retype(Find<QLineEdit>(page, 1170), "127.0.0.9");
+        Retype(Find<QLineEdit>(page, 1018), "17009");
+        Click(Find<QPushButton>(page, 1013));
+      }
+    }
+    QTest::mouseClick(window->findChild<QPushButton*>("ok"), Qt::LeftButton);
+  });
+  Click(Find<QPushButton>(&dialog, 1083));
+  EXPECT_EQ(nodes, (std::vector<std::pair<int, std::string>>{{0, "通讯设置"}, {1, "设置网关"}, {1, "设置代理服务器"}}));
+  ASSERT_EQ(gateways->count(), 1);
+  EXPECT_EQ(ui::ToGbk(gateways->itemText(0)), "夜盘网关");
+  EXPECT_EQ(platform::ReadIniString(program.PathOf("Config/Configs.ini"), "TraderServerSet", "Port_1", ""), "17009");
+  ui::testing::CancelWatches();
+  shell::ClearSettingsPages();
 }
 
 }  // namespace
