@@ -12,11 +12,7 @@
 namespace shell {
 namespace {
 
-template <class Control>
-Control* Numbered(Control* control, int id) {
-  ui::SetControlId(control, id);
-  return control;
-}
+using ui::Numbered;
 
 QCheckBox* Check(QWidget* parent, int id, const char* label) {
   return Numbered(new QCheckBox(ui::FromGbk(label), parent), id);

@@ -15,14 +15,10 @@
 namespace shell {
 namespace {
 
+using ui::Numbered;
+
 constexpr const char* kTitle = "Quentara";
 constexpr int kServerColumns = 6;
-
-template <class Control>
-Control* Numbered(Control* control, int id) {
-  ui::SetControlId(control, id);
-  return control;
-}
 
 // The sort of the last header click, shared by every such list.
 ListSort& TheListSort() {
