@@ -20,9 +20,10 @@
 
 namespace shell {
 
-// A page that shows one settings record and reads it back.
+// A page that shows one settings record and reads it back. A page may show
+// the records of several areas: each sees it as the same settings page.
 template <class Record>
-class RecordPage : public client::SettingsPage {
+class RecordPage : public virtual client::SettingsPage {
  public:
   virtual void ShowRecord(const Record& record) = 0;
   virtual void ReadRecord(Record& record) = 0;
@@ -30,7 +31,7 @@ class RecordPage : public client::SettingsPage {
 
 // The trader-server page: a list of servers, six cells a row (name, IP,
 // port, ping, load, composite).
-class ServerListPage : public client::SettingsPage {
+class ServerListPage : public virtual client::SettingsPage {
  public:
   virtual void AddServerRow(const std::vector<std::string>& cells) = 0;
   virtual int ServerRowCount() const = 0;

@@ -16,6 +16,8 @@
 namespace shell {
 namespace {
 
+using ui::Numbered;
+
 constexpr const char* kApplicationTitle = "Quentara";
 
 // The verification code on a noisy grey ground; a click draws a new code.
@@ -53,12 +55,6 @@ void SelectText(QComboBox* combo, const std::string& text) {
 }
 
 std::string SelectedText(const QComboBox* combo) { return ui::ToGbk(combo->currentText()); }
-
-template <class Control>
-Control* Numbered(Control* control, int id) {
-  ui::SetControlId(control, id);
-  return control;
-}
 
 }  // namespace
 

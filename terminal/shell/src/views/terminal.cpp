@@ -30,6 +30,7 @@
 #include "shell/settlement.h"
 #include "shell/views/login_dialog.h"
 #include "shell/views/main_frame.h"
+#include "shell/views/settings_pages.h"
 #include "shell/views/settings_sheet.h"
 #include "shell/views/startup_dialogs.h"
 #include "tradeviews/views/register_views.h"
@@ -154,11 +155,14 @@ Terminal::Terminal()
   gridctl::RegisterViews(factories_);
   marketviews::RegisterViews(factories_);
   tradeviews::RegisterViews(factories_);
+  RegisterSettingsPages(
+      {.engine = &engine_, .groups = &quotes::TheQuoteObject(), .layouts = &registryStore_, .sounds = &sounds_});
 }
 
 Terminal::~Terminal() {
   // The frame works with what this owns: it goes first.
   delete frame_;
+  ClearSettingsPages();
   lifecycle_.Shutdown();
   quotes::TheQuoteObject().SetQuoteSubscriber(nullptr);
   client::InstallShellServices(nullptr);

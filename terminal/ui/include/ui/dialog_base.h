@@ -13,6 +13,12 @@ namespace ui {
 // so that the code and the tests find them by number.
 void SetControlId(QWidget* control, int id);
 QString ControlName(int id);
+// The control, named by its number.
+template <class Control>
+Control* Numbered(Control* control, int id) {
+  SetControlId(control, id);
+  return control;
+}
 template <class Control>
 Control* FindControl(const QWidget* window, int id) {
   return window->findChild<Control*>(ControlName(id));

@@ -16,11 +16,13 @@ inline constexpr int kCommunicationPages = 1;
 inline constexpr int kOtherPages = 2;
 
 // A page of the sheet, added by the module that builds it: its category
-// ("通讯设置", "委托设置", "系统参数" or "自选合约"), caption and factory.
+// ("通讯设置", "委托设置", "系统参数" or "自选合约"), caption and factory,
+// which builds the page in its holder with the sheet's settings registry.
 struct SheetPage {
+  using Factory = std::function<QWidget*(QWidget* parent, client::ConfigRegistry& registry)>;
   std::string category;
   std::string caption;
-  ui::TreeSheet::PageFactory factory;
+  Factory factory;
 };
 
 // The pages, in the order they appear within their categories.
