@@ -139,6 +139,10 @@ function(quentara_add_tests name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock Threads::Threads)
   quentara_test_program(${name})
+  # Test sources compile in batches of one translation unit each: most of a
+  # test source's compile time goes to the headers it shares with its
+  # neighbours (GoogleTest, the toolkit, the module's own).
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
   set(label unit)
   if(ARG_THREADS)
     set(label threads)

@@ -18,9 +18,9 @@ using gatelin::FieldOrEmpty;
 using gatelin_test::BackEndOptions;
 using gatelin_test::EngineFolder;
 using gatelin_test::FakeBackEnd;
+using gatelin_test::kSecret;
 
 constexpr int kConnection = 5;
-constexpr const char* kSecret = "123456";
 // The host's own request: field 6 the customer, field 7 the password.
 constexpr const char* kRequest = "R|00-11-22-33-44-55|1|5001|0|0|80001234|pw8888|";
 constexpr int kPasswordPolicy = 1;

@@ -9,8 +9,7 @@ namespace {
 
 using gatelin::Failure;
 using gatelin_test::EngineFolder;
-
-constexpr const char* kSecret = "123456";
+using gatelin_test::kSecret;
 
 class SupplierManagerTest : public testing::Test {
  protected:

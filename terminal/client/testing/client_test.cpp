@@ -30,6 +30,12 @@ std::string AnswerLine(int count, const std::vector<std::pair<int, std::string>>
   return line;
 }
 
+backend::CGlobalStringList StringList(const std::vector<std::string>& items) {
+  backend::CGlobalStringList list;
+  for (const std::string& item : items) list.Append(item);
+  return list;
+}
+
 std::vector<std::string> ListTexts(const backend::CxDataSetView& list) {
   std::vector<std::string> texts;
   for (std::size_t index = 0; index < list.GetCount(); ++index) {

@@ -27,6 +27,7 @@ using client_testing::AnswerLine;
 using client_testing::Fields;
 using client_testing::OutputLine;
 using client_testing::ScriptedBackEndTest;
+using client_testing::StringList;
 
 // The fields of a request after the four leading ones.
 std::vector<std::string> OwnParameters(const std::string& text) {
@@ -166,17 +167,11 @@ TEST_F(Operations, AMissingQuotationIsReportedAsANoticeLine) {
 
 // --- Asynchronous operations
 
-backend::CGlobalStringList List(std::vector<std::string> items) {
-  backend::CGlobalStringList list;
-  for (const std::string& item : items) list.Append(item);
-  return list;
-}
-
 TEST_F(Operations, ABatchCancelSendsOneRecordWithOneCancelPerOrder) {
   MakeReady();
   std::string message;
-  ASSERT_TRUE(client::DeleteAllOrder("20001", List({"101", "102", "103"}), List({"S1", "S2", "S3"}),
-                                     List({"O1", "O2", "O3"}), message))
+  ASSERT_TRUE(client::DeleteAllOrder("20001", StringList({"101", "102", "103"}), StringList({"S1", "S2", "S3"}),
+                                     StringList({"O1", "O2", "O3"}), message))
       << message;
 
   ASSERT_EQ(backEnd.posted.size(), 1u);
@@ -212,8 +207,8 @@ TEST_F(Operations, ABatchCancelOfEmptyOrUnequalListsIsRefused) {
   };
   for (const auto& test : cases) {
     std::string message;
-    EXPECT_FALSE(
-        client::DeleteAllOrder("20001", List(test.orders), List(test.seats), List(test.orderingSeats), message));
+    EXPECT_FALSE(client::DeleteAllOrder("20001", StringList(test.orders), StringList(test.seats),
+                                        StringList(test.orderingSeats), message));
     EXPECT_EQ(message, test.message);
   }
   EXPECT_TRUE(backEnd.posted.empty());

@@ -34,12 +34,7 @@ using client_testing::ClientTest;
 using client_testing::Fields;
 using client_testing::kBound;
 using client_testing::SimulatedBackEndTest;
-
-backend::CGlobalStringList List(const std::vector<std::string>& items) {
-  backend::CGlobalStringList list;
-  for (const std::string& item : items) list.Append(item);
-  return list;
-}
+using client_testing::StringList;
 
 int SequenceOf(const std::string& text) {
   return backend::ParseDecimal(backend::GetSeparatedFieldText(3, text)).value_or(-1);
@@ -298,7 +293,8 @@ TEST_F(AsyncThroughTheTransport, CancelsComeBackThroughTheResultQueue) {
   ASSERT_TRUE(engine.MakeReady());
 
   ASSERT_TRUE(client::DeleteOrder("10001", "555", "S1", "O1", message)) << message;
-  ASSERT_TRUE(client::DeleteAllOrder("10001", List({"556", "557"}), List({"S1", "S1"}), List({"O1", "O1"}), message))
+  ASSERT_TRUE(client::DeleteAllOrder("10001", StringList({"556", "557"}), StringList({"S1", "S1"}),
+                                     StringList({"O1", "O1"}), message))
       << message;
 
   const std::vector<backend::RequestPtr> results = TakeResults(2);

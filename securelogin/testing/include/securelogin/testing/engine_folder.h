@@ -9,6 +9,9 @@
 
 namespace gatelin_test {
 
+// The passphrase of the test keys.
+constexpr const char* kSecret = "123456";
+
 // Where the test keys and the settings file are (the tests' data folder).
 std::string DataFolder();
 // The built plug-in of an application id ("TESTCA", "NOSIGN", ...).

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "backend/cx_data_set.h"
+#include "backend/global_string_list.h"
 #include "backend/request_record.h"
 #include "backend/testing/request_texts.h"
 #include "backend/testing/transport_calls.h"
@@ -35,6 +36,9 @@ void AddAccount(const char* customerNo, const char* password, int slot);
 // A separated-field line of `count` fields, field n holding "f<n>" and field
 // 4 "Y", with the given fields set.
 std::string AnswerLine(int count, const std::vector<std::pair<int, std::string>>& set = {});
+
+// A list of text entries holding `items`.
+backend::CGlobalStringList StringList(const std::vector<std::string>& items);
 
 // The texts of a list of text entries.
 std::vector<std::string> ListTexts(const backend::CxDataSetView& list);
