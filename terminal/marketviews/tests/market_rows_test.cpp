@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "engine/row_field.h"
+#include "quote_records.h"
 
 namespace {
 
 using marketviews::ClickContext;
 using marketviews::ContractCatalogue;
 using marketviews::MarketRows;
+using marketviews_testing::Quote;
 namespace column = marketviews::market_column;
 
 quotes::ContractGroup Group(const std::vector<std::string>& codes) {
@@ -19,19 +21,6 @@ quotes::ContractGroup Group(const std::vector<std::string>& codes) {
   group.name = "上期所";
   for (const std::string& code : codes) group.keys.push_back(quotes::MakeContractKey("S", code));
   return group;
-}
-
-backend::QuoteRecord Quote(std::string_view code, float bid, float ask, float last) {
-  backend::QuoteRecord quote;
-  quote.szExchange[0] = 'S';
-  code.copy(quote.szCode, sizeof quote.szCode - 1);
-  quote.fNewPrice = last;
-  quote.fPreSettlementPrice = 3000;
-  quote.fBuyPrice1 = bid;
-  quote.dwBuyVolume1 = 5;
-  quote.fSellPrice1 = ask;
-  quote.dwSellVolume1 = 6;
-  return quote;
 }
 
 // What the grid store tells the window, counted.

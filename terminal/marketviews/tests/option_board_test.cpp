@@ -13,7 +13,7 @@ namespace {
 
 using marketviews::OptionBoard;
 using marketviews::OptionMap;
-namespace column = marketviews::option_column;
+namespace option_column = marketviews::option_column;
 
 engine::ExchangeSeatRow Seat(std::string_view id, std::string_view name, std::string_view abbreviation,
                              std::string_view groupFlag) {
@@ -162,7 +162,7 @@ TEST_F(OptionBoardTest, TheUnderlyingsQuotePlacesTheMoneyAndQuotesReachTheGridAn
   EXPECT_EQ(Board().Grid().ShadedRow(), 2);
   EXPECT_EQ(refreshed, 1);
   EXPECT_TRUE(quotes.ApplyQuote(Quote("D", "m2703-C-2900", 120)));
-  EXPECT_EQ(Board().Grid().Rows().ShownText(0, column::kLast), "120");
+  EXPECT_EQ(Board().Grid().Rows().ShownText(0, option_column::kLast), "120");
   EXPECT_EQ(Board().Detail().Fields()[0].field.Value(), 120);
   EXPECT_EQ(refreshed, 2);
 

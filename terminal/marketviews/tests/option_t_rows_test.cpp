@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/row_field.h"
+#include "quote_records.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ using marketviews::ClickContext;
 using marketviews::ContractCatalogue;
 using marketviews::OptionContract;
 using marketviews::OptionTRows;
-namespace column = marketviews::option_column;
+namespace option_column = marketviews::option_column;
 
 OptionContract Option(const std::string& letter, const std::string& strike) {
   return {.exchange = "S", .code = "cu2702" + letter + strike, .letter = letter, .strike = strike, .series = "cu2702"};
@@ -31,17 +32,10 @@ std::vector<OptionContract> Series(const std::vector<std::string>& strikes) {
   return options;
 }
 
-backend::QuoteRecord Quote(std::string_view code, float bid, float ask, float last) {
-  backend::QuoteRecord quote{};
-  quote.szExchange[0] = 'S';
-  code.copy(quote.szCode, sizeof quote.szCode - 1);
+// A quote of an option of the copper series, with the day's volume and the open interest.
+backend::QuoteRecord OptionQuote(std::string_view code, float bid, float ask, float last) {
+  backend::QuoteRecord quote = marketviews_testing::Quote(code, bid, ask, last, 100);
   std::string_view("cu").copy(quote.szName, 2);
-  quote.fNewPrice = last;
-  quote.fPreSettlementPrice = 100;
-  quote.fBuyPrice1 = bid;
-  quote.dwBuyVolume1 = 5;
-  quote.fSellPrice1 = ask;
-  quote.dwSellVolume1 = 6;
   quote.dwVolume = 70;
   quote.dwOpenInterest = 80;
   return quote;
@@ -61,7 +55,7 @@ class OptionTRowsTest : public ::testing::Test {
   std::string Cell(int row, int col) const { return std::string(rows->Rows().ShownText(row, col)); }
   std::vector<std::string> Strikes() const {
     std::vector<std::string> strikes;
-    for (int row = 0; row < rows->Rows().ShownRowCount(); ++row) strikes.push_back(Cell(row, column::kStrike));
+    for (int row = 0; row < rows->Rows().ShownRowCount(); ++row) strikes.push_back(Cell(row, option_column::kStrike));
     return strikes;
   }
   void Show(const std::vector<std::string>& strikes) {
@@ -78,37 +72,37 @@ TEST_F(OptionTRowsTest, OneRowPerStrikeInTheSeriesOrderWithTheCallLeftAndThePutM
   Show({"3000", "2900", "3100"});
   EXPECT_EQ(Strikes(), (std::vector<std::string>{"3000", "2900", "3100"}));
   // Without a quote every cell of both sides shows "-".
-  for (int col = 0; col < column::kCount; ++col) {
-    if (col != column::kStrike) {
+  for (int col = 0; col < option_column::kCount; ++col) {
+    if (col != option_column::kStrike) {
       EXPECT_EQ(Cell(1, col), "-") << col;
     }
   }
 
-  ASSERT_TRUE(rows->OnQuote(Quote("cu2702C2900", 101, 102, 103), catalogue));
-  ASSERT_TRUE(rows->OnQuote(Quote("cu2702P2900", 11, 12.5, 13), catalogue));
+  ASSERT_TRUE(rows->OnQuote(OptionQuote("cu2702C2900", 101, 102, 103), catalogue));
+  ASSERT_TRUE(rows->OnQuote(OptionQuote("cu2702P2900", 11, 12.5, 13), catalogue));
   const std::vector<std::string> call = {"70", "80", "3", "102", "6", "101", "5", "103"};
   const std::vector<std::string> put = {"70", "80", "-87.0", "12.5", "6", "11.0", "5", "13.0"};
-  for (int col = 0; col < column::kStrike; ++col) {
+  for (int col = 0; col < option_column::kStrike; ++col) {
     EXPECT_EQ(Cell(1, col), call[static_cast<std::size_t>(col)]) << col;
-    EXPECT_EQ(Cell(1, column::Mirrored(col)), put[static_cast<std::size_t>(col)]) << col;
+    EXPECT_EQ(Cell(1, option_column::Mirrored(col)), put[static_cast<std::size_t>(col)]) << col;
   }
   // Rising prices in the up colour, falling ones in the down colour.
   const ui::GridRow& row = *rows->Rows().Row(rows->Rows().ShownRow(1));
-  EXPECT_EQ(row.Colour(column::kLast), 255u);
-  EXPECT_EQ(row.Colour(column::Mirrored(column::kLast)), 61440u);
-  EXPECT_EQ(Cell(0, column::kLast), "-");
+  EXPECT_EQ(row.Colour(option_column::kLast), 255u);
+  EXPECT_EQ(row.Colour(option_column::Mirrored(option_column::kLast)), 61440u);
+  EXPECT_EQ(Cell(0, option_column::kLast), "-");
 
   // A refill shows the quotes kept.
   ASSERT_TRUE(rows->RefillRows(catalogue));
-  EXPECT_EQ(Cell(1, column::kBid), "101");
+  EXPECT_EQ(Cell(1, option_column::kBid), "101");
 }
 
 TEST_F(OptionTRowsTest, QuotesOfOtherContractsAreNeitherShownNorKept) {
   Show({"3000"});
-  EXPECT_FALSE(rows->OnQuote(Quote("cu2703C3000", 1, 2, 3), catalogue));
+  EXPECT_FALSE(rows->OnQuote(OptionQuote("cu2703C3000", 1, 2, 3), catalogue));
   EXPECT_EQ(rows->GetStoredQuote("cu2703C3000").fNewPrice, 0);
   EXPECT_EQ(quotes::FieldText(rows->GetStoredQuote("cu2703C3000").szCode), "cu2703C3000");
-  EXPECT_EQ(Cell(0, column::kLast), "-");
+  EXPECT_EQ(Cell(0, option_column::kLast), "-");
 }
 
 TEST_F(OptionTRowsTest, TheRowAtTheMoneyIsTheStrikeNearestTheUnderlyingTheFirstOfEqualDistances) {
@@ -137,13 +131,13 @@ TEST_F(OptionTRowsTest, TheRowAtTheMoneyIsTheStrikeNearestTheUnderlyingTheFirstO
   EXPECT_EQ(rows->Background(2, 3), shades.atTheMoney);
   EXPECT_EQ(rows->Background(3, 0), shades.second);
   EXPECT_EQ(rows->Background(3, 16), shades.first);
-  EXPECT_EQ(rows->Background(2, column::kStrike), shades.strike);
+  EXPECT_EQ(rows->Background(2, option_column::kStrike), shades.strike);
 }
 
 TEST_F(OptionTRowsTest, AClickSelectsItsSideShowsItsOptionAndOrdersAtThePriceMovedByThePriceLevel) {
   Show({"3000", "2900"});
-  rows->OnQuote(Quote("cu2702P2900", 11, 12.5, 13), catalogue);
-  rows->OnQuote(Quote("cu2702C2900", 101, 102, 103), catalogue);
+  rows->OnQuote(OptionQuote("cu2702P2900", 11, 12.5, 13), catalogue);
+  rows->OnQuote(OptionQuote("cu2702C2900", 101, 102, 103), catalogue);
   const ClickContext trader{.priceLevel = 2, .role = 2, .customerNo = "10001"};
   const auto fields = [](const order_module::OrderRecord& order) {
     return std::vector<std::string>{std::string(engine::Text(order.contractCode)),
@@ -152,35 +146,36 @@ TEST_F(OptionTRowsTest, AClickSelectsItsSideShowsItsOptionAndOrdersAtThePriceMov
   };
 
   // The put's bid sells at the bid less two ticks of 0.5.
-  auto click = rows->Click(1, column::Mirrored(column::kBid), catalogue, trader);
+  auto click = rows->Click(1, option_column::Mirrored(option_column::kBid), catalogue, trader);
   ASSERT_TRUE(click && click->order);
   EXPECT_EQ(click->code, "cu2702P2900");
-  EXPECT_EQ(std::pair(click->firstColumn, click->lastColumn), std::pair(column::kStrike, column::kCount - 1));
+  EXPECT_EQ(std::pair(click->firstColumn, click->lastColumn),
+            std::pair(option_column::kStrike, option_column::kCount - 1));
   EXPECT_EQ(fields(*click->order), (std::vector<std::string>{"cu2702P2900", "1", "10.00", "10001"}));
   // The call's ask volume buys at the ask plus two ticks of 1; its volume at
   // the last price.
-  click = rows->Click(1, column::kAskVolume, catalogue, trader);
+  click = rows->Click(1, option_column::kAskVolume, catalogue, trader);
   ASSERT_TRUE(click && click->order);
-  EXPECT_EQ(std::pair(click->firstColumn, click->lastColumn), std::pair(0, column::kStrike));
+  EXPECT_EQ(std::pair(click->firstColumn, click->lastColumn), std::pair(0, option_column::kStrike));
   EXPECT_EQ(fields(*click->order), (std::vector<std::string>{"cu2702C2900", "0", "104.00", "10001"}));
-  click = rows->Click(1, column::kVolume, catalogue, {.priceLevel = 0, .role = 1, .customerNo = "9"});
+  click = rows->Click(1, option_column::kVolume, catalogue, {.priceLevel = 0, .role = 1, .customerNo = "9"});
   EXPECT_EQ(fields(*click->order), (std::vector<std::string>{"cu2702C2900", "0", "103.00", ""}));
   // Without a bid the order carries no price.
-  click = rows->Click(0, column::kBid, catalogue, trader);
+  click = rows->Click(0, option_column::kBid, catalogue, trader);
   EXPECT_EQ(fields(*click->order), (std::vector<std::string>{"cu2702C3000", "1", "", "10001"}));
 
   // The strike selects only itself; off the grid nothing.
-  click = rows->Click(0, column::kStrike, catalogue, trader);
+  click = rows->Click(0, option_column::kStrike, catalogue, trader);
   ASSERT_TRUE(click);
   EXPECT_TRUE(click->code.empty());
   EXPECT_FALSE(click->order);
   EXPECT_FALSE(rows->Click(2, 0, catalogue, trader));
-  EXPECT_FALSE(rows->Click(0, column::kCount, catalogue, trader));
+  EXPECT_FALSE(rows->Click(0, option_column::kCount, catalogue, trader));
 
   // A side the series lacks gives no order.
   ASSERT_TRUE(rows->SetContracts({Option("C", "3000")}));
   ASSERT_TRUE(rows->RefillRows(catalogue));
-  click = rows->Click(0, column::Mirrored(column::kBid), catalogue, trader);
+  click = rows->Click(0, option_column::Mirrored(option_column::kBid), catalogue, trader);
   ASSERT_TRUE(click);
   EXPECT_TRUE(click->code.empty());
   EXPECT_FALSE(click->order);
@@ -190,7 +185,7 @@ TEST_F(OptionTRowsTest, TheSeriesHoldsAQuoteReferencePerContractMovedWithTheSeri
   Show({"3000", "2900"});
   EXPECT_EQ(References(table, "cu2702C3000"), 1);
   EXPECT_EQ(References(table, "cu2702P2900"), 1);
-  rows->OnQuote(Quote("cu2702C3000", 1, 2, 3), catalogue);
+  rows->OnQuote(OptionQuote("cu2702C3000", 1, 2, 3), catalogue);
 
   // An empty series changes nothing.
   EXPECT_FALSE(rows->SetContracts({}));
@@ -201,7 +196,7 @@ TEST_F(OptionTRowsTest, TheSeriesHoldsAQuoteReferencePerContractMovedWithTheSeri
   EXPECT_EQ(References(table, "cu2702C2900"), 0);
   EXPECT_EQ(References(table, "cu2702C3100"), 1);
   EXPECT_EQ(rows->GetStoredQuote("cu2702C3000").fNewPrice, 3);
-  rows->OnQuote(Quote("cu2702C3100", 1, 2, 3), catalogue);
+  rows->OnQuote(OptionQuote("cu2702C3100", 1, 2, 3), catalogue);
   Show({"2800"});
   // The quotes of contracts no longer shown are not kept.
   EXPECT_EQ(rows->GetStoredQuote("cu2702C3100").fNewPrice, 0);

@@ -16,7 +16,7 @@ using quotes::MakeContractKey;
 using quotes::testing::Codes;
 using quotes::testing::KeyList;
 using quotes::testing::Quote;
-using Lists = std::vector<std::vector<std::string>>;
+using SubscribedLists = std::vector<std::vector<std::string>>;
 
 const ContractKey kCopper = MakeContractKey("S", "cu2409");
 const ContractKey kAluminium = MakeContractKey("S", "al2409");
@@ -159,10 +159,10 @@ TEST_F(QuoteTable, NamelessQuoteKeepsTheDaysExtremesUnlessItSetsThem) {
 
 TEST_F(QuoteTable, NamelessQuoteBeforeAnyNamedOneAsksForTheSubscriptionAgain) {
   Add({kCopper, kAluminium});
-  ASSERT_EQ(subscriber.lists, (Lists{{"cu2409", "al2409"}}));
+  ASSERT_EQ(subscriber.lists, (SubscribedLists{{"cu2409", "al2409"}}));
 
   EXPECT_FALSE(table.ApplyQuote(Quote(kCopper, "", 42)));
-  EXPECT_EQ(subscriber.lists, (Lists{{"cu2409", "al2409"}, {"cu2409", "al2409"}}));
+  EXPECT_EQ(subscriber.lists, (SubscribedLists{{"cu2409", "al2409"}, {"cu2409", "al2409"}}));
   EXPECT_TRUE(listener.events.empty());
   EXPECT_EQ(Held(kCopper).fNewPrice, 0);
 
@@ -184,7 +184,7 @@ TEST_F(QuoteTable, QuoteForAContractWithoutSlotIsDropped) {
 
 TEST_F(QuoteTable, ReferencesKeepASlotUntilTheLastIsReleased) {
   Add({kCopper, kCopper, kAluminium, kZinc});
-  EXPECT_EQ(subscriber.lists, (Lists{{"cu2409", "al2409", "zn2409"}}));
+  EXPECT_EQ(subscriber.lists, (SubscribedLists{{"cu2409", "al2409", "zn2409"}}));
   EXPECT_EQ(RefCounts(), (std::vector<int>{2, 1, 1}));
 
   EXPECT_FALSE(Release({kCopper}));
@@ -196,7 +196,7 @@ TEST_F(QuoteTable, ReferencesKeepASlotUntilTheLastIsReleased) {
   EXPECT_EQ(Codes(table.CopySlots()), (std::vector<std::string>{"cu2409", "zn2409"}));
   EXPECT_TRUE(Release({kCopper, kZinc}));
   EXPECT_FALSE(Release({kCopper}));
-  EXPECT_EQ(subscriber.lists, (Lists{{"cu2409", "al2409", "zn2409"}, {"cu2409", "zn2409"}, {}}));
+  EXPECT_EQ(subscriber.lists, (SubscribedLists{{"cu2409", "al2409", "zn2409"}, {"cu2409", "zn2409"}, {}}));
 }
 
 TEST_F(QuoteTable, FullTableKeepsCountingSoOneOwnerCannotSilenceAnother) {
@@ -332,7 +332,7 @@ TEST_F(QuoteTable, ReplacingWatchedContractsReleasesTheOldBeforeAddingTheNew) {
 
   EXPECT_EQ(table.ReplaceWatchedContracts({}, {kCopper, kAluminium}), 1);
   EXPECT_EQ(table.ReplaceWatchedContracts({kCopper, kAluminium}, {kAluminium, kZinc}), 1);
-  EXPECT_EQ(subscriber.lists, (Lists{{"cu2409", "al2409"}, {}, {"al2409", "zn2409"}}));
+  EXPECT_EQ(subscriber.lists, (SubscribedLists{{"cu2409", "al2409"}, {}, {"al2409", "zn2409"}}));
   EXPECT_EQ(table.ReplaceWatchedContracts({kAluminium, kZinc}, {}), 1);
   EXPECT_TRUE(table.CopySlots().empty());
 }
@@ -346,7 +346,7 @@ TEST_F(QuoteTable, MovingReferencesKeepsTheContractsOfBothListsWithTheirQuotes) 
   const std::vector<ContractKey> before = {kCopper, kAluminium};
   const std::vector<ContractKey> after = {kAluminium, kZinc};
   table.MoveQuoteRefs(before, after);
-  EXPECT_EQ(subscriber.lists, (Lists{{"al2409", "zn2409"}}));
+  EXPECT_EQ(subscriber.lists, (SubscribedLists{{"al2409", "zn2409"}}));
   EXPECT_EQ(Held(kAluminium).fNewPrice, 7);
   EXPECT_EQ(RefCounts(), (std::vector<int>{1, 1}));
   ASSERT_EQ(listener.quotes.size(), 1u);  // the held quote of the contract that stays

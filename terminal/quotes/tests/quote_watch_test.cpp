@@ -30,7 +30,7 @@ class QuoteWatch : public ::testing::Test {
   quotes::CtbQuotationCtrl table;
 };
 
-using Names = std::vector<std::string>;
+using ListenerNames = std::vector<std::string>;
 
 TEST_F(QuoteWatch, ListenersAreCalledInRegistrationOrderDuplicatesIncluded) {
   EXPECT_TRUE(table.RegisterWatch(&a));
@@ -38,18 +38,18 @@ TEST_F(QuoteWatch, ListenersAreCalledInRegistrationOrderDuplicatesIncluded) {
   EXPECT_TRUE(table.RegisterWatch(&a));
   EXPECT_TRUE(table.RegisterWatch(&c));
   EXPECT_FALSE(table.RegisterWatch(nullptr));
-  EXPECT_EQ(Notified(), (Names{"a", "b", "a", "c"}));
+  EXPECT_EQ(Notified(), (ListenerNames{"a", "b", "a", "c"}));
 
   // The first registration goes and the rest close up.
   table.UnregisterWatch(&a);
-  EXPECT_EQ(Notified(), (Names{"b", "a", "c"}));
+  EXPECT_EQ(Notified(), (ListenerNames{"b", "a", "c"}));
   RecordingListener stranger;
   table.UnregisterWatch(&stranger);
   table.UnregisterWatch(&a);
-  EXPECT_EQ(Notified(), (Names{"b", "c"}));
+  EXPECT_EQ(Notified(), (ListenerNames{"b", "c"}));
   table.UnregisterWatch(&b);
   table.UnregisterWatch(&c);
-  EXPECT_EQ(Notified(), Names{});
+  EXPECT_EQ(Notified(), ListenerNames{});
 }
 
 // A window may stop listening, or make another one listen, from inside its
@@ -79,8 +79,8 @@ TEST_F(QuoteWatch, ListenersMayJoinAndLeaveWhileBeingCalled) {
   table.RegisterWatch(&leaver);
   table.RegisterWatch(&b);
   table.RegisterWatch(&a);
-  EXPECT_EQ(Notified(), (Names{"a", "leaver", "a", "c"}));
-  EXPECT_EQ(Notified(), (Names{"a", "a", "c"}));
+  EXPECT_EQ(Notified(), (ListenerNames{"a", "leaver", "a", "c"}));
+  EXPECT_EQ(Notified(), (ListenerNames{"a", "a", "c"}));
 }
 
 }  // namespace
