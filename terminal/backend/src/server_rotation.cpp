@@ -34,6 +34,13 @@ int ServerRotation::CurrentGateway() const {
   return gateways_.current;
 }
 
+std::optional<ServerRow> ServerRotation::InUse(int connection) const {
+  std::lock_guard lock(mutex_);
+  const List& list = connection == quoteSlot_ ? quoteServers_ : gateways_;
+  if (list.current < 0 || list.current >= static_cast<int>(list.rows.size())) return std::nullopt;
+  return list.rows[static_cast<std::size_t>(list.current)];
+}
+
 std::optional<ServerRow> ServerRotation::Next(int connection) {
   std::lock_guard lock(mutex_);
   List& list = connection == quoteSlot_ ? quoteServers_ : gateways_;

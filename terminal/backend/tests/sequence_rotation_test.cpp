@@ -50,8 +50,12 @@ TEST(ServerRotation, EachConnectionWalksItsOwnListAndWraps) {
   EXPECT_EQ(rotation.Next(1), (ServerRow{"gw1", 1}));
   EXPECT_EQ(rotation.CurrentGateway(), 0);
   EXPECT_EQ(rotation.CurrentQuoteServer(), 1);
+  // The server each connection uses now.
+  EXPECT_EQ(rotation.InUse(2), kThreeServers[1]);
+  EXPECT_EQ(rotation.InUse(0), (ServerRow{"gw1", 1}));
 
   rotation.SetGateways({{"gw1", 1}}, -1);  // no row chosen yet
+  EXPECT_EQ(rotation.InUse(0), std::nullopt);
   EXPECT_EQ(rotation.Next(0), (ServerRow{"gw1", 1}));
 }
 

@@ -7,6 +7,7 @@
 #include "backend/field_text.h"
 #include "client/operation_frame.h"
 #include "leading_number.h"
+#include "platform/ini_file.h"
 #include "platform/process.h"
 #include "protocol/function_numbers.h"
 
@@ -113,6 +114,10 @@ void InvestorServiceThread::Run(const std::string& siteAddress, platform::Event&
 }
 
 bool StartInvestorServiceThread(std::string_view siteAddress) { return TheInvestorServiceThread().Start(siteAddress); }
+
+std::string InvestorServiceSite() {
+  return platform::ReadIniString("\\Config\\Configs.ini", "InvestorService", "Address", "");
+}
 
 void StopInvestorServiceThread() { TheInvestorServiceThread().Stop(); }
 

@@ -40,6 +40,21 @@ bool QuerySettlementStatement(std::string_view customerNo, std::string_view date
          SplitAnswerInto(*record, kFirstRowField, kStatementFieldCount, rows, "查询结算单异常错误！", message);
 }
 
+std::vector<std::string> StatementLines(const backend::CxDataSet& rows) {
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < rows.GetCount(); ++i) {
+    const backend::CxDataSetView row(rows.GetValue(i));
+    std::string_view line;
+    if (row.GetCount() > 0) {
+      const std::span<const std::uint8_t> value = row.GetValue(0);
+      line = std::string_view(reinterpret_cast<const char*>(value.data()), value.size());
+      while (!line.empty() && line.back() == '\0') line.remove_suffix(1);
+    }
+    lines.emplace_back(line);
+  }
+  return lines;
+}
+
 bool ConfirmSettlementStatement(std::string& message) {
   return RunSync(kStatementConfirmation, 0, OperationParameters(SlotAccount(0)), message) != nullptr;
 }

@@ -13,4 +13,13 @@ QWidget* ViewFactories::CreateMarketTab(QWidget* parent, const ViewContext& cont
   return marketTab_ ? marketTab_(parent, context, kind) : nullptr;
 }
 
+void ViewFactories::SetQueryViewFactory(std::string caption, QueryViewFactory factory) {
+  queryViews_[std::move(caption)] = std::move(factory);
+}
+
+QWidget* ViewFactories::CreateQueryView(std::string_view caption, QWidget* parent, const ViewContext& context) const {
+  const auto found = queryViews_.find(caption);
+  return found == queryViews_.end() ? nullptr : found->second(parent, context);
+}
+
 }  // namespace ui

@@ -30,6 +30,10 @@ class ServerRotation {
   int CurrentQuoteServer() const;
   int CurrentGateway() const;
 
+  // The server the connection uses: the row in use of its list; nothing
+  // when the list has no such row.
+  std::optional<ServerRow> InUse(int connection) const;
+
   // Moves the connection's list on by one row and returns that row; nothing,
   // with the list unchanged, when the list is empty.
   std::optional<ServerRow> Next(int connection);

@@ -74,4 +74,8 @@ class InvestorServiceThread {
 bool StartInvestorServiceThread(std::string_view siteAddress);
 void StopInvestorServiceThread();
 
+// The site of the settings ("Configs.ini", [InvestorService]
+// Address=https://...); empty, the page off, unless it is set.
+std::string InvestorServiceSite();
+
 }  // namespace client

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "backend/cx_data_set.h"
 
@@ -21,6 +22,9 @@ bool QuerySettlementParams(backend::CxDataSet& rows, std::string& message);
 // (emptied first) takes one row list per statement line, holding field 4.
 bool QuerySettlementStatement(std::string_view customerNo, std::string_view date, std::string_view type,
                               backend::CxDataSet& rows, std::string& message);
+
+// The statement lines of such rows, in order.
+std::vector<std::string> StatementLines(const backend::CxDataSet& rows);
 
 // Confirms the statement of the account on slot 0 (function 5471).
 bool ConfirmSettlementStatement(std::string& message);

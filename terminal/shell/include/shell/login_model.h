@@ -72,7 +72,10 @@ class KeypadModel {
  public:
   static constexpr std::size_t kMaxDigits = 10;
 
-  explicit KeypadModel(std::mt19937& random) : random_(random) {}
+  // The text holds at most `maxDigits` digits (at most kMaxDigits): the
+  // length limit of the edit it types into.
+  explicit KeypadModel(std::mt19937& random, std::size_t maxDigits = kMaxDigits)
+      : random_(random), maxDigits_(maxDigits < kMaxDigits ? maxDigits : kMaxDigits) {}
 
   // Draws a new digit order and empties the text.
   void Open();
@@ -85,6 +88,7 @@ class KeypadModel {
 
  private:
   std::mt19937& random_;
+  std::size_t maxDigits_;
   std::array<int, 10> digits_{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
   std::string text_;
 };

@@ -56,7 +56,7 @@ void KeypadModel::Open() {
 }
 
 void KeypadModel::PressButton(int button) {
-  if (button < 0 || button >= 10 || text_.size() >= kMaxDigits) return;
+  if (button < 0 || button >= 10 || text_.size() >= maxDigits_) return;
   text_ += static_cast<char>('0' + digits_[static_cast<std::size_t>(button)]);
 }
 

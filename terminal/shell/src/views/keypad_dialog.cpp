@@ -1,6 +1,7 @@
 #include "shell/views/keypad_dialog.h"
 
 #include <QGridLayout>
+#include <algorithm>
 #include <chrono>
 
 #include "ui/gbk_text.h"
@@ -13,7 +14,9 @@ std::mt19937& ShellRandom() {
 }
 
 KeypadDialog::KeypadDialog(QWidget* parent, QLineEdit* target)
-    : ui::BaseDialog(parent, 135, "密码输入"), target_(target), model_(ShellRandom()) {
+    : ui::BaseDialog(parent, 135, "密码输入"),
+      target_(target),
+      model_(ShellRandom(), static_cast<std::size_t>(std::max(0, target->maxLength()))) {
   setObjectName("CInputPasswordDlg");
   model_.Open();
   target_->clear();

@@ -12,6 +12,8 @@
 #include "platform/gbk.h"
 #include "platform/process.h"
 #include "shell/frame_routing.h"
+#include "shell/views/account_dialogs.h"
+#include "shell/views/dockable_query.h"
 #include "shell/views/settings_sheet.h"
 #include "shell/views/unlock_prompt.h"
 #include "ui/context_menus.h"
@@ -67,6 +69,20 @@ class FixedSubWindow : public QMdiSubWindow {
 };
 
 }  // namespace
+
+bool IsQueryDock(int barId) {
+  switch (barId) {
+    case bar::kStatement:
+    case bar::kFundInOut:
+    case bar::kNoticeBoard:
+    case bar::kAbout:
+    case bar::kAccountStatus:
+    case bar::kAbandonableOptions:
+    case bar::kExercisableOptions:
+    case bar::kExerciseOrders: return true;
+    default: return false;
+  }
+}
 
 MainFrame::MainFrame(FrameContext context)
     : ui::DockingFrame(FrameTitle(context.role, context.customerNo), QSize(1280, 800)),
@@ -161,12 +177,16 @@ void MainFrame::BuildMenu() {
   QAction* market = ui::AddCommand(view, command::kMarketArea, "行情区");
   market->setShortcut(QKeySequence("F3"));
   commands_[command::kMarketArea] = market;
-  // The account-status dock has no menu item, only its command.
+  // The account-status dock and the CTP check-in have no menu item, only
+  // their commands.
   auto* accountStatus = new QAction(this);
-  accountStatus->setData(32896);
+  accountStatus->setData(command::kAccountStatusDock);
   accountStatus->setCheckable(true);
   accountStatus->setProperty("bar", bar::kAccountStatus);
-  commands_[32896] = accountStatus;
+  commands_[command::kAccountStatusDock] = accountStatus;
+  auto* checkIn = new QAction(this);
+  checkIn->setData(command::kCheckInToCtp);
+  commands_[command::kCheckInToCtp] = checkIn;
 
   QMenu* looks = bar->addMenu(ui::FromGbk("外观(&L)"));
   auto* lookGroup = new QActionGroup(this);
@@ -187,7 +207,6 @@ void MainFrame::BuildMenu() {
 
   // No handler: these stay disabled.
   commands_[command::kCheckUpdate]->setEnabled(false);
-  commands_[command::kChangePassword]->setEnabled(false);
   for (const auto& [id, action] : commands_) {
     action->setShortcutContext(Qt::ApplicationShortcut);
     if (action->parent() == this) addAction(action);
@@ -207,6 +226,7 @@ QWidget* MainFrame::MakeBarContent(const ui::BarSpec& spec) {
     layout->addWidget(outputList_);
     return holder;
   }
+  if (IsQueryDock(spec.id)) return new CTqDockableQuery(spec.caption, context_.factories, context_.views);
   QWidget* content =
       context_.factories == nullptr ? nullptr : context_.factories->CreateBarContent(spec.id, this, context_.views);
   if (content == nullptr) {
@@ -368,6 +388,16 @@ void MainFrame::RunCommand(int id) {
       if (hideState_.Lock()) HideToTray();
       return;
     case command::kExit: close(); return;
+    case command::kChangePassword: {
+      ChangePasswordDialog dialog(this, context_.role);
+      dialog.exec();
+      return;
+    }
+    case command::kCheckInToCtp: {
+      CheckInToCtpDialog dialog(this, context_.settings->login, context_.settings->records.login);
+      dialog.exec();
+      return;
+    }
     case command::kStatusBar: status_->setVisible(status_->isHidden()); return;
     case command::kSettings: {
       SettingsSheet sheet(this, "系统设置", kCommunicationPages | kOtherPages, *context_.registry);

@@ -311,10 +311,7 @@ bool Terminal::ConfirmSettlementStatement() {
   services.query = [account](std::vector<std::string>& lines, std::string& message) {
     backend::CxDataSet rows;
     if (!client::QuerySettlementStatement(Field(account->key.customerNo), "", "1", rows, message)) return false;
-    for (std::size_t i = 0; i < rows.GetCount(); ++i) {
-      const std::vector<std::string> texts = RowTexts(rows.GetValue(i));
-      lines.push_back(texts.empty() ? std::string() : texts[0]);
-    }
+    lines = client::StatementLines(rows);
     return true;
   };
   services.showReport = [](const std::vector<std::string>& lines) {
@@ -338,12 +335,7 @@ bool Terminal::FirstLoginOfTheDay() {
   return account != nullptr && account->Field(9) != account->Field(11);
 }
 
-// The page is off unless the site is set ("Configs.ini", [InvestorService]
-// Address=https://...).
-void Terminal::StartInvestorServicePage() {
-  client::StartInvestorServiceThread(
-      platform::ReadIniString("\\Config\\Configs.ini", "InvestorService", "Address", ""));
-}
+void Terminal::StartInvestorServicePage() { client::StartInvestorServiceThread(client::InvestorServiceSite()); }
 
 bool Terminal::CreateMainFrame() {
   if (registryStore_.GetInt(kFrameSettingsSection, "ApplicationLook", -1) == -1) {

@@ -105,4 +105,17 @@ TEST(Keypad, EachOpeningShufflesEveryDigitOnceAndTheTextHoldsTenDigits) {
   EXPECT_TRUE(keypad.Text().empty());
 }
 
+// A keypad on an edit of eight characters (the password edits) stops at
+// eight digits, so that what it holds is what the edit shows; a longer limit
+// still stops at ten.
+TEST(Keypad, TypesNoMoreDigitsThanItsEditTakes) {
+  std::mt19937 random(3);
+  for (const auto& [limit, kept] : {std::pair<std::size_t, std::size_t>{8, 8}, {32767, 10}, {0, 0}}) {
+    shell::KeypadModel keypad(random, limit);
+    keypad.Open();
+    for (int i = 0; i < 12; ++i) keypad.PressButton(i % 10);
+    EXPECT_EQ(keypad.Text().size(), kept) << limit;
+  }
+}
+
 }  // namespace

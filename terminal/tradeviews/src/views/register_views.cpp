@@ -1,8 +1,9 @@
 #include "tradeviews/views/register_views.h"
 
+#include "tradeviews/views/register_query_views.h"
+
 namespace tradeviews {
 
-// No bar or view of this module is built yet: the frame keeps empty panes.
-void RegisterViews(ui::ViewFactories&) {}
+void RegisterViews(ui::ViewFactories& factories) { RegisterQueryViews(factories); }
 
 }  // namespace tradeviews

@@ -4,6 +4,8 @@
 // No toolkit.
 #pragma once
 
+#include <string>
+
 #include "order_module/order_record.h"
 
 namespace ui {
@@ -21,6 +23,14 @@ class OrderForm {
   virtual void FocusFieldAfterOrder(int position) = 0;
   // Takes the engine's contract list afresh.
   virtual void ReloadContracts() = 0;
+  // Builds the order record of what the form holds (with `lookUp`, the
+  // exchange, trade code and seat of its contract too); false with the
+  // reason. The query views ask it which customer is chosen. A form that
+  // offers no choice leaves the record as it is given: with the customer
+  // on slot 0.
+  virtual bool BuildOrderRecord(order_module::OrderRecord& /*record*/, std::string& /*message*/, bool /*lookUp*/) {
+    return true;
+  }
 };
 
 }  // namespace ui

@@ -50,6 +50,8 @@ inline constexpr int kLogFolder = 32858;
 inline constexpr int kCheckUpdate = 32859;
 inline constexpr int kAbout = 57664;
 inline constexpr int kMarketArea = 32817;
+inline constexpr int kAccountStatusDock = 32896;
+inline constexpr int kCheckInToCtp = 32889;
 inline constexpr int kTrayOpen = 1236;
 inline constexpr int kTrayClose = 1237;
 }  // namespace command
@@ -73,6 +75,9 @@ inline constexpr int kAbandonableOptions = 181;
 inline constexpr int kExercisableOptions = 183;
 inline constexpr int kExerciseOrders = 185;
 }  // namespace bar
+
+// The query docks, whose content is the form view their caption names.
+bool IsQueryDock(int barId);
 
 inline constexpr int kClockPane = 59142;
 inline constexpr int kOutputBarId = bar::kOutput;
