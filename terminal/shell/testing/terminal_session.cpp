@@ -40,24 +40,23 @@ void Click(QWidget* window, const QString& name) {
 
 }  // namespace
 
-void AnswerLoginDialogs(std::string_view customer, std::string_view password, std::string_view role) {
-  ui::testing::WhenShown("CTQLoginDialog", [customer = std::string(customer), password = std::string(password),
-                                            role = std::string(role)](QWidget* window) {
-    auto* login = static_cast<LoginDialog*>(window);
-    if (!role.empty()) login->SelectRoleText(role);
-    TypeInto(login, 1000, customer);
-    TypeInto(login, 1002, password);
-    TypeInto(login, 1005, login->DrawnCode());
-    Click(login, ui::ControlName(1084));
-  });
+void AnswerLoginDialogs(std::string_view customer, std::string_view password) {
+  ui::testing::WhenShown("CTQLoginDialog",
+                         [customer = std::string(customer), password = std::string(password)](QWidget* window) {
+                           auto* login = static_cast<LoginDialog*>(window);
+                           TypeInto(login, 1000, customer);
+                           TypeInto(login, 1002, password);
+                           TypeInto(login, 1005, login->DrawnCode());
+                           Click(login, ui::ControlName(1084));
+                         });
   ui::testing::WhenShown("CTQCustInformation", [](QWidget* window) { Click(window, "ok"); });
   ui::testing::WhenShown("CTQLoginReport", [](QWidget* window) { Click(window, "ok"); });
 }
 
 void DisarmAnswers() { ui::testing::CancelWatches(); }
 
-bool StartLoggedIn(Terminal& terminal, std::string_view customer, std::string_view password, std::string_view role) {
-  AnswerLoginDialogs(customer, password, role);
+bool StartLoggedIn(Terminal& terminal) {
+  AnswerLoginDialogs();
   const bool started = terminal.Start();
   return started && terminal.Frame() != nullptr && terminal.Frame()->isVisible();
 }

@@ -58,7 +58,8 @@ void CTQReportQryView::InitGridParams() {
   gridStateName_ = "OtherQryReportQryGridState";
 }
 
-void CTQReportQryView::InitColumns() { columns_ = {{"结算单", 700}}; }
+// The statement lines keep their own layout: they stand from the left.
+void CTQReportQryView::InitColumns() { columns_ = {{"结算单", 700, ui::kAlignLeft}}; }
 
 bool CTQReportQryView::DoQuery(backend::CxDataSet& result) {
   std::string customerNo;

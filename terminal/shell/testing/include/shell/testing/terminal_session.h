@@ -20,18 +20,12 @@ namespace shell::testing {
 inline constexpr std::string_view kDemoCustomer = "10001";
 inline constexpr std::string_view kDemoPassword = "111111";
 
-inline constexpr std::string_view kDemoManager = "90001";
-inline constexpr std::string_view kDemoManagerPassword = "999999";
-
-// Arms the answers of the login dialog (the role when one is named,
-// customer, password, the drawn code, "登录" clicked) and of the customer
-// information and statement dialogs.
-void AnswerLoginDialogs(std::string_view customer = kDemoCustomer, std::string_view password = kDemoPassword,
-                        std::string_view role = {});
+// Arms the answers of the login dialog (customer, password, the drawn code,
+// "登录" clicked) and of the customer information and statement dialogs.
+void AnswerLoginDialogs(std::string_view customer = kDemoCustomer, std::string_view password = kDemoPassword);
 // Runs the terminal's start-up with those answers armed; true when its main
 // window shows.
-bool StartLoggedIn(Terminal& terminal, std::string_view customer = kDemoCustomer,
-                   std::string_view password = kDemoPassword, std::string_view role = {});
+bool StartLoggedIn(Terminal& terminal);
 // Ends every answer still armed.
 void DisarmAnswers();
 
