@@ -20,13 +20,6 @@ constexpr std::size_t kShownMembers[] = {abandon_member::kContract,       abando
                                          abandon_member::kForecastProfit, abandon_member::kSettlementPrice,
                                          abandon_member::kTradingCode,    abandon_member::kExchange};
 
-std::string_view LineAt(const backend::CxDataSet& answer, std::size_t index) {
-  const std::span<const std::uint8_t> value = answer.GetValue(index);
-  std::string_view line(reinterpret_cast<const char*>(value.data()), value.size());
-  while (!line.empty() && line.back() == '\0') line.remove_suffix(1);
-  return line;
-}
-
 std::string Fixed(std::string_view number, int decimals) {
   char text[64];
   std::snprintf(text, sizeof text, "%.*f", decimals, std::strtod(std::string(number).c_str(), nullptr));
@@ -44,7 +37,7 @@ std::vector<AbandonableOptionRecord> BuildOptionExerciseRows(const backend::Requ
   const backend::SubRequest* sub = answer.At(0);
   if (sub == nullptr) return records;
   for (std::size_t index = 1; index < sub->answer.GetCount(); ++index) {
-    const std::string_view line = LineAt(sub->answer, index);
+    const std::string_view line = AnswerLine(sub->answer, index);
     AbandonableOptionRecord record;
     for (std::size_t member = 0; member < record.members.size(); ++member) {
       record.members[member] =

@@ -12,17 +12,16 @@ namespace {
 
 constexpr std::string_view kTotalDate = "合计";
 
-// An answer line without the zero bytes that end it in the list.
-std::string_view LineAt(const backend::CxDataSet& answer, std::size_t index) {
+bool IsZeroAmount(std::string_view text) { return std::strtod(std::string(text).c_str(), nullptr) == 0.0; }
+
+}  // namespace
+
+std::string_view AnswerLine(const backend::CxDataSet& answer, std::size_t index) {
   const std::span<const std::uint8_t> value = answer.GetValue(index);
   std::string_view line(reinterpret_cast<const char*>(value.data()), value.size());
   while (!line.empty() && line.back() == '\0') line.remove_suffix(1);
   return line;
 }
-
-bool IsZeroAmount(std::string_view text) { return std::strtod(std::string(text).c_str(), nullptr) == 0.0; }
-
-}  // namespace
 
 std::string CsvFileName(std::string_view gridStateName) {
   static constexpr std::pair<std::string_view, std::string_view> kNames[] = {
@@ -80,7 +79,7 @@ std::string InOutDirectionCode(int item) {
 std::vector<Cells> InOutMoneyRows(const backend::CxDataSet& answer, std::string_view customerNo) {
   std::vector<Cells> rows;
   for (std::size_t index = 1; index < answer.GetCount(); ++index) {
-    const std::string_view line = LineAt(answer, index);
+    const std::string_view line = AnswerLine(answer, index);
     const std::string date = client::FieldOf(line, 4, 30);
     const std::string withdrawal = client::FieldOf(line, 6, 16);
     const bool total = date == kTotalDate;

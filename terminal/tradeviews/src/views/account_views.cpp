@@ -40,12 +40,6 @@ void FillCombo(QComboBox* combo, const std::vector<std::string>& items) {
   combo->setCurrentIndex(-1);
 }
 
-QHBoxLayout* StripLayout(QWidget* strip) {
-  auto* layout = new QHBoxLayout(strip);
-  layout->setContentsMargins(4, 2, 4, 2);
-  return layout;
-}
-
 QLabel* Label(QWidget* strip, const char* text) { return new QLabel(ui::FromGbk(text), strip); }
 
 }  // namespace
@@ -121,7 +115,7 @@ CTQCustStatusSet::CTQCustStatusSet(QWidget* parent, const ui::ViewContext& conte
   statuses_->setMinimumWidth(120);
   auto* set = new QPushButton(ui::FromGbk("设置"), Strip());
   ui::SetControlId(set, 1283);
-  QHBoxLayout* layout = StripLayout(Strip());
+  QHBoxLayout* layout = StripLayout();
   layout->addWidget(Label(Strip(), "交易帐号"));
   layout->addWidget(accounts_);
   layout->addWidget(Label(Strip(), "状态"));
@@ -177,7 +171,7 @@ CTQFundAllocate::CTQFundAllocate(QWidget* parent, const ui::ViewContext& context
   receiving_->setMinimumWidth(120);
   auto* allocate = new QPushButton(ui::FromGbk("调拨"), Strip());
   ui::SetControlId(allocate, 1276);
-  QHBoxLayout* layout = StripLayout(Strip());
+  QHBoxLayout* layout = StripLayout();
   layout->addWidget(Label(Strip(), "转出帐号"));
   layout->addWidget(paying_);
   layout->addWidget(Label(Strip(), "转入帐号"));

@@ -43,12 +43,6 @@ void AddQueryButton(CTQOtherQryBaseView* view, QWidget* strip, QHBoxLayout* layo
   QObject::connect(query, &QPushButton::clicked, view, [view] { view->QueryWithThrottle(); });
 }
 
-QHBoxLayout* StripLayout(QWidget* strip) {
-  auto* layout = new QHBoxLayout(strip);
-  layout->setContentsMargins(4, 2, 4, 2);
-  return layout;
-}
-
 std::string DateOf(const QDateEdit* edit) {
   const QDate date = edit->date();
   return DateText(date.year(), date.month(), date.day());
@@ -63,7 +57,7 @@ CTQInOutMoneyQuery::CTQInOutMoneyQuery(QWidget* parent, const ui::ViewContext& c
   setObjectName("CTQInOutMoneyQuery");
   ui::SetControlId(accounts_, 1284);
   accounts_->setMinimumWidth(100);
-  QHBoxLayout* layout = StripLayout(Strip());
+  QHBoxLayout* layout = StripLayout();
   layout->addWidget(new QLabel(ui::FromGbk("交易帐号"), Strip()));
   layout->addWidget(accounts_);
   range_ = AddRange(Strip(), layout);
@@ -131,7 +125,7 @@ void CTQInOutMoneyQuery::ShowQueryResult(const backend::CxDataSet& answer) {
 CTQNoticeBoard::CTQNoticeBoard(QWidget* parent, const ui::ViewContext& context)
     : CTQOtherQryBaseView(parent, context, 168) {
   setObjectName("CTQNoticeBoard");
-  QHBoxLayout* layout = StripLayout(Strip());
+  QHBoxLayout* layout = StripLayout();
   range_ = AddRange(Strip(), layout);
   levels_ = new QComboBox(Strip());
   ui::SetControlId(levels_, 1215);

@@ -47,12 +47,6 @@ std::string ExchangeName(engine::COperationEngine* engine, std::string_view exch
   return name;
 }
 
-QHBoxLayout* StripLayout(QWidget* strip) {
-  auto* layout = new QHBoxLayout(strip);
-  layout->setContentsMargins(4, 2, 4, 2);
-  return layout;
-}
-
 QPushButton* AddButton(QWidget* strip, QHBoxLayout* layout, int id, const char* text) {
   auto* button = new QPushButton(ui::FromGbk(text), strip);
   ui::SetControlId(button, id);
@@ -153,7 +147,7 @@ void COptionsExerciseConfirmDlg::Submit() {
 CTqOptionsExercise::CTqOptionsExercise(QWidget* parent, const ui::ViewContext& context)
     : CTQOtherQryBaseView(parent, context, 181) {
   setObjectName("CTqOptionsExercise");
-  QHBoxLayout* layout = StripLayout(Strip());
+  QHBoxLayout* layout = StripLayout();
   QObject::connect(AddButton(Strip(), layout, 1291, "查询"), &QPushButton::clicked, this, [this] { Query(); });
   QObject::connect(AddButton(Strip(), layout, 1292, "提交放弃执行申请"), &QPushButton::clicked, this,
                    [this] { SubmitAbandon(); });
@@ -247,7 +241,7 @@ CTqOptionsExerciseApply::CTqOptionsExerciseApply(QWidget* parent, const ui::View
   quantity_->setFont(font);
   contract_->setMinimumWidth(160);
   quantity_->setMinimumWidth(90);
-  QHBoxLayout* layout = StripLayout(Strip());
+  QHBoxLayout* layout = StripLayout();
   layout->addWidget(new QLabel(ui::FromGbk("合约"), Strip()));
   layout->addWidget(contract_);
   layout->addWidget(new QLabel(ui::FromGbk("手数"), Strip()));
@@ -368,7 +362,7 @@ CTqOptionsExerciseOrders::CTqOptionsExerciseOrders(QWidget* parent, const ui::Vi
       waitingOnly_(new QCheckBox(ui::FromGbk("只显示等待的委托单"), Strip())) {
   setObjectName("CTqOptionsExerciseOrders");
   ui::SetControlId(waitingOnly_, 1316);
-  QHBoxLayout* layout = StripLayout(Strip());
+  QHBoxLayout* layout = StripLayout();
   QObject::connect(AddButton(Strip(), layout, 1317, "撤单"), &QPushButton::clicked, this, [this] { CancelSelected(); });
   layout->addWidget(waitingOnly_);
   layout->addStretch(1);

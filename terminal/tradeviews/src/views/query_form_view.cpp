@@ -22,10 +22,15 @@ constexpr int kGridFontPixels = 14;
 }  // namespace
 
 CTQOtherQryBaseView::CTQOtherQryBaseView(QWidget* parent, const ui::ViewContext& context, int templateId)
-    : QWidget(parent), context_(context), strip_(new QWidget(this)), grid_(new ui::CTQGridCtrl(rows_, this)) {
+    : QWidget(parent),
+      context_(context),
+      strip_(new QWidget(this)),
+      stripLayout_(new QHBoxLayout(strip_)),
+      grid_(new ui::CTQGridCtrl(rows_, this)) {
   setProperty("formId", templateId);
   strip_->setObjectName("strip");
   strip_->setFixedHeight(kStripHeight);
+  stripLayout_->setContentsMargins(4, 2, 4, 2);
   grid_->SetListener(this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 1);

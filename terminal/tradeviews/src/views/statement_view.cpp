@@ -29,8 +29,7 @@ CTQReportQryView::CTQReportQryView(QWidget* parent, const ui::ViewContext& conte
   ui::SetControlId(query, 1209);
   auto* monitor = new QPushButton(ui::FromGbk("监控中心结算单"), Strip());
   ui::SetControlId(monitor, 1210);
-  auto* layout = new QHBoxLayout(Strip());
-  layout->setContentsMargins(4, 2, 4, 2);
+  QHBoxLayout* layout = StripLayout();
   for (QWidget* control : std::initializer_list<QWidget*>{day_, month_, date_, months_, query, monitor}) {
     layout->addWidget(control);
   }

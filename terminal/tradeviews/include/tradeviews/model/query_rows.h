@@ -18,6 +18,9 @@ namespace tradeviews {
 // One grid row's cells, in column order.
 using Cells = std::vector<std::string>;
 
+// Line `index` of an answer, without the zero bytes that end it in the list.
+std::string_view AnswerLine(const backend::CxDataSet& answer, std::size_t index);
+
 // The default CSV file name of a query grid by its grid state name; empty
 // for the views without one.
 std::string CsvFileName(std::string_view gridStateName);

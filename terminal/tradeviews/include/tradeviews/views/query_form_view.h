@@ -9,6 +9,7 @@
 // layout, the menu), then OnInitialUpdate(). MakeQueryView does all three.
 #pragma once
 
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QWidget>
 #include <memory>
@@ -74,8 +75,9 @@ class CTQOtherQryBaseView : public QWidget, public ui::GridMenuHost, public ui::
   void OnGridContextMenu(const ui::GridMouse&) override {}
   void OnGridDblClk(const ui::GridMouse&) override {}
 
-  // Where the view puts its controls.
+  // Where the view puts its controls, and the row they stand in.
   QWidget* Strip() const { return strip_; }
+  QHBoxLayout* StripLayout() const { return stripLayout_; }
   const ui::ViewContext& Context() const { return context_; }
   // A message box with the caption (the views' title by default).
   void ShowMessage(std::string_view text, std::string_view caption = kViewTitle);
@@ -97,6 +99,7 @@ class CTQOtherQryBaseView : public QWidget, public ui::GridMenuHost, public ui::
   ui::ViewContext context_;
   ui::GridModel rows_;
   QWidget* strip_;
+  QHBoxLayout* stripLayout_;
   ui::CTQGridCtrl* grid_;
   std::unique_ptr<QMenu> menu_;
   QueryThrottle throttle_;
