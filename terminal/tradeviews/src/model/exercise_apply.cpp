@@ -18,6 +18,10 @@ constexpr std::string_view kFinancialFutures = "cffex";
 
 std::string OrZero(std::string_view text) { return text.empty() ? std::string("0") : std::string(text); }
 
+// The lots of the option position: the back end's field 14 of the
+// exercisable-quantity answer, which the engine carries unnamed.
+std::string_view HeldLots(const engine::ExercisableQuantityRow& quantity) { return Text(quantity.szAnswerField14); }
+
 template <typename Row>
 std::optional<Row> RecordRow(const TableChangeRecord& record) {
   return engine::RowFromBytes<Row>(record.Row());
@@ -105,7 +109,7 @@ void ExerciseApplyRows::MergeQuantities() {
       SetCells(grid_, *id,
                {{apply_column::kAppliedExercise, OrZero(Text(quantity.szFrozenHandsKind1))},
                 {apply_column::kAppliedAbandon, OrZero(Text(quantity.szFrozenHands))},
-                {apply_column::kPosition, OrZero(Text(quantity.szExerciseField14))}});
+                {apply_column::kPosition, OrZero(HeldLots(quantity))}});
     } else {
       AddQuantity(quantity);
     }
@@ -146,7 +150,7 @@ void ExerciseApplyRows::OnQuantity(const engine::ExercisableQuantityRow& quantit
 }
 
 void ExerciseApplyRows::AddQuantity(const engine::ExercisableQuantityRow& quantity) {
-  const std::string_view position = Text(quantity.szExerciseField14);
+  const std::string_view position = HeldLots(quantity);
   if (std::atoi(std::string(position).c_str()) == 0) return;
   ui::GridRow row = ui::CreateGridRow(grid_);
   row.SetText(apply_column::kContract, Text(quantity.szContractCode));

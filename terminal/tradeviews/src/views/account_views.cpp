@@ -209,7 +209,7 @@ namespace {
 
 Cells FundCells(const engine::FundRow& fund) {
   const std::string account(engine::Text(fund.szTradeAccount));
-  std::string name(engine::Text(fund.szFundField5));
+  std::string name(engine::Text(fund.szAnswerField5));
   if (name.empty()) {
     if (const backend::AccountRecord* record = backend::TheAccountTable().FindAccountByCode(account)) {
       name = std::string(record->Field(kCustomerNameField));

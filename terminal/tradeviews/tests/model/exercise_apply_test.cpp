@@ -32,7 +32,7 @@ engine::ExercisableQuantityRow Quantity(const char* contract, const char* seat, 
   SetText(row.szExchangeCode, "D");
   SetText(row.szContractCode, contract);
   SetText(row.szExerciseKey, seat);
-  engine::SetInt(row.szExerciseField14, held);
+  engine::SetInt(row.szAnswerField14, held);
   engine::SetInt(row.szFrozenHands, abandoning);
   engine::SetInt(row.szFrozenHandsKind1, exercising);
   return row;
