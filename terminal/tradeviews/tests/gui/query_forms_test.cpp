@@ -67,6 +67,12 @@ void Screenshot(MainFrame* frame, int barId, std::string_view name) {
   dock->setFloating(true);
   dock->resize(1150, 340);
   QTest::qWait(50);
+  // The view fills the dock's own client area.
+  auto* host = dynamic_cast<shell::CTqDockableQuery*>(frame->BarContent(barId));
+  ASSERT_NE(host, nullptr);
+  EXPECT_EQ(dock->widget(), host);
+  ASSERT_NE(host->View(), nullptr);
+  EXPECT_EQ(host->View()->geometry(), host->rect());
   EXPECT_FALSE(ui::testing::SaveScreenshot(dock, name).empty());
   dock->setFloating(false);
 }
@@ -89,20 +95,33 @@ class QueryFormsSession : public shell::testing::TerminalSession {
   // that their holders may abandon them.
   void SetUp() override {
     shell::testing::TerminalSession::SetUp();
-    const fs::path data = folder_ / "simdata";
-    fs::copy(simbackend::DefaultDataFolder(), data, fs::copy_options::recursive);
+    fs::copy(simbackend::DefaultDataFolder(), Data(), fs::copy_options::recursive);
     const platform::LocalTime now = platform::LocalNow();
     char today[16];
     std::snprintf(today, sizeof today, "%04d%02d%02d", now.year, now.month, now.day);
-    std::string contracts = ReadFile(data / "contracts.txt");
-    const std::string series = "options|dce|m|2705|50|4|7|20270407|";
-    ASSERT_NE(contracts.find(series), std::string::npos);
-    contracts.replace(contracts.find(series), series.size(), "options|dce|m|2705|50|4|7|" + std::string(today) + "|");
-    std::ofstream(data / "contracts.txt", std::ios::binary) << contracts;
+    ASSERT_TRUE(EditData("contracts.txt", "options|dce|m|2705|50|4|7|20270407|",
+                         "options|dce|m|2705|50|4|7|" + std::string(today) + "|"));
+    Restart();
+  }
+
+  fs::path Data() const { return folder_ / "simdata"; }
+
+  // Replaces a text of a data file; false when the file does not hold it.
+  bool EditData(const std::string& file, const std::string& from, const std::string& to) const {
+    std::string text = ReadFile(Data() / file);
+    const std::size_t at = text.find(from);
+    if (at == std::string::npos) return false;
+    text.replace(at, from.size(), to);
+    std::ofstream(Data() / file, std::ios::binary) << text;
+    return true;
+  }
+
+  // The back end afresh on the edited data, where the terminal looks for it.
+  void Restart() {
     server_.reset();
     std::string error;
     simbackend::ServerOptions options;
-    options.dataFolder = data.string();
+    options.dataFolder = Data().string();
     server_ = simbackend::Server::Start(options, error);
     ASSERT_NE(server_, nullptr) << error;
     platform::WriteIniString((folder_ / "Config" / "Configs.ini").string(), "TraderServerSet", "Port_1",
@@ -311,6 +330,23 @@ TEST_F(QueryFormsSession, AnExerciseOrderIsSentAndCancelled) {
   Close(terminal);
 }
 
+// No option series is exercised today.
+TEST_F(QueryFormsSession, AnEmptyListOfAbandonableOptionsIsSaid) {
+  fs::copy_file(fs::path(simbackend::DefaultDataFolder()) / "contracts.txt", Data() / "contracts.txt",
+                fs::copy_options::overwrite_existing);
+  Restart();
+  if (HasFatalFailure()) return;
+  shell::Terminal terminal;
+  MainFrame* frame = Start(terminal);
+  ASSERT_NE(frame, nullptr);
+  auto* abandon = ViewOf<tradeviews::CTqOptionsExercise>(frame, shell::bar::kAbandonableOptions);
+  ASSERT_NE(abandon, nullptr);
+  Click(abandon, 1291);
+  EXPECT_TRUE(shell::testing::WaitForOutputLine(*frame, "查询可放弃执行期权，没有结果集返回。"));
+  EXPECT_EQ(abandon->Rows().ShownRowCount(), 0);
+  Close(terminal);
+}
+
 // The login dialog logs every user in as a trading customer: the manager
 // logs in as the program's other callers of the login do. The manager and
 // its two accounts take the three connections, which leaves none for the
@@ -367,6 +403,17 @@ TEST_F(QueryFormsSession, AManagerSetsAnAccountsStatusAndMovesMoney) {
   // The back end's books: withdrawn from one account, deposited to the other.
   EXPECT_EQ(server_->Book("20001")->funds.withdrawals, "1000.00");
   EXPECT_EQ(server_->Book("20002")->funds.deposits, "1000.00");
+
+  // The management customer holds no trading code: the exercise application
+  // stops with the look-up's text and sends nothing.
+  auto* apply = ViewOf<tradeviews::CTqOptionsExerciseApply>(frame, shell::bar::kExercisableOptions);
+  ASSERT_NE(apply, nullptr);
+  ui::FindControl<QLineEdit>(apply, 1293)->setText("m2705-C-3000");
+  ui::FindControl<QLineEdit>(apply, 1294)->setText("1");
+  ui::testing::WhenMessageBox(ui::Answer::kOk, [&](const std::string& text) { said = text; });
+  Click(apply, 1312);
+  EXPECT_EQ(said, "交易编码不存在！");
+  EXPECT_FALSE(shell::testing::WaitForOutputLine(*frame, "期权申请执行委托单", std::chrono::milliseconds(300)));
   Close(terminal);
 }
 
