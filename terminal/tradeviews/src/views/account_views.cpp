@@ -218,13 +218,6 @@ Cells FundCells(const engine::FundRow& fund) {
   return {account, name, std::string(engine::Text(fund.szUsableMoney))};
 }
 
-ui::GridRow FundGridRow(const ui::GridModel& grid, const engine::FundRow& fund) {
-  ui::GridRow row = ui::CreateGridRow(grid);
-  const Cells cells = FundCells(fund);
-  for (std::size_t column = 0; column < cells.size(); ++column) row.SetText(static_cast<int>(column), cells[column]);
-  return row;
-}
-
 }  // namespace
 
 void CTQFundAllocate::OnTableChanged(const engine::TableChangeRecord& record) {
@@ -236,7 +229,7 @@ void CTQFundAllocate::OnTableChanged(const engine::TableChangeRecord& record) {
     if (engine == nullptr || !engine::QueryEngineTable(*engine, engine::table_id::kFunds, funds, error)) return;
     for (std::size_t i = 0; i < funds.GetCount(); ++i) {
       if (const auto fund = engine::RowFromBytes<engine::FundRow>(funds.GetValue(i))) {
-        Rows().AddRow(FundGridRow(Rows(), *fund), ui::HashRowKey(engine::Text(fund->szTradeAccount)));
+        Rows().AddRow(RowOf(FundCells(*fund)), ui::HashRowKey(engine::Text(fund->szTradeAccount)));
       }
     }
     return;
@@ -244,7 +237,7 @@ void CTQFundAllocate::OnTableChanged(const engine::TableChangeRecord& record) {
   const auto fund = engine::RowFromBytes<engine::FundRow>(record.Row());
   if (!fund) return;
   if (const std::optional<ui::RowId> id = Rows().FindRow(ui::HashRowKey(engine::Text(fund->szTradeAccount)))) {
-    Rows().UpdateRow(*id, FundGridRow(Rows(), *fund));
+    Rows().UpdateRow(*id, RowOf(FundCells(*fund)));
   }
 }
 

@@ -62,12 +62,6 @@ Cells CellsOfRow(const ui::GridModel& rows, ui::RowId id) {
   return cells;
 }
 
-ui::GridRow GridRowOf(const ui::GridModel& rows, const Cells& cells) {
-  ui::GridRow row = ui::CreateGridRow(rows);
-  for (std::size_t column = 0; column < cells.size(); ++column) row.SetText(static_cast<int>(column), cells[column]);
-  return row;
-}
-
 }  // namespace
 
 // --- The abandon confirmation
@@ -222,7 +216,7 @@ void CTqOptionsExercise::SubmitAbandon() {
   if (!id) return;
   AbandonableOptionRecord record = AbandonableRecordFromCells(CellsOfRow(Rows(), *id));
   COptionsExerciseConfirmDlg dialog(this, record, Context().output);
-  if (dialog.exec() == QDialog::Accepted) Rows().UpdateRow(*id, GridRowOf(Rows(), CellsOf(record)));
+  if (dialog.exec() == QDialog::Accepted) Rows().UpdateRow(*id, RowOf(CellsOf(record)));
 }
 
 // --- Exercise applications

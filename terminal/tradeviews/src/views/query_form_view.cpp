@@ -115,12 +115,14 @@ bool CTQOtherQryBaseView::ChosenCustomer(std::string& customerNo) {
 
 void CTQOtherQryBaseView::ShowRows(const std::vector<Cells>& rows) {
   std::vector<std::pair<ui::GridRow, ui::RowKey>> gridRows;
-  for (const Cells& cells : rows) {
-    ui::GridRow row = ui::CreateGridRow(rows_);
-    for (std::size_t column = 0; column < cells.size(); ++column) row.SetText(static_cast<int>(column), cells[column]);
-    gridRows.emplace_back(std::move(row), ui::RowKey{});
-  }
+  for (const Cells& cells : rows) gridRows.emplace_back(RowOf(cells), ui::RowKey{});
   rows_.ReplaceRows(std::move(gridRows));
+}
+
+ui::GridRow CTQOtherQryBaseView::RowOf(const Cells& cells) const {
+  ui::GridRow row = ui::CreateGridRow(rows_);
+  for (std::size_t column = 0; column < cells.size(); ++column) row.SetText(static_cast<int>(column), cells[column]);
+  return row;
 }
 
 }  // namespace tradeviews

@@ -88,6 +88,8 @@ class CTQOtherQryBaseView : public QWidget, public ui::GridMenuHost, public ui::
   bool ChosenCustomer(std::string& customerNo);
   // Replaces the rows by these cells, in order.
   void ShowRows(const std::vector<Cells>& rows);
+  // A read-only row of the grid holding these cells.
+  ui::GridRow RowOf(const Cells& cells) const;
 
   std::vector<ui::ColumnSpec> columns_;
   int gridId_ = kQueryGridId;
