@@ -7,6 +7,7 @@
 #include "engine/row_field.h"
 #include "engine/table_catalogue.h"
 #include "tradeviews/model/exercise_apply.h"
+#include "tradeviews/model/query_rows.h"
 
 namespace tradeviews {
 namespace {
@@ -74,28 +75,25 @@ ui::RowKey ExerciseOrderKey(const backend::ExerciseOrderRow& row) {
 ui::GridRow ExerciseOrderRows::MakeRow(const backend::ExerciseOrderRow& row) const {
   const ExerciseOrderFields order(row);
   const std::string type = order.Type() == "1" ? "执行" : order.Type() == "2" ? "放弃" : "";
-  const std::vector<std::string> cells = {OrderNumber(order.OrderNo()),
-                                          std::string(order.Contract()),
-                                          client::OrderStateText(order.State()),
-                                          client::BuySellText(order.BuySell()),
-                                          std::string(order.Lots()),
-                                          type,
-                                          Amount(order.FrozenMargin()),
-                                          Amount(order.FrozenFee()),
-                                          std::string(order.OrderTime()),
-                                          std::string(order.ApplyTime()),
-                                          std::string(order.CancelTime()),
-                                          client::HedgeText(order.Hedge()),
-                                          sources_.exchangeName(order.Exchange()),
-                                          std::string(order.Seat()),
-                                          std::string(order.Remark()),
-                                          std::string(order.Account()),
-                                          std::string(order.OrderSeat()),
-                                          std::string(order.TradingCode())};
-  ui::GridRow gridRow = ui::CreateGridRow(grid_);
-  for (std::size_t column = 0; column < cells.size(); ++column) {
-    gridRow.SetText(static_cast<int>(column), cells[column]);
-  }
+  const Cells cells = {OrderNumber(order.OrderNo()),
+                       std::string(order.Contract()),
+                       client::OrderStateText(order.State()),
+                       client::BuySellText(order.BuySell()),
+                       std::string(order.Lots()),
+                       type,
+                       Amount(order.FrozenMargin()),
+                       Amount(order.FrozenFee()),
+                       std::string(order.OrderTime()),
+                       std::string(order.ApplyTime()),
+                       std::string(order.CancelTime()),
+                       client::HedgeText(order.Hedge()),
+                       sources_.exchangeName(order.Exchange()),
+                       std::string(order.Seat()),
+                       std::string(order.Remark()),
+                       std::string(order.Account()),
+                       std::string(order.OrderSeat()),
+                       std::string(order.TradingCode())};
+  ui::GridRow gridRow = RowOfCells(grid_, cells);
   gridRow.SetColour(order_column::kState, StateColour(order.State()));
   gridRow.SetColour(3, order.BuySell() == "0" ? kRed : kGreen);
   gridRow.SetColour(order_column::kType, order.Type() == "1" ? kRed : kGreen);

@@ -16,6 +16,12 @@ bool IsZeroAmount(std::string_view text) { return std::strtod(std::string(text).
 
 }  // namespace
 
+ui::GridRow RowOfCells(const ui::GridModel& grid, const Cells& cells) {
+  ui::GridRow row = ui::CreateGridRow(grid);
+  for (std::size_t column = 0; column < cells.size(); ++column) row.SetText(static_cast<int>(column), cells[column]);
+  return row;
+}
+
 std::string_view AnswerLine(const backend::CxDataSet& answer, std::size_t index) {
   const std::span<const std::uint8_t> value = answer.GetValue(index);
   std::string_view line(reinterpret_cast<const char*>(value.data()), value.size());

@@ -119,10 +119,6 @@ void CTQOtherQryBaseView::ShowRows(const std::vector<Cells>& rows) {
   rows_.ReplaceRows(std::move(gridRows));
 }
 
-ui::GridRow CTQOtherQryBaseView::RowOf(const Cells& cells) const {
-  ui::GridRow row = ui::CreateGridRow(rows_);
-  for (std::size_t column = 0; column < cells.size(); ++column) row.SetText(static_cast<int>(column), cells[column]);
-  return row;
-}
+ui::GridRow CTQOtherQryBaseView::RowOf(const Cells& cells) const { return RowOfCells(rows_, cells); }
 
 }  // namespace tradeviews

@@ -12,11 +12,15 @@
 #include "backend/cx_data_set.h"
 #include "client/notice_operations.h"
 #include "platform/clock.h"
+#include "ui/grid_model.h"
 
 namespace tradeviews {
 
 // One grid row's cells, in column order.
 using Cells = std::vector<std::string>;
+
+// A read-only row of the grid holding these cells.
+ui::GridRow RowOfCells(const ui::GridModel& grid, const Cells& cells);
 
 // Line `index` of an answer, without the zero bytes that end it in the list.
 std::string_view AnswerLine(const backend::CxDataSet& answer, std::size_t index);
