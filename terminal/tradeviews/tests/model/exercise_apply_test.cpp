@@ -9,7 +9,7 @@ namespace {
 using engine::SetText;
 using engine::TableChangeRecord;
 using tradeviews::ExerciseApplyRows;
-namespace column = tradeviews::apply_column;
+namespace apply_column = tradeviews::apply_column;
 
 engine::PositionSummaryRow Position(const char* exchange, const char* contract, const char* buySell, int lots,
                                     const char* tradeClass = "1") {
@@ -85,24 +85,24 @@ TEST_F(ExerciseApplyTest, AReloadListsLongOptionPositionsOutsideCffexWithTheirAp
   rows_->OnTableChanged(TableChangeRecord::Reload(engine::table_id::kPositionSummary));
   // Two positions; of the quantities without a position only the one with lots.
   ASSERT_EQ(grid_.RowCount(), 3);
-  EXPECT_EQ(Cell(0, column::kContract), "m2705-C-3000");
-  EXPECT_EQ(Cell(0, column::kBuySell), "买入");
-  EXPECT_EQ(grid_.Row(grid_.ShownRow(0))->Colour(column::kBuySell), tradeviews::kRed);
-  EXPECT_EQ(Cell(0, column::kAppliedExercise), "1");
-  EXPECT_EQ(Cell(0, column::kAppliedAbandon), "2");
-  EXPECT_EQ(Cell(0, column::kHedge), "投机");
-  EXPECT_EQ(Cell(0, column::kExchange), "大商所");
-  EXPECT_EQ(Cell(0, column::kSeat), "D001");
-  EXPECT_EQ(Cell(1, column::kContract), "cu2702C76000");
-  EXPECT_EQ(Cell(1, column::kAppliedExercise), "0");
-  EXPECT_EQ(Cell(2, column::kContract), "m2703-P-2850");
-  EXPECT_EQ(Cell(2, column::kPosition), "3");
+  EXPECT_EQ(Cell(0, apply_column::kContract), "m2705-C-3000");
+  EXPECT_EQ(Cell(0, apply_column::kBuySell), "买入");
+  EXPECT_EQ(grid_.Row(grid_.ShownRow(0))->Colour(apply_column::kBuySell), tradeviews::kRed);
+  EXPECT_EQ(Cell(0, apply_column::kAppliedExercise), "1");
+  EXPECT_EQ(Cell(0, apply_column::kAppliedAbandon), "2");
+  EXPECT_EQ(Cell(0, apply_column::kHedge), "投机");
+  EXPECT_EQ(Cell(0, apply_column::kExchange), "大商所");
+  EXPECT_EQ(Cell(0, apply_column::kSeat), "D001");
+  EXPECT_EQ(Cell(1, apply_column::kContract), "cu2702C76000");
+  EXPECT_EQ(Cell(1, apply_column::kAppliedExercise), "0");
+  EXPECT_EQ(Cell(2, apply_column::kContract), "m2703-P-2850");
+  EXPECT_EQ(Cell(2, apply_column::kPosition), "3");
 
   // While the engine downloads only the positions are shown.
   busy_ = true;
   rows_->OnTableChanged(TableChangeRecord::Reload(engine::table_id::kPositionSummary));
   EXPECT_EQ(grid_.RowCount(), 2);
-  EXPECT_EQ(Cell(0, column::kAppliedAbandon), "0");
+  EXPECT_EQ(Cell(0, apply_column::kAppliedAbandon), "0");
 }
 
 TEST_F(ExerciseApplyTest, PositionRecordsAddUpdateAndRemoveTheirRows) {
@@ -120,7 +120,7 @@ TEST_F(ExerciseApplyTest, PositionRecordsAddUpdateAndRemoveTheirRows) {
 
   engine::SetInt(call.szPositionVolume, 7);
   rows_->OnTableChanged(Change(positions, TableChangeRecord::kUpdate, call));
-  EXPECT_EQ(Cell(0, column::kPosition), "7");
+  EXPECT_EQ(Cell(0, apply_column::kPosition), "7");
   rows_->OnTableChanged(Change(positions, TableChangeRecord::kDelete, call));
   EXPECT_EQ(grid_.RowCount(), 0);
   EXPECT_FALSE(Find(call));
@@ -132,9 +132,9 @@ TEST_F(ExerciseApplyTest, QuantityRecordsSetTheAppliedLotsOfTheirPositionsRow) {
   const int quantities = engine::table_id::kExercisableQuantities;
   rows_->OnTableChanged(Change(quantities, TableChangeRecord::kUpdate, Quantity("m2705-C-3000", "D001", 5, 0, 3)));
   ASSERT_EQ(grid_.RowCount(), 1);
-  EXPECT_EQ(Cell(0, column::kAppliedExercise), "3");
-  EXPECT_EQ(Cell(0, column::kAppliedAbandon), "0");
-  EXPECT_EQ(Cell(0, column::kPosition), "5");
+  EXPECT_EQ(Cell(0, apply_column::kAppliedExercise), "3");
+  EXPECT_EQ(Cell(0, apply_column::kAppliedAbandon), "0");
+  EXPECT_EQ(Cell(0, apply_column::kPosition), "5");
   // Another seat's quantity is another position: its own row, when it has lots.
   rows_->OnTableChanged(Change(quantities, TableChangeRecord::kInsert, Quantity("m2705-C-3000", "D002", 0, 1, 0)));
   EXPECT_EQ(grid_.RowCount(), 1);

@@ -10,7 +10,7 @@ namespace {
 
 using engine::SetText;
 using engine::TableChangeRecord;
-namespace column = tradeviews::order_column;
+namespace order_column = tradeviews::order_column;
 
 backend::ExerciseOrderRow Order(const char* number, const char* state, const char* type = "1") {
   backend::ExerciseOrderRow row{};
@@ -57,26 +57,26 @@ TEST_F(ExerciseOrdersTest, AReloadSortsOnTheNumberAndAnUpdateFindsTheReloadedRow
   orders_ = {Order("12", "a"), Order("3", "d", "2"), Order("0", "n")};
   rows_->OnTableChanged(TableChangeRecord::Reload(engine::table_id::kExerciseOrders));
   ASSERT_EQ(grid_.RowCount(), 3);
-  EXPECT_EQ(Cell(0, column::kOrderNo), "");  // no number yet
-  EXPECT_EQ(Cell(1, column::kOrderNo), "3");
-  EXPECT_EQ(Cell(2, column::kOrderNo), "12");
-  EXPECT_EQ(Cell(2, column::kState), "已经报入");
-  EXPECT_EQ(Cell(2, column::kType), "执行");
-  EXPECT_EQ(Cell(1, column::kType), "放弃");
+  EXPECT_EQ(Cell(0, order_column::kOrderNo), "");  // no number yet
+  EXPECT_EQ(Cell(1, order_column::kOrderNo), "3");
+  EXPECT_EQ(Cell(2, order_column::kOrderNo), "12");
+  EXPECT_EQ(Cell(2, order_column::kState), "已经报入");
+  EXPECT_EQ(Cell(2, order_column::kType), "执行");
+  EXPECT_EQ(Cell(1, order_column::kType), "放弃");
   EXPECT_EQ(Cell(2, 6), "0.00");  // frozen margin
-  EXPECT_EQ(Cell(2, column::kSeat), "D001");
-  EXPECT_EQ(Cell(2, column::kOrderSeat), "D009");
+  EXPECT_EQ(Cell(2, order_column::kSeat), "D001");
+  EXPECT_EQ(Cell(2, order_column::kOrderSeat), "D009");
   EXPECT_EQ(Cell(2, 12), "大商所");
 
   // The cancel's update lands on the row the reload made.
   Apply(TableChangeRecord::kUpdate, Order("12", "d"));
   EXPECT_EQ(grid_.RowCount(), 3);
-  EXPECT_EQ(Cell(2, column::kState), "已经撤销");
+  EXPECT_EQ(Cell(2, order_column::kState), "已经撤销");
   // An inserted order is found again the same way.
   Apply(TableChangeRecord::kInsert, Order("15", "a"));
   Apply(TableChangeRecord::kUpdate, Order("15", "d"));
   EXPECT_EQ(grid_.RowCount(), 4);
-  EXPECT_EQ(grid_.Row(*grid_.FindRow(tradeviews::ExerciseOrderKey(Order("15", "a"))))->Text(column::kState),
+  EXPECT_EQ(grid_.Row(*grid_.FindRow(tradeviews::ExerciseOrderKey(Order("15", "a"))))->Text(order_column::kState),
             "已经撤销");
   // A deletion is not shown.
   Apply(TableChangeRecord::kDelete, Order("15", "d"));
@@ -90,11 +90,11 @@ TEST_F(ExerciseOrdersTest, StatesAreColouredAndOnlyWaitingOrEnteredOnesCancel) {
                                                    {"p", tradeviews::kGreen, false},
                                                    {"d", tradeviews::kOlive, false}}) {
     const ui::GridRow row = rows_->MakeRow(Order("1", state));
-    EXPECT_EQ(row.Colour(column::kState), colour) << state;
-    EXPECT_EQ(tradeviews::IsCancellable(row.Text(column::kState)), cancellable) << state;
+    EXPECT_EQ(row.Colour(order_column::kState), colour) << state;
+    EXPECT_EQ(tradeviews::IsCancellable(row.Text(order_column::kState)), cancellable) << state;
   }
-  EXPECT_EQ(rows_->MakeRow(Order("1", "a", "1")).Colour(column::kType), tradeviews::kRed);
-  EXPECT_EQ(rows_->MakeRow(Order("1", "a", "2")).Colour(column::kType), tradeviews::kGreen);
+  EXPECT_EQ(rows_->MakeRow(Order("1", "a", "1")).Colour(order_column::kType), tradeviews::kRed);
+  EXPECT_EQ(rows_->MakeRow(Order("1", "a", "2")).Colour(order_column::kType), tradeviews::kGreen);
 }
 
 TEST_F(ExerciseOrdersTest, TheWaitingFilterShowsOnlyWaitingAndEnteredOrders) {
@@ -102,8 +102,8 @@ TEST_F(ExerciseOrdersTest, TheWaitingFilterShowsOnlyWaitingAndEnteredOrders) {
   rows_->OnTableChanged(TableChangeRecord::Reload(engine::table_id::kExerciseOrders));
   grid_.SetFilter(tradeviews::WaitingOrdersFilter());
   ASSERT_EQ(grid_.ShownRowCount(), 2);
-  EXPECT_EQ(Cell(0, column::kOrderNo), "1");
-  EXPECT_EQ(Cell(1, column::kOrderNo), "3");
+  EXPECT_EQ(Cell(0, order_column::kOrderNo), "1");
+  EXPECT_EQ(Cell(1, order_column::kOrderNo), "3");
   grid_.ClearFilter();
   EXPECT_EQ(grid_.ShownRowCount(), 4);
 }
