@@ -13,6 +13,7 @@
 
 #include "backend/field_text.h"
 #include "engine/operation_engine.h"
+#include "position_book.h"
 #include "position_rows.h"
 #include "typed_rows.h"
 
@@ -27,71 +28,6 @@ constexpr std::string_view kCloseToday = "2";
 // combination position table looks up by the same keys.
 constexpr std::string_view kLegKindKey3 = "0";
 constexpr std::string_view kLegKindKey5 = "0";
-
-bool IsCandidate(const PositionDetailRow& row, const ClosingTrade& trade) {
-  return backend::TrimBlanks(Text(row.szContractCode)) == backend::TrimBlanks(trade.contractCode) &&
-         Text(row.szExchangeCode) == trade.exchangeCode && Text(row.szSeatCode) == trade.seatCode &&
-         Text(row.szMapCode) == trade.tradeCode && Text(row.szFlagSH) == trade.hedge &&
-         Text(row.szFlagBS) != trade.buySell && Text(row.szTradeAccount) == trade.account;
-}
-
-// A candidate detail as the strategies order them.
-struct Candidate {
-  std::string_view openDate;
-  double dealNo;  // a decimal number of up to 15 digits, exact in a double
-  bool leg;
-  std::string_view combinationNo;
-
-  explicit Candidate(const PositionDetailRow& row)
-      : openDate(Text(row.szOpenDate)),
-        dealNo(ReadNumber(row.szDealNo)),
-        leg(Text(row.szPosKind) != kOrdinaryKind),
-        combinationNo(leg ? Text(row.szCombinationNo) : std::string_view{}) {}
-};
-
-// Whether `a` comes strictly before `b`.
-bool Precedes(const Candidate& a, const Candidate& b, CloseStrategy strategy) {
-  switch (strategy) {
-    case CloseStrategy::kOrdinaryFirst: {
-      // Legs are not ordered by their open date.
-      const auto key = [](const Candidate& c) {
-        return std::tuple(c.leg, c.leg ? std::string_view{} : c.openDate, c.combinationNo, c.dealNo);
-      };
-      return key(a) < key(b);
-    }
-    case CloseStrategy::kNewestFirst:
-      if (a.openDate != b.openDate) return a.openDate > b.openDate;
-      return std::tuple(a.leg, a.combinationNo, a.dealNo) < std::tuple(b.leg, b.combinationNo, b.dealNo);
-    case CloseStrategy::kOldestFirst: break;
-  }
-  return std::tuple(a.openDate, a.dealNo, a.leg, a.combinationNo) <
-         std::tuple(b.openDate, b.dealNo, b.leg, b.combinationNo);
-}
-
-// The first of the best candidates among `rows`, the details that hold the
-// trade's contract in table order.
-std::optional<std::uint32_t> BestCandidate(const backend::CxDataSet& details, std::span<const std::uint32_t> rows,
-                                           const ClosingTrade& trade, CloseStrategy strategy) {
-  std::optional<std::uint32_t> best;
-  std::optional<PositionDetailRow> bestRow;
-  std::optional<Candidate> bestCandidate;  // of bestRow
-  for (const std::uint32_t index : rows) {
-    const std::span<const std::uint8_t> entry = details.GetValue(index);
-    // Half the contract's details lie on the trade's own side: their side is
-    // read in place before the detail is copied.
-    const std::string_view side =
-        typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szFlagBS), sizeof(PositionDetailRow::szFlagBS));
-    if (side == trade.buySell) continue;
-    const std::optional<PositionDetailRow> row = RowFromBytes<PositionDetailRow>(entry);
-    if (!row || !IsCandidate(*row, trade)) continue;
-    if (!bestCandidate || Precedes(Candidate(*row), *bestCandidate, strategy)) {
-      best = index;
-      bestRow = row;
-      bestCandidate.emplace(*bestRow);
-    }
-  }
-  return best;
-}
 
 // The volume ratio of a leg; a ratio that is no positive number, or a leg
 // the kind does not define, counts one lot per combination.
@@ -185,9 +121,10 @@ const QuotedMargin* QuoteFor(const std::vector<QuotedMargin>& quoted, const Open
 // in each leg the summary row it changed. Freed lots that the table cannot
 // take are lost, as any row whose append fails.
 void CarryOut(const std::vector<BreakUp>& plan, const std::vector<QuotedMargin>& quoted, backend::CxDataSet& details,
-              LegList& legs) {
+              PositionBook& book, LegList& legs) {
   for (const BreakUp& breakUp : plan) {
     std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, breakUp.detailIndex);
+    const PositionDetailRow before = *row;
     const double freedMargin = breakUp.lots * QuoteFor(quoted, breakUp.opening)->perLot;
     if (breakUp.split) {
       const int held = ReadInt(row->szPositionVolume);
@@ -206,6 +143,7 @@ void CarryOut(const std::vector<BreakUp>& plan, const std::vector<QuotedMargin>&
       legs[breakUp.leg].position = position_rows::KeyOf(*row);
     }
     typed_rows::StoreRow(details, breakUp.detailIndex, *row);
+    book.Changed(before, *row, *details.View().GetId(breakUp.detailIndex));
   }
 }
 
@@ -243,10 +181,10 @@ void COperationEngineBase::CloseByStrategy(CloseStrategy strategy, LegList& legs
     const std::size_t firstReleased = legs.size();
     {
       std::lock_guard guard(lock_);
-      const std::optional<std::uint32_t> best = BestCandidate(
-          TableAt(Table::kPositionDetails), DetailRowsOf(backend::TrimBlanks(trade.contractCode)), trade, strategy);
-      if (!best) break;
-      remaining = ConsumeDetail(legs, *best, remaining);
+      const std::optional<std::uint32_t> next = FollowedPositions().NextToClose(trade, strategy);
+      const std::optional<std::uint32_t> row = next ? DetailRowOf(*next) : std::nullopt;
+      if (!row) break;
+      remaining = ConsumeDetail(legs, *row, remaining);
     }
     BreakUpReleasedLegs(legs, firstReleased);
   }
@@ -255,20 +193,24 @@ void COperationEngineBase::CloseByStrategy(CloseStrategy strategy, LegList& legs
 
 int COperationEngineBase::ConsumeDetail(LegList& legs, std::size_t detailIndex, int lots) {
   std::lock_guard guard(lock_);
+  PositionBook& book = FollowedPositions();
   backend::CxDataSet& details = TableAt(Table::kPositionDetails);
   std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, detailIndex);
   if (!row) return lots;
+  const std::uint32_t id = *details.View().GetId(detailIndex);
   const int held = ReadInt(row->szPositionVolume);
   const int taken = std::clamp(lots, 0, std::max(held, 0));
   if (taken >= held) {
     details.RemoveEntry(detailIndex);
-    DetailRemoved(static_cast<std::uint32_t>(detailIndex));
+    book.Removed(details, *row, id);
   } else {
+    const PositionDetailRow before = *row;
     const double margin = ReadMoney(row->szEngrossCautionMoney);
     const double released = RoundMoney(margin * taken / held);
     SetInt(row->szPositionVolume, held - taken);
     SetMoney(row->szEngrossCautionMoney, margin - released);
     typed_rows::StoreRow(details, detailIndex, *row);
+    book.Changed(before, *row, id);
   }
   if (taken > 0 && Text(row->szPosKind) != kOrdinaryKind) {
     ReleaseCombinationLegs(legs, Text(row->szOpenDate), Text(row->szDealNo), Text(row->szPosKind), taken);
@@ -347,7 +289,7 @@ void COperationEngineBase::BreakUpReleasedLegs(LegList& legs, std::size_t first)
         }
       }
       if (missing.empty()) {
-        CarryOut(plan, quoted, details, legs);
+        CarryOut(plan, quoted, details, FollowedPositions(), legs);
         return;
       }
     }

@@ -24,4 +24,6 @@ std::string MoneyText(double amount) {
   return std::string(text, end);
 }
 
+std::int64_t MoneyCents(double amount) { return std::llround(RoundMoney(amount) * 100.0); }
+
 }  // namespace engine

@@ -7,6 +7,7 @@
 #include "order_index.h"
 #include "order_updates.h"
 #include "platform/gbk.h"
+#include "position_book.h"
 #include "row_index.h"
 #include "typed_rows.h"
 
@@ -21,14 +22,6 @@ std::string Fit(std::string_view text, std::size_t size) {
   return std::string(text.substr(0, platform::GbkFitLength(text, size - 1)));
 }
 
-// The contract code of a position detail as the walks over the details
-// compare it, trimmed; read in place.
-std::optional<std::string> ContractOfDetail(std::span<const std::uint8_t> entry) {
-  if (entry.size() < sizeof(PositionDetailRow)) return std::nullopt;
-  return std::string(backend::TrimBlanks(typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szContractCode),
-                                                             sizeof(PositionDetailRow::szContractCode))));
-}
-
 // The fill number of a trade as OrderNoKey reads it; read in place.
 std::optional<std::string> FillNumberOfTrade(std::span<const std::uint8_t> entry) {
   if (entry.size() < sizeof(TradeRow)) return std::nullopt;
@@ -40,7 +33,7 @@ std::optional<std::string> FillNumberOfTrade(std::span<const std::uint8_t> entry
 
 COperationEngineBase::COperationEngineBase()
     : orderIndex_(std::make_unique<OrderIndex>()),
-      detailIndex_(std::make_unique<RowIndex>(ContractOfDetail)),
+      positionBook_(std::make_unique<PositionBook>()),
       tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)) {}
 COperationEngineBase::~COperationEngineBase() = default;
 
@@ -55,12 +48,13 @@ std::optional<OrderRow> COperationEngineBase::FindOrderByTexts(const OrderSelect
   return index ? typed_rows::RowAt<OrderRow>(orders, *index) : std::nullopt;
 }
 
-const std::vector<std::uint32_t>& COperationEngineBase::DetailRowsOf(std::string_view contractCode) {
-  return detailIndex_->RowsOf(TableAt(Table::kPositionDetails), std::string(contractCode));
+PositionBook& COperationEngineBase::FollowedPositions() {
+  positionBook_->Follow(TableAt(Table::kPositionDetails), loginTexts_.tradingDate);
+  return *positionBook_;
 }
 
-void COperationEngineBase::DetailRemoved(std::uint32_t index) {
-  detailIndex_->NoteRemoved(TableAt(Table::kPositionDetails), index);
+std::optional<std::uint32_t> COperationEngineBase::DetailRowOf(std::uint32_t id) const {
+  return RowOfId(TableAt(Table::kPositionDetails), id);
 }
 
 const std::vector<std::uint32_t>& COperationEngineBase::TradeRowsOf(std::string_view dealNo) {
@@ -69,7 +63,7 @@ const std::vector<std::uint32_t>& COperationEngineBase::TradeRowsOf(std::string_
 
 void COperationEngineBase::ForgetRowIndexes() {
   orderIndex_->Forget();
-  detailIndex_->Forget();
+  positionBook_->Forget();
   tradeIndex_->Forget();
 }
 

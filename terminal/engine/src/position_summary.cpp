@@ -41,8 +41,11 @@ double AveragePrice(double cost, int lots) { return lots == 0 ? 0.0 : cost / lot
 void AddDetail(PositionSummaryRow& row, const PositionDetailRow& detail, bool openedToday) {
   const int lots = ReadInt(detail.szPositionVolume);
   const int total = SaturateLots(static_cast<long long>(ReadInt(row.szPositionVolume)) + lots);
-  const double openCost = RoundMoney(ReadMoney(row.szOpenCost) + ReadNumber(detail.szOpenPrice) * lots);
-  const double positionCost = RoundMoney(ReadMoney(row.szPositionCost) + ReadNumber(detail.szPositionPrice) * lots);
+  // Each detail's cost to the cent, as the position book sums them.
+  const double openCost =
+      CentsAmount(MoneyCents(ReadNumber(row.szOpenCost)) + MoneyCents(ReadNumber(detail.szOpenPrice) * lots));
+  const double positionCost =
+      CentsAmount(MoneyCents(ReadNumber(row.szPositionCost)) + MoneyCents(ReadNumber(detail.szPositionPrice) * lots));
   SetInt(row.szPositionVolume, total);
   SetMoney(row.szOpenPrice, AveragePrice(openCost, total));
   SetMoney(row.szPositionPrice, AveragePrice(positionCost, total));

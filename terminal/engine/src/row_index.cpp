@@ -63,4 +63,23 @@ void RowIndex::CatchUp(const backend::CxDataSet& table) {
   }
 }
 
+std::optional<std::uint32_t> RowOfId(const backend::CxDataSet& table, std::uint32_t id) {
+  const backend::CxDataSetView entries = table.View();
+  std::uint32_t low = 0;
+  std::uint32_t high = entries.GetCount();
+  while (low < high) {
+    const std::uint32_t middle = low + (high - low) / 2;
+    if (*entries.GetId(middle) < id) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  if (entries.GetId(low) == id) return low;
+  for (std::uint32_t row = 0; row < entries.GetCount(); ++row) {
+    if (entries.GetId(row) == id) return row;
+  }
+  return std::nullopt;
+}
+
 }  // namespace engine

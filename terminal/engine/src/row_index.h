@@ -56,4 +56,9 @@ class RowIndex {
   std::vector<Rows*> listOfRow_;
 };
 
+// The row of `table` that holds entry `id`: found by halving where the ids
+// rise along the table, as a table that is only appended to and removed from
+// keeps them, else by a walk.
+std::optional<std::uint32_t> RowOfId(const backend::CxDataSet& table, std::uint32_t id);
+
 }  // namespace engine

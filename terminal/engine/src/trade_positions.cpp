@@ -11,6 +11,7 @@
 #include "combination_order_legs.h"
 #include "engine/operation_engine_base.h"
 #include "lots.h"
+#include "position_book.h"
 #include "position_rows.h"
 #include "typed_rows.h"
 
@@ -103,40 +104,17 @@ double COperationEngineBase::CalcTradeFee(TradeRow& trade) {
 }
 
 PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey& position) {
-  ContractRow contract{};
-  FindContract(position.exchangeCode, position.contractCode, contract);
-  const std::string tradingDate = GetLoginTexts().tradingDate;
-  long long volume = 0;
-  long long todayVolume = 0;
-  double openCost = 0.0;
-  double positionCost = 0.0;
-  double margin = 0.0;
+  PositionBook::Sums sums;
   {
     std::lock_guard guard(lock_);
-    const backend::CxDataSet& details = TableAt(Table::kPositionDetails);
-    for (const std::uint32_t index : DetailRowsOf(position.contractCode)) {
-      const std::span<const std::uint8_t> entry = details.GetValue(index);
-      // Half the contract's details lie on the other side: their side is
-      // read in place before the detail is copied.
-      if (typed_rows::FieldAt(entry, offsetof(PositionDetailRow, szFlagBS), sizeof(PositionDetailRow::szFlagBS)) !=
-          position.buySell) {
-        continue;
-      }
-      const std::optional<PositionDetailRow> detail = RowFromBytes<PositionDetailRow>(entry);
-      if (!detail || !position_rows::HasKey(*detail, position)) continue;
-      const int lots = ReadInt(detail->szPositionVolume);
-      volume += lots;
-      if (Text(detail->szOpenDate) == tradingDate) todayVolume += lots;
-      // The prices as they are, summed to the cent as the summary build
-      // sums them: a bond future's price has three decimals, and rounding
-      // it to two first would misprice every lot by half a tick.
-      openCost = RoundMoney(openCost + lots * ReadNumber(detail->szOpenPrice));
-      positionCost = RoundMoney(positionCost + lots * ReadNumber(detail->szPositionPrice));
-      margin += ReadMoney(detail->szEngrossCautionMoney);
-    }
+    sums = FollowedPositions().SumsOf(position);
   }
   PositionSummaryRow row{};
-  if (volume == 0) return row;
+  if (sums.lots == 0) return row;
+  ContractRow contract{};
+  FindContract(position.exchangeCode, position.contractCode, contract);
+  const double openCost = CentsAmount(sums.openCost);
+  const double positionCost = CentsAmount(sums.positionCost);
   SetText(row.szTradeAccount, position.account);
   SetText(row.szExchangeCode, position.exchangeCode);
   SetText(row.szContractCode, position.contractCode);
@@ -147,11 +125,11 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
   SetText(row.szVarietyCode, Text(contract.szVarietyCode));
   SetText(row.szAccountDay, Text(contract.szAccountDay));
   SetText(row.szTradeClass, Text(contract.szTradeClass));
-  SetInt(row.szPositionVolume, SaturateLots(volume));
-  SetInt(row.szTodayVolume, SaturateLots(todayVolume));
-  SetMoney(row.szPositionPrice, Average(positionCost, volume));
-  SetMoney(row.szOpenPrice, Average(openCost, volume));
-  SetMoney(row.szEngrossCautionMoney, margin);
+  SetInt(row.szPositionVolume, SaturateLots(sums.lots));
+  SetInt(row.szTodayVolume, SaturateLots(sums.todayLots));
+  SetMoney(row.szPositionPrice, Average(positionCost, sums.lots));
+  SetMoney(row.szOpenPrice, Average(openCost, sums.lots));
+  SetMoney(row.szEngrossCautionMoney, CentsAmount(sums.margin));
   SetMoney(row.szOpenCost, openCost);
   SetMoney(row.szPositionCost, positionCost);
   return row;

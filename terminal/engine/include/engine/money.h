@@ -16,6 +16,7 @@
 // reaches a row.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace engine {
@@ -44,5 +45,11 @@ bool IsNoPrice(double price);
 
 // "%.2f" of the money-rounded amount: the stored form of every money field.
 std::string MoneyText(double amount);
+
+// The money-rounded amount in whole cents, and cents as an amount: sums of
+// cents come out the same in any order, so a sum kept up step by step equals
+// one taken afresh.
+std::int64_t MoneyCents(double amount);
+inline double CentsAmount(std::int64_t cents) { return static_cast<double>(cents) / 100.0; }
 
 }  // namespace engine

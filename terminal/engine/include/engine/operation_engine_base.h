@@ -40,6 +40,7 @@
 namespace engine {
 
 class OrderIndex;
+class PositionBook;
 class RowIndex;
 
 // Writes one line to the program log at a level (1 events and failures, 3
@@ -618,12 +619,11 @@ class COperationEngineBase {
 
   // The order table's row of an order, found through the order index.
   std::optional<std::uint32_t> FindOrderRow(const OrderSelectors& order, std::string_view account);
-  // The rows of the position details whose contract code, trimmed, is
-  // `contractCode`, in table order; the answer lasts until the details
-  // change (under the lock).
-  const std::vector<std::uint32_t>& DetailRowsOf(std::string_view contractCode);
-  // Called right after the engine removed the position detail at `index`.
-  void DetailRemoved(std::uint32_t index);
+  // The position book brought up to the current position details (under
+  // the lock): whoever then changes or removes a detail tells it.
+  PositionBook& FollowedPositions();
+  // The row of the position details that holds entry `id`.
+  std::optional<std::uint32_t> DetailRowOf(std::uint32_t id) const;
   // The rows of the day's trades whose fill number SameOrderNo calls the
   // same as `dealNo`, in table order; the answer lasts until the trades
   // change (under the lock).
@@ -639,8 +639,8 @@ class COperationEngineBase {
   std::array<backend::CxDataSet, kTableCount> tables_;
   // The pushes' way to their orders (under the lock).
   std::unique_ptr<OrderIndex> orderIndex_;
-  // The position details by trimmed contract code (under the lock).
-  std::unique_ptr<RowIndex> detailIndex_;
+  // The current position details by position (under the lock).
+  std::unique_ptr<PositionBook> positionBook_;
   // The day's trades by fill number (under the lock).
   std::unique_ptr<RowIndex> tradeIndex_;
   BaseCallbacks callbacks_;
