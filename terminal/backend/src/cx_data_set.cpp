@@ -27,6 +27,9 @@ constexpr std::uint32_t kDirectoryStepIncrement = 16;
 constexpr std::uint64_t kMaxBlockGrowth = 16u << 20;
 constexpr std::size_t kMaxNameLength = kNameSize - 1;
 
+// A full table's room for entries and values grows by half at once.
+constexpr std::uint64_t Enlarged(std::uint64_t needed) { return needed + needed / 2; }
+
 static_assert(ValueAreaFor(kFirstCapacity) == 744);
 static_assert(kFirstBlockSize - ValueAreaFor(kFirstCapacity) == 7448,
               "the largest first value that fits the first block");
@@ -213,19 +216,23 @@ bool CxDataSet::InsertItem(std::size_t position, std::span<const std::uint8_t, k
 bool CxDataSet::RemoveEntry(std::size_t index) {
   const std::uint32_t count = GetCount();
   if (index >= count) return false;
+  // The values lie packed in entry order (IsWellFormed): the later ones
+  // move down as one run, and so do their directory entries.
   std::uint8_t* values = block_ + ValueArea(block_);
-  std::uint32_t writePoint = EntryValueOffset(Entry(block_, index));
-  for (std::size_t later = index + 1; later < count; ++later) {
+  const std::uint32_t removedAt = EntryValueOffset(Entry(block_, index));
+  const std::uint16_t removedLength = EntryLength(Entry(block_, index));
+  const std::uint32_t used = ValueBytes(block_);
+  const std::uint32_t laterAt = std::min(used, removedAt + removedLength);
+  std::memmove(values + removedAt, values + laterAt, used - laterAt);
+  std::memmove(Entry(block_, index), Entry(block_, index + 1), (count - index - 1) * kEntrySize);
+  for (std::size_t later = index; later + 1 < count; ++later) {
     std::uint8_t* entry = Entry(block_, later);
-    const std::uint16_t length = EntryLength(entry);
-    std::memmove(values + writePoint, values + EntryValueOffset(entry), length);
-    std::memcpy(Entry(block_, later - 1), entry, kEntrySize);
-    SetU32(Entry(block_, later - 1), kEntryValueOffset, writePoint);
-    writePoint += length;
+    SetU32(entry, kEntryValueOffset, EntryValueOffset(entry) - removedLength);
   }
+  const std::uint32_t writePoint = removedAt + (used - laterAt);
   // Clear what the list no longer holds, so a clone carries no stale bytes.
   std::memset(Entry(block_, count - 1), 0, kEntrySize);
-  std::memset(values + writePoint, 0, ValueBytes(block_) - writePoint);
+  std::memset(values + writePoint, 0, used - writePoint);
   SetU32(block_, kValueBytesOffset, writePoint);
   SetU32(block_, kCountOffset, count - 1);
   return true;
@@ -258,6 +265,26 @@ bool CxDataSet::EnsureSpace(std::size_t length) {
     layout.growth += kGrowthIncrement + rounding;
   }
   return layout.Fits() && Reshape(layout);
+}
+
+bool CxDataSet::Reserve(std::size_t entries, std::size_t valueBytes) {
+  if (block_ == nullptr && !CreateBlock(0, Clearing::kWholeBlock)) return false;
+  Layout layout{BlockSize(block_), BlockGrowth(block_), std::max<std::uint64_t>(Capacity(block_), entries),
+                DirectoryStep(block_)};
+  const std::uint64_t needed = layout.ValueArea() + std::max<std::uint64_t>(ValueBytes(block_), valueBytes);
+  layout.size = std::max(layout.size, needed);
+  return layout.Fits() && Reshape(layout);
+}
+
+bool CxDataSet::EnsureSpaceGeometric(std::size_t length) {
+  if (length > kMaxValueLength) return false;
+  if (block_ != nullptr) {
+    const std::uint64_t count = Count(block_);
+    const std::uint64_t used = ValueBytes(block_);
+    const bool full = count == Capacity(block_) || BlockSize(block_) - ValueArea(block_) - used < length;
+    if (full && Reserve(Enlarged(count + 1), Enlarged(used + length))) return true;
+  }
+  return EnsureSpace(length);
 }
 
 // Takes on a new layout: a larger block, a larger directory, or both; the

@@ -283,6 +283,54 @@ TEST(CxDataSet, RemoveEntryPacksTheLaterValues) {
   EXPECT_FALSE(list.RemoveEntry(0));
 }
 
+// A table grown by half at a time keeps its entries, uses at most half as
+// much room again as it holds, and moves its values seldom; a reserve makes
+// the room at once and leaves the list's own growth fields.
+TEST(CxDataSet, GeometricGrowthAndReserveKeepEveryEntry) {
+  CxDataSet list;
+  int moves = 0;
+  std::uint32_t valueArea = 0;
+  for (int i = 0; i < 5000; ++i) {
+    const std::string row(100, static_cast<char>('a' + i % 26));
+    ASSERT_TRUE(list.EnsureSpaceGeometric(row.size()));
+    ASSERT_TRUE(list.AddEntry(nullptr, row.data(), row.size(), block::kRawType));
+    if (block::ValueArea(list.Block()) != valueArea) ++moves;
+    valueArea = block::ValueArea(list.Block());
+  }
+  EXPECT_LT(moves, 20);
+  EXPECT_LE(block::BlockSize(list.Block()), 1.5 * (40 + 5000 * (44 + 100)) + 8192);
+  for (int i = 0; i < 5000; i += 499) EXPECT_EQ(list.GetValue(i)[99], 'a' + i % 26) << i;
+  EXPECT_EQ(block::EntryId(EntryOf(list, 4999)), 4999u);
+
+  CxDataSet reserved;
+  ASSERT_TRUE(reserved.AddText("first"));
+  ASSERT_TRUE(reserved.Reserve(1000, 50000));
+  EXPECT_EQ(block::Capacity(reserved.Block()), 1000u);
+  EXPECT_GE(block::BlockSize(reserved.Block()) - block::ValueArea(reserved.Block()), 50000u);
+  EXPECT_EQ(block::DirectoryStep(reserved.Block()), 16u);
+  EXPECT_EQ(block::BlockGrowth(reserved.Block()), 8192u);
+  EXPECT_EQ(TextAt(reserved, 0), "first");
+  const std::uint8_t* before = reserved.Block();
+  for (int i = 1; i < 1000; ++i) ASSERT_TRUE(AddRaw(reserved, 50));
+  EXPECT_EQ(reserved.Block(), before);  // nothing grew
+}
+
+// Removing from the middle packs the later values and keeps every entry's
+// name, id and value.
+TEST(CxDataSet, RemoveEntryFromTheMiddleKeepsTheLaterEntries) {
+  CxDataSet list;
+  for (int i = 0; i < 40; ++i) ASSERT_TRUE(list.AddText("value " + std::to_string(i)));
+  ASSERT_TRUE(list.RemoveEntry(17));
+  ASSERT_EQ(list.GetCount(), 39u);
+  for (int i = 0; i < 39; ++i) {
+    const int was = i < 17 ? i : i + 1;
+    EXPECT_EQ(TextAt(list, i), "value " + std::to_string(was));
+    EXPECT_EQ(block::EntryId(EntryOf(list, i)), static_cast<std::uint32_t>(was));
+  }
+  const CxDataSet clone = CxDataSet::CloneBlock(list.View());
+  EXPECT_EQ(clone.GetCount(), 39u);  // still well formed
+}
+
 TEST(CxDataSet, GetDataCopiesOnlyIntoABufferLongEnough) {
   CxDataSet list;
   ASSERT_TRUE(list.AddText("0123456789"));

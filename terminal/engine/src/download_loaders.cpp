@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "backend/field_text.h"
@@ -120,9 +121,12 @@ CombinationDetailRow CombinationDetailRowFromLine(const LineFields& line) {
   return row;
 }
 
-// Appends a row of every data line.
+// Appends a row of every data line, the room for them made first.
 template <typename Build>
 void AppendDataLines(backend::CxDataSet& table, const CxDataSetView& answer, Build build) {
+  using Row = decltype(build(std::declval<const LineFields&>()));
+  const std::size_t rows = std::size_t{table.GetCount()} + answer.GetCount();
+  table.Reserve(rows, rows * sizeof(Row));  // without it the rows make their room as they come
   ForEachDataLine(answer, [&](const LineFields& line) { AppendRow(table, build(line)); });
 }
 

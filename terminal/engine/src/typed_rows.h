@@ -105,11 +105,13 @@ bool StoreRow(backend::CxDataSet& table, std::size_t index, const Row& row) {
   return true;
 }
 
-// False, with the table unchanged, when the table cannot grow.
+// False, with the table unchanged, when the table cannot grow. An engine
+// table grows by half at once, so that no append moves a long table often.
 template <EngineRow Row>
 bool AppendRow(backend::CxDataSet& table, const Row& row) {
   const auto bytes = RowBytes(row);
-  return table.AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType);
+  return table.EnsureSpaceGeometric(bytes.size()) &&
+         table.AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType);
 }
 
 }  // namespace engine::typed_rows

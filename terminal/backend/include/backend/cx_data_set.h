@@ -94,6 +94,17 @@ class CxDataSet {
   bool RemoveEntry(std::size_t index);
   // Makes room for one more entry with a value of `length` bytes.
   bool EnsureSpace(std::size_t length);
+  // Makes room for `entries` entries holding `valueBytes` bytes of values in
+  // all, in one step; the directory step and block growth stay as they were.
+  // False, with the list unchanged, when the block cannot hold that much.
+  bool Reserve(std::size_t entries, std::size_t valueBytes);
+  // Makes room for one more entry with a value of `length` bytes by
+  // enlarging a full list by half of what it uses, directory and values
+  // alike: a long table then moves its values a few times in all rather
+  // than at every step of EnsureSpace's growth, and holds at most half as
+  // much again as it uses. Falls back to EnsureSpace where the larger block
+  // cannot be had.
+  bool EnsureSpaceGeometric(std::size_t length);
 
   std::uint32_t GetCount() const { return View().GetCount(); }
   std::span<const std::uint8_t> GetValue(std::size_t index) const { return View().GetValue(index); }
