@@ -54,6 +54,7 @@ bool COperationEngine::DownloadAll() {
   EmptyDownloadTables(DownloadKind::kInitial);
   if (!DownloadReferenceTables() || !DownloadContracts() || !DownloadAccounts(DownloadKind::kInitial)) return false;
   Recalculate();
+  BuildRowIndexes();
   WriteLog("初始化下载完成。", 3);
   return true;
 }
@@ -65,6 +66,7 @@ bool COperationEngine::DownloadAfterReconnect() {
   if (!DownloadAccounts(DownloadKind::kReconnect)) return false;
   RestoreDownloadedPositions();
   Recalculate();
+  BuildRowIndexes();
   WriteLog("断线重连处理完成。", 1);
   return true;
 }

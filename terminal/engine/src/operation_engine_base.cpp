@@ -67,6 +67,13 @@ void COperationEngineBase::ForgetRowIndexes() {
   tradeIndex_->Forget();
 }
 
+void COperationEngineBase::BuildRowIndexes() {
+  std::lock_guard guard(lock_);
+  orderIndex_->Rebuild(TableAt(Table::kOrders));
+  FollowedPositions();
+  tradeIndex_->Rebuild(TableAt(Table::kTrades));
+}
+
 void COperationEngineBase::WriteLog(const char* text, int level) const {
   if (!callbacks_.log || text == nullptr) return;
   const std::string_view body(text);

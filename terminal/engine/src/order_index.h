@@ -31,6 +31,8 @@ class OrderIndex {
   std::optional<std::uint32_t> FindExact(const backend::CxDataSet& orders, const OrderSelectors& order);
   // For an order table emptied or replaced.
   void Forget() { rows_.Forget(); }
+  // Notes every order of `orders` now.
+  void Rebuild(const backend::CxDataSet& orders) { rows_.Rebuild(orders); }
 
  private:
   // The first candidate row `is` accepts, walking the table again once when

@@ -1,6 +1,6 @@
 #include "row_index.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace engine {
 
@@ -9,27 +9,6 @@ const std::vector<std::uint32_t>& RowIndex::RowsOf(const backend::CxDataSet& tab
   static const Rows kNone;
   const auto found = rows_.find(key);
   return found == rows_.end() ? kNone : found->second;
-}
-
-void RowIndex::NoteRemoved(const backend::CxDataSet& table, std::uint32_t index) {
-  const backend::CxDataSetView entries = table.View();
-  const std::size_t count = entries.GetCount();
-  const std::size_t seen = idOfRow_.size();
-  // Exactly this row gone: the rows before it in place, the last one seen
-  // one up.
-  const bool onlyThisRemoval = count + 1 == seen && index < seen &&
-                               (index == 0 || entries.GetId(index - 1) == idOfRow_[index - 1]) &&
-                               (index == count || entries.GetId(count - 1) == idOfRow_.back());
-  if (!onlyThisRemoval) return;
-  if (Rows* list = listOfRow_[index]) std::erase(*list, index);
-  idOfRow_.erase(idOfRow_.begin() + index);
-  listOfRow_.erase(listOfRow_.begin() + index);
-  if (index == count) return;  // the last row: none moved
-  for (auto& [key, list] : rows_) {
-    for (std::uint32_t& row : list) {
-      if (row > index) --row;
-    }
-  }
 }
 
 void RowIndex::Forget() {

@@ -34,10 +34,6 @@ class RowIndex {
   // the next call on this index.
   const std::vector<std::uint32_t>& RowsOf(const backend::CxDataSet& table, const std::string& key);
 
-  // The caller has just removed row `index` of `table`: when that was the
-  // only change since the index last looked, it follows without a walk.
-  void NoteRemoved(const backend::CxDataSet& table, std::uint32_t index);
-
   // The next lookup walks the table.
   void Forget();
   void Rebuild(const backend::CxDataSet& table);

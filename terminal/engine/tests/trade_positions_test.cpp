@@ -219,4 +219,48 @@ TEST_F(TradePositions, TheDetailsOfOneSummaryRowAreSummed) {
   EXPECT_EQ(Text(none.szTradeAccount), "");
 }
 
+// A summary row as the fills keep it up and as a fresh build of the
+// summary gives it must agree to the cent, or a reconnect would show other
+// figures: opens at prices of three decimals on both sides, today and
+// before, and closes of whole and part details, in a fixed mix.
+TEST_F(TradePositions, EachFillsSummaryEqualsAFreshSummaryBuild) {
+  engine.SetLoginTexts({.tradingDate = std::string(kToday)});
+  const std::string_view prices[] = {"108.455", "3000", "99.995", "3001.005", "0.015"};
+  // The sums; a row of one detail copies its prices, and leaves its lots of
+  // today empty, where the fill writes averages and a 0.
+  const auto summaryText = [](const PositionSummaryRow& row) {
+    return std::string(Text(row.szPositionVolume)) + "|" + std::to_string(engine::ReadInt(row.szTodayVolume)) + "|" +
+           std::string(Text(row.szOpenCost)) + "|" + std::string(Text(row.szPositionCost)) + "|" +
+           std::string(Text(row.szEngrossCautionMoney));
+  };
+  for (int step = 0; step < 60; ++step) {
+    SCOPED_TRACE(step);
+    const std::string_view buySell = step % 4 < 2 ? "0" : "1";
+    if (step % 3 == 2) {
+      engine.Close(Closing(buySell == "0" ? "1" : "0", 1 + step % 4));
+    } else {
+      const std::string dealNo = std::to_string(100 - step);
+      const std::string lots = std::to_string(1 + step % 5);
+      if (step % 5 == 0) {
+        engine.Add(
+            Table::kPositionDetails,
+            Detail({.dealNo = dealNo, .buySell = buySell, .lots = lots, .price = prices[step % 5], .margin = "10.01"}));
+      } else {
+        TradeRow trade = Trade({.buySell = buySell, .lots = lots, .price = prices[step % 5], .dealNo = dealNo});
+        engine.CalcTradeFee(trade);
+      }
+    }
+    backend::CxDataSet built;
+    engine.BuildPositionSummary(built, engine::PositionKinds::kAll);
+    for (const std::string_view side : {"0", "1"}) {
+      std::string fresh;
+      for (const PositionSummaryRow& row : RowsOf<PositionSummaryRow>(built)) {
+        if (Text(row.szFlagBS) == side) fresh = summaryText(row);
+      }
+      const PositionSummaryRow kept = engine.ApplyTradeToPositions(Position(side));
+      EXPECT_EQ(Text(kept.szPositionVolume).empty() ? std::string() : summaryText(kept), fresh) << side;
+    }
+  }
+}
+
 }  // namespace

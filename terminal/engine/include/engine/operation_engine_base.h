@@ -631,6 +631,9 @@ class COperationEngineBase {
   // The indexes beside the tables walk them afresh: for tables emptied or
   // replaced (under the lock).
   void ForgetRowIndexes();
+  // The indexes beside the tables are brought up to them, so that the first
+  // push after a download finds them made (takes the lock).
+  void BuildRowIndexes();
 
   // Guards every table, the change queue and the texts.
   mutable platform::CriticalSection lock_;
