@@ -317,6 +317,7 @@ class Pipeline::Parts {
   void Drain() {
     while (pump_.ProcessReceiveQueue()) {
     }
+    orderModule_.DeliverResults();
   }
 
   std::size_t Rows(Table table) const { return engine_.Rows(table); }

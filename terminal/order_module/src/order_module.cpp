@@ -32,6 +32,11 @@ constexpr std::string_view kOneKeyModeErrorText = "一键下单方式参数错�
 
 void Log(const std::string& text) { backend::WriteLogLine(backend::kLogNote, text.c_str()); }
 
+void LogStateChange(const client::OrderStateChange& change) {
+  Log(platform::Format("下单模块处理委托状态变化(委托号：%s，席位号：%s，委托状态：%s)", Str(change.orderNo).c_str(),
+                       Str(change.seatCode).c_str(), Str(change.state).c_str()));
+}
+
 // A finished task's result, waiting for the GUI thread.
 struct Result {
   int code = 0;
@@ -114,6 +119,7 @@ class OrderModule::Impl final : public TaskContext {
     thread_.Stop();
     std::lock_guard lock(lock_);
     newTasks_.clear();
+    heldTasks_ = 0;
     pendingChanges_.clear();
     question_.reset();
   }
@@ -124,21 +130,22 @@ class OrderModule::Impl final : public TaskContext {
     {
       std::lock_guard lock(lock_);
       newTasks_.push_back(std::move(task));
+      ++heldTasks_;
     }
     runTasks_.Set();
   }
 
+  // The changes wait for the next delivery, which hands them over at once:
+  // a drain of many pushes wakes the order thread once.
   void QueueStateChange(const client::OrderStateChange& change) {
-    {
-      std::lock_guard lock(lock_);
-      pendingChanges_.push_back(change);
-    }
-    stateChanges_.Set();
+    std::lock_guard lock(lock_);
+    pendingChanges_.push_back(change);
   }
 
   void DeliverResults() {
     if (delivering_) return;
     delivering_ = true;
+    HandOverStateChanges();
     AskWaitingQuestion();
     std::vector<Result> results;
     {
@@ -214,8 +221,7 @@ class OrderModule::Impl final : public TaskContext {
       changes.swap(pendingChanges_);
     }
     for (const client::OrderStateChange& change : changes) {
-      Log(platform::Format("下单模块处理委托状态变化(委托号：%s，席位号：%s，委托状态：%s)",
-                           Str(change.orderNo).c_str(), Str(change.seatCode).c_str(), Str(change.state).c_str()));
+      LogStateChange(change);
       for (std::size_t index = 0; index < tasks_.size(); ++index) {
         OrderTask& task = *tasks_[index];
         Log(std::string(task.StateChangeLogText()));
@@ -249,9 +255,28 @@ class OrderModule::Impl final : public TaskContext {
       results_.push_back(std::move(result));
     }
     tasks_.erase(tasks_.begin() + static_cast<std::ptrdiff_t>(index));
+    std::lock_guard lock(lock_);
+    --heldTasks_;
   }
 
   // --- GUI thread
+  // Wakes the order thread for the queued state changes when it holds a task
+  // that may take them; without one, a change only has its log line, written
+  // here, and the thread sleeps on.
+  void HandOverStateChanges() {
+    std::vector<client::OrderStateChange> untaken;
+    {
+      std::lock_guard lock(lock_);
+      if (pendingChanges_.empty()) return;
+      if (heldTasks_ > 0) {
+        stateChanges_.Set();
+        return;
+      }
+      untaken.swap(pendingChanges_);
+    }
+    for (const client::OrderStateChange& change : untaken) LogStateChange(change);
+  }
+
   void AskWaitingQuestion() {
     Question question;
     {
@@ -289,6 +314,7 @@ class OrderModule::Impl final : public TaskContext {
 
   std::mutex lock_;  // guards the members down to lastQuestion_
   std::vector<std::unique_ptr<OrderTask>> newTasks_;
+  std::size_t heldTasks_ = 0;  // new and adopted tasks not yet retired
   std::vector<client::OrderStateChange> pendingChanges_;
   std::vector<Result> results_;
   std::optional<Question> question_;

@@ -56,16 +56,18 @@ class OrderModule final : public client::OrderStateQueue {
   bool AddChangePriceOrderTask(const ChangePriceTask& task, std::string& message);
   bool AddProfitLossOrderTask(const ProfitLossTask& task, std::string& message);
 
-  // GUI thread (the push handlers): an order's new state.
+  // GUI thread (the push handlers): an order's new state, handed to the
+  // order thread by the next DeliverResults.
   void QueueOrderStateChange(const client::OrderStateChange& change) override;
 
   // GUI thread, on the main frame's timer after the result queue is drained:
-  // asks the question the order thread waits on, if any, then hands every
-  // finished task's result to the shell (ShellServices::OnOrderResults) as
-  // four items: caller tag, result code (non-zero: failure), the handle of
-  // its message list, prompt text. No lock is held during either call; a
-  // call made from inside one of them (a message box runs the timer) returns
-  // at once.
+  // wakes the order thread once for the state changes queued since the last
+  // call when it holds a task, asks the question the order thread waits on,
+  // if any, then hands every finished task's result to the shell
+  // (ShellServices::OnOrderResults) as four items: caller tag, result code
+  // (non-zero: failure), the handle of its message list, prompt text. No
+  // lock is held during either call; a call made from inside one of them (a
+  // message box runs the timer) returns at once.
   void DeliverResults();
   // The message list of the result being delivered, found by the handle its
   // item 3 gives; null for any other text, and outside the delivery.
