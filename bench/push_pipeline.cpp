@@ -101,6 +101,7 @@ class LoadedEngine : public engine::COperationEngine {
       LoadOrders(load);
     }
     Recalculate();
+    BuildRowIndexes();
     SetDownloadState(engine::DownloadState::kDone);
     OnPushBatchDone();
     if (GetEngineState() != engine::EngineState::kReady) {
