@@ -1,5 +1,6 @@
 #include "tradeviews/model/input_sequence.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tradeviews {
@@ -11,6 +12,16 @@ constexpr std::string_view kFieldNames[field::kCount] = {"买卖",     "数量",
 }  // namespace
 
 std::string_view FieldName(int code) { return code >= 0 && code < field::kCount ? kFieldNames[code] : ""; }
+
+InputSequence InputSequenceOf(const client::OrderSettings& settings) {
+  InputSequence sequence{};
+  std::copy(std::begin(settings.OrderInputSequence), std::end(settings.OrderInputSequence), sequence.begin());
+  return sequence;
+}
+
+void SetInputSequence(client::OrderSettings& settings, const InputSequence& sequence) {
+  std::copy(sequence.begin(), sequence.end(), std::begin(settings.OrderInputSequence));
+}
 
 InputSequenceRows::InputSequenceRows(const InputSequence& sequence) {
   for (const int code : sequence) rows_.emplace_back(FieldName(code));

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "client/order_settings.h"
 #include "tradeviews/model/order_panel.h"
 
 namespace tradeviews {
@@ -15,6 +16,10 @@ namespace tradeviews {
 // "买卖", "数量", "价格", "开平", "定单类型", "成交属性", "触发价格" for
 // codes 0 to 6; empty for any other code.
 std::string_view FieldName(int code);
+
+// The setting "OrderInputSequence" of the order settings, and back.
+InputSequence InputSequenceOf(const client::OrderSettings& settings);
+void SetInputSequence(client::OrderSettings& settings, const InputSequence& sequence);
 
 class InputSequenceRows {
  public:
