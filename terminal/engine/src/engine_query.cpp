@@ -177,7 +177,7 @@ void EngineQueryRecord::SetAccount(std::string_view account) {
   const std::size_t length = platform::GbkFitLength(account, kAccountSize - 1);
   std::uint8_t* field = bytes_.data() + kAccountOffset;
   std::memset(field, 0, kAccountSize);
-  std::memcpy(field, account.data(), length);
+  if (length > 0) std::memcpy(field, account.data(), length);
 }
 
 std::string_view EngineQueryRecord::Account() const { return FieldText(bytes_.data() + kAccountOffset, kAccountSize); }
@@ -188,7 +188,7 @@ bool EngineQueryRecord::SetKey(std::size_t key, std::string_view text) {
   if (!place || text.size() >= place->key->width) return false;
   std::uint8_t* field = bytes_.data() + place->offset;
   std::memset(field, 0, place->key->width);
-  std::memcpy(field, text.data(), text.size());
+  if (!text.empty()) std::memcpy(field, text.data(), text.size());
   return true;
 }
 

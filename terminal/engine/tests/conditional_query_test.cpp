@@ -78,6 +78,11 @@ TEST(EngineQueryRecord, RefusesKeysItCannotHold) {
   ASSERT_TRUE(query.SetKey(order_key::kOrderNo, "1001"));
   EXPECT_FALSE(query.SetKey(order_key::kOrderNo, std::string(16, '9')));
   EXPECT_EQ(query.Key(order_key::kOrderNo), "1001") << "a refused text leaves the key as it was";
+  // A text that points nowhere is an empty one (any exchange, any account).
+  ASSERT_TRUE(query.SetKey(order_key::kOrderNo, std::string_view()));
+  EXPECT_EQ(query.Key(order_key::kOrderNo), "");
+  query.SetAccount(std::string_view());
+  EXPECT_EQ(query.Account(), "");
 }
 
 class ConditionalQuery : public ::testing::Test {
