@@ -30,7 +30,7 @@ int BaseWidth(C control) {
     case C::kOpenClose: return 44;
     case C::kVolume: return 54;
     case C::kPrice: return 84;
-    case C::kPriceType: return 104;
+    case C::kPriceType: return 132;
     case C::kDealAttribute: return 186;
     case C::kTriggerPrice: return 84;
     default: return kButtonWidth;

@@ -147,7 +147,7 @@ TEST_F(OrderDockInTheTerminal, TheOtherStylesShowTheLiveAccount) {
   ASSERT_TRUE(ui::testing::WaitUntil([&] { return frame->MarketWindow() != nullptr; }, std::chrono::seconds(30)));
   for (const int style : {2, 4}) {
     CTqDockableOrder dock(nullptr, frame->Views(), style);
-    dock.resize(style == 2 ? QSize(300, 180) : QSize(220, 400));
+    dock.resize(style == 2 ? QSize(320, 220) : QSize(240, 420));
     dock.show();
     dock.View()->ReloadContracts();
     StartAtContract(&dock, dock.View());

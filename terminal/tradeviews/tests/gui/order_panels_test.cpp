@@ -400,5 +400,52 @@ TEST_F(OrderPanels, OutsideMultiAccountModeTheCustomerIsHiddenAndSkipped) {
   }
 }
 
+TEST_F(OrderPanels, InMultiAccountModeTheCustomerIsChosenAndChecked) {
+  context_.role = 1;
+  services_.customers = {"10001", "10002"};
+  auto* view = Open(1);
+  auto* customer = static_cast<QComboBox*>(view->Control(C::kCustomer));
+  ASSERT_FALSE(customer->isHidden());
+  EXPECT_EQ(customer->count(), 2);
+  // Contracts downloaded again do not add the customers twice.
+  view->ReloadContracts();
+  EXPECT_EQ(customer->count(), 2);
+  view->Control(C::kSend)->setFocus();
+  Key(Qt::Key_Tab);
+  EXPECT_EQ(Focused(), C::kCustomer);
+
+  // A customer that is none of the accounts is refused on leaving the combo
+  // and when a grid fills the form.
+  Type("10009");
+  std::vector<std::string> shown;
+  ui::testing::WhenMessageBoxes(ui::Answer::kOk, [&](const std::string& text) { shown.push_back(text); });
+  Key(Qt::Key_Tab);
+  EXPECT_TRUE(ui::testing::WaitUntil([&] { return !shown.empty(); }));
+  order_module::OrderRecord record{};
+  engine::SetText(record.customerNo, "10002");
+  engine::SetText(record.contractCode, "cu2105");
+  engine::SetText(record.buySell, "0");
+  engine::SetText(record.openClose, "0");
+  EXPECT_FALSE(static_cast<ui::OrderForm*>(view)->FillFromOrderRecord(record));
+  EXPECT_EQ(TextOf(C::kContract), "");
+  ui::testing::CancelWatches();
+  EXPECT_EQ(shown.front(), "传入的客户号非法!\n");
+
+  // A logged-in customer is taken, and the record's customer is selected.
+  customer->setEditText("10001");
+  QApplication::setActiveWindow(dock_.get());
+  ASSERT_TRUE(static_cast<ui::OrderForm*>(view)->FillFromOrderRecord(record));
+  EXPECT_EQ(ui::ToGbk(customer->currentText()), "10002");
+  view->Control(C::kVolume)->setFocus();
+  Type("1");
+  view->Control(C::kPrice)->setFocus();
+  Type("71230");
+  view->SendNormalOrder();
+  ASSERT_EQ(services_.submitted.size(), 1u);
+  EXPECT_EQ(services_.submitted[0][16], "10002");
+  EXPECT_EQ(services_.submitted[0][11], "SA");
+  ui::testing::SaveScreenshot(dock_.get(), "order_panel_style1_multi_account");
+}
+
 }  // namespace
 }  // namespace tradeviews
