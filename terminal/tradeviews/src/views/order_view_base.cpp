@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
-#include <algorithm>
 
 #include "gridctl/model/contract_edit_rules.h"
 #include "gridctl/views/paint_support.h"

@@ -1,6 +1,6 @@
 #include "tradeviews/views/row_order_view.h"
 
-#include <QKeyEvent>
+#include <algorithm>
 
 #include "client/code_tables.h"
 #include "panel_controls.h"
