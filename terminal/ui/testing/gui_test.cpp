@@ -120,8 +120,18 @@ void CancelWatches() {
   }
 }
 
+namespace {
+
+// A window shows what its pending layout requests make of it: a scroll
+// area, for one, shows or hides its bars only then.
+void ApplyPendingLayouts() { QCoreApplication::sendPostedEvents(); }
+
+}  // namespace
+
 bool SaveWindowPng(QWidget* window, const std::string& path) {
-  return window != nullptr && window->grab().save(QString::fromStdString(path), "PNG");
+  if (window == nullptr) return false;
+  ApplyPendingLayouts();
+  return window->grab().save(QString::fromStdString(path), "PNG");
 }
 
 namespace {
@@ -143,6 +153,7 @@ std::string SaveScreenshot(QWidget* window, std::string_view name) {
 }
 
 std::string SaveScreenshot(const std::vector<QWidget*>& windows, std::string_view name) {
+  ApplyPendingLayouts();
   QRect bounds;
   for (QWidget* window : windows) bounds |= QRect(window->mapToGlobal(QPoint(0, 0)), window->size());
   QPixmap picture(bounds.size());

@@ -184,8 +184,10 @@ void CTqBasicOrderView::OnEntered(PanelControl control) {
   if (control == PanelControl::kContract) contract_->MoveDropDowns();
   auto* edit = qobject_cast<QLineEdit*>(Control(control));
   if (edit == nullptr) return;
-  // After the edit's own handling of the focus, which may place the caret.
+  // After the edit's own handling of the focus, which may place the caret;
+  // an edit the focus has left again keeps no selection.
   QTimer::singleShot(0, edit, [edit, price = control == PanelControl::kPrice] {
+    if (!edit->hasFocus()) return;
     const int length = static_cast<int>(edit->text().size());
     if (price && length >= 2) {
       edit->setSelection(length - 2, 2);
