@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "client/order_settings.h"
 #include "client/settings_registry.h"
 #include "client/settings_store.h"
 #include "shell/settings_records.h"
@@ -119,7 +120,7 @@ class VarietyParamArea : public client::CTQConfig {
   bool BuiltFromContracts() const { return builtFromContracts_; }
 
  private:
-  VarietyParamRows* Record() const { return static_cast<VarietyParamRows*>(Data()); }
+  client::VarietyParamRows* Record() const { return static_cast<client::VarietyParamRows*>(Data()); }
   VarietyContractSource contracts_;
   bool builtFromContracts_ = false;
 };
@@ -133,7 +134,7 @@ class EntrustCommonArea : public client::CTQConfig {
   bool FromPage() override;
 
  private:
-  OrderSettings* Record() const { return static_cast<OrderSettings*>(Data()); }
+  client::OrderSettings* Record() const { return static_cast<client::OrderSettings*>(Data()); }
 };
 
 class EntrustAdvancedArea : public client::CTQConfig {
@@ -145,7 +146,7 @@ class EntrustAdvancedArea : public client::CTQConfig {
   bool FromPage() override;
 
  private:
-  OrderSettings* Record() const { return static_cast<OrderSettings*>(Data()); }
+  client::OrderSettings* Record() const { return static_cast<client::OrderSettings*>(Data()); }
 };
 
 class SysParamArea : public client::CTQConfig {
@@ -179,8 +180,8 @@ struct SettingsRecords {
   TraderServerSettings traderServers;
   LoginSettings login;
   ProxySettings proxy;
-  VarietyParamRows varieties;
-  OrderSettings orders;
+  client::VarietyParamRows varieties;
+  client::OrderSettings orders;
   HotKeySettings hotKey;
   VoiceSettings voice;
 };

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "client/order_settings.h"
 #include "quotes/contract_key.h"
 #include "shell/settings_records.h"
 
@@ -125,8 +126,8 @@ class VarietyPageModel {
   std::string VarietyCodeOfName(std::string_view name) const;
 
   // The working copy, which the page edits until OK.
-  void SetRows(const VarietyParamRows& rows) { working_ = rows; }
-  const VarietyParamRows& Rows() const { return working_; }
+  void SetRows(const client::VarietyParamRows& rows) { working_ = rows; }
+  const client::VarietyParamRows& Rows() const { return working_; }
 
   // The rows the filters pass, by index into the working copy: the
   // variety name and the exchange name, each "全部" or empty for any.
@@ -134,7 +135,7 @@ class VarietyPageModel {
 
   // A cell of a grid row: columns 0 to 2 the names and code, 3 to 8 the
   // numbers (empty for 0).
-  static std::string CellText(const VarietyParamRow& row, int column);
+  static std::string CellText(const client::VarietyParamRow& row, int column);
 
   // What an edit of a number cell did.
   struct Edit {
@@ -159,7 +160,7 @@ class VarietyPageModel {
   std::vector<std::string> exchangeItems_;
   std::map<std::string, std::string> names_;      // code to name
   std::map<std::string, std::string> exchanges_;  // code to exchange name
-  VarietyParamRows working_;
+  client::VarietyParamRows working_;
 };
 
 // ---- Watch list ----

@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "client/order_settings.h"
 #include "client/server_settings.h"
 
 namespace shell {
@@ -45,8 +44,6 @@ struct ProxySettings {
   bool verifyUser = false;
 };
 
-using client::OrderSettings;
-
 struct HotKeySettings {
   std::uint16_t virtualKey = 0;
   std::uint8_t modifiers = 0;  // 1 Alt, 2 Ctrl, 4 Shift
@@ -70,9 +67,6 @@ struct VoiceSettings {
 
 // The item of an event id, or null.
 const VoiceItem* FindVoiceItem(const VoiceSettings& voice, int eventId);
-
-using client::VarietyParamRow;
-using client::VarietyParamRows;
 
 // The remembered values of the login dialog (settings "LoginSet").
 struct LoginSettings {

@@ -16,15 +16,15 @@ constexpr const char* kOrderFile = "\\Config\\EntrustParam.ini";
 
 std::string SequenceKey(int i) { return "OrderInputSequence_" + std::to_string(i); }
 
-bool ShowOnPage(client::SettingsPage* page, OrderSettings* record) {
-  auto* orderPage = dynamic_cast<RecordPage<OrderSettings>*>(page);
+bool ShowOnPage(client::SettingsPage* page, client::OrderSettings* record) {
+  auto* orderPage = dynamic_cast<RecordPage<client::OrderSettings>*>(page);
   if (record == nullptr || orderPage == nullptr) return false;
   orderPage->ShowRecord(*record);
   return true;
 }
 
-bool ReadFromPage(client::SettingsPage* page, OrderSettings* record) {
-  auto* orderPage = dynamic_cast<RecordPage<OrderSettings>*>(page);
+bool ReadFromPage(client::SettingsPage* page, client::OrderSettings* record) {
+  auto* orderPage = dynamic_cast<RecordPage<client::OrderSettings>*>(page);
   if (record == nullptr || orderPage == nullptr) return false;
   orderPage->ReadRecord(*record);
   return true;
@@ -35,7 +35,7 @@ bool ReadFromPage(client::SettingsPage* page, OrderSettings* record) {
 EntrustCommonArea::EntrustCommonArea() { SetIniPath(kOrderFile); }
 
 bool EntrustCommonArea::Load() {
-  OrderSettings* r = Record();
+  client::OrderSettings* r = Record();
   if (r == nullptr) return false;
   const ini::Section s(IniPath(), kCommonSection);
   r->ClearInfoAfterOrder = s.Int("ClearInfoAfterOrder", 0);
@@ -61,7 +61,7 @@ bool EntrustCommonArea::Load() {
 }
 
 bool EntrustCommonArea::Save() {
-  const OrderSettings* r = Record();
+  const client::OrderSettings* r = Record();
   if (r == nullptr) return false;
   const ini::Section s(IniPath(), kCommonSection);
   s.WriteInt("ClearInfoAfterOrder", r->ClearInfoAfterOrder);
@@ -92,7 +92,7 @@ bool EntrustCommonArea::FromPage() { return ReadFromPage(Page(), Record()); }
 EntrustAdvancedArea::EntrustAdvancedArea() { SetIniPath(kOrderFile); }
 
 bool EntrustAdvancedArea::Load() {
-  OrderSettings* r = Record();
+  client::OrderSettings* r = Record();
   if (r == nullptr) return false;
   const ini::Section s(IniPath(), kAdvancedSection);
   r->FirstTodayLastTomorrow = s.Flag("FirstTodayLastTomorrow");
@@ -104,7 +104,7 @@ bool EntrustAdvancedArea::Load() {
 }
 
 bool EntrustAdvancedArea::Save() {
-  const OrderSettings* r = Record();
+  const client::OrderSettings* r = Record();
   if (r == nullptr) return false;
   const ini::Section s(IniPath(), kAdvancedSection);
   s.WriteFlag("FirstTodayLastTomorrow", r->FirstTodayLastTomorrow);

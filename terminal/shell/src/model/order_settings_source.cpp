@@ -5,8 +5,8 @@
 namespace shell {
 
 // The submission reads the lot limits at fixed offsets of the packed rows.
-static_assert(offsetof(VarietyParamRow, maxLimitLots) == order_module::kLimitOrderLotsOffset);
-static_assert(offsetof(VarietyParamRow, maxMarketLots) == order_module::kMarketOrderLotsOffset);
+static_assert(offsetof(client::VarietyParamRow, maxLimitLots) == order_module::kLimitOrderLotsOffset);
+static_assert(offsetof(client::VarietyParamRow, maxMarketLots) == order_module::kMarketOrderLotsOffset);
 
 order_module::OrderEntrySettings ShellOrderSettings::EntrySettings() const {
   // The stored settings have no confirmation override, so the override
@@ -21,7 +21,8 @@ order_module::OrderEntrySettings ShellOrderSettings::EntrySettings() const {
 }
 
 std::span<const std::uint8_t> ShellOrderSettings::VarietyParamRows() const {
-  return {reinterpret_cast<const std::uint8_t*>(varieties_.data()), varieties_.size() * sizeof(VarietyParamRow)};
+  return {reinterpret_cast<const std::uint8_t*>(varieties_.data()),
+          varieties_.size() * sizeof(client::VarietyParamRow)};
 }
 
 }  // namespace shell

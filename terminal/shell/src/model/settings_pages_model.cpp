@@ -178,7 +178,7 @@ std::vector<std::size_t> VarietyPageModel::ShownRows(std::string_view exchangeNa
                                                      std::string_view varietyName) const {
   std::vector<std::size_t> shown;
   for (std::size_t i = 0; i < working_.size(); ++i) {
-    const VarietyParamRow& row = working_[i];
+    const client::VarietyParamRow& row = working_[i];
     if (!IsAll(varietyName) && FieldText(row.varietyName) != varietyName) continue;
     if (!IsAll(exchangeName) && FieldText(row.exchangeName) != exchangeName) continue;
     shown.push_back(i);
@@ -186,7 +186,7 @@ std::vector<std::size_t> VarietyPageModel::ShownRows(std::string_view exchangeNa
   return shown;
 }
 
-std::string VarietyPageModel::CellText(const VarietyParamRow& row, int column) {
+std::string VarietyPageModel::CellText(const client::VarietyParamRow& row, int column) {
   switch (column) {
     case 0: return std::string(FieldText(row.exchangeName));
     case 1: return std::string(FieldText(row.varietyName));
@@ -204,11 +204,11 @@ std::string VarietyPageModel::CellText(const VarietyParamRow& row, int column) {
 std::optional<VarietyPageModel::Edit> VarietyPageModel::ApplyEdit(
     std::string_view contractCode, int column, std::string_view text,
     const std::function<bool(std::string_view code, std::string_view price)>& onTick) {
-  const auto found = std::find_if(working_.begin(), working_.end(), [&](const VarietyParamRow& row) {
+  const auto found = std::find_if(working_.begin(), working_.end(), [&](const client::VarietyParamRow& row) {
     return FieldText(row.contractCode) == contractCode;
   });
   if (found == working_.end() || column < 3 || column > 8) return std::nullopt;
-  VarietyParamRow& row = *found;
+  client::VarietyParamRow& row = *found;
   Edit edit;
   if (column <= 5) {
     std::int32_t* lots[] = {&row.defaultLots, &row.maxLimitLots, &row.maxMarketLots};
@@ -242,7 +242,7 @@ std::string VarietyPageModel::BatchQuestion(std::string_view lotsText, std::stri
 void VarietyPageModel::ApplyBatch(std::string_view exchangeName, std::string_view varietyCode,
                                   std::string_view lotsText) {
   const int lots = LotsOf(lotsText);
-  for (VarietyParamRow& row : working_) {
+  for (client::VarietyParamRow& row : working_) {
     if (!IsAll(exchangeName) && FieldText(row.exchangeName) != exchangeName) continue;
     if (!IsAll(varietyCode) && FieldText(row.varietyCode) != varietyCode) continue;
     row.defaultLots = lots;

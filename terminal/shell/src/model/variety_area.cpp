@@ -25,12 +25,12 @@ double NumberField(std::string_view value, int n) {
   return ini::ParseLeadingNumber(backend::GetSeparatedFieldText(n, value), number) ? number : 0;
 }
 
-bool CarriesAValue(const VarietyParamRow& row) {
+bool CarriesAValue(const client::VarietyParamRow& row) {
   return row.defaultLots >= 1 || row.maxLimitLots >= 1 || row.maxMarketLots >= 1 || row.takeProfitOffset > 0.00001 ||
          row.stopLossOffset > 0.00001 || row.closeOffset > 0.0001;
 }
 
-std::string ValueOf(const VarietyParamRow& row) {
+std::string ValueOf(const client::VarietyParamRow& row) {
   std::string value;
   backend::AppendSeparatedField(value, FieldText(row.exchangeName));
   backend::AppendSeparatedField(value, FieldText(row.varietyName));
@@ -47,7 +47,7 @@ VarietyParamArea::VarietyParamArea(VarietyContractSource contracts) : contracts_
 }
 
 bool VarietyParamArea::Load() {
-  VarietyParamRows* rows = Record();
+  client::VarietyParamRows* rows = Record();
   if (rows == nullptr) return false;
   rows->clear();
   std::vector<VarietyContract> contracts;
@@ -55,7 +55,7 @@ bool VarietyParamArea::Load() {
   if (!builtFromContracts_) return true;
   const ini::Section section(IniPath(), kSection);
   for (const VarietyContract& contract : contracts) {
-    VarietyParamRow row;
+    client::VarietyParamRow row;
     SetField(row.varietyName, contract.varietyName);
     SetField(row.varietyCode, contract.varietyCode);
     SetField(row.contractCode, contract.contractCode);
@@ -77,26 +77,26 @@ bool VarietyParamArea::Load() {
 }
 
 bool VarietyParamArea::Save() {
-  const VarietyParamRows* rows = Record();
+  const client::VarietyParamRows* rows = Record();
   if (rows == nullptr) return false;
   if (!builtFromContracts_) return true;
   platform::DeleteIniSection(IniPath(), kSection);
   const ini::Section section(IniPath(), kSection);
-  for (const VarietyParamRow& row : *rows) {
+  for (const client::VarietyParamRow& row : *rows) {
     if (CarriesAValue(row)) section.WriteText(FieldText(row.contractCode), ValueOf(row));
   }
   return true;
 }
 
 bool VarietyParamArea::ToPage() {
-  auto* page = dynamic_cast<RecordPage<VarietyParamRows>*>(Page());
+  auto* page = dynamic_cast<RecordPage<client::VarietyParamRows>*>(Page());
   if (Record() == nullptr || page == nullptr) return false;
   page->ShowRecord(*Record());
   return true;
 }
 
 bool VarietyParamArea::FromPage() {
-  auto* page = dynamic_cast<RecordPage<VarietyParamRows>*>(Page());
+  auto* page = dynamic_cast<RecordPage<client::VarietyParamRows>*>(Page());
   if (Record() == nullptr || page == nullptr) return false;
   page->ReadRecord(*Record());
   return true;

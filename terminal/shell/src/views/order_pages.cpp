@@ -96,7 +96,7 @@ EntrustCommonPage::EntrustCommonPage(QWidget* parent, client::ConfigRegistry& re
   OpenArea("EntrustParamSetCommon");
 }
 
-void EntrustCommonPage::ShowRecord(const OrderSettings& record) {
+void EntrustCommonPage::ShowRecord(const client::OrderSettings& record) {
   const std::uint8_t flags[] = {record.SendOrderAffirmBox, record.OrderReturnHintBox, record.DelOrderAffirmBox,
                                 record.ShowHedge};
   for (std::size_t i = 0; i < 4; ++i) checks_[i]->setChecked(flags[i] != 0);
@@ -111,7 +111,7 @@ void EntrustCommonPage::ShowRecord(const OrderSettings& record) {
   for (std::size_t i = 0; i < 5; ++i) ShowNumber(keys_[i], keys[i]);
 }
 
-void EntrustCommonPage::ReadRecord(OrderSettings& record) {
+void EntrustCommonPage::ReadRecord(client::OrderSettings& record) {
   std::uint8_t* flags[] = {&record.SendOrderAffirmBox, &record.OrderReturnHintBox, &record.DelOrderAffirmBox,
                            &record.ShowHedge};
   for (std::size_t i = 0; i < 4; ++i) *flags[i] = checks_[i]->isChecked() ? 1 : 0;
@@ -169,7 +169,7 @@ void EntrustAdvancedPage::EnableCancelKinds() {
   cancelEach_->setEnabled(autoCancel_->isChecked());
 }
 
-void EntrustAdvancedPage::ShowRecord(const OrderSettings& record) {
+void EntrustAdvancedPage::ShowRecord(const client::OrderSettings& record) {
   todayFirst_->setChecked(record.FirstTodayLastTomorrow != 0);
   split_->setChecked(record.ExceededMaxHandsSplitOrder != 0);
   autoCancel_->setChecked(record.EnableAotoDelOrder != 0);
@@ -178,7 +178,7 @@ void EntrustAdvancedPage::ShowRecord(const OrderSettings& record) {
   ShowNumber(priceLevel_, record.PriceLevel);
 }
 
-void EntrustAdvancedPage::ReadRecord(OrderSettings& record) {
+void EntrustAdvancedPage::ReadRecord(client::OrderSettings& record) {
   record.FirstTodayLastTomorrow = todayFirst_->isChecked() ? 1 : 0;
   record.ExceededMaxHandsSplitOrder = split_->isChecked() ? 1 : 0;
   record.EnableAotoDelOrder = autoCancel_->isChecked() ? 1 : 0;

@@ -109,17 +109,17 @@ VarietyParamPage::~VarietyParamPage() {
   if (context_.layouts != nullptr) grid_->SaveState(*context_.layouts, kGridState);
 }
 
-void VarietyParamPage::ShowRecord(const VarietyParamRows& rows) {
+void VarietyParamPage::ShowRecord(const client::VarietyParamRows& rows) {
   model_.SetRows(rows);
   FillGrid();
 }
 
-void VarietyParamPage::ReadRecord(VarietyParamRows& rows) { rows = model_.Rows(); }
+void VarietyParamPage::ReadRecord(client::VarietyParamRows& rows) { rows = model_.Rows(); }
 
 void VarietyParamPage::FillGrid() {
   std::vector<std::pair<ui::GridRow, ui::RowKey>> shown;
   for (const std::size_t index : model_.ShownRows(exchangeName_, varietyName_)) {
-    const VarietyParamRow& row = model_.Rows()[index];
+    const client::VarietyParamRow& row = model_.Rows()[index];
     ui::GridRow cells = ui::CreateGridRow(rows_);
     for (int column = 0; column < kColumns; ++column) {
       cells.SetText(column, VarietyPageModel::CellText(row, column));

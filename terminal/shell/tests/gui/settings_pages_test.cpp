@@ -464,7 +464,7 @@ TEST_F(SettingsPages, CancelAfterEditingEveryPageLeavesTheFilesAsTheyWere) {
   const std::map<std::string, std::string> before = ConfigFiles(folder_ / "Config");
   // No variety carries a value yet: that file is not written.
   ASSERT_EQ(before.size(), 3u);
-  const shell::OrderSettings orders = Records().orders;
+  const client::OrderSettings orders = Records().orders;
   RunSheet(
       [&](shell::SettingsSheet& sheet) {
         QWidget* common = ShowPage(sheet, "常规", "CTQEntrustParamSetCommon");

@@ -2,39 +2,40 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/settings_records.h"
+
 namespace {
 
 using order_module::OrderEntrySettings;
-using shell::OrderSettings;
 
 // Each stored setting reaches the submission under its own name; the
 // settings are read at each call, not copied at construction.
 TEST(ShellOrderSettingsTest, EntrySettingsFollowTheStoredRecord) {
   struct Case {
     const char* name;
-    void (*set)(OrderSettings&);
+    void (*set)(client::OrderSettings&);
     bool (*check)(const OrderEntrySettings&);
   };
   const Case cases[] = {
-      {"SendOrderAffirmBox", [](OrderSettings& o) { o.SendOrderAffirmBox = 1; },
+      {"SendOrderAffirmBox", [](client::OrderSettings& o) { o.SendOrderAffirmBox = 1; },
        [](const OrderEntrySettings& s) { return s.sendOrderAffirmBox; }},
-      {"FirstTodayLastTomorrow", [](OrderSettings& o) { o.FirstTodayLastTomorrow = 1; },
+      {"FirstTodayLastTomorrow", [](client::OrderSettings& o) { o.FirstTodayLastTomorrow = 1; },
        [](const OrderEntrySettings& s) { return s.firstTodayLastTomorrow; }},
-      {"ExceededMaxHandsSplitOrder", [](OrderSettings& o) { o.ExceededMaxHandsSplitOrder = 1; },
+      {"ExceededMaxHandsSplitOrder", [](client::OrderSettings& o) { o.ExceededMaxHandsSplitOrder = 1; },
        [](const OrderEntrySettings& s) { return s.exceededMaxHandsSplitOrder; }},
-      {"EnableAotoDelOrder", [](OrderSettings& o) { o.EnableAotoDelOrder = 1; },
+      {"EnableAotoDelOrder", [](client::OrderSettings& o) { o.EnableAotoDelOrder = 1; },
        [](const OrderEntrySettings& s) { return s.enableAutoDelOrder; }},
-      {"AutoDelOrderType", [](OrderSettings& o) { o.AutoDelOrderType = 2; },
+      {"AutoDelOrderType", [](client::OrderSettings& o) { o.AutoDelOrderType = 2; },
        [](const OrderEntrySettings& s) { return s.autoDelOrderType == 2; }},
-      {"WayOfReverseOrder", [](OrderSettings& o) { o.WayOfReverseOrder = 1; },
+      {"WayOfReverseOrder", [](client::OrderSettings& o) { o.WayOfReverseOrder = 1; },
        [](const OrderEntrySettings& s) { return s.wayOfReverseOrder == 1; }},
-      {"PriceLevel", [](OrderSettings& o) { o.PriceLevel = -2; },
+      {"PriceLevel", [](client::OrderSettings& o) { o.PriceLevel = -2; },
        [](const OrderEntrySettings& s) { return s.priceLevel == -2; }},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
-    OrderSettings orders;
-    const shell::VarietyParamRows varieties;
+    client::OrderSettings orders;
+    const client::VarietyParamRows varieties;
     const shell::ShellOrderSettings source(orders, varieties);
     const OrderEntrySettings before = source.EntrySettings();
     EXPECT_FALSE(test.check(before));
@@ -49,8 +50,8 @@ TEST(ShellOrderSettingsTest, EntrySettingsFollowTheStoredRecord) {
   }
 }
 
-shell::VarietyParamRow Row(const char* contract, int limitLots, int marketLots) {
-  shell::VarietyParamRow row;
+client::VarietyParamRow Row(const char* contract, int limitLots, int marketLots) {
+  client::VarietyParamRow row;
   shell::SetField(row.contractCode, contract);
   row.maxLimitLots = limitLots;
   row.maxMarketLots = marketLots;
@@ -59,11 +60,11 @@ shell::VarietyParamRow Row(const char* contract, int limitLots, int marketLots) 
 
 // The submission finds each contract's own lot limits in the shell's rows.
 TEST(ShellOrderSettingsTest, VarietyRowsGiveEachContractItsLotLimits) {
-  OrderSettings orders;
+  client::OrderSettings orders;
   orders.ExceededMaxHandsSplitOrder = 1;
-  const shell::VarietyParamRows varieties{Row("cu2607", 10, 5), Row("ag2612", 30, 20)};
+  const client::VarietyParamRows varieties{Row("cu2607", 10, 5), Row("ag2612", 30, 20)};
   const shell::ShellOrderSettings source(orders, varieties);
-  ASSERT_EQ(source.VarietyParamRows().size(), 2 * sizeof(shell::VarietyParamRow));
+  ASSERT_EQ(source.VarietyParamRows().size(), 2 * sizeof(client::VarietyParamRow));
 
   struct Case {
     const char* contract;

@@ -67,7 +67,7 @@ TEST_F(SettingsAreasTest, AFreshInstallationGivesTheDefaults) {
   EXPECT_TRUE(r.traderServers.gateways.empty());
   EXPECT_EQ(r.proxy.server.proxyType, 0);
   EXPECT_FALSE(r.proxy.verifyUser);
-  const shell::OrderSettings& o = r.orders;
+  const client::OrderSettings& o = r.orders;
   EXPECT_EQ(o.SendOrderAffirmBox + o.OrderReturnHintBox + o.DelOrderAffirmBox + o.FirstTodayLastTomorrow +
                 o.ExceededMaxHandsSplitOrder + o.ShowHedge + o.AutoEO + o.ClickQuot + o.DBClickCloseOrder +
                 o.EnableAotoDelOrder,
@@ -190,18 +190,18 @@ TEST_F(SettingsAreasTest, ARepeatedLoadDoesNotDoubleTheLists) {
 TEST_F(SettingsAreasTest, VarietyRowsAreWrittenOnlyAboveTheirThresholds) {
   struct Case {
     const char* name;
-    void (*set)(shell::VarietyParamRow&);
+    void (*set)(client::VarietyParamRow&);
     bool written;
   };
   const Case cases[] = {
-      {"nothing", [](shell::VarietyParamRow&) {}, false},
-      {"close offset 0.00005", [](shell::VarietyParamRow& r) { r.closeOffset = 0.00005; }, false},
-      {"close offset 0.0002", [](shell::VarietyParamRow& r) { r.closeOffset = 0.0002; }, true},
-      {"take profit 0.00002", [](shell::VarietyParamRow& r) { r.takeProfitOffset = 0.00002; }, true},
-      {"stop loss 0.000005", [](shell::VarietyParamRow& r) { r.stopLossOffset = 0.000005; }, false},
-      {"default lots 1", [](shell::VarietyParamRow& r) { r.defaultLots = 1; }, true},
-      {"market lots 1", [](shell::VarietyParamRow& r) { r.maxMarketLots = 1; }, true},
-      {"negative lots", [](shell::VarietyParamRow& r) { r.maxLimitLots = -4; }, false},
+      {"nothing", [](client::VarietyParamRow&) {}, false},
+      {"close offset 0.00005", [](client::VarietyParamRow& r) { r.closeOffset = 0.00005; }, false},
+      {"close offset 0.0002", [](client::VarietyParamRow& r) { r.closeOffset = 0.0002; }, true},
+      {"take profit 0.00002", [](client::VarietyParamRow& r) { r.takeProfitOffset = 0.00002; }, true},
+      {"stop loss 0.000005", [](client::VarietyParamRow& r) { r.stopLossOffset = 0.000005; }, false},
+      {"default lots 1", [](client::VarietyParamRow& r) { r.defaultLots = 1; }, true},
+      {"market lots 1", [](client::VarietyParamRow& r) { r.maxMarketLots = 1; }, true},
+      {"negative lots", [](client::VarietyParamRow& r) { r.maxLimitLots = -4; }, false},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     contracts.push_back({"铜", "cu", "cu27" + std::to_string(10 + i), "sfe", "上期所", "10"});
@@ -221,7 +221,7 @@ TEST_F(SettingsAreasTest, AStoredValueFillsItsContractsRowAndMissingFieldsStayZe
   contracts = {{"铜", "cu", "cu2701", "sfe", "上期所", "10"}, {"豆粕", "m", "m2701", "dce", "大商所", "1"}};
   Write("VarietyParamSet.ini", "VarietyParam", "cu2701", "x|y|5|0|0|0.00|0.00|0.00|");
   Write("VarietyParamSet.ini", "VarietyParam", "m2701", "x|y|2|-3|");
-  const shell::VarietyParamRows& rows = Load().records.varieties;
+  const client::VarietyParamRows& rows = Load().records.varieties;
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].defaultLots, 5);
   EXPECT_EQ(rows[0].maxLimitLots, 0);

@@ -102,9 +102,9 @@ TEST(HotKeyText, ModifiersComeFromTheNamesInTheText) {
   EXPECT_EQ(shell::HotKeyModifiersOfText("F12"), 0);
 }
 
-shell::VarietyParamRow Row(const char* exchange, const char* varietyCode, const char* varietyName, const char* contract,
-                           const char* tick) {
-  shell::VarietyParamRow row;
+client::VarietyParamRow Row(const char* exchange, const char* varietyCode, const char* varietyName,
+                            const char* contract, const char* tick) {
+  client::VarietyParamRow row;
   shell::SetField(row.exchangeName, exchange);
   shell::SetField(row.varietyCode, varietyCode);
   shell::SetField(row.varietyName, varietyName);
@@ -134,7 +134,7 @@ class VarietyPage : public ::testing::Test {
       return std::abs(value / 0.2 - std::round(value / 0.2)) < 1e-9;
     });
   }
-  const shell::VarietyParamRow& Gold() const { return model.Rows()[1]; }
+  const client::VarietyParamRow& Gold() const { return model.Rows()[1]; }
 
   shell::VarietyPageModel model;
 };

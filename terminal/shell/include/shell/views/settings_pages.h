@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "client/order_settings.h"
 #include "client/settings_registry.h"
 #include "quotes/watch_callback.h"
 #include "shell/settings_areas.h"
@@ -70,11 +71,11 @@ class SettingsPageBase : public ui::BasePage, public virtual client::SettingsPag
 };
 
 // "常规": the order settings of section "EntrustCommon".
-class EntrustCommonPage : public SettingsPageBase, public RecordPage<OrderSettings> {
+class EntrustCommonPage : public SettingsPageBase, public RecordPage<client::OrderSettings> {
  public:
   EntrustCommonPage(QWidget* parent, client::ConfigRegistry& registry);
-  void ShowRecord(const OrderSettings& record) override;
-  void ReadRecord(OrderSettings& record) override;
+  void ShowRecord(const client::OrderSettings& record) override;
+  void ReadRecord(client::OrderSettings& record) override;
 
  private:
   std::array<QCheckBox*, 4> checks_{};
@@ -87,11 +88,11 @@ class EntrustCommonPage : public SettingsPageBase, public RecordPage<OrderSettin
 };
 
 // "高级": the order settings of section "EntrustAdv".
-class EntrustAdvancedPage : public SettingsPageBase, public RecordPage<OrderSettings> {
+class EntrustAdvancedPage : public SettingsPageBase, public RecordPage<client::OrderSettings> {
  public:
   EntrustAdvancedPage(QWidget* parent, client::ConfigRegistry& registry);
-  void ShowRecord(const OrderSettings& record) override;
-  void ReadRecord(OrderSettings& record) override;
+  void ShowRecord(const client::OrderSettings& record) override;
+  void ReadRecord(client::OrderSettings& record) override;
 
  private:
   void EnableCancelKinds();
@@ -199,12 +200,12 @@ class SysParamPage : public SettingsPageBase, public RecordPage<HotKeySettings>,
 };
 
 // "品种参数设置": default lots, largest lots and price offsets per contract.
-class VarietyParamPage : public SettingsPageBase, public RecordPage<VarietyParamRows> {
+class VarietyParamPage : public SettingsPageBase, public RecordPage<client::VarietyParamRows> {
  public:
   VarietyParamPage(QWidget* parent, client::ConfigRegistry& registry, const SettingsPageContext& context);
   ~VarietyParamPage() override;
-  void ShowRecord(const VarietyParamRows& rows) override;
-  void ReadRecord(VarietyParamRows& rows) override;
+  void ShowRecord(const client::VarietyParamRows& rows) override;
+  void ReadRecord(client::VarietyParamRows& rows) override;
 
   ui::CTQGridCtrl* Grid() const { return grid_; }
 
