@@ -87,17 +87,8 @@ void CTqClassicOrderView::ShowOpenClose(std::string_view code) {
   openClose_->SetCurSel(IndexOfText(*openClose_, ClassicOpenCloseText(Keys(), code)));
 }
 
-bool CTqClassicOrderView::TakeDigit(PanelControl control, int digit) {
-  if (control == C::kBuySell) {
-    if (const auto code = BuySellForDigit(Keys(), digit)) ShowBuySell(*code);
-    return true;
-  }
-  if (control == C::kOpenClose) {
-    if (const auto code = OpenCloseForDigit(Keys(), digit, openClose_->count() == 3)) ShowOpenClose(*code);
-    return true;
-  }
-  return false;
-}
+// The combo holds 平今 from when it was filled.
+bool CTqClassicOrderView::OffersCloseToday() const { return openClose_->count() == 3; }
 
 bool CTqClassicOrderView::RefreshesOnLeaving(PanelControl control) const {
   return control == C::kVolume || control == C::kPrice;

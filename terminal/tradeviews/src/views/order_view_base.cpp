@@ -178,7 +178,17 @@ bool CTqBasicOrderView::OnKey(PanelControl control, int key, Qt::KeyboardModifie
   return IsDigitKey(key) && !commandKey && TakeDigit(control, key - Qt::Key_0);
 }
 
-bool CTqBasicOrderView::TakeDigit(PanelControl, int) { return false; }
+bool CTqBasicOrderView::TakeDigit(PanelControl control, int digit) {
+  if (control == PanelControl::kBuySell) {
+    if (const auto code = BuySellForDigit(Keys(), digit)) ShowBuySell(*code);
+    return true;
+  }
+  if (control == PanelControl::kOpenClose) {
+    if (const auto code = OpenCloseForDigit(Keys(), digit, OffersCloseToday())) ShowOpenClose(*code);
+    return true;
+  }
+  return false;
+}
 
 void CTqBasicOrderView::OnEntered(PanelControl control) {
   if (control == PanelControl::kContract) contract_->MoveDropDowns();

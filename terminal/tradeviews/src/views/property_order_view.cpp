@@ -112,18 +112,8 @@ bool CTqPropertyOrderView::ToggleOpenClose() {
   return true;
 }
 
-bool CTqPropertyOrderView::TakeDigit(PanelControl control, int digit) {
-  if (control == C::kBuySell) {
-    if (const auto code = BuySellForDigit(Keys(), digit)) ShowBuySell(*code);
-    return true;
-  }
-  if (control == C::kOpenClose) {
-    const bool closeToday = openClose_->count() == 3;
-    if (const auto code = OpenCloseForDigit(Keys(), digit, closeToday)) ShowOpenClose(*code);
-    return true;
-  }
-  return false;
-}
+// The combo holds 平今 from when it was last filled.
+bool CTqPropertyOrderView::OffersCloseToday() const { return openClose_->count() == 3; }
 
 bool CTqPropertyOrderView::RefreshesOnLeaving(PanelControl control) const {
   return control == C::kBuySell || control == C::kOpenClose || control == C::kVolume || control == C::kPrice;

@@ -116,12 +116,6 @@ bool CTqRowOrderView::ToggleOpenClose() {
 
 bool CTqRowOrderView::TakeDigit(PanelControl control, int digit) {
   switch (control) {
-    case C::kBuySell:
-      if (const auto code = BuySellForDigit(Keys(), digit)) ShowBuySell(*code);
-      return true;
-    case C::kOpenClose:
-      if (const auto code = OpenCloseForDigit(Keys(), digit, CloseToday())) ShowOpenClose(*code);
-      return true;
     case C::kPriceType:
       if (digit < 1 || digit > priceType_->count()) return false;
       SelectPriceType(digit - 1);
@@ -130,7 +124,7 @@ bool CTqRowOrderView::TakeDigit(PanelControl control, int digit) {
       if (digit < 1 || digit > dealAttribute_->count()) return false;
       dealAttribute_->SetCurSel(digit - 1);
       return true;
-    default: return false;
+    default: return CTqBasicOrderView::TakeDigit(control, digit);
   }
 }
 

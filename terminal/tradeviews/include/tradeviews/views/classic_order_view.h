@@ -21,7 +21,7 @@ class CTqClassicOrderView : public CTqBasicOrderView {
   std::string OpenCloseCode() const override;
   void ShowBuySell(std::string_view code) override;
   void ShowOpenClose(std::string_view code) override;
-  bool TakeDigit(PanelControl control, int digit) override;
+  bool OffersCloseToday() const override;
   bool RefreshesOnLeaving(PanelControl control) const override;
   void ShowClosableVolumes(const engine::QuantityRecord& answer) override;
   void paintEvent(QPaintEvent* event) override;

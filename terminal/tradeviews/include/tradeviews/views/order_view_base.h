@@ -99,8 +99,12 @@ class CTqBasicOrderView : public QWidget, public ui::OrderForm {
   // style leaves them to the control.
   virtual bool ToggleBuySell() { return false; }
   virtual bool ToggleOpenClose() { return false; }
-  // A digit key in a control; true when the panel took it.
+  // A digit key in a control; true when the panel took it. In the buy/sell
+  // and open/close controls the shortcut digits pick a side or an
+  // open/close choice and any other digit does nothing.
   virtual bool TakeDigit(PanelControl control, int digit);
+  // Whether the open/close control offers close today now.
+  virtual bool OffersCloseToday() const { return closeToday_; }
   // A key the style handles before the focus chain; true when taken.
   virtual bool TakeKey(PanelControl, int) { return false; }
   // The controls whose leaving refreshes the closeable volumes.

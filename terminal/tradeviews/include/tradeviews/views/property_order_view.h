@@ -25,7 +25,7 @@ class CTqPropertyOrderView : public CTqBasicOrderView {
   void ShowOpenClose(std::string_view code) override;
   bool ToggleBuySell() override;
   bool ToggleOpenClose() override;
-  bool TakeDigit(PanelControl control, int digit) override;
+  bool OffersCloseToday() const override;
   bool RefreshesOnLeaving(PanelControl control) const override;
   void OnContractApplied(double tick) override;
   void OnCloseTodayRecomputed() override;
