@@ -5,10 +5,10 @@
 namespace tradeviews {
 namespace {
 
-constexpr InputSequence kDefault = {0, 1, 2, 3, 4, 5, 6};
+constexpr InputSequence kDefaultSequence = {0, 1, 2, 3, 4, 5, 6};
 
 TEST(InputSequenceRows, ShowTheNamesAndMoveTheSelectedRow) {
-  InputSequenceRows rows(kDefault);
+  InputSequenceRows rows(kDefaultSequence);
   EXPECT_EQ(rows.Rows(),
             (std::vector<std::string>{"买卖", "数量", "价格", "开平", "定单类型", "成交属性", "触发价格"}));
   EXPECT_EQ(rows.Selected(), 0);
@@ -18,7 +18,7 @@ TEST(InputSequenceRows, ShowTheNamesAndMoveTheSelectedRow) {
   rows.MoveUp();
   rows.MoveUp();
   EXPECT_EQ(rows.Selected(), 0);
-  InputSequence sequence = kDefault;
+  InputSequence sequence = kDefaultSequence;
   rows.Store(sequence);
   EXPECT_EQ(sequence, (InputSequence{2, 0, 1, 3, 4, 5, 6}));
 
