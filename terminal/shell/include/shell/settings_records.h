@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "client/order_settings.h"
 #include "client/server_settings.h"
 
 namespace shell {
@@ -44,29 +45,7 @@ struct ProxySettings {
   bool verifyUser = false;
 };
 
-struct OrderSettings {
-  std::int32_t ClearInfoAfterOrder = 0;
-  std::int32_t OrderInputSequence[7] = {0, 1, 2, 3, 4, 5, 6};
-  std::uint8_t SendOrderAffirmBox = 0;
-  std::uint8_t OrderReturnHintBox = 0;
-  std::uint8_t DelOrderAffirmBox = 0;
-  std::int32_t OrderReturnCursorPos = 0;
-  std::int32_t WayOfReverseOrder = 0;
-  std::int32_t PriceLevel = 0;
-  std::uint8_t FirstTodayLastTomorrow = 0;
-  std::uint8_t ExceededMaxHandsSplitOrder = 0;
-  std::uint8_t ShowHedge = 0;
-  std::uint8_t AutoEO = 0;
-  std::uint8_t ClickQuot = 0;
-  std::uint8_t DBClickCloseOrder = 0;
-  std::int32_t ShortcutKeyBuy = 1;
-  std::int32_t ShortcutKeySell = 3;
-  std::int32_t ShortcutKeyOpen = 1;
-  std::int32_t ShortcutKeyClose = 2;
-  std::int32_t ShortcutKeyCloseToday = 3;
-  std::uint8_t EnableAotoDelOrder = 0;
-  std::int32_t AutoDelOrderType = 0;
-};
+using client::OrderSettings;
 
 struct HotKeySettings {
   std::uint16_t virtualKey = 0;
@@ -92,26 +71,8 @@ struct VoiceSettings {
 // The item of an event id, or null.
 const VoiceItem* FindVoiceItem(const VoiceSettings& voice, int eventId);
 
-// 240 bytes per contract, the contract code at byte 64 (the key the order
-// submission looks rows up by).
-struct VarietyParamRow {
-  char varietyName[32] = {};
-  char varietyCode[32] = {};
-  char contractCode[64] = {};
-  char exchangeCode[8] = {};
-  char exchangeName[32] = {};
-  std::int32_t defaultLots = 0;
-  std::int32_t maxLimitLots = 0;
-  std::int32_t maxMarketLots = 0;
-  double takeProfitOffset = 0;
-  double stopLossOffset = 0;
-  double closeOffset = 0;
-  char priceTick[32] = {};
-};
-static_assert(sizeof(VarietyParamRow) == 240);
-static_assert(offsetof(VarietyParamRow, contractCode) == 64);
-
-using VarietyParamRows = std::vector<VarietyParamRow>;
+using client::VarietyParamRow;
+using client::VarietyParamRows;
 
 // The remembered values of the login dialog (settings "LoginSet").
 struct LoginSettings {
