@@ -27,7 +27,8 @@ QueryBarSpec ContractBarSpec() {
               Column("期权类型", "szOptionType", 80),
               Column("每手数量", "szVolumePerHand", 80),
               Column("最小价格变动单位", "szMinPriceStep", 120),
-          }};
+          },
+          false};
 }
 
 QueryBarSpec TradeBarSpec() {

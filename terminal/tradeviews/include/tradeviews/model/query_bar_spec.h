@@ -21,6 +21,8 @@ struct QueryBarSpec {
   int gridId;
   int frozenColumns;
   std::vector<ui::ColumnSpec> columns;
+  // Column 0 holds the customer number (all but the contract bar).
+  bool accountColumn = true;
 };
 
 QueryBarSpec ContractBarSpec();
