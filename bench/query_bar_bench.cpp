@@ -4,8 +4,6 @@
 // reload of 100,000 orders takes from the engine's copy to the painted grid.
 // Both in the GUI thread's own time.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-#include <time.h>
 
 #include <QApplication>
 #include <chrono>
@@ -22,6 +20,7 @@
 #include "engine/testing/rows.h"
 #include "engine/testing/started_engine.h"
 #include "figures.h"
+#include "gui_thread.h"
 #include "tradeviews/model/bar_table.h"
 #include "tradeviews/model/query_bar_spec.h"
 #include "ui/filter_grid.h"
@@ -29,19 +28,8 @@
 
 namespace {
 
+using Clock = bench::ThreadClock;
 using engine::TableChangeRecord;
-
-// The GUI thread's own time, which other programs on a busy machine do not
-// stretch.
-struct Clock {
-  using duration = std::chrono::nanoseconds;
-  using time_point = std::chrono::time_point<Clock, duration>;
-  static time_point now() {
-    timespec now{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return time_point(std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
-  }
-};
 
 double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
@@ -93,16 +81,6 @@ class OrderEngine {
   engine_testing::OpenEngine engine;
 };
 
-// The application of the benchmark's windows, made before the first and
-// ended before main() returns.
-std::unique_ptr<QApplication> MakeApplication() {
-  static int argc = 1;
-  static char name[] = "query_bar_bench";
-  static char* argv[] = {name, nullptr};
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  return std::make_unique<QApplication>(argc, argv);
-}
-
 // The order bar's grid in a window of a bar's size, following the engine.
 struct ShownOrderBar {
   explicit ShownOrderBar(engine::COperationEngine& engine) : lookups(engine) {
@@ -118,7 +96,7 @@ struct ShownOrderBar {
     QApplication::sendPostedEvents();
   }
 
-  std::unique_ptr<QApplication> application = MakeApplication();  // before any window
+  std::unique_ptr<QApplication> application = bench::MakeOffscreenApplication();  // before any window
   tradeviews::BarLookups lookups;
   ui::GridModel rows;
   ui::CFilterGridCtrl grid{rows};

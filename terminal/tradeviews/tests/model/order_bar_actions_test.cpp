@@ -95,6 +95,9 @@ TEST_F(OrderBarActions, ABatchCancelSendsOneRequestPerCustomerInGridOrder) {
   ASSERT_EQ(services.batches.size(), 3u);
   EXPECT_EQ(services.batches[2].customer, "B");
   EXPECT_EQ(services.logLines.back(), "撤批量单B请求成功！");
+  // The filter is text in the line, never a format.
+  BatchCancel(grid_, "%s%n", true, services);
+  EXPECT_EQ(services.logLines.back(), "撤批量单%s%n请求成功！");
 }
 
 TEST_F(OrderBarActions, ABatchCancelOfFinishedOrdersSendsNothingAndOfNoRowsLogsNothing) {
