@@ -20,11 +20,27 @@ constexpr char kDelete = engine::TableChangeRecord::kDelete;
 // The order number's column: the order and trade bars are sorted by it.
 constexpr int kOrderNoColumn = 1;
 
-template <class Row, class Make>
-auto FromBytes(std::span<const std::uint8_t> bytes, Make make) -> std::optional<decltype(make(std::declval<Row>()))> {
-  const std::optional<Row> row = engine::RowFromBytes<Row>(bytes);
-  if (!row) return std::nullopt;
-  return make(*row);
+// Each table's key and row fill, by the engine row it holds. `shown` is
+// the row the grid shows for the key, when the fill refreshes it.
+ui::RowKey KeyOf(const engine::OrderRow& row) { return OrderRowKeyOf(row); }
+ui::RowKey KeyOf(const engine::TradeRow& row) { return TradeRowKeyOf(row); }
+ui::RowKey KeyOf(const engine::FundRow& row) { return FundRowKeyOf(row); }
+ui::RowKey KeyOf(const engine::PositionSummaryRow& row) { return PositionRowKeyOf(row); }
+
+ui::GridRow FillOf(const engine::OrderRow& row, const ui::GridRow*, BarLookups& lookups) {
+  return OrderGridRow(row, lookups);
+}
+ui::GridRow FillOf(const engine::TradeRow& row, const ui::GridRow*, BarLookups& lookups) {
+  return TradeGridRow(row, lookups);
+}
+ui::GridRow FillOf(const engine::FundRow& row, const ui::GridRow*, BarLookups&) { return FundGridRow(row); }
+ui::GridRow FillOf(const engine::PositionSummaryRow& row, const ui::GridRow* shown, BarLookups& lookups) {
+  return shown != nullptr ? RefreshedPositionGridRow(*shown, row, lookups) : PositionGridRow(row, lookups);
+}
+
+template <class Row, class Use>
+void ReadAs(std::span<const std::uint8_t> bytes, Use& use) {
+  if (const std::optional<Row> row = engine::RowFromBytes<Row>(bytes)) use(*row);
 }
 
 }  // namespace
@@ -42,29 +58,14 @@ int QueryBarTable::TableId() const {
   return 0;
 }
 
-std::optional<ui::RowKey> QueryBarTable::KeyOf(std::span<const std::uint8_t> bytes) const {
+template <class Use>
+void QueryBarTable::Read(std::span<const std::uint8_t> bytes, Use&& use) const {
   switch (kind_) {
-    case BarTableKind::kOrders: return FromBytes<engine::OrderRow>(bytes, OrderRowKeyOf);
-    case BarTableKind::kTrades: return FromBytes<engine::TradeRow>(bytes, TradeRowKeyOf);
-    case BarTableKind::kFunds: return FromBytes<engine::FundRow>(bytes, FundRowKeyOf);
-    case BarTableKind::kPositions: return FromBytes<engine::PositionSummaryRow>(bytes, PositionRowKeyOf);
+    case BarTableKind::kOrders: ReadAs<engine::OrderRow>(bytes, use); return;
+    case BarTableKind::kTrades: ReadAs<engine::TradeRow>(bytes, use); return;
+    case BarTableKind::kFunds: ReadAs<engine::FundRow>(bytes, use); return;
+    case BarTableKind::kPositions: ReadAs<engine::PositionSummaryRow>(bytes, use); return;
   }
-  return std::nullopt;
-}
-
-std::optional<ui::GridRow> QueryBarTable::RowOf(std::span<const std::uint8_t> bytes, const ui::GridRow* shown) {
-  switch (kind_) {
-    case BarTableKind::kOrders:
-      return FromBytes<engine::OrderRow>(bytes, [&](const auto& row) { return OrderGridRow(row, lookups_); });
-    case BarTableKind::kTrades:
-      return FromBytes<engine::TradeRow>(bytes, [&](const auto& row) { return TradeGridRow(row, lookups_); });
-    case BarTableKind::kFunds: return FromBytes<engine::FundRow>(bytes, FundGridRow);
-    case BarTableKind::kPositions:
-      return FromBytes<engine::PositionSummaryRow>(bytes, [&](const auto& row) {
-        return shown != nullptr ? RefreshedPositionGridRow(*shown, row, lookups_) : PositionGridRow(row, lookups_);
-      });
-  }
-  return std::nullopt;
 }
 
 bool QueryBarTable::TakeCopy(backend::CxDataSet& copy) const {
@@ -82,10 +83,7 @@ void QueryBarTable::Reload() {
   std::vector<std::pair<ui::GridRow, ui::RowKey>> rows;
   rows.reserve(copy.GetCount());
   for (std::uint32_t index = 0; index < copy.GetCount(); ++index) {
-    const std::span<const std::uint8_t> bytes = copy.GetValue(index);
-    std::optional<ui::RowKey> key = KeyOf(bytes);
-    std::optional<ui::GridRow> row = RowOf(bytes, nullptr);
-    if (key && row) rows.emplace_back(std::move(*row), std::move(*key));
+    Read(copy.GetValue(index), [&](const auto& row) { rows.emplace_back(FillOf(row, nullptr, lookups_), KeyOf(row)); });
   }
   // Sorted before the rows go in, so that they are put in order once.
   if (kind_ == BarTableKind::kOrders || kind_ == BarTableKind::kTrades) {
@@ -121,21 +119,21 @@ void QueryBarTable::Apply(const engine::TableChangeRecord& record) {
 }
 
 void QueryBarTable::Insert(const engine::TableChangeRecord& record) {
-  std::optional<ui::RowKey> key = KeyOf(record.Row());
-  std::optional<ui::GridRow> row = RowOf(record.Row(), nullptr);
-  if (key && row) grid_.AddRow(std::move(*row), std::move(*key));
+  Read(record.Row(), [&](const auto& row) { grid_.AddRow(FillOf(row, nullptr, lookups_), KeyOf(row)); });
 }
 
 void QueryBarTable::Update(const engine::TableChangeRecord& record) {
-  const std::optional<ui::RowKey> key = KeyOf(record.Row());
-  const std::optional<ui::RowId> id = key ? grid_.FindRow(*key) : std::nullopt;
-  if (!id) return;
-  if (std::optional<ui::GridRow> row = RowOf(record.Row(), grid_.Row(*id))) grid_.UpdateRow(*id, std::move(*row));
+  Read(record.Row(), [&](const auto& row) {
+    if (const std::optional<ui::RowId> id = grid_.FindRow(KeyOf(row))) {
+      grid_.UpdateRow(*id, FillOf(row, grid_.Row(*id), lookups_));
+    }
+  });
 }
 
 void QueryBarTable::Remove(const engine::TableChangeRecord& record) {
-  const std::optional<ui::RowKey> key = KeyOf(record.Row());
-  if (const std::optional<ui::RowId> id = key ? grid_.FindRow(*key) : std::nullopt) grid_.RemoveRow(*id);
+  Read(record.Row(), [&](const auto& row) {
+    if (const std::optional<ui::RowId> id = grid_.FindRow(KeyOf(row))) grid_.RemoveRow(*id);
+  });
 }
 
 }  // namespace tradeviews

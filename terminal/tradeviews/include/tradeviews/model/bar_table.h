@@ -44,11 +44,10 @@ class QueryBarTable {
  private:
   // The engine's copy of the table; false while it downloads or refuses.
   bool TakeCopy(backend::CxDataSet& copy) const;
-  // The key of one engine row of the table, and the grid row it shows
-  // (`shown`: the row it shows now, for an update); nothing when the bytes
-  // hold no whole row.
-  std::optional<ui::RowKey> KeyOf(std::span<const std::uint8_t> bytes) const;
-  std::optional<ui::GridRow> RowOf(std::span<const std::uint8_t> bytes, const ui::GridRow* shown);
+  // Calls `use` with the engine row of the table that the bytes hold,
+  // read once; nothing when they hold no whole row.
+  template <class Use>
+  void Read(std::span<const std::uint8_t> bytes, Use&& use) const;
   void Insert(const engine::TableChangeRecord& record);
   void Update(const engine::TableChangeRecord& record);
   void Remove(const engine::TableChangeRecord& record);
