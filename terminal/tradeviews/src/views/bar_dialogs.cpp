@@ -18,8 +18,6 @@ namespace {
 
 using engine::Text;
 
-std::string ApplicationTitle() { return ui::ToGbk(QApplication::applicationName()); }
-
 template <class Control, class... Arguments>
 Control* Make(QWidget* parent, int id, Arguments&&... arguments) {
   auto* control = new Control(std::forward<Arguments>(arguments)..., parent);
@@ -39,6 +37,8 @@ QPushButton* Button(QWidget* parent, int id, std::string_view text) {
 bool IsEnter(const QKeyEvent& key) { return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter; }
 
 }  // namespace
+
+std::string ApplicationTitle() { return ui::ToGbk(QApplication::applicationName()); }
 
 CChgPriceOrder::CChgPriceOrder(QWidget* parent, const ChangePriceRecord& record, BarServices& services)
     : QDialog(parent), record_(record), services_(services) {

@@ -1,12 +1,10 @@
 #include "tradeviews/views/query_bar.h"
 
-#include <QApplication>
 #include <QVBoxLayout>
 
 #include "tradeviews/views/bar_dialogs.h"
 #include "ui/context_menus.h"
 #include "ui/dialog_base.h"
-#include "ui/gbk_text.h"
 #include "ui/grid_export_dialog.h"
 #include "ui/message_box.h"
 
@@ -18,9 +16,10 @@ class DialogPrompts final : public BarPrompts {
  public:
   DialogPrompts(QWidget* owner, BarServices& services) : owner_(owner), services_(services) {}
 
-  void ShowMessage(std::string_view text) override { ui::ShowMessageBox(owner_, text, Title()); }
+  void ShowMessage(std::string_view text) override { ui::ShowMessageBox(owner_, text, ApplicationTitle()); }
   bool AskOkCancel(std::string_view text) override {
-    return ui::RunMessageBox(owner_, text, Title(), ui::Buttons::kOkCancel, ui::BoxIcon::kQuestion) == ui::Answer::kOk;
+    return ui::RunMessageBox(owner_, text, ApplicationTitle(), ui::Buttons::kOkCancel, ui::BoxIcon::kQuestion) ==
+           ui::Answer::kOk;
   }
   void ShowChangePrice(const ChangePriceRecord& record) override {
     CChgPriceOrder dialog(owner_, record, services_);
@@ -32,8 +31,6 @@ class DialogPrompts final : public BarPrompts {
   }
 
  private:
-  static std::string Title() { return ui::ToGbk(QApplication::applicationName()); }
-
   QWidget* owner_;
   BarServices& services_;
 };

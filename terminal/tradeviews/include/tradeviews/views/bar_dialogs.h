@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <string>
 
 #include "gridctl/views/numeric_edits.h"
 #include "gridctl/views/title_tip.h"
@@ -16,6 +17,9 @@
 #include "tradeviews/model/position_bar_actions.h"
 
 namespace tradeviews {
+
+// The caption of the bars' message boxes: the application's name.
+std::string ApplicationTitle();
 
 namespace change_price_control {
 inline constexpr int kDialog = 170;
