@@ -97,6 +97,26 @@ class QueryBarsInTheTerminal : public shell::testing::TerminalSession {
     }
     ASSERT_TRUE(frame_->Views().orders->SubmitOrder(list));
   }
+  // Runs a bar's export command with the file name typed into the save
+  // dialog as a user would; the file's bytes once the bar says it is saved.
+  std::string Export(int command, const std::string& name, int barId = kOrderBarId) {
+    const std::string path = (folder_ / name).string();
+    ui::testing::WhenShown("exportFileDialog", [&](QWidget* window) {
+      static_cast<QFileDialog*>(window)->setDirectory(QString::fromStdString(folder_.string()));
+      auto* edit = window->findChild<QLineEdit*>("fileNameEdit");
+      ASSERT_NE(edit, nullptr);
+      edit->clear();
+      QTest::keyClicks(edit, QString::fromStdString(name));
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    std::string said;
+    ui::testing::WhenMessageBox(ui::Answer::kOk, [&](const std::string& text) { said = text; });
+    BarOf<CTQReturnViewBar>(barId)->RunCommand(command);
+    EXPECT_TRUE(ui::testing::WaitUntil([&] { return !said.empty(); }, 10s));
+    EXPECT_EQ(said, "保存文件" + path + "成功！");
+    std::ifstream file(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  }
   // The account's orders at the back end, those of its data folder first.
   std::vector<simbackend::OrderView> BackEndOrders() const {
     const std::optional<simbackend::AccountView> book = server_->Book("10001");
@@ -339,23 +359,7 @@ TEST_F(QueryBarsInTheTerminal, AReverseOrderTurnsAShortPositionLong) {
 
 TEST_F(QueryBarsInTheTerminal, AnExportedCsvHoldsTheShownColumnsInGbk) {
   ASSERT_TRUE(ui::testing::WaitUntil([&] { return Orders()->Rows().RowCount() == kDemoOrders; }));
-  const std::string path = (folder_ / "orders.csv").string();
-  // The path typed into the save dialog as a user would.
-  ui::testing::WhenShown("exportFileDialog", [&](QWidget* window) {
-    static_cast<QFileDialog*>(window)->setDirectory(QString::fromStdString(folder_.string()));
-    auto* edit = window->findChild<QLineEdit*>("fileNameEdit");
-    ASSERT_NE(edit, nullptr);
-    edit->clear();
-    QTest::keyClicks(edit, "orders.csv");
-    QTest::keyClick(edit, Qt::Key_Return);
-  });
-  std::string said;
-  ui::testing::WhenMessageBox(ui::Answer::kOk, [&](const std::string& text) { said = text; });
-  Orders()->RunCommand(bar_command::kExportCsv);
-  EXPECT_TRUE(ui::testing::WaitUntil([&] { return !said.empty(); }, 10s));
-  EXPECT_EQ(said, "保存文件" + path + "成功！");
-  std::ifstream file(path, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::string text = Export(bar_command::kExportCsv, "orders.csv");
   std::istringstream lines(text);
   std::string header;
   std::getline(lines, header);
@@ -369,5 +373,14 @@ TEST_F(QueryBarsInTheTerminal, AnExportedCsvHoldsTheShownColumnsInGbk) {
   EXPECT_EQ(first.rfind("1001,cu2701,全部成交,卖出,平仓,2,76400.00,", 0), 0u) << first;
 }
 
+TEST_F(QueryBarsInTheTerminal, AnExportedHtmlPageHoldsTheShownGridInGbk) {
+  ASSERT_TRUE(ui::testing::WaitUntil([&] { return Positions()->Rows().RowCount() == kDemoPositions; }));
+  const std::string text = Export(bar_command::kExportHtml, "positions.html", kPositionBarId);
+  EXPECT_NE(text.find("charset=GBK"), std::string::npos);
+  EXPECT_NE(text.find("<title>PositionGrid</title>"), std::string::npos) << text.substr(0, 300);
+  EXPECT_NE(text.find("持仓均价"), std::string::npos);
+  EXPECT_EQ(text.find("交易账号"), std::string::npos);
+  EXPECT_NE(text.find("cu2701"), std::string::npos);
+}
 }  // namespace
 }  // namespace tradeviews
