@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "client/order_settings.h"
 #include "client/server_settings.h"
 
 namespace shell {
