@@ -90,9 +90,19 @@ void XorWithKey(std::uint8_t* data, std::size_t size, std::string_view key) {
   const std::size_t run = std::min(size, key.size() * keys);
   for (std::size_t i = 0, k = 0; i < run; ++i, k = k + 1 == key.size() ? 0 : k + 1)
     pattern[i] = static_cast<std::uint8_t>(key[k]);
+  // A run of 16 keys is a whole number of 8-byte words.
   for (std::size_t done = 0; done < size; done += run) {
     const std::size_t count = std::min(run, size - done);
-    for (std::size_t i = 0; i < count; ++i) data[done + i] ^= pattern[i];
+    std::size_t i = 0;
+    for (; i + sizeof(std::uint64_t) <= count; i += sizeof(std::uint64_t)) {
+      std::uint64_t word;
+      std::uint64_t mask;
+      std::memcpy(&word, data + done + i, sizeof word);
+      std::memcpy(&mask, pattern.data() + i, sizeof mask);
+      word ^= mask;
+      std::memcpy(data + done + i, &word, sizeof word);
+    }
+    for (; i < count; ++i) data[done + i] ^= pattern[i];
   }
 }
 
