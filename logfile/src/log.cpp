@@ -83,6 +83,7 @@ void CLog::Init() {
   lastSaveWrote_ = false;
   held_.clear();
   holdLimit_ = 0;
+  growthUnwritten_ = false;
   namedYear_ = namedMonth_ = namedDay_ = 0;
   for (const DefaultApplication& app : kDefaultApplications) AddAppName(app.id, app.name);
 }
@@ -244,15 +245,13 @@ int CLog::WriteToFile(short appId, const void* data, int length) {
   // The free space must exceed the record, and the file never grows past
   // 32-bit offsets, so neither does the record.
   while (head_.fileSize - head_.writePosition <= recordSize) {
-    if (!ResizeFile()) return 0;
+    if (head_.fileSize + std::uint64_t{kFileGrowth} > kMaxFileOffset) return 0;
+    head_.fileSize += kFileGrowth;
+    growthUnwritten_ = true;
   }
 
-  const CBNTime::Fields now = GetBNTime().Update();
-  if (held_.empty()) {
-    heldStart_ = head_.writePosition;
-    countBeforeHeld_ = head_.recordCount;
-    packsBeforeHeld_ = head_.packCount;
-  }
+  const CBNTime::Fields now = GetBNTime().Current();
+  if (held_.empty()) StartHolding();
   const std::size_t at = held_.size();
   held_.resize(at + recordSize);
   std::uint8_t* record = held_.data() + at;
@@ -271,10 +270,23 @@ int CLog::WriteToFile(short appId, const void* data, int length) {
   return held_.size() < holdLimit_ || SaveFileHead(1) ? 1 : 0;
 }
 
+void CLog::StartHolding() {
+  heldStart_ = head_.writePosition;
+  countBeforeHeld_ = head_.recordCount;
+  packsBeforeHeld_ = head_.packCount;
+}
+
 bool CLog::WriteHeld() {
-  if (held_.empty()) return true;
+  if (held_.empty()) {
+    if (!growthUnwritten_) return true;
+    StartHolding();
+  }
+  // Everything after the records up to the file's size is zeros.
+  if (growthUnwritten_) held_.resize(held_.size() + (head_.fileSize - head_.writePosition));
   const bool written = file_ && file_->WriteAt(heldStart_, held_.data(), held_.size());
-  if (!written) {
+  if (written) {
+    growthUnwritten_ = false;
+  } else {
     head_.writePosition = heldStart_;
     head_.recordCount = countBeforeHeld_;
     head_.packCount = packsBeforeHeld_;

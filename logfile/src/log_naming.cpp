@@ -92,7 +92,7 @@ int CLog::SetFileMode(const char* directory, const char* prefix, const char* ext
 }
 
 void CLog::ComputeFileName() {
-  const CBNTime::Fields today = GetBNTime().Update();
+  const CBNTime::Fields today = GetBNTime().Current();
   namedYear_ = today.year;
   namedMonth_ = today.month;
   namedDay_ = today.day;
@@ -132,7 +132,7 @@ int CLog::CheckFileName() {
   Scope scope(*this);
   // Every record asks: on the day the name was made, a dated file below its
   // size limit keeps its name.
-  const CBNTime::Fields today = GetBNTime().Update();
+  const CBNTime::Fields today = GetBNTime().Current();
   if (file_ && !datePart_.empty() && today.day == namedDay_ && today.month == namedMonth_ && today.year == namedYear_ &&
       head_.fileSize <= rollOverSize_) {
     return 1;

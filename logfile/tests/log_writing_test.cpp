@@ -1,6 +1,8 @@
 // Opening, closing and the writing operations.
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -205,8 +207,6 @@ TEST_F(LogWriting, WriteThatWouldPassThe32BitLimitIsRefused) {
   EXPECT_EQ(std::filesystem::file_size(path), kFileSize);
 }
 
-}  // namespace
-
 TEST_F(LogWriting, HeldRecordsReachTheFileWithTheHeadThatCountsThem) {
   TestLog log;
   OpenWriter(log);
@@ -244,3 +244,30 @@ TEST_F(LogWriting, HeldRecordsReachTheFileWithTheHeadThatCountsThem) {
   EXPECT_EQ(texts[texts.size() - 2], "last");
   EXPECT_EQ(texts.back(), "关闭日志。");
 }
+
+TEST_F(LogWriting, TheFileOnDiskIsAsLongAsItsHeadSaysOnceWritten) {
+  // Records, held or not, that take the file through several growth steps:
+  // the zeros of each step reach the disk with the records.
+  for (const int hold : {0, 64 * 1024}) {
+    TestLog log;
+    OpenWriter(log);
+    const std::string path = log.GetFileName();
+    ASSERT_EQ(log.HoldWrites(hold), 1);
+    const std::string line(3000, 'y');
+    for (int record = 0; record < 20; ++record) ASSERT_EQ(log.WriteText(0, line.data(), line.size()), 1);
+    ASSERT_EQ(log.FlushSaveFileHead(), 1);
+    EXPECT_GT(log.Head().fileSize, 5u * 10240) << hold;
+    EXPECT_EQ(std::filesystem::file_size(path), log.Head().fileSize) << hold;
+    EXPECT_EQ(TextsReadBack(path).size(), 21u) << hold;
+
+    std::ifstream file(path, std::ios::binary);
+    std::vector<char> tail(log.Head().fileSize - log.Head().writePosition);
+    file.seekg(log.Head().writePosition);
+    ASSERT_TRUE(file.read(tail.data(), static_cast<std::streamsize>(tail.size()))) << hold;
+    EXPECT_EQ(std::count(tail.begin(), tail.end(), '\0'), static_cast<std::ptrdiff_t>(tail.size())) << hold;
+    log.CloseLogFile();
+    std::filesystem::remove(path);
+  }
+}
+
+}  // namespace

@@ -125,8 +125,11 @@ class QUILLMERE_API CLog {
   bool OpenForWriting();
   bool StartNewFile();
   bool LoadHead(bool keepApplications);
-  // Writes the held records at their place in the file; on failure the head
-  // forgets them again.
+  // Notes where held records start, and the head's counts before them.
+  void StartHolding();
+  // Writes the held records at their place in the file, followed by the
+  // zeros of what the file grew by meanwhile; on failure the head forgets
+  // the records again.
   bool WriteHeld();
   const st_LogAppEntry* FindApplication(short appId) const;
   st_LogAppEntry* FindApplication(short appId);
@@ -165,6 +168,10 @@ class QUILLMERE_API CLog {
   std::uint32_t countBeforeHeld_ = 0;
   std::uint32_t packsBeforeHeld_ = 0;
   std::size_t holdLimit_ = 0;
+  // The head counts file growth whose zeros are not yet on disk: a record
+  // grows the file in the head alone, and the zeros go out with the record,
+  // so that growing costs no write of its own.
+  bool growthUnwritten_ = false;
   // The day the file name was last computed for.
   int namedYear_ = 0;
   int namedMonth_ = 0;
