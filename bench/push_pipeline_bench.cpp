@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "backend/program_log.h"
+#include "backend/quote_record.h"
+#include "client/quote_push.h"
 #include "figures.h"
 #include "platform/testing/temporary_folder.h"
 #include "push_pipeline.h"
@@ -121,6 +123,23 @@ void LinesPerSecond(benchmark::State& state, std::size_t fillsPerMix, double tar
 void MixedLinesPerSecond(benchmark::State& state) { LinesPerSecond(state, kFillsPerMix, 1000000); }
 void QuoteLinesPerSecond(benchmark::State& state) { LinesPerSecond(state, kNoFills, 1000000); }
 
+// The quote parser alone, the push path's share spent reading a line's
+// numbers: a figure without a target of its own.
+void QuoteLineParse(benchmark::State& state) {
+  PushLines lines;
+  const std::vector<std::string> quotes = MixedLines(lines, 1000, kNoFills);
+  backend::QuoteRecord quote;
+  std::size_t parsed = 0;
+  const Clock::time_point start = Clock::now();
+  for (auto _ : state) {
+    client::ParseQuotePush(quotes[parsed++ % quotes.size()], quote);
+    benchmark::DoNotOptimize(quote);
+  }
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  state.SetItemsProcessed(static_cast<std::int64_t>(parsed));
+  bench::ReportFigure(state, seconds * 1e6 / static_cast<double>(parsed), "us/line", 0, bench::Better::kLower);
+}
+
 // 40,000 lines a second received on the portal's thread, in a block each
 // millisecond, while the GUI thread drains the queue every 10 ms: the 99th
 // percentile of the time from a line's receipt to its listener.
@@ -174,6 +193,7 @@ void PacedLinesLatency(benchmark::State& state) {
 
 BENCHMARK(MixedLinesPerSecond)->UseRealTime();
 BENCHMARK(QuoteLinesPerSecond)->UseRealTime();
+BENCHMARK(QuoteLineParse);
 BENCHMARK(PacedLinesLatency)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

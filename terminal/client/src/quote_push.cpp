@@ -1,7 +1,9 @@
 #include "client/quote_push.h"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
+#include <limits>
 #include <optional>
 
 #include "backend/field_text.h"
@@ -71,23 +73,37 @@ void ReadVolumePair(std::string_view field, std::int32_t& before, std::int32_t& 
   after = comma == std::string_view::npos ? 0 : LeadingInteger(field.substr(comma + 1));
 }
 
-// A price read before the base price is known, written once it is: its
-// field's value plus the base, or 0 for a field without a number.
-struct PendingPrice {
-  float* target;
-  std::optional<double> value;
-  bool depth;
-};
+// Prices read before the base price is known, written once it is: each
+// field's value plus the base, or 0 for a field without a number. Kept as
+// plain arrays so that noting one is two stores.
+class PendingPrices {
+ public:
+  void Note(float* target, std::string_view text) {
+    targets_[count_] = target;
+    values_[count_++] = LeadingDecimal(text).value_or(kNoNumber);
+  }
+  void WriteWith(double base) const {
+    for (std::size_t index = 0; index < count_; ++index) {
+      *targets_[index] = std::isnan(values_[index]) ? 0.0f : static_cast<float>(values_[index] + base);
+    }
+  }
 
-// At most every price field of the line waits.
-constexpr std::size_t kMaxPendingPrices = 12 + kDepthFields;
+ private:
+  // Never a value that LeadingDecimal gives.
+  static constexpr double kNoNumber = std::numeric_limits<double>::quiet_NaN();
+  // At most every price field of the line waits.
+  static constexpr std::size_t kMaxPrices = 12 + kDepthFields;
+  std::array<float*, kMaxPrices> targets_;
+  std::array<double, kMaxPrices> values_;
+  std::size_t count_ = 0;
+};
 
 }  // namespace
 
 bool ParseQuotePush(std::string_view line, QuoteRecord& quote) {
   quote = QuoteRecord{};
-  std::array<PendingPrice, kMaxPendingPrices> prices;
-  std::size_t pending = 0;
+  PendingPrices prices;
+  PendingPrices depthPrices;
   double base = 0;
   int depthFlag = 0;
 
@@ -113,23 +129,19 @@ bool ParseQuotePush(std::string_view line, QuoteRecord& quote) {
       default: break;
     }
     if (float* price = PriceOf(quote, field)) {
-      prices[pending++] = {price, LeadingDecimal(text), false};
+      prices.Note(price, text);
     } else if (std::int32_t* integer = IntegerOf(quote, field)) {
       *integer = LeadingInteger(text);
     } else if (const std::optional<DepthTarget> depth = DepthOf(quote, field)) {
       if (depth->volume != nullptr) *depth->volume = LeadingInteger(text);
-      if (depth->price != nullptr) prices[pending++] = {depth->price, LeadingDecimal(text), true};
+      if (depth->price != nullptr) depthPrices.Note(depth->price, text);
     }
   }
 
   // The depth below the best level carries prices unless the prices are
   // offsets without the depth flag.
-  const bool depthPrices = base == 0 || depthFlag != 0;
-  for (std::size_t index = 0; index < pending; ++index) {
-    const PendingPrice& price = prices[index];
-    if (price.depth && !depthPrices) continue;
-    *price.target = price.value ? static_cast<float>(*price.value + base) : 0.0f;
-  }
+  prices.WriteWith(base);
+  if (base == 0 || depthFlag != 0) depthPrices.WriteWith(base);
   return true;
 }
 
