@@ -88,9 +88,10 @@ void XorWithKey(std::uint8_t* data, std::size_t size, std::string_view key) {
     return;
   }
   const std::size_t run = std::min(size, key.size() * keys);
-  for (std::size_t i = 0, k = 0; i < run; ++i, k = k + 1 == key.size() ? 0 : k + 1)
-    pattern[i] = static_cast<std::uint8_t>(key[k]);
-  // A run of 16 keys is a whole number of 8-byte words.
+  // The key, then what is filled copied behind itself: whole keys each time.
+  std::memcpy(pattern.data(), key.data(), std::min(key.size(), run));
+  for (std::size_t filled = key.size(); filled < run; filled *= 2)
+    std::memcpy(pattern.data() + filled, pattern.data(), std::min(filled, run - filled));
   for (std::size_t done = 0; done < size; done += run) {
     const std::size_t count = std::min(run, size - done);
     std::size_t i = 0;
