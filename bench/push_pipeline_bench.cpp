@@ -1,19 +1,25 @@
 // Pushed lines through the terminal's whole in-process path (the receive
-// callback, the result queue, the GUI thread's pump, the engine, the quote
-// table) into the one listener that counts them, for a loaded account: the
-// lines it takes per second, and how late they arrive at the pace of a busy
-// market drained by the 10 ms timer.
+// callback with the program log open, the result queue, the GUI thread's
+// pump, the engine, the quote table) into the one listener that counts
+// them, for a loaded account: the lines it takes per second, and how late
+// they arrive at the pace of a busy market drained by the 10 ms timer.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "backend/program_log.h"
+#include "backend/quote_record.h"
+#include "client/quote_push.h"
 #include "figures.h"
+#include "platform/testing/temporary_folder.h"
 #include "push_pipeline.h"
 
 namespace {
@@ -53,6 +59,23 @@ std::vector<std::string> MixedLines(PushLines& lines, std::size_t count, std::si
   return mixed;
 }
 
+// The program log open, as the running terminal has it, in a folder of its
+// own for the run.
+class OpenProgramLog {
+ public:
+  OpenProgramLog() {
+    if (backend::OpenProgramLog()) return;
+    std::fprintf(stderr, "push_pipeline_bench: the program log did not open\n");
+    std::exit(1);
+  }
+  ~OpenProgramLog() { backend::CloseProgramLog(); }
+  OpenProgramLog(const OpenProgramLog&) = delete;
+  OpenProgramLog& operator=(const OpenProgramLog&) = delete;
+
+ private:
+  platform_testing::ScopedProgramFolder folder_{"push-pipeline-bench"};
+};
+
 // Hands the lines to the receive callback block by block.
 void ReceiveInBlocks(const std::vector<std::string>& lines, std::size_t first, std::size_t count) {
   for (std::size_t start = first; start < first + count; start += kLinesPerBlock) {
@@ -75,6 +98,7 @@ bool EveryLineArrived(benchmark::State& state, const Pipeline& pipeline, std::si
 // Lines received and drained as fast as the path takes them, the receive
 // callback and the pump on one thread: the path's cost per line.
 void LinesPerSecond(benchmark::State& state, std::size_t fillsPerMix, double target) {
+  const OpenProgramLog log;
   Pipeline pipeline(LoadedAccount());
   PushLines lines;
   const std::size_t batch = 1000;
@@ -94,10 +118,27 @@ void LinesPerSecond(benchmark::State& state, std::size_t fillsPerMix, double tar
                       target, bench::Better::kHigher);
 }
 
-// The mix the terminal sees: the target.
+// The mix the terminal sees, and quotes alone (a market's burst), each line
+// logged as the running terminal logs it.
 void MixedLinesPerSecond(benchmark::State& state) { LinesPerSecond(state, kFillsPerMix, 1000000); }
-// Quotes alone, to tell the quote path's share of the mix's cost.
-void QuoteLinesPerSecond(benchmark::State& state) { LinesPerSecond(state, kNoFills, 0); }
+void QuoteLinesPerSecond(benchmark::State& state) { LinesPerSecond(state, kNoFills, 1000000); }
+
+// The quote parser alone, the push path's share spent reading a line's
+// numbers: a figure without a target of its own.
+void QuoteLineParse(benchmark::State& state) {
+  PushLines lines;
+  const std::vector<std::string> quotes = MixedLines(lines, 1000, kNoFills);
+  backend::QuoteRecord quote;
+  std::size_t parsed = 0;
+  const Clock::time_point start = Clock::now();
+  for (auto _ : state) {
+    client::ParseQuotePush(quotes[parsed++ % quotes.size()], quote);
+    benchmark::DoNotOptimize(quote);
+  }
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  state.SetItemsProcessed(static_cast<std::int64_t>(parsed));
+  bench::ReportFigure(state, seconds * 1e6 / static_cast<double>(parsed), "us/line", 0, bench::Better::kLower);
+}
 
 // 40,000 lines a second received on the portal's thread, in a block each
 // millisecond, while the GUI thread drains the queue every 10 ms: the 99th
@@ -109,6 +150,7 @@ void PacedLinesLatency(benchmark::State& state) {
   const auto duration = bench::Quick() ? std::chrono::milliseconds(200) : std::chrono::milliseconds(3000);
   const std::size_t blocks = static_cast<std::size_t>(duration / kBlockPeriod);
 
+  const OpenProgramLog log;
   Pipeline pipeline(LoadedAccount());
   PushLines lines;
   std::vector<double> latencies;
@@ -151,6 +193,7 @@ void PacedLinesLatency(benchmark::State& state) {
 
 BENCHMARK(MixedLinesPerSecond)->UseRealTime();
 BENCHMARK(QuoteLinesPerSecond)->UseRealTime();
+BENCHMARK(QuoteLineParse);
 BENCHMARK(PacedLinesLatency)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -26,9 +26,8 @@ void CBNTime::ReflushTime2() {
   ReflushTime();
 }
 
-CBNTime::Fields CBNTime::Update() {
+CBNTime::Fields CBNTime::Current() const {
   std::lock_guard lock(lock_);
-  BringUpToDate();
   return now_;
 }
 

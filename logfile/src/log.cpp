@@ -81,6 +81,10 @@ void CLog::Init() {
   head_.writePosition = kFirstRecordOffset;
   headSaveCount_ = 0;
   lastSaveWrote_ = false;
+  held_.clear();
+  holdLimit_ = 0;
+  growthUnwritten_ = false;
+  namedYear_ = namedMonth_ = namedDay_ = 0;
   for (const DefaultApplication& app : kDefaultApplications) AddAppName(app.id, app.name);
 }
 
@@ -191,9 +195,15 @@ int CLog::SaveFileHead(int force) {
   if (!file_) return 0;
   if (mode_ != kWriting) return 1;
   ++headSaveCount_;
-  if (!force && headSaveCount_ % kHeadSaveInterval != 0) {
+  // Held records are written with the head that counts them, not before.
+  const bool due = force || (holdLimit_ == 0 && headSaveCount_ % kHeadSaveInterval == 0);
+  if (!due) {
     lastSaveWrote_ = false;
     return 1;
+  }
+  if (!WriteHeld()) {
+    lastSaveWrote_ = false;
+    return 0;
   }
   HeadBytes bytes = EncodeHead(head_);
   ScrambleHead(bytes, KeyText(head_));
@@ -235,22 +245,63 @@ int CLog::WriteToFile(short appId, const void* data, int length) {
   // The free space must exceed the record, and the file never grows past
   // 32-bit offsets, so neither does the record.
   while (head_.fileSize - head_.writePosition <= recordSize) {
-    if (!ResizeFile()) return 0;
+    if (head_.fileSize + std::uint64_t{kFileGrowth} > kMaxFileOffset) return 0;
+    head_.fileSize += kFileGrowth;
+    growthUnwritten_ = true;
   }
 
-  const CBNTime::Fields now = GetBNTime().Update();
+  const CBNTime::Fields now = GetBNTime().Current();
+  if (held_.empty()) StartHolding();
+  const std::size_t at = held_.size();
+  held_.resize(at + recordSize);
+  std::uint8_t* record = held_.data() + at;
+  StoreU16(record + kRecordLength, static_cast<std::uint16_t>(dataLength + kRecordFixedLength));
+  StoreU16(record + kRecordType, static_cast<std::uint16_t>(appId));
   char stamp[kTimeTextSize];
   FormatTimeStamp(stamp, now.month, now.day, now.hour, now.minute, now.second, now.msecond);
-  std::vector<std::uint8_t> record(recordSize);
-  StoreU16(&record[kRecordLength], static_cast<std::uint16_t>(dataLength + kRecordFixedLength));
-  StoreU16(&record[kRecordType], static_cast<std::uint16_t>(appId));
-  std::memcpy(&record[kRecordTime], stamp, kTimeTextSize);
-  std::memcpy(&record[kRecordHeadSize], data, dataLength);
-  Crypt(&record[kRecordType], static_cast<int>(dataLength + kRecordFixedLength));
-  if (!file_->WriteAt(head_.writePosition, record.data(), record.size())) return 0;
+  std::memcpy(record + kRecordTime, stamp, kTimeTextSize);
+  std::memcpy(record + kRecordHeadSize, data, dataLength);
+  // The key restarts at each record's id field.
+  XorWithKey(record + kRecordType, dataLength + kRecordFixedLength, KeyText(head_));
 
   ++head_.recordCount;
   head_.writePosition += recordSize;
+  if (holdLimit_ == 0) return WriteHeld() ? 1 : 0;
+  return held_.size() < holdLimit_ || SaveFileHead(1) ? 1 : 0;
+}
+
+void CLog::StartHolding() {
+  heldStart_ = head_.writePosition;
+  countBeforeHeld_ = head_.recordCount;
+  packsBeforeHeld_ = head_.packCount;
+}
+
+bool CLog::WriteHeld() {
+  if (held_.empty()) {
+    if (!growthUnwritten_) return true;
+    StartHolding();
+  }
+  // Everything after the records up to the file's size is zeros.
+  if (growthUnwritten_) held_.resize(held_.size() + (head_.fileSize - head_.writePosition));
+  const bool written = file_ && file_->WriteAt(heldStart_, held_.data(), held_.size());
+  if (written) {
+    growthUnwritten_ = false;
+  } else {
+    head_.writePosition = heldStart_;
+    head_.recordCount = countBeforeHeld_;
+    head_.packCount = packsBeforeHeld_;
+  }
+  held_.clear();
+  return written;
+}
+
+int CLog::HoldWrites(int bytes) {
+  Scope scope(*this);
+  if (bytes < 0) return 0;
+  holdLimit_ = static_cast<std::size_t>(bytes);
+  if (holdLimit_ == 0 && !held_.empty()) SaveFileHead(1);
+  // The buffer is kept between flushes: held records cost no allocation.
+  held_.reserve(holdLimit_ + kMaxRecordData + kRecordHeadSize);
   return 1;
 }
 
@@ -281,6 +332,14 @@ int CLog::WriteLog(short appId, const char* format, ...) {
   va_end(args);
   if (formatted < 0) return 0;
   const std::string_view written(text, std::min<std::size_t>(static_cast<std::size_t>(formatted), kMaxRecordData));
+  return WriteRecord(appId, text, static_cast<int>(platform::GbkFitLength(written, kMaxTextLength)));
+}
+
+int CLog::WriteText(short appId, const char* text, std::size_t length) {
+  Scope scope(*this);
+  if (const auto refusal = WriteRefusal(appId, true)) return *refusal;
+  if (!text) return 0;
+  const std::string_view written(text, std::min<std::size_t>(length, kMaxRecordData));
   return WriteRecord(appId, text, static_cast<int>(platform::GbkFitLength(written, kMaxTextLength)));
 }
 

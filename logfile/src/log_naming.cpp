@@ -92,7 +92,10 @@ int CLog::SetFileMode(const char* directory, const char* prefix, const char* ext
 }
 
 void CLog::ComputeFileName() {
-  const CBNTime::Fields today = GetBNTime().Update();
+  const CBNTime::Fields today = GetBNTime().Current();
+  namedYear_ = today.year;
+  namedMonth_ = today.month;
+  namedDay_ = today.day;
   const std::string datePart = DatePart(dateMode_, today.year, today.month, today.day);
   std::string folder = directory_;
   if (datePart != datePart_ || datePart.empty()) {
@@ -127,6 +130,13 @@ void CLog::SetRollOverSize(std::uint32_t bytes) {
 
 int CLog::CheckFileName() {
   Scope scope(*this);
+  // Every record asks: on the day the name was made, a dated file below its
+  // size limit keeps its name.
+  const CBNTime::Fields today = GetBNTime().Current();
+  if (file_ && !datePart_.empty() && today.day == namedDay_ && today.month == namedMonth_ && today.year == namedYear_ &&
+      head_.fileSize <= rollOverSize_) {
+    return 1;
+  }
   const std::string previous = fileName_;
   ComputeFileName();
   if (fileName_ == previous || !file_) return 1;

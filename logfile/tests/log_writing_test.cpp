@@ -1,6 +1,8 @@
 // Opening, closing and the writing operations.
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -203,6 +205,69 @@ TEST_F(LogWriting, WriteThatWouldPassThe32BitLimitIsRefused) {
   EXPECT_EQ(log.Head().writePosition, start + 4022);
   EXPECT_EQ(log.Head().fileSize, kFileSize);
   EXPECT_EQ(std::filesystem::file_size(path), kFileSize);
+}
+
+TEST_F(LogWriting, HeldRecordsReachTheFileWithTheHeadThatCountsThem) {
+  TestLog log;
+  OpenWriter(log);
+  const std::string path = log.GetFileName();
+  log.FlushSaveFileHead();
+  ASSERT_EQ(log.HoldWrites(1000), 1);
+  EXPECT_EQ(log.WriteLog(0, "first"), 1);
+  EXPECT_EQ(log.WriteText(0, "second", 6), 1);
+  EXPECT_EQ(log.Head().recordCount, 3u);
+  // Read meanwhile, the file holds what its head on disk counts, nothing held.
+  EXPECT_EQ(TextsReadBack(path), (std::vector<std::string>{"启动日志。"}));
+
+  EXPECT_EQ(log.FlushSaveFileHead(), 1);
+  EXPECT_EQ(TextsReadBack(path), (std::vector<std::string>{"启动日志。", "first", "second"}));
+
+  // Past the limit the held records go out on their own, the head after them.
+  const std::string line(120, 'x');
+  std::size_t written = 0;
+  while (TextsReadBack(path).size() == 3 && written < 20) {
+    ASSERT_EQ(log.WriteText(0, line.data(), line.size()), 1);
+    ++written;
+  }
+  EXPECT_EQ(written, 8u) << "8 records of 142 bytes pass 1000";
+  EXPECT_EQ(TextsReadBack(path).size(), 3 + written);
+
+  // Holding ends with what is held written; closing writes the rest.
+  EXPECT_EQ(log.WriteText(0, "held", 4), 1);
+  ASSERT_EQ(log.HoldWrites(0), 1);
+  EXPECT_EQ(TextsReadBack(path).back(), "held");
+  ASSERT_EQ(log.HoldWrites(1 << 20), 1);
+  EXPECT_EQ(log.WriteText(0, "last", 4), 1);
+  log.CloseLogFile();
+  const std::vector<std::string> texts = TextsReadBack(path);
+  ASSERT_GE(texts.size(), 2u);
+  EXPECT_EQ(texts[texts.size() - 2], "last");
+  EXPECT_EQ(texts.back(), "关闭日志。");
+}
+
+TEST_F(LogWriting, TheFileOnDiskIsAsLongAsItsHeadSaysOnceWritten) {
+  // Records, held or not, that take the file through several growth steps:
+  // the zeros of each step reach the disk with the records.
+  for (const int hold : {0, 64 * 1024}) {
+    TestLog log;
+    OpenWriter(log);
+    const std::string path = log.GetFileName();
+    ASSERT_EQ(log.HoldWrites(hold), 1);
+    const std::string line(3000, 'y');
+    for (int record = 0; record < 20; ++record) ASSERT_EQ(log.WriteText(0, line.data(), line.size()), 1);
+    ASSERT_EQ(log.FlushSaveFileHead(), 1);
+    EXPECT_GT(log.Head().fileSize, 5u * 10240) << hold;
+    EXPECT_EQ(std::filesystem::file_size(path), log.Head().fileSize) << hold;
+    EXPECT_EQ(TextsReadBack(path).size(), 21u) << hold;
+
+    std::ifstream file(path, std::ios::binary);
+    std::vector<char> tail(log.Head().fileSize - log.Head().writePosition);
+    file.seekg(log.Head().writePosition);
+    ASSERT_TRUE(file.read(tail.data(), static_cast<std::streamsize>(tail.size()))) << hold;
+    EXPECT_EQ(std::count(tail.begin(), tail.end(), '\0'), static_cast<std::ptrdiff_t>(tail.size())) << hold;
+    log.CloseLogFile();
+    std::filesystem::remove(path);
+  }
 }
 
 }  // namespace

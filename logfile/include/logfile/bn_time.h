@@ -45,7 +45,9 @@ class QUILLMERE_API CBNTime {
     int second = 0;
     int msecond = 0;
   };
-  Fields Update();
+  // The fields as last brought up to date: after GetBNTime, which has just
+  // done so, the clock is not read a second time.
+  Fields Current() const;
 
   // Both expect the lock to be held.
   void BringUpToDate();

@@ -10,11 +10,13 @@
 // success and 0 for failure unless said otherwise.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "logfile/export.h"
 #include "logfile/log_head.h"
@@ -41,6 +43,10 @@ class QUILLMERE_API CLog {
   // the pack types, a negative id and an unregistered one; a disabled
   // application, or an object that reads, gives 1 without writing.
   int WriteLog(short appId, const char* format, ...) __attribute__((format(printf, 3, 4)));
+  // A text record of the text as it stands, cut to 10140 bytes on a
+  // character boundary as WriteLog cuts: WriteLog with "%s" and the text,
+  // without formatting it.
+  int WriteText(short appId, const char* text, std::size_t length);
   // A record of raw bytes, cut to 10240.
   int WriteRawLog(short appId, const void* data, int length);
   // WriteRawLog as application 11.
@@ -54,8 +60,16 @@ class QUILLMERE_API CLog {
   int AddAppName(short appId, const char* name);
   // Switches writing of one application on or off; ids below 1 are refused.
   int EnableWrite(short appId, int flag);
-  // Writes the head to disk unless the last head save already did.
+  // Writes the head to disk unless the last head save already did; records
+  // held by HoldWrites reach the file first.
   int FlushSaveFileHead();
+  // Held writing: with `bytes` above 0 the records are kept in memory and
+  // written in one go, followed by the head, once that many bytes are held,
+  // by FlushSaveFileHead, before the file changes and when it closes; the
+  // head on disk never counts a record that is not on disk, so the file
+  // reads whole at any moment and a writer that dies loses only what it
+  // held. 0 (the default) writes every record at once, after what is held.
+  int HoldWrites(int bytes);
 
   // Where the file goes: directory (made absolute and created), name
   // prefix, extension, date flags (4 year, 2 month, 1 day in the name) and
@@ -111,6 +125,12 @@ class QUILLMERE_API CLog {
   bool OpenForWriting();
   bool StartNewFile();
   bool LoadHead(bool keepApplications);
+  // Notes where held records start, and the head's counts before them.
+  void StartHolding();
+  // Writes the held records at their place in the file, followed by the
+  // zeros of what the file grew by meanwhile; on failure the head forgets
+  // the records again.
+  bool WriteHeld();
   const st_LogAppEntry* FindApplication(short appId) const;
   st_LogAppEntry* FindApplication(short appId);
   // The result of a write that ends before writing; none when it goes on.
@@ -141,4 +161,19 @@ class QUILLMERE_API CLog {
   unsigned headSaveCount_ = 0;
   bool lastSaveWrote_ = false;
   std::uint32_t rollOverSize_ = 2000000000;
+  // Records not yet written (held, or the one being written), from the file
+  // offset heldStart_ on, and the head's counts before the first of them.
+  std::vector<std::uint8_t> held_;
+  std::uint32_t heldStart_ = 0;
+  std::uint32_t countBeforeHeld_ = 0;
+  std::uint32_t packsBeforeHeld_ = 0;
+  std::size_t holdLimit_ = 0;
+  // The head counts file growth whose zeros are not yet on disk: a record
+  // grows the file in the head alone, and the zeros go out with the record,
+  // so that growing costs no write of its own.
+  bool growthUnwritten_ = false;
+  // The day the file name was last computed for.
+  int namedYear_ = 0;
+  int namedMonth_ = 0;
+  int namedDay_ = 0;
 };

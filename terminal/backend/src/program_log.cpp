@@ -1,7 +1,9 @@
 #include "backend/program_log.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 
 #include "backend/field_text.h"
 #include "platform/files.h"
@@ -16,6 +18,8 @@ constexpr unsigned kYearMonthDay = 7;
 constexpr int kDaysToKeep = 30;
 // Far more instances than one desktop runs; beyond it numbering gives up.
 constexpr int kMaxInstances = 1000;
+// Lines held before they are written at once, whatever the interval.
+constexpr int kHeldBytes = 256 * 1024;
 
 constexpr std::string_view kMask = "********";
 
@@ -64,17 +68,22 @@ std::string LockFileName(const std::string& folder, int instance) {
 
 }  // namespace
 
-std::string MaskPasswordFields(std::string_view line) {
-  std::string masked(line);
+void MaskPasswordFields(std::string_view line, std::string& masked) {
+  masked.assign(line);
   const std::size_t requestStart = masked.find("R|");
-  if (requestStart == std::string::npos) return masked;
+  if (requestStart == std::string::npos) return;
 
   char code[32];
   GetSeparatedField(4, std::string_view(masked).substr(requestStart), kFieldSeparator, code, sizeof code);
   const long function = std::strtol(code, nullptr, 10);
-  if (function == 0) return masked;  // an answer: see MaskAnswerPasswordFields
+  if (function == 0) return;  // an answer: see MaskAnswerPasswordFields
   MaskField(masked, requestStart, 8);
   MaskListedFields(masked, requestStart, function, kExtraRequestPasswordFields);
+}
+
+std::string MaskPasswordFields(std::string_view line) {
+  std::string masked;
+  MaskPasswordFields(line, masked);
   return masked;
 }
 
@@ -97,24 +106,42 @@ bool ProgramLog::Open() {
   const std::string folder = platform::ResolvePath(kLogFolder);
   CreateDirectoryPath(folder);
   const std::string prefix = AcquireInstancePrefix(folder, instance_);
-  return log_.SetFileMode(kLogFolder, prefix.c_str(), kLogExtension, kYearMonthDay, kDaysToKeep) == 1 &&
-         log_.OpenLogFile("") == 1;
+  if (log_.SetFileMode(kLogFolder, prefix.c_str(), kLogExtension, kYearMonthDay, kDaysToKeep) != 1 ||
+      log_.OpenLogFile("") != 1) {
+    return false;
+  }
+  log_.HoldWrites(kHeldBytes);
+  flusher_.Start([this](platform::Event& stop) {
+    while (!stop.Wait(kFlushInterval)) log_.FlushSaveFileHead();
+  });
+  open_ = true;
+  return true;
 }
 
 void ProgramLog::Close() {
+  open_ = false;
+  flusher_.Stop();
   log_.CloseLogFile();
   instance_.Release();
 }
 
 void ProgramLog::WriteLine(int type, const char* text) {
-  if (text == nullptr || type == kLogNothing) return;
-  if (type == kLogCommunication) {
-    log_.WriteLog(0, "%s", MaskPasswordFields(text).c_str());
-  } else {
-    log_.WriteLog(0, "%s", text);
-  }
-  log_.FlushSaveFileHead();
+  if (text != nullptr) WriteLine(type, std::string_view(text));
 }
+
+void ProgramLog::WriteLine(int type, std::string_view text) {
+  if (type == kLogNothing || !IsOpen()) return;
+  if (type != kLogCommunication) {
+    log_.WriteText(0, text.data(), text.size());
+    return;
+  }
+  // Each thread masks into a buffer of its own, kept from line to line.
+  thread_local std::string masked;
+  MaskPasswordFields(text, masked);
+  log_.WriteText(0, masked.data(), masked.size());
+}
+
+void ProgramLog::Flush() { log_.FlushSaveFileHead(); }
 
 ProgramLog& TheProgramLog() {
   static ProgramLog log;
@@ -128,7 +155,14 @@ void CloseProgramLog() { TheProgramLog().Close(); }
 void WriteLogLine(int type, const char* text) { TheProgramLog().WriteLine(type, text); }
 
 void WriteAnswerLine(int function, std::string_view line) {
-  WriteLogLine(kLogCommunication, MaskAnswerPasswordFields(function, line).c_str());
+  ProgramLog& log = TheProgramLog();
+  if (!log.IsOpen()) return;
+  if (std::ranges::none_of(kAnswerPasswordFields,
+                           [function](const PasswordFields& entry) { return entry.function == function; })) {
+    log.WriteLine(kLogCommunication, line);
+    return;
+  }
+  log.WriteLine(kLogCommunication, MaskAnswerPasswordFields(function, line));
 }
 
 }  // namespace backend

@@ -171,6 +171,22 @@ bool SplitReplyRows(int index, const RequestRecord& record, int firstField, int 
   return true;
 }
 
+std::optional<std::string_view> PushLine(const RequestRecord& record) {
+  const SubRequest* first = record.At(0);
+  if (first == nullptr || first->answer.GetCount() == 0) return std::nullopt;
+  return AnswerLine(*first, 0);
+}
+
+std::optional<int> PushCodeOf(std::string_view line) {
+  // Read in place: a quote line has some sixty fields, and every line is asked.
+  const std::ptrdiff_t before = FindNthSeparator(line, kFieldSeparator, kStatusField - 1);
+  if (before < 0) return std::nullopt;
+  const std::string_view rest = line.substr(static_cast<std::size_t>(before) + 1);
+  const std::size_t end = rest.find(kFieldSeparator);
+  if (end == std::string_view::npos) return std::nullopt;
+  return ParseDecimal(rest.substr(0, end));
+}
+
 std::string_view AnswerLine(const SubRequest& subRequest, std::size_t line) {
   const std::span<const std::uint8_t> value = subRequest.answer.GetValue(line);
   if (value.data() == nullptr) return {};

@@ -1,12 +1,15 @@
 #include "backend/program_log.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "logfile/testing/log_files.h"
@@ -89,9 +92,10 @@ TEST_F(ProgramLogTest, WritesMaskedCommunicationLinesAndSkipsTypeZero) {
   log.WriteLine(kLogCommunication, nullptr);
   EXPECT_STREQ(request, "R|m|600001|5001||Pellora|10001|pw123|x|") << "the caller's text stays as it was";
 
-  // The head on disk is current after every line: a reader sees the lines
-  // while the writer still has the file open.
+  // Once the held lines are written, a reader sees them while the writer
+  // still has the file open.
   const std::string file = log.FileName();
+  log.Flush();
   const auto texts = ReadTexts(file);
   log.Close();
   ASSERT_GE(texts.size(), 3u);
@@ -127,6 +131,53 @@ TEST_F(ProgramLogTest, TheViewerShowsTheProgramLogWithPasswordsMasked) {
   EXPECT_NE(printed.find("R|m|600002|5013||Pellora|10001|********|********|"), std::string::npos) << printed;
   EXPECT_EQ(printed.find("oldpw"), std::string::npos);
   EXPECT_EQ(printed.find("newpw"), std::string::npos);
+}
+
+// A writer killed without warning: the file it leaves reads whole, with every
+// line it held longer than the flush interval.
+TEST_F(ProgramLogTest, AKilledWriterLeavesAReadableFileMissingOnlyItsLastMomentsLines) {
+  constexpr int kSettledLines = 500;
+  constexpr int kLastLines = 50;
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t writer = ::fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    ::close(ready[0]);
+    ProgramLog log;
+    if (!log.Open()) ::_exit(2);
+    for (int line = 0; line < kSettledLines; ++line)
+      log.WriteLine(kLogCommunication, ("R|m|" + std::to_string(line) + "|5001||Pellora|10001|pw|").c_str());
+    // The flusher writes these on its own.
+    std::this_thread::sleep_for(ProgramLog::kFlushInterval * 4);
+    for (int line = 0; line < kLastLines; ++line) log.WriteLine(kLogNote, ("last " + std::to_string(line)).c_str());
+    const std::string file = log.FileName();
+    if (::write(ready[1], file.data(), file.size()) != static_cast<ssize_t>(file.size())) ::_exit(3);
+    for (;;) ::pause();
+  }
+  ::close(ready[1]);
+  std::string file(4096, '\0');
+  const ssize_t length = ::read(ready[0], file.data(), file.size());
+  ::close(ready[0]);
+  ASSERT_EQ(::kill(writer, SIGKILL), 0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+  ASSERT_GT(length, 0) << "the writer did not start";
+  file.resize(static_cast<std::size_t>(length));
+
+  const std::vector<std::string> texts = ReadTexts(file);
+  ASSERT_GE(texts.size(), 1u + kSettledLines);
+  EXPECT_EQ(texts[0], "启动日志。");
+  for (int line = 0; line < kSettledLines; ++line)
+    ASSERT_EQ(texts[1 + line], "R|m|" + std::to_string(line) + "|5001||Pellora|10001|********|");
+  // Of the last lines, those written before the kill, in order.
+  for (std::size_t index = 1 + kSettledLines; index < texts.size(); ++index)
+    EXPECT_EQ(texts[index], "last " + std::to_string(index - 1 - kSettledLines));
+
+  // The viewer reads the file too.
+  FILE* viewer = ::popen((std::string(SCRIVANE_PATH) + " '" + file + "' >/dev/null").c_str(), "r");
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(::pclose(viewer), 0);
 }
 
 TEST_F(ProgramLogTest, InstancesAreNumberedAndAFreedNumberIsTakenAgain) {

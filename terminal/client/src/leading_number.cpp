@@ -12,8 +12,11 @@
 namespace client {
 namespace {
 
-// from_chars takes a minus sign but no plus sign.
+// from_chars takes a minus sign but no plus sign. A text that starts with a
+// digit or a minus sign, as nearly every field does, has nothing in front to
+// take off, and what follows the number does not change it.
 std::string_view WithoutPlus(std::string_view text) {
+  if (!text.empty() && ((text.front() >= '0' && text.front() <= '9') || text.front() == '-')) return text;
   text = backend::TrimBlanks(text);
   if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
   return text;

@@ -163,6 +163,6 @@ bool CheckLoginAnswer(std::string_view statusLine, std::string& message) {
 
 int GetReplyPacketCount(std::string_view statusLine) { return NumberField(statusLine, kCountField); }
 
-int GetPushCode(std::string_view line) { return NumberField(line, kStatusField); }
+int GetPushCode(std::string_view line) { return backend::PushCodeOf(line).value_or(0); }
 
 }  // namespace client

@@ -1,6 +1,7 @@
 #include "client/push_dispatch.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,8 +45,13 @@ bool ReceivePump::ProcessReceiveQueue() {
     return false;
   }
   if (item->IsPush()) {
-    engine_.OnPushData(*item);
-    DispatchPush(*item);
+    // The push code is read once, for the engine and for the dispatch. A
+    // push item without a line has nothing for either.
+    const std::optional<std::string_view> line = backend::PushLine(*item);
+    if (!line) return true;
+    const std::optional<int> code = backend::PushCodeOf(*line);
+    engine_.OnPushData(*line, code);
+    DispatchPush(*line, code.value_or(0));
     return true;
   }
   engine_.OnAsyncAnswer(*item);
@@ -73,12 +79,8 @@ bool ReceivePump::OnAsyncResult(const backend::RequestRecord& record) {
   return shell != nullptr && shell->OnAsyncRequestDone(record, handlerTag);
 }
 
-void ReceivePump::DispatchPush(const backend::RequestRecord& record) {
-  const backend::SubRequest* first = record.At(0);
-  // A push item without a line has nothing for the GUI.
-  if (first == nullptr || first->answer.GetCount() == 0) return;
-  const std::string_view line = backend::AnswerLine(*first, 0);
-  switch (GetPushCode(line)) {
+void ReceivePump::DispatchPush(std::string_view line, int pushCode) {
+  switch (pushCode) {
     case protocol::push_code::kQuote: {
       backend::QuoteRecord quote;
       ParseQuotePush(line, quote);

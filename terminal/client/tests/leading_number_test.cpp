@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <random>
 #include <string>
@@ -55,6 +56,37 @@ TEST(LeadingDecimal, ReadsRandomPlainDecimalsExactlyAsFromChars) {
     }
     ExpectSameAsFromChars(text);
   }
+}
+
+TEST(LeadingInteger, ReadsTheLeadingNumberHeldToTheIntRange) {
+  constexpr int kMax = std::numeric_limits<int>::max();
+  constexpr int kMin = std::numeric_limits<int>::min();
+  const struct {
+    const char* text;
+    int expected;
+  } cases[] = {
+      {"0", 0},
+      {"-12", -12},
+      {"+12", 12},
+      {"  7", 7},
+      {"\t-3x", -3},
+      {"7 ", 7},
+      {"12,5", 12},
+      {"007", 7},
+      {" +5", 5},
+      {"1e3", 1},
+      {"", 0},
+      {"x", 0},
+      {"-", 0},
+      {"+-3", 0},
+      {"--1", 0},
+      {"2147483647", kMax},
+      {"2147483648", kMax},
+      {"-2147483649", kMin},
+      {"99999999999999999999", kMax},
+      {"-99999999999999999999", kMin},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(client::LeadingInteger(text), expected) << text;
 }
 
 }  // namespace

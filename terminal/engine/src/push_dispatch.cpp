@@ -17,7 +17,6 @@
 namespace engine {
 namespace {
 
-constexpr int kPushCodeField = 4;
 // A message push whose field 9 is 1 asks for everything again.
 constexpr int kDownloadAgainField = 9;
 constexpr int kDownloadAgain = 1;
@@ -71,19 +70,18 @@ const COperationEngine::PushRoute* COperationEngine::FindPushRoute(int code) {
   return nullptr;
 }
 
-void COperationEngine::ApplyOrHoldPush(std::string_view line) {
-  const std::optional<int> code = NumberField(line, kPushCodeField);
-  const PushRoute* route = code ? FindPushRoute(*code) : nullptr;
+void COperationEngine::ApplyOrHoldPush(std::string_view line, std::optional<int> pushCode) {
+  const PushRoute* route = pushCode ? FindPushRoute(*pushCode) : nullptr;
   if (route == nullptr) {
     // A message push may ask for a download, which one under way makes
     // needless; the others change nothing of the engine's.
-    if (engineState_.load() == EngineState::kReady) OnPushLine(line);
+    if (engineState_.load() == EngineState::kReady) OnPushLine(line, pushCode);
     return;
   }
   std::unique_lock applying(applyLock_, std::defer_lock);
   if (route->changesDownloadedTables) applying.lock();
   if (engineState_.load() == EngineState::kReady) {
-    OnPushLine(line);
+    OnPushLine(line, pushCode);
   } else {
     HoldPushForDownload(*route, line);
   }
@@ -106,15 +104,16 @@ void COperationEngine::ReplayPushesHeldForDownload() {
   held.swap(pushesHeldForDownload_);
   // What is still held then waits for the download asked for here.
   if (std::exchange(pushesHeldOverflowed_, false)) RequestFullDownload();
-  for (const HeldPush& push : held) ApplyOrHoldPush(push.line);
+  for (const HeldPush& push : held) ApplyOrHoldPush(push.line, push.route->code);
 }
 
-void COperationEngine::OnPushLine(std::string_view line) {
-  const std::optional<int> code = NumberField(line, kPushCodeField);
-  if (!code) return;
-  if (const PushRoute* route = FindPushRoute(*code)) {
+void COperationEngine::OnPushLine(std::string_view line) { OnPushLine(line, backend::PushCodeOf(line)); }
+
+void COperationEngine::OnPushLine(std::string_view line, std::optional<int> pushCode) {
+  if (!pushCode) return;
+  if (const PushRoute* route = FindPushRoute(*pushCode)) {
     (this->*route->apply)(line);
-  } else if (*code == push_code::kMessage && NumberField(line, kDownloadAgainField) == kDownloadAgain) {
+  } else if (*pushCode == push_code::kMessage && NumberField(line, kDownloadAgainField) == kDownloadAgain) {
     RequestFullDownload();
   }
   // Quotes, message boxes and codes without a handler change nothing.

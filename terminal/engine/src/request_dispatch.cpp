@@ -183,9 +183,13 @@ void COperationEngine::OnAsyncAnswer(const backend::RequestRecord& record) {
 }
 
 void COperationEngine::OnPushData(const backend::RequestRecord& record) {
-  const backend::SubRequest* first = record.At(0);
-  if (first == nullptr || first->answer.GetCount() == 0) return;
-  ApplyOrHoldPush(backend::AnswerLine(*first, 0));
+  if (const std::optional<std::string_view> line = backend::PushLine(record)) {
+    OnPushData(*line, backend::PushCodeOf(*line));
+  }
+}
+
+void COperationEngine::OnPushData(std::string_view line, std::optional<int> pushCode) {
+  ApplyOrHoldPush(line, pushCode);
 }
 
 template <typename Callback, typename Record>

@@ -72,7 +72,7 @@ void RecordingEngine::LocalFeeRateAnswer(std::string_view exchangeCode, std::str
   answer.AddText(feeRateAnswer);
 }
 
-void RecordingEngine::OnPushLine(std::string_view line) { pushLines.emplace_back(line); }
+void RecordingEngine::OnPushLine(std::string_view line, std::optional<int>) { pushLines.emplace_back(line); }
 
 void RecordingEngine::Record(std::string update, std::string_view customer, std::vector<std::string> texts,
                              bool deliverAtOnce) {

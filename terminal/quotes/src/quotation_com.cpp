@@ -213,11 +213,34 @@ QuoteSlot* CtbQuotationCom::FindSlot(std::string_view exchange, std::string_view
 }
 
 const QuoteSlot* CtbQuotationCom::FindSlot(std::string_view exchange, std::string_view code) const {
-  const auto end = slots_.begin() + static_cast<std::ptrdiff_t>(slotCount_);
-  const auto found = std::find_if(slots_.begin(), end, [&](const QuoteSlot& slot) {
-    return FieldText(slot.quote.szExchange) == exchange && FieldText(slot.quote.szCode) == code;
-  });
-  return found == end ? nullptr : &*found;
+  for (std::size_t bucket = Bucket(exchange, code);; bucket = (bucket + 1) % kBuckets) {
+    const std::uint8_t index = slotIndex_[bucket];
+    if (index == kNoSlot) return nullptr;
+    const QuoteSlot& slot = slots_[index];
+    if (FieldText(slot.quote.szCode) == code && FieldText(slot.quote.szExchange) == exchange) return &slot;
+  }
+}
+
+std::size_t CtbQuotationCom::Bucket(std::string_view exchange, std::string_view code) {
+  // FNV-1a over both texts, a zero byte between them.
+  std::uint32_t hash = 2166136261u;
+  const auto mix = [&hash](std::string_view text) {
+    for (const char c : text) hash = (hash ^ static_cast<std::uint8_t>(c)) * 16777619u;
+    hash *= 16777619u;
+  };
+  mix(exchange);
+  mix(code);
+  return hash % kBuckets;
+}
+
+void CtbQuotationCom::IndexSlots() {
+  slotIndex_.fill(kNoSlot);
+  for (std::size_t index = 0; index < slotCount_; ++index) {
+    const QuoteRecord& quote = slots_[index].quote;
+    std::size_t bucket = Bucket(FieldText(quote.szExchange), FieldText(quote.szCode));
+    while (slotIndex_[bucket] != kNoSlot) bucket = (bucket + 1) % kBuckets;
+    slotIndex_[bucket] = static_cast<std::uint8_t>(index);
+  }
 }
 
 // References taken while the table was full count towards the new slot, so
@@ -230,6 +253,7 @@ bool CtbQuotationCom::CreateSlot(const ContractKey& key) {
   std::memcpy(slot.quote.szCode, key.code, sizeof key.code);
   if (key.Code().find('&') != std::string_view::npos) slot.quote.fNewPrice = kCombinationStartPrice;
   slot.refCount = 1 + TakeUnslotted(key);
+  IndexSlots();
   return true;
 }
 
@@ -259,6 +283,7 @@ void CtbQuotationCom::RemoveUnreferencedSlots() {
   const auto end = slots_.begin() + static_cast<std::ptrdiff_t>(slotCount_);
   const auto kept = std::remove_if(slots_.begin(), end, [](const QuoteSlot& slot) { return slot.refCount < 1; });
   slotCount_ = static_cast<std::size_t>(kept - slots_.begin());
+  IndexSlots();
 }
 
 std::vector<QuoteSlot> CtbQuotationCom::SnapshotSlots() const {

@@ -259,6 +259,31 @@ TEST_F(QuoteTable, AWantedContractTakesTheLastSlotOutsideTheKeptOnesWhoseReferen
   EXPECT_EQ(KeyCodes(table.UnslottedContracts()), (std::vector<std::string>{"zn2409"}));
 }
 
+TEST_F(QuoteTable, EveryHeldContractFindsItsOwnSlotAfterSlotsMoveDown) {
+  // A full table, each code on two exchanges, so that lookups collide and
+  // the exchange tells slots apart; then every third slot goes.
+  std::vector<ContractKey> keys;
+  for (int n = 0; n < 20; ++n) {
+    keys.push_back(MakeContractKey("S", "c" + std::to_string(n)));
+    keys.push_back(MakeContractKey("D", "c" + std::to_string(n)));
+  }
+  table.ReplaceWatchedContracts({}, keys);
+  std::vector<ContractKey> released;
+  for (std::size_t n = 0; n < keys.size(); n += 3) released.push_back(keys[n]);
+  ASSERT_EQ(table.ReplaceWatchedContracts(released, {}), 1);
+
+  for (std::size_t n = 0; n < keys.size(); ++n) {
+    const ContractKey& key = keys[n];
+    if (n % 3 == 0) {
+      EXPECT_FALSE(table.ApplyQuote(Quote(key, "name", 1))) << key.Exchange() << key.Code();
+      continue;
+    }
+    ASSERT_TRUE(table.ApplyQuote(Quote(key, "name", static_cast<float>(n)))) << key.Exchange() << key.Code();
+    EXPECT_EQ(Held(key).fNewPrice, static_cast<float>(n));
+    EXPECT_STREQ(Held(key).szExchange, std::string(key.Exchange()).c_str());
+  }
+}
+
 TEST_F(QuoteTable, ReferenceToAHeldContractNotifiesAtOnceWithItsQuote) {
   Add({kCopper, kAluminium});
   ASSERT_TRUE(table.ApplyQuote(Quote(kCopper, "沪铜2409", 71)));

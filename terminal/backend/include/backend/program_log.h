@@ -5,11 +5,14 @@
 // fields masked. Its files are readable by their owner only.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <string>
 #include <string_view>
 
 #include "logfile/log.h"
 #include "platform/instance_lock.h"
+#include "platform/thread.h"
 
 namespace backend {
 
@@ -28,6 +31,9 @@ enum LogLineType : int {
 // counted from that "R": for a request or push (field 4 a non-zero number)
 // field 8, and the further password fields of the functions that carry them.
 std::string MaskPasswordFields(std::string_view line);
+// The same into `masked`, whose buffer is reused: a line logged costs no
+// allocation.
+void MaskPasswordFields(std::string_view line, std::string& masked);
 
 // A copy of the status line of an answer to `function` (fields counted from
 // the line's start) with its password fields replaced by "********": field 7
@@ -41,21 +47,40 @@ std::string MaskAnswerPasswordFields(int function, std::string_view statusLine);
 // hold, the prefix of the first instance and no lock.
 std::string AcquireInstancePrefix(const std::string& lockFolder, platform::InstanceLock& lock);
 
+// Lines are held in memory and reach the file in one write, with the head
+// that counts them, every kFlushInterval (or sooner when many are held), so
+// that a line costs the writer a copy rather than two writes to the disk.
+// The file reads whole at any moment: a program that dies loses only the
+// lines of its last moment.
 class ProgramLog {
  public:
+  static constexpr std::chrono::milliseconds kFlushInterval{50};
+
+  ProgramLog() = default;
+  ~ProgramLog() { Close(); }
+  ProgramLog(const ProgramLog&) = delete;
+  ProgramLog& operator=(const ProgramLog&) = delete;
+
   // Picks the instance prefix and opens today's file in ".\Log" of the
   // program folder (extension ".wqz", date in the name, 30 days kept).
   bool Open();
+  // Writes what is held and closes the file.
   void Close();
-  // Writes one line of the type (nothing for type 0 or a null text) and
-  // saves the file head, so the file on disk is current after every line.
+  // Writes one line of the type (nothing for type 0, a null text, or while
+  // the log is closed).
   void WriteLine(int type, const char* text);
+  void WriteLine(int type, std::string_view text);
+  bool IsOpen() const { return open_.load(std::memory_order_relaxed); }
+  // Writes the lines held so far, and the head.
+  void Flush();
 
   std::string FileName() const { return log_.GetFileName(); }
 
  private:
   CLog log_;
   platform::InstanceLock instance_;
+  std::atomic<bool> open_ = false;
+  platform::WorkerThread flusher_;
 };
 
 // The one program log of the terminal.

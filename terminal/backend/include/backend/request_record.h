@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -129,5 +130,11 @@ bool SplitReplyRows(int index, const RequestRecord& record, int firstField, int 
 // Answer line `line` of a sub-request (up to its terminating zero); empty
 // when there is no such line.
 std::string_view AnswerLine(const SubRequest& subRequest, std::size_t line);
+
+// The line of a push item (its first answer line); nothing for an item
+// without one.
+std::optional<std::string_view> PushLine(const RequestRecord& record);
+// The push code (field 4) of a pushed line; nothing when it is no number.
+std::optional<int> PushCodeOf(std::string_view line);
 
 }  // namespace backend

@@ -7,6 +7,8 @@
 // nested call returns false at once and leaves the queue to the outer one.
 #pragma once
 
+#include <string_view>
+
 #include "backend/account_table.h"
 #include "backend/request_queue.h"
 #include "backend/request_record.h"
@@ -53,7 +55,7 @@ class ReceivePump {
   bool OnAsyncResult(const backend::RequestRecord& record);
 
  private:
-  void DispatchPush(const backend::RequestRecord& record);
+  void DispatchPush(std::string_view line, int pushCode);
 
   engine::COperationEngine& engine_;
   SubscriptionList& subscriptions_;

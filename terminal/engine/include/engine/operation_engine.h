@@ -139,6 +139,9 @@ class COperationEngine : public COperationEngineBase {
   // has ended: a download that asked for a table before such a change would
   // otherwise never learn of it, and a question would never be answered.
   void OnPushData(const backend::RequestRecord& record);
+  // The same for the line of a push item whose push code the caller has
+  // read already.
+  void OnPushData(std::string_view line, std::optional<int> pushCode);
   static constexpr std::size_t kMaxPushesHeldForDownload = 4096;
   // Closes a drain of the result queue: ends a finished download with its
   // reload records, then delivers the held records and, after a download,
@@ -179,8 +182,10 @@ class COperationEngine : public COperationEngineBase {
   bool SendEngineRequest(backend::RequestRecord& record, std::string& error) override;
 
  protected:
-  // Routes one pushed line by its push code.
-  virtual void OnPushLine(std::string_view line);
+  // Routes one pushed line by its push code, read from the line or as the
+  // caller read it.
+  void OnPushLine(std::string_view line);
+  virtual void OnPushLine(std::string_view line, std::optional<int> pushCode);
   // The downloads, run on the download thread; true when every required
   // step succeeded.
   virtual bool DownloadAll();
@@ -283,7 +288,7 @@ class COperationEngine : public COperationEngineBase {
   static const PushRoute* FindPushRoute(int code);
   // Applies a pushed line while the engine is ready; a push applied to the
   // tables that comes while it downloads is held.
-  void ApplyOrHoldPush(std::string_view line);
+  void ApplyOrHoldPush(std::string_view line, std::optional<int> pushCode);
   // The pushes held while a download runs (GUI thread only), in the order
   // they came, at most kMaxPushesHeldForDownload; beyond that the account
   // is downloaded again once this download has ended.

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <span>
 #include <string_view>
@@ -30,7 +31,7 @@ class CtbQuotationCom {
  public:
   static constexpr std::size_t kMaxSlots = 40;
 
-  CtbQuotationCom() = default;
+  CtbQuotationCom() { slotIndex_.fill(kNoSlot); }
   virtual ~CtbQuotationCom() = default;
   CtbQuotationCom(const CtbQuotationCom&) = delete;
   CtbQuotationCom& operator=(const CtbQuotationCom&) = delete;
@@ -106,10 +107,19 @@ class CtbQuotationCom {
   int TakeUnslotted(const ContractKey& key);
   void RemoveUnreferencedSlots();
   std::vector<backend::QuoteSlot> SnapshotSlots() const;
+  // The slots by the hash of their exchange and contract code, open
+  // addressing with linear probing: every pushed quote looks its slot up.
+  static std::size_t Bucket(std::string_view exchange, std::string_view code);
+  void IndexSlots();
+
+  static constexpr std::size_t kBuckets = 128;  // a power of two, over three times kMaxSlots
+  static constexpr std::uint8_t kNoSlot = 0xFF;
+  static_assert(kMaxSlots < kNoSlot && kBuckets > 2 * kMaxSlots && (kBuckets & (kBuckets - 1)) == 0);
 
   mutable std::mutex mutex_;
   std::size_t slotCount_ = 0;
   std::array<backend::QuoteSlot, kMaxSlots> slots_{};
+  std::array<std::uint8_t, kBuckets> slotIndex_;
   std::vector<UnslottedRefs> unslotted_;
   QuoteSubscriber* subscriber_ = nullptr;
 };

@@ -57,7 +57,8 @@ class RecordingEngine : public OpenEngine {
   void LoadConditionOrders(const View& answer) override;
   void LocalFeeRateAnswer(std::string_view exchangeCode, std::string_view seatCode, std::string_view contractCode,
                           std::string_view customer, backend::CxDataSet& answer) override;
-  void OnPushLine(std::string_view line) override;
+  using COperationEngine::OnPushLine;
+  void OnPushLine(std::string_view line, std::optional<int> pushCode) override;
 
  private:
   void Record(std::string update, std::string_view customer, std::vector<std::string> texts, bool deliverAtOnce);
