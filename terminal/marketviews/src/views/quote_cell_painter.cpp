@@ -47,26 +47,27 @@ bool QuoteCellPainter::DrawAscii(QPainter& painter, const QRect& rect, Qt::Align
   if (!IsPrintableAscii(text)) return false;
   const AsciiGlyphs& glyphs = GlyphsFor(painter.font());
   if (!glyphs.raw.isValid()) return false;
-  QList<quint32> indexes;
-  QList<QPointF> positions;
-  indexes.reserve(static_cast<qsizetype>(text.size()));
-  positions.reserve(static_cast<qsizetype>(text.size()));
+  // The lists keep their room from cell to cell: the run lets go of them
+  // after each text.
+  indexes_.clear();
+  positions_.clear();
   qreal x = 0;
   for (const char c : text) {
     const std::size_t at = static_cast<std::size_t>(c - kFirstAscii);
-    indexes.push_back(glyphs.indexes[at]);
-    positions.emplace_back(x, 0);
+    indexes_.push_back(glyphs.indexes[at]);
+    positions_.emplace_back(x, 0);
     x += glyphs.advances[at];
   }
-  QGlyphRun run;
-  run.setRawFont(glyphs.raw);
-  run.setGlyphIndexes(indexes);
-  run.setPositions(positions);
+  run_.setRawFont(glyphs.raw);
+  run_.setGlyphIndexes(indexes_);
+  run_.setPositions(positions_);
   const qreal left = alignment.testFlag(Qt::AlignLeft)      ? rect.left()
                      : alignment.testFlag(Qt::AlignHCenter) ? rect.left() + (rect.width() - x) / 2
                                                             : rect.right() + 1 - x;
   const qreal baseline = rect.top() + (rect.height() - glyphs.ascent - glyphs.descent) / 2 + glyphs.ascent;
-  painter.drawGlyphRun(QPointF(left, baseline), run);
+  painter.drawGlyphRun(QPointF(left, baseline), run_);
+  run_.setGlyphIndexes({});
+  run_.setPositions({});
   return true;
 }
 
@@ -80,7 +81,7 @@ void QuoteCellPainter::paint(QPainter* painter, const QStyleOptionViewItem& opti
   painter->setPen(selected                       ? option.palette.color(QPalette::HighlightedText)
                   : colour == ui::kDefaultColour ? option.palette.color(QPalette::Text)
                                                  : ui::ColourFromRef(colour));
-  painter->setFont(option.font);
+  if (painter->font() != option.font) painter->setFont(option.font);
   const QRect rect = option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0);
   const auto alignment = index.data(Qt::TextAlignmentRole).value<Qt::Alignment>();
   const std::string_view text = row->Text(index.column());

@@ -6,6 +6,9 @@
 // texts (names) are drawn as the toolkit draws text.
 #pragma once
 
+#include <QGlyphRun>
+#include <QList>
+#include <QPointF>
 #include <QRawFont>
 #include <QStyledItemDelegate>
 #include <array>
@@ -39,6 +42,10 @@ class QuoteCellPainter final : public QStyledItemDelegate {
 
   const ui::GridTableModel& table_;
   mutable AsciiGlyphs glyphs_;
+  // The run of the text being drawn.
+  mutable QGlyphRun run_;
+  mutable QList<quint32> indexes_;
+  mutable QList<QPointF> positions_;
 };
 
 }  // namespace marketviews
