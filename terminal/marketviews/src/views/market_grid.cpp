@@ -29,6 +29,7 @@ void ApplyLook(QTableView& view) {
   view.setSelectionMode(QAbstractItemView::SingleSelection);
   view.setEditTriggers(QAbstractItemView::NoEditTriggers);
   view.setWordWrap(false);
+  view.setShowGrid(false);  // the cell painter draws it
   view.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   view.setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -1,5 +1,6 @@
 #include "marketviews/views/quote_cell_painter.h"
 
+#include <QApplication>
 #include <QGlyphRun>
 #include <QPainter>
 
@@ -72,21 +73,37 @@ bool QuoteCellPainter::DrawAscii(QPainter& painter, const QRect& rect, Qt::Align
 }
 
 void QuoteCellPainter::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  // The view's last pixel column and row of each cell are its grid lines.
+  const QRect cell = option.rect.adjusted(0, 0, -1, -1);
+  const QColor grid = GridColour(option);
+  painter->fillRect(QRect(option.rect.left(), option.rect.bottom(), option.rect.width(), 1), grid);
+  painter->fillRect(QRect(option.rect.right(), option.rect.top(), 1, cell.height()), grid);
+
   const std::optional<ui::RowId> id = table_.RowAt(index.row());
   const ui::GridRow* row = id ? table_.Rows().Row(*id) : nullptr;
   if (row == nullptr) return;
   const bool selected = option.state.testFlag(QStyle::State_Selected);
-  if (selected) painter->fillRect(option.rect, option.palette.brush(QPalette::Highlight));
+  if (selected) painter->fillRect(cell, option.palette.brush(QPalette::Highlight));
   const std::uint32_t colour = row->Colour(index.column());
   painter->setPen(selected                       ? option.palette.color(QPalette::HighlightedText)
                   : colour == ui::kDefaultColour ? option.palette.color(QPalette::Text)
                                                  : ui::ColourFromRef(colour));
   if (painter->font() != option.font) painter->setFont(option.font);
-  const QRect rect = option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0);
+  const QRect rect = cell.adjusted(kTextMargin, 0, -kTextMargin, 0);
   const auto alignment = index.data(Qt::TextAlignmentRole).value<Qt::Alignment>();
   const std::string_view text = row->Text(index.column());
   if (text.empty() || DrawAscii(*painter, rect, alignment, text)) return;
   painter->drawText(rect, static_cast<int>(alignment), ui::FromGbk(text));
+}
+
+QColor QuoteCellPainter::GridColour(const QStyleOptionViewItem& option) const {
+  if (!gridColour_.isValid() || gridPalette_ != option.palette.cacheKey()) {
+    const QStyle* style = option.widget != nullptr ? option.widget->style() : QApplication::style();
+    gridColour_ =
+        QColor::fromRgba(static_cast<QRgb>(style->styleHint(QStyle::SH_Table_GridLineColor, &option, option.widget)));
+    gridPalette_ = option.palette.cacheKey();
+  }
+  return gridColour_;
 }
 
 }  // namespace marketviews
