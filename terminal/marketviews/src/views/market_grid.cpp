@@ -29,6 +29,7 @@ void ApplyLook(QTableView& view) {
   view.setSelectionMode(QAbstractItemView::SingleSelection);
   view.setEditTriggers(QAbstractItemView::NoEditTriggers);
   view.setWordWrap(false);
+  view.setShowGrid(false);  // the cell painter draws it
   view.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   view.setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -105,8 +106,8 @@ void CTQMarketGridCtrl::dataChanged(const QModelIndex& topLeft, const QModelInde
     QTableView::dataChanged(topLeft, bottomRight, roles);
     return;
   }
-  // Per row one span, from the first changed cell to the last: neighbouring
-  // rows' spans merge into few rectangles.
+  // Only the cells whose text or colour changed: a run of them in a row is
+  // one rectangle, and the same runs of neighbouring rows merge into few.
   QRegion cells;
   bool codeChanged = false;
   for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
@@ -114,19 +115,21 @@ void CTQMarketGridCtrl::dataChanged(const QModelIndex& topLeft, const QModelInde
     const ui::GridRow* now = id ? table_->Rows().Row(*id) : nullptr;
     if (now == nullptr) continue;
     const auto [told, first] = told_.try_emplace(*id, *now);
-    int from = bottomRight.column() + 1;
-    int to = topLeft.column() - 1;
+    const auto changed = [&](int column) {
+      return first || now->Text(column) != told->second.Text(column) ||
+             now->Colour(column) != told->second.Colour(column);
+    };
+    bool any = false;
     for (int column = topLeft.column(); column <= bottomRight.column(); ++column) {
-      if (first || now->Text(column) != told->second.Text(column) ||
-          now->Colour(column) != told->second.Colour(column)) {
-        from = std::min(from, column);
-        to = column;
-      }
+      if (!changed(column)) continue;
+      int last = column;
+      while (last < bottomRight.column() && changed(last + 1)) ++last;
+      cells += visualRect(table_->index(row, column)).united(visualRect(table_->index(row, last)));
+      codeChanged |= column == 0;
+      any = true;
+      column = last;
     }
-    if (from > to) continue;
-    cells += visualRect(table_->index(row, from)).united(visualRect(table_->index(row, to)));
-    codeChanged |= from == 0;
-    if (!first) told->second = *now;
+    if (any && !first) told->second = *now;
   }
   viewport()->update(cells);
   if (codeChanged) frozen_->viewport()->update();

@@ -1,5 +1,6 @@
 #include "marketviews/views/quote_cell_painter.h"
 
+#include <QApplication>
 #include <QGlyphRun>
 #include <QPainter>
 
@@ -47,45 +48,62 @@ bool QuoteCellPainter::DrawAscii(QPainter& painter, const QRect& rect, Qt::Align
   if (!IsPrintableAscii(text)) return false;
   const AsciiGlyphs& glyphs = GlyphsFor(painter.font());
   if (!glyphs.raw.isValid()) return false;
-  QList<quint32> indexes;
-  QList<QPointF> positions;
-  indexes.reserve(static_cast<qsizetype>(text.size()));
-  positions.reserve(static_cast<qsizetype>(text.size()));
+  // The lists keep their room from cell to cell: the run lets go of them
+  // after each text.
+  indexes_.clear();
+  positions_.clear();
   qreal x = 0;
   for (const char c : text) {
     const std::size_t at = static_cast<std::size_t>(c - kFirstAscii);
-    indexes.push_back(glyphs.indexes[at]);
-    positions.emplace_back(x, 0);
+    indexes_.push_back(glyphs.indexes[at]);
+    positions_.emplace_back(x, 0);
     x += glyphs.advances[at];
   }
-  QGlyphRun run;
-  run.setRawFont(glyphs.raw);
-  run.setGlyphIndexes(indexes);
-  run.setPositions(positions);
+  run_.setRawFont(glyphs.raw);
+  run_.setGlyphIndexes(indexes_);
+  run_.setPositions(positions_);
   const qreal left = alignment.testFlag(Qt::AlignLeft)      ? rect.left()
                      : alignment.testFlag(Qt::AlignHCenter) ? rect.left() + (rect.width() - x) / 2
                                                             : rect.right() + 1 - x;
   const qreal baseline = rect.top() + (rect.height() - glyphs.ascent - glyphs.descent) / 2 + glyphs.ascent;
-  painter.drawGlyphRun(QPointF(left, baseline), run);
+  painter.drawGlyphRun(QPointF(left, baseline), run_);
+  run_.setGlyphIndexes({});
+  run_.setPositions({});
   return true;
 }
 
 void QuoteCellPainter::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  // The view's last pixel column and row of each cell are its grid lines.
+  const QRect cell = option.rect.adjusted(0, 0, -1, -1);
+  const QColor grid = GridColour(option);
+  painter->fillRect(QRect(option.rect.left(), option.rect.bottom(), option.rect.width(), 1), grid);
+  painter->fillRect(QRect(option.rect.right(), option.rect.top(), 1, cell.height()), grid);
+
   const std::optional<ui::RowId> id = table_.RowAt(index.row());
   const ui::GridRow* row = id ? table_.Rows().Row(*id) : nullptr;
   if (row == nullptr) return;
   const bool selected = option.state.testFlag(QStyle::State_Selected);
-  if (selected) painter->fillRect(option.rect, option.palette.brush(QPalette::Highlight));
+  if (selected) painter->fillRect(cell, option.palette.brush(QPalette::Highlight));
   const std::uint32_t colour = row->Colour(index.column());
   painter->setPen(selected                       ? option.palette.color(QPalette::HighlightedText)
                   : colour == ui::kDefaultColour ? option.palette.color(QPalette::Text)
                                                  : ui::ColourFromRef(colour));
-  painter->setFont(option.font);
-  const QRect rect = option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0);
+  if (painter->font() != option.font) painter->setFont(option.font);
+  const QRect rect = cell.adjusted(kTextMargin, 0, -kTextMargin, 0);
   const auto alignment = index.data(Qt::TextAlignmentRole).value<Qt::Alignment>();
   const std::string_view text = row->Text(index.column());
   if (text.empty() || DrawAscii(*painter, rect, alignment, text)) return;
   painter->drawText(rect, static_cast<int>(alignment), ui::FromGbk(text));
+}
+
+QColor QuoteCellPainter::GridColour(const QStyleOptionViewItem& option) const {
+  if (!gridColour_.isValid() || gridPalette_ != option.palette.cacheKey()) {
+    const QStyle* style = option.widget != nullptr ? option.widget->style() : QApplication::style();
+    gridColour_ =
+        QColor::fromRgba(static_cast<QRgb>(style->styleHint(QStyle::SH_Table_GridLineColor, &option, option.widget)));
+    gridPalette_ = option.palette.cacheKey();
+  }
+  return gridColour_;
 }
 
 }  // namespace marketviews

@@ -3,9 +3,16 @@
 // their glyphs are looked up once per font and drawn as a glyph run, without
 // the text layout that the toolkit's item painting does for every cell and
 // that would cost the GUI thread more than the quotes themselves. Other
-// texts (names) are drawn as the toolkit draws text.
+// texts (names) are drawn as the toolkit draws text. The painter draws the
+// grid lines too, at the right and the bottom of each cell where the table
+// view draws them (the views show no grid of their own): the view draws
+// every line across each rectangle it repaints, one line at a time.
 #pragma once
 
+#include <QColor>
+#include <QGlyphRun>
+#include <QList>
+#include <QPointF>
 #include <QRawFont>
 #include <QStyledItemDelegate>
 #include <array>
@@ -37,8 +44,17 @@ class QuoteCellPainter final : public QStyledItemDelegate {
   // Draws an ASCII text; false for any other text.
   bool DrawAscii(QPainter& painter, const QRect& rect, Qt::Alignment alignment, std::string_view text) const;
 
+  // The grid lines' colour as the style gives it for the view's palette.
+  QColor GridColour(const QStyleOptionViewItem& option) const;
+
   const ui::GridTableModel& table_;
   mutable AsciiGlyphs glyphs_;
+  // The run of the text being drawn.
+  mutable QGlyphRun run_;
+  mutable QList<quint32> indexes_;
+  mutable QList<QPointF> positions_;
+  mutable QColor gridColour_;
+  mutable qint64 gridPalette_ = 0;
 };
 
 }  // namespace marketviews
