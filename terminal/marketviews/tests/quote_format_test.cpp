@@ -8,7 +8,6 @@
 namespace {
 
 using backend::QuoteRecord;
-using marketviews::FormatFixed;
 using marketviews::FormatQuoteCells;
 using marketviews::MarketColours;
 using marketviews::QuoteCells;
@@ -49,12 +48,6 @@ TEST(QuoteFormat, PricesTakeTheDecimalsOfTheTickAndNothingIsCut) {
     int decimals;
   } ticks[] = {{10, 0}, {1, 0}, {0.5, 1}, {0.2, 1}, {0.02, 2}, {0.05, 2}, {0.001, 3}, {0.0001, 4}};
   for (const auto& t : ticks) EXPECT_EQ(marketviews::PriceDecimals(t.tick), t.decimals) << t.tick;
-
-  EXPECT_EQ(FormatFixed(3000, 0), "3000");
-  EXPECT_EQ(FormatFixed(2999.8f, 1), "2999.8");
-  EXPECT_EQ(FormatFixed(0.2f * 3, 4), "0.6000");
-  EXPECT_EQ(FormatFixed(-2.5, 2), "-2.50");
-  EXPECT_EQ(FormatFixed(1e20, 2), "100000000000000000000.00");
 
   EXPECT_EQ(Texts(FullQuote(), 0),
             (std::vector<std::string>{"3012", "3011", "12", "3013", "7", "12", "0.40%", "3150", "2850", "3020", "2988",

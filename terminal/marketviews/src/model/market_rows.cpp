@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "client/fixed_text.h"
 #include "engine/row_field.h"
 #include "ui/row_keys.h"
 
@@ -131,7 +132,7 @@ order_module::OrderRecord PriceClickOrder(std::string_view code, bool sell, std:
     engine::SetText(order.price, shownPrice);
   } else if (price != 0) {
     const double moved = price + (sell ? -1 : 1) * context.priceLevel * tick;
-    engine::SetText(order.price, FormatFixed(moved, std::max(minDecimals, PriceDecimals(tick))));
+    engine::SetText(order.price, client::FixedText(moved, std::max(minDecimals, PriceDecimals(tick))));
   }
   if (context.role == 2) engine::SetText(order.customerNo, context.customerNo);
   return order;

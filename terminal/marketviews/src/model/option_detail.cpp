@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "client/fixed_text.h"
 #include "marketviews/model/quote_format.h"
 #include "quotes/contract_key.h"
 
@@ -63,9 +64,9 @@ bool CField::IsWholeNumber() const {
 
 std::string CField::Text() const {
   if (NearZero(value_)) return "-";
-  if (IsWholeNumber()) return FormatFixed(value_, 0);
-  if (kind_ == kind::kChangeRatio) return FormatFixed(value_ * 100, decimals_) + "%";
-  return FormatFixed(value_, decimals_);
+  if (IsWholeNumber()) return client::FixedText(value_, 0);
+  if (kind_ == kind::kChangeRatio) return client::FixedText(value_ * 100, decimals_) + "%";
+  return client::FixedText(value_, decimals_);
 }
 
 std::uint32_t CField::Colour() const {

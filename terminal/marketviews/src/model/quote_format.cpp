@@ -2,9 +2,9 @@
 
 #include <charconv>
 #include <cmath>
-#include <optional>
 
 #include "client/code_tables.h"
+#include "client/fixed_text.h"
 
 namespace marketviews {
 namespace {
@@ -36,48 +36,12 @@ std::uint32_t SignColour(double value, const MarketColours& colours) {
   return value > 0 ? colours.up : value < 0 ? colours.down : colours.flat;
 }
 
-// Most prices are short decimals ("3512.4"): their shortest form, padded
-// with zeros, is what fixed rounding gives, and is much cheaper to find.
-// Below kShortestLimit a double's spacing is under 1e-6, so the exact value
-// lies within half a unit of the last decimal of any form with at most six
-// decimals that reads back as it.
-constexpr double kShortestLimit = 1e9;
-constexpr int kShortestDecimals = 6;
-
-std::optional<std::string> PaddedShortest(double value, int decimals) {
-  if (decimals > kShortestDecimals || !(std::fabs(value) < kShortestLimit)) return std::nullopt;
-  char text[32];
-  // A whole number (most futures prices) is written as an integer, faster
-  // still; a zero keeps its sign through the general path.
-  const bool whole = value != 0 && value == std::trunc(value);
-  const auto result = whole ? std::to_chars(text, text + sizeof text, static_cast<std::int64_t>(value))
-                            : std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
-  if (result.ec != std::errc()) return std::nullopt;
-  const std::string_view shortest(text, static_cast<std::size_t>(result.ptr - text));
-  const std::size_t point = shortest.find('.');
-  const int shown = point == std::string_view::npos ? 0 : static_cast<int>(shortest.size() - point - 1);
-  if (shown > decimals) return std::nullopt;
-  std::string padded(shortest);
-  if (decimals > 0 && shown == 0) padded += '.';
-  padded.append(static_cast<std::size_t>(decimals - shown), '0');
-  return padded;
-}
-
 }  // namespace
 
 int PriceDecimals(double tick) { return client::CountDecimalPlaces(tick); }
 
-std::string FormatFixed(double value, int decimals) {
-  decimals = std::max(decimals, 0);
-  if (std::optional<std::string> padded = PaddedShortest(value, decimals)) return *std::move(padded);
-  // Room for the integral digits of the largest double and the decimals.
-  char text[400];
-  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  return result.ec == std::errc() ? std::string(text, result.ptr) : std::string();
-}
-
 void FormatQuoteCells(const backend::QuoteRecord& q, int decimals, const MarketColours& colours, QuoteCells& cells) {
-  const auto price = [&](double value) { return FormatFixed(value, decimals); };
+  const auto price = [&](double value) { return client::FixedText(value, decimals); };
   // A value of 0 is one the quote does not have.
   const auto priceOrMissing = [&](double value) { return value == 0 ? std::string(kMissing) : price(value); };
   const auto volumeOrMissing = [&](std::int32_t value) {
@@ -101,7 +65,7 @@ void FormatQuoteCells(const backend::QuoteRecord& q, int decimals, const MarketC
   const bool comparable = std::fabs(reference) >= kNoReference && std::fabs(last) >= kNoReference;
   texts[column::kChange] = comparable && change != 0 ? price(change) : std::string(kMissing);
   texts[column::kChangePercent] =
-      comparable ? FormatFixed(std::fabs(reference) < kNoPrice ? 0 : change * 100 / reference, 2) + "%"
+      comparable ? client::FixedText(std::fabs(reference) < kNoPrice ? 0 : change * 100 / reference, 2) + "%"
                  : std::string(kMissing);
 
   texts[column::kUpperLimit] = priceOrMissing(q.fUpperLimitPrice);

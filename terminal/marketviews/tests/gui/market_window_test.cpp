@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "client/engine_callbacks.h"
+#include "client/fixed_text.h"
 #include "engine/row_field.h"
 #include "marketviews/views/market_view.h"
 #include "quotes/group_tables.h"
@@ -162,15 +163,14 @@ TEST_F(MarketWindow, LiveQuotesStreamIntoTheWindowsRowsWhichFollowTheScrollAndAC
   const order_module::OrderRecord& sell = form_->filled[0];
   EXPECT_EQ(engine::Text(sell.contractCode), Cell(optionTab, row, column::kCode));
   EXPECT_EQ(engine::Text(sell.buySell), "1");
-  EXPECT_EQ(engine::Text(sell.price), marketviews::FormatFixed(std::stod(Cell(optionTab, row, column::kBid)), 2));
+  EXPECT_EQ(engine::Text(sell.price), client::FixedText(std::stod(Cell(optionTab, row, column::kBid)), 2));
   EXPECT_EQ(engine::Text(sell.customerNo), "10001");
   QTableView& frozen = optionGrid.FrozenColumn();
   QTest::mouseClick(frozen.viewport(), Qt::LeftButton, {},
                     frozen.visualRect(frozen.model()->index(row, column::kCode)).center());
   ASSERT_EQ(form_->filled.size(), 2u);
   EXPECT_EQ(engine::Text(form_->filled[1].buySell), "0");
-  EXPECT_EQ(engine::Text(form_->filled[1].price),
-            marketviews::FormatFixed(std::stod(Cell(optionTab, row, column::kLast)), 2));
+  EXPECT_EQ(engine::Text(form_->filled[1].price), client::FixedText(std::stod(Cell(optionTab, row, column::kLast)), 2));
 
   // The futures of the first exchange, the first ten quoted.
   ASSERT_NO_FATAL_FAILURE(ShowOuterTab(1));
@@ -200,7 +200,7 @@ TEST_F(MarketWindow, LiveQuotesStreamIntoTheWindowsRowsWhichFollowTheScrollAndAC
   const double tick = futures_->Model().Catalogue().TickOf(code);
   ASSERT_GT(tick, 0);
   EXPECT_EQ(engine::Text(form_->filled[2].price),
-            marketviews::FormatFixed(std::stod(Cell(futureTab, 1, column::kAsk)) + 2 * tick, 3));
+            client::FixedText(std::stod(Cell(futureTab, 1, column::kAsk)) + 2 * tick, 3));
   EXPECT_EQ(futureTab.Grid().currentIndex().row(), 1);
 
   // The right button neither fills the form nor selects.

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "client/fixed_text.h"
 #include "engine/row_field.h"
 #include "marketviews/views/option_board_view.h"
 #include "quotes/quote_object.h"
@@ -150,7 +151,7 @@ TEST_F(OptionBoard, ASeriesShowsLiveCallsAndPutsByStrikeShadedAtTheMoneyAndAPuts
   const order_module::OrderRecord& sell = form_->filled[0];
   EXPECT_EQ(engine::Text(sell.contractCode), put);
   EXPECT_EQ(engine::Text(sell.buySell), "1");
-  EXPECT_EQ(engine::Text(sell.price), marketviews::FormatFixed(bid - kPriceLevel * tick, 2));
+  EXPECT_EQ(engine::Text(sell.price), client::FixedText(bid - kPriceLevel * tick, 2));
   EXPECT_EQ(engine::Text(sell.customerNo), "10001");
   // The put shows in the detail panel, the put's side of its row selected.
   EXPECT_EQ(board_->Model().Detail().Contract(), put);

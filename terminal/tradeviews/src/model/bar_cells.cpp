@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "client/code_tables.h"
+#include "client/fixed_text.h"
 #include "engine/money.h"
 #include "engine/operation_engine.h"
 #include "engine/order_quantities.h"
@@ -23,18 +24,9 @@ constexpr DealAttribute kDealAttributes[] = {
 
 }  // namespace
 
-std::string FixedText(double value, int decimals) {
-  // to_chars writes what "%.*f" prints, without the format parsing of the
-  // printf family, which a reload of many rows would call for every cell.
-  char text[400];
-  const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  if (error != std::errc()) return FixedText(0.0, decimals);
-  return std::string(text, end);
-}
-
 double NumberOf(std::string_view text) { return engine::ParseNumber(text).value_or(0.0); }
 
-std::string TwoDecimals(std::string_view text) { return FixedText(NumberOf(text), 2); }
+std::string TwoDecimals(std::string_view text) { return client::FixedText(NumberOf(text), 2); }
 
 std::string MoneyRounded(std::string_view text) { return engine::MoneyText(NumberOf(text)); }
 

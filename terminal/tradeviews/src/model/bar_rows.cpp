@@ -3,6 +3,7 @@
 #include <string>
 
 #include "client/code_tables.h"
+#include "client/fixed_text.h"
 #include "engine/row_field.h"
 #include "tradeviews/model/query_bar_spec.h"
 
@@ -20,7 +21,7 @@ void Set(ui::GridRow& row, int column, std::string_view text, std::uint32_t colo
 }
 
 void SetPrice(ui::GridRow& row, int column, std::string_view price, int decimals) {
-  Set(row, column, FixedText(NumberOf(price), decimals));
+  Set(row, column, client::FixedText(NumberOf(price), decimals));
 }
 
 std::uint32_t BuySellColour(std::string_view code) { return code == "0" ? kRed : kGreen; }
@@ -43,14 +44,14 @@ void SetSigned(ui::GridRow& row, int column, std::string_view text) {
     return;
   }
   const double value = NumberOf(text);
-  Set(row, column, FixedText(value, 2), SignColour(value));
+  Set(row, column, client::FixedText(value, 2), SignColour(value));
 }
 
 // A trade's premium: paid on a buy, so shown negative; none shows "0.00".
 void SetPremium(ui::GridRow& row, int column, std::string_view premium, bool buy) {
   const double value = buy ? -NumberOf(premium) : NumberOf(premium);
   if (value > kNoPremium || value < -kNoPremium) {
-    Set(row, column, FixedText(value, 2), SignColour(value));
+    Set(row, column, client::FixedText(value, 2), SignColour(value));
   } else {
     Set(row, column, "0.00", kBlack);
   }
@@ -64,7 +65,7 @@ const char* RiskLevelText(std::string_view code) {
   return "正常";
 }
 
-std::string RatioText(std::string_view ratio) { return FixedText(NumberOf(ratio) * 100, 2) + "%"; }
+std::string RatioText(std::string_view ratio) { return client::FixedText(NumberOf(ratio) * 100, 2) + "%"; }
 
 }  // namespace
 
@@ -225,7 +226,7 @@ ui::GridRow ContractGridRow(const engine::ContractRow& contract) {
   Set(row, c::kStrikePrice, Text(contract.szStrikePrice));
   Set(row, c::kOptionType, client::OptionTypeText(Text(contract.szOptionType)));
   Set(row, c::kMultiplier, Text(contract.szVolumePerHand));
-  Set(row, c::kPriceTick, FixedText(tick, client::CountDecimalPlaces(tick)));
+  Set(row, c::kPriceTick, client::FixedText(tick, client::CountDecimalPlaces(tick)));
   return row;
 }
 

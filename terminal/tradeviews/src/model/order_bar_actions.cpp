@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "client/code_tables.h"
+#include "client/fixed_text.h"
 #include "engine/query_facade.h"
 #include "tradeviews/model/bar_cells.h"
 #include "tradeviews/model/query_bar_spec.h"
@@ -91,7 +92,7 @@ void BatchCancel(const ui::GridModel& grid, std::string_view customerFilter, boo
 
 std::string PriceMovedByTicks(double price, bool buy, int level, double tick) {
   if (price != 0) price += (buy ? 1 : -1) * level * tick;
-  return FixedText(price, PriceDecimalsOf(tick));
+  return client::FixedText(price, PriceDecimalsOf(tick));
 }
 
 std::optional<order_module::OrderRecord> OrderFormRecordOf(const ui::GridRow& row, const OrderFillColumns& columns,

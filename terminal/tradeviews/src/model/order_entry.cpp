@@ -7,6 +7,7 @@
 
 #include "backend/account_table.h"
 #include "client/code_tables.h"
+#include "client/fixed_text.h"
 #include "gridctl/model/contract_list.h"
 #include "gridctl/model/numeric_rules.h"
 #include "tradeviews/model/order_choices.h"
@@ -159,9 +160,7 @@ std::string PriceTextForTick(std::string_view price, double tick) {
   const std::optional<double> value = engine::ParseNumber(price);
   // A tick too small for the engine's thousandths cannot say the decimals.
   if (!value || *value <= 1e-6 || tick <= 1e-6) return std::string(price);
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", client::CountDecimalPlaces(tick), *value);
-  return text;
+  return client::FixedText(*value, client::CountDecimalPlaces(tick));
 }
 
 std::optional<engine::ReducedContractRow> MatchContract(const backend::CxDataSet& contracts, std::string_view text) {

@@ -6,6 +6,7 @@
 
 #include "backend/field_text.h"
 #include "client/code_tables.h"
+#include "client/fixed_text.h"
 #include "engine/query_facade.h"
 #include "engine/row_field.h"
 #include "tradeviews/model/bar_cells.h"
@@ -116,7 +117,7 @@ std::string ClosePriceOf(const backend::QuoteRecord& quote, bool longPosition, i
       if (upper > 0) price = std::min(price, upper);
     }
   }
-  return FixedText(price, decimals);
+  return client::FixedText(price, decimals);
 }
 
 std::optional<RowQuotation> QuotationOf(const ui::GridRow& row, BarServices& services) {
@@ -263,7 +264,7 @@ std::optional<std::string> LiquidationForecast(const ui::GridRow& row, engine::C
     // No lots or no multiplier: there is no price at which the funds run out.
     if (multiplier <= 0 || volume == 0 || (side != kBuyText && side != kSellText)) continue;
     const double reach = NumberOf(Text(fund->szUsableMoney)) / (volume * multiplier);
-    price = FixedText(side == kBuyText ? average - reach : average + reach, 2);
+    price = client::FixedText(side == kBuyText ? average - reach : average + reach, 2);
   }
   std::string text;
   text.append("合     约：").append(contract).append("\n");

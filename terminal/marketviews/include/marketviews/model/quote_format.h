@@ -24,10 +24,6 @@ struct MarketColours {
 // The decimals of prices on a tick: those of its shortest decimal form.
 int PriceDecimals(double tick);
 
-// The value with `decimals` decimals (at least 0), rounded half to even on
-// the exact binary value as printf rounds.
-std::string FormatFixed(double value, int decimals);
-
 // The columns of the market grids, in order.
 namespace market_column {
 inline constexpr int kCode = 0;

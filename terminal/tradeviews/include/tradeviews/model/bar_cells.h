@@ -26,8 +26,6 @@ inline constexpr std::uint32_t kBlue = 0xFF0000;
 inline constexpr std::uint32_t kOlive = 0x008080;
 inline constexpr std::uint32_t kBlack = 0x000000;
 
-// The value with `decimals` digits after the point, as "%.*f" writes it.
-std::string FixedText(double value, int decimals);
 // The leading number of a cell or field text; 0 when there is none.
 double NumberOf(std::string_view text);
 // "%.02f" of the text's number.
