@@ -15,7 +15,6 @@ namespace {
 
 std::atomic<engine::COperationEngine*> installedEngine{nullptr};
 
-constexpr int kStatusField = 4;
 constexpr int kCountField = 5;
 constexpr int kErrorTextField = 6;
 // The field of the log-in answer that slot 0's requests carry.
