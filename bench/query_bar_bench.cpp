@@ -22,7 +22,7 @@
 #include "figures.h"
 #include "gui_thread.h"
 #include "tradeviews/model/bar_table.h"
-#include "tradeviews/model/query_bar_spec.h"
+#include "tradeviews/model/query_bar_layout.h"
 #include "ui/filter_grid.h"
 #include "ui/grid_model.h"
 
@@ -84,7 +84,7 @@ class OrderEngine {
 // The order bar's grid in a window of a bar's size, following the engine.
 struct ShownOrderBar {
   explicit ShownOrderBar(engine::COperationEngine& engine) : lookups(engine) {
-    rows.SetColumns(tradeviews::OrderBarSpec().columns);
+    rows.SetColumns(tradeviews::OrderBarLayout().columns);
     grid.resize(1200, 400);
     grid.show();
     Settle();

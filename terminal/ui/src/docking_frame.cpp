@@ -52,7 +52,7 @@ DockingFrame::DockingFrame(std::string_view title, QSize size) : centre_(new QMd
   setCentralWidget(centre_);
 }
 
-bool DockingFrame::AddBar(const BarSpec& spec, QWidget* content) {
+bool DockingFrame::AddBar(const BarLayout& spec, QWidget* content) {
   if (content == nullptr || HasBar(spec.id)) return false;
   auto* dock = new QDockWidget(FromGbk(spec.caption), this);
   dock->setObjectName(QString("bar%1").arg(spec.id));
@@ -62,7 +62,7 @@ bool DockingFrame::AddBar(const BarSpec& spec, QWidget* content) {
   content->setParent(dock);
   dock->setWidget(content);
   QDockWidget* first = nullptr;
-  for (const BarSpec& earlier : specs_) {
+  for (const BarLayout& earlier : specs_) {
     if (earlier.side == spec.side) {
       first = bars_.at(earlier.id);
       break;
@@ -79,7 +79,7 @@ void DockingFrame::FinishDefaultLayout() {
   QList<QDockWidget*> across, down;
   QList<int> widths, heights;
   for (const DockSide side : {DockSide::kLeft, DockSide::kRight, DockSide::kTop, DockSide::kBottom}) {
-    const auto first = std::find_if(specs_.begin(), specs_.end(), [&](const BarSpec& s) { return s.side == side; });
+    const auto first = std::find_if(specs_.begin(), specs_.end(), [&](const BarLayout& s) { return s.side == side; });
     if (first == specs_.end()) continue;
     QDockWidget* dock = bars_.at(first->id);
     dock->raise();
@@ -107,7 +107,7 @@ QWidget* DockingFrame::BarContent(int id) const {
 
 std::vector<int> DockingFrame::BarIds() const {
   std::vector<int> ids;
-  for (const BarSpec& spec : specs_) ids.push_back(spec.id);
+  for (const BarLayout& spec : specs_) ids.push_back(spec.id);
   return ids;
 }
 

@@ -14,11 +14,11 @@ class DockingFrameTest : public ::testing::Test {
  protected:
   // Two bars on the right, three at the bottom, one on the left.
   static void AddBars(ui::DockingFrame& frame) {
-    const ui::BarSpec bars[] = {
+    const ui::BarLayout bars[] = {
         {32863, "成交", 300, 200, DockSide::kRight},      {32862, "委托", 300, 200, DockSide::kRight},
         {32873, "信息输出", 200, 100, DockSide::kBottom}, {32861, "资金", 200, 100, DockSide::kBottom},
         {32864, "持仓", 200, 100, DockSide::kBottom},     {142, "普通下单", 1800, 200, DockSide::kLeft}};
-    for (const ui::BarSpec& bar : bars) ASSERT_TRUE(frame.AddBar(bar, new QWidget));
+    for (const ui::BarLayout& bar : bars) ASSERT_TRUE(frame.AddBar(bar, new QWidget));
     frame.FinishDefaultLayout();
   }
 };

@@ -29,7 +29,7 @@ constexpr const char* kTitle = "Quentara";
 
 // The bars: id, caption, size, side. Bars of one side dock together as tabs
 // in this order, the first in front.
-const ui::BarSpec kBars[] = {
+const ui::BarLayout kBars[] = {
     {bar::kOrderDock, "普通下单", 1800, 200, ui::DockSide::kLeft},
     {bar::kOutput, "信息输出", 200, 100, ui::DockSide::kBottom},
     {bar::kTrade, "成交", 300, 200, ui::DockSide::kRight},
@@ -214,7 +214,7 @@ void MainFrame::BuildMenu() {
   }
 }
 
-QWidget* MainFrame::MakeBarContent(const ui::BarSpec& spec) {
+QWidget* MainFrame::MakeBarContent(const ui::BarLayout& spec) {
   if (spec.id == kOutputBarId) {
     auto* holder = new QWidget;
     outputList_ = new QListWidget(holder);
@@ -238,7 +238,7 @@ QWidget* MainFrame::MakeBarContent(const ui::BarSpec& spec) {
 }
 
 void MainFrame::BuildBars() {
-  for (const ui::BarSpec& spec : kBars) {
+  for (const ui::BarLayout& spec : kBars) {
     if (spec.id == bar::kAccountStatus && context_.role != 1) continue;
     AddBar(spec, MakeBarContent(spec));
   }

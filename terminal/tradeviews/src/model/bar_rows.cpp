@@ -5,7 +5,7 @@
 #include "client/code_tables.h"
 #include "client/fixed_text.h"
 #include "engine/row_field.h"
-#include "tradeviews/model/query_bar_spec.h"
+#include "tradeviews/model/query_bar_layout.h"
 
 namespace tradeviews {
 namespace {

@@ -7,7 +7,7 @@
 #include "engine/query_facade.h"
 #include "engine/row_field.h"
 #include "tradeviews/model/bar_rows.h"
-#include "tradeviews/model/query_bar_spec.h"
+#include "tradeviews/model/query_bar_layout.h"
 
 namespace tradeviews {
 namespace {

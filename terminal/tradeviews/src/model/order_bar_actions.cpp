@@ -6,7 +6,7 @@
 #include "client/fixed_text.h"
 #include "engine/query_facade.h"
 #include "tradeviews/model/bar_cells.h"
-#include "tradeviews/model/query_bar_spec.h"
+#include "tradeviews/model/query_bar_layout.h"
 
 namespace tradeviews {
 namespace {

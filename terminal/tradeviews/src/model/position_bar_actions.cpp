@@ -10,7 +10,7 @@
 #include "engine/query_facade.h"
 #include "engine/row_field.h"
 #include "tradeviews/model/bar_cells.h"
-#include "tradeviews/model/query_bar_spec.h"
+#include "tradeviews/model/query_bar_layout.h"
 
 namespace tradeviews {
 namespace {

@@ -37,7 +37,7 @@ class DialogPrompts final : public BarPrompts {
 
 }  // namespace
 
-CTQReturnViewBar::CTQReturnViewBar(QWidget* parent, const ui::ViewContext& context, QueryBarSpec spec,
+CTQReturnViewBar::CTQReturnViewBar(QWidget* parent, const ui::ViewContext& context, QueryBarLayout spec,
                                    std::unique_ptr<BarServices> services, std::optional<BarTableKind> table)
     : QWidget(parent),
       spec_(std::move(spec)),

@@ -26,7 +26,7 @@ std::optional<ui::GridRow> CopyOf(const ui::GridRow* row) {
 
 CTQContractQueryViewBar::CTQContractQueryViewBar(QWidget* parent, const ui::ViewContext& context,
                                                  std::unique_ptr<BarServices> services)
-    : CTQReturnViewBar(parent, context, ContractBarSpec(), std::move(services), std::nullopt) {
+    : CTQReturnViewBar(parent, context, ContractBarLayout(), std::move(services), std::nullopt) {
   setObjectName("CTQContractQueryViewBar");
 }
 
@@ -48,7 +48,7 @@ void CTQContractQueryViewBar::LoadContracts() {
 
 CTQDoneReturnViewBar::CTQDoneReturnViewBar(QWidget* parent, const ui::ViewContext& context,
                                            std::unique_ptr<BarServices> services)
-    : CTQReturnViewBar(parent, context, TradeBarSpec(), std::move(services), BarTableKind::kTrades) {
+    : CTQReturnViewBar(parent, context, TradeBarLayout(), std::move(services), BarTableKind::kTrades) {
   setObjectName("CTQDoneReturnViewBar");
 }
 
@@ -74,7 +74,7 @@ void CTQDoneReturnViewBar::OnGridDblClk(const ui::GridMouse& mouse) {
 
 CTQEntrustReturnViewBar::CTQEntrustReturnViewBar(QWidget* parent, const ui::ViewContext& context,
                                                  std::unique_ptr<BarServices> services)
-    : CTQReturnViewBar(parent, context, OrderBarSpec(), std::move(services), BarTableKind::kOrders) {
+    : CTQReturnViewBar(parent, context, OrderBarLayout(), std::move(services), BarTableKind::kOrders) {
   setObjectName("CTQEntrustReturnViewBar");
 }
 
@@ -133,7 +133,7 @@ void CTQEntrustReturnViewBar::OnGridDblClk(const ui::GridMouse& mouse) {
 
 CTQFundQueryViewBar::CTQFundQueryViewBar(QWidget* parent, const ui::ViewContext& context,
                                          std::unique_ptr<BarServices> services)
-    : CTQReturnViewBar(parent, context, FundBarSpec(), std::move(services), BarTableKind::kFunds) {
+    : CTQReturnViewBar(parent, context, FundBarLayout(), std::move(services), BarTableKind::kFunds) {
   setObjectName("CTQFundQueryViewBar");
 }
 
@@ -164,7 +164,7 @@ bool CTQFundQueryViewBar::OnCommand(int commandId) {
 
 CTQPositionQueryViewBar::CTQPositionQueryViewBar(QWidget* parent, const ui::ViewContext& context,
                                                  std::unique_ptr<BarServices> services)
-    : CTQReturnViewBar(parent, context, PositionBarSpec(), std::move(services), BarTableKind::kPositions) {
+    : CTQReturnViewBar(parent, context, PositionBarLayout(), std::move(services), BarTableKind::kPositions) {
   setObjectName("CTQPositionQueryViewBar");
 }
 

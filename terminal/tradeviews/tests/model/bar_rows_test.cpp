@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/bar_engine.h"
-#include "tradeviews/model/query_bar_spec.h"
+#include "tradeviews/model/query_bar_layout.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "support/bar_engine.h"
-#include "tradeviews/model/query_bar_spec.h"
+#include "tradeviews/model/query_bar_layout.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ std::vector<std::string> ShownColumn(const ui::GridModel& grid, int column) {
 class BarTable : public tradeviews_testing::BarEngine {
  protected:
   // A grid with the bar's columns, following the bar's table.
-  QueryBarTable& Bar(BarTableKind kind, const QueryBarSpec& spec) {
+  QueryBarTable& Bar(BarTableKind kind, const QueryBarLayout& spec) {
     grid_.SetColumns(spec.columns);
     table_.emplace(kind, grid_, lookups);
     return *table_;
@@ -47,7 +47,7 @@ class BarTable : public tradeviews_testing::BarEngine {
 
 TEST_F(BarTable, TheOrderBarReloadsInOrderNumberOrderAndFollowsInsertsAndUpdates) {
   namespace c = order_column;
-  QueryBarTable& bar = Bar(BarTableKind::kOrders, OrderBarSpec());
+  QueryBarTable& bar = Bar(BarTableKind::kOrders, OrderBarLayout());
   for (const char* number : {"12", "3", "100"}) engine.Add(Table::kOrders, Order({.orderNo = number}));
   bar.Apply(TableChangeRecord::Reload(kOrderTable));
   EXPECT_EQ(ShownColumn(grid_, c::kOrderNo), (std::vector<std::string>{"3", "12", "100"}));
@@ -68,7 +68,7 @@ TEST_F(BarTable, TheOrderBarReloadsInOrderNumberOrderAndFollowsInsertsAndUpdates
 
 TEST_F(BarTable, AnUpdateFindsItsOrderBySeatContractAndNumber) {
   namespace c = order_column;
-  QueryBarTable& bar = Bar(BarTableKind::kOrders, OrderBarSpec());
+  QueryBarTable& bar = Bar(BarTableKind::kOrders, OrderBarLayout());
   bar.Apply(Change(kOrderTable, 'i', Order({.orderNo = "7", .orderSeat = "S1"})));
   bar.Apply(Change(kOrderTable, 'i', Order({.orderNo = "7", .orderSeat = "S2"})));
   bar.Apply(Change(kOrderTable, 'u', Order({.orderNo = "7", .state = "c", .orderSeat = "S2"})));
@@ -76,10 +76,10 @@ TEST_F(BarTable, AnUpdateFindsItsOrderBySeatContractAndNumber) {
 }
 
 TEST_F(BarTable, ARefusedReloadLeavesTheOrderBarAsItWasAndEmptiesTheOthers) {
-  QueryBarTable& orders = Bar(BarTableKind::kOrders, OrderBarSpec());
+  QueryBarTable& orders = Bar(BarTableKind::kOrders, OrderBarLayout());
   orders.Apply(Change(kOrderTable, 'i', Order({.orderNo = "1"})));
   ui::GridModel trades;
-  trades.SetColumns(TradeBarSpec().columns);
+  trades.SetColumns(TradeBarLayout().columns);
   QueryBarTable tradeBar(BarTableKind::kTrades, trades, lookups);
   tradeBar.Apply(Change(kTradeTable, 'i', Trade({.dealNo = "1"})));
 
@@ -92,7 +92,7 @@ TEST_F(BarTable, ARefusedReloadLeavesTheOrderBarAsItWasAndEmptiesTheOthers) {
 
 TEST_F(BarTable, TheTradeBarAddsOnlyRecordsWithoutFlagAndNeverChangesARow) {
   namespace c = trade_column;
-  QueryBarTable& bar = Bar(BarTableKind::kTrades, TradeBarSpec());
+  QueryBarTable& bar = Bar(BarTableKind::kTrades, TradeBarLayout());
   engine::TradeRow trade = Trade({.lots = "1", .dealNo = "1"});
   SetText(trade.szOrderNo, "5");
   bar.Apply(Change(kTradeTable, 'i', trade));
@@ -105,7 +105,7 @@ TEST_F(BarTable, TheTradeBarAddsOnlyRecordsWithoutFlagAndNeverChangesARow) {
 
 TEST_F(BarTable, TheFundBarRefreshesItsCustomersRowOnAnyLetterAndNeverAddsOne) {
   namespace c = fund_column;
-  QueryBarTable& bar = Bar(BarTableKind::kFunds, FundBarSpec());
+  QueryBarTable& bar = Bar(BarTableKind::kFunds, FundBarLayout());
   engine.Add(Table::kFunds, engine_testing::Fund({.usable = "100"}));
   bar.Apply(TableChangeRecord::Reload(kFundTable));
   ASSERT_EQ(grid_.RowCount(), 1);
@@ -119,7 +119,7 @@ TEST_F(BarTable, TheFundBarRefreshesItsCustomersRowOnAnyLetterAndNeverAddsOne) {
 
 TEST_F(BarTable, ThePositionBarRemovesExactlyTheDeletedRowAndSkipsWholeTableRecords) {
   namespace c = position_column;
-  QueryBarTable& bar = Bar(BarTableKind::kPositions, PositionBarSpec());
+  QueryBarTable& bar = Bar(BarTableKind::kPositions, PositionBarLayout());
   engine.Add(Table::kPositionSummary, Summary({.lots = "2", .buySell = "0"}));
   engine.Add(Table::kPositionSummary, Summary({.lots = "3", .buySell = "1"}));
   bar.Apply(TableChangeRecord::Reload(kPositionTable));

@@ -4,7 +4,7 @@
 
 #include "support/bar_engine.h"
 #include "tradeviews/model/bar_rows.h"
-#include "tradeviews/model/query_bar_spec.h"
+#include "tradeviews/model/query_bar_layout.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ class OrderBarActions : public tradeviews_testing::BarEngine {
  protected:
   void SetUp() override {
     BarEngine::SetUp();
-    grid_.SetColumns(OrderBarSpec().columns);
+    grid_.SetColumns(OrderBarLayout().columns);
   }
 
   ui::GridRow RowOf(const OrderFields& fields) { return OrderGridRow(Order(fields), lookups); }

@@ -4,7 +4,7 @@
 
 #include "support/bar_engine.h"
 #include "tradeviews/model/bar_rows.h"
-#include "tradeviews/model/query_bar_spec.h"
+#include "tradeviews/model/query_bar_layout.h"
 
 namespace {
 

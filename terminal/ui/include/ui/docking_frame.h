@@ -21,7 +21,7 @@ namespace ui {
 
 enum class DockSide { kLeft, kRight, kTop, kBottom };
 
-struct BarSpec {
+struct BarLayout {
   int id = 0;
   std::string caption;  // GBK
   int width = 200;
@@ -35,7 +35,7 @@ class DockingFrame : public QMainWindow {
 
   // Adds `content` as the bar, docked as a tab beside the bars already on
   // its side; false when the id is taken or the content is missing.
-  bool AddBar(const BarSpec& spec, QWidget* content);
+  bool AddBar(const BarLayout& spec, QWidget* content);
   // Brings the first bar of each side to the front of its tabs and gives
   // the sides their sizes; call once the bars are added.
   void FinishDefaultLayout();
@@ -77,7 +77,7 @@ class DockingFrame : public QMainWindow {
 
   QMdiArea* centre_;
   std::map<int, QDockWidget*> bars_;
-  std::vector<BarSpec> specs_;
+  std::vector<BarLayout> specs_;
 };
 
 }  // namespace ui

@@ -162,7 +162,7 @@ class MainFrame : public ui::DockingFrame {
  private:
   void BuildMenu();
   void BuildBars();
-  QWidget* MakeBarContent(const ui::BarSpec& spec);
+  QWidget* MakeBarContent(const ui::BarLayout& spec);
   void AddBarCommand(QMenu* menu, int commandId, int barId, std::string_view text, const char* key = nullptr);
   void PumpQueue();
   void HideToTray();

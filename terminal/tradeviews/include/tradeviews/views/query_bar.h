@@ -15,7 +15,7 @@
 #include "tradeviews/model/bar_cells.h"
 #include "tradeviews/model/bar_services.h"
 #include "tradeviews/model/bar_table.h"
-#include "tradeviews/model/query_bar_spec.h"
+#include "tradeviews/model/query_bar_layout.h"
 #include "ui/filter_grid.h"
 #include "ui/grid_model.h"
 #include "ui/view_context.h"
@@ -44,12 +44,12 @@ class CTQReturnViewBar : public QWidget, protected ui::CGridParent {
  public:
   // The bar acts through `services`, which it keeps; it follows the engine
   // table of `table`, when it has one.
-  CTQReturnViewBar(QWidget* parent, const ui::ViewContext& context, QueryBarSpec spec,
+  CTQReturnViewBar(QWidget* parent, const ui::ViewContext& context, QueryBarLayout spec,
                    std::unique_ptr<BarServices> services, std::optional<BarTableKind> table);
   // Saves the grid's layout under the grid-state name.
   ~CTQReturnViewBar() override;
 
-  const QueryBarSpec& Spec() const { return spec_; }
+  const QueryBarLayout& Spec() const { return spec_; }
   ui::CFilterGridCtrl& Grid() const { return *grid_; }
   ui::GridModel& Rows() { return rows_; }
   // The context menu; empty until the first right-click fills it.
@@ -85,7 +85,7 @@ class CTQReturnViewBar : public QWidget, protected ui::CGridParent {
   BarPrompts& Prompts() const { return *prompts_; }
 
  private:
-  QueryBarSpec spec_;
+  QueryBarLayout spec_;
   ui::RegistryStore* registry_;
   bool institution_;
   std::unique_ptr<BarServices> services_;

@@ -16,7 +16,7 @@ inline constexpr int kOrderTable = 2;
 inline constexpr int kTradeTable = 4;
 inline constexpr int kPositionTable = 5;
 
-struct QueryBarSpec {
+struct QueryBarLayout {
   const char* gridStateName;
   int gridId;
   int frozenColumns;
@@ -25,11 +25,11 @@ struct QueryBarSpec {
   bool accountColumn = true;
 };
 
-QueryBarSpec ContractBarSpec();
-QueryBarSpec TradeBarSpec();
-QueryBarSpec OrderBarSpec();
-QueryBarSpec FundBarSpec();
-QueryBarSpec PositionBarSpec();
+QueryBarLayout ContractBarLayout();
+QueryBarLayout TradeBarLayout();
+QueryBarLayout OrderBarLayout();
+QueryBarLayout FundBarLayout();
+QueryBarLayout PositionBarLayout();
 
 // Every bar but the contract bar shows its column 0, the customer number,
 // only in the institution terminal.

@@ -1,4 +1,4 @@
-#include "tradeviews/model/query_bar_spec.h"
+#include "tradeviews/model/query_bar_layout.h"
 
 namespace tradeviews {
 namespace {
@@ -10,7 +10,7 @@ ui::ColumnSpec Column(const char* caption, const char* key, int width, bool visi
 
 }  // namespace
 
-QueryBarSpec ContractBarSpec() {
+QueryBarLayout ContractBarLayout() {
   return {"ContractGrid",
           22225,
           0,
@@ -31,7 +31,7 @@ QueryBarSpec ContractBarSpec() {
           false};
 }
 
-QueryBarSpec TradeBarSpec() {
+QueryBarLayout TradeBarLayout() {
   return {"DoneGrid",
           22226,
           3,
@@ -57,7 +57,7 @@ QueryBarSpec TradeBarSpec() {
           }};
 }
 
-QueryBarSpec OrderBarSpec() {
+QueryBarLayout OrderBarLayout() {
   return {"EntrustGrid",
           22227,
           2,
@@ -92,7 +92,7 @@ QueryBarSpec OrderBarSpec() {
           }};
 }
 
-QueryBarSpec FundBarSpec() {
+QueryBarLayout FundBarLayout() {
   return {"FundGrid",
           22228,
           1,
@@ -124,7 +124,7 @@ QueryBarSpec FundBarSpec() {
           }};
 }
 
-QueryBarSpec PositionBarSpec() {
+QueryBarLayout PositionBarLayout() {
   return {"PositionGrid",
           22229,
           2,
