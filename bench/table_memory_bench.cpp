@@ -1,13 +1,18 @@
 // The memory the engine's largest tables hold per row: a table (one packed
 // record list, each row one raw entry, appended as the engine appends them)
-// filled with N rows, and the heap it then holds divided by N.
+// filled with N rows, and the heap it then holds divided by N. And the
+// longest single append while such a table fills to N rows: the one that
+// makes the table grow, which must not hold up the engine's thread.
 //
 // The list's block lives in malloc'ed memory (it is grown with realloc), so
 // the heap is read from the C library's own account of the bytes in use,
 // which counts operator new as well, rather than by counting operator new.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <time.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -83,8 +88,62 @@ void Sizes(benchmark::internal::Benchmark* benchmark) {
   benchmark->Arg(bench::Quick() ? 1'000 : 10'000)->Unit(benchmark::kMillisecond);
 }
 
+// An engine table takes no single append slower than this.
+constexpr double kAppendPauseTargetMilliseconds = 1.0;
+
+// The time this thread has run: an append's own work, page faults
+// included, without the time other programs held the core meanwhile.
+std::chrono::nanoseconds ThreadTime() {
+  timespec now{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
+// Appends `count` rows, one at a time as the engine's pushes do (the room
+// grown by half whenever it runs out), and gives the longest append in
+// milliseconds; nothing when the table cannot grow.
+template <engine::EngineRow Row>
+std::optional<double> LongestAppend(std::int64_t count) {
+  backend::CxDataSet table;
+  std::chrono::nanoseconds longest{};
+  for (std::int64_t number = 1; number <= count; ++number) {
+    const Row row = NumberedRow<Row>(number);
+    const auto bytes = engine::RowBytes(row);
+    const std::chrono::nanoseconds start = ThreadTime();
+    const bool appended = table.EnsureSpaceGeometric(bytes.size()) &&
+                          table.AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType);
+    longest = std::max(longest, ThreadTime() - start);
+    if (!appended) return std::nullopt;
+  }
+  return std::chrono::duration<double, std::milli>(longest).count();
+}
+
+template <engine::EngineRow Row>
+void LongestAppendPause(benchmark::State& state) {
+  std::optional<double> longest;
+  for (auto _ : state) {
+    longest = LongestAppend<Row>(state.range(0));
+    if (!longest) {
+      state.SkipWithError("the table could not grow");
+      return;
+    }
+  }
+  bench::ReportFigure(state, *longest, "ms", kAppendPauseTargetMilliseconds, bench::Better::kLower);
+}
+
+void PauseSizes(benchmark::internal::Benchmark* benchmark) {
+  if (bench::Quick()) {
+    benchmark->Arg(1'000);
+  } else {
+    benchmark->Arg(100'000)->Arg(200'000);
+  }
+  benchmark->Iterations(1)->Unit(benchmark::kMillisecond);
+}
+
 BENCHMARK(TableBytesPerRow<engine::OrderRow>)->Name("TableBytesPerRow/orders")->Apply(Sizes);
 BENCHMARK(TableBytesPerRow<engine::TradeRow>)->Name("TableBytesPerRow/trades")->Apply(Sizes);
 BENCHMARK(TableBytesPerRow<engine::PositionDetailRow>)->Name("TableBytesPerRow/position_details")->Apply(Sizes);
+BENCHMARK(LongestAppendPause<engine::TradeRow>)->Name("LongestAppendPause/trades")->Apply(PauseSizes);
+BENCHMARK(LongestAppendPause<engine::OrderRow>)->Name("LongestAppendPause/orders")->Apply(PauseSizes);
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "client/code_tables.h"
 #include "client/operation_frame.h"
 #include "client/shell_services.h"
+#include "engine/answer_fields.h"
 #include "leading_number.h"
 #include "platform/format.h"
 #include "platform/gbk.h"
@@ -45,6 +46,26 @@ enum MessageCategory : int {
 // Field n of the line as a bounded copy of `size` - 1 bytes at most.
 std::string Field(std::string_view line, int n, std::size_t size = kOrderFieldSize) { return FieldOf(line, n, size); }
 
+// The fields of an order, cancel or fill push, split once: these handlers
+// read a dozen fields of each line, and each FieldOf would search the line
+// from its start again.
+class PushFields {
+ public:
+  explicit PushFields(std::string_view line) : fields_(line) {}
+
+  // Field n as a bounded copy, as Field above cuts it.
+  std::string operator()(int n, std::size_t size = kOrderFieldSize) const {
+    if (size == 0) return {};
+    std::string text(size, '\0');
+    backend::CopyFieldText(fields_.Field(n), text.data(), text.size());
+    text.resize(std::strlen(text.c_str()));
+    return text;
+  }
+
+ private:
+  engine::LineFields fields_;
+};
+
 // The volume not yet filled: order volume minus filled volume, as text.
 std::string Difference(std::string_view minuend, std::string_view subtrahend) {
   const std::int64_t difference =
@@ -78,10 +99,9 @@ std::string CutToLength(std::string text, std::size_t length) {
 
 // The state change of an order or cancel push: order number 9, ordering seat
 // 42, seat code 36, state 14, volume 22, filled 24.
-OrderStateChange StateChangeOf(std::string_view line) {
-  const std::string volume = Field(line, 22);
-  return MakeOrderStateChange(Field(line, 42), Field(line, 9), Field(line, 36), Field(line, 14), volume,
-                              Difference(volume, Field(line, 24)));
+OrderStateChange StateChangeOf(const PushFields& field) {
+  const std::string volume = field(22);
+  return MakeOrderStateChange(field(42), field(9), field(36), field(14), volume, Difference(volume, field(24)));
 }
 
 }  // namespace
@@ -94,37 +114,38 @@ void PushHandlers::QueueStateChange(const OrderStateChange& change) {
 }
 
 void PushHandlers::OnOrderPush(std::string_view line) {
-  QueueStateChange(StateChangeOf(line));
-  PostOutputLine(kOrderLine, platform::Format("委托单：%s|%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
-                                              Field(line, 15).c_str(), Field(line, 12).c_str(), Field(line, 17).c_str(),
-                                              Field(line, 19).c_str(), Field(line, 21).c_str(), Field(line, 22).c_str(),
-                                              Field(line, 23).c_str(), Field(line, 40).c_str()));
+  const PushFields field(line);
+  QueueStateChange(StateChangeOf(field));
+  PostOutputLine(kOrderLine,
+                 platform::Format("委托单：%s|%s|%s|%s|%s|%s|%s|%s[%s]", field(9).c_str(), field(15).c_str(),
+                                  field(12).c_str(), field(17).c_str(), field(19).c_str(), field(21).c_str(),
+                                  field(22).c_str(), field(23).c_str(), field(40).c_str()));
 }
 
 void PushHandlers::OnCancelPush(std::string_view line) {
-  QueueStateChange(StateChangeOf(line));
+  const PushFields field(line);
+  QueueStateChange(StateChangeOf(field));
   PostOutputLine(kCancelLine,
-                 platform::Format("撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(),
-                                  Field(line, 10).c_str(), Field(line, 15).c_str(), Field(line, 12).c_str(),
-                                  Field(line, 17).c_str(), Field(line, 19).c_str(), Field(line, 21).c_str(),
-                                  Field(line, 36).c_str(), Field(line, 42).c_str(), Field(line, 40).c_str()));
+                 platform::Format("撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", field(9).c_str(), field(10).c_str(),
+                                  field(15).c_str(), field(12).c_str(), field(17).c_str(), field(19).c_str(),
+                                  field(21).c_str(), field(36).c_str(), field(42).c_str(), field(40).c_str()));
 }
 
 void PushHandlers::OnTradePush(std::string_view line) {
   if (orders_ == nullptr) return;
+  const PushFields field(line);
   // Exchange 9, account 8, ordering seat 37, order number 11.
-  const std::optional<KnownOrder> order =
-      orders_->FindOrder(Field(line, 9), Field(line, 8), Field(line, 37), Field(line, 11));
+  const std::optional<KnownOrder> order = orders_->FindOrder(field(9), field(8), field(37), field(11));
   // A fill of an order this terminal does not hold is no business of its own.
   if (!order) return;
-  const std::string stillOpen = Field(line, 23);
-  QueueStateChange(MakeOrderStateChange(order->orderingSeat, order->orderNo, order->seatCode, Field(line, 12),
-                                        order->lots, stillOpen));
+  const std::string stillOpen = field(23);
+  QueueStateChange(
+      MakeOrderStateChange(order->orderingSeat, order->orderNo, order->seatCode, field(12), order->lots, stillOpen));
   PostOutputLine(kTradeLine, platform::Format("委托单：%s|委托%s手,本次成交%s手,共成交%s手|%s|%s|%s|%s|%s[%s]",
-                                              order->orderNo.c_str(), order->lots.c_str(), Field(line, 22).c_str(),
+                                              order->orderNo.c_str(), order->lots.c_str(), field(22).c_str(),
                                               Difference(order->lots, stillOpen).c_str(), order->contractCode.c_str(),
-                                              Field(line, 17).c_str(), Field(line, 19).c_str(), Field(line, 21).c_str(),
-                                              order->price.c_str(), Field(line, 36, kTradeSeatCodeSize).c_str()));
+                                              field(17).c_str(), field(19).c_str(), field(21).c_str(),
+                                              order->price.c_str(), field(36, kTradeSeatCodeSize).c_str()));
 }
 
 void PushHandlers::OnExerciseOrderPush(std::string_view line) {

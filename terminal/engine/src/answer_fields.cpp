@@ -2,24 +2,33 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "backend/field_text.h"
 
 namespace engine {
 
 LineFields::LineFields(std::string_view line) {
-  for (std::size_t end = line.find(backend::kFieldSeparator); end != std::string_view::npos;
-       end = line.find(backend::kFieldSeparator)) {
-    std::string field(line.substr(0, end));
-    std::replace(field.begin(), field.end(), backend::kEscapedSeparator, backend::kFieldSeparator);
-    fields_.push_back(std::move(field));
-    line.remove_prefix(end + 1);
+  // A line of 4 GiB and more is no line the back end sends: the fields that
+  // end beyond what 32 bits count are left out.
+  const std::size_t closed = line.rfind(backend::kFieldSeparator);
+  if (closed == std::string_view::npos || closed >= std::numeric_limits<std::uint32_t>::max()) return;
+  text_.assign(line.substr(0, closed));
+  const auto separators = std::count(text_.begin(), text_.end(), backend::kFieldSeparator);
+  ends_.reserve(static_cast<std::size_t>(separators) + 1);
+  for (std::size_t end = text_.find(backend::kFieldSeparator); end != std::string::npos;
+       end = text_.find(backend::kFieldSeparator, end + 1)) {
+    ends_.push_back(static_cast<std::uint32_t>(end));
   }
+  ends_.push_back(static_cast<std::uint32_t>(closed));
+  std::replace(text_.begin(), text_.end(), backend::kEscapedSeparator, backend::kFieldSeparator);
 }
 
 std::string_view LineFields::Field(int n) const {
-  if (n < 1 || static_cast<std::size_t>(n) > fields_.size()) return {};
-  return fields_[static_cast<std::size_t>(n) - 1];
+  if (n < 1 || static_cast<std::size_t>(n) > ends_.size()) return {};
+  const auto index = static_cast<std::size_t>(n) - 1;
+  const std::size_t start = index == 0 ? 0 : ends_[index - 1] + 1;
+  return std::string_view(text_).substr(start, ends_[index] - start);
 }
 
 std::string_view LineFields::Trimmed(int n) const { return backend::TrimBlanks(Field(n)); }

@@ -1,4 +1,5 @@
-// The fields of one answer or push line, split once.
+// The fields of one answer or push line, split once: the line is copied
+// once with its 0x01 bytes turned back, and each field is a view into it.
 //
 // Field n (counted from 1) is the text between the (n-1)-th and the n-th
 // "|", with every 0x01 byte turned back into "|". A field that no separator
@@ -6,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,10 +25,14 @@ class LineFields {
   // Field n without its leading and trailing blanks and tabs.
   std::string_view Trimmed(int n) const;
   // The number of fields the line has.
-  std::size_t Count() const { return fields_.size(); }
+  std::size_t Count() const { return ends_.size(); }
 
  private:
-  std::vector<std::string> fields_;
+  // The line with its escaped separators restored.
+  std::string text_;
+  // Where each field ends in text_ (at its separator); the next field starts
+  // one byte later.
+  std::vector<std::uint32_t> ends_;
 };
 
 // Line `index` of an answer: the entry's text up to its first zero byte;
