@@ -40,7 +40,7 @@ Decisions DrawAll(const FaultPlan& plan, bool interleaved) {
     // Another kind's occasions between them change no kind's decisions.
     if (interleaved || i % 2 == 0) seen.pushes.push_back(faults.Garble({OrderState(i, "p"), Fill(i)}));
     seen.drops.push_back(faults.DropsAt(1, 5011, 0));
-    if (interleaved) seen.delays.push_back(faults.Delays(5011));
+    if (interleaved) seen.delays.push_back(faults.Delays(1, 5011));
     if (interleaved) seen.otherClients.push_back(faults.OtherClientActsAt(5003));
   }
   seen.counts = faults.Counts();
