@@ -121,64 +121,77 @@ HeldDetail PreOpenDetail(const BackendData& data, const PositionDetail& position
   return detail;
 }
 
-bool ReplayDay(const BackendData& data, const DayBusiness& business, const std::string& customer,
-               const std::string& tradingDay, const PriceSource& underlying, AccountDay& day, std::string& problem) {
-  day = {};
+AccountDay OpeningDay(const BackendData& data, const std::string& customer) {
+  AccountDay day;
   for (const PositionDetail& position : data.positions)
     if (position.customer == customer) day.details.push_back(PreOpenDetail(data, position));
+  return day;
+}
+
+bool ReplayTrade(const BackendData& data, const DayBusiness& business, const DayTrade& trade,
+                 const std::string& tradingDay, const PriceSource& underlying, AccountDay& day, std::string& problem) {
+  const BookOrder& book = business.orders[trade.order];
+  const DayOrder& order = book.order;
+  const OrderLeg leg = LegOf(book, trade.leg);
+  const std::size_t contract = leg.contract;
+  const double lots = static_cast<double>(trade.lots);
+  const double price = PriceValue(data, contract, trade.price);
+  const Side side{leg.buySell, order.openClose, order.hedge};
+  // The underlying is asked for only where the margin takes it, so that a
+  // caller may keep the day while the prices it took stay.
+  const double underlyingPrice =
+      MarginTakesUnderlying(data, contract, side) ? RoundPrice4(underlying(UnderlyingOf(data, contract))) : 0;
+  const PerLot perLot = PerLotAmounts(data, contract, side, RoundMoney(price), underlyingPrice);
+  // Each fill is charged its fee to the cent, as its trade row shows it:
+  // the day's fees are the sum of the fills' own.
+  day.fees += RoundMoney(perLot.fee * lots);
+  if (IsOption(data, contract))
+    (leg.buySell == "1" ? day.premiumIn : day.premiumOut) += Fixed2(lots * Multiplier(data, contract) * price);
+  const HeldDetail traded{contract,
+                          leg.buySell,
+                          order.hedge,
+                          order.tradeCode,
+                          order.seat,
+                          tradingDay,
+                          trade.dealNumber,
+                          trade.lots,
+                          trade.price,
+                          trade.price,
+                          Fixed2(MarginFactor(leg.number) * perLot.margin * lots),
+                          true};
+  if (order.openClose == "0") {
+    day.details.push_back(traded);
+    return true;
+  }
+  HeldDetail closed = traded;
+  closed.buySell = leg.buySell == "0" ? "1" : "0";
+  const PositionSum before = SumOf(data, day.details, closed);
+  const int strategy = order.openClose == "2" ? 3 : data.CloseStrategyOf(data.contracts[contract].exchange);
+  if (!Consume(day.details, traded, strategy, ScopeOf(data, order), trade.lots)) {
+    problem = "trade " + std::to_string(trade.dealNumber) + " of '" + trade.customer + "' closes more lots of '" +
+              data.contracts[contract].code + "' than are held";
+    return false;
+  }
+  if (IsOption(data, contract)) return true;
+  const PositionSum after = SumOf(data, day.details, closed);
+  const double m = Multiplier(data, contract);
+  const double closedLots = static_cast<double>(before.lots - after.lots);
+  const double cost = before.cost - after.cost;
+  const double profit = leg.buySell == "0" ? cost * m - price * closedLots * m : price * closedLots * m - cost * m;
+  day.closingProfit += RoundMoney(profit);
+  return true;
+}
+
+bool ReplayDay(const BackendData& data, const DayBusiness& business, const std::string& customer,
+               const std::string& tradingDay, const PriceSource& underlying, AccountDay& day, std::string& problem) {
+  day = OpeningDay(data, customer);
   std::vector<const DayTrade*> trades;
   for (const DayTrade& trade : business.trades)
     if (trade.customer == customer) trades.push_back(&trade);
   std::sort(trades.begin(), trades.end(),
             [](const DayTrade* a, const DayTrade* b) { return a->dealNumber < b->dealNumber; });
-
-  for (const DayTrade* trade : trades) {
-    const BookOrder& book = business.orders[trade->order];
-    const DayOrder& order = book.order;
-    const OrderLeg leg = LegOf(book, trade->leg);
-    const std::size_t contract = leg.contract;
-    const double lots = static_cast<double>(trade->lots);
-    const double price = PriceValue(data, contract, trade->price);
-    const PerLot perLot = PerLotAmounts(data, contract, {leg.buySell, order.openClose, order.hedge}, RoundMoney(price),
-                                        RoundPrice4(underlying(UnderlyingOf(data, contract))));
-    // Each fill is charged its fee to the cent, as its trade row shows it:
-    // the day's fees are the sum of the fills' own.
-    day.fees += RoundMoney(perLot.fee * lots);
-    if (IsOption(data, contract))
-      (leg.buySell == "1" ? day.premiumIn : day.premiumOut) += Fixed2(lots * Multiplier(data, contract) * price);
-    const HeldDetail traded{contract,
-                            leg.buySell,
-                            order.hedge,
-                            order.tradeCode,
-                            order.seat,
-                            tradingDay,
-                            trade->dealNumber,
-                            trade->lots,
-                            trade->price,
-                            trade->price,
-                            Fixed2(MarginFactor(leg.number) * perLot.margin * lots),
-                            true};
-    if (order.openClose == "0") {
-      day.details.push_back(traded);
-      continue;
-    }
-    HeldDetail closed = traded;
-    closed.buySell = leg.buySell == "0" ? "1" : "0";
-    const PositionSum before = SumOf(data, day.details, closed);
-    const int strategy = order.openClose == "2" ? 3 : data.CloseStrategyOf(data.contracts[contract].exchange);
-    if (!Consume(day.details, traded, strategy, ScopeOf(data, order), trade->lots)) {
-      problem = "trade " + std::to_string(trade->dealNumber) + " of '" + customer + "' closes more lots of '" +
-                data.contracts[contract].code + "' than are held";
-      return false;
-    }
-    if (IsOption(data, contract)) continue;
-    const PositionSum after = SumOf(data, day.details, closed);
-    const double m = Multiplier(data, contract);
-    const double closedLots = static_cast<double>(before.lots - after.lots);
-    const double cost = before.cost - after.cost;
-    const double profit = leg.buySell == "0" ? cost * m - price * closedLots * m : price * closedLots * m - cost * m;
-    day.closingProfit += RoundMoney(profit);
-  }
+  for (const DayTrade* trade : trades)
+    if (!ReplayTrade(data, business, *trade, tradingDay, underlying, day, problem)) return false;
   return true;
 }
 

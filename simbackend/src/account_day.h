@@ -67,11 +67,20 @@ struct AccountDay {
   double premiumOut = 0;            // of the options bought today
 };
 
+// The customer's day before its first trade: the pre-open positions.
+AccountDay OpeningDay(const BackendData& data, const std::string& customer);
+
+// Replays one trade of `business` over `day`, which holds every earlier
+// trade of its customer (by deal number); a position it opens opens on
+// `tradingDay`. The opening margin of a sold option takes the underlying
+// at `underlying`, which is asked for nothing else. False, with `problem`
+// naming the trade, when a close finds fewer lots than it closes.
+bool ReplayTrade(const BackendData& data, const DayBusiness& business, const DayTrade& trade,
+                 const std::string& tradingDay, const PriceSource& underlying, AccountDay& day, std::string& problem);
+
 // Replays the customer's trades of `business` in the order of their deal
-// numbers over its pre-open positions; today's positions open on
-// `tradingDay`. Opening margins of sold options take the underlying at
-// `underlying`. False, with `problem` naming the trade, when a close finds
-// fewer lots than it closes.
+// numbers over its pre-open positions (ReplayTrade); false, with `problem`,
+// at the first trade that fails, the later ones not replayed.
 bool ReplayDay(const BackendData& data, const DayBusiness& business, const std::string& customer,
                const std::string& tradingDay, const PriceSource& underlying, AccountDay& day, std::string& problem);
 

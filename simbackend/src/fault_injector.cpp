@@ -37,6 +37,7 @@ void FaultInjector::Set(const FaultPlan& plan) {
     streams_[stream].seed(plan.seed * kStreamCount + static_cast<std::uint64_t>(stream));
   counts_ = {};
   dropsPending_.clear();
+  lateRowSent_.clear();
 }
 
 FaultCounts FaultInjector::Counts() const {
@@ -80,11 +81,19 @@ bool FaultInjector::DropsAt(std::uint64_t connection, int function, std::size_t 
 void FaultInjector::Forget(std::uint64_t connection) {
   std::lock_guard lock(mutex_);
   dropsPending_.erase(connection);
+  lateRowSent_.erase(connection);
 }
 
-bool FaultInjector::Delays(int function) {
+bool FaultInjector::Delays(std::uint64_t connection, int function) {
   std::lock_guard lock(mutex_);
-  if (function == kLoginFunction || !StrikesLocked(kDelay, plan_.delayPerMille)) return false;
+  const bool followUp = function == kFollowUpFunction;
+  // A new request begins a new answer; a long answer meets one late row at
+  // most, lest the time of a download grow with the square of its rows.
+  if (!followUp) lateRowSent_.erase(connection);
+  if (function == kLoginFunction || (followUp && lateRowSent_.contains(connection)) ||
+      !StrikesLocked(kDelay, plan_.delayPerMille))
+    return false;
+  if (followUp) lateRowSent_.insert(connection);
   ++counts_.delayedAnswers;
   return true;
 }

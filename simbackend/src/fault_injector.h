@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,9 @@ class FaultInjector {
   bool DropsAt(std::uint64_t connection, int function, std::size_t rows);
   // The connection has ended: a drop it still waits for is forgotten.
   void Forget(std::uint64_t connection);
-  // Whether the answer to a request of `function` goes out late; how late.
-  bool Delays(int function);
+  // Whether the answer to a request of `function` on `connection` goes out
+  // late (of the follow-ups of one multi-row answer, one at most); how late.
+  bool Delays(std::uint64_t connection, int function);
   std::chrono::milliseconds Delay() const;
   // The lines of a push as they go out: order-state, cancel and fill lines
   // may be doubled, an order state's fill may come first.
@@ -52,6 +54,8 @@ class FaultInjector {
   FaultCounts counts_;
   // Connections that drop after that many more follow-ups.
   std::map<std::uint64_t, std::size_t> dropsPending_;
+  // Connections whose multi-row answer has had its late row.
+  std::set<std::uint64_t> lateRowSent_;
 };
 
 }  // namespace simbackend

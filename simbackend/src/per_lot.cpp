@@ -62,6 +62,10 @@ std::string MoneyText(double x) {
 
 double Fixed2(double x) { return Number(MoneyText(x)); }
 
+bool MarginTakesUnderlying(const BackendData& data, std::size_t contract, const Side& side) {
+  return data.contracts[contract].kind == ContractKind::kOption && side.openClose == "0" && side.buySell == "1";
+}
+
 PerLot PerLotAmounts(const BackendData& data, std::size_t contract, const Side& side, double price, double underlying) {
   const Contract& c = data.contracts[contract];
   const ContractRates& rates = data.rates[contract];
@@ -71,7 +75,7 @@ PerLot PerLotAmounts(const BackendData& data, std::size_t contract, const Side& 
     amounts.margin = FuturesMargin(rates, side, price * m);
   } else {
     amounts.premium = price * m;
-    if (side.openClose == "0" && side.buySell == "1") {
+    if (MarginTakesUnderlying(data, contract, side)) {
       const SoldOption sold{Number(rates.margin[2]),       Number(rates.margin[3]), m,
                             static_cast<double>(c.strike), amounts.premium,         c.optionType == 'C'};
       const OptionParams* params = data.OptionParamsOf(c);

@@ -44,6 +44,10 @@ struct Side {
 // elsewhere against `underlying`, the price of the underlying futures
 // contract. The fee sums the three pairs of the opening and closing set, or
 // of the close-today set.
+// Whether the margin of a lot of `contract` on that side takes the
+// underlying's price: an option sold to open.
+bool MarginTakesUnderlying(const BackendData& data, std::size_t contract, const Side& side);
+
 PerLot PerLotAmounts(const BackendData& data, std::size_t contract, const Side& side, double price, double underlying);
 
 }  // namespace simbackend

@@ -53,6 +53,12 @@ std::string AnswerFrame(std::uint32_t sequence, const std::string& text) {
   return frame;
 }
 
+// The account of a customer number that names a trading account.
+const Account* TradingAccount(const BackendData& data, std::string_view customer) {
+  const Account* account = data.FindAccount(customer);
+  return account == nullptr || account->kind != AccountKind::kTrading ? nullptr : account;
+}
+
 }  // namespace
 
 class Server::Impl {
@@ -218,7 +224,7 @@ class Server::Impl {
     const std::optional<Request> request = ParseRequest(frame.text);
     const Session before = connection.CurrentSession();
     Session session = before;
-    const std::optional<Rule> rule = request ? RuleFor(request->function) : std::nullopt;
+    const std::optional<Rule> rule = request ? RuleFor(connection.Id(), request->function) : std::nullopt;
     Answer answer = Respond(connection, request, session, rule);
     // Kept before the answer goes out, so that a client that has its answer
     // finds its request. Only logins and what logged-in sessions send are
@@ -283,9 +289,9 @@ class Server::Impl {
   }
 
   // The script's rule, else a delay when the fault plan draws one.
-  std::optional<Rule> RuleFor(int function) {
+  std::optional<Rule> RuleFor(std::uint64_t connection, int function) {
     std::optional<Rule> rule = FindRule(function);
-    if (!rule && faults_.Delays(function)) rule = Rule{Rule::Kind::kDelay, 0, {}, faults_.Delay()};
+    if (!rule && faults_.Delays(connection, function)) rule = Rule{Rule::Kind::kDelay, 0, {}, faults_.Delay()};
     return rule;
   }
 
@@ -394,9 +400,19 @@ bool Server::CancelSpecialOrder(std::string_view customer, std::string_view numb
 }
 
 std::optional<AccountView> Server::Book(std::string_view customer) const {
-  const Account* account = impl_->Data().FindAccount(customer);
-  if (account == nullptr || account->kind != AccountKind::kTrading) return std::nullopt;
+  const Account* account = TradingAccount(impl_->Data(), customer);
+  if (account == nullptr) return std::nullopt;
   return impl_->Floor().View(*account);
+}
+
+std::vector<PositionView> Server::Positions(std::string_view customer) const {
+  const Account* account = TradingAccount(impl_->Data(), customer);
+  return account == nullptr ? std::vector<PositionView>{} : impl_->Floor().Positions(*account);
+}
+
+std::vector<OrderView> Server::WorkingOrders(std::string_view customer) const {
+  const Account* account = TradingAccount(impl_->Data(), customer);
+  return account == nullptr ? std::vector<OrderView>{} : impl_->Floor().WorkingOrders(*account);
 }
 
 std::vector<ReceivedRequest> Server::Requests() const { return impl_->Received().Requests(); }

@@ -382,12 +382,27 @@ AccountDay TradingFloor::DayOf(const std::string& customer) const {
   return DayLocked(customer);
 }
 
-AccountDay TradingFloor::DayLocked(const std::string& customer) const {
-  AccountDay day;
-  std::string problem;
+const AccountDay& TradingFloor::DayLocked(const std::string& customer) const {
+  ReplayedDay& replayed = replayedDays_[customer];
+  const PriceSource last = LastPrices();
+  const std::string today = TodayText();
+  const bool moved = std::any_of(replayed.pricesTaken.begin(), replayed.pricesTaken.end(),
+                                 [&](const auto& taken) { return last(taken.first) != taken.second; });
+  const PriceSource taking = [&](std::size_t contract) { return replayed.pricesTaken[contract] = last(contract); };
   // Every close was checked against the positions it closes when it came in.
-  ReplayDay(data_, business_, customer, TodayText(), LastPrices(), day, problem);
-  return day;
+  std::string problem;
+  if (replayed.tradingDay != today || moved) {
+    replayed.tradingDay = today;
+    replayed.pricesTaken.clear();
+    replayed.stopped = !ReplayDay(data_, business_, customer, today, taking, replayed.day, problem);
+  } else {
+    for (std::size_t trade = replayed.trades; trade < business_.trades.size() && !replayed.stopped; ++trade)
+      if (business_.trades[trade].customer == customer)
+        replayed.stopped =
+            !ReplayTrade(data_, business_, business_.trades[trade], today, taking, replayed.day, problem);
+  }
+  replayed.trades = business_.trades.size();
+  return replayed.day;
 }
 
 Funds TradingFloor::FundsLocked(const Account& account) const {

@@ -170,6 +170,10 @@ class TradingFloor {
   AccountDay DayOf(const std::string& customer) const;
   // The account's book for tests, and with the funds it shows.
   AccountView View(const Account& account) const { return Snapshot(account).view; }
+  // Parts of the account's book, for a reader that needs no more: its
+  // positions, and its orders that still work.
+  std::vector<PositionView> Positions(const Account& account) const;
+  std::vector<OrderView> WorkingOrders(const Account& account) const;
   struct AccountSnapshot {
     Funds funds;
     AccountView view;
@@ -178,7 +182,10 @@ class TradingFloor {
 
  private:
   Funds FundsLocked(const Account& account) const;
-  AccountDay DayLocked(const std::string& customer) const;
+  OrderView OrderViewLocked(std::size_t order) const;
+  // The customer's day as ReplayDay gives it with the last prices now,
+  // taken on from the day kept since (see ReplayedDay).
+  const AccountDay& DayLocked(const std::string& customer) const;
   // Enters the order (as Enter) and gives it its number; its index.
   std::optional<Refused> EnterLocked(BookOrder order, std::size_t& index);
   std::optional<Refused> CheckOrder(const BookOrder& order) const;
@@ -227,6 +234,19 @@ class TradingFloor {
   std::int64_t lastConditionNumber_ = 0;
   std::int64_t lastQuestionNumber_ = 0;
   std::set<std::size_t> waitedFor_;
+  // A customer's day replayed up to the first `trades` of the business:
+  // the trades since are replayed over it (they come with higher deal
+  // numbers), so that reading the day costs what changed, not the day. It
+  // is replayed afresh on another trading day, or when a price that it
+  // took (an underlying of an option sold to open) has moved.
+  struct ReplayedDay {
+    AccountDay day;
+    std::string tradingDay;
+    std::size_t trades = 0;
+    bool stopped = false;  // at a close of more lots than held, as ReplayDay stops
+    std::map<std::size_t, double> pricesTaken;
+  };
+  mutable std::map<std::string, ReplayedDay> replayedDays_;
   // Order requests by customer and request sequence number.
   std::map<std::pair<std::string, std::string>, std::size_t> requestCounts_;
 };

@@ -51,43 +51,60 @@ std::vector<PositionView> PositionsOf(const BackendData& data, const std::vector
 
 }  // namespace
 
+OrderView TradingFloor::OrderViewLocked(std::size_t index) const {
+  const BookOrder& book = business_.orders[index];
+  const DayOrder& o = book.order;
+  const Contract& contract = data_.contracts[o.contract];
+  const OrderProgress progress = ProgressOf(data_, business_, index);
+  const auto received = requestCounts_.find({o.customer, book.requestSequence});
+  return {std::to_string(o.number),
+          data_.ExchangeOf(contract).id,
+          book.IsSpecial() ? CombinationCode(data_, book) : contract.code,
+          o.buySell,
+          o.openClose,
+          o.hedge,
+          book.priceType,
+          book.validity,
+          data_.PriceText(contract, o.price),
+          o.lots,
+          progress.filled,
+          AveragePriceText(progress),
+          o.state,
+          book.stateSequence,
+          o.time,
+          o.cancelTime,
+          o.tradeCode,
+          o.seat,
+          MoneyText(book.frozen.margin + book.secondFrozen.margin),
+          MoneyText(book.frozen.fee + book.secondFrozen.fee),
+          MoneyText(book.frozen.premium),
+          book.received && received != requestCounts_.end() ? received->second : 0,
+          book.kind,
+          book.strategy};
+}
+
+std::vector<PositionView> TradingFloor::Positions(const Account& account) const {
+  std::lock_guard lock(mutex_);
+  return PositionsOf(data_, DayLocked(account.customer).details);
+}
+
+std::vector<OrderView> TradingFloor::WorkingOrders(const Account& account) const {
+  std::lock_guard lock(mutex_);
+  std::vector<OrderView> working;
+  for (std::size_t index = 0; index < business_.orders.size(); ++index) {
+    const DayOrder& o = business_.orders[index].order;
+    if (o.customer == account.customer && IsWorkingState(o.state)) working.push_back(OrderViewLocked(index));
+  }
+  return working;
+}
+
 TradingFloor::AccountSnapshot TradingFloor::Snapshot(const Account& account) const {
   std::lock_guard lock(mutex_);
   AccountSnapshot snapshot{FundsLocked(account), {}};
   AccountView& view = snapshot.view;
   view.funds = FundsViewOf(snapshot.funds);
-  for (std::size_t index = 0; index < business_.orders.size(); ++index) {
-    const BookOrder& book = business_.orders[index];
-    const DayOrder& o = book.order;
-    if (o.customer != account.customer) continue;
-    const Contract& contract = data_.contracts[o.contract];
-    const OrderProgress progress = ProgressOf(data_, business_, index);
-    const auto received = requestCounts_.find({o.customer, book.requestSequence});
-    view.orders.push_back({std::to_string(o.number),
-                           data_.ExchangeOf(contract).id,
-                           book.IsSpecial() ? CombinationCode(data_, book) : contract.code,
-                           o.buySell,
-                           o.openClose,
-                           o.hedge,
-                           book.priceType,
-                           book.validity,
-                           data_.PriceText(contract, o.price),
-                           o.lots,
-                           progress.filled,
-                           AveragePriceText(progress),
-                           o.state,
-                           book.stateSequence,
-                           o.time,
-                           o.cancelTime,
-                           o.tradeCode,
-                           o.seat,
-                           MoneyText(book.frozen.margin + book.secondFrozen.margin),
-                           MoneyText(book.frozen.fee + book.secondFrozen.fee),
-                           MoneyText(book.frozen.premium),
-                           book.received && received != requestCounts_.end() ? received->second : 0,
-                           book.kind,
-                           book.strategy});
-  }
+  for (std::size_t index = 0; index < business_.orders.size(); ++index)
+    if (business_.orders[index].order.customer == account.customer) view.orders.push_back(OrderViewLocked(index));
   for (const DayTrade& trade : business_.trades) {
     if (trade.customer != account.customer) continue;
     const DayOrder& o = business_.orders[trade.order].order;

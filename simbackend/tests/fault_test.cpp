@@ -8,6 +8,7 @@
 
 #include "fault_injector.h"
 #include "order_client.h"
+#include "request.h"
 
 namespace simbackend_test {
 namespace {
@@ -40,7 +41,7 @@ Decisions DrawAll(const FaultPlan& plan, bool interleaved) {
     // Another kind's occasions between them change no kind's decisions.
     if (interleaved || i % 2 == 0) seen.pushes.push_back(faults.Garble({OrderState(i, "p"), Fill(i)}));
     seen.drops.push_back(faults.DropsAt(1, 5011, 0));
-    if (interleaved) seen.delays.push_back(faults.Delays(5011));
+    if (interleaved) seen.delays.push_back(faults.Delays(1, 5011));
     if (interleaved) seen.otherClients.push_back(faults.OtherClientActsAt(5003));
   }
   seen.counts = faults.Counts();
@@ -71,6 +72,25 @@ TEST(FaultSchedule, TheSameSeedDrawsTheSameFaultsWhateverTheOtherKindsDo) {
   FaultPlan other = plan;
   other.seed = 43;
   EXPECT_NE(DrawAll(other, true).drops, first.drops);
+}
+
+TEST(FaultSchedule, AMultiRowAnswerMeetsOneLateRowAtMost) {
+  FaultInjector faults;
+  faults.Set({.seed = 1, .delayPerMille = 1000});
+  const auto followUp = [&](std::uint64_t connection) {
+    return faults.Delays(connection, simbackend::kFollowUpFunction);
+  };
+  EXPECT_TRUE(faults.Delays(1, kOrderQuery));
+  EXPECT_TRUE(followUp(1));
+  EXPECT_FALSE(followUp(1));
+  EXPECT_FALSE(followUp(1));
+  // Another connection's answer has a late row of its own, and so has the
+  // next answer on the first.
+  EXPECT_TRUE(followUp(2));
+  EXPECT_TRUE(faults.Delays(1, kOrderQuery));
+  EXPECT_TRUE(followUp(1));
+  EXPECT_FALSE(followUp(1));
+  EXPECT_EQ(faults.Counts().delayedAnswers, 5u);
 }
 
 TEST(FaultSchedule, APlanWithoutChancesInjectsNothing) {

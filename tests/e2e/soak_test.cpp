@@ -406,10 +406,10 @@ class Soak : public ::testing::Test {
     ++submitted_;
     const std::size_t before = seenResults_;
     ASSERT_TRUE(PumpUntil([&] {
-      const std::vector<std::vector<std::string>> results = shell_.OrderResults();
-      for (std::size_t index = before; index < results.size(); ++index) {
+      const std::vector<std::vector<std::string>> results = shell_.OrderResults(before);
+      for (std::size_t index = 0; index < results.size(); ++index) {
         if (!results[index].empty() && results[index][0] == tag) {
-          seenResults_ = index + 1;
+          seenResults_ = before + index + 1;
           return true;
         }
       }
@@ -444,7 +444,7 @@ class Soak : public ::testing::Test {
   // A position of the book, none when it holds none (of today for
   // `today`).
   std::optional<simbackend::PositionView> HeldPosition(std::mt19937_64& draw, bool today) {
-    std::vector<simbackend::PositionView> held = server_->Book(kCustomer)->positions;
+    std::vector<simbackend::PositionView> held = server_->Positions(kCustomer);
     std::erase_if(held, [&](const simbackend::PositionView& p) {
       return (today ? p.todayLots : p.lots) <= 0 || p.hedge != "0" || !MarketOf(p.exchange).seat ||
              p.seat != MarketOf(p.exchange).seat || p.tradeCode != MarketOf(p.exchange).tradeCode;
@@ -488,7 +488,7 @@ class Soak : public ::testing::Test {
 
   // A working plain order of the book; none when none works.
   std::optional<simbackend::OrderView> WorkingOrder(std::mt19937_64& draw) {
-    std::vector<simbackend::OrderView> working = server_->Book(kCustomer)->orders;
+    std::vector<simbackend::OrderView> working = server_->WorkingOrders(kCustomer);
     std::erase_if(working, [](const simbackend::OrderView& o) {
       return (o.state != "a" && o.state != "p") || !o.strategy.empty();
     });
@@ -551,7 +551,7 @@ class Soak : public ::testing::Test {
   }
 
   void Exercise(std::mt19937_64& draw) {
-    std::vector<simbackend::PositionView> held = server_->Book(kCustomer)->positions;
+    std::vector<simbackend::PositionView> held = server_->Positions(kCustomer);
     std::erase_if(held, [](const simbackend::PositionView& p) {
       return p.buySell != "0" || p.lots <= 0 || p.hedge != "0" ||
              std::ranges::none_of(Markets(), [&](const Market& m) { return m.contracts.back() == p.contract; });

@@ -26,7 +26,9 @@ struct FaultPlan {
   int duplicatePerMille = 0;
   // Per push of an order state followed by its fill: the fill goes first.
   int fillFirstPerMille = 0;
-  // Per request but a log-in: its answer goes out `delay` late.
+  // Per request but a log-in: its answer goes out `delay` late. Of the
+  // follow-ups that fetch the rows of one multi-row answer one at most is
+  // late, so that a download's time grows with its rows, not their square.
   int delayPerMille = 0;
   std::chrono::milliseconds delay{20};
   // Per request of an account's trades (5003), the last step of a

@@ -167,6 +167,12 @@ class Server {
   // many times each was received), fills and positions. None for a
   // customer number that is no trading account.
   std::optional<AccountView> Book(std::string_view customer) const;
+  // Parts of that book, which cost what they hold rather than the whole
+  // day: the positions, and the orders that still work (entered, taken,
+  // partly filled, ...). Empty for a customer number that is no trading
+  // account.
+  std::vector<PositionView> Positions(std::string_view customer) const;
+  std::vector<OrderView> WorkingOrders(std::string_view customer) const;
 
   // The logins and the requests of logged-in sessions, oldest first: the
   // latest kMaxRecordedRequests, and fewer when their texts take more than

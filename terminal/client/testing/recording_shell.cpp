@@ -79,9 +79,10 @@ std::vector<AsyncRequestDone> RecordingShell::AsyncRequestsDone() const {
   return asyncRequestsDone_;
 }
 
-std::vector<std::vector<std::string>> RecordingShell::OrderResults() const {
+std::vector<std::vector<std::string>> RecordingShell::OrderResults(std::size_t first) const {
   std::lock_guard lock(mutex_);
-  return orderResults_;
+  if (first >= orderResults_.size()) return {};
+  return {orderResults_.begin() + static_cast<std::ptrdiff_t>(first), orderResults_.end()};
 }
 
 std::vector<std::vector<std::string>> RecordingShell::ExchangeClockStates() const {

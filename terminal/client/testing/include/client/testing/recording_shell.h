@@ -51,7 +51,9 @@ class RecordingShell : public client::ShellServices {
   int ContractsReadyCalls() const;
   std::vector<engine::TableChangeRecord> TableChanges() const;
   std::vector<AsyncRequestDone> AsyncRequestsDone() const;
-  std::vector<std::vector<std::string>> OrderResults() const;
+  // The order results from the `first` on (a caller that waits for the
+  // next one need not copy every earlier one).
+  std::vector<std::vector<std::string>> OrderResults(std::size_t first = 0) const;
   std::vector<std::vector<std::string>> ExchangeClockStates() const;
   // Forgets everything recorded; the answers set stay.
   void Clear();
