@@ -142,6 +142,7 @@ int CLog::CheckFileName() {
   if (fileName_ == previous || !file_) return 1;
   SaveFileHead(1);
   file_.reset();
+  ++epoch_;  // what settles later belongs to the old file
   // A file of the new name that is already there is continued, not reset.
   const bool ready = OpenForWriting() && (file_->IsEmpty() ? StartNewFile() : LoadHead(true));
   if (!ready) {

@@ -159,7 +159,10 @@ bool CxDataSet::AddText(std::string_view text) { return AppendEntry({}, text, tr
 
 bool CxDataSet::StartWithText(std::string_view text) {
   const std::size_t length = text.size() + 1;
-  if (block_ != nullptr || length > kMaxValueLength || !CreateBlock(length, Clearing::kDirectory)) return false;
+  if (block_ != nullptr || length > kMaxValueLength ||
+      !CreateBlock(ValueAreaFor(1) + length, 1, Clearing::kDirectory)) {
+    return false;
+  }
   // The block is made to fit the value, so appending cannot fail.
   return AppendEntry({}, text, true, kTextType, kAutoId);
 }
@@ -314,19 +317,23 @@ bool CxDataSet::Reshape(const Layout& layout) {
 }
 
 bool CxDataSet::CreateBlock(std::size_t firstValueLength, Clearing clearing) {
-  const auto size = static_cast<std::uint32_t>(FirstBlockSize(firstValueLength));
+  return CreateBlock(FirstBlockSize(firstValueLength), kFirstCapacity, clearing);
+}
+
+bool CxDataSet::CreateBlock(std::uint64_t size, std::uint32_t capacity, Clearing clearing) {
   if (clearing == Clearing::kWholeBlock) {
     block_ = static_cast<std::uint8_t*>(std::calloc(1, size));
   } else {
     block_ = static_cast<std::uint8_t*>(std::malloc(size));
-    if (block_ != nullptr) std::memset(block_, 0, ValueAreaFor(kFirstCapacity));
+    if (block_ != nullptr) std::memset(block_, 0, ValueAreaFor(capacity));
   }
   if (block_ == nullptr) return false;
-  SetU32(block_, kBlockSizeOffset, size);
+  SetU32(block_, kBlockSizeOffset, static_cast<std::uint32_t>(size));
   SetU16(block_, kDirectoryStepOffset, kFirstCapacity);
-  SetU32(block_, kBlockGrowthOffset, size);
-  SetU32(block_, kValueAreaOffset, static_cast<std::uint32_t>(ValueAreaFor(kFirstCapacity)));
-  SetU32(block_, kCapacityOffset, kFirstCapacity);
+  // A block smaller than a first block grows as a first block would.
+  SetU32(block_, kBlockGrowthOffset, static_cast<std::uint32_t>(std::max(size, kFirstBlockSize)));
+  SetU32(block_, kValueAreaOffset, static_cast<std::uint32_t>(ValueAreaFor(capacity)));
+  SetU32(block_, kCapacityOffset, capacity);
   return true;
 }
 

@@ -110,9 +110,9 @@ bool ProgramLog::Open() {
       log_.OpenLogFile("") != 1) {
     return false;
   }
-  log_.HoldWrites(kHeldBytes);
+  log_.HoldWrites(kHeldBytes, [this] { flushWanted_.Set(); });
   flusher_.Start([this](platform::Event& stop) {
-    while (!stop.Wait(kFlushInterval)) log_.FlushSaveFileHead();
+    while (platform::WaitForAny({&stop, &flushWanted_}, kFlushInterval) != 0) log_.FlushSaveFileHead();
   });
   open_ = true;
   return true;

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -42,8 +43,17 @@ enum MessageCategory : int {
   kIgnoredCategory = 7,
 };
 
-// Field n of the line as a bounded copy of `size` - 1 bytes at most.
-std::string Field(std::string_view line, int n, std::size_t size = kOrderFieldSize) { return FieldOf(line, n, size); }
+// The widest bounded copy of a field.
+constexpr std::size_t kWidestField = 1024;
+static_assert(kMessageTextSize <= kWidestField && kMessageBoxTextSize <= kWidestField);
+
+// Field n of the line as a bounded copy of `size` - 1 bytes at most, as
+// FieldOf copies it; the line is split once for all the fields it gives.
+std::string Field(const backend::SeparatedFields& fields, int n, std::size_t size = kOrderFieldSize) {
+  char text[kWidestField];
+  backend::CopyFieldText(fields.Raw(n), text, std::min(size, sizeof text));
+  return text;
+}
 
 // The volume not yet filled: order volume minus filled volume, as text.
 std::string Difference(std::string_view minuend, std::string_view subtrahend) {
@@ -78,7 +88,7 @@ std::string CutToLength(std::string text, std::size_t length) {
 
 // The state change of an order or cancel push: order number 9, ordering seat
 // 42, seat code 36, state 14, volume 22, filled 24.
-OrderStateChange StateChangeOf(std::string_view line) {
+OrderStateChange StateChangeOf(const backend::SeparatedFields& line) {
   const std::string volume = Field(line, 22);
   return MakeOrderStateChange(Field(line, 42), Field(line, 9), Field(line, 36), Field(line, 14), volume,
                               Difference(volume, Field(line, 24)));
@@ -93,7 +103,8 @@ void PushHandlers::QueueStateChange(const OrderStateChange& change) {
   if (orderStates_ != nullptr) orderStates_->QueueOrderStateChange(change);
 }
 
-void PushHandlers::OnOrderPush(std::string_view line) {
+void PushHandlers::OnOrderPush(std::string_view pushed) {
+  const backend::SeparatedFields line(pushed);
   QueueStateChange(StateChangeOf(line));
   PostOutputLine(kOrderLine, platform::Format("委托单：%s|%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
                                               Field(line, 15).c_str(), Field(line, 12).c_str(), Field(line, 17).c_str(),
@@ -101,7 +112,8 @@ void PushHandlers::OnOrderPush(std::string_view line) {
                                               Field(line, 23).c_str(), Field(line, 40).c_str()));
 }
 
-void PushHandlers::OnCancelPush(std::string_view line) {
+void PushHandlers::OnCancelPush(std::string_view pushed) {
+  const backend::SeparatedFields line(pushed);
   QueueStateChange(StateChangeOf(line));
   PostOutputLine(kCancelLine,
                  platform::Format("撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(),
@@ -110,7 +122,8 @@ void PushHandlers::OnCancelPush(std::string_view line) {
                                   Field(line, 36).c_str(), Field(line, 42).c_str(), Field(line, 40).c_str()));
 }
 
-void PushHandlers::OnTradePush(std::string_view line) {
+void PushHandlers::OnTradePush(std::string_view pushed) {
+  const backend::SeparatedFields line(pushed);
   if (orders_ == nullptr) return;
   // Exchange 9, account 8, ordering seat 37, order number 11.
   const std::optional<KnownOrder> order =
@@ -127,7 +140,8 @@ void PushHandlers::OnTradePush(std::string_view line) {
                                               order->price.c_str(), Field(line, 36, kTradeSeatCodeSize).c_str()));
 }
 
-void PushHandlers::OnExerciseOrderPush(std::string_view line) {
+void PushHandlers::OnExerciseOrderPush(std::string_view pushed) {
+  const backend::SeparatedFields line(pushed);
   PostOutputLine(kOrderLine,
                  platform::Format("执行放弃委托单：%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
                                   OrderStateText(Field(line, 12)), Field(line, 11).c_str(),
@@ -135,7 +149,8 @@ void PushHandlers::OnExerciseOrderPush(std::string_view line) {
                                   HedgeText(Field(line, 14)), Field(line, 15).c_str(), Field(line, 29).c_str()));
 }
 
-void PushHandlers::OnExerciseCancelPush(std::string_view line) {
+void PushHandlers::OnExerciseCancelPush(std::string_view pushed) {
+  const backend::SeparatedFields line(pushed);
   PostOutputLine(
       kCancelLine,
       platform::Format("执行放弃委托撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(),
@@ -144,7 +159,8 @@ void PushHandlers::OnExerciseCancelPush(std::string_view line) {
                        Field(line, 25).c_str(), Field(line, 31).c_str(), Field(line, 29).c_str()));
 }
 
-void PushHandlers::OnMessagePush(std::string_view line) {
+void PushHandlers::OnMessagePush(std::string_view pushed) {
+  const backend::SeparatedFields line(pushed);
   switch (LeadingInteger(Field(line, 9, kMessageCategorySize))) {
     case kNotice: OnNotice(line); return;
     case kRunMessage:
@@ -161,7 +177,7 @@ void PushHandlers::OnMessagePush(std::string_view line) {
 // A notice for everybody (addressee " " or empty) or for a logged-in
 // customer, headed by its level; a level without a heading shows the bare
 // text.
-void PushHandlers::OnNotice(std::string_view line) {
+void PushHandlers::OnNotice(const backend::SeparatedFields& line) {
   const std::string addressee = Field(line, 11, kMessageAddresseeSize);
   if (addressee != " " && !addressee.empty() && accounts_.FindAccountByCode(addressee) == nullptr) return;
   const std::string text = Field(line, 17, kMessageTextSize);
@@ -173,7 +189,7 @@ void PushHandlers::OnNotice(std::string_view line) {
 // An exchange's new state (field 19 the exchange, field 20 the state): each
 // of the states 0 to 3 is shown once in the run, any other state every time;
 // the exchange clocks always learn it.
-void PushHandlers::OnExchangeState(std::string_view line) {
+void PushHandlers::OnExchangeState(const backend::SeparatedFields& line) {
   const std::string exchange = Field(line, 19, kExchangeSize);
   const std::string state = Field(line, 20, kExchangeStateSize);
   const std::optional<int> stateValue = backend::ParseDecimal(state);
@@ -191,7 +207,8 @@ void PushHandlers::OnExchangeState(std::string_view line) {
   if (ShellServices* shell = TheShellServices()) shell->UpdateExchangeClockState(exchangeState);
 }
 
-void PushHandlers::OnMessageBoxPush(std::string_view line) {
+void PushHandlers::OnMessageBoxPush(std::string_view pushed) {
+  const backend::SeparatedFields line(pushed);
   const std::string text = platform::Format("[%s]%s", Field(line, 8, kMessageBoxTitleSize).c_str(),
                                             Field(line, 9, kMessageBoxTextSize).c_str());
   // The line is in the output pane before the box holds the GUI thread.
