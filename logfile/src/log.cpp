@@ -210,6 +210,10 @@ int CLog::ReadFileHead() {
 
 int CLog::SaveFileHead(int force) {
   Scope scope(*this);
+  return SaveHead(force != 0);
+}
+
+int CLog::SaveHead(bool force) {
   if (!file_) return 0;
   if (mode_ != kWriting) return 1;
   ++headSaveCount_;
@@ -260,6 +264,10 @@ int CLog::Crypt(void* buffer, int length) const {
 
 int CLog::WriteToFile(short appId, const void* data, int length) {
   Scope scope(*this);
+  return WriteStamped(appId, data, length, GetBNTime().Current());
+}
+
+int CLog::WriteStamped(short appId, const void* data, int length, const CBNTime::Fields& now) {
   if (!file_ || !data || length <= 0) return 0;
   if (mode_ != kWriting) return 1;
   if (head_.fileSize < head_.writePosition) return 0;
@@ -274,7 +282,6 @@ int CLog::WriteToFile(short appId, const void* data, int length) {
     growthUnwritten_ = true;
   }
 
-  const CBNTime::Fields now = GetBNTime().Current();
   if (held_.empty()) StartHolding();
   const std::size_t at = held_.size();
   held_.resize(at + recordSize);
@@ -297,7 +304,7 @@ int CLog::WriteToFile(short appId, const void* data, int length) {
     flushAsked_ = true;
     return 1;
   }
-  return SaveFileHead(1);
+  return SaveHead(true);
 }
 
 void CLog::StartHolding() {
@@ -341,8 +348,7 @@ CLog::Written CLog::WriteBatch(Batch& batch) {
   Written written = Written::kAll;
   if (!batch.file || batch.epoch == failedEpoch_) {
     written = Written::kDropped;
-  } else if (!batch.records.empty() &&
-             !WriteAt(*batch.file, batch.start, batch.records.data(), batch.records.size())) {
+  } else if (!batch.records.empty() && !WriteAt(*batch.file, batch.start, batch.records.data(), batch.records.size())) {
     written = Written::kNotRecords;
     failedEpoch_ = batch.epoch;
   } else if (batch.head && !WriteAt(*batch.file, 0, batch.head->data(), batch.head->size())) {
@@ -404,9 +410,11 @@ std::optional<int> CLog::WriteRefusal(short appId, bool refusePackTypes) const {
 }
 
 int CLog::WriteRecord(short appId, const void* data, int length) {
-  CheckFileName();
-  if (!WriteToFile(appId, data, length)) return 0;
-  SaveFileHead(0);
+  // One reading of the clock names the file and stamps the record.
+  const CBNTime::Fields now = GetBNTime().Current();
+  CheckFileNameFor(now);
+  if (!WriteStamped(appId, data, length, now)) return 0;
+  SaveHead(false);
   return 1;
 }
 

@@ -13,8 +13,8 @@
 // are 1 for success and 0 for failure unless said otherwise.
 #pragma once
 
-#include <cstddef>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "logfile/bn_time.h"
 #include "logfile/export.h"
 #include "logfile/log_head.h"
 
@@ -167,7 +168,13 @@ class QUILLMERE_API CLog {
   st_LogAppEntry* FindApplication(short appId);
   // The result of a write that ends before writing; none when it goes on.
   std::optional<int> WriteRefusal(short appId, bool refusePackTypes) const;
+  // WriteRecord and the operations it calls below run under the write lock
+  // their caller holds.
   int WriteRecord(short appId, const void* data, int length);
+  int CheckFileNameFor(const CBNTime::Fields& today);
+  // WriteToFile with the record stamped `now`.
+  int WriteStamped(short appId, const void* data, int length, const CBNTime::Fields& now);
+  int SaveHead(bool force);
   bool ReadRecordLength(std::uint64_t offset, std::uint16_t& length) const;
   bool ReadRecord(std::uint64_t offset, std::uint16_t length, short& type, char* timeText, char* data) const;
   void Raise(const char* message);
@@ -212,8 +219,8 @@ class QUILLMERE_API CLog {
   // The disk lock, taken after the write lock or alone, never before it.
   std::mutex diskMutex_;
   std::condition_variable diskTurn_;
-  std::uint64_t batchesWritten_ = 0;             // guarded by diskMutex_
-  std::optional<std::uint64_t> failedEpoch_;     // guarded by diskMutex_
+  std::uint64_t batchesWritten_ = 0;          // guarded by diskMutex_
+  std::optional<std::uint64_t> failedEpoch_;  // guarded by diskMutex_
   // The head counts file growth whose zeros are not yet on disk: a record
   // grows the file in the head alone, and the zeros go out with the record,
   // so that growing costs no write of its own.
