@@ -31,6 +31,7 @@ enum LogLineType : int {
 // "********". The part from the first "R|" on is read as separated fields
 // counted from that "R": for a request or push (field 4 a non-zero number)
 // field 8, and the further password fields of the functions that carry them.
+// Quote pushes carry no password and stay as they are.
 std::string MaskPasswordFields(std::string_view line);
 // The same into `masked`, whose buffer is reused: a line logged costs no
 // allocation.
