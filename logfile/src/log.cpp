@@ -67,7 +67,6 @@ struct CLog::Batch {
   std::uint32_t start = 0;
   std::uint32_t countBefore = 0;
   std::uint32_t packsBefore = 0;
-  bool carriesGrowth = false;
   std::optional<HeadBytes> head;  // scrambled
 };
 
@@ -320,7 +319,6 @@ CLog::Batch CLog::HandOver(bool withHead) {
   if (held_.empty() && growthUnwritten_) StartHolding();
   // Everything after the records up to the file's size is zeros.
   if (growthUnwritten_) held_.resize(held_.size() + (head_.fileSize - head_.writePosition));
-  batch.carriesGrowth = growthUnwritten_;
   growthUnwritten_ = false;
   batch.start = heldStart_;
   batch.countBefore = countBeforeHeld_;
