@@ -159,10 +159,7 @@ bool CxDataSet::AddText(std::string_view text) { return AppendEntry({}, text, tr
 
 bool CxDataSet::StartWithText(std::string_view text) {
   const std::size_t length = text.size() + 1;
-  if (block_ != nullptr || length > kMaxValueLength ||
-      !CreateBlock(ValueAreaFor(1) + length, 1, Clearing::kDirectory)) {
-    return false;
-  }
+  if (block_ != nullptr || length > kMaxValueLength || !CreateBlock(length, Clearing::kDirectory)) return false;
   // The block is made to fit the value, so appending cannot fail.
   return AppendEntry({}, text, true, kTextType, kAutoId);
 }
@@ -316,11 +313,13 @@ bool CxDataSet::Reshape(const Layout& layout) {
   return true;
 }
 
+// A list cleared whole is a first block; one whose header and directory
+// alone are cleared is a list of one line, and its block fits that line: a
+// directory of one entry and the value.
 bool CxDataSet::CreateBlock(std::size_t firstValueLength, Clearing clearing) {
-  return CreateBlock(FirstBlockSize(firstValueLength), kFirstCapacity, clearing);
-}
-
-bool CxDataSet::CreateBlock(std::uint64_t size, std::uint32_t capacity, Clearing clearing) {
+  const bool oneLine = clearing == Clearing::kDirectory;
+  const std::uint32_t capacity = oneLine ? 1 : kFirstCapacity;
+  const std::uint64_t size = oneLine ? ValueAreaFor(capacity) + firstValueLength : FirstBlockSize(firstValueLength);
   if (clearing == Clearing::kWholeBlock) {
     block_ = static_cast<std::uint8_t*>(std::calloc(1, size));
   } else {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <limits>
 
 #include "platform/files.h"
 #include "platform/gbk.h"
@@ -52,16 +51,6 @@ std::ptrdiff_t FindNthSeparator(std::string_view text, char separator, int n) {
     if (position == std::string_view::npos) return -1;
     if (found == n) return static_cast<std::ptrdiff_t>(position);
     from = position + 1;
-  }
-}
-
-SeparatedFields::SeparatedFields(std::string_view line, char separator) : line_(line) {
-  for (std::size_t at = 0; count_ < kMaxFields;) {
-    const std::size_t found = line.find(separator, at);
-    // Offsets are 32-bit: fields beyond 4 GiB read as absent.
-    if (found == std::string_view::npos || found >= std::numeric_limits<std::uint32_t>::max()) break;
-    at = found + 1;
-    starts_[++count_] = static_cast<std::uint32_t>(at);
   }
 }
 

@@ -16,6 +16,7 @@
 #include "platform/format.h"
 #include "platform/gbk.h"
 #include "platform/message.h"
+#include "separated_fields.h"
 
 namespace client {
 namespace {
@@ -49,7 +50,7 @@ static_assert(kMessageTextSize <= kWidestField && kMessageBoxTextSize <= kWidest
 
 // Field n of the line as a bounded copy of `size` - 1 bytes at most, as
 // FieldOf copies it; the line is split once for all the fields it gives.
-std::string Field(const backend::SeparatedFields& fields, int n, std::size_t size = kOrderFieldSize) {
+std::string Field(const SeparatedFields& fields, int n, std::size_t size = kOrderFieldSize) {
   char text[kWidestField];
   backend::CopyFieldText(fields.Raw(n), text, std::min(size, sizeof text));
   return text;
@@ -88,7 +89,7 @@ std::string CutToLength(std::string text, std::size_t length) {
 
 // The state change of an order or cancel push: order number 9, ordering seat
 // 42, seat code 36, state 14, volume 22, filled 24.
-OrderStateChange StateChangeOf(const backend::SeparatedFields& line) {
+OrderStateChange StateChangeOf(const SeparatedFields& line) {
   const std::string volume = Field(line, 22);
   return MakeOrderStateChange(Field(line, 42), Field(line, 9), Field(line, 36), Field(line, 14), volume,
                               Difference(volume, Field(line, 24)));
@@ -104,7 +105,7 @@ void PushHandlers::QueueStateChange(const OrderStateChange& change) {
 }
 
 void PushHandlers::OnOrderPush(std::string_view pushed) {
-  const backend::SeparatedFields line(pushed);
+  const SeparatedFields line(pushed);
   QueueStateChange(StateChangeOf(line));
   PostOutputLine(kOrderLine, platform::Format("委托单：%s|%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
                                               Field(line, 15).c_str(), Field(line, 12).c_str(), Field(line, 17).c_str(),
@@ -113,7 +114,7 @@ void PushHandlers::OnOrderPush(std::string_view pushed) {
 }
 
 void PushHandlers::OnCancelPush(std::string_view pushed) {
-  const backend::SeparatedFields line(pushed);
+  const SeparatedFields line(pushed);
   QueueStateChange(StateChangeOf(line));
   PostOutputLine(kCancelLine,
                  platform::Format("撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(),
@@ -123,7 +124,7 @@ void PushHandlers::OnCancelPush(std::string_view pushed) {
 }
 
 void PushHandlers::OnTradePush(std::string_view pushed) {
-  const backend::SeparatedFields line(pushed);
+  const SeparatedFields line(pushed);
   if (orders_ == nullptr) return;
   // Exchange 9, account 8, ordering seat 37, order number 11.
   const std::optional<KnownOrder> order =
@@ -141,7 +142,7 @@ void PushHandlers::OnTradePush(std::string_view pushed) {
 }
 
 void PushHandlers::OnExerciseOrderPush(std::string_view pushed) {
-  const backend::SeparatedFields line(pushed);
+  const SeparatedFields line(pushed);
   PostOutputLine(kOrderLine,
                  platform::Format("执行放弃委托单：%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
                                   OrderStateText(Field(line, 12)), Field(line, 11).c_str(),
@@ -150,7 +151,7 @@ void PushHandlers::OnExerciseOrderPush(std::string_view pushed) {
 }
 
 void PushHandlers::OnExerciseCancelPush(std::string_view pushed) {
-  const backend::SeparatedFields line(pushed);
+  const SeparatedFields line(pushed);
   PostOutputLine(
       kCancelLine,
       platform::Format("执行放弃委托撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(),
@@ -160,15 +161,15 @@ void PushHandlers::OnExerciseCancelPush(std::string_view pushed) {
 }
 
 void PushHandlers::OnMessagePush(std::string_view pushed) {
-  const backend::SeparatedFields line(pushed);
+  const SeparatedFields line(pushed);
   switch (LeadingInteger(Field(line, 9, kMessageCategorySize))) {
-    case kNotice: OnNotice(line); return;
+    case kNotice: OnNotice(pushed); return;
     case kRunMessage:
       if (runMessageShown_) return;
       runMessageShown_ = true;
       PostOutputLine(kNoticeLine, Field(line, 17, kMessageTextSize));
       return;
-    case kExchangeState: OnExchangeState(line); return;
+    case kExchangeState: OnExchangeState(pushed); return;
     case kIgnoredCategory: return;
     default: PostOutputLine(kNoticeLine, Field(line, 17, kMessageTextSize)); return;
   }
@@ -177,7 +178,8 @@ void PushHandlers::OnMessagePush(std::string_view pushed) {
 // A notice for everybody (addressee " " or empty) or for a logged-in
 // customer, headed by its level; a level without a heading shows the bare
 // text.
-void PushHandlers::OnNotice(const backend::SeparatedFields& line) {
+void PushHandlers::OnNotice(std::string_view pushed) {
+  const SeparatedFields line(pushed);
   const std::string addressee = Field(line, 11, kMessageAddresseeSize);
   if (addressee != " " && !addressee.empty() && accounts_.FindAccountByCode(addressee) == nullptr) return;
   const std::string text = Field(line, 17, kMessageTextSize);
@@ -189,7 +191,8 @@ void PushHandlers::OnNotice(const backend::SeparatedFields& line) {
 // An exchange's new state (field 19 the exchange, field 20 the state): each
 // of the states 0 to 3 is shown once in the run, any other state every time;
 // the exchange clocks always learn it.
-void PushHandlers::OnExchangeState(const backend::SeparatedFields& line) {
+void PushHandlers::OnExchangeState(std::string_view pushed) {
+  const SeparatedFields line(pushed);
   const std::string exchange = Field(line, 19, kExchangeSize);
   const std::string state = Field(line, 20, kExchangeStateSize);
   const std::optional<int> stateValue = backend::ParseDecimal(state);
@@ -208,7 +211,7 @@ void PushHandlers::OnExchangeState(const backend::SeparatedFields& line) {
 }
 
 void PushHandlers::OnMessageBoxPush(std::string_view pushed) {
-  const backend::SeparatedFields line(pushed);
+  const SeparatedFields line(pushed);
   const std::string text = platform::Format("[%s]%s", Field(line, 8, kMessageBoxTitleSize).c_str(),
                                             Field(line, 9, kMessageBoxTextSize).c_str());
   // The line is in the output pane before the box holds the GUI thread.

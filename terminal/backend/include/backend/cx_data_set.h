@@ -79,11 +79,11 @@ class CxDataSet {
   // Appends `text` with a terminating zero as a nameless text entry.
   bool AddText(std::string_view text);
   // Gives a list without a block `text` as its first entry, as AddText does,
-  // in a block that fits it: a directory of one entry and the value, rather
-  // than a first block of 8192 bytes. For a list of one line (a pushed line
-  // handed from the receive thread to the pump); an entry added later grows
-  // the block as it grows a first block. False, with the list unchanged,
-  // when the list already has a block or AddText would fail.
+  // except that the block's free space after the value is left unwritten
+  // rather than cleared. For a list read only entry by entry (a pushed line
+  // handed from the receive thread to the pump), never taken whole through
+  // Bytes(), cloned or stored. False, with the list unchanged, when the list
+  // already has a block or AddText would fail.
   bool StartWithText(std::string_view text);
   // Rebuilds the list with a nameless raw entry holding `item` at `position`
   // (appended when the position is beyond the count); the item takes the
@@ -135,10 +135,7 @@ class CxDataSet {
   // Which bytes of a new block are cleared: all, or the header and the
   // directory only.
   enum class Clearing { kWholeBlock, kDirectory };
-  // A first block for a first value of that length.
   bool CreateBlock(std::size_t firstValueLength, Clearing clearing);
-  // A block of `size` bytes with a directory of `capacity` entries.
-  bool CreateBlock(std::uint64_t size, std::uint32_t capacity, Clearing clearing);
   bool Reshape(const Layout& layout);
 
   std::uint8_t* block_ = nullptr;

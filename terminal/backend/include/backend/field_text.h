@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,29 +31,6 @@ char* GetSeparatedField(int n, std::string_view text, char separator, char* buff
 // Copies a field already cut from its line into `buffer` as GetSeparatedField
 // does, for a reader that has split the line once.
 char* CopyFieldText(std::string_view field, char* buffer, std::size_t bufferSize);
-
-// The fields of one separated-field line, found in one walk along it, for a
-// reader of many fields: field n is then taken where it stands rather than
-// searched for from the line's start. Holds views into the line, which must
-// outlive it; fields beyond kMaxFields read as absent.
-class SeparatedFields {
- public:
-  static constexpr int kMaxFields = 64;
-
-  explicit SeparatedFields(std::string_view line, char separator = kFieldSeparator);
-  // Field n as it stands in the line (0x01 not turned); empty when field n
-  // does not exist, as for GetSeparatedField.
-  std::string_view Raw(int n) const {
-    return n >= 1 && n <= count_ ? std::string_view(line_.data() + starts_[n - 1], starts_[n] - starts_[n - 1] - 1)
-                                 : std::string_view();
-  }
-
- private:
-  std::string_view line_;
-  int count_ = 0;
-  // Field n runs from starts_[n - 1] to its separator at starts_[n] - 1.
-  std::uint32_t starts_[kMaxFields + 1] = {};
-};
 
 // Field n of `text` as a whole string, with 0x01 turned into "|"; empty
 // when field n does not exist, as for GetSeparatedField.

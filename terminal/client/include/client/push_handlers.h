@@ -13,7 +13,6 @@
 #include <string_view>
 
 #include "backend/account_table.h"
-#include "backend/field_text.h"
 #include "client/order_push_hooks.h"
 
 namespace client {
@@ -45,8 +44,8 @@ class PushHandlers {
   void OnMessageBoxPush(std::string_view line);
 
  private:
-  void OnNotice(const backend::SeparatedFields& line);
-  void OnExchangeState(const backend::SeparatedFields& line);
+  void OnNotice(std::string_view line);
+  void OnExchangeState(std::string_view line);
   void QueueStateChange(const OrderStateChange& change);
 
   const backend::AccountTable& accounts_;
