@@ -56,6 +56,20 @@ void MakeKey(char (&key)[kHeadTextSize]) {
 
 }  // namespace
 
+struct CLog::Batch {
+  std::shared_ptr<LogFileHandle> file;
+  // Nothing to write without a number: such a batch waits for no other.
+  std::optional<std::uint64_t> number;
+  std::uint64_t epoch = 0;
+  // The records, from the file offset `start` on, and the head's counts
+  // before them.
+  std::vector<std::uint8_t> records;
+  std::uint32_t start = 0;
+  std::uint32_t countBefore = 0;
+  std::uint32_t packsBefore = 0;
+  std::optional<HeadBytes> head;  // scrambled
+};
+
 CLog::CLog() { Init(); }
 
 CLog::~CLog() { CloseFile(); }
@@ -83,6 +97,9 @@ void CLog::Init() {
   lastSaveWrote_ = false;
   held_.clear();
   holdLimit_ = 0;
+  onFull_ = nullptr;
+  flushAsked_ = false;
+  ++epoch_;  // batches still on their way belong to a file no longer held
   growthUnwritten_ = false;
   namedYear_ = namedMonth_ = namedDay_ = 0;
   for (const DefaultApplication& app : kDefaultApplications) AddAppName(app.id, app.name);
@@ -192,6 +209,10 @@ int CLog::ReadFileHead() {
 
 int CLog::SaveFileHead(int force) {
   Scope scope(*this);
+  return SaveHead(force != 0);
+}
+
+int CLog::SaveHead(bool force) {
   if (!file_) return 0;
   if (mode_ != kWriting) return 1;
   ++headSaveCount_;
@@ -201,19 +222,21 @@ int CLog::SaveFileHead(int force) {
     lastSaveWrote_ = false;
     return 1;
   }
-  if (!WriteHeld()) {
-    lastSaveWrote_ = false;
-    return 0;
-  }
-  HeadBytes bytes = EncodeHead(head_);
-  ScrambleHead(bytes, KeyText(head_));
-  lastSaveWrote_ = file_->WriteAt(0, bytes.data(), bytes.size());
-  return lastSaveWrote_ ? 1 : 0;
+  return WriteHandedOver(true) ? 1 : 0;
 }
 
 int CLog::FlushSaveFileHead() {
+  Batch batch;
+  {
+    Scope scope(*this);
+    if (lastSaveWrote_ || !file_ || mode_ != kWriting) return 1;
+    ++headSaveCount_;
+    batch = HandOver(true);
+  }
+  // Writers go on meanwhile; what they write is held for the next flush.
+  const Written written = WriteBatch(batch);
   Scope scope(*this);
-  if (!lastSaveWrote_ && file_) SaveFileHead(1);
+  Settle(batch, written);
   return 1;
 }
 
@@ -221,9 +244,13 @@ int CLog::ResizeFile() {
   Scope scope(*this);
   static const std::uint8_t kZeros[kFileGrowth] = {};
   if (!file_ || head_.fileSize + std::uint64_t{kFileGrowth} > kMaxFileOffset) return 0;
-  if (!file_->WriteAt(head_.fileSize, kZeros, sizeof kZeros)) return 0;
+  if (!WriteAt(*file_, head_.fileSize, kZeros, sizeof kZeros)) return 0;
   head_.fileSize += kFileGrowth;
   return 1;
+}
+
+bool CLog::WriteAt(LogFileHandle& file, std::uint64_t offset, const void* data, std::size_t size) {
+  return file.WriteAt(offset, data, size);
 }
 
 int CLog::Crypt(void* buffer, int length) const {
@@ -236,6 +263,10 @@ int CLog::Crypt(void* buffer, int length) const {
 
 int CLog::WriteToFile(short appId, const void* data, int length) {
   Scope scope(*this);
+  return WriteStamped(appId, data, length, GetBNTime().Current());
+}
+
+int CLog::WriteStamped(short appId, const void* data, int length, const CBNTime::Fields& now) {
   if (!file_ || !data || length <= 0) return 0;
   if (mode_ != kWriting) return 1;
   if (head_.fileSize < head_.writePosition) return 0;
@@ -250,7 +281,6 @@ int CLog::WriteToFile(short appId, const void* data, int length) {
     growthUnwritten_ = true;
   }
 
-  const CBNTime::Fields now = GetBNTime().Current();
   if (held_.empty()) StartHolding();
   const std::size_t at = held_.size();
   held_.resize(at + recordSize);
@@ -266,8 +296,14 @@ int CLog::WriteToFile(short appId, const void* data, int length) {
 
   ++head_.recordCount;
   head_.writePosition += recordSize;
-  if (holdLimit_ == 0) return WriteHeld() ? 1 : 0;
-  return held_.size() < holdLimit_ || SaveFileHead(1) ? 1 : 0;
+  if (holdLimit_ == 0) return WriteHandedOver(false) ? 1 : 0;
+  if (held_.size() < holdLimit_) return 1;
+  if (onFull_ && held_.size() < kHeldBeyondLimit * holdLimit_) {
+    if (!flushAsked_) onFull_();
+    flushAsked_ = true;
+    return 1;
+  }
+  return SaveHead(true);
 }
 
 void CLog::StartHolding() {
@@ -276,32 +312,89 @@ void CLog::StartHolding() {
   packsBeforeHeld_ = head_.packCount;
 }
 
-bool CLog::WriteHeld() {
-  if (held_.empty()) {
-    if (!growthUnwritten_) return true;
-    StartHolding();
-  }
+CLog::Batch CLog::HandOver(bool withHead) {
+  Batch batch;
+  batch.file = file_;
+  batch.epoch = epoch_;
+  if (held_.empty() && growthUnwritten_) StartHolding();
   // Everything after the records up to the file's size is zeros.
   if (growthUnwritten_) held_.resize(held_.size() + (head_.fileSize - head_.writePosition));
-  const bool written = file_ && file_->WriteAt(heldStart_, held_.data(), held_.size());
-  if (written) {
-    growthUnwritten_ = false;
-  } else {
-    head_.writePosition = heldStart_;
-    head_.recordCount = countBeforeHeld_;
-    head_.packCount = packsBeforeHeld_;
+  growthUnwritten_ = false;
+  batch.start = heldStart_;
+  batch.countBefore = countBeforeHeld_;
+  batch.packsBefore = packsBeforeHeld_;
+  // The next records go into the buffer of an earlier batch: held records
+  // cost no allocation.
+  batch.records.swap(held_);
+  held_.swap(spare_);
+  held_.reserve(batch.records.capacity());
+  if (withHead) {
+    batch.head = EncodeHead(head_);
+    ScrambleHead(*batch.head, KeyText(head_));
+    // Until the batch fails, nothing is held that the disk will not have.
+    lastSaveWrote_ = true;
   }
-  held_.clear();
+  flushAsked_ = false;
+  if (!batch.records.empty() || batch.head) batch.number = nextBatch_++;
+  return batch;
+}
+
+CLog::Written CLog::WriteBatch(Batch& batch) {
+  if (!batch.number) return Written::kAll;
+  std::unique_lock lock(diskMutex_);
+  diskTurn_.wait(lock, [&] { return batchesWritten_ == *batch.number; });
+  Written written = Written::kAll;
+  if (!batch.file || batch.epoch == failedEpoch_) {
+    written = Written::kDropped;
+  } else if (!batch.records.empty() && !WriteAt(*batch.file, batch.start, batch.records.data(), batch.records.size())) {
+    written = Written::kNotRecords;
+    failedEpoch_ = batch.epoch;
+  } else if (batch.head && !WriteAt(*batch.file, 0, batch.head->data(), batch.head->size())) {
+    written = Written::kNotHead;
+  }
+  ++batchesWritten_;
+  lock.unlock();
+  diskTurn_.notify_all();
   return written;
 }
 
-int CLog::HoldWrites(int bytes) {
+void CLog::Settle(Batch& batch, Written written) {
+  if (spare_.capacity() < batch.records.capacity()) {
+    batch.records.clear();
+    spare_.swap(batch.records);
+  }
+  // A batch of an earlier file, or one placed after records that failed,
+  // has nothing more to undo.
+  if (batch.epoch != epoch_ || written == Written::kAll || written == Written::kDropped) return;
+  lastSaveWrote_ = false;
+  if (written == Written::kNotHead) return;
+  head_.writePosition = batch.start;
+  head_.recordCount = batch.countBefore;
+  head_.packCount = batch.packsBefore;
+  held_.clear();
+  // The zeros up to the file's size may be missing now.
+  growthUnwritten_ = true;
+  ++epoch_;
+}
+
+bool CLog::WriteHandedOver(bool withHead) {
+  Batch batch = HandOver(withHead);
+  const Written written = WriteBatch(batch);
+  Settle(batch, written);
+  return written == Written::kAll;
+}
+
+int CLog::HoldWrites(int bytes, std::function<void()> onFull) {
   Scope scope(*this);
   if (bytes < 0) return 0;
   holdLimit_ = static_cast<std::size_t>(bytes);
+  onFull_ = holdLimit_ > 0 ? std::move(onFull) : nullptr;
+  flushAsked_ = false;
   if (holdLimit_ == 0 && !held_.empty()) SaveFileHead(1);
-  // The buffer is kept between flushes: held records cost no allocation.
-  held_.reserve(holdLimit_ + kMaxRecordData + kRecordHeadSize);
+  // The buffers are kept between flushes: held records cost no allocation.
+  const std::size_t most = (onFull_ ? kHeldBeyondLimit : 1) * holdLimit_ + kMaxRecordData + kRecordHeadSize;
+  held_.reserve(most);
+  spare_.reserve(most);
   return 1;
 }
 
@@ -315,9 +408,11 @@ std::optional<int> CLog::WriteRefusal(short appId, bool refusePackTypes) const {
 }
 
 int CLog::WriteRecord(short appId, const void* data, int length) {
-  CheckFileName();
-  if (!WriteToFile(appId, data, length)) return 0;
-  SaveFileHead(0);
+  // One reading of the clock names the file and stamps the record.
+  const CBNTime::Fields now = GetBNTime().Current();
+  CheckFileNameFor(now);
+  if (!WriteStamped(appId, data, length, now)) return 0;
+  SaveHead(false);
   return 1;
 }
 

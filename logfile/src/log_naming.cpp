@@ -130,9 +130,12 @@ void CLog::SetRollOverSize(std::uint32_t bytes) {
 
 int CLog::CheckFileName() {
   Scope scope(*this);
+  return CheckFileNameFor(GetBNTime().Current());
+}
+
+int CLog::CheckFileNameFor(const CBNTime::Fields& today) {
   // Every record asks: on the day the name was made, a dated file below its
   // size limit keeps its name.
-  const CBNTime::Fields today = GetBNTime().Current();
   if (file_ && !datePart_.empty() && today.day == namedDay_ && today.month == namedMonth_ && today.year == namedYear_ &&
       head_.fileSize <= rollOverSize_) {
     return 1;
@@ -142,6 +145,7 @@ int CLog::CheckFileName() {
   if (fileName_ == previous || !file_) return 1;
   SaveFileHead(1);
   file_.reset();
+  ++epoch_;  // what settles later belongs to the old file
   // A file of the new name that is already there is continued, not reset.
   const bool ready = OpenForWriting() && (file_->IsEmpty() ? StartNewFile() : LoadHead(true));
   if (!ready) {

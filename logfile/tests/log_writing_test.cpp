@@ -245,6 +245,37 @@ TEST_F(LogWriting, HeldRecordsReachTheFileWithTheHeadThatCountsThem) {
   EXPECT_EQ(texts.back(), "关闭日志。");
 }
 
+TEST_F(LogWriting, AWriterThatFillsTheHeldRoomAsksForAFlushAndWritesOnlyFarBeyondIt) {
+  TestLog log;
+  OpenWriter(log);
+  const std::string path = log.GetFileName();
+  ASSERT_EQ(log.FlushSaveFileHead(), 1);
+  int asked = 0;
+  ASSERT_EQ(log.HoldWrites(1000, [&asked] { ++asked; }), 1);
+  const std::string line(120, 'x');  // records of 142 bytes
+  const auto write = [&](int records) {
+    for (int record = 0; record < records; ++record) ASSERT_EQ(log.WriteText(0, line.data(), line.size()), 1);
+  };
+
+  write(7);
+  EXPECT_EQ(asked, 0);
+  write(1);  // 1136 bytes held
+  EXPECT_EQ(asked, 1);
+  write(20);  // 3976 bytes held: asked once, nothing written yet
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(TextsReadBack(path).size(), 1u);
+  ASSERT_EQ(log.FlushSaveFileHead(), 1);
+  EXPECT_EQ(TextsReadBack(path).size(), 29u);
+
+  write(8);  // asked again after the flush
+  EXPECT_EQ(asked, 2);
+  write(20);
+  EXPECT_EQ(TextsReadBack(path).size(), 29u);
+  write(1);  // 4118 bytes held, beyond four times the limit: written at once
+  EXPECT_EQ(TextsReadBack(path).size(), 58u);
+  EXPECT_EQ(asked, 2);
+}
+
 TEST_F(LogWriting, TheFileOnDiskIsAsLongAsItsHeadSaysOnceWritten) {
   // Records, held or not, that take the file through several growth steps:
   // the zeros of each step reach the disk with the records.

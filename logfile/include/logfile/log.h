@@ -6,18 +6,24 @@
 // class reads a log file back record by record.
 //
 // Every operation, public or protected, runs under the object's write lock,
-// so one object may be used from any number of threads. Results are 1 for
-// success and 0 for failure unless said otherwise.
+// so one object may be used from any number of threads. Records held in
+// memory go to the disk under a disk lock of their own: FlushSaveFileHead
+// hands them over under the write lock and writes them after releasing it,
+// so other threads go on writing records while the disk is slow. Results
+// are 1 for success and 0 for failure unless said otherwise.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "logfile/bn_time.h"
 #include "logfile/export.h"
 #include "logfile/log_head.h"
 
@@ -61,7 +67,8 @@ class QUILLMERE_API CLog {
   // Switches writing of one application on or off; ids below 1 are refused.
   int EnableWrite(short appId, int flag);
   // Writes the head to disk unless the last head save already did; records
-  // held by HoldWrites reach the file first.
+  // held by HoldWrites reach the file first. The disk write happens outside
+  // the write lock: records written meanwhile are held for the next flush.
   int FlushSaveFileHead();
   // Held writing: with `bytes` above 0 the records are kept in memory and
   // written in one go, followed by the head, once that many bytes are held,
@@ -69,7 +76,15 @@ class QUILLMERE_API CLog {
   // head on disk never counts a record that is not on disk, so the file
   // reads whole at any moment and a writer that dies loses only what it
   // held. 0 (the default) writes every record at once, after what is held.
-  int HoldWrites(int bytes);
+  //
+  // With `onFull`, the writer that brings the held records to `bytes` calls
+  // it instead of writing them, once until the next flush, so that another
+  // thread writes them by FlushSaveFileHead; `onFull` runs under the write
+  // lock and must only signal that thread. A writer still writes the held
+  // records itself once kHeldBeyondLimit times `bytes` are held, so memory
+  // stays bounded when that thread falls behind.
+  int HoldWrites(int bytes, std::function<void()> onFull = {});
+  static constexpr int kHeldBeyondLimit = 4;
 
   // Where the file goes: directory (made absolute and created), name
   // prefix, extension, date flags (4 year, 2 month, 1 day in the name) and
@@ -117,8 +132,16 @@ class QUILLMERE_API CLog {
   // 2,000,000,000 bytes unless lowered (tests do, to roll over small files).
   void SetRollOverSize(std::uint32_t bytes);
 
+  // Writes `size` bytes at `offset` of a file being written: every write to
+  // it goes through here, a flush's without the write lock. True only when
+  // all bytes were written.
+  virtual bool WriteAt(logfile::LogFileHandle& file, std::uint64_t offset, const void* data, std::size_t size);
+
  private:
   class Scope;
+  // Records and a head handed over to be written to disk.
+  struct Batch;
+  enum class Written { kAll, kNotHead, kNotRecords, kDropped };
   enum Mode { kClosed = 0, kWriting = 1, kReading = 2 };
 
   void ComputeFileName();
@@ -127,15 +150,31 @@ class QUILLMERE_API CLog {
   bool LoadHead(bool keepApplications);
   // Notes where held records start, and the head's counts before them.
   void StartHolding();
-  // Writes the held records at their place in the file, followed by the
-  // zeros of what the file grew by meanwhile; on failure the head forgets
-  // the records again.
-  bool WriteHeld();
+  // Under the write lock: hands the held records over, followed by the zeros
+  // of what the file grew by meanwhile, and with `withHead` a copy of the
+  // head that counts them; the object holds nothing afterwards.
+  Batch HandOver(bool withHead);
+  // Under the disk lock alone: waits until every batch handed over before
+  // this one is written, then writes it, the records before the head. A
+  // batch placed after records that failed to reach the disk is dropped.
+  Written WriteBatch(Batch& batch);
+  // Under the write lock again: after a failure the head forgets the failed
+  // records and every record held since, which were placed after them.
+  void Settle(Batch& batch, Written written);
+  // HandOver, WriteBatch and Settle without letting go of the write lock;
+  // true when everything reached the disk.
+  bool WriteHandedOver(bool withHead);
   const st_LogAppEntry* FindApplication(short appId) const;
   st_LogAppEntry* FindApplication(short appId);
   // The result of a write that ends before writing; none when it goes on.
   std::optional<int> WriteRefusal(short appId, bool refusePackTypes) const;
+  // WriteRecord and the operations it calls below run under the write lock
+  // their caller holds.
   int WriteRecord(short appId, const void* data, int length);
+  int CheckFileNameFor(const CBNTime::Fields& today);
+  // WriteToFile with the record stamped `now`.
+  int WriteStamped(short appId, const void* data, int length, const CBNTime::Fields& now);
+  int SaveHead(bool force);
   bool ReadRecordLength(std::uint64_t offset, std::uint16_t& length) const;
   bool ReadRecord(std::uint64_t offset, std::uint16_t length, short& type, char* timeText, char* data) const;
   void Raise(const char* message);
@@ -155,7 +194,8 @@ class QUILLMERE_API CLog {
   std::string datePart_;
   std::string extension_;
   int daysToKeep_ = 0;
-  std::unique_ptr<logfile::LogFileHandle> file_;
+  // Shared with the batches on their way to it.
+  std::shared_ptr<logfile::LogFileHandle> file_;
   st_LogHead head_{};
   // Head saves of this object: every tenth unforced save writes.
   unsigned headSaveCount_ = 0;
@@ -168,6 +208,19 @@ class QUILLMERE_API CLog {
   std::uint32_t countBeforeHeld_ = 0;
   std::uint32_t packsBeforeHeld_ = 0;
   std::size_t holdLimit_ = 0;
+  std::function<void()> onFull_;
+  bool flushAsked_ = false;
+  // The buffer of the batch last written, for the next records to be held in.
+  std::vector<std::uint8_t> spare_;
+  // Batches count in order of handing over; a batch settles only while its
+  // epoch is current: a failure and a change of file start a new epoch.
+  std::uint64_t nextBatch_ = 0;
+  std::uint64_t epoch_ = 0;
+  // The disk lock, taken after the write lock or alone, never before it.
+  std::mutex diskMutex_;
+  std::condition_variable diskTurn_;
+  std::uint64_t batchesWritten_ = 0;          // guarded by diskMutex_
+  std::optional<std::uint64_t> failedEpoch_;  // guarded by diskMutex_
   // The head counts file growth whose zeros are not yet on disk: a record
   // grows the file in the head alone, and the zeros go out with the record,
   // so that growing costs no write of its own.

@@ -313,20 +313,26 @@ bool CxDataSet::Reshape(const Layout& layout) {
   return true;
 }
 
+// A list cleared whole is a first block; one whose header and directory
+// alone are cleared is a list of one line, and its block fits that line: a
+// directory of one entry and the value.
 bool CxDataSet::CreateBlock(std::size_t firstValueLength, Clearing clearing) {
-  const auto size = static_cast<std::uint32_t>(FirstBlockSize(firstValueLength));
+  const bool oneLine = clearing == Clearing::kDirectory;
+  const std::uint32_t capacity = oneLine ? 1 : kFirstCapacity;
+  const std::uint64_t size = oneLine ? ValueAreaFor(capacity) + firstValueLength : FirstBlockSize(firstValueLength);
   if (clearing == Clearing::kWholeBlock) {
     block_ = static_cast<std::uint8_t*>(std::calloc(1, size));
   } else {
     block_ = static_cast<std::uint8_t*>(std::malloc(size));
-    if (block_ != nullptr) std::memset(block_, 0, ValueAreaFor(kFirstCapacity));
+    if (block_ != nullptr) std::memset(block_, 0, ValueAreaFor(capacity));
   }
   if (block_ == nullptr) return false;
-  SetU32(block_, kBlockSizeOffset, size);
+  SetU32(block_, kBlockSizeOffset, static_cast<std::uint32_t>(size));
   SetU16(block_, kDirectoryStepOffset, kFirstCapacity);
-  SetU32(block_, kBlockGrowthOffset, size);
-  SetU32(block_, kValueAreaOffset, static_cast<std::uint32_t>(ValueAreaFor(kFirstCapacity)));
-  SetU32(block_, kCapacityOffset, kFirstCapacity);
+  // A block smaller than a first block grows as a first block would.
+  SetU32(block_, kBlockGrowthOffset, static_cast<std::uint32_t>(std::max(size, kFirstBlockSize)));
+  SetU32(block_, kValueAreaOffset, static_cast<std::uint32_t>(ValueAreaFor(capacity)));
+  SetU32(block_, kCapacityOffset, capacity);
   return true;
 }
 

@@ -4,9 +4,11 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "backend/field_text.h"
 #include "platform/files.h"
+#include "protocol/push_codes.h"
 
 namespace backend {
 namespace {
@@ -66,19 +68,42 @@ std::string LockFileName(const std::string& folder, int instance) {
   return folder + "/" + kProgramName + "_" + std::to_string(instance) + ".lock";
 }
 
+// The request of a communication line: where its "R|" starts, and its
+// field 4 read as a number (0 for an answer).
+struct Request {
+  std::size_t start;
+  long function;
+};
+
+std::optional<Request> RequestOf(std::string_view line) {
+  const std::size_t start = line.find("R|");
+  if (start == std::string_view::npos) return std::nullopt;
+  char code[32];
+  GetSeparatedField(4, line.substr(start), kFieldSeparator, code, sizeof code);
+  return Request{start, std::strtol(code, nullptr, 10)};
+}
+
+// Requests and pushes carry passwords; answers (see MaskAnswerPasswordFields)
+// and quote pushes, the most of all lines, carry none.
+bool CarriesPasswords(const Request& request) {
+  return request.function != 0 && request.function != protocol::push_code::kQuote;
+}
+
+void MaskRequest(std::string_view line, const Request& request, std::string& masked) {
+  masked.assign(line);
+  MaskField(masked, request.start, 8);
+  MaskListedFields(masked, request.start, request.function, kExtraRequestPasswordFields);
+}
+
 }  // namespace
 
 void MaskPasswordFields(std::string_view line, std::string& masked) {
-  masked.assign(line);
-  const std::size_t requestStart = masked.find("R|");
-  if (requestStart == std::string::npos) return;
-
-  char code[32];
-  GetSeparatedField(4, std::string_view(masked).substr(requestStart), kFieldSeparator, code, sizeof code);
-  const long function = std::strtol(code, nullptr, 10);
-  if (function == 0) return;  // an answer: see MaskAnswerPasswordFields
-  MaskField(masked, requestStart, 8);
-  MaskListedFields(masked, requestStart, function, kExtraRequestPasswordFields);
+  const std::optional<Request> request = RequestOf(line);
+  if (request && CarriesPasswords(*request)) {
+    MaskRequest(line, *request, masked);
+  } else {
+    masked.assign(line);
+  }
 }
 
 std::string MaskPasswordFields(std::string_view line) {
@@ -110,9 +135,9 @@ bool ProgramLog::Open() {
       log_.OpenLogFile("") != 1) {
     return false;
   }
-  log_.HoldWrites(kHeldBytes);
+  log_.HoldWrites(kHeldBytes, [this] { flushWanted_.Set(); });
   flusher_.Start([this](platform::Event& stop) {
-    while (!stop.Wait(kFlushInterval)) log_.FlushSaveFileHead();
+    while (platform::WaitForAny({&stop, &flushWanted_}, kFlushInterval) != 0) log_.FlushSaveFileHead();
   });
   open_ = true;
   return true;
@@ -135,9 +160,14 @@ void ProgramLog::WriteLine(int type, std::string_view text) {
     log_.WriteText(0, text.data(), text.size());
     return;
   }
+  const std::optional<Request> request = RequestOf(text);
+  if (!request || !CarriesPasswords(*request)) {
+    log_.WriteText(0, text.data(), text.size());
+    return;
+  }
   // Each thread masks into a buffer of its own, kept from line to line.
   thread_local std::string masked;
-  MaskPasswordFields(text, masked);
+  MaskRequest(text, *request, masked);
   log_.WriteText(0, masked.data(), masked.size());
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -57,25 +58,35 @@ TEST(CxDataSet, FirstEntryMakesThe8192ByteBlock) {
   EXPECT_EQ(std::memcmp(b + 744, "0123456789", 11), 0);
 }
 
-// A list started with its text matches one given it by AddText in every byte
-// up to the end of the value: header, directory and value; a later entry is
-// appended as usual.
-TEST(CxDataSet, StartWithTextMatchesAddTextUpToTheEndOfTheValue) {
+// A list started with its text holds the entry and value that AddText gives
+// it, in a block of a one-entry directory and the value; later entries are
+// appended as usual, the block growing as a first block grows.
+TEST(CxDataSet, StartWithTextFitsTheBlockToTheTextAndGrowsAsUsual) {
   const std::string longLine(9000, 'x');
   for (const std::string& text : {std::string(), std::string("R|p|0|15001|cu2405|"), longLine}) {
     CxDataSet added;
     CxDataSet started;
     ASSERT_TRUE(added.AddText(text));
     ASSERT_TRUE(started.StartWithText(text));
-    const std::size_t written = block::ValueArea(added.Block()) + text.size() + 1;
-    EXPECT_EQ(block::BlockSize(started.Block()), block::BlockSize(added.Block())) << text.size();
-    EXPECT_EQ(std::memcmp(started.Block(), added.Block(), written), 0) << text.size();
+    const std::uint8_t* b = started.Block();
+    EXPECT_EQ(block::BlockSize(b), block::ValueAreaFor(1) + text.size() + 1) << text.size();
+    EXPECT_EQ(block::Capacity(b), 1u);
+    EXPECT_EQ(block::ValueArea(b), block::ValueAreaFor(1));
+    EXPECT_EQ(block::DirectoryStep(b), block::DirectoryStep(added.Block()));
+    EXPECT_EQ(block::BlockGrowth(b), std::max<std::uint32_t>(8192, block::BlockSize(b)));
+    EXPECT_EQ(std::memcmp(EntryOf(started, 0), EntryOf(added, 0), block::kEntrySize), 0) << text.size();
     EXPECT_EQ(TextAt(started, 0), text);
 
-    ASSERT_TRUE(added.AddText("next"));
-    ASSERT_TRUE(started.AddText("next"));
-    EXPECT_EQ(TextAt(started, 1), "next");
-    EXPECT_EQ(std::memcmp(started.Block(), added.Block(), written + 5), 0) << text.size();
+    for (int entry = 1; entry <= 20; ++entry) {
+      ASSERT_TRUE(added.AddText("next " + std::to_string(entry)));
+      ASSERT_TRUE(started.AddText("next " + std::to_string(entry)));
+    }
+    ASSERT_EQ(started.GetCount(), added.GetCount());
+    for (std::size_t entry = 0; entry < added.GetCount(); ++entry) {
+      EXPECT_EQ(TextAt(started, entry), TextAt(added, entry)) << entry;
+      EXPECT_EQ(started.View().GetId(entry), added.View().GetId(entry)) << entry;
+    }
+    EXPECT_EQ(CxDataSet::CloneBlock(started.View()).GetCount(), 21u) << "a well-formed block";
   }
 }
 

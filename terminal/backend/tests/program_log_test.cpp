@@ -48,6 +48,9 @@ TEST(MaskPasswordFields, MasksThePasswordFieldsOfRequestsAndPushesOnly) {
       {"R|m|600001|Y|3|ok|a|b|c|", "R|m|600001|Y|3|ok|a|b|c|"},
       {"R|m|600001|N|12|bad|a|b|c|", "R|m|600001|N|12|bad|a|b|c|"},
       {"connected to 127.0.0.1", "connected to 127.0.0.1"},
+      // Pushes carry the account in field 8; quote pushes carry no password.
+      {"R|sim|0|15005|10001|1843|2001|sfe|", "R|sim|0|15005|10001|1843|2001|********|"},
+      {"R|sim|0|15001||||x|sfe|", "R|sim|0|15001||||x|sfe|"},
       {"R|m|1|5001|", "R|m|1|5001|"},
   };
   for (const MaskCase& c : cases) EXPECT_EQ(MaskPasswordFields(c.line), c.logged) << c.line;

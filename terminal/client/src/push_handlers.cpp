@@ -1,5 +1,6 @@
 #include "client/push_handlers.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -11,11 +12,11 @@
 #include "client/code_tables.h"
 #include "client/operation_frame.h"
 #include "client/shell_services.h"
-#include "engine/answer_fields.h"
 #include "leading_number.h"
 #include "platform/format.h"
 #include "platform/gbk.h"
 #include "platform/message.h"
+#include "separated_fields.h"
 
 namespace client {
 namespace {
@@ -43,28 +44,17 @@ enum MessageCategory : int {
   kIgnoredCategory = 7,
 };
 
-// Field n of the line as a bounded copy of `size` - 1 bytes at most.
-std::string Field(std::string_view line, int n, std::size_t size = kOrderFieldSize) { return FieldOf(line, n, size); }
+// The widest bounded copy of a field.
+constexpr std::size_t kWidestField = 1024;
+static_assert(kMessageTextSize <= kWidestField && kMessageBoxTextSize <= kWidestField);
 
-// The fields of an order, cancel or fill push, split once: these handlers
-// read a dozen fields of each line, and each FieldOf would search the line
-// from its start again.
-class PushFields {
- public:
-  explicit PushFields(std::string_view line) : fields_(line) {}
-
-  // Field n as a bounded copy, as Field above cuts it.
-  std::string operator()(int n, std::size_t size = kOrderFieldSize) const {
-    if (size == 0) return {};
-    std::string text(size, '\0');
-    backend::CopyFieldText(fields_.Field(n), text.data(), text.size());
-    text.resize(std::strlen(text.c_str()));
-    return text;
-  }
-
- private:
-  engine::LineFields fields_;
-};
+// Field n of the line as a bounded copy of `size` - 1 bytes at most, as
+// FieldOf copies it; the line is split once for all the fields it gives.
+std::string Field(const SeparatedFields& fields, int n, std::size_t size = kOrderFieldSize) {
+  char text[kWidestField];
+  backend::CopyFieldText(fields.Raw(n), text, std::min(size, sizeof text));
+  return text;
+}
 
 // The volume not yet filled: order volume minus filled volume, as text.
 std::string Difference(std::string_view minuend, std::string_view subtrahend) {
@@ -99,9 +89,10 @@ std::string CutToLength(std::string text, std::size_t length) {
 
 // The state change of an order or cancel push: order number 9, ordering seat
 // 42, seat code 36, state 14, volume 22, filled 24.
-OrderStateChange StateChangeOf(const PushFields& field) {
-  const std::string volume = field(22);
-  return MakeOrderStateChange(field(42), field(9), field(36), field(14), volume, Difference(volume, field(24)));
+OrderStateChange StateChangeOf(const SeparatedFields& line) {
+  const std::string volume = Field(line, 22);
+  return MakeOrderStateChange(Field(line, 42), Field(line, 9), Field(line, 36), Field(line, 14), volume,
+                              Difference(volume, Field(line, 24)));
 }
 
 }  // namespace
@@ -113,42 +104,45 @@ void PushHandlers::QueueStateChange(const OrderStateChange& change) {
   if (orderStates_ != nullptr) orderStates_->QueueOrderStateChange(change);
 }
 
-void PushHandlers::OnOrderPush(std::string_view line) {
-  const PushFields field(line);
-  QueueStateChange(StateChangeOf(field));
-  PostOutputLine(kOrderLine,
-                 platform::Format("委托单：%s|%s|%s|%s|%s|%s|%s|%s[%s]", field(9).c_str(), field(15).c_str(),
-                                  field(12).c_str(), field(17).c_str(), field(19).c_str(), field(21).c_str(),
-                                  field(22).c_str(), field(23).c_str(), field(40).c_str()));
+void PushHandlers::OnOrderPush(std::string_view pushed) {
+  const SeparatedFields line(pushed);
+  QueueStateChange(StateChangeOf(line));
+  PostOutputLine(kOrderLine, platform::Format("委托单：%s|%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
+                                              Field(line, 15).c_str(), Field(line, 12).c_str(), Field(line, 17).c_str(),
+                                              Field(line, 19).c_str(), Field(line, 21).c_str(), Field(line, 22).c_str(),
+                                              Field(line, 23).c_str(), Field(line, 40).c_str()));
 }
 
-void PushHandlers::OnCancelPush(std::string_view line) {
-  const PushFields field(line);
-  QueueStateChange(StateChangeOf(field));
+void PushHandlers::OnCancelPush(std::string_view pushed) {
+  const SeparatedFields line(pushed);
+  QueueStateChange(StateChangeOf(line));
   PostOutputLine(kCancelLine,
-                 platform::Format("撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", field(9).c_str(), field(10).c_str(),
-                                  field(15).c_str(), field(12).c_str(), field(17).c_str(), field(19).c_str(),
-                                  field(21).c_str(), field(36).c_str(), field(42).c_str(), field(40).c_str()));
+                 platform::Format("撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(),
+                                  Field(line, 10).c_str(), Field(line, 15).c_str(), Field(line, 12).c_str(),
+                                  Field(line, 17).c_str(), Field(line, 19).c_str(), Field(line, 21).c_str(),
+                                  Field(line, 36).c_str(), Field(line, 42).c_str(), Field(line, 40).c_str()));
 }
 
-void PushHandlers::OnTradePush(std::string_view line) {
+void PushHandlers::OnTradePush(std::string_view pushed) {
+  const SeparatedFields line(pushed);
   if (orders_ == nullptr) return;
-  const PushFields field(line);
   // Exchange 9, account 8, ordering seat 37, order number 11.
-  const std::optional<KnownOrder> order = orders_->FindOrder(field(9), field(8), field(37), field(11));
+  const std::optional<KnownOrder> order =
+      orders_->FindOrder(Field(line, 9), Field(line, 8), Field(line, 37), Field(line, 11));
   // A fill of an order this terminal does not hold is no business of its own.
   if (!order) return;
-  const std::string stillOpen = field(23);
-  QueueStateChange(
-      MakeOrderStateChange(order->orderingSeat, order->orderNo, order->seatCode, field(12), order->lots, stillOpen));
+  const std::string stillOpen = Field(line, 23);
+  QueueStateChange(MakeOrderStateChange(order->orderingSeat, order->orderNo, order->seatCode, Field(line, 12),
+                                        order->lots, stillOpen));
   PostOutputLine(kTradeLine, platform::Format("委托单：%s|委托%s手,本次成交%s手,共成交%s手|%s|%s|%s|%s|%s[%s]",
-                                              order->orderNo.c_str(), order->lots.c_str(), field(22).c_str(),
+                                              order->orderNo.c_str(), order->lots.c_str(), Field(line, 22).c_str(),
                                               Difference(order->lots, stillOpen).c_str(), order->contractCode.c_str(),
-                                              field(17).c_str(), field(19).c_str(), field(21).c_str(),
-                                              order->price.c_str(), field(36, kTradeSeatCodeSize).c_str()));
+                                              Field(line, 17).c_str(), Field(line, 19).c_str(), Field(line, 21).c_str(),
+                                              order->price.c_str(), Field(line, 36, kTradeSeatCodeSize).c_str()));
 }
 
-void PushHandlers::OnExerciseOrderPush(std::string_view line) {
+void PushHandlers::OnExerciseOrderPush(std::string_view pushed) {
+  const SeparatedFields line(pushed);
   PostOutputLine(kOrderLine,
                  platform::Format("执行放弃委托单：%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
                                   OrderStateText(Field(line, 12)), Field(line, 11).c_str(),
@@ -156,7 +150,8 @@ void PushHandlers::OnExerciseOrderPush(std::string_view line) {
                                   HedgeText(Field(line, 14)), Field(line, 15).c_str(), Field(line, 29).c_str()));
 }
 
-void PushHandlers::OnExerciseCancelPush(std::string_view line) {
+void PushHandlers::OnExerciseCancelPush(std::string_view pushed) {
+  const SeparatedFields line(pushed);
   PostOutputLine(
       kCancelLine,
       platform::Format("执行放弃委托撤单：%s|%s|%s|%s|%s|%s|%s|%s|%s|%s|", Field(line, 9).c_str(),
@@ -165,15 +160,16 @@ void PushHandlers::OnExerciseCancelPush(std::string_view line) {
                        Field(line, 25).c_str(), Field(line, 31).c_str(), Field(line, 29).c_str()));
 }
 
-void PushHandlers::OnMessagePush(std::string_view line) {
+void PushHandlers::OnMessagePush(std::string_view pushed) {
+  const SeparatedFields line(pushed);
   switch (LeadingInteger(Field(line, 9, kMessageCategorySize))) {
-    case kNotice: OnNotice(line); return;
+    case kNotice: OnNotice(pushed); return;
     case kRunMessage:
       if (runMessageShown_) return;
       runMessageShown_ = true;
       PostOutputLine(kNoticeLine, Field(line, 17, kMessageTextSize));
       return;
-    case kExchangeState: OnExchangeState(line); return;
+    case kExchangeState: OnExchangeState(pushed); return;
     case kIgnoredCategory: return;
     default: PostOutputLine(kNoticeLine, Field(line, 17, kMessageTextSize)); return;
   }
@@ -182,7 +178,8 @@ void PushHandlers::OnMessagePush(std::string_view line) {
 // A notice for everybody (addressee " " or empty) or for a logged-in
 // customer, headed by its level; a level without a heading shows the bare
 // text.
-void PushHandlers::OnNotice(std::string_view line) {
+void PushHandlers::OnNotice(std::string_view pushed) {
+  const SeparatedFields line(pushed);
   const std::string addressee = Field(line, 11, kMessageAddresseeSize);
   if (addressee != " " && !addressee.empty() && accounts_.FindAccountByCode(addressee) == nullptr) return;
   const std::string text = Field(line, 17, kMessageTextSize);
@@ -194,7 +191,8 @@ void PushHandlers::OnNotice(std::string_view line) {
 // An exchange's new state (field 19 the exchange, field 20 the state): each
 // of the states 0 to 3 is shown once in the run, any other state every time;
 // the exchange clocks always learn it.
-void PushHandlers::OnExchangeState(std::string_view line) {
+void PushHandlers::OnExchangeState(std::string_view pushed) {
+  const SeparatedFields line(pushed);
   const std::string exchange = Field(line, 19, kExchangeSize);
   const std::string state = Field(line, 20, kExchangeStateSize);
   const std::optional<int> stateValue = backend::ParseDecimal(state);
@@ -212,7 +210,8 @@ void PushHandlers::OnExchangeState(std::string_view line) {
   if (ShellServices* shell = TheShellServices()) shell->UpdateExchangeClockState(exchangeState);
 }
 
-void PushHandlers::OnMessageBoxPush(std::string_view line) {
+void PushHandlers::OnMessageBoxPush(std::string_view pushed) {
+  const SeparatedFields line(pushed);
   const std::string text = platform::Format("[%s]%s", Field(line, 8, kMessageBoxTitleSize).c_str(),
                                             Field(line, 9, kMessageBoxTextSize).c_str());
   // The line is in the output pane before the box holds the GUI thread.

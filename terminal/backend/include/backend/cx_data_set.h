@@ -79,11 +79,11 @@ class CxDataSet {
   // Appends `text` with a terminating zero as a nameless text entry.
   bool AddText(std::string_view text);
   // Gives a list without a block `text` as its first entry, as AddText does,
-  // except that the block's free space after the value is left unwritten
-  // rather than cleared. For a list read only entry by entry (a pushed line
-  // handed from the receive thread to the pump), never taken whole through
-  // Bytes(), cloned or stored. False, with the list unchanged, when the list
-  // already has a block or AddText would fail.
+  // in a block that fits it: a directory of one entry and the value, rather
+  // than a first block of 8192 bytes. For a list of one line (a pushed line
+  // handed from the receive thread to the pump); an entry added later grows
+  // the block as it grows a first block. False, with the list unchanged,
+  // when the list already has a block or AddText would fail.
   bool StartWithText(std::string_view text);
   // Rebuilds the list with a nameless raw entry holding `item` at `position`
   // (appended when the position is beyond the count); the item takes the
@@ -132,8 +132,8 @@ class CxDataSet {
 
   bool AppendEntry(std::string_view name, std::string_view value, bool addTerminator, std::uint8_t type,
                    std::uint32_t id);
-  // Which bytes of a new block are cleared: all, or the header and the
-  // directory only.
+  // Which bytes of a new block are cleared: all (a first block), or the
+  // header and the directory only (a block that fits one line).
   enum class Clearing { kWholeBlock, kDirectory };
   bool CreateBlock(std::size_t firstValueLength, Clearing clearing);
   bool Reshape(const Layout& layout);

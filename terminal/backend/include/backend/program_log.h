@@ -12,6 +12,7 @@
 
 #include "logfile/log.h"
 #include "platform/instance_lock.h"
+#include "platform/sync.h"
 #include "platform/thread.h"
 
 namespace backend {
@@ -30,6 +31,7 @@ enum LogLineType : int {
 // "********". The part from the first "R|" on is read as separated fields
 // counted from that "R": for a request or push (field 4 a non-zero number)
 // field 8, and the further password fields of the functions that carry them.
+// Quote pushes carry no password and stay as they are.
 std::string MaskPasswordFields(std::string_view line);
 // The same into `masked`, whose buffer is reused: a line logged costs no
 // allocation.
@@ -50,8 +52,9 @@ std::string AcquireInstancePrefix(const std::string& lockFolder, platform::Insta
 // Lines are held in memory and reach the file in one write, with the head
 // that counts them, every kFlushInterval (or sooner when many are held), so
 // that a line costs the writer a copy rather than two writes to the disk.
-// The file reads whole at any moment: a program that dies loses only the
-// lines of its last moment.
+// The writes are the log's own thread's: a writer never waits for the disk
+// unless the thread falls far behind. The file reads whole at any moment: a
+// program that dies loses only the lines of its last moment.
 class ProgramLog {
  public:
   static constexpr std::chrono::milliseconds kFlushInterval{50};
@@ -80,6 +83,8 @@ class ProgramLog {
   CLog log_;
   platform::InstanceLock instance_;
   std::atomic<bool> open_ = false;
+  // Set by the writer whose line fills the held lines' room.
+  platform::Event flushWanted_{platform::ResetMode::kAuto};
   platform::WorkerThread flusher_;
 };
 
