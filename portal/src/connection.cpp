@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <span>
 #include <utility>
 
 #include "platform/format.h"
@@ -149,46 +150,62 @@ bool Connection::Call(int function, platform::Event* abort, std::string_view req
 
 std::optional<std::uint32_t> Connection::Send(int function, platform::Event* abort, std::string_view request,
                                               std::string& text) {
+  std::vector<std::uint32_t> sequences;
+  if (!SendMany(function, abort, std::span(&request, 1), sequences, text)) return std::nullopt;
+  return sequences.front();
+}
+
+bool Connection::SendMany(int function, platform::Event* abort, std::span<const std::string_view> requests,
+                          std::vector<std::uint32_t>& sequences, std::string& text) {
+  sequences.clear();
   const Deadline deadline = Clock::now() + settings_->answerTimeout;
   if (abort != nullptr && abort->IsSet()) {
     text = kAbortedText;
-    return std::nullopt;
+    return false;
   }
-  if (request.size() > kMaxFrameTextSize) {
-    text = platform::Format("%s超长（%zu字节）！", RequestName(function).c_str(), request.size());
-    return std::nullopt;
+  for (const std::string_view request : requests) {
+    if (request.size() > kMaxFrameTextSize) {
+      text = platform::Format("%s超长（%zu字节）！", RequestName(function).c_str(), request.size());
+      return false;
+    }
   }
-  auto call = std::make_shared<PendingCall>(function, deadline);
   std::shared_ptr<TcpSocket> socket;
-  std::uint32_t sequence = 0;
   {
     std::lock_guard lock(mutex_);
     if (state_ != OV_STATE_CONNECTED || !socket_) {
       text = closing_ ? kClosedText : kNotConnectedText;
-      return std::nullopt;
+      return false;
     }
     socket = socket_;
-    sequence = TakeSequenceLocked();
-    // Waiting before it goes out: its answer may come before WriteAll returns.
-    pending_.emplace(sequence, call);
+    // Waiting before they go out: an answer may come before WriteAll returns.
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+      sequences.push_back(TakeSequenceLocked());
+      pending_.emplace(sequences.back(), std::make_shared<PendingCall>(function, deadline));
+    }
   }
-  std::string frame;
-  AppendFrame(frame, FrameKind::kRequest, sequence, request);
-  settings_->Log(kLogCommunication, std::string(request));
-
+  // One write for all: the back end takes them in together.
+  std::string frames;
+  for (std::size_t i = 0; i < requests.size(); ++i) {
+    AppendFrame(frames, FrameKind::kRequest, sequences[i], requests[i]);
+    settings_->Log(kLogCommunication, std::string(requests[i]));
+  }
   std::string reason;
-  const TcpSocket::WriteResult written = socket->WriteAll(frame, abort, deadline, reason);
-  if (written == TcpSocket::WriteResult::kDone) return sequence;
+  const TcpSocket::WriteResult written = socket->WriteAll(frames, abort, deadline, reason);
+  if (written == TcpSocket::WriteResult::kDone) return true;
   std::lock_guard lock(mutex_);
-  pending_.erase(sequence);
-  if (call->failed) {
-    // The connection dropped under the write: that is the reason.
-    text = std::move(call->text);
-    return std::nullopt;
-  }
   text = WriteFailureText(written, RequestName(function), reason);
-  settings_->Log(kLogTransportError, text);
-  return std::nullopt;
+  bool dropped = false;
+  for (const std::uint32_t sequence : sequences) {
+    const auto found = pending_.find(sequence);
+    if (found == pending_.end()) continue;
+    // The connection dropped under the write: that is the reason.
+    if (found->second->failed && !dropped) text = found->second->text;
+    dropped = dropped || found->second->failed;
+    pending_.erase(found);
+  }
+  sequences.clear();
+  if (!dropped) settings_->Log(kLogTransportError, text);
+  return false;
 }
 
 bool Connection::Receive(std::uint32_t sequence, platform::Event* abort, std::string& text) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,11 @@ class Connection {
   // reason (aborted, timed out, dropped, or a sequence not waiting). The
   // sequence is done with either way: a later answer is dropped.
   bool Receive(std::uint32_t sequence, platform::Event* abort, std::string& text);
+  // Sends several requests in one write, as Send does each: true with their
+  // sequence numbers in `sequences`; false, none of them waiting, with the
+  // reason.
+  bool SendMany(int function, platform::Event* abort, std::span<const std::string_view> requests,
+                std::vector<std::uint32_t>& sequences, std::string& text);
   // Gives up the answer of a request Send sent; false when it was not waiting.
   bool Abandon(std::uint32_t sequence);
 

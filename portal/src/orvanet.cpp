@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/format.h"
 #include "platform/local_address.h"
@@ -138,6 +139,28 @@ int OV_SendOnly(int connection, int function, platform::Event* abortEvent, const
     return true;
   });
   return sequence;
+}
+
+int OV_SendOnlyMany(int connection, int function, platform::Event* abortEvent, const char* const* requests,
+                    const int* requestLengths, int count, int* sequences, OV_TextSink reply, void* replyContext) {
+  return Guarded(reply, replyContext, [&] {
+    std::string text = kInvalidRequestText;
+    std::vector<std::string_view> texts;
+    for (int i = 0; requests != nullptr && requestLengths != nullptr && i < count; ++i) {
+      const std::optional<std::string_view> request = RequestText(requests[i], requestLengths[i]);
+      if (!request) break;
+      texts.push_back(*request);
+    }
+    std::vector<std::uint32_t> sent;
+    const bool ok = count > 0 && sequences != nullptr && texts.size() == static_cast<std::size_t>(count) &&
+                    Portal::Instance().SendOnlyMany(connection, function, abortEvent, texts, sent, text);
+    if (!ok) {
+      Give(reply, replyContext, text);
+      return false;
+    }
+    for (std::size_t i = 0; i < sent.size(); ++i) sequences[i] = static_cast<int>(sent[i]);
+    return true;
+  });
 }
 
 int OV_RecvAnswer(int connection, int sequence, platform::Event* abortEvent, OV_TextSink reply, void* replyContext) {

@@ -147,6 +147,12 @@ std::optional<std::uint32_t> Portal::SendOnly(int number, int function, platform
   return connection ? connection->Send(function, abort, request, text) : std::nullopt;
 }
 
+bool Portal::SendOnlyMany(int number, int function, platform::Event* abort, std::span<const std::string_view> requests,
+                          std::vector<std::uint32_t>& sequences, std::string& text) {
+  const std::shared_ptr<Connection> connection = FindConnected(number, text);
+  return connection && connection->SendMany(function, abort, requests, sequences, text);
+}
+
 bool Portal::Receive(int number, std::uint32_t sequence, platform::Event* abort, std::string& text) {
   const std::shared_ptr<Connection> connection = FindConnected(number, text);
   return connection && connection->Receive(sequence, abort, text);

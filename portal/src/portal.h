@@ -6,8 +6,10 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "connection.h"
 #include "settings.h"
@@ -28,6 +30,8 @@ class Portal {
   // The three steps of a pipelined exchange (connection.h).
   std::optional<std::uint32_t> SendOnly(int number, int function, platform::Event* abort, std::string_view request,
                                         std::string& text);
+  bool SendOnlyMany(int number, int function, platform::Event* abort, std::span<const std::string_view> requests,
+                    std::vector<std::uint32_t>& sequences, std::string& text);
   bool Receive(int number, std::uint32_t sequence, platform::Event* abort, std::string& text);
   bool Abandon(int number, std::uint32_t sequence);
 

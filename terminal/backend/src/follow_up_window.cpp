@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <utility>
+#include <vector>
 
 #include "portal/Orvanet.h"
 
@@ -40,16 +41,23 @@ bool FollowUpWindow::Next(std::string& reply) {
 }
 
 bool FollowUpWindow::Fill(std::string& reply) {
+  // Topped up once half of it is answered, in one write: the back end then
+  // reads the follow-ups in batches too.
+  if (unsent_ == 0 || inFlight_.size() > width_ / 2) return true;
   if (request_.size() > INT_MAX) {
     reply = "请求长" + std::to_string(request_.size()) + "字节，超出可发送的长度！";
     return false;
   }
-  for (; unsent_ > 0 && inFlight_.size() < width_; --unsent_) {
-    const int sequence = OV_SendOnly(connection_, kFollowUpFunction, &abort_, request_.data(),
-                                     static_cast<int>(request_.size()), OV_AppendToString, &reply);
-    if (sequence == 0) return false;
-    inFlight_.push_back(sequence);
+  const std::size_t count = std::min(unsent_, width_ - inFlight_.size());
+  const std::vector<const char*> texts(count, request_.data());
+  const std::vector<int> lengths(count, static_cast<int>(request_.size()));
+  std::vector<int> sequences(count);
+  if (OV_SendOnlyMany(connection_, kFollowUpFunction, &abort_, texts.data(), lengths.data(), static_cast<int>(count),
+                      sequences.data(), OV_AppendToString, &reply) != 1) {
+    return false;
   }
+  inFlight_.insert(inFlight_.end(), sequences.begin(), sequences.end());
+  unsent_ -= count;
   return true;
 }
 

@@ -16,16 +16,16 @@ namespace backend {
 class FollowUpWindow {
  public:
   // `packets` sends of `request` on the portal connection, at most `width`
-  // (1 or more) unanswered at a time; every portal call watches `abort`.
-  FollowUpWindow(int connection, platform::Event& abort, std::string request, std::size_t packets,
-                 std::size_t width);
+  // (1 or more) unanswered at a time, sent in batches; every portal call
+  // watches `abort`.
+  FollowUpWindow(int connection, platform::Event& abort, std::string request, std::size_t packets, std::size_t width);
   ~FollowUpWindow();
   FollowUpWindow(const FollowUpWindow&) = delete;
   FollowUpWindow& operator=(const FollowUpWindow&) = delete;
 
-  // Fills the window, then waits for the oldest answer: true with it in
-  // `reply`, false with the reason (a failed send or wait, the abort, or no
-  // packet left).
+  // Tops the window up when half of it is answered, then waits for the
+  // oldest answer: true with it in `reply`, false with the reason (a failed
+  // send or wait, the abort, or no packet left).
   bool Next(std::string& reply);
 
  private:

@@ -1,8 +1,10 @@
 // The loaders of the download answers: each answer line becomes one row of
 // an engine table.
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <mutex>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -156,17 +158,28 @@ DownloadRowLoader AppendingLoader(platform::CriticalSection& lock, backend::CxDa
 }
 
 // Puts the trades in ascending order of their deal numbers' values, in
-// place; rows of equal deal numbers keep their order.
+// place; rows of equal deal numbers keep their order. Each deal number is
+// read once, in place, and a table already in order (as a back end sends
+// it) is left as it is.
 void SortTradesByDealNo(backend::CxDataSet& trades) {
-  std::vector<TradeRow> rows;
+  struct Key {
+    double dealNo;
+    std::uint32_t index;
+  };
+  std::vector<Key> keys;
+  keys.reserve(trades.GetCount());
   for (std::uint32_t index = 0; index < trades.GetCount(); ++index) {
-    const std::optional<TradeRow> row = RowFromBytes<TradeRow>(trades.GetValue(index));
-    if (!row) return;  // not a trade table: leave it as it is
-    rows.push_back(*row);
+    const std::span<const std::uint8_t> bytes = trades.GetValue(index);
+    if (bytes.size() < sizeof(TradeRow)) return;  // not a trade table: leave it as it is
+    const char* dealNo = reinterpret_cast<const char*>(bytes.data() + offsetof(TradeRow, szDealNo));
+    keys.push_back({row_field_detail::ReadNumber(row_field_detail::Text(dealNo, sizeof TradeRow::szDealNo)), index});
   }
-  std::stable_sort(rows.begin(), rows.end(), [](const TradeRow& a, const TradeRow& b) {
-    return ReadNumber(a.szDealNo) < ReadNumber(b.szDealNo);
-  });
+  const auto byDealNo = [](const Key& a, const Key& b) { return a.dealNo < b.dealNo; };
+  if (std::ranges::is_sorted(keys, byDealNo)) return;
+  std::ranges::stable_sort(keys, byDealNo);
+  std::vector<TradeRow> rows;
+  rows.reserve(keys.size());
+  for (const Key& key : keys) rows.push_back(*RowFromBytes<TradeRow>(trades.GetValue(key.index)));
   for (std::uint32_t index = 0; index < rows.size(); ++index) {
     std::memcpy(trades.GetDataPtr(index), RowBytes(rows[index]).data(), sizeof(TradeRow));
   }
