@@ -15,7 +15,6 @@ namespace backend {
 namespace {
 
 constexpr const char* kConnectionLost = "通讯连接中断！";
-constexpr int kFollowUpFunction = 0;
 
 void Log(int type, const std::string& text) { WriteLogLine(type, text.c_str()); }
 

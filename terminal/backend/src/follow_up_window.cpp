@@ -8,13 +8,6 @@
 #include "portal/Orvanet.h"
 
 namespace backend {
-namespace {
-
-// Follow-ups name their answer by the sequence number in their text: the
-// function number goes to the portal's messages only.
-constexpr int kFollowUpFunction = 0;
-
-}  // namespace
 
 FollowUpWindow::FollowUpWindow(int connection, platform::Event& abort, std::string request, std::size_t packets,
                                std::size_t width)

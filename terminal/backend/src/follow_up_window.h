@@ -13,6 +13,10 @@
 
 namespace backend {
 
+// The function number of a follow-up request: it names its answer by the
+// sequence number in its text, so the number goes to messages only.
+inline constexpr int kFollowUpFunction = 0;
+
 class FollowUpWindow {
  public:
   // `packets` sends of `request` on the portal connection, at most `width`
