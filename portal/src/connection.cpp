@@ -1,6 +1,8 @@
 #include "connection.h"
 
 #include <algorithm>
+#include <limits>
+#include <span>
 #include <utility>
 
 #include "platform/format.h"
@@ -15,6 +17,7 @@ constexpr const char* kClosedText = "通讯连接已关闭！";
 constexpr const char* kAbortedText = "通讯操作被中止！";
 
 constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::uint32_t kMaxSequence = std::numeric_limits<std::int32_t>::max();
 
 thread_local bool tOnReaderThread = false;
 
@@ -141,18 +144,32 @@ bool Connection::AwaitLoginAnswer(TcpSocket& socket, std::uint32_t sequence, Dea
 }
 
 bool Connection::Call(int function, platform::Event* abort, std::string_view request, std::string& text) {
+  const std::optional<std::uint32_t> sequence = Send(function, abort, request, text);
+  return sequence && Receive(*sequence, abort, text);
+}
+
+std::optional<std::uint32_t> Connection::Send(int function, platform::Event* abort, std::string_view request,
+                                              std::string& text) {
+  std::vector<std::uint32_t> sequences;
+  if (!SendMany(function, abort, std::span(&request, 1), sequences, text)) return std::nullopt;
+  return sequences.front();
+}
+
+bool Connection::SendMany(int function, platform::Event* abort, std::span<const std::string_view> requests,
+                          std::vector<std::uint32_t>& sequences, std::string& text) {
+  sequences.clear();
   const Deadline deadline = Clock::now() + settings_->answerTimeout;
   if (abort != nullptr && abort->IsSet()) {
     text = kAbortedText;
     return false;
   }
-  if (request.size() > kMaxFrameTextSize) {
-    text = platform::Format("%s超长（%zu字节）！", RequestName(function).c_str(), request.size());
-    return false;
+  for (const std::string_view request : requests) {
+    if (request.size() > kMaxFrameTextSize) {
+      text = platform::Format("%s超长（%zu字节）！", RequestName(function).c_str(), request.size());
+      return false;
+    }
   }
-  auto call = std::make_shared<PendingCall>();
   std::shared_ptr<TcpSocket> socket;
-  std::uint32_t sequence = 0;
   {
     std::lock_guard lock(mutex_);
     if (state_ != OV_STATE_CONNECTED || !socket_) {
@@ -160,40 +177,79 @@ bool Connection::Call(int function, platform::Event* abort, std::string_view req
       return false;
     }
     socket = socket_;
-    sequence = TakeSequenceLocked();
-    pending_.emplace(sequence, call);
+    // Waiting before they go out: an answer may come before WriteAll returns.
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+      sequences.push_back(TakeSequenceLocked());
+      pending_.emplace(sequences.back(), std::make_shared<PendingCall>(function, deadline));
+    }
   }
-  std::string frame;
-  AppendFrame(frame, FrameKind::kRequest, sequence, request);
-  settings_->Log(kLogCommunication, std::string(request));
-
+  // One write for all: the back end takes them in together.
+  std::string frames;
+  for (std::size_t i = 0; i < requests.size(); ++i) {
+    AppendFrame(frames, FrameKind::kRequest, sequences[i], requests[i]);
+    settings_->Log(kLogCommunication, std::string(requests[i]));
+  }
   std::string reason;
-  const TcpSocket::WriteResult written = socket->WriteAll(frame, abort, deadline, reason);
-  if (written == TcpSocket::WriteResult::kDone) WaitForAnswer(*call, abort, deadline);
-
+  const TcpSocket::WriteResult written = socket->WriteAll(frames, abort, deadline, reason);
+  if (written == TcpSocket::WriteResult::kDone) return true;
   std::lock_guard lock(mutex_);
-  if (call->finished) {
-    // An answer that beat the abort or the time-out is still the answer.
-    text = std::move(call->text);
-    return !call->failed;
+  text = WriteFailureText(written, RequestName(function), reason);
+  bool dropped = false;
+  for (const std::uint32_t sequence : sequences) {
+    const auto found = pending_.find(sequence);
+    if (found == pending_.end()) continue;
+    // The connection dropped under the write: that is the reason.
+    if (found->second->failed && !dropped) text = found->second->text;
+    dropped = dropped || found->second->failed;
+    pending_.erase(found);
   }
-  pending_.erase(sequence);
-  if (written != TcpSocket::WriteResult::kDone) {
-    text = WriteFailureText(written, RequestName(function), reason);
-  } else if (abort != nullptr && abort->IsSet()) {
+  sequences.clear();
+  if (!dropped) settings_->Log(kLogTransportError, text);
+  return false;
+}
+
+bool Connection::Receive(std::uint32_t sequence, platform::Event* abort, std::string& text) {
+  std::shared_ptr<PendingCall> call;
+  {
+    std::lock_guard lock(mutex_);
+    const auto found = pending_.find(sequence);
+    if (found == pending_.end()) {
+      text = platform::Format("请求[序号%u]没有等待中的应答！", sequence);
+      return false;
+    }
+    call = found->second;
+  }
+  WaitForAnswer(*call, abort);
+  return TakeAnswer(sequence, *call, abort, text);
+}
+
+bool Connection::TakeAnswer(std::uint32_t sequence, PendingCall& call, platform::Event* abort, std::string& text) {
+  std::lock_guard lock(mutex_);
+  if (const auto found = pending_.find(sequence); found != pending_.end() && found->second.get() == &call)
+    pending_.erase(found);
+  if (call.finished) {
+    // An answer that beat the abort or the time-out is still the answer.
+    text = std::move(call.text);
+    return !call.failed;
+  }
+  if (abort != nullptr && abort->IsSet()) {
     text = kAbortedText;
     return false;
-  } else {
-    text = platform::Format("等待%s的应答超时（%lld毫秒）！", RequestName(function).c_str(),
-                            static_cast<long long>(settings_->answerTimeout.count()));
   }
+  text = platform::Format("等待%s的应答超时（%lld毫秒）！", RequestName(call.function).c_str(),
+                          static_cast<long long>(settings_->answerTimeout.count()));
   settings_->Log(kLogTransportError, text);
   return false;
 }
 
-void Connection::WaitForAnswer(PendingCall& call, platform::Event* abort, Deadline deadline) {
-  const auto left =
-      std::max(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()), std::chrono::milliseconds{0});
+bool Connection::Abandon(std::uint32_t sequence) {
+  std::lock_guard lock(mutex_);
+  return pending_.erase(sequence) > 0;
+}
+
+void Connection::WaitForAnswer(PendingCall& call, platform::Event* abort) {
+  const auto left = std::max(std::chrono::ceil<std::chrono::milliseconds>(call.deadline - Clock::now()),
+                             std::chrono::milliseconds{0});
   if (abort == nullptr)
     call.done.Wait(left);
   else
@@ -318,12 +374,12 @@ void Connection::Dispatch(Frame frame) {
 bool Connection::FinishCall(std::uint32_t sequence, std::string answer) {
   std::lock_guard lock(mutex_);
   const auto found = pending_.find(sequence);
-  if (found == pending_.end()) return false;
+  // Abandoned, or answered twice: the answer is no longer wanted.
+  if (found == pending_.end() || found->second->finished) return false;
   PendingCall& call = *found->second;
   call.finished = true;
   call.text = std::move(answer);
   call.done.Set();
-  pending_.erase(found);
   return true;
 }
 
@@ -365,21 +421,23 @@ void Connection::DropSocket(const std::string& reason) {
 }
 
 void Connection::FailPendingLocked(const std::string& reason) {
+  // Answers already in stay the answers; their senders take them out.
   for (auto& [sequence, call] : pending_) {
+    if (call->finished) continue;
     call->finished = true;
     call->failed = true;
     call->text = reason;
     call->done.Set();
   }
-  pending_.clear();
 }
 
 std::uint32_t Connection::TakeSequenceLocked() {
-  // 0 marks a push on the wire; a number still waiting is never reused.
-  std::uint32_t sequence = nextSequence_;
-  while (sequence == 0 || pending_.contains(sequence)) ++sequence;
-  nextSequence_ = sequence + 1;
-  return sequence;
+  // 0 marks a push on the wire; numbers stay within a positive int, as
+  // OV_SendOnly hands them out; a number still waiting is never reused.
+  for (;; ++nextSequence_) {
+    if (nextSequence_ == 0 || nextSequence_ > kMaxSequence) nextSequence_ = 1;
+    if (!pending_.contains(nextSequence_)) return nextSequence_++;
+  }
 }
 
 std::shared_ptr<TcpSocket> Connection::CurrentSocket() const {

@@ -8,6 +8,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +37,23 @@ class Connection {
   // `text`, false with the reason.
   bool Call(int function, platform::Event* abort, std::string_view request, std::string& text);
 
+  // Sends one request without waiting: its sequence number, by which Receive
+  // or Abandon later takes its answer; nothing, with the reason in `text`,
+  // when it could not be sent.
+  std::optional<std::uint32_t> Send(int function, platform::Event* abort, std::string_view request, std::string& text);
+  // Waits for the answer of a request Send sent, within the answer time-out
+  // counted from its send: true with the answer in `text`, false with the
+  // reason (aborted, timed out, dropped, or a sequence not waiting). The
+  // sequence is done with either way: a later answer is dropped.
+  bool Receive(std::uint32_t sequence, platform::Event* abort, std::string& text);
+  // Sends several requests in one write, as Send does each: true with their
+  // sequence numbers in `sequences`; false, none of them waiting, with the
+  // reason.
+  bool SendMany(int function, platform::Event* abort, std::span<const std::string_view> requests,
+                std::vector<std::uint32_t>& sequences, std::string& text);
+  // Gives up the answer of a request Send sent; false when it was not waiting.
+  bool Abandon(std::uint32_t sequence);
+
   int State() const;
 
   // Finishes every waiting send with a transport error, stops and joins the
@@ -50,7 +69,13 @@ class Connection {
   static constexpr std::size_t kMaxBytesBeforeLoginAnswer = std::size_t{1} << 20;
 
  private:
+  // A request sent and not yet taken by its sender; it stays in pending_
+  // until then, answered or failed, so that a sender that comes late for
+  // its answer still finds it.
   struct PendingCall {
+    PendingCall(int function, Deadline deadline) : function(function), deadline(deadline) {}
+    const int function;       // names the request in messages
+    const Deadline deadline;  // of the wait for its answer
     platform::Event done{platform::ResetMode::kManual};
     bool finished = false;  // under the connection's mutex, like the two below
     bool failed = false;
@@ -70,10 +95,12 @@ class Connection {
   void ChangeState(int state);
   void DropSocket(const std::string& reason);
   void FailPendingLocked(const std::string& reason);
+  // Takes the call out of pending_ and gives its answer or why there is none.
+  bool TakeAnswer(std::uint32_t sequence, PendingCall& call, platform::Event* abort, std::string& text);
   std::uint32_t TakeSequenceLocked();
   std::shared_ptr<TcpSocket> CurrentSocket() const;
   bool IsClosing() const;
-  void WaitForAnswer(PendingCall& call, platform::Event* abort, Deadline deadline);
+  void WaitForAnswer(PendingCall& call, platform::Event* abort);
 
   const int number_;
   const std::shared_ptr<const Settings> settings_;

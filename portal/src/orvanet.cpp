@@ -5,8 +5,10 @@
 #include <chrono>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/format.h"
 #include "platform/local_address.h"
@@ -34,6 +36,15 @@ int Guarded(OV_TextSink sink, void* context, Body body) {
   } catch (...) {
   }
   return 0;
+}
+
+constexpr const char* kInvalidRequestText = "请求内容无效！";
+
+// The request text a caller handed over; nothing when pointer and length
+// do not make one.
+std::optional<std::string_view> RequestText(const char* request, int length) {
+  if (length < 0 || (request == nullptr && length > 0)) return std::nullopt;
+  return std::string_view(request, static_cast<std::size_t>(length));
 }
 
 // Copies `text` with its zero into the caller's buffer; false when it does not fit.
@@ -104,15 +115,67 @@ int OV_GetConnectionState(int connection) {
 int OV_SendAndRecv(int connection, int function, platform::Event* abortEvent, const char* request, int requestLength,
                    OV_TextSink reply, void* replyContext) {
   return Guarded(reply, replyContext, [&] {
-    std::string text;
-    bool answered = false;
-    if (requestLength < 0 || (request == nullptr && requestLength > 0))
-      text = "请求内容无效！";
-    else
-      answered = Portal::Instance().Send(connection, function, abortEvent,
-                                         std::string_view(request, static_cast<std::size_t>(requestLength)), text);
+    std::string text = kInvalidRequestText;
+    const std::optional<std::string_view> requestText = RequestText(request, requestLength);
+    const bool answered = requestText && Portal::Instance().Send(connection, function, abortEvent, *requestText, text);
     Give(reply, replyContext, text);
     return answered;
+  });
+}
+
+int OV_SendOnly(int connection, int function, platform::Event* abortEvent, const char* request, int requestLength,
+                OV_TextSink reply, void* replyContext) {
+  int sequence = 0;
+  Guarded(reply, replyContext, [&] {
+    std::string text = kInvalidRequestText;
+    const std::optional<std::string_view> requestText = RequestText(request, requestLength);
+    std::optional<std::uint32_t> sent;
+    if (requestText) sent = Portal::Instance().SendOnly(connection, function, abortEvent, *requestText, text);
+    if (!sent) {
+      Give(reply, replyContext, text);
+      return false;
+    }
+    sequence = static_cast<int>(*sent);
+    return true;
+  });
+  return sequence;
+}
+
+int OV_SendOnlyMany(int connection, int function, platform::Event* abortEvent, const char* const* requests,
+                    const int* requestLengths, int count, int* sequences, OV_TextSink reply, void* replyContext) {
+  return Guarded(reply, replyContext, [&] {
+    std::string text = kInvalidRequestText;
+    std::vector<std::string_view> texts;
+    for (int i = 0; requests != nullptr && requestLengths != nullptr && i < count; ++i) {
+      const std::optional<std::string_view> request = RequestText(requests[i], requestLengths[i]);
+      if (!request) break;
+      texts.push_back(*request);
+    }
+    std::vector<std::uint32_t> sent;
+    const bool ok = count > 0 && sequences != nullptr && texts.size() == static_cast<std::size_t>(count) &&
+                    Portal::Instance().SendOnlyMany(connection, function, abortEvent, texts, sent, text);
+    if (!ok) {
+      Give(reply, replyContext, text);
+      return false;
+    }
+    for (std::size_t i = 0; i < sent.size(); ++i) sequences[i] = static_cast<int>(sent[i]);
+    return true;
+  });
+}
+
+int OV_RecvAnswer(int connection, int sequence, platform::Event* abortEvent, OV_TextSink reply, void* replyContext) {
+  return Guarded(reply, replyContext, [&] {
+    std::string text = platform::Format("请求序号%d无效！", sequence);
+    const bool answered =
+        sequence > 0 && Portal::Instance().Receive(connection, static_cast<std::uint32_t>(sequence), abortEvent, text);
+    Give(reply, replyContext, text);
+    return answered;
+  });
+}
+
+int OV_Abandon(int connection, int sequence) {
+  return Guarded(nullptr, nullptr, [&] {
+    return sequence > 0 && Portal::Instance().Abandon(connection, static_cast<std::uint32_t>(sequence));
   });
 }
 

@@ -137,12 +137,30 @@ int Portal::State(int number) const {
 }
 
 bool Portal::Send(int number, int function, platform::Event* abort, std::string_view request, std::string& text) {
+  const std::shared_ptr<Connection> connection = FindConnected(number, text);
+  return connection && connection->Call(function, abort, request, text);
+}
+
+std::optional<std::uint32_t> Portal::SendOnly(int number, int function, platform::Event* abort,
+                                              std::string_view request, std::string& text) {
+  const std::shared_ptr<Connection> connection = FindConnected(number, text);
+  return connection ? connection->Send(function, abort, request, text) : std::nullopt;
+}
+
+bool Portal::SendOnlyMany(int number, int function, platform::Event* abort, std::span<const std::string_view> requests,
+                          std::vector<std::uint32_t>& sequences, std::string& text) {
+  const std::shared_ptr<Connection> connection = FindConnected(number, text);
+  return connection && connection->SendMany(function, abort, requests, sequences, text);
+}
+
+bool Portal::Receive(int number, std::uint32_t sequence, platform::Event* abort, std::string& text) {
+  const std::shared_ptr<Connection> connection = FindConnected(number, text);
+  return connection && connection->Receive(sequence, abort, text);
+}
+
+bool Portal::Abandon(int number, std::uint32_t sequence) {
   const std::shared_ptr<Connection> connection = Find(number);
-  if (!connection) {
-    text = platform::Format("连接号%d没有建立连接！", number);
-    return false;
-  }
-  return connection->Call(function, abort, request, text);
+  return connection && connection->Abandon(sequence);
 }
 
 void Portal::Forget(int number, const std::shared_ptr<Connection>& connection) {
@@ -150,6 +168,12 @@ void Portal::Forget(int number, const std::shared_ptr<Connection>& connection) {
   // A stop or disconnect meanwhile may have taken the number already.
   if (const auto found = connections_.find(number); found != connections_.end() && found->second == connection)
     connections_.erase(found);
+}
+
+std::shared_ptr<Connection> Portal::FindConnected(int number, std::string& text) const {
+  std::shared_ptr<Connection> connection = Find(number);
+  if (!connection) text = platform::Format("连接号%d没有建立连接！", number);
+  return connection;
 }
 
 std::shared_ptr<Connection> Portal::Find(int number) const {

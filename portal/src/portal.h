@@ -5,8 +5,11 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "connection.h"
 #include "settings.h"
@@ -24,10 +27,19 @@ class Portal {
   bool Disconnect(int number);
   int State(int number) const;
   bool Send(int number, int function, platform::Event* abort, std::string_view request, std::string& text);
+  // The three steps of a pipelined exchange (connection.h).
+  std::optional<std::uint32_t> SendOnly(int number, int function, platform::Event* abort, std::string_view request,
+                                        std::string& text);
+  bool SendOnlyMany(int number, int function, platform::Event* abort, std::span<const std::string_view> requests,
+                    std::vector<std::uint32_t>& sequences, std::string& text);
+  bool Receive(int number, std::uint32_t sequence, platform::Event* abort, std::string& text);
+  bool Abandon(int number, std::uint32_t sequence);
 
  private:
   Portal() = default;
   std::shared_ptr<Connection> Find(int number) const;
+  // The connection of `number`, or null with the reason in `text`.
+  std::shared_ptr<Connection> FindConnected(int number, std::string& text) const;
   // Takes a connection that failed to open out of the table.
   void Forget(int number, const std::shared_ptr<Connection>& connection);
 

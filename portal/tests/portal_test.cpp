@@ -269,6 +269,131 @@ TEST_F(PortalTest, GivesUpAfterTheAnswerTimeOutAndDropsTheLateAnswer) {
   EXPECT_EQ(OV_GetConnectionState(0), OV_STATE_CONNECTED) << "a time-out leaves the connection up";
 }
 
+// The pipelined calls: sends that do not wait, answers taken by sequence.
+int SendOnly(int connection, const std::string& request, std::string& reason, platform::Event* abort = nullptr) {
+  return OV_SendOnly(connection, 0, abort, request.data(), static_cast<int>(request.size()), OV_AppendToString,
+                     &reason);
+}
+
+Result Receive(int connection, int sequence, platform::Event* abort = nullptr) {
+  Result result;
+  result.ok = OV_RecvAnswer(connection, sequence, abort, OV_AppendToString, &result.text) != 0;
+  return result;
+}
+
+// Sends `count` requests "0", "1", ... without waiting; their sequences.
+std::vector<int> SendMany(int connection, int count) {
+  std::vector<int> sequences;
+  for (int i = 0; i < count; ++i) {
+    std::string reason;
+    sequences.push_back(SendOnly(connection, std::to_string(i), reason));
+    EXPECT_GT(sequences.back(), 0) << reason;
+  }
+  return sequences;
+}
+
+TEST_F(PortalTest, PipelinedRequestsTakeTheirOwnAnswersWhateverOrderTheyComeIn) {
+  LoopbackServer server(HoldAll);
+  ConnectTo(server);
+  const std::vector<int> sequences = SendMany(0, 3);
+  ASSERT_TRUE(server.WaitForRequests(4));
+  const auto requests = server.Requests();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(requests[static_cast<std::size_t>(i) + 1].text, std::to_string(i)) << "sent in order";
+    EXPECT_EQ(requests[static_cast<std::size_t>(i) + 1].sequence, static_cast<std::uint32_t>(sequences[i]));
+  }
+  // The last answer first; the first is taken before the others are in.
+  server.Answer(requests[3].sequence, "answer 2");
+  server.Answer(requests[1].sequence, "answer 0");
+  EXPECT_EQ(Receive(0, sequences[0]).text, "answer 0");
+  server.Answer(requests[2].sequence, "answer 1");
+  for (int i = 1; i < 3; ++i) {
+    const Result answer = Receive(0, sequences[static_cast<std::size_t>(i)]);
+    EXPECT_TRUE(answer.ok);
+    EXPECT_EQ(answer.text, "answer " + std::to_string(i));
+  }
+  const Result again = Receive(0, sequences[0]);
+  EXPECT_FALSE(again.ok) << "an answer is taken once";
+  EXPECT_EQ(again.text, "请求[序号" + std::to_string(sequences[0]) + "]没有等待中的应答！");
+  EXPECT_EQ(Receive(0, 0).text, "请求序号0无效！");
+}
+
+TEST_F(PortalTest, AnAbandonedRequestsAnswerIsDroppedAndTheOthersStillCome) {
+  LoopbackServer server(HoldAll);
+  ConnectTo(server);
+  const std::vector<int> sequences = SendMany(0, 2);
+  ASSERT_TRUE(server.WaitForRequests(3));
+  EXPECT_EQ(OV_Abandon(0, sequences[0]), 1);
+  EXPECT_EQ(OV_Abandon(0, sequences[0]), 0) << "given up once";
+  const auto requests = server.Requests();
+  server.Answer(requests[1].sequence, "unwanted");
+  server.Answer(requests[2].sequence, "wanted");
+  EXPECT_EQ(Receive(0, sequences[1]).text, "wanted");
+  ASSERT_TRUE(recorder_.WaitUntil([&] {
+    return std::any_of(recorder_.logs.begin(), recorder_.logs.end(),
+                       [](const std::string& line) { return line.find("丢弃过期的应答") != std::string::npos; });
+  }));
+  EXPECT_FALSE(Receive(0, sequences[0]).ok);
+}
+
+TEST_F(PortalTest, AWaitForAnAnswerEndsAtTheAbortAndTheAnswerIsThenDropped) {
+  LoopbackServer server(HoldAll);
+  ConnectTo(server);
+  platform::Event abort(platform::ResetMode::kManual);
+  const std::vector<int> sequences = SendMany(0, 2);
+  ASSERT_TRUE(server.WaitForRequests(3));
+  auto waiting = std::async(std::launch::async, [&] { return Receive(0, sequences[0], &abort); });
+  EXPECT_EQ(waiting.wait_for(100ms), std::future_status::timeout) << "it waits for its answer";
+  abort.Set();
+  ASSERT_EQ(waiting.wait_for(kBound), std::future_status::ready) << "the abort must end the wait";
+  EXPECT_EQ(waiting.get().text, "通讯操作被中止！");
+
+  std::string reason;
+  EXPECT_EQ(SendOnly(0, "never sent", reason, &abort), 0);
+  EXPECT_EQ(reason, "通讯操作被中止！");
+  EXPECT_EQ(server.Requests().size(), 3u) << "a send under a set abort sends nothing";
+  EXPECT_FALSE(Receive(0, sequences[0]).ok) << "an aborted wait gives its sequence up";
+  server.Answer(server.Requests()[2].sequence, "the other");
+  EXPECT_EQ(Receive(0, sequences[1]).text, "the other");
+}
+
+TEST_F(PortalTest, AnAnswerTimesOutCountedFromItsSendButOneAlreadyInIsStillTaken) {
+  Restart(300, 3);
+  LoopbackServer server(HoldAll);
+  ConnectTo(server);
+  const std::vector<int> sequences = SendMany(0, 2);
+  ASSERT_TRUE(server.WaitForRequests(3));
+  server.Answer(server.Requests()[2].sequence, "kept");
+  std::this_thread::sleep_for(400ms);
+  const auto start = std::chrono::steady_clock::now();
+  const Result late = Receive(0, sequences[0]);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 200ms) << "its time-out ran from the send";
+  EXPECT_FALSE(late.ok);
+  EXPECT_THAT(late.text, HasSubstr("超时"));
+  const Result kept = Receive(0, sequences[1]);
+  EXPECT_TRUE(kept.ok);
+  EXPECT_EQ(kept.text, "kept");
+  EXPECT_EQ(OV_GetConnectionState(0), OV_STATE_CONNECTED);
+}
+
+TEST_F(PortalTest, ADropFinishesEveryRequestInFlightWithTheTransportError) {
+  LoopbackServer server(HoldAll);
+  ConnectTo(server);
+  const std::vector<int> sequences = SendMany(0, 4);
+  ASSERT_TRUE(server.WaitForRequests(5));
+  server.Answer(server.Requests()[2].sequence, "answered before");
+  auto waiting = std::async(std::launch::async, [&] { return Receive(0, sequences[0]); });
+  server.DropClient();
+  ASSERT_EQ(waiting.wait_for(kBound), std::future_status::ready) << "the drop must end the wait";
+  EXPECT_EQ(waiting.get().text, "通讯连接中断！");
+  EXPECT_EQ(Receive(0, sequences[1]).text, "answered before") << "an answer that came first stays the answer";
+  for (std::size_t i = 2; i < sequences.size(); ++i) {
+    const Result lost = Receive(0, sequences[i]);
+    EXPECT_FALSE(lost.ok);
+    EXPECT_EQ(lost.text, "通讯连接中断！");
+  }
+}
+
 TEST_F(PortalTest, DeliversEveryPushedLineOnThePortalsThread) {
   LoopbackServer server(Echo);
   ConnectTo(server);

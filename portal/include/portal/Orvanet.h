@@ -137,6 +137,41 @@ ORVANET_API int OV_GetConnectionState(int connection);
 ORVANET_API int OV_SendAndRecv(int connection, int function, platform::Event* abortEvent, const char* request,
                                int requestLength, OV_TextSink reply, void* replyContext);
 
+// Pipelined requests: OV_SendOnly and OV_SendOnlyMany send without
+// waiting, so that several requests are in flight at once; each answer is
+// then taken by its sequence number with OV_RecvAnswer, in whatever order
+// the caller likes, or given up with OV_Abandon. Every sequence they return
+// must be taken or given up: until then its answer is kept.
+//
+// Sends one request and returns at once: its sequence number (1 or more),
+// or 0 with the reason given to `reply` (as OV_SendAndRecv: not connected,
+// the send failed or timed out, `abortEvent` set).
+ORVANET_API int OV_SendOnly(int connection, int function, platform::Event* abortEvent, const char* request,
+                            int requestLength, OV_TextSink reply, void* replyContext);
+
+// Sends `count` requests (1 or more) in one write, in order, without
+// waiting: request i is the text `requests[i]` of `requestLengths[i]`
+// bytes. Returns 1 with their sequence numbers in `sequences[0 .. count-1]`,
+// each to be taken or given up as one of OV_SendOnly; or 0, none of them
+// waiting, with the reason given to `reply`.
+ORVANET_API int OV_SendOnlyMany(int connection, int function, platform::Event* abortEvent, const char* const* requests,
+                                const int* requestLengths, int count, int* sequences, OV_TextSink reply,
+                                void* replyContext);
+
+// Waits for the answer to request `sequence`, sent by OV_SendOnly on the
+// connection. Returns 1 with the answer given to `reply` (at once when it is
+// already in), or 0 with the reason given to `reply`: the connection dropped
+// or was closed, the answer time-out counted from the send passed,
+// `abortEvent` (may be null) was set, or the sequence is not waiting (never
+// sent, taken already or given up). Either way the sequence is done with:
+// an answer that comes later is dropped.
+ORVANET_API int OV_RecvAnswer(int connection, int sequence, platform::Event* abortEvent, OV_TextSink reply,
+                              void* replyContext);
+
+// Gives up the answer to request `sequence`, sent by OV_SendOnly: it is
+// dropped when it comes. Returns 1, or 0 when the sequence was not waiting.
+ORVANET_API int OV_Abandon(int connection, int sequence);
+
 // The hardware address of the first network interface that is not the
 // loopback, as "00-11-22-33-44-55" ("00-00-00-00-00-00" when there is none),
 // zero-terminated in `buffer`. Returns 0, writing nothing, when it does not fit.

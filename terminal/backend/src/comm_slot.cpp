@@ -9,12 +9,12 @@
 #include "backend/answer_bounds.h"
 #include "backend/field_text.h"
 #include "backend/program_log.h"
+#include "follow_up_window.h"
 
 namespace backend {
 namespace {
 
 constexpr const char* kConnectionLost = "通讯连接中断！";
-constexpr int kFollowUpFunction = 0;
 
 void Log(int type, const std::string& text) { WriteLogLine(type, text.c_str()); }
 
@@ -45,8 +45,8 @@ CommSlot::~CommSlot() {
   if (IsConnected()) Close(ignored);
 }
 
-bool CommSlot::Open(OV_ConnectBlock& block, std::string_view loginText, std::string_view followUpTag,
-                    std::string& answer, std::string& message) {
+bool CommSlot::Open(OV_ConnectBlock& block, std::string_view loginText, FollowUpSettings followUps, std::string& answer,
+                    std::string& message) {
   std::lock_guard life(lifecycle_);
   if (IsConnected()) {
     message = "连接号" + std::to_string(index_) + "已经建立连接！";
@@ -68,7 +68,7 @@ bool CommSlot::Open(OV_ConnectBlock& block, std::string_view loginText, std::str
     std::lock_guard lock(mutex_);
     abort_.Reset();
     work_.Reset();
-    followUpTag_ = followUpTag;
+    followUps_ = std::move(followUps);
     connection_ = connection;
   }
   worker_.Start([this, connection](platform::Event& stop) { Run(stop, connection); });
@@ -152,7 +152,7 @@ void CommSlot::Run(platform::Event& stop, int connection) {
 void CommSlot::Serve(RequestRecord& record, int connection, std::unique_lock<std::mutex>& lock) {
   while (record.done < record.count) {
     std::string reply;
-    if (!SendSubRequest(record, record.subRequests[static_cast<std::size_t>(record.done)], connection, reply, lock)) {
+    if (!SendSubRequest(record, record.done, connection, reply, lock)) {
       OnSendFailed(record, reply);
       return;
     }
@@ -161,28 +161,43 @@ void CommSlot::Serve(RequestRecord& record, int connection, std::unique_lock<std
   Finish(record);
 }
 
-bool CommSlot::SendSubRequest(RequestRecord& record, SubRequest& subRequest, int connection, std::string& reply,
+bool CommSlot::SendSubRequest(RequestRecord& record, int index, int connection, std::string& reply,
                               std::unique_lock<std::mutex>& lock) {
+  SubRequest& subRequest = record.subRequests[static_cast<std::size_t>(index)];
   if (!Exchange(record, connection, subRequest.functionNo, subRequest.requestText, reply, lock)) return false;
   WriteAnswerLine(subRequest.functionNo, reply);
   CxDataSet lines;
   if (!AddAnswerLine(lines, reply)) return false;
   if (subRequest.singlePacket == 0 && GetAnswerStatus(reply) == AnswerStatus::kDone) {
     const AnswerBound bound = AnswerBoundFor(subRequest.functionNo);
-    std::size_t packets = PacketCount(reply, bound.packets);
+    const std::size_t packets = PacketCount(reply, bound.packets);
     if (packets > bound.packets) {
       reply = "功能号" + std::to_string(subRequest.functionNo) + "的应答宣称" + GetSeparatedFieldText(5, reply) +
               "个后续数据包，超过上限" + std::to_string(bound.packets) + "个，请求失败！";
       return false;
     }
-    // The rest of the answer comes one packet per follow-up request.
-    std::string followUp;
-    for (const std::string& field :
-         {std::string("R"), followUpTag_, std::to_string(subRequest.sequenceNo), std::string("0")}) {
-      AppendSeparatedField(followUp, field);
-    }
-    for (std::size_t bytes = reply.size(); packets > 0; --packets) {
-      if (!Exchange(record, connection, kFollowUpFunction, followUp, reply, lock)) return false;
+    if (packets > 0 && !FetchFollowUps(record, index, connection, packets, lines, reply, lock)) return false;
+  }
+  subRequest.answer = std::move(lines);
+  return true;
+}
+
+bool CommSlot::FetchFollowUps(RequestRecord& record, int index, int connection, std::size_t packets, CxDataSet& lines,
+                              std::string& reply, std::unique_lock<std::mutex>& lock) {
+  const SubRequest& subRequest = record.subRequests[static_cast<std::size_t>(index)];
+  const AnswerBound bound = AnswerBoundFor(subRequest.functionNo);
+  // The rest of the answer comes one packet per follow-up request.
+  std::string followUp;
+  for (const std::string& field :
+       {std::string("R"), followUps_.tag, std::to_string(subRequest.sequenceNo), std::string("0")}) {
+    AppendSeparatedField(followUp, field);
+  }
+  FollowUpWindow window(connection, abort_, std::move(followUp), packets, followUps_.window);
+  std::size_t bytes = reply.size();  // the status line's
+  return CallPortal(record, lock, [&] {
+    if (record.rowSink != nullptr) record.rowSink->ExpectRows(index, packets);
+    for (std::size_t row = 0; row < packets; ++row) {
+      if (!window.Next(reply)) return false;
       WriteAnswerLine(kFollowUpFunction, reply);
       bytes += reply.size();
       if (bytes > bound.bytes) {
@@ -190,28 +205,38 @@ bool CommSlot::SendSubRequest(RequestRecord& record, SubRequest& subRequest, int
                 "字节，请求失败！";
         return false;
       }
-      if (!AddAnswerLine(lines, reply)) return false;
+      if (record.rowSink != nullptr)
+        record.rowSink->TakeRow(index, reply);
+      else if (!AddAnswerLine(lines, reply))
+        return false;
     }
-  }
-  subRequest.answer = std::move(lines);
-  return true;
+    return true;
+  });
 }
 
 bool CommSlot::Exchange(const RequestRecord& record, int connection, int function, const std::string& text,
                         std::string& reply, std::unique_lock<std::mutex>& lock) {
   reply.clear();
-  // An abort that came between two sends holds for the next one.
-  if (stopping_ || record.aborted) return false;
   if (text.size() > INT_MAX) {
     reply = "请求长" + std::to_string(text.size()) + "字节，超出可发送的长度！";
     return false;
   }
+  return CallPortal(record, lock, [&] {
+    return OV_SendAndRecv(connection, function, &abort_, text.data(), static_cast<int>(text.size()), OV_AppendToString,
+                          &reply) == 1;
+  });
+}
+
+template <typename Calls>
+bool CommSlot::CallPortal(const RequestRecord& record, std::unique_lock<std::mutex>& lock, Calls calls) {
+  if (stopping_ || record.aborted) return false;
+  // Reset under the lock, where it is set: an abort from now on holds until
+  // the calls end.
   abort_.Reset();
   lock.unlock();
-  const int sent = OV_SendAndRecv(connection, function, &abort_, text.data(), static_cast<int>(text.size()),
-                                  OV_AppendToString, &reply);
+  const bool done = calls();
   lock.lock();
-  return sent == 1;
+  return done;
 }
 
 void CommSlot::OnSendFailed(RequestRecord& record, const std::string& reply) {
@@ -220,7 +245,8 @@ void CommSlot::OnSendFailed(RequestRecord& record, const std::string& reply) {
     return;
   }
   const std::string& text = record.subRequests[static_cast<std::size_t>(record.done)].requestText;
-  if (record.aborted && record.priority >= 1) {
+  // A record whose rows went to its sink cannot take its answer again.
+  if (record.aborted && record.priority >= 1 && record.rowSink == nullptr) {
     Log(kLogNote, "优先级大于零的通讯操作被重排：" + MaskPasswordFields(text) + "。");
     record.aborted = false;
     current_ = nullptr;

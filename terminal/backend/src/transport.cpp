@@ -1,6 +1,7 @@
 #include "backend/transport.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -11,6 +12,7 @@
 #include "backend/request_queue.h"
 #include "backend/server_rotation.h"
 #include "comm_slot.h"
+#include "platform/ini_file.h"
 #include "platform/sync.h"
 
 namespace backend {
@@ -26,6 +28,9 @@ constexpr int kRetryPauseSeconds = 3;
 constexpr int kPortalReserved = 3;
 constexpr int kAddressSize = 64;
 constexpr const char* kBadSlotText = "使用的连接号小于零或者超过最大连接数！";
+constexpr const char* kSystemSettingsFile = "\\Config\\SysParam.ini";
+
+std::atomic<int> theFollowUpWindow{kDefaultFollowUpWindow};
 
 CommSlot* Slot(int index) {
   // Built first, so that it outlives the slots: a slot still connected at
@@ -86,6 +91,8 @@ bool StartCommunication(std::string_view versionText, std::string& message) {
                WriteLogLine, OnNextServer, OV_AppendToString, &message) != 1) {
     return false;
   }
+  SetFollowUpWindow(
+      platform::ReadIniInt(kSystemSettingsFile, "Communication", "FollowUpWindow", kDefaultFollowUpWindow));
   LocalAddresses& addresses = Addresses();
   std::lock_guard lock(addresses.mutex);
   if (!ReadAddress(OV_GetLocalMachineAddr, addresses.machine) || !ReadAddress(OV_GetLocalIpAddr, addresses.ip)) {
@@ -103,6 +110,10 @@ void StopCommunication() {
   }
   OV_Stop();
 }
+
+void SetFollowUpWindow(int window) { theFollowUpWindow = std::clamp(window, 1, kMaxFollowUpWindow); }
+
+int FollowUpWindow() { return theFollowUpWindow; }
 
 std::string LocalMachineAddress() {
   std::lock_guard lock(Addresses().mutex);
@@ -131,7 +142,8 @@ bool OpenSlotConnection(std::string& message, std::string& answer, std::string_v
     return false;
   }
   // The follow-up tag names this terminal as the machine address does.
-  return commSlot->Open(block, loginText, LocalMachineAddress(), answer, message);
+  FollowUpSettings followUps{LocalMachineAddress(), static_cast<std::size_t>(FollowUpWindow())};
+  return commSlot->Open(block, loginText, std::move(followUps), answer, message);
 }
 
 bool DisconnectSlot(int slot, std::string& message) {

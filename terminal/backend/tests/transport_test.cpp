@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "backend/answer_bounds.h"
@@ -17,6 +21,9 @@
 #include "backend/testing/request_texts.h"
 #include "backend/testing/transport_calls.h"
 #include "backend/testing/transport_fixture.h"
+#include "platform/files.h"
+#include "platform/ini_file.h"
+#include "platform/testing/temporary_folder.h"
 #include "portal/testing/loopback_server.h"
 
 namespace {
@@ -196,17 +203,144 @@ TEST_F(TransportTest, APreemptedFollowUpIsRequeuedAtItsSubRequest) {
   Connect(0, server);
   RequestPtr rows = Request("查询持仓", 5400, 1, false);
   auto pending = ExecuteOnAnotherThread(*rows);
-  ASSERT_TRUE(server.WaitForRequests(3));
+  // Both follow-ups are in flight at once.
+  ASSERT_TRUE(server.WaitForRequests(4));
 
   RequestPtr urgent = Request("撤单", 5012, 2);
   std::string message;
   EXPECT_TRUE(backend::ExecuteRequest(*urgent, message)) << message;
   const Outcome outcome = Await(pending);
   EXPECT_TRUE(outcome.ok) << outcome.message;
-  EXPECT_EQ(Functions(server), (std::vector<int>{5400, 0, 5012, 5400, 0, 0}));
+  EXPECT_EQ(Functions(server), (std::vector<int>{5400, 0, 0, 5012, 5400, 0, 0}));
   // Only the lines of the answer that was sent again: its status and two rows.
   ASSERT_EQ(rows->subRequests[0].answer.GetCount(), 3u);
-  EXPECT_EQ(backend::AnswerLine(rows->subRequests[0], 2), "R|row|3|");
+  EXPECT_EQ(backend::AnswerLine(rows->subRequests[0], 1), "R|row|3|");
+  EXPECT_EQ(backend::AnswerLine(rows->subRequests[0], 2), "R|row|4|");
+}
+
+// Answers function 5300 with a status line announcing `rows` rows and holds
+// every follow-up for the test to answer.
+portal_testing::Script AnnounceAndHold(std::size_t rows) {
+  return [rows](const std::string& request) -> std::optional<std::string> {
+    switch (FunctionOf(request)) {
+      case 5300: return "R|srv|0|Y|" + std::to_string(rows) + "|";
+      case 0: return std::nullopt;
+      default: return kDone;
+    }
+  };
+}
+
+TEST_F(TransportTest, AWindowOfFollowUpsIsInFlightAndTheRowsKeepTheirOrder) {
+  struct Case {
+    int window;
+    std::size_t rows;
+  };
+  for (const Case c : {Case{1, 3}, Case{2, 5}, Case{8, 3}}) {
+    SCOPED_TRACE("window " + std::to_string(c.window) + ", rows " + std::to_string(c.rows));
+    backend::SetFollowUpWindow(c.window);
+    LoopbackServer server(AnnounceAndHold(c.rows));
+    Connect(0, server);
+    RequestPtr record = Request("查询成交", 5300, 2, false);
+    auto pending = ExecuteOnAnotherThread(*record);
+    // Each round answers what is in flight, the newest first: the slot keeps
+    // the window full and takes the rows in the order it asked for them.
+    for (std::size_t answered = 0; answered < c.rows;) {
+      const std::size_t inFlight = std::min(static_cast<std::size_t>(c.window), c.rows - answered);
+      const std::size_t requests = 2 + answered + inFlight;  // the login and the status request first
+      EXPECT_TRUE(server.WaitForRequests(requests));
+      EXPECT_FALSE(server.WaitForRequests(requests + 1, std::chrono::milliseconds(50))) << "no more than the window";
+      const auto received = server.Requests();
+      for (std::size_t row = answered + inFlight; row > answered; --row)
+        server.Answer(received[1 + row].sequence, "R|row|" + std::to_string(row) + "|");
+      answered += inFlight;
+    }
+    const Outcome outcome = Await(pending);
+    EXPECT_TRUE(outcome.ok) << outcome.message;
+    const backend::SubRequest& answer = record->subRequests[0];
+    ASSERT_EQ(answer.answer.GetCount(), c.rows + 1);
+    for (std::size_t row = 1; row <= c.rows; ++row)
+      EXPECT_EQ(backend::AnswerLine(answer, row), "R|row|" + std::to_string(row) + "|");
+    std::string message;
+    ASSERT_TRUE(backend::CloseSlot(0, message)) << message;
+  }
+}
+
+// Keeps the rows it is handed, with the sub-request each belongs to.
+class RowsKept : public backend::AnswerRowSink {
+ public:
+  void ExpectRows(int index, std::size_t count) override { announced.emplace_back(index, count); }
+  void TakeRow(int index, std::string_view row) override { rows.emplace_back(index, row); }
+  std::vector<std::pair<int, std::size_t>> announced;
+  std::vector<std::pair<int, std::string>> rows;
+};
+
+TEST_F(TransportTest, ARowSinkTakesTheRowsInOrderInPlaceOfTheAnswerList) {
+  LoopbackServer server([rows = std::make_shared<std::atomic<int>>(0)](const std::string& request) {
+    if (FunctionOf(request) == 0) return "R|row|" + std::to_string(++*rows) + "|";
+    return std::string("R|srv|0|Y|300|");
+  });
+  Connect(0, server);
+  RowsKept sink;
+  RequestPtr record = Request("查询成交", 5003, 2, false);
+  record->rowSink = &sink;
+  std::string message;
+  ASSERT_TRUE(backend::ExecuteRequest(*record, message)) << message;
+  EXPECT_EQ(sink.announced, (std::vector<std::pair<int, std::size_t>>{{0, 300}}));
+  ASSERT_EQ(sink.rows.size(), 300u);
+  for (std::size_t row = 0; row < sink.rows.size(); ++row) {
+    EXPECT_EQ(sink.rows[row].first, 0);
+    EXPECT_EQ(sink.rows[row].second, "R|row|" + std::to_string(row + 1) + "|");
+  }
+  ASSERT_EQ(record->subRequests[0].answer.GetCount(), 1u);
+  EXPECT_EQ(backend::AnswerLine(record->subRequests[0], 0), "R|srv|0|Y|300|");
+}
+
+TEST_F(TransportTest, AConnectionDropInsideAPipelinedAnswerFailsItsRequestAndTheSlotGoesOn) {
+  LoopbackServer server(AnnounceAndHold(1000));
+  backend::TheServerRotation().SetGateways({{"127.0.0.1", server.Port()}}, 0);
+  Connect(0, server);
+  ASSERT_TRUE(states_.WaitFor(OV_STATE_DISCONNECTED, OV_STATE_CONNECTED));
+  const std::size_t before = states_.Count();
+  RequestPtr record = Request("查询成交", 5300, 2, false);
+  auto pending = ExecuteOnAnotherThread(*record);
+  ASSERT_TRUE(server.WaitForRequests(2 + backend::kDefaultFollowUpWindow));
+  const auto received = server.Requests();
+  server.Answer(received[2].sequence, "R|row|1|");
+  server.DropClient();
+  const Outcome outcome = Await(pending);
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_EQ(outcome.message, "通讯连接中断！");
+  EXPECT_EQ(record->subRequests[0].answer.GetCount(), 0u) << "no part of the answer is kept";
+
+  ASSERT_TRUE(states_.WaitFor(OV_STATE_RECONNECTING, OV_STATE_CONNECTED, before));
+  RequestPtr order = Request("下单", 5011, 2);
+  std::string message;
+  EXPECT_TRUE(backend::ExecuteRequest(*order, message)) << message;
+  EXPECT_EQ(backend::CheckReplyResult(0, message, order.get()), 0) << message;
+}
+
+TEST_F(TransportTest, TheFollowUpWindowIsASettingOfTheSystemFile) {
+  constexpr const char* kSystemFile = "\\Config\\SysParam.ini";
+  platform_testing::TemporaryFolder folder("follow-up-window");
+  std::filesystem::create_directory(folder.PathOf("Config"));
+  platform::SetProgramFolder(folder.Path());
+  struct Case {
+    const char* value;  // null: no such key
+    int window;
+  };
+  for (const Case c :
+       {Case{nullptr, backend::kDefaultFollowUpWindow}, Case{"1", 1}, Case{"64", 64}, Case{"0", 1}, Case{"-5", 1},
+        Case{"100000", backend::kMaxFollowUpWindow}, Case{"many", backend::kDefaultFollowUpWindow}}) {
+    SCOPED_TRACE(c.value ? c.value : "missing");
+    if (c.value) {
+      ASSERT_TRUE(platform::WriteIniString(kSystemFile, "Communication", "FollowUpWindow", c.value));
+    }
+    backend::StopCommunication();
+    std::string message;
+    ASSERT_TRUE(backend::StartCommunication("1.0.0", message)) << message;
+    EXPECT_EQ(backend::FollowUpWindow(), c.window);
+  }
+  platform::SetProgramFolder("");
 }
 
 TEST_F(TransportTest, ClosingASlotFinishesEveryRequestOnIt) {
@@ -351,6 +485,9 @@ TEST_F(TransportTest, AnAnswerPastWhatItsFunctionCanReturnFailsAtOnceAndFreesThe
       {"a count that is no number: the status line alone", kServers, {"x", 0}, true, 0, ""},
       {"a short list within its bounds", kServers, {"3", 60000}, true, 3, ""},
   };
+  // One follow-up at a time, so that none is in flight past the one that
+  // failed.
+  backend::SetFollowUpWindow(1);
   LoopbackServer server(HoldSlowRequests);
   Connect(0, server);
   for (const Case& c : cases) {

@@ -1,8 +1,10 @@
 // The loaders of the download answers: each answer line becomes one row of
 // an engine table.
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <mutex>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -121,33 +123,75 @@ CombinationDetailRow CombinationDetailRowFromLine(const LineFields& line) {
   return row;
 }
 
+// Room in `table` for `rows` more rows of `Row`, so that they do not make
+// their room as they come.
+template <typename Row>
+void ReserveRows(backend::CxDataSet& table, std::size_t rows) {
+  const std::size_t total = std::size_t{table.GetCount()} + rows;
+  table.Reserve(total, total * sizeof(Row));
+}
+
+template <typename Build>
+using RowOf = decltype(std::declval<Build>()(std::declval<const LineFields&>()));
+
 // Appends a row of every data line, the room for them made first.
 template <typename Build>
 void AppendDataLines(backend::CxDataSet& table, const CxDataSetView& answer, Build build) {
-  using Row = decltype(build(std::declval<const LineFields&>()));
-  const std::size_t rows = std::size_t{table.GetCount()} + answer.GetCount();
-  table.Reserve(rows, rows * sizeof(Row));  // without it the rows make their room as they come
+  ReserveRows<RowOf<Build>>(table, answer.GetCount());
   ForEachDataLine(answer, [&](const LineFields& line) { AppendRow(table, build(line)); });
 }
 
+// A loader that appends a row of every data line to `table`.
+template <typename Build>
+DownloadRowLoader AppendingLoader(platform::CriticalSection& lock, backend::CxDataSet& table, Build build,
+                                  std::function<void()> end = nullptr) {
+  return {[&lock, &table](std::size_t rows) {
+            std::lock_guard guard(lock);
+            ReserveRows<RowOf<Build>>(table, rows);
+          },
+          [&lock, &table, build](const LineFields& line) {
+            const auto row = build(line);
+            std::lock_guard guard(lock);
+            AppendRow(table, row);
+          },
+          std::move(end)};
+}
+
 // Puts the trades in ascending order of their deal numbers' values, in
-// place; rows of equal deal numbers keep their order.
+// place; rows of equal deal numbers keep their order. Each deal number is
+// read once, in place, and a table already in order (as a back end sends
+// it) is left as it is.
 void SortTradesByDealNo(backend::CxDataSet& trades) {
-  std::vector<TradeRow> rows;
+  struct Key {
+    double dealNo;
+    std::uint32_t index;
+  };
+  std::vector<Key> keys;
+  keys.reserve(trades.GetCount());
   for (std::uint32_t index = 0; index < trades.GetCount(); ++index) {
-    const std::optional<TradeRow> row = RowFromBytes<TradeRow>(trades.GetValue(index));
-    if (!row) return;  // not a trade table: leave it as it is
-    rows.push_back(*row);
+    const std::span<const std::uint8_t> bytes = trades.GetValue(index);
+    if (bytes.size() < sizeof(TradeRow)) return;  // not a trade table: leave it as it is
+    const char* dealNo = reinterpret_cast<const char*>(bytes.data() + offsetof(TradeRow, szDealNo));
+    keys.push_back({row_field_detail::ReadNumber(row_field_detail::Text(dealNo, sizeof TradeRow::szDealNo)), index});
   }
-  std::stable_sort(rows.begin(), rows.end(), [](const TradeRow& a, const TradeRow& b) {
-    return ReadNumber(a.szDealNo) < ReadNumber(b.szDealNo);
-  });
+  const auto byDealNo = [](const Key& a, const Key& b) { return a.dealNo < b.dealNo; };
+  if (std::ranges::is_sorted(keys, byDealNo)) return;
+  std::ranges::stable_sort(keys, byDealNo);
+  std::vector<TradeRow> rows;
+  rows.reserve(keys.size());
+  for (const Key& key : keys) rows.push_back(*RowFromBytes<TradeRow>(trades.GetValue(key.index)));
   for (std::uint32_t index = 0; index < rows.size(); ++index) {
     std::memcpy(trades.GetDataPtr(index), RowBytes(rows[index]).data(), sizeof(TradeRow));
   }
 }
 
 }  // namespace
+
+void LoadAnswer(const DownloadRowLoader& loader, const CxDataSetView& answer) {
+  if (answer.GetCount() > 1) loader.reserve(answer.GetCount() - 1);
+  ForEachDataLine(answer, loader.line);
+  if (loader.end) loader.end();
+}
 
 void COperationEngineBase::LoadExchangeSeats(const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
@@ -184,7 +228,11 @@ void COperationEngineBase::LoadContracts(const CxDataSetView& answer) {
 
 void COperationEngineBase::LoadTradeCodes(const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
-  AppendDataLines(TableAt(Table::kTradeCodes), answer, TradeCodeRowFromLine);
+  LoadAnswer(TradeCodeLoader(), answer);
+}
+
+DownloadRowLoader COperationEngineBase::TradeCodeLoader() {
+  return AppendingLoader(lock_, TableAt(Table::kTradeCodes), TradeCodeRowFromLine);
 }
 
 void COperationEngineBase::LoadFunds(const CxDataSetView& answer, std::string_view account, bool notifyNow) {
@@ -216,35 +264,72 @@ void COperationEngineBase::LoadSpecialOrders(std::string_view account, const CxD
   });
 }
 
+DownloadRowLoader COperationEngineBase::OrderLoader(std::string account) {
+  backend::CxDataSet& orders = TableAt(Table::kOrders);
+  backend::CxDataSet& specialOrders = TableAt(Table::kSpecialOrders);
+  // Special orders are few: the room is made for orders.
+  return {[this, &orders](std::size_t rows) {
+            std::lock_guard guard(lock_);
+            ReserveRows<OrderRow>(orders, rows);
+          },
+          [this, &orders, &specialOrders, account = std::move(account)](const LineFields& line) {
+            std::lock_guard guard(lock_);
+            if (download_rows::IsSpecialOrderLine(line))
+              AppendRow(specialOrders, download_rows::SpecialOrderRowFromLine(account, line));
+            else
+              AppendRow(orders, download_rows::OrderRowFromLine(account, line, *this));
+          },
+          nullptr};
+}
+
 void COperationEngineBase::LoadTrades(std::string_view account, const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
+  LoadAnswer(TradeLoader(std::string(account)), answer);
+}
+
+DownloadRowLoader COperationEngineBase::TradeLoader(std::string account) {
   backend::CxDataSet& trades = TableAt(Table::kTrades);
-  AppendDataLines(trades, answer, [&](const LineFields& line) {
+  const auto build = [this, account = std::move(account)](const LineFields& line) {
     TradeRow row = TradeRowFromLine(account, line);
     ContractRow contract{};
     if (FindContract(Text(row.szExchangeCode), Text(row.szContractCode), contract)) {
       SetText(row.szTradeClass, Text(contract.szTradeClass));
     }
     return row;
+  };
+  return AppendingLoader(lock_, trades, build, [this, &trades] {
+    std::lock_guard guard(lock_);
+    SortTradesByDealNo(trades);
+    // The sort wrote the rows over each other in place.
+    ForgetRowIndexes();
   });
-  SortTradesByDealNo(trades);
-  // The sort wrote the rows over each other in place.
-  ForgetRowIndexes();
 }
 
 void COperationEngineBase::LoadPositionDetails(const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& details = TableAt(Table::kPositionDetails);
-  AppendDataLines(details, answer, PositionDetailRowFromLine);
-  // A copy that cannot be made stays empty.
-  TableAt(Table::kDownloadedPositionDetails) = backend::CxDataSet::CloneBlock(details.View());
+  LoadAnswer(PositionDetailLoader(), answer);
+}
+
+DownloadRowLoader COperationEngineBase::PositionDetailLoader() {
+  return AppendingLoader(lock_, TableAt(Table::kPositionDetails), PositionDetailRowFromLine, [this] {
+    std::lock_guard guard(lock_);
+    // A copy that cannot be made stays empty.
+    TableAt(Table::kDownloadedPositionDetails) =
+        backend::CxDataSet::CloneBlock(TableAt(Table::kPositionDetails).View());
+  });
 }
 
 void COperationEngineBase::LoadCombinationDetails(const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& details = TableAt(Table::kCombinationDetails);
-  AppendDataLines(details, answer, CombinationDetailRowFromLine);
-  TableAt(Table::kDownloadedCombinationDetails) = backend::CxDataSet::CloneBlock(details.View());
+  LoadAnswer(CombinationDetailLoader(), answer);
+}
+
+DownloadRowLoader COperationEngineBase::CombinationDetailLoader() {
+  return AppendingLoader(lock_, TableAt(Table::kCombinationDetails), CombinationDetailRowFromLine, [this] {
+    std::lock_guard guard(lock_);
+    TableAt(Table::kDownloadedCombinationDetails) =
+        backend::CxDataSet::CloneBlock(TableAt(Table::kCombinationDetails).View());
+  });
 }
 
 void COperationEngineBase::ClearPerAccountDownloadTables() {

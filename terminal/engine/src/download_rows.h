@@ -35,15 +35,20 @@ bool AppendRow(backend::CxDataSet& table, const Row& row) {
   return table.AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType);
 }
 
+// Calls `build` with the fields of a data line (up to its first zero byte,
+// as an answer list keeps it). A line without a single field is no row: it
+// would load as a row of empty texts that belongs to no one.
+template <typename Build>
+void ForDataLine(std::string_view text, Build&& build) {
+  const LineFields line(text.substr(0, text.find('\0')));
+  if (line.Count() > 0) build(line);
+}
+
 // Calls `build` with every data line of an answer: the lines after the
-// status line. A line without a single field is no row: it would load as a
-// row of empty texts that belongs to no one.
+// status line.
 template <typename Build>
 void ForEachDataLine(const backend::CxDataSetView& answer, Build build) {
-  for (std::size_t index = 1; index < answer.GetCount(); ++index) {
-    const LineFields line(AnswerLineAt(answer, index));
-    if (line.Count() > 0) build(line);
-  }
+  for (std::size_t index = 1; index < answer.GetCount(); ++index) ForDataLine(AnswerLineAt(answer, index), build);
 }
 
 // An order answer (5134) line with a strategy code in field 34 is a special

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "download_rows.h"
@@ -46,6 +48,19 @@ std::function<bool(const CxDataSetView&)> Taking(Load load) {
   };
 }
 
+// Hands the rows of an answer to their loader as the transport receives
+// them, on its thread.
+class StreamedRows final : public backend::AnswerRowSink {
+ public:
+  explicit StreamedRows(const DownloadRowLoader& loader) : loader_(loader) {}
+
+  void ExpectRows(int, std::size_t rows) override { loader_.reserve(rows); }
+  void TakeRow(int, std::string_view row) override { download_rows::ForDataLine(row, loader_.line); }
+
+ private:
+  const DownloadRowLoader& loader_;
+};
+
 }  // namespace
 
 bool COperationEngine::DownloadAll() {
@@ -79,6 +94,10 @@ bool COperationEngine::DownloadStep(const StepPlan& step) {
   // fail.
   backend::RequestPtr record = step.makeRequest();
   if (!record) return optional;
+  // Rows loaded before the step fails are emptied with the tables when the
+  // download runs again.
+  std::optional<StreamedRows> streamed;
+  if (step.rows) record->rowSink = &streamed.emplace(*step.rows);
   std::string error;
   if (!SendSync(*record, error)) return false;
   if (record->errorFlag != 0) {
@@ -90,7 +109,12 @@ bool COperationEngine::DownloadStep(const StepPlan& step) {
     return optional;
   }
   // An answer that came after a gap in the connection is not loaded.
-  return !DownloadInterrupted() && step.load(record->At(0)->answer.View());
+  if (DownloadInterrupted()) return false;
+  const CxDataSetView answer = record->At(0)->answer.View();
+  if (!step.rows) return step.load(answer);
+  // A transport that kept the rows in the answer hands them over here.
+  LoadAnswer(*step.rows, answer);
+  return true;
 }
 
 bool COperationEngine::DownloadSteps(std::span<const StepPlan> steps) {
@@ -207,30 +231,28 @@ bool COperationEngine::DownloadAccount(const AccountKey& key, DownloadKind kind)
     bool initialOnly;
     StepPlan plan;
   };
+  const auto streaming = [&](const char* format, std::function<backend::RequestPtr()> makeRequest,
+                             DownloadRowLoader loader) {
+    return StepPlan{text(format), std::move(makeRequest), nullptr, StepNeed::kRequired, std::move(loader)};
+  };
   const AccountStep steps[] = {
-      {true,
-       {text("下载交易编码:%s。"), [&] { return BuildTradeCodeRequest(key); },
-        Taking([this](const CxDataSetView& answer) { LoadTradeCodes(answer); })}},
+      {true, streaming(
+                 "下载交易编码:%s。", [&] { return BuildTradeCodeRequest(key); }, TradeCodeLoader())},
       {false, {text("下载资金:%s。"), [&] { return BuildFundRequest(key); }, Taking([&](const CxDataSetView& answer) {
                  LoadFunds(answer, customer, initial);
                })}},
-      {false,
-       {text("下载综合委托:%s。"), [&] { return BuildOrderRequest(key); }, Taking([&](const CxDataSetView& answer) {
-          LoadOrders(customer, answer);
-          LoadSpecialOrders(customer, answer);
-        })}},
+      {false, streaming(
+                  "下载综合委托:%s。", [&] { return BuildOrderRequest(key); }, OrderLoader(customer))},
       {false,
        {text("下载期权执行/放弃委托:%s。"), [&] { return BuildExerciseOrderRequest(key); },
         Taking([this](const CxDataSetView& answer) { LoadExerciseOrders(answer); }), StepNeed::kOptional}},
+      {true, streaming(
+                 "下载昨日持仓明细:%s。", [&] { return BuildPositionDetailRequest(key); }, PositionDetailLoader())},
       {true,
-       {text("下载昨日持仓明细:%s。"), [&] { return BuildPositionDetailRequest(key); },
-        Taking([this](const CxDataSetView& answer) { LoadPositionDetails(answer); })}},
-      {true,
-       {text("下载昨日组合持仓明细:%s。"), [&] { return BuildCombinationDetailRequest(key); },
-        Taking([this](const CxDataSetView& answer) { LoadCombinationDetails(answer); })}},
-      {false,
-       {text("下载成交明细:%s。"), [&] { return BuildTradeRequest(key); },
-        Taking([&](const CxDataSetView& answer) { LoadTrades(customer, answer); })}},
+       streaming(
+           "下载昨日组合持仓明细:%s。", [&] { return BuildCombinationDetailRequest(key); }, CombinationDetailLoader())},
+      {false, streaming(
+                  "下载成交明细:%s。", [&] { return BuildTradeRequest(key); }, TradeLoader(customer))},
   };
   std::vector<StepPlan> plans;
   for (const AccountStep& step : steps) {

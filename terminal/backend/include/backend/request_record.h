@@ -42,6 +42,23 @@ struct SubRequest {
   std::uint8_t reserved[256] = {};
 };
 
+// Takes the follow-up rows of a record's multi-packet answers as they come
+// in, in place of the answer list, which then holds the status line alone:
+// on the slot's worker thread, in the order of the answer, with no lock of
+// the transport held. A record whose rows go to a sink cannot take an answer
+// again, so a pre-emption fails it as it fails a record of priority 0.
+class AnswerRowSink {
+ public:
+  // The status line of sub-request `index` announced `rows` rows (1 or
+  // more), which follow.
+  virtual void ExpectRows(int index, std::size_t rows) = 0;
+  // One row of the answer to sub-request `index`.
+  virtual void TakeRow(int index, std::string_view row) = 0;
+
+ protected:
+  ~AnswerRowSink() = default;
+};
+
 // Lives in memory only and is handed between threads by pointer: the natural
 // 64-bit layout, in the order of the fields it always had. It is allocated
 // as an object (RequestPtr), so it carries neither its byte size nor a heap
@@ -66,6 +83,9 @@ struct RequestRecord {
   std::int32_t count = 0;  // sub-requests
   std::int32_t done = 0;   // sub-requests answered; the next one to send
   std::unique_ptr<SubRequest[]> subRequests;
+  // Where the rows of multi-packet answers go; null to keep them in the
+  // answer lists. Owned by whoever set it, for as long as the record runs.
+  AnswerRowSink* rowSink = nullptr;
 
   // Sub-request `index`, or null outside 0 .. count-1.
   SubRequest* At(int index);
@@ -74,7 +94,7 @@ struct RequestRecord {
 };
 
 static_assert(sizeof(SubRequest) == 312, "64-bit layout of a sub-request");
-static_assert(sizeof(RequestRecord) == 240, "64-bit layout of a request record");
+static_assert(sizeof(RequestRecord) == 248, "64-bit layout of a request record");
 
 using RequestPtr = std::unique_ptr<RequestRecord>;
 

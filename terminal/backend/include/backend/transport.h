@@ -23,8 +23,21 @@ namespace backend {
 
 inline constexpr int kSlotCount = 3;
 
-// Starts the portal library with this terminal's settings and callbacks and
-// reads the local addresses. False with the reason in `message`.
+// The rows of a multi-packet answer come one per follow-up request; a slot
+// keeps up to a window of them in flight. The window is the setting
+// FollowUpWindow of section Communication in "\Config\SysParam.ini", read
+// by StartCommunication: 1 asks for one row at a time, for a back end that
+// takes no pipelined requests.
+inline constexpr int kDefaultFollowUpWindow = 256;
+inline constexpr int kMaxFollowUpWindow = 4096;
+// The window of the slots connected from now on: below 1 it is 1, above
+// kMaxFollowUpWindow that maximum.
+void SetFollowUpWindow(int window);
+int FollowUpWindow();
+
+// Starts the portal library with this terminal's settings and callbacks,
+// reads the local addresses and the follow-up window. False with the reason
+// in `message`.
 bool StartCommunication(std::string_view versionText, std::string& message);
 // Closes every connected slot, then stops the portal library.
 void StopCommunication();

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -235,12 +236,15 @@ class COperationEngine : public COperationEngineBase {
   // over when the back end refuses it, but not when the connection fails.
   enum class StepNeed { kRequired, kOptional };
   // One step: its log line, the request it makes and the load of the answer,
-  // which is false when the answer is not what the step needs.
+  // which is false when the answer is not what the step needs; or, for an
+  // answer of many rows, the loader that takes each row as the transport
+  // receives it.
   struct StepPlan {
     std::string text;
     std::function<backend::RequestPtr()> makeRequest;
     std::function<bool(const backend::CxDataSetView& answer)> load;
     StepNeed need = StepNeed::kRequired;
+    std::optional<DownloadRowLoader> rows = std::nullopt;
   };
   bool DownloadStep(const StepPlan& step);
   // The steps in order, up to the first that fails.

@@ -25,6 +25,7 @@
 #include "backend/request_record.h"
 #include "engine/account_sums.h"
 #include "engine/answer_fields.h"
+#include "engine/download_row_loader.h"
 #include "engine/engine_query.h"
 #include "engine/order_quantities.h"
 #include "engine/per_lot_costs.h"
@@ -371,6 +372,15 @@ class COperationEngineBase {
   // combination details, so that a repeated download does not add their rows
   // twice.
   void ClearPerAccountDownloadTables();
+
+  // The loaders of the long per-account answers, one data line at a time
+  // (download_row_loader.h above), as the whole-answer loaders load them.
+  DownloadRowLoader TradeCodeLoader();
+  // The orders and the special orders of the order answer.
+  DownloadRowLoader OrderLoader(std::string account);
+  DownloadRowLoader PositionDetailLoader();
+  DownloadRowLoader CombinationDetailLoader();
+  DownloadRowLoader TradeLoader(std::string account);
 
   // More single-row queries, as QueryFeeRate above: this class has no
   // connection and answers false (or does nothing).
