@@ -68,23 +68,19 @@ void QueryBarTable::Read(std::span<const std::uint8_t> bytes, Use&& use) const {
   }
 }
 
-bool QueryBarTable::TakeCopy(backend::CxDataSet& copy) const {
-  std::string error;
-  return engine::QueryEngineTable(lookups_.Engine(), TableId(), copy, error);
-}
-
 void QueryBarTable::Reload() {
   lookups_.Forget();
   // The order bar keeps what it shows until it has the new rows; the other
   // bars show nothing rather than rows that may be gone.
   if (kind_ != BarTableKind::kOrders) grid_.RemoveAllRows();
-  backend::CxDataSet copy;
-  if (!TakeCopy(copy)) return;
   std::vector<std::pair<ui::GridRow, ui::RowKey>> rows;
-  rows.reserve(copy.GetCount());
-  for (std::uint32_t index = 0; index < copy.GetCount(); ++index) {
-    Read(copy.GetValue(index), [&](const auto& row) { rows.emplace_back(FillOf(row, nullptr, lookups_), KeyOf(row)); });
-  }
+  // The rows are built while the engine holds its table still, and go to
+  // the grid (and so to the window) only once the engine lock is released.
+  const auto fill = [&](std::span<const std::uint8_t> bytes) {
+    Read(bytes, [&](const auto& row) { rows.emplace_back(FillOf(row, nullptr, lookups_), KeyOf(row)); });
+  };
+  std::string error;
+  if (!engine::ReadEngineTable(lookups_.Engine(), TableId(), fill, error)) return;
   // Sorted before the rows go in, so that they are put in order once.
   if (kind_ == BarTableKind::kOrders || kind_ == BarTableKind::kTrades) {
     grid_.SetSortColumns({{kOrderNoColumn, true}});
