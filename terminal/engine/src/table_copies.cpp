@@ -15,7 +15,9 @@ bool IsBuiltTable(int tableId) {
 }
 
 void VisitRows(const backend::CxDataSetView& rows, const RowVisitor& visit) {
-  for (std::uint32_t index = 0; index < rows.GetCount(); ++index) visit(rows.GetValue(index));
+  const std::uint32_t count = rows.GetCount();
+  if (visit.count) visit.count(count);
+  for (std::uint32_t index = 0; index < count; ++index) visit.row(rows.GetValue(index));
 }
 
 }  // namespace

@@ -78,10 +78,11 @@ TEST_F(TableCopies, AnswersEveryIdOfTheCatalogue) {
     // The read in place answers the same ids with the same rows.
     std::uint32_t visited = 0;
     error.clear();
-    EXPECT_EQ(engine.ReadTable(
-                  c.tableId, [&](std::span<const std::uint8_t>) { ++visited; }, error),
-              c.copied)
-        << c.tableId;
+    std::uint32_t announced = 0;
+    const engine::RowVisitor counting{.count = [&](std::uint32_t rows) { announced = rows; },
+                                      .row = [&](std::span<const std::uint8_t>) { ++visited; }};
+    EXPECT_EQ(engine.ReadTable(c.tableId, counting, error), c.copied) << c.tableId;
+    EXPECT_EQ(announced, c.rows) << c.tableId;
     EXPECT_EQ(visited, c.rows) << c.tableId;
     EXPECT_EQ(error, c.copied ? "" : engine::kNoSuchTableText) << c.tableId;
   }
@@ -94,15 +95,16 @@ TEST_F(TableCopies, ReadSeesEachRowInPlaceUnderTheLock) {
   std::string error;
   ASSERT_TRUE(engine::ReadEngineTable(
       engine, table_id::kContracts,
-      [&](std::span<const std::uint8_t> bytes) {
-        // The bytes are the table's own, not a copy's, and the lock is held.
-        const std::size_t index = codes.size();
-        EXPECT_EQ(bytes.data(), engine.TableAt(Table::kContracts).GetValue(index).data()) << index;
-        EXPECT_FALSE(engine.LockFreeForOtherThreads()) << index;
-        const std::optional<ContractRow> row = engine::RowFromBytes<ContractRow>(bytes);
-        ASSERT_TRUE(row.has_value()) << index;
-        codes.emplace_back(Text(row->szContractCode));
-      },
+      {.row =
+           [&](std::span<const std::uint8_t> bytes) {
+             // The bytes are the table's own, not a copy's, and the lock is held.
+             const std::size_t index = codes.size();
+             EXPECT_EQ(bytes.data(), engine.TableAt(Table::kContracts).GetValue(index).data()) << index;
+             EXPECT_FALSE(engine.LockFreeForOtherThreads()) << index;
+             const std::optional<ContractRow> row = engine::RowFromBytes<ContractRow>(bytes);
+             ASSERT_TRUE(row.has_value()) << index;
+             codes.emplace_back(Text(row->szContractCode));
+           }},
       error))
       << error;
   EXPECT_EQ(codes, (std::vector<std::string>{"cu2609", "m2609"}));
@@ -135,15 +137,15 @@ TEST_F(TableCopies, ReadNeverSeesATableHalfWritten) {
   for (int round = 0; round < 200; ++round) {
     std::vector<std::string> tags;
     std::string error;
-    ASSERT_TRUE(engine.ReadTable(
-        table_id::kContracts,
-        [&](std::span<const std::uint8_t> bytes) {
-          const std::optional<ContractRow> row = engine::RowFromBytes<ContractRow>(bytes);
-          ASSERT_TRUE(row.has_value());
-          EXPECT_EQ(Text(row->szContractCode), Text(row->szContractName));
-          tags.emplace_back(Text(row->szContractCode));
-        },
-        error));
+    ASSERT_TRUE(engine.ReadTable(table_id::kContracts,
+                                 {.row =
+                                      [&](std::span<const std::uint8_t> bytes) {
+                                        const std::optional<ContractRow> row = engine::RowFromBytes<ContractRow>(bytes);
+                                        ASSERT_TRUE(row.has_value());
+                                        EXPECT_EQ(Text(row->szContractCode), Text(row->szContractName));
+                                        tags.emplace_back(Text(row->szContractCode));
+                                      }},
+                                 error));
     ASSERT_EQ(tags.size(), static_cast<std::size_t>(kRows)) << round;
     for (const std::string& tag : tags) ASSERT_EQ(tag, tags.front()) << round;
   }
@@ -167,8 +169,8 @@ TEST_F(TableCopies, BusyEngineRefusesTheGuardedCopies) {
   EXPECT_EQ(copy.GetCount(), 1u) << "a refused copy leaves the caller's list alone";
   bool visited = false;
   error.clear();
-  EXPECT_FALSE(engine::ReadEngineTable(
-      engine, table_id::kContracts, [&](std::span<const std::uint8_t>) { visited = true; }, error));
+  EXPECT_FALSE(engine::ReadEngineTable(engine, table_id::kContracts,
+                                       {.row = [&](std::span<const std::uint8_t>) { visited = true; }}, error));
   EXPECT_EQ(error, engine::kReconnectBusyText);
   EXPECT_FALSE(visited);
 
