@@ -151,6 +151,10 @@ bool QueryEngineTable(COperationEngine& engine, int tableId, backend::CxDataSet&
   return engine.GetTableCopy(tableId, copy, error);
 }
 
+bool ReadEngineTable(COperationEngine& engine, int tableId, const RowVisitor& visit, std::string& error) {
+  return engine.ReadTable(tableId, visit, error);
+}
+
 bool EngineQueryOrders(COperationEngine& engine, std::string_view buySell, std::string_view exchangeCode,
                        std::string_view contractCode, std::string_view account, backend::CxDataSet& orders) {
   if (!IsReady(engine)) return false;

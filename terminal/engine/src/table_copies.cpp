@@ -10,6 +10,16 @@ namespace {
 
 constexpr std::string_view kCopyOutOfMemoryText = "复制表时内存不足！";
 
+bool IsBuiltTable(int tableId) {
+  return tableId == table_id::kPositionDetailsView || tableId == table_id::kCombinationPositionsView;
+}
+
+void VisitRows(const backend::CxDataSetView& rows, const RowVisitor& visit) {
+  const std::uint32_t count = rows.GetCount();
+  if (visit.count) visit.count(count);
+  for (std::uint32_t index = 0; index < count; ++index) visit.row(rows.GetValue(index));
+}
+
 }  // namespace
 
 bool COperationEngineBase::GetTableCopy(int tableId, backend::CxDataSet& copy, std::string& error) {
@@ -37,6 +47,27 @@ bool COperationEngineBase::GetTableCopy(int tableId, backend::CxDataSet& copy, s
 
 bool COperationEngine::GetTableCopy(int tableId, backend::CxDataSet& copy, std::string& error) {
   return CheckBusy(error) && COperationEngineBase::GetTableCopy(tableId, copy, error);
+}
+
+bool COperationEngineBase::ReadTable(int tableId, const RowVisitor& visit, std::string& error) {
+  if (IsBuiltTable(tableId)) {
+    backend::CxDataSet built;
+    if (!COperationEngineBase::GetTableCopy(tableId, built, error)) return false;
+    VisitRows(built.View(), visit);
+    return true;
+  }
+  const std::optional<Table> table = StoredTableFor(tableId);
+  if (!table) {
+    error = kNoSuchTableText;
+    return false;
+  }
+  std::lock_guard guard(lock_);
+  VisitRows(TableAt(*table).View(), visit);
+  return true;
+}
+
+bool COperationEngine::ReadTable(int tableId, const RowVisitor& visit, std::string& error) {
+  return CheckBusy(error) && COperationEngineBase::ReadTable(tableId, visit, error);
 }
 
 }  // namespace engine

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <span>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "engine/query_facade.h"
 #include "engine/reference_rows.h"
@@ -69,7 +75,82 @@ TEST_F(TableCopies, AnswersEveryIdOfTheCatalogue) {
     } else {
       EXPECT_EQ(error, engine::kNoSuchTableText) << c.tableId;
     }
+    // The read in place answers the same ids with the same rows.
+    std::uint32_t visited = 0;
+    error.clear();
+    std::uint32_t announced = 0;
+    const engine::RowVisitor counting{.count = [&](std::uint32_t rows) { announced = rows; },
+                                      .row = [&](std::span<const std::uint8_t>) { ++visited; }};
+    EXPECT_EQ(engine.ReadTable(c.tableId, counting, error), c.copied) << c.tableId;
+    EXPECT_EQ(announced, c.rows) << c.tableId;
+    EXPECT_EQ(visited, c.rows) << c.tableId;
+    EXPECT_EQ(error, c.copied ? "" : engine::kNoSuchTableText) << c.tableId;
   }
+}
+
+TEST_F(TableCopies, ReadSeesEachRowInPlaceUnderTheLock) {
+  engine.Add(Table::kContracts, Contract({.exchange = "F1", .code = "cu2609"}));
+  engine.Add(Table::kContracts, Contract({.exchange = "F2", .code = "m2609"}));
+  std::vector<std::string> codes;
+  std::string error;
+  ASSERT_TRUE(engine::ReadEngineTable(
+      engine, table_id::kContracts,
+      {.row =
+           [&](std::span<const std::uint8_t> bytes) {
+             // The bytes are the table's own, not a copy's, and the lock is held.
+             const std::size_t index = codes.size();
+             EXPECT_EQ(bytes.data(), engine.TableAt(Table::kContracts).GetValue(index).data()) << index;
+             EXPECT_FALSE(engine.LockFreeForOtherThreads()) << index;
+             const std::optional<ContractRow> row = engine::RowFromBytes<ContractRow>(bytes);
+             ASSERT_TRUE(row.has_value()) << index;
+             codes.emplace_back(Text(row->szContractCode));
+           }},
+      error))
+      << error;
+  EXPECT_EQ(codes, (std::vector<std::string>{"cu2609", "m2609"}));
+  EXPECT_TRUE(engine.LockFreeForOtherThreads()) << "the lock goes with the read";
+}
+
+// A writer on another thread rewrites the whole table under the lock, each
+// time with rows of a new generation whose code and name both carry it: a
+// read sees one generation whole, never rows of two or a row half written
+// (the thread build reports any access without the lock).
+TEST_F(TableCopies, ReadNeverSeesATableHalfWritten) {
+  constexpr int kRows = 50;
+  const auto rewrite = [this](int generation) {
+    std::lock_guard guard(engine.lock_);
+    backend::CxDataSet& contracts = engine.TableAt(Table::kContracts);
+    contracts.FreeBlock();
+    const std::string tag = std::to_string(generation);
+    for (int row = 0; row < kRows; ++row) {
+      ASSERT_TRUE(engine_testing::AddRow(contracts, Contract({.exchange = "F1", .code = tag, .name = tag})));
+    }
+  };
+  rewrite(0);
+  std::atomic<bool> stop{false};
+  std::thread writer([&] {
+    for (int generation = 1; !stop.load(); ++generation) {
+      rewrite(generation);
+      std::this_thread::yield();
+    }
+  });
+  for (int round = 0; round < 200; ++round) {
+    std::vector<std::string> tags;
+    std::string error;
+    ASSERT_TRUE(engine.ReadTable(table_id::kContracts,
+                                 {.row =
+                                      [&](std::span<const std::uint8_t> bytes) {
+                                        const std::optional<ContractRow> row = engine::RowFromBytes<ContractRow>(bytes);
+                                        ASSERT_TRUE(row.has_value());
+                                        EXPECT_EQ(Text(row->szContractCode), Text(row->szContractName));
+                                        tags.emplace_back(Text(row->szContractCode));
+                                      }},
+                                 error));
+    ASSERT_EQ(tags.size(), static_cast<std::size_t>(kRows)) << round;
+    for (const std::string& tag : tags) ASSERT_EQ(tag, tags.front()) << round;
+  }
+  stop.store(true);
+  writer.join();
 }
 
 TEST_F(TableCopies, BusyEngineRefusesTheGuardedCopies) {
@@ -86,6 +167,12 @@ TEST_F(TableCopies, BusyEngineRefusesTheGuardedCopies) {
   EXPECT_FALSE(engine::QueryEngineTable(engine, table_id::kContracts, copy, error));
   EXPECT_EQ(error, engine::kReconnectBusyText);
   EXPECT_EQ(copy.GetCount(), 1u) << "a refused copy leaves the caller's list alone";
+  bool visited = false;
+  error.clear();
+  EXPECT_FALSE(engine::ReadEngineTable(engine, table_id::kContracts,
+                                       {.row = [&](std::span<const std::uint8_t>) { visited = true; }}, error));
+  EXPECT_EQ(error, engine::kReconnectBusyText);
+  EXPECT_FALSE(visited);
 
   // The engine's own copy is not guarded.
   ASSERT_TRUE(engine.COperationEngineBase::GetTableCopy(table_id::kContracts, copy, error));

@@ -104,6 +104,14 @@ RowId GridModel::Hold(GridRow row, RowKey key) {
   return id;
 }
 
+GridRow GridModel::NewRow() {
+  if (spares_.empty()) return GridRow(ColumnCount());
+  GridRow row = std::move(spares_.back());
+  spares_.pop_back();
+  row.Reset(ColumnCount());
+  return row;
+}
+
 RowId GridModel::AddRow(GridRow row, RowKey key) {
   const RowId id = Hold(std::move(row), std::move(key));
   if (Passes(slots_[id].row)) Show(id);
@@ -163,6 +171,13 @@ void GridModel::RemoveAllRows() {
     shown_.clear();
     if (listener_ != nullptr) listener_->RowsRemoved();
   }
+  // The spares never outnumber the rows the grid held at once; the newest
+  // are taken first, and the oldest go.
+  const std::size_t kept = std::max(static_cast<std::size_t>(RowCount()), spares_.size());
+  for (Slot& slot : slots_) {
+    if (slot.held) spares_.push_back(std::move(slot.row));
+  }
+  if (spares_.size() > kept) spares_.erase(spares_.begin(), spares_.end() - static_cast<std::ptrdiff_t>(kept));
   slots_.clear();
   free_.clear();
   keys_.clear();

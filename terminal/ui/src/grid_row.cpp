@@ -10,19 +10,35 @@ namespace ui {
 namespace {
 
 constexpr std::size_t kCellBytes = 2 * sizeof(std::uint16_t);
+constexpr std::size_t kColourBytes = sizeof(std::uint32_t);
 constexpr std::size_t kMaxBlock = std::numeric_limits<std::uint16_t>::max();
-// Room made for the texts of a new row, per column.
-constexpr std::size_t kTextBytesPerColumn = 8;
+// Room made for the colour and the text of a new row, per column: most
+// rows that colour a cell are then built without growing their block.
+constexpr std::size_t kRoomPerColumn = kColourBytes + 8;
 
 }  // namespace
 
-GridRow::GridRow(int columnCount) : count_(static_cast<std::uint16_t>(std::clamp(columnCount, 0, kMaxColumns))) {
-  const std::size_t table = count_ * kCellBytes;
-  block_.reserve(table + count_ * kTextBytesPerColumn);
+GridRow::GridRow(int columnCount) { Reset(columnCount); }
+
+void GridRow::Reset(int columnCount) {
+  count_ = static_cast<std::uint16_t>(std::clamp(columnCount, 0, kMaxColumns));
+  editable_ = 0;
+  dead_ = 0;
+  coloured_ = false;
+  const std::size_t table = ColourTableAt();
+  // A new block makes room for the cells' colours and texts; a block used
+  // before keeps the room it has, which rows of one grid mostly fill alike.
+  if (block_.capacity() < table) block_.reserve(table + count_ * kRoomPerColumn);
   // Every cell is empty at the end of the table.
   block_.assign(table, '\0');
   for (int column = 0; column < count_; ++column) SetCell(column, {static_cast<std::uint16_t>(table), 0});
 }
+
+std::size_t GridRow::ColourTableAt() const { return count_ * kCellBytes; }
+
+std::size_t GridRow::TextsAt() const { return ColourTableAt() + (coloured_ ? count_ * kColourBytes : 0); }
+
+std::size_t GridRow::BlockLimit() const { return kMaxBlock - (coloured_ ? 0 : count_ * kColourBytes); }
 
 GridRow::Cell GridRow::CellAt(int column) const {
   Cell cell;
@@ -56,14 +72,14 @@ void GridRow::SetText(int column, std::string_view text) {
   dead_ = static_cast<std::uint16_t>(dead_ + cell.length);
   SetCell(column, {cell.offset, 0});
   const std::size_t live = block_.size() - dead_;
-  if (dead_ > live - count_ * kCellBytes || block_.size() + text.size() > kMaxBlock) Pack();
-  text = text.substr(0, platform::GbkFitLength(text, kMaxBlock - block_.size()));
+  if (dead_ > live - TextsAt() || block_.size() + text.size() > BlockLimit()) Pack();
+  text = text.substr(0, platform::GbkFitLength(text, BlockLimit() - block_.size()));
   SetCell(column, {static_cast<std::uint16_t>(block_.size()), static_cast<std::uint16_t>(text.size())});
   block_.append(text);
 }
 
 void GridRow::Pack() {
-  std::string packed(block_, 0, count_ * kCellBytes);
+  std::string packed(block_, 0, TextsAt());
   packed.reserve(block_.size() - dead_);
   const std::string old = std::move(block_);
   block_ = std::move(packed);
@@ -84,17 +100,35 @@ void GridRow::Compact() {
 }
 
 std::uint32_t GridRow::Colour(int column) const {
-  if (column < 0 || column >= count_ || colours_.empty()) return kDefaultColour;
-  return colours_[static_cast<std::size_t>(column)];
+  if (column < 0 || column >= count_ || !coloured_) return kDefaultColour;
+  std::uint32_t colour;
+  std::memcpy(&colour, block_.data() + ColourTableAt() + static_cast<std::size_t>(column) * kColourBytes,
+              sizeof colour);
+  return colour;
 }
 
 void GridRow::SetColour(int column, std::uint32_t colour) {
   if (column < 0 || column >= count_) return;
-  if (colours_.empty()) {
+  if (!coloured_) {
     if (colour == kDefaultColour) return;
-    colours_.assign(count_, kDefaultColour);
+    AddColourTable();
   }
-  colours_[static_cast<std::size_t>(column)] = colour;
+  std::memcpy(block_.data() + ColourTableAt() + static_cast<std::size_t>(column) * kColourBytes, &colour,
+              sizeof colour);
+}
+
+void GridRow::AddColourTable() {
+  // The texts move up by the table's size, for which BlockLimit kept room.
+  const std::size_t table = count_ * kColourBytes;
+  block_.insert(ColourTableAt(), table, '\0');
+  for (int column = 0; column < count_; ++column) {
+    const Cell cell = CellAt(column);
+    SetCell(column, {static_cast<std::uint16_t>(cell.offset + table), cell.length});
+    const std::uint32_t colour = kDefaultColour;
+    std::memcpy(block_.data() + ColourTableAt() + static_cast<std::size_t>(column) * kColourBytes, &colour,
+                sizeof colour);
+  }
+  coloured_ = true;
 }
 
 bool GridRow::IsEditable(int column) const { return column >= 0 && column < count_ && (editable_ >> column & 1) != 0; }

@@ -309,6 +309,34 @@ TEST_F(GridModelTest, OnlyEditableCellsTakeTheUsersEdit) {
   EXPECT_THAT(mirror_.edits, ElementsAre(std::pair<ui::RowId, int>{id, 1}));
 }
 
+// NewRow hands out the blocks of removed rows again: each comes back as a
+// row of the grid's columns with nothing of what it held before.
+TEST_F(GridModelTest, NewRowsAreBlankWhateverTheirBlocksHeld) {
+  for (int n = 0; n < 3; ++n) {
+    ui::GridRow row = grid_.NewRow();
+    row.SetText(0, std::string(200, 'x'));
+    row.SetText(2, "废单");
+    row.SetColour(1, 0x0000FF);
+    row.SetEditable(2, true);
+    grid_.AddRow(std::move(row), ui::MakeCodeRowKey(std::to_string(n)));
+  }
+  grid_.RemoveAllRows();
+  const ui::GridRow blank = ui::CreateGridRow(grid_);
+  for (int n = 0; n < 5; ++n) {
+    ui::GridRow row = grid_.NewRow();
+    EXPECT_EQ(row, blank) << n;
+    EXPECT_EQ(row.Text(0), "") << n;
+    row.SetText(1, "3001.00");
+    grid_.AddRow(std::move(row));
+  }
+  EXPECT_EQ(grid_.RowCount(), 5);
+  EXPECT_EQ(grid_.ShownText(4, 1), "3001.00");
+  EXPECT_EQ(grid_.ShownText(4, 0), "");
+  // Rows of a grid whose columns changed have the new columns.
+  ui::InsertGridColumns(grid_, {{"合约"}, {"价格"}});
+  EXPECT_EQ(grid_.NewRow(), ui::GridRow(2));
+}
+
 TEST(GridRow, CellsAreSetInAnyOrderWithTheirColoursAndEditability) {
   ui::GridRow row(4);
   row.SetText(2, "中文");
@@ -351,6 +379,45 @@ TEST(GridRow, TextsThatGrowAndShrinkOverAndOverKeepEveryCellRight) {
   EXPECT_EQ(row, fresh);
   fresh.SetColour(2, 0x0000FF);
   EXPECT_NE(row, fresh);
+}
+
+// The colours share the block with the texts: the first colour makes room
+// for them, whenever it comes, and the texts stay as they were.
+TEST(GridRow, ColoursComeAtAnyTimeWithoutDisturbingTheTexts) {
+  ui::GridRow coloursFirst(4);
+  coloursFirst.SetColour(3, 0x008000);
+  coloursFirst.SetColour(0, 0x0000FF);
+  ui::GridRow coloursBetween(4);
+  coloursBetween.SetText(0, "cu2609");
+  coloursBetween.SetText(2, "部分成交");
+  coloursBetween.SetColour(0, 0x0000FF);
+  coloursBetween.SetText(1, "");
+  coloursBetween.SetColour(3, 0x008000);
+  coloursBetween.SetText(2, "已撤单和更长的文字");
+  coloursFirst.SetText(0, "cu2609");
+  coloursFirst.SetText(2, "已撤单和更长的文字");
+  EXPECT_EQ(coloursBetween, coloursFirst);
+  EXPECT_EQ(coloursBetween.Text(2), "已撤单和更长的文字");
+  EXPECT_EQ(coloursBetween.Colour(3), 0x008000U);
+  EXPECT_EQ(coloursBetween.Colour(1), ui::kDefaultColour);
+  coloursBetween.Compact();
+  EXPECT_EQ(coloursBetween, coloursFirst);
+
+  // A row filled to the most its block holds still takes its colours.
+  ui::GridRow full(2);
+  full.SetText(1, "b");
+  full.SetText(0, std::string(70000, 'a'));
+  const std::string kept(full.Text(0));
+  EXPECT_GT(kept.size(), 65000U);
+  full.SetColour(1, 0x0000FF);
+  EXPECT_EQ(full.Text(0), kept);
+  EXPECT_EQ(full.Text(1), "b");
+  EXPECT_EQ(full.Colour(1), 0x0000FFU);
+
+  // A reset row is as new.
+  full.SetEditable(0, true);
+  full.Reset(3);
+  EXPECT_EQ(full, ui::GridRow(3));
 }
 
 TEST(GridRow, AnOverlongTextIsCutOnACharacterBoundary) {

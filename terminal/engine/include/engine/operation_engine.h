@@ -164,6 +164,7 @@ class COperationEngine : public COperationEngineBase {
   // --- Table copies and conditional queries, refused with the busy
   // message while the engine downloads.
   bool GetTableCopy(int tableId, backend::CxDataSet& copy, std::string& error) override;
+  bool ReadTable(int tableId, const RowVisitor& visit, std::string& error) override;
   bool QueryTableByCondition(EngineQueryRecord& query, std::string& error) const;
   // The conditional query without the busy guard, for callers that have
   // decided themselves what a busy engine answers.

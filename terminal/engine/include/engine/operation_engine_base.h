@@ -58,6 +58,13 @@ using SequenceNumberCallback = std::function<int()>;
 using QuoteLastPriceCallback =
     std::function<bool(std::string_view exchangeCode, std::string_view contractCode, double& lastPrice)>;
 
+// What a read of a table in place is handed: first how many rows follow
+// (when `count` is set), then the bytes of each row in table order.
+struct RowVisitor {
+  std::function<void(std::uint32_t rows)> count{};
+  std::function<void(std::span<const std::uint8_t> row)> row{};
+};
+
 class COperationEngineBase {
  public:
   // Widths of the engine's texts, terminating zero included.
@@ -113,6 +120,14 @@ class COperationEngineBase {
   // A copy of the table of a GUI table id; a table never filled gives an
   // empty list. False with "指定的表号不存在！" for an id that names no table.
   virtual bool GetTableCopy(int tableId, backend::CxDataSet& copy, std::string& error);
+  // Hands `visit` the rows of the table of a GUI table id, read in place
+  // under the engine lock: no writer changes the table during the visit,
+  // and nothing is copied. The visitor runs with the lock held, so it must
+  // not call into the GUI or wait for another thread. The tables built for
+  // the GUI (position summary, combinations) are built as for a copy and
+  // visited from that copy, without the lock. False, with the error of
+  // GetTableCopy, for an id that names no table.
+  virtual bool ReadTable(int tableId, const RowVisitor& visit, std::string& error);
   // Stores in the query's result the rows of its table whose keys all match,
   // in table order, each at the table's row size; true also when none
   // matched. False with "不支持该表的条件查询！" for a table the query does

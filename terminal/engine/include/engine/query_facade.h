@@ -30,6 +30,10 @@ namespace engine {
 // The GUI's table copy: the busy guard, then the copy of the table of a GUI
 // table id (COperationEngine::GetTableCopy); `copy` is replaced on success.
 bool QueryEngineTable(COperationEngine& engine, int tableId, backend::CxDataSet& copy, std::string& error);
+// The GUI's read of a table in place: the busy guard, then `visit` sees each
+// row's bytes under the engine lock (COperationEngine::ReadTable). The
+// visitor builds what the caller shows; the GUI itself is told after.
+bool ReadEngineTable(COperationEngine& engine, int tableId, const RowVisitor& visit, std::string& error);
 
 // Replaces `orders` with every order row of the exchange, contract and
 // buy/sell code (an empty text matches any); the account is carried but not

@@ -1,6 +1,7 @@
 #include "tradeviews/model/bar_rows.h"
 
 #include <string>
+#include <utility>
 
 #include "client/code_tables.h"
 #include "client/fixed_text.h"
@@ -14,6 +15,13 @@ using engine::Text;
 
 // Below this a premium counts as none (the double's epsilon).
 constexpr double kNoPremium = 2.220446e-16;
+
+// The row a fill writes into: the blank it was given, as a row of the
+// bar's columns, all empty.
+ui::GridRow Blank(ui::GridRow row, int columns) {
+  row.Reset(columns);
+  return row;
+}
 
 void Set(ui::GridRow& row, int column, std::string_view text, std::uint32_t colour = ui::kDefaultColour) {
   row.SetText(column, text);
@@ -69,9 +77,9 @@ std::string RatioText(std::string_view ratio) { return client::FixedText(NumberO
 
 }  // namespace
 
-ui::GridRow OrderGridRow(const engine::OrderRow& order, BarLookups& lookups) {
+ui::GridRow OrderGridRow(const engine::OrderRow& order, BarLookups& lookups, ui::GridRow blank) {
   namespace c = order_column;
-  ui::GridRow row(c::kCount);
+  ui::GridRow row = Blank(std::move(blank), c::kCount);
   const int decimals = lookups.PriceDecimals(Text(order.szContractCode));
   const long long orderNo = IntegerOf(Text(order.szOrderNo));
   const std::string_view state = Text(order.szFlagOrderState);
@@ -110,9 +118,9 @@ ui::RowKey OrderRowKeyOf(const engine::OrderRow& order) {
   return ui::MakeOrderRowKey(Text(order.szOrderSeat), Text(order.szContractCode), Text(order.szOrderNo));
 }
 
-ui::GridRow TradeGridRow(const engine::TradeRow& trade, BarLookups& lookups) {
+ui::GridRow TradeGridRow(const engine::TradeRow& trade, BarLookups& lookups, ui::GridRow blank) {
   namespace c = trade_column;
-  ui::GridRow row(c::kCount);
+  ui::GridRow row = Blank(std::move(blank), c::kCount);
   const std::string_view buySell = Text(trade.szNameBS);
   Set(row, c::kAccount, Text(trade.szTradeAccount));
   Set(row, c::kOrderNo, std::to_string(IntegerOf(Text(trade.szOrderNo))));
@@ -137,9 +145,9 @@ ui::GridRow TradeGridRow(const engine::TradeRow& trade, BarLookups& lookups) {
 
 ui::RowKey TradeRowKeyOf(const engine::TradeRow& trade) { return ui::MakeCodeRowKey(Text(trade.szOrderNo)); }
 
-ui::GridRow FundGridRow(const engine::FundRow& fund) {
+ui::GridRow FundGridRow(const engine::FundRow& fund, ui::GridRow blank) {
   namespace c = fund_column;
-  ui::GridRow row(c::kCount);
+  ui::GridRow row = Blank(std::move(blank), c::kCount);
   const auto coloured = [&](int column, std::string_view text) { Set(row, column, text, SignColour(NumberOf(text))); };
   Set(row, c::kAccount, Text(fund.szTradeAccount));
   Set(row, c::kPreviousBalance, MoneyRounded(Text(fund.szDepositYesterday)));
@@ -170,9 +178,9 @@ ui::GridRow FundGridRow(const engine::FundRow& fund) {
 
 ui::RowKey FundRowKeyOf(const engine::FundRow& fund) { return ui::HashRowKey(Text(fund.szTradeAccount)); }
 
-ui::GridRow PositionGridRow(const engine::PositionSummaryRow& position, BarLookups& lookups) {
+ui::GridRow PositionGridRow(const engine::PositionSummaryRow& position, BarLookups& lookups, ui::GridRow blank) {
   namespace c = position_column;
-  ui::GridRow row(c::kCount);
+  ui::GridRow row = Blank(std::move(blank), c::kCount);
   const std::string_view buySell = Text(position.szFlagBS);
   Set(row, c::kAccount, Text(position.szTradeAccount));
   Set(row, c::kContract, Text(position.szContractCode));

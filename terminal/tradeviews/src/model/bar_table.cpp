@@ -27,15 +27,19 @@ ui::RowKey KeyOf(const engine::TradeRow& row) { return TradeRowKeyOf(row); }
 ui::RowKey KeyOf(const engine::FundRow& row) { return FundRowKeyOf(row); }
 ui::RowKey KeyOf(const engine::PositionSummaryRow& row) { return PositionRowKeyOf(row); }
 
-ui::GridRow FillOf(const engine::OrderRow& row, const ui::GridRow*, BarLookups& lookups) {
-  return OrderGridRow(row, lookups);
+ui::GridRow FillOf(const engine::OrderRow& row, const ui::GridRow*, ui::GridModel& grid, BarLookups& lookups) {
+  return OrderGridRow(row, lookups, grid.NewRow());
 }
-ui::GridRow FillOf(const engine::TradeRow& row, const ui::GridRow*, BarLookups& lookups) {
-  return TradeGridRow(row, lookups);
+ui::GridRow FillOf(const engine::TradeRow& row, const ui::GridRow*, ui::GridModel& grid, BarLookups& lookups) {
+  return TradeGridRow(row, lookups, grid.NewRow());
 }
-ui::GridRow FillOf(const engine::FundRow& row, const ui::GridRow*, BarLookups&) { return FundGridRow(row); }
-ui::GridRow FillOf(const engine::PositionSummaryRow& row, const ui::GridRow* shown, BarLookups& lookups) {
-  return shown != nullptr ? RefreshedPositionGridRow(*shown, row, lookups) : PositionGridRow(row, lookups);
+ui::GridRow FillOf(const engine::FundRow& row, const ui::GridRow*, ui::GridModel& grid, BarLookups&) {
+  return FundGridRow(row, grid.NewRow());
+}
+ui::GridRow FillOf(const engine::PositionSummaryRow& row, const ui::GridRow* shown, ui::GridModel& grid,
+                   BarLookups& lookups) {
+  return shown != nullptr ? RefreshedPositionGridRow(*shown, row, lookups)
+                          : PositionGridRow(row, lookups, grid.NewRow());
 }
 
 template <class Row, class Use>
@@ -68,24 +72,25 @@ void QueryBarTable::Read(std::span<const std::uint8_t> bytes, Use&& use) const {
   }
 }
 
-bool QueryBarTable::TakeCopy(backend::CxDataSet& copy) const {
-  std::string error;
-  return engine::QueryEngineTable(lookups_.Engine(), TableId(), copy, error);
-}
-
 void QueryBarTable::Reload() {
   lookups_.Forget();
   // The order bar keeps what it shows until it has the new rows; the other
   // bars show nothing rather than rows that may be gone.
   if (kind_ != BarTableKind::kOrders) grid_.RemoveAllRows();
-  backend::CxDataSet copy;
-  if (!TakeCopy(copy)) return;
   std::vector<std::pair<ui::GridRow, ui::RowKey>> rows;
-  rows.reserve(copy.GetCount());
-  for (std::uint32_t index = 0; index < copy.GetCount(); ++index) {
-    Read(copy.GetValue(index), [&](const auto& row) { rows.emplace_back(FillOf(row, nullptr, lookups_), KeyOf(row)); });
-  }
-  // Sorted before the rows go in, so that they are put in order once.
+  // The rows are built while the engine holds its table still, and go to
+  // the grid (and so to the window) only once the engine lock is released.
+  const engine::RowVisitor fill{
+      .count = [&](std::uint32_t count) { rows.reserve(count); },
+      .row =
+          [&](std::span<const std::uint8_t> bytes) {
+            Read(bytes, [&](const auto& row) { rows.emplace_back(FillOf(row, nullptr, grid_, lookups_), KeyOf(row)); });
+          },
+  };
+  std::string error;
+  if (!engine::ReadEngineTable(lookups_.Engine(), TableId(), fill, error)) return;
+  // The sort is set on an empty grid and the rows go in once, in order.
+  grid_.RemoveAllRows();
   if (kind_ == BarTableKind::kOrders || kind_ == BarTableKind::kTrades) {
     grid_.SetSortColumns({{kOrderNoColumn, true}});
   }
@@ -119,13 +124,13 @@ void QueryBarTable::Apply(const engine::TableChangeRecord& record) {
 }
 
 void QueryBarTable::Insert(const engine::TableChangeRecord& record) {
-  Read(record.Row(), [&](const auto& row) { grid_.AddRow(FillOf(row, nullptr, lookups_), KeyOf(row)); });
+  Read(record.Row(), [&](const auto& row) { grid_.AddRow(FillOf(row, nullptr, grid_, lookups_), KeyOf(row)); });
 }
 
 void QueryBarTable::Update(const engine::TableChangeRecord& record) {
   Read(record.Row(), [&](const auto& row) {
     if (const std::optional<ui::RowId> id = grid_.FindRow(KeyOf(row))) {
-      grid_.UpdateRow(*id, FillOf(row, grid_.Row(*id), lookups_));
+      grid_.UpdateRow(*id, FillOf(row, grid_.Row(*id), grid_, lookups_));
     }
   });
 }

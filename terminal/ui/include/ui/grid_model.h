@@ -105,6 +105,12 @@ class GridModel {
   const ColumnSpec& Column(int column) const { return columns_.at(static_cast<std::size_t>(column)); }
   void SetColumnVisible(int column, bool visible);
 
+  // A row of the grid's columns, every cell empty, to fill and add. It
+  // reuses the block of a row that a removal of every row let go, so that
+  // a reload of many rows takes no fresh memory from the system; the grid
+  // keeps no more such rows than it has held at once.
+  GridRow NewRow();
+
   // Adds the row (cut or padded to the column count); it shows in its
   // sorted place unless the filter hides it.
   RowId AddRow(GridRow row, RowKey key = {});
@@ -190,6 +196,8 @@ class GridModel {
   std::vector<ColumnSpec> columns_;
   std::vector<Slot> slots_;
   std::vector<RowId> free_;
+  // Rows let go by RemoveAllRows, kept for NewRow.
+  std::vector<GridRow> spares_;
   std::unordered_multimap<std::int32_t, RowId> keys_;
   std::vector<RowId> shown_;
   std::vector<SortColumn> sort_;

@@ -1,14 +1,13 @@
 // One row of a toolkit grid: a text per column, each with its text colour
-// and whether the user may edit it in place. The texts are GBK and lie in
-// one block, so that a grid of 100,000 rows holds little more than its
-// texts. A new row's cells are empty, in the default colour and read-only.
-// No toolkit.
+// and whether the user may edit it in place. The cells, their colours and
+// the texts (GBK) lie in one block, so that a row costs one allocation and
+// a grid of 100,000 rows holds little more than its texts. A new row's
+// cells are empty, in the default colour and read-only. No toolkit.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "ui/colour_ref.h"
 
@@ -24,6 +23,9 @@ class GridRow {
   explicit GridRow(int columnCount);
 
   int ColumnCount() const { return count_; }
+  // Makes this a row of `columnCount` empty cells (cut to kMaxColumns), as
+  // new, keeping the room its block has.
+  void Reset(int columnCount);
 
   // Every accessor ignores a column outside the row (an empty text, the
   // default colour, not editable).
@@ -55,15 +57,22 @@ class GridRow {
   // Puts the texts back to back in column order, without dead bytes.
   void Pack();
 
-  // A (offset, length) pair per cell, then the texts. A text that grows
-  // goes to the end of the block; what it leaves behind is dead until the
-  // block is packed, once the dead bytes outweigh the live ones.
+  std::size_t ColourTableAt() const;
+  std::size_t TextsAt() const;
+  // The most the block may grow to, leaving room for a colour table.
+  std::size_t BlockLimit() const;
+  // Makes room for a colour per cell, each the default.
+  void AddColourTable();
+
+  // A (offset, length) pair per cell; once a cell has a colour other than
+  // the default, a colour per cell; then the texts. A text that grows goes
+  // to the end of the block; what it leaves behind is dead until the block
+  // is packed, once the dead bytes outweigh the live ones.
   std::string block_;
-  // Empty while every cell has the default colour.
-  std::vector<std::uint32_t> colours_;
   std::uint64_t editable_ = 0;
   std::uint16_t count_ = 0;
   std::uint16_t dead_ = 0;
+  bool coloured_ = false;
 };
 
 }  // namespace ui

@@ -1,8 +1,8 @@
 // How a query bar keeps its grid in step with its engine table: a reload
-// ('f') takes the engine's copy of the table, and the other records change
+// ('f') reads the engine's table afresh, and the other records change
 // one row, found by the key of the record's row copy. The bars differ:
 //
-//   orders     'f' keeps the rows when the engine refuses the copy, then
+//   orders     'f' keeps the rows when the engine refuses the read, then
 //              sorts by order number; 'i' adds, 'u' refills; 'd' ignored
 //   trades     'f' empties first; 'i' adds only when the record's flag is
 //              0; 'u' and 'd' ignored; sorted by order number
@@ -20,7 +20,6 @@
 #include <optional>
 #include <span>
 
-#include "backend/cx_data_set.h"
 #include "engine/table_change_record.h"
 #include "tradeviews/model/bar_cells.h"
 #include "ui/grid_model.h"
@@ -42,8 +41,6 @@ class QueryBarTable {
   void Reload();
 
  private:
-  // The engine's copy of the table; false while it downloads or refuses.
-  bool TakeCopy(backend::CxDataSet& copy) const;
   // Calls `use` with the engine row of the table that the bytes hold,
   // read once; nothing when they hold no whole row.
   template <class Use>
