@@ -11,6 +11,9 @@ option(QUENTARA_FUZZ "Build the libFuzzer targets (needs CMAKE_CXX_COMPILER=clan
 set(QUENTARA_TEST_LABEL "" CACHE STRING "Build only the tests of this label (empty: every target)")
 
 add_compile_options(-Wall -Wextra)
+
+set(CMAKE_UNITY_BUILD ON)
+set(CMAKE_UNITY_BUILD_BATCH_SIZE 8)
 # -O2 for release builds: g++ 12's -O3 raises false -Wrestrict and
 # -Wformat-truncation reports inside std::string and bounded snprintf calls.
 string(REPLACE "-O3" "-O2" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")

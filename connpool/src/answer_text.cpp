@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text.h"
+
 namespace connpool {
 namespace {
 
-constexpr char kSeparator = '|';
 constexpr char kEscapedSeparator = '\x01';
 
 // The closed fields from field n on, in order; `each` gets every one.

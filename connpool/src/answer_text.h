@@ -14,6 +14,10 @@
 
 namespace connpool {
 
+// Where an answer's status and message stand.
+inline constexpr int kStatusField = 4;
+inline constexpr int kMessageField = 6;
+
 // Field n with every 0x01 turned into "|"; empty when the answer has no
 // field n closed by a separator.
 std::string AnswerField(std::string_view answer, int n);

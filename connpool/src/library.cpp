@@ -19,8 +19,6 @@ constexpr int kLoginTimeoutMs = 60000;
 // A time-out below 0 takes the middleware's own.
 constexpr int kMiddlewareTimeout = -2;
 constexpr int kAcceptedLoginRows = 5;
-constexpr int kStatusField = 4;
-constexpr int kMessageField = 6;
 constexpr int kPushRows = 4;
 constexpr std::string_view kPushTitle = "接收通讯推送";
 constexpr std::size_t kNameLength = 63;

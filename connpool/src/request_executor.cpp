@@ -17,9 +17,7 @@ constexpr int kHeadedFunctions[] = {5451, 3001};
 constexpr std::string_view kPacketTooLargeText = "应答数据包过大，无法保存！";
 
 // Answer field positions.
-constexpr int kStatusField = 4;
 constexpr int kCountField = 5;
-constexpr int kMessageField = 6;
 constexpr int kSinglePacketRows = 5;
 constexpr int kHeadRows = 6;
 constexpr int kFollowUpRows = 4;

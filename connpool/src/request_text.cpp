@@ -5,11 +5,11 @@
 #include <initializer_list>
 
 #include "borrowed_list.h"
+#include "text.h"
 
 namespace connpool {
 namespace {
 
-constexpr char kSeparator = '|';
 constexpr std::string_view kMask = "********";
 constexpr int kReloginFunction = 5001;
 // Functions whose field 9 holds a second password.

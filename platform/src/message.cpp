@@ -6,16 +6,16 @@
 namespace platform {
 namespace {
 
-std::mutex handlerMutex;
-MessageHandler installed;
+std::mutex messageMutex;
+MessageHandler installedMessage;
 
 }  // namespace
 
 void ShowMessage(std::string_view text, std::string_view caption) {
   MessageHandler handler;
   {
-    std::lock_guard lock(handlerMutex);
-    handler = installed;
+    std::lock_guard lock(messageMutex);
+    handler = installedMessage;
   }
   if (handler) {
     handler(text, caption);
@@ -26,8 +26,8 @@ void ShowMessage(std::string_view text, std::string_view caption) {
 }
 
 void SetMessageHandler(MessageHandler handler) {
-  std::lock_guard lock(handlerMutex);
-  installed = std::move(handler);
+  std::lock_guard lock(messageMutex);
+  installedMessage = std::move(handler);
 }
 
 }  // namespace platform

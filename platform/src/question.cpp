@@ -6,16 +6,16 @@
 namespace platform {
 namespace {
 
-std::mutex handlerMutex;
-QuestionHandler installed;
+std::mutex questionMutex;
+QuestionHandler installedQuestion;
 
 }  // namespace
 
 bool AskYesNo(std::string_view question, std::string_view caption) {
   QuestionHandler handler;
   {
-    std::lock_guard lock(handlerMutex);
-    handler = installed;
+    std::lock_guard lock(questionMutex);
+    handler = installedQuestion;
   }
   if (handler) return handler(question, caption);
   std::fprintf(stderr, "%.*s%s%.*s (no)\n", static_cast<int>(caption.size()), caption.data(),
@@ -24,8 +24,8 @@ bool AskYesNo(std::string_view question, std::string_view caption) {
 }
 
 void SetQuestionHandler(QuestionHandler handler) {
-  std::lock_guard lock(handlerMutex);
-  installed = std::move(handler);
+  std::lock_guard lock(questionMutex);
+  installedQuestion = std::move(handler);
 }
 
 }  // namespace platform

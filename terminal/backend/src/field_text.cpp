@@ -10,8 +10,6 @@
 namespace backend {
 namespace {
 
-constexpr std::string_view kMask = "********";
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Writes the first bytes of `text` that fit `size` - 1 bytes, cut on a
@@ -107,10 +105,10 @@ bool MaskText(std::string_view pattern, char* text, std::size_t bufferSize) {
   if (length == bufferSize) return false;
   const std::size_t at = std::string_view(text, length).find(pattern);
   if (at == std::string_view::npos) return false;
-  if (length - pattern.size() + kMask.size() >= bufferSize) return false;
+  if (length - pattern.size() + kPasswordMask.size() >= bufferSize) return false;
   const std::size_t tail = at + pattern.size();
-  std::memmove(text + at + kMask.size(), text + tail, length - tail + 1);
-  std::memcpy(text + at, kMask.data(), kMask.size());
+  std::memmove(text + at + kPasswordMask.size(), text + tail, length - tail + 1);
+  std::memcpy(text + at, kPasswordMask.data(), kPasswordMask.size());
   return true;
 }
 

@@ -15,16 +15,18 @@ constexpr std::size_t kCapacityOffset = 0;
 constexpr std::size_t kCountOffset = 4;
 static_assert(CGlobalStringList::kHeaderSize == kCountOffset + 4);
 
-std::uint32_t Capacity(const std::uint8_t* block) {
+std::uint32_t ListCapacity(const std::uint8_t* block) {
   return platform::LoadLittleEndian<std::uint32_t>(block + kCapacityOffset);
 }
-std::uint32_t Count(const std::uint8_t* block) {
+std::uint32_t ListCount(const std::uint8_t* block) {
   return platform::LoadLittleEndian<std::uint32_t>(block + kCountOffset);
 }
-void SetCapacity(std::uint8_t* block, std::uint32_t capacity) {
+void SetListCapacity(std::uint8_t* block, std::uint32_t capacity) {
   platform::StoreLittleEndian(block + kCapacityOffset, capacity);
 }
-void SetCount(std::uint8_t* block, std::uint32_t count) { platform::StoreLittleEndian(block + kCountOffset, count); }
+void SetListCount(std::uint8_t* block, std::uint32_t count) {
+  platform::StoreLittleEndian(block + kCountOffset, count);
+}
 
 std::uint8_t* Slot(std::uint8_t* block, std::size_t index) {
   return block + CGlobalStringList::kHeaderSize + index * CGlobalStringList::kSlotSize;
@@ -34,7 +36,7 @@ std::uint8_t* Slot(std::uint8_t* block, std::size_t index) {
 std::uint8_t* AllocateBlock(std::uint32_t capacity) {
   auto* block = static_cast<std::uint8_t*>(
       std::calloc(1, CGlobalStringList::kHeaderSize + std::size_t{capacity} * CGlobalStringList::kSlotSize));
-  if (block != nullptr) SetCapacity(block, capacity);
+  if (block != nullptr) SetListCapacity(block, capacity);
   return block;
 }
 
@@ -57,11 +59,11 @@ CGlobalStringList& CGlobalStringList::operator=(CGlobalStringList&& other) noexc
 bool CGlobalStringList::Append(std::string_view text) {
   if (text.size() >= kSlotSize) return false;
   if (GetCount() == GetCapacity() && !Grow()) return false;
-  const std::uint32_t count = Count(block_);
+  const std::uint32_t count = ListCount(block_);
   std::uint8_t* slot = Slot(block_, count);
   if (!text.empty()) std::memcpy(slot, text.data(), text.size());
   slot[text.size()] = '\0';
-  SetCount(block_, count + 1);
+  SetListCount(block_, count + 1);
   return true;
 }
 
@@ -72,9 +74,9 @@ const char* CGlobalStringList::GetAt(std::size_t index) const {
   return reinterpret_cast<const char*>(Slot(block_, index));
 }
 
-std::uint32_t CGlobalStringList::GetCount() const { return block_ == nullptr ? 0 : Count(block_); }
+std::uint32_t CGlobalStringList::GetCount() const { return block_ == nullptr ? 0 : ListCount(block_); }
 
-std::uint32_t CGlobalStringList::GetCapacity() const { return block_ == nullptr ? 0 : Capacity(block_); }
+std::uint32_t CGlobalStringList::GetCapacity() const { return block_ == nullptr ? 0 : ListCapacity(block_); }
 
 void CGlobalStringList::Free() {
   std::free(block_);
@@ -91,7 +93,7 @@ bool CGlobalStringList::Grow() {
   for (std::uint32_t index = 0; index < count; ++index) {
     std::memcpy(Slot(grown, index), Slot(block_, index), kSlotSize);
   }
-  SetCount(grown, count);
+  SetListCount(grown, count);
   std::free(block_);
   block_ = grown;
   return true;

@@ -23,8 +23,6 @@ constexpr int kMaxInstances = 1000;
 // Lines held before they are written at once, whatever the interval.
 constexpr int kHeldBytes = 256 * 1024;
 
-constexpr std::string_view kMask = "********";
-
 struct PasswordFields {
   long function;
   std::array<int, 3> fields;  // 0 where unused
@@ -51,7 +49,7 @@ void MaskField(std::string& text, std::size_t lineStart, int n) {
   if (previous < 0) return;
   const std::size_t start = lineStart + static_cast<std::size_t>(previous) + 1;
   const std::size_t end = std::min(text.find(kFieldSeparator, start), text.size());
-  text.replace(start, end - start, kMask);
+  text.replace(start, end - start, kPasswordMask);
 }
 
 // Masks the fields that the table names for `function`.

@@ -26,13 +26,13 @@ constexpr Operation kSeatTimeDifferenceQuery{.title = "查询席位时差",
 constexpr std::string_view kHedgeOnlyKind = "1";
 constexpr std::string_view kNoOrderKind = "2";
 constexpr std::string_view kSpeculationOnlyKind = "3";
-constexpr std::string_view kHedge = "1";
-constexpr std::string_view kSpeculation = "0";
+constexpr std::string_view kHedgeFlag = "1";
+constexpr std::string_view kSpeculationFlag = "0";
 
 bool KindServes(std::string_view kind, std::string_view hedge) {
-  if (kind == kHedgeOnlyKind) return hedge == kHedge;
+  if (kind == kHedgeOnlyKind) return hedge == kHedgeFlag;
   if (kind == kNoOrderKind) return false;
-  if (kind == kSpeculationOnlyKind) return hedge == kSpeculation;
+  if (kind == kSpeculationOnlyKind) return hedge == kSpeculationFlag;
   return true;
 }
 

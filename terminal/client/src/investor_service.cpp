@@ -29,11 +29,6 @@ void SetText(char (&member)[N], std::string_view text) {
   backend::CopyTextBounded(value.c_str(), member, N);
 }
 
-template <std::size_t N>
-std::string_view TextOf(const char (&member)[N]) {
-  return {member, strnlen(member, N)};
-}
-
 // A query value: every byte but the unreserved ones of RFC 3986 as %XX, so
 // that a password holding "&", "#" or "+" arrives as it is.
 std::string PercentEncoded(std::string_view text) {
@@ -77,10 +72,10 @@ bool QueryMonitorCentreKey(MonitorCentreKey& key, std::string& message) {
 std::string InvestorServicePageAddress(std::string_view siteAddress, const MonitorCentreKey* key) {
   std::string address = std::string(siteAddress) + std::string(kLoginPage);
   if (key == nullptr) return address;
-  address += "?companyID=" + PercentEncoded(TextOf(key->companyId));
-  address += "&userid=" + PercentEncoded(TextOf(key->userId));
+  address += "?companyID=" + PercentEncoded(backend::FieldText(key->companyId));
+  address += "&userid=" + PercentEncoded(backend::FieldText(key->userId));
   address += "&keyid=" + std::to_string(key->keyId);
-  address += "&passwd=" + PercentEncoded(TextOf(key->password));
+  address += "&passwd=" + PercentEncoded(backend::FieldText(key->password));
   return address;
 }
 

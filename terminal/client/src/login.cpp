@@ -108,11 +108,6 @@ void SetBoundedText(char (&field)[N], std::string_view text) {
   orvanet::SetText(field, text.substr(0, platform::GbkFitLength(text, N - 1)));
 }
 
-template <std::size_t N>
-std::string_view TextOf(const char (&field)[N]) {
-  return {field, strnlen(field, N)};
-}
-
 backend::AccountKey MakeKey(std::string_view customerNo, std::string_view password, int slot) {
   backend::AccountKey key;
   const std::string customer(customerNo);
@@ -211,10 +206,10 @@ void FillTradingConnectBlock(OV_ConnectBlock& block, int slot, const ProxyServer
   block = OV_ConnectBlock{};
   orvanet::SetI32(block.connection, slot);
   orvanet::SetI32(block.proxyKind, proxy.proxyType);
-  SetBoundedText(block.proxyHost, TextOf(proxy.proxyIp));
+  SetBoundedText(block.proxyHost, backend::FieldText(proxy.proxyIp));
   orvanet::SetU16(block.proxyPort, proxy.proxyPort);
-  SetBoundedText(block.proxyUser, TextOf(proxy.user));
-  SetBoundedText(block.proxyPassword, TextOf(proxy.userPassword));
+  SetBoundedText(block.proxyUser, backend::FieldText(proxy.user));
+  SetBoundedText(block.proxyPassword, backend::FieldText(proxy.userPassword));
   SetBoundedText(block.serverAddress, gateway.Address());
   orvanet::SetI32(block.serverPort, gateway.Port());
 }

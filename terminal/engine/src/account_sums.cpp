@@ -8,6 +8,7 @@
 #include "combination_order_legs.h"
 #include "engine/operation_engine_base.h"
 #include "lots.h"
+#include "order_flags.h"
 #include "typed_rows.h"
 
 namespace engine {
@@ -17,9 +18,9 @@ using combination_order_legs::FindKindOf;
 using typed_rows::AllRows;
 using typed_rows::FieldIn;
 
-constexpr std::string_view kBuy = "0";
-constexpr std::string_view kOpen = "0";
-constexpr std::string_view kCloseToday = "2";
+using order_flags::kBuy;
+using order_flags::kCloseToday;
+using order_flags::kOpen;
 
 // Order states in which an order still waits to be traded.
 bool IsPendingState(std::string_view state) {

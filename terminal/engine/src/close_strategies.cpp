@@ -13,6 +13,7 @@
 
 #include "backend/field_text.h"
 #include "engine/operation_engine.h"
+#include "order_flags.h"
 #include "position_book.h"
 #include "position_rows.h"
 #include "typed_rows.h"
@@ -23,7 +24,7 @@ namespace {
 using position_rows::kOrdinaryKind;
 using typed_rows::RowAt;
 
-constexpr std::string_view kCloseToday = "2";
+using order_flags::kCloseToday;
 // The third and fifth keys of a combination leg's order kind, which the
 // combination position table looks up by the same keys.
 constexpr std::string_view kLegKindKey3 = "0";

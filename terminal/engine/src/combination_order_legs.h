@@ -12,13 +12,13 @@
 #include "engine/operation_engine_base.h"
 #include "engine/trading_rows.h"
 #include "lots.h"
+#include "order_flags.h"
 
 namespace engine::combination_order_legs {
 
 using LegText = char (SpecialOrderRow::*)[16];
 
-// The buy/sell code of a buying leg.
-inline constexpr std::string_view kBuy = "0";
+using order_flags::kBuy;
 
 inline constexpr std::array<LegText, 4> kContractCode{
     &SpecialOrderRow::szLegContractCode1, &SpecialOrderRow::szLegContractCode2, &SpecialOrderRow::szLegContractCode3,

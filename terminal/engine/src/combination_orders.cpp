@@ -18,7 +18,6 @@ using combination_order_legs::kFrozenMoney;
 using download_rows::FillInOrder;
 
 constexpr std::size_t kStatusLine = 0;
-constexpr bool kAtOnce = true;
 
 // The leg amounts of a send answer (5321): the four frozen margins, then
 // the four frozen fees.

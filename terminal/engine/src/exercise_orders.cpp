@@ -17,7 +17,6 @@ using backend::ExerciseOrderRow;
 using download_rows::FillInOrder;
 
 constexpr std::size_t kStatusLine = 0;
-constexpr bool kAtOnce = true;
 
 constexpr std::string_view kWaiting = "a";
 constexpr std::string_view kCancelled = "d";

@@ -19,8 +19,6 @@ namespace {
 
 using backend::ExerciseOrderRow;
 
-constexpr bool kAtOnce = true;
-
 namespace field {
 constexpr int kAccount = 8;
 constexpr int kApplicationNo = 9;

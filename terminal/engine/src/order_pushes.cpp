@@ -11,8 +11,6 @@
 namespace engine {
 namespace {
 
-constexpr bool kAtOnce = true;
-
 // The fields both pushes read.
 namespace field {
 constexpr int kAccount = 8;

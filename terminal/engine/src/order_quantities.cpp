@@ -13,6 +13,7 @@
 
 #include "engine/operation_engine.h"
 #include "lots.h"
+#include "order_flags.h"
 #include "typed_rows.h"
 
 namespace engine {
@@ -20,10 +21,10 @@ namespace {
 
 using typed_rows::AllRows;
 
-constexpr std::string_view kBuy = "0";
-constexpr std::string_view kSell = "1";
-constexpr std::string_view kOpen = "0";
-constexpr std::string_view kClose = "1";
+using order_flags::kBuy;
+using order_flags::kClose;
+using order_flags::kOpen;
+using order_flags::kSell;
 
 // The positions the quantities count: an empty trade code matches any.
 struct PositionFilter {

@@ -8,6 +8,7 @@
 
 #include "backend/field_text.h"
 #include "engine/operation_engine_base.h"
+#include "order_flags.h"
 
 namespace engine {
 namespace order_updates {
@@ -69,7 +70,7 @@ namespace {
 
 using order_updates::FundChange;
 
-constexpr std::string_view kBuy = "0";
+using order_flags::kBuy;
 
 struct FrozenAmounts {
   double margin;

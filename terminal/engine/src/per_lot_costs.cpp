@@ -5,14 +5,15 @@
 #include <string>
 
 #include "engine/operation_engine_base.h"
+#include "order_flags.h"
 
 namespace engine {
 namespace {
 
-constexpr std::string_view kOpen = "0";
-constexpr std::string_view kClose = "1";
-constexpr std::string_view kBuy = "0";
-constexpr std::string_view kSell = "1";
+using order_flags::kBuy;
+using order_flags::kClose;
+using order_flags::kOpen;
+using order_flags::kSell;
 constexpr std::string_view kSpeculation = "0";
 constexpr std::string_view kCall = "C";
 constexpr std::string_view kCffex = "cffex";

@@ -9,12 +9,13 @@
 
 #include "backend/field_text.h"
 #include "engine/row_field.h"
+#include "position_rows.h"
 
 namespace engine {
 namespace {
 
 constexpr char kKeySeparator = '\x1f';  // no byte of a GBK text
-constexpr std::string_view kOrdinaryKind = "ordinary";
+using position_rows::kOrdinaryKind;
 
 constexpr std::array kStrategies{CloseStrategy::kOldestFirst, CloseStrategy::kOrdinaryFirst,
                                  CloseStrategy::kNewestFirst};

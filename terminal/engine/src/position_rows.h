@@ -7,13 +7,14 @@
 #include "engine/position_changes.h"
 #include "engine/reference_rows.h"
 #include "engine/trading_rows.h"
+#include "order_flags.h"
 
 namespace engine::position_rows {
 
 inline constexpr std::string_view kOrdinaryKind = "ordinary";
-inline constexpr std::string_view kBuy = "0";
-inline constexpr std::string_view kSell = "1";
-inline constexpr std::string_view kOpen = "0";
+using order_flags::kBuy;
+using order_flags::kOpen;
+using order_flags::kSell;
 
 // The side a trade closes: a buy closes sell positions, a sell buy ones.
 inline std::string_view Opposite(std::string_view buySell) { return buySell == kBuy ? kSell : kBuy; }

@@ -8,6 +8,7 @@
 #include "backend/field_text.h"
 #include "engine/operation_engine_base.h"
 #include "lots.h"
+#include "position_rows.h"
 #include "typed_rows.h"
 
 namespace engine {
@@ -15,7 +16,7 @@ namespace {
 
 using typed_rows::RowAt;
 
-constexpr std::string_view kOrdinaryKind = "ordinary";
+using position_rows::kOrdinaryKind;
 
 // Whether a detail belongs to a summary row; the detail's contract code is
 // already trimmed.

@@ -25,8 +25,6 @@ using download_rows::FillInOrder;
 using order_updates::LeadingInteger;
 using typed_rows::RowAt;
 
-constexpr bool kAtOnce = true;
-
 namespace field {
 constexpr int kAccount = 8;
 constexpr int kExchangeCode = 9;

@@ -6,6 +6,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <fstream>
+#include <sstream>
 
 #include "platform/files.h"
 #include "platform/ini_file.h"
@@ -59,6 +61,18 @@ bool StartLoggedIn(Terminal& terminal) {
   AnswerLoginDialogs();
   const bool started = terminal.Start();
   return started && terminal.Frame() != nullptr && terminal.Frame()->isVisible();
+}
+
+std::map<std::string, std::string> ConfigFiles(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream file(entry.path(), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    files[entry.path().filename().string()] = text.str();
+  }
+  return files;
 }
 
 bool HasOutputLine(const MainFrame& frame, std::string_view part) {

@@ -19,7 +19,7 @@ std::string Joined(const std::vector<int>& numbers) {
   return text;
 }
 
-std::optional<int> NumberOf(std::string_view text) {
+std::optional<int> SavedInteger(std::string_view text) {
   int number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
@@ -41,7 +41,7 @@ std::vector<std::string_view> PartsOf(std::string_view text) {
 std::optional<std::vector<int>> NumbersOf(std::string_view text) {
   std::vector<int> numbers;
   for (const std::string_view part : PartsOf(text)) {
-    const std::optional<int> number = NumberOf(part);
+    const std::optional<int> number = SavedInteger(part);
     if (!number) return std::nullopt;
     numbers.push_back(*number);
   }
@@ -61,7 +61,7 @@ std::optional<std::vector<SortColumn>> SortOf(std::string_view text, int columnC
   std::vector<SortColumn> sort;
   for (const std::string_view part : PartsOf(text)) {
     if (part.size() < 2 || (part.back() != '+' && part.back() != '-')) return std::nullopt;
-    const std::optional<int> column = NumberOf(part.substr(0, part.size() - 1));
+    const std::optional<int> column = SavedInteger(part.substr(0, part.size() - 1));
     if (!column || *column < 0 || *column >= columnCount) return std::nullopt;
     sort.push_back({*column, part.back() == '+'});
   }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,8 +47,17 @@ bool InsertSeparatedField(int n, char* text, std::size_t bufferSize, std::string
 // written as 0x01, and the separator follows.
 void AppendSeparatedField(std::string& line, std::string_view value);
 
+// The zero-terminated text of a fixed-width field, never read beyond it.
+template <std::size_t N>
+std::string_view FieldText(const char (&field)[N]) {
+  return {field, ::strnlen(field, N)};
+}
+
+// What a password becomes in a log line or a message.
+inline constexpr std::string_view kPasswordMask = "********";
+
 // Replaces the first occurrence of `pattern` in the zero-terminated `text`
-// (in a buffer of `bufferSize` bytes) by "********", moving the rest of the
+// (in a buffer of `bufferSize` bytes) by kPasswordMask, moving the rest of the
 // text. False, with the text unchanged, when the pattern is empty or absent
 // or the result would not fit the buffer.
 bool MaskText(std::string_view pattern, char* text, std::size_t bufferSize);

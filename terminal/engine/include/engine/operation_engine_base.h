@@ -214,6 +214,8 @@ class COperationEngineBase {
   // NotifyTableChange, or held in the change queue until the next batch
   // close on the GUI thread.
   void RaiseChange(const TableChangeRecord& record, bool deliverAtOnce);
+  // The `deliverAtOnce` of changes that pushes and single answers raise.
+  static constexpr bool kAtOnce = true;
   // Queues a connection-state record for `connection`; a record of that
   // connection already waiting in the queue only takes the new state (it
   // keeps the flag it was queued with).

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "marketviews/model/quote_format.h"
+
 namespace marketviews {
 namespace {
 
@@ -14,7 +16,6 @@ constexpr int kDetailWidth = 180;
 constexpr int kToggleWidth = 5;
 constexpr std::string_view kIndexExchange = "cffex";
 // A price within this of 0 is none.
-constexpr double kNoPrice = 1e-6;
 
 std::string JoinCodes(const std::vector<std::string>& codes) {
   std::string text;

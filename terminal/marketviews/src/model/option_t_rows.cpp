@@ -12,7 +12,7 @@
 namespace marketviews {
 namespace {
 
-namespace column = option_column;
+namespace option = option_column;
 namespace market = market_column;
 
 constexpr std::string_view kCall = "C";
@@ -28,7 +28,7 @@ struct OptionColumnSpec {
 };
 
 // The call's side; the put's is its mirror.
-constexpr OptionColumnSpec kCallSide[column::kStrike] = {
+constexpr OptionColumnSpec kCallSide[option::kStrike] = {
     {"总成交量", 100, "dwVolume", market::kVolume},
     {"总持仓量", 100, "dwOpenInterest", market::kOpenInterest},
     {"涨跌", 60, "", market::kChange},
@@ -40,7 +40,7 @@ constexpr OptionColumnSpec kCallSide[column::kStrike] = {
 };
 
 // The call side's column of a cell; the strike column for the strike.
-int CallSideColumn(int column) { return column <= column::kStrike ? column : column::Mirrored(column); }
+int CallSideColumn(int column) { return column <= option::kStrike ? column : option::Mirrored(column); }
 
 std::optional<double> StrikeOf(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -51,8 +51,8 @@ std::optional<double> StrikeOf(std::string_view text) {
 
 std::vector<ui::ColumnSpec> OptionColumns() {
   std::vector<ui::ColumnSpec> columns;
-  for (int index = 0; index < column::kCount; ++index) {
-    if (index == column::kStrike) {
+  for (int index = 0; index < option::kCount; ++index) {
+    if (index == option::kStrike) {
       columns.emplace_back("执行价", 70, ui::kAlignCentre, "fPrice");
       continue;
     }
@@ -97,8 +97,8 @@ bool OptionTRows::RefillRows(const ContractCatalogue& catalogue) {
   for (const OptionContract& contract : contracts_) {
     if (std::ranges::find(strikes, contract.strike) != strikes.end()) continue;
     strikes.push_back(contract.strike);
-    ui::GridRow row(column::kCount);
-    row.SetText(column::kStrike, contract.strike);
+    ui::GridRow row(option::kCount);
+    row.SetText(option::kStrike, contract.strike);
     rows.emplace_back(std::move(row), ui::MakeCodeRowKey(contract.strike));
   }
   rows_.ReplaceRows(std::move(rows));
@@ -143,8 +143,8 @@ void OptionTRows::ShowSide(int row, std::string_view letter, const backend::Quot
   const ui::RowId id = rows_.ShownRow(row);
   ui::GridRow shown = *rows_.Row(id);
   FormatQuoteCells(quote, decimals, colours_, cells_);
-  for (int call = 0; call < column::kStrike; ++call) {
-    const int cell = letter == kCall ? call : column::Mirrored(call);
+  for (int call = 0; call < option::kStrike; ++call) {
+    const int cell = letter == kCall ? call : option::Mirrored(call);
     const auto from = static_cast<std::size_t>(kCallSide[call].marketColumn);
     shown.SetText(cell, cells_.texts[from]);
     shown.SetColour(cell, cells_.colours[from]);
@@ -158,7 +158,7 @@ int OptionTRows::AtTheMoneyRow(double underlyingPrice) const {
   int nearest = count / 2;
   double best = std::numeric_limits<double>::infinity();
   for (int row = 0; row < count; ++row) {
-    const std::optional<double> strike = StrikeOf(rows_.ShownText(row, column::kStrike));
+    const std::optional<double> strike = StrikeOf(rows_.ShownText(row, option::kStrike));
     if (!strike) continue;
     const double distance = std::fabs(*strike - underlyingPrice);
     if (distance < best) {
@@ -171,15 +171,15 @@ int OptionTRows::AtTheMoneyRow(double underlyingPrice) const {
 
 // Above the money the calls are in it, below it the puts.
 std::uint32_t OptionTRows::Background(int row, int column) const {
-  if (column == column::kStrike) return shades_.strike;
+  if (column == option::kStrike) return shades_.strike;
   if (row == atTheMoney_) return shades_.atTheMoney;
-  const bool call = column < column::kStrike;
+  const bool call = column < option::kStrike;
   return (row < atTheMoney_) == call ? shades_.first : shades_.second;
 }
 
 std::string OptionTRows::CodeAt(int row, std::string_view letter) const {
   if (row < 0 || row >= rows_.ShownRowCount()) return {};
-  const std::string_view strike = rows_.ShownText(row, column::kStrike);
+  const std::string_view strike = rows_.ShownText(row, option::kStrike);
   const auto found = std::ranges::find_if(contracts_, [&](const OptionContract& contract) {
     return contract.strike == strike && contract.letter == letter;
   });
@@ -188,11 +188,11 @@ std::string OptionTRows::CodeAt(int row, std::string_view letter) const {
 
 std::optional<OptionClick> OptionTRows::Click(int row, int column, const ContractCatalogue& catalogue,
                                               const ClickContext& context) const {
-  if (row < 0 || row >= rows_.ShownRowCount() || column < 0 || column >= column::kCount) return std::nullopt;
-  if (column == column::kStrike) return OptionClick{.firstColumn = column, .lastColumn = column};
-  const bool call = column < column::kStrike;
-  OptionClick click{.firstColumn = call ? 0 : column::kStrike,
-                    .lastColumn = call ? column::kStrike : column::kCount - 1,
+  if (row < 0 || row >= rows_.ShownRowCount() || column < 0 || column >= option::kCount) return std::nullopt;
+  if (column == option::kStrike) return OptionClick{.firstColumn = column, .lastColumn = column};
+  const bool call = column < option::kStrike;
+  OptionClick click{.firstColumn = call ? 0 : option::kStrike,
+                    .lastColumn = call ? option::kStrike : option::kCount - 1,
                     .code = CodeAt(row, call ? kCall : kPut)};
   if (click.code.empty()) return click;
 
@@ -201,9 +201,9 @@ std::optional<OptionClick> OptionTRows::Click(int row, int column, const Contrac
   const int side = CallSideColumn(column);
   bool sell = false;
   int priceColumn = market::kLast;
-  if (side == column::kAsk || side == column::kAskVolume) {
+  if (side == option::kAsk || side == option::kAskVolume) {
     priceColumn = market::kAsk;
-  } else if (side == column::kBid || side == column::kBidVolume) {
+  } else if (side == option::kBid || side == option::kBidVolume) {
     sell = true;
     priceColumn = market::kBid;
   }

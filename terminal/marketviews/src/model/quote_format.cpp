@@ -12,7 +12,6 @@ namespace {
 namespace column = market_column;
 
 // A price, the last one among them, within this of 0 is no price.
-constexpr double kNoPrice = 1e-6;
 // The change is shown only against prices at least this far from 0.
 constexpr double kNoReference = 2.220446e-16;
 

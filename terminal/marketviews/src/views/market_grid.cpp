@@ -10,14 +10,10 @@
 namespace marketviews {
 namespace {
 
-constexpr int kFontPixels = 15;
 // Figures on black; the flat colour is the text's, and the grid lines and the
 // selection stay quiet.
 void ApplyLook(QTableView& view) {
-  QFont font = ui::FontOf("Tahoma", 10);
-  font.setPixelSize(kFontPixels);
-  font.setWeight(QFont::Normal);
-  view.setFont(font);
+  view.setFont(QuoteGridFont());
   QPalette palette = view.palette();
   palette.setColor(QPalette::Base, Qt::black);
   palette.setColor(QPalette::Text, ui::ColourFromRef(MarketColours{}.flat));

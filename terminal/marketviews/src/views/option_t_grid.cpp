@@ -12,8 +12,6 @@
 namespace marketviews {
 namespace {
 
-constexpr int kFontPixels = 15;
-
 // A cell on its shade (the selection's colour when selected), its text
 // painted as the market grids paint theirs.
 class ShadedCellPainter final : public QStyledItemDelegate {
@@ -40,10 +38,7 @@ CTMarketOptionGridCtrl::CTMarketOptionGridCtrl(OptionTRows& rows, QWidget* paren
   setObjectName("CTMarketOptionGridCtrl");
   setModel(table_);
   setItemDelegate(new ShadedCellPainter(rows_, *table_, this));
-  QFont font = ui::FontOf("Tahoma", 10);
-  font.setPixelSize(kFontPixels);
-  font.setWeight(QFont::Normal);
-  setFont(font);
+  setFont(QuoteGridFont());
   QPalette look = palette();
   look.setColor(QPalette::Text, Qt::black);
   look.setColor(QPalette::Highlight, QColor(0x1E, 0x3C, 0x78));

@@ -10,6 +10,7 @@
 namespace marketviews {
 namespace {
 
+constexpr int kFontPixels = 15;
 constexpr int kTextMargin = 3;
 constexpr char kFirstAscii = ' ';
 constexpr char kLastAscii = '~';
@@ -22,6 +23,13 @@ bool IsPrintableAscii(std::string_view text) {
 }
 
 }  // namespace
+
+QFont QuoteGridFont() {
+  QFont font = ui::FontOf("Tahoma", 10);
+  font.setPixelSize(kFontPixels);
+  font.setWeight(QFont::Normal);
+  return font;
+}
 
 QuoteCellPainter::QuoteCellPainter(const ui::GridTableModel& table, QObject* parent)
     : QStyledItemDelegate(parent), table_(table) {}

@@ -32,7 +32,7 @@ namespace {
 
 using marketviews::CMyBCGPComboBox;
 using marketviews::CTMarketOptionDlg;
-namespace column = marketviews::option_column;
+namespace option = marketviews::option_column;
 
 constexpr int kPriceLevel = 2;
 using marketviews::testing::RecordingOrderForm;
@@ -82,8 +82,8 @@ class OptionBoard : public shell::testing::TerminalSession {
     const double price = board_->Model().UnderlyingPrice();
     int nearest = -1;
     for (int row = 0; row < Rows().Rows().ShownRowCount(); ++row) {
-      const double strike = std::stod(Cell(row, column::kStrike));
-      if (nearest < 0 || std::fabs(strike - price) < std::fabs(std::stod(Cell(nearest, column::kStrike)) - price)) {
+      const double strike = std::stod(Cell(row, option::kStrike));
+      if (nearest < 0 || std::fabs(strike - price) < std::fabs(std::stod(Cell(nearest, option::kStrike)) - price)) {
         nearest = row;
       }
     }
@@ -128,7 +128,7 @@ TEST_F(OptionBoard, ASeriesShowsLiveCallsAndPutsByStrikeShadedAtTheMoneyAndAPuts
   for (const marketviews::OptionContract& option : Rows().Contracts()) EXPECT_TRUE(Held(option.code)) << option.code;
   ASSERT_TRUE(ui::testing::WaitUntil([&] {
     for (int row = 0; row < rows; ++row) {
-      if (Cell(row, column::kLast) == "-" || Cell(row, column::Mirrored(column::kLast)) == "-") return false;
+      if (Cell(row, option::kLast) == "-" || Cell(row, option::Mirrored(option::kLast)) == "-") return false;
     }
     return true;
   }));
@@ -141,12 +141,12 @@ TEST_F(OptionBoard, ASeriesShowsLiveCallsAndPutsByStrikeShadedAtTheMoneyAndAPuts
 
   // A put's bid sells at the bid less the price level's ticks.
   int row = 0;
-  while (row < rows && Cell(row, column::Mirrored(column::kBid)) == "-") ++row;
+  while (row < rows && Cell(row, option::Mirrored(option::kBid)) == "-") ++row;
   ASSERT_LT(row, rows) << "no put with a bid";
   const std::string put = Rows().CodeAt(row, "P");
-  const double bid = std::stod(Cell(row, column::Mirrored(column::kBid)));
+  const double bid = std::stod(Cell(row, option::Mirrored(option::kBid)));
   const double tick = board_->Model().Catalogue().TickOf(put);
-  ClickCell(row, column::Mirrored(column::kBid));
+  ClickCell(row, option::Mirrored(option::kBid));
   ASSERT_EQ(form_->filled.size(), 1u);
   const order_module::OrderRecord& sell = form_->filled[0];
   EXPECT_EQ(engine::Text(sell.contractCode), put);
@@ -156,11 +156,11 @@ TEST_F(OptionBoard, ASeriesShowsLiveCallsAndPutsByStrikeShadedAtTheMoneyAndAPuts
   // The put shows in the detail panel, the put's side of its row selected.
   EXPECT_EQ(board_->Model().Detail().Contract(), put);
   EXPECT_EQ(board_->Model().Detail().SideText(), "  看跌  ");
-  EXPECT_EQ(board_->Grid().selectionModel()->selectedIndexes().size(), column::kCount - column::kStrike);
+  EXPECT_EQ(board_->Grid().selectionModel()->selectedIndexes().size(), option::kCount - option::kStrike);
   ui::testing::SaveScreenshot(board_, "option_board_put_clicked");
 
   // A call's ask buys at the ask plus the price level's ticks.
-  ClickCell(row, column::kAsk);
+  ClickCell(row, option::kAsk);
   ASSERT_EQ(form_->filled.size(), 2u);
   EXPECT_EQ(engine::Text(form_->filled[1].buySell), "0");
   EXPECT_EQ(engine::Text(form_->filled[1].contractCode), Rows().CodeAt(row, "C"));

@@ -9,15 +9,12 @@
 #include <vector>
 
 #include "backend/cx_data_set.h"
+#include "backend/field_text.h"
 #include "backend/quote_record.h"
 
 namespace quotes {
 
-// The zero-terminated text of a fixed-width field, never read beyond it.
-template <std::size_t N>
-std::string_view FieldText(const char (&field)[N]) {
-  return {field, strnlen(field, N)};
-}
+using backend::FieldText;
 
 struct ContractKey {
   char exchange[backend::QuoteRecord::kExchangeSize] = {};  // zero-terminated

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "backend/field_text.h"
 #include "client/order_settings.h"
 #include "client/server_settings.h"
 
@@ -83,8 +84,7 @@ struct LoginSettings {
 // terminated.
 template <std::size_t N>
 void SetField(char (&field)[N], std::string_view text);
-template <std::size_t N>
-std::string_view FieldText(const char (&field)[N]);
+using backend::FieldText;
 
 }  // namespace shell
 

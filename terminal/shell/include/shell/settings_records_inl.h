@@ -14,9 +14,4 @@ void SetField(char (&field)[N], std::string_view text) {
   std::memcpy(field, text.data(), length);
 }
 
-template <std::size_t N>
-std::string_view FieldText(const char (&field)[N]) {
-  return {field, strnlen(field, N)};
-}
-
 }  // namespace shell

@@ -1,10 +1,10 @@
 // The areas of "Configs.ini": trading gateways, proxy and the login dialog's
 // remembered values.
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "backend/field_text.h"
+#include "client/fixed_text.h"
 #include "client/settings_store.h"
 #include "ini_values.h"
 #include "platform/file_permissions.h"
@@ -25,12 +25,6 @@ std::string Key(std::string_view prefix, int position) {
   std::string key(prefix);
   client::AppendDecimalText(key, position);
   return key;
-}
-
-std::string Formatted(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
 }
 
 int CellInt(const std::string& cell) { return backend::ParseDecimal(backend::TrimBlanks(cell)).value_or(0); }
@@ -97,8 +91,8 @@ bool TraderServerArea::ToPage() {
   if (Record() == nullptr || page == nullptr) return false;
   for (const TraderServerRecord& row : Record()->gateways) {
     page->AddServerRow({std::string(trader_server::Name(row)), std::string(row.Address()), std::to_string(row.Port()),
-                        std::to_string(trader_server::Ping(row)), Formatted("%.2f", trader_server::Load(row)),
-                        Formatted("%.2f", trader_server::Composite(row))});
+                        std::to_string(trader_server::Ping(row)), client::FixedText(trader_server::Load(row), 2),
+                        client::FixedText(trader_server::Composite(row), 2)});
   }
   return true;
 }

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <numeric>
 #include <set>
 
 #include "backend/cx_data_set.h"
 #include "backend/field_text.h"
+#include "client/fixed_text.h"
 #include "engine/query_facade.h"
 #include "engine/reference_rows.h"
 #include "engine/row_field.h"
@@ -31,12 +31,6 @@ int CompareWithoutCase(std::string_view left, std::string_view right) {
     if (l != r) return l < r ? -1 : 1;
   }
   return left.size() == right.size() ? 0 : (left.size() < right.size() ? -1 : 1);
-}
-
-std::string Formatted(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
 }
 
 int LotsOf(std::string_view text) { return backend::ParseDecimal(backend::TrimBlanks(text)).value_or(0); }
@@ -138,7 +132,7 @@ PageTables ReadPageTables(engine::COperationEngine& engine) {
 std::string LotsCellText(int lots) { return lots == 0 ? std::string() : std::to_string(lots); }
 
 std::string OffsetCellText(double offset) {
-  std::string text = Formatted("%.2f", offset);
+  std::string text = client::FixedText(offset, 2);
   return text == "0.00" || text == "-0.00" ? std::string() : text;
 }
 

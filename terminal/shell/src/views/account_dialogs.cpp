@@ -8,13 +8,13 @@
 #include "backend/field_text.h"
 #include "client/management_operations.h"
 #include "client/session_operations.h"
+#include "program_title.h"
 #include "ui/gbk_text.h"
 #include "ui/message_box.h"
 
 namespace shell {
 namespace {
 
-constexpr const char* kTitle = "Quentara";
 constexpr int kCtpTextLength = 15;
 constexpr std::size_t kPasswordLength = 8;
 
@@ -67,7 +67,7 @@ void CheckInToCtpDialog::CheckIn() {
   const std::string user = ui::ToGbk(user_->text());
   const std::string password = ui::ToGbk(password_->text());
   if (const std::optional<std::string> problem = CheckCtpCheckIn(user, password)) {
-    ui::ShowMessageBox(this, *problem, kTitle);
+    ui::ShowMessageBox(this, *problem, kProgramTitle);
     return;
   }
   std::string result;
@@ -75,7 +75,7 @@ void CheckInToCtpDialog::CheckIn() {
   if (client::CheckInToCTP(backend::TrimBlanks(user), password, automatic_->isChecked() ? "1" : "0", result, message)) {
     accept();
   } else {
-    ui::ShowMessageBox(this, message, kTitle);
+    ui::ShowMessageBox(this, message, kProgramTitle);
   }
 }
 
@@ -137,7 +137,7 @@ int ChangePasswordDialog::ChosenKind() const { return PasswordKindOf(ui::ToGbk(k
 void ChangePasswordDialog::ShowRules() {
   std::string failure;
   const std::string rules = rules_.RulesOf(ChosenKind(), failure);
-  if (!failure.empty()) ui::ShowMessageBox(this, failure, kTitle);
+  if (!failure.empty()) ui::ShowMessageBox(this, failure, kProgramTitle);
   rulesText_->setText(ui::FromGbk(rules));
 }
 
@@ -145,7 +145,7 @@ void ChangePasswordDialog::Change() {
   const int kind = role_ == 1 ? 0 : ChosenKind();
   if (const std::optional<PasswordProblem> problem =
           CheckPasswordChange(old_->Text(), new_->Text(), confirmation_->Text(), role_, kind)) {
-    ui::ShowMessageBox(this, problem->message, kTitle);
+    ui::ShowMessageBox(this, problem->message, kProgramTitle);
     switch (problem->focus) {
       case PasswordField::kOld: old_->setFocus(); break;
       case PasswordField::kNew: new_->setFocus(); break;
@@ -156,10 +156,10 @@ void ChangePasswordDialog::Change() {
   }
   std::string message;
   if (client::ChangePassword(old_->Text(), kind, new_->Text(), message)) {
-    ui::ShowMessageBox(this, "修改成功！", kTitle);
+    ui::ShowMessageBox(this, "修改成功！", kProgramTitle);
     for (PasswordEdit* edit : {old_, new_, confirmation_}) edit->SetText("");
   } else {
-    ui::ShowMessageBox(this, message, kTitle);
+    ui::ShowMessageBox(this, message, kProgramTitle);
   }
   old_->setFocus();
 }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "program_title.h"
 #include "shell/views/keypad_dialog.h"
 #include "ui/colours_fonts.h"
 #include "ui/gbk_text.h"
@@ -17,8 +18,6 @@ namespace shell {
 namespace {
 
 using ui::Numbered;
-
-constexpr const char* kApplicationTitle = "Quentara";
 
 // The verification code on a noisy grey ground; a click draws a new code.
 class CodePicture : public QWidget {
@@ -162,7 +161,7 @@ void LoginDialog::OnLogin() {
     case LoginOutcome::kUnknownGateway: return;
     case LoginOutcome::kInputRejected:
     case LoginOutcome::kRefused:
-      ui::ShowMessageBox(this, result.message, kApplicationTitle);
+      ui::ShowMessageBox(this, result.message, kProgramTitle);
       Focus(result.focus);
       NewCode();
       return;

@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/gbk.h"
 #include "platform/process.h"
+#include "program_title.h"
 #include "shell/frame_routing.h"
 #include "shell/views/account_dialogs.h"
 #include "shell/views/dockable_query.h"
@@ -24,8 +25,6 @@
 
 namespace shell {
 namespace {
-
-constexpr const char* kTitle = "Quentara";
 
 // The bars: id, caption, size, side. Bars of one side dock together as tabs
 // in this order, the first in front.
@@ -408,9 +407,9 @@ void MainFrame::RunCommand(int id) {
     case command::kHelp: {
       const std::string help = platform::ResolvePath("Quentara.mht");
       if (!platform::IsRegularFile(help)) {
-        ui::ShowMessageBox(this, "帮助文档不存在", kTitle);
+        ui::ShowMessageBox(this, "帮助文档不存在", kProgramTitle);
       } else if (!platform::StartProcess({"xdg-open", help})) {
-        ui::ShowMessageBox(this, "加载帮助系统失败", kTitle);
+        ui::ShowMessageBox(this, "加载帮助系统失败", kProgramTitle);
       }
       return;
     }
@@ -460,7 +459,7 @@ void MainFrame::CloseFromTray() {
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {
-  if (!shutDown_ && !ui::AskYesNo(this, "确定退出程序吗？", kTitle)) {
+  if (!shutDown_ && !ui::AskYesNo(this, "确定退出程序吗？", kProgramTitle)) {
     event->ignore();
     return;
   }

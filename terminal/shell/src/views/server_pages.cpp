@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "backend/field_text.h"
+#include "program_title.h"
 #include "shell/views/settings_pages.h"
 #include "ui/gbk_text.h"
 #include "ui/message_box.h"
@@ -17,7 +18,6 @@ namespace {
 
 using ui::Numbered;
 
-constexpr const char* kTitle = "Quentara";
 constexpr int kServerColumns = 6;
 
 // The sort of the last header click, shared by every such list.
@@ -135,13 +135,13 @@ void TraderServerPage::InsertRowAt(const std::vector<std::string>& cells, int ro
 void TraderServerPage::OnAdd() {
   const GatewayFields fields = EnteredFields();
   if (const std::optional<std::string> problem = GatewayFieldsProblem(fields)) {
-    ui::ShowMessageBox(this, *problem, kTitle);
+    ui::ShowMessageBox(this, *problem, kProgramTitle);
     return;
   }
   const std::string name = Trimmed(fields.name);
   for (int row = 0; row < list_->rowCount(); ++row) {
     if (Trimmed(ServerCell(row, 0)) == name) {
-      ui::ShowMessageBox(this, fields.name + "名称 在列表已存在", kTitle);
+      ui::ShowMessageBox(this, fields.name + "名称 在列表已存在", kProgramTitle);
       return;
     }
   }
@@ -152,16 +152,16 @@ void TraderServerPage::OnChange() {
   const GatewayFields fields = EnteredFields();
   const int row = SelectedRow();
   if (row < 0) {
-    ui::ShowMessageBox(this, "请选择需要修改的行", kTitle);
+    ui::ShowMessageBox(this, "请选择需要修改的行", kProgramTitle);
     return;
   }
   const std::string rowName = ServerCell(row, 0);
   if (Trimmed(rowName) != Trimmed(fields.name)) {
-    ui::ShowMessageBox(this, fields.name + "的名称 和选中行 " + rowName + "的名称 不一致", kTitle);
+    ui::ShowMessageBox(this, fields.name + "的名称 和选中行 " + rowName + "的名称 不一致", kProgramTitle);
     return;
   }
   if (const std::optional<std::string> problem = GatewayFieldsProblem(fields)) {
-    ui::ShowMessageBox(this, *problem, kTitle);
+    ui::ShowMessageBox(this, *problem, kProgramTitle);
     return;
   }
   list_->removeRow(row);
@@ -173,7 +173,7 @@ void TraderServerPage::OnChange() {
 void TraderServerPage::OnDelete() {
   const int row = SelectedRow();
   if (row < 0) {
-    ui::ShowMessageBox(this, "请选择需要删除的行", kTitle);
+    ui::ShowMessageBox(this, "请选择需要删除的行", kProgramTitle);
     return;
   }
   list_->removeRow(row);

@@ -17,7 +17,7 @@
 namespace shell {
 namespace {
 
-constexpr const char* kGridState = "StateSysSetSysParam";
+constexpr const char* kSystemGridState = "StateSysSetSysParam";
 constexpr int kPathColumn = 1;
 constexpr int kListenColumn = 2;
 
@@ -124,7 +124,7 @@ SysParamPage::SysParamPage(QWidget* parent, client::ConfigRegistry& registry, co
                          ui::ColumnSpec("试听", 50, ui::kAlignCentre)});
   grid_ = new ui::CTQGridCtrl(rows_, this);
   ui::SetControlId(grid_, 1200);
-  if (context_.layouts != nullptr) grid_->LoadState(*context_.layouts, kGridState);
+  if (context_.layouts != nullptr) grid_->LoadState(*context_.layouts, kSystemGridState);
   layout->addWidget(grid_, 1);
 
   OpenArea("SyssetSysParam");
@@ -133,7 +133,7 @@ SysParamPage::SysParamPage(QWidget* parent, client::ConfigRegistry& registry, co
 }
 
 SysParamPage::~SysParamPage() {
-  if (context_.layouts != nullptr) grid_->SaveState(*context_.layouts, kGridState);
+  if (context_.layouts != nullptr) grid_->SaveState(*context_.layouts, kSystemGridState);
 }
 
 void SysParamPage::ApplyVoiceChoice() {

@@ -25,6 +25,7 @@
 #include "platform/ini_file.h"
 #include "platform/message.h"
 #include "platform/question.h"
+#include "program_title.h"
 #include "quotes/quote_object.h"
 #include "shell/frame_routing.h"
 #include "shell/settlement.h"
@@ -41,8 +42,6 @@
 
 namespace shell {
 namespace {
-
-constexpr const char* kTitle = "Quentara";
 
 std::string_view TextOf(std::span<const std::uint8_t> value) {
   std::string_view text(reinterpret_cast<const char*>(value.data()), value.size());
@@ -103,7 +102,8 @@ class EnginePrompt final : public engine::UserPrompt {
   explicit EnginePrompt(std::shared_ptr<ui::QuestionBridge> questions) : questions_(std::move(questions)) {}
 
   engine::PromptAnswer Ask(const engine::UserQuestion& question) override {
-    return AnswerOf(questions_->Ask({question.text, kTitle, ButtonsOf(question.buttons), IconOf(question.icon)}));
+    return AnswerOf(
+        questions_->Ask({question.text, kProgramTitle, ButtonsOf(question.buttons), IconOf(question.icon)}));
   }
 
  private:
@@ -176,7 +176,7 @@ bool Terminal::InitialiseToolkit() {
     return ui::RunMessageBox(frame_, question.text, question.caption, question.buttons, question.icon);
   });
   platform::SetMessageHandler([this](std::string_view text, std::string_view caption) {
-    Ask(text, caption.empty() ? std::string_view(kTitle) : caption, ui::Buttons::kOk, ui::BoxIcon::kNone);
+    Ask(text, caption.empty() ? std::string_view(kProgramTitle) : caption, ui::Buttons::kOk, ui::BoxIcon::kNone);
   });
   return true;
 }
@@ -208,7 +208,7 @@ void Terminal::WriteLog(int type, const std::string& text) { backend::WriteLogLi
 // there.
 void Terminal::StartOrderModule() {
   platform::SetQuestionHandler([this](std::string_view question, std::string_view caption) {
-    return Ask(question, caption.empty() ? std::string_view(kTitle) : caption, ui::Buttons::kYesNo,
+    return Ask(question, caption.empty() ? std::string_view(kProgramTitle) : caption, ui::Buttons::kYesNo,
                ui::BoxIcon::kQuestion) == ui::Answer::kYes;
   });
   if (!order_module::StartOrderModule()) WriteLog(backend::kLogNote, "启动委托线程失败。");
@@ -387,7 +387,7 @@ bool Terminal::CreateMainFrame() {
 
 void Terminal::Logout() { client::Logout(); }
 
-void Terminal::ShowMessage(const std::string& text) { ui::ShowMessageBox(frame_, text, kTitle); }
+void Terminal::ShowMessage(const std::string& text) { ui::ShowMessageBox(frame_, text, kProgramTitle); }
 
 int Terminal::AppendOutputLine(std::string_view text, int lineType) {
   output_.Push(lineType, StampOutputLine(platform::LocalNow(), text));
@@ -430,7 +430,7 @@ void Terminal::OnOrderResults(const backend::CGlobalStringList& result) {
     joined.append(line).append("\n");
     shown.lines.emplace_back(line);
   }
-  if (!joined.empty() && settings_.records.orders.OrderReturnHintBox) ui::ShowMessageBox(frame_, joined, kTitle);
+  if (!joined.empty() && settings_.records.orders.OrderReturnHintBox) ui::ShowMessageBox(frame_, joined, kProgramTitle);
   if (frame_ != nullptr) frame_->AfterOrderResult(shown);
 }
 

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "program_title.h"
 #include "shell/login_model.h"
 #include "ui/gbk_text.h"
 #include "ui/message_box.h"
@@ -28,7 +29,7 @@ UnlockPrompt::UnlockPrompt(QWidget* parent, std::string password)
       accept();
       return;
     }
-    ui::ShowMessageBox(this, "交易密码不正确", "Quentara");
+    ui::ShowMessageBox(this, "交易密码不正确", kProgramTitle);
     edit_->Edit()->setFocus();
   });
 }

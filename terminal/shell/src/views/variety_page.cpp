@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "engine/query_facade.h"
+#include "program_title.h"
 #include "shell/views/settings_pages.h"
 #include "ui/gbk_text.h"
 #include "ui/message_box.h"
@@ -17,8 +18,7 @@
 namespace shell {
 namespace {
 
-constexpr const char* kTitle = "Quentara";
-constexpr const char* kGridState = "GridStateVarietyParamSet";
+constexpr const char* kVarietyGridState = "GridStateVarietyParamSet";
 constexpr int kCodeColumn = 2;
 constexpr int kFirstLotsColumn = 3;
 constexpr int kFirstOffsetColumn = 6;
@@ -93,7 +93,7 @@ VarietyParamPage::VarietyParamPage(QWidget* parent, client::ConfigRegistry& regi
   grid_ = new EditedGrid(rows_, this);
   ui::SetControlId(grid_, 61530);
   grid_->setItemDelegate(new NumberCellDelegate(grid_));
-  if (context_.layouts != nullptr) grid_->LoadState(*context_.layouts, kGridState);
+  if (context_.layouts != nullptr) grid_->LoadState(*context_.layouts, kVarietyGridState);
   layout->addWidget(grid_, 1);
 
   // The area's rows follow the engine's contracts and the file.
@@ -106,7 +106,7 @@ VarietyParamPage::VarietyParamPage(QWidget* parent, client::ConfigRegistry& regi
 }
 
 VarietyParamPage::~VarietyParamPage() {
-  if (context_.layouts != nullptr) grid_->SaveState(*context_.layouts, kGridState);
+  if (context_.layouts != nullptr) grid_->SaveState(*context_.layouts, kVarietyGridState);
 }
 
 void VarietyParamPage::ShowRecord(const client::VarietyParamRows& rows) {
@@ -152,7 +152,7 @@ void VarietyParamPage::OnBatch() {
   const std::string varietyCode = ui::ToGbk(variety_->currentText());
   const std::string question =
       VarietyPageModel::BatchQuestion(lots, exchange, varietyCode, model_.VarietyName(varietyCode));
-  if (!ui::AskYesNo(this, question, kTitle)) return;
+  if (!ui::AskYesNo(this, question, kProgramTitle)) return;
   model_.ApplyBatch(exchange, varietyCode, lots);
   FillGrid();
 }
@@ -170,7 +170,7 @@ void VarietyParamPage::OnCellEdited(ui::RowId id, int column) {
   rows_.UpdateRow(id, std::move(shown));
   // Told once the editor has closed.
   if (edit->refused) {
-    QTimer::singleShot(0, this, [this] { ui::ShowMessageBox(this, "你输入的价格不符合最小变动价位", kTitle); });
+    QTimer::singleShot(0, this, [this] { ui::ShowMessageBox(this, "你输入的价格不符合最小变动价位", kProgramTitle); });
   }
 }
 

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <algorithm>
 
+#include "program_title.h"
 #include "quotes/optional_contract.h"
 #include "shell/views/settings_pages.h"
 #include "ui/gbk_text.h"
@@ -12,8 +13,6 @@
 
 namespace shell {
 namespace {
-
-constexpr const char* kTitle = "Quentara";
 
 QTableWidget* WatchGrid(QWidget* parent, int id, const char* codeCaption) {
   auto* grid = new QTableWidget(0, 3, parent);
@@ -127,7 +126,7 @@ void WatchListPage::OnAdd() {
   const std::vector<int> chosenSelection = SelectedRows(right_);
   rowToSelect_ = chosenSelection.empty() ? 0 : chosenSelection.front();
   for (const std::string& problem : AddWatchContracts(*context_.groups, groupName, keys)) {
-    ui::ShowMessageBox(this, problem, kTitle);
+    ui::ShowMessageBox(this, problem, kProgramTitle);
   }
 }
 

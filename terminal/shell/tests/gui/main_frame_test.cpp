@@ -78,17 +78,6 @@ struct Routed {
   int orderResults = 0;
 };
 
-std::map<std::string, std::string> ConfigFiles(const fs::path& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    std::ifstream file(entry.path(), std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    files[entry.path().filename().string()] = text.str();
-  }
-  return files;
-}
-
 class MainFrameSession : public shell::testing::TerminalSession {
  protected:
   // Registers the stub order form and receivers for the order dock.
@@ -194,7 +183,7 @@ TEST_F(MainFrameSession, LogsInShowsTheBarsInTheirGroupsRoutesToTheViewsAndClose
   EXPECT_EQ(routed_.tags, std::vector<std::string>{std::string(client::kDeleteOrderTag)});
 
   // Cancelling the settings changes no file.
-  const std::map<std::string, std::string> configBefore = ConfigFiles(folder_ / "Config");
+  const std::map<std::string, std::string> configBefore = shell::testing::ConfigFiles(folder_ / "Config");
   bool sheetSeen = false;
   ui::testing::WhenShown("CTQPropertySheet", [&](QWidget* sheet) {
     sheetSeen = true;
@@ -203,7 +192,7 @@ TEST_F(MainFrameSession, LogsInShowsTheBarsInTheirGroupsRoutesToTheViewsAndClose
   });
   frame->RunCommand(shell::command::kSettings);
   EXPECT_TRUE(sheetSeen);
-  EXPECT_EQ(ConfigFiles(folder_ / "Config"), configBefore);
+  EXPECT_EQ(shell::testing::ConfigFiles(folder_ / "Config"), configBefore);
 
   // Closing asks; "是" shuts down in order and keeps the layout.
   std::string question;

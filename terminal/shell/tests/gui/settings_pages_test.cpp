@@ -40,18 +40,6 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
-std::map<std::string, std::string> ConfigFiles(const fs::path& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    if (!entry.is_regular_file()) continue;
-    std::ifstream file(entry.path(), std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    files[entry.path().filename().string()] = text.str();
-  }
-  return files;
-}
-
 template <class Control>
 Control* Find(const QWidget* window, int id) {
   Control* control = ui::FindControl<Control>(window, id);
@@ -461,7 +449,7 @@ TEST_F(SettingsPages, TheVarietyPageChecksTheTickAndKeepsItsEditsWithTheBatchUnt
 TEST_F(SettingsPages, CancelAfterEditingEveryPageLeavesTheFilesAsTheyWere) {
   // Every file written once, as a confirmed sheet leaves them.
   RunSheet([](shell::SettingsSheet&) {}, "ok");
-  const std::map<std::string, std::string> before = ConfigFiles(folder_ / "Config");
+  const std::map<std::string, std::string> before = shell::testing::ConfigFiles(folder_ / "Config");
   // No variety carries a value yet: that file is not written.
   ASSERT_EQ(before.size(), 3u);
   const client::OrderSettings orders = Records().orders;
@@ -484,7 +472,7 @@ TEST_F(SettingsPages, CancelAfterEditingEveryPageLeavesTheFilesAsTheyWere) {
         EXPECT_EQ(dynamic_cast<ui::TreeSheet&>(sheet).CreatedPageCount(), 4);
       },
       "cancel");
-  EXPECT_EQ(ConfigFiles(folder_ / "Config"), before);
+  EXPECT_EQ(shell::testing::ConfigFiles(folder_ / "Config"), before);
   EXPECT_EQ(Records().orders.SendOrderAffirmBox, orders.SendOrderAffirmBox);
   EXPECT_EQ(Records().traderServers.gateways.size(), 1u);
 }

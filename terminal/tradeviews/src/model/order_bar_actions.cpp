@@ -11,7 +11,7 @@
 namespace tradeviews {
 namespace {
 
-namespace c = order_column;
+namespace order = order_column;
 using engine::SetText;
 using engine::Text;
 
@@ -21,7 +21,7 @@ std::string_view TrimEnd(std::string_view text) {
 }
 
 // The order state code of the state text the row shows.
-std::string_view StateOf(const ui::GridRow& row) { return client::OrderStateCode(row.Text(c::kState)); }
+std::string_view StateOf(const ui::GridRow& row) { return client::OrderStateCode(row.Text(order::kState)); }
 
 std::string ExchangeOf(BarServices& services, std::string_view contract) {
   std::string error;
@@ -32,7 +32,8 @@ std::string ExchangeOf(BarServices& services, std::string_view contract) {
 
 }  // namespace
 
-const OrderFillColumns kOrderBarFill{c::kAccount, c::kContract, c::kLots, c::kBuySell, c::kOpenClose, c::kHedge};
+const OrderFillColumns kOrderBarFill{order::kAccount, order::kContract,  order::kLots,
+                                     order::kBuySell, order::kOpenClose, order::kHedge};
 const OrderFillColumns kTradeBarFill{trade_column::kAccount, trade_column::kContract,  trade_column::kLots,
                                      trade_column::kBuySell, trade_column::kOpenClose, trade_column::kHedge};
 
@@ -41,7 +42,7 @@ std::string RowCustomer(const ui::GridRow& row, bool institution, const BarServi
 }
 
 void CancelOrder(const ui::GridRow& row, bool institution, BarServices& services, BarPrompts& prompts) {
-  const std::string_view orderNo = row.Text(c::kOrderNo);
+  const std::string_view orderNo = row.Text(order::kOrderNo);
   if (!IsWorkingOrderState(StateOf(row))) {
     prompts.ShowMessage("此委托单不可撤!");
     return;
@@ -52,8 +53,8 @@ void CancelOrder(const ui::GridRow& row, bool institution, BarServices& services
     if (!prompts.AskOkCancel(question)) return;
   }
   std::string message;
-  if (!services.DeleteOrder(RowCustomer(row, institution, services), orderNo, row.Text(c::kSeat),
-                            row.Text(c::kOrderSeat), message)) {
+  if (!services.DeleteOrder(RowCustomer(row, institution, services), orderNo, row.Text(order::kSeat),
+                            row.Text(order::kOrderSeat), message)) {
     prompts.ShowMessage(message);
   }
 }
@@ -63,7 +64,7 @@ std::vector<CancelGroup> GroupCancels(const ui::GridModel& grid, std::string_vie
   std::vector<CancelGroup> groups;
   for (const ui::RowId id : grid.RowsInGridOrder()) {
     const ui::GridRow& row = *grid.Row(id);
-    if (!IsWorkingOrderState(StateOf(row)) || row.Text(c::kOrderNo).empty()) continue;
+    if (!IsWorkingOrderState(StateOf(row)) || row.Text(order::kOrderNo).empty()) continue;
     std::string customer = RowCustomer(row, institution, services);
     if (!customerFilter.empty() && customer != customerFilter) continue;
     auto group = std::find_if(groups.begin(), groups.end(),
@@ -72,9 +73,9 @@ std::vector<CancelGroup> GroupCancels(const ui::GridModel& grid, std::string_vie
       groups.emplace_back().customer = std::move(customer);
       group = groups.end() - 1;
     }
-    group->orderNos.Append(row.Text(c::kOrderNo));
-    group->seats.Append(row.Text(c::kSeat));
-    group->orderSeats.Append(row.Text(c::kOrderSeat));
+    group->orderNos.Append(row.Text(order::kOrderNo));
+    group->seats.Append(row.Text(order::kSeat));
+    group->orderSeats.Append(row.Text(order::kOrderSeat));
   }
   return groups;
 }
@@ -125,28 +126,28 @@ void FillOrderForm(const ui::GridRow& row, const OrderFillColumns& columns, BarS
 }
 
 bool MayChangePrice(const ui::GridRow& row) {
-  const std::string_view priceType = row.Text(c::kPriceType);
+  const std::string_view priceType = row.Text(order::kPriceType);
   return IsWorkingOrderState(StateOf(row)) &&
          (priceType.empty() || std::string_view(client::PriceTypeText(priceType, false)) == "0");
 }
 
 ChangePriceRecord ChangePriceRecordOf(const ui::GridRow& row, BarServices& services) {
   ChangePriceRecord record{};
-  SetText(record.orderNo, row.Text(c::kOrderNo));
-  SetText(record.exchange, ExchangeOf(services, row.Text(c::kContract)));
-  SetText(record.seat, row.Text(c::kSeat));
-  SetText(record.contract, row.Text(c::kContract));
-  SetText(record.tradeCode, row.Text(c::kTradeCode));
-  SetText(record.buySell, client::BuySellCode(row.Text(c::kBuySell)));
-  SetText(record.openClose, client::OpenCloseCode(row.Text(c::kOpenClose)));
-  SetText(record.lots, std::to_string(IntegerOf(row.Text(c::kLots)) - IntegerOf(row.Text(c::kTradedLots))));
-  SetText(record.price, row.Text(c::kPrice));
-  SetText(record.hedge, client::HedgeCode(row.Text(c::kHedge)));
-  SetText(record.orderSeat, row.Text(c::kOrderSeat));
-  SetText(record.priceType, client::PriceTypeText(row.Text(c::kPriceType), false));
-  SetText(record.dealAttribute, DealAttributeCode(row.Text(c::kDealAttribute)));
-  SetText(record.profitLossPrice, row.Text(c::kProfitLossPrice));
-  SetText(record.customer, row.Text(c::kAccount));
+  SetText(record.orderNo, row.Text(order::kOrderNo));
+  SetText(record.exchange, ExchangeOf(services, row.Text(order::kContract)));
+  SetText(record.seat, row.Text(order::kSeat));
+  SetText(record.contract, row.Text(order::kContract));
+  SetText(record.tradeCode, row.Text(order::kTradeCode));
+  SetText(record.buySell, client::BuySellCode(row.Text(order::kBuySell)));
+  SetText(record.openClose, client::OpenCloseCode(row.Text(order::kOpenClose)));
+  SetText(record.lots, std::to_string(IntegerOf(row.Text(order::kLots)) - IntegerOf(row.Text(order::kTradedLots))));
+  SetText(record.price, row.Text(order::kPrice));
+  SetText(record.hedge, client::HedgeCode(row.Text(order::kHedge)));
+  SetText(record.orderSeat, row.Text(order::kOrderSeat));
+  SetText(record.priceType, client::PriceTypeText(row.Text(order::kPriceType), false));
+  SetText(record.dealAttribute, DealAttributeCode(row.Text(order::kDealAttribute)));
+  SetText(record.profitLossPrice, row.Text(order::kProfitLossPrice));
+  SetText(record.customer, row.Text(order::kAccount));
   return record;
 }
 

@@ -15,7 +15,7 @@
 namespace tradeviews {
 namespace {
 
-namespace c = position_column;
+namespace position = position_column;
 using engine::SetText;
 using engine::Text;
 
@@ -48,21 +48,21 @@ std::string_view OtherSide(std::string_view buySell) {
 PositionOrderRecord RecordOf(const ui::GridRow& row, std::string_view contract, std::string_view openCloseText,
                              const RowQuotation& quotation, BarServices& services) {
   PositionOrderRecord record{};
-  SetText(record.customer, row.Text(c::kAccount));
+  SetText(record.customer, row.Text(position::kAccount));
   SetText(record.contract, contract);
   std::string info;
-  for (const std::string_view field : {row.Text(c::kSeat), row.Text(c::kTradeCode)}) {
+  for (const std::string_view field : {row.Text(position::kSeat), row.Text(position::kTradeCode)}) {
     backend::AppendSeparatedField(info, field);
   }
   backend::AppendSeparatedField(info, quotation.exchangeCode);
   SetText(record.info, info);
   SetText(record.openClose, openCloseText);
-  SetText(record.buySell, row.Text(c::kBuySell));
-  SetText(record.lots, row.Text(c::kVolume));
+  SetText(record.buySell, row.Text(position::kBuySell));
+  SetText(record.lots, row.Text(position::kVolume));
   const double tick = engine::GetPriceTick(services.Engine(), contract);
-  SetText(record.price,
-          ClosePriceOf(quotation.quote, row.Text(c::kBuySell) == kBuyText, services.Settings().priceLevel, tick));
-  record.hedgeFlag = static_cast<std::int32_t>(IntegerOf(client::HedgeCode(row.Text(c::kHedge))));
+  SetText(record.price, ClosePriceOf(quotation.quote, row.Text(position::kBuySell) == kBuyText,
+                                     services.Settings().priceLevel, tick));
+  record.hedgeFlag = static_cast<std::int32_t>(IntegerOf(client::HedgeCode(row.Text(position::kHedge))));
   return record;
 }
 
@@ -121,7 +121,7 @@ std::string ClosePriceOf(const backend::QuoteRecord& quote, bool longPosition, i
 }
 
 std::optional<RowQuotation> QuotationOf(const ui::GridRow& row, BarServices& services) {
-  std::string contract(row.Text(c::kContract).substr(0, 31));
+  std::string contract(row.Text(position::kContract).substr(0, 31));
   if (contract.empty()) return std::nullopt;
   RowQuotation quotation;
   std::string error;
@@ -132,7 +132,7 @@ std::optional<RowQuotation> QuotationOf(const ui::GridRow& row, BarServices& ser
 
 void QuickOrder(const ui::GridRow& row, std::string_view openCloseText, const RowQuotation& quotation, bool fillOnly,
                 BarServices& services) {
-  const std::string contract(backend::TrimBlanks(row.Text(c::kContract).substr(0, 16)));
+  const std::string contract(backend::TrimBlanks(row.Text(position::kContract).substr(0, 16)));
   if (contract.empty()) return;
   PositionOrderRecord record = RecordOf(row, contract, openCloseText, quotation, services);
   SetText(record.buySell, OtherSide(Text(record.buySell)));
@@ -157,9 +157,9 @@ void QuickOrder(const ui::GridRow& row, std::string_view openCloseText, const Ro
 
 void ReverseOrder(const ui::GridRow& row, std::string_view openCloseText, const RowQuotation& quotation,
                   BarPrompts& prompts, BarServices& services) {
-  PositionOrderRecord record = RecordOf(row, row.Text(c::kContract), openCloseText, quotation, services);
+  PositionOrderRecord record = RecordOf(row, row.Text(position::kContract), openCloseText, quotation, services);
   // Lots and a price only for a side the dialog can reverse.
-  const std::string_view side = row.Text(c::kBuySell);
+  const std::string_view side = row.Text(position::kBuySell);
   if (side != kBuyText && side != kSellText) {
     SetText(record.lots, "");
     SetText(record.price, "");
@@ -169,15 +169,15 @@ void ReverseOrder(const ui::GridRow& row, std::string_view openCloseText, const 
 
 void MarketReverseOrder(const ui::GridRow& row, std::string_view openCloseCode, BarServices& services) {
   PositionOrderRecord record{};
-  SetText(record.contract, row.Text(c::kContract));
+  SetText(record.contract, row.Text(position::kContract));
   SetText(record.contract, backend::TrimBlanks(Text(record.contract)));
   const std::string_view contract = Text(record.contract);
   if (contract.empty()) return;
-  SetText(record.customer, row.Text(c::kAccount));
-  SetText(record.info, row.Text(c::kTradeCode));
-  SetText(record.lots, row.Text(c::kVolume));
-  const std::string hedge = std::to_string(IntegerOf(client::HedgeCode(row.Text(c::kHedge))));
-  const std::string_view buySell = row.Text(c::kBuySell) == kBuyText ? "1" : "0";
+  SetText(record.customer, row.Text(position::kAccount));
+  SetText(record.info, row.Text(position::kTradeCode));
+  SetText(record.lots, row.Text(position::kVolume));
+  const std::string hedge = std::to_string(IntegerOf(client::HedgeCode(row.Text(position::kHedge))));
+  const std::string_view buySell = row.Text(position::kBuySell) == kBuyText ? "1" : "0";
   std::string error;
   std::string exchange;
   engine::GetContractExchange(services.Engine(), contract, error, exchange);
@@ -192,7 +192,7 @@ void MarketReverseOrder(const ui::GridRow& row, std::string_view openCloseCode, 
                                       Text(record.lots),
                                       "0",
                                       Text(record.info),
-                                      row.Text(c::kSeat),
+                                      row.Text(position::kSeat),
                                       "1",
                                       "2",
                                       "",
@@ -252,15 +252,15 @@ std::optional<std::string> LiquidationForecast(const ui::GridRow& row, engine::C
   backend::CxDataSet funds;
   std::string error;
   if (!engine::QueryEngineTable(engine, kFundTable, funds, error)) return std::nullopt;
-  const std::string_view contract = row.Text(c::kContract);
-  const std::string_view side = row.Text(c::kBuySell);
-  const double volume = NumberOf(row.Text(c::kVolume));
-  const double average = NumberOf(row.Text(c::kPositionPrice));
+  const std::string_view contract = row.Text(position::kContract);
+  const std::string_view side = row.Text(position::kBuySell);
+  const double volume = NumberOf(row.Text(position::kVolume));
+  const double average = NumberOf(row.Text(position::kPositionPrice));
   const int multiplier = engine::GetContractMultiplier(engine, contract);
   std::string price = "-";
   for (std::uint32_t index = 0; index < funds.GetCount(); ++index) {
     const std::optional<engine::FundRow> fund = engine::RowFromBytes<engine::FundRow>(funds.GetValue(index));
-    if (!fund || Text(fund->szTradeAccount) != row.Text(c::kAccount)) continue;
+    if (!fund || Text(fund->szTradeAccount) != row.Text(position::kAccount)) continue;
     // No lots or no multiplier: there is no price at which the funds run out.
     if (multiplier <= 0 || volume == 0 || (side != kBuyText && side != kSellText)) continue;
     const double reach = NumberOf(Text(fund->szUsableMoney)) / (volume * multiplier);
@@ -269,8 +269,8 @@ std::optional<std::string> LiquidationForecast(const ui::GridRow& row, engine::C
   std::string text;
   text.append("合     约：").append(contract).append("\n");
   text.append("买     卖：").append(side).append("\n");
-  text.append("持仓手数：").append(row.Text(c::kVolume)).append("\n");
-  text.append("持仓均价：").append(row.Text(c::kPositionPrice)).append("\n");
+  text.append("持仓手数：").append(row.Text(position::kVolume)).append("\n");
+  text.append("持仓均价：").append(row.Text(position::kPositionPrice)).append("\n");
   text.append("穿仓价格：").append(price).append("\n");
   return text;
 }

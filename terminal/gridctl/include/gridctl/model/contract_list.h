@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "backend/cx_data_set.h"
+#include "backend/field_text.h"
 #include "engine/query_facade.h"
 
 namespace gridctl {
@@ -21,11 +22,7 @@ std::vector<engine::ReducedContractRow> ContractRowsOf(const backend::CxDataSet&
 // contract code (bytes compared unsigned).
 void SortContractRows(backend::CxDataSet& contracts);
 
-// A fixed-width text field up to its first zero byte.
-template <std::size_t N>
-std::string_view FieldText(const char (&field)[N]) {
-  return {field, ::strnlen(field, N)};
-}
+using backend::FieldText;
 
 // Whether the code begins with the typed text: letters compared without
 // case, everything else exactly. The empty text begins every code.

@@ -21,6 +21,9 @@ struct MarketColours {
   std::uint32_t flat = 0xFFFFFF;
 };
 
+// A price nearer zero than this is no price.
+inline constexpr double kNoPrice = 1e-6;
+
 // The decimals of prices on a tick: those of its shortest decimal form.
 int PriceDecimals(double tick);
 

@@ -23,6 +23,9 @@
 
 namespace marketviews {
 
+// The font of the quotation grids' figures.
+QFont QuoteGridFont();
+
 class QuoteCellPainter final : public QStyledItemDelegate {
  public:
   // The grid's rows and its table model outlive the painter.

@@ -8,7 +8,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "shell/views/main_frame.h"
@@ -32,6 +34,10 @@ void DisarmAnswers();
 bool HasOutputLine(const MainFrame& frame, std::string_view part);
 bool WaitForOutputLine(const MainFrame& frame, std::string_view part,
                        std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+// The regular files of a folder, by name: their bytes, to compare a
+// configuration folder before and after.
+std::map<std::string, std::string> ConfigFiles(const std::filesystem::path& folder);
 
 class TerminalSession : public ::testing::Test {
  protected:
