@@ -12,6 +12,11 @@ set(QUENTARA_TEST_LABEL "" CACHE STRING "Build only the tests of this label (emp
 
 add_compile_options(-Wall -Wextra)
 
+# Every target's sources compile in batches of eight, each batch one
+# translation unit: most of a source's compile time goes to the headers it
+# shares with its neighbours (the standard library, GoogleTest, the toolkit,
+# the module's own). A source that cannot share a batch says so where its
+# target is defined (SKIP_UNITY_BUILD_INCLUSION).
 set(CMAKE_UNITY_BUILD ON)
 set(CMAKE_UNITY_BUILD_BATCH_SIZE 8)
 # -O2 for release builds: g++ 12's -O3 raises false -Wrestrict and
@@ -142,10 +147,6 @@ function(quentara_add_tests name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock Threads::Threads)
   quentara_test_program(${name})
-  # Test sources compile in batches of one translation unit each: most of a
-  # test source's compile time goes to the headers it shares with its
-  # neighbours (GoogleTest, the toolkit, the module's own).
-  set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
   set(label unit)
   if(ARG_THREADS)
     set(label threads)
