@@ -157,6 +157,18 @@ DownloadRowLoader AppendingLoader(platform::CriticalSection& lock, backend::CxDa
           std::move(end)};
 }
 
+// An appending loader that keeps a copy of the loaded table in `downloaded`
+// once the last row is in.
+template <typename Build>
+DownloadRowLoader CopyKeepingLoader(platform::CriticalSection& lock, backend::CxDataSet& table,
+                                    backend::CxDataSet& downloaded, Build build) {
+  return AppendingLoader(lock, table, build, [&lock, &table, &downloaded] {
+    std::lock_guard guard(lock);
+    // A copy that cannot be made stays empty.
+    downloaded = backend::CxDataSet::CloneBlock(table.View());
+  });
+}
+
 // Puts the trades in ascending order of their deal numbers' values, in
 // place; rows of equal deal numbers keep their order. Each deal number is
 // read once, in place, and a table already in order (as a back end sends
@@ -311,12 +323,8 @@ void COperationEngineBase::LoadPositionDetails(const CxDataSetView& answer) {
 }
 
 DownloadRowLoader COperationEngineBase::PositionDetailLoader() {
-  return AppendingLoader(lock_, TableAt(Table::kPositionDetails), PositionDetailRowFromLine, [this] {
-    std::lock_guard guard(lock_);
-    // A copy that cannot be made stays empty.
-    TableAt(Table::kDownloadedPositionDetails) =
-        backend::CxDataSet::CloneBlock(TableAt(Table::kPositionDetails).View());
-  });
+  return CopyKeepingLoader(lock_, TableAt(Table::kPositionDetails), TableAt(Table::kDownloadedPositionDetails),
+                           PositionDetailRowFromLine);
 }
 
 void COperationEngineBase::LoadCombinationDetails(const CxDataSetView& answer) {
@@ -325,11 +333,8 @@ void COperationEngineBase::LoadCombinationDetails(const CxDataSetView& answer) {
 }
 
 DownloadRowLoader COperationEngineBase::CombinationDetailLoader() {
-  return AppendingLoader(lock_, TableAt(Table::kCombinationDetails), CombinationDetailRowFromLine, [this] {
-    std::lock_guard guard(lock_);
-    TableAt(Table::kDownloadedCombinationDetails) =
-        backend::CxDataSet::CloneBlock(TableAt(Table::kCombinationDetails).View());
-  });
+  return CopyKeepingLoader(lock_, TableAt(Table::kCombinationDetails), TableAt(Table::kDownloadedCombinationDetails),
+                           CombinationDetailRowFromLine);
 }
 
 void COperationEngineBase::ClearPerAccountDownloadTables() {
