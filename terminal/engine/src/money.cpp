@@ -14,15 +14,43 @@ double Round(double value, RoundingRule rule) {
 
 bool IsNoPrice(double price) { return !(std::fabs(price) >= kNoPriceThreshold); }
 
-std::string MoneyText(double amount) {
-  // Room for the largest finite double in fixed notation.
-  // to_chars writes what "%.2f" prints, without the format parsing and locale
-  // of the printf family, which many fills and fund updates each call.
-  char text[400];
-  const auto [end, error] = std::to_chars(text, text + sizeof text, RoundMoney(amount), std::chars_format::fixed, 2);
-  if (error != std::errc()) return "0.00";
-  return std::string(text, end);
+namespace {
+
+// Below this many units the rounded amount lies within a thousandth of its
+// whole cents, so its cents written as digits are exactly what "%.2f" prints
+// of it; beyond, the spacing of doubles nears a cent and the general
+// conversion decides.
+constexpr double kWholeCentsLimit = 1e13;
+
+// Whole cents as "[-]units.cc".
+std::size_t WriteCents(std::int64_t cents, char* text, char* end) {
+  char* out = text;
+  if (cents < 0) *out++ = '-';
+  const std::uint64_t magnitude = cents < 0 ? 0 - static_cast<std::uint64_t>(cents) : static_cast<std::uint64_t>(cents);
+  out = std::to_chars(out, end, magnitude / 100).ptr;
+  const auto fraction = static_cast<unsigned>(magnitude % 100);
+  *out++ = '.';
+  *out++ = static_cast<char>('0' + fraction / 10);
+  *out++ = static_cast<char>('0' + fraction % 10);
+  return static_cast<std::size_t>(out - text);
 }
+
+}  // namespace
+
+MoneyChars::MoneyChars(double amount) {
+  char* const end = text_ + sizeof text_;
+  const double rounded = RoundMoney(amount);
+  if (std::fabs(rounded) < kWholeCentsLimit) {
+    length_ = WriteCents(std::llround(rounded * 100.0), text_, end);
+    return;
+  }
+  // to_chars writes what "%.2f" prints, without the format parsing and locale
+  // of the printf family.
+  const auto [last, error] = std::to_chars(text_, end, rounded, std::chars_format::fixed, 2);
+  length_ = error == std::errc() ? static_cast<std::size_t>(last - text_) : WriteCents(0, text_, end);
+}
+
+std::string MoneyText(double amount) { return std::string(MoneyChars(amount).View()); }
 
 std::int64_t MoneyCents(double amount) { return std::llround(RoundMoney(amount) * 100.0); }
 

@@ -185,7 +185,7 @@ void PriceRemainder(PositionSummaryRow& row, int multiplier, double lastPrice) {
     MarkSummaryUnpriced(row);
     return;
   }
-  SetText(row.szNewPrice, MoneyText(lastPrice));
+  SetMoney(row.szNewPrice, lastPrice);
   RefreshSummaryProfit(row, multiplier, lastPrice, kPriceRounding);
 }
 

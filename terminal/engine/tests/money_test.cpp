@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace {
@@ -64,6 +67,70 @@ TEST(MoneyText, IsTwoDecimalsOfTheRoundedAmount) {
   EXPECT_EQ(engine::MoneyText(-0.004), "0.00");  // never "-0.00"
   EXPECT_EQ(engine::MoneyText(std::nan("")), "0.00");
   EXPECT_EQ(engine::MoneyText(1e12), "1000000000000.00");
+}
+
+// What "%.2f" prints of the money-rounded amount, by the general conversion.
+std::string FixedTwoDecimals(double amount) {
+  char text[400];
+  const auto [end, error] =
+      std::to_chars(text, text + sizeof text, engine::RoundMoney(amount), std::chars_format::fixed, 2);
+  return error == std::errc() ? std::string(text, end) : "conversion failed";
+}
+
+TEST(MoneyText, EqualsTheGeneralConversionOnAwkwardAmounts) {
+  const double awkward[] = {0.0,
+                            -0.0,
+                            0.005,
+                            -0.005,
+                            0.0045,
+                            -0.0055,
+                            -0.0056,
+                            0.995,
+                            -0.995,
+                            1.005,
+                            -1.005,
+                            2.675,
+                            -2.675,
+                            0.1 + 0.2,
+                            99.995,
+                            -99.995,
+                            123456789.125,
+                            -123456789.125,
+                            9999999999999.99,
+                            -9999999999999.99,
+                            10000000000000.0,
+                            -10000000000000.0,
+                            12345678901234.56,
+                            1e15 + 0.5,
+                            -1e17,
+                            4503599627370496.0,
+                            1e300,
+                            -1e300,
+                            std::numeric_limits<double>::max(),
+                            std::numeric_limits<double>::lowest(),
+                            std::numeric_limits<double>::denorm_min(),
+                            std::numeric_limits<double>::infinity(),
+                            -std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN()};
+  for (const double amount : awkward) {
+    EXPECT_EQ(engine::MoneyText(amount), FixedTwoDecimals(amount)) << amount;
+  }
+}
+
+TEST(MoneyText, EqualsTheGeneralConversionAcrossMagnitudes) {
+  std::mt19937_64 random(20261211);
+  for (int exponent = -4; exponent <= 16; ++exponent) {
+    std::uniform_real_distribution<double> within(-std::pow(10.0, exponent), std::pow(10.0, exponent));
+    for (int i = 0; i < 2000; ++i) {
+      const double amount = within(random);
+      ASSERT_EQ(engine::MoneyText(amount), FixedTwoDecimals(amount)) << amount;
+      // Amounts on and beside a half cent, where the bias decides.
+      const double halfCent = std::floor(amount * 100.0) / 100.0 + 0.005;
+      for (const double near : {halfCent, std::nextafter(halfCent, 0.0), std::nextafter(halfCent, 1e300)}) {
+        ASSERT_EQ(engine::MoneyText(near), FixedTwoDecimals(near)) << near;
+      }
+    }
+  }
 }
 
 TEST(NoPrice, IsBelowOneMillionthEitherSide) {

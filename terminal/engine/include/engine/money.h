@@ -16,8 +16,10 @@
 // reaches a row.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace engine {
 
@@ -45,6 +47,19 @@ bool IsNoPrice(double price);
 
 // "%.2f" of the money-rounded amount: the stored form of every money field.
 std::string MoneyText(double amount);
+
+// The same text in a buffer of its own, for the paths that store it straight
+// into a field without a string in between.
+class MoneyChars {
+ public:
+  explicit MoneyChars(double amount);
+  std::string_view View() const { return {text_, length_}; }
+
+ private:
+  // Room for the largest finite double in fixed notation.
+  char text_[400];
+  std::size_t length_ = 0;
+};
 
 // The money-rounded amount in whole cents, and cents as an amount: sums of
 // cents come out the same in any order, so a sum kept up step by step equals

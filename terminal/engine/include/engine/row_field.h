@@ -77,7 +77,7 @@ double ReadMoney(const char (&field)[Width]) {
 // Stores an amount as money: "%.2f" of the money-rounded value.
 template <std::size_t Width>
 void SetMoney(char (&field)[Width], double amount) {
-  SetText(field, MoneyText(amount));
+  SetText(field, MoneyChars(amount).View());
 }
 
 // Stores lots, volumes and counts: "%d".
