@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "backend/field_text.h"
+#include "keyed_rows.h"
 #include "order_index.h"
 #include "order_updates.h"
 #include "platform/gbk.h"
@@ -34,7 +35,17 @@ std::optional<std::string> FillNumberOfTrade(std::span<const std::uint8_t> entry
 COperationEngineBase::COperationEngineBase()
     : orderIndex_(std::make_unique<OrderIndex>()),
       positionBook_(std::make_unique<PositionBook>()),
-      tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)) {}
+      tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)),
+      contractRows_(std::make_unique<KeyedRows>(
+          sizeof(ContractRow),
+          std::vector<KeyField>{{offsetof(ContractRow, szExchangeCode), sizeof ContractRow::szExchangeCode},
+                                {offsetof(ContractRow, szContractCode), sizeof ContractRow::szContractCode}})),
+      feeRateRows_(std::make_unique<KeyedRows>(
+          sizeof(FeeRateRow),
+          std::vector<KeyField>{{offsetof(FeeRateRow, szExchangeCode), sizeof FeeRateRow::szExchangeCode},
+                                {offsetof(FeeRateRow, szSeatCode), sizeof FeeRateRow::szSeatCode},
+                                {offsetof(FeeRateRow, szContractCode), sizeof FeeRateRow::szContractCode},
+                                {offsetof(FeeRateRow, szTradeAccount), sizeof FeeRateRow::szTradeAccount}})) {}
 COperationEngineBase::~COperationEngineBase() = default;
 
 std::optional<std::uint32_t> COperationEngineBase::FindOrderRow(const OrderSelectors& order, std::string_view account) {

@@ -8,6 +8,7 @@
 
 #include "backend/field_text.h"
 #include "engine/operation_engine_base.h"
+#include "keyed_rows.h"
 #include "typed_rows.h"
 
 namespace engine {
@@ -39,12 +40,9 @@ bool COperationEngineBase::FindFeeRate(std::string_view exchangeCode, std::strin
                                        std::string_view contractCode, std::string_view customer, FeeRateRow& row) {
   std::lock_guard guard(lock_);
   backend::CxDataSet& cache = TableAt(Table::kFeeRates);
-  const std::optional<FeeRateRow> cached = FindRow<FeeRateRow>(cache, [&](const FeeRateRow& rates) {
-    return Text(rates.szExchangeCode) == exchangeCode && Text(rates.szSeatCode) == seatCode &&
-           Text(rates.szContractCode) == contractCode && Text(rates.szTradeAccount) == customer;
-  });
-  if (cached) {
-    row = *cached;
+  const std::string_view key[] = {exchangeCode, seatCode, contractCode, customer};
+  if (const std::optional<std::uint32_t> cached = feeRateRows_->Find(cache, key)) {
+    row = *typed_rows::RowAt<FeeRateRow>(cache, *cached);
     return true;
   }
   FeeRateRow asked{};

@@ -2,25 +2,14 @@
 
 #include <array>
 #include <cstddef>
-#include <cstring>
 #include <mutex>
-#include <span>
+#include <optional>
 #include <utility>
 
 #include "engine/operation_engine_base.h"
+#include "keyed_rows.h"
 
 namespace engine {
-namespace {
-
-// The text of a row's fixed-width field of N bytes at `offset`, up to its
-// first zero byte.
-template <std::size_t N>
-std::string_view FieldAt(std::span<const std::uint8_t> row, std::size_t offset) {
-  const char* text = reinterpret_cast<const char*>(row.data() + offset);
-  return {text, strnlen(text, N)};
-}
-
-}  // namespace
 
 std::string_view ExerciseInstructionFor(std::string_view exchangeAbbr) {
   static constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kInstructions{{
@@ -39,21 +28,11 @@ bool COperationEngineBase::FindContract(std::string_view exchangeCode, std::stri
                                         ContractRow& contract) const {
   std::lock_guard guard(lock_);
   const backend::CxDataSet& contracts = TableAt(Table::kContracts);
-  // The keys are read in place: every row a download loads looks its
-  // contract up, so only the match is copied.
-  for (std::uint32_t index = 0; index < contracts.GetCount(); ++index) {
-    const std::span<const std::uint8_t> bytes = contracts.GetValue(index);
-    if (bytes.size() < sizeof(ContractRow) ||
-        FieldAt<sizeof ContractRow::szContractCode>(bytes, offsetof(ContractRow, szContractCode)) != contractCode ||
-        FieldAt<sizeof ContractRow::szExchangeCode>(bytes, offsetof(ContractRow, szExchangeCode)) != exchangeCode) {
-      continue;
-    }
-    if (const std::optional<ContractRow> row = RowFromBytes<ContractRow>(bytes)) {
-      contract = *row;
-      return true;
-    }
-  }
-  return false;
+  const std::string_view key[] = {exchangeCode, contractCode};
+  const std::optional<std::uint32_t> index = contractRows_->Find(contracts, key);
+  if (!index) return false;
+  contract = *RowFromBytes<ContractRow>(contracts.GetValue(*index));
+  return true;
 }
 
 }  // namespace engine

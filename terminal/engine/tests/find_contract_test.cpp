@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/reference_rows.h"
 #include "engine/testing/open_engine.h"
@@ -38,6 +43,67 @@ TEST_F(FindContract, MissesLeaveTheBufferAsItWas) {
     EXPECT_FALSE(engine.FindContract(miss[0], miss[1], buffer)) << miss[0] << "," << miss[1];
   }
   EXPECT_EQ(Text(buffer.szContractName), "untouched");
+}
+
+// Every key asked, present or not, finds the row a walk over the table
+// finds first, however the table changed since the last lookup.
+class FindContractAsTheTableChanges : public FindContract {
+ protected:
+  void Load(const std::vector<std::array<std::string_view, 2>>& keys) {
+    for (const auto& [exchange, code] : keys)
+      AddContract(exchange, code, std::string(exchange) + "/" + std::string(code));
+  }
+
+  void ExpectWalksAnswer() {
+    const std::vector<ContractRow> rows = engine.Rows<ContractRow>(engine::Table::kContracts);
+    const std::array<std::string_view, 2> keys[] = {{"F1", "cu01"}, {"F1", "cu02"}, {"F2", "m01"},  {"F2", "cu01"},
+                                                    {"F1", ""},     {"F1c", "u01"}, {"F", "1cu01"}, {"F3", "new"}};
+    for (const auto& [exchange, code] : keys) {
+      std::optional<std::string_view> walked;
+      for (const ContractRow& row : rows) {
+        if (Text(row.szExchangeCode) == exchange && Text(row.szContractCode) == code) {
+          walked = Text(row.szContractName);
+          break;
+        }
+      }
+      ContractRow found{};
+      const bool hit = engine.FindContract(exchange, code, found);
+      EXPECT_EQ(hit ? std::optional<std::string_view>(Text(found.szContractName)) : std::nullopt, walked)
+          << exchange << "," << code;
+    }
+  }
+
+  // Rewrites the key of row `index` in place, as a write into the table would.
+  void RekeyInPlace(std::size_t index, std::string_view exchange, std::string_view code) {
+    std::lock_guard guard(engine.lock_);
+    ContractRow row{};
+    std::memcpy(&row, engine.TableAt(engine::Table::kContracts).GetDataPtr(index), sizeof row);
+    SetText(row.szExchangeCode, exchange);
+    SetText(row.szContractCode, code);
+    std::memcpy(engine.TableAt(engine::Table::kContracts).GetDataPtr(index), &row, sizeof row);
+  }
+};
+
+TEST_F(FindContractAsTheTableChanges, FindsWhatAWalkFinds) {
+  ExpectWalksAnswer();
+  Load({{"F1", "cu01"}, {"F2", "m01"}, {"F1", "cu02"}});
+  ExpectWalksAnswer();
+  Load({{"F2", "cu01"}, {"F3", "new"}});  // appended after lookups
+  ExpectWalksAnswer();
+  {
+    std::lock_guard guard(engine.lock_);
+    ASSERT_TRUE(engine.TableAt(engine::Table::kContracts).RemoveEntry(1));  // the later rows move down
+  }
+  ExpectWalksAnswer();
+  RekeyInPlace(0, "F1", "cu02x");
+  ExpectWalksAnswer();
+  RekeyInPlace(0, "F2", "m01");
+  ExpectWalksAnswer();
+  // Emptied and loaded afresh in another order, the entries numbered anew.
+  engine.Replace(engine::Table::kContracts,
+                 engine_testing::Contract({.exchange = "F3", .code = "new", .name = "F3/new"}));
+  Load({{"F1", "cu02"}, {"F1", "cu01"}, {"F2", "m01"}});
+  ExpectWalksAnswer();
 }
 
 }  // namespace

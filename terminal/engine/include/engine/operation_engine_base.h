@@ -43,6 +43,7 @@ namespace engine {
 class OrderIndex;
 class PositionBook;
 class RowIndex;
+class KeyedRows;
 
 // Writes one line to the program log at a level (1 events and failures, 3
 // user-visible steps).
@@ -679,6 +680,11 @@ class COperationEngineBase {
   std::atomic<std::thread::id> guiThread_{};
 
   LoginTexts loginTexts_;
+  // The contracts by exchange and contract code, and the fee rates asked by
+  // exchange, seat, contract and account: every fill looks up both (under
+  // the lock).
+  std::unique_ptr<KeyedRows> contractRows_;
+  std::unique_ptr<KeyedRows> feeRateRows_;
 };
 
 }  // namespace engine

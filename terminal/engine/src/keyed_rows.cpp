@@ -1,0 +1,55 @@
+#include "keyed_rows.h"
+
+#include <utility>
+
+#include "typed_rows.h"
+
+namespace engine {
+namespace {
+
+// The texts one after another, each closed by a zero byte, which no field
+// text holds: two keys are equal only when every text is.
+std::string JoinedKey(std::span<const std::string_view> texts) {
+  std::string key;
+  for (const std::string_view text : texts) key.append(text).push_back('\0');
+  return key;
+}
+
+}  // namespace
+
+KeyedRows::KeyedRows(std::size_t rowSize, std::vector<KeyField> fields)
+    : rowSize_(rowSize),
+      fields_(std::move(fields)),
+      index_([this](std::span<const std::uint8_t> entry) { return KeyOfEntry(entry); }) {}
+
+std::optional<std::uint32_t> KeyedRows::Find(const backend::CxDataSet& table, std::span<const std::string_view> key) {
+  if (key.size() != fields_.size()) return std::nullopt;
+  for (const std::uint32_t row : index_.RowsOf(table, JoinedKey(key))) {
+    if (Holds(table.GetValue(row), key)) return row;
+  }
+  const backend::CxDataSetView entries = table.View();
+  for (std::uint32_t row = 0; row < entries.GetCount(); ++row) {
+    if (Holds(entries.GetValue(row), key)) {
+      index_.Rebuild(table);
+      return row;
+    }
+  }
+  return std::nullopt;
+}
+
+bool KeyedRows::Holds(std::span<const std::uint8_t> entry, std::span<const std::string_view> key) const {
+  if (entry.size() < rowSize_) return false;
+  for (std::size_t field = 0; field < fields_.size(); ++field) {
+    if (typed_rows::FieldAt(entry, fields_[field].offset, fields_[field].width) != key[field]) return false;
+  }
+  return true;
+}
+
+std::optional<std::string> KeyedRows::KeyOfEntry(std::span<const std::uint8_t> entry) const {
+  if (entry.size() < rowSize_) return std::nullopt;
+  std::string key;
+  for (const KeyField& field : fields_) key.append(typed_rows::FieldAt(entry, field.offset, field.width)).push_back('\0');
+  return key;
+}
+
+}  // namespace engine

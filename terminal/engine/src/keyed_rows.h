@@ -1,0 +1,48 @@
+// The first row of an engine table whose key fields hold a key, found
+// through an index beside the table rather than by a walk over every row. The table
+// stays the truth: a row the index names is checked against the key before
+// it is taken, and a key the index does not know is looked for by a walk,
+// which makes the index walk the table afresh when it finds the row. So a
+// table emptied and reloaded, or a key written in place, costs one walk and
+// never a wrong or missed row. Used under the engine lock, like the table.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "backend/cx_data_set.h"
+#include "row_index.h"
+
+namespace engine {
+
+// A text field of a row: `width` bytes at `offset`.
+struct KeyField {
+  std::size_t offset;
+  std::size_t width;
+};
+
+class KeyedRows {
+ public:
+  // Rows of `rowSize` bytes keyed by `fields`, in that order.
+  KeyedRows(std::size_t rowSize, std::vector<KeyField> fields);
+  KeyedRows(const KeyedRows&) = delete;
+  KeyedRows& operator=(const KeyedRows&) = delete;
+
+  // The first row whose fields hold the texts of `key`, one per field.
+  std::optional<std::uint32_t> Find(const backend::CxDataSet& table, std::span<const std::string_view> key);
+
+ private:
+  bool Holds(std::span<const std::uint8_t> entry, std::span<const std::string_view> key) const;
+  std::optional<std::string> KeyOfEntry(std::span<const std::uint8_t> entry) const;
+
+  std::size_t rowSize_;
+  std::vector<KeyField> fields_;
+  RowIndex index_;
+};
+
+}  // namespace engine
