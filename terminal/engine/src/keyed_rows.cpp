@@ -48,7 +48,8 @@ bool KeyedRows::Holds(std::span<const std::uint8_t> entry, std::span<const std::
 std::optional<std::string> KeyedRows::KeyOfEntry(std::span<const std::uint8_t> entry) const {
   if (entry.size() < rowSize_) return std::nullopt;
   std::string key;
-  for (const KeyField& field : fields_) key.append(typed_rows::FieldAt(entry, field.offset, field.width)).push_back('\0');
+  for (const KeyField& field : fields_)
+    key.append(typed_rows::FieldAt(entry, field.offset, field.width)).push_back('\0');
   return key;
 }
 

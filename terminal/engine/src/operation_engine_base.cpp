@@ -109,6 +109,11 @@ COperationEngineBase::LoginTexts COperationEngineBase::GetLoginTexts() const {
   return loginTexts_;
 }
 
+std::string COperationEngineBase::TradingDate() const {
+  std::lock_guard guard(lock_);
+  return loginTexts_.tradingDate;
+}
+
 void COperationEngineBase::ResetTables() {
   std::lock_guard guard(lock_);
   for (std::size_t table = 0; table < kTableCount; ++table) {

@@ -194,7 +194,7 @@ void PriceRemainder(PositionSummaryRow& row, int multiplier, double lastPrice) {
 void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
   ContractRow contract{};
   FindContract(fill.exchangeCode, fill.contractCode, contract);
-  const std::string tradingDate = GetLoginTexts().tradingDate;
+  const std::string tradingDate = TradingDate();
   const double price = row_field_detail::ReadNumber(fill.price);
 
   std::lock_guard guard(lock_);

@@ -1,5 +1,6 @@
 #include "engine/row_field.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -20,6 +21,39 @@ std::string_view NumberStart(std::string_view text) {
   return text;
 }
 
+// Most stored numbers are plain decimals of a few digits ("-123.45"): as
+// whole digits m and k decimals, m / 10^k is the correctly rounded value
+// from_chars gives, while m and 10^k are exact doubles (m below 2^53, k at
+// most 22). Nothing for any other text, which from_chars then reads.
+std::optional<double> PlainDecimal(std::string_view text) {
+  constexpr std::size_t kMaxDigits = 15;  // 10^15 < 2^53
+  constexpr double kPowersOfTen[kMaxDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::size_t at = 0;
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) ++at;
+  std::uint64_t digits = 0;
+  std::size_t digitCount = 0;
+  std::size_t decimals = 0;
+  bool point = false;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c >= '0' && c <= '9') {
+      if (++digitCount > kMaxDigits) return std::nullopt;
+      digits = digits * 10 + static_cast<unsigned>(c - '0');
+      if (point) ++decimals;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  // No digit, or an exponent after them: from_chars decides.
+  if (digitCount == 0 || (at < text.size() && (text[at] == 'e' || text[at] == 'E'))) return std::nullopt;
+  const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
+  return negative ? -value : value;
+}
+
 }  // namespace
 
 void SetText(char* field, std::size_t width, std::string_view text) {
@@ -31,10 +65,18 @@ void SetText(char* field, std::size_t width, std::string_view text) {
   std::memset(field + length, 0, width - length);
 }
 
+void SetAsciiText(char* field, std::size_t width, std::string_view text) {
+  if (width == 0) return;
+  const std::size_t length = std::min(text.size(), width - 1);
+  if (length > 0) std::memcpy(field, text.data(), length);
+  std::memset(field + length, 0, width - length);
+}
+
 std::string_view Text(const char* field, std::size_t width) { return {field, strnlen(field, width)}; }
 
 std::optional<double> ParseNumber(std::string_view text) {
   text = NumberStart(text);
+  if (const std::optional<double> plain = PlainDecimal(text)) return plain;
   double value = 0.0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc{} || !std::isfinite(value)) return std::nullopt;
@@ -53,7 +95,7 @@ int ReadInt(std::string_view text) {
 void SetInt(char* field, std::size_t width, int value) {
   char text[16];  // room for every int
   const char* end = std::to_chars(text, text + sizeof text, value).ptr;
-  SetText(field, width, std::string_view(text, static_cast<std::size_t>(end - text)));
+  SetAsciiText(field, width, std::string_view(text, static_cast<std::size_t>(end - text)));
 }
 
 }  // namespace engine::row_field_detail

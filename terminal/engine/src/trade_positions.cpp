@@ -62,7 +62,7 @@ double COperationEngineBase::CalcTradeFee(TradeRow& trade) {
     return fee;
   }
 
-  const std::string tradingDate = GetLoginTexts().tradingDate;
+  const std::string tradingDate = TradingDate();
   std::lock_guard guard(lock_);
   std::optional<combination_fills::CombinationLeg> leg;
   const std::optional<SpecialOrderRow> order =

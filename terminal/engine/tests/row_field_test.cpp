@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -88,6 +94,63 @@ TEST(RowField, ReadsNumbersAsTheCLibraryDoesButNeverAnythingNotFinite) {
     SetText(field, c.text);
     EXPECT_EQ(ReadNumber(field), c.number) << '"' << c.text << '"';
     EXPECT_EQ(ReadInt(field), c.integer) << '"' << c.text << '"';
+  }
+}
+
+// from_chars of the text, as the number it stands for or nothing, by bits
+// so that -0 and 0 differ.
+std::optional<std::uint64_t> GeneralConversion(std::string_view text) {
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || !std::isfinite(value)) return std::nullopt;
+  return std::bit_cast<std::uint64_t>(value);
+}
+
+std::optional<std::uint64_t> ParsedBits(std::string_view text) {
+  const std::optional<double> value = engine::ParseNumber(text);
+  return value ? std::optional(std::bit_cast<std::uint64_t>(*value)) : std::nullopt;
+}
+
+TEST(RowField, ReadsDecimalsExactlyAsTheGeneralConversion) {
+  const std::string_view texts[] = {"0",
+                                    "-0",
+                                    "-0.00",
+                                    ".5",
+                                    "5.",
+                                    "-.5",
+                                    ".",
+                                    "-",
+                                    "1.2.3",
+                                    "12abc",
+                                    "0x10",
+                                    "1e5",
+                                    "1E",
+                                    "2.5e-3",
+                                    "0.1",
+                                    "0.3",
+                                    "123456789012345",
+                                    "1234567890123456",
+                                    "999999999999999.9",
+                                    "0.000000000000001",
+                                    "0.0000000000000001",
+                                    "-9007199254740993",
+                                    "3.14159265358979",
+                                    "00000000000000012.5",
+                                    "4503.599627370497"};
+  for (const std::string_view text : texts) EXPECT_EQ(ParsedBits(text), GeneralConversion(text)) << text;
+
+  std::mt19937_64 random(71211);
+  std::uniform_int_distribution<int> digitCount(1, 18);
+  std::uniform_int_distribution<int> digit(0, 9);
+  for (int i = 0; i < 50000; ++i) {
+    std::string text = random() % 2 ? "-" : "";
+    const int digits = digitCount(random);
+    const int point = static_cast<int>(random() % static_cast<unsigned>(digits + 1));
+    for (int at = 0; at < digits; ++at) {
+      if (at == point) text.push_back('.');
+      text.push_back(static_cast<char>('0' + digit(random)));
+    }
+    ASSERT_EQ(ParsedBits(text), GeneralConversion(text)) << text;
   }
 }
 

@@ -110,6 +110,8 @@ class COperationEngineBase {
 
   // A copy of the texts, taken under the engine lock.
   LoginTexts GetLoginTexts() const;
+  // The trading date alone, for the paths that need no other text.
+  std::string TradingDate() const;
 
   // Copies into `contract` the first contract row whose exchange code and
   // contract code equal the two texts byte for byte; false, with `contract`

@@ -30,6 +30,9 @@ concept EngineRow = std::is_trivially_copyable_v<Row> && std::is_standard_layout
 
 namespace row_field_detail {
 void SetText(char* field, std::size_t width, std::string_view text);
+// SetText of a text of ASCII bytes other than zero, which any length cuts on
+// a character boundary.
+void SetAsciiText(char* field, std::size_t width, std::string_view text);
 std::string_view Text(const char* field, std::size_t width);
 std::optional<double> ParseNumber(std::string_view text);
 double ReadNumber(std::string_view text);
@@ -77,7 +80,7 @@ double ReadMoney(const char (&field)[Width]) {
 // Stores an amount as money: "%.2f" of the money-rounded value.
 template <std::size_t Width>
 void SetMoney(char (&field)[Width], double amount) {
-  SetText(field, MoneyChars(amount).View());
+  row_field_detail::SetAsciiText(field, Width, MoneyChars(amount).View());
 }
 
 // Stores lots, volumes and counts: "%d".
