@@ -236,11 +236,7 @@ void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
   }
 
   backend::CxDataSet& prices = TableAt(Table::kPriceContracts);
-  const bool listed =
-      typed_rows::FindRow<PriceContractRow>(prices, [&](const PriceContractRow& row) {
-        return Text(row.szExchangeCode) == fill.exchangeCode && Text(row.szContractCode) == fill.contractCode;
-      }).has_value();
-  if (!listed) {
+  if (!typed_rows::FindContractRow<PriceContractRow>(prices, fill.exchangeCode, fill.contractCode)) {
     PriceContractRow row{};
     SetText(row.szExchangeCode, fill.exchangeCode);
     SetText(row.szContractCode, fill.contractCode);
@@ -297,12 +293,12 @@ void COperationEngineBase::UpdatePositionSummary(const ClosingFill& fill) {
     RaiseChange(FundChange(fund), true);
   }
 
-  const auto holdsContract = [&](const auto& row) {
-    return Text(row.szExchangeCode) == fill.exchangeCode && Text(row.szContractCode) == fill.contractCode;
-  };
-  if (!typed_rows::FindRow<PositionSummaryRow>(summary, holdsContract)) {
+  // The contract's last price is followed while any position holds it.
+  if (ReadInt(fresh.szPositionVolume) == 0 &&
+      !typed_rows::FindContractRow<PositionSummaryRow>(summary, fill.exchangeCode, fill.contractCode)) {
     backend::CxDataSet& prices = TableAt(Table::kPriceContracts);
-    while (const std::optional<std::uint32_t> priced = typed_rows::FindIndex<PriceContractRow>(prices, holdsContract)) {
+    while (const std::optional<std::uint32_t> priced =
+               typed_rows::FindContractRow<PriceContractRow>(prices, fill.exchangeCode, fill.contractCode)) {
       prices.RemoveEntry(*priced);
     }
   }

@@ -75,11 +75,12 @@ bool COperationEngineBase::FindOptionParams(std::string_view exchangeCode, std::
 double COperationEngineBase::GetLastPrice(std::string_view exchangeCode, std::string_view contractCode) {
   {
     std::lock_guard guard(lock_);
-    const std::optional<PriceContractRow> listed =
-        FindRow<PriceContractRow>(TableAt(Table::kPriceContracts), [&](const PriceContractRow& row) {
-          return Text(row.szExchangeCode) == exchangeCode && Text(row.szContractCode) == contractCode;
-        });
-    const double price = listed ? Round(ReadNumber(listed->szNewPrice), kLastPriceRounding) : 0.0;
+    const backend::CxDataSet& prices = TableAt(Table::kPriceContracts);
+    const std::optional<std::uint32_t> listed =
+        typed_rows::FindContractRow<PriceContractRow>(prices, exchangeCode, contractCode);
+    const double price =
+        listed ? Round(ReadNumber(typed_rows::RowAt<PriceContractRow>(prices, *listed)->szNewPrice), kLastPriceRounding)
+               : 0.0;
     if (price != 0.0) return price;
   }
   // The back end's answer is awaited without the lock.

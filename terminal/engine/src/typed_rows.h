@@ -99,6 +99,23 @@ std::optional<std::uint32_t> FindIndex(const backend::CxDataSet& table, Predicat
       table, [](std::span<const std::uint8_t>) { return true; }, matches);
 }
 
+// The index of the first row of the exchange's contract, for rows that name
+// one (szExchangeCode, szContractCode): the codes are read in place and no
+// row is copied.
+template <EngineRow Row>
+std::optional<std::uint32_t> FindContractRow(const auto& table, std::string_view exchangeCode,
+                                             std::string_view contractCode) {
+  const auto entries = table.View();
+  for (std::uint32_t index = 0; index < entries.GetCount(); ++index) {
+    const std::span<const std::uint8_t> bytes = entries.GetValue(index);
+    if (bytes.size() >= sizeof(Row) && FieldIn(bytes, &Row::szContractCode) == contractCode &&
+        FieldIn(bytes, &Row::szExchangeCode) == exchangeCode) {
+      return index;
+    }
+  }
+  return std::nullopt;
+}
+
 // The first row that `matches`.
 template <EngineRow Row, typename Predicate>
 std::optional<Row> FindRow(const backend::CxDataSet& table, Predicate matches) {

@@ -302,6 +302,26 @@ TEST_F(PositionFills, AClosedOutPositionIsDeletedAfterTheGuiHearsOfIt) {
   EXPECT_EQ(Text(fund.szDynamicRights), "102000.00");
 }
 
+TEST_F(PositionFills, AContractStaysPricedWhileTheOtherSideHoldsIt) {
+  engine.Add(Table::kPositionDetails, Detail({.buySell = "1", .lots = "2", .price = "3000", .margin = "6000.00"}));
+  engine.Add(Table::kPositionDetails,
+             Detail({.dealNo = "2", .buySell = "0", .lots = "1", .price = "3010", .margin = "3010.00"}));
+  engine.Add(Table::kPositionSummary, engine.ApplyTradeToPositions(Position("0")));
+  engine.Add(Table::kPositionSummary, engine.ApplyTradeToPositions(Position("1")));
+  engine.Add(Table::kPriceContracts, PriceRow("cu2609", "2950"));
+  engine.Add(Table::kFunds, Fund({.buyMargin = "3010.00", .sellMargin = "6000.00", .usable = "50000.00"}));
+
+  engine.Close(engine_testing::Closing("0", 2));
+  engine.UpdatePositionSummary(Closing("0", "2900"));
+
+  const std::vector<PositionSummaryRow> held = engine.Rows<PositionSummaryRow>(Table::kPositionSummary);
+  ASSERT_EQ(held.size(), 1u);
+  EXPECT_EQ(Text(held[0].szFlagBS), "0");
+  const std::vector<engine::PriceContractRow> prices = engine.Rows<engine::PriceContractRow>(Table::kPriceContracts);
+  ASSERT_EQ(prices.size(), 1u);
+  EXPECT_EQ(Text(prices[0].szContractCode), "cu2609");
+}
+
 TEST_F(PositionFills, BuyingBackASoldOptionReleasesThePremiumItsOrderFroze) {
   // One sold call (margin 2000.00) bought back at 60: a premium of 600.00,
   // frozen by the order with a fee of 2.05.
