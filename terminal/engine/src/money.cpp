@@ -2,25 +2,20 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace engine {
-
-double Round(double value, RoundingRule rule) {
-  if (!std::isfinite(value)) return 0.0;
-  const double rounded = std::floor(value * rule.scale + rule.bias) / rule.scale;
-  // A huge value can overflow while scaled; it is no amount either.
-  return std::isfinite(rounded) ? rounded : 0.0;
-}
-
-bool IsNoPrice(double price) { return !(std::fabs(price) >= kNoPriceThreshold); }
-
 namespace {
 
-// Below this many units the rounded amount lies within a thousandth of its
-// whole cents, so its cents written as digits are exactly what "%.2f" prints
-// of it; beyond, the spacing of doubles nears a cent and the general
-// conversion decides.
-constexpr double kWholeCentsLimit = 1e13;
+// The rule's whole units below the value: floor(x * scale + bias). Round and
+// the money text take their units from this one computation.
+double ScaledFloor(double value, RoundingRule rule) { return std::floor(value * rule.scale + rule.bias); }
+
+// Below this many whole cents the amount they make lies within a thousandth
+// of them, so the cents written as digits are exactly what "%.2f" prints of
+// the rounded amount; beyond, the spacing of doubles nears a cent and the
+// general conversion decides.
+constexpr double kWholeCentsLimit = 1e15;
 
 // Whole cents as "[-]units.cc".
 std::size_t WriteCents(std::int64_t cents, char* text, char* end) {
@@ -35,23 +30,43 @@ std::size_t WriteCents(std::int64_t cents, char* text, char* end) {
   return static_cast<std::size_t>(out - text);
 }
 
+// The whole cents of the money-rounded amount, where they lie below the
+// limit.
+std::optional<std::int64_t> SmallWholeCents(double amount) {
+  if (!std::isfinite(amount)) return std::nullopt;
+  const double cents = ScaledFloor(amount, kMoneyRounding);
+  if (!(std::fabs(cents) < kWholeCentsLimit)) return std::nullopt;
+  return static_cast<std::int64_t>(cents);
+}
+
 }  // namespace
+
+double Round(double value, RoundingRule rule) {
+  if (!std::isfinite(value)) return 0.0;
+  const double rounded = ScaledFloor(value, rule) / rule.scale;
+  // A huge value can overflow while scaled; it is no amount either.
+  return std::isfinite(rounded) ? rounded : 0.0;
+}
+
+bool IsNoPrice(double price) { return !(std::fabs(price) >= kNoPriceThreshold); }
 
 MoneyChars::MoneyChars(double amount) {
   char* const end = text_ + sizeof text_;
-  const double rounded = RoundMoney(amount);
-  if (std::fabs(rounded) < kWholeCentsLimit) {
-    length_ = WriteCents(std::llround(rounded * 100.0), text_, end);
+  if (const std::optional<std::int64_t> cents = SmallWholeCents(amount)) {
+    length_ = WriteCents(*cents, text_, end);
     return;
   }
   // to_chars writes what "%.2f" prints, without the format parsing and locale
   // of the printf family.
-  const auto [last, error] = std::to_chars(text_, end, rounded, std::chars_format::fixed, 2);
+  const auto [last, error] = std::to_chars(text_, end, RoundMoney(amount), std::chars_format::fixed, 2);
   length_ = error == std::errc() ? static_cast<std::size_t>(last - text_) : WriteCents(0, text_, end);
 }
 
 std::string MoneyText(double amount) { return std::string(MoneyChars(amount).View()); }
 
-std::int64_t MoneyCents(double amount) { return std::llround(RoundMoney(amount) * 100.0); }
+std::int64_t MoneyCents(double amount) {
+  if (const std::optional<std::int64_t> cents = SmallWholeCents(amount)) return *cents;
+  return std::llround(RoundMoney(amount) * 100.0);
+}
 
 }  // namespace engine

@@ -77,6 +77,13 @@ std::string FixedTwoDecimals(double amount) {
   return error == std::errc() ? std::string(text, end) : "conversion failed";
 }
 
+// The text and the cents of an amount against the general conversion and
+// the rounded amount scaled back.
+void ExpectTextAndCentsOf(double amount) {
+  ASSERT_EQ(engine::MoneyText(amount), FixedTwoDecimals(amount)) << amount;
+  ASSERT_EQ(engine::MoneyCents(amount), std::llround(engine::RoundMoney(amount) * 100.0)) << amount;
+}
+
 TEST(MoneyText, EqualsTheGeneralConversionOnAwkwardAmounts) {
   const double awkward[] = {0.0,
                             -0.0,
@@ -112,9 +119,7 @@ TEST(MoneyText, EqualsTheGeneralConversionOnAwkwardAmounts) {
                             std::numeric_limits<double>::infinity(),
                             -std::numeric_limits<double>::infinity(),
                             std::numeric_limits<double>::quiet_NaN()};
-  for (const double amount : awkward) {
-    EXPECT_EQ(engine::MoneyText(amount), FixedTwoDecimals(amount)) << amount;
-  }
+  for (const double amount : awkward) ExpectTextAndCentsOf(amount);
 }
 
 TEST(MoneyText, EqualsTheGeneralConversionAcrossMagnitudes) {
@@ -123,11 +128,11 @@ TEST(MoneyText, EqualsTheGeneralConversionAcrossMagnitudes) {
     std::uniform_real_distribution<double> within(-std::pow(10.0, exponent), std::pow(10.0, exponent));
     for (int i = 0; i < 2000; ++i) {
       const double amount = within(random);
-      ASSERT_EQ(engine::MoneyText(amount), FixedTwoDecimals(amount)) << amount;
+      ExpectTextAndCentsOf(amount);
       // Amounts on and beside a half cent, where the bias decides.
       const double halfCent = std::floor(amount * 100.0) / 100.0 + 0.005;
       for (const double near : {halfCent, std::nextafter(halfCent, 0.0), std::nextafter(halfCent, 1e300)}) {
-        ASSERT_EQ(engine::MoneyText(near), FixedTwoDecimals(near)) << near;
+        ExpectTextAndCentsOf(near);
       }
     }
   }
