@@ -154,6 +154,27 @@ TEST(RowField, ReadsDecimalsExactlyAsTheGeneralConversion) {
   }
 }
 
+TEST(RowField, ReadsAmountsExactlyAsTheReadNumberRounded) {
+  std::mt19937_64 random(71212);
+  std::uniform_int_distribution<int> digitCount(1, 17);
+  std::uniform_int_distribution<int> decimals(0, 4);
+  std::uniform_int_distribution<int> digit(0, 9);
+  for (int i = 0; i < 50000; ++i) {
+    std::string text = random() % 2 ? "-" : "";
+    const int digits = digitCount(random);
+    const int point = std::max(digits - decimals(random), 0);
+    for (int at = 0; at < digits; ++at) {
+      if (at == point) text.push_back('.');
+      text.push_back(static_cast<char>('0' + digit(random)));
+    }
+    char field[24]{};
+    SetText(field, text);
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(ReadMoney(field)),
+              std::bit_cast<std::uint64_t>(engine::RoundMoney(ReadNumber(field))))
+        << text;
+  }
+}
+
 TEST(RowField, MoneyIsStoredRoundedAsTwoDecimals) {
   engine::OrderRow row{};
   SetMoney(row.szFrozenCautionMoney, 1.005);

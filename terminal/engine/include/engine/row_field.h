@@ -36,6 +36,7 @@ void SetAsciiText(char* field, std::size_t width, std::string_view text);
 std::string_view Text(const char* field, std::size_t width);
 std::optional<double> ParseNumber(std::string_view text);
 double ReadNumber(std::string_view text);
+double ReadMoney(std::string_view text);
 int ReadInt(std::string_view text);
 void SetInt(char* field, std::size_t width, int value);
 }  // namespace row_field_detail
@@ -74,7 +75,7 @@ int ReadInt(const char (&field)[Width]) {
 // A stored amount as the engine combines it: read, then money-rounded.
 template <std::size_t Width>
 double ReadMoney(const char (&field)[Width]) {
-  return RoundMoney(ReadNumber(field));
+  return row_field_detail::ReadMoney(Text(field));
 }
 
 // Stores an amount as money: "%.2f" of the money-rounded value.
