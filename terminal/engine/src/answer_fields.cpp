@@ -1,12 +1,19 @@
 #include "engine/answer_fields.h"
 
-#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 
 #include "backend/field_text.h"
 
 namespace engine {
+namespace {
+
+// Room for the fields of the longest lines the back end sends (its pushes
+// run to some fifty), so that a line's field ends are placed once.
+constexpr std::size_t kUsualFieldCount = 64;
+
+}  // namespace
 
 LineFields::LineFields(std::string_view line) {
   // A line of 4 GiB and more is no line the back end sends: the fields that
@@ -14,14 +21,18 @@ LineFields::LineFields(std::string_view line) {
   const std::size_t closed = line.rfind(backend::kFieldSeparator);
   if (closed == std::string_view::npos || closed >= std::numeric_limits<std::uint32_t>::max()) return;
   text_.assign(line.substr(0, closed));
-  const auto separators = std::count(text_.begin(), text_.end(), backend::kFieldSeparator);
-  ends_.reserve(static_cast<std::size_t>(separators) + 1);
-  for (std::size_t end = text_.find(backend::kFieldSeparator); end != std::string::npos;
-       end = text_.find(backend::kFieldSeparator, end + 1)) {
-    ends_.push_back(static_cast<std::uint32_t>(end));
+  // One pass notes the separators and restores the escaped ones, which are
+  // no separators.
+  ends_.reserve(kUsualFieldCount);
+  for (std::size_t at = 0; at < text_.size(); ++at) {
+    char& byte = text_[at];
+    if (byte == backend::kFieldSeparator) {
+      ends_.push_back(static_cast<std::uint32_t>(at));
+    } else if (byte == backend::kEscapedSeparator) {
+      byte = backend::kFieldSeparator;
+    }
   }
   ends_.push_back(static_cast<std::uint32_t>(closed));
-  std::replace(text_.begin(), text_.end(), backend::kEscapedSeparator, backend::kFieldSeparator);
 }
 
 std::string_view LineFields::Field(int n) const {
