@@ -30,22 +30,42 @@ std::optional<std::string> FillNumberOfTrade(std::span<const std::uint8_t> entry
       typed_rows::FieldAt(entry, offsetof(TradeRow, szDealNo), sizeof(TradeRow::szDealNo)));
 }
 
+// The key fields of the rows the engine finds through KeyedRows, in the
+// order their lookups give the texts.
+std::vector<KeyField> ContractKeyFields() {
+  using Row = ContractRow;
+  return {{offsetof(Row, szExchangeCode), sizeof Row::szExchangeCode},
+          {offsetof(Row, szContractCode), sizeof Row::szContractCode}};
+}
+
+std::vector<KeyField> FeeRateKeyFields() {
+  using Row = FeeRateRow;
+  return {{offsetof(Row, szExchangeCode), sizeof Row::szExchangeCode},
+          {offsetof(Row, szSeatCode), sizeof Row::szSeatCode},
+          {offsetof(Row, szContractCode), sizeof Row::szContractCode},
+          {offsetof(Row, szTradeAccount), sizeof Row::szTradeAccount}};
+}
+
+std::vector<KeyField> SummaryKeyFields() {
+  using Row = PositionSummaryRow;
+  return {{offsetof(Row, szContractCode), sizeof Row::szContractCode},
+          {offsetof(Row, szFlagBS), sizeof Row::szFlagBS},
+          {offsetof(Row, szTradeAccount), sizeof Row::szTradeAccount},
+          {offsetof(Row, szExchangeCode), sizeof Row::szExchangeCode},
+          {offsetof(Row, szSeatCode), sizeof Row::szSeatCode},
+          {offsetof(Row, szMapCode), sizeof Row::szMapCode},
+          {offsetof(Row, szFlagSH), sizeof Row::szFlagSH}};
+}
+
 }  // namespace
 
 COperationEngineBase::COperationEngineBase()
     : orderIndex_(std::make_unique<OrderIndex>()),
       positionBook_(std::make_unique<PositionBook>()),
       tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)),
-      contractRows_(std::make_unique<KeyedRows>(
-          sizeof(ContractRow),
-          std::vector<KeyField>{{offsetof(ContractRow, szExchangeCode), sizeof ContractRow::szExchangeCode},
-                                {offsetof(ContractRow, szContractCode), sizeof ContractRow::szContractCode}})),
-      feeRateRows_(std::make_unique<KeyedRows>(
-          sizeof(FeeRateRow),
-          std::vector<KeyField>{{offsetof(FeeRateRow, szExchangeCode), sizeof FeeRateRow::szExchangeCode},
-                                {offsetof(FeeRateRow, szSeatCode), sizeof FeeRateRow::szSeatCode},
-                                {offsetof(FeeRateRow, szContractCode), sizeof FeeRateRow::szContractCode},
-                                {offsetof(FeeRateRow, szTradeAccount), sizeof FeeRateRow::szTradeAccount}})) {}
+      contractRows_(std::make_unique<KeyedRows>(sizeof(ContractRow), ContractKeyFields())),
+      feeRateRows_(std::make_unique<KeyedRows>(sizeof(FeeRateRow), FeeRateKeyFields())),
+      summaryRows_(std::make_unique<KeyedRows>(sizeof(PositionSummaryRow), SummaryKeyFields())) {}
 COperationEngineBase::~COperationEngineBase() = default;
 
 std::optional<std::uint32_t> COperationEngineBase::FindOrderRow(const OrderSelectors& order, std::string_view account) {

@@ -10,6 +10,7 @@
 
 #include "engine/operation_engine_base.h"
 #include "fund_balances.h"
+#include "keyed_rows.h"
 #include "lots.h"
 #include "position_rows.h"
 #include "summary_profit.h"
@@ -24,15 +25,11 @@ using typed_rows::RowAt;
 
 constexpr std::string_view kNoValue = "-";
 
-std::optional<std::uint32_t> FindSummaryRow(const backend::CxDataSet& summary, const PositionKey& key) {
-  // Most rows hold other contracts: their code is read in place before the
-  // row is copied.
-  const auto mayMatch = [&](std::span<const std::uint8_t> entry) {
-    return typed_rows::FieldAt(entry, offsetof(PositionSummaryRow, szContractCode),
-                               sizeof(PositionSummaryRow::szContractCode)) == key.contractCode;
-  };
-  return typed_rows::FindIndex<PositionSummaryRow>(
-      summary, mayMatch, [&](const PositionSummaryRow& row) { return position_rows::HasKey(row, key); });
+std::optional<std::uint32_t> FindSummaryRow(KeyedRows& rows, const backend::CxDataSet& summary,
+                                            const PositionKey& key) {
+  const std::string_view texts[] = {key.contractCode, key.buySell,   key.account, key.exchangeCode,
+                                    key.seatCode,     key.tradeCode, key.hedge};
+  return rows.Find(summary, texts);
 }
 
 std::optional<std::uint32_t> FindFundRow(const backend::CxDataSet& funds, std::string_view account) {
@@ -217,7 +214,8 @@ void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
                                                   .contractCode = fill.contractCode}));
 
   backend::CxDataSet& summary = TableAt(Table::kPositionSummary);
-  if (const std::optional<std::uint32_t> index = FindSummaryRow(summary, KeyOfFill(fill, fill.buySell))) {
+  if (const std::optional<std::uint32_t> index =
+          FindSummaryRow(*summaryRows_, summary, KeyOfFill(fill, fill.buySell))) {
     PositionSummaryRow row = *RowAt<PositionSummaryRow>(summary, *index);
     AddLots(row, fill, price);
     typed_rows::StoreRow(summary, *index, row);
@@ -248,7 +246,7 @@ void COperationEngineBase::UpdatePositionSummary(const ClosingFill& fill) {
   const PositionKey key = KeyOfFill(fill, position_rows::Opposite(fill.buySell));
   std::lock_guard guard(lock_);
   backend::CxDataSet& summary = TableAt(Table::kPositionSummary);
-  const std::optional<std::uint32_t> index = FindSummaryRow(summary, key);
+  const std::optional<std::uint32_t> index = FindSummaryRow(*summaryRows_, summary, key);
   if (!index) return;
   const PositionSummaryRow old = *RowAt<PositionSummaryRow>(summary, *index);
   PositionSummaryRow fresh = ApplyTradeToPositions(key);
@@ -307,7 +305,7 @@ void COperationEngineBase::UpdatePositionSummary(const ClosingFill& fill) {
 void COperationEngineBase::RecomputeSummaryMargin(const PositionKey& position) {
   std::lock_guard guard(lock_);
   backend::CxDataSet& summary = TableAt(Table::kPositionSummary);
-  const std::optional<std::uint32_t> index = FindSummaryRow(summary, position);
+  const std::optional<std::uint32_t> index = FindSummaryRow(*summaryRows_, summary, position);
   if (!index) return;
   const PositionSummaryRow old = *RowAt<PositionSummaryRow>(summary, *index);
   PositionSummaryRow fresh = ApplyTradeToPositions(position);

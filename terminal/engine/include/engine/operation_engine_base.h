@@ -687,6 +687,9 @@ class COperationEngineBase {
   // the lock).
   std::unique_ptr<KeyedRows> contractRows_;
   std::unique_ptr<KeyedRows> feeRateRows_;
+  // The summary rows by position key: each fill updates its own (under the
+  // lock).
+  std::unique_ptr<KeyedRows> summaryRows_;
 };
 
 }  // namespace engine
