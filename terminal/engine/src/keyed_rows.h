@@ -17,6 +17,7 @@
 
 #include "backend/cx_data_set.h"
 #include "row_index.h"
+#include "typed_rows.h"
 
 namespace engine {
 
@@ -25,6 +26,12 @@ struct KeyField {
   std::size_t offset;
   std::size_t width;
 };
+
+// The field `member` of a row as a key field.
+template <EngineRow Row, std::size_t Width>
+KeyField KeyFieldOf(const char (Row::*member)[Width]) {
+  return {typed_rows::OffsetOf(member), Width};
+}
 
 class KeyedRows {
  public:

@@ -33,28 +33,19 @@ std::optional<std::string> FillNumberOfTrade(std::span<const std::uint8_t> entry
 // The key fields of the rows the engine finds through KeyedRows, in the
 // order their lookups give the texts.
 std::vector<KeyField> ContractKeyFields() {
-  using Row = ContractRow;
-  return {{offsetof(Row, szExchangeCode), sizeof Row::szExchangeCode},
-          {offsetof(Row, szContractCode), sizeof Row::szContractCode}};
+  return {KeyFieldOf(&ContractRow::szExchangeCode), KeyFieldOf(&ContractRow::szContractCode)};
 }
 
 std::vector<KeyField> FeeRateKeyFields() {
-  using Row = FeeRateRow;
-  return {{offsetof(Row, szExchangeCode), sizeof Row::szExchangeCode},
-          {offsetof(Row, szSeatCode), sizeof Row::szSeatCode},
-          {offsetof(Row, szContractCode), sizeof Row::szContractCode},
-          {offsetof(Row, szTradeAccount), sizeof Row::szTradeAccount}};
+  return {KeyFieldOf(&FeeRateRow::szExchangeCode), KeyFieldOf(&FeeRateRow::szSeatCode),
+          KeyFieldOf(&FeeRateRow::szContractCode), KeyFieldOf(&FeeRateRow::szTradeAccount)};
 }
 
 std::vector<KeyField> SummaryKeyFields() {
   using Row = PositionSummaryRow;
-  return {{offsetof(Row, szContractCode), sizeof Row::szContractCode},
-          {offsetof(Row, szFlagBS), sizeof Row::szFlagBS},
-          {offsetof(Row, szTradeAccount), sizeof Row::szTradeAccount},
-          {offsetof(Row, szExchangeCode), sizeof Row::szExchangeCode},
-          {offsetof(Row, szSeatCode), sizeof Row::szSeatCode},
-          {offsetof(Row, szMapCode), sizeof Row::szMapCode},
-          {offsetof(Row, szFlagSH), sizeof Row::szFlagSH}};
+  return {KeyFieldOf(&Row::szContractCode), KeyFieldOf(&Row::szFlagBS),   KeyFieldOf(&Row::szTradeAccount),
+          KeyFieldOf(&Row::szExchangeCode), KeyFieldOf(&Row::szSeatCode), KeyFieldOf(&Row::szMapCode),
+          KeyFieldOf(&Row::szFlagSH)};
 }
 
 }  // namespace

@@ -44,14 +44,19 @@ inline std::string_view FieldAt(std::span<const std::uint8_t> entry, std::size_t
   return {field, strnlen(field, width)};
 }
 
+// Where the field `member` starts in its row.
+template <EngineRow Row, std::size_t Width>
+std::size_t OffsetOf(const char (Row::*member)[Width]) {
+  static constexpr Row kProbe{};
+  return static_cast<std::size_t>(reinterpret_cast<const char*>(&(kProbe.*member)) -
+                                  reinterpret_cast<const char*>(&kProbe));
+}
+
 // The field `member` of the row an entry holds, read in place as FieldAt
 // reads it: a walk that needs a few fields of long rows copies none.
 template <EngineRow Row, std::size_t Width>
 std::string_view FieldIn(std::span<const std::uint8_t> entry, const char (Row::*member)[Width]) {
-  static constexpr Row kProbe{};
-  const std::size_t offset = static_cast<std::size_t>(reinterpret_cast<const char*>(&(kProbe.*member)) -
-                                                      reinterpret_cast<const char*>(&kProbe));
-  return FieldAt(entry, offset, Width);
+  return FieldAt(entry, OffsetOf(member), Width);
 }
 
 // Calls `visit` with each row and its index in table order, among the
