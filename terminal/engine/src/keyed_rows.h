@@ -1,10 +1,11 @@
 // The first row of an engine table whose key fields hold a key, found
-// through an index beside the table rather than by a walk over every row. The table
-// stays the truth: a row the index names is checked against the key before
-// it is taken, and a key the index does not know is looked for by a walk,
-// which makes the index walk the table afresh when it finds the row. So a
-// table emptied and reloaded, or a key written in place, costs one walk and
-// never a wrong or missed row. Used under the engine lock, like the table.
+// through an index beside the table rather than by a walk over every row.
+// The table stays the truth: a row the index names is checked against the
+// key before it is taken, and a key the index does not know is looked for
+// by a walk, which makes the index walk the table afresh when it finds the
+// row. So a table emptied and reloaded, or a key written in place, costs one
+// walk and never a wrong or missed row. Used under the engine lock, like the
+// table.
 #pragma once
 
 #include <cstddef>
