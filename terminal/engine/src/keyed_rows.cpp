@@ -7,13 +7,9 @@
 namespace engine {
 namespace {
 
-// The texts one after another, each closed by a zero byte, which no field
-// text holds: two keys are equal only when every text is.
-std::string JoinedKey(std::span<const std::string_view> texts) {
-  std::string key;
-  for (const std::string_view text : texts) key.append(text).push_back('\0');
-  return key;
-}
+// Adds a text to a key closed by a zero byte, which no field text holds: two
+// keys are equal only when every text is.
+void AppendKeyText(std::string& key, std::string_view text) { key.append(text).push_back('\0'); }
 
 }  // namespace
 
@@ -24,7 +20,10 @@ KeyedRows::KeyedRows(std::size_t rowSize, std::vector<KeyField> fields)
 
 std::optional<std::uint32_t> KeyedRows::Find(const backend::CxDataSet& table, std::span<const std::string_view> key) {
   if (key.size() != fields_.size()) return std::nullopt;
-  for (const std::uint32_t row : index_.RowsOf(table, JoinedKey(key))) {
+  // The buffer is kept, so that a lookup allocates nothing.
+  keyText_.clear();
+  for (const std::string_view text : key) AppendKeyText(keyText_, text);
+  for (const std::uint32_t row : index_.RowsOf(table, keyText_)) {
     if (Holds(table.GetValue(row), key)) return row;
   }
   const backend::CxDataSetView entries = table.View();
@@ -48,8 +47,7 @@ bool KeyedRows::Holds(std::span<const std::uint8_t> entry, std::span<const std::
 std::optional<std::string> KeyedRows::KeyOfEntry(std::span<const std::uint8_t> entry) const {
   if (entry.size() < rowSize_) return std::nullopt;
   std::string key;
-  for (const KeyField& field : fields_)
-    key.append(typed_rows::FieldAt(entry, field.offset, field.width)).push_back('\0');
+  for (const KeyField& field : fields_) AppendKeyText(key, typed_rows::FieldAt(entry, field.offset, field.width));
   return key;
 }
 

@@ -51,6 +51,7 @@ class KeyedRows {
   std::size_t rowSize_;
   std::vector<KeyField> fields_;
   RowIndex index_;
+  std::string keyText_;
 };
 
 }  // namespace engine
