@@ -38,7 +38,7 @@ std::string_view ExerciseInstructionFor(std::string_view exchangeAbbr) {
 bool COperationEngineBase::FindContract(std::string_view exchangeCode, std::string_view contractCode,
                                         ContractRow& contract) const {
   std::lock_guard guard(lock_);
-  const backend::CxDataSet& contracts = TableAt(Table::kContracts);
+  const EngineTable& contracts = TableAt(Table::kContracts);
   // The keys are read in place: every row a download loads looks its
   // contract up, so only the match is copied.
   for (std::uint32_t index = 0; index < contracts.GetCount(); ++index) {

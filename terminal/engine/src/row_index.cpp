@@ -4,7 +4,7 @@
 
 namespace engine {
 
-const std::vector<std::uint32_t>& RowIndex::RowsOf(const backend::CxDataSet& table, const std::string& key) {
+const std::vector<std::uint32_t>& RowIndex::RowsOf(const EngineTable& table, const std::string& key) {
   CatchUp(table);
   static const Rows kNone;
   const auto found = rows_.find(key);
@@ -17,18 +17,18 @@ void RowIndex::Forget() {
   listOfRow_.clear();
 }
 
-void RowIndex::Rebuild(const backend::CxDataSet& table) {
+void RowIndex::Rebuild(const EngineTable& table) {
   Forget();
   CatchUp(table);
 }
 
-bool RowIndex::SeenRowsInPlace(const backend::CxDataSetView& entries) const {
+bool RowIndex::SeenRowsInPlace(const EngineTable& entries) const {
   return idOfRow_.empty() ||
          (entries.GetCount() >= idOfRow_.size() && entries.GetId(idOfRow_.size() - 1) == idOfRow_.back());
 }
 
-void RowIndex::CatchUp(const backend::CxDataSet& table) {
-  const backend::CxDataSetView entries = table.View();
+void RowIndex::CatchUp(const EngineTable& table) {
+  const EngineTable& entries = table;
   if (!SeenRowsInPlace(entries)) Forget();
   for (auto index = static_cast<std::uint32_t>(idOfRow_.size()); index < entries.GetCount(); ++index) {
     std::optional<std::string> key = keyOf_(entries.GetValue(index));
@@ -42,8 +42,8 @@ void RowIndex::CatchUp(const backend::CxDataSet& table) {
   }
 }
 
-std::optional<std::uint32_t> RowOfId(const backend::CxDataSet& table, std::uint32_t id) {
-  const backend::CxDataSetView entries = table.View();
+std::optional<std::uint32_t> RowOfId(const EngineTable& table, std::uint32_t id) {
+  const EngineTable& entries = table;
   std::uint32_t low = 0;
   std::uint32_t high = entries.GetCount();
   while (low < high) {

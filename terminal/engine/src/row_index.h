@@ -19,7 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "backend/cx_data_set.h"
+#include "engine/engine_table.h"
 
 namespace engine {
 
@@ -32,17 +32,17 @@ class RowIndex {
 
   // The rows of `table` whose key is `key`, ascending. The answer lasts until
   // the next call on this index.
-  const std::vector<std::uint32_t>& RowsOf(const backend::CxDataSet& table, const std::string& key);
+  const std::vector<std::uint32_t>& RowsOf(const EngineTable& table, const std::string& key);
 
   // The next lookup walks the table.
   void Forget();
-  void Rebuild(const backend::CxDataSet& table);
+  void Rebuild(const EngineTable& table);
 
  private:
   using Rows = std::vector<std::uint32_t>;
 
-  bool SeenRowsInPlace(const backend::CxDataSetView& entries) const;
-  void CatchUp(const backend::CxDataSet& table);
+  bool SeenRowsInPlace(const EngineTable& entries) const;
+  void CatchUp(const EngineTable& table);
 
   KeyOf keyOf_;
   std::unordered_map<std::string, Rows> rows_;
@@ -55,6 +55,6 @@ class RowIndex {
 // The row of `table` that holds entry `id`: found by halving where the ids
 // rise along the table, as a table that is only appended to and removed from
 // keeps them, else by a walk.
-std::optional<std::uint32_t> RowOfId(const backend::CxDataSet& table, std::uint32_t id);
+std::optional<std::uint32_t> RowOfId(const EngineTable& table, std::uint32_t id);
 
 }  // namespace engine
