@@ -31,6 +31,9 @@ bool COperationEngineBase::GetTableCopy(int tableId, backend::CxDataSet& copy, s
     clone = summary.ToDataSet();
   } else if (tableId == table_id::kCombinationPositionsView) {
     BuildCombinationTable(clone);
+    // A list built of no rows has no block; its copy is an empty list all
+    // the same.
+    if (clone.Block() == nullptr) clone.EnsureSpace(0);
   } else if (const std::optional<Table> table = StoredTableFor(tableId)) {
     std::lock_guard guard(lock_);
     clone = TableAt(*table).ToDataSet();
@@ -38,9 +41,10 @@ bool COperationEngineBase::GetTableCopy(int tableId, backend::CxDataSet& copy, s
     error = kNoSuchTableText;
     return false;
   }
-  // A table never filled has no block; its copy is an empty list all the
-  // same, so that a copy without a block always means a failure.
-  if (clone.Block() == nullptr && !clone.EnsureSpace(0)) {
+  // Every copy is a list, an empty one too (ToDataSet gives each a block), so
+  // a copy without a block means memory ran out: the caller is told so
+  // rather than handed an empty table.
+  if (clone.Block() == nullptr) {
     error = kCopyOutOfMemoryText;
     return false;
   }

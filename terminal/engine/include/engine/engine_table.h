@@ -90,7 +90,8 @@ class EngineTable {
   // out.
   EngineTable Copy() const;
   // The table as a packed record list: its entries in order, each with its
-  // id and type; an empty list (without a block) when memory runs out.
+  // id and type, in a block even when the table is empty; a list without a
+  // block when memory runs out.
   backend::CxDataSet ToDataSet() const;
 
   // Calls `visit(index, value)` for each entry in table order, walking the
