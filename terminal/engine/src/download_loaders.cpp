@@ -123,12 +123,8 @@ CombinationDetailRow CombinationDetailRowFromLine(const LineFields& line) {
   return row;
 }
 
-// Room in `table` for `rows` more rows of `Row`, so that they do not make
-// their room as they come.
+// Room in `table`'s directory for `rows` more rows, made before they come.
 void ReserveRows(EngineTable& table, std::size_t rows) { table.Reserve(std::size_t{table.GetCount()} + rows); }
-
-template <typename Build>
-using RowOf = decltype(std::declval<Build>()(std::declval<const LineFields&>()));
 
 // Appends a row of every data line, the room for them made first.
 template <typename Build>
