@@ -26,18 +26,6 @@
 
 namespace engine {
 
-// Hands a walk's visitor one entry; false when the visitor, by returning
-// false, ends the walk (a visitor returning nothing walks on).
-template <typename Visit>
-bool VisitEntry(Visit& visit, std::uint32_t index, std::span<const std::uint8_t> value) {
-  if constexpr (std::is_same_v<std::invoke_result_t<Visit&, std::uint32_t, std::span<const std::uint8_t>>, bool>) {
-    return visit(index, value);
-  } else {
-    visit(index, value);
-    return true;
-  }
-}
-
 class EngineTable {
  public:
   // Asks AddEntry for the table's next id.
@@ -126,6 +114,18 @@ class EngineTable {
   std::uint32_t count_ = 0;
   std::uint32_t nextId_ = 0;
 };
+
+// Hands a walk's visitor one entry; false when the visitor, by returning
+// false, ends the walk (a visitor returning nothing walks on).
+template <typename Visit>
+bool VisitEntry(Visit& visit, std::uint32_t index, std::span<const std::uint8_t> value) {
+  if constexpr (std::is_same_v<std::invoke_result_t<Visit&, std::uint32_t, std::span<const std::uint8_t>>, bool>) {
+    return visit(index, value);
+  } else {
+    visit(index, value);
+    return true;
+  }
+}
 
 template <typename Visit>
 void EngineTable::ForEach(Visit visit) const {
