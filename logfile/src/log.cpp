@@ -46,6 +46,13 @@ std::string_view FieldText(const char* field, std::size_t size) {
   return std::string_view(field, ::strnlen(field, size));
 }
 
+// The bytes of a text that its record takes: cut to kMaxTextLength on a
+// character boundary.
+int TextRecordLength(std::string_view text) {
+  const std::string_view kept = text.substr(0, std::min<std::size_t>(text.size(), kMaxRecordData));
+  return static_cast<int>(platform::GbkFitLength(kept, kMaxTextLength));
+}
+
 // Printable characters 32..121.
 void MakeKey(char (&key)[kHeadTextSize]) {
   std::random_device source;
@@ -409,7 +416,10 @@ std::optional<int> CLog::WriteRefusal(short appId, bool refusePackTypes) const {
 
 int CLog::WriteRecord(short appId, const void* data, int length) {
   // One reading of the clock names the file and stamps the record.
-  const CBNTime::Fields now = GetBNTime().Current();
+  return WriteRecordAt(appId, data, length, GetBNTime().Current());
+}
+
+int CLog::WriteRecordAt(short appId, const void* data, int length, const CBNTime::Fields& now) {
   CheckFileNameFor(now);
   if (!WriteStamped(appId, data, length, now)) return 0;
   SaveHead(false);
@@ -426,16 +436,26 @@ int CLog::WriteLog(short appId, const char* format, ...) {
   const int formatted = std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
   if (formatted < 0) return 0;
-  const std::string_view written(text, std::min<std::size_t>(static_cast<std::size_t>(formatted), kMaxRecordData));
-  return WriteRecord(appId, text, static_cast<int>(platform::GbkFitLength(written, kMaxTextLength)));
+  const std::size_t kept = std::min<std::size_t>(static_cast<std::size_t>(formatted), kMaxRecordData);
+  return WriteRecord(appId, text, TextRecordLength({text, kept}));
 }
 
 int CLog::WriteText(short appId, const char* text, std::size_t length) {
   Scope scope(*this);
   if (const auto refusal = WriteRefusal(appId, true)) return *refusal;
   if (!text) return 0;
-  const std::string_view written(text, std::min<std::size_t>(length, kMaxRecordData));
-  return WriteRecord(appId, text, static_cast<int>(platform::GbkFitLength(written, kMaxTextLength)));
+  return WriteRecord(appId, text, TextRecordLength({text, length}));
+}
+
+int CLog::WriteTexts(short appId, std::span<const std::string_view> texts) {
+  Scope scope(*this);
+  if (const auto refusal = WriteRefusal(appId, true)) return *refusal;
+  const CBNTime::Fields now = GetBNTime().Current();
+  int written = 1;
+  for (const std::string_view text : texts) {
+    written = text.data() == nullptr ? 0 : WriteRecordAt(appId, text.data(), TextRecordLength(text), now);
+  }
+  return written;
 }
 
 int CLog::WriteRawLog(short appId, const void* data, int length) {

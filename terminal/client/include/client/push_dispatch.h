@@ -1,6 +1,7 @@
 // The GUI thread's pump of the result queue: finished asynchronous requests
-// and pushed lines, one per call, each seen by the engine first and then
-// turned into its effects on the rest of the terminal.
+// and push items (the lines of one received block), one per call, each
+// request and each line seen by the engine first and then turned into its
+// effects on the rest of the terminal.
 //
 // The main frame's 10 ms timer calls ProcessReceiveQueue until it returns
 // false. A message box shown inside the pump runs that timer again; the
