@@ -55,6 +55,34 @@ TEST(ResultQueue, HandsRecordsOutInTheirOrderAndFreesWhatIsLeft) {
   EXPECT_EQ(queue.Count(), 1u);  // the address sanitizer sees it freed with the queue
 }
 
+// The taker is woken once per burst: by the first record after it found
+// the queue empty, outside the queue's lock (the hook may look at the
+// queue), and never by a hook that was taken away.
+TEST(ResultQueue, TheArrivalHookWakesTheTakerOncePerBurst) {
+  backend::ResultQueue queue;
+  std::vector<std::size_t> countsSeen;
+  queue.SetArrivalHook([&] { countsSeen.push_back(queue.Count()); });
+  const auto post = [&queue] { ASSERT_TRUE(queue.Post(backend::CreateRequest("", 0, 0, "", 0))); };
+
+  post();
+  post();
+  EXPECT_EQ(countsSeen, (std::vector<std::size_t>{1})) << "the first post wakes; the second finds it woken";
+  EXPECT_NE(queue.TakeNext(), nullptr);
+  post();
+  EXPECT_EQ(countsSeen.size(), 1u) << "taking without emptying the queue asks for no other wake";
+  while (queue.TakeNext()) {
+  }
+  post();
+  post();
+  EXPECT_EQ(countsSeen, (std::vector<std::size_t>{1, 1})) << "found empty, the queue wakes the taker again";
+
+  while (queue.TakeNext()) {
+  }
+  queue.SetArrivalHook({});
+  post();
+  EXPECT_EQ(countsSeen.size(), 2u);
+}
+
 // One received block is one push item: its non-empty lines in their order,
 // the unterminated last one too, in a list that fits them.
 TEST(PushData, TheNonEmptyLinesOfABlockBecomeOnePushItemInOrder) {

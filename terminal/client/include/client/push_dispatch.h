@@ -8,6 +8,7 @@
 // nested call returns false at once and leaves the queue to the outer one.
 #pragma once
 
+#include <chrono>
 #include <string_view>
 
 #include "backend/account_table.h"
@@ -24,6 +25,12 @@ class COperationEngine;
 }
 
 namespace client {
+
+// The shortest time from one drain of the result queue to the next that
+// arriving items ask for (the result queue's arrival hook): a burst of
+// pushes wakes the GUI thread at most this often, rather than waiting for
+// the main frame's 10 ms timer, which drains whatever else waits.
+inline constexpr std::chrono::milliseconds kWokenDrainSpacing{2};
 
 // Where the pump's items come from and what they reach beyond the engine and
 // the subscription list; the defaults are the running terminal's.
