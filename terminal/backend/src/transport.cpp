@@ -7,9 +7,12 @@
 #include <mutex>
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "backend/cx_data_set.h"
 #include "backend/program_log.h"
 #include "backend/request_queue.h"
 #include "backend/server_rotation.h"
@@ -71,14 +74,27 @@ bool ReadAddress(int (*read)(char*, int), std::string& text) {
   return true;
 }
 
+void LogUnsavedPushLine(std::string_view line) {
+  WriteLogLine(kLogConnectionError, ("无法保存推送数据：" + std::string(line)).c_str());
+}
+
 // The lines of a received block as one push item on the result queue: one
-// record, one list and one turn of the queue's lock for the whole block.
+// record, one list and one turn of the queue's lock for the whole block. A
+// line too long for a list entry is left out alone, not with the block.
 void QueuePushLines(int connection, std::span<const std::string_view> lines) {
-  RequestPtr record = CreatePushItem(connection, lines);
-  if (!record) {
-    for (const std::string_view line : lines) {
-      WriteLogLine(kLogConnectionError, ("无法保存推送数据：" + std::string(line)).c_str());
+  thread_local std::vector<std::string_view> storable;
+  storable.clear();
+  for (const std::string_view line : lines) {
+    if (line.size() < CxDataSet::kMaxValueLength) {
+      storable.push_back(line);
+    } else {
+      LogUnsavedPushLine(line);
     }
+  }
+  if (storable.empty()) return;
+  RequestPtr record = CreatePushItem(connection, storable);
+  if (!record) {
+    for (const std::string_view line : storable) LogUnsavedPushLine(line);
     return;
   }
   PostToResultQueue(std::move(record));

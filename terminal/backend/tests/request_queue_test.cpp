@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "backend/cx_data_set.h"
 #include "backend/transport.h"
 
 namespace {
@@ -92,6 +93,10 @@ TEST(PushData, TheNonEmptyLinesOfABlockBecomeOnePushItemInOrder) {
   backend::OnReceivePushData(1, "R|p|0|15001|c|", 14);
   const char empty[] = "\0\0";
   backend::OnReceivePushData(1, empty, 2);
+  // A line too long to keep is left out alone.
+  const std::string withOverlong = "R|p|0|15001|d|" + std::string(1, '\0') +
+                                   std::string(backend::CxDataSet::kMaxValueLength, 'x') + '\0' + "R|p|0|15001|e|";
+  backend::OnReceivePushData(0, withOverlong.data(), static_cast<int>(withOverlong.size()));
   struct Item {
     int connection;
     std::vector<std::string> lines;
@@ -111,6 +116,7 @@ TEST(PushData, TheNonEmptyLinesOfABlockBecomeOnePushItemInOrder) {
   const std::vector<Item> expected = {
       {2, {"R|p|0|15001|a|", "R|p|0|15006|b|", "R|p|0|15002|unterminated"}},
       {1, {"R|p|0|15001|c|"}},
+      {0, {"R|p|0|15001|d|", "R|p|0|15001|e|"}},
   };
   EXPECT_EQ(items, expected) << "a block without lines queues nothing";
 }
