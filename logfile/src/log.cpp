@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <random>
 #include <string_view>
 #include <utility>
@@ -299,7 +300,13 @@ int CLog::WriteStamped(short appId, const void* data, int length, const CBNTime:
   std::memcpy(record + kRecordTime, stamp, kTimeTextSize);
   std::memcpy(record + kRecordHeadSize, data, dataLength);
   // The key restarts at each record's id field.
-  XorWithKey(record + kRecordType, dataLength + kRecordFixedLength, KeyText(head_));
+  const std::string_view key = KeyText(head_);
+  if (!keyRun_ || keyRun_->Key() != key) keyRun_.reset(new (std::nothrow) KeyRun(key));
+  if (keyRun_) {
+    keyRun_->Apply(record + kRecordType, dataLength + kRecordFixedLength);
+  } else {
+    XorWithKey(record + kRecordType, dataLength + kRecordFixedLength, key);
+  }
 
   ++head_.recordCount;
   head_.writePosition += recordSize;

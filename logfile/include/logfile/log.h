@@ -30,8 +30,9 @@
 #include "logfile/log_head.h"
 
 namespace logfile {
+class KeyRun;
 class LogFileHandle;
-}
+}  // namespace logfile
 
 class QUILLMERE_API CLog {
  public:
@@ -204,6 +205,9 @@ class QUILLMERE_API CLog {
   int daysToKeep_ = 0;
   // Shared with the batches on their way to it.
   std::shared_ptr<logfile::LogFileHandle> file_;
+  // The run of the key that scrambled the last record, made again when the
+  // head's key is another.
+  std::unique_ptr<logfile::KeyRun> keyRun_;
   st_LogHead head_{};
   // Head saves of this object: every tenth unforced save writes.
   unsigned headSaveCount_ = 0;

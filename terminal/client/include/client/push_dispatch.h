@@ -3,9 +3,10 @@
 // request and each line seen by the engine first and then turned into its
 // effects on the rest of the terminal.
 //
-// The main frame's 10 ms timer calls ProcessReceiveQueue until it returns
-// false. A message box shown inside the pump runs that timer again; the
-// nested call returns false at once and leaves the queue to the outer one.
+// The main frame's 10 ms timer, and its wake when items arrive, call
+// ProcessReceiveQueue until it returns false. A message box shown inside the
+// pump runs the frame's timers again; the nested call returns false at once
+// and leaves the queue to the outer one.
 #pragma once
 
 #include <chrono>
