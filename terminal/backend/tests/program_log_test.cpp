@@ -52,6 +52,10 @@ TEST(MaskPasswordFields, MasksThePasswordFieldsOfRequestsAndPushesOnly) {
       // Pushes carry the account in field 8; quote pushes carry no password.
       {"R|sim|0|15005|10001|1843|2001|sfe|", "R|sim|0|15005|10001|1843|2001|********|"},
       {"R|sim|0|15001||||x|sfe|", "R|sim|0|15001||||x|sfe|"},
+      {"R|sim|0|15001", "R|sim|0|15001"},
+      {"log> R|sim|0|15001||||x|sfe|", "log> R|sim|0|15001||||x|sfe|"},
+      // A code that only begins as the quote's is another push.
+      {"R|sim|0|150011|10001|1|2|acct|", "R|sim|0|150011|10001|1|2|********|"},
       {"R|m|1|5001|", "R|m|1|5001|"},
   };
   for (const MaskCase& c : cases) EXPECT_EQ(MaskPasswordFields(c.line), c.logged) << c.line;
