@@ -23,10 +23,10 @@ std::string Fit(std::string_view text, std::size_t size) {
 }
 
 // The fill number of a trade as OrderNoKey reads it; read in place.
-std::optional<std::string> FillNumberOfTrade(std::span<const std::uint8_t> entry) {
-  if (entry.size() < sizeof(TradeRow)) return std::nullopt;
-  return order_updates::OrderNoKey(
-      typed_rows::FieldAt(entry, offsetof(TradeRow, szDealNo), sizeof(TradeRow::szDealNo)));
+bool FillNumberOfTrade(std::span<const std::uint8_t> entry, std::string& key) {
+  if (entry.size() < sizeof(TradeRow)) return false;
+  order_updates::AppendOrderNoKey(key, typed_rows::FieldIn(entry, &TradeRow::szDealNo));
+  return true;
 }
 
 }  // namespace
