@@ -61,9 +61,9 @@ TEST_F(OrderLookup, TextsThatShareANumberOrAKeyPartStayApart) {
     std::string_view orderNo, exchange, seat, found;
   };
   const Case cases[] = {
-      {"42", "F1", "S1", "c42"},        {"00042", "F1", "S1", "padded"},  {"A42", "F1", "S1", "lettered"},
-      {"042", "F1", "S1", "none"},      {"42", "F2", "S1", "none"},       {"42", "F1", "S2", "none"},
-      {"7", "F1", "S1", "first seven"}, {"7", "F2", "S2", "c7"},          {"", "F1", "S1", "none"},
+      {"42", "F1", "S1", "c42"},        {"00042", "F1", "S1", "padded"}, {"A42", "F1", "S1", "lettered"},
+      {"042", "F1", "S1", "none"},      {"42", "F2", "S1", "none"},      {"42", "F1", "S2", "none"},
+      {"7", "F1", "S1", "first seven"}, {"7", "F2", "S2", "c7"},         {"", "F1", "S1", "none"},
       {"5001", "F2", "S2", "none"},     {"F1", "S1", "42", "none"},
   };
   for (const Case& c : cases)

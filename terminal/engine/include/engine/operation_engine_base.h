@@ -673,6 +673,9 @@ class COperationEngineBase {
   std::unique_ptr<PositionBook> positionBook_;
   // The day's trades by fill number (under the lock).
   std::unique_ptr<RowIndex> tradeIndex_;
+  // The contracts by exchange and contract code (under the lock); a lookup
+  // adds to it.
+  mutable std::unique_ptr<RowIndex> contractIndex_;
   BaseCallbacks callbacks_;
   std::atomic<int> connectionIndex_{-1};
   std::atomic<int> quoteConnectionIndex_{-1};
