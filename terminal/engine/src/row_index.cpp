@@ -49,6 +49,9 @@ void RowIndex::CatchUp(const backend::CxDataSet& table) {
   if (idOfRow_.empty()) {
     idOfRow_.reserve(count);
     nextOfRow_.reserve(count);
+    // Room for a key per row, so that a long table's keys are not moved
+    // as their table grows.
+    while (chains_.size() < 2 * std::size_t{count}) GrowChains();
   }
   for (auto row = static_cast<std::uint32_t>(idOfRow_.size()); row < count; ++row) {
     idOfRow_.push_back(*entries.GetId(row));

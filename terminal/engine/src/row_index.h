@@ -60,7 +60,7 @@ class RowIndex {
   void Link(std::uint32_t row, std::uint64_t hash);
   // The slot of `hash` in chains_: its chain, or the empty slot it would take.
   std::size_t SlotOf(std::uint64_t hash) const;
-  // Doubles chains_ when it is over half full.
+  // Doubles chains_ (to 64 slots when empty).
   void GrowChains();
 
   KeyOf keyOf_;
