@@ -442,6 +442,9 @@ class Functions {
   // Those of options exercised from day `first` to day `last` (empty: no bound).
   std::vector<AbandonableRow> Abandonable(const std::string& customer, const std::string& first,
                                           const std::string& last) const;
+  std::vector<AbandonableRow> AbandonableRows(const DayBusiness& business, const AccountDay& day,
+                                              const std::string& customer, const std::string& first,
+                                              const std::string& last) const;
   // reference_functions.cpp
   Answer SystemDate(const Request& request, Session& session);
   Answer ExchangeSeats(const Request& request, Session& session);

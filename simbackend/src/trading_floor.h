@@ -171,6 +171,12 @@ class TradingFloor {
     std::lock_guard lock(mutex_);
     return std::forward<Read>(read)(std::as_const(business_));
   }
+  // As ReadBusiness, with the customer's day as DayOf gives it.
+  template <typename Read>
+  decltype(auto) ReadDay(const std::string& customer, Read&& read) const {
+    std::lock_guard lock(mutex_);
+    return std::forward<Read>(read)(std::as_const(business_), DayLocked(customer));
+  }
   // The contracts' last prices as the quotes show them now.
   PriceSource LastPrices() const;
   // The account's funds and positions now.
