@@ -1,9 +1,12 @@
 #include "row_index.h"
 
+#include <bit>
 #include <utility>
 
 namespace engine {
 namespace {
+
+constexpr std::size_t kFirstChains = 64;
 
 std::uint64_t HashOf(std::string_view key) { return std::hash<std::string_view>{}(key); }
 
@@ -51,7 +54,7 @@ void RowIndex::CatchUp(const backend::CxDataSet& table) {
     nextOfRow_.reserve(count);
     // Room for a key per row, so that a long table's keys are not moved
     // as their table grows.
-    while (chains_.size() < 2 * std::size_t{count}) GrowChains();
+    if (chains_.size() < 2 * std::size_t{count}) ResizeChains(std::bit_ceil(2 * std::size_t{count}));
   }
   for (auto row = static_cast<std::uint32_t>(idOfRow_.size()); row < count; ++row) {
     idOfRow_.push_back(*entries.GetId(row));
@@ -62,7 +65,7 @@ void RowIndex::CatchUp(const backend::CxDataSet& table) {
 }
 
 void RowIndex::Link(std::uint32_t row, std::uint64_t hash) {
-  if (2 * (chainCount_ + 1) > chains_.size()) GrowChains();
+  if (2 * (chainCount_ + 1) > chains_.size()) ResizeChains(chains_.empty() ? kFirstChains : 2 * chains_.size());
   HashChain& chain = chains_[SlotOf(hash)];
   if (chain.first == kNoRow) {
     chain = {hash, row, row};
@@ -80,9 +83,8 @@ std::size_t RowIndex::SlotOf(std::uint64_t hash) const {
   return slot;
 }
 
-void RowIndex::GrowChains() {
-  std::vector<HashChain> old =
-      std::exchange(chains_, std::vector<HashChain>(chains_.empty() ? 64 : 2 * chains_.size()));
+void RowIndex::ResizeChains(std::size_t slots) {
+  std::vector<HashChain> old = std::exchange(chains_, std::vector<HashChain>(slots));
   for (const HashChain& chain : old) {
     if (chain.first != kNoRow) chains_[SlotOf(chain.hash)] = chain;
   }

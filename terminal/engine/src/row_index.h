@@ -60,8 +60,9 @@ class RowIndex {
   void Link(std::uint32_t row, std::uint64_t hash);
   // The slot of `hash` in chains_: its chain, or the empty slot it would take.
   std::size_t SlotOf(std::uint64_t hash) const;
-  // Doubles chains_ (to 64 slots when empty).
-  void GrowChains();
+  // Takes `slots` (a power of two, more than the chains held) and files
+  // the chains held anew.
+  void ResizeChains(std::size_t slots);
 
   KeyOf keyOf_;
   // Per row seen, in table order: its entry id, and the next row of its
