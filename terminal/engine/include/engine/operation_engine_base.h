@@ -652,8 +652,8 @@ class COperationEngineBase {
   // The row of the position details that holds entry `id`.
   std::optional<std::uint32_t> DetailRowOf(std::uint32_t id) const;
   // The rows of the day's trades whose fill number SameOrderNo calls the
-  // same as `dealNo`, in table order; the answer lasts until the trades
-  // change (under the lock).
+  // same as `dealNo`, in table order; the answer lasts until the next such
+  // lookup or until the trades change (under the lock).
   const std::vector<std::uint32_t>& TradeRowsOf(std::string_view dealNo);
   // The indexes beside the tables walk them afresh: for tables emptied or
   // replaced (under the lock).
