@@ -45,7 +45,7 @@ std::optional<std::uint32_t> COperationEngineBase::FindOrderRow(const OrderSelec
 
 std::optional<OrderRow> COperationEngineBase::FindOrderByTexts(const OrderSelectors& order) {
   std::lock_guard guard(lock_);
-  const backend::CxDataSet& orders = TableAt(Table::kOrders);
+  const EngineTable& orders = TableAt(Table::kOrders);
   const std::optional<std::uint32_t> index = orderIndex_->FindExact(orders, order);
   return index ? typed_rows::RowAt<OrderRow>(orders, *index) : std::nullopt;
 }
@@ -104,7 +104,7 @@ COperationEngineBase::LoginTexts COperationEngineBase::GetLoginTexts() const {
 void COperationEngineBase::ResetTables() {
   std::lock_guard guard(lock_);
   for (std::size_t table = 0; table < kTableCount; ++table) {
-    if (table != static_cast<std::size_t>(Table::kTradeCodes)) tables_[table].FreeBlock();
+    if (table != static_cast<std::size_t>(Table::kTradeCodes)) tables_[table].Clear();
   }
   ForgetRowIndexes();
 }

@@ -36,7 +36,7 @@ bool KeyOfEntry(std::span<const std::uint8_t> entry, std::string& key) {
 OrderIndex::OrderIndex() : rows_(KeyOfEntry) {}
 
 template <typename Is>
-std::optional<std::uint32_t> OrderIndex::FirstOf(const backend::CxDataSet& orders, const OrderSelectors& order, Is is) {
+std::optional<std::uint32_t> OrderIndex::FirstOf(const EngineTable& orders, const OrderSelectors& order, Is is) {
   const std::string key = KeyOf(order);
   for (bool walked : {false, true}) {
     if (walked) rows_.Rebuild(orders);
@@ -48,12 +48,12 @@ std::optional<std::uint32_t> OrderIndex::FirstOf(const backend::CxDataSet& order
   return std::nullopt;
 }
 
-std::optional<std::uint32_t> OrderIndex::Find(const backend::CxDataSet& orders, const OrderSelectors& order,
+std::optional<std::uint32_t> OrderIndex::Find(const EngineTable& orders, const OrderSelectors& order,
                                               std::string_view account) {
   return FirstOf(orders, order, [&](const OrderRow& row) { return order_updates::SameOrder(row, order, account); });
 }
 
-std::optional<std::uint32_t> OrderIndex::FindExact(const backend::CxDataSet& orders, const OrderSelectors& order) {
+std::optional<std::uint32_t> OrderIndex::FindExact(const EngineTable& orders, const OrderSelectors& order) {
   return FirstOf(orders, order, [&](const OrderRow& row) {
     return Text(row.szExchangeCode) == order.exchangeCode && Text(row.szOrderSeat) == order.orderSeat &&
            Text(row.szOrderNo) == order.orderNo;

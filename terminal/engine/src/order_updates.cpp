@@ -101,7 +101,7 @@ FrozenAmounts FrozenOf(const OrderRow& order) {
 // Moves the order's frozen amounts into (`sign` 1) or out of (-1) the first
 // fund row of its account and stores the row; nothing when the account has
 // none. The other direction's frozen margin keeps its text.
-std::optional<FundRow> ShiftFrozen(backend::CxDataSet& funds, const OrderRow& order, double sign) {
+std::optional<FundRow> ShiftFrozen(EngineTable& funds, const OrderRow& order, double sign) {
   const std::optional<std::uint32_t> index = order_updates::FindIndex<FundRow>(
       funds, [&](const FundRow& fund) { return Text(fund.szTradeAccount) == Text(order.szTradeAccount); });
   if (!index) return std::nullopt;
@@ -121,7 +121,7 @@ std::optional<FundRow> ShiftFrozen(backend::CxDataSet& funds, const OrderRow& or
 
 std::optional<std::uint32_t> COperationEngineBase::AddOrder(const OrderRow& row, bool deliverAtOnce) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& orders = TableAt(Table::kOrders);
+  EngineTable& orders = TableAt(Table::kOrders);
   if (!typed_rows::AppendRow(orders, row)) return std::nullopt;
   const auto index = static_cast<std::uint32_t>(orders.GetCount() - 1);
   RaiseChange(TableChangeRecord::RowChange(table_id::kOrders, TableChangeRecord::kInsert,

@@ -24,7 +24,7 @@ using typed_rows::RowAt;
 
 constexpr std::string_view kNoValue = "-";
 
-std::optional<std::uint32_t> FindSummaryRow(const backend::CxDataSet& summary, const PositionKey& key) {
+std::optional<std::uint32_t> FindSummaryRow(const EngineTable& summary, const PositionKey& key) {
   // Most rows hold other contracts: their code is read in place before the
   // row is copied.
   const auto mayMatch = [&](std::span<const std::uint8_t> entry) {
@@ -35,7 +35,7 @@ std::optional<std::uint32_t> FindSummaryRow(const backend::CxDataSet& summary, c
       summary, mayMatch, [&](const PositionSummaryRow& row) { return position_rows::HasKey(row, key); });
 }
 
-std::optional<std::uint32_t> FindFundRow(const backend::CxDataSet& funds, std::string_view account) {
+std::optional<std::uint32_t> FindFundRow(const EngineTable& funds, std::string_view account) {
   return typed_rows::FindIndex<FundRow>(funds, [&](const FundRow& row) { return Text(row.szTradeAccount) == account; });
 }
 
@@ -216,7 +216,7 @@ void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
                                                   .combinationKind = fill.combinationKind,
                                                   .contractCode = fill.contractCode}));
 
-  backend::CxDataSet& summary = TableAt(Table::kPositionSummary);
+  EngineTable& summary = TableAt(Table::kPositionSummary);
   if (const std::optional<std::uint32_t> index = FindSummaryRow(summary, KeyOfFill(fill, fill.buySell))) {
     PositionSummaryRow row = *RowAt<PositionSummaryRow>(summary, *index);
     AddLots(row, fill, price);
@@ -227,7 +227,7 @@ void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
     RaiseChange(SummaryChange(TableChangeRecord::kInsert, count, static_cast<std::uint32_t>(count - 1), row), true);
   }
 
-  backend::CxDataSet& funds = TableAt(Table::kFunds);
+  EngineTable& funds = TableAt(Table::kFunds);
   if (const std::optional<std::uint32_t> index = FindFundRow(funds, fill.account)) {
     FundRow fund = *RowAt<FundRow>(funds, *index);
     BookOpening(fund, fill);
@@ -235,7 +235,7 @@ void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
     RaiseChange(FundChange(fund), true);
   }
 
-  backend::CxDataSet& prices = TableAt(Table::kPriceContracts);
+  EngineTable& prices = TableAt(Table::kPriceContracts);
   const bool listed =
       typed_rows::FindRow<PriceContractRow>(prices, [&](const PriceContractRow& row) {
         return Text(row.szExchangeCode) == fill.exchangeCode && Text(row.szContractCode) == fill.contractCode;
@@ -251,7 +251,7 @@ void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
 void COperationEngineBase::UpdatePositionSummary(const ClosingFill& fill) {
   const PositionKey key = KeyOfFill(fill, position_rows::Opposite(fill.buySell));
   std::lock_guard guard(lock_);
-  backend::CxDataSet& summary = TableAt(Table::kPositionSummary);
+  EngineTable& summary = TableAt(Table::kPositionSummary);
   const std::optional<std::uint32_t> index = FindSummaryRow(summary, key);
   if (!index) return;
   const PositionSummaryRow old = *RowAt<PositionSummaryRow>(summary, *index);
@@ -284,7 +284,7 @@ void COperationEngineBase::UpdatePositionSummary(const ClosingFill& fill) {
     summary.RemoveEntry(*index);
   }
 
-  backend::CxDataSet& funds = TableAt(Table::kFunds);
+  EngineTable& funds = TableAt(Table::kFunds);
   if (const std::optional<std::uint32_t> fundIndex = FindFundRow(funds, fill.account)) {
     FundRow fund = *RowAt<FundRow>(funds, *fundIndex);
     BookClosing(fund, fill, closed, FloatingProfitCounts());
@@ -301,7 +301,7 @@ void COperationEngineBase::UpdatePositionSummary(const ClosingFill& fill) {
     return Text(row.szExchangeCode) == fill.exchangeCode && Text(row.szContractCode) == fill.contractCode;
   };
   if (!typed_rows::FindRow<PositionSummaryRow>(summary, holdsContract)) {
-    backend::CxDataSet& prices = TableAt(Table::kPriceContracts);
+    EngineTable& prices = TableAt(Table::kPriceContracts);
     while (const std::optional<std::uint32_t> priced = typed_rows::FindIndex<PriceContractRow>(prices, holdsContract)) {
       prices.RemoveEntry(*priced);
     }
@@ -310,7 +310,7 @@ void COperationEngineBase::UpdatePositionSummary(const ClosingFill& fill) {
 
 void COperationEngineBase::RecomputeSummaryMargin(const PositionKey& position) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& summary = TableAt(Table::kPositionSummary);
+  EngineTable& summary = TableAt(Table::kPositionSummary);
   const std::optional<std::uint32_t> index = FindSummaryRow(summary, position);
   if (!index) return;
   const PositionSummaryRow old = *RowAt<PositionSummaryRow>(summary, *index);
@@ -326,7 +326,7 @@ void COperationEngineBase::RecomputeSummaryMargin(const PositionKey& position) {
   typed_rows::StoreRow(summary, *index, fresh);
   RaiseChange(SummaryChange(TableChangeRecord::kUpdate, static_cast<int>(summary.GetCount()), *index, fresh), true);
 
-  backend::CxDataSet& funds = TableAt(Table::kFunds);
+  EngineTable& funds = TableAt(Table::kFunds);
   if (const std::optional<std::uint32_t> fundIndex = FindFundRow(funds, position.account)) {
     FundRow fund = *RowAt<FundRow>(funds, *fundIndex);
     AddMoney(position.buySell == kBuy ? fund.szBCautionMoney : fund.szSCautionMoney, -freed);

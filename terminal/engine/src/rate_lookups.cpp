@@ -17,7 +17,7 @@ using typed_rows::FindRow;
 
 // Copies one text of the first exchange-seat row of the exchange code.
 template <std::size_t Width>
-bool CopySeatText(const backend::CxDataSet& seats, std::string_view exchangeCode, char (ExchangeSeatRow::*field)[Width],
+bool CopySeatText(const EngineTable& seats, std::string_view exchangeCode, char (ExchangeSeatRow::*field)[Width],
                   std::string& text) {
   const std::optional<ExchangeSeatRow> seat = FindRow<ExchangeSeatRow>(
       seats, [&](const ExchangeSeatRow& row) { return Text(row.szExchangeCode) == exchangeCode; });
@@ -38,7 +38,7 @@ double FirstAnswerPrice(std::string_view answer) {
 bool COperationEngineBase::FindFeeRate(std::string_view exchangeCode, std::string_view seatCode,
                                        std::string_view contractCode, std::string_view customer, FeeRateRow& row) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& cache = TableAt(Table::kFeeRates);
+  EngineTable& cache = TableAt(Table::kFeeRates);
   const std::optional<FeeRateRow> cached = FindRow<FeeRateRow>(cache, [&](const FeeRateRow& rates) {
     return Text(rates.szExchangeCode) == exchangeCode && Text(rates.szSeatCode) == seatCode &&
            Text(rates.szContractCode) == contractCode && Text(rates.szTradeAccount) == customer;

@@ -44,7 +44,7 @@ bool ContractKeyOfEntry(std::span<const std::uint8_t> entry, std::string& key) {
 bool COperationEngineBase::FindContract(std::string_view exchangeCode, std::string_view contractCode,
                                         ContractRow& contract) const {
   std::lock_guard guard(lock_);
-  const backend::CxDataSet& contracts = TableAt(Table::kContracts);
+  const EngineTable& contracts = TableAt(Table::kContracts);
   std::string key;
   AppendContractKey(key, exchangeCode, contractCode);
   // Every row a download loads, and every trade the recalculation replays,

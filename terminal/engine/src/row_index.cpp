@@ -12,13 +12,13 @@ std::uint64_t HashOf(std::string_view key) { return std::hash<std::string_view>{
 
 }  // namespace
 
-const std::vector<std::uint32_t>& RowIndex::RowsOf(const backend::CxDataSet& table, std::string_view key) {
+const std::vector<std::uint32_t>& RowIndex::RowsOf(const EngineTable& table, std::string_view key) {
   CatchUp(table);
   found_.clear();
   if (chains_.empty()) return found_;
   const std::uint64_t hash = HashOf(key);
   const HashChain& chain = chains_[SlotOf(hash)];
-  const backend::CxDataSetView entries = table.View();
+  const EngineTable& entries = table;
   // Keys of another hash may share the chain's hash: each row's key is read
   // again.
   for (std::uint32_t row = chain.first; row != kNoRow; row = nextOfRow_[row]) {
@@ -35,18 +35,18 @@ void RowIndex::Forget() {
   chainCount_ = 0;
 }
 
-void RowIndex::Rebuild(const backend::CxDataSet& table) {
+void RowIndex::Rebuild(const EngineTable& table) {
   Forget();
   CatchUp(table);
 }
 
-bool RowIndex::SeenRowsInPlace(const backend::CxDataSetView& entries) const {
+bool RowIndex::SeenRowsInPlace(const EngineTable& entries) const {
   return idOfRow_.empty() ||
          (entries.GetCount() >= idOfRow_.size() && entries.GetId(idOfRow_.size() - 1) == idOfRow_.back());
 }
 
-void RowIndex::CatchUp(const backend::CxDataSet& table) {
-  const backend::CxDataSetView entries = table.View();
+void RowIndex::CatchUp(const EngineTable& table) {
+  const EngineTable& entries = table;
   if (!SeenRowsInPlace(entries)) Forget();
   const std::uint32_t count = entries.GetCount();
   if (idOfRow_.empty()) {
@@ -90,8 +90,8 @@ void RowIndex::ResizeChains(std::size_t slots) {
   }
 }
 
-std::optional<std::uint32_t> RowOfId(const backend::CxDataSet& table, std::uint32_t id) {
-  const backend::CxDataSetView entries = table.View();
+std::optional<std::uint32_t> RowOfId(const EngineTable& table, std::uint32_t id) {
+  const EngineTable& entries = table;
   std::uint32_t low = 0;
   std::uint32_t high = entries.GetCount();
   while (low < high) {

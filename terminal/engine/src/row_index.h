@@ -24,7 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "backend/cx_data_set.h"
+#include "engine/engine_table.h"
 
 namespace engine {
 
@@ -38,11 +38,11 @@ class RowIndex {
 
   // The rows of `table` whose key is `key`, ascending. The answer lasts until
   // the next call on this index.
-  const std::vector<std::uint32_t>& RowsOf(const backend::CxDataSet& table, std::string_view key);
+  const std::vector<std::uint32_t>& RowsOf(const EngineTable& table, std::string_view key);
 
   // The next lookup walks the table.
   void Forget();
-  void Rebuild(const backend::CxDataSet& table);
+  void Rebuild(const EngineTable& table);
 
  private:
   static constexpr std::uint32_t kNoRow = UINT32_MAX;
@@ -54,8 +54,8 @@ class RowIndex {
     std::uint32_t last = kNoRow;
   };
 
-  bool SeenRowsInPlace(const backend::CxDataSetView& entries) const;
-  void CatchUp(const backend::CxDataSet& table);
+  bool SeenRowsInPlace(const EngineTable& entries) const;
+  void CatchUp(const EngineTable& table);
   // Appends the row to the chain of its hash.
   void Link(std::uint32_t row, std::uint64_t hash);
   // The slot of `hash` in chains_: its chain, or the empty slot it would take.
@@ -79,6 +79,6 @@ class RowIndex {
 // The row of `table` that holds entry `id`: found by halving where the ids
 // rise along the table, as a table that is only appended to and removed from
 // keeps them, else by a walk.
-std::optional<std::uint32_t> RowOfId(const backend::CxDataSet& table, std::uint32_t id);
+std::optional<std::uint32_t> RowOfId(const EngineTable& table, std::uint32_t id);
 
 }  // namespace engine
