@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "backend/field_text.h"
+#include "contract_key.h"
 #include "order_index.h"
 #include "order_updates.h"
 #include "platform/gbk.h"
@@ -23,10 +24,10 @@ std::string Fit(std::string_view text, std::size_t size) {
 }
 
 // The fill number of a trade as OrderNoKey reads it; read in place.
-std::optional<std::string> FillNumberOfTrade(std::span<const std::uint8_t> entry) {
-  if (entry.size() < sizeof(TradeRow)) return std::nullopt;
-  return order_updates::OrderNoKey(
-      typed_rows::FieldAt(entry, offsetof(TradeRow, szDealNo), sizeof(TradeRow::szDealNo)));
+bool FillNumberOfTrade(std::span<const std::uint8_t> entry, std::string& key) {
+  if (entry.size() < sizeof(TradeRow)) return false;
+  order_updates::AppendOrderNoKey(key, typed_rows::FieldIn(entry, &TradeRow::szDealNo));
+  return true;
 }
 
 }  // namespace
@@ -34,7 +35,8 @@ std::optional<std::string> FillNumberOfTrade(std::span<const std::uint8_t> entry
 COperationEngineBase::COperationEngineBase()
     : orderIndex_(std::make_unique<OrderIndex>()),
       positionBook_(std::make_unique<PositionBook>()),
-      tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)) {}
+      tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)),
+      contractIndex_(std::make_unique<RowIndex>(ContractKeyOfEntry)) {}
 COperationEngineBase::~COperationEngineBase() = default;
 
 std::optional<std::uint32_t> COperationEngineBase::FindOrderRow(const OrderSelectors& order, std::string_view account) {
@@ -65,6 +67,7 @@ void COperationEngineBase::ForgetRowIndexes() {
   orderIndex_->Forget();
   positionBook_->Forget();
   tradeIndex_->Forget();
+  contractIndex_->Forget();
 }
 
 void COperationEngineBase::BuildRowIndexes() {

@@ -4,6 +4,7 @@
 #include "order_updates.h"
 
 #include <charconv>
+#include <iterator>
 #include <mutex>
 
 #include "backend/field_text.h"
@@ -24,10 +25,23 @@ char LastNonBlank(std::string_view text) {
 }  // namespace
 
 std::string OrderNoKey(std::string_view orderNo) {
+  std::string key;
+  AppendOrderNoKey(key, orderNo);
+  return key;
+}
+
+void AppendOrderNoKey(std::string& key, std::string_view orderNo) {
   // A number and a text of the same digits must not meet: "#" and "=" keep
   // them apart.
-  if (const std::optional<int> value = backend::ParseDecimal(orderNo)) return "#" + std::to_string(*value);
-  return "=" + std::string(orderNo);
+  if (const std::optional<int> value = backend::ParseDecimal(orderNo)) {
+    char digits[16];
+    const std::to_chars_result written = std::to_chars(std::begin(digits), std::end(digits), *value);
+    key.push_back('#');
+    key.append(digits, written.ptr);
+    return;
+  }
+  key.push_back('=');
+  key.append(orderNo);
 }
 
 bool SameOrderNo(std::string_view a, std::string_view b) {

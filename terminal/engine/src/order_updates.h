@@ -32,6 +32,8 @@ bool SameOrderNo(std::string_view a, std::string_view b);
 // A text that order numbers share exactly when SameOrderNo calls them the
 // same: a decimal number's value, else the text; for indexes by number.
 std::string OrderNoKey(std::string_view orderNo);
+// Appends OrderNoKey(orderNo) to `key`, for keys built in a reused buffer.
+void AppendOrderNoKey(std::string& key, std::string_view orderNo);
 
 // An answer or push without an order number names no order.
 inline bool NamesAnOrder(std::string_view orderNo) { return !backend::TrimBlanks(orderNo).empty(); }

@@ -653,8 +653,8 @@ class COperationEngineBase {
   // The row of the position details that holds entry `id`.
   std::optional<std::uint32_t> DetailRowOf(std::uint32_t id) const;
   // The rows of the day's trades whose fill number SameOrderNo calls the
-  // same as `dealNo`, in table order; the answer lasts until the trades
-  // change (under the lock).
+  // same as `dealNo`, in table order; the answer lasts until the next such
+  // lookup or until the trades change (under the lock).
   const std::vector<std::uint32_t>& TradeRowsOf(std::string_view dealNo);
   // The indexes beside the tables walk them afresh: for tables emptied or
   // replaced (under the lock).
@@ -674,6 +674,9 @@ class COperationEngineBase {
   std::unique_ptr<PositionBook> positionBook_;
   // The day's trades by fill number (under the lock).
   std::unique_ptr<RowIndex> tradeIndex_;
+  // The contracts by exchange and contract code (under the lock); a lookup
+  // adds to it.
+  mutable std::unique_ptr<RowIndex> contractIndex_;
   BaseCallbacks callbacks_;
   std::atomic<int> connectionIndex_{-1};
   std::atomic<int> quoteConnectionIndex_{-1};
