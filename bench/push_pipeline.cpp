@@ -61,7 +61,7 @@ const std::vector<std::string>& Contracts() {
 }
 
 template <engine::EngineRow Row>
-void Add(backend::CxDataSet& table, const Row& row) {
+void Add(engine::EngineTable& table, const Row& row) {
   if (!engine_testing::AddRow(table, row)) {
     std::fprintf(stderr, "push_pipeline: a table could not take its rows\n");
     std::exit(1);
@@ -141,7 +141,7 @@ class LoadedEngine : public engine::COperationEngine {
   }
 
   void LoadPositions(int count) {
-    backend::CxDataSet& details = TableAt(Table::kPositionDetails);
+    engine::EngineTable& details = TableAt(Table::kPositionDetails);
     const std::vector<std::string>& contracts = Contracts();
     for (int index = 0; index < count; ++index) {
       Add(details, engine_testing::Detail({.dealNo = "P" + std::to_string(index),
@@ -151,11 +151,11 @@ class LoadedEngine : public engine::COperationEngine {
                                            .margin = "500000.00",
                                            .contract = contracts[static_cast<std::size_t>(index) % contracts.size()]}));
     }
-    TableAt(Table::kDownloadedPositionDetails) = backend::CxDataSet::CloneBlock(details.View());
+    TableAt(Table::kDownloadedPositionDetails) = details.Copy();
   }
 
   void LoadOrders(const AccountLoad& load) {
-    backend::CxDataSet& orders = TableAt(Table::kOrders);
+    engine::EngineTable& orders = TableAt(Table::kOrders);
     const std::vector<std::string>& contracts = Contracts();
     for (int index = 0; index < load.finishedOrders + load.restingOrders; ++index) {
       const bool finished = index < load.finishedOrders;

@@ -1,12 +1,12 @@
-// The memory the engine's largest tables hold per row: a table (one packed
-// record list, each row one raw entry, appended as the engine appends them)
-// filled with N rows, and the heap it then holds divided by N. And the
-// longest single append while such a table fills to N rows: the one that
-// makes the table grow, which must not hold up the engine's thread.
+// The memory the engine's largest tables hold per row: an engine table (each
+// row one raw entry, appended as the engine appends them) filled with N rows,
+// and the heap it then holds divided by N. And the longest single append
+// while such a table fills to N rows, which must not hold up the engine's
+// thread.
 //
-// The list's block lives in malloc'ed memory (it is grown with realloc), so
-// the heap is read from the C library's own account of the bytes in use,
-// which counts operator new as well, rather than by counting operator new.
+// The rows live in malloc'ed memory, so the heap is read from the C
+// library's own account of the bytes in use, which counts operator new as
+// well, rather than by counting operator new.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <time.h>
@@ -17,8 +17,8 @@
 #include <optional>
 #include <string>
 
-#include "backend/cx_data_set.h"
 #include "backend/data_set_block.h"
+#include "engine/engine_table.h"
 #include "engine/row_field.h"
 #include "engine/trading_rows.h"
 #include "figures.h"
@@ -49,11 +49,11 @@ Row NumberedRow(std::int64_t number) {
 template <engine::EngineRow Row>
 std::optional<double> BytesPerRow(std::int64_t count, std::string& error) {
   const std::int64_t before = HeapBytesInUse();
-  backend::CxDataSet table;
+  engine::EngineTable table;
   for (std::int64_t number = 1; number <= count; ++number) {
     const Row row = NumberedRow<Row>(number);
     const auto bytes = engine::RowBytes(row);
-    if (!table.AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType)) {
+    if (!table.AddEntry(bytes.data(), bytes.size(), backend::data_set_block::kRawType)) {
       error = "the table could not grow";
       return std::nullopt;
     }
@@ -99,19 +99,17 @@ std::chrono::nanoseconds ThreadTime() {
   return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
-// Appends `count` rows, one at a time as the engine's pushes do (the room
-// grown by half whenever it runs out), and gives the longest append in
-// milliseconds; nothing when the table cannot grow.
+// Appends `count` rows, one at a time as the engine's pushes do, and gives
+// the longest append in milliseconds; nothing when the table cannot grow.
 template <engine::EngineRow Row>
 std::optional<double> LongestAppend(std::int64_t count) {
-  backend::CxDataSet table;
+  engine::EngineTable table;
   std::chrono::nanoseconds longest{};
   for (std::int64_t number = 1; number <= count; ++number) {
     const Row row = NumberedRow<Row>(number);
     const auto bytes = engine::RowBytes(row);
     const std::chrono::nanoseconds start = ThreadTime();
-    const bool appended = table.EnsureSpaceGeometric(bytes.size()) &&
-                          table.AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType);
+    const bool appended = table.AddEntry(bytes.data(), bytes.size(), backend::data_set_block::kRawType);
     longest = std::max(longest, ThreadTime() - start);
     if (!appended) return std::nullopt;
   }

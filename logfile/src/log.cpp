@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <random>
 #include <string_view>
 #include <utility>
@@ -44,6 +45,13 @@ constexpr DefaultApplication kDefaultApplications[] = {
 
 std::string_view FieldText(const char* field, std::size_t size) {
   return std::string_view(field, ::strnlen(field, size));
+}
+
+// The bytes of a text that its record takes: cut to kMaxTextLength on a
+// character boundary.
+int TextRecordLength(std::string_view text) {
+  const std::string_view kept = text.substr(0, std::min<std::size_t>(text.size(), kMaxRecordData));
+  return static_cast<int>(platform::GbkFitLength(kept, kMaxTextLength));
 }
 
 // Printable characters 32..121.
@@ -292,7 +300,13 @@ int CLog::WriteStamped(short appId, const void* data, int length, const CBNTime:
   std::memcpy(record + kRecordTime, stamp, kTimeTextSize);
   std::memcpy(record + kRecordHeadSize, data, dataLength);
   // The key restarts at each record's id field.
-  XorWithKey(record + kRecordType, dataLength + kRecordFixedLength, KeyText(head_));
+  const std::string_view key = KeyText(head_);
+  if (!keyRun_ || keyRun_->Key() != key) keyRun_.reset(new (std::nothrow) KeyRun(key));
+  if (keyRun_) {
+    keyRun_->Apply(record + kRecordType, dataLength + kRecordFixedLength);
+  } else {
+    XorWithKey(record + kRecordType, dataLength + kRecordFixedLength, key);
+  }
 
   ++head_.recordCount;
   head_.writePosition += recordSize;
@@ -409,7 +423,10 @@ std::optional<int> CLog::WriteRefusal(short appId, bool refusePackTypes) const {
 
 int CLog::WriteRecord(short appId, const void* data, int length) {
   // One reading of the clock names the file and stamps the record.
-  const CBNTime::Fields now = GetBNTime().Current();
+  return WriteRecordAt(appId, data, length, GetBNTime().Current());
+}
+
+int CLog::WriteRecordAt(short appId, const void* data, int length, const CBNTime::Fields& now) {
   CheckFileNameFor(now);
   if (!WriteStamped(appId, data, length, now)) return 0;
   SaveHead(false);
@@ -426,16 +443,26 @@ int CLog::WriteLog(short appId, const char* format, ...) {
   const int formatted = std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
   if (formatted < 0) return 0;
-  const std::string_view written(text, std::min<std::size_t>(static_cast<std::size_t>(formatted), kMaxRecordData));
-  return WriteRecord(appId, text, static_cast<int>(platform::GbkFitLength(written, kMaxTextLength)));
+  const std::size_t kept = std::min<std::size_t>(static_cast<std::size_t>(formatted), kMaxRecordData);
+  return WriteRecord(appId, text, TextRecordLength({text, kept}));
 }
 
 int CLog::WriteText(short appId, const char* text, std::size_t length) {
   Scope scope(*this);
   if (const auto refusal = WriteRefusal(appId, true)) return *refusal;
   if (!text) return 0;
-  const std::string_view written(text, std::min<std::size_t>(length, kMaxRecordData));
-  return WriteRecord(appId, text, static_cast<int>(platform::GbkFitLength(written, kMaxTextLength)));
+  return WriteRecord(appId, text, TextRecordLength({text, length}));
+}
+
+int CLog::WriteTexts(short appId, std::span<const std::string_view> texts) {
+  Scope scope(*this);
+  if (const auto refusal = WriteRefusal(appId, true)) return *refusal;
+  const CBNTime::Fields now = GetBNTime().Current();
+  int written = 1;
+  for (const std::string_view text : texts) {
+    written = text.data() == nullptr ? 0 : WriteRecordAt(appId, text.data(), TextRecordLength(text), now);
+  }
+  return written;
 }
 
 int CLog::WriteRawLog(short appId, const void* data, int length) {

@@ -77,33 +77,37 @@ std::string_view KeyText(const st_LogHead& head) {
   return std::string_view(head.key, ::strnlen(head.key, kHeadTextSize));
 }
 
-void XorWithKey(std::uint8_t* data, std::size_t size, std::string_view key) {
+void XorWithKey(std::uint8_t* data, std::size_t size, std::string_view key) { KeyRun(key).Apply(data, size); }
+
+KeyRun::KeyRun(std::string_view key) : key_(key) {
   if (key.empty()) return;
-  // The key repeated into a run of whole keys, which the data takes run by
-  // run: every record is scrambled, and a loop over a fixed run vectorises.
-  std::array<std::uint8_t, 16 * kHeadTextSize> pattern;
-  const std::size_t keys = pattern.size() / key.size();
-  if (keys == 0) {
-    for (std::size_t i = 0; i < size; ++i) data[i] ^= static_cast<std::uint8_t>(key[i % key.size()]);
+  run_ = key.size() * (pattern_.size() / key.size());
+  if (run_ == 0) return;
+  // The key, then what is filled copied behind itself: whole keys each time.
+  std::memcpy(pattern_.data(), key.data(), key.size());
+  for (std::size_t filled = key.size(); filled < run_; filled *= 2)
+    std::memcpy(pattern_.data() + filled, pattern_.data(), std::min(filled, run_ - filled));
+}
+
+void KeyRun::Apply(std::uint8_t* data, std::size_t size) const {
+  if (key_.empty()) return;
+  if (run_ == 0) {
+    for (std::size_t i = 0; i < size; ++i) data[i] ^= static_cast<std::uint8_t>(key_[i % key_.size()]);
     return;
   }
-  const std::size_t run = std::min(size, key.size() * keys);
-  // The key, then what is filled copied behind itself: whole keys each time.
-  std::memcpy(pattern.data(), key.data(), std::min(key.size(), run));
-  for (std::size_t filled = key.size(); filled < run; filled *= 2)
-    std::memcpy(pattern.data() + filled, pattern.data(), std::min(filled, run - filled));
-  for (std::size_t done = 0; done < size; done += run) {
-    const std::size_t count = std::min(run, size - done);
+  // A loop over a fixed run of whole keys vectorises.
+  for (std::size_t done = 0; done < size; done += run_) {
+    const std::size_t count = std::min(run_, size - done);
     std::size_t i = 0;
     for (; i + sizeof(std::uint64_t) <= count; i += sizeof(std::uint64_t)) {
       std::uint64_t word;
       std::uint64_t mask;
       std::memcpy(&word, data + done + i, sizeof word);
-      std::memcpy(&mask, pattern.data() + i, sizeof mask);
+      std::memcpy(&mask, pattern_.data() + i, sizeof mask);
       word ^= mask;
       std::memcpy(data + done + i, &word, sizeof word);
     }
-    for (; i < count; ++i) data[done + i] ^= pattern[i];
+    for (; i < count; ++i) data[done + i] ^= pattern_[i];
   }
 }
 

@@ -67,6 +67,21 @@ std::string_view KeyText(const st_LogHead& head);
 // byte i ^= key[i mod key length]; an empty key changes nothing.
 void XorWithKey(std::uint8_t* data, std::size_t size, std::string_view key);
 
+// The key repeated into a run of whole keys, made once for the many records
+// that one key scrambles, which the data then takes run by run.
+class KeyRun {
+ public:
+  explicit KeyRun(std::string_view key);
+  std::string_view Key() const { return key_; }
+  // XorWithKey with the key of the run.
+  void Apply(std::uint8_t* data, std::size_t size) const;
+
+ private:
+  std::string key_;
+  std::array<std::uint8_t, 16 * kHeadTextSize> pattern_{};
+  std::size_t run_ = 0;  // whole keys; 0 for an empty key or one longer than the pattern
+};
+
 // On disk the head is XORed with the file key, and its key field holds the
 // key XORed with a fixed text instead.
 void ScrambleHead(HeadBytes& bytes, std::string_view key);

@@ -58,7 +58,8 @@ std::optional<int> PartNumber(std::string_view fileName, std::string_view extens
 }
 
 std::string PartSuffix(int part) {
-  char suffix[8];
+  // Room for any int, though parts run from 1 to 999.
+  char suffix[16];
   std::snprintf(suffix, sizeof suffix, "-%03d", part);
   return suffix;
 }

@@ -190,6 +190,7 @@ bool ReplayDay(const BackendData& data, const DayBusiness& business, const std::
     if (trade.customer == customer) trades.push_back(&trade);
   std::sort(trades.begin(), trades.end(),
             [](const DayTrade* a, const DayTrade* b) { return a->dealNumber < b->dealNumber; });
+  day.details.reserve(day.details.size() + trades.size());
   for (const DayTrade* trade : trades)
     if (!ReplayTrade(data, business, *trade, tradingDay, underlying, day, problem)) return false;
   return true;

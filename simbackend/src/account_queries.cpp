@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "account_day.h"
 #include "functions.h"
@@ -152,58 +153,63 @@ Answer Functions::Orders(const Request& request, Session&) {
   const std::string& number = Parameter(request, kOrderNumberParameter);
   const std::string& exchange = Parameter(request, kOrderExchangeParameter);
   const std::string& seat = Parameter(request, kOrderSeatParameter);
-  const DayBusiness business = floor_.Business();
-  std::vector<std::vector<std::string>> rows;
-  for (std::size_t index = 0; index < business.orders.size(); ++index) {
-    const BookOrder& book = business.orders[index];
-    const DayOrder& order = book.order;
-    const Contract& contract = data_.contracts[order.contract];
-    if (order.customer != account->customer || !NumberSelected(number, order.number) ||
-        !ExchangeSelected(data_, exchange, contract.exchange) || (!seat.empty() && seat != order.seat))
-      continue;
-    const OrderProgress progress = ProgressOf(data_, business, index);
-    const std::string orderNumber = std::to_string(order.number);
-    FieldValues row(4, 57);
-    row.Set(4, order.customer);
-    row.Set(5, orderNumber);
-    row.Set(6, data_.ExchangeOf(contract).id);
-    row.Set(7, book.IsSpecial() ? CombinationCode(data_, book) : contract.code);
-    row.Set(9, order.state);
-    row.Set(10, order.openClose);
-    row.Set(11, order.hedge);
-    row.Set(12, order.buySell);
-    row.Set(13, data_.PriceText(contract, order.price));
-    row.Set(14, std::to_string(order.lots));
-    row.Set(15, std::to_string(progress.working));
-    row.Set(16, AveragePriceText(progress));
-    row.Set(17, std::to_string(progress.filled));
-    row.Set(18, orderNumber);
-    row.Set(19, order.time);
-    row.Set(20, order.time);
-    row.Set(21, order.tradeCode);
-    row.Set(24, order.cancelTime);
-    row.Set(25, book.kind);
-    row.Set(26, order.seat);
-    row.Set(29, std::to_string(book.stateSequence));
-    row.Set(32, order.seat);
-    row.Set(39, book.priceType);
-    row.Set(40, book.validity);
-    row.Set(48, MoneyText(book.frozen.margin));
-    row.Set(52, MoneyText(book.frozen.fee));
-    row.Set(57, MoneyText(book.frozen.premium));
-    if (book.IsSpecial()) {
-      // Its strategy and legs, with what each leg freezes; the hedge code
-      // is the third key of the terminal's order kinds.
-      row.Set(34, book.strategy);
-      row.Set(35, contract.code);
-      row.Set(36, data_.contracts[book.secondLeg].code);
-      row.Set(41, order.hedge);
-      row.Set(49, MoneyText(book.secondFrozen.margin));
-      row.Set(53, MoneyText(book.secondFrozen.fee));
+  AnswerRows answer(request);
+  floor_.ReadBusiness([&](const DayBusiness& business) {
+    for (std::size_t index = 0; index < business.orders.size(); ++index) {
+      const BookOrder& book = business.orders[index];
+      const DayOrder& order = book.order;
+      const Contract& contract = data_.contracts[order.contract];
+      if (order.customer == account->customer && NumberSelected(number, order.number) &&
+          ExchangeSelected(data_, exchange, contract.exchange) && (seat.empty() || seat == order.seat))
+        answer.Add(OrderRow(book, ProgressOf(data_, business, index)));
     }
-    rows.push_back(row.Take());
+  });
+  return answer.Take();
+}
+
+std::vector<std::string> Functions::OrderRow(const BookOrder& book, const OrderProgress& progress) const {
+  const DayOrder& order = book.order;
+  const Contract& contract = data_.contracts[order.contract];
+  const std::string orderNumber = std::to_string(order.number);
+  FieldValues row(4, 57);
+  row.Set(4, order.customer);
+  row.Set(5, orderNumber);
+  row.Set(6, data_.ExchangeOf(contract).id);
+  row.Set(7, book.IsSpecial() ? CombinationCode(data_, book) : contract.code);
+  row.Set(9, order.state);
+  row.Set(10, order.openClose);
+  row.Set(11, order.hedge);
+  row.Set(12, order.buySell);
+  row.Set(13, data_.PriceText(contract, order.price));
+  row.Set(14, std::to_string(order.lots));
+  row.Set(15, std::to_string(progress.working));
+  row.Set(16, AveragePriceText(progress));
+  row.Set(17, std::to_string(progress.filled));
+  row.Set(18, orderNumber);
+  row.Set(19, order.time);
+  row.Set(20, order.time);
+  row.Set(21, order.tradeCode);
+  row.Set(24, order.cancelTime);
+  row.Set(25, book.kind);
+  row.Set(26, order.seat);
+  row.Set(29, std::to_string(book.stateSequence));
+  row.Set(32, order.seat);
+  row.Set(39, book.priceType);
+  row.Set(40, book.validity);
+  row.Set(48, MoneyText(book.frozen.margin));
+  row.Set(52, MoneyText(book.frozen.fee));
+  row.Set(57, MoneyText(book.frozen.premium));
+  if (book.IsSpecial()) {
+    // Its strategy and legs, with what each leg freezes; the hedge code
+    // is the third key of the terminal's order kinds.
+    row.Set(34, book.strategy);
+    row.Set(35, contract.code);
+    row.Set(36, data_.contracts[book.secondLeg].code);
+    row.Set(41, order.hedge);
+    row.Set(49, MoneyText(book.secondFrozen.margin));
+    row.Set(53, MoneyText(book.secondFrozen.fee));
   }
-  return RowsAnswer(request, rows);
+  return row.Take();
 }
 
 Answer Functions::ExerciseOrders(const Request& request, Session&) {
@@ -213,12 +219,18 @@ Answer Functions::ExerciseOrders(const Request& request, Session&) {
   const std::string& number = Parameter(request, kOrderNumberParameter);
   const Exchange* exchange = data_.FindExchange(Parameter(request, kOrderExchangeParameter));
   const std::string& seat = Parameter(request, kOrderSeatParameter);
+  const auto selected = [&](const ExerciseApplication& a) {
+    return a.customer == account->customer && NumberSelected(number, std::atoll(a.number.c_str())) &&
+           (Parameter(request, kOrderExchangeParameter).empty() ||
+            (exchange != nullptr && exchange->id == a.exchange)) &&
+           (seat.empty() || seat == a.orderSeat);
+  };
+  std::vector<ExerciseApplication> applications;
+  floor_.ReadBusiness([&](const DayBusiness& business) {
+    std::copy_if(business.exercises.begin(), business.exercises.end(), std::back_inserter(applications), selected);
+  });
   std::vector<std::vector<std::string>> rows;
-  for (const ExerciseApplication& a : floor_.Business().exercises) {
-    if (a.customer != account->customer || !NumberSelected(number, std::atoll(a.number.c_str())) ||
-        (!Parameter(request, kOrderExchangeParameter).empty() && (exchange == nullptr || exchange->id != a.exchange)) ||
-        (!seat.empty() && seat != a.orderSeat))
-      continue;
+  for (const ExerciseApplication& a : applications) {
     FieldValues row(4, 35);
     row.Set(4, a.customer);
     row.Set(5, a.number);
@@ -255,40 +267,44 @@ Answer Functions::Trades(const Request& request, Session&) {
       return Refusal(request, kBadParameter, "查询日期'" + *day + "'应为八位的年月日！");
   // The trades of the data folder are those of the current trading day.
   const std::string today = TodayText();
-  std::vector<std::vector<std::string>> rows;
-  const DayBusiness business = floor_.Business();
+  AnswerRows answer(request);
   if ((first.empty() || first <= today) && (last.empty() || today <= last))
-    for (const DayTrade& trade : business.trades) {
-      if (trade.customer != account->customer) continue;
-      const DayOrder& order = business.orders[trade.order].order;
-      const OrderLeg leg = LegOf(business.orders[trade.order], trade.leg);
-      const Contract& contract = data_.contracts[leg.contract];
-      const double turnover = data_.Price(contract, trade.price) * static_cast<double>(trade.lots) *
-                              static_cast<double>(data_.VarietyOf(contract).multiplier);
-      rows.push_back(FieldValues(4, 24)
-                         .Set(4, data_.ExchangeOf(contract).id)
-                         .Set(5, today)
-                         .Set(6, std::to_string(order.number))
-                         .Set(7, contract.code)
-                         .Set(8, contract.name)
-                         .Set(9, leg.buySell)
-                         .Set(10, BuySellText(leg.buySell))
-                         .Set(11, order.openClose)
-                         .Set(12, OpenCloseText(order.openClose))
-                         .Set(13, order.hedge)
-                         .Set(14, HedgeText(order.hedge))
-                         .Set(15, std::to_string(trade.lots))
-                         .Set(16, data_.PriceText(contract, trade.price))
-                         .Set(17, MoneyText(turnover))
-                         .Set(18, order.tradeCode)
-                         .Set(19, std::to_string(order.number))
-                         .Set(20, std::to_string(trade.dealNumber))
-                         .Set(21, contract.period)
-                         .Set(22, trade.time)
-                         .Set(23, order.seat)
-                         .Take());
-    }
-  return RowsAnswer(request, rows);
+    floor_.ReadBusiness([&](const DayBusiness& business) {
+      for (const DayTrade& trade : business.trades)
+        if (trade.customer == account->customer) answer.Add(TradeRow(business, trade, today));
+    });
+  return answer.Take();
+}
+
+std::vector<std::string> Functions::TradeRow(const DayBusiness& business, const DayTrade& trade,
+                                             const std::string& today) const {
+  const DayOrder& order = business.orders[trade.order].order;
+  const OrderLeg leg = LegOf(business.orders[trade.order], trade.leg);
+  const Contract& contract = data_.contracts[leg.contract];
+  const double turnover = data_.Price(contract, trade.price) * static_cast<double>(trade.lots) *
+                          static_cast<double>(data_.VarietyOf(contract).multiplier);
+  return FieldValues(4, 24)
+      .Set(4, data_.ExchangeOf(contract).id)
+      .Set(5, today)
+      .Set(6, std::to_string(order.number))
+      .Set(7, contract.code)
+      .Set(8, contract.name)
+      .Set(9, leg.buySell)
+      .Set(10, BuySellText(leg.buySell))
+      .Set(11, order.openClose)
+      .Set(12, OpenCloseText(order.openClose))
+      .Set(13, order.hedge)
+      .Set(14, HedgeText(order.hedge))
+      .Set(15, std::to_string(trade.lots))
+      .Set(16, data_.PriceText(contract, trade.price))
+      .Set(17, MoneyText(turnover))
+      .Set(18, order.tradeCode)
+      .Set(19, std::to_string(order.number))
+      .Set(20, std::to_string(trade.dealNumber))
+      .Set(21, contract.period)
+      .Set(22, trade.time)
+      .Set(23, order.seat)
+      .Take();
 }
 
 }  // namespace simbackend

@@ -21,6 +21,11 @@ FieldLine& FieldLine::Add(std::string_view value) {
 FieldLine& FieldLine::AddNumber(long long value) { return Add(std::to_string(value)); }
 
 FieldLine& FieldLine::AddAll(const std::vector<std::string>& values) {
+  // Room for every value and its separator at once: a long line grows once,
+  // to its very length.
+  std::size_t length = text_.size() + values.size();
+  for (const std::string& value : values) length += value.size();
+  text_.reserve(length);
   for (const std::string& value : values) Add(value);
   return *this;
 }

@@ -442,6 +442,9 @@ class Functions {
   // Those of options exercised from day `first` to day `last` (empty: no bound).
   std::vector<AbandonableRow> Abandonable(const std::string& customer, const std::string& first,
                                           const std::string& last) const;
+  std::vector<AbandonableRow> AbandonableRows(const DayBusiness& business, const AccountDay& day,
+                                              const std::string& customer, const std::string& first,
+                                              const std::string& last) const;
   // reference_functions.cpp
   Answer SystemDate(const Request& request, Session& session);
   Answer ExchangeSeats(const Request& request, Session& session);
@@ -457,6 +460,9 @@ class Functions {
   Answer Orders(const Request& request, Session& session);
   Answer ExerciseOrders(const Request& request, Session& session);
   Answer Trades(const Request& request, Session& session);
+  // The row of an order and of a trade, as those answers give them.
+  std::vector<std::string> OrderRow(const BookOrder& book, const OrderProgress& progress) const;
+  std::vector<std::string> TradeRow(const DayBusiness& business, const DayTrade& trade, const std::string& today) const;
   // password_functions.cpp
   Answer ChangeKindPassword(const Request& request, Session& session);
   Answer ChangePassword(const Request& request, Session& session);
@@ -535,6 +541,20 @@ class FieldValues {
  private:
   std::size_t first_;
   std::vector<std::string> values_;
+};
+
+// A multi-row answer built a row at a time: each row becomes its line at
+// once, so that a long answer holds its lines and nothing more.
+class AnswerRows {
+ public:
+  explicit AnswerRows(const Request& request) : request_(request) {}
+  void Add(const std::vector<std::string>& values);
+  // The status line with the row count, then the rows in the order added.
+  Answer Take();
+
+ private:
+  const Request& request_;
+  std::vector<std::string> lines_;
 };
 
 // A multi-row answer: the status line with the row count, then a row of

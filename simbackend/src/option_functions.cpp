@@ -173,8 +173,14 @@ Answer Functions::Applied(const Request& request, ExerciseApplication applicatio
 
 std::vector<Functions::AbandonableRow> Functions::Abandonable(const std::string& customer, const std::string& first,
                                                               const std::string& last) const {
-  const DayBusiness business = floor_.Business();
-  const AccountDay day = floor_.DayOf(customer);
+  return floor_.ReadDay(customer, [&](const DayBusiness& business, const AccountDay& day) {
+    return AbandonableRows(business, day, customer, first, last);
+  });
+}
+
+std::vector<Functions::AbandonableRow> Functions::AbandonableRows(const DayBusiness& business, const AccountDay& day,
+                                                                  const std::string& customer, const std::string& first,
+                                                                  const std::string& last) const {
   const std::string today = TodayText();
   std::vector<AbandonableRow> rows;
   for (const HeldDetail& d : day.details) {

@@ -131,21 +131,31 @@ Answer Functions::OrderState(const Request& request, Session&) {
   if (!number) return Refusal(request, kBadParameter, "委托单号'" + numberText + "'无效！");
   const std::string& seat = Parameter(request, kQueriedSeatParameter);
   const std::string& exchange = Parameter(request, kQueriedExchangeParameter);
-  const DayBusiness business = floor_.Business();
-  const std::size_t index = FindOrder(business, account->customer, *number);
-  const bool found =
-      index < business.orders.size() && (seat.empty() || business.orders[index].order.seat == seat) &&
-      (exchange.empty() ||
-       data_.FindExchange(exchange) == &data_.ExchangeOf(data_.contracts[business.orders[index].order.contract]));
-  if (!found) return Refusal(request, kNoSuchEntry, "委托单" + std::to_string(*number) + "不存在！");
-  const BookOrder& book = business.orders[index];
-  const DayOrder& o = book.order;
-  const OrderProgress progress = ProgressOf(data_, business, index);
-  return OneLine(AcceptedLine(
-      request,
-      {std::to_string(o.number), o.seat, data_.ExchangeOf(data_.contracts[o.contract]).id, o.state,
-       std::to_string(progress.filled), std::to_string(progress.working), OrderStateText(o.state),
-       data_.contracts[o.contract].code, std::to_string(o.lots), o.cancelTime, std::to_string(book.stateSequence)}));
+  const std::optional<std::vector<std::string>> values =
+      floor_.ReadBusiness([&](const DayBusiness& business) -> std::optional<std::vector<std::string>> {
+        const std::size_t index = FindOrder(business, account->customer, *number);
+        const bool found =
+            index < business.orders.size() && (seat.empty() || business.orders[index].order.seat == seat) &&
+            (exchange.empty() ||
+             data_.FindExchange(exchange) == &data_.ExchangeOf(data_.contracts[business.orders[index].order.contract]));
+        if (!found) return std::nullopt;
+        const BookOrder& book = business.orders[index];
+        const DayOrder& o = book.order;
+        const OrderProgress progress = ProgressOf(data_, business, index);
+        return std::vector<std::string>{std::to_string(o.number),
+                                        o.seat,
+                                        data_.ExchangeOf(data_.contracts[o.contract]).id,
+                                        o.state,
+                                        std::to_string(progress.filled),
+                                        std::to_string(progress.working),
+                                        OrderStateText(o.state),
+                                        data_.contracts[o.contract].code,
+                                        std::to_string(o.lots),
+                                        o.cancelTime,
+                                        std::to_string(book.stateSequence)};
+      });
+  if (!values) return Refusal(request, kNoSuchEntry, "委托单" + std::to_string(*number) + "不存在！");
+  return OneLine(AcceptedLine(request, *values));
 }
 
 Answer Functions::SendOrder(const Request& request, Session&) {

@@ -77,16 +77,18 @@ Answer Functions::ExercisableQuantity(const Request& request, Session&) {
   const std::string& hedge = Parameter(request, kExercisableHedgeParameter);
 
   std::int64_t held = 0;
-  for (const HeldDetail& d : floor_.DayOf(account->customer).details)
-    if (d.contract == index && d.buySell == "0" && Selected(tradeCode, d.tradeCode) && Selected(seat, d.seat) &&
-        Selected(hedge, d.hedge))
-      held += d.lots;
   std::int64_t exercising = 0;
   std::int64_t abandoning = 0;
-  for (const ExerciseApplication& a : floor_.Business().exercises)
-    if (a.customer == account->customer && a.state == "a" && a.contract == option.code &&
-        a.exchange == data_.ExchangeOf(option).id && Selected(tradeCode, a.tradingCode))
-      (a.type == kExercise ? exercising : abandoning) += a.lots;
+  floor_.ReadDay(account->customer, [&](const DayBusiness& business, const AccountDay& day) {
+    for (const HeldDetail& d : day.details)
+      if (d.contract == index && d.buySell == "0" && Selected(tradeCode, d.tradeCode) && Selected(seat, d.seat) &&
+          Selected(hedge, d.hedge))
+        held += d.lots;
+    for (const ExerciseApplication& a : business.exercises)
+      if (a.customer == account->customer && a.state == "a" && a.contract == option.code &&
+          a.exchange == data_.ExchangeOf(option).id && Selected(tradeCode, a.tradingCode))
+        (a.type == kExercise ? exercising : abandoning) += a.lots;
+  });
 
   // Without selectors, the trade code and seat the account's orders go out with.
   const TradeCode* code = data_.TradeCodeFor(account->customer, option.exchange, hedge.empty() ? "0" : hedge);

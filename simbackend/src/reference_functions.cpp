@@ -2,6 +2,7 @@
 // the exchange seats, the trading parameters, the close strategies, the
 // order types and the contracts.
 #include <cstdio>
+#include <utility>
 
 #include "functions.h"
 
@@ -19,10 +20,16 @@ std::string TickText(const Variety& variety) {
 
 }  // namespace
 
+void AnswerRows::Add(const std::vector<std::string>& values) { lines_.push_back(RowLine(request_, values)); }
+
+Answer AnswerRows::Take() {
+  return {AcceptedLine(request_, {std::to_string(lines_.size())}), std::move(lines_), {}, {}};
+}
+
 Answer RowsAnswer(const Request& request, const std::vector<std::vector<std::string>>& rows) {
-  Answer answer{AcceptedLine(request, {std::to_string(rows.size())}), {}, {}, {}};
-  for (const std::vector<std::string>& row : rows) answer.rows.push_back(RowLine(request, row));
-  return answer;
+  AnswerRows answer(request);
+  for (const std::vector<std::string>& row : rows) answer.Add(row);
+  return answer.Take();
 }
 
 Answer Functions::SystemDate(const Request& request, Session&) {

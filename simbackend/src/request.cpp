@@ -51,15 +51,15 @@ int PeekFunction(std::string_view text) {
 }
 
 std::string AcceptedLine(const Request& request, const std::vector<std::string>& values) {
-  return AnswerHead(&request).Add("Y").AddAll(values).Text();
+  return AnswerHead(&request).Add("Y").AddAll(values).TakeText();
 }
 
 std::string RowLine(const Request& request, const std::vector<std::string>& values) {
-  return AnswerHead(&request).AddAll(values).Text();
+  return AnswerHead(&request).AddAll(values).TakeText();
 }
 
 std::string RefusedLine(const Request* request, int code, std::string_view text) {
-  return AnswerHead(request).Add("N").AddNumber(code).Add(text).Text();
+  return AnswerHead(request).Add("N").AddNumber(code).Add(text).TakeText();
 }
 
 }  // namespace simbackend

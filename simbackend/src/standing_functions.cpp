@@ -1,6 +1,9 @@
 // Profit/loss and condition orders, and the answers to the condition orders'
 // questions: checked for form here, kept and followed by the trading floor
 // (trading_floor.h), whose pushes follow the answers.
+#include <optional>
+#include <utility>
+
 #include "functions.h"
 #include "record_kinds.h"
 
@@ -85,13 +88,21 @@ Answer Functions::PlaceProfitLoss(const Request& request, Session&) {
     return Refusal(request, kBadParameter, "开仓委托号'" + numberText + "'无效！");
   const std::string& exchange = Parameter(request, kOpeningExchangeParameter);
   const std::string& seat = Parameter(request, kOpeningSeatParameter);
-  const DayBusiness business = floor_.Business();
-  const std::size_t opening = FindOrder(business, account->customer, number);
-  if (opening == business.orders.size() || (!seat.empty() && business.orders[opening].order.seat != seat) ||
-      data_.FindExchange(exchange) != &data_.ExchangeOf(data_.contracts[business.orders[opening].order.contract]))
-    return Refusal(request, kNoSuchEntry, "开仓委托" + std::to_string(number) + "不存在！");
+  // The opening order's index and contract.
+  const std::optional<std::pair<std::size_t, std::size_t>> opened =
+      floor_.ReadBusiness([&](const DayBusiness& business) -> std::optional<std::pair<std::size_t, std::size_t>> {
+        const std::size_t index = FindOrder(business, account->customer, number);
+        if (index == business.orders.size()) return std::nullopt;
+        const DayOrder& o = business.orders[index].order;
+        if ((!seat.empty() && o.seat != seat) ||
+            data_.FindExchange(exchange) != &data_.ExchangeOf(data_.contracts[o.contract]))
+          return std::nullopt;
+        return std::pair{index, o.contract};
+      });
+  if (!opened) return Refusal(request, kNoSuchEntry, "开仓委托" + std::to_string(number) + "不存在！");
+  const auto [opening, contract] = *opened;
 
-  const Variety& variety = data_.VarietyOf(data_.contracts[business.orders[opening].order.contract]);
+  const Variety& variety = data_.VarietyOf(data_.contracts[contract]);
   ProfitLossOrder order;
   order.customer = account->customer;
   order.opening = opening;

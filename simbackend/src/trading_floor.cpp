@@ -54,6 +54,10 @@ TradingFloor::TradingFloor(const BackendData& data, QuoteFeed& quotes, const Acc
   for (const PositionDetail& position : data.positions)
     lastDealNumber_ = std::max(lastDealNumber_, position.dealNumber);
   for (const DayTrade& trade : data.trades) lastDealNumber_ = std::max(lastDealNumber_, trade.dealNumber);
+  // Each account's day is kept from the start, as a back end keeps its book:
+  // an account's first request costs what changed since, not its whole day.
+  for (const Account& account : data.accounts)
+    if (account.kind == AccountKind::kTrading) DayLocked(account.customer);
 }
 
 void TradingFloor::SetFillBehaviour(FillBehaviour fills) {

@@ -163,6 +163,20 @@ class TradingFloor {
 
   // A copy of the business as it stands.
   DayBusiness Business() const;
+  // What `read` gives of the business as it stands, read under the floor's
+  // lock without a copy: for an answer that walks a long day. `read` calls
+  // nothing of the floor.
+  template <typename Read>
+  decltype(auto) ReadBusiness(Read&& read) const {
+    std::lock_guard lock(mutex_);
+    return std::forward<Read>(read)(std::as_const(business_));
+  }
+  // As ReadBusiness, with the customer's day as DayOf gives it.
+  template <typename Read>
+  decltype(auto) ReadDay(const std::string& customer, Read&& read) const {
+    std::lock_guard lock(mutex_);
+    return std::forward<Read>(read)(std::as_const(business_), DayLocked(customer));
+  }
   // The contracts' last prices as the quotes show them now.
   PriceSource LastPrices() const;
   // The account's funds and positions now.

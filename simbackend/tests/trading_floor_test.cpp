@@ -90,6 +90,21 @@ class TradingFloorTest : public ::testing::Test {
     EXPECT_EQ(kept.closingProfit, replayed.closingProfit);
     EXPECT_EQ(kept.premiumIn, replayed.premiumIn);
     EXPECT_EQ(kept.premiumOut, replayed.premiumOut);
+    ExpectTheFundsOf(replayed);
+  }
+
+  // The funds the floor answers with are those of `replayed`.
+  void ExpectTheFundsOf(const AccountDay& replayed) const {
+    const Account& account = *data_.FindAccount(kCustomer);
+    const Funds kept = floor_->FundsOf(account);
+    const Funds fresh = ComputeFunds(data_, account, floor_->Business(), replayed, floor_->LastPrices(),
+                                     kept.depositsToday, kept.withdrawalsToday, data_.FloatingProfitAvailable());
+    const auto fields = [](const Funds& f) {
+      return std::vector<double>{f.buyFrozen,     f.sellFrozen, f.frozenFee,  f.frozenPremium, f.buyMargin,
+                                 f.sellMargin,    f.available,  f.equity,     f.fees,          f.floatingProfit,
+                                 f.closingProfit, f.premiumIn,  f.premiumOut, f.optionValue,   f.optionFloatingMargin};
+    };
+    EXPECT_EQ(fields(kept), fields(fresh));
   }
 
   simbackend_test::DataFolder folder_;

@@ -101,7 +101,7 @@ constexpr TableRows kTableRows[] = {
 void CheckTables(PushedEngine& engine) {
   std::lock_guard guard(engine.lock_);
   for (const TableRows& rows : kTableRows) {
-    const backend::CxDataSet& table = engine.TableAt(rows.table);
+    const engine::EngineTable& table = engine.TableAt(rows.table);
     for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
       const std::span<const std::uint8_t> row = table.GetValue(index);
       fuzz::Check(row.data() != nullptr && row.size() == rows.rowSize, "every row of a table is a whole row");

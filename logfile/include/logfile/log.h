@@ -20,7 +20,9 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "logfile/bn_time.h"
@@ -28,8 +30,9 @@
 #include "logfile/log_head.h"
 
 namespace logfile {
+class KeyRun;
 class LogFileHandle;
-}
+}  // namespace logfile
 
 class QUILLMERE_API CLog {
  public:
@@ -53,6 +56,11 @@ class QUILLMERE_API CLog {
   // character boundary as WriteLog cuts: WriteLog with "%s" and the text,
   // without formatting it.
   int WriteText(short appId, const char* text, std::size_t length);
+  // A text record of each text, in order, as WriteText writes it, stamped
+  // with one reading of the clock and under one taking of the write lock:
+  // the lines of one moment cost a copy each. The result of the last
+  // record, or of the refusal that writes none.
+  int WriteTexts(short appId, std::span<const std::string_view> texts);
   // A record of raw bytes, cut to 10240.
   int WriteRawLog(short appId, const void* data, int length);
   // WriteRawLog as application 11.
@@ -171,6 +179,7 @@ class QUILLMERE_API CLog {
   // WriteRecord and the operations it calls below run under the write lock
   // their caller holds.
   int WriteRecord(short appId, const void* data, int length);
+  int WriteRecordAt(short appId, const void* data, int length, const CBNTime::Fields& now);
   int CheckFileNameFor(const CBNTime::Fields& today);
   // WriteToFile with the record stamped `now`.
   int WriteStamped(short appId, const void* data, int length, const CBNTime::Fields& now);
@@ -196,6 +205,9 @@ class QUILLMERE_API CLog {
   int daysToKeep_ = 0;
   // Shared with the batches on their way to it.
   std::shared_ptr<logfile::LogFileHandle> file_;
+  // The run of the key that scrambled the last record, made again when the
+  // head's key is another.
+  std::unique_ptr<logfile::KeyRun> keyRun_;
   st_LogHead head_{};
   // Head saves of this object: every tenth unforced save writes.
   unsigned headSaveCount_ = 0;

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace simbackend {
@@ -21,6 +22,8 @@ class FieldLine {
   FieldLine& AddAll(const std::vector<std::string>& values);
 
   const std::string& Text() const { return text_; }
+  // The text, moved out: the line is empty after.
+  std::string TakeText() { return std::move(text_); }
 
  private:
   std::string text_;

@@ -157,11 +157,17 @@ bool CxDataSet::AddEntry(const char* name, const void* value, std::size_t length
 
 bool CxDataSet::AddText(std::string_view text) { return AppendEntry({}, text, true, kTextType, kAutoId); }
 
-bool CxDataSet::StartWithText(std::string_view text) {
-  const std::size_t length = text.size() + 1;
-  if (block_ != nullptr || length > kMaxValueLength || !CreateBlock(length, Clearing::kDirectory)) return false;
-  // The block is made to fit the value, so appending cannot fail.
-  return AppendEntry({}, text, true, kTextType, kAutoId);
+bool CxDataSet::StartWithTexts(std::span<const std::string_view> texts) {
+  if (block_ != nullptr || texts.empty()) return false;
+  std::size_t valueBytes = 0;
+  for (const std::string_view text : texts) {
+    if (text.size() + 1 > kMaxValueLength) return false;
+    valueBytes += text.size() + 1;
+  }
+  if (!CreateFittedBlock(texts.size(), valueBytes)) return false;
+  // The block is made to fit the values, so appending cannot fail.
+  for (const std::string_view text : texts) AppendEntry({}, text, true, kTextType, kAutoId);
+  return true;
 }
 
 bool CxDataSet::AppendEntry(std::string_view name, std::string_view value, bool addTerminator, std::uint8_t type,
@@ -240,7 +246,7 @@ bool CxDataSet::RemoveEntry(std::size_t index) {
 
 bool CxDataSet::EnsureSpace(std::size_t length) {
   if (length > kMaxValueLength) return false;
-  if (block_ == nullptr) return CreateBlock(length, Clearing::kWholeBlock);
+  if (block_ == nullptr) return CreateBlock(length);
 
   Layout layout{BlockSize(block_), std::min<std::uint64_t>(BlockGrowth(block_), kMaxBlockGrowth), Capacity(block_),
                 DirectoryStep(block_)};
@@ -268,7 +274,7 @@ bool CxDataSet::EnsureSpace(std::size_t length) {
 }
 
 bool CxDataSet::Reserve(std::size_t entries, std::size_t valueBytes) {
-  if (block_ == nullptr && !CreateBlock(0, Clearing::kWholeBlock)) return false;
+  if (block_ == nullptr && !CreateBlock(0)) return false;
   Layout layout{BlockSize(block_), BlockGrowth(block_), std::max<std::uint64_t>(Capacity(block_), entries),
                 DirectoryStep(block_)};
   const std::uint64_t needed = layout.ValueArea() + std::max<std::uint64_t>(ValueBytes(block_), valueBytes);
@@ -313,27 +319,36 @@ bool CxDataSet::Reshape(const Layout& layout) {
   return true;
 }
 
-// A list cleared whole is a first block; one whose header and directory
-// alone are cleared is a list of one line, and its block fits that line: a
-// directory of one entry and the value.
-bool CxDataSet::CreateBlock(std::size_t firstValueLength, Clearing clearing) {
-  const bool oneLine = clearing == Clearing::kDirectory;
-  const std::uint32_t capacity = oneLine ? 1 : kFirstCapacity;
-  const std::uint64_t size = oneLine ? ValueAreaFor(capacity) + firstValueLength : FirstBlockSize(firstValueLength);
-  if (clearing == Clearing::kWholeBlock) {
-    block_ = static_cast<std::uint8_t*>(std::calloc(1, size));
-  } else {
-    block_ = static_cast<std::uint8_t*>(std::malloc(size));
-    if (block_ != nullptr) std::memset(block_, 0, ValueAreaFor(capacity));
-  }
+bool CxDataSet::CreateBlock(std::size_t firstValueLength) {
+  const std::uint64_t size = FirstBlockSize(firstValueLength);
+  block_ = static_cast<std::uint8_t*>(std::calloc(1, size));
   if (block_ == nullptr) return false;
+  WriteHeader(size, kFirstCapacity);
+  return true;
+}
+
+bool CxDataSet::CreateFittedBlock(std::size_t entries, std::size_t valueBytes) {
+  const std::uint64_t valueArea = ValueAreaFor(entries);
+  const std::uint64_t size = valueArea + valueBytes;
+  if (entries > std::numeric_limits<std::uint32_t>::max() || size > std::numeric_limits<std::uint32_t>::max()) {
+    return false;
+  }
+  block_ = static_cast<std::uint8_t*>(std::malloc(size));
+  if (block_ == nullptr) return false;
+  // The values are written as they are appended; only what precedes them
+  // must start cleared.
+  std::memset(block_, 0, valueArea);
+  WriteHeader(size, static_cast<std::uint32_t>(entries));
+  return true;
+}
+
+void CxDataSet::WriteHeader(std::uint64_t size, std::uint32_t capacity) {
   SetU32(block_, kBlockSizeOffset, static_cast<std::uint32_t>(size));
   SetU16(block_, kDirectoryStepOffset, kFirstCapacity);
   // A block smaller than a first block grows as a first block would.
   SetU32(block_, kBlockGrowthOffset, static_cast<std::uint32_t>(std::max(size, kFirstBlockSize)));
   SetU32(block_, kValueAreaOffset, static_cast<std::uint32_t>(ValueAreaFor(capacity)));
   SetU32(block_, kCapacityOffset, capacity);
-  return true;
 }
 
 std::uint8_t* CxDataSet::GetDataPtr(std::size_t index) { return const_cast<std::uint8_t*>(View().GetDataPtr(index)); }

@@ -4,7 +4,10 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "backend/field_text.h"
 #include "platform/files.h"
@@ -73,7 +76,19 @@ struct Request {
   long function;
 };
 
+// A line that starts as a quote push, "R|" and a field 4 of exactly the
+// quote's code: what RequestOf makes of it, told without copying the field.
+bool StartsAsQuotePush(std::string_view line) {
+  constexpr std::string_view kQuoteCode = "15001|";
+  static_assert(kQuoteCode.substr(0, 5) == "15001" && protocol::push_code::kQuote == 15001);
+  if (!line.starts_with("R|")) return false;
+  const std::ptrdiff_t before = FindNthSeparator(line, kFieldSeparator, 3);
+  return before >= 0 && line.substr(static_cast<std::size_t>(before) + 1).starts_with(kQuoteCode);
+}
+
 std::optional<Request> RequestOf(std::string_view line) {
+  // Nearly every line logged is a quote push.
+  if (StartsAsQuotePush(line)) return Request{0, protocol::push_code::kQuote};
   const std::size_t start = line.find("R|");
   if (start == std::string_view::npos) return std::nullopt;
   char code[32];
@@ -152,21 +167,32 @@ void ProgramLog::WriteLine(int type, const char* text) {
   if (text != nullptr) WriteLine(type, std::string_view(text));
 }
 
-void ProgramLog::WriteLine(int type, std::string_view text) {
+void ProgramLog::WriteLine(int type, std::string_view text) { WriteLines(type, {&text, 1}); }
+
+void ProgramLog::WriteLines(int type, std::span<const std::string_view> lines) {
   if (type == kLogNothing || !IsOpen()) return;
   if (type != kLogCommunication) {
-    log_.WriteText(0, text.data(), text.size());
+    log_.WriteTexts(0, lines);
     return;
   }
-  const std::optional<Request> request = RequestOf(text);
-  if (!request || !CarriesPasswords(*request)) {
-    log_.WriteText(0, text.data(), text.size());
-    return;
+  // Each thread masks into buffers of its own, kept from call to call; the
+  // deque keeps each masked copy in place while more are added.
+  thread_local std::deque<std::string> masked;
+  thread_local std::vector<std::string_view> written;
+  written.clear();
+  std::size_t maskedCount = 0;
+  for (const std::string_view line : lines) {
+    const std::optional<Request> request = RequestOf(line);
+    if (!request || !CarriesPasswords(*request)) {
+      written.push_back(line);
+      continue;
+    }
+    if (maskedCount == masked.size()) masked.emplace_back();
+    std::string& copy = masked[maskedCount++];
+    MaskRequest(line, *request, copy);
+    written.push_back(copy);
   }
-  // Each thread masks into a buffer of its own, kept from line to line.
-  thread_local std::string masked;
-  MaskRequest(text, *request, masked);
-  log_.WriteText(0, masked.data(), masked.size());
+  log_.WriteTexts(0, written);
 }
 
 void ProgramLog::Flush() { log_.FlushSaveFileHead(); }
@@ -181,6 +207,8 @@ bool OpenProgramLog() { return TheProgramLog().Open(); }
 void CloseProgramLog() { TheProgramLog().Close(); }
 
 void WriteLogLine(int type, const char* text) { TheProgramLog().WriteLine(type, text); }
+
+void WriteLogLines(int type, std::span<const std::string_view> lines) { TheProgramLog().WriteLines(type, lines); }
 
 void WriteAnswerLine(int function, std::string_view line) {
   ProgramLog& log = TheProgramLog();

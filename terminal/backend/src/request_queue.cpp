@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 namespace backend {
 
@@ -34,15 +35,33 @@ ResultQueue::~ResultQueue() {
 }
 
 bool ResultQueue::Post(RequestPtr record) {
-  std::lock_guard lock(mutex_);
-  if (!records_.InsertAt(records_.Count(), record.get())) return false;
-  record.release();
+  bool wake = false;
+  {
+    std::lock_guard lock(mutex_);
+    if (!records_.InsertAt(records_.Count(), record.get())) return false;
+    record.release();
+    wake = std::exchange(takerWaiting_, false);
+  }
+  if (wake) {
+    // Held while the hook runs, so that replacing the hook waits for it. The
+    // hook only signals the taker, which never waits for this lock while it
+    // takes records.
+    std::lock_guard hookLock(hookMutex_);
+    if (arrivalHook_) arrivalHook_();
+  }
   return true;
 }
 
 RequestPtr ResultQueue::TakeNext() {
   std::lock_guard lock(mutex_);
-  return RequestPtr(records_.PopFront());
+  RequestPtr next(records_.PopFront());
+  if (!next) takerWaiting_ = true;
+  return next;
+}
+
+void ResultQueue::SetArrivalHook(std::function<void()> hook) {
+  std::lock_guard hookLock(hookMutex_);
+  arrivalHook_ = std::move(hook);
 }
 
 std::size_t ResultQueue::Count() const {

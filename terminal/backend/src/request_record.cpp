@@ -171,10 +171,20 @@ bool SplitReplyRows(int index, const RequestRecord& record, int firstField, int 
   return true;
 }
 
-std::optional<std::string_view> PushLine(const RequestRecord& record) {
+RequestPtr CreatePushItem(int connection, std::span<const std::string_view> lines) {
+  RequestPtr record = CreateRequest("", connection, 0, kPushHandlerTag, 1);
+  if (!record || !record->subRequests[0].answer.StartWithTexts(lines)) return nullptr;
+  return record;
+}
+
+std::uint32_t PushLineCount(const RequestRecord& record) {
   const SubRequest* first = record.At(0);
-  if (first == nullptr || first->answer.GetCount() == 0) return std::nullopt;
-  return AnswerLine(*first, 0);
+  return first == nullptr ? 0 : first->answer.GetCount();
+}
+
+std::string_view PushLineAt(const RequestRecord& record, std::uint32_t index) {
+  const SubRequest* first = record.At(0);
+  return first == nullptr ? std::string_view() : AnswerLine(*first, index);
 }
 
 std::optional<int> PushCodeOf(std::string_view line) {

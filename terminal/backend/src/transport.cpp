@@ -6,8 +6,13 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
+#include "backend/cx_data_set.h"
 #include "backend/program_log.h"
 #include "backend/request_queue.h"
 #include "backend/server_rotation.h"
@@ -69,13 +74,27 @@ bool ReadAddress(int (*read)(char*, int), std::string& text) {
   return true;
 }
 
-// One pushed line as a record of its own on the result queue.
-void QueuePushLine(int connection, std::string_view line) {
-  RequestPtr record = CreateRequest("", connection, 0, kPushHandlerTag, 1);
-  // The pump reads the line through its entry alone, so the rest of the
-  // list's block need not be cleared for it.
-  if (!record || !record->subRequests[0].answer.StartWithText(line)) {
-    WriteLogLine(kLogConnectionError, ("无法保存推送数据：" + std::string(line)).c_str());
+void LogUnsavedPushLine(std::string_view line) {
+  WriteLogLine(kLogConnectionError, ("无法保存推送数据：" + std::string(line)).c_str());
+}
+
+// The lines of a received block as one push item on the result queue: one
+// record, one list and one turn of the queue's lock for the whole block. A
+// line too long for a list entry is left out alone, not with the block.
+void QueuePushLines(int connection, std::span<const std::string_view> lines) {
+  thread_local std::vector<std::string_view> storable;
+  storable.clear();
+  for (const std::string_view line : lines) {
+    if (line.size() < CxDataSet::kMaxValueLength) {
+      storable.push_back(line);
+    } else {
+      LogUnsavedPushLine(line);
+    }
+  }
+  if (storable.empty()) return;
+  RequestPtr record = CreatePushItem(connection, storable);
+  if (!record) {
+    for (const std::string_view line : storable) LogUnsavedPushLine(line);
     return;
   }
   PostToResultQueue(std::move(record));
@@ -233,17 +252,22 @@ void OnPortalConnectionState(int connection, int flag, int state) {
 void OnReceivePushData(int connection, const char* data, int length) {
   if (data == nullptr || length <= 0) return;
   std::string_view block(data, static_cast<std::size_t>(length));
+  // Kept from block to block on each portal thread: splitting a block
+  // allocates nothing once the first blocks have been seen.
+  thread_local std::vector<std::string_view> lines;
+  lines.clear();
   std::string lastLine;
   while (!block.empty()) {
     const std::size_t end = std::min(block.find('\0'), block.size());
-    // A line closed by its zero is logged in place; only a last line that
-    // the block cuts off unterminated is copied to be terminated.
+    // A line closed by its zero stays in place; only a last line that the
+    // block cuts off unterminated is copied to be terminated.
     const std::string_view line = end < block.size() ? block.substr(0, end) : std::string_view(lastLine.assign(block));
     block.remove_prefix(std::min(end + 1, block.size()));
-    if (line.empty()) continue;
-    WriteLogLine(kLogCommunication, line.data());
-    QueuePushLine(connection, line);
+    if (!line.empty()) lines.push_back(line);
   }
+  if (lines.empty()) return;
+  WriteLogLines(kLogCommunication, lines);
+  QueuePushLines(connection, lines);
 }
 
 int OnNextServer(int connection, char* address, int addressSize, unsigned short* port) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -88,6 +89,41 @@ TEST(CxDataSet, StartWithTextFitsTheBlockToTheTextAndGrowsAsUsual) {
     }
     EXPECT_EQ(CxDataSet::CloneBlock(started.View()).GetCount(), 21u) << "a well-formed block";
   }
+}
+
+// Several texts at once: the entries and values that AddText gives them, in
+// a block of exactly their directory and values.
+TEST(CxDataSet, StartWithTextsFitsTheBlockToTheTexts) {
+  const std::string longLine(9000, 'x');
+  const std::vector<std::vector<std::string_view>> cases = {
+      {"R|p|0|15001|a|", "", "R|p|0|15005|b|"}, {longLine, longLine, "tail"}, {"only"}};
+  for (const std::vector<std::string_view>& texts : cases) {
+    CxDataSet added;
+    CxDataSet started;
+    std::size_t valueBytes = 0;
+    for (const std::string_view text : texts) {
+      ASSERT_TRUE(added.AddText(text));
+      valueBytes += text.size() + 1;
+    }
+    ASSERT_TRUE(started.StartWithTexts(texts));
+    const std::uint8_t* b = started.Block();
+    EXPECT_EQ(block::BlockSize(b), block::ValueAreaFor(texts.size()) + valueBytes);
+    EXPECT_EQ(block::Capacity(b), texts.size());
+    ASSERT_EQ(started.GetCount(), texts.size());
+    for (std::size_t entry = 0; entry < texts.size(); ++entry) {
+      EXPECT_EQ(std::memcmp(EntryOf(started, entry), EntryOf(added, entry), block::kEntrySize), 0) << entry;
+      EXPECT_EQ(TextAt(started, entry), texts[entry]);
+    }
+    ASSERT_TRUE(started.AddText("next"));
+    EXPECT_EQ(TextAt(started, texts.size()), "next");
+    EXPECT_EQ(CxDataSet::CloneBlock(started.View()).GetCount(), texts.size() + 1) << "a well-formed block";
+  }
+  CxDataSet none;
+  EXPECT_FALSE(none.StartWithTexts({}));
+  const std::string overlong(CxDataSet::kMaxValueLength, 'x');
+  const std::vector<std::string_view> withOverlong = {"fine", overlong};
+  EXPECT_FALSE(none.StartWithTexts(withOverlong));
+  EXPECT_EQ(none.Block(), nullptr);
 }
 
 TEST(CxDataSet, StartWithTextRefusesAListWithABlockOrAnOverlongText) {

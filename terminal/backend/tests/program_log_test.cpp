@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -51,6 +52,10 @@ TEST(MaskPasswordFields, MasksThePasswordFieldsOfRequestsAndPushesOnly) {
       // Pushes carry the account in field 8; quote pushes carry no password.
       {"R|sim|0|15005|10001|1843|2001|sfe|", "R|sim|0|15005|10001|1843|2001|********|"},
       {"R|sim|0|15001||||x|sfe|", "R|sim|0|15001||||x|sfe|"},
+      {"R|sim|0|15001", "R|sim|0|15001"},
+      {"log> R|sim|0|15001||||x|sfe|", "log> R|sim|0|15001||||x|sfe|"},
+      // A code that only begins as the quote's is another push.
+      {"R|sim|0|150011|10001|1|2|acct|", "R|sim|0|150011|10001|1|2|********|"},
       {"R|m|1|5001|", "R|m|1|5001|"},
   };
   for (const MaskCase& c : cases) EXPECT_EQ(MaskPasswordFields(c.line), c.logged) << c.line;
@@ -116,6 +121,32 @@ TEST_F(ProgramLogTest, WritesMaskedCommunicationLinesAndSkipsTypeZero) {
   again.Close();
   ASSERT_EQ(::stat(file.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// A received block is logged in one go: every line in its order, each
+// masked as it would be alone, the masked copies of one block kept apart.
+TEST_F(ProgramLogTest, WritesABlockOfLinesInOrderEachMaskedAsAlone) {
+  ProgramLog log;
+  ASSERT_TRUE(log.Open());
+  const std::vector<std::string_view> first = {"R|sim|0|15001||||x|sfe|", "R|sim|0|15002|10001|1|2|acct1|a|",
+                                               "R|sim|0|15005|10001|1843|2001|acct2|", "note"};
+  const std::vector<std::string_view> second = {"R|sim|0|15002|10001|1|2|acct3|"};
+  log.WriteLines(kLogCommunication, first);
+  log.WriteLines(kLogCommunication, second);
+  log.WriteLines(kLogNote, second);
+  log.WriteLines(kLogNothing, first);
+  log.WriteLines(kLogCommunication, {});
+  log.Flush();
+  const std::vector<std::string> texts = ReadTexts(log.FileName());
+  log.Close();
+  const std::vector<std::string> expected = {"R|sim|0|15001||||x|sfe|",
+                                             "R|sim|0|15002|10001|1|2|********|a|",
+                                             "R|sim|0|15005|10001|1843|2001|********|",
+                                             "note",
+                                             "R|sim|0|15002|10001|1|2|********|",
+                                             "R|sim|0|15002|10001|1|2|acct3|"};
+  ASSERT_EQ(texts.size(), expected.size() + 1);
+  EXPECT_EQ(std::vector<std::string>(texts.begin() + 1, texts.end()), expected);
 }
 
 TEST_F(ProgramLogTest, TheViewerShowsTheProgramLogWithPasswordsMasked) {

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "backend/cx_data_set.h"
 #include "backend/transport.h"
 
 namespace {
@@ -54,19 +56,67 @@ TEST(ResultQueue, HandsRecordsOutInTheirOrderAndFreesWhatIsLeft) {
   EXPECT_EQ(queue.Count(), 1u);  // the address sanitizer sees it freed with the queue
 }
 
-TEST(PushData, EachNonEmptyLineOfABlockBecomesOneRecord) {
+// The taker is woken once per burst: by the first record after it found
+// the queue empty, outside the queue's lock (the hook may look at the
+// queue), and never by a hook that was taken away.
+TEST(ResultQueue, TheArrivalHookWakesTheTakerOncePerBurst) {
+  backend::ResultQueue queue;
+  std::vector<std::size_t> countsSeen;
+  queue.SetArrivalHook([&] { countsSeen.push_back(queue.Count()); });
+  const auto post = [&queue] { ASSERT_TRUE(queue.Post(backend::CreateRequest("", 0, 0, "", 0))); };
+
+  post();
+  post();
+  EXPECT_EQ(countsSeen, (std::vector<std::size_t>{1})) << "the first post wakes; the second finds it woken";
+  EXPECT_NE(queue.TakeNext(), nullptr);
+  post();
+  EXPECT_EQ(countsSeen.size(), 1u) << "taking without emptying the queue asks for no other wake";
+  while (queue.TakeNext()) {
+  }
+  post();
+  post();
+  EXPECT_EQ(countsSeen, (std::vector<std::size_t>{1, 1})) << "found empty, the queue wakes the taker again";
+
+  while (queue.TakeNext()) {
+  }
+  queue.SetArrivalHook({});
+  post();
+  EXPECT_EQ(countsSeen.size(), 2u);
+}
+
+// One received block is one push item: its non-empty lines in their order,
+// the unterminated last one too, in a list that fits them.
+TEST(PushData, TheNonEmptyLinesOfABlockBecomeOnePushItemInOrder) {
   const char raw[] = "R|p|0|15001|a|\0\0R|p|0|15006|b|\0R|p|0|15002|unterminated";
   const std::string block(raw, sizeof raw - 1);
   backend::OnReceivePushData(2, block.data(), static_cast<int>(block.size()));
-  std::vector<std::string> lines;
+  backend::OnReceivePushData(1, "R|p|0|15001|c|", 14);
+  const char empty[] = "\0\0";
+  backend::OnReceivePushData(1, empty, 2);
+  // A line too long to keep is left out alone.
+  const std::string withOverlong = "R|p|0|15001|d|" + std::string(1, '\0') +
+                                   std::string(backend::CxDataSet::kMaxValueLength, 'x') + '\0' + "R|p|0|15001|e|";
+  backend::OnReceivePushData(0, withOverlong.data(), static_cast<int>(withOverlong.size()));
+  struct Item {
+    int connection;
+    std::vector<std::string> lines;
+    bool operator==(const Item&) const = default;
+  };
+  std::vector<Item> items;
   while (RequestPtr record = backend::TheResultQueue().TakeNext()) {
     EXPECT_TRUE(record->IsPush());
-    EXPECT_EQ(record->connection, 2);
     EXPECT_EQ(record->priority, 0);
     EXPECT_STREQ(record->title, "");
     ASSERT_EQ(record->count, 1);
-    ASSERT_EQ(record->subRequests[0].answer.GetCount(), 1u);
-    lines.emplace_back(backend::AnswerLine(record->subRequests[0], 0));
+    Item& item = items.emplace_back(Item{record->connection, {}});
+    for (std::uint32_t line = 0; line < backend::PushLineCount(*record); ++line) {
+      item.lines.emplace_back(backend::PushLineAt(*record, line));
+    }
   }
-  EXPECT_EQ(lines, (std::vector<std::string>{"R|p|0|15001|a|", "R|p|0|15006|b|", "R|p|0|15002|unterminated"}));
+  const std::vector<Item> expected = {
+      {2, {"R|p|0|15001|a|", "R|p|0|15006|b|", "R|p|0|15002|unterminated"}},
+      {1, {"R|p|0|15001|c|"}},
+      {0, {"R|p|0|15001|d|", "R|p|0|15001|e|"}},
+  };
+  EXPECT_EQ(items, expected) << "a block without lines queues nothing";
 }

@@ -31,42 +31,42 @@ constexpr int kMaxExactDigits = 15;
 // The common plain decimal, "[-]digits[.digits]" with at most 15 digits and
 // no exponent after it, read without from_chars: its digits as an integer
 // and its power of ten are both exact doubles, so their one quotient is the
-// correctly rounded value that from_chars gives too. Nothing for any other
-// text, which from_chars reads.
-std::optional<double> PlainDecimal(std::string_view text) {
-  std::size_t at = 0;
-  const bool negative = at < text.size() && text[at] == '-';
+// correctly rounded value that from_chars gives too, and a whole number is
+// its digits. False for any other text, which from_chars reads.
+bool ReadPlainDecimal(std::string_view text, double& value) {
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  const bool negative = at != end && *at == '-';
   if (negative) ++at;
-  const auto isDigit = [&text](std::size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
-  if (!isDigit(at)) return std::nullopt;
-  std::int64_t digits = 0;
-  int count = 0;
-  // Takes the digits from `at` on; false once there are too many.
-  const auto readDigits = [&]() {
-    for (; isDigit(at); ++at) {
-      if (++count > kMaxExactDigits) return false;
-      digits = digits * 10 + (text[at] - '0');
-    }
-    return true;
+  // Takes the digits from `at` on into `digits`; how many there were. Too
+  // many digits may wrap `digits`, but then the count refuses the text.
+  std::uint64_t digits = 0;
+  const auto readDigits = [&at, end, &digits]() {
+    const char* const first = at;
+    for (; at != end && static_cast<unsigned char>(*at - '0') <= 9; ++at) digits = digits * 10 + (*at - '0');
+    return static_cast<int>(at - first);
   };
-  if (!readDigits()) return std::nullopt;
-  const int integerDigits = count;
-  if (at < text.size() && text[at] == '.') {
+  const int integerDigits = readDigits();
+  if (integerDigits == 0) return false;
+  int fractionDigits = 0;
+  if (at != end && *at == '.') {
     ++at;
-    if (!readDigits()) return std::nullopt;
+    fractionDigits = readDigits();
   }
-  if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) return std::nullopt;
-  const int fractionDigits = count - integerDigits;
-  const double value = static_cast<double>(digits) / kExactPowersOfTen[static_cast<std::size_t>(fractionDigits)];
-  return negative ? -value : value;
+  if (integerDigits + fractionDigits > kMaxExactDigits || (at != end && (*at == 'e' || *at == 'E'))) return false;
+  value = static_cast<double>(digits);
+  // Dividing by 1 changes nothing, and a division is the slowest step.
+  if (fractionDigits > 0) value /= kExactPowersOfTen[static_cast<std::size_t>(fractionDigits)];
+  if (negative) value = -value;
+  return true;
 }
 
 }  // namespace
 
 std::optional<double> LeadingDecimal(std::string_view text) {
   text = WithoutPlus(text);
-  if (const std::optional<double> plain = PlainDecimal(text)) return plain;
   double value = 0;
+  if (ReadPlainDecimal(text, value)) return value;
   const std::from_chars_result read = std::from_chars(text.data(), text.data() + text.size(), value);
   // "inf" and "nan" are no prices.
   if (read.ec != std::errc() || !std::isfinite(value)) return std::nullopt;

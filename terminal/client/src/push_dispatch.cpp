@@ -1,5 +1,6 @@
 #include "client/push_dispatch.h"
 
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -45,13 +46,14 @@ bool ReceivePump::ProcessReceiveQueue() {
     return false;
   }
   if (item->IsPush()) {
-    // The push code is read once, for the engine and for the dispatch. A
-    // push item without a line has nothing for either.
-    const std::optional<std::string_view> line = backend::PushLine(*item);
-    if (!line) return true;
-    const std::optional<int> code = backend::PushCodeOf(*line);
-    engine_.OnPushData(*line, code);
-    DispatchPush(*line, code.value_or(0));
+    // Each line in turn, seen by the engine and then dispatched, as if it
+    // had come alone; its push code is read once, for both.
+    for (std::uint32_t index = 0; index < backend::PushLineCount(*item); ++index) {
+      const std::string_view line = backend::PushLineAt(*item, index);
+      const std::optional<int> code = backend::PushCodeOf(line);
+      engine_.OnPushData(line, code);
+      DispatchPush(line, code.value_or(0));
+    }
     return true;
   }
   engine_.OnAsyncAnswer(*item);

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "backend/field_text.h"
 #include "backend/global_string_list.h"
@@ -53,6 +55,18 @@ static_assert(kMessageTextSize <= kWidestField && kMessageBoxTextSize <= kWidest
 std::string Field(const SeparatedFields& fields, int n, std::size_t size = kOrderFieldSize) {
   char text[kWidestField];
   backend::CopyFieldText(fields.Raw(n), text, std::min(size, sizeof text));
+  return text;
+}
+
+// The pieces in one text, sized once: for the output lines that come with
+// every fill, which printf-style formatting would cost more than the rest of
+// their handling.
+std::string Joined(std::initializer_list<std::string_view> pieces) {
+  std::size_t size = 0;
+  for (const std::string_view piece : pieces) size += piece.size();
+  std::string text;
+  text.reserve(size);
+  for (const std::string_view piece : pieces) text += piece;
   return text;
 }
 
@@ -107,10 +121,9 @@ void PushHandlers::QueueStateChange(const OrderStateChange& change) {
 void PushHandlers::OnOrderPush(std::string_view pushed) {
   const SeparatedFields line(pushed);
   QueueStateChange(StateChangeOf(line));
-  PostOutputLine(kOrderLine, platform::Format("委托单：%s|%s|%s|%s|%s|%s|%s|%s[%s]", Field(line, 9).c_str(),
-                                              Field(line, 15).c_str(), Field(line, 12).c_str(), Field(line, 17).c_str(),
-                                              Field(line, 19).c_str(), Field(line, 21).c_str(), Field(line, 22).c_str(),
-                                              Field(line, 23).c_str(), Field(line, 40).c_str()));
+  PostOutputLine(kOrderLine, Joined({"委托单：", Field(line, 9), "|", Field(line, 15), "|", Field(line, 12), "|",
+                                     Field(line, 17), "|", Field(line, 19), "|", Field(line, 21), "|", Field(line, 22),
+                                     "|", Field(line, 23), "[", Field(line, 40), "]"}));
 }
 
 void PushHandlers::OnCancelPush(std::string_view pushed) {
@@ -134,11 +147,27 @@ void PushHandlers::OnTradePush(std::string_view pushed) {
   const std::string stillOpen = Field(line, 23);
   QueueStateChange(MakeOrderStateChange(order->orderingSeat, order->orderNo, order->seatCode, Field(line, 12),
                                         order->lots, stillOpen));
-  PostOutputLine(kTradeLine, platform::Format("委托单：%s|委托%s手,本次成交%s手,共成交%s手|%s|%s|%s|%s|%s[%s]",
-                                              order->orderNo.c_str(), order->lots.c_str(), Field(line, 22).c_str(),
-                                              Difference(order->lots, stillOpen).c_str(), order->contractCode.c_str(),
-                                              Field(line, 17).c_str(), Field(line, 19).c_str(), Field(line, 21).c_str(),
-                                              order->price.c_str(), Field(line, 36, kTradeSeatCodeSize).c_str()));
+  PostOutputLine(kTradeLine, Joined({"委托单：",
+                                     order->orderNo,
+                                     "|委托",
+                                     order->lots,
+                                     "手,本次成交",
+                                     Field(line, 22),
+                                     "手,共成交",
+                                     Difference(order->lots, stillOpen),
+                                     "手|",
+                                     order->contractCode,
+                                     "|",
+                                     Field(line, 17),
+                                     "|",
+                                     Field(line, 19),
+                                     "|",
+                                     Field(line, 21),
+                                     "|",
+                                     order->price,
+                                     "[",
+                                     Field(line, 36, kTradeSeatCodeSize),
+                                     "]"}));
 }
 
 void PushHandlers::OnExerciseOrderPush(std::string_view pushed) {

@@ -60,15 +60,13 @@ FrozenSums COperationEngineBase::SumAccountFrozen(std::string_view account) cons
   FrozenSums sums;
   // The day's orders are read in place: copied, they would be a hundred
   // megabytes on a busy day, for four fields of each.
-  const backend::CxDataSetView orders = TableAt(Table::kOrders).View();
-  for (std::uint32_t index = 0; index < orders.GetCount(); ++index) {
-    const std::span<const std::uint8_t> order = orders.GetValue(index);
-    if (order.size() < sizeof(OrderRow) || FieldIn(order, &OrderRow::szTradeAccount) != account) continue;
+  TableAt(Table::kOrders).ForEach([&](std::uint32_t, std::span<const std::uint8_t> order) {
+    if (order.size() < sizeof(OrderRow) || FieldIn(order, &OrderRow::szTradeAccount) != account) return;
     const auto money = [&](const auto member) { return RoundMoney(ParseNumber(FieldIn(order, member)).value_or(0.0)); };
     AddBySide(FieldIn(order, &OrderRow::szNameBS), money(&OrderRow::szFrozenCautionMoney), sums.buy, sums.sell);
     sums.fee += money(&OrderRow::szFrozenCharge);
     sums.premium += money(&OrderRow::szFrozenPremium);
-  }
+  });
   for (const SpecialOrderRow& order : AllRows<SpecialOrderRow>(TableAt(Table::kSpecialOrders))) {
     OrderKindRow kind{};
     if (Text(order.szTradeAccount) != account || !FindKindOf(*this, order, kind)) continue;

@@ -90,7 +90,7 @@ bool SameKey(std::span<const std::uint8_t> row, std::span<const std::uint8_t> he
 
 // Replaces the held row of `record` by the first current row with the same
 // key; without a match the held row stays.
-void RefreshHeldRow(TableChangeRecord& record, const backend::CxDataSet& table, const RefreshKey& key) {
+void RefreshHeldRow(TableChangeRecord& record, const EngineTable& table, const RefreshKey& key) {
   const std::span<const std::uint8_t> held = std::as_const(record).Row().first(key.rowSize);
   for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
     const std::span<const std::uint8_t> row = table.GetValue(index);
@@ -115,12 +115,12 @@ void COperationEngineBase::RaiseChange(const TableChangeRecord& record, bool del
 void COperationEngineBase::AppendToChangeQueue(const TableChangeRecord& record) {
   std::lock_guard guard(lock_);
   const auto bytes = record.Bytes();
-  TableAt(Table::kChangeQueue).AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType);
+  TableAt(Table::kChangeQueue).AddEntry(bytes.data(), bytes.size(), backend::data_set_block::kRawType);
 }
 
 void COperationEngineBase::QueueConnectionState(int state, int connection, int flag) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& queue = TableAt(Table::kChangeQueue);
+  EngineTable& queue = TableAt(Table::kChangeQueue);
   for (std::uint32_t index = 0; index < queue.GetCount(); ++index) {
     std::optional<TableChangeRecord> queued = TableChangeRecord::FromBytes(queue.GetValue(index));
     if (!queued || queued->TableId() != table_id::kConnectionState || queued->ConnectionNumber() != connection) {
@@ -135,7 +135,7 @@ void COperationEngineBase::QueueConnectionState(int state, int connection, int f
 
 std::vector<TableChangeRecord> COperationEngineBase::TakeChangeQueue() {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& queue = TableAt(Table::kChangeQueue);
+  EngineTable& queue = TableAt(Table::kChangeQueue);
   std::vector<TableChangeRecord> records;
   records.reserve(queue.GetCount());
   for (std::uint32_t index = 0; index < queue.GetCount(); ++index) {
@@ -148,7 +148,7 @@ std::vector<TableChangeRecord> COperationEngineBase::TakeChangeQueue() {
     }
     records.push_back(*record);
   }
-  queue.FreeBlock();
+  queue.Clear();
   return records;
 }
 

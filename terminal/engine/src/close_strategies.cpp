@@ -77,7 +77,7 @@ struct BreakUp {
 // The details of each released leg, each freeing at most the lots the leg
 // still has to free, in table order. A detail that keeps lots of the leg
 // frees the others under the contract of its two contract parts.
-std::vector<BreakUp> PlanBreakUps(const backend::CxDataSet& details, const LegList& legs, std::size_t first) {
+std::vector<BreakUp> PlanBreakUps(const EngineTable& details, const LegList& legs, std::size_t first) {
   std::vector<BreakUp> plan;
   // What each detail still holds of its leg once the earlier steps are done.
   std::vector<int> held(details.GetCount(), -1);
@@ -121,7 +121,7 @@ const QuotedMargin* QuoteFor(const std::vector<QuotedMargin>& quoted, const Open
 // Frees the planned lots of the details at their quoted margins, and notes
 // in each leg the summary row it changed. Freed lots that the table cannot
 // take are lost, as any row whose append fails.
-void CarryOut(const std::vector<BreakUp>& plan, const std::vector<QuotedMargin>& quoted, backend::CxDataSet& details,
+void CarryOut(const std::vector<BreakUp>& plan, const std::vector<QuotedMargin>& quoted, EngineTable& details,
               PositionBook& book, LegList& legs) {
   for (const BreakUp& breakUp : plan) {
     std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, breakUp.detailIndex);
@@ -144,7 +144,7 @@ void CarryOut(const std::vector<BreakUp>& plan, const std::vector<QuotedMargin>&
       legs[breakUp.leg].position = position_rows::KeyOf(*row);
     }
     typed_rows::StoreRow(details, breakUp.detailIndex, *row);
-    book.Changed(before, *row, *details.View().GetId(breakUp.detailIndex));
+    book.Changed(before, *row, *details.GetId(breakUp.detailIndex));
   }
 }
 
@@ -195,10 +195,10 @@ void COperationEngineBase::CloseByStrategy(CloseStrategy strategy, LegList& legs
 int COperationEngineBase::ConsumeDetail(LegList& legs, std::size_t detailIndex, int lots) {
   std::lock_guard guard(lock_);
   PositionBook& book = FollowedPositions();
-  backend::CxDataSet& details = TableAt(Table::kPositionDetails);
+  EngineTable& details = TableAt(Table::kPositionDetails);
   std::optional<PositionDetailRow> row = RowAt<PositionDetailRow>(details, detailIndex);
   if (!row) return lots;
-  const std::uint32_t id = *details.View().GetId(detailIndex);
+  const std::uint32_t id = *details.GetId(detailIndex);
   const int held = ReadInt(row->szPositionVolume);
   const int taken = std::clamp(lots, 0, std::max(held, 0));
   if (taken >= held) {
@@ -222,7 +222,7 @@ int COperationEngineBase::ConsumeDetail(LegList& legs, std::size_t detailIndex, 
 int COperationEngineBase::ReleaseCombinationLegs(LegList& legs, std::string_view openDate, std::string_view dealNo,
                                                  std::string_view combinationKind, int lots) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& combinations = TableAt(Table::kCombinationDetails);
+  EngineTable& combinations = TableAt(Table::kCombinationDetails);
   const std::optional<std::uint32_t> consumedIndex =
       typed_rows::FindIndex<CombinationDetailRow>(combinations, [&](const CombinationDetailRow& row) {
         return Text(row.szOpenDate) == openDate && Text(row.szDealNo) == dealNo &&
@@ -282,7 +282,7 @@ void COperationEngineBase::BreakUpReleasedLegs(LegList& legs, std::size_t first)
     std::vector<OpeningLot> missing;
     {
       std::lock_guard guard(lock_);
-      backend::CxDataSet& details = TableAt(Table::kPositionDetails);
+      EngineTable& details = TableAt(Table::kPositionDetails);
       const std::vector<BreakUp> plan = PlanBreakUps(details, legs, first);
       for (const BreakUp& breakUp : plan) {
         if (!QuoteFor(quoted, breakUp.opening) && std::ranges::find(missing, breakUp.opening) == missing.end()) {

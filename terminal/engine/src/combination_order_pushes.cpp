@@ -40,7 +40,7 @@ void COperationEngineBase::ApplySpecialOrderPush(const LineFields& line, bool re
       {line.Field(field::kOrderNo), line.Field(field::kExchangeCode), line.Field(field::kOrderSeat)},
       line.Field(field::kAccount), guard);
   if (!index) return;
-  backend::CxDataSet& orders = TableAt(Table::kSpecialOrders);
+  EngineTable& orders = TableAt(Table::kSpecialOrders);
   SpecialOrderRow order = *typed_rows::RowAt<SpecialOrderRow>(orders, *index);
   if (!order_updates::IsNewer(line.Field(field::kSequence), order.szStateSequence)) return;
   SetText(order.szFlagOrderState, line.Field(field::kState));

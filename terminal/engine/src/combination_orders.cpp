@@ -72,7 +72,7 @@ OrderSelectors SelectorsOf(const SpecialOrderRow& row) {
 // fund row of the order's account and stores the row; nothing when the
 // order's kind is unknown, its legs freeze nothing or the account has no
 // fund row.
-std::optional<FundRow> ShiftLegFrozen(const COperationEngineBase& engine, backend::CxDataSet& funds,
+std::optional<FundRow> ShiftLegFrozen(const COperationEngineBase& engine, EngineTable& funds,
                                       const SpecialOrderRow& order, double sign) {
   OrderKindRow kind{};
   if (!combination_order_legs::FindKindOf(engine, order, kind)) return std::nullopt;
@@ -97,7 +97,7 @@ std::optional<FundRow> ShiftLegFrozen(const COperationEngineBase& engine, backen
 
 std::optional<std::uint32_t> COperationEngineBase::AddSpecialOrder(const SpecialOrderRow& row, bool deliverAtOnce) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& orders = TableAt(Table::kSpecialOrders);
+  EngineTable& orders = TableAt(Table::kSpecialOrders);
   if (!typed_rows::AppendRow(orders, row)) return std::nullopt;
   const auto index = static_cast<std::uint32_t>(orders.GetCount() - 1);
   RaiseChange(TableChangeRecord::RowChange(table_id::kSpecialOrders, TableChangeRecord::kInsert,
@@ -155,7 +155,7 @@ void COperationEngineBase::ApplySpecialCancelAnswer(std::string_view customer, c
   const std::optional<std::uint32_t> index = FindOrFetchSpecialOrder(
       {line.Field(kOrderNo), line.Field(kExchangeCode), line.Field(kOrderSeat)}, customer, guard);
   if (!index) return;
-  backend::CxDataSet& orders = TableAt(Table::kSpecialOrders);
+  EngineTable& orders = TableAt(Table::kSpecialOrders);
   SpecialOrderRow order = *typed_rows::RowAt<SpecialOrderRow>(orders, *index);
   if (!order_updates::IsNewer(line.Field(kSequence), order.szStateSequence)) return;
   SetText(order.szFlagOrderState, line.Field(kState));

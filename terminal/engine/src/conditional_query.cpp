@@ -24,12 +24,12 @@ bool COperationEngineBase::QueryTableByCondition(EngineQueryRecord& query, std::
   bool complete = matches.EnsureSpace(0);
   {
     std::lock_guard guard(lock_);
-    const backend::CxDataSetView rows = TableAt(*table).View();
-    for (std::uint32_t index = 0; complete && index < rows.GetCount(); ++index) {
-      const std::span<const std::uint8_t> row = rows.GetValue(index);
-      if (row.size() < *rowSize || !query.Matches(row.first(*rowSize))) continue;
-      complete = matches.AddEntry(nullptr, row.data(), *rowSize, backend::data_set_block::kRawType);
-    }
+    TableAt(*table).ForEach([&](std::uint32_t, std::span<const std::uint8_t> row) {
+      if (row.size() >= *rowSize && query.Matches(row.first(*rowSize))) {
+        complete = matches.AddEntry(nullptr, row.data(), *rowSize, backend::data_set_block::kRawType);
+      }
+      return complete;
+    });
   }
   if (!complete) {
     error = kQueryOutOfMemoryText;

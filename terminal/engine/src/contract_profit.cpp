@@ -21,7 +21,7 @@ bool HoldsContract(const PositionSummaryRow& row, std::string_view exchangeCode,
   return Text(row.szExchangeCode) == exchangeCode && Text(row.szContractCode) == contractCode;
 }
 
-bool HasRowOf(const backend::CxDataSet& summary, std::string_view exchangeCode, std::string_view contractCode) {
+bool HasRowOf(const EngineTable& summary, std::string_view exchangeCode, std::string_view contractCode) {
   return typed_rows::FindRow<PositionSummaryRow>(
              summary, [&](const PositionSummaryRow& row) { return HoldsContract(row, exchangeCode, contractCode); })
       .has_value();
@@ -66,7 +66,7 @@ void MarkSummaryUnpriced(PositionSummaryRow& row) {
   SetText(row.szFLOATINGMARGIN, kNoValue);
 }
 
-void COperationEngineBase::UpdateContractProfit(const PriceContractRow& price, backend::CxDataSet& summary) {
+void COperationEngineBase::UpdateContractProfit(const PriceContractRow& price, EngineTable& summary) {
   const std::string_view exchangeCode = Text(price.szExchangeCode);
   const std::string_view contractCode = Text(price.szContractCode);
   const double listed = ReadNumber(price.szNewPrice);  // an empty text reads 0

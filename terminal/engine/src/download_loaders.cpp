@@ -123,31 +123,23 @@ CombinationDetailRow CombinationDetailRowFromLine(const LineFields& line) {
   return row;
 }
 
-// Room in `table` for `rows` more rows of `Row`, so that they do not make
-// their room as they come.
-template <typename Row>
-void ReserveRows(backend::CxDataSet& table, std::size_t rows) {
-  const std::size_t total = std::size_t{table.GetCount()} + rows;
-  table.Reserve(total, total * sizeof(Row));
-}
-
-template <typename Build>
-using RowOf = decltype(std::declval<Build>()(std::declval<const LineFields&>()));
+// Room in `table`'s directory for `rows` more rows, made before they come.
+void ReserveRows(EngineTable& table, std::size_t rows) { table.Reserve(std::size_t{table.GetCount()} + rows); }
 
 // Appends a row of every data line, the room for them made first.
 template <typename Build>
-void AppendDataLines(backend::CxDataSet& table, const CxDataSetView& answer, Build build) {
-  ReserveRows<RowOf<Build>>(table, answer.GetCount());
+void AppendDataLines(EngineTable& table, const CxDataSetView& answer, Build build) {
+  ReserveRows(table, answer.GetCount());
   ForEachDataLine(answer, [&](const LineFields& line) { AppendRow(table, build(line)); });
 }
 
 // A loader that appends a row of every data line to `table`.
 template <typename Build>
-DownloadRowLoader AppendingLoader(platform::CriticalSection& lock, backend::CxDataSet& table, Build build,
+DownloadRowLoader AppendingLoader(platform::CriticalSection& lock, EngineTable& table, Build build,
                                   std::function<void()> end = nullptr) {
   return {[&lock, &table](std::size_t rows) {
             std::lock_guard guard(lock);
-            ReserveRows<RowOf<Build>>(table, rows);
+            ReserveRows(table, rows);
           },
           [&lock, &table, build](const LineFields& line) {
             const auto row = build(line);
@@ -160,12 +152,12 @@ DownloadRowLoader AppendingLoader(platform::CriticalSection& lock, backend::CxDa
 // An appending loader that keeps a copy of the loaded table in `downloaded`
 // once the last row is in.
 template <typename Build>
-DownloadRowLoader CopyKeepingLoader(platform::CriticalSection& lock, backend::CxDataSet& table,
-                                    backend::CxDataSet& downloaded, Build build) {
+DownloadRowLoader CopyKeepingLoader(platform::CriticalSection& lock, EngineTable& table, EngineTable& downloaded,
+                                    Build build) {
   return AppendingLoader(lock, table, build, [&lock, &table, &downloaded] {
     std::lock_guard guard(lock);
     // A copy that cannot be made stays empty.
-    downloaded = backend::CxDataSet::CloneBlock(table.View());
+    downloaded = table.Copy();
   });
 }
 
@@ -173,7 +165,7 @@ DownloadRowLoader CopyKeepingLoader(platform::CriticalSection& lock, backend::Cx
 // place; rows of equal deal numbers keep their order. Each deal number is
 // read once, in place, and a table already in order (as a back end sends
 // it) is left as it is.
-void SortTradesByDealNo(backend::CxDataSet& trades) {
+void SortTradesByDealNo(EngineTable& trades) {
   struct Key {
     double dealNo;
     std::uint32_t index;
@@ -207,15 +199,15 @@ void LoadAnswer(const DownloadRowLoader& loader, const CxDataSetView& answer) {
 
 void COperationEngineBase::LoadExchangeSeats(const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& seats = TableAt(Table::kExchangeSeats);
-  seats.FreeBlock();
+  EngineTable& seats = TableAt(Table::kExchangeSeats);
+  seats.Clear();
   AppendDataLines(seats, answer, ExchangeSeatRowFromLine);
 }
 
 void COperationEngineBase::LoadCloseStrategies(const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& strategies = TableAt(Table::kCloseStrategies);
-  strategies.FreeBlock();
+  EngineTable& strategies = TableAt(Table::kCloseStrategies);
+  strategies.Clear();
   AppendDataLines(strategies, answer, [](const LineFields& line) {
     CloseStrategyRow row{};
     SetText(row.szExchangeCode, line.Field(4));
@@ -226,15 +218,15 @@ void COperationEngineBase::LoadCloseStrategies(const CxDataSetView& answer) {
 
 void COperationEngineBase::LoadOrderTypes(const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& orderTypes = TableAt(Table::kOrderTypes);
-  orderTypes.FreeBlock();
+  EngineTable& orderTypes = TableAt(Table::kOrderTypes);
+  orderTypes.Clear();
   AppendDataLines(orderTypes, answer, OrderTypeRowFromLine);
 }
 
 void COperationEngineBase::LoadContracts(const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& contracts = TableAt(Table::kContracts);
-  contracts.FreeBlock();
+  EngineTable& contracts = TableAt(Table::kContracts);
+  contracts.Clear();
   AppendDataLines(contracts, answer, ContractRowFromLine);
 }
 
@@ -259,7 +251,7 @@ void COperationEngineBase::LoadFunds(const CxDataSetView& answer, std::string_vi
 
 void COperationEngineBase::LoadOrders(std::string_view account, const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& orders = TableAt(Table::kOrders);
+  EngineTable& orders = TableAt(Table::kOrders);
   ForEachDataLine(answer, [&](const LineFields& line) {
     if (!download_rows::IsSpecialOrderLine(line))
       AppendRow(orders, download_rows::OrderRowFromLine(account, line, *this));
@@ -268,7 +260,7 @@ void COperationEngineBase::LoadOrders(std::string_view account, const CxDataSetV
 
 void COperationEngineBase::LoadSpecialOrders(std::string_view account, const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& specialOrders = TableAt(Table::kSpecialOrders);
+  EngineTable& specialOrders = TableAt(Table::kSpecialOrders);
   ForEachDataLine(answer, [&](const LineFields& line) {
     if (download_rows::IsSpecialOrderLine(line)) {
       AppendRow(specialOrders, download_rows::SpecialOrderRowFromLine(account, line));
@@ -277,12 +269,12 @@ void COperationEngineBase::LoadSpecialOrders(std::string_view account, const CxD
 }
 
 DownloadRowLoader COperationEngineBase::OrderLoader(std::string account) {
-  backend::CxDataSet& orders = TableAt(Table::kOrders);
-  backend::CxDataSet& specialOrders = TableAt(Table::kSpecialOrders);
+  EngineTable& orders = TableAt(Table::kOrders);
+  EngineTable& specialOrders = TableAt(Table::kSpecialOrders);
   // Special orders are few: the room is made for orders.
   return {[this, &orders](std::size_t rows) {
             std::lock_guard guard(lock_);
-            ReserveRows<OrderRow>(orders, rows);
+            ReserveRows(orders, rows);
           },
           [this, &orders, &specialOrders, account = std::move(account)](const LineFields& line) {
             std::lock_guard guard(lock_);
@@ -300,7 +292,7 @@ void COperationEngineBase::LoadTrades(std::string_view account, const CxDataSetV
 }
 
 DownloadRowLoader COperationEngineBase::TradeLoader(std::string account) {
-  backend::CxDataSet& trades = TableAt(Table::kTrades);
+  EngineTable& trades = TableAt(Table::kTrades);
   const auto build = [this, account = std::move(account)](const LineFields& line) {
     TradeRow row = TradeRowFromLine(account, line);
     ContractRow contract{};
@@ -341,22 +333,22 @@ void COperationEngineBase::ClearPerAccountDownloadTables() {
   std::lock_guard guard(lock_);
   for (const Table table : {Table::kTradeCodes, Table::kPositionDetails, Table::kDownloadedPositionDetails,
                             Table::kCombinationDetails, Table::kDownloadedCombinationDetails}) {
-    TableAt(table).FreeBlock();
+    TableAt(table).Clear();
   }
   ForgetRowIndexes();
 }
 
 void COperationEngineBase::LoadConditionOrders(const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& conditionOrders = TableAt(Table::kConditionOrders);
-  conditionOrders.FreeBlock();
+  EngineTable& conditionOrders = TableAt(Table::kConditionOrders);
+  conditionOrders.Clear();
   AppendDataLines(conditionOrders, answer, ConditionOrderRowFromLine);
 }
 
 void COperationEngineBase::LoadProfitLossOrders(const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& profitLossOrders = TableAt(Table::kProfitLossOrders);
-  profitLossOrders.FreeBlock();
+  EngineTable& profitLossOrders = TableAt(Table::kProfitLossOrders);
+  profitLossOrders.Clear();
   AppendDataLines(profitLossOrders, answer, ProfitLossOrderRowFromLine);
 }
 

@@ -6,13 +6,14 @@
 #include <cstddef>
 #include <string_view>
 
-#include "backend/cx_data_set.h"
 #include "backend/data_set_block.h"
 #include "backend/exercise_order_row.h"
 #include "engine/answer_fields.h"
+#include "engine/engine_table.h"
 #include "engine/reference_rows.h"
 #include "engine/row_field.h"
 #include "engine/trading_rows.h"
+#include "typed_rows.h"
 
 namespace engine {
 
@@ -28,12 +29,8 @@ void FillInOrder(const LineFields& line, int first, char (&... fields)[Widths]) 
   (SetText(fields, line.Field(n++)), ...);
 }
 
-// Appends a row as one nameless raw entry; false when the table cannot grow.
-template <EngineRow Row>
-bool AppendRow(backend::CxDataSet& table, const Row& row) {
-  const auto bytes = RowBytes(row);
-  return table.AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType);
-}
+// Appends a row as one raw entry; false when the table cannot grow.
+using typed_rows::AppendRow;
 
 // Calls `build` with the fields of a data line (up to its first zero byte,
 // as an answer list keeps it). A line without a single field is no row: it

@@ -132,7 +132,7 @@ void COperationEngine::EmptyDownloadTables(DownloadKind kind) {
   std::lock_guard guard(lock_);
   for (const Table table : {Table::kFunds, Table::kOrders, Table::kSpecialOrders, Table::kTrades, Table::kChangeQueue,
                             Table::kExercisableQuantities, Table::kExerciseOrders}) {
-    TableAt(table).FreeBlock();
+    TableAt(table).Clear();
   }
   ForgetRowIndexes();
   // Loaded once per account, so emptied once before the first.
@@ -162,7 +162,7 @@ bool COperationEngine::DownloadReferenceTables() {
   // Each row names a seat and the option instructions it takes.
   const auto storeExerciseInstructions = [this](const CxDataSetView& answer) {
     std::lock_guard guard(lock_);
-    backend::CxDataSet& seats = TableAt(Table::kExchangeSeats);
+    EngineTable& seats = TableAt(Table::kExchangeSeats);
     download_rows::ForEachDataLine(answer, [&](const LineFields& line) {
       for (std::uint32_t index = 0; index < seats.GetCount(); ++index) {
         std::optional<ExchangeSeatRow> seat = typed_rows::RowAt<ExchangeSeatRow>(seats, index);
@@ -263,10 +263,9 @@ bool COperationEngine::DownloadAccount(const AccountKey& key, DownloadKind kind)
 
 void COperationEngine::RestoreDownloadedPositions() {
   std::lock_guard guard(lock_);
-  TableAt(Table::kPositionSummary).FreeBlock();
-  TableAt(Table::kPositionDetails) = backend::CxDataSet::CloneBlock(TableAt(Table::kDownloadedPositionDetails).View());
-  TableAt(Table::kCombinationDetails) =
-      backend::CxDataSet::CloneBlock(TableAt(Table::kDownloadedCombinationDetails).View());
+  TableAt(Table::kPositionSummary).Clear();
+  TableAt(Table::kPositionDetails) = TableAt(Table::kDownloadedPositionDetails).Copy();
+  TableAt(Table::kCombinationDetails) = TableAt(Table::kDownloadedCombinationDetails).Copy();
   ForgetRowIndexes();
 }
 

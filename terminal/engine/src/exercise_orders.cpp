@@ -95,7 +95,7 @@ ExercisableQuantityRow NewQuantityRow(const ExerciseOrderRow& application) {
 
 std::optional<std::uint32_t> COperationEngineBase::AddExerciseOrder(const ExerciseOrderRow& row, bool deliverAtOnce) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& applications = TableAt(Table::kExerciseOrders);
+  EngineTable& applications = TableAt(Table::kExerciseOrders);
   if (!typed_rows::AppendRow(applications, row)) return std::nullopt;
   const auto index = static_cast<std::uint32_t>(applications.GetCount() - 1);
   RaiseChange(
@@ -111,7 +111,7 @@ void COperationEngineBase::FollowExerciseState(std::string_view previousState, c
   if (state == previousState || (state != kWaiting && state != kCancelled)) return;
   const long long lots = ReadInt(application.szLots);
   std::lock_guard guard(lock_);
-  backend::CxDataSet& quantities = TableAt(Table::kExercisableQuantities);
+  EngineTable& quantities = TableAt(Table::kExercisableQuantities);
   std::optional<std::uint32_t> index = order_updates::FindIndex<ExercisableQuantityRow>(
       quantities, [&](const ExercisableQuantityRow& quantity) { return SamePosition(quantity, application); });
   ExercisableQuantityRow quantity;
@@ -151,7 +151,7 @@ std::optional<std::uint32_t> COperationEngineBase::FindOrFetchExerciseOrder(
 
 void COperationEngineBase::LoadExerciseOrders(const CxDataSetView& answer) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& applications = TableAt(Table::kExerciseOrders);
+  EngineTable& applications = TableAt(Table::kExerciseOrders);
   download_rows::ForEachDataLine(answer, [&](const LineFields& line) {
     ExerciseOrderRow row = download_rows::ExerciseOrderRowFromLine(line);
     NameExchange(*this, row);
@@ -180,7 +180,7 @@ void COperationEngineBase::OnExerciseCancelAnswer(std::string_view customer, con
       {line.Field(kCancelApplicationNoField), line.Field(kCancelExchangeField), line.Field(kCancelKeyField)}, customer,
       line.Field(kCancelKindFlagField), guard);
   if (!index) return;
-  backend::CxDataSet& applications = TableAt(Table::kExerciseOrders);
+  EngineTable& applications = TableAt(Table::kExerciseOrders);
   ExerciseOrderRow row = *typed_rows::RowAt<ExerciseOrderRow>(applications, *index);
   const std::string previousState(Text(row.szStateCode));
   ApplyCancelFields(row, line);

@@ -43,7 +43,7 @@ void COperationEngineBase::ApplyExercisePush(const LineFields& line, std::option
       {line.Field(field::kApplicationNo), line.Field(field::kExchangeCode), line.Field(field::kKey)},
       line.Field(field::kAccount), kindFlag, guard);
   if (!index) return;
-  backend::CxDataSet& applications = TableAt(Table::kExerciseOrders);
+  EngineTable& applications = TableAt(Table::kExerciseOrders);
   ExerciseOrderRow row = *typed_rows::RowAt<ExerciseOrderRow>(applications, *index);
   if (!order_updates::IsNewer(line.Field(field::kSequence), row.szText12B)) return;
   const std::string previousState(Text(row.szStateCode));

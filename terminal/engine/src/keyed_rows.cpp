@@ -16,9 +16,9 @@ void AppendKeyText(std::string& key, std::string_view text) { key.append(text).p
 KeyedRows::KeyedRows(std::size_t rowSize, std::vector<KeyField> fields)
     : rowSize_(rowSize),
       fields_(std::move(fields)),
-      index_([this](std::span<const std::uint8_t> entry) { return KeyOfEntry(entry); }) {}
+      index_([this](std::span<const std::uint8_t> entry, std::string& key) { return KeyOfEntry(entry, key); }) {}
 
-std::optional<std::uint32_t> KeyedRows::Find(const backend::CxDataSet& table, std::span<const std::string_view> key) {
+std::optional<std::uint32_t> KeyedRows::Find(const EngineTable& table, std::span<const std::string_view> key) {
   if (key.size() != fields_.size()) return std::nullopt;
   // The buffer is kept, so that a lookup allocates nothing.
   keyText_.clear();
@@ -26,14 +26,13 @@ std::optional<std::uint32_t> KeyedRows::Find(const backend::CxDataSet& table, st
   for (const std::uint32_t row : index_.RowsOf(table, keyText_)) {
     if (Holds(table.GetValue(row), key)) return row;
   }
-  const backend::CxDataSetView entries = table.View();
-  for (std::uint32_t row = 0; row < entries.GetCount(); ++row) {
-    if (Holds(entries.GetValue(row), key)) {
-      index_.Rebuild(table);
-      return row;
-    }
-  }
-  return std::nullopt;
+  std::optional<std::uint32_t> walked;
+  typed_rows::ForEachEntry(table, [&](std::uint32_t row, std::span<const std::uint8_t> entry) {
+    if (Holds(entry, key)) walked = row;
+    return !walked;
+  });
+  if (walked) index_.Rebuild(table);
+  return walked;
 }
 
 bool KeyedRows::Holds(std::span<const std::uint8_t> entry, std::span<const std::string_view> key) const {
@@ -44,11 +43,10 @@ bool KeyedRows::Holds(std::span<const std::uint8_t> entry, std::span<const std::
   return true;
 }
 
-std::optional<std::string> KeyedRows::KeyOfEntry(std::span<const std::uint8_t> entry) const {
-  if (entry.size() < rowSize_) return std::nullopt;
-  std::string key;
+bool KeyedRows::KeyOfEntry(std::span<const std::uint8_t> entry, std::string& key) const {
+  if (entry.size() < rowSize_) return false;
   for (const KeyField& field : fields_) AppendKeyText(key, typed_rows::FieldAt(entry, field.offset, field.width));
-  return key;
+  return true;
 }
 
 }  // namespace engine

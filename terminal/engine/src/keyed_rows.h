@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "backend/cx_data_set.h"
+#include "engine/engine_table.h"
 #include "row_index.h"
 #include "typed_rows.h"
 
@@ -42,11 +42,11 @@ class KeyedRows {
   KeyedRows& operator=(const KeyedRows&) = delete;
 
   // The first row whose fields hold the texts of `key`, one per field.
-  std::optional<std::uint32_t> Find(const backend::CxDataSet& table, std::span<const std::string_view> key);
+  std::optional<std::uint32_t> Find(const EngineTable& table, std::span<const std::string_view> key);
 
  private:
   bool Holds(std::span<const std::uint8_t> entry, std::span<const std::string_view> key) const;
-  std::optional<std::string> KeyOfEntry(std::span<const std::uint8_t> entry) const;
+  bool KeyOfEntry(std::span<const std::uint8_t> entry, std::string& key) const;
 
   std::size_t rowSize_;
   std::vector<KeyField> fields_;

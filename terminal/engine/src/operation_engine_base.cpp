@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "backend/field_text.h"
+#include "contract_key.h"
 #include "keyed_rows.h"
 #include "order_index.h"
 #include "order_updates.h"
@@ -24,18 +25,14 @@ std::string Fit(std::string_view text, std::size_t size) {
 }
 
 // The fill number of a trade as OrderNoKey reads it; read in place.
-std::optional<std::string> FillNumberOfTrade(std::span<const std::uint8_t> entry) {
-  if (entry.size() < sizeof(TradeRow)) return std::nullopt;
-  return order_updates::OrderNoKey(
-      typed_rows::FieldAt(entry, offsetof(TradeRow, szDealNo), sizeof(TradeRow::szDealNo)));
+bool FillNumberOfTrade(std::span<const std::uint8_t> entry, std::string& key) {
+  if (entry.size() < sizeof(TradeRow)) return false;
+  order_updates::AppendOrderNoKey(key, typed_rows::FieldIn(entry, &TradeRow::szDealNo));
+  return true;
 }
 
 // The key fields of the rows the engine finds through KeyedRows, in the
 // order their lookups give the texts.
-std::vector<KeyField> ContractKeyFields() {
-  return {KeyFieldOf(&ContractRow::szExchangeCode), KeyFieldOf(&ContractRow::szContractCode)};
-}
-
 std::vector<KeyField> FeeRateKeyFields() {
   return {KeyFieldOf(&FeeRateRow::szExchangeCode), KeyFieldOf(&FeeRateRow::szSeatCode),
           KeyFieldOf(&FeeRateRow::szContractCode), KeyFieldOf(&FeeRateRow::szTradeAccount)};
@@ -54,7 +51,7 @@ COperationEngineBase::COperationEngineBase()
     : orderIndex_(std::make_unique<OrderIndex>()),
       positionBook_(std::make_unique<PositionBook>()),
       tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)),
-      contractRows_(std::make_unique<KeyedRows>(sizeof(ContractRow), ContractKeyFields())),
+      contractIndex_(std::make_unique<RowIndex>(ContractKeyOfEntry)),
       feeRateRows_(std::make_unique<KeyedRows>(sizeof(FeeRateRow), FeeRateKeyFields())),
       summaryRows_(std::make_unique<KeyedRows>(sizeof(PositionSummaryRow), SummaryKeyFields())) {}
 COperationEngineBase::~COperationEngineBase() = default;
@@ -65,7 +62,7 @@ std::optional<std::uint32_t> COperationEngineBase::FindOrderRow(const OrderSelec
 
 std::optional<OrderRow> COperationEngineBase::FindOrderByTexts(const OrderSelectors& order) {
   std::lock_guard guard(lock_);
-  const backend::CxDataSet& orders = TableAt(Table::kOrders);
+  const EngineTable& orders = TableAt(Table::kOrders);
   const std::optional<std::uint32_t> index = orderIndex_->FindExact(orders, order);
   return index ? typed_rows::RowAt<OrderRow>(orders, *index) : std::nullopt;
 }
@@ -87,6 +84,7 @@ void COperationEngineBase::ForgetRowIndexes() {
   orderIndex_->Forget();
   positionBook_->Forget();
   tradeIndex_->Forget();
+  contractIndex_->Forget();
 }
 
 void COperationEngineBase::BuildRowIndexes() {
@@ -128,7 +126,7 @@ std::string COperationEngineBase::TradingDate() const {
 void COperationEngineBase::ResetTables() {
   std::lock_guard guard(lock_);
   for (std::size_t table = 0; table < kTableCount; ++table) {
-    if (table != static_cast<std::size_t>(Table::kTradeCodes)) tables_[table].FreeBlock();
+    if (table != static_cast<std::size_t>(Table::kTradeCodes)) tables_[table].Clear();
   }
   ForgetRowIndexes();
 }

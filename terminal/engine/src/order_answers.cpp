@@ -112,7 +112,7 @@ void COperationEngineBase::ApplyFundAnswer(std::string_view customer, const CxDa
     return;
   }
   std::lock_guard guard(lock_);
-  backend::CxDataSet& funds = TableAt(Table::kFunds);
+  EngineTable& funds = TableAt(Table::kFunds);
   const std::optional<std::uint32_t> index = order_updates::FindIndex<FundRow>(
       funds, [&](const FundRow& fund) { return Text(fund.szTradeAccount) == customer; });
   if (!index) return;
@@ -142,7 +142,7 @@ void COperationEngineBase::ApplyCancelAnswer(std::string_view customer, const Cx
       {line.Field(kCancelOrderNoField), line.Field(kCancelExchangeField), line.Field(kCancelOrderSeatField)}, customer,
       guard);
   if (!index) return;
-  backend::CxDataSet& orders = TableAt(Table::kOrders);
+  EngineTable& orders = TableAt(Table::kOrders);
   OrderRow order = *typed_rows::RowAt<OrderRow>(orders, *index);
   // An order that is done already keeps what it has, so that a repeated
   // answer releases nothing twice.

@@ -11,21 +11,24 @@ namespace {
 
 constexpr char kKeySeparator = '\x1f';
 
-std::string KeyOf(std::string_view exchangeCode, std::string_view orderSeat, std::string_view orderNo) {
-  std::string key;
-  key.reserve(exchangeCode.size() + orderSeat.size() + orderNo.size() + 8);
+void AppendKey(std::string& key, std::string_view exchangeCode, std::string_view orderSeat, std::string_view orderNo) {
   key.append(exchangeCode).push_back(kKeySeparator);
   key.append(orderSeat).push_back(kKeySeparator);
-  key.append(order_updates::OrderNoKey(orderNo));
+  order_updates::AppendOrderNoKey(key, orderNo);
+}
+
+std::string KeyOf(const OrderSelectors& order) {
+  std::string key;
+  AppendKey(key, order.exchangeCode, order.orderSeat, order.orderNo);
   return key;
 }
 
-std::string KeyOf(const OrderSelectors& order) { return KeyOf(order.exchangeCode, order.orderSeat, order.orderNo); }
-
-std::optional<std::string> KeyOfEntry(std::span<const std::uint8_t> entry) {
-  const std::optional<OrderRow> row = RowFromBytes<OrderRow>(entry);
-  if (!row) return std::nullopt;
-  return KeyOf(Text(row->szExchangeCode), Text(row->szOrderSeat), Text(row->szOrderNo));
+// The fields are read in place: building the index copies no row.
+bool KeyOfEntry(std::span<const std::uint8_t> entry, std::string& key) {
+  if (entry.size() < sizeof(OrderRow)) return false;
+  AppendKey(key, typed_rows::FieldIn(entry, &OrderRow::szExchangeCode),
+            typed_rows::FieldIn(entry, &OrderRow::szOrderSeat), typed_rows::FieldIn(entry, &OrderRow::szOrderNo));
+  return true;
 }
 
 }  // namespace
@@ -33,7 +36,7 @@ std::optional<std::string> KeyOfEntry(std::span<const std::uint8_t> entry) {
 OrderIndex::OrderIndex() : rows_(KeyOfEntry) {}
 
 template <typename Is>
-std::optional<std::uint32_t> OrderIndex::FirstOf(const backend::CxDataSet& orders, const OrderSelectors& order, Is is) {
+std::optional<std::uint32_t> OrderIndex::FirstOf(const EngineTable& orders, const OrderSelectors& order, Is is) {
   const std::string key = KeyOf(order);
   for (bool walked : {false, true}) {
     if (walked) rows_.Rebuild(orders);
@@ -45,12 +48,12 @@ std::optional<std::uint32_t> OrderIndex::FirstOf(const backend::CxDataSet& order
   return std::nullopt;
 }
 
-std::optional<std::uint32_t> OrderIndex::Find(const backend::CxDataSet& orders, const OrderSelectors& order,
+std::optional<std::uint32_t> OrderIndex::Find(const EngineTable& orders, const OrderSelectors& order,
                                               std::string_view account) {
   return FirstOf(orders, order, [&](const OrderRow& row) { return order_updates::SameOrder(row, order, account); });
 }
 
-std::optional<std::uint32_t> OrderIndex::FindExact(const backend::CxDataSet& orders, const OrderSelectors& order) {
+std::optional<std::uint32_t> OrderIndex::FindExact(const EngineTable& orders, const OrderSelectors& order) {
   return FirstOf(orders, order, [&](const OrderRow& row) {
     return Text(row.szExchangeCode) == order.exchangeCode && Text(row.szOrderSeat) == order.orderSeat &&
            Text(row.szOrderNo) == order.orderNo;

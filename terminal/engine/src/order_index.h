@@ -10,7 +10,7 @@
 #include <optional>
 #include <string_view>
 
-#include "backend/cx_data_set.h"
+#include "engine/engine_table.h"
 #include "engine/request_builders.h"
 #include "engine/trading_rows.h"
 #include "row_index.h"
@@ -24,21 +24,20 @@ class OrderIndex {
   // The row of `orders` that is the order of `account` the selectors name,
   // as order_updates::SameOrder tells; where the table holds one order twice,
   // the first of them.
-  std::optional<std::uint32_t> Find(const backend::CxDataSet& orders, const OrderSelectors& order,
-                                    std::string_view account);
+  std::optional<std::uint32_t> Find(const EngineTable& orders, const OrderSelectors& order, std::string_view account);
   // The first row of `orders` whose exchange, order seat and order number
   // are these very texts (no account compared, "00123" is not "123").
-  std::optional<std::uint32_t> FindExact(const backend::CxDataSet& orders, const OrderSelectors& order);
+  std::optional<std::uint32_t> FindExact(const EngineTable& orders, const OrderSelectors& order);
   // For an order table emptied or replaced.
   void Forget() { rows_.Forget(); }
   // Notes every order of `orders` now.
-  void Rebuild(const backend::CxDataSet& orders) { rows_.Rebuild(orders); }
+  void Rebuild(const EngineTable& orders) { rows_.Rebuild(orders); }
 
  private:
   // The first candidate row `is` accepts, walking the table again once when
   // none does.
   template <typename Is>
-  std::optional<std::uint32_t> FirstOf(const backend::CxDataSet& orders, const OrderSelectors& order, Is is);
+  std::optional<std::uint32_t> FirstOf(const EngineTable& orders, const OrderSelectors& order, Is is);
 
   // Rows by exchange, order seat and order number, the number as its value
   // where it is a decimal number, so that both ways of comparing find their

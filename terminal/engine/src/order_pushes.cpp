@@ -43,7 +43,7 @@ void COperationEngineBase::OnOrderStatePush(std::string_view pushed) {
   std::unique_lock guard(lock_);
   const std::optional<std::uint32_t> index = FindOrFetchOrder(PushedOrder(line), line.Field(field::kAccount), guard);
   if (!index) return;
-  backend::CxDataSet& orders = TableAt(Table::kOrders);
+  EngineTable& orders = TableAt(Table::kOrders);
   OrderRow order = *typed_rows::RowAt<OrderRow>(orders, *index);
   const std::strong_ordering sequence =
       order_updates::CompareSequence(line.Field(field::kSequence), order.szStateSequence);
@@ -64,7 +64,7 @@ void COperationEngineBase::OnOrderStatePush(std::string_view pushed) {
   if (sequence == 0) return;
 
   // The condition order that placed this order shows its state.
-  backend::CxDataSet& conditionOrders = TableAt(Table::kConditionOrders);
+  EngineTable& conditionOrders = TableAt(Table::kConditionOrders);
   const std::optional<std::uint32_t> condition = order_updates::FindIndex<ConditionOrderRow>(
       conditionOrders, [&](const ConditionOrderRow& row) { return Text(row.szOrderNo) == Text(order.szOrderNo); });
   if (!condition) return;
@@ -81,7 +81,7 @@ void COperationEngineBase::OnCancelPush(std::string_view pushed) {
   std::unique_lock guard(lock_);
   const std::optional<std::uint32_t> index = FindOrFetchOrder(PushedOrder(line), line.Field(field::kAccount), guard);
   if (!index) return;
-  backend::CxDataSet& orders = TableAt(Table::kOrders);
+  EngineTable& orders = TableAt(Table::kOrders);
   OrderRow order = *typed_rows::RowAt<OrderRow>(orders, *index);
   if (!order_updates::IsNewer(line.Field(field::kSequence), order.szStateSequence)) return;
   SetText(order.szFlagOrderState, line.Field(field::kState));

@@ -43,7 +43,7 @@ struct HeldLots {
   long long todaySell = 0;
 };
 
-HeldLots SumHeld(const backend::CxDataSet& summary, const PositionFilter& filter) {
+HeldLots SumHeld(const EngineTable& summary, const PositionFilter& filter) {
   HeldLots held;
   for (const PositionSummaryRow& row : AllRows<PositionSummaryRow>(summary)) {
     if (Text(row.szTradeAccount) != filter.account || Text(row.szExchangeCode) != filter.exchangeCode ||
@@ -81,7 +81,7 @@ void FillVolumes(QuantityRecord& record, const HeldLots& held, const PendingClos
   record.closableTodaySell = std::min(ClampLots(held.todayBuy - pendingSell.todayLots), record.closableSell);
 }
 
-double UsableMoney(const backend::CxDataSet& funds, std::string_view account) {
+double UsableMoney(const EngineTable& funds, std::string_view account) {
   const std::optional<FundRow> fund =
       typed_rows::FindRow<FundRow>(funds, [&](const FundRow& row) { return Text(row.szTradeAccount) == account; });
   return fund ? ReadMoney(fund->szUsableMoney) : 0.0;

@@ -4,6 +4,7 @@
 #include "order_updates.h"
 
 #include <charconv>
+#include <iterator>
 #include <mutex>
 
 #include "backend/field_text.h"
@@ -24,10 +25,23 @@ char LastNonBlank(std::string_view text) {
 }  // namespace
 
 std::string OrderNoKey(std::string_view orderNo) {
+  std::string key;
+  AppendOrderNoKey(key, orderNo);
+  return key;
+}
+
+void AppendOrderNoKey(std::string& key, std::string_view orderNo) {
   // A number and a text of the same digits must not meet: "#" and "=" keep
   // them apart.
-  if (const std::optional<int> value = backend::ParseDecimal(orderNo)) return "#" + std::to_string(*value);
-  return "=" + std::string(orderNo);
+  if (const std::optional<int> value = backend::ParseDecimal(orderNo)) {
+    char digits[16];
+    const std::to_chars_result written = std::to_chars(std::begin(digits), std::end(digits), *value);
+    key.push_back('#');
+    key.append(digits, written.ptr);
+    return;
+  }
+  key.push_back('=');
+  key.append(orderNo);
 }
 
 bool SameOrderNo(std::string_view a, std::string_view b) {
@@ -87,7 +101,7 @@ FrozenAmounts FrozenOf(const OrderRow& order) {
 // Moves the order's frozen amounts into (`sign` 1) or out of (-1) the first
 // fund row of its account and stores the row; nothing when the account has
 // none. The other direction's frozen margin keeps its text.
-std::optional<FundRow> ShiftFrozen(backend::CxDataSet& funds, const OrderRow& order, double sign) {
+std::optional<FundRow> ShiftFrozen(EngineTable& funds, const OrderRow& order, double sign) {
   const std::optional<std::uint32_t> index = order_updates::FindIndex<FundRow>(
       funds, [&](const FundRow& fund) { return Text(fund.szTradeAccount) == Text(order.szTradeAccount); });
   if (!index) return std::nullopt;
@@ -107,7 +121,7 @@ std::optional<FundRow> ShiftFrozen(backend::CxDataSet& funds, const OrderRow& or
 
 std::optional<std::uint32_t> COperationEngineBase::AddOrder(const OrderRow& row, bool deliverAtOnce) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& orders = TableAt(Table::kOrders);
+  EngineTable& orders = TableAt(Table::kOrders);
   if (!typed_rows::AppendRow(orders, row)) return std::nullopt;
   const auto index = static_cast<std::uint32_t>(orders.GetCount() - 1);
   RaiseChange(TableChangeRecord::RowChange(table_id::kOrders, TableChangeRecord::kInsert,

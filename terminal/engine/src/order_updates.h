@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "backend/cx_data_set.h"
 #include "backend/field_text.h"
+#include "engine/engine_table.h"
 #include "engine/request_builders.h"
 #include "engine/row_field.h"
 #include "engine/table_catalogue.h"
@@ -32,6 +32,8 @@ bool SameOrderNo(std::string_view a, std::string_view b);
 // A text that order numbers share exactly when SameOrderNo calls them the
 // same: a decimal number's value, else the text; for indexes by number.
 std::string OrderNoKey(std::string_view orderNo);
+// Appends OrderNoKey(orderNo) to `key`, for keys built in a reused buffer.
+void AppendOrderNoKey(std::string& key, std::string_view orderNo);
 
 // An answer or push without an order number names no order.
 inline bool NamesAnOrder(std::string_view orderNo) { return !backend::TrimBlanks(orderNo).empty(); }
@@ -91,9 +93,8 @@ std::optional<std::uint32_t> FindOrFetchWith(std::unique_lock<platform::Critical
 
 // FindOrFetchWith, finding the first row of `table` that `matches`.
 template <EngineRow Row, typename Predicate, typename Fetch, typename Add>
-std::optional<std::uint32_t> FindOrFetch(std::unique_lock<platform::CriticalSection>& guard,
-                                         const backend::CxDataSet& table, std::string_view orderNo, Predicate matches,
-                                         Fetch fetch, Add add) {
+std::optional<std::uint32_t> FindOrFetch(std::unique_lock<platform::CriticalSection>& guard, const EngineTable& table,
+                                         std::string_view orderNo, Predicate matches, Fetch fetch, Add add) {
   return FindOrFetchWith<Row>(
       guard, orderNo, [&] { return FindIndex<Row>(table, matches); }, fetch, add);
 }
@@ -115,7 +116,7 @@ inline TableChangeRecord FundChange(std::span<const std::uint8_t> fundRow) {
 }
 
 // The 'u' record of row `index` of a table.
-inline TableChangeRecord RowUpdate(int tableId, const backend::CxDataSet& table, std::uint32_t index,
+inline TableChangeRecord RowUpdate(int tableId, const EngineTable& table, std::uint32_t index,
                                    std::span<const std::uint8_t> row) {
   return TableChangeRecord::RowChange(tableId, TableChangeRecord::kUpdate, static_cast<int>(table.GetCount()),
                                       static_cast<int>(index), row);

@@ -117,8 +117,8 @@ void PositionBook::AddTo(Sums& sums, const Sums& adds, int sign) {
   sums.margin += sign * adds.margin;
 }
 
-void PositionBook::Follow(const backend::CxDataSet& details, std::string_view tradingDate) {
-  const backend::CxDataSetView entries = details.View();
+void PositionBook::Follow(const EngineTable& details, std::string_view tradingDate) {
+  const EngineTable& entries = details;
   const std::uint32_t count = entries.GetCount();
   const bool inStep =
       tradingDate == tradingDate_ && count >= seen_ && (seen_ == 0 || entries.GetId(seen_ - 1) == lastSeenId_);
@@ -161,11 +161,11 @@ void PositionBook::Changed(const PositionDetailRow& before, const PositionDetail
   Add(after, id);
 }
 
-void PositionBook::Removed(const backend::CxDataSet& details, const PositionDetailRow& removed, std::uint32_t id) {
+void PositionBook::Removed(const EngineTable& details, const PositionDetailRow& removed, std::uint32_t id) {
   Take(removed, id);
   if (seen_ == 0) return;
   --seen_;
-  lastSeenId_ = seen_ == 0 ? 0 : details.View().GetId(seen_ - 1).value_or(0);
+  lastSeenId_ = seen_ == 0 ? 0 : details.GetId(seen_ - 1).value_or(0);
 }
 
 void PositionBook::Forget() {

@@ -22,7 +22,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "backend/cx_data_set.h"
+#include "engine/engine_table.h"
 #include "engine/position_changes.h"
 #include "engine/trading_rows.h"
 
@@ -54,7 +54,7 @@ class PositionBook {
   // Brings the book up to the details table: the appended details are added,
   // and a table that changed otherwise, or a new trading date (which decides
   // the lots opened today), is read afresh.
-  void Follow(const backend::CxDataSet& details, std::string_view tradingDate);
+  void Follow(const EngineTable& details, std::string_view tradingDate);
 
   // The sums of the position; all zero for a position without details.
   Sums SumsOf(const PositionKey& position) const;
@@ -69,7 +69,7 @@ class PositionBook {
   // The engine wrote `after` over the detail of entry `id` that held
   // `before`, or removed that detail from `details`.
   void Changed(const PositionDetailRow& before, const PositionDetailRow& after, std::uint32_t id);
-  void Removed(const backend::CxDataSet& details, const PositionDetailRow& removed, std::uint32_t id);
+  void Removed(const EngineTable& details, const PositionDetailRow& removed, std::uint32_t id);
 
   // The next Follow reads the table afresh.
   void Forget();

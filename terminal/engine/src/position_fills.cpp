@@ -25,14 +25,13 @@ using typed_rows::RowAt;
 
 constexpr std::string_view kNoValue = "-";
 
-std::optional<std::uint32_t> FindSummaryRow(KeyedRows& rows, const backend::CxDataSet& summary,
-                                            const PositionKey& key) {
+std::optional<std::uint32_t> FindSummaryRow(KeyedRows& rows, const EngineTable& summary, const PositionKey& key) {
   const std::string_view texts[] = {key.contractCode, key.buySell,   key.account, key.exchangeCode,
                                     key.seatCode,     key.tradeCode, key.hedge};
   return rows.Find(summary, texts);
 }
 
-std::optional<std::uint32_t> FindFundRow(const backend::CxDataSet& funds, std::string_view account) {
+std::optional<std::uint32_t> FindFundRow(const EngineTable& funds, std::string_view account) {
   return typed_rows::FindIndex<FundRow>(funds, [&](const FundRow& row) { return Text(row.szTradeAccount) == account; });
 }
 
@@ -213,7 +212,7 @@ void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
                                                   .combinationKind = fill.combinationKind,
                                                   .contractCode = fill.contractCode}));
 
-  backend::CxDataSet& summary = TableAt(Table::kPositionSummary);
+  EngineTable& summary = TableAt(Table::kPositionSummary);
   if (const std::optional<std::uint32_t> index =
           FindSummaryRow(*summaryRows_, summary, KeyOfFill(fill, fill.buySell))) {
     PositionSummaryRow row = *RowAt<PositionSummaryRow>(summary, *index);
@@ -225,7 +224,7 @@ void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
     RaiseChange(SummaryChange(TableChangeRecord::kInsert, count, static_cast<std::uint32_t>(count - 1), row), true);
   }
 
-  backend::CxDataSet& funds = TableAt(Table::kFunds);
+  EngineTable& funds = TableAt(Table::kFunds);
   if (const std::optional<std::uint32_t> index = FindFundRow(funds, fill.account)) {
     FundRow fund = *RowAt<FundRow>(funds, *index);
     BookOpening(fund, fill);
@@ -233,7 +232,7 @@ void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
     RaiseChange(FundChange(fund), true);
   }
 
-  backend::CxDataSet& prices = TableAt(Table::kPriceContracts);
+  EngineTable& prices = TableAt(Table::kPriceContracts);
   if (!typed_rows::FindContractRow<PriceContractRow>(prices, fill.exchangeCode, fill.contractCode)) {
     PriceContractRow row{};
     SetText(row.szExchangeCode, fill.exchangeCode);
@@ -245,7 +244,7 @@ void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
 void COperationEngineBase::UpdatePositionSummary(const ClosingFill& fill) {
   const PositionKey key = KeyOfFill(fill, position_rows::Opposite(fill.buySell));
   std::lock_guard guard(lock_);
-  backend::CxDataSet& summary = TableAt(Table::kPositionSummary);
+  EngineTable& summary = TableAt(Table::kPositionSummary);
   const std::optional<std::uint32_t> index = FindSummaryRow(*summaryRows_, summary, key);
   if (!index) return;
   const PositionSummaryRow old = *RowAt<PositionSummaryRow>(summary, *index);
@@ -278,7 +277,7 @@ void COperationEngineBase::UpdatePositionSummary(const ClosingFill& fill) {
     summary.RemoveEntry(*index);
   }
 
-  backend::CxDataSet& funds = TableAt(Table::kFunds);
+  EngineTable& funds = TableAt(Table::kFunds);
   if (const std::optional<std::uint32_t> fundIndex = FindFundRow(funds, fill.account)) {
     FundRow fund = *RowAt<FundRow>(funds, *fundIndex);
     BookClosing(fund, fill, closed, FloatingProfitCounts());
@@ -294,7 +293,7 @@ void COperationEngineBase::UpdatePositionSummary(const ClosingFill& fill) {
   // The contract's last price is followed while any position holds it.
   if (ReadInt(fresh.szPositionVolume) == 0 &&
       !typed_rows::FindContractRow<PositionSummaryRow>(summary, fill.exchangeCode, fill.contractCode)) {
-    backend::CxDataSet& prices = TableAt(Table::kPriceContracts);
+    EngineTable& prices = TableAt(Table::kPriceContracts);
     while (const std::optional<std::uint32_t> priced =
                typed_rows::FindContractRow<PriceContractRow>(prices, fill.exchangeCode, fill.contractCode)) {
       prices.RemoveEntry(*priced);
@@ -304,7 +303,7 @@ void COperationEngineBase::UpdatePositionSummary(const ClosingFill& fill) {
 
 void COperationEngineBase::RecomputeSummaryMargin(const PositionKey& position) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& summary = TableAt(Table::kPositionSummary);
+  EngineTable& summary = TableAt(Table::kPositionSummary);
   const std::optional<std::uint32_t> index = FindSummaryRow(*summaryRows_, summary, position);
   if (!index) return;
   const PositionSummaryRow old = *RowAt<PositionSummaryRow>(summary, *index);
@@ -320,7 +319,7 @@ void COperationEngineBase::RecomputeSummaryMargin(const PositionKey& position) {
   typed_rows::StoreRow(summary, *index, fresh);
   RaiseChange(SummaryChange(TableChangeRecord::kUpdate, static_cast<int>(summary.GetCount()), *index, fresh), true);
 
-  backend::CxDataSet& funds = TableAt(Table::kFunds);
+  EngineTable& funds = TableAt(Table::kFunds);
   if (const std::optional<std::uint32_t> fundIndex = FindFundRow(funds, position.account)) {
     FundRow fund = *RowAt<FundRow>(funds, *fundIndex);
     AddMoney(position.buySell == kBuy ? fund.szBCautionMoney : fund.szSCautionMoney, -freed);

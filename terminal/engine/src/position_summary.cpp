@@ -28,7 +28,7 @@ bool SameSummaryKey(const PositionSummaryRow& row, const PositionDetailRow& deta
          Text(row.szSeatCode) == Text(detail.szSeatCode);
 }
 
-std::optional<std::uint32_t> FindSummaryRow(const backend::CxDataSet& summary, const PositionDetailRow& detail) {
+std::optional<std::uint32_t> FindSummaryRow(const EngineTable& summary, const PositionDetailRow& detail) {
   for (std::uint32_t index = 0; index < summary.GetCount(); ++index) {
     const std::optional<PositionSummaryRow> row = RowAt<PositionSummaryRow>(summary, index);
     if (row && SameSummaryKey(*row, detail)) return index;
@@ -81,12 +81,12 @@ PositionSummaryRow NewSummaryRow(const PositionDetailRow& detail, bool openedTod
 
 }  // namespace
 
-void COperationEngineBase::BuildPositionSummary(backend::CxDataSet& output, PositionKinds kinds) {
+void COperationEngineBase::BuildPositionSummary(EngineTable& output, PositionKinds kinds) {
   std::vector<PriceContractRow> prices;
   {
     std::lock_guard guard(lock_);
     const std::string tradingDate = GetLoginTexts().tradingDate;
-    backend::CxDataSet& details = TableAt(Table::kPositionDetails);
+    EngineTable& details = TableAt(Table::kPositionDetails);
     for (std::uint32_t index = 0; index < details.GetCount(); ++index) {
       std::optional<PositionDetailRow> detail = RowAt<PositionDetailRow>(details, index);
       if (!detail || (kinds == PositionKinds::kOrdinaryOnly && Text(detail->szPosKind) != kOrdinaryKind)) continue;

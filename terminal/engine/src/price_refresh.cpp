@@ -46,7 +46,7 @@ std::string PriceOf(const std::string& answer, int item) {
 }
 
 // Writes the batch's prices into the table's rows of the same contracts.
-void StorePrices(backend::CxDataSet& table, std::span<const PriceContractRow> batch) {
+void StorePrices(EngineTable& table, std::span<const PriceContractRow> batch) {
   for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
     std::optional<PriceContractRow> row = typed_rows::RowAt<PriceContractRow>(table, index);
     if (!row) continue;
@@ -92,7 +92,7 @@ void COperationEngineBase::RefreshPrices() {
   }
 
   std::lock_guard guard(lock_);
-  const backend::CxDataSet& summary = TableAt(Table::kPositionSummary);
+  const EngineTable& summary = TableAt(Table::kPositionSummary);
   const int rowCount = static_cast<int>(summary.GetCount());
   for (std::uint32_t index = 0; index < summary.GetCount(); ++index) {
     AppendToChangeQueue(TableChangeRecord::RowChange(table_id::kPositionSummary, TableChangeRecord::kUpdate, rowCount,
@@ -100,7 +100,7 @@ void COperationEngineBase::RefreshPrices() {
     AppendToChangeQueue(
         TableChangeRecord::RowChange(table_id::kPositionSummary, TableChangeRecord::kUpdate, rowCount, -1, {}, 1));
   }
-  backend::CxDataSet& funds = TableAt(Table::kFunds);
+  EngineTable& funds = TableAt(Table::kFunds);
   for (std::uint32_t index = 0; index < funds.GetCount(); ++index) {
     std::optional<FundRow> fund = typed_rows::RowAt<FundRow>(funds, index);
     if (!fund) continue;

@@ -18,7 +18,7 @@ using typed_rows::FindRow;
 
 // Copies one text of the first exchange-seat row of the exchange code.
 template <std::size_t Width>
-bool CopySeatText(const backend::CxDataSet& seats, std::string_view exchangeCode, char (ExchangeSeatRow::*field)[Width],
+bool CopySeatText(const EngineTable& seats, std::string_view exchangeCode, char (ExchangeSeatRow::*field)[Width],
                   std::string& text) {
   const std::optional<ExchangeSeatRow> seat = FindRow<ExchangeSeatRow>(
       seats, [&](const ExchangeSeatRow& row) { return Text(row.szExchangeCode) == exchangeCode; });
@@ -39,7 +39,7 @@ double FirstAnswerPrice(std::string_view answer) {
 bool COperationEngineBase::FindFeeRate(std::string_view exchangeCode, std::string_view seatCode,
                                        std::string_view contractCode, std::string_view customer, FeeRateRow& row) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& cache = TableAt(Table::kFeeRates);
+  EngineTable& cache = TableAt(Table::kFeeRates);
   const std::string_view key[] = {exchangeCode, seatCode, contractCode, customer};
   if (const std::optional<std::uint32_t> cached = feeRateRows_->Find(cache, key)) {
     row = *typed_rows::RowAt<FeeRateRow>(cache, *cached);
@@ -75,7 +75,7 @@ bool COperationEngineBase::FindOptionParams(std::string_view exchangeCode, std::
 double COperationEngineBase::GetLastPrice(std::string_view exchangeCode, std::string_view contractCode) {
   {
     std::lock_guard guard(lock_);
-    const backend::CxDataSet& prices = TableAt(Table::kPriceContracts);
+    const EngineTable& prices = TableAt(Table::kPriceContracts);
     const std::optional<std::uint32_t> listed =
         typed_rows::FindContractRow<PriceContractRow>(prices, exchangeCode, contractCode);
     const double price =

@@ -61,8 +61,8 @@ std::string SummaryLogLine(std::size_t index, const PositionSummaryRow& row) {
 
 // Each exchange and contract of the summary once, in order of first
 // appearance, without a price yet.
-void ListContractsToPrice(const std::vector<PositionSummaryRow>& summary, backend::CxDataSet& prices) {
-  prices.FreeBlock();
+void ListContractsToPrice(const std::vector<PositionSummaryRow>& summary, EngineTable& prices) {
+  prices.Clear();
   std::vector<PriceContractRow> listed;
   for (const PositionSummaryRow& position : summary) {
     const bool known = std::ranges::any_of(listed, [&](const PriceContractRow& row) {
@@ -78,7 +78,7 @@ void ListContractsToPrice(const std::vector<PositionSummaryRow>& summary, backen
 }
 
 // "1" for the exchanges that have combination contracts, else "0".
-void MarkCombinationExchanges(backend::CxDataSet& seats, const backend::CxDataSet& combinationContracts) {
+void MarkCombinationExchanges(EngineTable& seats, const EngineTable& combinationContracts) {
   const std::vector<CombinationContractRow> combinations = AllRows<CombinationContractRow>(combinationContracts);
   for (std::uint32_t index = 0; index < seats.GetCount(); ++index) {
     std::optional<ExchangeSeatRow> seat = typed_rows::RowAt<ExchangeSeatRow>(seats, index);
@@ -98,7 +98,7 @@ void COperationEngineBase::Recalculate() {
   const std::vector<AccountTotals> totals = ReplayTrades();
 
   WriteLog("根据持仓明细，计算持仓汇总。合约|买卖|投保|持仓手数|今仓手数|持仓均价|开仓均价|占用保证金|", 3);
-  backend::CxDataSet built;
+  EngineTable built;
   BuildPositionSummary(built, PositionKinds::kAll);
   std::vector<PositionSummaryRow> summary;
   {
@@ -173,7 +173,7 @@ std::vector<AccountTotals> COperationEngineBase::ReplayTrades() {
 
 void COperationEngineBase::RecomputeFundRows(const std::vector<AccountTotals>& totals) {
   std::lock_guard guard(lock_);
-  backend::CxDataSet& funds = TableAt(Table::kFunds);
+  EngineTable& funds = TableAt(Table::kFunds);
   for (std::uint32_t index = 0; index < funds.GetCount(); ++index) {
     std::optional<FundRow> fund = typed_rows::RowAt<FundRow>(funds, index);
     if (!fund) continue;

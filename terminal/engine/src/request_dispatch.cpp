@@ -183,8 +183,9 @@ void COperationEngine::OnAsyncAnswer(const backend::RequestRecord& record) {
 }
 
 void COperationEngine::OnPushData(const backend::RequestRecord& record) {
-  if (const std::optional<std::string_view> line = backend::PushLine(record)) {
-    OnPushData(*line, backend::PushCodeOf(*line));
+  for (std::uint32_t index = 0; index < backend::PushLineCount(record); ++index) {
+    const std::string_view line = backend::PushLineAt(record, index);
+    OnPushData(line, backend::PushCodeOf(line));
   }
 }
 

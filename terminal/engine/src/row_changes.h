@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "backend/cx_data_set.h"
+#include "engine/engine_table.h"
 #include "engine/row_field.h"
 #include "engine/table_change_record.h"
 #include "order_updates.h"
@@ -15,7 +15,7 @@ namespace engine::row_changes {
 
 // Appends `row`; its 'i' record, or nothing when the table cannot grow.
 template <EngineRow Row>
-std::optional<TableChangeRecord> Append(int tableId, backend::CxDataSet& table, const Row& row) {
+std::optional<TableChangeRecord> Append(int tableId, EngineTable& table, const Row& row) {
   if (!typed_rows::AppendRow(table, row)) return std::nullopt;
   const auto count = static_cast<int>(table.GetCount());
   return TableChangeRecord::RowChange(tableId, TableChangeRecord::kInsert, count, count - 1, RowBytes(row));
@@ -24,7 +24,7 @@ std::optional<TableChangeRecord> Append(int tableId, backend::CxDataSet& table, 
 // Lets `change` change the first row that `matches` and stores it; its 'u'
 // record, or nothing when no row matches.
 template <EngineRow Row, typename Predicate, typename Change>
-std::optional<TableChangeRecord> UpdateFirst(int tableId, backend::CxDataSet& table, Predicate matches, Change change) {
+std::optional<TableChangeRecord> UpdateFirst(int tableId, EngineTable& table, Predicate matches, Change change) {
   const std::optional<std::uint32_t> index = typed_rows::FindIndex<Row>(table, matches);
   if (!index) return std::nullopt;
   Row row = *typed_rows::RowAt<Row>(table, *index);
@@ -36,7 +36,7 @@ std::optional<TableChangeRecord> UpdateFirst(int tableId, backend::CxDataSet& ta
 // Removes the first row that `matches` once `raise` has raised its 'd'
 // record, so that the record still finds the row in the table.
 template <EngineRow Row, typename Predicate, typename Raise>
-void RemoveFirst(int tableId, backend::CxDataSet& table, Predicate matches, Raise raise) {
+void RemoveFirst(int tableId, EngineTable& table, Predicate matches, Raise raise) {
   const std::optional<std::uint32_t> index = typed_rows::FindIndex<Row>(table, matches);
   if (!index) return;
   raise(TableChangeRecord::RowChange(tableId, TableChangeRecord::kDelete, static_cast<int>(table.GetCount()),

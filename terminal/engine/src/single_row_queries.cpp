@@ -80,7 +80,7 @@ void FillFeeRateRow(std::string_view customer, const LineFields& line, FeeRateRo
 // The index of the exercisable-quantity row of the same option position as
 // `row` (account, exchange code, option contract and key text); the row
 // count when there is none.
-std::uint32_t FindPosition(const CxDataSet& quantities, const ExercisableQuantityRow& row) {
+std::uint32_t FindPosition(const EngineTable& quantities, const ExercisableQuantityRow& row) {
   std::uint32_t index = 0;
   for (; index < quantities.GetCount(); ++index) {
     const std::optional<ExercisableQuantityRow> stored =
@@ -248,7 +248,7 @@ void COperationEngine::UpsertExercisableQuantity(const PositionSummaryRow* posit
     return;
   }
   std::lock_guard guard(lock_);
-  CxDataSet& quantities = TableAt(Table::kExercisableQuantities);
+  EngineTable& quantities = TableAt(Table::kExercisableQuantities);
   ExercisableQuantityRow row = fresh;
   const std::uint32_t index = FindPosition(quantities, fresh);
   if (index < quantities.GetCount()) {

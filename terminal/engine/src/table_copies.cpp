@@ -4,6 +4,7 @@
 
 #include "engine/account_sums.h"
 #include "engine/operation_engine.h"
+#include "typed_rows.h"
 
 namespace engine {
 namespace {
@@ -14,10 +15,10 @@ bool IsBuiltTable(int tableId) {
   return tableId == table_id::kPositionDetailsView || tableId == table_id::kCombinationPositionsView;
 }
 
-void VisitRows(const backend::CxDataSetView& rows, const RowVisitor& visit) {
-  const std::uint32_t count = rows.GetCount();
-  if (visit.count) visit.count(count);
-  for (std::uint32_t index = 0; index < count; ++index) visit.row(rows.GetValue(index));
+template <typename Rows>
+void VisitRows(const Rows& rows, const RowVisitor& visit) {
+  if (visit.count) visit.count(rows.GetCount());
+  typed_rows::ForEachEntry(rows, [&](std::uint32_t, std::span<const std::uint8_t> row) { visit.row(row); });
 }
 
 }  // namespace
@@ -25,19 +26,25 @@ void VisitRows(const backend::CxDataSetView& rows, const RowVisitor& visit) {
 bool COperationEngineBase::GetTableCopy(int tableId, backend::CxDataSet& copy, std::string& error) {
   backend::CxDataSet clone;
   if (tableId == table_id::kPositionDetailsView) {
-    BuildPositionSummary(clone, PositionKinds::kOrdinaryOnly);
+    EngineTable summary;
+    BuildPositionSummary(summary, PositionKinds::kOrdinaryOnly);
+    clone = summary.ToDataSet();
   } else if (tableId == table_id::kCombinationPositionsView) {
     BuildCombinationTable(clone);
+    // A list built of no rows has no block; its copy is an empty list all
+    // the same.
+    if (clone.Block() == nullptr) clone.EnsureSpace(0);
   } else if (const std::optional<Table> table = StoredTableFor(tableId)) {
     std::lock_guard guard(lock_);
-    clone = backend::CxDataSet::CloneBlock(TableAt(*table).View());
+    clone = TableAt(*table).ToDataSet();
   } else {
     error = kNoSuchTableText;
     return false;
   }
-  // A table never filled has no block; its copy is an empty list all the
-  // same, so that a copy without a block always means a failure.
-  if (clone.Block() == nullptr && !clone.EnsureSpace(0)) {
+  // Every copy is a list, an empty one too (ToDataSet gives each a block), so
+  // a copy without a block means memory ran out: the caller is told so
+  // rather than handed an empty table.
+  if (clone.Block() == nullptr) {
     error = kCopyOutOfMemoryText;
     return false;
   }
@@ -53,7 +60,7 @@ bool COperationEngineBase::ReadTable(int tableId, const RowVisitor& visit, std::
   if (IsBuiltTable(tableId)) {
     backend::CxDataSet built;
     if (!COperationEngineBase::GetTableCopy(tableId, built, error)) return false;
-    VisitRows(built.View(), visit);
+    VisitRows(built, visit);
     return true;
   }
   const std::optional<Table> table = StoredTableFor(tableId);
@@ -62,7 +69,7 @@ bool COperationEngineBase::ReadTable(int tableId, const RowVisitor& visit, std::
     return false;
   }
   std::lock_guard guard(lock_);
-  VisitRows(TableAt(*table).View(), visit);
+  VisitRows(TableAt(*table), visit);
   return true;
 }
 

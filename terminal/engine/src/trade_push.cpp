@@ -66,7 +66,7 @@ TradeRow TradeRowOf(const LineFields& line) {
 // A fill is the same fill again when its account, exchange, fill number and
 // side are; a fill without a number cannot be told from another.
 // `sameNumber` are the trades of the fill's number.
-bool IsBooked(const backend::CxDataSet& trades, std::span<const std::uint32_t> sameNumber, const TradeRow& fill) {
+bool IsBooked(const EngineTable& trades, std::span<const std::uint32_t> sameNumber, const TradeRow& fill) {
   if (!order_updates::NamesAnOrder(Text(fill.szDealNo))) return false;
   return std::ranges::any_of(sameNumber, [&](std::uint32_t index) {
     const std::optional<TradeRow> trade = RowAt<TradeRow>(trades, index);
@@ -249,7 +249,7 @@ std::optional<COperationEngineBase::FillOrder> COperationEngineBase::FindOrFetch
 }
 
 FrozenSums COperationEngineBase::AdvanceOrder(std::uint32_t index, const LineFields& line) {
-  backend::CxDataSet& orders = TableAt(Table::kOrders);
+  EngineTable& orders = TableAt(Table::kOrders);
   OrderRow order = *RowAt<OrderRow>(orders, index);
   const int lots = ReadInt(order.szOrderHands);
   const int before = LotsOpenBefore(order);
@@ -272,7 +272,7 @@ FrozenSums COperationEngineBase::AdvanceOrder(std::uint32_t index, const LineFie
 }
 
 void COperationEngineBase::AdvanceSpecialOrder(std::uint32_t index, const LineFields& line, const OrderKindRow& kind) {
-  backend::CxDataSet& specialOrders = TableAt(Table::kSpecialOrders);
+  EngineTable& specialOrders = TableAt(Table::kSpecialOrders);
   SpecialOrderRow order = *RowAt<SpecialOrderRow>(specialOrders, index);
   const int before = LotsOpenBefore(order);
   const int after = LotsOpenAfter(line, field::kCombinationsOpen);
@@ -304,7 +304,7 @@ void COperationEngineBase::AdvanceSpecialOrder(std::uint32_t index, const LineFi
 void COperationEngineBase::ReleaseToFund(std::string_view account, const FrozenSums& released) {
   if (released.buy == 0.0 && released.sell == 0.0 && released.fee == 0.0 && released.premium == 0.0) return;
   const double total = released.buy + released.sell + released.fee + released.premium;
-  backend::CxDataSet& funds = TableAt(Table::kFunds);
+  EngineTable& funds = TableAt(Table::kFunds);
   const std::optional<std::uint32_t> index =
       typed_rows::FindIndex<FundRow>(funds, [&](const FundRow& fund) { return Text(fund.szTradeAccount) == account; });
   if (!index) return;
@@ -359,7 +359,7 @@ void COperationEngineBase::BookClosingFill(const TradeRow& trade, int multiplier
 }
 
 void COperationEngineBase::AppendPushedTrade(const TradeRow& trade) {
-  backend::CxDataSet& trades = TableAt(Table::kTrades);
+  EngineTable& trades = TableAt(Table::kTrades);
   // A row the table cannot take is lost, and the GUI is told of none.
   if (!typed_rows::AppendRow(trades, trade)) return;
   const int count = static_cast<int>(trades.GetCount());

@@ -514,7 +514,7 @@ class BadAnswers : public engine_testing::StartedEngine<> {
     for (std::size_t table = 0; table < engine::kTableCount; ++table) {
       std::vector<std::vector<std::uint8_t>> rows;
       if (static_cast<Table>(table) != Table::kChangeQueue) {
-        const backend::CxDataSet& set = engine.TableAt(static_cast<Table>(table));
+        const engine::EngineTable& set = engine.TableAt(static_cast<Table>(table));
         for (std::uint32_t index = 0; index < set.GetCount(); ++index) {
           const auto value = set.GetValue(index);
           rows.emplace_back(value.begin(), value.end());

@@ -49,8 +49,8 @@ std::array<std::uint8_t, kFundRowSize> FundRow(std::string_view account, std::st
   return row;
 }
 
-void AddRow(backend::CxDataSet& table, std::span<const std::uint8_t> row) {
-  ASSERT_TRUE(table.AddEntry(nullptr, row.data(), row.size(), backend::data_set_block::kRawType));
+void AddRow(engine::EngineTable& table, std::span<const std::uint8_t> row) {
+  ASSERT_TRUE(table.AddEntry(row.data(), row.size(), backend::data_set_block::kRawType));
 }
 
 class ChangeQueue : public engine_testing::StartedEngine<> {
@@ -60,7 +60,7 @@ class ChangeQueue : public engine_testing::StartedEngine<> {
     MakeReady();
   }
 
-  backend::CxDataSet& Orders() { return engine.TableAt(Table::kOrders); }
+  engine::EngineTable& Orders() { return engine.TableAt(Table::kOrders); }
   void SetOrderState(std::size_t index, std::string_view state) {
     std::uint8_t* row = Orders().GetDataPtr(index);
     std::memset(row + 132, 0, 4);

@@ -264,7 +264,7 @@ TEST_F(CombinationRelease, ALegOfRatioZeroCountsOneLotPerCombination) {
   engine.Add(Table::kOrderKinds, OrderKind({.strategy = "SP0", .legs = {{.ratio = "0"}, {.ratio = "0"}}}));
   {
     std::lock_guard guard(engine.lock_);
-    backend::CxDataSet& legs = engine.TableAt(Table::kCombinationDetails);
+    engine::EngineTable& legs = engine.TableAt(Table::kCombinationDetails);
     for (std::uint32_t index = 0; index < legs.GetCount(); ++index) {
       CombinationDetailRow row = *engine::RowFromBytes<CombinationDetailRow>(legs.GetValue(index));
       SetText(row.szStrategyCode, "SP0");

@@ -166,8 +166,7 @@ TEST_F(ConditionalQuery, SkipsEntriesShorterThanTheRow) {
   const engine::OrderRow row = Order({.exchange = "F1", .orderNo = "1009", .contract = "cu2609", .orderSeat = "S1"});
   {
     std::lock_guard guard(engine.lock_);
-    ASSERT_TRUE(
-        engine.TableAt(Table::kOrders).AddEntry(nullptr, &row, sizeof row - 1, backend::data_set_block::kRawType));
+    ASSERT_TRUE(engine.TableAt(Table::kOrders).AddEntry(&row, sizeof row - 1, backend::data_set_block::kRawType));
   }
   EngineQueryRecord query(table_id::kOrders);
   ASSERT_TRUE(query.SetKey(order_key::kOrderNo, "1009"));

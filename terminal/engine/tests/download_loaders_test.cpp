@@ -142,7 +142,7 @@ TEST_F(DownloadLoaders, OrderTypesAndTradeCodesAreStoredWithoutBlanks) {
 TEST_F(DownloadLoaders, FundsOfABareStatusLineGiveTheAccountsRowAndOneUpdate) {
   for (const bool notifyNow : {false, true}) {
     gui.changes.clear();
-    engine.TableAt(Table::kFunds).FreeBlock();
+    engine.TableAt(Table::kFunds).Clear();
     engine.LoadFunds(Answer({"A|||Y|"}).View(), "8001", notifyNow);
 
     const std::vector<engine::FundRow> funds = engine.Rows<engine::FundRow>(Table::kFunds);
@@ -182,7 +182,7 @@ TEST_F(DownloadLoaders, ProfitLossOrdersReplaceTheTableWithFieldTenBeforeFieldNi
 }
 
 // The current and the downloaded copy of a detail table hold the same rows.
-void ExpectSameBytes(const backend::CxDataSet& current, const backend::CxDataSet& downloaded) {
+void ExpectSameBytes(const engine::EngineTable& current, const engine::EngineTable& downloaded) {
   ASSERT_EQ(current.GetCount(), downloaded.GetCount());
   for (std::uint32_t index = 0; index < current.GetCount(); ++index) {
     const auto a = current.GetValue(index);
@@ -352,7 +352,7 @@ TEST_F(SimulatedDownload, AManagementDownloadKeepsThePositionsOfEverySubAccount)
   DownloadReferenceTables();
   // A repeated download holds the same rows.
   for (int download = 0; download < 2; ++download) {
-    engine.TableAt(Table::kFunds).FreeBlock();
+    engine.TableAt(Table::kFunds).Clear();
     DownloadAccounts(1);
     const std::vector<std::string> positionAccounts = AccountsOf<engine::PositionDetailRow>(Table::kPositionDetails);
     EXPECT_EQ(std::count(positionAccounts.begin(), positionAccounts.end(), "20001"), 4) << download;

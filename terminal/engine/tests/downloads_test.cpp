@@ -315,7 +315,7 @@ TEST_F(Downloads, AReconnectDownloadReloadsTheBusinessOverThePositionsAsDownload
   {
     // The day went on: the current positions changed and were summed up.
     std::lock_guard guard(engine.lock_);
-    engine.TableAt(Table::kPositionDetails).FreeBlock();
+    engine.TableAt(Table::kPositionDetails).Clear();
     engine.TableAt(Table::kPositionSummary).AddText("a summary row");
   }
   ResetBackEnd();

@@ -71,7 +71,7 @@ TEST_F(OrderQuantities, ALotThatCostsNothingOrFundsBelowZeroOpenNothing) {
   EXPECT_EQ(record.openableBuy, 0);
   EXPECT_EQ(record.openableSell, 0);
 
-  engine.TableAt(Table::kFunds).FreeBlock();
+  engine.TableAt(Table::kFunds).Clear();
   engine.Add(Table::kFunds, Fund({.usable = "-500.00"}));
   engine.backEndFeeRates[0] = FeeRates("cu2609");
   record = Quantities(Query("cu2609", "3000"));
@@ -209,8 +209,8 @@ TEST_F(ClosableVolumeWhenReady, AnswersFromTheEnginesTables) {
   MakeReady();
   const engine::PositionSummaryRow held = Summary({.lots = "5"});
   const auto bytes = engine::RowBytes(held);
-  ASSERT_TRUE(engine.TableAt(Table::kPositionSummary)
-                  .AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType));
+  ASSERT_TRUE(
+      engine.TableAt(Table::kPositionSummary).AddEntry(bytes.data(), bytes.size(), backend::data_set_block::kRawType));
   QuantityRecord record = Query("cu2609", "3000");
   std::string error;
   ASSERT_TRUE(engine::GetClosableVolume(engine, record, true, error)) << error;

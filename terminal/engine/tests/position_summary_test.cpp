@@ -19,7 +19,7 @@ class PositionSummary : public ::testing::Test {
   }
 
   std::vector<PositionSummaryRow> Build(PositionKinds kinds = PositionKinds::kAll) {
-    backend::CxDataSet output;
+    engine::EngineTable output;
     engine.BuildPositionSummary(output, kinds);
     return RowsOf<PositionSummaryRow>(output);
   }

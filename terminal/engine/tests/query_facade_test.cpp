@@ -253,7 +253,7 @@ TEST_F(QueryFacade, FindsTheFirstOrderOfTheVeryTextsAsTheTableChanges) {
   // Emptied and loaded afresh, as a download does.
   {
     std::lock_guard guard(engine.lock_);
-    engine.TableAt(Table::kOrders).FreeBlock();
+    engine.TableAt(Table::kOrders).Clear();
   }
   engine.Add(Table::kOrders, remarked("555", "reloaded"));
   EXPECT_EQ(found("123"), std::nullopt);
@@ -333,9 +333,9 @@ TEST_F(QueryFacade, ReadsTablesUnderTheEngineLock) {
     while (!stop.load()) {
       {
         std::lock_guard guard(engine.lock_);
-        backend::CxDataSet& seats = engine.TableAt(Table::kExchangeSeats);
+        engine::EngineTable& seats = engine.TableAt(Table::kExchangeSeats);
         const auto row = engine::RowBytes(seat);
-        if (seats.AddEntry(nullptr, row.data(), row.size(), backend::data_set_block::kRawType)) {
+        if (seats.AddEntry(row.data(), row.size(), backend::data_set_block::kRawType)) {
           seats.RemoveEntry(seats.GetCount() - 1);
         }
       }

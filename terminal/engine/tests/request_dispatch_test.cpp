@@ -179,11 +179,11 @@ TEST_F(RequestDispatch, EachAnsweredCancelOfABatchIsCheckedOnItsOwn) {
 TEST_F(RequestDispatch, HeldRecordsOfASynchronousAnswerReachTheGuiAtTheBatchCloseWithTheirCurrentRows) {
   // The order update inserts the order and then sees it updated twice.
   engine.onOrderAnswer = [this](bool deliverAtOnce) {
-    backend::CxDataSet& orders = engine.TableAt(engine::Table::kOrders);
+    engine::EngineTable& orders = engine.TableAt(engine::Table::kOrders);
     std::vector<std::uint8_t> row(1126, 0);
     std::memcpy(row.data() + 52, "17", 2);
     std::memcpy(row.data() + 132, "n", 1);
-    orders.AddEntry(nullptr, row.data(), row.size(), backend::data_set_block::kRawType);
+    orders.AddEntry(row.data(), row.size(), backend::data_set_block::kRawType);
     engine.RaiseChange(TableChangeRecord::RowChange(table_id::kOrders, 'i', 1, 0, row), deliverAtOnce);
     for (const char* state : {"a", "p"}) {
       std::memcpy(orders.GetDataPtr(0) + 132, state, 1);

@@ -119,8 +119,8 @@ TEST_F(TableCopies, ReadNeverSeesATableHalfWritten) {
   constexpr int kRows = 50;
   const auto rewrite = [this](int generation) {
     std::lock_guard guard(engine.lock_);
-    backend::CxDataSet& contracts = engine.TableAt(Table::kContracts);
-    contracts.FreeBlock();
+    engine::EngineTable& contracts = engine.TableAt(Table::kContracts);
+    contracts.Clear();
     const std::string tag = std::to_string(generation);
     for (int row = 0; row < kRows; ++row) {
       ASSERT_TRUE(engine_testing::AddRow(contracts, Contract({.exchange = "F1", .code = tag, .name = tag})));

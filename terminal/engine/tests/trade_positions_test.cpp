@@ -250,7 +250,7 @@ TEST_F(TradePositions, EachFillsSummaryEqualsAFreshSummaryBuild) {
         engine.CalcTradeFee(trade);
       }
     }
-    backend::CxDataSet built;
+    engine::EngineTable built;
     engine.BuildPositionSummary(built, engine::PositionKinds::kAll);
     for (const std::string_view side : {"0", "1"}) {
       std::string fresh;

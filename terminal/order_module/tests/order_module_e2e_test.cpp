@@ -51,7 +51,7 @@ bool Download(engine_testing::OpenEngine& engine, std::string& error) {
   engine.LoadOrders(key.customerNo, answer.View());
   if (!ask(engine.BuildPositionDetailRequest(key))) return false;
   engine.LoadPositionDetails(answer.View());
-  backend::CxDataSet summary;
+  engine::EngineTable summary;
   engine.BuildPositionSummary(summary, engine::PositionKinds::kOrdinaryOnly);
   std::lock_guard guard(engine.lock_);
   engine.TableAt(engine::Table::kPositionSummary) = std::move(summary);

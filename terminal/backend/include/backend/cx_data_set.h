@@ -78,13 +78,15 @@ class CxDataSet {
   bool AddEntry(const char* name, const void* value, std::size_t length, std::uint8_t type, std::uint32_t id = kAutoId);
   // Appends `text` with a terminating zero as a nameless text entry.
   bool AddText(std::string_view text);
-  // Gives a list without a block `text` as its first entry, as AddText does,
-  // in a block that fits it: a directory of one entry and the value, rather
-  // than a first block of 8192 bytes. For a list of one line (a pushed line
-  // handed from the receive thread to the pump); an entry added later grows
-  // the block as it grows a first block. False, with the list unchanged,
-  // when the list already has a block or AddText would fail.
-  bool StartWithText(std::string_view text);
+  // Gives a list without a block `texts` as its entries, as AddText gives
+  // them, in a block that fits them: a directory of as many entries and
+  // their values, rather than a first block of 8192 bytes. For the lines of
+  // one received block handed from the receive thread to the pump; an entry
+  // added later grows the block as it grows a first block. False, with the
+  // list unchanged, when the list already has a block, a text is too long
+  // for AddText, or there are none.
+  bool StartWithTexts(std::span<const std::string_view> texts);
+  bool StartWithText(std::string_view text) { return StartWithTexts({&text, 1}); }
   // Rebuilds the list with a nameless raw entry holding `item` at `position`
   // (appended when the position is beyond the count); the item takes the
   // next automatic id, and every other entry keeps its name, value, type and
@@ -132,10 +134,12 @@ class CxDataSet {
 
   bool AppendEntry(std::string_view name, std::string_view value, bool addTerminator, std::uint8_t type,
                    std::uint32_t id);
-  // Which bytes of a new block are cleared: all (a first block), or the
-  // header and the directory only (a block that fits one line).
-  enum class Clearing { kWholeBlock, kDirectory };
-  bool CreateBlock(std::size_t firstValueLength, Clearing clearing);
+  // A first block, cleared whole, for a first value of that length.
+  bool CreateBlock(std::size_t firstValueLength);
+  // A block that fits `entries` entries and `valueBytes` bytes of values, its
+  // header and directory cleared.
+  bool CreateFittedBlock(std::size_t entries, std::size_t valueBytes);
+  void WriteHeader(std::uint64_t size, std::uint32_t capacity);
   bool Reshape(const Layout& layout);
 
   std::uint8_t* block_ = nullptr;

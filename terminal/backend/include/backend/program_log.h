@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -73,6 +74,9 @@ class ProgramLog {
   // the log is closed).
   void WriteLine(int type, const char* text);
   void WriteLine(int type, std::string_view text);
+  // Writes the lines of the type in order, as WriteLine writes each, in one
+  // go: a received block of lines takes the log's lock once.
+  void WriteLines(int type, std::span<const std::string_view> lines);
   bool IsOpen() const { return open_.load(std::memory_order_relaxed); }
   // Writes the lines held so far, and the head.
   void Flush();
@@ -95,6 +99,8 @@ void CloseProgramLog();
 // Also the log function handed to the portal library, which calls it from
 // its own threads.
 void WriteLogLine(int type, const char* text);
+// The program log's WriteLines.
+void WriteLogLines(int type, std::span<const std::string_view> lines);
 // Writes an answer line to a request of `function` as a communication line,
 // its password fields masked. The connection workers log every answer line
 // through it (the rows of a multi-packet answer as answers to follow-up

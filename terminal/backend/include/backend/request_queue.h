@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
 
 #include "backend/request_record.h"
@@ -45,9 +46,21 @@ class ResultQueue {
   RequestPtr TakeNext();
   std::size_t Count() const;
 
+  // The call that tells the taker that records wait: made by the first Post
+  // after TakeNext found the queue empty (and by the first Post of all), on
+  // the posting thread, outside the queue's lock. However many records
+  // follow, there is no other call until the taker has emptied the queue
+  // again: a burst of records wakes the taker once. Once this returns, the
+  // hook it replaced is not running and is never called again; an empty
+  // hook makes no call.
+  void SetArrivalHook(std::function<void()> hook);
+
  private:
-  mutable std::mutex mutex_;  // guards records_
+  mutable std::mutex mutex_;  // guards records_ and takerWaiting_
   RequestQueue records_;      // owns what it holds
+  bool takerWaiting_ = true;  // TakeNext found the queue empty; no Post since
+  std::mutex hookMutex_;      // guards arrivalHook_ and is held while it runs
+  std::function<void()> arrivalHook_;
 };
 
 // The result queue of the running terminal.

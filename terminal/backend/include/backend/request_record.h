@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -151,9 +152,16 @@ bool SplitReplyRows(int index, const RequestRecord& record, int firstField, int 
 // when there is no such line.
 std::string_view AnswerLine(const SubRequest& subRequest, std::size_t line);
 
-// The line of a push item (its first answer line); nothing for an item
-// without one.
-std::optional<std::string_view> PushLine(const RequestRecord& record);
+// A push item holding `lines` (the lines of one received block, in order)
+// as the answer lines of its one sub-request, in a list that fits them.
+// Null when there are no lines, a line is too long for a list entry, or
+// memory runs out.
+RequestPtr CreatePushItem(int connection, std::span<const std::string_view> lines);
+
+// The lines of a push item (its first sub-request's answer lines): how many,
+// and each; none for an item without a sub-request.
+std::uint32_t PushLineCount(const RequestRecord& record);
+std::string_view PushLineAt(const RequestRecord& record, std::uint32_t index);
 // The push code (field 4) of a pushed line; nothing when it is no number.
 std::optional<int> PushCodeOf(std::string_view line);
 

@@ -84,7 +84,8 @@ void SetConnectionStateHook(ConnectionStateHook hook);
 
 // The callbacks handed to the portal library.
 void OnPortalConnectionState(int connection, int flag, int state);
-// Queues each non-empty line of a push block as a push record.
+// Logs the non-empty lines of a push block and queues them, in order, as
+// one push item.
 void OnReceivePushData(int connection, const char* data, int length);
 // The next server of the connection's rotation; 0, keeping the current
 // server, when its list is empty.

@@ -1,12 +1,15 @@
 // The GUI thread's pump of the result queue: finished asynchronous requests
-// and pushed lines, one per call, each seen by the engine first and then
-// turned into its effects on the rest of the terminal.
+// and push items (the lines of one received block), one per call, each
+// request and each line seen by the engine first and then turned into its
+// effects on the rest of the terminal.
 //
-// The main frame's 10 ms timer calls ProcessReceiveQueue until it returns
-// false. A message box shown inside the pump runs that timer again; the
-// nested call returns false at once and leaves the queue to the outer one.
+// The main frame's 10 ms timer, and its wake when items arrive, call
+// ProcessReceiveQueue until it returns false. A message box shown inside the
+// pump runs the frame's timers again; the nested call returns false at once
+// and leaves the queue to the outer one.
 #pragma once
 
+#include <chrono>
 #include <string_view>
 
 #include "backend/account_table.h"
@@ -23,6 +26,12 @@ class COperationEngine;
 }
 
 namespace client {
+
+// The shortest time from one drain of the result queue to the next that
+// arriving items ask for (the result queue's arrival hook): a burst of
+// pushes wakes the GUI thread at most this often, rather than waiting for
+// the main frame's 10 ms timer, which drains whatever else waits.
+inline constexpr std::chrono::milliseconds kWokenDrainSpacing{2};
 
 // Where the pump's items come from and what they reach beyond the engine and
 // the subscription list; the defaults are the running terminal's.

@@ -134,13 +134,14 @@ class COperationEngine : public COperationEngineBase {
   // Applies a finished asynchronous answer of an account-changing request
   // while the engine is ready, delivering its records at once.
   void OnAsyncAnswer(const backend::RequestRecord& record);
-  // Hands a pushed line to the push dispatcher while the engine is ready.
+  // Hands the pushed lines of a push item, in order, to the push dispatcher
+  // while the engine is ready.
   // While it downloads, every push that the dispatcher applies to the
   // tables is held, and applied in the order they came once the download
   // has ended: a download that asked for a table before such a change would
   // otherwise never learn of it, and a question would never be answered.
   void OnPushData(const backend::RequestRecord& record);
-  // The same for the line of a push item whose push code the caller has
+  // The same for one line of a push item whose push code the caller has
   // read already.
   void OnPushData(std::string_view line, std::optional<int> pushCode);
   static constexpr std::size_t kMaxPushesHeldForDownload = 4096;

@@ -27,6 +27,7 @@
 #include "engine/answer_fields.h"
 #include "engine/download_row_loader.h"
 #include "engine/engine_query.h"
+#include "engine/engine_table.h"
 #include "engine/order_quantities.h"
 #include "engine/per_lot_costs.h"
 #include "engine/position_changes.h"
@@ -210,8 +211,8 @@ class COperationEngineBase {
   void ResetTables();
 
   // A stored table; the engine lock guards it.
-  backend::CxDataSet& TableAt(Table table) { return tables_[static_cast<std::size_t>(table)]; }
-  const backend::CxDataSet& TableAt(Table table) const { return tables_[static_cast<std::size_t>(table)]; }
+  EngineTable& TableAt(Table table) { return tables_[static_cast<std::size_t>(table)]; }
+  const EngineTable& TableAt(Table table) const { return tables_[static_cast<std::size_t>(table)]; }
 
   // The delivery rule of every record the engine raises: at once through
   // NotifyTableChange, or held in the change queue until the next batch
@@ -293,7 +294,7 @@ class COperationEngineBase {
   // `summary` (the stored summary or a list of the caller) that hold the
   // price row's contract. Without a listed price (empty or 0) the quote
   // fallback gives the price, asked once per call.
-  void UpdateContractProfit(const PriceContractRow& price, backend::CxDataSet& summary);
+  void UpdateContractProfit(const PriceContractRow& price, EngineTable& summary);
   // Sums over the account's rows of the order, special-order and position
   // summary tables. The frozen sums count every leg of a special order of a
   // known kind; each call starts from 0.
@@ -304,7 +305,7 @@ class COperationEngineBase {
   // Appends to `output` one summary row per account, exchange, contract,
   // direction, hedge, trade code and seat of the current position details,
   // then prices them. Leaves the details' contract codes trimmed.
-  void BuildPositionSummary(backend::CxDataSet& output, PositionKinds kinds);
+  void BuildPositionSummary(EngineTable& output, PositionKinds kinds);
   // Appends to `output` one row per combination position of the current
   // combination details, merged and sorted; the details stay unchanged.
   void BuildCombinationTable(backend::CxDataSet& output) const;
@@ -655,8 +656,8 @@ class COperationEngineBase {
   // The row of the position details that holds entry `id`.
   std::optional<std::uint32_t> DetailRowOf(std::uint32_t id) const;
   // The rows of the day's trades whose fill number SameOrderNo calls the
-  // same as `dealNo`, in table order; the answer lasts until the trades
-  // change (under the lock).
+  // same as `dealNo`, in table order; the answer lasts until the next such
+  // lookup or until the trades change (under the lock).
   const std::vector<std::uint32_t>& TradeRowsOf(std::string_view dealNo);
   // The indexes beside the tables walk them afresh: for tables emptied or
   // replaced (under the lock).
@@ -669,23 +670,24 @@ class COperationEngineBase {
   mutable platform::CriticalSection lock_;
 
  private:
-  std::array<backend::CxDataSet, kTableCount> tables_;
+  std::array<EngineTable, kTableCount> tables_;
   // The pushes' way to their orders (under the lock).
   std::unique_ptr<OrderIndex> orderIndex_;
   // The current position details by position (under the lock).
   std::unique_ptr<PositionBook> positionBook_;
   // The day's trades by fill number (under the lock).
   std::unique_ptr<RowIndex> tradeIndex_;
+  // The contracts by exchange and contract code (under the lock); a lookup
+  // adds to it.
+  mutable std::unique_ptr<RowIndex> contractIndex_;
   BaseCallbacks callbacks_;
   std::atomic<int> connectionIndex_{-1};
   std::atomic<int> quoteConnectionIndex_{-1};
   std::atomic<std::thread::id> guiThread_{};
 
   LoginTexts loginTexts_;
-  // The contracts by exchange and contract code, and the fee rates asked by
-  // exchange, seat, contract and account: every fill looks up both (under
-  // the lock).
-  std::unique_ptr<KeyedRows> contractRows_;
+  // The fee rates asked by exchange, seat, contract and account: every fill
+  // looks its own up (under the lock).
   std::unique_ptr<KeyedRows> feeRateRows_;
   // The summary rows by position key: each fill updates its own (under the
   // lock).

@@ -5,7 +5,9 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "client/push_dispatch.h"
 #include "client/shell_services.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -125,6 +127,17 @@ MainFrame::MainFrame(FrameContext context)
     if (context_.clocks->Built()) SetPaneText(kClockPane, text, false);
   });
   QObject::connect(&pumpTimer_, &QTimer::timeout, this, [this] { PumpQueue(); });
+  wakeTimer_.setSingleShot(true);
+  QObject::connect(&wakeTimer_, &QTimer::timeout, this, [this] { PumpQueue(); });
+  sinceDrain_.start();
+  if (context_.watchArrivals) {
+    // Runs on the posting thread: it only posts the wake to this frame,
+    // which uninstalls it before it goes.
+    context_.watchArrivals([this] {
+      QMetaObject::invokeMethod(
+          this, [this] { OnItemsArrived(); }, Qt::QueuedConnection);
+    });
+  }
   QObject::connect(&outputTimer_, &QTimer::timeout, this, [this] { DrainOutputLines(); });
   clockTimer_.start(1000);
   pumpTimer_.start(10);
@@ -271,6 +284,13 @@ void MainFrame::PumpQueue() {
   }
   context_.deliverOrderResults();
   pumping_ = false;
+  sinceDrain_.restart();
+}
+
+void MainFrame::OnItemsArrived() {
+  if (pumping_ || shutDown_ || wakeTimer_.isActive()) return;
+  const qint64 spacing = client::kWokenDrainSpacing.count();
+  wakeTimer_.start(static_cast<int>(std::max<qint64>(0, spacing - sinceDrain_.elapsed())));
 }
 
 void MainFrame::DrainOutputLines() {
@@ -470,8 +490,10 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 void MainFrame::FinishShutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  if (context_.watchArrivals) context_.watchArrivals({});
   context_.shutdown();
   pumpTimer_.stop();
+  wakeTimer_.stop();
   clockTimer_.stop();
   outputTimer_.stop();
   context_.registryStore->SetString(kFrameSettingsSection, kLayoutKey, SaveLayout());

@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <functional>
 #include <set>
+#include <utility>
 
 #include "backend/program_log.h"
+#include "backend/request_queue.h"
 #include "backend/sequence_number.h"
 #include "backend/transport.h"
 #include "client/account_queries.h"
@@ -357,6 +360,7 @@ bool Terminal::CreateMainFrame() {
     context.password = Field(account->key.password);
   }
   context.processReceiveQueue = [this] { return pump_.ProcessReceiveQueue(); };
+  context.watchArrivals = [](std::function<void()> wake) { backend::TheResultQueue().SetArrivalHook(std::move(wake)); };
   context.deliverOrderResults = [] { order_module::DeliverOrderModuleResults(); };
   context.shutdown = [this] { lifecycle_.Shutdown(); };
   context.views = {.engine = &engine_,

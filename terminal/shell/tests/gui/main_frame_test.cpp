@@ -7,6 +7,7 @@
 // tray, and the shut-down in order.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -15,6 +16,7 @@
 #include <map>
 #include <sstream>
 
+#include "backend/request_queue.h"
 #include "client/shell_services.h"
 #include "order_module/order_module.h"
 #include "platform/ini_file.h"
@@ -203,6 +205,13 @@ TEST_F(MainFrameSession, LogsInShowsTheBarsInTheirGroupsRoutesToTheViewsAndClose
   EXPECT_EQ(terminal.steps, (std::vector<std::string>{"logout", "stop engine", "stop order module",
                                                       "stop communication", "close log"}));
   EXPECT_FALSE(order_module::TheOrderModule().IsRunning());
+  // The frame took its wake from the result queue as it went: an item that
+  // arrives now reaches nothing of it.
+  while (backend::TheResultQueue().TakeNext()) {
+  }
+  ASSERT_TRUE(backend::TheResultQueue().Post(backend::CreateRequest("", 0, 0, "", 0)));
+  QCoreApplication::processEvents();
+  EXPECT_NE(backend::TheResultQueue().TakeNext(), nullptr);
   ui::RegistryStore registry("Tolvane\\Brennark\\Quentara");
   EXPECT_EQ(registry.GetString("Settings", shell::kLayoutKey, "").rfind("qt1:", 0), 0u);
   EXPECT_EQ(registry.GetString("Settings", shell::kPlacementKey, "").rfind("qt1:", 0), 0u);

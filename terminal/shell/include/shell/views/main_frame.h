@@ -5,6 +5,7 @@
 // the order module hand the views, and the shut-down on close.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QTabWidget>
@@ -100,6 +101,11 @@ struct FrameContext {
   std::string password;
   // One item of the result and push queue; false when it is to rest.
   std::function<bool()> processReceiveQueue;
+  // Installs the call that the result queue makes, on the posting thread,
+  // when items arrive at a queue the pump had emptied; an empty call
+  // uninstalls it, after which it no longer runs. May be empty: the timer
+  // alone drains the queue.
+  std::function<void(std::function<void()>)> watchArrivals;
   std::function<void()> deliverOrderResults;
   // The shut-down steps of the running parts (log-out to the log).
   std::function<void()> shutdown;
@@ -165,6 +171,9 @@ class MainFrame : public ui::DockingFrame {
   QWidget* MakeBarContent(const ui::BarLayout& spec);
   void AddBarCommand(QMenu* menu, int commandId, int barId, std::string_view text, const char* key = nullptr);
   void PumpQueue();
+  // On the GUI thread, after items arrived: drains the queue as soon as the
+  // spacing between woken drains allows.
+  void OnItemsArrived();
   void HideToTray();
   void ShowFromTray();
   void FinishShutdown();
@@ -180,6 +189,9 @@ class MainFrame : public ui::DockingFrame {
   std::map<int, QAction*> commands_;
   QTimer clockTimer_;
   QTimer pumpTimer_;
+  // The drain that arriving items asked for, and when the last drain ended.
+  QTimer wakeTimer_;
+  QElapsedTimer sinceDrain_;
   QTimer outputTimer_;
   bool pumping_ = false;
   bool shutDown_ = false;

@@ -46,7 +46,7 @@ class OpenEngine : public engine::COperationEngine {
   void Replace(engine::Table table, const Row& row) {
     {
       std::lock_guard guard(lock_);
-      TableAt(table).FreeBlock();
+      TableAt(table).Clear();
     }
     Add(table, row);
   }

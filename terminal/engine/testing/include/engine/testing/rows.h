@@ -17,6 +17,7 @@
 #include "backend/cx_data_set.h"
 #include "backend/data_set_block.h"
 #include "backend/exercise_order_row.h"
+#include "engine/engine_table.h"
 #include "engine/reference_rows.h"
 #include "engine/row_field.h"
 #include "engine/trading_rows.h"
@@ -37,6 +38,11 @@ inline constexpr std::string_view kYesterday = "20260914";
 
 // False when the table cannot take the row.
 template <engine::EngineRow Row>
+bool AddRow(engine::EngineTable& table, const Row& row) {
+  const auto bytes = engine::RowBytes(row);
+  return table.AddEntry(bytes.data(), bytes.size(), backend::data_set_block::kRawType);
+}
+template <engine::EngineRow Row>
 bool AddRow(backend::CxDataSet& table, const Row& row) {
   const auto bytes = engine::RowBytes(row);
   return table.AddEntry(nullptr, bytes.data(), bytes.size(), backend::data_set_block::kRawType);
@@ -44,8 +50,8 @@ bool AddRow(backend::CxDataSet& table, const Row& row) {
 
 // The rows of a table, each read from its entry; an entry that is no whole
 // row fails the test.
-template <engine::EngineRow Row>
-std::vector<Row> RowsOf(const backend::CxDataSet& table) {
+template <engine::EngineRow Row, typename Table>
+std::vector<Row> RowsOf(const Table& table) {
   std::vector<Row> rows;
   for (std::uint32_t index = 0; index < table.GetCount(); ++index) {
     const std::optional<Row> row = engine::RowFromBytes<Row>(table.GetValue(index));
