@@ -46,15 +46,15 @@ enum MessageCategory : int {
   kIgnoredCategory = 7,
 };
 
-// The widest bounded copy of a field.
-constexpr std::size_t kWidestField = 1024;
-static_assert(kMessageTextSize <= kWidestField && kMessageBoxTextSize <= kWidestField);
-
-// Field n of the line as a bounded copy of `size` - 1 bytes at most, as
-// FieldOf copies it; the line is split once for all the fields it gives.
+// Field n of the line as a bounded copy of `size` - 1 bytes at most, cut on
+// a character boundary and at a zero byte, as backend::CopyFieldText copies
+// it; the line is split once for all the fields it gives.
 std::string Field(const SeparatedFields& fields, int n, std::size_t size = kOrderFieldSize) {
-  char text[kWidestField];
-  backend::CopyFieldText(fields.Raw(n), text, std::min(size, sizeof text));
+  std::string_view raw = fields.Raw(n);
+  raw = raw.substr(0, platform::GbkFitLength(raw, size - 1));
+  raw = raw.substr(0, raw.find('\0'));
+  std::string text(raw);
+  std::ranges::replace(text, backend::kEscapedSeparator, backend::kFieldSeparator);
   return text;
 }
 

@@ -232,6 +232,24 @@ TEST_F(PumpTest, OrderAndCancelPushesTellTheOrderModuleAndTheOutputPane) {
   EXPECT_EQ(Texts(orderSide.changes[1]), (StateChange{"1001", "OS1", "S01", "d", "5", "3"}));
 }
 
+// Each field is read 50 bytes wide at most, cut before a two-byte character
+// that would not fit, with its escaped separators turned back.
+TEST_F(PumpTest, PushFieldsAreReadAsBoundedCopies) {
+  const std::string twoByteCharacter = "\xB3\xC9";
+  Push(PushLine(protocol::push_code::kOrderState, {{9, "1001"},
+                                                   {12, std::string(60, 'c')},
+                                                   {15, "A\x01" "B"},
+                                                   {40, std::string(49, 'x') + twoByteCharacter},
+                                                   {21, std::string(48, '9') + twoByteCharacter}}));
+  EXPECT_TRUE(pump.ProcessReceiveQueue());
+
+  EXPECT_EQ(Lines(), (std::vector<OutputLine>{
+                         {"委托单：1001|A|B|" + std::string(50, 'c') + "|||" + std::string(48, '9') + twoByteCharacter +
+                              "||[" + std::string(49, 'x') + "]",
+                          client::kOrderLine},
+                     }));
+}
+
 TEST_F(PumpTest, ATradePushFindsItsOrderByItsWholeNumberAndIsDroppedWithoutOne) {
   // Longer than the seven characters the trade push was once read with.
   const std::string orderNo = "240612001234";
