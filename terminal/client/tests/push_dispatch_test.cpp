@@ -238,7 +238,9 @@ TEST_F(PumpTest, PushFieldsAreReadAsBoundedCopies) {
   const std::string twoByteCharacter = "\xB3\xC9";
   Push(PushLine(protocol::push_code::kOrderState, {{9, "1001"},
                                                    {12, std::string(60, 'c')},
-                                                   {15, "A\x01" "B"},
+                                                   {15,
+                                                    "A\x01"
+                                                    "B"},
                                                    {40, std::string(49, 'x') + twoByteCharacter},
                                                    {21, std::string(48, '9') + twoByteCharacter}}));
   EXPECT_TRUE(pump.ProcessReceiveQueue());
