@@ -5,6 +5,7 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -15,7 +16,6 @@
 #include "engine/query_facade.h"
 #include "engine/trading_rows.h"
 #include "order_task.h"
-#include "platform/format.h"
 #include "platform/question.h"
 #include "platform/sync.h"
 #include "platform/thread.h"
@@ -32,9 +32,17 @@ constexpr std::string_view kOneKeyModeErrorText = "一键下单方式参数错�
 
 void Log(const std::string& text) { backend::WriteLogLine(backend::kLogNote, text.c_str()); }
 
+// Joined from its pieces: every order state change that reaches the thread
+// is logged, so the line stays off the general formatter.
 void LogStateChange(const client::OrderStateChange& change) {
-  Log(platform::Format("下单模块处理委托状态变化(委托号：%s，席位号：%s，委托状态：%s)", Str(change.orderNo).c_str(),
-                       Str(change.seatCode).c_str(), Str(change.state).c_str()));
+  std::string text = "下单模块处理委托状态变化(委托号：";
+  text += engine::Text(change.orderNo);
+  text += "，席位号：";
+  text += engine::Text(change.seatCode);
+  text += "，委托状态：";
+  text += engine::Text(change.state);
+  text += ")";
+  Log(text);
 }
 
 // A finished task's result, waiting for the GUI thread.
