@@ -62,6 +62,29 @@ std::optional<std::uint32_t> EngineTable::GetId(std::size_t index) const {
   return segments_[place->segment][place->offset].id;
 }
 
+std::optional<std::uint32_t> EngineTable::IndexOfId(std::uint32_t id) const {
+  const auto idBelow = [id](const Entry& entry) { return entry.id < id; };
+  // The last segment that starts at or below the id, then the entry within.
+  const auto after =
+      std::upper_bound(segments_.begin(), segments_.end(), id,
+                       [](std::uint32_t wanted, const Segment& segment) { return wanted < segment.front().id; });
+  if (after != segments_.begin()) {
+    const auto segment = static_cast<std::size_t>(after - segments_.begin()) - 1;
+    const Segment& entries = segments_[segment];
+    const auto found = std::partition_point(entries.begin(), entries.end(), idBelow);
+    if (found != entries.end() && found->id == id) {
+      return starts_[segment] + static_cast<std::uint32_t>(found - entries.begin());
+    }
+  }
+  for (std::size_t segment = 0; segment < segments_.size(); ++segment) {
+    const Segment& entries = segments_[segment];
+    const auto found =
+        std::find_if(entries.begin(), entries.end(), [id](const Entry& entry) { return entry.id == id; });
+    if (found != entries.end()) return starts_[segment] + static_cast<std::uint32_t>(found - entries.begin());
+  }
+  return std::nullopt;
+}
+
 bool EngineTable::AddEntry(const void* value, std::size_t length, std::uint8_t type, std::uint32_t id) {
   if (length > kMaxValueLength || (value == nullptr && length > 0)) return false;
   std::uint8_t* stored = slabs_.Take(length);

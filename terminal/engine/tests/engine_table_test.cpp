@@ -261,4 +261,25 @@ TEST(EngineTable, RowsOfManyLengthsKeepApartThroughRemovalsAndARefill) {
   expectApart(expected);
 }
 
+TEST(EngineTable, FindsTheIndexOfAnIdRisingOrGivenOutOfTurn) {
+  EngineTable table;
+  std::vector<Expected> expected = Fill(table, 3 * kSegment);
+  // Every third row: ids 0, 3, 6 and so on go.
+  for (std::size_t position = 0; position < expected.size(); position += 2) {
+    ASSERT_TRUE(table.RemoveEntry(position));
+    expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(position));
+  }
+  ExpectHolds(table, expected);
+  for (std::uint32_t index = 0; index < expected.size(); ++index) {
+    ASSERT_EQ(table.IndexOfId(expected[index].id), index);
+  }
+  // Ids removed, beyond the last, and given out of turn.
+  EXPECT_FALSE(table.IndexOfId(0).has_value());
+  EXPECT_FALSE(table.IndexOfId(3 * kSegment).has_value());
+  ASSERT_TRUE(table.AddEntry("early", 5, kRawType, 6));
+  EXPECT_EQ(table.IndexOfId(6), table.GetCount() - 1);
+  EXPECT_EQ(table.IndexOfId(expected.back().id), expected.size() - 1);
+  EXPECT_FALSE(table.IndexOfId(3).has_value());
+}
+
 }  // namespace

@@ -59,6 +59,10 @@ class EngineTable {
   std::size_t GetData(std::size_t index, std::size_t bufferSize, void* buffer) const;
   // The id of entry `index`, or nothing when there is no such entry.
   std::optional<std::uint32_t> GetId(std::size_t index) const;
+  // The index of the entry with `id`, or nothing: found by one search over
+  // the segments where the ids rise along the table, as they do in a table
+  // that is only appended to and removed from, else by a walk.
+  std::optional<std::uint32_t> IndexOfId(std::uint32_t id) const;
 
   // Appends one entry: the value's `length` bytes, its type
   // (backend::data_set_block::kTextType or kRawType) and `id`, where kAutoId
