@@ -1,7 +1,6 @@
 #include "engine/engine_table.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -12,7 +11,8 @@
 namespace engine {
 
 EngineTable::EngineTable(EngineTable&& other) noexcept
-    : segments_(std::move(other.segments_)),
+    : slabs_(std::move(other.slabs_)),
+      segments_(std::move(other.segments_)),
       starts_(std::move(other.starts_)),
       count_(std::exchange(other.count_, 0)),
       nextId_(std::exchange(other.nextId_, 0)) {
@@ -23,6 +23,7 @@ EngineTable::EngineTable(EngineTable&& other) noexcept
 EngineTable& EngineTable::operator=(EngineTable&& other) noexcept {
   if (this != &other) {
     Clear();
+    slabs_ = std::move(other.slabs_);
     segments_ = std::move(other.segments_);
     starts_ = std::move(other.starts_);
     count_ = std::exchange(other.count_, 0);
@@ -61,10 +62,32 @@ std::optional<std::uint32_t> EngineTable::GetId(std::size_t index) const {
   return segments_[place->segment][place->offset].id;
 }
 
+std::optional<std::uint32_t> EngineTable::IndexOfId(std::uint32_t id) const {
+  const auto idBelow = [id](const Entry& entry) { return entry.id < id; };
+  // The last segment that starts at or below the id, then the entry within.
+  const auto after =
+      std::upper_bound(segments_.begin(), segments_.end(), id,
+                       [](std::uint32_t wanted, const Segment& segment) { return wanted < segment.front().id; });
+  if (after != segments_.begin()) {
+    const auto segment = static_cast<std::size_t>(after - segments_.begin()) - 1;
+    const Segment& entries = segments_[segment];
+    const auto found = std::partition_point(entries.begin(), entries.end(), idBelow);
+    if (found != entries.end() && found->id == id) {
+      return starts_[segment] + static_cast<std::uint32_t>(found - entries.begin());
+    }
+  }
+  for (std::size_t segment = 0; segment < segments_.size(); ++segment) {
+    const Segment& entries = segments_[segment];
+    const auto found =
+        std::find_if(entries.begin(), entries.end(), [id](const Entry& entry) { return entry.id == id; });
+    if (found != entries.end()) return starts_[segment] + static_cast<std::uint32_t>(found - entries.begin());
+  }
+  return std::nullopt;
+}
+
 bool EngineTable::AddEntry(const void* value, std::size_t length, std::uint8_t type, std::uint32_t id) {
   if (length > kMaxValueLength || (value == nullptr && length > 0)) return false;
-  // A value of its own, even an empty one, so that every entry has an address.
-  auto* stored = static_cast<std::uint8_t*>(std::malloc(std::max<std::size_t>(length, 1)));
+  std::uint8_t* stored = slabs_.Take(length);
   if (stored == nullptr) return false;
   if (length > 0) std::memcpy(stored, value, length);
   try {
@@ -79,7 +102,7 @@ bool EngineTable::AddEntry(const void* value, std::size_t length, std::uint8_t t
     }
     segments_.back().push_back(Entry{stored, id == kAutoId ? nextId_ : id, static_cast<std::uint16_t>(length), type});
   } catch (const std::bad_alloc&) {
-    std::free(stored);
+    slabs_.Give(stored);
     if (!segments_.empty() && segments_.back().empty()) DropSegment(segments_.size() - 1);
     return false;
   }
@@ -99,7 +122,7 @@ bool EngineTable::RemoveEntry(std::size_t index) {
   const std::optional<Place> place = Locate(index);
   if (!place) return false;
   Segment& segment = segments_[place->segment];
-  std::free(segment[place->offset].value);
+  slabs_.Give(segment[place->offset].value);
   segment.erase(segment.begin() + static_cast<std::ptrdiff_t>(place->offset));
   for (std::size_t later = place->segment + 1; later < starts_.size(); ++later) --starts_[later];
   --count_;
@@ -151,10 +174,8 @@ bool EngineTable::Reserve(std::size_t entries) {
 }
 
 void EngineTable::Clear() noexcept {
-  for (Segment& segment : segments_) {
-    for (Entry& entry : segment) std::free(entry.value);
-  }
   segments_.clear();
+  slabs_.Clear();
   starts_.clear();
   count_ = 0;
   nextId_ = 0;

@@ -73,7 +73,7 @@ PositionBook& COperationEngineBase::FollowedPositions() {
 }
 
 std::optional<std::uint32_t> COperationEngineBase::DetailRowOf(std::uint32_t id) const {
-  return RowOfId(TableAt(Table::kPositionDetails), id);
+  return TableAt(Table::kPositionDetails).IndexOfId(id);
 }
 
 const std::vector<std::uint32_t>& COperationEngineBase::TradeRowsOf(std::string_view dealNo) {

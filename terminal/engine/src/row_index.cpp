@@ -90,23 +90,4 @@ void RowIndex::ResizeChains(std::size_t slots) {
   }
 }
 
-std::optional<std::uint32_t> RowOfId(const EngineTable& table, std::uint32_t id) {
-  const EngineTable& entries = table;
-  std::uint32_t low = 0;
-  std::uint32_t high = entries.GetCount();
-  while (low < high) {
-    const std::uint32_t middle = low + (high - low) / 2;
-    if (*entries.GetId(middle) < id) {
-      low = middle + 1;
-    } else {
-      high = middle;
-    }
-  }
-  if (entries.GetId(low) == id) return low;
-  for (std::uint32_t row = 0; row < entries.GetCount(); ++row) {
-    if (entries.GetId(row) == id) return row;
-  }
-  return std::nullopt;
-}
-
 }  // namespace engine

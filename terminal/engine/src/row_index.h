@@ -18,7 +18,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -75,10 +74,5 @@ class RowIndex {
   std::string key_;  // the key being read, kept for its buffer
   std::vector<std::uint32_t> found_;
 };
-
-// The row of `table` that holds entry `id`: found by halving where the ids
-// rise along the table, as a table that is only appended to and removed from
-// keeps them, else by a walk.
-std::optional<std::uint32_t> RowOfId(const EngineTable& table, std::uint32_t id);
 
 }  // namespace engine

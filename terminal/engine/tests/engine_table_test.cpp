@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -185,6 +187,99 @@ TEST(EngineTable, ReserveClearAndRefusals) {
     return index < 1;
   });
   EXPECT_EQ(visited, (std::vector<std::uint32_t>{0, 1}));
+}
+
+TEST(EngineTable, ARemovedRowsSlotServesTheNextAppendOfItsLengthAndNoOtherRowMoves) {
+  EngineTable table;
+  std::vector<Expected> expected;
+  for (std::size_t number = 0; number < 600; ++number) {
+    const std::string value = "order " + std::to_string(number + 100000) + std::string(300, 'x');
+    ASSERT_TRUE(table.AddEntry(value.data(), value.size(), kRawType));
+    expected.push_back({value, *table.GetId(number), table.GetDataPtr(number)});
+  }
+  std::set<const std::uint8_t*> freed;
+  for (const std::size_t position : {std::size_t{0}, std::size_t{17}, std::size_t{300}, std::size_t{596}}) {
+    freed.insert(expected[position].address);
+    ASSERT_TRUE(table.RemoveEntry(position));
+    expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(position));
+  }
+  ExpectHolds(table, expected);
+  for (std::size_t again = 0; again < 4; ++again) {
+    const std::string value = "again " + std::to_string(again + 100000) + std::string(300, 'y');
+    ASSERT_TRUE(table.AddEntry(value.data(), value.size(), kRawType));
+    const std::uint32_t index = table.GetCount() - 1;
+    EXPECT_EQ(freed.erase(table.GetDataPtr(index)), 1u) << again << ": took no freed slot";
+    expected.push_back({value, *table.GetId(index), table.GetDataPtr(index)});
+  }
+  ExpectHolds(table, expected);
+}
+
+TEST(EngineTable, RowsOfManyLengthsKeepApartThroughRemovalsAndARefill) {
+  const std::size_t lengths[] = {0,   1,   15,   16,   17,   255,  256,
+                                 257, 358, 1126, 4095, 4096, 4097, EngineTable::kMaxValueLength};
+  const auto fill = [&](EngineTable& table, std::size_t rounds) {
+    std::vector<Expected> expected;
+    for (std::size_t round = 0; round < rounds; ++round) {
+      for (const std::size_t length : lengths) {
+        std::string value(length, '\0');
+        for (std::size_t at = 0; at < length; ++at) value[at] = static_cast<char>('a' + (at + round + length) % 26);
+        EXPECT_TRUE(table.AddEntry(value.data(), value.size(), kRawType));
+        const std::uint32_t index = table.GetCount() - 1;
+        expected.push_back({value, *table.GetId(index), table.GetDataPtr(index)});
+      }
+    }
+    return expected;
+  };
+  // Every value aligned and apart from every other.
+  const auto expectApart = [](const std::vector<Expected>& expected) {
+    std::map<const std::uint8_t*, std::size_t> byAddress;
+    for (const Expected& row : expected) {
+      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(row.address) % 16, 0u);
+      EXPECT_TRUE(byAddress.emplace(row.address, std::max<std::size_t>(row.value.size(), 1)).second);
+    }
+    const std::uint8_t* end = nullptr;
+    for (const auto& [address, length] : byAddress) {
+      EXPECT_LE(end, address) << "two values overlap";
+      end = address + length;
+    }
+  };
+
+  EngineTable table;
+  std::vector<Expected> expected = fill(table, 3);
+  for (std::size_t position = 1; position < expected.size(); position += 2) {
+    ASSERT_TRUE(table.RemoveEntry(position));
+    expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(position));
+  }
+  for (Expected& row : fill(table, 1)) expected.push_back(row);
+  ExpectHolds(table, expected);
+  expectApart(expected);
+
+  table.Clear();
+  expected = fill(table, 2);
+  EXPECT_EQ(expected.front().id, 0u);
+  ExpectHolds(table, expected);
+  expectApart(expected);
+}
+
+TEST(EngineTable, FindsTheIndexOfAnIdRisingOrGivenOutOfTurn) {
+  EngineTable table;
+  std::vector<Expected> expected = Fill(table, 3 * kSegment);
+  // Every third row: ids 0, 3, 6 and so on go.
+  for (std::size_t position = 0; position < expected.size(); position += 2) {
+    ASSERT_TRUE(table.RemoveEntry(position));
+    expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(position));
+  }
+  ExpectHolds(table, expected);
+  for (std::uint32_t index = 0; index < expected.size(); ++index) {
+    ASSERT_EQ(table.IndexOfId(expected[index].id), index);
+  }
+  // Ids removed, beyond the last, and given out of turn.
+  EXPECT_FALSE(table.IndexOfId(0).has_value());
+  EXPECT_FALSE(table.IndexOfId(3 * kSegment).has_value());
+  ASSERT_TRUE(table.AddEntry("early", 5, kRawType, 6));
+  EXPECT_EQ(table.IndexOfId(6), table.GetCount() - 1);
+  EXPECT_EQ(table.IndexOfId(expected.back().id), expected.size() - 1);
+  EXPECT_FALSE(table.IndexOfId(3).has_value());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // EngineTable: one stored table of the calculation engine. Rows never move
-// once appended: each entry's value lives in an allocation of its own, and
-// the directory lies in segments of at most kSegmentEntries entries found
+// once appended: each entry's value lives in a slot of the table's RowSlabs,
+// and the directory lies in segments of at most kSegmentEntries entries found
 // through a short list of segment starts. An append therefore never copies
 // the table, and a removal in the middle shifts the directory entries of one
 // segment (and the starts of the later segments), never a row, so a pointer
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "backend/cx_data_set.h"
+#include "engine/row_slabs.h"
 
 namespace engine {
 
@@ -58,6 +59,10 @@ class EngineTable {
   std::size_t GetData(std::size_t index, std::size_t bufferSize, void* buffer) const;
   // The id of entry `index`, or nothing when there is no such entry.
   std::optional<std::uint32_t> GetId(std::size_t index) const;
+  // The index of the entry with `id`, or nothing: found by one search over
+  // the segments where the ids rise along the table, as they do in a table
+  // that is only appended to and removed from, else by a walk.
+  std::optional<std::uint32_t> IndexOfId(std::uint32_t id) const;
 
   // Appends one entry: the value's `length` bytes, its type
   // (backend::data_set_block::kTextType or kRawType) and `id`, where kAutoId
@@ -108,6 +113,7 @@ class EngineTable {
   void MergeAround(std::size_t segment);
   void DropSegment(std::size_t segment);
 
+  RowSlabs slabs_;
   std::vector<Segment> segments_;
   // The index of each segment's first entry.
   std::vector<std::uint32_t> starts_;
