@@ -24,14 +24,15 @@ bool AllPagesPresent(void* pages, std::size_t bytes) {
 struct PopulateCase {
   const char* name;
   platform::PopulateCall populate;
+  std::size_t pages;  // a size of its own, so no run kept by the other case is given
 };
 
 TEST(PopulatedPages, PagesArePresentZeroedAndCountedWhetherOrNotTheKernelPopulates) {
-  const PopulateCase cases[] = {{"the kernel's call", platform::PopulateByKernel},
-                                {"a refused call", RefusePopulating}};
-  const std::size_t bytes = 16 * platform::PageSize();
+  const PopulateCase cases[] = {{"the kernel's call", platform::PopulateByKernel, 16},
+                                {"a refused call", RefusePopulating, 17}};
   for (const PopulateCase& with : cases) {
     SCOPED_TRACE(with.name);
+    const std::size_t bytes = with.pages * platform::PageSize();
     const std::size_t before = platform::MappedPageBytes();
     auto* pages = static_cast<std::uint8_t*>(platform::MapPopulatedPages(bytes, with.populate));
     ASSERT_NE(pages, nullptr);
@@ -46,6 +47,20 @@ TEST(PopulatedPages, PagesArePresentZeroedAndCountedWhetherOrNotTheKernelPopulat
     platform::UnmapPages(pages, bytes);
     EXPECT_EQ(platform::MappedPageBytes(), before);
   }
+}
+
+TEST(PopulatedPages, ARunGivenBackIsGivenAgainZeroedToTheNextRequestOfItsSize) {
+  const std::size_t bytes = 5 * platform::PageSize();
+  auto* first = static_cast<std::uint8_t*>(platform::MapPopulatedPages(bytes));
+  ASSERT_NE(first, nullptr);
+  for (std::size_t offset = 0; offset < bytes; ++offset) first[offset] = 0x5A;
+  platform::UnmapPages(first, bytes);
+
+  auto* again = static_cast<std::uint8_t*>(platform::MapPopulatedPages(bytes));
+  ASSERT_EQ(again, first);
+  EXPECT_TRUE(AllPagesPresent(again, bytes));
+  for (std::size_t offset = 0; offset < bytes; ++offset) ASSERT_EQ(again[offset], 0) << offset;
+  platform::UnmapPages(again, bytes);
 }
 
 TEST(PopulatedPages, RefusesWhatIsNotWholePages) {

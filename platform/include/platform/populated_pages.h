@@ -20,11 +20,14 @@ std::size_t PageSize();
 
 // Maps `bytes` (a multiple of PageSize()) of zeroed, readable and writable
 // memory and makes its pages present through `populate`, touching each page
-// when that is refused. Null when no memory is left or `bytes` is 0 or not
-// whole pages.
+// when that is refused; a kept run of that size is zeroed and given instead. Null when no memory is left or `bytes` is
+// 0 or not whole pages.
 void* MapPopulatedPages(std::size_t bytes, PopulateCall populate = PopulateByKernel);
 
-// Returns pages that MapPopulatedPages gave, with the same `bytes`.
+// Returns pages that MapPopulatedPages gave, with the same `bytes`. A few
+// returned runs are kept for the next request of their size (up to 32 MB in
+// all) instead of being unmapped, so that a table filled and emptied again
+// does not map, populate and unmap its pages each time.
 void UnmapPages(void* pages, std::size_t bytes) noexcept;
 
 // The bytes mapped by MapPopulatedPages and not yet returned, over the whole
