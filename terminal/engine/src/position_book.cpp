@@ -139,9 +139,9 @@ void PositionBook::Follow(const EngineTable& details, std::string_view tradingDa
 }
 
 PositionBook::Sums PositionBook::SumsOf(const PositionKey& position) const {
-  const Positions* positions = FindPositions(position.account, position.exchangeCode, position.seatCode,
-                                             position.tradeCode, backend::TrimBlanks(position.contractCode),
-                                             position.hedge);
+  const Positions* positions =
+      FindPositions(position.account, position.exchangeCode, position.seatCode, position.tradeCode,
+                    backend::TrimBlanks(position.contractCode), position.hedge);
   const Position* side = positions == nullptr ? nullptr : positions->SideOf(position.buySell);
   return side == nullptr ? Sums{} : side->sums;
 }
