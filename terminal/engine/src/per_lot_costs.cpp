@@ -81,10 +81,25 @@ LotCosts RoundedPerLot(const LotCosts& costs) {
 
 }  // namespace
 
+LotCostQuery LotOfTrade(const TradeRow& trade) {
+  return {.exchangeCode = Text(trade.szExchangeCode),
+          .seatCode = Text(trade.szSeatCode),
+          .contractCode = Text(trade.szContractCode),
+          .buySell = Text(trade.szNameBS),
+          .openClose = Text(trade.szNameEO),
+          .hedge = Text(trade.szNameSH),
+          .customer = Text(trade.szTradeAccount),
+          .price = ReadMoney(trade.szDealPrice)};
+}
+
 bool COperationEngineBase::CalcOptionMargin(const LotCostQuery& query, LotCosts& costs) {
-  costs = {};
   ContractRow contract{};  // an unknown contract is futures with multiplier 0
   FindContract(query.exchangeCode, query.contractCode, contract);
+  return CalcLotCosts(query, contract, costs);
+}
+
+bool COperationEngineBase::CalcLotCosts(const LotCostQuery& query, const ContractRow& contract, LotCosts& costs) {
+  costs = {};
   FeeRates rates;
   if (!FindFeeRates(query.exchangeCode, query.seatCode, query.contractCode, query.customer, rates)) return false;
   const ContractKind kind = KindOf(contract);

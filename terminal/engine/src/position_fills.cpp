@@ -172,8 +172,9 @@ void PriceRemainder(PositionSummaryRow& row, int multiplier, double lastPrice) {
 }  // namespace
 
 void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
-  ContractRow contract{};
-  FindContract(fill.exchangeCode, fill.contractCode, contract);
+  ContractRow found{};
+  if (fill.contract == nullptr) FindContract(fill.exchangeCode, fill.contractCode, found);
+  const ContractRow& contract = fill.contract == nullptr ? found : *fill.contract;
   const std::string tradingDate = TradingDate();
   const double price = row_field_detail::ReadNumber(fill.price);
 

@@ -29,15 +29,7 @@ double COperationEngineBase::CalcTradeFee(TradeRow& trade) {
   const int multiplier = ReadInt(contract.szVolumePerHand);
   LotCosts perLot;
   // Without a rate the trade costs nothing.
-  CalcOptionMargin({.exchangeCode = Text(trade.szExchangeCode),
-                    .seatCode = Text(trade.szSeatCode),
-                    .contractCode = Text(trade.szContractCode),
-                    .buySell = Text(trade.szNameBS),
-                    .openClose = Text(trade.szNameEO),
-                    .hedge = Text(trade.szNameSH),
-                    .customer = Text(trade.szTradeAccount),
-                    .price = ReadMoney(trade.szDealPrice)},
-                   perLot);
+  CalcLotCosts(LotOfTrade(trade), contract, perLot);
   // The fee as the trade row shows it, so that the day's fees add up to the
   // trades' own.
   const double fee = RoundMoney(perLot.fee * lots);

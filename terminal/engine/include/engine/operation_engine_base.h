@@ -151,6 +151,8 @@ class COperationEngineBase {
   // contract or a sold "cffex" option lacks its parameters. A contract kind
   // other than futures ("0" or empty) and option ("1") costs nothing.
   bool CalcOptionMargin(const LotCostQuery& query, LotCosts& costs);
+  // The same of a contract the caller has found already.
+  bool CalcLotCosts(const LotCostQuery& query, const ContractRow& contract, LotCosts& costs);
   // The fee-rate row of the four keys, from the cache or, on a miss, asked
   // from the back end and cached. The engine lock is held across the query,
   // so that one key is cached once.
