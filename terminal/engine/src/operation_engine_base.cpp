@@ -5,6 +5,7 @@
 
 #include "backend/field_text.h"
 #include "contract_key.h"
+#include "fee_rate_readings.h"
 #include "keyed_rows.h"
 #include "order_index.h"
 #include "order_updates.h"
@@ -53,6 +54,7 @@ COperationEngineBase::COperationEngineBase()
       tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)),
       contractIndex_(std::make_unique<RowIndex>(ContractKeyOfEntry)),
       feeRateRows_(std::make_unique<KeyedRows>(sizeof(FeeRateRow), FeeRateKeyFields())),
+      feeRateReadings_(std::make_unique<FeeRateReadings>()),
       summaryRows_(std::make_unique<KeyedRows>(sizeof(PositionSummaryRow), SummaryKeyFields())) {}
 COperationEngineBase::~COperationEngineBase() = default;
 

@@ -1,10 +1,11 @@
 // The margin, fee and premium of one lot of a futures or option contract.
 #include <algorithm>
+#include <array>
 #include <optional>
-#include <span>
 #include <string>
 
 #include "engine/operation_engine_base.h"
+#include "fee_rate_readings.h"
 #include "order_flags.h"
 
 namespace engine {
@@ -26,28 +27,18 @@ ContractKind KindOf(const ContractRow& contract) {
   return kind == "1" ? ContractKind::kOption : ContractKind::kOther;
 }
 
-struct Rate {
-  double byAmount;
-  double perLot;
-};
-
-Rate ReadRate(const RatePair& pair) { return {ReadNumber(pair.szRateByAmount), ReadNumber(pair.szAmountPerLot)}; }
-
-const RatePair& MarginRate(const FeeRateRow& rates, std::string_view buySell, std::string_view hedge) {
+const Rate& MarginRate(const FeeRates& rates, std::string_view buySell, std::string_view hedge) {
   const bool buy = buySell == kBuy;
   if (hedge == kSpeculation) return buy ? rates.buySpeculationMargin : rates.sellSpeculationMargin;
   return buy ? rates.buyHedgeMargin : rates.sellHedgeMargin;
 }
 
 // Opening and closing pay the open/close fees; any other code the close-today fees.
-double Fee(const FeeRateRow& rates, std::string_view openClose, double lotValue) {
-  const std::span<const RatePair, 3> fees =
+double Fee(const FeeRates& rates, std::string_view openClose, double lotValue) {
+  const std::array<Rate, 3>& fees =
       openClose == kOpen || openClose == kClose ? rates.openCloseFees : rates.closeTodayFees;
   double fee = 0.0;
-  for (const RatePair& pair : fees) {
-    const Rate rate = ReadRate(pair);
-    fee += rate.byAmount * lotValue + rate.perLot;
-  }
+  for (const Rate& rate : fees) fee += rate.byAmount * lotValue + rate.perLot;
   return fee;
 }
 
@@ -90,12 +81,27 @@ LotCosts RoundedPerLot(const LotCosts& costs) {
 
 }  // namespace
 
+LotCostQuery LotOfTrade(const TradeRow& trade) {
+  return {.exchangeCode = Text(trade.szExchangeCode),
+          .seatCode = Text(trade.szSeatCode),
+          .contractCode = Text(trade.szContractCode),
+          .buySell = Text(trade.szNameBS),
+          .openClose = Text(trade.szNameEO),
+          .hedge = Text(trade.szNameSH),
+          .customer = Text(trade.szTradeAccount),
+          .price = ReadMoney(trade.szDealPrice)};
+}
+
 bool COperationEngineBase::CalcOptionMargin(const LotCostQuery& query, LotCosts& costs) {
-  costs = {};
   ContractRow contract{};  // an unknown contract is futures with multiplier 0
   FindContract(query.exchangeCode, query.contractCode, contract);
-  FeeRateRow rates{};
-  if (!FindFeeRate(query.exchangeCode, query.seatCode, query.contractCode, query.customer, rates)) return false;
+  return CalcLotCosts(query, contract, costs);
+}
+
+bool COperationEngineBase::CalcLotCosts(const LotCostQuery& query, const ContractRow& contract, LotCosts& costs) {
+  costs = {};
+  FeeRates rates;
+  if (!FindFeeRates(query.exchangeCode, query.seatCode, query.contractCode, query.customer, rates)) return false;
   const ContractKind kind = KindOf(contract);
   if (kind == ContractKind::kOther) return true;
 
@@ -103,7 +109,7 @@ bool COperationEngineBase::CalcOptionMargin(const LotCostQuery& query, LotCosts&
   LotCosts lot{.fee = Fee(rates, query.openClose, lotValue)};
   if (kind == ContractKind::kFutures) {
     if (query.openClose == kOpen) {
-      const Rate margin = ReadRate(MarginRate(rates, query.buySell, query.hedge));
+      const Rate& margin = MarginRate(rates, query.buySell, query.hedge);
       lot.margin = margin.byAmount * lotValue + margin.perLot;
     }
   } else {
@@ -119,12 +125,12 @@ bool COperationEngineBase::CalcOptionMargin(const LotCostQuery& query, LotCosts&
 }
 
 std::optional<double> COperationEngineBase::SoldOptionMargin(const LotCostQuery& query, const ContractRow& option,
-                                                             const FeeRateRow& rates, double premium) {
+                                                             const FeeRates& rates, double premium) {
   const SoldOption sold{.call = Text(option.szOptionType) == kCall,
                         .strike = ReadNumber(option.szStrikePrice),
                         .multiplier = static_cast<double>(ReadInt(option.szVolumePerHand)),
                         .premium = premium,
-                        .sellMargin = ReadRate(rates.sellSpeculationMargin)};
+                        .sellMargin = rates.sellSpeculationMargin};
   std::string abbreviation;
   if (FindExchangeAbbreviation(query.exchangeCode, abbreviation) && abbreviation == kCffex) {
     OptionParamsRow params{};

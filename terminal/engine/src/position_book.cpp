@@ -9,6 +9,7 @@
 
 #include "backend/field_text.h"
 #include "engine/row_field.h"
+#include "lots.h"
 #include "position_rows.h"
 
 namespace engine {
@@ -19,6 +20,9 @@ using position_rows::kOrdinaryKind;
 
 constexpr std::array kStrategies{CloseStrategy::kOldestFirst, CloseStrategy::kOrdinaryFirst,
                                  CloseStrategy::kNewestFirst};
+
+// An average of a cost over lots; no lots have no average.
+double AverageOver(double cost, long long lots) { return lots == 0 ? 0.0 : cost / static_cast<double>(lots); }
 
 std::size_t SlotOf(CloseStrategy strategy) {
   return static_cast<std::size_t>(std::ranges::find(kStrategies, strategy) - kStrategies.begin());
@@ -135,8 +139,9 @@ void PositionBook::Follow(const EngineTable& details, std::string_view tradingDa
 }
 
 PositionBook::Sums PositionBook::SumsOf(const PositionKey& position) const {
-  const Positions* positions = FindPositions(position.account, position.exchangeCode, position.seatCode,
-                                             position.tradeCode, position.contractCode, position.hedge);
+  const Positions* positions =
+      FindPositions(position.account, position.exchangeCode, position.seatCode, position.tradeCode,
+                    backend::TrimBlanks(position.contractCode), position.hedge);
   const Position* side = positions == nullptr ? nullptr : positions->SideOf(position.buySell);
   return side == nullptr ? Sums{} : side->sums;
 }
@@ -235,6 +240,18 @@ PositionBook::Positions* PositionBook::FindPositions(std::string_view account, s
   const auto found =
       positions_.find(std::string_view(KeyOf(account, exchangeCode, seatCode, tradeCode, contractCode, hedge)));
   return found == positions_.end() ? nullptr : found->second.get();
+}
+
+void WriteSummarySums(PositionSummaryRow& row, const PositionBook::Sums& sums) {
+  const double openCost = CentsAmount(sums.openCost);
+  const double positionCost = CentsAmount(sums.positionCost);
+  SetInt(row.szPositionVolume, SaturateLots(sums.lots));
+  SetInt(row.szTodayVolume, SaturateLots(sums.todayLots));
+  SetMoney(row.szPositionPrice, AverageOver(positionCost, sums.lots));
+  SetMoney(row.szOpenPrice, AverageOver(openCost, sums.lots));
+  SetMoney(row.szEngrossCautionMoney, CentsAmount(sums.margin));
+  SetMoney(row.szOpenCost, openCost);
+  SetMoney(row.szPositionCost, positionCost);
 }
 
 }  // namespace engine

@@ -56,7 +56,8 @@ class PositionBook {
   // the lots opened today), is read afresh.
   void Follow(const EngineTable& details, std::string_view tradingDate);
 
-  // The sums of the position; all zero for a position without details.
+  // The sums of the position (its contract code without blanks around it);
+  // all zero for a position without details.
   Sums SumsOf(const PositionKey& position) const;
 
   // The entry id of the detail that a close of `trade` takes next under
@@ -104,5 +105,9 @@ class PositionBook {
   // A key being looked up.
   mutable std::string lookup_;
 };
+
+// Writes a position's sums into its summary row: the lots, today's lots, the
+// costs, their average prices and the margin; the other fields stay.
+void WriteSummarySums(PositionSummaryRow& row, const PositionBook::Sums& sums);
 
 }  // namespace engine

@@ -12,6 +12,7 @@
 #include "fund_balances.h"
 #include "keyed_rows.h"
 #include "lots.h"
+#include "position_book.h"
 #include "position_rows.h"
 #include "summary_profit.h"
 #include "typed_rows.h"
@@ -49,8 +50,6 @@ bool IsOption(const PositionSummaryRow& row) {
   return !kind.empty() && kind != "0";
 }
 
-double Average(double cost, int lots) { return lots == 0 ? 0.0 : cost / lots; }
-
 PositionKey KeyOfFill(const auto& fill, std::string_view buySell) {
   return {.account = std::string(fill.account),
           .exchangeCode = std::string(fill.exchangeCode),
@@ -59,21 +58,6 @@ PositionKey KeyOfFill(const auto& fill, std::string_view buySell) {
           .contractCode = std::string(fill.contractCode),
           .hedge = std::string(fill.hedge),
           .buySell = std::string(buySell)};
-}
-
-// The lots of an opening fill added into an existing summary row.
-void AddLots(PositionSummaryRow& row, const OpeningFill& fill, double price) {
-  const int volume = SaturateLots(static_cast<long long>(ReadInt(row.szPositionVolume)) + fill.lots);
-  const double cost = RoundMoney(price * fill.lots);
-  const double positionCost = ReadMoney(row.szPositionCost) + cost;
-  const double openCost = ReadMoney(row.szOpenCost) + cost;
-  SetInt(row.szPositionVolume, volume);
-  SetInt(row.szTodayVolume, SaturateLots(static_cast<long long>(ReadInt(row.szTodayVolume)) + fill.lots));
-  SetMoney(row.szPositionCost, positionCost);
-  SetMoney(row.szOpenCost, openCost);
-  SetMoney(row.szPositionPrice, Average(positionCost, volume));
-  SetMoney(row.szOpenPrice, Average(openCost, volume));
-  AddMoney(row.szEngrossCautionMoney, fill.margin);
 }
 
 PositionSummaryRow NewSummaryRow(const OpeningFill& fill, const ContractRow& contract, double price) {
@@ -188,8 +172,9 @@ void PriceRemainder(PositionSummaryRow& row, int multiplier, double lastPrice) {
 }  // namespace
 
 void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
-  ContractRow contract{};
-  FindContract(fill.exchangeCode, fill.contractCode, contract);
+  ContractRow found{};
+  if (fill.contract == nullptr) FindContract(fill.exchangeCode, fill.contractCode, found);
+  const ContractRow& contract = fill.contract == nullptr ? found : *fill.contract;
   const std::string tradingDate = TradingDate();
   const double price = row_field_detail::ReadNumber(fill.price);
 
@@ -213,10 +198,12 @@ void COperationEngineBase::AddTradePosition(const OpeningFill& fill) {
                                                   .contractCode = fill.contractCode}));
 
   EngineTable& summary = TableAt(Table::kPositionSummary);
-  if (const std::optional<std::uint32_t> index =
-          FindSummaryRow(*summaryRows_, summary, KeyOfFill(fill, fill.buySell))) {
+  const PositionKey key = KeyOfFill(fill, fill.buySell);
+  if (const std::optional<std::uint32_t> index = FindSummaryRow(*summaryRows_, summary, key)) {
+    // The book's sums hold the new detail to the cent, as a re-sum of the
+    // details would.
     PositionSummaryRow row = *RowAt<PositionSummaryRow>(summary, *index);
-    AddLots(row, fill, price);
+    WriteSummarySums(row, FollowedPositions().SumsOf(key));
     typed_rows::StoreRow(summary, *index, row);
     RaiseChange(SummaryChange(TableChangeRecord::kUpdate, static_cast<int>(summary.GetCount()), *index, row), true);
   } else if (const PositionSummaryRow row = NewSummaryRow(fill, contract, price); typed_rows::AppendRow(summary, row)) {
@@ -248,7 +235,12 @@ void COperationEngineBase::UpdatePositionSummary(const ClosingFill& fill) {
   const std::optional<std::uint32_t> index = FindSummaryRow(*summaryRows_, summary, key);
   if (!index) return;
   const PositionSummaryRow old = *RowAt<PositionSummaryRow>(summary, *index);
-  PositionSummaryRow fresh = ApplyTradeToPositions(key);
+  // The row keeps its key and contract texts: only the sums and the profits
+  // at the last price change.
+  PositionBook::Sums remaining = FollowedPositions().SumsOf(key);
+  if (remaining.lots == 0) remaining = {};  // no lots hold no costs either
+  PositionSummaryRow fresh = old;
+  WriteSummarySums(fresh, remaining);
 
   const int closedLots = ReadInt(old.szPositionVolume) - ReadInt(fresh.szPositionVolume);
   const double closedCost = ReadMoney(old.szPositionCost) - ReadMoney(fresh.szPositionCost);

@@ -8,6 +8,7 @@
 
 #include "backend/field_text.h"
 #include "engine/operation_engine_base.h"
+#include "fee_rate_readings.h"
 #include "keyed_rows.h"
 #include "typed_rows.h"
 
@@ -50,6 +51,25 @@ bool COperationEngineBase::FindFeeRate(std::string_view exchangeCode, std::strin
   // A row the cache cannot take is simply asked for again next time.
   typed_rows::AppendRow(cache, asked);
   row = asked;
+  return true;
+}
+
+bool COperationEngineBase::FindFeeRates(std::string_view exchangeCode, std::string_view seatCode,
+                                        std::string_view contractCode, std::string_view customer, FeeRates& rates) {
+  {
+    std::lock_guard guard(lock_);
+    const EngineTable& cache = TableAt(Table::kFeeRates);
+    const std::string_view key[] = {exchangeCode, seatCode, contractCode, customer};
+    if (const std::optional<std::uint32_t> cached = feeRateRows_->Find(cache, key)) {
+      if (const FeeRates* read = feeRateReadings_->Of(cache, *cached)) {
+        rates = *read;
+        return true;
+      }
+    }
+  }
+  FeeRateRow row{};
+  if (!FindFeeRate(exchangeCode, seatCode, contractCode, customer, row)) return false;
+  rates = ReadFeeRates(row);
   return true;
 }
 

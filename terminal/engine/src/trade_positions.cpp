@@ -20,9 +20,6 @@ namespace {
 
 using position_rows::kOpen;
 
-// An average of a cost over lots; no lots have no average.
-double Average(double cost, long long lots) { return lots == 0 ? 0.0 : cost / static_cast<double>(lots); }
-
 }  // namespace
 
 double COperationEngineBase::CalcTradeFee(TradeRow& trade) {
@@ -32,15 +29,7 @@ double COperationEngineBase::CalcTradeFee(TradeRow& trade) {
   const int multiplier = ReadInt(contract.szVolumePerHand);
   LotCosts perLot;
   // Without a rate the trade costs nothing.
-  CalcOptionMargin({.exchangeCode = Text(trade.szExchangeCode),
-                    .seatCode = Text(trade.szSeatCode),
-                    .contractCode = Text(trade.szContractCode),
-                    .buySell = Text(trade.szNameBS),
-                    .openClose = Text(trade.szNameEO),
-                    .hedge = Text(trade.szNameSH),
-                    .customer = Text(trade.szTradeAccount),
-                    .price = ReadMoney(trade.szDealPrice)},
-                   perLot);
+  CalcLotCosts(LotOfTrade(trade), contract, perLot);
   // The fee as the trade row shows it, so that the day's fees add up to the
   // trades' own.
   const double fee = RoundMoney(perLot.fee * lots);
@@ -113,8 +102,6 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
   if (sums.lots == 0) return row;
   ContractRow contract{};
   FindContract(position.exchangeCode, position.contractCode, contract);
-  const double openCost = CentsAmount(sums.openCost);
-  const double positionCost = CentsAmount(sums.positionCost);
   SetText(row.szTradeAccount, position.account);
   SetText(row.szExchangeCode, position.exchangeCode);
   SetText(row.szContractCode, position.contractCode);
@@ -125,13 +112,7 @@ PositionSummaryRow COperationEngineBase::ApplyTradeToPositions(const PositionKey
   SetText(row.szVarietyCode, Text(contract.szVarietyCode));
   SetText(row.szAccountDay, Text(contract.szAccountDay));
   SetText(row.szTradeClass, Text(contract.szTradeClass));
-  SetInt(row.szPositionVolume, SaturateLots(sums.lots));
-  SetInt(row.szTodayVolume, SaturateLots(sums.todayLots));
-  SetMoney(row.szPositionPrice, Average(positionCost, sums.lots));
-  SetMoney(row.szOpenPrice, Average(openCost, sums.lots));
-  SetMoney(row.szEngrossCautionMoney, CentsAmount(sums.margin));
-  SetMoney(row.szOpenCost, openCost);
-  SetMoney(row.szPositionCost, positionCost);
+  WriteSummarySums(row, sums);
   return row;
 }
 

@@ -84,17 +84,9 @@ struct FillAmounts {
 };
 
 // 0 where no rate is known.
-FillAmounts FillCosts(COperationEngineBase& engine, const TradeRow& trade) {
+FillAmounts FillCosts(COperationEngineBase& engine, const TradeRow& trade, const ContractRow& contract) {
   LotCosts perLot;
-  engine.CalcOptionMargin({.exchangeCode = Text(trade.szExchangeCode),
-                           .seatCode = Text(trade.szSeatCode),
-                           .contractCode = Text(trade.szContractCode),
-                           .buySell = Text(trade.szNameBS),
-                           .openClose = Text(trade.szNameEO),
-                           .hedge = Text(trade.szNameSH),
-                           .customer = Text(trade.szTradeAccount),
-                           .price = ReadMoney(trade.szDealPrice)},
-                          perLot);
+  engine.CalcLotCosts(LotOfTrade(trade), contract, perLot);
   const int lots = ReadInt(trade.szDealHands);
   return {RoundMoney(perLot.margin * lots), RoundMoney(perLot.fee * lots), RoundMoney(perLot.premium * lots)};
 }
@@ -143,7 +135,7 @@ void COperationEngineBase::OnTradePush(std::string_view pushed) {
   ContractRow contract{};  // an unknown contract is futures with multiplier 0
   FindContract(Text(trade.szExchangeCode), Text(trade.szContractCode), contract);
   // Taken without the lock: a sold option's margin may ask the quote table.
-  const FillAmounts costs = FillCosts(*this, trade);
+  const FillAmounts costs = FillCosts(*this, trade, contract);
 
   std::unique_lock guard(lock_);
   const std::optional<FillOrder> order = FindOrFetchFillOrder(
@@ -204,7 +196,8 @@ void COperationEngineBase::OnTradePush(std::string_view pushed) {
                       .margin = margin,
                       .fee = costs.fee,
                       .releasedFrozenPremium = released.premium,
-                      .premium = costs.premium});
+                      .premium = costs.premium,
+                      .contract = &contract});
   } else {
     BookClosingFill(trade, multiplier, costs.fee, released, guard);
   }

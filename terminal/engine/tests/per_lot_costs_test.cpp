@@ -151,6 +151,39 @@ TEST_F(PerLotCosts, EachAmountIsRoundedByThePerLotRule) {
   EXPECT_DOUBLE_EQ(costs.fee, 2.0);
 }
 
+TEST_F(PerLotCosts, ACostFollowsTheRateRowAsItIsNow) {
+  // Costs are first reckoned from the rate the back end gave (open/close
+  // fee 0.0001 * 30000 + 2 = 5), then the rate table changes under them.
+  engine::FeeRateRow raised = FeeRates("cu2609");
+  SetPair(raised.openCloseFees[1], "0", "4");
+  engine::FeeRateRow otherContract = FeeRates("al2609");
+  SetPair(otherContract.openCloseFees[1], "0", "9");
+  struct Case {
+    std::string_view name;
+    engine::FeeRateRow now;  // the table's only row
+    double fee;
+  };
+  const Case cases[] = {
+      {"the row written over with a new rate", raised, 7},
+      {"the table reloaded with another contract's rate in the row's place", otherContract, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CalculationEngine fresh;
+    fresh.Add(Table::kContracts, Contract({.code = "cu2609", .multiplier = "10"}));
+    fresh.backEndFeeRates.push_back(FeeRates("cu2609"));
+    LotCosts costs;
+    for (int asked = 0; asked < 2; ++asked) {  // asked of the back end, then found in the table
+      ASSERT_TRUE(fresh.CalcOptionMargin(Lot("cu2609", "0", "1", 3000), costs));
+      EXPECT_DOUBLE_EQ(costs.fee, 5.0);
+    }
+
+    fresh.Replace(Table::kFeeRates, c.now);
+    ASSERT_TRUE(fresh.CalcOptionMargin(Lot("cu2609", "0", "1", 3000), costs));
+    EXPECT_DOUBLE_EQ(costs.fee, c.fee);
+  }
+}
+
 TEST(RateLookups, ASecondLookupOfAKeyIsAnsweredFromTheCache) {
   CalculationEngine engine;
   engine.backEndFeeRates.push_back(FeeRates("cu2609"));

@@ -275,6 +275,45 @@ TEST_F(PositionFills, AnOpeningFillOfNoLotsAveragesToZero) {
   EXPECT_EQ(Text(row.szPositionPrice), "0.00");
 }
 
+TEST_F(PositionFills, TheSummaryRowHoldsWhatItsDetailsSumToThroughOpensAndCloses) {
+  const auto expectResummed = [&] {
+    const PositionSummaryRow row = SummaryNow();
+    const PositionSummaryRow resummed = engine.ApplyTradeToPositions(Position("0"));
+    EXPECT_EQ(Text(row.szPositionVolume), Text(resummed.szPositionVolume));
+    EXPECT_EQ(Text(row.szTodayVolume), Text(resummed.szTodayVolume));
+    EXPECT_EQ(Text(row.szOpenCost), Text(resummed.szOpenCost));
+    EXPECT_EQ(Text(row.szPositionCost), Text(resummed.szPositionCost));
+    EXPECT_EQ(Text(row.szEngrossCautionMoney), Text(resummed.szEngrossCautionMoney));
+    // A row of one fill shows that fill's price as pushed.
+    if (engine::ReadInt(row.szPositionVolume) > 3) {
+      EXPECT_EQ(Text(row.szOpenPrice), Text(resummed.szOpenPrice));
+      EXPECT_EQ(Text(row.szPositionPrice), Text(resummed.szPositionPrice));
+    }
+  };
+  // Prices whose costs fall between cents, so that each detail's own
+  // rounding shows.
+  const std::pair<std::string_view, double> opens[] = {
+      {"3000.335", 9001.01}, {"3001.125", 6002.25}, {"2999.995", 3000.0}};
+  int lots = 3;
+  for (const auto& [price, margin] : opens) {
+    SCOPED_TRACE(price);
+    OpeningFill fill = Opening("0", lots--, price);
+    fill.margin = margin;
+    engine.AddTradePosition(fill);
+    expectResummed();
+  }
+  EXPECT_EQ(Text(SummaryNow().szPositionVolume), "6");
+  EXPECT_EQ(Text(SummaryNow().szEngrossCautionMoney), "18003.26");
+
+  engine.Close(engine_testing::Closing("1", 4));
+  engine.UpdatePositionSummary(Closing("1", "3005"));
+  expectResummed();
+  EXPECT_EQ(Text(SummaryNow().szPositionVolume), "2");
+  EXPECT_EQ(Text(SummaryNow().szOpenPrice), Text(engine.ApplyTradeToPositions(Position("0")).szOpenPrice));
+  // The row keeps the contract's texts it was opened with.
+  EXPECT_EQ(Text(SummaryNow().szVarietyCode), Text(engine.ApplyTradeToPositions(Position("0")).szVarietyCode));
+}
+
 TEST_F(PositionFills, AClosedOutPositionIsDeletedAfterTheGuiHearsOfIt) {
   // Sold at 3000 and bought back at 2900: 2 * 100 * 10 = 2000.00.
   engine.Add(Table::kPositionDetails, Detail({.buySell = "1", .lots = "2", .price = "3000", .margin = "6000.00"}));

@@ -45,6 +45,8 @@ class OrderIndex;
 class PositionBook;
 class RowIndex;
 class KeyedRows;
+class FeeRateReadings;
+struct FeeRates;
 
 // Writes one line to the program log at a level (1 events and failures, 3
 // user-visible steps).
@@ -149,11 +151,16 @@ class COperationEngineBase {
   // contract or a sold "cffex" option lacks its parameters. A contract kind
   // other than futures ("0" or empty) and option ("1") costs nothing.
   bool CalcOptionMargin(const LotCostQuery& query, LotCosts& costs);
+  // The same of a contract the caller has found already.
+  bool CalcLotCosts(const LotCostQuery& query, const ContractRow& contract, LotCosts& costs);
   // The fee-rate row of the four keys, from the cache or, on a miss, asked
   // from the back end and cached. The engine lock is held across the query,
   // so that one key is cached once.
   bool FindFeeRate(std::string_view exchangeCode, std::string_view seatCode, std::string_view contractCode,
                    std::string_view customer, FeeRateRow& row);
+  // The same row's rates as numbers.
+  bool FindFeeRates(std::string_view exchangeCode, std::string_view seatCode, std::string_view contractCode,
+                    std::string_view customer, FeeRates& rates);
   // The parameters of an option contract, from the cache or asked and cached
   // as FindFeeRate does.
   bool FindOptionParams(std::string_view exchangeCode, std::string_view contractCode, std::string_view customer,
@@ -310,7 +317,7 @@ class COperationEngineBase {
   // combination details, merged and sorted; the details stay unchanged.
   void BuildCombinationTable(backend::CxDataSet& output) const;
   // The margin of one lot of an option sold to open.
-  std::optional<double> SoldOptionMargin(const LotCostQuery& query, const ContractRow& option, const FeeRateRow& rates,
+  std::optional<double> SoldOptionMargin(const LotCostQuery& query, const ContractRow& option, const FeeRates& rates,
                                          double premium);
   // The option parameters asked so far; only ever appended to. The engine
   // lock guards them.
@@ -689,6 +696,8 @@ class COperationEngineBase {
   // The fee rates asked by exchange, seat, contract and account: every fill
   // looks its own up (under the lock).
   std::unique_ptr<KeyedRows> feeRateRows_;
+  // Their rates as numbers, read once per row (under the lock).
+  std::unique_ptr<FeeRateReadings> feeRateReadings_;
   // The summary rows by position key: each fill updates its own (under the
   // lock).
   std::unique_ptr<KeyedRows> summaryRows_;

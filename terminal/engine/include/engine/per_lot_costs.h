@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "engine/trading_rows.h"
+
 namespace engine {
 
 // One lot of a contract at a price, in the codes of the engine's rows.
@@ -17,6 +19,9 @@ struct LotCostQuery {
   std::string_view customer{};
   double price = 0.0;
 };
+
+// One lot of a trade at its price, for its account.
+LotCostQuery LotOfTrade(const TradeRow& trade);
 
 // Each amount is rounded by the per-lot rule (engine/money.h).
 struct LotCosts {

@@ -9,6 +9,8 @@
 
 namespace engine {
 
+struct ContractRow;
+
 // The close strategies of the exchanges: the order in which a close takes
 // the open position details.
 enum class CloseStrategy : int {
@@ -79,6 +81,8 @@ struct OpeningFill {
   double fee = 0.0;
   double releasedFrozenPremium = 0.0;
   double premium = 0.0;
+  // The fill's contract when the caller has found it; else it is looked up.
+  const ContractRow* contract = nullptr;
 };
 
 // A closing fill of a pushed trade, applied after the close took its lots
