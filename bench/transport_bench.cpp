@@ -96,8 +96,9 @@ void PushedLinesIntoResultQueue(benchmark::State& state) {
     std::size_t taken = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (taken < linesPerPush) {
-      if (backend::TheResultQueue().TakeNext()) {
-        ++taken;
+      if (const backend::RequestPtr item = backend::TheResultQueue().TakeNext()) {
+        // A received block's lines arrive as one item.
+        taken += backend::PushLineCount(*item);
       } else if (std::chrono::steady_clock::now() > deadline) {
         state.SkipWithError("pushed lines did not arrive");
         return;
