@@ -44,6 +44,10 @@ class KeyedRows {
   // The first row whose fields hold the texts of `key`, one per field.
   std::optional<std::uint32_t> Find(const EngineTable& table, std::span<const std::string_view> key);
 
+  // The next lookup walks the table: for a table emptied and loaded afresh,
+  // whose rows the index could take for the ones it saw.
+  void Forget() { index_.Forget(); }
+
  private:
   bool Holds(std::span<const std::uint8_t> entry, std::span<const std::string_view> key) const;
   bool KeyOfEntry(std::span<const std::uint8_t> entry, std::string& key) const;

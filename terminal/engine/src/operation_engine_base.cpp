@@ -4,7 +4,6 @@
 #include <mutex>
 
 #include "backend/field_text.h"
-#include "contract_key.h"
 #include "fee_rate_readings.h"
 #include "keyed_rows.h"
 #include "order_index.h"
@@ -39,6 +38,10 @@ std::vector<KeyField> FeeRateKeyFields() {
           KeyFieldOf(&FeeRateRow::szContractCode), KeyFieldOf(&FeeRateRow::szTradeAccount)};
 }
 
+std::vector<KeyField> ContractKeyFields() {
+  return {KeyFieldOf(&ContractRow::szExchangeCode), KeyFieldOf(&ContractRow::szContractCode)};
+}
+
 std::vector<KeyField> SummaryKeyFields() {
   using Row = PositionSummaryRow;
   return {KeyFieldOf(&Row::szContractCode), KeyFieldOf(&Row::szFlagBS),   KeyFieldOf(&Row::szTradeAccount),
@@ -52,7 +55,7 @@ COperationEngineBase::COperationEngineBase()
     : orderIndex_(std::make_unique<OrderIndex>()),
       positionBook_(std::make_unique<PositionBook>()),
       tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)),
-      contractIndex_(std::make_unique<RowIndex>(ContractKeyOfEntry)),
+      contractRows_(std::make_unique<KeyedRows>(sizeof(ContractRow), ContractKeyFields())),
       feeRateRows_(std::make_unique<KeyedRows>(sizeof(FeeRateRow), FeeRateKeyFields())),
       feeRateReadings_(std::make_unique<FeeRateReadings>()),
       summaryRows_(std::make_unique<KeyedRows>(sizeof(PositionSummaryRow), SummaryKeyFields())) {}
@@ -86,7 +89,9 @@ void COperationEngineBase::ForgetRowIndexes() {
   orderIndex_->Forget();
   positionBook_->Forget();
   tradeIndex_->Forget();
-  contractIndex_->Forget();
+  contractRows_->Forget();
+  feeRateRows_->Forget();
+  summaryRows_->Forget();
 }
 
 void COperationEngineBase::BuildRowIndexes() {

@@ -686,7 +686,7 @@ class COperationEngineBase {
   std::unique_ptr<RowIndex> tradeIndex_;
   // The contracts by exchange and contract code (under the lock); a lookup
   // adds to it.
-  mutable std::unique_ptr<RowIndex> contractIndex_;
+  mutable std::unique_ptr<KeyedRows> contractRows_;
   BaseCallbacks callbacks_;
   std::atomic<int> connectionIndex_{-1};
   std::atomic<int> quoteConnectionIndex_{-1};
