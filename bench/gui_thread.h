@@ -3,28 +3,13 @@
 #pragma once
 
 #include <stdlib.h>
-#include <time.h>
 
 #include <QApplication>
-#include <chrono>
 #include <memory>
 
-namespace bench {
+#include "thread_clock.h"
 
-// The calling thread's CPU time: what the GUI thread's figures are about,
-// and what other programs on a busy machine do not stretch.
-struct ThreadClock {
-  using duration = std::chrono::nanoseconds;
-  using rep = duration::rep;
-  using period = duration::period;
-  using time_point = std::chrono::time_point<ThreadClock, duration>;
-  static constexpr bool is_steady = true;
-  static time_point now() {
-    timespec now{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return time_point(std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
-  }
-};
+namespace bench {
 
 // The application of a benchmark's windows, on the offscreen platform. Each
 // benchmark makes its own and ends it before main() returns: ended among

@@ -9,7 +9,6 @@
 // rows in pages mapped apart from the heap, counted by the platform layer.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +22,7 @@
 #include "engine/trading_rows.h"
 #include "figures.h"
 #include "platform/populated_pages.h"
+#include "thread_clock.h"
 
 namespace {
 
@@ -92,26 +92,18 @@ void Sizes(benchmark::internal::Benchmark* benchmark) {
 // An engine table takes no single append slower than this.
 constexpr double kAppendPauseTargetMilliseconds = 1.0;
 
-// The time this thread has run: an append's own work, page faults
-// included, without the time other programs held the core meanwhile.
-std::chrono::nanoseconds ThreadTime() {
-  timespec now{};
-  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
-
 // Appends `count` rows, one at a time as the engine's pushes do, and gives
 // the longest append in milliseconds; nothing when the table cannot grow.
 template <engine::EngineRow Row>
 std::optional<double> LongestAppend(std::int64_t count) {
   engine::EngineTable table;
-  std::chrono::nanoseconds longest{};
+  bench::ThreadClock::duration longest{};
   for (std::int64_t number = 1; number <= count; ++number) {
     const Row row = NumberedRow<Row>(number);
     const auto bytes = engine::RowBytes(row);
-    const std::chrono::nanoseconds start = ThreadTime();
+    const bench::ThreadClock::time_point start = bench::ThreadClock::now();
     const bool appended = table.AddEntry(bytes.data(), bytes.size(), backend::data_set_block::kRawType);
-    longest = std::max(longest, ThreadTime() - start);
+    longest = std::max(longest, bench::ThreadClock::now() - start);
     if (!appended) return std::nullopt;
   }
   return std::chrono::duration<double, std::milli>(longest).count();

@@ -1,11 +1,13 @@
 #include "engine/operation_engine_base.h"
 
+#include <array>
 #include <cstring>
 #include <mutex>
 
 #include "backend/field_text.h"
 #include "fee_rate_readings.h"
 #include "keyed_rows.h"
+#include "order_flags.h"
 #include "order_index.h"
 #include "order_updates.h"
 #include "platform/gbk.h"
@@ -53,7 +55,9 @@ std::vector<KeyField> SummaryKeyFields() {
 
 COperationEngineBase::COperationEngineBase()
     : orderIndex_(std::make_unique<OrderIndex>()),
-      positionBook_(std::make_unique<PositionBook>()),
+      positionBook_(std::make_unique<PositionBook>([this](std::string_view exchangeCode) {
+        return std::array{GetCloseStrategy(exchangeCode), CloseStrategyOf(exchangeCode, order_flags::kCloseToday)};
+      })),
       tradeIndex_(std::make_unique<RowIndex>(FillNumberOfTrade)),
       contractRows_(std::make_unique<KeyedRows>(sizeof(ContractRow), ContractKeyFields())),
       feeRateRows_(std::make_unique<KeyedRows>(sizeof(FeeRateRow), FeeRateKeyFields())),

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <compare>
 #include <map>
 #include <set>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "backend/field_text.h"
@@ -40,8 +42,9 @@ struct PositionBook::Lot {
   bool leg = false;     // a leg of a combination position
   std::string combinationNo;
 
-  // Whether `a` comes strictly before `b` in the strategy's order.
-  static bool Precedes(const Lot& a, const Lot& b, CloseStrategy strategy) {
+  // Where `a` stands against `b` in the strategy's order: less when it is
+  // taken first.
+  static std::partial_ordering Compare(const Lot& a, const Lot& b, CloseStrategy strategy) {
     switch (strategy) {
       case CloseStrategy::kOrdinaryFirst: {
         // Legs are not ordered by their open date.
@@ -49,14 +52,14 @@ struct PositionBook::Lot {
           return std::tuple(lot.leg, lot.leg ? std::string_view{} : std::string_view(lot.openDate),
                             std::string_view(lot.combinationNo), lot.dealNo);
         };
-        return rank(a) < rank(b);
+        return rank(a) <=> rank(b);
       }
       case CloseStrategy::kNewestFirst:
-        if (a.openDate != b.openDate) return a.openDate > b.openDate;
-        return std::tie(a.leg, a.combinationNo, a.dealNo) < std::tie(b.leg, b.combinationNo, b.dealNo);
+        if (const auto byDate = b.openDate <=> a.openDate; byDate != 0) return byDate;
+        return std::tie(a.leg, a.combinationNo, a.dealNo) <=> std::tie(b.leg, b.combinationNo, b.dealNo);
       case CloseStrategy::kOldestFirst: break;
     }
-    return std::tie(a.openDate, a.dealNo, a.leg, a.combinationNo) <
+    return std::tie(a.openDate, a.dealNo, a.leg, a.combinationNo) <=>
            std::tie(b.openDate, b.dealNo, b.leg, b.combinationNo);
   }
 
@@ -65,9 +68,8 @@ struct PositionBook::Lot {
   struct Order {
     CloseStrategy strategy;
     bool operator()(const Lot* a, const Lot* b) const {
-      if (Precedes(*a, *b, strategy)) return true;
-      if (Precedes(*b, *a, strategy)) return false;
-      return a->id < b->id;
+      const std::partial_ordering order = Compare(*a, *b, strategy);
+      return order != 0 ? order < 0 : a->id < b->id;
     }
   };
   using Queue = std::set<const Lot*, Order>;
@@ -83,11 +85,20 @@ struct PositionBook::Position {
 
   Lot::Queue& QueueOf(CloseStrategy strategy) {
     std::unique_ptr<Lot::Queue>& queue = queues[SlotOf(strategy)];
-    if (!queue) {
-      queue = std::make_unique<Lot::Queue>(Lot::Order{strategy});
-      for (const auto& [id, lot] : lots) queue->insert(&lot);
-    }
+    if (!queue) queue = MakeQueue(Lot::Order{strategy});
     return *queue;
+  }
+
+ private:
+  // A queue is made in the middle of a fill, so the lots go in with the
+  // place after the previous one as the hint: no search while the table holds
+  // them in runs of the strategy's order (details opened one after another
+  // are held oldest first), a search only where a run ends.
+  std::unique_ptr<Lot::Queue> MakeQueue(Lot::Order order) const {
+    auto queue = std::make_unique<Lot::Queue>(order);
+    auto hint = queue->end();
+    for (const auto& [id, lot] : lots) hint = std::next(queue->insert(hint, &lot));
+    return queue;
   }
 };
 
@@ -101,7 +112,7 @@ struct PositionBook::Positions {
   }
 };
 
-PositionBook::PositionBook() = default;
+PositionBook::PositionBook(StrategiesOf strategiesOf) : strategiesOf_(std::move(strategiesOf)) {}
 PositionBook::~PositionBook() = default;
 
 PositionBook::Sums PositionBook::SumsOfDetail(const PositionDetailRow& detail, std::string_view tradingDate) {
@@ -190,6 +201,7 @@ void PositionBook::Add(const PositionDetailRow& row, std::uint32_t id) {
   if (position == nullptr) {
     position = positions->bySide.emplace_back(std::make_unique<Position>()).get();
     position->side = Text(row.szFlagBS);
+    for (const CloseStrategy strategy : strategiesOf_(Text(row.szExchangeCode))) position->QueueOf(strategy);
   }
   const bool leg = Text(row.szPosKind) != kOrdinaryKind;
   Lot& lot = position->lots[id];

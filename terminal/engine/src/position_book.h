@@ -15,7 +15,9 @@
 // also calls Forget). Used under the engine lock, like the table.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,7 +48,14 @@ class PositionBook {
   // lots opened today.
   static Sums SumsOfDetail(const PositionDetailRow& detail, std::string_view tradingDate);
 
-  PositionBook();
+  // The orders a close of a position of an exchange may take its details
+  // in (the two may be one). The book keeps a position's details in those
+  // orders from its first detail on, so that no close waits while an order
+  // of thousands of details is made; an order not named here is made by the
+  // first close that takes it.
+  using StrategiesOf = std::function<std::array<CloseStrategy, 2>(std::string_view exchangeCode)>;
+
+  explicit PositionBook(StrategiesOf strategiesOf);
   ~PositionBook();
   PositionBook(const PositionBook&) = delete;
   PositionBook& operator=(const PositionBook&) = delete;
@@ -97,6 +106,7 @@ class PositionBook {
   Positions* FindPositions(std::string_view account, std::string_view exchangeCode, std::string_view seatCode,
                            std::string_view tradeCode, std::string_view contractCode, std::string_view hedge) const;
 
+  StrategiesOf strategiesOf_;
   std::unordered_map<std::string, std::unique_ptr<Positions>, KeyHash, std::equal_to<>> positions_;
   std::string tradingDate_;
   // The details seen, counted in table order, and the id of the last one.

@@ -148,6 +148,40 @@ TEST(CloseStrategies, EachCloseSeesTheDetailsAsTheyAreNow) {
   EXPECT_EQ(DetailsLeft(engine), std::vector<std::string>{});
 }
 
+// The exchange's strategy may change while details are held: the next
+// close takes them in the new order, whatever order the table holds them in.
+TEST(CloseStrategies, AStrategyChangedWhileDetailsAreHeldTakesItsOwnOrder) {
+  CalculationEngine engine;
+  const auto setStrategy = [&](std::string_view text) {
+    std::lock_guard guard(engine.lock_);
+    engine::CloseStrategyRow strategy{};
+    SetText(strategy.szExchangeCode, kExchange);
+    SetText(strategy.szCloseStrategy, text);
+    engine::EngineTable& strategies = engine.TableAt(Table::kCloseStrategies);
+    strategies.Clear();
+    engine.Add(Table::kCloseStrategies, strategy);
+  };
+  setStrategy("策略1");
+  const std::string_view openDates[] = {kToday, kYesterday, kToday, "20260801", kYesterday};
+  for (std::size_t deal = 1; deal <= std::size(openDates); ++deal) {
+    engine.Add(Table::kPositionDetails, Detail({.openDate = openDates[deal - 1],
+                                                .dealNo = std::to_string(deal),
+                                                .lots = "1",
+                                                .price = "3000",
+                                                .margin = "100.00"}));
+  }
+  engine.Close(Closing("1", 1));
+  EXPECT_EQ(DetailsLeft(engine), (std::vector<std::string>{"1:1", "2:1", "3:1", "5:1"})) << "the oldest day";
+
+  setStrategy("策略3");
+  engine.Close(Closing("1", 2));
+  EXPECT_EQ(DetailsLeft(engine), (std::vector<std::string>{"2:1", "5:1"})) << "today's, by deal number";
+
+  setStrategy("策略2");
+  engine.Close(Closing("1", 1));
+  EXPECT_EQ(DetailsLeft(engine), (std::vector<std::string>{"5:1"})) << "yesterday's, by deal number";
+}
+
 TEST(CloseStrategies, APartlyClosedDetailKeepsItsShareOfTheMargin) {
   CalculationEngine engine;
   engine.Add(Table::kPositionDetails, Detail({.lots = "2", .price = "3000", .margin = "100.00"}));
