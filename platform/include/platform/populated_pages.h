@@ -20,8 +20,8 @@ std::size_t PageSize();
 
 // Maps `bytes` (a multiple of PageSize()) of zeroed, readable and writable
 // memory and makes its pages present through `populate`, touching each page
-// when that is refused; a kept run of that size is zeroed and given instead. Null when no memory is left or `bytes` is
-// 0 or not whole pages.
+// when that is refused; a kept run of that size is zeroed and given instead.
+// Null when no memory is left or `bytes` is 0 or not whole pages.
 void* MapPopulatedPages(std::size_t bytes, PopulateCall populate = PopulateByKernel);
 
 // Returns pages that MapPopulatedPages gave, with the same `bytes`. A few
