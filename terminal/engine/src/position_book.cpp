@@ -90,10 +90,10 @@ struct PositionBook::Position {
   }
 
  private:
-  // A queue is made in the middle of a fill, so the lots go in with the
-  // place after the previous one as the hint: no search while the table holds
-  // them in runs of the strategy's order (details opened one after another
-  // are held oldest first), a search only where a run ends.
+  // A queue is made while a fill or a download waits, so the lots go in with
+  // the place after the previous one as the hint: no search while the table
+  // holds them in runs of the strategy's order (details opened one after
+  // another are held oldest first), a search only where a run ends.
   std::unique_ptr<Lot::Queue> MakeQueue(Lot::Order order) const {
     auto queue = std::make_unique<Lot::Queue>(order);
     auto hint = queue->end();
@@ -104,6 +104,7 @@ struct PositionBook::Position {
 
 // The sides of one account, exchange, seat, trade code, contract and hedge.
 struct PositionBook::Positions {
+  std::string exchangeCode;
   std::vector<std::unique_ptr<Position>> bySide;
 
   Position* SideOf(std::string_view side) const {
@@ -147,6 +148,19 @@ void PositionBook::Follow(const EngineTable& details, std::string_view tradingDa
       Add(*row, lastSeenId_);
     }
   }
+  if (readAfresh_) {
+    readAfresh_ = false;
+    MakeCloseOrders();
+  }
+}
+
+void PositionBook::MakeCloseOrders() {
+  for (const auto& [key, positions] : positions_) {
+    const std::array strategies = strategiesOf_(positions->exchangeCode);
+    for (const std::unique_ptr<Position>& position : positions->bySide) {
+      for (const CloseStrategy strategy : strategies) position->QueueOf(strategy);
+    }
+  }
 }
 
 PositionBook::Sums PositionBook::SumsOf(const PositionKey& position) const {
@@ -188,6 +202,7 @@ void PositionBook::Forget() {
   positions_.clear();
   seen_ = 0;
   lastSeenId_ = 0;
+  readAfresh_ = true;
 }
 
 void PositionBook::Add(const PositionDetailRow& row, std::uint32_t id) {
@@ -196,12 +211,12 @@ void PositionBook::Add(const PositionDetailRow& row, std::uint32_t id) {
                     backend::TrimBlanks(Text(row.szContractCode)), Text(row.szFlagSH));
   if (positions == nullptr) {
     positions = positions_.emplace(lookup_, std::make_unique<Positions>()).first->second.get();
+    positions->exchangeCode = Text(row.szExchangeCode);
   }
   Position* position = positions->SideOf(Text(row.szFlagBS));
   if (position == nullptr) {
     position = positions->bySide.emplace_back(std::make_unique<Position>()).get();
     position->side = Text(row.szFlagBS);
-    for (const CloseStrategy strategy : strategiesOf_(Text(row.szExchangeCode))) position->QueueOf(strategy);
   }
   const bool leg = Text(row.szPosKind) != kOrdinaryKind;
   Lot& lot = position->lots[id];

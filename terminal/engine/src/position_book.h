@@ -49,10 +49,10 @@ class PositionBook {
   static Sums SumsOfDetail(const PositionDetailRow& detail, std::string_view tradingDate);
 
   // The orders a close of a position of an exchange may take its details
-  // in (the two may be one). The book keeps a position's details in those
-  // orders from its first detail on, so that no close waits while an order
-  // of thousands of details is made; an order not named here is made by the
-  // first close that takes it.
+  // in (the two may be one). A book that reads the table afresh (after a
+  // download) makes those orders of every position it reads, so that no
+  // close waits while an order of thousands of details is made; any other
+  // order is made by the first close that takes it.
   using StrategiesOf = std::function<std::array<CloseStrategy, 2>(std::string_view exchangeCode)>;
 
   explicit PositionBook(StrategiesOf strategiesOf);
@@ -97,7 +97,8 @@ class PositionBook {
 
   void Add(const PositionDetailRow& row, std::uint32_t id);
   void Take(const PositionDetailRow& row, std::uint32_t id);
-  void Rebuild(const backend::CxDataSetView& entries);
+  // Makes the orders that strategiesOf names for every position held.
+  void MakeCloseOrders();
   // The key of one account, exchange, seat, trade code, contract and hedge,
   // built in `lookup_`; and the book's details of that key, by side, null
   // when it holds none.
@@ -112,6 +113,8 @@ class PositionBook {
   // The details seen, counted in table order, and the id of the last one.
   std::uint32_t seen_ = 0;
   std::uint32_t lastSeenId_ = 0;
+  // Whether the next Follow reads the table from its start.
+  bool readAfresh_ = true;
   // A key being looked up.
   mutable std::string lookup_;
 };
