@@ -69,7 +69,9 @@ struct PositionBook::Lot {
     CloseStrategy strategy;
     bool operator()(const Lot* a, const Lot* b) const {
       const std::partial_ordering order = Compare(*a, *b, strategy);
-      return order != 0 ? order < 0 : a->id < b->id;
+      if (order < 0) return true;
+      if (order > 0) return false;
+      return a->id < b->id;
     }
   };
   using Queue = std::set<const Lot*, Order>;
