@@ -5,6 +5,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "backend/plain_decimal.h"
 #include "platform/gbk.h"
 
 namespace engine::row_field_detail {
@@ -21,49 +22,10 @@ std::string_view NumberStart(std::string_view text) {
   return text;
 }
 
-// Most stored numbers are plain decimals of a few digits ("-123.45"): as
-// whole digits m and k decimals, m / 10^k is the correctly rounded value
-// from_chars gives, while m and 10^k are exact doubles (m below 2^53, k at
-// most 22). Nothing for any other text, which from_chars then reads.
-struct PlainNumber {
-  double value;
-  std::size_t digits;    // all of them, leading zeros too
-  std::size_t decimals;  // after the point
-};
-
-std::optional<PlainNumber> PlainDecimal(std::string_view text) {
-  constexpr std::size_t kMaxDigits = 15;  // 10^15 < 2^53
-  constexpr double kPowersOfTen[kMaxDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  std::size_t at = 0;
-  const bool negative = !text.empty() && text.front() == '-';
-  if (negative) ++at;
-  std::uint64_t digits = 0;
-  std::size_t digitCount = 0;
-  std::size_t decimals = 0;
-  bool point = false;
-  for (; at < text.size(); ++at) {
-    const char c = text[at];
-    if (c >= '0' && c <= '9') {
-      if (++digitCount > kMaxDigits) return std::nullopt;
-      digits = digits * 10 + static_cast<unsigned>(c - '0');
-      if (point) ++decimals;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-  }
-  // No digit, or an exponent after them: from_chars decides.
-  if (digitCount == 0 || (at < text.size() && (text[at] == 'e' || text[at] == 'E'))) return std::nullopt;
-  const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
-  return PlainNumber{negative ? -value : value, digitCount, decimals};
-}
-
 // A plain decimal of at most two decimals and this many digits is its own
 // money rounding: its hundredths scale to whole cents within a quarter of a
 // cent, which the rounding's floor takes back to the same cents.
-constexpr std::size_t kMaxSelfRoundedDigits = 13;
+constexpr int kMaxSelfRoundedDigits = 13;
 
 }  // namespace
 
@@ -87,7 +49,7 @@ std::string_view Text(const char* field, std::size_t width) { return {field, str
 
 std::optional<double> ParseNumber(std::string_view text) {
   text = NumberStart(text);
-  if (const std::optional<PlainNumber> plain = PlainDecimal(text)) return plain->value;
+  if (const std::optional<backend::PlainDecimal> plain = backend::ReadPlainDecimal(text)) return plain->value;
   double value = 0.0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc{} || !std::isfinite(value)) return std::nullopt;
@@ -97,7 +59,7 @@ std::optional<double> ParseNumber(std::string_view text) {
 double ReadNumber(std::string_view text) { return ParseNumber(text).value_or(0.0); }
 
 double ReadMoney(std::string_view text) {
-  if (const std::optional<PlainNumber> plain = PlainDecimal(NumberStart(text));
+  if (const std::optional<backend::PlainDecimal> plain = backend::ReadPlainDecimal(NumberStart(text));
       plain && plain->decimals <= 2 && plain->digits <= kMaxSelfRoundedDigits) {
     // The rounding of -0 gives 0.
     return plain->value == 0.0 ? 0.0 : plain->value;
